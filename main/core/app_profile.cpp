@@ -40,7 +40,7 @@ QString indexed(const char *pattern, int i)
 // unchanged after writing it.
 class CSectionLoader
 {
-public:
+  public:
     explicit CSectionLoader(const CRegKey *key) : m_key(key) {}
 
     int32_t i32(const QString &name, int32_t, int32_t def)
@@ -96,17 +96,20 @@ public:
         return v;
     }
 
-private:
+  private:
     const CRegKey *m_key; // null: nothing stored, every value takes its default
 };
 
 class CSectionSaver
 {
-public:
+  public:
     explicit CSectionSaver(CRegKey &key) : m_key(key) {}
     bool ok() const { return m_ok; }
 
-    int32_t i32(const QString &name, int32_t v, int32_t) { return note(regWriteInt(m_key, name, v), v); }
+    int32_t i32(const QString &name, int32_t v, int32_t)
+    {
+        return note(regWriteInt(m_key, name, v), v);
+    }
     int32_t i32(const QString &name, int32_t v, int32_t def, int32_t, int32_t)
     {
         return i32(name, v, def);
@@ -125,13 +128,16 @@ public:
     {
         return note(regWriteStr(m_key, name, v), v);
     }
-    void strWriteOnly(const QString &name, const QString &v) { note(regWriteStr(m_key, name, v), 0); }
+    void strWriteOnly(const QString &name, const QString &v)
+    {
+        note(regWriteStr(m_key, name, v), 0);
+    }
     sBGRA color(const QString &name, sBGRA v, uint32_t)
     {
         return note(regWriteInt(m_key, name, v.all), v);
     }
 
-private:
+  private:
     template <class T> T note(bool written, T v)
     {
         m_ok = m_ok && written;
@@ -162,7 +168,8 @@ template <class Io> void ioFileIO(CAppProfile &p, Io &io)
     p.pictLoadExtIdx = io.i32(QStringLiteral("pictLoadExtIdx"), p.pictLoadExtIdx, 1);
     p.eventLoadExtIdx = io.i32(QStringLiteral("eventLoadExtIdx"), p.eventLoadExtIdx, 1);
     p.silentFileIO = io.flag(QStringLiteral("silentFileIO"), p.silentFileIO, false);
-    p.jpegUseProgressive = io.flag(QStringLiteral("jpegUseProgressive"), p.jpegUseProgressive, false);
+    p.jpegUseProgressive =
+        io.flag(QStringLiteral("jpegUseProgressive"), p.jpegUseProgressive, false);
     p.jpegUseSmooth = io.flag(QStringLiteral("jpegUseSmooth"), p.jpegUseSmooth, false);
     p.jpegValSmooth = io.i32(QStringLiteral("jpegValSmooth"), p.jpegValSmooth, 0, 0, 100);
     p.jpegQType = io.i32(QStringLiteral("jpegQType"), p.jpegQType, 1, 0, 4);
@@ -268,7 +275,8 @@ template <class Io> void ioFont(CAppProfile &p, Io &io)
 }
 
 template <class Io>
-void ioFormPlacement(Io &io, const QString &prefix, TDockFloatFormParam &f, bool visible, int32_t pos)
+void ioFormPlacement(Io &io, const QString &prefix, TDockFloatFormParam &f, bool visible,
+                     int32_t pos)
 {
     f.Visible = io.flag(prefix + QStringLiteral("Visible"), f.Visible, visible);
     f.X = io.i32(prefix + QStringLiteral("X"), f.X, pos);
@@ -322,7 +330,8 @@ template <class Io> void ioWindow(CAppProfile &p, Io &io)
         io.u32(QStringLiteral("NavigatorContains"), p.NavigatorContains.size, 0xFFFFFFFFu);
     p.PreviewCounterRotate =
         io.flag(QStringLiteral("PreviewCounterRotate"), p.PreviewCounterRotate, false);
-    p.OptionListDblClick = io.flag(QStringLiteral("OptionListDblClick"), p.OptionListDblClick, false);
+    p.OptionListDblClick =
+        io.flag(QStringLiteral("OptionListDblClick"), p.OptionListDblClick, false);
     p.ColorSampler = io.i32(QStringLiteral("ColorSampler"), p.ColorSampler, 3);
     p.SwathListType = io.i32(QStringLiteral("SwathListType"), p.SwathListType, -1);
     p.BrushListType = io.i32(QStringLiteral("BrushListType"), p.BrushListType, -1);
@@ -488,9 +497,9 @@ float CAppProfile::loadToolOpaque(TToolMode m) const
 TDockFloatViewParam &CAppProfile::viewParam(int i)
 {
     TDockFloatViewParam *const views[kDockViewCount] = {
-        &OptionViewParam, &NavigatorViewParam, &LoupeViewParam,     &QZ5OptionViewParam,
-        &InfomationViewParam, &ColorViewParam, &SwatchViewParam,    &BrushListViewParam,
-        &LayerViewParam,  &MaskViewParam,      &EventViewParam,
+        &OptionViewParam,     &NavigatorViewParam, &LoupeViewParam,  &QZ5OptionViewParam,
+        &InfomationViewParam, &ColorViewParam,     &SwatchViewParam, &BrushListViewParam,
+        &LayerViewParam,      &MaskViewParam,      &EventViewParam,
     };
     return *views[i];
 }
@@ -498,9 +507,8 @@ TDockFloatViewParam &CAppProfile::viewParam(int i)
 QString CAppProfile::viewParamName(int i)
 {
     static const char *const names[kDockViewCount] = {
-        "OptionView", "NavigatorView", "LoupeView",     "QZ5OptionView", "InfomationView",
-        "ColorView",  "SwatchView",    "BrushListView", "LayerView",     "MaskView",
-        "EventView",
+        "OptionView", "NavigatorView", "LoupeView", "QZ5OptionView", "InfomationView", "ColorView",
+        "SwatchView", "BrushListView", "LayerView", "MaskView",      "EventView",
     };
     return QLatin1String(names[i]);
 }

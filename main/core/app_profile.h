@@ -93,7 +93,7 @@ inline constexpr int kDockViewCount = 11;
 
 class CAppProfile
 {
-public:
+  public:
     // Start-up environment (not stored).
     uint32_t localeID = 0;
     uint32_t curCP = 0;
@@ -121,12 +121,12 @@ public:
     bool silentFileIO = false;
     bool jpegUseProgressive = false;
     bool jpegUseSmooth = false;
-    int32_t jpegValSmooth = 0; // 0..100
-    int32_t jpegQType = 0;     // 0..4
-    int32_t jpegQuality = 0;   // 0..100
+    int32_t jpegValSmooth = 0;                                         // 0..100
+    int32_t jpegQType = 0;                                             // 0..4
+    int32_t jpegQuality = 0;                                           // 0..100
     int32_t jpegQVHigh = 0, jpegQHigh = 0, jpegQStd = 0, jpegQLow = 0; // 0..100 each
-    int32_t psdSaveVer = 0;   // 3..7
-    int32_t psdSaveFlags = 0; // loaded, never saved
+    int32_t psdSaveVer = 0;                                            // 3..7
+    int32_t psdSaveFlags = 0;                                          // loaded, never saved
 
     // Section config.
     int32_t appVerID = 0; // the settings version; the main window migrates anything below 20
@@ -193,7 +193,7 @@ public:
     int32_t FloatFormCount = 0; // palette windows besides the tool window, 0..16
     std::array<TDockFloatFormParam, kFloatFormSlots> FloatForms{};
     std::array<sFloatPaneParam, kFloatPaneSlots> FloatPanes{}; // every window's panes in sequence
-    TDockFloatFormParam ToolFormParam; // its PaneCount is not stored
+    TDockFloatFormParam ToolFormParam;                         // its PaneCount is not stored
     TDockFloatViewParam OptionViewParam, NavigatorViewParam, LoupeViewParam, QZ5OptionViewParam,
         InfomationViewParam, ColorViewParam, SwatchViewParam, BrushListViewParam, LayerViewParam,
         MaskViewParam, EventViewParam;

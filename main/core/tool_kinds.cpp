@@ -71,10 +71,10 @@ constexpr std::array<SToolDetailRow, kToolDetailCount> kToolDetails = {{
 }};
 
 constexpr std::array<TToolDetail, kPaintModeCount> kPaintModeTools = {
-    tdPencil1,  tdEraser1,  tdWaterColor1, tdAirBrush1, tdBlur1,      tdBlur1,
-    tdFingerTip1, tdBurn1,  tdDodge1,      tdPencil4,   tdEraser4,    tdWaterColor4,
-    tdAirBrush4, tdBlur4,   tdFingerTip4,  tdSpread4,   tdBurn4,      tdDodge4,
-    tdPencil5,  tdEraser5,  tdWaterColor5, tdAirBrush5,
+    tdPencil1,    tdEraser1, tdWaterColor1, tdAirBrush1, tdBlur1,   tdBlur1,
+    tdFingerTip1, tdBurn1,   tdDodge1,      tdPencil4,   tdEraser4, tdWaterColor4,
+    tdAirBrush4,  tdBlur4,   tdFingerTip4,  tdSpread4,   tdBurn4,   tdDodge4,
+    tdPencil5,    tdEraser5, tdWaterColor5, tdAirBrush5,
 };
 
 struct SGroupPlace
@@ -85,43 +85,43 @@ struct SGroupPlace
 // Palette group and index of every sub-kind. In group 6 the polygon is at 1 and the ellipse at 2,
 // as on the palette's buttons, so that the index is the inverse of toolSubKindAt.
 constexpr std::array<SGroupPlace, kToolSubKindCount> kSubKindPlaces = {{
-    {0, 0}, // tskDrawLocus
-    {6, 3}, // tskDrawLine
-    {6, 5}, // tskDrawCurve
-    {6, 4}, // tskDrawMultiLine
-    {6, 0}, // tskDrawRectangle
-    {6, 2}, // tskDrawEllipse
-    {6, 1}, // tskDrawPolygon
-    {3, 2}, // tskChangePenSize
-    {5, 3}, // tskGradient
-    {7, 0}, // tskFillRectangle
-    {7, 2}, // tskFillEllipse
-    {7, 1}, // tskFillPolygon
-    {7, 3}, // tskFillLasso
-    {4, 2}, // tskSeedFill
-    {4, 4}, // tskSeedErase
-    {8, 0}, // tskSelectRectangle
-    {8, 2}, // tskSelectEllipse
-    {8, 1}, // tskSelectPolygon
-    {8, 3}, // tskSelectLasso
-    {5, 1}, // tskSelectDragMove
-    {5, 7}, // tskSelectKeyMove
-    {5, 9}, // tskTransformSelection
+    {0, 0},  // tskDrawLocus
+    {6, 3},  // tskDrawLine
+    {6, 5},  // tskDrawCurve
+    {6, 4},  // tskDrawMultiLine
+    {6, 0},  // tskDrawRectangle
+    {6, 2},  // tskDrawEllipse
+    {6, 1},  // tskDrawPolygon
+    {3, 2},  // tskChangePenSize
+    {5, 3},  // tskGradient
+    {7, 0},  // tskFillRectangle
+    {7, 2},  // tskFillEllipse
+    {7, 1},  // tskFillPolygon
+    {7, 3},  // tskFillLasso
+    {4, 2},  // tskSeedFill
+    {4, 4},  // tskSeedErase
+    {8, 0},  // tskSelectRectangle
+    {8, 2},  // tskSelectEllipse
+    {8, 1},  // tskSelectPolygon
+    {8, 3},  // tskSelectLasso
+    {5, 1},  // tskSelectDragMove
+    {5, 7},  // tskSelectKeyMove
+    {5, 9},  // tskTransformSelection
     {5, 10}, // tskTransformLayer
     {5, 11}, // tskTransformSelectionWithLayer
-    {4, 3}, // tskMagicWand
-    {5, 0}, // tskLayerDragMove
-    {5, 6}, // tskLayerKeyMove
-    {5, 2}, // tskLayerDragMoveWithSelection
-    {5, 8}, // tskLayerKeyMoveWithSelection
-    {9, 0}, // tskFillText
-    {9, 1}, // tskSelectText
-    {5, 4}, // tskTrim
-    {2, 0}, // tskSpuitForeground
-    {3, 0}, // tskGrabberPosition
-    {3, 1}, // tskGrabberRotation
-    {1, 0}, // tskZoomIn
-    {1, 1}, // tskZoomOut
+    {4, 3},  // tskMagicWand
+    {5, 0},  // tskLayerDragMove
+    {5, 6},  // tskLayerKeyMove
+    {5, 2},  // tskLayerDragMoveWithSelection
+    {5, 8},  // tskLayerKeyMoveWithSelection
+    {9, 0},  // tskFillText
+    {9, 1},  // tskSelectText
+    {5, 4},  // tskTrim
+    {2, 0},  // tskSpuitForeground
+    {3, 0},  // tskGrabberPosition
+    {3, 1},  // tskGrabberRotation
+    {1, 0},  // tskZoomIn
+    {1, 1},  // tskZoomOut
 }};
 
 constexpr std::array<const char16_t *, kSubPaintModeCount> kSubPaintModeCaptions = {

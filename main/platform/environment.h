@@ -10,14 +10,14 @@
 
 struct SStartupEnvironment
 {
-    uint32_t localeID = 0;    // the user's locale as a Windows locale identifier (0x0411 Japanese)
-    uint32_t codePage = 0;    // the ANSI code page that goes with that locale (932 Japanese)
-    bool platformNT = true;   // the program runs the paths of the NT family
-    int32_t osVersion = 0;    // kernel major version * 100 + minor version
-    double rtcFreq = 0;       // ticks per second of the monotonic clock
-    double cpuClock = 0;      // processor clock in MHz, 0 when the system does not tell
-    int32_t monitorNum = 1;   // number of screens, at least 1
-    int32_t screenWidth = 0;  // size of the primary screen in pixels
+    uint32_t localeID = 0;   // the user's locale as a Windows locale identifier (0x0411 Japanese)
+    uint32_t codePage = 0;   // the ANSI code page that goes with that locale (932 Japanese)
+    bool platformNT = true;  // the program runs the paths of the NT family
+    int32_t osVersion = 0;   // kernel major version * 100 + minor version
+    double rtcFreq = 0;      // ticks per second of the monotonic clock
+    double cpuClock = 0;     // processor clock in MHz, 0 when the system does not tell
+    int32_t monitorNum = 1;  // number of screens, at least 1
+    int32_t screenWidth = 0; // size of the primary screen in pixels
     int32_t screenHeight = 0;
     QString appPath;    // folder of the program file, without a trailing separator
     QString appName;    // the program file's name

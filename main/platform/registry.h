@@ -34,7 +34,7 @@ QString registryFilePath();
 // destruction; the file is replaced whole (written beside it and renamed), never half-written.
 class CRegistry
 {
-public:
+  public:
     explicit CRegistry(const QString &filePath = registryFilePath());
     ~CRegistry();
     CRegistry(const CRegistry &) = delete;
@@ -53,7 +53,7 @@ public:
     // Writes pending changes to the file; false when the file could not be written.
     bool flush();
 
-private:
+  private:
     friend class CRegKey;
     static std::optional<QString> groupOf(const QString &path);
 
@@ -65,7 +65,7 @@ private:
 // Value names must not contain '/' or '\'; such a name is never found and never written.
 class CRegKey
 {
-public:
+  public:
     bool valueExists(const QString &name) const;
     // Value names in the key, sub-keys excluded, in the store's order.
     QStringList valueNames() const;
@@ -89,7 +89,7 @@ public:
     bool writeString(const QString &name, const QString &v);
     bool deleteValue(const QString &name);
 
-private:
+  private:
     friend class CRegistry;
     CRegKey(CRegistry &store, QString group) : m_store(&store), m_group(std::move(group)) {}
     std::optional<QString> text(const QString &name) const;

@@ -45,7 +45,7 @@ QByteArray readText(const QString &path)
 // loadProfile() and saveProfile() look.
 class AppProfile : public ::testing::Test
 {
-protected:
+  protected:
     QString conf() const { return m_dir.filePath(QStringLiteral("Kavrin5.conf")); }
 
     CAppProfile loadFrom(const QString &file, bool *allKeys = nullptr)
@@ -192,9 +192,8 @@ TEST_F(AppProfile, LoadingClampsOutOfRangeValues)
         {"window", "FloatFormCount", -3, &CAppProfile::FloatFormCount, 0},
     };
     for (const Case &c : cases) {
-        storeValues(c.section, [&](CRegKey &key) {
-            key.writeInt(QString::fromLatin1(c.name), c.stored);
-        });
+        storeValues(c.section,
+                    [&](CRegKey &key) { key.writeInt(QString::fromLatin1(c.name), c.stored); });
         const CAppProfile p = load();
         EXPECT_EQ(p.*c.field, c.want) << c.name << " stored as " << c.stored;
     }
@@ -372,8 +371,8 @@ TEST_F(AppProfile, SaveAndLoadRoundTripThroughTheFile)
     ASSERT_TRUE(save(p));
 
     const QByteArray file = readText(conf());
-    for (const char *line : {"[fileIO]", "jpegQuality=77", "[paper]", "w5=210.5",
-                             "transparent5=1", "GridColor=4278255360", "appVerID=20"})
+    for (const char *line : {"[fileIO]", "jpegQuality=77", "[paper]", "w5=210.5", "transparent5=1",
+                             "GridColor=4278255360", "appVerID=20"})
         EXPECT_TRUE(file.contains(line)) << line;
 
     QTemporaryDir other;
@@ -438,11 +437,16 @@ TEST_F(AppProfile, OpacityPerToolMode)
         float CAppProfile::*field; // nullptr: the mode has no opacity
     };
     const Case cases[] = {
-        {TOOL_PEN, &CAppProfile::opaquePaint},       {TOOL_FILL, &CAppProfile::opaqueSeedFill},
-        {TOOL_DRAW, &CAppProfile::opaqueDraw},       {TOOL_AREAFILL, &CAppProfile::opaqueAreaFill},
-        {TOOL_FREELINE, &CAppProfile::opaqueAreaFill}, {TOOL_LINE, &CAppProfile::opaqueLine},
-        {TOOL_TEXT, &CAppProfile::opaqueFont},       {TOOL_GRAD, &CAppProfile::opaqueGradate},
-        {TOOL_ZOOMIN, nullptr},                      {TOOL_SELECT, nullptr},
+        {TOOL_PEN, &CAppProfile::opaquePaint},
+        {TOOL_FILL, &CAppProfile::opaqueSeedFill},
+        {TOOL_DRAW, &CAppProfile::opaqueDraw},
+        {TOOL_AREAFILL, &CAppProfile::opaqueAreaFill},
+        {TOOL_FREELINE, &CAppProfile::opaqueAreaFill},
+        {TOOL_LINE, &CAppProfile::opaqueLine},
+        {TOOL_TEXT, &CAppProfile::opaqueFont},
+        {TOOL_GRAD, &CAppProfile::opaqueGradate},
+        {TOOL_ZOOMIN, nullptr},
+        {TOOL_SELECT, nullptr},
         {TOOL_MAX_NUM, nullptr},
     };
     for (const Case &c : cases) {

@@ -15,8 +15,8 @@ TEST(Environment, LocaleIdentifiersAndCodePages)
         uint32_t codePage;
     };
     const Case cases[] = {
-        {"ja_JP", 0x0411, 932}, {"ko_KR", 0x0412, 949}, {"zh_CN", 0x0804, 936},
-        {"zh_TW", 0x0404, 950}, {"en_US", 0x0409, 1252}, {"C", 0x0409, 1252},
+        {"ja_JP", 0x0411, 932},  {"ko_KR", 0x0412, 949},  {"zh_CN", 0x0804, 936},
+        {"zh_TW", 0x0404, 950},  {"en_US", 0x0409, 1252}, {"C", 0x0409, 1252},
         {"de_DE", 0x0C00, 1252},
     };
     for (const Case &c : cases) {

@@ -8,7 +8,7 @@
 
 class ScopedEnv
 {
-public:
+  public:
     ScopedEnv(const char *name, const QByteArray &value) : m_name(name), m_saved(saved(name))
     {
         qputenv(name, value);
@@ -27,7 +27,7 @@ public:
     ScopedEnv(const ScopedEnv &) = delete;
     ScopedEnv &operator=(const ScopedEnv &) = delete;
 
-private:
+  private:
     static std::optional<QByteArray> saved(const char *name)
     {
         if (!qEnvironmentVariableIsSet(name))
