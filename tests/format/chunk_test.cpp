@@ -24,7 +24,7 @@ QByteArray bytesOf(std::initializer_list<int> values)
 class FixedCapacityDevice : public QIODevice
 {
     Q_OBJECT
-public:
+  public:
     explicit FixedCapacityDevice(qint64 capacity) : m_capacity(capacity) {}
     QByteArray m_data;
     Q_INVOKABLE bool truncate(qint64 size)
@@ -34,7 +34,7 @@ public:
     }
     qint64 size() const override { return m_data.size(); }
 
-protected:
+  protected:
     qint64 readData(char *data, qint64 max) override
     {
         const qint64 n = std::min<qint64>(max, m_data.size() - pos());
@@ -54,7 +54,7 @@ protected:
         return n;
     }
 
-private:
+  private:
     qint64 m_capacity;
 };
 
@@ -100,8 +100,8 @@ TEST(ChunkHeader, ChecksGiveTagBeforeSize)
         // The same header as bytes in memory, with more of a record after it.
         QByteArray mem(reinterpret_cast<const char *>(&head), sizeof head);
         mem.append(40, '\x7F');
-        const auto span = std::span(reinterpret_cast<const uint8_t *>(mem.constData()),
-                                    size_t(mem.size()));
+        const auto span =
+            std::span(reinterpret_cast<const uint8_t *>(mem.constData()), size_t(mem.size()));
         EXPECT_EQ(checkChunkId(span, chunkTag("QPIM")), c.id);
         EXPECT_EQ(checkChunkIdSize(span, chunkTag("QPIM"), 48), c.idSize);
     }
@@ -255,7 +255,7 @@ TEST(ChunkReading, SkipRefusesChunkPastTheEnd)
 // stream the writers use; a writer's exception becomes code 3.
 class SafeChunkWrite : public ::testing::Test
 {
-protected:
+  protected:
     static uint8_t goodChunk(QIODevice &s) { return writeChunk(s, chunkTag("GOOD"), "payload"); }
     static uint8_t failsHalfway(QIODevice &s)
     {

@@ -24,33 +24,33 @@ class QIODevice;
 enum eChunkStatus : uint8_t
 {
     CS_OK = 0,
-    CS_NO_MEMORY = 1,            // a working buffer cannot be reserved
-    CS_BLOCK_OUT_OF_PLACE = 2,   // a block chunk met outside its layer or mask, skipped
-    CS_EXCEPTION = 3,            // an exception was caught while reading or writing
-    CS_FILE_MISSING = 4,         // the file does not exist
-    CS_CANNOT_CREATE = 5,        // the file cannot be created (set files)
-    CS_CANNOT_OPEN = 6,          // the file cannot be opened or created
-    CS_WRITE_FAILED = 8,         // fewer bytes were written than asked
-    CS_READ_FAILED = 9,          // fewer bytes were read than asked
-    CS_SEEK_FAILED = 10,         // a seek did not reach the position asked for
-    CS_PAST_END = 11,            // a chunk runs past the end of the file, or a record past its chunk
-    CS_BAD_VERSION = 12,         // unsupported version
-    CS_TOO_LARGE = 13,           // image larger than 10000 pixels in width or height
-    CS_BAD_TYPE = 15,            // wrong type or sub-type (set files)
-    CS_BAD_TAG = 16,             // unexpected chunk tag, or one the reader does not handle
-    CS_BAD_SIZE = 17,            // unexpected chunk size
-    CS_THUMBNAIL_SKIPPED = 19,   // thumbnail chunk skipped while loading a document
-    CS_ITEM_NOT_WRITABLE = 20,   // an item that cannot be written (set files)
-    CS_LAYER_NOT_CREATED = 21,   // the layer cannot be created
-    CS_BAD_BLOCK_SIZE = 22,      // unsupported block size
-    CS_EMPTY_BLOCK_RUN = 23,     // a block run of zero blocks
-    CS_BAD_RUN_KIND = 24,        // block-run kind other than 1 and 2
-    CS_RUN_LENGTHS = 25,         // block-run lengths that do not agree
-    CS_NO_BLOCK = 26,            // a block of the run cannot be obtained
-    CS_NOTHING_SAVED = 37,       // nothing to save, or nothing loaded
-    CS_BAD_EVENT_BLOCK = 39,     // an event block that cannot be read as events
-    CS_NOTHING_TO_WRITE = 42,    // nothing to write
-    CS_ITEM_NOT_ADDED = 48,      // a read item could not be added to its set
+    CS_NO_MEMORY = 1,          // a working buffer cannot be reserved
+    CS_BLOCK_OUT_OF_PLACE = 2, // a block chunk met outside its layer or mask, skipped
+    CS_EXCEPTION = 3,          // an exception was caught while reading or writing
+    CS_FILE_MISSING = 4,       // the file does not exist
+    CS_CANNOT_CREATE = 5,      // the file cannot be created (set files)
+    CS_CANNOT_OPEN = 6,        // the file cannot be opened or created
+    CS_WRITE_FAILED = 8,       // fewer bytes were written than asked
+    CS_READ_FAILED = 9,        // fewer bytes were read than asked
+    CS_SEEK_FAILED = 10,       // a seek did not reach the position asked for
+    CS_PAST_END = 11,          // a chunk runs past the end of the file, or a record past its chunk
+    CS_BAD_VERSION = 12,       // unsupported version
+    CS_TOO_LARGE = 13,         // image larger than 10000 pixels in width or height
+    CS_BAD_TYPE = 15,          // wrong type or sub-type (set files)
+    CS_BAD_TAG = 16,           // unexpected chunk tag, or one the reader does not handle
+    CS_BAD_SIZE = 17,          // unexpected chunk size
+    CS_THUMBNAIL_SKIPPED = 19, // thumbnail chunk skipped while loading a document
+    CS_ITEM_NOT_WRITABLE = 20, // an item that cannot be written (set files)
+    CS_LAYER_NOT_CREATED = 21, // the layer cannot be created
+    CS_BAD_BLOCK_SIZE = 22,    // unsupported block size
+    CS_EMPTY_BLOCK_RUN = 23,   // a block run of zero blocks
+    CS_BAD_RUN_KIND = 24,      // block-run kind other than 1 and 2
+    CS_RUN_LENGTHS = 25,       // block-run lengths that do not agree
+    CS_NO_BLOCK = 26,          // a block of the run cannot be obtained
+    CS_NOTHING_SAVED = 37,     // nothing to save, or nothing loaded
+    CS_BAD_EVENT_BLOCK = 39,   // an event block that cannot be read as events
+    CS_NOTHING_TO_WRITE = 42,  // nothing to write
+    CS_ITEM_NOT_ADDED = 48,    // a read item could not be added to its set
 };
 
 // The four letters of a tag as the little-endian word stored in the file.
