@@ -14,6 +14,9 @@
 namespace {
 
 constexpr int32_t kDefaultEmPixels = 12;
+// Heights come from event files too: a character height beyond this is refused, since its glyph
+// bitmaps alone would take gigabytes.
+constexpr int64_t kMaxEmPixels = 8192;
 const char *const kJapaneseFallback = "Noto Sans CJK JP";
 
 // Windows MulDiv: the 64-bit product divided with rounding half away from zero; -1 for c = 0.
@@ -312,6 +315,10 @@ struct CFontRasterizer::Impl
                 continue;
             }
             em26 = emFromHeight(face);
+            if (em26 > kMaxEmPixels * 64) {
+                em26 = 0;
+                return;
+            }
             if (em26 > 0 && setSize(face)) {
                 primary = face;
                 family = QString::fromUtf8(face->family_name ? face->family_name : "");
@@ -455,46 +462,54 @@ struct CFontRasterizer::Impl
         return true;
     }
 
+    // Metrics of an outline face from its tables, as the platform derives them.
+    void outlineMetrics(FT_Face face, TEXTMETRICW &tm) const
+    {
+        const double scale = em26 / 64.0 / face->units_per_EM;
+        const TT_OS2 *os2 = os2Table(face);
+        const double cell = cellUnits(face);
+        const bool windowsCell = os2 && os2->usWinAscent + os2->usWinDescent > 0;
+        tm.tmAscent = roundPixels((windowsCell ? os2->usWinAscent : face->ascender) * scale);
+        tm.tmHeight = roundPixels(cell * scale);
+        // The line gap the font asks for, less what the Windows cell already adds over the
+        // typographic one.
+        const double hheaHeight = double(face->ascender) - face->descender;
+        const double lineGap = double(face->height) - hheaHeight;
+        tm.tmExternalLeading = std::max(0, roundPixels((lineGap - (cell - hheaHeight)) * scale));
+        const double average =
+            (os2 && os2->xAvgCharWidth > 0) ? os2->xAvgCharWidth : face->max_advance_width / 2.0;
+        tm.tmAveCharWidth = roundPixels(average * scale);
+        tm.tmMaxCharWidth = roundPixels(double(face->bbox.xMax - face->bbox.xMin) * scale);
+        if (os2) {
+            tm.tmFirstChar = char16_t(os2->usFirstCharIndex);
+            tm.tmLastChar = char16_t(os2->usLastCharIndex);
+        }
+        tm.tmPitchAndFamily = 2 | 4; // vector, TrueType
+    }
+
+    static void bitmapMetrics(FT_Face face, TEXTMETRICW &tm)
+    {
+        const FT_Size_Metrics &m = face->size->metrics;
+        tm.tmAscent = int32_t((m.ascender + 32) >> 6);
+        tm.tmHeight = tm.tmAscent + int32_t((-m.descender + 32) >> 6);
+        tm.tmAveCharWidth = int32_t((m.max_advance + 32) >> 7);
+        tm.tmMaxCharWidth = int32_t((m.max_advance + 32) >> 6);
+    }
+
     void textMetrics(TEXTMETRICW &tm) const
     {
         FT_Face face = primary;
-        const double em = em26 / 64.0;
         tm = TEXTMETRICW{};
         if (FT_IS_SCALABLE(face) && face->units_per_EM > 0) {
-            const double scale = em / face->units_per_EM;
-            const TT_OS2 *os2 = os2Table(face);
-            const double cell = cellUnits(face);
-            const double ascent = (os2 && os2->usWinAscent + os2->usWinDescent > 0)
-                                      ? double(os2->usWinAscent)
-                                      : double(face->ascender);
-            tm.tmAscent = roundPixels(ascent * scale);
-            tm.tmHeight = roundPixels(cell * scale);
-            // The platform's rule: the line gap the font asks for, less what the Windows cell
-            // already adds over the typographic one.
-            const double hheaHeight = double(face->ascender) - face->descender;
-            tm.tmExternalLeading =
-                std::max(0, roundPixels((face->height - hheaHeight - (cell - hheaHeight)) * scale));
-            tm.tmAveCharWidth = roundPixels(
-                (os2 && os2->xAvgCharWidth > 0 ? os2->xAvgCharWidth : face->max_advance_width / 2) *
-                scale);
-            tm.tmMaxCharWidth = roundPixels((face->bbox.xMax - face->bbox.xMin) * scale);
-            if (os2) {
-                tm.tmFirstChar = char16_t(os2->usFirstCharIndex);
-                tm.tmLastChar = char16_t(os2->usLastCharIndex);
-            }
-            tm.tmPitchAndFamily = 2 | 4; // vector, TrueType
+            outlineMetrics(face, tm);
         } else {
-            const FT_Size_Metrics &m = face->size->metrics;
-            tm.tmAscent = int32_t((m.ascender + 32) >> 6);
-            tm.tmHeight = tm.tmAscent + int32_t((-m.descender + 32) >> 6);
-            tm.tmAveCharWidth = int32_t((m.max_advance + 32) >> 7);
-            tm.tmMaxCharWidth = int32_t((m.max_advance + 32) >> 6);
+            bitmapMetrics(face, tm);
         }
         if (!FT_IS_FIXED_WIDTH(face)) {
             tm.tmPitchAndFamily |= 1; // the platform's bit means "variable pitch"
         }
         tm.tmDescent = tm.tmHeight - tm.tmAscent;
-        tm.tmInternalLeading = tm.tmHeight - roundPixels(em);
+        tm.tmInternalLeading = tm.tmHeight - roundPixels(em26 / 64.0);
         tm.tmWeight = font.bold() ? 700 : 400;
         tm.tmItalic = font.italic();
         tm.tmUnderlined = (font.Style & fsUnderline) != 0;
@@ -504,6 +519,7 @@ struct CFontRasterizer::Impl
         tm.tmBreakChar = u' ';
         tm.tmCharSet = font.Charset;
         if (font.Charset == DEFAULT_CHARSET) {
+            // The platform reports the character set it chose: Japanese when the face has kana.
             tm.tmCharSet = FT_Get_Char_Index(face, 0x3042) ? SHIFTJIS_CHARSET : ANSI_CHARSET;
         }
     }

@@ -297,6 +297,21 @@ TEST(FontRasterizer, BoldAndItalicChangeTheGlyphs)
     EXPECT_EQ(tm.tmWeight, 700);
 }
 
+TEST(FontRasterizer, RefusesAbsurdHeights)
+{
+    // Heights reach the font from event files; a glyph of this size would need gigabytes.
+    for (int32_t height : {-100000, INT32_MIN, 2000000000}) {
+        TFont f = uiGothic16();
+        f.Height = height;
+        CFontRasterizer font(f);
+        EXPECT_FALSE(font.isValid()) << height;
+        GLYPHMETRICS gm;
+        EXPECT_EQ(font.getGlyphOutline('A', GGO_GRAY8_BITMAP, gm), GDI_ERROR);
+        TEXTMETRICW tm;
+        EXPECT_FALSE(font.getTextMetrics(tm));
+    }
+}
+
 TEST(FontRasterizer, RefusesWhatItCannotGive)
 {
     CFontRasterizer font(uiGothic16());
