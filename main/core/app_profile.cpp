@@ -3,6 +3,7 @@
 #include "platform/environment.h"
 #include "platform/registry.h"
 
+#include <cassert>
 #include <optional>
 
 std::unique_ptr<CAppProfile> gAppProfile;
@@ -494,8 +495,14 @@ float CAppProfile::loadToolOpaque(TToolMode m) const
     }
 }
 
+const TDockFloatViewParam &CAppProfile::viewParam(int i) const
+{
+    return const_cast<CAppProfile *>(this)->viewParam(i);
+}
+
 TDockFloatViewParam &CAppProfile::viewParam(int i)
 {
+    assert(i >= 0 && i < kDockViewCount);
     TDockFloatViewParam *const views[kDockViewCount] = {
         &OptionViewParam,     &NavigatorViewParam, &LoupeViewParam,  &QZ5OptionViewParam,
         &InfomationViewParam, &ColorViewParam,     &SwatchViewParam, &BrushListViewParam,
@@ -506,6 +513,7 @@ TDockFloatViewParam &CAppProfile::viewParam(int i)
 
 QString CAppProfile::viewParamName(int i)
 {
+    assert(i >= 0 && i < kDockViewCount);
     static const char *const names[kDockViewCount] = {
         "OptionView", "NavigatorView", "LoupeView", "QZ5OptionView", "InfomationView", "ColorView",
         "SwatchView", "BrushListView", "LayerView", "MaskView",      "EventView",
