@@ -1,5 +1,7 @@
 #include "core/app_profile.h"
 
+#include "core/numeric.h"
+
 #include "platform/environment.h"
 #include "platform/registry.h"
 
@@ -11,14 +13,6 @@ std::unique_ptr<CAppProfile> gAppProfile;
 namespace {
 
 SProfileSaveHooks gSaveHooks;
-
-// value < lo gives lo, else value > hi gives hi (lo wins when the range is empty).
-int32_t clampValue(int32_t value, int32_t lo, int32_t hi)
-{
-    if (value < lo)
-        return lo;
-    return value > hi ? hi : value;
-}
 
 QString joinPath(const QString &dir, const QString &name)
 {
@@ -53,7 +47,7 @@ class CSectionLoader
     }
     int32_t i32(const QString &name, int32_t cur, int32_t def, int32_t lo, int32_t hi)
     {
-        return clampValue(i32(name, cur, def), lo, hi);
+        return clampInt(i32(name, cur, def), lo, hi);
     }
     int32_t i32ReadOnly(const QString &name, int32_t cur, int32_t def)
     {
@@ -372,7 +366,7 @@ void loadFloatLayout(CAppProfile &p, const CRegKey *key)
         if (!regReadInt(*key, prefix + QStringLiteral("PaneCount"), paneCount, 0))
             continue;
         TDockFloatFormParam &form = p.FloatForms[i];
-        form.PaneCount = clampValue(paneCount, 0, kFloatPaneSlots - pane);
+        form.PaneCount = clampInt(paneCount, 0, kFloatPaneSlots - pane);
         ioFormPlacement(io, prefix, form, true, 0);
         for (int j = 0; j < form.PaneCount; ++j, ++pane)
             ioPane(io, pane, p.FloatPanes[pane]);
@@ -393,13 +387,13 @@ bool saveFloatLayout(CAppProfile &p, CRegKey &key)
         for (const char *name : kFloatValueNames)
             key.deleteValue(indexed(name, i));
     CSectionSaver io(key);
-    const int32_t count = clampValue(p.FloatFormCount, 0, kFloatFormSlots);
+    const int32_t count = clampInt(p.FloatFormCount, 0, kFloatFormSlots);
     io.i32(QStringLiteral("FloatFormCount"), count, 0);
     int pane = 0;
     for (int i = 0; i < count; ++i) {
         const QString prefix = indexed("FloatForm%1", i);
         TDockFloatFormParam &form = p.FloatForms[i];
-        const int32_t paneCount = clampValue(form.PaneCount, 0, kFloatPaneSlots - pane);
+        const int32_t paneCount = clampInt(form.PaneCount, 0, kFloatPaneSlots - pane);
         io.i32(prefix + QStringLiteral("PaneCount"), paneCount, 0);
         ioFormPlacement(io, prefix, form, true, 0);
         for (int j = 0; j < paneCount; ++j, ++pane)
@@ -549,9 +543,9 @@ bool CAppProfile::loadSections(CRegistry &store)
         ioWindow(*this, io);
         // A stored size is kept on the screen and no smaller than 200 pixels; -1 means none.
         if (mainWinSize.x >= 0)
-            mainWinSize.x = clampValue(mainWinSize.x, 200, screenSize.x);
+            mainWinSize.x = clampInt(mainWinSize.x, 200, screenSize.x);
         if (mainWinSize.y >= 0)
-            mainWinSize.y = clampValue(mainWinSize.y, 200, screenSize.y);
+            mainWinSize.y = clampInt(mainWinSize.y, 200, screenSize.y);
         if (key)
             loadFloatLayout(*this, key);
         else
