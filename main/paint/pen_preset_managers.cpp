@@ -1,10 +1,10 @@
 #include "paint/pen_preset_managers.h"
 
 #include "core/app_profile.h"
-#include "core/path_utils.h"
 #include "paint/paint_param.h"
 #include "platform/messages.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <array>
@@ -57,11 +57,11 @@ bool findDefaultSet(QString CAppProfile::*file, const QString &fileName)
     if (!(profile.*file).isEmpty() && QFileInfo(profile.*file).isFile())
         return true;
     const QString folders[] = {profile.penPath,
-                               pathJoin(profile.presetPath, QStringLiteral("preset")),
-                               pathJoin(profile.appPath, QStringLiteral("preset"))};
+                               QDir(profile.presetPath).filePath(QStringLiteral("preset")),
+                               QDir(profile.appPath).filePath(QStringLiteral("preset"))};
     for (const QString &folder : folders) {
         profile.penPath = folder;
-        profile.*file = pathJoin(folder, fileName);
+        profile.*file = QDir(folder).filePath(fileName);
         if (QFileInfo(profile.*file).isFile())
             return true;
     }

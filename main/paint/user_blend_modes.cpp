@@ -37,7 +37,16 @@ constexpr bool isPermutation()
 }
 static_assert(isPermutation());
 
+fptrLayerModeName gLayerModeName = nullptr;
+
 } // namespace
+
+fptrLayerModeName installLayerModeNameProc(fptrLayerModeName proc)
+{
+    const fptrLayerModeName previous = gLayerModeName;
+    gLayerModeName = proc;
+    return previous;
+}
 
 TLayerMode blendModeToLayerMode(TBlendMode bm)
 {
@@ -53,5 +62,6 @@ TBlendMode layerModeToBlendMode(TLayerMode lm)
 
 void getBlendModeName(TBlendMode bm, QString &name)
 {
-    getLayerModeName(blendModeToLayerMode(bm), name);
+    if (gLayerModeName)
+        gLayerModeName(blendModeToLayerMode(bm), name);
 }

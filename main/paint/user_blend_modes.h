@@ -40,5 +40,11 @@ inline constexpr int kBlendModeCount = 22;
 TLayerMode blendModeToLayerMode(TBlendMode bm);
 TBlendMode layerModeToBlendMode(TLayerMode lm);
 
+// The display name of a layer mode comes from the document's layer-mode table, a library above
+// this one, which installs its lookup at start-up (tests install a fake). Returns the previous
+// lookup; without one the name is left unchanged.
+using fptrLayerModeName = void (*)(TLayerMode mode, QString &name);
+fptrLayerModeName installLayerModeNameProc(fptrLayerModeName proc);
+
 // The display name of the layer mode the blend mode maps to.
 void getBlendModeName(TBlendMode bm, QString &name);

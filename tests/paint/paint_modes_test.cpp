@@ -197,12 +197,20 @@ TEST(BlendModes, UserOrderMapsToStoredOrder)
     EXPECT_EQ(layerModeToBlendMode(LM_MAX_NUM), bmStandard);
     EXPECT_EQ(layerModeToBlendMode(TLayerMode(200)), bmStandard);
     EXPECT_EQ(blendModeToLayerMode(TBlendMode(0x80 | uint8_t(bmHue))), LM_HUE);
+}
 
-    // The display name is the layer mode's.
-    for (const Case &c : cases) {
-        QString viaBlend, viaLayer;
-        getBlendModeName(c.bm, viaBlend);
-        getLayerModeName(c.lm, viaLayer);
-        EXPECT_EQ(viaBlend, viaLayer);
-    }
+// The display name is the layer mode's, from the lookup the document installs.
+TEST(BlendModes, NameComesFromTheLayerModeTable)
+{
+    QString name = QStringLiteral("kept");
+    const fptrLayerModeName previous = installLayerModeNameProc(nullptr);
+    getBlendModeName(TBlendMode::bmHue, name);
+    EXPECT_EQ(name, QStringLiteral("kept"));
+    installLayerModeNameProc(
+        [](TLayerMode mode, QString &out) { out = QStringLiteral("mode %1").arg(int(mode)); });
+    getBlendModeName(TBlendMode::bmDodgeLinear, name);
+    EXPECT_EQ(name, QStringLiteral("mode 1"));
+    getBlendModeName(TBlendMode::bmBurnLinear, name);
+    EXPECT_EQ(name, QStringLiteral("mode 18"));
+    installLayerModeNameProc(previous);
 }
