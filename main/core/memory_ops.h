@@ -22,7 +22,10 @@ template <class T> using MemArray = std::unique_ptr<T[], MemFree>;
 bool tryGetMem(void *&p, size_t size);
 // The same, for an owning handle (any memory it held is released first).
 bool tryGetMem(MemPtr &p, size_t size);
-inline void freeMem(void *p) { std::free(p); }
+inline void freeMem(void *p)
+{
+    std::free(p);
+}
 
 // A zero-terminated copy of a zero-terminated wide string; nullptr when out of memory.
 MemArray<char16_t> wideStrDup(const char16_t *s);

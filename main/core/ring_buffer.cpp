@@ -6,7 +6,10 @@
 
 CRingBuf::CRingBuf(uint32_t elm) : elmLen(elm) {}
 
-CRingBuf::CRingBuf(uint32_t elm, int32_t bk, int32_t fr) : elmLen(elm) { alloc(elm, bk, fr); }
+CRingBuf::CRingBuf(uint32_t elm, int32_t bk, int32_t fr) : elmLen(elm)
+{
+    alloc(elm, bk, fr);
+}
 
 uint8_t *CRingBuf::stepSlot(uint8_t *p, int32_t steps) const
 {

@@ -21,7 +21,7 @@ ClipboardRenderer &renderer()
 // first request (the rendered data is kept, as the system clipboard keeps rendered data).
 class OwnedMimeData : public QMimeData
 {
-public:
+  public:
     // nullopt marks a promise not rendered yet. Mutable: reading a promise renders it once and
     // keeps the result.
     mutable std::map<QString, std::optional<QByteArray>> entries;
@@ -35,7 +35,7 @@ public:
     }
     bool hasFormat(const QString &fmt) const override { return entries.count(fmt) != 0; }
 
-protected:
+  protected:
     QVariant retrieveData(const QString &fmt, QMetaType) const override
     {
         auto it = entries.find(fmt);
@@ -64,7 +64,10 @@ QClipboard *clipboard()
     return QGuiApplication::clipboard();
 }
 
-bool ownedBy(QClipboard *cb) { return owned() && cb->mimeData() == owned().data(); }
+bool ownedBy(QClipboard *cb)
+{
+    return owned() && cb->mimeData() == owned().data();
+}
 
 // Puts a copy of the program's contents plus one more entry on the clipboard. The clipboard gets
 // a new object each time, so that every platform announces the new format.
@@ -139,7 +142,10 @@ bool clipboardReadData(const QString &fmt, const std::function<bool(const QByteA
     return callback(data);
 }
 
-void setClipboardRenderer(ClipboardRenderer r) { renderer() = std::move(r); }
+void setClipboardRenderer(ClipboardRenderer r)
+{
+    renderer() = std::move(r);
+}
 
 QByteArray streamToGlobal(QIODevice &stream, qint64 count)
 {

@@ -5,7 +5,10 @@
 
 namespace {
 
-bool haveGuiApp() { return qobject_cast<QGuiApplication *>(QCoreApplication::instance()); }
+bool haveGuiApp()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+}
 
 } // namespace
 
@@ -22,7 +25,10 @@ SavedCursor setStdCursor(Qt::CursorShape shape)
     return std::nullopt;
 }
 
-SavedCursor setWaitCursor() { return setStdCursor(Qt::WaitCursor); }
+SavedCursor setWaitCursor()
+{
+    return setStdCursor(Qt::WaitCursor);
+}
 
 void restoreCursor(const SavedCursor &previous)
 {

@@ -22,12 +22,12 @@ void restoreCursor(const SavedCursor &previous);
 // The busy cursor for the lifetime of the guard, restored on every way out.
 class WaitCursor
 {
-public:
+  public:
     WaitCursor() : m_previous(setWaitCursor()) {}
     ~WaitCursor() { restoreCursor(m_previous); }
     WaitCursor(const WaitCursor &) = delete;
     WaitCursor &operator=(const WaitCursor &) = delete;
 
-private:
+  private:
     SavedCursor m_previous;
 };

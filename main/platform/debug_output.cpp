@@ -24,4 +24,7 @@ void debugOut(const QString &text)
         qCDebug(lcDebugOut).noquote() << text;
 }
 
-DebugSink setDebugSink(DebugSink sink) { return std::exchange(currentSink(), std::move(sink)); }
+DebugSink setDebugSink(DebugSink sink)
+{
+    return std::exchange(currentSink(), std::move(sink));
+}

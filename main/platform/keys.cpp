@@ -24,44 +24,76 @@ struct KeyPair
 // Keys whose virtual key differs from the Qt key code. Letters and digits need no entry: their
 // Qt codes are their ASCII codes, as are the virtual keys.
 constexpr KeyPair kKeyTable[] = {
-    {Qt::Key_Escape, VK_ESCAPE},       {Qt::Key_Tab, VK_TAB},
-    {Qt::Key_Backtab, VK_TAB},         {Qt::Key_Backspace, VK_BACK},
-    {Qt::Key_Return, VK_RETURN},       {Qt::Key_Enter, VK_RETURN},
-    {Qt::Key_Insert, VK_INSERT},       {Qt::Key_Delete, VK_DELETE},
-    {Qt::Key_Pause, VK_PAUSE},         {Qt::Key_Print, VK_SNAPSHOT},
-    {Qt::Key_Clear, VK_CLEAR},         {Qt::Key_Home, VK_HOME},
-    {Qt::Key_End, VK_END},             {Qt::Key_Left, VK_LEFT},
-    {Qt::Key_Up, VK_UP},               {Qt::Key_Right, VK_RIGHT},
-    {Qt::Key_Down, VK_DOWN},           {Qt::Key_PageUp, VK_PRIOR},
-    {Qt::Key_PageDown, VK_NEXT},       {Qt::Key_Shift, VK_SHIFT},
-    {Qt::Key_Control, VK_CONTROL},     {Qt::Key_Alt, VK_MENU},
-    {Qt::Key_AltGr, VK_MENU},          {Qt::Key_Meta, VK_LWIN},
-    {Qt::Key_CapsLock, VK_CAPITAL},    {Qt::Key_NumLock, VK_NUMLOCK},
-    {Qt::Key_ScrollLock, VK_SCROLL},   {Qt::Key_Menu, VK_APPS},
-    {Qt::Key_Help, VK_HELP},           {Qt::Key_Space, VK_SPACE},
-    {Qt::Key_Kanji, VK_KANJI},         {Qt::Key_Henkan, VK_CONVERT},
-    {Qt::Key_Muhenkan, VK_NONCONVERT}, {Qt::Key_Semicolon, VK_OEM_1},
-    {Qt::Key_Colon, VK_OEM_1},         {Qt::Key_Equal, VK_OEM_PLUS},
-    {Qt::Key_Plus, VK_OEM_PLUS},       {Qt::Key_Comma, VK_OEM_COMMA},
-    {Qt::Key_Less, VK_OEM_COMMA},      {Qt::Key_Minus, VK_OEM_MINUS},
-    {Qt::Key_Underscore, VK_OEM_MINUS}, {Qt::Key_Period, VK_OEM_PERIOD},
-    {Qt::Key_Greater, VK_OEM_PERIOD},  {Qt::Key_Slash, VK_OEM_2},
-    {Qt::Key_Question, VK_OEM_2},      {Qt::Key_QuoteLeft, VK_OEM_3},
-    {Qt::Key_AsciiTilde, VK_OEM_3},    {Qt::Key_BracketLeft, VK_OEM_4},
-    {Qt::Key_BraceLeft, VK_OEM_4},     {Qt::Key_Backslash, VK_OEM_5},
-    {Qt::Key_Bar, VK_OEM_5},           {Qt::Key_BracketRight, VK_OEM_6},
-    {Qt::Key_BraceRight, VK_OEM_6},    {Qt::Key_Apostrophe, VK_OEM_7},
-    {Qt::Key_QuoteDbl, VK_OEM_7},      {Qt::Key_Exclam, '1'},
-    {Qt::Key_At, '2'},                 {Qt::Key_NumberSign, '3'},
-    {Qt::Key_Dollar, '4'},             {Qt::Key_Percent, '5'},
-    {Qt::Key_AsciiCircum, '6'},        {Qt::Key_Ampersand, '7'},
-    {Qt::Key_Asterisk, '8'},           {Qt::Key_ParenLeft, '9'},
+    {Qt::Key_Escape, VK_ESCAPE},
+    {Qt::Key_Tab, VK_TAB},
+    {Qt::Key_Backtab, VK_TAB},
+    {Qt::Key_Backspace, VK_BACK},
+    {Qt::Key_Return, VK_RETURN},
+    {Qt::Key_Enter, VK_RETURN},
+    {Qt::Key_Insert, VK_INSERT},
+    {Qt::Key_Delete, VK_DELETE},
+    {Qt::Key_Pause, VK_PAUSE},
+    {Qt::Key_Print, VK_SNAPSHOT},
+    {Qt::Key_Clear, VK_CLEAR},
+    {Qt::Key_Home, VK_HOME},
+    {Qt::Key_End, VK_END},
+    {Qt::Key_Left, VK_LEFT},
+    {Qt::Key_Up, VK_UP},
+    {Qt::Key_Right, VK_RIGHT},
+    {Qt::Key_Down, VK_DOWN},
+    {Qt::Key_PageUp, VK_PRIOR},
+    {Qt::Key_PageDown, VK_NEXT},
+    {Qt::Key_Shift, VK_SHIFT},
+    {Qt::Key_Control, VK_CONTROL},
+    {Qt::Key_Alt, VK_MENU},
+    {Qt::Key_AltGr, VK_MENU},
+    {Qt::Key_Meta, VK_LWIN},
+    {Qt::Key_CapsLock, VK_CAPITAL},
+    {Qt::Key_NumLock, VK_NUMLOCK},
+    {Qt::Key_ScrollLock, VK_SCROLL},
+    {Qt::Key_Menu, VK_APPS},
+    {Qt::Key_Help, VK_HELP},
+    {Qt::Key_Space, VK_SPACE},
+    {Qt::Key_Kanji, VK_KANJI},
+    {Qt::Key_Henkan, VK_CONVERT},
+    {Qt::Key_Muhenkan, VK_NONCONVERT},
+    {Qt::Key_Semicolon, VK_OEM_1},
+    {Qt::Key_Colon, VK_OEM_1},
+    {Qt::Key_Equal, VK_OEM_PLUS},
+    {Qt::Key_Plus, VK_OEM_PLUS},
+    {Qt::Key_Comma, VK_OEM_COMMA},
+    {Qt::Key_Less, VK_OEM_COMMA},
+    {Qt::Key_Minus, VK_OEM_MINUS},
+    {Qt::Key_Underscore, VK_OEM_MINUS},
+    {Qt::Key_Period, VK_OEM_PERIOD},
+    {Qt::Key_Greater, VK_OEM_PERIOD},
+    {Qt::Key_Slash, VK_OEM_2},
+    {Qt::Key_Question, VK_OEM_2},
+    {Qt::Key_QuoteLeft, VK_OEM_3},
+    {Qt::Key_AsciiTilde, VK_OEM_3},
+    {Qt::Key_BracketLeft, VK_OEM_4},
+    {Qt::Key_BraceLeft, VK_OEM_4},
+    {Qt::Key_Backslash, VK_OEM_5},
+    {Qt::Key_Bar, VK_OEM_5},
+    {Qt::Key_BracketRight, VK_OEM_6},
+    {Qt::Key_BraceRight, VK_OEM_6},
+    {Qt::Key_Apostrophe, VK_OEM_7},
+    {Qt::Key_QuoteDbl, VK_OEM_7},
+    {Qt::Key_Exclam, '1'},
+    {Qt::Key_At, '2'},
+    {Qt::Key_NumberSign, '3'},
+    {Qt::Key_Dollar, '4'},
+    {Qt::Key_Percent, '5'},
+    {Qt::Key_AsciiCircum, '6'},
+    {Qt::Key_Ampersand, '7'},
+    {Qt::Key_Asterisk, '8'},
+    {Qt::Key_ParenLeft, '9'},
     {Qt::Key_ParenRight, '0'},
 };
 
 // The keypad's own keys; digits are handled by range.
 constexpr KeyPair kKeypadTable[] = {
-    {Qt::Key_Asterisk, VK_MULTIPLY}, {Qt::Key_Plus, VK_ADD},      {Qt::Key_Minus, VK_SUBTRACT},
+    {Qt::Key_Asterisk, VK_MULTIPLY}, {Qt::Key_Plus, VK_ADD},        {Qt::Key_Minus, VK_SUBTRACT},
     {Qt::Key_Period, VK_DECIMAL},    {Qt::Key_Comma, VK_SEPARATOR}, {Qt::Key_Slash, VK_DIVIDE},
     {Qt::Key_Enter, VK_RETURN},
 };
@@ -84,10 +116,10 @@ int32_t vkOfMouseButton(Qt::MouseButton button)
 // to parents pass more than once; noting a state twice does no harm.
 class KeyStateRecorder : public QObject
 {
-public:
+  public:
     using QObject::QObject;
 
-protected:
+  protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         switch (event->type()) {
@@ -116,7 +148,10 @@ protected:
     }
 };
 
-QGuiApplication *guiApp() { return qobject_cast<QGuiApplication *>(QCoreApplication::instance()); }
+QGuiApplication *guiApp()
+{
+    return qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+}
 
 // The modifier or button that Qt itself reports for a virtual key; none for other keys.
 bool qtReportsDown(int32_t vk)
@@ -174,7 +209,10 @@ void initialiseKeyState()
     app->installEventFilter(recorder);
 }
 
-void resetKeyState() { keyTable().fill(false); }
+void resetKeyState()
+{
+    keyTable().fill(false);
+}
 
 void setKeyDown(int32_t vk, bool down)
 {

@@ -13,7 +13,7 @@ const QString kClipBox = QStringLiteral("application/x-kavrin-qzClipBox");
 
 class Clipboard : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         setClipboardRenderer({});

@@ -9,7 +9,7 @@ namespace {
 
 class KeyState : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         initialiseKeyState();
