@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 
 #include <array>
 
@@ -201,7 +202,8 @@ int32_t vkFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers)
 
 void initialiseKeyState()
 {
-    static KeyStateRecorder *recorder = nullptr;
+    // A QPointer, so that a later application object gets a recorder of its own.
+    static QPointer<KeyStateRecorder> recorder;
     QCoreApplication *app = QCoreApplication::instance();
     if (recorder || !app)
         return;
