@@ -174,3 +174,15 @@ void putVividLightOnTP(sBGRA *dst, uint32_t col, uint32_t a) noexcept;
 void putPinLight(sBGRA *dst, uint32_t col, uint32_t a) noexcept;
 void putPinLightA(sBGRA *dst, uint32_t col, uint32_t a) noexcept;
 void putPinLightOnTP(sBGRA *dst, uint32_t col, uint32_t a) noexcept;
+
+// ---------------------------------------------------------------------------------------------
+// Rows of puts. A row loop does dst[i] := put(dst[i], src[i].all, a) for i < n, exactly as
+// calling put pixel by pixel; compositing loops fetch the loop for their put once per blit. The
+// source row may be the destination row itself but must not otherwise overlap it; a is 0..255.
+using fptrPutRow = void (*)(sBGRA *dst, const sBGRA *src, int n, uint32_t a, fptrPixelPut4core put);
+
+// A call of put per pixel.
+void putRowPlain(sBGRA *dst, const sBGRA *src, int n, uint32_t a, fptrPixelPut4core put) noexcept;
+// The loop for put: one of its own, with the put inlined, for every put of this header and of
+// core/pixel.h; putRowPlain for any other.
+fptrPutRow rowPutFor(fptrPixelPut4core put) noexcept;

@@ -76,7 +76,9 @@ TEST(BlendModes, EveryModesPutOnChosenPixels)
             sBGRA d;
             uint32_t s, a;
             BGR expected;
-        } puts[] = {{d1, s1, 255, c.full1}, {d1, s1, 100, c.part1}, {d2, s2, 255, c.full2},
+        } puts[] = {{d1, s1, 255, c.full1},
+                    {d1, s1, 100, c.part1},
+                    {d2, s2, 255, c.full2},
                     {d2, s2, 100, c.part2}};
         for (const auto &p : puts) {
             sBGRA d = p.d;
@@ -131,8 +133,8 @@ TEST(BlendModes, NeutralSourcesLeaveTheDestination)
     {
         TLayerMode mode;
         uint32_t neutral;
-    } cases[] = {{LM_SCR, 0},        {LM_LIGHT, 0},        {LM_DODGE, 0},     {LM_DIF, 0},
-                 {LM_ADD, 0},        {LM_EXCLUSION, 0},    {LM_DARK, 0xFFFFFF}, {LM_MUL, 0xFFFFFF},
+    } cases[] = {{LM_SCR, 0},         {LM_LIGHT, 0},        {LM_DODGE, 0},       {LM_DIF, 0},
+                 {LM_ADD, 0},         {LM_EXCLUSION, 0},    {LM_DARK, 0xFFFFFF}, {LM_MUL, 0xFFFFFF},
                  {LM_BURN, 0xFFFFFF}, {LM_SUBNEG, 0xFFFFFF}};
     for (const auto &c : cases)
         for (uint32_t v = 0; v < 256; ++v) {
@@ -192,7 +194,7 @@ TEST(BlendModes, WholeColourModes)
     EXPECT_EQ(bgr(d), (BGR{l, l, l}));
 
     EXPECT_EQ(hslCompose(0x12345678, 10, 99) & 0xFF000000u, 0x12000000u); // keeps byte 3
-    EXPECT_EQ(hslCompose(0x00808080, 200, 99), 0x00636363u);             // grey stays grey
+    EXPECT_EQ(hslCompose(0x00808080, 200, 99), 0x00636363u);              // grey stays grey
     // Full spread and luminance of pure red keep pure red; blue with red's luminance is lifted.
     EXPECT_EQ(hslCompose(0x00FF0000, 255, 76), 0x00FF0000u);
     const sBGRA lifted{.all = hslCompose(0x000000FF, 255, 76)};
