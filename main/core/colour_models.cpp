@@ -1,6 +1,6 @@
 #include "core/colour_models.h"
 
-#include "core/fixed_interim.h"
+#include "core/numeric.h"
 
 #include <algorithm>
 

@@ -1,4 +1,5 @@
 #include "core/blend_modes.h"
+#include "core/numeric.h"
 
 #include <gtest/gtest.h>
 
@@ -183,6 +184,20 @@ TEST(BlendModes, WorkedEdgesOfTheChannelBlends)
     EXPECT_EQ(put(LM_VIVIDLIGHT, 255, 0), 0);
     // A full-strength light gives the curve: sqrt(64 / 255) = 0.501 of 255, truncated twice.
     EXPECT_EQ(put(LM_SOFTLIGHT, 64, 255), 127);
+}
+
+TEST(BlendModes, SoftLightFollowsItsCurveUnderAFullLight)
+{
+    // At s = 255 SoftLight is its curve D(d): the square root above x = 0.25, the cubic below,
+    // in 16.16 with the shared fixed-point helpers.
+    for (int32_t d = 0; d < 256; ++d) {
+        const int32_t x = d * 65536 / 255;
+        const int32_t v =
+            x > 0x4000 ? fixSqrt(x) : fixMul(fixMul(16 * x - 0xC0000, x) + 0x40000, x);
+        sBGRA p = px(uint8_t(d), uint8_t(d), uint8_t(d), 255);
+        putSoftLight(&p, 0xFFFFFFFF, 255);
+        ASSERT_EQ(int32_t(p.B), (v * 255) >> 16) << d;
+    }
 }
 
 TEST(BlendModes, WholeColourModes)
