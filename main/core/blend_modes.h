@@ -5,10 +5,12 @@
 //              and dst's alpha kept;
 //   fnPutA     fnPut(dst, col, mul255(a, alpha of col)): the source alpha scales the opacity;
 //   onto-transparent (…OnTP, pixelMerge…)  composes onto a destination with its own alpha f:
-//              with e = mul255(alpha of col, a), dst's alpha becomes f + e - mul255(f, e); onto a
+//              with e = mul255(alpha of col, a), dst's alpha becomes f + e - mul255(f, e) (the
+//              standard merge rounds it as source-over does, the add merge makes any pixel that
+//              both cover opaque); onto a
 //              fully transparent pixel the result is col's colour with alpha e, onto an opaque one
-//              it is the mode's fnPut at opacity e (the multiply, add and subtract merges excepted:
-//              see pixelMergeMul, pixelMergeAdd).
+//              it is the mode's fnPut at opacity e (except the subtract mode, whose merge adds, and
+//              the multiply merge, which rounds once where pixelPutMul rounds twice).
 // Per-channel blends work on the destination byte d and the source byte s.
 #pragma once
 

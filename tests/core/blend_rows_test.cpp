@@ -49,8 +49,8 @@ TEST(BlendRows, EveryRowLoopEqualsItsPutPixelByPixel)
             putRowPlain(plain.data(), src.data(), n, a, put);
             for (int i = 0; i < n; ++i)
                 ASSERT_EQ(fast[i].all, plain[i].all)
-                    << "put " << index << " opacity " << a << " pixel " << i << std::hex
-                    << " dst " << start[i].all << " src " << src[i].all;
+                    << "put " << index << " opacity " << a << " pixel " << i << std::hex << " dst "
+                    << start[i].all << " src " << src[i].all;
         }
         ++index;
     }
