@@ -2,7 +2,7 @@
 
 #include "core/canvas.h"
 #include "core/channel.h"
-#include "core/scale_image.h"
+#include "core/scale_canvas.h"
 
 #include <algorithm>
 
@@ -380,12 +380,12 @@ bool CPenMethodObj::setIcon(const TMTC *tc)
             orgIconTC.reset();
     } else {
         const sSize fit{kIconMax, kIconMax};
-        orgIconTC = makeScaledCanvas(&fit, *tc, true, 0, false);
+        orgIconTC = makeScaledCanvas(fit, *tc, true, 0, false);
     }
     if (!orgIconTC)
         return false;
     const sSize small{kIconSmall, kIconSmall};
-    curIconTC = makeScaledCanvas(&small, *orgIconTC, false, 0, true);
+    curIconTC = makeScaledCanvas(small, *orgIconTC, false, 0, true);
     return curIconTC != nullptr;
 }
 

@@ -15,12 +15,12 @@ using enum TPaintAirMap;
 namespace {
 
 // A channel whose byte at (x, y) is x * 16 + y, so that any mirroring or inversion shows.
-TChannel rampChannel(int w, int h)
+std::unique_ptr<TChannel> rampChannel(int w, int h)
 {
-    TChannel ch(w, h);
+    auto ch = std::make_unique<TChannel>(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            *ch.seek8(x, y) = uint8_t(x * 16 + y);
+            *ch->seek8(x, y) = uint8_t(x * 16 + y);
     return ch;
 }
 
@@ -82,12 +82,12 @@ TEST(PaintParam, CopyKeepsEverythingAndSetDefaultKeepsTheNibId)
     src.setEffect2(40);
     src.setRadius(7.5f);
     src.setSmoothLevel(4);
-    src.setAirMap(pamPinTop);
     CPenShapeObj nib;
     nib.setData(SPenShapeData{});
     ASSERT_TRUE(src.Read(&nib)); // the preset's id comes with the nib
-    const TChannel tip = rampChannel(3, 2);
-    src.SetShapeImage(&tip);
+    src.setAirMap(pamPinTop);
+    const auto tip = rampChannel(3, 2);
+    src.SetShapeImage(tip.get());
     src.setShapeImageScale(2.0f);
 
     const TPaintParam copy(src);
@@ -190,8 +190,8 @@ TEST(PaintParam, WriteNibRecords)
     EXPECT_EQ(attr.antiOff, 1);
 
     // An image nib stores its zoom as the radius.
-    const TChannel tip = rampChannel(4, 4);
-    p.SetShapeImage(&tip);
+    const auto tip = rampChannel(4, 4);
+    p.SetShapeImage(tip.get());
     p.setShapeImageScale(1.5f);
     ASSERT_TRUE(p.Write(param));
     EXPECT_EQ(param.radius, 15000);
@@ -285,7 +285,7 @@ TEST(PaintParam, ReadImageNib)
 {
     CPenShapeObj nib;
     nib.setData(SPenShapeData{});
-    ASSERT_TRUE(nib.attachImage(std::make_unique<TChannel>(rampChannel(40, 20)), true));
+    ASSERT_TRUE(nib.attachImage(rampChannel(40, 20), true));
     ASSERT_TRUE(nib.changeZoom(150));
     penParamSetFlatRate(nib.penParam, 0.5f);
     penParamSetDegree(nib.penParam, 90);
@@ -325,15 +325,15 @@ TEST(PaintParam, ReadImageNib)
 // The brush holds the image inverted; writing it into a nib inverts it back.
 TEST(PaintParam, ImageNibSurvivesTheRoundTrip)
 {
-    const TChannel tip = rampChannel(30, 12);
+    const auto tip = rampChannel(30, 12);
     TPaintParam p(pmAirBrush5);
-    p.SetShapeImage(&tip);
+    p.SetShapeImage(tip.get());
     p.setShapeImageScale(2.0f);
     p.setAspect(0.75f);
     CPenShapeObj nib;
     ASSERT_TRUE(p.Write(&nib));
     ASSERT_TRUE(nib.hasImage());
-    EXPECT_TRUE(sameChannel(*nib.shapeCH, tip));
+    EXPECT_TRUE(sameChannel(*nib.shapeCH, *tip));
     EXPECT_EQ(nib.zoomRate, 200);
     EXPECT_EQ(nib.penParam.radius, 20000);
     EXPECT_EQ(nib.penParam.flatRate, 750);
@@ -350,7 +350,7 @@ TEST(PaintParam, FailedNibWriteLeavesTheNibAlone)
 {
     CPenShapeObj nib;
     nib.setData(SPenShapeData{});
-    ASSERT_TRUE(nib.attachImage(std::make_unique<TChannel>(rampChannel(8, 8)), true));
+    ASSERT_TRUE(nib.attachImage(rampChannel(8, 8), true));
     const int32_t id = nib.id();
     const SPenParam before = nib.penParam;
 

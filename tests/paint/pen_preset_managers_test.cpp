@@ -157,7 +157,7 @@ TEST_F(PresetManagerTest, SubIndexAndDefaultEraser)
     EXPECT_TRUE(mngr.setSubIndex(1, false));
     EXPECT_EQ(notified, 0) << "a valid index is taken silently";
     EXPECT_EQ(mngr.findDefaultEraser(), 1);
-    EXPECT_FALSE(mngr.setSubIndex(9, false));
+    EXPECT_TRUE(mngr.setSubIndex(9, false)) << "the sub index kept is still valid";
     EXPECT_EQ(mngr.subIndex(), 1);
     EXPECT_EQ(notified, 1);
     EXPECT_TRUE(mngr.setSubIndex(9, true));
@@ -174,6 +174,8 @@ TEST_F(PresetManagerTest, SubIndexAndDefaultEraser)
     mngr.reset();
     EXPECT_FALSE(mngr.isSubIndexValid());
     EXPECT_EQ(mngr.findDefaultEraser(), -1);
+    EXPECT_FALSE(mngr.setSubIndex(3, true)) << "nothing to clamp into";
+    EXPECT_EQ(mngr.subIndex(), -1);
 }
 
 TEST_F(PresetManagerTest, BuiltInNibs)

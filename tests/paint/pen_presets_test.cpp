@@ -215,7 +215,7 @@ TEST(MethodIcons, StoreSlots)
         EXPECT_EQ(icon->FPSZ(), (sSize{32, 32})) << i;
         pictures.insert(icon);
     }
-    EXPECT_EQ(pictures.size(), 10u) << "nine slots, one shared, and the spread picture";
+    EXPECT_EQ(pictures.size(), 9u) << "nine slots sharing one picture, and the spread picture";
     EXPECT_EQ(getPaintModeIcon(pmBlur2), getPaintModeIcon(pmBlur1));
     EXPECT_EQ(getPaintModeIcon(pmPencil1), getPaintModeIcon(pmPencil5));
     EXPECT_NE(getPaintModeIcon(pmSpread4), getPaintModeIcon(pmFingerTip4));

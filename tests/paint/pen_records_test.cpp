@@ -63,7 +63,7 @@ TEST(PenRecords, StrokeParamDefaults)
 TEST(PenRecords, RenderAttrEffectWordsAndClearing)
 {
     SPenRenderAttr a;
-    std::memset(&a, 0xAB, sizeof a);
+    std::memset(static_cast<void *>(&a), 0xAB, sizeof a);
     initPenRenderAttr(a);
     const unsigned char zero[16] = {};
     EXPECT_EQ(std::memcmp(&a, zero, 16), 0);
@@ -198,7 +198,7 @@ TEST(PenRecords, RenderAttributesAndPaintModes)
     for (int i = 0; i < kPaintModeCount; ++i) {
         const TPaintMode mode = TPaintMode(i);
         SPenRenderAttr a;
-        std::memset(&a, 0x5A, sizeof a);
+        std::memset(static_cast<void *>(&a), 0x5A, sizeof a);
         const bool engine = i >= int(pmPencil4);
         ASSERT_EQ(paintModeToRenderAttr(mode, a), engine) << i;
         if (!engine) {
