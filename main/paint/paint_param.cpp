@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
 namespace {
 
@@ -522,7 +523,11 @@ void TPaintParam::SetShapeImage(const uint8_t *image, const sSize &size)
     FShapeImageSize = {};
     if (!image || size.x <= 0 || size.y <= 0)
         return;
-    FShapeImage.assign(image, image + size_t(size.x) * size_t(size.y));
+    try {
+        FShapeImage.assign(image, image + size_t(size.x) * size_t(size.y));
+    } catch (const std::bad_alloc &) {
+        return; // no copy: the brush is left without an image
+    }
     FShapeImageSize = size;
     FUseShapeImage = true;
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 void initShapeImageParam(TShapeImageParam &p)
 {
@@ -26,7 +27,11 @@ std::vector<uint8_t> copyChannelInverted(const TChannel &ch)
     if (!ch.isEnable())
         return bytes;
     const int32_t w = ch.width(), h = ch.height();
-    bytes.resize(size_t(w) * size_t(h));
+    try {
+        bytes.resize(size_t(w) * size_t(h));
+    } catch (const std::bad_alloc &) {
+        return {}; // no copy: the caller is left without an image
+    }
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t *src = ch.seek8(0, y);
         uint8_t *dst = bytes.data() + size_t(y) * size_t(w);
@@ -53,6 +58,10 @@ void shapeObjToShapeImageParam(const CPenShapeObj *nib, TShapeImageParam &p)
     if (p.UseShapeImage) {
         const TChannel &image = *nib->shapeCH;
         auto copy = std::make_shared<std::vector<uint8_t>>(copyChannelInverted(image));
+        if (copy->empty()) {
+            p.UseShapeImage = false;
+            return;
+        }
         p.ShapeImageSize = image.FPSZ();
         p.ShapeImageScale = float(nib->zoomRate) / 100.0f;
         p.ShapeImage = copy->data();
