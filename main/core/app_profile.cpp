@@ -1,8 +1,11 @@
 #include "core/app_profile.h"
 
+#include "core/numeric.h"
+
 #include "platform/environment.h"
 #include "platform/registry.h"
 
+#include <cassert>
 #include <optional>
 
 std::unique_ptr<CAppProfile> gAppProfile;
@@ -10,14 +13,6 @@ std::unique_ptr<CAppProfile> gAppProfile;
 namespace {
 
 SProfileSaveHooks gSaveHooks;
-
-// value < lo gives lo, else value > hi gives hi (lo wins when the range is empty).
-int32_t clampValue(int32_t value, int32_t lo, int32_t hi)
-{
-    if (value < lo)
-        return lo;
-    return value > hi ? hi : value;
-}
 
 QString joinPath(const QString &dir, const QString &name)
 {
@@ -52,7 +47,7 @@ class CSectionLoader
     }
     int32_t i32(const QString &name, int32_t cur, int32_t def, int32_t lo, int32_t hi)
     {
-        return clampValue(i32(name, cur, def), lo, hi);
+        return clampInt(i32(name, cur, def), lo, hi);
     }
     int32_t i32ReadOnly(const QString &name, int32_t cur, int32_t def)
     {
@@ -371,7 +366,7 @@ void loadFloatLayout(CAppProfile &p, const CRegKey *key)
         if (!regReadInt(*key, prefix + QStringLiteral("PaneCount"), paneCount, 0))
             continue;
         TDockFloatFormParam &form = p.FloatForms[i];
-        form.PaneCount = clampValue(paneCount, 0, kFloatPaneSlots - pane);
+        form.PaneCount = clampInt(paneCount, 0, kFloatPaneSlots - pane);
         ioFormPlacement(io, prefix, form, true, 0);
         for (int j = 0; j < form.PaneCount; ++j, ++pane)
             ioPane(io, pane, p.FloatPanes[pane]);
@@ -392,13 +387,13 @@ bool saveFloatLayout(CAppProfile &p, CRegKey &key)
         for (const char *name : kFloatValueNames)
             key.deleteValue(indexed(name, i));
     CSectionSaver io(key);
-    const int32_t count = clampValue(p.FloatFormCount, 0, kFloatFormSlots);
+    const int32_t count = clampInt(p.FloatFormCount, 0, kFloatFormSlots);
     io.i32(QStringLiteral("FloatFormCount"), count, 0);
     int pane = 0;
     for (int i = 0; i < count; ++i) {
         const QString prefix = indexed("FloatForm%1", i);
         TDockFloatFormParam &form = p.FloatForms[i];
-        const int32_t paneCount = clampValue(form.PaneCount, 0, kFloatPaneSlots - pane);
+        const int32_t paneCount = clampInt(form.PaneCount, 0, kFloatPaneSlots - pane);
         io.i32(prefix + QStringLiteral("PaneCount"), paneCount, 0);
         ioFormPlacement(io, prefix, form, true, 0);
         for (int j = 0; j < paneCount; ++j, ++pane)
@@ -494,8 +489,14 @@ float CAppProfile::loadToolOpaque(TToolMode m) const
     }
 }
 
+const TDockFloatViewParam &CAppProfile::viewParam(int i) const
+{
+    return const_cast<CAppProfile *>(this)->viewParam(i);
+}
+
 TDockFloatViewParam &CAppProfile::viewParam(int i)
 {
+    assert(i >= 0 && i < kDockViewCount);
     TDockFloatViewParam *const views[kDockViewCount] = {
         &OptionViewParam,     &NavigatorViewParam, &LoupeViewParam,  &QZ5OptionViewParam,
         &InfomationViewParam, &ColorViewParam,     &SwatchViewParam, &BrushListViewParam,
@@ -506,6 +507,7 @@ TDockFloatViewParam &CAppProfile::viewParam(int i)
 
 QString CAppProfile::viewParamName(int i)
 {
+    assert(i >= 0 && i < kDockViewCount);
     static const char *const names[kDockViewCount] = {
         "OptionView", "NavigatorView", "LoupeView", "QZ5OptionView", "InfomationView", "ColorView",
         "SwatchView", "BrushListView", "LayerView", "MaskView",      "EventView",
@@ -541,9 +543,9 @@ bool CAppProfile::loadSections(CRegistry &store)
         ioWindow(*this, io);
         // A stored size is kept on the screen and no smaller than 200 pixels; -1 means none.
         if (mainWinSize.x >= 0)
-            mainWinSize.x = clampValue(mainWinSize.x, 200, screenSize.x);
+            mainWinSize.x = clampInt(mainWinSize.x, 200, screenSize.x);
         if (mainWinSize.y >= 0)
-            mainWinSize.y = clampValue(mainWinSize.y, 200, screenSize.y);
+            mainWinSize.y = clampInt(mainWinSize.y, 200, screenSize.y);
         if (key)
             loadFloatLayout(*this, key);
         else

@@ -231,7 +231,9 @@ class CAppProfile
     float loadToolOpaque(TToolMode m) const;
 
     // The eleven view placements in their stored order, with the prefix of their value names.
+    // i is 0 .. kDockViewCount - 1.
     TDockFloatViewParam &viewParam(int i);
+    const TDockFloatViewParam &viewParam(int i) const;
     static QString viewParamName(int i);
 
     // Fills the start-up environment (and the language type it implies).

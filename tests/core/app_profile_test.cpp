@@ -132,7 +132,7 @@ TEST_F(AppProfile, EmptyStoreGivesTheDefaultsAndCreatesTheKeys)
     EXPECT_TRUE(p.ToolFormParam.Visible);
     EXPECT_EQ(p.ToolFormParam.Width, -1);
     for (int i = 0; i < kDockViewCount; ++i) {
-        const TDockFloatViewParam &v = const_cast<CAppProfile &>(p).viewParam(i);
+        const TDockFloatViewParam &v = p.viewParam(i);
         EXPECT_EQ(v.ParentForm, -1) << i;
         EXPECT_EQ(v.ViewIndex, -1) << i;
         EXPECT_TRUE(v.Visible) << i;
@@ -505,6 +505,7 @@ TEST_F(AppProfile, AnUnusableStoreGivesDefaultsAndSavingFails)
 TEST_F(AppProfile, SaveProfileAsksTheWindowsFirst)
 {
     ScopedEnv data("KAVRIN_DATA_DIR", "/srv/presets");
+    finaliseAppProfile();
     EXPECT_FALSE(saveProfile());
     EXPECT_FALSE(loadProfile());
     initialiseAppProfile();
