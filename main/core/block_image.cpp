@@ -49,8 +49,7 @@ bool splitBoxAtBlocks(const sBox &box, int32_t shift, const std::function<bool(c
 
 bool isWholeBlockPiece(const SBlockPack &pack, const sBox &box)
 {
-    return box.x == pack.box.x && box.y == pack.box.y && box.w == pack.box.w &&
-           box.h == pack.box.h;
+    return box.x == pack.box.x && box.y == pack.box.y && box.w == pack.box.w && box.h == pack.box.h;
 }
 
 void posBlockOffset(sPos &p, int32_t shift)

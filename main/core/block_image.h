@@ -26,14 +26,14 @@ class CDibCore;
 // One block of the grid.
 struct SBlockPack
 {
-    sPos bpos;                     // block column and row
-    sSize size;                    // the unit size (also for blocks cut by the image edge)
-    sBox box;                      // the block's area in image pixels, cut at the right and bottom
-    bool commit = false;           // pixel memory held
+    sPos bpos;                      // block column and row
+    sSize size;                     // the unit size (also for blocks cut by the image edge)
+    sBox box;                       // the block's area in image pixels, cut at the right and bottom
+    bool commit = false;            // pixel memory held
     sBGRA bgCol{.all = 0x00FFFFFF}; // what every pixel reads while uncommitted
-    MemPtr vAddr;                  // the block's pixel memory while committed (unitBytes bytes)
-    uint32_t vLength = 0;          // = unitBytes
-    std::unique_ptr<CDibCore> obj; // the descendant's view of the block, owned by the block
+    MemPtr vAddr;                   // the block's pixel memory while committed (unitBytes bytes)
+    uint32_t vLength = 0;           // = unitBytes
+    std::unique_ptr<CDibCore> obj;  // the descendant's view of the block, owned by the block
 };
 using psBlockPack = SBlockPack *;
 
@@ -55,7 +55,7 @@ extern const char16_t *const kBlockCommitFailedMessage;
 
 class CBlockImage
 {
-public:
+  public:
     CBlockImage(const CBlockImage &) = delete;
     CBlockImage &operator=(const CBlockImage &) = delete;
     // Frees every block, its view and the table.
@@ -132,7 +132,7 @@ public:
     // block-aligned positions.
     bool simpleCopy(const CBlockImage &src, sPos dpos, sBox box);
 
-protected:
+  protected:
     // Sets the geometry for w x h pixels of pixelBytes bytes in blocks of 2^blockShift pixels.
     // The descendant's constructor then calls buildBlocks and sets enable from it.
     CBlockImage(int32_t w, int32_t h, uint32_t pixelBytes, int32_t blockShift);
@@ -153,7 +153,7 @@ protected:
     sSize repSize;
     std::vector<SBlockPack> blkArray;
 
-private:
+  private:
     void initUnit(int32_t blockShift);
     void setupGeometry(int32_t w, int32_t h, uint32_t pixelBytes);
     void freeBlocks();

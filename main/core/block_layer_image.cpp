@@ -526,8 +526,7 @@ bool CBlockVMTC::copyArea(const CBlockVMTC &src, sPos dpos, sBox box)
         for (int32_t j = 0; j < sb.h; ++j) {
             sBGRA *to = blockPixel(d, dp.x & kMask, (dp.y + j) & kMask);
             if (s.commit)
-                std::memmove(to, blockPixel(s, sb.x & kMask, (sb.y + j) & kMask),
-                             size_t(sb.w) * 4);
+                std::memmove(to, blockPixel(s, sb.x & kMask, (sb.y + j) & kMask), size_t(sb.w) * 4);
             else
                 std::fill_n(&to->all, sb.w, s.bgCol.all);
         }
@@ -610,7 +609,8 @@ bool CBlockVMTC::rot90(const sPos &ofs, CBlockVMTC &dst, bool right) const
             const uint32_t col = getColor(s.x, s.y);
             // Pixels that already hold the colour are left alone, so uniform blocks stay
             // uncommitted where the turned picture is uniform too.
-            if (dst.getColor(ofs.x + x, ofs.y + y) != col && !dst.setPixel(ofs.x + x, ofs.y + y, col))
+            if (dst.getColor(ofs.x + x, ofs.y + y) != col &&
+                !dst.setPixel(ofs.x + x, ofs.y + y, col))
                 return false;
         }
     }
@@ -700,8 +700,8 @@ bool CBlockVMTC::findVisibleRect(sRect &r) const
 // ---------------------------------------------------------------------------------------------
 // Previews and reductions
 
-void CBlockVMTC::makePreview(TMTC &dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh,
-                             int32_t sx, int32_t sy, int32_t docw, int32_t doch) const
+void CBlockVMTC::makePreview(TMTC &dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx,
+                             int32_t sy, int32_t docw, int32_t doch) const
 {
     sRect r{dx, dy, dx + dw, dy + dh};
     if (!dst.isEnable() || !rectClipToSize(r, dst.FPSZ()))
@@ -760,8 +760,8 @@ bool CBlockVMTC::FilterSmallenHQ(CBlockVMTC &dst) const
                     sum[0] += c.B, sum[1] += c.G, sum[2] += c.R, sum[3] += c.A;
                 }
             }
-            const uint32_t v = (sum[3] / 16) << 24 | (sum[2] / 16) << 16 | (sum[1] / 16) << 8 |
-                               sum[0] / 16;
+            const uint32_t v =
+                (sum[3] / 16) << 24 | (sum[2] / 16) << 16 | (sum[1] / 16) << 8 | sum[0] / 16;
             if (dst.getColor(x, y) != v && !dst.setPixel(x, y, v))
                 return false;
         }

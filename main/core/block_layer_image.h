@@ -16,8 +16,8 @@
 //   been warned once); nothing is written through a block without memory.
 #pragma once
 
-#include "core/block_image.h"
 #include "core/blend_modes.h"
+#include "core/block_image.h"
 #include "core/canvas.h"
 #include "core/layer_mix.h"
 #include "core/rect_tracer.h"
@@ -35,7 +35,7 @@ class ILayerBlendAttr;
 // the block is uncommitted), rows through the image's shared row table. It owns nothing.
 class TVMTC : public TMTC
 {
-public:
+  public:
     TVMTC(SBlockPack *pack, int32_t *ytbl);
 
     // Forgets the pixel pointer, the row table and the size; frees nothing.
@@ -55,7 +55,7 @@ public:
 
 class CBlockVMTC : public CBlockImage
 {
-public:
+  public:
     static constexpr int32_t kShift = 5;
     static constexpr int32_t kUnit = 32;
     static constexpr uint32_t kInitColor = 0x00FFFFFF;
@@ -163,8 +163,7 @@ public:
     bool bltFrom(const TMTC &src, sPos dpos, sBox box, uint32_t alpha);
     bool bltFrom(const TMTC &src, int32_t dx, int32_t dy, uint32_t alpha);
     // fnPut(pixel, col, channel value) for each pixel: the channel as an opacity map.
-    bool bltFromCH(const TChannel &src, sPos dpos, sBox box, uint32_t col,
-                   fptrPixelPut4core fnPut);
+    bool bltFromCH(const TChannel &src, sPos dpos, sBox box, uint32_t col, fptrPixelPut4core fnPut);
     // Pixel-exact copy of src's box to dpos, block by block.
     bool copyArea(const CBlockVMTC &src, sPos dpos, sBox box);
     bool copyArea(const CBlockVMTC &src);
@@ -254,7 +253,7 @@ public:
     bool clipBltBlkToBlkCheckAndBlt(SBlockPack &dstBlk, const SBlockPack &srcBlk, sPos dstPos,
                                     sBox srcBox, uint32_t alpha, fptrPixelPut4core fnPut);
 
-private:
+  private:
     bool initBlock(SBlockPack &pack) override;
     // Commits the block holding (x, y) or answers nullptr.
     SBlockPack *needBlock(int32_t x, int32_t y);

@@ -3,107 +3,7 @@
 #include "core/block_layer_image.h"
 
 #include <algorithm>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-// ---------------------------------------------------------------------------------------------
-// Row kernels of the normal put.
-//
-// pixelPutSrcAlpha puts with t = mul255(a, source alpha): nothing at t = 0, a copy of B, G, R at
-// t = 255, else mix255(s, d, t). Since mix255(s, d, t) = (s t + d (255 - t)) * 32897 >> 23 and
-// that sum never exceeds 65025, one formula covers all three cases (t = 0 gives d, t = 255 gives
-// s) and fits 16-bit lanes: the multiply-and-shift becomes a high-half product and a shift by 7.
-
-void bltRowSrcAlphaPlain(sBGRA *dst, const sBGRA *src, int32_t n, uint32_t a) noexcept
-{
-    for (int32_t i = 0; i < n; ++i)
-        pixelPutSrcAlpha(dst + i, src[i].all, a);
-}
-
-void fillRowSrcAlphaPlain(sBGRA *dst, uint32_t col, int32_t n, uint32_t a) noexcept
-{
-    for (int32_t i = 0; i < n; ++i)
-        pixelPutSrcAlpha(dst + i, col, a);
-}
-
-#if defined(__SSE2__)
-namespace {
-
-// Two pixels widened to 16-bit lanes: (s t + d (255 - t)) / 255 per lane, t per lane.
-inline __m128i mixLanes(__m128i s, __m128i d, __m128i t)
-{
-    const __m128i k255 = _mm_set1_epi16(255);
-    const __m128i k32897 = _mm_set1_epi16(int16_t(32897));
-    const __m128i x = _mm_add_epi16(_mm_mullo_epi16(s, t), _mm_mullo_epi16(d, _mm_sub_epi16(k255, t)));
-    return _mm_srli_epi16(_mm_mulhi_epu16(x, k32897), 7);
-}
-
-// mul255(a, alpha) for the alpha lane of each of two widened pixels, spread over its 4 lanes.
-inline __m128i opacityLanes(__m128i s, __m128i a)
-{
-    const __m128i k32897 = _mm_set1_epi16(int16_t(32897));
-    const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(s, 0xFF), 0xFF);
-    return _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(alpha, a), k32897), 7);
-}
-
-} // namespace
-
-void bltRowSrcAlpha(sBGRA *dst, const sBGRA *src, int32_t n, uint32_t a) noexcept
-{
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i va = _mm_set1_epi16(int16_t(a & 0xFF));
-    const __m128i alphaBytes = _mm_set1_epi32(int32_t(0xFF000000));
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i *>(src + i));
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst + i));
-        const __m128i sl = _mm_unpacklo_epi8(s, zero), sh = _mm_unpackhi_epi8(s, zero);
-        const __m128i dl = _mm_unpacklo_epi8(d, zero), dh = _mm_unpackhi_epi8(d, zero);
-        const __m128i rl = mixLanes(sl, dl, opacityLanes(sl, va));
-        const __m128i rh = mixLanes(sh, dh, opacityLanes(sh, va));
-        const __m128i r = _mm_packus_epi16(rl, rh);
-        const __m128i out = _mm_or_si128(_mm_andnot_si128(alphaBytes, r), _mm_and_si128(alphaBytes, d));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), out);
-    }
-    bltRowSrcAlphaPlain(dst + i, src + i, n - i, a);
-}
-
-void fillRowSrcAlpha(sBGRA *dst, uint32_t col, int32_t n, uint32_t a) noexcept
-{
-    const uint32_t t = mul255(a & 0xFF, col >> 24);
-    if (t == 0)
-        return;
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i alphaBytes = _mm_set1_epi32(int32_t(0xFF000000));
-    const __m128i s = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(col)), zero);
-    const __m128i vt = _mm_set1_epi16(int16_t(t));
-    int32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dst + i));
-        const __m128i rl = mixLanes(s, _mm_unpacklo_epi8(d, zero), vt);
-        const __m128i rh = mixLanes(s, _mm_unpackhi_epi8(d, zero), vt);
-        const __m128i r = _mm_packus_epi16(rl, rh);
-        const __m128i out = _mm_or_si128(_mm_andnot_si128(alphaBytes, r), _mm_and_si128(alphaBytes, d));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + i), out);
-    }
-    fillRowSrcAlphaPlain(dst + i, col, n - i, a);
-}
-
-#else
-
-void bltRowSrcAlpha(sBGRA *dst, const sBGRA *src, int32_t n, uint32_t a) noexcept
-{
-    bltRowSrcAlphaPlain(dst, src, n, a);
-}
-
-void fillRowSrcAlpha(sBGRA *dst, uint32_t col, int32_t n, uint32_t a) noexcept
-{
-    fillRowSrcAlphaPlain(dst, col, n, a);
-}
-
-#endif
+#include <array>
 
 fptrPixelPut4core armLayerPut(const ILayerBlendAttr &obj) noexcept
 {
@@ -138,31 +38,27 @@ bool isUniformTransparent(const SBlockPack &pack)
     return !pack.commit && pack.bgCol.A == 0;
 }
 
-// The box of src at sbox put into target at dpos with p and opacity a (nothing at a = 0); the
-// normal put goes through its row kernel.
+// The box of src at sbox put into target at dpos with p and opacity a (nothing at a = 0), row by
+// row through the put's row loop.
 void blendPart(TMTC &target, const sPos &dpos, const TMTC &src, const sBox &sbox, uint32_t a,
                fptrPixelPut4core p)
 {
-    if (p != pixelPutSrcAlpha) {
-        src.bltPartEx2NC(target, dpos, sbox, a, p);
-        return;
-    }
     if (a == 0)
         return;
+    const fptrPutRow row = rowPutFor(p);
     for (int32_t j = 0; j < sbox.h; ++j)
-        bltRowSrcAlpha(target.seek32(dpos.x, dpos.y + j), src.seek32(sbox.x, sbox.y + j), sbox.w,
-                       a);
+        row(target.seek32(dpos.x, dpos.y + j), src.seek32(sbox.x, sbox.y + j), sbox.w, a, p);
 }
 
-// col put over the box of target with p and opacity a.
+// col put over the box of target with p and opacity a; the box lies inside one block, so its
+// rows are at most a block wide.
 void fillPart(TMTC &target, const sBox &box, uint32_t col, uint32_t a, fptrPixelPut4core p)
 {
-    if (p != pixelPutSrcAlpha) {
-        target.fillBoxNC(box, col, a, p);
-        return;
-    }
+    std::array<sBGRA, kUnit> colour;
+    colour.fill(sBGRA{.all = col});
+    const fptrPutRow row = rowPutFor(p);
     for (int32_t j = 0; j < box.h; ++j)
-        fillRowSrcAlpha(target.seek32(box.x, box.y + j), col, box.w, a);
+        row(target.seek32(box.x, box.y + j), colour.data(), std::min(box.w, kUnit), a, p);
 }
 
 void setAlphaOpaque(TMTC &target, const sBox &box)
@@ -205,8 +101,7 @@ bool CBlockVMTC::layerBlt(const CBlockVMTC &src, const ILayerBlendAttr &obj, sPo
     });
 }
 
-bool CBlockVMTC::layerBlt(const CBlockVMTC &src, const ILayerBlendAttr &obj, int32_t dx,
-                          int32_t dy)
+bool CBlockVMTC::layerBlt(const CBlockVMTC &src, const ILayerBlendAttr &obj, int32_t dx, int32_t dy)
 {
     return layerBlt(src, obj, {dx, dy}, boxFromSize(src.FPSZ()));
 }
@@ -277,8 +172,7 @@ bool CBlockVMTC::oldBltTo(CBlockVMTC &dst, const ILayerBlendAttr &obj, sPos dpos
             return false;
         const sBox piece{dp.x & kMask, dp.y & kMask, sb.w, sb.h};
         if (s.commit)
-            pair.blt(view(d), view(s), sb.x & kMask, sb.y & kMask, sb.w, sb.h, piece.x, piece.y,
-                     a);
+            pair.blt(view(d), view(s), sb.x & kMask, sb.y & kMask, sb.w, sb.h, piece.x, piece.y, a);
         else
             view(d).fillBoxNC(piece, s.bgCol.all, a, pair.put);
         setAlphaOpaque(view(d), piece);
@@ -289,8 +183,7 @@ bool CBlockVMTC::oldBltTo(CBlockVMTC &dst, const ILayerBlendAttr &obj, sPos dpos
 // ---------------------------------------------------------------------------------------------
 // Layer into canvas
 
-bool CBlockVMTC::layerBltTo(TMTC &dst, const ILayerBlendAttr &obj, sPos dpos, sBox box,
-                            bool) const
+bool CBlockVMTC::layerBltTo(TMTC &dst, const ILayerBlendAttr &obj, sPos dpos, sBox box, bool) const
 {
     const uint32_t a = obj.layerTrans();
     if (a == 0)

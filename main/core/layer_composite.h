@@ -1,6 +1,5 @@
 // Layer compositing: what the CBlockVMTC operations that blend one image into another (declared
-// with the class in core/block_layer_image.h, built in layer_composite.cpp) read of a layer, and
-// the row kernels of the normal mode.
+// with the class in core/block_layer_image.h, built in layer_composite.cpp) read of a layer.
 //
 // All of them work block by block, skip uniform transparent source blocks where they say so, and
 // change only a block's uniform colour when a whole uncommitted block meets a uniform source.
@@ -16,8 +15,8 @@ class TMTC;
 
 // The older per-mode blit: the part (sx, sy, w, h) of source into target at (x, y) with opacity
 // alpha, blended by the mode's put.
-using fptrOldBltPart = bool (*)(TMTC &target, const TMTC &source, int32_t sx, int32_t sy,
-                                int32_t w, int32_t h, int32_t x, int32_t y, uint32_t alpha);
+using fptrOldBltPart = bool (*)(TMTC &target, const TMTC &source, int32_t sx, int32_t sy, int32_t w,
+                                int32_t h, int32_t x, int32_t y, uint32_t alpha);
 
 // The older pair of a layer mode: its blit and the put that goes with it.
 struct SOldBltProcs
@@ -30,7 +29,7 @@ struct SOldBltProcs
 // fake.
 class ILayerBlendAttr
 {
-public:
+  public:
     virtual ~ILayerBlendAttr() = default;
     // Opacity 0..255.
     virtual uint8_t layerTrans() const = 0;
@@ -49,12 +48,3 @@ public:
 // layer dithers, pixelPutRandom with the random put armed on that put, the layer's generator and
 // density. nullptr for a mode outside the table.
 fptrPixelPut4core armLayerPut(const ILayerBlendAttr &obj) noexcept;
-
-// Row kernels of the normal mode's put, pixelPutSrcAlpha: each destination pixel's B, G, R
-// become mix255(source, destination, mul255(a, source alpha)); its alpha is kept. The fast forms
-// give exactly the results of the plain ones, which call the put pixel by pixel.
-void bltRowSrcAlpha(sBGRA *dst, const sBGRA *src, int32_t n, uint32_t a) noexcept;
-void bltRowSrcAlphaPlain(sBGRA *dst, const sBGRA *src, int32_t n, uint32_t a) noexcept;
-// The same with one colour for every pixel.
-void fillRowSrcAlpha(sBGRA *dst, uint32_t col, int32_t n, uint32_t a) noexcept;
-void fillRowSrcAlphaPlain(sBGRA *dst, uint32_t col, int32_t n, uint32_t a) noexcept;

@@ -14,10 +14,10 @@ namespace {
 // A bare descendant with 64 x 64 blocks of one byte, as the mask image has.
 class ByteBlocks : public CBlockImage
 {
-public:
+  public:
     ByteBlocks(int32_t w, int32_t h) : CBlockImage(w, h, 1, 6) { enable = buildBlocks(); }
 
-private:
+  private:
     bool initBlock(SBlockPack &) override { return true; }
 };
 
@@ -30,8 +30,8 @@ struct Piece
 
 std::ostream &operator<<(std::ostream &os, const Piece &p)
 {
-    return os << "(" << p.dpos.x << "," << p.dpos.y << " <- " << p.sbox.x << "," << p.sbox.y
-              << " " << p.sbox.w << "x" << p.sbox.h << ")";
+    return os << "(" << p.dpos.x << "," << p.dpos.y << " <- " << p.sbox.x << "," << p.sbox.y << " "
+              << p.sbox.w << "x" << p.sbox.h << ")";
 }
 
 } // namespace
@@ -176,9 +176,9 @@ TEST(BlockWalkers, TwoImageWalksCutAtTheRightBorders)
     pieces.clear();
     CBlockVMTC src(100, 100);
     ASSERT_TRUE(img.effectArea(src, {8, 0}, {16, 0, 32, 1}, record));
-    EXPECT_EQ(pieces, (std::vector<Piece>{{{8, 0}, {16, 0, 16, 1}},
-                                          {{24, 0}, {32, 0, 8, 1}},
-                                          {{32, 0}, {40, 0, 8, 1}}}));
+    EXPECT_EQ(pieces,
+              (std::vector<Piece>{
+                  {{8, 0}, {16, 0, 16, 1}}, {{24, 0}, {32, 0, 8, 1}}, {{32, 0}, {40, 0, 8, 1}}}));
 
     EXPECT_FALSE(img.effectAreaTo(canvas, {50, 0}, {0, 0, 10, 10}, record));
 }
@@ -186,9 +186,9 @@ TEST(BlockWalkers, TwoImageWalksCutAtTheRightBorders)
 TEST(BlockCopies, SimpleCopyTakesTheCommonGridOnly)
 {
     CBlockVMTC src(64, 64);
-    ASSERT_TRUE(src.setPixel(1, 1, 0xFF0000FF));    // block (0, 0)
+    ASSERT_TRUE(src.setPixel(1, 1, 0xFF0000FF));             // block (0, 0)
     ASSERT_TRUE(src.fillImage({32, 0, 32, 32}, 0x00123456)); // block (1, 0): colour only
-    ASSERT_TRUE(src.setPixel(40, 40, 0xFF00FF00));  // block (1, 1): not in the common grid
+    ASSERT_TRUE(src.setPixel(40, 40, 0xFF00FF00));           // block (1, 1): not in the common grid
 
     CBlockVMTC dst(96, 32);
     ASSERT_TRUE(dst.setPixel(70, 3, 0xFFABCDEF)); // block (2, 0): not in src

@@ -385,8 +385,8 @@ TEST(LayerImage, PreviewsSampleThroughClampedReads)
     CBlockVMTC small(16, 16);
     ASSERT_TRUE(big.FilterSmallenHQ(small));
     // One white sample of sixteen at the corner; the rest uniform and released again.
-    const uint32_t expect = argb(255, (0x20 * 15 + 255) / 16, (0x40 * 15 + 255) / 16,
-                                 (0x60 * 15 + 255) / 16);
+    const uint32_t expect =
+        argb(255, (0x20 * 15 + 255) / 16, (0x40 * 15 + 255) / 16, (0x60 * 15 + 255) / 16);
     EXPECT_EQ(small.getColor(0, 0), expect);
     EXPECT_EQ(small.getColor(1, 0), 0xFF204060u);
     EXPECT_EQ(small.getImageDataBytes(), 4096u);

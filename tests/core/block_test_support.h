@@ -56,7 +56,7 @@ inline bool limitedAlloc(MemPtr &p, size_t size)
 // While alive: block memory runs out after `commits` more commits, and warnings are counted.
 class OutOfMemory
 {
-public:
+  public:
     explicit OutOfMemory(int commits)
     {
         gCommitsLeft = commits;
@@ -77,7 +77,7 @@ public:
     int warnings = 0;
     QString lastText;
 
-private:
+  private:
     fptrBlockAlloc previousAlloc;
     kavrin::MessageHandlers previousHandlers;
 };

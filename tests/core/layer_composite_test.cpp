@@ -42,34 +42,6 @@ std::vector<uint32_t> expectedCanvas(const TMTC &before, const CBlockVMTC &layer
 
 } // namespace
 
-TEST(CompositeKernels, NormalPutRowsMatchThePlainPut)
-{
-    const unsigned seed = std::random_device{}();
-    SCOPED_TRACE(testing::Message() << "seed " << seed);
-    std::mt19937 rng(seed);
-    std::vector<sBGRA> src(40), fast(40), plain(40);
-    for (int round = 0; round < 2000; ++round) {
-        const int32_t n = int32_t(rng() % 40);
-        const uint32_t a = round < 4 ? uint32_t(round % 2) * 255 : rng() % 256;
-        for (int32_t i = 0; i < 40; ++i) {
-            src[size_t(i)].all = uint32_t(rng());
-            fast[size_t(i)].all = plain[size_t(i)].all = uint32_t(rng());
-            if (rng() % 4 == 0) // the ends of the alpha range
-                src[size_t(i)].A = rng() % 2 ? 255 : 0;
-        }
-        bltRowSrcAlpha(fast.data(), src.data(), n, a);
-        bltRowSrcAlphaPlain(plain.data(), src.data(), n, a);
-        for (int32_t i = 0; i < 40; ++i)
-            ASSERT_EQ(fast[size_t(i)].all, plain[size_t(i)].all) << "round " << round << " i " << i;
-
-        const uint32_t col = uint32_t(rng());
-        fillRowSrcAlpha(fast.data(), col, n, a);
-        fillRowSrcAlphaPlain(plain.data(), col, n, a);
-        for (int32_t i = 0; i < 40; ++i)
-            ASSERT_EQ(fast[size_t(i)].all, plain[size_t(i)].all) << "fill round " << round;
-    }
-}
-
 TEST(LayerBltTo, ZeroOpacityDrawsNothing)
 {
     std::mt19937 rng(1);
@@ -101,8 +73,8 @@ TEST(LayerBltTo, EveryModeMatchesItsPutPixelByPixel)
             layer.trans = a;
             TMTC tc(base);
             ASSERT_TRUE(img.layerBltTo(tc, layer, dpos, box, false));
-            EXPECT_EQ(pixels(tc), expectedCanvas(base, img, dpos, box,
-                                                 getBlendModeRow(layer.mode)->fnPutA, a));
+            EXPECT_EQ(pixels(tc),
+                      expectedCanvas(base, img, dpos, box, getBlendModeRow(layer.mode)->fnPutA, a));
         }
     }
 }
@@ -404,8 +376,8 @@ TEST(ClipBltTo, NarrowImagesAndOffsetsOfEitherSign)
     {
         int32_t w, h, dx, dy;
     };
-    for (const Case &c : {Case{20, 20, 0, 0}, Case{20, 20, 3, -5}, Case{50, 40, -33, 31},
-                          Case{70, 33, 32, -32}}) {
+    for (const Case &c :
+         {Case{20, 20, 0, 0}, Case{20, 20, 3, -5}, Case{50, 40, -33, 31}, Case{70, 33, 32, -32}}) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " offset " << c.dx << "," << c.dy);
         std::mt19937 rng(uint32_t(c.w * 1000 + c.dx));
         CBlockVMTC src(c.w, c.h), dst(c.w, c.h);
@@ -413,8 +385,8 @@ TEST(ClipBltTo, NarrowImagesAndOffsetsOfEitherSign)
         scribble(dst, {0, 0, c.w, c.h}, rng);
         const CBlockVMTC before(dst);
         const fptrPixelPut4core put = getBlendModeRow(LM_MUL)->fnPutA;
-        ASSERT_TRUE(dst.clipBltTo(src, {10, 10, c.w, c.h}, {10 + c.dx, 10 + c.dy, c.w, c.h}, 255,
-                                  put));
+        ASSERT_TRUE(
+            dst.clipBltTo(src, {10, 10, c.w, c.h}, {10 + c.dx, 10 + c.dy, c.w, c.h}, 255, put));
         expectClipEverywhere(before, dst, src, c.dx, c.dy, 255, put);
     }
 }
@@ -431,13 +403,13 @@ TEST(ClipBltTo, BlockToBlockChecks)
     opaqueUniform(src, {0, 0, 64, 32}, 0x0000FF);
     opaqueUniform(dst, {0, 0, 64, 32}, 0xFF0000);
     // Both uniform, whole block at offset 0: only the colour.
-    EXPECT_TRUE(dst.clipBltBlkToBlkCheckAndBlt(d0, s0, {0, 0}, {0, 0, 32, 32}, 255,
-                                               pixelPutSrcAlpha));
+    EXPECT_TRUE(
+        dst.clipBltBlkToBlkCheckAndBlt(d0, s0, {0, 0}, {0, 0, 32, 32}, 255, pixelPutSrcAlpha));
     EXPECT_FALSE(d0.commit);
     EXPECT_EQ(d0.bgCol.all, 0xFF0000FFu);
     // A part: committed, every pixel of the part.
-    EXPECT_TRUE(dst.clipBltBlkToBlkCheckAndBlt(d1, s0, {30, 0}, {0, 0, 32, 32}, 255,
-                                               pixelPutSrcAlpha));
+    EXPECT_TRUE(
+        dst.clipBltBlkToBlkCheckAndBlt(d1, s0, {30, 0}, {0, 0, 32, 32}, 255, pixelPutSrcAlpha));
     EXPECT_TRUE(d1.commit);
     EXPECT_EQ(dst.getColor(61, 5), 0xFFFF0000u);
     EXPECT_EQ(dst.getColor(62, 5), 0xFF0000FFu);
