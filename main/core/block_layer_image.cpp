@@ -513,6 +513,12 @@ bool CBlockVMTC::bltFromCH(const TChannel &src, sPos dpos, sBox box, uint32_t co
 
 bool CBlockVMTC::copyArea(const CBlockVMTC &src, sPos dpos, sBox box)
 {
+    // Pieces are written in band order; a copy within one image would read pieces it has
+    // already overwritten, so it goes through a copy of the source.
+    if (&src == this) {
+        const CBlockVMTC copy(src);
+        return copy.isEnable() && copyArea(copy, dpos, box);
+    }
     return effectAreaTraced(src, dpos, box, [&](const sPos &dp, const sBox &sb) {
         const SBlockPack &s = *src.seekBlock(sb.x, sb.y);
         SBlockPack &d = *seekBlock(dp.x, dp.y, false);

@@ -260,6 +260,13 @@ TEST(LayerImage, CopyAreaIsPixelExactAndKeepsUniformBlocksUncommitted)
         for (int32_t x = 5; x < 96; ++x)
             ASSERT_EQ(moved.getColor(x, y), src.getColor(x - 5, y - 3)) << x << "," << y;
     EXPECT_EQ(moved.getColor(4, 10), kWhiteClear);
+
+    // Within one image, overlapping: the result is the shifted original.
+    ASSERT_TRUE(moved.copyArea(src));
+    ASSERT_TRUE(moved.copyArea(moved, {5, 3}, {0, 0, 96, 64}));
+    for (int32_t y = 3; y < 64; ++y)
+        for (int32_t x = 5; x < 96; ++x)
+            ASSERT_EQ(moved.getColor(x, y), src.getColor(x - 5, y - 3)) << x << "," << y;
 }
 
 TEST(LayerImage, FlipsAndHalfTurnThroughACanvas)
