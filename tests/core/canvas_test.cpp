@@ -3,6 +3,7 @@
 #include "core/layer_mix.h"
 
 #include "core/image_test_support.h"
+#include "platform/debug_output.h"
 
 #include <gtest/gtest.h>
 
@@ -46,12 +47,20 @@ TEST(CanvasStorage, EmptyAndImpossibleSizes)
     EXPECT_FALSE(tc.isEnable());
     // A size whose bytes do not fit the row table, or a negative one, fails and leaves the
     // canvas empty rather than half-made.
+    QStringList lines;
+    const DebugSink old = setDebugSink([&lines](const QString &t) { lines << t; });
     for (auto [w, h] : {std::pair{-1, 4}, {4, -1}, {50000, 50000}}) {
         TMTC t(2, 2);
         EXPECT_FALSE(t.Resize(w, h)) << w << " x " << h;
         EXPECT_FALSE(t.isEnable());
         EXPECT_EQ(t.FPSZ(), (sSize{0, 0}));
     }
+    TChannel ch;
+    EXPECT_FALSE(ch.Resize(70000, 70000));
+    setDebugSink(old);
+    EXPECT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines.front(), "TMTC::Resize: caught an exception!\n");
+    EXPECT_EQ(lines.back(), "TChannel::Resize: caught an exception!\n");
 }
 
 TEST(CanvasAccess, ClampedReadsAndSums)
