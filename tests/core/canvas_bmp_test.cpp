@@ -7,9 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace {
 // A BMP built field by field, so that each malformed case changes one thing.
 struct BmpSpec
@@ -269,16 +266,12 @@ TEST(CanvasBmp, AFailedSaveIsReportedAndKeepsTheOldFile)
     EXPECT_FALSE(tc.saveBitmap(dir.filePath("missing/x.bmp"), 72));
 
     // Writes past a file-size limit come back short.
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved24 = tc.saveBitmap(path, 72);
-    const bool saved32 = tc.saveBitmap32(path, 72);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool saved24 = true, saved32 = true;
+    {
+        FileSizeLimit limit(4096);
+        saved24 = tc.saveBitmap(path, 72);
+        saved32 = tc.saveBitmap32(path, 72);
+    }
     EXPECT_FALSE(saved24);
     EXPECT_FALSE(saved32);
     EXPECT_EQ(readFileBytes(path), QByteArray("old contents"));

@@ -268,3 +268,49 @@ TEST(CanvasBounds, FindRectOfVisiblePixels)
     ASSERT_TRUE(tc.findRect(r));
     EXPECT_EQ(r, (sRect{1, 1, 5, 4}));
 }
+
+TEST(CanvasCopy, ImagesComeInWithTheirFourthByte)
+{
+    QImage img(3, 2, QImage::Format_ARGB32);
+    img.fill(0x40102030);
+    img.setPixel(2, 1, 0x80A0B0C0);
+    TMTC fromImage(img); // construction makes every pixel opaque
+    EXPECT_EQ(fromImage.FPSZ(), (sSize{3, 2}));
+    EXPECT_EQ(fromImage.getColor(2, 1), 0xFFA0B0C0u);
+    EXPECT_EQ(fromImage.getColor(0, 0), 0xFF102030u);
+
+    TMTC tc(2, 2);
+    tc.fillAll(0);
+    EXPECT_TRUE(tc.copyArea(img, {-1, 0}, {0, 0, 3, 2})); // the bytes as they are
+    EXPECT_EQ(tc.getColor(1, 1), 0x80A0B0C0u);
+    EXPECT_EQ(tc.getColor(0, 0), 0x40102030u);
+    EXPECT_FALSE(tc.copyArea(QImage(), {0, 0}, {0, 0, 1, 1}));
+}
+
+TEST(CanvasBlit, TheNamedBlendsAndTheVersionOneBlits)
+{
+    TMTC src, dst;
+    fillCanvas(src, 1, 1, {0x00C86432});
+    const auto once = [&](auto blit) {
+        fillCanvas(dst, 1, 1, {0xFF646464});
+        blit();
+        return dst.getColor(0, 0);
+    };
+    auto expectPut = [&](fptrPixelPut4core put, uint32_t got) {
+        sBGRA want{.all = 0xFF646464};
+        put(&want, 0x00C86432, 200);
+        EXPECT_EQ(got, want.all);
+    };
+    expectPut(pixelPutMul, once([&] { src.BltMul(dst, 0, 0, 200); }));
+    expectPut(pixelPutAdd, once([&] { src.BltAdd(dst, 0, 0, 200); }));
+    expectPut(pixelPutSub, once([&] { src.BltSub(dst, 0, 0, 200); }));
+    expectPut(pixelPutDiff, once([&] { src.qz11_Blt(dst, 0, 0, 200); }));
+    EXPECT_EQ(once([&] { src.qz11_Blt(dst, 0, 0, 255); }), 0x00C86432u); // a plain copy
+    EXPECT_EQ(once([&] { src.qz11_Blt(dst, 0, 0, 0); }), 0xFF646464u);
+    expectPut(pixelPutDiff, once([&] { dst.qz11_BltFill(-3, -3, 9, 9, 0x00C86432, 200); }));
+
+    sBox box{0, 0, 1, 1};
+    fillCanvas(dst, 1, 1, {0xFF646464});
+    EXPECT_TRUE(dst.maskImage(box, 0x0000FF00, 0x12345678));
+    EXPECT_EQ(dst.getColor(0, 0), 0xFF645664u);
+}
