@@ -2,6 +2,7 @@
 
 #include "document/format/chunk.h"
 #include "paint/gradient_manager.h"
+#include "paint/save_file.h"
 #include "platform/messages.h"
 
 #include <QFile>
@@ -371,7 +372,7 @@ uint8_t writeGradSetFile(const QString &path, CGradMngr &mngr)
         file.cancelWriting();
         return code;
     }
-    if (!file.commit()) {
+    if (!commitSaveFile(file)) {
         return CS_WRITE_FAILED;
     }
     mngr.setLastPath(path);

@@ -2,6 +2,7 @@
 
 #include "core/app_profile.h"
 #include "document/format/chunk.h"
+#include "paint/save_file.h"
 #include "platform/messages.h"
 
 #include <QDir>
@@ -239,7 +240,7 @@ int32_t TSwatchMngr::SaveCode(const QString &path)
         file.cancelWriting();
         return kPaletteWriteFailed;
     }
-    if (!file.commit()) {
+    if (!commitSaveFile(file)) {
         return kPaletteWriteFailed;
     }
     setLastPath(path);
