@@ -61,6 +61,11 @@ function(kavrin_all_tests)
     add_executable(${lib}_tests ${test_sources} ${CMAKE_SOURCE_DIR}/tests/test_main.cpp)
     target_include_directories(${lib}_tests PRIVATE ${CMAKE_SOURCE_DIR}/main ${CMAKE_SOURCE_DIR}/tests)
     target_link_libraries(${lib}_tests PRIVATE ${lib} GTest::gtest GTest::gmock Qt6::Gui)
+    # Libraries that use widgets get a QApplication in their test programs.
+    if(prefix MATCHES "^(platform_widgets|ui|windows|filters|app)$")
+      target_link_libraries(${lib}_tests PRIVATE Qt6::Widgets)
+      target_compile_definitions(${lib}_tests PRIVATE KAVRIN_TEST_WIDGETS=1)
+    endif()
     target_compile_definitions(${lib}_tests PRIVATE
       KAVRIN_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
     gtest_discover_tests(${lib}_tests TEST_PREFIX "${prefix}." DISCOVERY_TIMEOUT 120

@@ -1,13 +1,21 @@
-// Shared entry point of every test program. A QGuiApplication on the offscreen platform exists for
-// the whole run, so that fonts, QPainter text and the clipboard work without a display.
-#include <QGuiApplication>
+// Shared entry point of every test program. A Qt application object on the offscreen platform
+// exists for the whole run, so that fonts, QPainter text and the clipboard work without a display;
+// the test programs of the libraries that use widgets get a QApplication.
 #include <gtest/gtest.h>
+
+#ifdef KAVRIN_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+#include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
-    QGuiApplication app(argc, argv);
+    TestApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -8,7 +8,10 @@
 
 // Moves p past blanks; answers how many were skipped.
 int32_t skipSpaces(const char *&p);
-inline bool isDigitChar(char c) { return c >= '0' && c <= '9'; }
+inline bool isDigitChar(char c)
+{
+    return c >= '0' && c <= '9';
+}
 // Skips blanks, then reads decimal digits into value; used = characters consumed (blanks and
 // digits). False, with value unchanged, when no digit follows the blanks (used then counts the
 // blanks). A number beyond 32 bits saturates at 4294967295.

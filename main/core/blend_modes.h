@@ -5,10 +5,12 @@
 //              and dst's alpha kept;
 //   fnPutA     fnPut(dst, col, mul255(a, alpha of col)): the source alpha scales the opacity;
 //   onto-transparent (…OnTP, pixelMerge…)  composes onto a destination with its own alpha f:
-//              with e = mul255(alpha of col, a), dst's alpha becomes f + e - mul255(f, e); onto a
+//              with e = mul255(alpha of col, a), dst's alpha becomes f + e - mul255(f, e) (the
+//              standard merge rounds it as source-over does, the add merge makes any pixel that
+//              both cover opaque); onto a
 //              fully transparent pixel the result is col's colour with alpha e, onto an opaque one
-//              it is the mode's fnPut at opacity e (the multiply, add and subtract merges excepted:
-//              see pixelMergeMul, pixelMergeAdd).
+//              it is the mode's fnPut at opacity e (except the subtract mode, whose merge adds, and
+//              the multiply merge, which rounds once where pixelPutMul rounds twice).
 // Per-channel blends work on the destination byte d and the source byte s.
 #pragma once
 
@@ -174,3 +176,15 @@ void putVividLightOnTP(sBGRA *dst, uint32_t col, uint32_t a) noexcept;
 void putPinLight(sBGRA *dst, uint32_t col, uint32_t a) noexcept;
 void putPinLightA(sBGRA *dst, uint32_t col, uint32_t a) noexcept;
 void putPinLightOnTP(sBGRA *dst, uint32_t col, uint32_t a) noexcept;
+
+// ---------------------------------------------------------------------------------------------
+// Rows of puts. A row loop does dst[i] := put(dst[i], src[i].all, a) for i < n, exactly as
+// calling put pixel by pixel; compositing loops fetch the loop for their put once per blit. The
+// source row may be the destination row itself but must not otherwise overlap it; a is 0..255.
+using fptrPutRow = void (*)(sBGRA *dst, const sBGRA *src, int n, uint32_t a, fptrPixelPut4core put);
+
+// A call of put per pixel.
+void putRowPlain(sBGRA *dst, const sBGRA *src, int n, uint32_t a, fptrPixelPut4core put) noexcept;
+// The loop for put: one of its own, with the put inlined, for every put of this header and of
+// core/pixel.h; putRowPlain for any other.
+fptrPutRow rowPutFor(fptrPixelPut4core put) noexcept;

@@ -1,6 +1,6 @@
 #include "core/colour_models.h"
 
-#include "core/fixed_interim.h"
+#include "core/numeric.h"
 
 #include <algorithm>
 
@@ -151,12 +151,24 @@ void hsvToRGB(const sFixHSV &hsv, uint8_t *dst) noexcept
     const uint32_t t = quot255(fixMulU(k + 0xFF0000u - s, v));
     uint32_t r = 0, g = 0, b = 0;
     switch (sector) {
-    case 0: r = v, g = t, b = p; break;
-    case 1: r = q, g = v, b = p; break;
-    case 2: r = p, g = v, b = t; break;
-    case 3: r = p, g = q, b = v; break;
-    case 4: r = t, g = p, b = v; break;
-    default: r = v, g = p, b = q; break;
+    case 0:
+        r = v, g = t, b = p;
+        break;
+    case 1:
+        r = q, g = v, b = p;
+        break;
+    case 2:
+        r = p, g = v, b = t;
+        break;
+    case 3:
+        r = p, g = q, b = v;
+        break;
+    case 4:
+        r = t, g = p, b = v;
+        break;
+    default:
+        r = v, g = p, b = q;
+        break;
     }
     dst[0] = clampByte(int32_t(r >> 16));
     dst[1] = clampByte(int32_t(g >> 16));

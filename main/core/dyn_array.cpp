@@ -34,7 +34,10 @@ SDynArray &SDynArray::operator=(SDynArray &&other) noexcept
     return *this;
 }
 
-void dynArrayInit(SDynArray &a) { dynArrayFree(a); }
+void dynArrayInit(SDynArray &a)
+{
+    dynArrayFree(a);
+}
 
 bool dynArrayFill(SDynArray &a, uint8_t value)
 {
@@ -132,7 +135,10 @@ SDynArray2D &SDynArray2D::operator=(SDynArray2D &&other) noexcept
     return *this;
 }
 
-void dynArray2DInit(SDynArray2D &a) { dynArray2DFree(a); }
+void dynArray2DInit(SDynArray2D &a)
+{
+    dynArray2DFree(a);
+}
 
 bool dynArray2DFill(SDynArray2D &a, uint8_t value)
 {
@@ -191,7 +197,10 @@ SDynPos &SDynPos::operator=(SDynPos &&other) noexcept
     return *this;
 }
 
-void dynPosInit(SDynPos &a) { dynPosFree(a); }
+void dynPosInit(SDynPos &a)
+{
+    dynPosFree(a);
+}
 
 void dynPosFree(SDynPos &a)
 {

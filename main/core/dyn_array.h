@@ -28,8 +28,14 @@ struct SDynArray
 
 // Empties the record. Records start empty here, so this releases any memory it holds.
 void dynArrayInit(SDynArray &a);
-inline bool dynArrayIsValid(const SDynArray &a) { return a.ptr != nullptr; }
-inline int64_t dynArrayBytes(const SDynArray &a) { return int64_t(a.num) * a.size; }
+inline bool dynArrayIsValid(const SDynArray &a)
+{
+    return a.ptr != nullptr;
+}
+inline int64_t dynArrayBytes(const SDynArray &a)
+{
+    return int64_t(a.num) * a.size;
+}
 // Sets every byte to value; false when there is no memory.
 bool dynArrayFill(SDynArray &a, uint8_t value);
 // Releases the memory and zeroes num and size.
@@ -68,8 +74,14 @@ struct SDynArray2D
 };
 
 void dynArray2DInit(SDynArray2D &a);
-inline bool dynArray2DIsValid(const SDynArray2D &a) { return a.ptr != nullptr; }
-inline int64_t dynArray2DBytes(const SDynArray2D &a) { return int64_t(a.num) * a.elmsz; }
+inline bool dynArray2DIsValid(const SDynArray2D &a)
+{
+    return a.ptr != nullptr;
+}
+inline int64_t dynArray2DBytes(const SDynArray2D &a)
+{
+    return int64_t(a.num) * a.elmsz;
+}
 bool dynArray2DFill(SDynArray2D &a, uint8_t value);
 // Copies one element of elmsz bytes into every element; false without memory.
 bool dynArray2DFillElement(SDynArray2D &a, const void *element);
@@ -91,7 +103,10 @@ struct SDynPos
 };
 
 void dynPosInit(SDynPos &a);
-inline bool dynPosIsValid(const SDynPos &a) { return a.ptr != nullptr; }
+inline bool dynPosIsValid(const SDynPos &a)
+{
+    return a.ptr != nullptr;
+}
 void dynPosFree(SDynPos &a);
 // With memory and an unchanged count nothing happens; else the memory becomes count points,
 // keeping the leading ones. True when memory exists afterwards; a failed allocation keeps the

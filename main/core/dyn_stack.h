@@ -10,7 +10,7 @@
 
 class CDynStack
 {
-public:
+  public:
     // A stack of len items of sz bytes. Without memory (allocation failed) isOk() is false and
     // every push is refused.
     CDynStack(int32_t sz, int32_t len);
@@ -31,8 +31,8 @@ public:
     // empty.
     bool unshift(void *item);
 
-    SDynArray dataAry;        // capacity num items of size bytes
-    bool overflow = false;    // a push was refused since the last reset
+    SDynArray dataAry;          // capacity num items of size bytes
+    bool overflow = false;      // a push was refused since the last reset
     uint8_t *dataTop = nullptr; // the next free slot inside dataAry (nullptr without memory)
-    int32_t count = 0;        // items held
+    int32_t count = 0;          // items held
 };

@@ -11,7 +11,7 @@
 
 class CFixedMemStream : public QIODevice
 {
-public:
+  public:
     // Attaches length bytes at memory, opened for reading and writing at position 0.
     CFixedMemStream(void *memory, qint64 length);
     // Attaches read-only memory, opened for reading only.
@@ -24,11 +24,11 @@ public:
     bool isSequential() const override { return false; }
     qint64 size() const override { return m_length; }
 
-protected:
+  protected:
     qint64 readData(char *data, qint64 maxSize) override;
     qint64 writeData(const char *data, qint64 maxSize) override;
 
-private:
+  private:
     uint8_t *m_memory = nullptr;
     qint64 m_length = 0;
 };

@@ -39,23 +39,50 @@ void boxFromPoints(sBox &box, const sPos &p1, const sPos &p2)
     boxNormalize(box);
 }
 
-sBox boxFromPosSize(const sPos &pos, const sSize &size) { return {pos.x, pos.y, size.x, size.y}; }
+sBox boxFromPosSize(const sPos &pos, const sSize &size)
+{
+    return {pos.x, pos.y, size.x, size.y};
+}
 
-sRect rectFromSize(const sSize &size) { return {0, 0, size.x, size.y}; }
+sRect rectFromSize(const sSize &size)
+{
+    return {0, 0, size.x, size.y};
+}
 
-QRect tRectFromSize(const sSize &size) { return QRect(0, 0, size.x, size.y); }
+QRect tRectFromSize(const sSize &size)
+{
+    return QRect(0, 0, size.x, size.y);
+}
 
-sBox boxFromSize(const sSize &size) { return {0, 0, size.x, size.y}; }
+sBox boxFromSize(const sSize &size)
+{
+    return {0, 0, size.x, size.y};
+}
 
-sRect boxToRect(const sBox &box) { return {box.x, box.y, box.x + box.w, box.y + box.h}; }
+sRect boxToRect(const sBox &box)
+{
+    return {box.x, box.y, box.x + box.w, box.y + box.h};
+}
 
-QRect boxToTRect(const sBox &box) { return QRect(box.x, box.y, box.w, box.h); }
+QRect boxToTRect(const sBox &box)
+{
+    return QRect(box.x, box.y, box.w, box.h);
+}
 
-sBox rectToBox(const sRect &rect) { return {rect.x0, rect.y0, rect.x1 - rect.x0, rect.y1 - rect.y0}; }
+sBox rectToBox(const sRect &rect)
+{
+    return {rect.x0, rect.y0, rect.x1 - rect.x0, rect.y1 - rect.y0};
+}
 
-sBox tRectToBox(const QRect &rect) { return {rect.x(), rect.y(), rect.width(), rect.height()}; }
+sBox tRectToBox(const QRect &rect)
+{
+    return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
 
-sSize rectSize(const sRect &rect) { return {rect.x1 - rect.x0, rect.y1 - rect.y0}; }
+sSize rectSize(const sRect &rect)
+{
+    return {rect.x1 - rect.x0, rect.y1 - rect.y0};
+}
 
 sFRect boxToFRect(const sBox &box)
 {
@@ -70,7 +97,10 @@ sRect fRectToRect(const sFRect &rect)
             toInt32Saturated(std::ceil((long double)rect.y1))};
 }
 
-sBox fRectToBox(const sFRect &rect) { return rectToBox(fRectToRect(rect)); }
+sBox fRectToBox(const sFRect &rect)
+{
+    return rectToBox(fRectToRect(rect));
+}
 
 void fRectFromPoints(sFRect &rect, const sFPos &p0, const sFPos &p1)
 {
@@ -85,7 +115,10 @@ sRect rectFromPosSize(const sPos &pos, const sSize &size)
     return {pos.x, pos.y, pos.x + size.x, pos.y + size.y};
 }
 
-void rectClear(sRect &rect) { rect = {}; }
+void rectClear(sRect &rect)
+{
+    rect = {};
+}
 
 namespace {
 
@@ -114,9 +147,15 @@ template <class R> bool intersectInPlace(R &a, const R &b)
 
 } // namespace
 
-bool rectIntersect(sRect &a, const sRect &b) { return intersectInPlace(a, b); }
+bool rectIntersect(sRect &a, const sRect &b)
+{
+    return intersectInPlace(a, b);
+}
 
-bool fRectIntersect(sFRect &a, const sFRect &b) { return intersectInPlace(a, b); }
+bool fRectIntersect(sFRect &a, const sFRect &b)
+{
+    return intersectInPlace(a, b);
+}
 
 bool rectClipToSize(sRect &rect, const sSize &size)
 {
@@ -131,9 +170,15 @@ bool boxClipToRect(sBox &box, const sRect &rect)
     return result;
 }
 
-bool boxClipToSize(sBox &box, const sSize &size) { return boxClipToRect(box, rectFromSize(size)); }
+bool boxClipToSize(sBox &box, const sSize &size)
+{
+    return boxClipToRect(box, rectFromSize(size));
+}
 
-bool boxIntersect(sBox &box, const sBox &other) { return boxClipToRect(box, boxToRect(other)); }
+bool boxIntersect(sBox &box, const sBox &other)
+{
+    return boxClipToRect(box, boxToRect(other));
+}
 
 void boxDeflate(sBox &box, int32_t n)
 {
@@ -151,7 +196,10 @@ void rectDeflate(sRect &rect, int32_t n)
     rect.y1 -= n;
 }
 
-void rectInflate(sRect &rect, int32_t n) { rectDeflate(rect, -n); }
+void rectInflate(sRect &rect, int32_t n)
+{
+    rectDeflate(rect, -n);
+}
 
 void rectOffset(sRect &rect, int32_t dx, int32_t dy)
 {
@@ -195,7 +243,10 @@ void rectUnion(sRect &a, const sRect &b)
     a.y1 = std::max(a.y1, b.y1);
 }
 
-void rectUnionMinMax(sRect &a, const sRect &b) { rectUnion(a, b); }
+void rectUnionMinMax(sRect &a, const sRect &b)
+{
+    rectUnion(a, b);
+}
 
 void boxUnion(sBox &a, const sBox &b)
 {
@@ -214,7 +265,10 @@ bool boxContainsPoint(const sBox &box, const sPos &p)
     return box.x <= p.x && p.x < box.x + box.w && box.y <= p.y && p.y < box.y + box.h;
 }
 
-bool sizeContains(const sSize &a, const sSize &b) { return a.x >= b.x && a.y >= b.y; }
+bool sizeContains(const sSize &a, const sSize &b)
+{
+    return a.x >= b.x && a.y >= b.y;
+}
 
 bool boxInsideSize(const sBox &box, const sSize &size)
 {
@@ -322,7 +376,10 @@ bool boxCenterOrFit(sBox &box, const sSize &outer, const sSize &inner)
     return boxFitAspect(box, outer, inner);
 }
 
-sFPos posToFPos(const sPos &p) { return {float(p.x), float(p.y)}; }
+sFPos posToFPos(const sPos &p)
+{
+    return {float(p.x), float(p.y)};
+}
 
 sPos fPosToPos(const sFPos &p)
 {
@@ -331,7 +388,10 @@ sPos fPosToPos(const sFPos &p)
             toInt32Saturated(std::floor((long double)p.y + 0.01L))};
 }
 
-sFPos fxPosToFPos(const sFXPos &p) { return {float(p.x / 65536.0), float(p.y / 65536.0)}; }
+sFPos fxPosToFPos(const sFXPos &p)
+{
+    return {float(p.x / 65536.0), float(p.y / 65536.0)};
+}
 
 float vecLength(float x, float y)
 {

@@ -248,5 +248,11 @@ sFPos fxPosToFPos(const sFXPos &p);
 float vecLength(float x, float y);
 // x / y as a Single; 32767.0 when y is 0.
 float sizeAspect(int32_t x, int32_t y);
-inline float sizeAspect(const sSize &s) { return sizeAspect(s.x, s.y); }
-inline float sizeAspect(const TFraction &f) { return sizeAspect(f.Numerator, f.Denominator); }
+inline float sizeAspect(const sSize &s)
+{
+    return sizeAspect(s.x, s.y);
+}
+inline float sizeAspect(const TFraction &f)
+{
+    return sizeAspect(f.Numerator, f.Denominator);
+}

@@ -25,8 +25,8 @@ using bsMixTypeFlag = uint8_t;
 // The parameters of blended mixing, filled from a layer mode's row by the layer code.
 struct sTCMixParam
 {
-    sBGRA c0{.all = 0};            // the mode's neutral colour
-    bsMixTypeFlag flags = 0;       // TMixTypeFlag bits
+    sBGRA c0{.all = 0};                 // the mode's neutral colour
+    bsMixTypeFlag flags = 0;            // TMixTypeFlag bits
     fptrPixelPut4core fnPut1 = nullptr; // the normal put (of the standard mode)
     fptrPixelPut4core fnPut2 = nullptr; // the mode's put (its fnPut)
 };

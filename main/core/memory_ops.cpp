@@ -91,7 +91,10 @@ void copyLong(void *dst, const void *src, int32_t count)
     blockCopyBytes(dst, src, count);
 }
 
-void copyLongFast(void *dst, const void *src, int32_t count) { blockCopyBytes(dst, src, count); }
+void copyLongFast(void *dst, const void *src, int32_t count)
+{
+    blockCopyBytes(dst, src, count);
+}
 
 int32_t compareBytes(const void *a, const void *b, int32_t count)
 {

@@ -22,7 +22,26 @@ template <class T> using MemArray = std::unique_ptr<T[], MemFree>;
 bool tryGetMem(void *&p, size_t size);
 // The same, for an owning handle (any memory it held is released first).
 bool tryGetMem(MemPtr &p, size_t size);
-inline void freeMem(void *p) { std::free(p); }
+inline void freeMem(void *p)
+{
+    std::free(p);
+}
+// Typed forms: the block as T (sizes still in bytes).
+template <class T> bool tryGetMem(T *&p, size_t size)
+{
+    void *raw = nullptr;
+    const bool ok = tryGetMem(raw, size);
+    p = static_cast<T *>(raw);
+    return ok;
+}
+template <class T> bool tryGetMem(MemArray<T> &p, size_t size)
+{
+    p.reset();
+    void *raw = nullptr;
+    const bool ok = tryGetMem(raw, size);
+    p.reset(static_cast<T *>(raw));
+    return ok;
+}
 
 // A zero-terminated copy of a zero-terminated wide string; nullptr when out of memory.
 MemArray<char16_t> wideStrDup(const char16_t *s);

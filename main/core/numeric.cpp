@@ -62,6 +62,12 @@ int32_t fixHypot(int32_t x, int32_t y)
     return roundToInt32(std::sqrt(fx * fx + fy * fy) * 65536.0L);
 }
 
-int32_t floatToFix(float f) { return roundToInt32((long double)f * 65536.0L); }
+int32_t floatToFix(float f)
+{
+    return roundToInt32((long double)f * 65536.0L);
+}
 
-int32_t roundSingle(float f) { return roundToInt32(f); }
+int32_t roundSingle(float f)
+{
+    return roundToInt32(f);
+}

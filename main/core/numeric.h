@@ -25,9 +25,18 @@ inline void rangeExtend(sRange &r, int32_t v)
     if (v > r.max)
         r.max = v;
 }
-inline bool rangeContains(const sRange &r, int32_t v) { return r.min <= v && v <= r.max; }
-inline bool inRange(int32_t v, int32_t min, int32_t max) { return min <= v && v <= max; }
-inline bool inRangeF(float v, float min, float max) { return min <= v && v <= max; }
+inline bool rangeContains(const sRange &r, int32_t v)
+{
+    return r.min <= v && v <= r.max;
+}
+inline bool inRange(int32_t v, int32_t min, int32_t max)
+{
+    return min <= v && v <= max;
+}
+inline bool inRangeF(float v, float min, float max)
+{
+    return min <= v && v <= max;
+}
 
 // min when v < min, else max when v > max, else v: with min above max the result is min for
 // values below min and max for all others ((5, 10, 0) gives 10).
@@ -35,7 +44,10 @@ inline int32_t clampInt(int32_t v, int32_t min, int32_t max)
 {
     return v < min ? min : (v > max ? max : v);
 }
-inline void clampIntVar(int32_t &v, int32_t min, int32_t max) { v = clampInt(v, min, max); }
+inline void clampIntVar(int32_t &v, int32_t min, int32_t max)
+{
+    v = clampInt(v, min, max);
+}
 inline float clampSingle(float v, float min, float max)
 {
     return v < min ? min : (v > max ? max : v);
@@ -52,14 +64,32 @@ inline void minMax3(int32_t &lo, int32_t &hi, int32_t c)
         hi = c;
 }
 
-inline void swapInt(int32_t &a, int32_t &b) { std::swap(a, b); }
-inline void swapSingle(float &a, float &b) { std::swap(a, b); }
-inline void swapPointers(void *&a, void *&b) { std::swap(a, b); }
-inline void swapByte(uint8_t &a, uint8_t &b) { std::swap(a, b); }
+inline void swapInt(int32_t &a, int32_t &b)
+{
+    std::swap(a, b);
+}
+inline void swapSingle(float &a, float &b)
+{
+    std::swap(a, b);
+}
+inline void swapPointers(void *&a, void *&b)
+{
+    std::swap(a, b);
+}
+inline void swapByte(uint8_t &a, uint8_t &b)
+{
+    std::swap(a, b);
+}
 // Exchanges the two bytes of a 16-bit value.
-inline void swapWordBytes(uint16_t &w) { w = uint16_t((w >> 8) | (w << 8)); }
+inline void swapWordBytes(uint16_t &w)
+{
+    w = uint16_t((w >> 8) | (w << 8));
+}
 // Zero extension of a Word.
-inline int32_t wordToInt(uint16_t w) { return int32_t(w); }
+inline int32_t wordToInt(uint16_t w)
+{
+    return int32_t(w);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Ratios
@@ -71,8 +101,14 @@ int32_t gcdInt(int32_t a, int32_t b);
 bool fractionEquals(const TFraction &f, int32_t numerator, int32_t denominator);
 // Numerator mod Denominator = 0; false for a zero denominator.
 bool fractionIsWhole(const TFraction &f);
-inline bool fractionIsOne(const TFraction &f) { return f.Numerator == f.Denominator; }
-inline bool fractionAtLeastOne(const TFraction &f) { return f.Numerator >= f.Denominator; }
+inline bool fractionIsOne(const TFraction &f)
+{
+    return f.Numerator == f.Denominator;
+}
+inline bool fractionAtLeastOne(const TFraction &f)
+{
+    return f.Numerator >= f.Denominator;
+}
 
 // ---------------------------------------------------------------------------------------------
 // 16.16 fixed point: a signed 32-bit Integer, 0x10000 = 1.0, 0x8000 = 0.5, 0xFF0000 = 255.0.
@@ -91,16 +127,31 @@ int32_t fixSqrt(int32_t a);
 // round(sqrt((x * 2^-16)^2 + (y * 2^-16)^2) * 65536), wrapping to 32 bits when it exceeds them.
 int32_t fixHypot(int32_t x, int32_t y);
 // a * 2^-16, exactly.
-inline double fixToFloat(int32_t a) { return a / 65536.0; }
+inline double fixToFloat(int32_t a)
+{
+    return a / 65536.0;
+}
 // round(f * 65536) of a Single, half to even, wrapping to 32 bits.
 int32_t floatToFix(float f);
 // a >> 16, arithmetic: the floor.
-inline int32_t fixToInt(int32_t a) { return a >> 16; }
-inline int32_t fixFloor(int32_t a) { return a >> 16; }
+inline int32_t fixToInt(int32_t a)
+{
+    return a >> 16;
+}
+inline int32_t fixFloor(int32_t a)
+{
+    return a >> 16;
+}
 // (a + 0xFFFF) >> 16: the ceiling; the sum wraps in 32 bits.
-inline int32_t fixCeil(int32_t a) { return int32_t(uint32_t(a) + 0xFFFFu) >> 16; }
+inline int32_t fixCeil(int32_t a)
+{
+    return int32_t(uint32_t(a) + 0xFFFFu) >> 16;
+}
 // (a + 0xFFFF) with the low 16 bits cleared: the ceiling, still 16.16.
-inline int32_t fixCeilFix(int32_t a) { return int32_t((uint32_t(a) + 0xFFFFu) & 0xFFFF0000u); }
+inline int32_t fixCeilFix(int32_t a)
+{
+    return int32_t((uint32_t(a) + 0xFFFFu) & 0xFFFF0000u);
+}
 // A Single to the nearest Integer, ties to even, wrapping to 32 bits.
 int32_t roundSingle(float f);
 // Round half to even of an extended value to an Integer: the low 32 bits of the 64-bit result;
@@ -120,9 +171,15 @@ inline void randInit(SRand &r, uint32_t seed, int32_t min, int32_t max)
     r.cnt = 0;
 }
 // One step of the generator: val * 134775813 + 1 modulo 2^32.
-inline uint32_t randStep(uint32_t val) { return val * 134775813u + 1u; }
+inline uint32_t randStep(uint32_t val)
+{
+    return val * 134775813u + 1u;
+}
 // The high 32 bits of the unsigned 64-bit product.
-inline uint32_t mulHigh32(uint32_t a, uint32_t b) { return uint32_t((uint64_t(a) * b) >> 32); }
+inline uint32_t mulHigh32(uint32_t a, uint32_t b)
+{
+    return uint32_t((uint64_t(a) * b) >> 32);
+}
 // The next value in [min, max) (min itself when max = min); cnt counts the draws.
 inline int32_t randNext(SRand &r)
 {

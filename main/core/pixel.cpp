@@ -1,6 +1,6 @@
 #include "core/pixel.h"
 
-#include "core/fixed_interim.h"
+#include "core/numeric.h"
 
 namespace {
 

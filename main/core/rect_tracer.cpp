@@ -1,8 +1,14 @@
 #include "core/rect_tracer.h"
 
-void rectTracerClear(SRectTracer &t) { t = SRectTracer{}; }
+void rectTracerClear(SRectTracer &t)
+{
+    t = SRectTracer{};
+}
 
-void rectTracerReset(SRectTracer &t) { rectTracerClear(t); }
+void rectTracerReset(SRectTracer &t)
+{
+    rectTracerClear(t);
+}
 
 void rectTracerInit(SRectTracer &t, const sSize &size)
 {

@@ -11,8 +11,8 @@
 
 struct SRectTracer
 {
-    sSize allSize;               // the area every rectangle is clipped to
-    int32_t cnt = 0;             // 0..4
+    sSize allSize;                // the area every rectangle is clipped to
+    int32_t cnt = 0;              // 0..4
     std::array<sRect, 4> rects{}; // rects[0 .. cnt - 1]
 };
 

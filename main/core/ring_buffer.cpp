@@ -6,7 +6,10 @@
 
 CRingBuf::CRingBuf(uint32_t elm) : elmLen(elm) {}
 
-CRingBuf::CRingBuf(uint32_t elm, int32_t bk, int32_t fr) : elmLen(elm) { alloc(elm, bk, fr); }
+CRingBuf::CRingBuf(uint32_t elm, int32_t bk, int32_t fr) : elmLen(elm)
+{
+    alloc(elm, bk, fr);
+}
 
 uint8_t *CRingBuf::stepSlot(uint8_t *p, int32_t steps) const
 {
@@ -56,10 +59,8 @@ bool CRingBuf::alloc(uint32_t elm, int32_t bk, int32_t fr)
         return false;
     freeBuf();
     elmLen = elm;
-    void *p = nullptr;
-    if (!tryGetMem(p, bytes))
+    if (!tryGetMem(bufPtr, bytes))
         return false;
-    bufPtr.reset(static_cast<uint8_t *>(p));
     bufLen = bytes;
     backMax = bk;
     foreMax = fr;
@@ -79,10 +80,9 @@ bool CRingBuf::realloc(int32_t bk, int32_t fr)
     const int32_t keepFore = valid ? std::min(foreCnt, fr) : 0;
     if (keepFore > 0 && keepBack <= 0)
         return false;
-    void *p = nullptr;
-    if (!tryGetMem(p, bytes))
+    MemArray<uint8_t> fresh;
+    if (!tryGetMem(fresh, bytes))
         return false;
-    MemArray<uint8_t> fresh(static_cast<uint8_t *>(p));
     // Oldest kept back element first, the current one last, then the fore elements.
     if (keepBack > 0) {
         uint8_t *src = stepSlot(topPtr, -(keepBack - 1));

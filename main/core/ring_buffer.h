@@ -13,7 +13,7 @@
 
 class CRingBuf
 {
-public:
+  public:
     // A ring without memory for elements of elm bytes.
     explicit CRingBuf(uint32_t elm);
     // The same, with alloc(elm, bk, fr).
@@ -53,17 +53,17 @@ public:
     // element n steps forward (1 <= n <= foreCnt). Position and counts stay as they are.
     bool getValue(int32_t idx, void *dst) const;
 
-    uint32_t bufLen = 0;        // bytes of the buffer: elmLen * (backMax + foreMax)
+    uint32_t bufLen = 0; // bytes of the buffer: elmLen * (backMax + foreMax)
     MemArray<uint8_t> bufPtr;
-    uint32_t elmLen = 0;        // bytes per element
+    uint32_t elmLen = 0; // bytes per element
     int32_t backMax = 0;
     int32_t foreMax = 0;
-    int32_t backCnt = 0;        // elements behind and including the current one
-    int32_t foreCnt = 0;        // elements ahead of the current one
+    int32_t backCnt = 0; // elements behind and including the current one
+    int32_t foreCnt = 0; // elements ahead of the current one
     // The current element's slot; with backCnt = 0 the slot before the oldest fore element.
     uint8_t *topPtr = nullptr;
 
-protected:
+  protected:
     int32_t slotCount() const { return backMax + foreMax; }
     // The slot steps places after (or, negative, before) p, in ring order.
     uint8_t *stepSlot(uint8_t *p, int32_t steps) const;
@@ -71,7 +71,7 @@ protected:
 
 class CRingBufDWORD : public CRingBuf
 {
-public:
+  public:
     CRingBufDWORD() : CRingBuf(4) {}
     CRingBufDWORD(int32_t bk, int32_t fr) : CRingBuf(4, bk, fr) {}
 

@@ -29,7 +29,8 @@ inline void swapElements(uint8_t *a, uint8_t *b, int32_t elemSize)
 // (moved to the front as the pivot); the larger part waits on a stack of 30 ranges while the
 // smaller goes on; ranges of 8 or fewer are finished by selection sort from the end (a new maximum
 // needs compare > 0, so the first of equal elements is the one moved back).
-template <class Compare> void sortArray(void *base, int32_t count, int32_t elemSize, Compare compare)
+template <class Compare>
+void sortArray(void *base, int32_t count, int32_t elemSize, Compare compare)
 {
     using sort_array_detail::swapElements;
     if (count <= 1 || elemSize <= 0)

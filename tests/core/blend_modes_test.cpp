@@ -1,4 +1,5 @@
 #include "core/blend_modes.h"
+#include "core/numeric.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +77,9 @@ TEST(BlendModes, EveryModesPutOnChosenPixels)
             sBGRA d;
             uint32_t s, a;
             BGR expected;
-        } puts[] = {{d1, s1, 255, c.full1}, {d1, s1, 100, c.part1}, {d2, s2, 255, c.full2},
+        } puts[] = {{d1, s1, 255, c.full1},
+                    {d1, s1, 100, c.part1},
+                    {d2, s2, 255, c.full2},
                     {d2, s2, 100, c.part2}};
         for (const auto &p : puts) {
             sBGRA d = p.d;
@@ -131,8 +134,8 @@ TEST(BlendModes, NeutralSourcesLeaveTheDestination)
     {
         TLayerMode mode;
         uint32_t neutral;
-    } cases[] = {{LM_SCR, 0},        {LM_LIGHT, 0},        {LM_DODGE, 0},     {LM_DIF, 0},
-                 {LM_ADD, 0},        {LM_EXCLUSION, 0},    {LM_DARK, 0xFFFFFF}, {LM_MUL, 0xFFFFFF},
+    } cases[] = {{LM_SCR, 0},         {LM_LIGHT, 0},        {LM_DODGE, 0},       {LM_DIF, 0},
+                 {LM_ADD, 0},         {LM_EXCLUSION, 0},    {LM_DARK, 0xFFFFFF}, {LM_MUL, 0xFFFFFF},
                  {LM_BURN, 0xFFFFFF}, {LM_SUBNEG, 0xFFFFFF}};
     for (const auto &c : cases)
         for (uint32_t v = 0; v < 256; ++v) {
@@ -183,6 +186,20 @@ TEST(BlendModes, WorkedEdgesOfTheChannelBlends)
     EXPECT_EQ(put(LM_SOFTLIGHT, 64, 255), 127);
 }
 
+TEST(BlendModes, SoftLightFollowsItsCurveUnderAFullLight)
+{
+    // At s = 255 SoftLight is its curve D(d): the square root above x = 0.25, the cubic below,
+    // in 16.16 with the shared fixed-point helpers.
+    for (int32_t d = 0; d < 256; ++d) {
+        const int32_t x = d * 65536 / 255;
+        const int32_t v =
+            x > 0x4000 ? fixSqrt(x) : fixMul(fixMul(16 * x - 0xC0000, x) + 0x40000, x);
+        sBGRA p = px(uint8_t(d), uint8_t(d), uint8_t(d), 255);
+        putSoftLight(&p, 0xFFFFFFFF, 255);
+        ASSERT_EQ(int32_t(p.B), (v * 255) >> 16) << d;
+    }
+}
+
 TEST(BlendModes, WholeColourModes)
 {
     // A grey source gives Hue a grey of the destination's luminance.
@@ -192,7 +209,7 @@ TEST(BlendModes, WholeColourModes)
     EXPECT_EQ(bgr(d), (BGR{l, l, l}));
 
     EXPECT_EQ(hslCompose(0x12345678, 10, 99) & 0xFF000000u, 0x12000000u); // keeps byte 3
-    EXPECT_EQ(hslCompose(0x00808080, 200, 99), 0x00636363u);             // grey stays grey
+    EXPECT_EQ(hslCompose(0x00808080, 200, 99), 0x00636363u);              // grey stays grey
     // Full spread and luminance of pure red keep pure red; blue with red's luminance is lifted.
     EXPECT_EQ(hslCompose(0x00FF0000, 255, 76), 0x00FF0000u);
     const sBGRA lifted{.all = hslCompose(0x000000FF, 255, 76)};

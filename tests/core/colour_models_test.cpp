@@ -72,8 +72,8 @@ TEST(ColourModels, HslOfArbitraryColoursComesBackWithinOneStep)
         ASSERT_LT(hsl.h, 0x1680000);
         sBGRA out{.all = 0};
         hslToPixel(hsl, &out);
-        worst = std::max({worst, std::abs(out.B - in.B), std::abs(out.G - in.G),
-                          std::abs(out.R - in.R)});
+        worst = std::max(
+            {worst, std::abs(out.B - in.B), std::abs(out.G - in.G), std::abs(out.R - in.R)});
     }
     EXPECT_LE(worst, 1);
 }

@@ -54,12 +54,8 @@ TEST(AnsiText, ParsesNumbersAfterBlanks)
         uint32_t value;
         int32_t used;
     } cases[] = {
-        {"  42,", true, 42, 4},
-        {"\t7", true, 7, 2},
-        {"0", true, 0, 1},
-        {"  x1", false, 99, 2},
-        {"", false, 99, 0},
-        {"99999999999", true, 4294967295u, 11},
+        {"  42,", true, 42, 4}, {"\t7", true, 7, 2}, {"0", true, 0, 1},
+        {"  x1", false, 99, 2}, {"", false, 99, 0},  {"99999999999", true, 4294967295u, 11},
     };
     for (const Case &c : cases) {
         uint32_t value = 99;

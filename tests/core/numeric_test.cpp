@@ -105,7 +105,8 @@ TEST(Numeric, ClampsRangesAndSwaps)
     struct Case
     {
         int32_t a, b, c, lo, hi;
-    } cases[] = {{1, 2, 3, 1, 3}, {3, 2, 1, 1, 3}, {2, 3, 1, 1, 3}, {5, 1, 3, 1, 5}, {4, 4, 4, 4, 4}};
+    } cases[] = {
+        {1, 2, 3, 1, 3}, {3, 2, 1, 1, 3}, {2, 3, 1, 1, 3}, {5, 1, 3, 1, 5}, {4, 4, 4, 4, 4}};
     for (const Case &c : cases) {
         int32_t lo = c.a, hi = c.b;
         minMax3(lo, hi, c.c);

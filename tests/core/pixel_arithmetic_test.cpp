@@ -33,7 +33,8 @@ TEST(PixelArithmetic, Mul255AndMix255AreExactDivisionsBy255)
             ASSERT_EQ(gMulTable[a * 256 + b], a * b / 255);
             ASSERT_EQ(gInvMulTable[a * 256 + b], 255 - a * (255 - b) / 255);
             for (uint32_t t = 0; t < 256; t += 3)
-                ASSERT_EQ(mix255(a, b, t), (a * t + b * (255 - t)) / 255) << a << " " << b << " " << t;
+                ASSERT_EQ(mix255(a, b, t), (a * t + b * (255 - t)) / 255)
+                    << a << " " << b << " " << t;
         }
     uint8_t v = 100;
     mixByteVar(v, 200, 255);

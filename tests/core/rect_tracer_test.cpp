@@ -13,7 +13,7 @@ std::vector<sRect> stored(const SRectTracer &t)
 
 class Tracer100 : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override { rectTracerInit(t, {100, 100}); }
     SRectTracer t;
 };

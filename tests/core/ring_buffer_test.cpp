@@ -20,7 +20,7 @@ std::vector<uint32_t> reachable(const CRingBufDWORD &ring)
 
 class RingOf3Back2Fore : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(ring.isValid());

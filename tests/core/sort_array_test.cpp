@@ -39,12 +39,26 @@ TEST(SortArray, EqualKeysEndInTheAlgorithmsOrder)
     // Selection sort only: the first of equal maxima moves to the back.
     EXPECT_EQ(sortedIds({{1, 'a'}, {0, 'b'}, {1, 'c'}, {0, 'd'}}), "bdca");
     // One partition around the middle element, then selection sort of the rest.
-    EXPECT_EQ(sortedIds({{2, 'a'}, {1, 'b'}, {2, 'c'}, {1, 'd'}, {0, 'e'}, {2, 'f'}, {1, 'g'},
-                         {0, 'h'}, {2, 'i'}}),
+    EXPECT_EQ(sortedIds({{2, 'a'},
+                         {1, 'b'},
+                         {2, 'c'},
+                         {1, 'd'},
+                         {0, 'e'},
+                         {2, 'f'},
+                         {1, 'g'},
+                         {0, 'h'},
+                         {2, 'i'}}),
               "ehdgbfaic");
     // A partition with exchanges, then both parts (the larger one from the stack).
-    EXPECT_EQ(sortedIds({{1, 'a'}, {2, 'b'}, {0, 'c'}, {2, 'd'}, {1, 'e'}, {0, 'f'}, {2, 'g'},
-                         {1, 'h'}, {0, 'i'}}),
+    EXPECT_EQ(sortedIds({{1, 'a'},
+                         {2, 'b'},
+                         {0, 'c'},
+                         {2, 'd'},
+                         {1, 'e'},
+                         {0, 'f'},
+                         {2, 'g'},
+                         {1, 'h'},
+                         {0, 'i'}}),
               "icfehagbd");
 }
 
