@@ -1,5 +1,6 @@
 #include "paint/gradation.h"
 
+#include "core/canvas.h"
 #include "core/numeric.h"
 
 #include <algorithm>
@@ -225,4 +226,68 @@ void gradPreviewPoints(int32_t w, int32_t h, const SGradAttr &attr, sFXPos &p0, 
         p1 = {fixDiv(w - 1, repeats), 0};
         break;
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drawing into canvases
+
+namespace {
+
+// A stop colour as a canvas pixel: R and B trade places, the opacity becomes the alpha.
+sBGRA canvasPixel(sRGBA c)
+{
+    sBGRA p;
+    p.B = c.B;
+    p.G = c.G;
+    p.R = c.R;
+    p.A = c.A;
+    return p;
+}
+
+} // namespace
+
+bool CColorSlotGroup::drawPreview(TMTC &tc, sBox box) const
+{
+    if (!tc.isEnable() || !tc.clipping(box)) {
+        return false;
+    }
+    // Column c of w shows the position c / (w - 1); a single column shows the start.
+    for (int32_t c = 0; c < box.w; ++c) {
+        const int32_t n = box.w > 1 ? fixDiv(c, box.w - 1) : 0;
+        const sBGRA p = canvasPixel(getColor(n));
+        for (int32_t y = box.y; y < box.y + box.h; ++y) {
+            *tc.seek32(box.x + c, y) = p;
+        }
+    }
+    return true;
+}
+
+bool CGradation::drawGradation(TMTC &tc, sBox *box) const
+{
+    if (!tc.isEnable() || !box || !tc.clipping(*box)) {
+        return false;
+    }
+    for (int32_t y = box->y; y < box->y + box->h; ++y) {
+        sBGRA *row = tc.seek32(box->x, y);
+        for (int32_t x = 0; x < box->w; ++x) {
+            row[x] = canvasPixel(getColor(sPos{box->x + x, y}));
+        }
+    }
+    return true;
+}
+
+bool drawGradObjPreview(TMTC &tc, const CGradObj &grad, const SGradAttr &)
+{
+    const SGradAttr &a = grad.attr;
+    if (!tc.isEnable()) {
+        return false;
+    }
+    sFXPos p0, p1;
+    gradPreviewPoints(tc.width(), tc.height(), a, p0, p1);
+    CGradation g(p0, p1, grad.crsg.get());
+    if (!g.setGradType(a.gradType, a.gradMap, a.gradRep, a.gradRepCnt)) {
+        return false;
+    }
+    sBox whole{0, 0, tc.width(), tc.height()};
+    return g.drawGradation(tc, &whole);
 }

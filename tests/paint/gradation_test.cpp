@@ -1,5 +1,7 @@
 #include "paint/gradation.h"
 
+#include "core/canvas.h"
+
 #include "gradient_test_support.h"
 
 #include <gtest/gtest.h>
@@ -46,6 +48,24 @@ void expectStages(const CGradation &g, std::initializer_list<TCase> cases)
 int redAt(const CGradation &g, int x, int y)
 {
     return g.getColor(sPos{x, y}).R;
+}
+
+// One canvas row as text: "R,G,B,A R,G,B,A ...".
+std::string rowText(const TMTC &tc, int32_t y)
+{
+    std::string s;
+    for (int32_t x = 0; x < tc.width(); ++x) {
+        const sBGRA p = *tc.seek32(x, y);
+        s += (x ? " " : "") + std::to_string(p.R) + "," + std::to_string(p.G) + "," +
+             std::to_string(p.B) + "," + std::to_string(p.A);
+    }
+    return s;
+}
+
+// Red rising, blue falling, opacity falling: shows that R and B land in their own bytes.
+CColorSlotGroup redToBlue()
+{
+    return groupOf({{rgbaOf(0, 10, 255, 255), 0x10000, 255}, {rgbaOf(255, 10, 0, 255), 0x10000, 0}});
 }
 
 } // namespace
@@ -223,4 +243,72 @@ TEST(Gradation, PreviewPointsFitTheRepeatsIntoTheCanvas)
     sFXPos p0, p1;
     gradPreviewPoints(1, 1, a, p0, p1);
     EXPECT_EQ(p0, p1);
+}
+
+TEST(GradationDrawing, StopPreviewRampsAcrossTheBoxAndRowsRepeat)
+{
+    const CColorSlotGroup g = redToBlue();
+    TMTC tc(7, 3);
+    tc.fillAll(0x11223344);
+    // Column c of five shows c / 4: floor(255 * 1/4) = 63, floor(255 * 3/4) = 191.
+    ASSERT_TRUE(g.drawPreview(tc, sBox{1, 1, 5, 5}));
+    // The falling blue and opacity take the floor: 255 - 63.75 gives 191.
+    const std::string ramp = "34,51,68,17 0,10,255,255 63,10,191,191 127,10,127,127 "
+                             "191,10,63,63 255,10,0,0 34,51,68,17";
+    EXPECT_EQ(rowText(tc, 1), ramp);
+    EXPECT_EQ(rowText(tc, 2), ramp);
+    EXPECT_EQ(tc.seek32(1, 0)->all, 0x11223344u) << "outside the box nothing changes";
+
+    // One column wide: the start colour, no division.
+    ASSERT_TRUE(g.drawPreview(tc, sBox{6, 0, 1, 3}));
+    EXPECT_EQ(tc.seek32(6, 2)->all, (sBGRA{{255, 10, 0, 255}}).all);
+    EXPECT_FALSE(g.drawPreview(tc, sBox{7, 0, 4, 3}));
+}
+
+TEST(GradationDrawing, GradationFillsTheClippedBox)
+{
+    const CColorSlotGroup g = redToBlue();
+    const CGradation grad = gradationOf(g, gtLinear, fxAt(0, 0), fxAt(3, 0));
+    TMTC tc(4, 2);
+    tc.fillAll(0);
+    sBox box{-2, 1, 10, 10};
+    ASSERT_TRUE(grad.drawGradation(tc, &box));
+    EXPECT_EQ(box, (sBox{0, 1, 4, 1})) << "the box is clipped in place";
+    // t = 0, 1/3, 2/3, 1 as 16.16 positions 0, 21845, 43691, 65536.
+    EXPECT_EQ(rowText(tc, 1), "0,10,255,255 84,10,170,170 170,10,84,84 255,10,0,0");
+    EXPECT_EQ(rowText(tc, 0), "0,0,0,0 0,0,0,0 0,0,0,0 0,0,0,0");
+    sBox outside{4, 0, 2, 2};
+    EXPECT_FALSE(grad.drawGradation(tc, &outside));
+}
+
+TEST(GradationDrawing, PresetPreviewsUseTheGradientsOwnAttribute)
+{
+    CGradObj grad;
+    grad.crsg = std::make_unique<CColorSlotGroup>(blackToWhite());
+    TMTC tc(5, 1);
+
+    // Linear, two repeats over the width: t = x / 2, folded.
+    grad.attr.gradRepCnt = 2;
+    ASSERT_TRUE(drawGradObjPreview(tc, grad, SGradAttr{}));
+    EXPECT_EQ(rowText(tc, 0), "0,0,0,255 127,127,127,255 0,0,0,255 127,127,127,255 "
+                              "255,255,255,255");
+
+    // Radial around the centre, reaching the edge.
+    grad.attr.gradType = gtGrade;
+    grad.attr.gradRepCnt = 1;
+    ASSERT_TRUE(drawGradObjPreview(tc, grad, SGradAttr{}));
+    EXPECT_EQ(rowText(tc, 0), "255,255,255,255 127,127,127,255 0,0,0,255 127,127,127,255 "
+                              "255,255,255,255");
+
+    // One pixel: start and end coincide; the first colour, no division.
+    TMTC one(1, 1);
+    grad.attr.gradType = gtLinear;
+    ASSERT_TRUE(drawGradObjPreview(one, grad, SGradAttr{}));
+    EXPECT_EQ(rowText(one, 0), "0,0,0,255");
+
+    grad.attr.gradRepCnt = 0;
+    EXPECT_FALSE(drawGradObjPreview(tc, grad, SGradAttr{}));
+    TMTC empty;
+    grad.attr.gradRepCnt = 1;
+    EXPECT_FALSE(drawGradObjPreview(empty, grad, SGradAttr{}));
 }
