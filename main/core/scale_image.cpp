@@ -1,10 +1,13 @@
 #include "core/scale_image.h"
 
+#include "core/canvas.h"
+#include "core/channel.h"
 #include "core/numeric.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -303,4 +306,78 @@ const uint8_t *CScaleImageBYTE::seekSrc(int32_t x, int32_t y)
 uint8_t *CScaleImageBYTE::seekDst(int32_t x, int32_t y)
 {
     return dstImg + x + ptrdiff_t(y) * dstSize.x;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Canvases and channels.
+
+CScaleImageTMTC::CScaleImageTMTC(const TMTC *src, TMTC *dst) { reset(src, dst); }
+
+void CScaleImageTMTC::reset(const TMTC *src, TMTC *dst)
+{
+    srcImg = src;
+    dstImg = dst;
+    srcSize = src ? src->FPSZ() : sSize{};
+    dstSize = dst ? dst->FPSZ() : sSize{};
+}
+
+const uint8_t *CScaleImageTMTC::seekSrc(int32_t x, int32_t y)
+{
+    return reinterpret_cast<const uint8_t *>(srcImg->seek32(x, y));
+}
+
+uint8_t *CScaleImageTMTC::seekDst(int32_t x, int32_t y)
+{
+    return reinterpret_cast<uint8_t *>(dstImg->seek32(x, y));
+}
+
+CScaleImageCH2TMTC::CScaleImageCH2TMTC(const TChannel *src, TMTC *dst)
+{
+    srcPixelBytes = 1;
+    reset(src, dst);
+}
+
+void CScaleImageCH2TMTC::reset(const TChannel *src, TMTC *dst)
+{
+    srcImg = src;
+    dstImg = dst;
+    srcSize = src ? src->FPSZ() : sSize{};
+    dstSize = dst ? dst->FPSZ() : sSize{};
+}
+
+void CScaleImageCH2TMTC::sumPixel(float *sums, const uint8_t *src) { sums[0] += src[0]; }
+
+void CScaleImageCH2TMTC::sumPixelWeighted(float *sums, const uint8_t *src, float w)
+{
+    accumulate(sums[0], (long double)src[0] * w);
+}
+
+void CScaleImageCH2TMTC::storeAverage(uint8_t *dst, const float *sums, float area)
+{
+    dst[0] = dst[1] = dst[2] = clampByte((long double)sums[0] / area);
+    dst[3] = 255;
+}
+
+const uint8_t *CScaleImageCH2TMTC::seekSrc(int32_t x, int32_t y) { return srcImg->seek8(x, y); }
+
+uint8_t *CScaleImageCH2TMTC::seekDst(int32_t x, int32_t y)
+{
+    return reinterpret_cast<uint8_t *>(dstImg->seek32(x, y));
+}
+
+CScaleImageCH::CScaleImageCH(const TChannel *src, TChannel *dst) : srcImg(src), dstImg(dst)
+{
+    srcSize = src ? src->FPSZ() : sSize{};
+    dstSize = dst ? dst->FPSZ() : sSize{};
+}
+
+const uint8_t *CScaleImageCH::seekSrc(int32_t x, int32_t y) { return srcImg->seek8(x, y); }
+
+uint8_t *CScaleImageCH::seekDst(int32_t x, int32_t y) { return dstImg->seek8(x, y); }
+
+void CScaleImageCH_fixp::storeAverage(uint8_t *dst, const float *sums, float area)
+{
+    const int32_t v = roundToInt32((long double)sums[0] / ((long double)area * 255.0L) * 65536.0L);
+    const int32_t clamped = std::clamp(v, 0, 65536);
+    std::memcpy(dst, &clamped, sizeof clamped);
 }
