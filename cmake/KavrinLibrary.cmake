@@ -34,7 +34,11 @@ function(kavrin_library name folder test_prefix)
     target_link_libraries(${name} PUBLIC ${deps})
     set_property(GLOBAL APPEND PROPERTY KAVRIN_BUILT_LIBRARIES "${name}|${test_prefix}")
     set_property(GLOBAL PROPERTY KAVRIN_ALIAS_${name} ${name})
-    set(KAVRIN_TOP_LIBRARY ${name} PARENT_SCOPE)
+    # The top of the chain is the newest library built on the previous top; a side library
+    # (platform_widgets, built on platform alone) does not replace it.
+    if(NOT KAVRIN_TOP_LIBRARY OR KAVRIN_TOP_LIBRARY IN_LIST deps)
+      set(KAVRIN_TOP_LIBRARY ${name} PARENT_SCOPE)
+    endif()
   else()
     # No sources yet: whoever names this library gets the nearest one below it.
     list(GET deps 0 below)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 // trunc((sum + 0.01) / 4) over each 2 x 2 block, alpha included.
 TEST(ScaleImageTMTC, HalvingACanvasGivesExactMeans)
 {
@@ -97,4 +99,37 @@ TEST(ScaleCanvas, MakeScaledCanvasFitsOrShrinks)
     EXPECT_EQ(canvasPixels(*centred), canvasPixels(src));
 
     EXPECT_FALSE(makeScaledCanvas({0, 4}, src, false, 0, true));
+}
+
+// A descendant that overrides nothing still goes through the virtual slots: the plain walk is the
+// oracle of the inline one, which must give the same bytes.
+namespace {
+class SlotScaler : public CScaleImageTMTC
+{
+public:
+    using CScaleImageTMTC::CScaleImageTMTC;
+};
+} // namespace
+
+TEST(ScaleImageTMTC, InlineWalkMatchesTheSlotWalk)
+{
+    const uint32_t seed = 20261210;
+    SCOPED_TRACE(seed);
+    std::mt19937 rng(seed);
+    TMTC src(37, 29);
+    for (int32_t y = 0; y < 29; ++y)
+        for (int32_t x = 0; x < 37; ++x)
+            src.seek32(x, y)->all = rng() & (rng() % 4 == 0 ? 0x00FFFFFFu : 0xFFFFFFFFu);
+    const sSize sizes[] = {{13, 11}, {50, 40}, {37, 29}, {5, 58}, {1, 1}, {74, 3}};
+    for (const sSize &size : sizes)
+        for (bool alpha : {false, true}) {
+            SCOPED_TRACE(testing::Message() << size.x << "x" << size.y << " alpha " << alpha);
+            TMTC fast(size), slow(size);
+            CScaleImageTMTC a(&src, &fast);
+            SlotScaler b(&src, &slow);
+            const sBox from = {1, 2, 35, 26}, to = {0, 0, size.x, size.y};
+            ASSERT_TRUE(alpha ? a.scale2(from, to) : a.scale(from, to));
+            ASSERT_TRUE(alpha ? b.scale2(from, to) : b.scale(from, to));
+            ASSERT_EQ(canvasPixels(fast), canvasPixels(slow));
+        }
 }
