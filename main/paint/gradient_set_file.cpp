@@ -49,15 +49,7 @@ bool readExactly(QIODevice &stream, void *dst, qint64 n)
 // negative (the last stop's width is never used) and sum above zero.
 bool isUsableGroup(CColorSlotGroup &g)
 {
-    if (!g.refresh() || !g.isPacked()) {
-        return false;
-    }
-    for (int32_t i = 0; i < g.slotMaxIdx; ++i) {
-        if (g.getSlot(i)->width < 0) {
-            return false;
-        }
-    }
-    return true;
+    return g.refresh() && g.isPacked();
 }
 
 uint8_t readGradChunkName(QIODevice &stream, uint16_t version, uint16_t bytes, QString &name)

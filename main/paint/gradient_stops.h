@@ -126,7 +126,8 @@ class CColorSlotGroup
     int32_t findPrev(int32_t idx) const;
 
     // Recomputes topIdx, endIdx, enbNum, widthSum and every enabled stop's left and rate. False
-    // when no stop is enabled or, with two or more, when the widths do not sum above 0.
+    // (and enbNum 0) when no stop is enabled or, with two or more, when a width is negative or
+    // the widths do not sum above 0 (the last stop's width is not used).
     bool refresh();
     bool isRefreshed() const;
     bool isPacked() const;
