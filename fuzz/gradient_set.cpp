@@ -51,7 +51,8 @@ void checkGradient(const CColorSlotGroup &g, const SGradAttr &attr)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     {
         QBuffer stream(&bytes);
         stream.open(QIODevice::ReadOnly);

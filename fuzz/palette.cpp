@@ -26,7 +26,8 @@ void checkRead(int32_t n, const SPaletteData &out)
     if (out.hasLayout) {
         const SPaletteLayout &l = out.layout;
         if (l.itemSize.x < 8 || l.itemSize.x > 64 || l.itemSize.y < 8 || l.itemSize.y > 64 ||
-            l.repeatSize.x < 1 || l.repeatSize.x > 64 || l.repeatSize.y < 1 || l.repeatSize.y > 64) {
+            l.repeatSize.x < 1 || l.repeatSize.x > 64 || l.repeatSize.y < 1 ||
+            l.repeatSize.y > 64) {
             std::abort();
         }
     }
@@ -90,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         out.open(QIODevice::WriteOnly);
         SPaletteData back;
         if (!writeAdobePalette(out, adobe.colors) ||
-            readWith(written, back, readAdobePalette) != na || !sameRgb(back.colors, adobe.colors)) {
+            readWith(written, back, readAdobePalette) != na ||
+            !sameRgb(back.colors, adobe.colors)) {
             std::abort();
         }
     }

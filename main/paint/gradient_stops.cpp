@@ -235,8 +235,7 @@ bool CColorSlotGroup::refresh()
 
 bool CColorSlotGroup::isRefreshed() const
 {
-    return enbNum > 0 && topIdx >= 0 && topIdx <= slotMaxIdx && endIdx >= 0 &&
-           endIdx <= slotMaxIdx;
+    return enbNum > 0 && topIdx >= 0 && topIdx <= slotMaxIdx && endIdx >= 0 && endIdx <= slotMaxIdx;
 }
 
 bool CColorSlotGroup::isPacked() const

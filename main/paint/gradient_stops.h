@@ -93,7 +93,10 @@ void initGradAttr(SGradAttr &attr);
 // An empty slot at index idx: not enabled, not used, union 1, opacity 255, id idx, black of kind
 // 255, width, left and rate 0.
 sCRSlot emptyCrSlot(int32_t idx);
-inline bool isSlotEnabled(const sCRSlot &s) { return s.used != 0 && s.enable != 0; }
+inline bool isSlotEnabled(const sCRSlot &s)
+{
+    return s.used != 0 && s.enable != 0;
+}
 
 class CColorSlotGroup
 {
@@ -180,8 +183,8 @@ class CColorSlotGroup
 
     int32_t capacity() const { return int32_t(slotList.size()); }
 
-    int32_t growNum = 4;     // capacity step, at least 4
-    int32_t slotMaxIdx = -1; // highest slot in use, -1 when none
+    int32_t growNum = 4;           // capacity step, at least 4
+    int32_t slotMaxIdx = -1;       // highest slot in use, -1 when none
     std::vector<sCRSlot> slotList; // the slots; its size is the capacity
     int32_t widthSum = 0;
     int32_t topIdx = -1; // first enabled stop, -1 when none

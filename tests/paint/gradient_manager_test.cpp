@@ -118,7 +118,8 @@ TEST_F(GradientManagerTest, CurrentGradientAndWorkingCopy)
     EXPECT_EQ(notes, 2);
     ASSERT_NE(m.getModGrad(), nullptr);
     EXPECT_TRUE(m.getModGrad()->crsg->compare(*m.getGrad(4)->crsg));
-    EXPECT_NE(m.getModGrad()->Fid, m.getGrad(4)->Fid) << "the working copy is a gradient of its own";
+    EXPECT_NE(m.getModGrad()->Fid, m.getGrad(4)->Fid)
+        << "the working copy is a gradient of its own";
 
     EXPECT_TRUE(m.changeModGradAttr(rotAttr(true), true));
     EXPECT_EQ(m.getModGrad()->attr, rotAttr(true));

@@ -67,7 +67,7 @@ TEST(PaletteFiles, TypeByExtensionInAnyCase)
         const char *path;
         ePaletteType type;
     } cases[] = {
-        {"a/default.qpl", ptBinary}, {"Colors.PCS", ptPcs}, {"Colors.TXT", ptText},
+        {"a/default.qpl", ptBinary}, {"Colors.PCS", ptPcs},  {"Colors.TXT", ptText},
         {"x.Aco", ptAdobe},          {"colors.bmp", ptNone}, {"qpl", ptNone},
         {"dir.qpl/file", ptNone},
     };
@@ -81,8 +81,8 @@ TEST(PaletteFiles, BinaryLayoutAndRoundTrip)
     const std::vector<TColor32> colors = {bgra(1, 2, 3, 4), bgra(250, 128, 0, 0)};
     const QByteArray bytes =
         written([&](QIODevice &d) { return writeBinaryPalette(d, colors, kLayout); });
-    EXPECT_EQ(bytes.toHex(' '), bytesOf({'Q', 'P', 'A', 'L', 20, 0, 0, 0, 16, 12, 8, 4, 2, 0, 0, 0,
-                                         0, 0, 0, 0, 3, 2, 1, 4, 0, 128, 250, 0})
+    EXPECT_EQ(bytes.toHex(' '), bytesOf({'Q', 'P', 'A', 'L', 20, 0, 0, 0, 16, 12, 8, 4,   2,   0,
+                                         0,   0,   0,   0,   0,  0, 3, 2, 1,  4,  0, 128, 250, 0})
                                     .toHex(' '));
     SPaletteData back;
     EXPECT_EQ(readFrom(bytes, back, readBinaryPalette), 2);
@@ -95,8 +95,8 @@ TEST(PaletteFiles, BinaryLayoutAndRoundTrip)
 
 TEST(PaletteFiles, BinaryReaderBelievesTheCountOnlyAsFarAsTheBytesGo)
 {
-    QByteArray bytes = bytesOf({'Q', 'P', 'A', 'L', 0, 0, 0, 0, 0, 200, 0, 99, 0xFF, 0xFF, 0xFF,
-                                0xFF, 0, 0, 0, 0, 9, 8, 7, 0, 6, 5, 4, 0, 1});
+    QByteArray bytes = bytesOf({'Q',  'P', 'A', 'L', 0, 0, 0, 0, 0, 200, 0, 99, 0xFF, 0xFF, 0xFF,
+                                0xFF, 0,   0,   0,   0, 9, 8, 7, 0, 6,   5, 4,  0,    1});
     SPaletteData out;
     EXPECT_EQ(readFrom(bytes, out, readBinaryPalette), 2);
     EXPECT_EQ(out.announced, 0xFFFFFFFFll);
@@ -152,14 +152,21 @@ TEST(PaletteFiles, TextWriterLinesForBothLineEnds)
 TEST(PaletteFiles, AdobeReaderConvertsEachColourSpace)
 {
     const QByteArray bytes = bytesOf({
-        0, 1, 0, 7,                                       // version 1, seven colours
-        0, 0, 0xFF, 0xFF, 0x80, 0x00, 0, 0, 0, 0,         // RGB 65535, 32768, 0
-        0, 1, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0,         // HSB: hue 0, full: red
-        0, 1, 0x55, 0x55, 0xFF, 0xFF, 0x80, 0x00, 0, 0,   // HSB: a third of a turn, half bright (127.5, truncated)
-        0, 2, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, // CMYK without ink: white
-        0, 8, 0x13, 0x88, 0, 0, 0, 0, 0, 0,               // grey 5000 of 10000
-        0, 8, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0,               // grey beyond 10000: held at 255
-        0, 7, 1, 2, 3, 4, 5, 6, 7, 8,                     // another space: dropped
+        0,    1,    0,    7, // version 1, seven colours
+        0,    0,    0xFF, 0xFF, 0x80,
+        0x00, 0,    0,    0,    0, // RGB 65535, 32768, 0
+        0,    1,    0,    0,    0xFF,
+        0xFF, 0xFF, 0xFF, 0,    0, // HSB: hue 0, full: red
+        0,    1,    0x55, 0x55, 0xFF,
+        0xFF, 0x80, 0x00, 0,    0, // HSB: a third of a turn, half bright (127.5, truncated)
+        0,    2,    0xFF, 0xFF, 0xFF,
+        0xFF, 0xFF, 0xFF, 0xFF, 0xFF, // CMYK without ink: white
+        0,    8,    0x13, 0x88, 0,
+        0,    0,    0,    0,    0, // grey 5000 of 10000
+        0,    8,    0xFF, 0xFF, 0,
+        0,    0,    0,    0,    0, // grey beyond 10000: held at 255
+        0,    7,    1,    2,    3,
+        4,    5,    6,    7,    8, // another space: dropped
     });
     SPaletteData out;
     EXPECT_EQ(readFrom(bytes, out, readAdobePalette), 6);

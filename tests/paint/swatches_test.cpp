@@ -64,10 +64,10 @@ class SwatchTest : public testing::Test
 // An .aco file: RGB red, CMYK without ink (white), grey 5000, in this order.
 QByteArray acoWithCmyk()
 {
-    return bytesOf({0, 1, 0, 3,                                     //
-                    0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0,             //
+    return bytesOf({0, 1, 0,    3,                                        //
+                    0, 0, 0xFF, 0xFF, 0,    0,    0,    0,    0,    0,    //
                     0, 2, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, //
-                    0, 8, 0x13, 0x88, 0, 0, 0, 0, 0, 0});
+                    0, 8, 0x13, 0x88, 0,    0,    0,    0,    0,    0});
 }
 
 } // namespace
@@ -81,8 +81,9 @@ TEST_F(SwatchTest, BuiltInPalette)
     {
         int i, r, g, b;
     } cases[] = {
-        {0, 0, 0, 0}, {1, 36, 0, 0}, {7, 255, 0, 0}, {8, 0, 36, 0}, {3 * 8 + 2, 73, 109, 0},
-        {64, 0, 0, 0x55}, {255, 255, 255, 255},
+        {0, 0, 0, 0},         {1, 36, 0, 0},           {7, 255, 0, 0},
+        {8, 0, 36, 0},        {3 * 8 + 2, 73, 109, 0}, {64, 0, 0, 0x55},
+        {255, 255, 255, 255},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.i);
@@ -199,7 +200,8 @@ TEST_F(SwatchTest, LoadsThatFailLeaveTheSwatchesAsTheyWere)
 
 TEST_F(SwatchTest, ShortBinaryPaletteLoadsWhatIsThereAndWarns)
 {
-    QByteArray b = bytesOf({'Q', 'P', 'A', 'L', 52, 0, 0, 0, 8, 8, 16, 16, 10, 0, 0, 0, 0, 0, 0, 0});
+    QByteArray b =
+        bytesOf({'Q', 'P', 'A', 'L', 52, 0, 0, 0, 8, 8, 16, 16, 10, 0, 0, 0, 0, 0, 0, 0});
     for (int i = 0; i < 7; ++i) {
         b += bytesOf({i, i, i, 0});
     }
@@ -215,9 +217,10 @@ TEST_F(SwatchTest, CmykColoursMayBeDroppedOnRequest)
     ASSERT_TRUE(writeFileBytes(path("cmyk.aco"), acoWithCmyk()));
     TSwatchMngr yes;
     ASSERT_TRUE(yes.Load(path("cmyk.aco"), false));
-    EXPECT_EQ(m_messages.questions,
-              QStringList{"CMYKパレットは正常に色を変換できません！\rCMYKパレットは破棄してよいですか？ "
-                          "(3色中1色)"});
+    EXPECT_EQ(
+        m_messages.questions,
+        QStringList{"CMYKパレットは正常に色を変換できません！\rCMYKパレットは破棄してよいですか？ "
+                    "(3色中1色)"});
     EXPECT_EQ(swatchText(yes), "255,0,0,0 127,127,127,2");
 
     MessageRecorder no(kavrin::mrNo);
@@ -226,8 +229,8 @@ TEST_F(SwatchTest, CmykColoursMayBeDroppedOnRequest)
     EXPECT_EQ(swatchText(kept), "255,0,0,0 255,255,255,3 127,127,127,2");
 
     // Only CMYK colours, all dropped: nothing to load, the swatches stay.
-    ASSERT_TRUE(writeFileBytes(path("only.aco"),
-                               bytesOf({0, 1, 0, 1, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0})));
+    ASSERT_TRUE(
+        writeFileBytes(path("only.aco"), bytesOf({0, 1, 0, 1, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0})));
     MessageRecorder drop(kavrin::mrYes);
     TSwatchMngr m;
     fill(m);
@@ -251,8 +254,7 @@ TEST_F(SwatchTest, FailedSavesKeepTheOldFile)
     }
     m_messages.warnings.clear();
     EXPECT_FALSE(big.Save(path("p.aco")));
-    EXPECT_EQ(m_messages.warnings,
-              QStringList{"パレットファイルの保存に失敗しました! (err=64)"});
+    EXPECT_EQ(m_messages.warnings, QStringList{"パレットファイルの保存に失敗しました! (err=64)"});
     EXPECT_EQ(readFileBytes(path("p.aco")), oldAco);
     EXPECT_TRUE(big.Modified());
     EXPECT_EQ(big.LastPath(), "");
