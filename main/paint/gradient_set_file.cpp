@@ -2,7 +2,7 @@
 
 #include "document/format/chunk.h"
 #include "paint/gradient_manager.h"
-#include "paint/save_file.h"
+#include "platform/file_stream.h"
 #include "platform/messages.h"
 
 #include <QFile>

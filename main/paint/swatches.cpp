@@ -2,7 +2,7 @@
 
 #include "core/app_profile.h"
 #include "document/format/chunk.h"
-#include "paint/save_file.h"
+#include "platform/file_stream.h"
 #include "platform/messages.h"
 
 #include <QDir>
