@@ -1,18 +1,25 @@
-// The program's binding of the image codec library: its result codes, and compression of memory
-// blocks into a stream or into a growable block (for the native image file, the chunk records and
-// the event recorder). Image loading into canvases joins this once the canvas exists.
+// The program's binding of the image codec library: image files read into 32-bit canvases, the
+// codec's result codes, and compression of memory blocks into a stream or into a growable block
+// (for the native image file, the chunk records and the event recorder).
 //
 // Compressed blocks are unpacked by their readers directly through codec::codecDecompress, which is
 // told both lengths and succeeds only when it gives back exactly the expected bytes.
 #pragma once
 
+#include "core/geometry.h"
 #include "platform/codec/codec_status.h"
+
+#include <QString>
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <vector>
 
 class QIODevice;
+class TMTC;
+struct tagBITMAPINFOHEADER;
 
 // The result of every codec call, one byte. The numbering is fixed; nouse10, nouse11 and nouse19
 // are never produced and keep the later codes in place.
@@ -48,6 +55,24 @@ static_assert(MOPIXDLLERR_EXTRACT == uint8_t(codec::CodecStatus::Extract) &&
               MOPIXDLLERR_COLORMODE == uint8_t(codec::CodecStatus::ColorMode));
 
 inline MopixDllErr toMopixDllErr(codec::CodecStatus s) { return MopixDllErr(uint8_t(s)); }
+
+// Reads the image file at path into a new canvas, choosing the reader by the path's extension
+// compared without regard to case: ".bmp"; ".jpg", ".jpeg", ".jpe", ".jif", ".jfif", ".jfi";
+// ".png"; ".psd" (the merged picture). Any other extension is refused before the file is opened.
+// When dpi is given it receives the file's resolution in dots per inch (0 when it has none). Null
+// on any failure, with the code in err when given (MOPIXDLLERR_NO_SUPPORT for an extension).
+std::unique_ptr<TMTC> loadImageFile(const QString &path, int32_t *dpi,
+                                    MopixDllErr *err = nullptr);
+
+// The merged picture of a ".psd" file (any other extension gives null at once) and the document's
+// size in docSize. The file-dialog preview calls it first and falls back to loadImageFile.
+std::unique_ptr<TMTC> loadPsdImage(const QString &path, sSize &docSize,
+                                   MopixDllErr *err = nullptr);
+
+// A new canvas of the DIB's width and height holding its pixels, rows top-down (24-bit pixels
+// become opaque). Null when the DIB is not a 24- or 32-bit one whose rows lie inside bits, its
+// sides are not 1..10000, or the canvas cannot be made.
+std::unique_ptr<TMTC> dibToCanvas(const tagBITMAPINFOHEADER &info, std::span<const uint8_t> bits);
 
 // The work space every writer passes to compressToStream.
 inline constexpr uint32_t kCompressWorkBytes = 16384;

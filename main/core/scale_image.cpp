@@ -1,10 +1,14 @@
 #include "core/scale_image.h"
 
+#include "core/canvas.h"
+#include "core/channel.h"
 #include "core/numeric.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
+#include <typeinfo>
 
 namespace {
 
@@ -22,9 +26,12 @@ inline uint8_t clampByte(long double v)
 CScaleImage::CScaleImage() : rate{65536, 65536} {}
 
 // ---------------------------------------------------------------------------------------------
-// Slots of 32-bit B, G, R, A pixels.
+// Slots of 32-bit B, G, R, A pixels. The arithmetic lives in inline functions so that the walk
+// of a scaler that keeps every base slot can use it without a call per pixel.
 
-void CScaleImage::sumPixel(float *sums, const uint8_t *src)
+namespace {
+
+inline void bgraAdd(float *sums, const uint8_t *src)
 {
     sums[0] += src[2];
     sums[1] += src[1];
@@ -32,15 +39,17 @@ void CScaleImage::sumPixel(float *sums, const uint8_t *src)
     sums[3] += src[3];
 }
 
-void CScaleImage::sumPixelWeighted(float *sums, const uint8_t *src, float w)
+// A byte times a weight of 16 fractional bits is exact in a Single, and a Single addition rounds
+// the exact sum once: the same result as the extended evaluation, without it.
+inline void bgraAddWeighted(float *sums, const uint8_t *src, float w)
 {
-    accumulate(sums[0], (long double)src[2] * w);
-    accumulate(sums[1], (long double)src[1] * w);
-    accumulate(sums[2], (long double)src[0] * w);
-    accumulate(sums[3], (long double)src[3] * w);
+    sums[0] += float(src[2]) * w;
+    sums[1] += float(src[1]) * w;
+    sums[2] += float(src[0]) * w;
+    sums[3] += float(src[3]) * w;
 }
 
-void CScaleImage::storeAverage(uint8_t *dst, const float *sums, float area)
+inline void bgraStore(uint8_t *dst, const float *sums, float area)
 {
     dst[2] = clampByte(((long double)sums[0] + 0.01L) / area);
     dst[1] = clampByte(((long double)sums[1] + 0.01L) / area);
@@ -48,7 +57,7 @@ void CScaleImage::storeAverage(uint8_t *dst, const float *sums, float area)
     dst[3] = clampByte(((long double)sums[3] + 0.01L) / area);
 }
 
-void CScaleImage::sumPixelAlpha(float *sums, const uint8_t *src)
+inline void bgraAddAlpha(float *sums, const uint8_t *src)
 {
     const unsigned a = src[3];
     sums[0] += float(src[2] * a);
@@ -57,16 +66,16 @@ void CScaleImage::sumPixelAlpha(float *sums, const uint8_t *src)
     sums[3] += float(a);
 }
 
-void CScaleImage::sumPixelAlphaWeighted(float *sums, const uint8_t *src, float w)
+inline void bgraAddAlphaWeighted(float *sums, const uint8_t *src, float w)
 {
     const unsigned a = src[3];
     accumulate(sums[0], (long double)(src[2] * a) * w);
     accumulate(sums[1], (long double)(src[1] * a) * w);
     accumulate(sums[2], (long double)(src[0] * a) * w);
-    accumulate(sums[3], (long double)a * w);
+    sums[3] += float(a) * w; // exact product, as in bgraAddWeighted
 }
 
-void CScaleImage::storeAlphaAverage(uint8_t *dst, const float *sums, float area)
+inline void bgraStoreAlpha(uint8_t *dst, const float *sums, float area)
 {
     const long double sa = sums[3];
     if (sa == 0) {
@@ -80,42 +89,70 @@ void CScaleImage::storeAlphaAverage(uint8_t *dst, const float *sums, float area)
     dst[3] = clampByte(sa / area + 0.01L);
 }
 
+struct BasePlainOps
+{
+    void add(float *s, const uint8_t *p) const { bgraAdd(s, p); }
+    void addW(float *s, const uint8_t *p, float w) const { bgraAddWeighted(s, p, w); }
+    void store(uint8_t *d, const float *s, float area) const { bgraStore(d, s, area); }
+};
+
+struct BaseAlphaOps
+{
+    void add(float *s, const uint8_t *p) const { bgraAddAlpha(s, p); }
+    void addW(float *s, const uint8_t *p, float w) const { bgraAddAlphaWeighted(s, p, w); }
+    void store(uint8_t *d, const float *s, float area) const { bgraStoreAlpha(d, s, area); }
+};
+
+} // namespace
+
+void CScaleImage::sumPixel(float *sums, const uint8_t *src) { bgraAdd(sums, src); }
+
+void CScaleImage::sumPixelWeighted(float *sums, const uint8_t *src, float w)
+{
+    bgraAddWeighted(sums, src, w);
+}
+
+void CScaleImage::storeAverage(uint8_t *dst, const float *sums, float area)
+{
+    bgraStore(dst, sums, area);
+}
+
+void CScaleImage::sumPixelAlpha(float *sums, const uint8_t *src) { bgraAddAlpha(sums, src); }
+
+void CScaleImage::sumPixelAlphaWeighted(float *sums, const uint8_t *src, float w)
+{
+    bgraAddAlphaWeighted(sums, src, w);
+}
+
+void CScaleImage::storeAlphaAverage(uint8_t *dst, const float *sums, float area)
+{
+    bgraStoreAlpha(dst, sums, area);
+}
+
 // ---------------------------------------------------------------------------------------------
-// The footprint walk.
-
-void CScaleImage::addOne(float *sums, const uint8_t *src, bool alpha)
-{
-    alpha ? sumPixelAlpha(sums, src) : sumPixel(sums, src);
-}
-
-void CScaleImage::addWeighted(float *sums, const uint8_t *src, float w, bool alpha)
-{
-    alpha ? sumPixelAlphaWeighted(sums, src, w) : sumPixelWeighted(sums, src, w);
-}
-
-void CScaleImage::store(uint8_t *dst, const float *sums, float area, bool alpha)
-{
-    alpha ? storeAlphaAverage(dst, sums, area) : storeAverage(dst, sums, area);
-}
+// The footprint walk. Ops gives the pixel kind: add(sums, pixel), addW(sums, pixel, weight),
+// store(destination, sums, area).
 
 // One source row of the footprint: the partial first column weighted by fx0, nx whole pixels,
 // then the partial last column weighted by fx1.
-void CScaleImage::sumRow(int32_t col0, int32_t row, int32_t nx, int32_t fx1, int32_t fx0,
-                         float *sums, bool alpha)
+template <class Ops>
+void CScaleImage::walkRow(const Ops &ops, int32_t col0, int32_t row, int32_t nx, int32_t fx1,
+                          int32_t fx0, float *sums)
 {
     const uint8_t *p = seekSrc(col0, row);
     if (fx0 > 0) {
-        addWeighted(sums, p, float(fx0) / 65536.0f, alpha);
+        ops.addW(sums, p, float(fx0) / 65536.0f);
         p += srcPixelBytes;
     }
     for (int32_t i = 0; i < nx; ++i, p += srcPixelBytes)
-        addOne(sums, p, alpha);
+        ops.add(sums, p);
     if (fx1 >= 1)
-        addWeighted(sums, p, float(fx1) / 65536.0f, alpha);
+        ops.addW(sums, p, float(fx1) / 65536.0f);
 }
 
-void CScaleImage::average(uint8_t *dst, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
-                          bool alpha)
+template <class Ops>
+void CScaleImage::walk(const Ops &ops, uint8_t *dst, int32_t x0, int32_t y0, int32_t x1,
+                       int32_t y1)
 {
     const int32_t xEnd = srcSize.x << 16, yEnd = srcSize.y << 16;
     x1 = std::min(x1, xEnd);
@@ -131,30 +168,30 @@ void CScaleImage::average(uint8_t *dst, int32_t x0, int32_t y0, int32_t x1, int3
     const int32_t col0 = x0 >> 16, row0 = y0 >> 16;
     float sums[4] = {};
     if (nx < 0 && ny < 0) { // inside one source pixel
-        addOne(sums, seekSrc(col0, row0), alpha);
-        store(dst, sums, 1.0f, alpha);
+        ops.add(sums, seekSrc(col0, row0));
+        ops.store(dst, sums, 1.0f);
         return;
     }
     if (nx < 0) { // inside one column
         int32_t row = row0;
         if (fy0 > 0)
-            addWeighted(sums, seekSrc(col0, row++), float(fy0) / 65536.0f, alpha);
+            ops.addW(sums, seekSrc(col0, row++), float(fy0) / 65536.0f);
         for (int32_t i = 0; i < ny; ++i)
-            addOne(sums, seekSrc(col0, row++), alpha);
+            ops.add(sums, seekSrc(col0, row++));
         if (fy1 > 0)
-            addWeighted(sums, seekSrc(col0, row), float(fy1) / 65536.0f, alpha);
-        store(dst, sums, float((long double)(y1 - y0) / 65536.0L), alpha);
+            ops.addW(sums, seekSrc(col0, row), float(fy1) / 65536.0f);
+        ops.store(dst, sums, float((long double)(y1 - y0) / 65536.0L));
         return;
     }
     if (ny < 0) { // inside one row
-        sumRow(col0, row0, nx, fx1, fx0, sums, alpha);
-        store(dst, sums, float((long double)(x1 - x0) / 65536.0L), alpha);
+        walkRow(ops, col0, row0, nx, fx1, fx0, sums);
+        ops.store(dst, sums, float((long double)(x1 - x0) / 65536.0L));
         return;
     }
     // Partial rows are summed apart and added times their weight; whole rows go straight in.
     const auto addPartialRow = [&](int32_t row, int32_t f) {
         float rowSums[4] = {};
-        sumRow(col0, row, nx, fx1, fx0, rowSums, alpha);
+        walkRow(ops, col0, row, nx, fx1, fx0, rowSums);
         const long double w = float(f) / 65536.0f;
         for (int k = 0; k < 4; ++k)
             accumulate(sums[k], rowSums[k] * w);
@@ -163,11 +200,41 @@ void CScaleImage::average(uint8_t *dst, int32_t x0, int32_t y0, int32_t x1, int3
     if (fy0 >= 1)
         addPartialRow(row++, fy0);
     for (int32_t i = 0; i < ny; ++i)
-        sumRow(col0, row++, nx, fx1, fx0, sums, alpha);
+        walkRow(ops, col0, row++, nx, fx1, fx0, sums);
     if (fy1 > 0)
         addPartialRow(row, fy1);
-    store(dst, sums,
-          float((long double)(x1 - x0) / 65536.0L * (long double)(y1 - y0) / 65536.0L), alpha);
+    ops.store(dst, sums,
+              float((long double)(x1 - x0) / 65536.0L * (long double)(y1 - y0) / 65536.0L));
+}
+
+void CScaleImage::average(uint8_t *dst, int32_t x0, int32_t y0, int32_t x1, int32_t y1,
+                          bool alpha)
+{
+    if (hasBaseSlots()) { // the same arithmetic as the slots, inline
+        if (alpha)
+            walk(BaseAlphaOps{}, dst, x0, y0, x1, y1);
+        else
+            walk(BasePlainOps{}, dst, x0, y0, x1, y1);
+        return;
+    }
+    struct SlotOps
+    {
+        CScaleImage *self;
+        bool alpha;
+        void add(float *s, const uint8_t *p) const
+        {
+            alpha ? self->sumPixelAlpha(s, p) : self->sumPixel(s, p);
+        }
+        void addW(float *s, const uint8_t *p, float w) const
+        {
+            alpha ? self->sumPixelAlphaWeighted(s, p, w) : self->sumPixelWeighted(s, p, w);
+        }
+        void store(uint8_t *d, const float *s, float area) const
+        {
+            alpha ? self->storeAlphaAverage(d, s, area) : self->storeAverage(d, s, area);
+        }
+    };
+    walk(SlotOps{this, alpha}, dst, x0, y0, x1, y1);
 }
 
 void CScaleImage::averageRect(uint8_t *dst, int32_t x0, int32_t y0, int32_t x1, int32_t y1)
@@ -278,7 +345,7 @@ void CScaleImage8::sumPixel(float *sums, const uint8_t *src) { sums[0] += src[0]
 
 void CScaleImage8::sumPixelWeighted(float *sums, const uint8_t *src, float w)
 {
-    accumulate(sums[0], (long double)src[0] * w);
+    sums[0] += float(src[0]) * w; // exact product: see CScaleImage::sumPixelWeighted
 }
 
 void CScaleImage8::storeAverage(uint8_t *dst, const float *sums, float area)
@@ -303,4 +370,84 @@ const uint8_t *CScaleImageBYTE::seekSrc(int32_t x, int32_t y)
 uint8_t *CScaleImageBYTE::seekDst(int32_t x, int32_t y)
 {
     return dstImg + x + ptrdiff_t(y) * dstSize.x;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Canvases and channels.
+
+CScaleImageTMTC::CScaleImageTMTC(const TMTC *src, TMTC *dst) { reset(src, dst); }
+
+void CScaleImageTMTC::reset(const TMTC *src, TMTC *dst)
+{
+    srcImg = src;
+    dstImg = dst;
+    srcSize = src ? src->FPSZ() : sSize{};
+    dstSize = dst ? dst->FPSZ() : sSize{};
+}
+
+const uint8_t *CScaleImageTMTC::seekSrc(int32_t x, int32_t y)
+{
+    return reinterpret_cast<const uint8_t *>(srcImg->seek32(x, y));
+}
+
+uint8_t *CScaleImageTMTC::seekDst(int32_t x, int32_t y)
+{
+    return reinterpret_cast<uint8_t *>(dstImg->seek32(x, y));
+}
+
+CScaleImageCH2TMTC::CScaleImageCH2TMTC(const TChannel *src, TMTC *dst)
+{
+    srcPixelBytes = 1;
+    reset(src, dst);
+}
+
+void CScaleImageCH2TMTC::reset(const TChannel *src, TMTC *dst)
+{
+    srcImg = src;
+    dstImg = dst;
+    srcSize = src ? src->FPSZ() : sSize{};
+    dstSize = dst ? dst->FPSZ() : sSize{};
+}
+
+void CScaleImageCH2TMTC::sumPixel(float *sums, const uint8_t *src) { sums[0] += src[0]; }
+
+bool CScaleImageTMTC::hasBaseSlots() const
+{
+    // A descendant may override a slot: only this very class takes the inline walk.
+    return typeid(*this) == typeid(CScaleImageTMTC);
+}
+
+void CScaleImageCH2TMTC::sumPixelWeighted(float *sums, const uint8_t *src, float w)
+{
+    sums[0] += float(src[0]) * w; // exact product: see CScaleImage::sumPixelWeighted
+}
+
+void CScaleImageCH2TMTC::storeAverage(uint8_t *dst, const float *sums, float area)
+{
+    dst[0] = dst[1] = dst[2] = clampByte((long double)sums[0] / area);
+    dst[3] = 255;
+}
+
+const uint8_t *CScaleImageCH2TMTC::seekSrc(int32_t x, int32_t y) { return srcImg->seek8(x, y); }
+
+uint8_t *CScaleImageCH2TMTC::seekDst(int32_t x, int32_t y)
+{
+    return reinterpret_cast<uint8_t *>(dstImg->seek32(x, y));
+}
+
+CScaleImageCH::CScaleImageCH(const TChannel *src, TChannel *dst) : srcImg(src), dstImg(dst)
+{
+    srcSize = src ? src->FPSZ() : sSize{};
+    dstSize = dst ? dst->FPSZ() : sSize{};
+}
+
+const uint8_t *CScaleImageCH::seekSrc(int32_t x, int32_t y) { return srcImg->seek8(x, y); }
+
+uint8_t *CScaleImageCH::seekDst(int32_t x, int32_t y) { return dstImg->seek8(x, y); }
+
+void CScaleImageCH_fixp::storeAverage(uint8_t *dst, const float *sums, float area)
+{
+    const int32_t v = roundToInt32((long double)sums[0] / ((long double)area * 255.0L) * 65536.0L);
+    const int32_t clamped = std::clamp(v, 0, 65536);
+    std::memcpy(dst, &clamped, sizeof clamped);
 }

@@ -9,6 +9,9 @@
 
 #include <cstdint>
 
+class TMTC;
+class TChannel;
+
 class CScaleImage
 {
 public:
@@ -66,13 +69,17 @@ protected:
     // Bytes from one source pixel to the next in a row; set by each pixel kind.
     int32_t srcPixelBytes = 4;
 
+    // True when every pixel slot is the base's: the walk then does their arithmetic inline
+    // instead of calling them per pixel (same results, without the calls).
+    virtual bool hasBaseSlots() const { return false; }
+
 private:
     void average(uint8_t *dst, int32_t x0, int32_t y0, int32_t x1, int32_t y1, bool alpha);
-    void sumRow(int32_t col0, int32_t row, int32_t nx, int32_t fx1, int32_t fx0, float *sums,
-                bool alpha);
-    void addOne(float *sums, const uint8_t *src, bool alpha);
-    void addWeighted(float *sums, const uint8_t *src, float w, bool alpha);
-    void store(uint8_t *dst, const float *sums, float area, bool alpha);
+    template <class Ops>
+    void walk(const Ops &ops, uint8_t *dst, int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+    template <class Ops>
+    void walkRow(const Ops &ops, int32_t col0, int32_t row, int32_t nx, int32_t fx1, int32_t fx0,
+                 float *sums);
     bool scaleWith(const sBox &src, const sBox &dst, bool alpha);
 };
 
@@ -111,4 +118,80 @@ public:
 protected:
     const uint8_t *seekSrc(int32_t x, int32_t y) override;
     uint8_t *seekDst(int32_t x, int32_t y) override;
+};
+
+// 32-bit canvas to 32-bit canvas.
+class CScaleImageTMTC : public CScaleImage
+{
+public:
+    // dst may be null when only calcSrcRect into pixels of the caller's is used.
+    CScaleImageTMTC(const TMTC *src, TMTC *dst);
+    void reset(const TMTC *src, TMTC *dst);
+
+    const TMTC *srcImg;
+    TMTC *dstImg;
+
+protected:
+    const uint8_t *seekSrc(int32_t x, int32_t y) override;
+    uint8_t *seekDst(int32_t x, int32_t y) override;
+    bool hasBaseSlots() const override;
+};
+
+// A grey channel scaled into a canvas: the mean grey into B, G and R, alpha 255. A channel has no
+// alpha: the alpha-weighted slots are the plain ones.
+class CScaleImageCH2TMTC : public CScaleImage
+{
+public:
+    CScaleImageCH2TMTC(const TChannel *src, TMTC *dst);
+    void reset(const TChannel *src, TMTC *dst);
+
+    const TChannel *srcImg;
+    TMTC *dstImg;
+
+protected:
+    void sumPixel(float *sums, const uint8_t *src) override;
+    void sumPixelWeighted(float *sums, const uint8_t *src, float w) override;
+    void storeAverage(uint8_t *dst, const float *sums, float area) override;
+    void sumPixelAlpha(float *sums, const uint8_t *src) override { sumPixel(sums, src); }
+    void sumPixelAlphaWeighted(float *sums, const uint8_t *src, float w) override
+    {
+        sumPixelWeighted(sums, src, w);
+    }
+    void storeAlphaAverage(uint8_t *dst, const float *sums, float area) override
+    {
+        storeAverage(dst, sums, area);
+    }
+    const uint8_t *seekSrc(int32_t x, int32_t y) override;
+    uint8_t *seekDst(int32_t x, int32_t y) override;
+};
+
+// Channel to channel.
+class CScaleImageCH : public CScaleImage8
+{
+public:
+    CScaleImageCH(const TChannel *src, TChannel *dst);
+
+    const TChannel *srcImg;
+    TChannel *dstImg;
+
+protected:
+    const uint8_t *seekSrc(int32_t x, int32_t y) override;
+    uint8_t *seekDst(int32_t x, int32_t y) override;
+};
+
+// The mean of a channel area as a 16.16 coverage: calcSrcRect stores
+// clamp(round(sum / (area x 255) x 65536), 0, 65536) into the int32_t its destination points at.
+// It has no destination image (scale answers false).
+class CScaleImageCH_fixp : public CScaleImageCH
+{
+public:
+    explicit CScaleImageCH_fixp(const TChannel *src) : CScaleImageCH(src, nullptr) {}
+
+    bool calcSrcRect(int32_t *dst, sRect &r)
+    {
+        return CScaleImage::calcSrcRect(reinterpret_cast<uint8_t *>(dst), r);
+    }
+
+protected:
+    void storeAverage(uint8_t *dst, const float *sums, float area) override;
 };
