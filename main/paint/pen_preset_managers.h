@@ -40,10 +40,10 @@ inline constexpr int kFileDialogOpenMethodSet = 3;
 inline constexpr int kFileDialogSaveNibSet = 13;
 inline constexpr int kFileDialogSaveMethodSet = 12;
 
-// What both managers share: the owning list, the current index (-1 none), the modified flag, the
-// last path and the notification. Notifications go to OnChange whenever the current index, the
-// modified flag or the last path is set.
-template <class T> class CPresetListMngr
+// What both managers share: the owning list of T, the current index (-1 none), the modified flag,
+// the last path and the notification. Notifications go to OnChange (with the manager M) whenever
+// the current index, the modified flag or the last path is set.
+template <class T, class M> class CPresetListMngr
 {
   public:
     virtual ~CPresetListMngr() = default;
@@ -64,7 +64,7 @@ template <class T> class CPresetListMngr
     const QString &LastPath() const { return FLastPath; }
     // Stores and notifies only when the path differs.
     void setLastPath(const QString &path);
-    std::function<void()> OnChange;
+    std::function<void(M &)> OnChange;
 
   protected:
     // Inserts at 0 <= idx <= count (count appends) and sets modified; -1 (obj freed) otherwise.
@@ -82,7 +82,7 @@ template <class T> class CPresetListMngr
 };
 
 // The nib presets ("ペン先集").
-class CPenShapeMngr : public CPresetListMngr<CPenShapeObj>
+class CPenShapeMngr : public CPresetListMngr<CPenShapeObj, CPenShapeMngr>
 {
   public:
     static const QString &setName();
@@ -118,7 +118,7 @@ class CPenShapeMngr : public CPresetListMngr<CPenShapeObj>
 };
 
 // The method presets ("ブラシ集"), with the secondary (eraser) method and five shortcut slots.
-class CPenMethodMngr : public CPresetListMngr<CPenMethodObj>
+class CPenMethodMngr : public CPresetListMngr<CPenMethodObj, CPenMethodMngr>
 {
   public:
     static const QString &setName();
@@ -182,7 +182,7 @@ class CPenMethodMngr : public CPresetListMngr<CPenMethodObj>
 
 // ---- template members
 
-template <class T> bool CPresetListMngr<T>::setCurIndex(int32_t idx)
+template <class T, class M> bool CPresetListMngr<T, M>::setCurIndex(int32_t idx)
 {
     const bool valid = isValid(idx);
     if (valid)
@@ -191,7 +191,7 @@ template <class T> bool CPresetListMngr<T>::setCurIndex(int32_t idx)
     return valid;
 }
 
-template <class T> int32_t CPresetListMngr<T>::reset()
+template <class T, class M> int32_t CPresetListMngr<T, M>::reset()
 {
     const int32_t n = count();
     while (!m_items.empty())
@@ -200,13 +200,13 @@ template <class T> int32_t CPresetListMngr<T>::reset()
     return n;
 }
 
-template <class T> void CPresetListMngr<T>::setModified(bool v)
+template <class T, class M> void CPresetListMngr<T, M>::setModified(bool v)
 {
     FModified = v;
     notify();
 }
 
-template <class T> void CPresetListMngr<T>::setLastPath(const QString &path)
+template <class T, class M> void CPresetListMngr<T, M>::setLastPath(const QString &path)
 {
     if (path == FLastPath)
         return;
@@ -214,7 +214,8 @@ template <class T> void CPresetListMngr<T>::setLastPath(const QString &path)
     notify();
 }
 
-template <class T> int32_t CPresetListMngr<T>::insertItem(int32_t idx, std::unique_ptr<T> obj)
+template <class T, class M>
+int32_t CPresetListMngr<T, M>::insertItem(int32_t idx, std::unique_ptr<T> obj)
 {
     if (!obj || idx < 0 || idx > count())
         return -1;
@@ -224,7 +225,7 @@ template <class T> int32_t CPresetListMngr<T>::insertItem(int32_t idx, std::uniq
     return idx;
 }
 
-template <class T> bool CPresetListMngr<T>::deleteItem(int32_t idx)
+template <class T, class M> bool CPresetListMngr<T, M>::deleteItem(int32_t idx)
 {
     if (!isValid(idx))
         return false;
@@ -236,8 +237,8 @@ template <class T> bool CPresetListMngr<T>::deleteItem(int32_t idx)
     return true;
 }
 
-template <class T> void CPresetListMngr<T>::notify()
+template <class T, class M> void CPresetListMngr<T, M>::notify()
 {
     if (OnChange)
-        OnChange();
+        OnChange(static_cast<M &>(*this));
 }

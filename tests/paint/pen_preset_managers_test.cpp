@@ -1,8 +1,7 @@
 #include "paint/pen_preset_managers.h"
 
-#include "core/app_profile.h"
 #include "paint/paint_param.h"
-#include "platform/messages.h"
+#include "paint/paint_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -17,28 +16,17 @@ using enum TPaintMode;
 
 namespace {
 
-// Installs fake set files and dialogs and collects the warnings; restores everything after.
+// Installs fake set files and dialogs and records the warnings; restores everything after.
 class PresetManagerTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        kavrin::MessageHandlers handlers;
-        handlers.warning = [this](const QString &text) { warnings << text; };
-        previousHandlers = kavrin::installMessageHandlers(handlers);
-        previousProcs = installPenPresetFileProcs({});
-    }
-    void TearDown() override
-    {
-        installPenPresetFileProcs(previousProcs);
-        kavrin::installMessageHandlers(previousHandlers);
-        finaliseAppProfile();
-    }
+    void SetUp() override { previousProcs = installPenPresetFileProcs({}); }
+    void TearDown() override { installPenPresetFileProcs(previousProcs); }
 
-    QStringList warnings;
+    MessageRecorder messages;
+    QStringList &warnings = messages.warnings;
 
   private:
-    kavrin::MessageHandlers previousHandlers;
     SPenPresetFileProcs previousProcs;
 };
 
@@ -69,7 +57,10 @@ TEST_F(PresetManagerTest, CurrentItemModifiedFlagAndNotifications)
 {
     CPenShapeMngr mngr;
     int notified = 0;
-    mngr.OnChange = [&] { ++notified; };
+    mngr.OnChange = [&](CPenShapeMngr &sender) {
+        EXPECT_EQ(&sender, &mngr);
+        ++notified;
+    };
     EXPECT_EQ(mngr.curIndex(), -1);
     EXPECT_EQ(mngr.getCurObj(), nullptr);
 
@@ -153,7 +144,7 @@ TEST_F(PresetManagerTest, SubIndexAndDefaultEraser)
     EXPECT_EQ(mngr.findDefaultEraser(), 2);
 
     int notified = 0;
-    mngr.OnChange = [&] { ++notified; };
+    mngr.OnChange = [&](CPenMethodMngr &) { ++notified; };
     EXPECT_TRUE(mngr.setSubIndex(1, false));
     EXPECT_EQ(notified, 0) << "a valid index is taken silently";
     EXPECT_EQ(mngr.findDefaultEraser(), 1);
@@ -358,8 +349,8 @@ TEST_F(PresetManagerTest, DefaultSetSearch)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    initialiseAppProfile();
-    CAppProfile &profile = *gAppProfile;
+    ProfileScope scope;
+    CAppProfile &profile = *scope;
     profile.presetPath = dir.filePath(QStringLiteral("data"));
     profile.appPath = dir.filePath(QStringLiteral("app"));
     profile.penPath = dir.filePath(QStringLiteral("pens"));
@@ -419,7 +410,7 @@ TEST_F(PresetManagerTest, DefaultSetSearch)
 TEST_F(PresetManagerTest, NoNibFileGivesTheBuiltInSet)
 {
     QTemporaryDir dir;
-    initialiseAppProfile();
+    ProfileScope profile;
     gAppProfile->presetPath = dir.filePath(QStringLiteral("data"));
     gAppProfile->appPath = dir.filePath(QStringLiteral("app"));
     gAppProfile->nibFile = QStringLiteral("/nowhere/x.psh");
