@@ -126,16 +126,16 @@ TEST(PaintParam, WriteStrokeParam)
     SStrokeParam s;
     s.startDist = 99;
     ASSERT_TRUE(p.Write(s));
-    EXPECT_EQ(s.spacing, 120);
-    EXPECT_EQ(s.opaque, 999); // truncated, not rounded
-    EXPECT_EQ(s.prsGamma, 70);
-    EXPECT_EQ(s.everyFreqR, 3);
-    EXPECT_EQ(s.highDensityR, 3);
+    EXPECT_EQ(+s.spacing, 120);
+    EXPECT_EQ(+s.opaque, 999); // truncated, not rounded
+    EXPECT_EQ(+s.prsGamma, 70);
+    EXPECT_EQ(+s.everyFreqR, 3);
+    EXPECT_EQ(+s.highDensityR, 3);
     EXPECT_TRUE(s.enbPrsRadius);
     EXPECT_FALSE(s.enbPrsOpaque);
-    EXPECT_EQ(s.smooth, 3);
+    EXPECT_EQ(+s.smooth, 3);
     EXPECT_EQ(s.interpolateType, eInterpolateType::iptLinear);
-    EXPECT_EQ(s.startDist, 10) << "the record's defaults come first";
+    EXPECT_EQ(+s.startDist, 10) << "the record's defaults come first";
 }
 
 TEST(PaintParam, WriteGradeMapFallbacks)
@@ -166,8 +166,8 @@ TEST(PaintParam, WriteGradeMapFallbacks)
         SGradeMapParam m;
         EXPECT_EQ(p.Write(m), c.result) << int(c.mode) << " " << int(c.airMap);
         EXPECT_EQ(m.mapType, c.type) << int(c.mode) << " " << int(c.airMap);
-        EXPECT_EQ(m.flatRate, c.flat);
-        EXPECT_EQ(m.addRate, 50);
+        EXPECT_EQ(+m.flatRate, c.flat);
+        EXPECT_EQ(+m.addRate, 50);
     }
 }
 
@@ -181,20 +181,20 @@ TEST(PaintParam, WriteNibRecords)
     p.setDigitize(true);
     SPenParam param;
     ASSERT_TRUE(p.Write(param));
-    EXPECT_EQ(param.radius, 1234);
-    EXPECT_EQ(param.radiusMin, 600);
-    EXPECT_EQ(param.flatRate, 500);
-    EXPECT_EQ(param.degree, 3301); // Trunc(-299.5) = -299, wrapped
+    EXPECT_EQ(+param.radius, 1234);
+    EXPECT_EQ(+param.radiusMin, 600);
+    EXPECT_EQ(+param.flatRate, 500);
+    EXPECT_EQ(+param.degree, 3301); // Trunc(-299.5) = -299, wrapped
     SPenAttr attr;
     ASSERT_TRUE(p.Write(attr));
-    EXPECT_EQ(attr.antiOff, 1);
+    EXPECT_EQ(+attr.antiOff, 1);
 
     // An image nib stores its zoom as the radius.
     const auto tip = rampChannel(4, 4);
     p.SetShapeImage(tip.get());
     p.setShapeImageScale(1.5f);
     ASSERT_TRUE(p.Write(param));
-    EXPECT_EQ(param.radius, 15000);
+    EXPECT_EQ(+param.radius, 15000);
 }
 
 TEST(PaintParam, WriteRenderAttributes)
@@ -213,7 +213,7 @@ TEST(PaintParam, WriteRenderAttributes)
     const TPaintParam legacy(pmWaterColor1);
     a.param1.all = 7;
     EXPECT_FALSE(legacy.Write(a));
-    EXPECT_EQ(a.param1.all, 0);
+    EXPECT_EQ(+a.param1.all, 0);
 }
 
 // The legacy pen slots: both ways for each legacy mode, with the curve or the soft edge.
@@ -263,7 +263,7 @@ TEST(PaintParam, LegacyPenSlotBothWays)
         EXPECT_FLOAT_EQ(back.spacing, 0.15f);
         EXPECT_EQ(back.ifSize, true);
         EXPECT_EQ(back.useTone, true);
-        EXPECT_EQ(back.airMap, airMap ? int32_t(eAirMap::ABMAP_CIRCLE) : 77) << i;
+        EXPECT_EQ(+back.airMap, airMap ? int32_t(eAirMap::ABMAP_CIRCLE) : 77) << i;
         EXPECT_EQ(back.ifEdge, edge) << i;
     }
 }
@@ -275,7 +275,7 @@ TEST(PaintParam, LegacySlotWithoutCurve)
     p.setAirMap(pamNo);
     SPenParamQZ2 slot;
     ASSERT_TRUE(p.Write(slot));
-    EXPECT_EQ(slot.airMap, 127);
+    EXPECT_EQ(+slot.airMap, 127);
     p.setAirMap(pamLinear);
     ASSERT_TRUE(p.Read(slot));
     EXPECT_EQ(p.AirMap(), pamNo);
@@ -335,8 +335,8 @@ TEST(PaintParam, ImageNibSurvivesTheRoundTrip)
     ASSERT_TRUE(nib.hasImage());
     EXPECT_TRUE(sameChannel(*nib.shapeCH, *tip));
     EXPECT_EQ(nib.zoomRate, 200);
-    EXPECT_EQ(nib.penParam.radius, 20000);
-    EXPECT_EQ(nib.penParam.flatRate, 750);
+    EXPECT_EQ(+nib.penParam.radius, 20000);
+    EXPECT_EQ(+nib.penParam.flatRate, 750);
     EXPECT_EQ(nib.id(), -1) << "a brush without a nib preset gives its id -1";
 
     TPaintParam back(pmAirBrush5);
@@ -393,9 +393,9 @@ TEST(PaintParam, MethodPresetBothWays)
     EXPECT_EQ(getPenMethodType(method), TPenMethodType::pmtWaterColor5);
     EXPECT_TRUE(method.methodData.renderOpt.enbGrad);
     EXPECT_FALSE(method.methodData.renderOpt.enbTone);
-    EXPECT_EQ(method.methodData.strokeParam.opaque, 800);
-    EXPECT_EQ(method.methodData.strokeParam.spacing, 250);
-    EXPECT_EQ(method.shapeObj->penParam.radius, 650);
+    EXPECT_EQ(+method.methodData.strokeParam.opaque, 800);
+    EXPECT_EQ(+method.methodData.strokeParam.spacing, 250);
+    EXPECT_EQ(+method.shapeObj->penParam.radius, 650);
     EXPECT_EQ(method.shapeObj->gradMap.mapType, eGradeMap::GMAP_CIRCLE);
 
     bool ok = false;

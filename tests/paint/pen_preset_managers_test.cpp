@@ -72,7 +72,7 @@ TEST_F(PresetManagerTest, CurrentItemModifiedFlagAndNotifications)
     EXPECT_EQ(mngr.count(), 3);
     EXPECT_TRUE(mngr.Modified());
     EXPECT_EQ(notified, 3);
-    EXPECT_EQ(mngr.getObj(0)->penParam.radius, 300);
+    EXPECT_EQ(+mngr.getObj(0)->penParam.radius, 300);
 
     mngr.setModified(false);
     notified = 0;
@@ -101,7 +101,7 @@ TEST_F(PresetManagerTest, CurrentItemModifiedFlagAndNotifications)
     EXPECT_EQ(mngr.appendShapeDup(*mngr.getObj(0)), 1);
     SPenShapeData out;
     EXPECT_TRUE(mngr.getData(1, out));
-    EXPECT_EQ(out.param.radius, 700);
+    EXPECT_EQ(+out.param.radius, 700);
     EXPECT_FALSE(mngr.getCurData(out));
     EXPECT_EQ(mngr.reset(), 2);
     EXPECT_EQ(mngr.count(), 0);
@@ -188,12 +188,12 @@ TEST_F(PresetManagerTest, BuiltInNibs)
         const CPenShapeObj *nib = mngr.getObj(i);
         EXPECT_TRUE(nib->enable);
         EXPECT_EQ(nib->gradMap.mapType, rows[i].curve) << i;
-        EXPECT_EQ(nib->gradMap.flatRate, rows[i].flat) << i;
-        EXPECT_EQ(nib->gradMap.addRate, 0);
-        EXPECT_EQ(nib->penParam.radius, rows[i].radius) << i;
-        EXPECT_EQ(nib->penParam.flatRate, 1000);
-        EXPECT_EQ(nib->penParam.degree, 0);
-        EXPECT_EQ(nib->penParam.radiusMin, rows[i].min) << i;
+        EXPECT_EQ(+nib->gradMap.flatRate, rows[i].flat) << i;
+        EXPECT_EQ(+nib->gradMap.addRate, 0);
+        EXPECT_EQ(+nib->penParam.radius, rows[i].radius) << i;
+        EXPECT_EQ(+nib->penParam.flatRate, 1000);
+        EXPECT_EQ(+nib->penParam.degree, 0);
+        EXPECT_EQ(+nib->penParam.radiusMin, rows[i].min) << i;
         EXPECT_FALSE(nib->isAntiOff());
     }
 }
@@ -213,8 +213,8 @@ TEST_F(PresetManagerTest, BuiltInMethodsCoverTheThirteenModes)
         EXPECT_EQ(m.methodName, getPaintModeDefaultName(mode));
         EXPECT_TRUE(m.enable);
         ASSERT_TRUE(m.hasShape());
-        EXPECT_EQ(m.shapeObj->penParam.radius, 100);
-        EXPECT_EQ(m.methodData.strokeParam.smooth, mode >= pmPencil5 ? 2 : 0);
+        EXPECT_EQ(+m.shapeObj->penParam.radius, 100);
+        EXPECT_EQ(+m.methodData.strokeParam.smooth, mode >= pmPencil5 ? 2 : 0);
     }
     EXPECT_TRUE(mngr.makeDefault());
     EXPECT_EQ(mngr.count(), 13) << "nothing more to add";
@@ -242,12 +242,12 @@ TEST_F(PresetManagerTest, EditsGoThroughABrushAndAreWrittenBack)
     EXPECT_EQ(brush.Mode(), pmBlur4);
     brush.setDensity(0.5f);
     brush.setRadius(20);
-    EXPECT_EQ(mngr.getCurObj()->methodData.strokeParam.opaque, 1000) << "untouched until written";
+    EXPECT_EQ(+mngr.getCurObj()->methodData.strokeParam.opaque, 1000) << "untouched until written";
 
     ASSERT_TRUE(brush.Write(mngr.getCurObj()));
     mngr.setModified(true);
-    EXPECT_EQ(mngr.getCurObj()->methodData.strokeParam.opaque, 500);
-    EXPECT_EQ(mngr.getCurObj()->shapeObj->penParam.radius, 2000);
+    EXPECT_EQ(+mngr.getCurObj()->methodData.strokeParam.opaque, 500);
+    EXPECT_EQ(+mngr.getCurObj()->shapeObj->penParam.radius, 2000);
     EXPECT_TRUE(mngr.Modified());
 }
 

@@ -25,8 +25,8 @@ TEST(PenShapeObj, FreshNibAndIds)
     EXPECT_FALSE(a.enable);
     EXPECT_NE(a.id(), b.id());
     EXPECT_EQ(a.shapeType, ePenShapeType::pstStd);
-    EXPECT_EQ(a.penParam.radius, 1000);
-    EXPECT_EQ(a.penParam.flatRate, 1000);
+    EXPECT_EQ(+a.penParam.radius, 1000);
+    EXPECT_EQ(+a.penParam.flatRate, 1000);
     EXPECT_EQ(a.gradMap.mapType, eGradeMap::GMAP_LINEAR);
     EXPECT_FALSE(a.hasImage());
     EXPECT_EQ(a.zoomRng, (sRange{100, 100}));
@@ -70,7 +70,7 @@ TEST(PenShapeObj, ImageNibZoomRange)
         EXPECT_EQ(nib.shapeType, ePenShapeType::pstImage);
         EXPECT_EQ(nib.zoomRng, c.range) << c.w << "x" << c.h;
         EXPECT_EQ(nib.zoomRate, c.zoom);
-        EXPECT_EQ(nib.penParam.radius, c.zoom * 100);
+        EXPECT_EQ(+nib.penParam.radius, c.zoom * 100);
         EXPECT_EQ(nib.imageRadius, std::max(c.w, c.h));
         EXPECT_NE(nib.id(), id) << "a new image is a new nib";
         EXPECT_FLOAT_EQ(nib.RealRadius(), float(c.zoom) / 100 * float(std::max(c.w, c.h)) / 2);
@@ -82,13 +82,13 @@ TEST(PenShapeObj, ImageNibZoomRange)
     EXPECT_FALSE(nib.changeZoom(5)) << "below the range";
     EXPECT_FALSE(nib.changeZoom(501));
     EXPECT_TRUE(nib.changeZoom(250));
-    EXPECT_EQ(nib.penParam.radius, 25000);
+    EXPECT_EQ(+nib.penParam.radius, 25000);
     EXPECT_FLOAT_EQ(nib.getImageScale(), 2.5f);
 
     nib.clearImage();
     EXPECT_FALSE(nib.hasImage());
     EXPECT_EQ(nib.shapeType, ePenShapeType::pstStd);
-    EXPECT_EQ(nib.penParam.radius, 1000);
+    EXPECT_EQ(+nib.penParam.radius, 1000);
     EXPECT_FALSE(nib.changeZoom(200)) << "a parameter nib has no zoom";
 }
 
@@ -127,21 +127,21 @@ TEST(PenShapeObj, CopyAndGreyImage)
     EXPECT_NE(dst.shapeCH.get(), src.shapeCH.get());
     EXPECT_EQ(dst.zoomRate, 300);
     EXPECT_EQ(dst.gradMap.mapType, eGradeMap::GMAP_GAMMA);
-    EXPECT_EQ(dst.penAttr.antiOff, 1);
+    EXPECT_EQ(+dst.penAttr.antiOff, 1);
     EXPECT_NE(dst.id(), src.id());
 
     // A parameter source drops the image.
     CPenShapeObj plain(data);
     ASSERT_TRUE(dst.copy(plain));
     EXPECT_FALSE(dst.hasImage());
-    EXPECT_EQ(dst.penParam.radius, 300);
+    EXPECT_EQ(+dst.penParam.radius, 300);
 }
 
 TEST(PenMethodObj, DataNibAndCopy)
 {
     CPenMethodObj m;
     EXPECT_FALSE(m.enable);
-    EXPECT_EQ(m.methodData.strokeParam.opaque, 1000);
+    EXPECT_EQ(+m.methodData.strokeParam.opaque, 1000);
     EXPECT_FALSE(m.setData(nullptr, nullptr, nullptr));
     EXPECT_FALSE(m.enable);
     SPenRenderAttr attr;
@@ -149,7 +149,7 @@ TEST(PenMethodObj, DataNibAndCopy)
     const SPenRenderOpt opt{true, true};
     ASSERT_TRUE(m.setData(&attr, &opt, nullptr));
     EXPECT_TRUE(m.methodData.renderOpt.enbTone);
-    EXPECT_EQ(m.methodData.strokeParam.spacing, 100) << "no stroke parameters given";
+    EXPECT_EQ(+m.methodData.strokeParam.spacing, 100) << "no stroke parameters given";
     EXPECT_EQ(getPenMethodType(m), TPenMethodType::pmtEraser5);
 
     EXPECT_FALSE(m.hasShape());
@@ -166,7 +166,7 @@ TEST(PenMethodObj, DataNibAndCopy)
     EXPECT_EQ(copy.methodName, QStringLiteral("消し"));
     ASSERT_TRUE(copy.hasShape());
     EXPECT_NE(copy.shapeObj.get(), m.shapeObj.get());
-    EXPECT_EQ(copy.shapeObj->penParam.radius, 500);
+    EXPECT_EQ(+copy.shapeObj->penParam.radius, 500);
 
     CPenMethodObj withNib(copy);
     CPenMethodObj noNib;

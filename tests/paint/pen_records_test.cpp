@@ -47,16 +47,16 @@ TEST(PenRecords, StrokeParamDefaults)
     strokeParamInit(p);
     EXPECT_FALSE(p.enbPrsRadius);
     EXPECT_FALSE(p.enbPrsOpaque);
-    EXPECT_EQ(p.opaque, 1000);
-    EXPECT_EQ(p.prsGamma, 100);
-    EXPECT_EQ(p.spacing, 100);
-    EXPECT_EQ(p.everyFreqR, 0);
-    EXPECT_EQ(p.highDensityR, 0);
-    EXPECT_EQ(p.smooth, 1);
+    EXPECT_EQ(+p.opaque, 1000);
+    EXPECT_EQ(+p.prsGamma, 100);
+    EXPECT_EQ(+p.spacing, 100);
+    EXPECT_EQ(+p.everyFreqR, 0);
+    EXPECT_EQ(+p.highDensityR, 0);
+    EXPECT_EQ(+p.smooth, 1);
     EXPECT_EQ(p.interpolateType, eInterpolateType::iptBSpline);
-    EXPECT_EQ(p.startDist, 10);
-    EXPECT_EQ(p.endDist, 10);
-    EXPECT_EQ(p.strokeVersion, 0);
+    EXPECT_EQ(+p.startDist, 10);
+    EXPECT_EQ(+p.endDist, 10);
+    EXPECT_EQ(+p.strokeVersion, 0);
 }
 
 // The effect words are the low and high word of param1 and the low word of param2.
@@ -70,9 +70,9 @@ TEST(PenRecords, RenderAttrEffectWordsAndClearing)
     penRenderAttrSetEffect(a, 0, 65);
     penRenderAttrSetEffect(a, 1, 40);
     penRenderAttrSetEffect(a, 2, 30);
-    EXPECT_EQ(uint32_t(a.param1.all), (40u << 16) | 65u);
-    EXPECT_EQ(a.param2.all, 30);
-    EXPECT_EQ(a.param3.all, 0);
+    EXPECT_EQ(uint32_t(+a.param1.all), (40u << 16) | 65u);
+    EXPECT_EQ(+a.param2.all, 30);
+    EXPECT_EQ(+a.param3.all, 0);
     EXPECT_EQ(penRenderAttrGetEffect(a, 1), 40);
 }
 
@@ -80,22 +80,22 @@ TEST(PenRecords, PenParamStoresScaledIntegers)
 {
     SPenParam p;
     initPenParam(p, 2.5f);
-    EXPECT_EQ(p.radius, 250);
-    EXPECT_EQ(p.flatRate, 1000);
-    EXPECT_EQ(p.radiusMin, 1000);
-    EXPECT_EQ(p.degree, 0);
+    EXPECT_EQ(+p.radius, 250);
+    EXPECT_EQ(+p.flatRate, 1000);
+    EXPECT_EQ(+p.radiusMin, 1000);
+    EXPECT_EQ(+p.degree, 0);
     // Rounded half to even.
     initPenParam(p, 0.125f);
-    EXPECT_EQ(p.radius, 12);
+    EXPECT_EQ(+p.radius, 12);
 
     initPenParam(p, 10.0f);
     EXPECT_FLOAT_EQ(penParamSetRadius(p, 12.345f), 10.0f); // returns the previous value
-    EXPECT_EQ(p.radius, 1235);
+    EXPECT_EQ(+p.radius, 1235);
     EXPECT_EQ(penParamGetRadiusInt(p), 12);
     EXPECT_EQ(penParamExchangeRadiusRaw(p, 99), 1235);
     EXPECT_EQ(penParamGetRadiusRaw(p), 99);
     penParamSetMinRate(p, 0.333f);
-    EXPECT_EQ(p.radiusMin, 333);
+    EXPECT_EQ(+p.radiusMin, 333);
     EXPECT_EQ(penParamGetMinPercent(p), 33);
 }
 
@@ -110,7 +110,7 @@ TEST(PenRecords, FlatRateAndDegreeSetters)
     for (const Case &c : flats) {
         initPenParam(p, 1.0f);
         penParamSetFlatRate(p, c.v);
-        EXPECT_EQ(p.flatRate, c.flat) << c.v;
+        EXPECT_EQ(+p.flatRate, c.flat) << c.v;
     }
 
     // Trunc(v × 10 + 0.5) in Single, wrapped into 0..3599: -0.45 gives -4.0 and so 3596, while
@@ -124,9 +124,9 @@ TEST(PenRecords, FlatRateAndDegreeSetters)
     for (const DegreeCase &c : degrees) {
         initPenParam(p, 1.0f);
         penParamSetDegree(p, c.v);
-        EXPECT_EQ(p.degree, c.degree) << c.v;
-        EXPECT_GE(p.degree, 0);
-        EXPECT_LT(p.degree, 3600);
+        EXPECT_EQ(+p.degree, c.degree) << c.v;
+        EXPECT_GE(+p.degree, 0);
+        EXPECT_LT(+p.degree, 3600);
     }
 }
 
@@ -137,17 +137,17 @@ TEST(PenRecords, GradeMapAndAttrSetters)
     EXPECT_TRUE(gradeMapParamEqual(m, SGradeMapParam{}));
     gradeMapSetFlatRate(m, 1.5f);
     gradeMapSetAddRate(m, 0.25f);
-    EXPECT_EQ(m.flatRate, 1000);
-    EXPECT_EQ(m.addRate, 250);
+    EXPECT_EQ(+m.flatRate, 1000);
+    EXPECT_EQ(+m.addRate, 250);
     EXPECT_EQ(gradeMapGetAddPercent(m), 25);
     EXPECT_FLOAT_EQ(gradeMapSetAddRate(m, -1.0f), 0.25f);
-    EXPECT_EQ(m.addRate, 0);
+    EXPECT_EQ(+m.addRate, 0);
 
     SPenAttr a;
     EXPECT_FALSE(penAttrSetAntiOff(a, true));
     EXPECT_TRUE(penAttrIsAntiOff(a));
     EXPECT_TRUE(penAttrSetAntiOff(a, false));
-    EXPECT_EQ(a.antiOff, 0);
+    EXPECT_EQ(+a.antiOff, 0);
 }
 
 TEST(PenRecords, CurveCodeTables)
