@@ -283,7 +283,8 @@ QString getEffectLabel(TPaintMode mode, int kind)
 
 QString getEffectName(TPaintMode mode, int kind)
 {
-    const bool waterColor = mode == pmWaterColor1 || mode == pmWaterColor4 || mode == pmWaterColor5;
+    const TPaintMode m = TPaintMode(uint8_t(mode) & 127);
+    const bool waterColor = m == pmWaterColor1 || m == pmWaterColor4 || m == pmWaterColor5;
     if (waterColor && kind == 2)
         return QStringLiteral("効果の影響距離");
     return getEffectLabel(mode, kind);
