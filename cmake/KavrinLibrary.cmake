@@ -3,7 +3,8 @@
 # A library is made only once its folder has a source; the chain skips folders without one.
 
 set(KAVRIN_LIBRARIES "")
-set(KAVRIN_TOP_LIBRARY "")
+# Every library made so far, the highest first: what programs (kavrin, tools, bench, fuzz) link.
+set(KAVRIN_ALL_LIBRARIES "")
 set(KAVRIN_NESTED_LIBRARY_DIRS main/platform/widgets main/document/format)
 
 function(kavrin_library name folder test_prefix)
@@ -34,11 +35,7 @@ function(kavrin_library name folder test_prefix)
     target_link_libraries(${name} PUBLIC ${deps})
     set_property(GLOBAL APPEND PROPERTY KAVRIN_BUILT_LIBRARIES "${name}|${test_prefix}")
     set_property(GLOBAL PROPERTY KAVRIN_ALIAS_${name} ${name})
-    # The top of the chain is the newest library built on the previous top; a side library
-    # (platform_widgets, built on platform alone) does not replace it.
-    if(NOT KAVRIN_TOP_LIBRARY OR KAVRIN_TOP_LIBRARY IN_LIST deps)
-      set(KAVRIN_TOP_LIBRARY ${name} PARENT_SCOPE)
-    endif()
+    set(KAVRIN_ALL_LIBRARIES ${name} ${KAVRIN_ALL_LIBRARIES} PARENT_SCOPE)
   else()
     # No sources yet: whoever names this library gets the nearest one below it.
     list(GET deps 0 below)

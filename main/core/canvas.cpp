@@ -3,6 +3,7 @@
 #include "core/channel.h"
 #include "core/layer_mix.h"
 #include "core/numeric.h"
+#include "platform/debug_output.h"
 
 #include <algorithm>
 #include <cstring>
@@ -56,7 +57,7 @@ bool TMTC::Resize(int32_t x, int32_t y)
         }
     }
     freeMembers();
-    reportResizeFailure("TMTC::Resize: caught an exception!\n");
+    debugOut(QStringLiteral("TMTC::Resize: caught an exception!\n"));
     return false;
 }
 

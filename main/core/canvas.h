@@ -229,8 +229,8 @@ class TMTC : public CDibCore
     void drawBox(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t col, uint32_t a);
     void drawBox(const sBox &box, uint32_t colTL, uint32_t colBR, uint32_t a);
     void drawEdge(uint32_t colTL, uint32_t colBR, uint32_t a);
-    // Fills the box (clipped in place) with bg and frames it in edge.
-    void drawTextBox(sBox &box, uint32_t bg, uint32_t edge, uint32_t a);
+    // Fills the box (clipped to the canvas) with bg and frames the clipped box in edge.
+    void drawTextBox(const sBox &box, uint32_t bg, uint32_t edge, uint32_t a);
     // A one-pixel line stepped along its major axis with a 16.16 minor coordinate.
     void DrawLine(float x1, float y1, float x2, float y2, uint32_t color, bool antialias);
     // The same with an opacity (0..1) going from a1 to a2.

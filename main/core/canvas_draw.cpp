@@ -187,10 +187,11 @@ void TMTC::drawEdge(uint32_t colTL, uint32_t colBR, uint32_t a)
     drawBox(sBox{0, 0, width(), height()}, colTL, colBR, a);
 }
 
-void TMTC::drawTextBox(sBox &box, uint32_t bg, uint32_t edge, uint32_t a)
+void TMTC::drawTextBox(const sBox &box, uint32_t bg, uint32_t edge, uint32_t a)
 {
-    if (fillBox(box, bg))
-        drawBox(box, edge, a);
+    sBox b = box;
+    if (fillBox(b, bg))
+        drawBox(b, edge, a);
 }
 
 void TMTC::DrawLine(float x1, float y1, float x2, float y2, uint32_t color, bool antialias)

@@ -1,6 +1,7 @@
 #include "core/channel.h"
 
 #include "core/numeric.h"
+#include "platform/debug_output.h"
 
 #include <QSaveFile>
 
@@ -185,20 +186,16 @@ bool TChannel::Resize(int32_t x, int32_t y)
 {
     freeMembers();
     size_t bytes = 0;
-    std::unique_ptr<uint8_t[]> mem;
-    if (imageBytes(x, y, 1, bytes))
-        mem = allocBlock(bytes);
-    if (bytes == 0 && x >= 0 && y >= 0) {
-        adoptBuffer(nullptr, x, y); // an empty image: nothing to allocate
-        return buildRowTable(x, true) || (freeMembers(), false);
-    }
-    if (mem) {
-        adoptBuffer(std::move(mem), x, y);
-        if (buildRowTable(x, true))
-            return true;
+    if (imageBytes(x, y, 1, bytes)) {
+        std::unique_ptr<uint8_t[]> mem = allocBlock(bytes);
+        if (mem || bytes == 0) { // a 0-byte image is empty, not failed
+            adoptBuffer(std::move(mem), x, y);
+            if (buildRowTable(x, true))
+                return true;
+        }
     }
     freeMembers();
-    reportResizeFailure("TChannel::Resize: caught an exception!\n");
+    debugOut(QStringLiteral("TChannel::Resize: caught an exception!\n"));
     return false;
 }
 

@@ -2,8 +2,6 @@
 
 #include "core/numeric.h"
 
-#include <QDebug>
-
 #include <cmath>
 #include <limits>
 #include <new>
@@ -129,11 +127,6 @@ bool CDibCore::buildRowTable(int32_t rowBytes, bool bottomUp)
         m_tableMem[y] = (bottomUp ? h - 1 - y : y) * rowBytes;
     m_tcd.m_pTable = m_tableMem.get();
     return true;
-}
-
-void reportResizeFailure(const char *line)
-{
-    qDebug().noquote() << line;
 }
 
 bool dibIsEnable(const CDibCore *image)

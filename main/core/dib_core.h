@@ -147,9 +147,6 @@ class CDibCore
 // The image exists and is usable.
 bool dibIsEnable(const CDibCore *image);
 
-// The debugger line of an allocation that failed while resizing an image.
-void reportResizeFailure(const char *line);
-
 // Clips a copy of box (in an image of srcSize) to dpos (in an image of dstSize): first the box
 // against the source, then the destination position against the destination, each side moving
 // the other. True when something remains.

@@ -7,12 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
-
 namespace {
 // A BMP built field by field, so that each malformed case changes one thing.
-struct BmpSpec
+struct BmpFields
 {
     uint16_t tag = 0x4D42;
     uint32_t infoSize = 40;
@@ -27,7 +24,7 @@ struct BmpSpec
     int32_t cutPixels = 0;    // bytes missing at the end
 };
 
-QByteArray makeBmp(const BmpSpec &s)
+QByteArray makeBmp(const BmpFields &s)
 {
     QByteArray b;
     auto put = [&b](const void *p, size_t n) {
@@ -82,7 +79,7 @@ TEST(CanvasBmp, LoadKeepsTheFileRowOrderAndReadsTheResolution)
         SCOPED_TRACE(bits);
         TMTC tc;
         int32_t dpi = -1;
-        BmpSpec s;
+        BmpFields s;
         s.bits = bits;
         s.w = 3;
         ASSERT_TRUE(loadBytes(tc, makeBmp(s), &dpi));
@@ -100,14 +97,14 @@ TEST(CanvasBmp, LoadKeepsTheFileRowOrderAndReadsTheResolution)
 
 TEST(CanvasBmp, HonoursThePixelOffsetAndBitFieldMasks)
 {
-    BmpSpec gap;
+    BmpFields gap;
     gap.gap = 10;
     TMTC a, b;
     ASSERT_TRUE(loadBytes(a, makeBmp(gap)));
-    ASSERT_TRUE(loadBytes(b, makeBmp(BmpSpec{})));
+    ASSERT_TRUE(loadBytes(b, makeBmp(BmpFields{})));
     EXPECT_EQ(canvasPixels(a), canvasPixels(b));
 
-    BmpSpec standard;
+    BmpFields standard;
     standard.compression = BI_BITFIELDS;
     standard.clrUsed = 3;
     standard.masks = {0x00FF0000, 0x0000FF00, 0x000000FF};
@@ -115,7 +112,7 @@ TEST(CanvasBmp, HonoursThePixelOffsetAndBitFieldMasks)
     EXPECT_EQ(canvasPixels(a), canvasPixels(b));
 
     // Red and blue masks exchanged: the bytes stored as blue are red.
-    BmpSpec swapped = standard;
+    BmpFields swapped = standard;
     swapped.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
     ASSERT_TRUE(loadBytes(a, makeBmp(swapped)));
     const sBGRA p{.all = a.getColor(1, 1)};
@@ -124,7 +121,7 @@ TEST(CanvasBmp, HonoursThePixelOffsetAndBitFieldMasks)
     EXPECT_EQ(p.A, 0x40);
 
     // Five-bit fields are scaled to 0..255.
-    BmpSpec narrow = standard;
+    BmpFields narrow = standard;
     narrow.masks = {0x00F80000, 0x0000F800, 0x000000F8};
     ASSERT_TRUE(loadBytes(a, makeBmp(narrow)));
     const sBGRA q{.all = a.getColor(0, 0)};
@@ -134,23 +131,23 @@ TEST(CanvasBmp, HonoursThePixelOffsetAndBitFieldMasks)
 TEST(CanvasBmp, MalformedHeadersAreRefusedAndTheCanvasKept)
 {
     auto edit = [](auto f) {
-        BmpSpec s;
+        BmpFields s;
         f(s);
         return makeBmp(s);
     };
     const std::pair<const char *, QByteArray> cases[] = {
-        {"short header", makeBmp(BmpSpec{}).left(50)},
-        {"wrong tag", edit([](BmpSpec &s) { s.tag = 0x4142; })},
-        {"version-4 header", edit([](BmpSpec &s) { s.infoSize = 108; })},
-        {"8 bits", edit([](BmpSpec &s) { s.bits = 8; })},
-        {"run-length", edit([](BmpSpec &s) { s.compression = 1; })},
-        {"bit fields without masks", edit([](BmpSpec &s) { s.compression = BI_BITFIELDS; })},
-        {"zero width", edit([](BmpSpec &s) { s.w = 0; })},
-        {"top-down", edit([](BmpSpec &s) { s.h = -2; })},
-        {"too wide", edit([](BmpSpec &s) { s.w = 10001; })},
-        {"offset inside the header", edit([](BmpSpec &s) { s.offBitsDelta = -1; })},
-        {"offset past the end", edit([](BmpSpec &s) { s.offBitsDelta = 4; })},
-        {"one byte short", edit([](BmpSpec &s) { s.cutPixels = 1; })},
+        {"short header", makeBmp(BmpFields{}).left(50)},
+        {"wrong tag", edit([](BmpFields &s) { s.tag = 0x4142; })},
+        {"version-4 header", edit([](BmpFields &s) { s.infoSize = 108; })},
+        {"8 bits", edit([](BmpFields &s) { s.bits = 8; })},
+        {"run-length", edit([](BmpFields &s) { s.compression = 1; })},
+        {"bit fields without masks", edit([](BmpFields &s) { s.compression = BI_BITFIELDS; })},
+        {"zero width", edit([](BmpFields &s) { s.w = 0; })},
+        {"top-down", edit([](BmpFields &s) { s.h = -2; })},
+        {"too wide", edit([](BmpFields &s) { s.w = 10001; })},
+        {"offset inside the header", edit([](BmpFields &s) { s.offBitsDelta = -1; })},
+        {"offset past the end", edit([](BmpFields &s) { s.offBitsDelta = 4; })},
+        {"one byte short", edit([](BmpFields &s) { s.cutPixels = 1; })},
     };
     for (const auto &[name, bytes] : cases) {
         TMTC tc;
@@ -269,16 +266,12 @@ TEST(CanvasBmp, AFailedSaveIsReportedAndKeepsTheOldFile)
     EXPECT_FALSE(tc.saveBitmap(dir.filePath("missing/x.bmp"), 72));
 
     // Writes past a file-size limit come back short.
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved24 = tc.saveBitmap(path, 72);
-    const bool saved32 = tc.saveBitmap32(path, 72);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool saved24 = true, saved32 = true;
+    {
+        FileSizeLimit limit(4096);
+        saved24 = tc.saveBitmap(path, 72);
+        saved32 = tc.saveBitmap32(path, 72);
+    }
     EXPECT_FALSE(saved24);
     EXPECT_FALSE(saved32);
     EXPECT_EQ(readFileBytes(path), QByteArray("old contents"));
@@ -287,7 +280,7 @@ TEST(CanvasBmp, AFailedSaveIsReportedAndKeepsTheOldFile)
 TEST(CanvasBmp, ReadsFromAnyDevicePosition)
 {
     QByteArray bytes("xyz");
-    bytes.append(makeBmp(BmpSpec{}));
+    bytes.append(makeBmp(BmpFields{}));
     QBuffer buf(&bytes);
     ASSERT_TRUE(buf.open(QIODevice::ReadOnly));
     buf.seek(3);

@@ -3,6 +3,7 @@
 #include "core/layer_mix.h"
 
 #include "core/image_test_support.h"
+#include "platform/debug_output.h"
 
 #include <gtest/gtest.h>
 
@@ -46,12 +47,20 @@ TEST(CanvasStorage, EmptyAndImpossibleSizes)
     EXPECT_FALSE(tc.isEnable());
     // A size whose bytes do not fit the row table, or a negative one, fails and leaves the
     // canvas empty rather than half-made.
+    QStringList lines;
+    const DebugSink old = setDebugSink([&lines](const QString &t) { lines << t; });
     for (auto [w, h] : {std::pair{-1, 4}, {4, -1}, {50000, 50000}}) {
         TMTC t(2, 2);
         EXPECT_FALSE(t.Resize(w, h)) << w << " x " << h;
         EXPECT_FALSE(t.isEnable());
         EXPECT_EQ(t.FPSZ(), (sSize{0, 0}));
     }
+    TChannel ch;
+    EXPECT_FALSE(ch.Resize(70000, 70000));
+    setDebugSink(old);
+    EXPECT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines.front(), "TMTC::Resize: caught an exception!\n");
+    EXPECT_EQ(lines.back(), "TChannel::Resize: caught an exception!\n");
 }
 
 TEST(CanvasAccess, ClampedReadsAndSums)
@@ -258,4 +267,50 @@ TEST(CanvasBounds, FindRectOfVisiblePixels)
     tc.seek32(1, 1)->A = 9;
     ASSERT_TRUE(tc.findRect(r));
     EXPECT_EQ(r, (sRect{1, 1, 5, 4}));
+}
+
+TEST(CanvasCopy, ImagesComeInWithTheirFourthByte)
+{
+    QImage img(3, 2, QImage::Format_ARGB32);
+    img.fill(0x40102030);
+    img.setPixel(2, 1, 0x80A0B0C0);
+    TMTC fromImage(img); // construction makes every pixel opaque
+    EXPECT_EQ(fromImage.FPSZ(), (sSize{3, 2}));
+    EXPECT_EQ(fromImage.getColor(2, 1), 0xFFA0B0C0u);
+    EXPECT_EQ(fromImage.getColor(0, 0), 0xFF102030u);
+
+    TMTC tc(2, 2);
+    tc.fillAll(0);
+    EXPECT_TRUE(tc.copyArea(img, {-1, 0}, {0, 0, 3, 2})); // the bytes as they are
+    EXPECT_EQ(tc.getColor(1, 1), 0x80A0B0C0u);
+    EXPECT_EQ(tc.getColor(0, 0), 0x40102030u);
+    EXPECT_FALSE(tc.copyArea(QImage(), {0, 0}, {0, 0, 1, 1}));
+}
+
+TEST(CanvasBlit, TheNamedBlendsAndTheVersionOneBlits)
+{
+    TMTC src, dst;
+    fillCanvas(src, 1, 1, {0x00C86432});
+    const auto once = [&](auto blit) {
+        fillCanvas(dst, 1, 1, {0xFF646464});
+        blit();
+        return dst.getColor(0, 0);
+    };
+    auto expectPut = [&](fptrPixelPut4core put, uint32_t got) {
+        sBGRA want{.all = 0xFF646464};
+        put(&want, 0x00C86432, 200);
+        EXPECT_EQ(got, want.all);
+    };
+    expectPut(pixelPutMul, once([&] { src.BltMul(dst, 0, 0, 200); }));
+    expectPut(pixelPutAdd, once([&] { src.BltAdd(dst, 0, 0, 200); }));
+    expectPut(pixelPutSub, once([&] { src.BltSub(dst, 0, 0, 200); }));
+    expectPut(pixelPutDiff, once([&] { src.qz11_Blt(dst, 0, 0, 200); }));
+    EXPECT_EQ(once([&] { src.qz11_Blt(dst, 0, 0, 255); }), 0x00C86432u); // a plain copy
+    EXPECT_EQ(once([&] { src.qz11_Blt(dst, 0, 0, 0); }), 0xFF646464u);
+    expectPut(pixelPutDiff, once([&] { dst.qz11_BltFill(-3, -3, 9, 9, 0x00C86432, 200); }));
+
+    sBox box{0, 0, 1, 1};
+    fillCanvas(dst, 1, 1, {0xFF646464});
+    EXPECT_TRUE(dst.maskImage(box, 0x0000FF00, 0x12345678));
+    EXPECT_EQ(dst.getColor(0, 0), 0xFF645664u);
 }

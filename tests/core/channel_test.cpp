@@ -370,4 +370,15 @@ TEST(ChannelFile, GreyBitmapLayout)
     EXPECT_EQ(uint8_t(c[1078]), 56); // the bottom row first
     EXPECT_EQ(uint8_t(c[1082]), 28);
     EXPECT_FALSE(two.save(dir.filePath("no/such/dir.bmp"), 72));
+
+    // A short write is a failure, and the file keeps its old contents.
+    TChannel big(200, 200);
+    big.PixelFill(7);
+    bool saved = true;
+    {
+        FileSizeLimit limit(2048);
+        saved = big.save(path, 72);
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(readFileBytes(path), c);
 }

@@ -9,11 +9,14 @@
 #include <QFile>
 #include <QString>
 
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 // A canvas of w x h whose pixel i (row-major from the top left) is 0xAARRGGBB of `pixels`.
 inline void fillCanvas(TMTC &tc, int32_t w, int32_t h, const std::vector<uint32_t> &pixels)
@@ -84,6 +87,32 @@ inline std::vector<std::string> channelRows(const TChannel &ch)
     }
     return rows;
 }
+
+// While it lives, files cannot grow past `bytes`: writes beyond come back short, as on a full
+// disk.
+class FileSizeLimit
+{
+  public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = m_old;
+        small.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+
+  private:
+    rlimit m_old{};
+    void (*m_handler)(int) = nullptr;
+};
 
 inline QByteArray readFileBytes(const QString &path)
 {
