@@ -71,10 +71,12 @@ const uint8_t *CScaleMaskImage::seekSrc(int32_t x, int32_t y)
 
 uint8_t *CScaleMaskImage::seekDst(int32_t x, int32_t y)
 {
-    uint8_t *p = dstImg->seekPixel(x, y);
+    // Once a tile could not be had, the rest of the walk is written nowhere (and the user is
+    // not warned again for every pixel).
+    uint8_t *p = m_failed ? nullptr : dstImg->seekPixel(x, y);
     if (p)
         return p;
-    m_failed = true; // no memory for the tile: the average goes nowhere
+    m_failed = true;
     return &m_spare;
 }
 
