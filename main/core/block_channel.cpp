@@ -377,9 +377,8 @@ template <class Op> bool CBlockVCH::pieceOp(const sBox &piece, Op op)
 
 bool CBlockVCH::fillArea(sBox &box, uint8_t color)
 {
-    return filterArea(box, [&](const sBox &piece) {
-        return pieceOp(piece, [color](uint8_t) { return color; });
-    });
+    return filterArea(
+        box, [&](const sBox &piece) { return pieceOp(piece, [color](uint8_t) { return color; }); });
 }
 
 bool CBlockVCH::fillArea(sRect &r, uint8_t color)
@@ -406,10 +405,10 @@ bool CBlockVCH::fillOutside(const sRect &r, uint8_t val)
 {
     const int32_t w = imageSize.x, h = imageSize.y;
     const sBox bands[4] = {
-        {0, 0, w, r.y0},             // above
-        {0, r.y1, w, h - r.y1},      // below
-        {0, 0, r.x0, h},             // left
-        {r.x1, 0, w - r.x1, h},      // right
+        {0, 0, w, r.y0},        // above
+        {0, r.y1, w, h - r.y1}, // below
+        {0, 0, r.x0, h},        // left
+        {r.x1, 0, w - r.x1, h}, // right
     };
     bool any = false;
     for (sBox band : bands)

@@ -48,7 +48,7 @@ class CPointList
     bool addBlock();
 
     std::vector<MemArray<sPos>> m_blocks;
-    int32_t remain = 0;  // free slots in the newest block
+    int32_t remain = 0;     // free slots in the newest block
     sPos *posTop = nullptr; // the next free slot of the newest block
 };
 
@@ -96,7 +96,11 @@ class CAntPoints
     static uint32_t dashColor(int32_t x, int32_t y, uint8_t mask);
 
   private:
-    enum class Axis { X, Y };
+    enum class Axis
+    {
+        X,
+        Y
+    };
     // Draws one list: on is false for the off lists.
     void drawList(const CPointList &list, Axis axis, bool on);
 

@@ -147,9 +147,8 @@ bool CMaskData::createMaskFromValue(const IMaskLayer &ld, bool inv)
 
 bool CMaskData::createMaskFromLayerMask(const IMaskLayer &ld)
 {
-    return createFromLayer(ld, QStringLiteral(u"マスク"), [](CBlockVCH &img, const CBlockVMTC &l) {
-        return img.makeFromMask(l);
-    });
+    return createFromLayer(ld, QStringLiteral(u"マスク"),
+                           [](CBlockVCH &img, const CBlockVMTC &l) { return img.makeFromMask(l); });
 }
 
 bool CMaskData::copyTo(const IMaskLayer &ld) const

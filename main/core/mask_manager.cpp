@@ -79,7 +79,9 @@ CMaskMngr::CMaskMngr(IMaskOwner *obj, int32_t cap) : ownerObj(obj)
     m_list.push_back(std::make_unique<CMaskData>(0));
     curIndex = 0;
     setDefaultCaption(0, 1);
-    curAnts = std::make_unique<CAntPoints>(obj ? obj->maskView() : nullptr, 0xCC);
+    // The view is taken from the owner at each drawing, not here: the owner may still be under
+    // construction.
+    curAnts = std::make_unique<CAntPoints>(nullptr, 0xCC);
 }
 
 CMaskMngr::~CMaskMngr() = default;
@@ -229,8 +231,7 @@ std::unique_ptr<CMaskData> CMaskMngr::createAddMask(int32_t idx, const TChannel 
     rectAddRect(u, oldRect);
     std::unique_ptr<CMaskData> md = blankMask(idx, rectSize(u));
     if (!md || !placeShape(*md->maskTC, src, sz, {shape.x0 - u.x0, shape.y0 - u.y0}) ||
-        !placeMask(*md->maskTC, *old->maskTC, {oldRect.x0 - u.x0, oldRect.y0 - u.y0},
-                   bytePutMax))
+        !placeMask(*md->maskTC, *old->maskTC, {oldRect.x0 - u.x0, oldRect.y0 - u.y0}, bytePutMax))
         return nullptr;
     md->viewPos = {-u.x0, -u.y0};
     md->maskTC->shrinkMemory();
@@ -279,9 +280,8 @@ std::unique_ptr<CMaskData> CMaskMngr::createAndMask(int32_t idx, const TChannel 
     return md;
 }
 
-std::unique_ptr<CMaskData> CMaskMngr::createMask(int32_t idx, const TChannel &src,
-                                                 const sSize &sz, const sPos &ofs,
-                                                 eMaskAddType mat)
+std::unique_ptr<CMaskData> CMaskMngr::createMask(int32_t idx, const TChannel &src, const sSize &sz,
+                                                 const sPos &ofs, eMaskAddType mat)
 {
     if (sz.x <= 0 || sz.y <= 0 || !src.isEnable())
         return nullptr;
@@ -419,8 +419,7 @@ bool CMaskMngr::copyMask(int32_t dst, int32_t src, std::unique_ptr<CMaskData> &m
     return true;
 }
 
-bool CMaskMngr::bindMask(int32_t dst, int32_t src, std::unique_ptr<CMaskData> &md,
-                         eMaskAddType mat)
+bool CMaskMngr::bindMask(int32_t dst, int32_t src, std::unique_ptr<CMaskData> &md, eMaskAddType mat)
 {
     const CMaskData *from = getMask(src);
     const CMaskData *into = getMask(dst);
@@ -589,8 +588,7 @@ void CMaskMngr::updatePreviewAll()
 // ---------------------------------------------------------------------------------------------
 // Resolution change
 
-std::unique_ptr<CMaskData> CMaskMngr::makeResizeMask(int32_t idx, const sSize &size,
-                                                     bool hq) const
+std::unique_ptr<CMaskData> CMaskMngr::makeResizeMask(int32_t idx, const sSize &size, bool hq) const
 {
     const CMaskData *old = getMask(idx);
     const sSize paper = paperSize();
@@ -702,8 +700,8 @@ bool CMaskMngr::createAnts(const sSize &sz, int32_t idx)
     if (!ch.Resize(sz) || !ch.isEnable())
         return false;
     ch.PixelFill(0);
-    if (!md->maskTC->copyTo(ch, {-md->viewPos.x, -md->viewPos.y},
-                            boxFromSize(md->maskTC->FPSZ()), false)) {
+    if (!md->maskTC->copyTo(ch, {-md->viewPos.x, -md->viewPos.y}, boxFromSize(md->maskTC->FPSZ()),
+                            false)) {
         curAnts->clear();
         return false;
     }

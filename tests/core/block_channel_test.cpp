@@ -228,7 +228,7 @@ TEST(MaskImage, CopyFromChannelOutOfMemoryLeavesTheMask)
 TEST(MaskImage, LinesAreCutToTheImageAndSplitAtTiles)
 {
     CBlockVCH img(150, 3);
-    std::vector<uint8_t> line(300);
+    std::vector<uint8_t> line(600);
     for (size_t i = 0; i < line.size(); ++i)
         line[i] = uint8_t(i + 1);
 
@@ -266,7 +266,7 @@ TEST(MaskImage, LinesAreCutToTheImageAndSplitAtTiles)
 
 TEST(MaskImage, ShrinkMemoryCountsBytesPastTheEdge)
 {
-    CBlockVCH img(70, 64); // the right tile shows 6 columns
+    CBlockVCH img(70, 64);               // the right tile shows 6 columns
     ASSERT_TRUE(img.setPixel(64, 0, 5)); // committed with 0 everywhere else
     sBox vis{64, 0, 6, 64};
     ASSERT_TRUE(img.fillArea(vis, 5));

@@ -206,8 +206,8 @@ TEST(MarchingAnts, DashesFollowTheBorderAndTheView)
         at.push_back({d.x, d.y});
         EXPECT_EQ(d.color, CAntPoints::dashColor(d.x, d.y, 0xCC));
     }
-    EXPECT_EQ(at, (std::vector<sPos>{{6, 10}, {6, 11}, {6, 10}, {7, 10}, {7, 10}, {7, 11}, {6, 11},
-                                     {7, 11}}));
+    EXPECT_EQ(at, (std::vector<sPos>{
+                      {6, 10}, {6, 11}, {6, 10}, {7, 10}, {7, 10}, {7, 11}, {6, 11}, {7, 11}}));
 
     // Mirrored: the y-list dashes run left. Below 100 % the off positions move forward.
     view.reverse = true;

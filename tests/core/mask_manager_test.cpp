@@ -113,7 +113,8 @@ TEST_F(MaskManager, StartsWithOneEmptyMaskTitledMask1)
     EXPECT_EQ(m.resetTotalNum(10), 2);
     EXPECT_EQ(m.getMask(-1), nullptr);
 
-    EXPECT_EQ(maskAddTypeCaption(eMaskAddType::matSub), QStringLiteral(u"選択範囲から取り除く(&R)"));
+    EXPECT_EQ(maskAddTypeCaption(eMaskAddType::matSub),
+              QStringLiteral(u"選択範囲から取り除く(&R)"));
     EXPECT_TRUE(maskAddTypeCaption(eMaskAddType(4)).isEmpty());
 }
 
@@ -146,15 +147,18 @@ TEST_F(MaskManager, TheFourCombinationsOfDisjointAndOverlappingShapes)
         const char *name;
         sPos shapeAt; // document position of the new 4 x 4 shape
         eMaskAddType mat;
-        Bytes row0;  // row 0 of the result
+        Bytes row0; // row 0 of the result
         sPos viewPos;
     };
     // The old mask: 4 x 4 of 100 at document (0, 0). The new shape's first column is 50, the
     // others 200.
     const Case cases[] = {
         {"new, disjoint", {10, 0}, eMaskAddType::matNew, {50, 200, 200, 200}, {-10, 0}},
-        {"add, disjoint", {10, 0}, eMaskAddType::matAdd,
-         {100, 100, 100, 100, 0, 0, 0, 0, 0, 0, 50, 200, 200, 200}, {0, 0}},
+        {"add, disjoint",
+         {10, 0},
+         eMaskAddType::matAdd,
+         {100, 100, 100, 100, 0, 0, 0, 0, 0, 0, 50, 200, 200, 200},
+         {0, 0}},
         {"sub, disjoint", {10, 0}, eMaskAddType::matSub, {100, 100, 100, 100}, {0, 0}},
         {"and, disjoint", {10, 0}, eMaskAddType::matAnd, Bytes(14, 0), {0, 0}},
         // Overlap at document columns 2 and 3 (new 50 and 200 over old 100).
@@ -170,8 +174,8 @@ TEST_F(MaskManager, TheFourCombinationsOfDisjointAndOverlappingShapes)
         CMaskMngr m(&owner, 16);
         putMask(m, 0, {0, 0}, 100);
         const Bytes oldBytes = allBytes(*m.getMask(0));
-        const auto md = m.createMask(0, *shape(4, 4, {50, 200}), {4, 4},
-                                     {-c.shapeAt.x, -c.shapeAt.y}, c.mat);
+        const auto md =
+            m.createMask(0, *shape(4, 4, {50, 200}), {4, 4}, {-c.shapeAt.x, -c.shapeAt.y}, c.mat);
         ASSERT_TRUE(md);
         EXPECT_EQ(row(*md, 0), c.row0);
         EXPECT_EQ(md->viewPos, c.viewPos);
@@ -308,7 +312,7 @@ TEST_F(MaskManager, InvertExtendCutAndShrink)
     sRect r;
     ASSERT_TRUE(inv->getMaskRect(r));
     EXPECT_EQ(r, (sRect{-10, 0, 20, 10}));
-    EXPECT_EQ(inv->getMaskValue(-10, 2), 0);  // was selected
+    EXPECT_EQ(inv->getMaskValue(-10, 2), 0);   // was selected
     EXPECT_EQ(inv->getMaskValue(-10, 0), 255); // the extension, outside the old mask
     EXPECT_EQ(inv->getMaskValue(19, 9), 255);  // the paper outside the old mask
     EXPECT_EQ(inv->getMaskValue(3, 3), 0);
