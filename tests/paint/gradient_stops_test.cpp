@@ -57,6 +57,11 @@ TEST(GradientStops, OneStopCoversEverythingAndZeroWidthsDoNotLayOut)
     EXPECT_EQ(flat.widthSum, 0);
     EXPECT_FALSE(flat.isPacked()) << "neither the evaluator nor the writer may take it";
     EXPECT_EQ(flat.makePacked(), nullptr);
+
+    // A positive total of widths that runs backwards on the way has no layout either.
+    CColorSlotGroup backwards = groupOf({{kBlack, 0x7FFF0000}, {kRed, -0x7FFE0000}, {kWhite, 0}});
+    EXPECT_FALSE(backwards.refresh());
+    EXPECT_FALSE(backwards.isPacked());
 }
 
 TEST(GradientStops, ColourBlendsEachByteWithFloorInSixteenSixteen)
