@@ -1,6 +1,7 @@
 #include "paint/figure_fill.h"
 
 #include "core/dib_core.h"
+#include "paint/stroke_context.h"
 
 #include <algorithm>
 #include <cmath>
@@ -58,7 +59,7 @@ float rampValue(float dy, int32_t j)
 // ---------------------------------------------------------------------------------------------
 // CFillMngr
 
-CFillMngr::CFillMngr(const sSize &layerSize, SFillStroke strk) : stroke(std::move(strk))
+CFillMngr::CFillMngr(const sSize &layerSize, const SFillStroke &strk) : stroke(strk)
 {
     clipBox = {0, 0, std::max(layerSize.x, 0), std::max(layerSize.y, 0)};
     clipRect = boxToRect(clipBox);
@@ -133,7 +134,7 @@ bool CFillMngr::spanPixels(SpanPixels &sp) const
 void CFillMngr::colorScanLine()
 {
     SpanPixels sp;
-    if (!spanPixels(sp) || !stroke.putTC || scanIY >= imageTC->height())
+    if (!spanPixels(sp) || scanIY >= imageTC->height())
         return;
     const float c = float(Ext(stroke.opaque) * scanFA);
     const int32_t last = sp.b - sp.a;
@@ -146,15 +147,15 @@ void CFillMngr::colorScanLine()
             a = Ext(k) * c * sp.g * 255;
         else
             a = Ext(k) * c * 255;
-        sBGRA &pixel = *static_cast<sBGRA *>(imageTC->seek(x, scanIY));
-        stroke.putTC(pixel, x, scanIY, alphaOf(a), stroke.drawColor);
+        gCanvasPutAt(static_cast<sBGRA *>(imageTC->seek(x, scanIY)), x, scanIY, alphaOf(a),
+                     stroke.drawColor);
     }
 }
 
 void CFillMngr::alphaScanLine()
 {
     SpanPixels sp;
-    if (!spanPixels(sp) || !stroke.putCh || scanIY >= imageTC->height())
+    if (!spanPixels(sp) || scanIY >= imageTC->height())
         return;
     const float c = float(Ext(stroke.opaque) * scanFA);
     const Ext full = std::trunc(Ext(c) * 255);
@@ -168,8 +169,8 @@ void CFillMngr::alphaScanLine()
             a = Ext(k) * c * sp.g * 255;
         else
             a = k * full;
-        uint8_t &byte = *static_cast<uint8_t *>(imageTC->seek(x, scanIY));
-        stroke.putCh(byte, color, alphaOf(a));
+        gChannelPutAt(static_cast<uint8_t *>(imageTC->seek(x, scanIY)), x, scanIY, alphaOf(a),
+                      color);
     }
 }
 
@@ -199,8 +200,8 @@ int32_t CFillMngr::boxFill(CDibCore &tc)
 // ---------------------------------------------------------------------------------------------
 // CEllipseFiller
 
-CEllipseFiller::CEllipseFiller(const sSize &layerSize, SFillStroke strk, int32_t ver)
-    : CFillMngr(layerSize, std::move(strk)), version(ver)
+CEllipseFiller::CEllipseFiller(const sSize &layerSize, const SFillStroke &strk, int32_t ver)
+    : CFillMngr(layerSize, strk), version(ver)
 {
 }
 
@@ -272,8 +273,8 @@ int32_t CEllipseFiller::ellipseFill(CDibCore &tc)
 // ---------------------------------------------------------------------------------------------
 // CPolygonFiller
 
-CPolygonFiller::CPolygonFiller(const sSize &layerSize, SFillStroke strk)
-    : CFillMngr(layerSize, std::move(strk))
+CPolygonFiller::CPolygonFiller(const sSize &layerSize, const SFillStroke &strk)
+    : CFillMngr(layerSize, strk)
 {
 }
 

@@ -2,8 +2,9 @@
 // active layer's image, or (alpha mode) into an 8-bit channel such as a selection mask. A figure
 // is cut into horizontal spans, one or more per pixel row, each with a vertical coverage for its
 // row and fractional coverage at its ends, ramped over several pixels where an edge is shallow.
-// Every pixel goes through the stroke's per-pixel procedures, so that the stroke's opacity,
-// screentone, gradient, selection and transparency protection apply as for brush strokes.
+// Every pixel goes through the stroke context's per-pixel procedures (gCanvasPutAt, gChannelPutAt),
+// which the document prepares for the stroke and the active layer before the fill, so that the
+// stroke's screentone, gradient, selection and transparency protection apply as for brush strokes.
 //
 // A filler serves one figure: construct, init... (false: nothing to paint), fill.
 #pragma once
@@ -13,28 +14,24 @@
 #include "paint/ellipse_geometry.h"
 
 #include <cstdint>
-#include <functional>
 #include <span>
 #include <vector>
 
 class CDibCore;
 
-// What a figure fill takes from the stroke that paints it: its opacity (0..1) and drawing colour,
-// and the stroke's per-pixel procedures for 32-bit images (pixel, x, y, alpha, colour) and for
-// 8-bit channels (byte, value, alpha). Alphas are 0..255.
+// What a figure fill reads of the stroke that paints it: its opacity (0..1) and its drawing colour
+// (an sBGRA value).
 struct SFillStroke
 {
     float opaque = 1.0f;
     uint32_t drawColor = 0;
-    std::function<void(sBGRA &pixel, int32_t x, int32_t y, uint32_t alpha, uint32_t colour)> putTC;
-    std::function<void(uint8_t &byte, uint32_t value, uint32_t alpha)> putCh;
 };
 
 class CFillMngr
 {
   public:
     // Fills stay inside (0, 0) - layerSize, the active layer's image.
-    CFillMngr(const sSize &layerSize, SFillStroke strk);
+    CFillMngr(const sSize &layerSize, const SFillStroke &strk);
     virtual ~CFillMngr() = default;
     CFillMngr(const CFillMngr &) = delete;
     CFillMngr &operator=(const CFillMngr &) = delete;
@@ -96,7 +93,7 @@ class CEllipseFiller : public CFillMngr
   public:
     // ver: the version recorded with the figure; 0 computes the edge slopes of an ellipse partly
     // outside the layer from its clipped box, others from the whole ellipse.
-    CEllipseFiller(const sSize &layerSize, SFillStroke strk, int32_t ver);
+    CEllipseFiller(const sSize &layerSize, const SFillStroke &strk, int32_t ver);
 
     // The ellipse inscribed in the rectangle of the two points (larger x and y plus one).
     bool initEllipseFill(const sFPos &p0, const sFPos &p1);
@@ -117,7 +114,7 @@ class CEllipseFiller : public CFillMngr
 class CPolygonFiller : public CFillMngr
 {
   public:
-    CPolygonFiller(const sSize &layerSize, SFillStroke strk);
+    CPolygonFiller(const sSize &layerSize, const SFillStroke &strk);
 
     // The polygon of the first n points of plist (closed implicitly); false for fewer than 3
     // points or one wholly outside the layer.

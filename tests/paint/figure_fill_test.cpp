@@ -2,6 +2,7 @@
 
 #include "core/canvas.h"
 #include "core/channel.h"
+#include "paint/stroke_context.h"
 
 #include <gtest/gtest.h>
 
@@ -14,30 +15,56 @@ using Grid = std::vector<std::vector<int>>;
 constexpr uint32_t kDrawColor = 0x00336699;
 constexpr uint32_t kMaskValue = 200;
 
-// A stroke whose puts record the alpha each pixel receives: in the pixel's blue byte, with its
-// alpha byte marking the pixel as visited (so that a put of alpha 0 shows). It also checks that
-// the put is handed the pixel at (x, y) and the drawing colour.
-SFillStroke recordingStroke(const TMTC &target, float opaque = 1.0f)
+// The image the recording puts expect to be handed pixels of.
+const CDibCore *gTarget = nullptr;
+
+// Puts that record the alpha each pixel receives: in the pixel's blue byte, with its alpha byte
+// marking the pixel as visited (so that a put of alpha 0 shows); in a channel, the byte itself.
+// They check that they are handed the pixel at (x, y) and the drawing colour or mask value.
+void recordCanvasPut(sBGRA *pixel, int32_t x, int32_t y, uint32_t alpha, uint32_t colour)
 {
-    SFillStroke s;
-    s.opaque = opaque;
-    s.drawColor = kDrawColor;
-    s.putTC = [&target](sBGRA &pixel, int32_t x, int32_t y, uint32_t alpha, uint32_t colour) {
-        EXPECT_EQ(&pixel, target.seek32(x, y));
-        EXPECT_EQ(colour, kDrawColor);
-        pixel.B = uint8_t(alpha);
-        pixel.A = 1;
-    };
-    s.putCh = [](uint8_t &byte, uint32_t value, uint32_t alpha) {
-        EXPECT_EQ(value, kMaskValue);
-        byte = uint8_t(alpha);
-    };
-    return s;
+    EXPECT_EQ(static_cast<void *>(pixel), gTarget->seek(x, y));
+    EXPECT_EQ(colour, kDrawColor);
+    pixel->B = uint8_t(alpha);
+    pixel->A = 1;
+}
+
+void recordChannelPut(uint8_t *pixel, int32_t x, int32_t y, uint32_t alpha, uint32_t value)
+{
+    EXPECT_EQ(static_cast<void *>(pixel), gTarget->seek(x, y));
+    EXPECT_EQ(value, kMaskValue);
+    *pixel = uint8_t(alpha);
+}
+
+// Installs the recording puts in the stroke context for the life of a test.
+class FigureFill : public testing::Test
+{
+  protected:
+    FigureFill()
+    {
+        initStrokePixelProcs();
+        gCanvasPutAt = recordCanvasPut;
+        gChannelPutAt = recordChannelPut;
+    }
+    ~FigureFill() override
+    {
+        initStrokePixelProcs();
+        gTarget = nullptr;
+    }
+};
+
+SFillStroke stroke(float opaque = 1.0f)
+{
+    return {opaque, kDrawColor};
 }
 
 struct Canvas : TMTC
 {
-    Canvas(int32_t w, int32_t h) : TMTC(w, h) { PixelFill(0); }
+    Canvas(int32_t w, int32_t h) : TMTC(w, h)
+    {
+        PixelFill(0);
+        gTarget = this;
+    }
 
     // The recorded alphas; -1 where nothing was put.
     Grid alphas() const
@@ -52,7 +79,11 @@ struct Canvas : TMTC
 
 struct Mask : TChannel
 {
-    Mask(int32_t w, int32_t h) : TChannel(w, h) { PixelFill(0); }
+    Mask(int32_t w, int32_t h) : TChannel(w, h)
+    {
+        PixelFill(0);
+        gTarget = this;
+    }
     Grid values() const
     {
         Grid g(static_cast<size_t>(height()));
@@ -74,12 +105,12 @@ Grid asValues(Grid g)
 
 } // namespace
 
-TEST(BoxFill, CoversFractionalEdgesOfTheRectangle)
+TEST_F(FigureFill, BoxCoversFractionalEdgesOfTheRectangle)
 {
     // Between (0.5, 0.5) and (2.5, 0.5): x 0.5 to 3.5, y 0.5 to 1.5. Rows 0 and 1 are half
     // covered, and so are the end pixels 0 and 3: 255 / 4 and 255 / 2.
     Canvas tc(6, 3);
-    CFillMngr fill(tc.FPSZ(), recordingStroke(tc));
+    CFillMngr fill(tc.FPSZ(), stroke());
     ASSERT_TRUE(fill.initBoxFill({0.5f, 0.5f}, {2.5f, 0.5f}));
     sBox box;
     fill.getUpdateBox(box);
@@ -91,14 +122,14 @@ TEST(BoxFill, CoversFractionalEdgesOfTheRectangle)
 
     // The same in alpha mode, into a channel.
     Mask mask(6, 3);
-    CFillMngr alpha(mask.FPSZ(), recordingStroke(tc));
+    CFillMngr alpha(mask.FPSZ(), stroke());
     alpha.setAlphaMode(kMaskValue);
     ASSERT_TRUE(alpha.initBoxFill({2.5f, 0.5f}, {0.5f, 0.5f}));
     EXPECT_EQ(alpha.boxFill(mask), 2);
     EXPECT_EQ(mask.values(), asValues(expected));
 }
 
-TEST(BoxFill, ClipsToTheLayer)
+TEST_F(FigureFill, BoxClipsToTheLayer)
 {
     struct Case
     {
@@ -123,17 +154,17 @@ TEST(BoxFill, ClipsToTheLayer)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Canvas tc(4, 2);
-        CFillMngr fill(tc.FPSZ(), recordingStroke(tc, c.opaque));
+        CFillMngr fill(tc.FPSZ(), stroke(c.opaque));
         ASSERT_TRUE(fill.initBoxFill(c.p0, c.p1));
         EXPECT_EQ(fill.boxFill(tc), c.rows);
         EXPECT_EQ(tc.alphas(), c.expected);
     }
 }
 
-TEST(BoxFill, NothingOutsideTheLayerOrIntoTheWrongTarget)
+TEST_F(FigureFill, BoxNothingOutsideTheLayerOrIntoTheWrongTarget)
 {
     Canvas tc(4, 2);
-    CFillMngr fill(tc.FPSZ(), recordingStroke(tc));
+    CFillMngr fill(tc.FPSZ(), stroke());
     EXPECT_FALSE(fill.initBoxFill({4, 0}, {6, 1}));
     EXPECT_FALSE(fill.initBoxFill({-3, -3}, {-1.5f, 1}));
     EXPECT_EQ(fill.boxFill(tc), 0); // not prepared
@@ -145,13 +176,13 @@ TEST(BoxFill, NothingOutsideTheLayerOrIntoTheWrongTarget)
 
     // A target smaller than the layer is written only where it has pixels.
     Canvas small(2, 1);
-    CFillMngr onSmall(tc.FPSZ(), recordingStroke(small));
+    CFillMngr onSmall(tc.FPSZ(), stroke());
     ASSERT_TRUE(onSmall.initBoxFill({0, 0}, {3, 1}));
     EXPECT_EQ(onSmall.boxFill(small), 2);
     EXPECT_EQ(small.alphas(), (Grid{{255, 255}}));
 }
 
-TEST(PolygonFill, SteepEdgesEndInFractionsShallowEdgesRamp)
+TEST_F(FigureFill, PolygonSteepEdgesEndInFractionsShallowEdgesRamp)
 {
     struct Case
     {
@@ -189,13 +220,13 @@ TEST(PolygonFill, SteepEdgesEndInFractionsShallowEdgesRamp)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Canvas tc(8, 4);
-        CPolygonFiller fill(tc.FPSZ(), recordingStroke(tc));
+        CPolygonFiller fill(tc.FPSZ(), stroke());
         ASSERT_TRUE(fill.initPolygonFill(c.points, int32_t(c.points.size())));
         EXPECT_EQ(fill.polygonFill(tc), c.rows);
         EXPECT_EQ(asValues(tc.alphas()), c.expected);
 
         Mask mask(8, 4);
-        CPolygonFiller alpha(mask.FPSZ(), recordingStroke(tc));
+        CPolygonFiller alpha(mask.FPSZ(), stroke());
         alpha.setAlphaMode(kMaskValue);
         ASSERT_TRUE(alpha.initPolygonFill(c.points, int32_t(c.points.size())));
         EXPECT_EQ(alpha.polygonFill(mask), c.rows);
@@ -203,12 +234,12 @@ TEST(PolygonFill, SteepEdgesEndInFractionsShallowEdgesRamp)
     }
 }
 
-TEST(PolygonFill, EvenOddAndRefusals)
+TEST_F(FigureFill, PolygonEvenOddAndRefusals)
 {
     // A square with a square inside, both walked the same way round: even-odd leaves the inner
     // square empty although the outline winds twice around it.
     Canvas tc(9, 9);
-    CPolygonFiller fill(tc.FPSZ(), recordingStroke(tc));
+    CPolygonFiller fill(tc.FPSZ(), stroke());
     const std::vector<sFPos> twice{{0, 0}, {8, 0}, {8, 8}, {0, 8}, {0, 0},
                                    {2, 2}, {6, 2}, {6, 6}, {2, 6}, {2, 2}};
     ASSERT_TRUE(fill.initPolygonFill(twice, 10));
@@ -221,7 +252,7 @@ TEST(PolygonFill, EvenOddAndRefusals)
         EXPECT_EQ(g[y], (std::vector<int>{255, 255, 255, 255, 255, 255, 255, 255, 0})) << y;
     }
 
-    CPolygonFiller none(tc.FPSZ(), recordingStroke(tc));
+    CPolygonFiller none(tc.FPSZ(), stroke());
     EXPECT_FALSE(none.initPolygonFill(twice, 2));
     EXPECT_FALSE(none.initPolygonFill(std::span(twice).first(3), 4)); // more points than given
     const std::vector<sFPos> outside{{10, 0}, {20, 0}, {15, 3}};
@@ -229,11 +260,11 @@ TEST(PolygonFill, EvenOddAndRefusals)
     EXPECT_EQ(none.polygonFill(tc), 0);
 }
 
-TEST(EllipseFill, InscribedInTheRectangleOfItsPoints)
+TEST_F(FigureFill, EllipseInscribedInTheRectangleOfItsPoints)
 {
     // The rectangle (1, 1) - (8, 5) holds an ellipse of half-axes 3.5 and 2.5 about (4.5, 3.5).
     Canvas tc(10, 7);
-    CEllipseFiller fill(tc.FPSZ(), recordingStroke(tc), 1);
+    CEllipseFiller fill(tc.FPSZ(), stroke(), 1);
     ASSERT_TRUE(fill.initEllipseFill({1, 1}, {7, 5}));
     EXPECT_EQ(fill.re.o1, (sFPos{4.5f, 3.5f}));
     EXPECT_EQ(fill.re.rngFY, (sFRange{1, 6}));
@@ -261,18 +292,18 @@ TEST(EllipseFill, InscribedInTheRectangleOfItsPoints)
 
     // In alpha mode the same coverage goes into the channel.
     Mask mask(10, 7);
-    CEllipseFiller alpha(mask.FPSZ(), recordingStroke(tc), 1);
+    CEllipseFiller alpha(mask.FPSZ(), stroke(), 1);
     alpha.setAlphaMode(kMaskValue);
     ASSERT_TRUE(alpha.initEllipseFill({7, 5}, {1, 1}));
     EXPECT_EQ(alpha.ellipseFill(mask), 6);
     EXPECT_EQ(mask.values(), expected);
 }
 
-TEST(EllipseFill, VersionZeroTakesTheSlopesFromTheClippedBox)
+TEST_F(FigureFill, EllipseVersionZeroTakesTheSlopesFromTheClippedBox)
 {
     auto paint = [](sFPos p0, sFPos p1, int32_t version) {
         Canvas tc(12, 8);
-        CEllipseFiller fill(tc.FPSZ(), recordingStroke(tc), version);
+        CEllipseFiller fill(tc.FPSZ(), stroke(), version);
         EXPECT_TRUE(fill.initEllipseFill(p0, p1));
         fill.ellipseFill(tc);
         return asValues(tc.alphas());
@@ -282,7 +313,7 @@ TEST(EllipseFill, VersionZeroTakesTheSlopesFromTheClippedBox)
     EXPECT_NE(paint({-6, 1}, {10, 6}, 0), paint({-6, 1}, {10, 6}, 1));
 
     Canvas tc(12, 8);
-    CEllipseFiller outside(tc.FPSZ(), recordingStroke(tc), 1);
+    CEllipseFiller outside(tc.FPSZ(), stroke(), 1);
     EXPECT_FALSE(outside.initEllipseFill({20, 20}, {30, 30}));
     EXPECT_EQ(outside.ellipseFill(tc), 0);
 }
