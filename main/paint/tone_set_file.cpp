@@ -377,6 +377,9 @@ uint8_t readToneSet(QIODevice &stream, const CToneMngr &mngr, SToneSetContents &
                 --expected;
                 continue; // the stream stands behind the image record
             }
+            if (code == CS_READ_FAILED && imageLength == 0) {
+                return CS_READ_FAILED; // the stream ends inside the image record's head
+            }
             // Past the image record too when it was measured and lies inside the stream; else
             // the next round meets it as a chunk of its own.
             if (imageLength > 0 && next + imageLength <= end) {

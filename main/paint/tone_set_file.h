@@ -107,7 +107,7 @@ struct SToneSetContents
 
 // Reads a set from the stream position, making the patterns with mngr (whose shared maker the
 // screentones use, without running it: a screentone keeps the file's tile). Codes: 9 a short head
-// or chunk head, 16/17 a wrong head tag or size, 15 a head word at 8 that is not 0, 12 a version
+// or chunk head or a stream that ends inside an image record's head, 16/17 a wrong head tag or size, 15 a head word at 8 that is not 0, 12 a version
 // above 1, 37 an announced count of 0 or no pattern read, 10 a chunk longer than the rest of the
 // stream. A pattern that cannot be read is skipped (past its chunk, and past its image record when
 // that could be measured): a record that is not 8 bits or not kind 0 or 1 (15), a record version
