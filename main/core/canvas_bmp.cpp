@@ -1,5 +1,6 @@
 // BMP reading and writing of the 32-bit canvas, and its device-independent bitmap forms.
 #include "core/canvas.h"
+#include "platform/file_stream.h"
 
 #include "core/fixed_mem_stream.h"
 
@@ -194,7 +195,7 @@ bool TMTC::saveBitmap(const QString &path, int32_t dpi) const
         f.cancelWriting();
         return false;
     }
-    return f.commit();
+    return commitSaveFile(f);
 }
 
 bool TMTC::saveBitmap32(const QString &path, int32_t dpi) const
@@ -214,7 +215,7 @@ bool TMTC::saveBitmap32(const QString &path, int32_t dpi) const
         f.cancelWriting();
         return false;
     }
-    return f.commit();
+    return commitSaveFile(f);
 }
 
 bool TMTC::makeBMP24(int32_t dpi, tagBITMAPINFOHEADER &info, std::unique_ptr<uint8_t[]> &ptr) const

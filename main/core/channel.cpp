@@ -1,4 +1,5 @@
 #include "core/channel.h"
+#include "platform/file_stream.h"
 
 #include "core/numeric.h"
 #include "platform/debug_output.h"
@@ -438,7 +439,7 @@ bool TChannel::save(const QString &path, int32_t dpi) const
         f.cancelWriting();
         return false;
     }
-    return f.commit();
+    return commitSaveFile(f);
 }
 
 // ---- drawing -------------------------------------------------------------------------------

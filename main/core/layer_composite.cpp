@@ -38,25 +38,33 @@ bool isUniformTransparent(const SBlockPack &pack)
     return !pack.commit && pack.bgCol.A == 0;
 }
 
+// A put with its row loop (rowPutFor), looked up once per operation.
+struct RowPut
+{
+    explicit RowPut(fptrPixelPut4core put) : p(put), row(rowPutFor(put)) {}
+    fptrPixelPut4core p;
+    fptrPutRow row;
+};
+
 // The box of src at sbox put into target at dpos with p and opacity a (nothing at a = 0), row by
-// row through the put's row loop.
+// row.
 void blendPart(TMTC &target, const sPos &dpos, const TMTC &src, const sBox &sbox, uint32_t a,
-               fptrPixelPut4core p)
+               const RowPut &put)
 {
     if (a == 0)
         return;
-    const fptrPutRow row = rowPutFor(p);
+    const auto [p, row] = put;
     for (int32_t j = 0; j < sbox.h; ++j)
         row(target.seek32(dpos.x, dpos.y + j), src.seek32(sbox.x, sbox.y + j), sbox.w, a, p);
 }
 
 // col put over the box of target with p and opacity a; the box lies inside one block, so its
 // rows are at most a block wide.
-void fillPart(TMTC &target, const sBox &box, uint32_t col, uint32_t a, fptrPixelPut4core p)
+void fillPart(TMTC &target, const sBox &box, uint32_t col, uint32_t a, const RowPut &put)
 {
     std::array<sBGRA, kUnit> colour;
     colour.fill(sBGRA{.all = col});
-    const fptrPutRow row = rowPutFor(p);
+    const auto [p, row] = put;
     for (int32_t j = 0; j < box.h; ++j)
         row(target.seek32(box.x, box.y + j), colour.data(), std::min(box.w, kUnit), a, p);
 }
@@ -81,6 +89,7 @@ bool CBlockVMTC::layerBlt(const CBlockVMTC &src, const ILayerBlendAttr &obj, sPo
     if (!row)
         return false;
     const fptrPixelPut4core p = row->fnPutA;
+    const RowPut put(p);
     const uint32_t a = obj.layerTrans();
     return effectAreaTraced(src, dpos, box, [&](const sPos &dp, const sBox &sb) {
         const SBlockPack &s = *src.seekBlock(sb.x, sb.y);
@@ -94,9 +103,9 @@ bool CBlockVMTC::layerBlt(const CBlockVMTC &src, const ILayerBlendAttr &obj, sPo
         if (!commitBlock(d))
             return false;
         if (s.commit)
-            blendPart(view(d), inBlock(dp), view(s), inBlock(sb), a, p);
+            blendPart(view(d), inBlock(dp), view(s), inBlock(sb), a, put);
         else
-            fillPart(view(d), {dp.x & kMask, dp.y & kMask, sb.w, sb.h}, s.bgCol.all, a, p);
+            fillPart(view(d), {dp.x & kMask, dp.y & kMask, sb.w, sb.h}, s.bgCol.all, a, put);
         return true;
     });
 }
@@ -191,6 +200,7 @@ bool CBlockVMTC::layerBltTo(TMTC &dst, const ILayerBlendAttr &obj, sPos dpos, sB
     const fptrPixelPut4core p = armLayerPut(obj);
     if (!p)
         return false;
+    const RowPut put(p);
     bool result = true;
     for (int32_t idx = 0; idx < rectTrace.cnt; ++idx) {
         sPos dp = dpos;
@@ -200,9 +210,9 @@ bool CBlockVMTC::layerBltTo(TMTC &dst, const ILayerBlendAttr &obj, sPos dpos, sB
         result = effectAreaTo(dst, dp, b, [&](const sPos &piecePos, const sBox &sb) {
             const SBlockPack &s = *seekBlock(sb.x, sb.y);
             if (s.commit)
-                blendPart(dst, piecePos, view(s), inBlock(sb), a, p);
+                blendPart(dst, piecePos, view(s), inBlock(sb), a, put);
             else if (s.bgCol.A != 0)
-                fillPart(dst, {piecePos.x, piecePos.y, sb.w, sb.h}, s.bgCol.all, a, p);
+                fillPart(dst, {piecePos.x, piecePos.y, sb.w, sb.h}, s.bgCol.all, a, put);
             return true;
         });
     }

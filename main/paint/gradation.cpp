@@ -209,7 +209,7 @@ void gradPreviewPoints(int32_t w, int32_t h, const SGradAttr &attr, sFXPos &p0, 
     const int32_t repeats = attr.gradRep == grEndless ? 10
                             : attr.gradType == gtRot  ? count
                                                       : std::min(count, 10);
-    const sFXPos c{(w - 1) * 32768, (h - 1) * 32768};
+    const sFXPos c{int32_t(int64_t(w - 1) * 32768), int32_t(int64_t(h - 1) * 32768)};
     switch (attr.gradType) {
     case gtRot:
         p0 = c;

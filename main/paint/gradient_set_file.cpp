@@ -2,7 +2,7 @@
 
 #include "document/format/chunk.h"
 #include "paint/gradient_manager.h"
-#include "paint/save_file.h"
+#include "platform/file_stream.h"
 #include "platform/messages.h"
 
 #include <QFile>
@@ -49,15 +49,7 @@ bool readExactly(QIODevice &stream, void *dst, qint64 n)
 // negative (the last stop's width is never used) and sum above zero.
 bool isUsableGroup(CColorSlotGroup &g)
 {
-    if (!g.refresh() || !g.isPacked()) {
-        return false;
-    }
-    for (int32_t i = 0; i < g.slotMaxIdx; ++i) {
-        if (g.getSlot(i)->width < 0) {
-            return false;
-        }
-    }
-    return true;
+    return g.refresh() && g.isPacked();
 }
 
 uint8_t readGradChunkName(QIODevice &stream, uint16_t version, uint16_t bytes, QString &name)
@@ -66,8 +58,7 @@ uint8_t readGradChunkName(QIODevice &stream, uint16_t version, uint16_t bytes, Q
         name.clear();
         return CS_OK;
     }
-    return version >= 2 ? readWideString(stream, bytes, name)
-                        : readAnsiString(stream, bytes, name);
+    return version >= 2 ? readWideString(stream, bytes, name) : readAnsiString(stream, bytes, name);
 }
 
 uint8_t readGradStops(QIODevice &stream, int64_t bytes, CColorSlotGroup &group)
@@ -222,8 +213,8 @@ uint8_t readGradSet(QIODevice &stream, SGradSetContents &out)
     if (!readExactly(stream, head, sizeof head)) {
         return CS_READ_FAILED;
     }
-    if (const uint8_t code = checkChunkIdSize(std::span<const uint8_t>(head, sizeof head),
-                                              kTagGRST, kGradSetHeadSize - kChunkHeaderSize);
+    if (const uint8_t code = checkChunkIdSize(std::span<const uint8_t>(head, sizeof head), kTagGRST,
+                                              kGradSetHeadSize - kChunkHeaderSize);
         code != CS_OK) {
         return code;
     }
@@ -321,10 +312,9 @@ uint8_t readGradSetFile(const QString &path, CGradMngr &mngr, bool append)
 
     const int32_t lost = int32_t(set.announced) - added;
     if (lost > 0) {
-        showWarningEx(QStringLiteral("%1個の%2が読み込めませんでした！")
-                          .arg(lost)
-                          .arg(CGradMngr::setName()),
-                      nullptr, QString());
+        showWarningEx(
+            QStringLiteral("%1個の%2が読み込めませんでした！").arg(lost).arg(CGradMngr::setName()),
+            nullptr, QString());
     }
     return added > 0 ? CS_OK : CS_ITEM_NOT_ADDED;
 }

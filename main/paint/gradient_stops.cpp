@@ -207,14 +207,16 @@ bool CColorSlotGroup::refresh()
     }
     int32_t count = 0;
     int64_t sum = 0;
+    bool negative = false;
     for (int32_t i = topIdx; i < endIdx; i = findNext(i)) {
         ++count;
         sum += slot(i).width;
+        negative |= slot(i).width < 0;
     }
-    // A layout needs a positive total; one that does not fit an Integer has no 16.16 rates
-    // either. Such a group stays unrefreshed (enbNum 0), so the evaluator and the writer refuse
-    // it.
-    if (sum <= 0 || sum > INT32_MAX) {
+    // A layout needs a positive total of widths that run forwards; a total that does not fit an
+    // Integer has no 16.16 rates either. Such a group stays unrefreshed (enbNum 0), so the
+    // evaluator and the writer refuse it.
+    if (negative || sum <= 0 || sum > INT32_MAX) {
         return false;
     }
     enbNum = count + 1;
@@ -233,8 +235,7 @@ bool CColorSlotGroup::refresh()
 
 bool CColorSlotGroup::isRefreshed() const
 {
-    return enbNum > 0 && topIdx >= 0 && topIdx <= slotMaxIdx && endIdx >= 0 &&
-           endIdx <= slotMaxIdx;
+    return enbNum > 0 && topIdx >= 0 && topIdx <= slotMaxIdx && endIdx >= 0 && endIdx <= slotMaxIdx;
 }
 
 bool CColorSlotGroup::isPacked() const

@@ -93,7 +93,10 @@ void initGradAttr(SGradAttr &attr);
 // An empty slot at index idx: not enabled, not used, union 1, opacity 255, id idx, black of kind
 // 255, width, left and rate 0.
 sCRSlot emptyCrSlot(int32_t idx);
-inline bool isSlotEnabled(const sCRSlot &s) { return s.used != 0 && s.enable != 0; }
+inline bool isSlotEnabled(const sCRSlot &s)
+{
+    return s.used != 0 && s.enable != 0;
+}
 
 class CColorSlotGroup
 {
@@ -126,7 +129,8 @@ class CColorSlotGroup
     int32_t findPrev(int32_t idx) const;
 
     // Recomputes topIdx, endIdx, enbNum, widthSum and every enabled stop's left and rate. False
-    // when no stop is enabled or, with two or more, when the widths do not sum above 0.
+    // (and enbNum 0) when no stop is enabled or, with two or more, when a width is negative or
+    // the widths do not sum above 0 (the last stop's width is not used).
     bool refresh();
     bool isRefreshed() const;
     bool isPacked() const;
@@ -179,8 +183,8 @@ class CColorSlotGroup
 
     int32_t capacity() const { return int32_t(slotList.size()); }
 
-    int32_t growNum = 4;     // capacity step, at least 4
-    int32_t slotMaxIdx = -1; // highest slot in use, -1 when none
+    int32_t growNum = 4;           // capacity step, at least 4
+    int32_t slotMaxIdx = -1;       // highest slot in use, -1 when none
     std::vector<sCRSlot> slotList; // the slots; its size is the capacity
     int32_t widthSum = 0;
     int32_t topIdx = -1; // first enabled stop, -1 when none

@@ -30,7 +30,9 @@ TColor32 rgb(int32_t r, int32_t g, int32_t b, uint8_t fourth)
 
 SPaletteLayout clampedLayout(int64_t w, int64_t h, int64_t perRow, int64_t perColumn)
 {
-    auto clamp = [](int64_t v, int32_t lo, int32_t hi) { return int32_t(std::clamp<int64_t>(v, lo, hi)); };
+    auto clamp = [](int64_t v, int32_t lo, int32_t hi) {
+        return int32_t(std::clamp<int64_t>(v, lo, hi));
+    };
     SPaletteLayout l;
     l.itemSize = {clamp(w, 8, 64), clamp(h, 8, 64)};
     l.repeatSize = {clamp(perRow, 1, 64), clamp(perColumn, 1, 64)};
@@ -123,10 +125,10 @@ void scanTextLine(LineScanner s, TextPaletteState &st)
     int64_t comp[3] = {0, 0, 0};
     bool anyComponent = false;
     const Keyword keywords[] = {
-        {"R:", &comp[0], true},          {"G:", &comp[1], true},
-        {"B:", &comp[2], true},          {"ROWS", &st.rows, false},
-        {"COLS", &st.cols, false},       {"WIDTH", &st.width, false},
-        {"HEIGHT", &st.height, false},   {"TEXTHEIGHT", &ignored, false},
+        {"R:", &comp[0], true},        {"G:", &comp[1], true},
+        {"B:", &comp[2], true},        {"ROWS", &st.rows, false},
+        {"COLS", &st.cols, false},     {"WIDTH", &st.width, false},
+        {"HEIGHT", &st.height, false}, {"TEXTHEIGHT", &ignored, false},
         {"SPACING", &ignored, false},
     };
     for (;;) {
@@ -244,15 +246,16 @@ int32_t readBinaryPalette(QIODevice &stream, SPaletteData &out)
     }
     const uint32_t count = qFromLittleEndian<uint32_t>(head + 12);
     // The count is only believed as far as the file holds colours.
-    const int64_t there = stream.isSequential() ? int64_t(count)
-                                                : std::max<int64_t>(stream.size() - stream.pos(), 0) / 4;
+    const int64_t there = stream.isSequential()
+                              ? int64_t(count)
+                              : std::max<int64_t>(stream.size() - stream.pos(), 0) / 4;
     const int64_t wanted = std::min<int64_t>({int64_t(count), there, INT32_MAX / 4});
     const QByteArray bytes = stream.read(wanted * 4);
     const int32_t n = int32_t(bytes.size() / 4);
     out.colors.resize(size_t(n));
     for (int32_t i = 0; i < n; ++i) {
-        out.colors[size_t(i)].bgra =
-            qFromLittleEndian<uint32_t>(reinterpret_cast<const uint8_t *>(bytes.constData()) + 4 * i);
+        out.colors[size_t(i)].bgra = qFromLittleEndian<uint32_t>(
+            reinterpret_cast<const uint8_t *>(bytes.constData()) + 4 * i);
     }
     out.announced = count;
     out.hasLayout = true;

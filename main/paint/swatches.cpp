@@ -2,7 +2,7 @@
 
 #include "core/app_profile.h"
 #include "document/format/chunk.h"
-#include "paint/save_file.h"
+#include "platform/file_stream.h"
 #include "platform/messages.h"
 
 #include <QDir>
@@ -34,8 +34,9 @@ void offerToDropCmyk(std::vector<TColor32> &colors)
         return;
     }
     const QString question =
-        QStringLiteral("CMYKパレットは正常に色を変換できません！\rCMYKパレットは破棄してよいですか？ "
-                       "(%1色中%2色)")
+        QStringLiteral(
+            "CMYKパレットは正常に色を変換できません！\rCMYKパレットは破棄してよいですか？ "
+            "(%1色中%2色)")
             .arg(colors.size())
             .arg(cmyk);
     if (showConfirm(question, kavrin::cbYes | kavrin::cbNo) == kavrin::mrYes) {
@@ -191,7 +192,8 @@ bool TSwatchMngr::Load(const QString &path, bool append)
 {
     const int32_t code = LoadCode(path, append);
     if (code != 0) {
-        showWarning(failMessage("%1の読み込みに失敗しました! (err=%2)", QStringLiteral("色見本"), code));
+        showWarning(
+            failMessage("%1の読み込みに失敗しました! (err=%2)", QStringLiteral("色見本"), code));
     }
     return code == 0;
 }
@@ -252,8 +254,8 @@ bool TSwatchMngr::Save(const QString &path)
 {
     const int32_t code = SaveCode(path);
     if (code != 0) {
-        showWarning(failMessage("%1の保存に失敗しました! (err=%2)", QStringLiteral("パレットファイル"),
-                                code));
+        showWarning(failMessage("%1の保存に失敗しました! (err=%2)",
+                                QStringLiteral("パレットファイル"), code));
     }
     return code == 0;
 }

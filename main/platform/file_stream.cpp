@@ -19,3 +19,12 @@ std::unique_ptr<QSaveFile> tryCreateSaveStream(const QString &path)
         return nullptr;
     return file;
 }
+
+bool commitSaveFile(QSaveFile &file)
+{
+    if (!file.flush()) {
+        file.cancelWriting(); // the temporary file goes with the QSaveFile
+        return false;
+    }
+    return file.commit();
+}

@@ -65,7 +65,8 @@ std::string rowText(const TMTC &tc, int32_t y)
 // Red rising, blue falling, opacity falling: shows that R and B land in their own bytes.
 CColorSlotGroup redToBlue()
 {
-    return groupOf({{rgbaOf(0, 10, 255, 255), 0x10000, 255}, {rgbaOf(255, 10, 0, 255), 0x10000, 0}});
+    return groupOf(
+        {{rgbaOf(0, 10, 255, 255), 0x10000, 255}, {rgbaOf(255, 10, 0, 255), 0x10000, 0}});
 }
 
 } // namespace
@@ -74,8 +75,9 @@ TEST(Gradation, LinearRunsFromStartToEndAndHoldsBeyond)
 {
     const CColorSlotGroup bw = blackToWhite();
     const CGradation g = gradationOf(bw, gtLinear, fxAt(10, 10), fxAt(110, 10));
-    expectStages(g, {{10, 10, 0}, {60, 10, 0.5f}, {60, 99, 0.5f}, {110, 10, 1}, {0, 10, -0.1f},
-                     {210, 10, 2}});
+    expectStages(
+        g,
+        {{10, 10, 0}, {60, 10, 0.5f}, {60, 99, 0.5f}, {110, 10, 1}, {0, 10, -0.1f}, {210, 10, 2}});
     EXPECT_EQ(redAt(g, 10, 10), 0);
     EXPECT_EQ(redAt(g, 60, 10), 127);
     EXPECT_EQ(redAt(g, 110, 10), 255);
@@ -89,8 +91,8 @@ TEST(Gradation, RadialIsAnEllipseThroughTheEndPointsDistances)
     // Type first, then points: half-axes 20 (horizontal) and 10 (vertical).
     const CGradation g = gradationOf(bw, gtGrade, fxAt(50, 50), fxAt(70, 60));
     EXPECT_EQ(g.unitSz, (sFSize{20, 10}));
-    expectStages(g, {{50, 50, 0}, {60, 50, 0.5f}, {70, 50, 1}, {50, 60, 1}, {50, 45, 0.5f},
-                     {90, 50, 2}});
+    expectStages(
+        g, {{50, 50, 0}, {60, 50, 0.5f}, {70, 50, 1}, {50, 60, 1}, {50, 45, 0.5f}, {90, 50, 2}});
     EXPECT_EQ(redAt(g, 50, 50), 0);
     EXPECT_EQ(redAt(g, 90, 50), 255);
 
@@ -112,7 +114,11 @@ TEST(Gradation, RotationalGoesByAngleFromTheEndPointsDirection)
 {
     const CColorSlotGroup bw = blackToWhite();
     const CGradation g = gradationOf(bw, gtRot, fxAt(0, 0), fxAt(10, 0));
-    expectStages(g, {{10, 0, 0}, {0, 10, 0.25f}, {-10, 0, 0.5f}, {0, -10, 0.75f}, {10, 10, 0.125f},
+    expectStages(g, {{10, 0, 0},
+                     {0, 10, 0.25f},
+                     {-10, 0, 0.5f},
+                     {0, -10, 0.75f},
+                     {10, 10, 0.125f},
                      {10, -0.001f, 1.0f - 1.59e-5f}});
     // Turned: the end point straight below the start is where the turn begins.
     const CGradation turned = gradationOf(bw, gtRot, fxAt(0, 0), fxAt(0, 5));
@@ -122,8 +128,8 @@ TEST(Gradation, RotationalGoesByAngleFromTheEndPointsDirection)
     for (int gr : {grTimes, grEndless}) {
         SCOPED_TRACE(gr);
         const CGradation four = gradationOf(bw, gtRot, fxAt(0, 0), fxAt(10, 0), gr, 4);
-        expectStages(four, {{10, 10, 0.5f}, {-10, 10, 0.5f}, {-10, -10, 0.5f}, {10, -10, 0.5f},
-                            {0, 10, 0}});
+        expectStages(
+            four, {{10, 10, 0.5f}, {-10, 10, 0.5f}, {-10, -10, 0.5f}, {10, -10, 0.5f}, {0, 10, 0}});
     }
 }
 
@@ -134,8 +140,8 @@ TEST(Gradation, AngleOfAVector)
         sFPos v;
         float a;
     } cases[] = {
-        {{1, 0}, 0}, {{0, 1}, 0.25f}, {{0, 0}, 0.25f}, {{0, -1}, 0.75f}, {{-1, 0}, 0.5f},
-        {{1, -1}, 0.875f},
+        {{1, 0}, 0},      {{0, 1}, 0.25f}, {{0, 0}, 0.25f},
+        {{0, -1}, 0.75f}, {{-1, 0}, 0.5f}, {{1, -1}, 0.875f},
     };
     for (const auto &c : cases) {
         EXPECT_NEAR(gradAngle(c.v), c.a, 1e-7) << c.v.x << ", " << c.v.y;
@@ -148,8 +154,8 @@ TEST(Gradation, RepeatModesFoldThePosition)
     // Three times: three copies from the start to three lengths beyond, then the end holds;
     // before the start the first colour holds.
     const CGradation times = gradationOf(bw, gtLinear, fxAt(0, 0), fxAt(10, 0), grTimes, 3);
-    expectStages(times, {{5, 0, 0.5f}, {15, 0, 0.5f}, {25, 0, 0.5f}, {35, 0, 3.5f},
-                         {-5, 0, -0.5f}});
+    expectStages(times,
+                 {{5, 0, 0.5f}, {15, 0, 0.5f}, {25, 0, 0.5f}, {35, 0, 3.5f}, {-5, 0, -0.5f}});
     EXPECT_EQ(redAt(times, 25, 0), 127);
     EXPECT_EQ(redAt(times, 35, 0), 255);
     EXPECT_EQ(redAt(times, -5, 0), 0);
@@ -222,8 +228,8 @@ TEST(Gradation, PreviewPointsFitTheRepeatsIntoTheCanvas)
     } cases[] = {
         {gtLinear, grTimes, 1, {0, 0}, {px(100), 0}},
         {gtLinear, grTimes, 4, {0, 0}, {px(25), 0}},
-        {gtLinear, grTimes, 20, {0, 0}, {px(10), 0}},    // at most ten repeats
-        {gtLinear, grEndless, 1, {0, 0}, {px(10), 0}},   // endless shows ten
+        {gtLinear, grTimes, 20, {0, 0}, {px(10), 0}},  // at most ten repeats
+        {gtLinear, grEndless, 1, {0, 0}, {px(10), 0}}, // endless shows ten
         {gtRot, grTimes, 20, {px(50), px(25)}, {px(100), px(25)}},
         {gtGrade, grTimes, 2, {px(50), px(25)}, {px(75), px(25)}},
     };

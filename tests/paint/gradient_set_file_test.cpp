@@ -88,12 +88,12 @@ TEST(GradientChunk, ByteLayout)
     const QByteArray bytes = chunkOf(g, attrOf(true, gtGrade, gmReturn, grEndless, 0x12345));
     ASSERT_EQ(bytes.size(), 8 + 84);
     const QByteArray head = bytesOf({
-        'Q', 'G', 'R', 'D', 84, 0, 0, 0,  // tag, size 28 + 8 (name and padding) + 48
-        1, 0, 2, 0,                       // flags (own attribute), version 2
-        2, 0, 1, 0, 1, 0, 0x45, 0x23,     // type, map, repeat mode, count's low 16 bits
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0,     // zero
-        2, 0, 24, 0, 6, 0,                // stop count, stop size, name bytes
-        'a', 0, 'b', 0, 'c', 0, 0, 0,     // the name in UTF-16, padded to 4
+        'Q', 'G', 'R', 'D', 84,  0, 0,    0,          // tag, size 28 + 8 (name and padding) + 48
+        1,   0,   2,   0,                             // flags (own attribute), version 2
+        2,   0,   1,   0,   1,   0, 0x45, 0x23,       // type, map, repeat mode, count's low 16 bits
+        0,   0,   0,   0,   0,   0, 0,    0,    0, 0, // zero
+        2,   0,   24,  0,   6,   0,                   // stop count, stop size, name bytes
+        'a', 0,   'b', 0,   'c', 0, 0,    0,          // the name in UTF-16, padded to 4
     });
     EXPECT_EQ(bytes.left(kStop0).toHex(' '), head.toHex(' '));
     const uint8_t *slotData = nullptr;
@@ -102,10 +102,10 @@ TEST(GradientChunk, ByteLayout)
     EXPECT_EQ(bytes.mid(kStop0), QByteArray(reinterpret_cast<const char *>(slotData), n));
     // The stop's bytes as the files hold them: enable, used, union, opacity, id, R G B kind,
     // width, left, rate.
-    EXPECT_EQ(bytes.mid(kStop1, 24).toHex(' '),
-              bytesOf({1, 1, 1, 128, 1, 0, 0, 0, 255, 255, 255, 255, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,
-                       0, 0})
-                  .toHex(' '));
+    EXPECT_EQ(
+        bytes.mid(kStop1, 24).toHex(' '),
+        bytesOf({1, 1, 1, 128, 1, 0, 0, 0, 255, 255, 255, 255, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0})
+            .toHex(' '));
 
     CColorSlotGroup unpacked = twoStops();
     sCRSlot off = *unpacked.getSlot(1);
@@ -290,10 +290,10 @@ TEST_F(GradientSetTest, HeaderLayoutLeavesTheFixedGradientOut)
     m.makeDefault(); // the fixed gradient at 0, then four
     ASSERT_EQ(m.count(), 5);
     m.setCurGrad(0);
-    EXPECT_EQ(headerOf(m).toHex(' '), bytesOf({'G', 'R', 'S', 'T', 24, 0, 0, 0, 2, 0, 4, 0, 1, 0,
-                                               0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                               0})
-                                          .toHex(' '));
+    EXPECT_EQ(headerOf(m).toHex(' '),
+              bytesOf({'G', 'R', 'S', 'T', 24, 0, 0, 0, 2, 0, 4, 0, 1, 0, 0, 0,
+                       0,   0,   0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})
+                  .toHex(' '));
     m.setCurGrad(3);
     EXPECT_EQ(headerOf(m).mid(12, 8).toHex(' '), bytesOf({0, 0, 0, 0, 2, 0, 0, 0}).toHex(' '))
         << "not the fixed one: the others are written one lower";
@@ -372,8 +372,8 @@ TEST_F(GradientSetTest, AppendingKeepsTheCurrentGradientAndPath)
 
 TEST_F(GradientSetTest, VersionOneSetsStartWithAForegroundToBackgroundGradient)
 {
-    QByteArray file = bytesOf({'G', 'R', 'S', 'T', 24, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0,
-                               0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    QByteArray file = bytesOf({'G', 'R', 'S',  'T',  24, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0,
+                               0,   0,   0xFF, 0xFF, 0,  0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     QByteArray chunk = chunkOf(twoStops(), SGradAttr{});
     putU16(chunk, 10, 1);
     putU16(chunk, 34, 0);
@@ -414,14 +414,15 @@ TEST_F(GradientSetTest, DamagedFilesAreRefusedWithTheirCodesAndTheSetStays)
     };
     cases.push_back({"short header", good.left(20), CS_READ_FAILED});
     cases.push_back({"cut inside a chunk", good.left(good.size() - 30), kGradChunkPastEnd});
-    cases.push_back({"cut inside a chunk header", good.left(32 + firstChunkSize + 5),
-                     CS_READ_FAILED});
+    cases.push_back(
+        {"cut inside a chunk header", good.left(32 + firstChunkSize + 5), CS_READ_FAILED});
     patched("wrong tag", CS_BAD_TAG, [](QByteArray &b) { b[0] = 'X'; });
     patched("wrong header size", CS_BAD_SIZE, [](QByteArray &b) { putU32(b, 4, 25); });
     patched("version 3", CS_BAD_VERSION, [](QByteArray &b) { putU16(b, 8, 3); });
     patched("no gradients announced", CS_NOTHING_SAVED, [](QByteArray &b) { putU16(b, 10, 0); });
     patched("no readable gradient", CS_NOTHING_SAVED, [](QByteArray &b) {
-        for (int at = 32; at < b.size(); at += 8 + int(qFromLittleEndian<uint32_t>(b.constData() + at + 4))) {
+        for (int at = 32; at < b.size();
+             at += 8 + int(qFromLittleEndian<uint32_t>(b.constData() + at + 4))) {
             b[at + 3] = 'X';
         }
     });

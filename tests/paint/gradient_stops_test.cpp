@@ -57,16 +57,20 @@ TEST(GradientStops, OneStopCoversEverythingAndZeroWidthsDoNotLayOut)
     EXPECT_EQ(flat.widthSum, 0);
     EXPECT_FALSE(flat.isPacked()) << "neither the evaluator nor the writer may take it";
     EXPECT_EQ(flat.makePacked(), nullptr);
+
+    // A positive total of widths that runs backwards on the way has no layout either.
+    CColorSlotGroup backwards = groupOf({{kBlack, 0x7FFF0000}, {kRed, -0x7FFE0000}, {kWhite, 0}});
+    EXPECT_FALSE(backwards.refresh());
+    EXPECT_FALSE(backwards.isPacked());
 }
 
 TEST(GradientStops, ColourBlendsEachByteWithFloorInSixteenSixteen)
 {
     // Black opaque to white transparent: the opacity falls as the colour rises, so the floor of
     // a negative step shows (255 + floor(-0.004) = 254, where truncation would keep 255).
-    const CColorSlotGroup g =
-        groupOf({{kBlack, 0x10000, 255}, {kWhite, 0x10000, 0}});
+    const CColorSlotGroup g = groupOf({{kBlack, 0x10000, 255}, {kWhite, 0x10000, 0}});
     const ColourCase cases[] = {
-        {-5, 0, 0, 0, 255},         {0, 0, 0, 0, 255},       {1, 0, 0, 0, 254},
+        {-5, 0, 0, 0, 255},           {0, 0, 0, 0, 255},          {1, 0, 0, 0, 254},
         {0x8000, 127, 127, 127, 127}, {0xFFFF, 254, 254, 254, 0}, {0x10000, 255, 255, 255, 0},
         {0x30000, 255, 255, 255, 0},
     };
@@ -82,20 +86,15 @@ TEST(GradientStops, ColourBlendsEachByteWithFloorInSixteenSixteen)
 
 TEST(GradientStops, ZeroWidthStopsGiveSolidBandsWithHardEdges)
 {
-    const CColorSlotGroup g = groupOf({{kBlue, 21845},
-                                       {kBlue, 0},
-                                       {kGreen, 21845},
-                                       {kGreen, 0},
-                                       {kRed, 21846},
-                                       {kRed, 12345}});
+    const CColorSlotGroup g = groupOf(
+        {{kBlue, 21845}, {kBlue, 0}, {kGreen, 21845}, {kGreen, 0}, {kRed, 21846}, {kRed, 12345}});
     ASSERT_TRUE(g.isPacked());
     const struct
     {
         int32_t n;
         sRGBA want;
     } cases[] = {
-        {1, kBlue},      {21845, kBlue}, {21846, kGreen},
-        {43690, kGreen}, {43691, kRed},  {0xFFFF, kRed},
+        {1, kBlue}, {21845, kBlue}, {21846, kGreen}, {43690, kGreen}, {43691, kRed}, {0xFFFF, kRed},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.n);
@@ -213,8 +212,8 @@ TEST(GradientStops, PositionLookups)
     {
         int32_t fx, prev, next, near;
     } cases[] = {
-        {0, 0, 0, 0},        {0x1FFF, 0, 1, 0},   {0x2000, 0, 1, 1},       {0x4000, 0, 1, 1},
-        {0x4001, 1, 2, 1},   {0xA000, 1, 2, 2},   {0x10001, 0, 2, 1},
+        {0, 0, 0, 0},      {0x1FFF, 0, 1, 0}, {0x2000, 0, 1, 1},  {0x4000, 0, 1, 1},
+        {0x4001, 1, 2, 1}, {0xA000, 1, 2, 2}, {0x10001, 0, 2, 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.fx);

@@ -17,7 +17,7 @@ inline sRGBA rgbaOf(int r, int g, int b, int fourth)
 
 struct StopSpec
 {
-    sRGBA col;      // R, G, B and the kind byte
+    sRGBA col; // R, G, B and the kind byte
     int32_t width;
     uint8_t opaque = 255;
 };

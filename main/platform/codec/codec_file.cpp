@@ -1,4 +1,5 @@
 #include "platform/codec/codec_file.h"
+#include "platform/file_stream.h"
 
 #include <QSaveFile>
 
@@ -21,7 +22,7 @@ CodecStatus saveFileThrough(const QString &path,
         file.cancelWriting();
         return status;
     }
-    return file.commit() ? CodecStatus::Nothing : CodecStatus::FileWrite;
+    return commitSaveFile(file) ? CodecStatus::Nothing : CodecStatus::FileWrite;
 }
 
 bool readExactly(QIODevice &dev, void *dst, int64_t n)

@@ -1,0 +1,368 @@
+#include "paint/dab_raster5.h"
+
+#include "core/canvas.h"
+#include "core/channel.h"
+#include "core/numeric.h"
+#include "paint/grade_map.h"
+#include "paint/nib_maps.h"
+#include "paint/stroke_context.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kSub = 6; // sub-rows (sub-columns) per pixel, and subsamples per sub-row
+
+// The sub-row offsets 1/12 + k/6 inside a pixel.
+constexpr std::array<float, kSub> kSubOffset = {1.0f / 12,         1.0f / 12 + 1.0f / 6,
+                                                1.0f / 12 + 2.0f / 6, 1.0f / 12 + 3.0f / 6,
+                                                1.0f / 12 + 4.0f / 6, 1.0f / 12 + 5.0f / 6};
+constexpr float kSixth = 1.0f / 6;
+
+// Round(alpha × pres), ties to even, at most 255 (an opacity factor above 1 saturates).
+uint32_t scaledAlpha(int32_t alpha, float pres)
+{
+    const long v = std::lrint(double(alpha) * double(pres));
+    return uint32_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+}
+
+// The pixels of a canvas and of a channel, and the put the stroke context holds for each.
+struct CanvasTarget
+{
+    TMTC &tc;
+    fptrStrokePutTC put = gCanvasPutAt;
+    int32_t width() const { return tc.width(); }
+    int32_t height() const { return tc.height(); }
+    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
+    {
+        put(tc.seek32(x, y), x, y, alpha, colour);
+    }
+};
+
+struct ChannelTarget
+{
+    TChannel &ch;
+    fptrStrokePutCh put = gChannelPutAt;
+    int32_t width() const { return ch.width(); }
+    int32_t height() const { return ch.height(); }
+    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
+    {
+        put(ch.seek8(x, y), x, y, alpha, value);
+    }
+};
+
+// The chord rasteriser written once for rows and columns. "Lines" are pixel rows (or columns),
+// "along" the axis of the chords. For rows: along = x, across = y, Ai = A, Bo = B; for columns
+// the two axes exchange (Ai = B, Bo = A). The distance table is symmetric, so D[along][across]
+// serves both.
+template <class Target> class ChordRaster
+{
+  public:
+    ChordRaster(const Target &put, const SDabRaster5 &dab, bool columns)
+        : m_put(put), m_dab(dab), m_columns(columns)
+    {
+        const float cx = dab.x + 0.5f, cy = dab.y + 0.5f;
+        m_ca = columns ? cy : cx;
+        m_cc = columns ? cx : cy;
+        m_ai = columns ? dab.fp.B : dab.fp.A;
+        m_bo = columns ? dab.fp.A : dab.fp.B;
+        m_s = dab.fp.s;
+        m_kAlong = 512.0f / m_ai;
+        m_kAcross = 512.0f / m_bo;
+        m_alongLimit = columns ? put.height() : put.width();
+        m_p255 = scaledAlpha(255, dab.pres);
+    }
+
+    void run()
+    {
+        const float h = std::fabs(m_bo * m_s);
+        sRect r{int32_t(std::floor(m_ca - m_ai - h)), int32_t(std::floor(m_cc - m_bo)),
+                int32_t(std::ceil(m_ca + m_ai + h)), int32_t(std::ceil(m_cc + m_bo))};
+        const int32_t acrossLimit = m_columns ? m_put.width() : m_put.height();
+        r.x0 = std::max(r.x0, 0), r.y0 = std::max(r.y0, 0);
+        r.x1 = std::min(r.x1, m_alongLimit), r.y1 = std::min(r.y1, acrossLimit);
+        if (r.x0 >= r.x1 || r.y0 >= r.y1)
+            return;
+        m_a0 = r.x0, m_a1 = r.x1;
+        float v = m_s * (m_cc - float(r.y0));
+        for (int32_t line = r.y0; line < r.y1; ++line) {
+            rasterLine(line, v);
+            v = v - m_s;
+        }
+    }
+
+  private:
+    struct SubSpan
+    {
+        float lo = 0, hi = 0, off = 0; // span along, offset across from the centre
+        bool valid = false;            // the sub-row crosses the footprint
+    };
+
+    void put(int32_t along, int32_t line, uint32_t alpha) const
+    {
+        if (m_columns)
+            m_put(line, along, alpha, m_dab.color);
+        else
+            m_put(along, line, alpha, m_dab.color);
+    }
+
+    int32_t lookup(float along, float across) const
+    {
+        const long i = std::min(std::lrint(along * m_kAlong), long(kDistanceTableSide - 1));
+        const long j = std::min(std::lrint(across * m_kAcross), long(kDistanceTableSide - 1));
+        return m_dab.map->getAlpha((*m_dab.distance)[size_t(i)][size_t(j)]);
+    }
+
+    // The sub-rows of one line with their spans; lo..hi the pixel range they reach.
+    bool sweepSubRows(int32_t line, float v, int32_t &lo, int32_t &hi)
+    {
+        m_kFirst = kSub, m_kLast = -1;
+        lo = m_a1, hi = m_a0;
+        const float b2 = m_bo * m_bo;
+        for (int k = 0; k < kSub; ++k) {
+            const float off = float(line) + kSubOffset[k] - m_cc;
+            const float off2 = off * off;
+            SubSpan &sp = m_span[k];
+            sp.valid = b2 > off2;
+            if (!sp.valid)
+                continue;
+            const float half = std::sqrt(b2 - off2) * m_ai / m_bo;
+            sp.off = off;
+            sp.lo = std::max(float(m_a0), m_ca - half - v);
+            sp.hi = std::min(float(m_a1) - kSixth, m_ca + half - v);
+            if (sp.lo <= float(m_alongLimit - 1) - kSixth && sp.hi >= 0) {
+                lo = std::min(lo, int32_t(std::floor(sp.lo)));
+                hi = std::max(hi, int32_t(std::floor(sp.hi)));
+                m_kFirst = std::min(m_kFirst, k);
+                m_kLast = std::max(m_kLast, k);
+            }
+        }
+        return m_kFirst <= m_kLast;
+    }
+
+    // The edge pixel at `along`: its coverage count F (36 = full) and alpha; true when full.
+    bool edgePixel(int32_t along, int32_t line, float v)
+    {
+        int32_t f = 0;
+        float amax = -m_ai, amin = m_ai, cmax = -m_bo, cmin = m_bo;
+        const float p0 = float(along), p1 = float(along + 1);
+        for (int k = m_kFirst; k <= m_kLast; ++k) {
+            const SubSpan &sp = m_span[k];
+            if (!sp.valid || !(p1 >= sp.lo && p0 <= sp.hi))
+                continue;
+            const float right = std::min(sp.hi, p1), left = std::max(sp.lo, p0);
+            f += std::min(kSub, int32_t(std::ceil((right - left) * float(kSub))));
+            amax = std::max(amax, right - m_ca + v);
+            amin = std::min(amin, left - m_ca + v);
+            cmax = std::max(cmax, sp.off);
+            cmin = std::min(cmin, sp.off);
+        }
+        if (f == kSub * kSub)
+            return true;
+        int32_t alpha = 255;
+        if (!m_dab.antiOff) {
+            const float ia = std::fabs(amax + amin) / 2.0f, ic = std::fabs(cmax + cmin) / 2.0f;
+            const long i = std::min(std::lrint(ia * m_kAlong), long(kDistanceTableSide - 1));
+            const long j = std::min(std::lrint(ic * m_kAcross), long(kDistanceTableSide - 1));
+            const float ratio = std::min((*m_dab.distance)[size_t(i)][size_t(j)], 1.0f);
+            const int32_t a = m_dab.map->getAlpha(ratio);
+            alpha = std::max(1, int32_t(std::ceil(double(a) * f / 36.0)));
+        }
+        put(along, line, scaledAlpha(alpha, m_dab.pres));
+        return false;
+    }
+
+    // The interior alpha at `along`, or −1 where the core (255, or anti-aliasing off) begins.
+    int32_t interiorAlpha(int32_t along, float acrossDist, float v) const
+    {
+        if (m_dab.antiOff)
+            return -1;
+        const int32_t a = lookup(std::fabs(float(along) + 0.5f - m_ca + v), acrossDist);
+        return a == 255 ? -1 : a;
+    }
+
+    void rasterLine(int32_t line, float v)
+    {
+        int32_t lo, hi;
+        if (!sweepSubRows(line, v, lo, hi))
+            return;
+        while (lo <= hi && !edgePixel(lo, line, v))
+            ++lo;
+        while (hi >= lo && !edgePixel(hi, line, v))
+            --hi;
+        if (lo > hi)
+            return;
+        const float dist = std::min(std::fabs(float(line) + 0.5f - m_cc),
+                                    (m_bo + std::trunc(m_bo)) / 2.0f);
+        // Scan inwards from both ends until the fall-off table saturates; what lies between is
+        // the core, put at P255 without lookups.
+        int32_t a;
+        while (lo <= hi && (a = interiorAlpha(lo, dist, v)) >= 0) {
+            put(lo, line, scaledAlpha(a, m_dab.pres));
+            ++lo;
+        }
+        if (lo > hi)
+            return;
+        while (hi > lo && (a = interiorAlpha(hi, dist, v)) >= 0) {
+            put(hi, line, scaledAlpha(a, m_dab.pres));
+            --hi;
+        }
+        for (int32_t i = lo; i <= hi; ++i)
+            put(i, line, m_p255);
+    }
+
+    const Target &m_put;
+    const SDabRaster5 &m_dab;
+    bool m_columns;
+    float m_ca = 0, m_cc = 0, m_ai = 0, m_bo = 0, m_s = 0, m_kAlong = 0, m_kAcross = 0;
+    int32_t m_alongLimit = 0, m_a0 = 0, m_a1 = 0;
+    uint32_t m_p255 = 0;
+    std::array<SubSpan, kSub> m_span{};
+    int m_kFirst = 0, m_kLast = 0;
+};
+
+template <class Target> void rasterChords(const Target &t, const SDabRaster5 &dab, bool columns)
+{
+    if (!(dab.fp.A > 0) || !(dab.fp.B > 0) || !dab.map || !dab.distance)
+        return;
+    ChordRaster<Target>(t, dab, columns).run();
+}
+
+// The alpha of one small-dab pixel from its 6 × 6 subsamples, or 0 when none is inside.
+struct SmallDab
+{
+    float cx, cy, a, b, a2, b2, s;
+
+    int32_t alpha(int32_t i, int32_t j, const SDabRaster5 &dab) const
+    {
+        const float m = cx + s * (float(j) - cy);
+        int32_t f = 0;
+        float xmin = a, xmax = -a, ymin = b, ymax = -b;
+        for (int r = 0; r < kSub; ++r) {
+            const float ys = float(j) + kSubOffset[r] - cy;
+            int first = -1, last = -1;
+            for (int c = 0; c < kSub && first < 0; ++c)
+                if (inside(float(i) + kSubOffset[c] - m, ys))
+                    first = c;
+            if (first < 0)
+                continue;
+            for (int c = kSub - 1; c >= first && last < 0; --c)
+                if (inside(float(i) + kSubOffset[c] - m, ys))
+                    last = c;
+            f += last - first + 1;
+            xmin = std::min(xmin, float(i) + kSubOffset[first] - m);
+            xmax = std::max(xmax, float(i) + kSubOffset[last] - m);
+            ymin = std::min(ymin, ys);
+            ymax = std::max(ymax, ys);
+        }
+        if (f == 0)
+            return 0;
+        if (dab.antiOff)
+            return 255;
+        const float g = std::fabs(xmin + xmax) / 2.0f, hh = std::fabs(ymin + ymax) / 2.0f;
+        float ratio;
+        if (g != 0) {
+            // The rim point on the ray through the box's middle.
+            const float k = hh / g;
+            const float ri = a * b / std::sqrt(b2 + a2 * k * k);
+            const float rj = k * ri;
+            ratio = std::fabs(ri) >= std::fabs(rj) ? g / ri : hh / rj;
+        } else {
+            ratio = hh / b;
+        }
+        return std::max(1, int32_t(std::ceil(double(dab.map->getAlpha(ratio)) * f / 36.0)));
+    }
+    bool inside(float xs, float ys) const { return xs * xs / a2 + ys * ys / b2 <= 1.0f; }
+};
+
+template <class Target> void rasterSmall(const Target &t, const SDabRaster5 &dab)
+{
+    const float a = dab.fp.A, b = dab.fp.B, s = dab.fp.s;
+    const float a2 = a * a, b2 = b * b;
+    if (a2 == 0 || b2 == 0 || !dab.map)
+        return;
+    const SmallDab small{dab.x + 0.5f, dab.y + 0.5f, a, b, a2, b2, s};
+    const float h = std::fabs(b * s);
+    const int32_t x0 = std::max(int32_t(std::floor(small.cx - a - h)), 0);
+    const int32_t y0 = std::max(int32_t(std::floor(small.cy - b)), 0);
+    const int32_t x1 = std::min(int32_t(std::ceil(small.cx + a + h)), t.width());
+    const int32_t y1 = std::min(int32_t(std::ceil(small.cy + b)), t.height());
+    for (int32_t j = y0; j < y1; ++j)
+        for (int32_t i = x0; i < x1; ++i)
+            if (const int32_t alpha = small.alpha(i, j, dab))
+                t(i, j, scaledAlpha(alpha, dab.pres), dab.color);
+}
+
+template <class Target> void rasterImage(const Target &t, const SImageDab5 &dab)
+{
+    if (!dab.shape)
+        return;
+    const int32_t x16 = floatToFix(dab.x), y16 = floatToFix(dab.y);
+    const int32_t pres16 = floatToFix(dab.pres);
+    const int32_t x0 = std::max(dab.rect.x0, 0), y0 = std::max(dab.rect.y0, 0);
+    const int32_t x1 = std::min(dab.rect.x1, t.width()), y1 = std::min(dab.rect.y1, t.height());
+    for (int32_t j = y0; j < y1; ++j) {
+        const int32_t dy = int32_t(uint32_t(j) << 16) - y16 + 0x8000;
+        for (int32_t i = x0; i < x1; ++i) {
+            const int32_t dx = int32_t(uint32_t(i) << 16) - x16 + 0x8000;
+            const int32_t v = dab.shape->getCenterValue(dx, dy);
+            if (v == 0)
+                continue;
+            const int32_t h = fixMul(dab.antiOff ? 255 * 65536 : v * 255, pres16);
+            if (h >= 65536)
+                t(i, j, uint32_t(std::min(h >> 16, 255)), dab.color);
+        }
+    }
+}
+
+} // namespace
+
+std::unique_ptr<ADistanceTable> makeDistanceTable()
+{
+    auto table = std::make_unique<ADistanceTable>();
+    for (int i = 0; i < kDistanceTableSide; ++i)
+        for (int j = 0; j < kDistanceTableSide; ++j)
+            (*table)[i][j] = std::sqrt(float(i * i + j * j)) / 512.0f;
+    return table;
+}
+
+void rasterDabRows5(TMTC &tc, const SDabRaster5 &dab)
+{
+    rasterChords(CanvasTarget{tc}, dab, false);
+}
+
+void rasterDabRows5(TChannel &ch, const SDabRaster5 &dab)
+{
+    rasterChords(ChannelTarget{ch}, dab, false);
+}
+
+void rasterDabColumns5(TMTC &tc, const SDabRaster5 &dab)
+{
+    rasterChords(CanvasTarget{tc}, dab, true);
+}
+
+void rasterDabColumns5(TChannel &ch, const SDabRaster5 &dab)
+{
+    rasterChords(ChannelTarget{ch}, dab, true);
+}
+
+void rasterDabSmall5(TMTC &tc, const SDabRaster5 &dab)
+{
+    rasterSmall(CanvasTarget{tc}, dab);
+}
+
+void rasterDabSmall5(TChannel &ch, const SDabRaster5 &dab)
+{
+    rasterSmall(ChannelTarget{ch}, dab);
+}
+
+void rasterDabImage5(TMTC &tc, const SImageDab5 &dab)
+{
+    rasterImage(CanvasTarget{tc}, dab);
+}
+
+void rasterDabImage5(TChannel &ch, const SImageDab5 &dab)
+{
+    rasterImage(ChannelTarget{ch}, dab);
+}

@@ -1,0 +1,6 @@
+#include "paint/stroke_param.h"
+
+void strokeParamInit(SStrokeParam &p)
+{
+    p = SStrokeParam{};
+}
