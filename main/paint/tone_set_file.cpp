@@ -3,7 +3,7 @@
 #include "core/channel.h"
 #include "document/format/chunk.h"
 #include "document/format/image_records.h"
-#include "paint/save_file.h"
+#include "platform/file_stream.h"
 #include "paint/tone_manager.h"
 #include "platform/messages.h"
 
