@@ -264,7 +264,10 @@ void CPenRender5::endRender()
 bool CPenRender5::setRenderParam(const CDibCore &target, const SStrokeData &locus, uint32_t col,
                                  float hy, float hx)
 {
-    if (!(locus.p > 0))
+    // Far positions (and lengths) would not fit the 32-bit rectangle: nothing is painted there.
+    constexpr float kFar = 1 << 24;
+    if (!(locus.p > 0) || !(std::fabs(locus.x) < kFar) || !(std::fabs(locus.y) < kFar) ||
+        !(hx < kFar) || !(hy < kFar))
         return false;
     hx = std::max(hx, 0.1f);
     hy = std::max(hy, 0.1f);

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -304,4 +306,63 @@ TEST(Dab5, SmallDabThresholds)
     rasterDabSmall5(dab.canvas, raster);
     rasterDabRows5(dab.canvas, raster);
     EXPECT_TRUE(cap.canvas.empty());
+}
+
+namespace {
+
+// The plain chain written out as a put of its own, so the rasterisers take their general path.
+void forwardCanvasPut(sBGRA *pixel, int32_t, int32_t, uint32_t alpha, uint32_t colour)
+{
+    gStrokeColorPut(pixel, colour, alpha);
+}
+
+void forwardChannelPut(uint8_t *pixel, int32_t, int32_t, uint32_t alpha, uint32_t value)
+{
+    gChannelValuePut(pixel, value, alpha);
+}
+
+} // namespace
+
+TEST(Dab5, ShortcutsOfThePlainChainMatchItsPuts)
+{
+    const unsigned seed = ::testing::UnitTest::GetInstance()->random_seed();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::srand(seed);
+    auto rnd = [](float lo, float hi) { return lo + (hi - lo) * float(std::rand()) / RAND_MAX; };
+    for (fptrPixelPut4core base : {fptrPixelPut4core(pixelPutAlpha), fptrPixelPut4core(pixelPutOver)}) {
+        Dab5 dab({1, 1000, 0, 0, 0, 0, 1});
+        TMTC fast(64, 64), plain(64, 64);
+        TChannel fastCh(64, 64), plainCh(64, 64);
+        for (TMTC *c : {&fast, &plain})
+            c->fillAll(0x80406080);
+        for (TChannel *c : {&fastCh, &plainCh})
+            c->PixelFill(30);
+        for (int i = 0; i < 40; ++i) {
+            const float r = i % 5 == 0 ? rnd(0.2f, 2) : rnd(1, 20);
+            SPenParam prm;
+            initPenParam(prm, r);
+            prm.flatRate = int32_t(rnd(100, 1000));
+            prm.degree = int32_t(rnd(0, 3599));
+            dab.render.changePenParam(prm);
+            SGradeMapParam grade;
+            grade.flatRate = int32_t(rnd(0, 1000));
+            dab.render.changeGradeParam(grade);
+            const SStrokeData at{rnd(-5, 68), rnd(-5, 68), rnd(0.01f, 1)};
+            const uint32_t colour = uint32_t(std::rand()) | 0xFF000000u;
+            initStrokePixelProcs();
+            gStrokeColorPut = base;
+            dab.render.render4chPen(fast, at, r, colour);
+            dab.render.render1chPen(fastCh, at, r, 255);
+            gCanvasPutAt = forwardCanvasPut;
+            gChannelPutAt = forwardChannelPut;
+            dab.render.render4chPen(plain, at, r, colour);
+            dab.render.render1chPen(plainCh, at, r, 255);
+        }
+        initStrokePixelProcs();
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                ASSERT_EQ(fast.getColor(x, y), plain.getColor(x, y)) << x << ", " << y;
+                ASSERT_EQ(fastCh.getColor(x, y), plainCh.getColor(x, y)) << x << ", " << y;
+            }
+    }
 }

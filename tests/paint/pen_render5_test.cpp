@@ -149,6 +149,24 @@ TEST_F(Render5Test, NormalDabPaintsThroughThePipeline)
     EXPECT_FALSE(cap.channel.empty());
 }
 
+TEST_F(Render5Test, FarOrBrokenPositionsPaintNothing)
+{
+    PutCapture cap;
+    TChannel ch(40, 40);
+    for (const SStrokeData &at : {SStrokeData{1e30f, 20, 1}, SStrokeData{20, -3e9f, 1},
+                                  SStrokeData{std::nanf(""), 20, 1}}) {
+        for (float r : {0.5f, 1.5f, 6.0f}) {
+            EXPECT_FALSE(render.setRenderParam(canvas, at, 0, r, r));
+            render.render4chPen(canvas, at, r, 0xFF000000);
+            render.render1chPen(ch, at, r, 255);
+        }
+    }
+    render.changePenParam(nibParam(4, 10, 450));
+    render.render4chPen(canvas, {20, 20, 1}, 3e12f, 0xFF000000);
+    EXPECT_TRUE(cap.canvas.empty());
+    EXPECT_TRUE(cap.channel.empty());
+}
+
 TEST_F(Render5Test, EraserSwapsTheBasePutForOneDab)
 {
     render.changeRenderMode(modeAttr(ePenRenderMode::PRMODE_Erase));
