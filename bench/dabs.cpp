@@ -32,7 +32,8 @@ std::vector<sFPos> dabPositions(int r)
     std::vector<sFPos> pos;
     const int span = kSide - 2 * r - 2;
     for (int i = 0; i < kDabs; ++i)
-        pos.push_back({float(r + 1 + (i * 389) % span) + 0.3f, float(r + 1 + (i * 613) % span) + 0.6f});
+        pos.push_back(
+            {float(r + 1 + (i * 389) % span) + 0.3f, float(r + 1 + (i * 613) % span) + 0.6f});
     return pos;
 }
 

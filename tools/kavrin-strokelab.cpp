@@ -132,9 +132,9 @@ eGradeMap falloffOf(const QString &name)
     {
         const char *name;
         eGradeMap map;
-    } names[] = {{"circle", eGradeMap::GMAP_CIRCLE},   {"square", eGradeMap::GMAP_SQUARE},
+    } names[] = {{"circle", eGradeMap::GMAP_CIRCLE},     {"square", eGradeMap::GMAP_SQUARE},
                  {"roundtop", eGradeMap::GMAP_ROUNDTOP}, {"linear", eGradeMap::GMAP_LINEAR},
-                 {"gamma", eGradeMap::GMAP_GAMMA},     {"pintop", eGradeMap::GMAP_PINTOP}};
+                 {"gamma", eGradeMap::GMAP_GAMMA},       {"pintop", eGradeMap::GMAP_PINTOP}};
     for (const auto &n : names)
         if (name == QLatin1String(n.name))
             return n.map;
@@ -342,8 +342,8 @@ int main(int argc, char **argv)
     }
     render.endRender();
 
-    const bool saved = o.channel ? writeChannel(alpha, o.output)
-                                 : canvas.imageView().save(o.output, "PNG");
+    const bool saved =
+        o.channel ? writeChannel(alpha, o.output) : canvas.imageView().save(o.output, "PNG");
     if (!saved)
         fail(QStringLiteral("cannot write %1").arg(o.output));
     std::printf("%d of %zu dabs painted into %s\n", painted, dabs.size(), qPrintable(o.output));

@@ -3,9 +3,9 @@
 #include "core/canvas.h"
 #include "core/channel.h"
 #include "core/numeric.h"
+#include "paint/fast_round.h"
 #include "paint/grade_map.h"
 #include "paint/nib_maps.h"
-#include "paint/fast_round.h"
 #include "paint/stroke_context.h"
 
 #include <algorithm>
@@ -16,9 +16,12 @@ namespace {
 constexpr int kSub = 6; // sub-rows (sub-columns) per pixel, and subsamples per sub-row
 
 // The sub-row offsets 1/12 + k/6 inside a pixel.
-constexpr std::array<float, kSub> kSubOffset = {1.0f / 12,         1.0f / 12 + 1.0f / 6,
-                                                1.0f / 12 + 2.0f / 6, 1.0f / 12 + 3.0f / 6,
-                                                1.0f / 12 + 4.0f / 6, 1.0f / 12 + 5.0f / 6};
+constexpr std::array<float, kSub> kSubOffset = {1.0f / 12,
+                                                1.0f / 12 + 1.0f / 6,
+                                                1.0f / 12 + 2.0f / 6,
+                                                1.0f / 12 + 3.0f / 6,
+                                                1.0f / 12 + 4.0f / 6,
+                                                1.0f / 12 + 5.0f / 6};
 constexpr float kSixth = 1.0f / 6;
 
 // Round(alpha × pres), ties to even, at most 255 (an opacity factor above 1 saturates). The
@@ -48,8 +51,9 @@ bool dabPositionUsable(float x, float y)
 size_t distanceIndex(float v, float k)
 {
     const float at = v * k;
-    return !(at > 0) ? 0 : (at >= kDistanceTableSide - 1 ? kDistanceTableSide - 1
-                                                          : size_t(roundEven(at)));
+    return !(at > 0)
+               ? 0
+               : (at >= kDistanceTableSide - 1 ? kDistanceTableSide - 1 : size_t(roundEven(at)));
 }
 
 // The pixels of a canvas and of a channel, and the put the stroke context holds for each.
@@ -200,7 +204,6 @@ template <class Target> class ChordRaster
             m_put(along, line, alpha, m_dab.color);
     }
 
-
     // The sub-rows of one line with their spans; lo..hi the pixel range they reach.
     bool sweepSubRows(int32_t line, float v, int32_t &lo, int32_t &hi)
     {
@@ -281,8 +284,8 @@ template <class Target> class ChordRaster
             --hi;
         if (lo > hi)
             return;
-        const float dist = std::min(std::fabs(float(line) + 0.5f - m_cc),
-                                    (m_bo + std::trunc(m_bo)) / 2.0f);
+        const float dist =
+            std::min(std::fabs(float(line) + 0.5f - m_cc), (m_bo + std::trunc(m_bo)) / 2.0f);
         // D is symmetric: D[along][across] is D[across][along], one row per line.
         const float *row = (*m_dab.distance)[distanceIndex(dist, m_kAcross)].data();
         // Scan inwards from both ends until the fall-off table saturates; what lies between is

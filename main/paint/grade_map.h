@@ -13,8 +13,8 @@
 
 #include "core/dyn_array.h"
 #include "core/geometry.h"
-#include "paint/pen_records.h"
 #include "paint/fast_round.h"
+#include "paint/pen_records.h"
 
 #include <cstdint>
 

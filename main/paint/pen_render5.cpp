@@ -468,8 +468,8 @@ void CPenRender5::renderWaterColor4ch(TMTC &tc, const SStrokeData &locus, float 
     for (int c = 0; c < 3; ++c) {
         const int32_t cur = floatToFix(*chan[c]), target = int32_t(sum[c] / 4) << 16;
         const int32_t next = std::abs(target - cur) <= step ? target
-                             : target > cur                ? cur + step
-                                                           : cur - step;
+                             : target > cur                 ? cur + step
+                                                            : cur - step;
         *chan[c] = float(next / 65536.0L);
     }
     sBGRA pen{};

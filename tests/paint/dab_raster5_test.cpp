@@ -62,25 +62,25 @@ TEST(Dab5Golden, RowsColumnsSmallAndImage)
     // centre is looked up (254).
     EXPECT_EQ(alphaGrid(paint({3, 1000, 0, 0, 10, 10, 1}), 6, 6, 14, 14),
               (std::vector<int>{
-                  -1, -1, -1, -1, -1,  -1,  -1, -1, -1, //
-                  -1, -1, 1,  3,  12,  3,   1,  -1, -1, //
-                  -1, 1,  12, 66, 86,  66,  12, 1,  -1, //
+                  -1, -1, -1, -1,  -1,  -1,  -1, -1, -1, //
+                  -1, -1, 1,  3,   12,  3,   1,  -1, -1, //
+                  -1, 1,  12, 66,  86,  66,  12, 1,  -1, //
                   -1, 4,  66, 135, 170, 135, 66, 4,  -1, //
                   -1, 12, 86, 170, 254, 170, 86, 12, -1, //
                   -1, 4,  66, 135, 170, 135, 66, 4,  -1, //
-                  -1, 1,  12, 66, 86,  66,  12, 1,  -1, //
-                  -1, -1, 1,  3,  12,  3,   1,  -1, -1, //
-                  -1, -1, -1, -1, -1,  -1,  -1, -1, -1, //
+                  -1, 1,  12, 66,  86,  66,  12, 1,  -1, //
+                  -1, -1, 1,  3,   12,  3,   1,  -1, -1, //
+                  -1, -1, -1, -1,  -1,  -1,  -1, -1, -1, //
               }));
     // Flat 50 % turned by 20 degrees: columns, sheared; half the fall-off flat, so the core is
     // filled at 255.
     EXPECT_EQ(alphaGrid(paint({4, 500, 200, 500, 10.3f, 10.6f, 1}), 6, 8, 13, 12),
               (std::vector<int>{
-                  -1, 1,   7,   14,  8,   -1,  -1,  -1, //
-                  -1, 42,  138, 185, 169, 97,  22,  -1, //
-                  -1, 56,  201, 255, 255, 255, 191, 43, //
-                  -1, 3,   94,  234, 255, 255, 255, 146, //
-                  -1, -1,  1,   39,  116, 169, 162, 98, //
+                  -1, 1,  7,   14,  8,   -1,  -1,  -1,  //
+                  -1, 42, 138, 185, 169, 97,  22,  -1,  //
+                  -1, 56, 201, 255, 255, 255, 191, 43,  //
+                  -1, 3,  94,  234, 255, 255, 255, 146, //
+                  -1, -1, 1,   39,  116, 169, 162, 98,  //
               }));
     EXPECT_EQ(paint({4, 500, 200, 500, 10.3f, 10.6f, 1}).at({14, 11}), 15);
     // Flat 40 % at 120 degrees, half opacity: rows sheared the other way; faint edge pixels are
@@ -99,8 +99,8 @@ TEST(Dab5Golden, RowsColumnsSmallAndImage)
     EXPECT_EQ(alphaGrid(paint({0.7f, 600, 0, 0, 10.2f, 10.4f, 1}), 9, 9, 12, 12),
               (std::vector<int>{
                   -1, -1, -1, -1, //
-                  -1, 66, 9,  -1, //
-                  -1, 22, 2,  -1, //
+                  -1, 66, 9, -1,  //
+                  -1, 22, 2, -1,  //
                   -1, -1, -1, -1, //
               }));
 }
@@ -122,11 +122,11 @@ TEST(Dab5Golden, ImageNib)
     EXPECT_EQ(nib.zoomRate, 150);
     EXPECT_EQ(alphaGrid(alphaMap(cap.canvas), 6, 7, 14, 11),
               (std::vector<int>{
-                  -1, -1, -1,  -1,  -1,  -1,  -1,  -1,  -1, //
-                  -1, 66, 115, 135, 140, 127, 102, 18,  -1, //
-                  -1, 76, 135, 165, 175, 151, 119, 21,  -1, //
-                  -1, 79, 140, 175, 191, 158, 123, 22,  -1, //
-                  -1, -1, -1,  -1,  -1,  -1,  -1,  -1,  -1, //
+                  -1, -1, -1,  -1,  -1,  -1,  -1,  -1, -1, //
+                  -1, 66, 115, 135, 140, 127, 102, 18, -1, //
+                  -1, 76, 135, 165, 175, 151, 119, 21, -1, //
+                  -1, 79, 140, 175, 191, 158, 123, 22, -1, //
+                  -1, -1, -1,  -1,  -1,  -1,  -1,  -1, -1, //
               }));
     EXPECT_EQ(cap.canvas.size(), 21u);
 }
@@ -173,9 +173,9 @@ TEST(Dab5, CoverageSumsMatchTheFootprint)
     {
         float r;
         int32_t flat, degree;
-    } cases[] = {{1.5f, 1000, 0}, {3, 1000, 0},   {7.5f, 1000, 0},  {20, 1000, 0},
+    } cases[] = {{1.5f, 1000, 0},  {3, 1000, 0},     {7.5f, 1000, 0}, {20, 1000, 0},
                  {7.5f, 500, 300}, {7.5f, 500, 600}, {12, 300, 1350}, {12, 700, 2700},
-                 {20, 250, 450},  {5, 800, 100}};
+                 {20, 250, 450},   {5, 800, 100}};
     for (const auto &c : cases) {
         const auto m = paint({c.r, c.flat, c.degree, 1000, 30.3f, 31.7f, 1});
         const double area = M_PI * c.r * c.r * c.flat / 1000.0;
@@ -217,10 +217,9 @@ TEST(Dab5, CoreFillAndFallOff)
 
 TEST(Dab5, AntiAliasingOffPutsTheSameAlphaEverywhere)
 {
-    for (const DabSpec &d : {DabSpec{6, 1000, 0, 0, 20.4f, 20.2f, 0.6f},
-                             DabSpec{6, 500, 300, 0, 20, 20, 0.6f},
-                             DabSpec{6, 400, 1100, 0, 20, 20, 0.6f},
-                             DabSpec{0.8f, 1000, 0, 0, 20, 20, 0.6f}}) {
+    for (const DabSpec &d :
+         {DabSpec{6, 1000, 0, 0, 20.4f, 20.2f, 0.6f}, DabSpec{6, 500, 300, 0, 20, 20, 0.6f},
+          DabSpec{6, 400, 1100, 0, 20, 20, 0.6f}, DabSpec{0.8f, 1000, 0, 0, 20, 20, 0.6f}}) {
         const auto m = paint(d, true);
         ASSERT_FALSE(m.empty());
         for (const auto &[pos, a] : m)
@@ -257,9 +256,9 @@ TEST(Dab5, ClippedDabsVisitOnlyTheTarget)
 
 TEST(Dab5, ChannelDabsMatchColourDabs)
 {
-    for (const DabSpec &d : {DabSpec{4, 1000, 0, 200, 10.2f, 11.7f, 0.7f},
-                             DabSpec{7, 450, 300, 0, 20, 20, 1},
-                             DabSpec{7, 450, 1000, 0, 20, 20, 1}}) {
+    for (const DabSpec &d :
+         {DabSpec{4, 1000, 0, 200, 10.2f, 11.7f, 0.7f}, DabSpec{7, 450, 300, 0, 20, 20, 1},
+          DabSpec{7, 450, 1000, 0, 20, 20, 1}}) {
         PutCapture cap;
         Dab5 dab(d);
         dab.render.render4chPen(dab.canvas, {d.x, d.y, d.p}, d.r, 0xFF112233);
@@ -329,7 +328,8 @@ TEST(Dab5, ShortcutsOfThePlainChainMatchItsPuts)
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::srand(seed);
     auto rnd = [](float lo, float hi) { return lo + (hi - lo) * float(std::rand()) / RAND_MAX; };
-    for (fptrPixelPut4core base : {fptrPixelPut4core(pixelPutAlpha), fptrPixelPut4core(pixelPutOver)}) {
+    for (fptrPixelPut4core base :
+         {fptrPixelPut4core(pixelPutAlpha), fptrPixelPut4core(pixelPutOver)}) {
         Dab5 dab({1, 1000, 0, 0, 0, 0, 1});
         TMTC fast(64, 64), plain(64, 64);
         TChannel fastCh(64, 64), plainCh(64, 64);

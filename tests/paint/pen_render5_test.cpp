@@ -86,8 +86,8 @@ TEST(Footprint5, WorkedValues)
     };
     for (const auto &c : cases) {
         const SDabFootprint5 fp = calcFootprint5(nibParam(c.r, c.flat, c.degree), c.r);
-        const std::string what = "flat " + std::to_string(c.flat) + " angle " +
-                                 std::to_string(c.degree / 10);
+        const std::string what =
+            "flat " + std::to_string(c.flat) + " angle " + std::to_string(c.degree / 10);
         EXPECT_EQ(fp.cols, c.cols) << what;
         EXPECT_NEAR(fp.A, c.A, 1e-3) << what;
         EXPECT_NEAR(fp.B, c.B, 1e-3) << what;
@@ -99,9 +99,10 @@ TEST(Footprint5, WorkedValues)
     // The footprint's half height is the ellipse's: sqrt(R² sin² + f² cos²).
     const SDabFootprint5 fp = calcFootprint5(nibParam(12, 300, 700), 12);
     const double th = 70 * M_PI / 180;
-    EXPECT_NEAR(fp.B, std::sqrt(144 * std::sin(th) * std::sin(th) +
-                                3.6 * 3.6 * std::cos(th) * std::cos(th)),
-                1e-4);
+    EXPECT_NEAR(
+        fp.B,
+        std::sqrt(144 * std::sin(th) * std::sin(th) + 3.6 * 3.6 * std::cos(th) * std::cos(th)),
+        1e-4);
     const SDabFootprint5 none = calcFootprint5(nibParam(3, 500, 300), 0);
     EXPECT_EQ(none.A, 0.0f);
     EXPECT_EQ(none.B, 0.0f);

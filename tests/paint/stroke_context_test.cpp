@@ -70,7 +70,7 @@ TEST(StrokeContext, ValuePuts)
         uint8_t before;
         uint32_t value, opacity;
         uint8_t after;
-    } maxCases[] = {{0, 255, 255, 255}, {0, 255, 128, 128}, {200, 255, 128, 200},
+    } maxCases[] = {{0, 255, 255, 255}, {0, 255, 128, 128},    {200, 255, 128, 200},
                     {0, 100, 51, 20},   {50, 0x1FF, 255, 255}, {7, 255, 0, 7},
                     {0, 255, 400, 255}};
     for (const auto &c : maxCases) {
