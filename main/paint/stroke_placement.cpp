@@ -190,6 +190,9 @@ void CStrokeMngr5::drawDab(const SWalkPoint &at, float radius)
     if (waterColor && Fstroke) {
         Fstroke->m_penIfTrans = strokeParam.enbPrsOpaque;
     }
+    if (m_dabObserver) {
+        m_dabObserver(locus, radius);
+    }
     FPenRender->setPaper(Fpaper);
     if (FPenRender->isEnbRender1()) {
         if (TChannel *alpha = Fflow->flowAlpha()) {

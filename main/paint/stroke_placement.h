@@ -18,6 +18,7 @@
 #include "paint/stroke_smoothing.h"
 
 #include <cstdint>
+#include <functional>
 
 class CPenRender5;
 class IStrokeFlow;
@@ -80,6 +81,11 @@ class CStrokeMngr5
     eInterpolateType getInterpolateType() const { return strokeParam.interpolateType; }
     bool setInterpolateType(eInterpolateType t);
 
+    // Called with every dab before it is rendered: its position (layer coordinates) and opacity
+    // factor, and its radius. Tools and tests list the dabs through it.
+    using DabObserver = std::function<void(const SStrokeData &locus, float radius)>;
+    void setDabObserver(DabObserver observer) { m_dabObserver = std::move(observer); }
+
     TStroke *getStroke() const { return Fstroke; }
     CPenRender5 *getRender() const { return FPenRender; }
     // State of the stroke in progress.
@@ -119,4 +125,5 @@ class CStrokeMngr5
     CInterpolater FInterpolater{eInterpolateType::iptBSpline};
     float FResidueDist = 0;
     bool isFirst = false;
+    DabObserver m_dabObserver;
 };
