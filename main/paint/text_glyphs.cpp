@@ -2,6 +2,7 @@
 
 #include "core/channel.h"
 #include "core/pixel.h"
+#include "paint/stroke_context.h"
 #include "platform/debug_output.h"
 
 #include <algorithm>
@@ -113,9 +114,10 @@ bool makeFontBold(sSize &size, std::vector<uint8_t> &bitmap)
         const uint8_t *src = bitmap.data() + size_t(y) * size_t(w);
         uint8_t *dst = wide.data() + size_t(y) * size_t(w + 1);
         std::copy(src, src + w, dst);
-        // The raising put at full opacity: each byte takes the larger of itself and the one left.
+        // The raising put of value 255 at the source level: each byte takes the larger of
+        // itself and the one on its left.
         for (int32_t x = 0; x < w; ++x)
-            dst[x + 1] = std::max(dst[x + 1], uint8_t(mul255(src[x], 255)));
+            channelPutMax(&dst[x + 1], 255, src[x]);
     }
     bitmap = std::move(wide);
     size.x = w + 1;
