@@ -38,8 +38,9 @@ struct Rig
         param.interpolateType = eInterpolateType::iptLinear;
         mngr.setParam(param);
         stroke.SetDrawColor(0xFF203040);
-        mngr.setDabObserver(
-            [this](const SStrokeData &sd, float r) { dabs.push_back({sd.x, sd.y, sd.p, r}); });
+        mngr.setDabObserver([this](const SStrokeData &sd, float r) {
+            dabs.push_back({sd.x, sd.y, sd.p, r});
+        });
     }
     ~Rig() { initStrokePixelProcs(); }
 
@@ -302,7 +303,8 @@ TEST(StrokePlacement, UpdateRectanglesInPaperCoordinates)
     canvas.strokeAdd(rig.mngr, rig.stroke, {30, 10, 1});
     canvas.strokeAdd(rig.mngr, rig.stroke, {30, 10, 1});
     EXPECT_EQ(rig.mngr.getUpdateRect(), (sRect{24, 4, 36, 16}));
-    EXPECT_EQ(rig.mngr.getUpdateRectAll(), (sRect{0, 0, 40, 20})); // segments from (10, 10), (30, 10)
+    EXPECT_EQ(rig.mngr.getUpdateRectAll(),
+              (sRect{0, 0, 40, 20})); // segments from (10, 10), (30, 10)
 }
 
 // The same samples give the same pixels: on fresh objects and on objects reused after a stroke.

@@ -64,9 +64,9 @@ TEST(StrokeSmoother, LevelTwoCarriesTheWindowSums)
         smoothAll(2, {0, 0, 0.5f}, {{8, 0, 0.6f}, {16, 0, 0.7f}, {24, 0, 0.8f}, {32, 0, 0.9f}});
     ASSERT_EQ(out.size(), 4u);
     // Window after each add (newest first): the centre is entry 2.
-    expectSample(out[0], {2, 0, 0.5f});        // (8 + 0 + 0 + 0) / 4
-    expectSample(out[1], {6.5f, 0, 0.5f});     // (16 + 8 + 2 + 0) / 4
-    expectSample(out[2], {12.125f, 0, 0.6f});  // (24 + 16 + 6.5 + 2) / 4
+    expectSample(out[0], {2, 0, 0.5f});         // (8 + 0 + 0 + 0) / 4
+    expectSample(out[1], {6.5f, 0, 0.5f});      // (16 + 8 + 2 + 0) / 4
+    expectSample(out[2], {12.125f, 0, 0.6f});   // (24 + 16 + 6.5 + 2) / 4
     expectSample(out[3], {18.65625f, 0, 0.7f}); // (32 + 24 + 12.125 + 6.5) / 4
 }
 
