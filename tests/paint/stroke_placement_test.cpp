@@ -354,3 +354,25 @@ TEST(StrokeCanvas, EndCopiesTheStrokeAndClearsCoverage)
         }
     }
 }
+
+// A sample far outside any image is held 65536 px out, so the walk to it ends; a sample that is
+// not a number is ignored.
+TEST(StrokePlacement, WildSamplesStayBounded)
+{
+    Rig rig(64);
+    CStrokeCanvas canvas(32, 32, 0);
+    ASSERT_TRUE(canvas.strokeBegin(rig.mngr, rig.stroke, {0, 16, 1}));
+    canvas.strokeAdd(rig.mngr, rig.stroke, {1e30f, 16, 1});
+    ASSERT_FALSE(rig.dabs.empty());
+    EXPECT_LE(rig.dabs.size(), size_t(65536 / 6.4f) + 2);
+    EXPECT_LE(rig.dabs.back().x, 65536.0f);
+    const size_t before = rig.dabs.size();
+    canvas.strokeAdd(rig.mngr, rig.stroke, {std::nanf(""), 16, 1});
+    canvas.strokeAdd(rig.mngr, rig.stroke, {std::nanf(""), 16, 0});
+    EXPECT_EQ(rig.dabs.size(), before);
+    SStrokeData last;
+    ASSERT_TRUE(rig.mngr.getLast(last));
+    EXPECT_EQ(last.x, 65536.0f);
+    canvas.strokeEnd(rig.mngr, rig.stroke);
+    EXPECT_FALSE(canvas.strokeBegin(rig.mngr, rig.stroke, {std::nanf(""), 0, 1}));
+}
