@@ -16,7 +16,9 @@
 #include <cstdint>
 #include <functional>
 
+class CBlockVMTC;
 class IPenRenderPaper;
+class TChannel;
 class TStroke;
 
 // What the stroke asks of the document layer above. The document installs it at start-up; tests
@@ -152,6 +154,15 @@ class TStroke : public IPenRenderStroke
     // The texture a finger tip lays down: nil before the second pick-up, else the one before the
     // newest (texture 0 after nextSingleRubPen).
     CPenTC *getLastPenTC();
+
+    // --- Segment drawing of the paint levels 1 and 2 (paint/stroke_draw_line.cpp) ---
+    // Walks the segment from (x1, y1) at pressure p1 to (x2, y2) at p2 (flow-image coordinates)
+    // pixel by pixel along its major axis and puts a round dab every few steps by draw mode: a
+    // pen disc into alphaflow, a watercolour disc that picks up and mixes canvas colour, a blur
+    // dab from layerImage, an eraser disc in layerMode's neutral colour into imageflow, or the
+    // second blur's strength into alphaflow. The other modes only count their steps.
+    void DrawLine(float x1, float y1, float p1, float x2, float y2, float p2, TMTC &imageflow,
+                  TChannel &alphaflow, const CBlockVMTC &layerImage, TLayerMode layerMode);
 
     // --- Built-in and legacy pen settings ---
     void initPenSetting(TDrawMode dm);
