@@ -4,6 +4,7 @@
 #include "core/channel.h"
 #include "paint/method_icons.h"
 #include "paint/pen_presets.h"
+#include "paint/stroke.h"
 
 #include <algorithm>
 #include <limits>
@@ -106,6 +107,11 @@ TPaintParam::TPaintParam(const SPenParamQZ2 &param, TPaintMode mode, bool &resul
     : TPaintParam(mode)
 {
     result = Read(param);
+}
+
+TPaintParam::TPaintParam(const TStroke &stroke, bool &result)
+{
+    result = Read(stroke);
 }
 
 TPaintParam::TPaintParam(const CPenMethodObj *method, bool &result)
@@ -308,6 +314,56 @@ bool TPaintParam::Read(const SPenParamQZ2 &param)
         FAirMap = airMapToPaintAirMap(eAirMap(uint8_t(param.airMap)));
     else if (supports(TPaintParamType::ppSmoothEdge))
         FSmoothEdge = param.ifEdge;
+    return true;
+}
+
+bool TPaintParam::Read(const TStroke &stroke)
+{
+    TPaintMode mode = FMode;
+    drawModeToPaintMode(stroke.m_drawMode, mode); // an unknown draw mode keeps the mode
+    SetDefaultParam(mode);
+    FDensity = stroke.getOpaque();
+    FEffect1 = stroke.m_penEffect;
+    FEffect2 = stroke.m_penEnv;
+    FEffect3 = stroke.m_penSpeed;
+    FPrsGamma = stroke.m_penGamma;
+    FSmoothEdge = stroke.m_penIfEdge;
+    FPrsRadius = stroke.m_penIfSize;
+    FPrsDensity = stroke.m_penIfTrans;
+    FRadius = stroke.m_penWidth;
+    FMinRadius = stroke.m_penMin / 100.0f;
+    FSpace = stroke.getPenSpacing();
+    return true;
+}
+
+bool TPaintParam::Write(TStroke &stroke) const
+{
+    const TDrawMode dm = paintModeToDrawMode(FMode);
+    if (uint8_t(dm) < uint8_t(TDrawMode::DM_MAX_NUM))
+        stroke.SetDrawMode(dm);
+    stroke.setOpaque(FDensity);
+    stroke.SetPenEffect(FEffect1);
+    stroke.SetPenEnv(FEffect2);
+    stroke.SetPenGamma(FPrsGamma);
+    stroke.SetPenIfEdge(FSmoothEdge);
+    stroke.SetPenIfSize(FPrsRadius);
+    stroke.SetPenIfTrans(FPrsDensity);
+    stroke.SetPenMin(FMinRadius * 100.0f);
+    stroke.setPenSpacing(FSpace);
+    stroke.SetPenSpeed(FEffect3);
+    stroke.SetPenWidth(Radius());
+    if (supports(TPaintParamType::ppAirMap)) {
+        // pamFlat and pamNo have no air map of the older engines: the stroke keeps its own.
+        const eAirMap map = paintAirMapToAirMap(FAirMap);
+        if (uint8_t(map) < uint8_t(eAirMap::ABMAP_MAX_NUM))
+            stroke.m_abMap = map;
+    } else if (supports(TPaintParamType::ppSmoothEdge)) {
+        stroke.SetPenIfEdge(FSmoothEdge);
+    }
+    if (stroke.isGradationSupported())
+        stroke.switchGradation(FUseGradient, true);
+    if (stroke.isScreenToneSupported())
+        stroke.switchScreenTone(FUseTone, true);
     return true;
 }
 

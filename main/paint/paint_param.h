@@ -21,6 +21,7 @@ class TChannel;
 class TMTC;
 class CPenShapeObj;
 class CPenMethodObj;
+class TStroke;
 
 // The per-mode defaults of a brush (one row per TPaintMode).
 struct TPaintParamR
@@ -63,6 +64,9 @@ class TPaintParam
     TPaintParam(const TPaintParam &src);
     // From a legacy pen slot of the given mode; result as Read.
     TPaintParam(const SPenParamQZ2 &param, TPaintMode mode, bool &result);
+    // From the brush settings of a stroke of the older engines; result as Read. The nib preset
+    // id stays 0.
+    TPaintParam(const TStroke &stroke, bool &result);
     // From a method preset. False when its mode cannot be found; the object then holds no
     // defaults (every value zero).
     TPaintParam(const CPenMethodObj *method, bool &result);
@@ -85,6 +89,10 @@ class TPaintParam
     bool Read(const CPenShapeObj *shape);
     // A legacy pen slot of the current mode.
     bool Read(const SPenParamQZ2 &param);
+    // A stroke's brush: the mode from its draw mode (an unknown draw mode keeps the current
+    // mode), that mode's defaults, then opacity, effects, gamma, the three pressure switches,
+    // width, minimum (a percentage there) and spacing. Air map, tone and gradation are not read.
+    bool Read(const TStroke &stroke);
 
     // Put the settings into another representation.
     bool Write(SStrokeParam &param) const;
@@ -100,6 +108,10 @@ class TPaintParam
     // cannot be made; the nib is left untouched then.
     bool Write(CPenShapeObj *shape) const;
     bool Write(SPenParamQZ2 &param) const;
+    // The stroke's draw mode from the mode, then each setting through the stroke's setters; the
+    // air map (a valid one) where the mode has one, else the soft-edge switch once more; the
+    // gradation and screentone switches where the stroke's draw mode supports them. True.
+    bool Write(TStroke &stroke) const;
 
     // The nib as the previews see it; the image pointer is borrowed from this object.
     TShapeImageParam GetShapeImageParam() const;
