@@ -1,8 +1,11 @@
 // kavrin-strokelab: renders version-5 dabs, or a list of points, with a chosen nib and method
-// into a PNG, so that a person can look at what the dab engine paints.
+// into a PNG, so that a person can look at what the dab engine paints. With --engine 4 or 1 the
+// points are drawn as a stroke of the version-4 engine or of the oldest paint level instead.
 //
 //   kavrin-strokelab -o out.png --radius 12 --flat 0.5 --angle 30 --dab 64,64,1
 //   kavrin-strokelab -o out.png --points stroke.txt --spacing 0.1 --method watercolour
+//   kavrin-strokelab -o out.png --points stroke.txt --engine 4 --method fingertip
+//   kavrin-strokelab -o out.png --points stroke.txt --engine 1 --method pen --radius 3
 //
 // A point file holds one point per line: x y pressure (pressure 0..1, default 1); blank lines and
 // lines starting with # are skipped. With --spacing the points are joined by dabs that far apart
@@ -11,8 +14,12 @@
 #include "core/canvas.h"
 #include "core/channel.h"
 #include "paint/pen_presets.h"
+#include "paint/pen_render4.h"
 #include "paint/pen_render5.h"
+#include "paint/stroke.h"
+#include "paint/stroke_canvas_older.h"
 #include "paint/stroke_context.h"
+#include "paint/stroke_placement4.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -57,6 +64,8 @@ struct Options
     eGradeMap falloff = eGradeMap::GMAP_LINEAR;
     float falloffFlat = 0, falloffAdd = 0;
     bool antiOff = false;
+    int engine = 5;
+    QString methodName = QStringLiteral("normal");
     ePenRenderMode method = ePenRenderMode::PRMODE_Std;
     uint16_t effects[3] = {50, 20, 0};
     QString nibImage;
@@ -173,7 +182,11 @@ Options parseOptions(const QCoreApplication &app)
     opt("falloff-flat", "Part of the radius at full strength, 0..1 (0).", "f");
     opt("falloff-add", "Strength added under the curve, 0..1 (0).", "a");
     opt("aa-off", "Switch anti-aliasing off.");
-    opt("method", "normal, watercolour or eraser (normal).", "name");
+    opt("engine", "5 (dabs), 4 (a version-4 stroke) or 1 (a stroke of the oldest level).", "n");
+    opt("method",
+        "Engine 5: normal, watercolour, eraser. Engine 4: also blur, spread, fingertip, burn, "
+        "dodge. Engine 1: pen, watercolour, blur, eraser, blur2 (normal: pen).",
+        "name");
     opt("effects", "The method's three effect values 0..100 (50,20,0).", "e1,e2,e3");
     opt("nib-image", "A grey image used as the nib tip (black paints).", "file");
     opt("channel", "Paint the one-channel alpha buffer and write it as grey.");
@@ -217,8 +230,15 @@ Options parseOptions(const QCoreApplication &app)
     if (p.isSet("falloff-add"))
         o.falloffAdd = std::clamp(number(p.value("falloff-add"), "falloff-add"), 0.0f, 1.0f);
     o.antiOff = p.isSet("aa-off");
+    if (p.isSet("engine")) {
+        o.engine = int(number(p.value("engine"), "engine"));
+        if (o.engine != 5 && o.engine != 4 && o.engine != 1)
+            fail("the engine is 5, 4 or 1");
+    }
     if (p.isSet("method"))
-        o.method = methodOf(p.value("method"));
+        o.methodName = p.value("method");
+    if (o.engine == 5)
+        o.method = methodOf(o.methodName);
     if (p.isSet("effects")) {
         const QStringList e = p.value("effects").split(',');
         if (e.size() != 3)
@@ -286,6 +306,125 @@ std::vector<SStrokeData> placeDabs(const Options &o, float step)
     return dabs;
 }
 
+// ---- the older engines ----------------------------------------------------------------------
+
+// The version-4 render mode (and burn or dodge sub mode) of a method name.
+ePenRenderMode method4Of(const QString &name, uint8_t &sub)
+{
+    sub = 0;
+    const struct
+    {
+        const char *name;
+        ePenRenderMode mode;
+        uint8_t sub;
+    } names[] = {{"normal", ePenRenderMode::PRMODE_Std, 0},
+                 {"watercolour", ePenRenderMode::PRMODE_WC, 0},
+                 {"watercolor", ePenRenderMode::PRMODE_WC, 0},
+                 {"blur", ePenRenderMode::PRMODE_Blur, 0},
+                 {"eraser", ePenRenderMode::PRMODE_Erase, 0},
+                 {"spread", ePenRenderMode::PRMODE_RubSingle, 0},
+                 {"fingertip", ePenRenderMode::PRMODE_RubDouble, 0},
+                 {"burn", ePenRenderMode::PRMODE_GammaL, 0},
+                 {"dodge", ePenRenderMode::PRMODE_GammaL, 1}};
+    for (const auto &n : names)
+        if (name == QLatin1String(n.name)) {
+            sub = n.sub;
+            return n.mode;
+        }
+    fail(QStringLiteral("unknown version-4 method %1 (normal, watercolour, blur, eraser, spread, "
+                        "fingertip, burn, dodge)")
+             .arg(name));
+}
+
+TDrawMode drawModeOf(const QString &name)
+{
+    const struct
+    {
+        const char *name;
+        TDrawMode mode;
+    } names[] = {{"normal", TDrawMode::DM_PEN},     {"pen", TDrawMode::DM_PEN},
+                 {"watercolour", TDrawMode::DM_WC}, {"watercolor", TDrawMode::DM_WC},
+                 {"blur", TDrawMode::DM_BLUR},      {"eraser", TDrawMode::DM_ERASE},
+                 {"blur2", TDrawMode::DM_BLUR2}};
+    for (const auto &n : names)
+        if (name == QLatin1String(n.name))
+            return n.mode;
+    fail(QStringLiteral("unknown level-1 method %1 (pen, watercolour, blur, eraser, blur2)")
+             .arg(name));
+}
+
+// The points as one stroke of the version-4 engine: pressure changes the radius (down to
+// --min-radius) and the opacity; --spacing is the dab spacing (0.1 by default).
+void drawEngine4(const Options &o, CStrokeCanvasOlder &canvas)
+{
+    TStroke stroke(4);
+    stroke.SetDrawColor(o.colour);
+    stroke.setBgCol(o.background);
+    CPenRender render(&stroke);
+    std::unique_ptr<CPenShapeObj> nib = makeNib(o);
+    render.setPenShapeObj(nib.get(), true, true, true);
+    SPenRenderAttr attr;
+    initPenRenderAttr(attr);
+    uint8_t sub = 0;
+    attr.renderMode = method4Of(o.methodName, sub);
+    attr.subRenderMode = sub;
+    attr.renderType = o.channel ? kRenderTypeOneChannel : 0;
+    for (int i = 0; i < 3; ++i)
+        penRenderAttrSetEffect(attr, i, o.effects[i]);
+    render.changeRenderAttr(attr, 7);
+    CStrokeMngr mngr(&stroke, &render);
+    SStrokeParam sp;
+    strokeParamInit(sp);
+    sp.enbPrsRadius = o.minRadius < 1;
+    sp.enbPrsOpaque = true;
+    if (o.spacing > 0)
+        strokeParamSetSpacing(sp, o.spacing);
+    mngr.setParam(sp);
+    int dabs = 0;
+    mngr.setDabObserver([&dabs](const SStrokeData &, float) { ++dabs; });
+    if (!canvas.drawStroke4(mngr, stroke, o.points))
+        fail("the stroke did not start");
+    std::printf("version-4 stroke of %zu points: %d dabs\n", o.points.size(), dabs);
+}
+
+// The points as one stroke of the oldest paint level: --radius is the pen width, --min-radius
+// its share at zero pressure, pressure changes the opacity; effects are effect, environment,
+// speed.
+void drawEngine1(const Options &o, CStrokeCanvasOlder &canvas)
+{
+    TStroke stroke(1);
+    const TDrawMode dm = drawModeOf(o.methodName);
+    stroke.SetDrawMode(dm);
+    stroke.initPenSetting(dm);
+    stroke.SetDrawColor(o.colour);
+    stroke.setBgCol(o.background);
+    stroke.SetPenWidth(o.radius);
+    stroke.SetPenMin(o.minRadius * 100);
+    stroke.SetPenIfSize(o.minRadius < 1);
+    stroke.SetPenIfTrans(true);
+    stroke.SetPenEffect(o.effects[0]);
+    stroke.SetPenEnv(o.effects[1]);
+    stroke.SetPenSpeed(o.effects[2]);
+    if (!canvas.drawStroke1(stroke, o.points))
+        fail("nothing to draw");
+    std::printf("level-1 stroke of %zu points: %d steps\n", o.points.size(), stroke.m_penCount);
+}
+
+int runOlderEngine(const Options &o)
+{
+    initStrokePixelProcs();
+    CStrokeCanvasOlder canvas(o.width, o.height, o.background);
+    if (!canvas.layer().isEnable())
+        fail("out of memory for the canvas");
+    if (o.engine == 4)
+        drawEngine4(o, canvas);
+    else
+        drawEngine1(o, canvas);
+    if (!canvas.layer().imageView().save(o.output, "PNG"))
+        fail(QStringLiteral("cannot write %1").arg(o.output));
+    return 0;
+}
+
 bool writeChannel(const TChannel &ch, const QString &path)
 {
     QImage img(ch.width(), ch.height(), QImage::Format_Grayscale8);
@@ -300,6 +439,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const Options o = parseOptions(app);
+    if (o.engine != 5)
+        return runOlderEngine(o);
 
     initStrokePixelProcs();
     // A layer that does not keep its transparency: colour goes over, the eraser lowers alpha.

@@ -92,6 +92,7 @@ void drawLevel1(CStrokeCanvasOlder &canvas, TDrawMode mode)
 {
     initStrokePixelProcs();
     TStroke stroke(1);
+    stroke.SetDrawMode(mode);
     stroke.initPenSetting(mode);
     stroke.SetPenWidth(5);
     stroke.SetDrawColor(0xFF2040C0);
