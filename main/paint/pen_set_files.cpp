@@ -159,9 +159,9 @@ struct SNibFields
     uint16_t zoom = 0;
 };
 
-SNibFields nibFields(const uint8_t *record)
+// p: the chunk from its tag, so that offsets read as in the layout.
+SNibFields nibFields(const uint8_t *p)
 {
-    const uint8_t *p = record - kChunkHeaderSize; // so that offsets read as in the layout
     SNibFields f;
     f.type = get<uint16_t>(p, 8);
     f.nameLen = get<uint16_t>(p, 10);
@@ -216,9 +216,10 @@ uint8_t readChunkName(QIODevice &stream, uint16_t nameLen, bool wide, int64_t ch
 }
 
 // The record of a chunk whose head was read: checks the size against the record and the stream,
-// reads the record. The caller checks the name length.
+// reads the record to chunk + 8 (the head bytes there are left as they are). The caller checks
+// the name length.
 uint8_t readChunkRecord(QIODevice &stream, uint32_t chunkSize, int32_t recordSize,
-                        uint8_t *record)
+                        uint8_t *chunk)
 {
     if (chunkSize < uint32_t(recordSize)) {
         return kPenSetRecordTooLong;
@@ -226,7 +227,7 @@ uint8_t readChunkRecord(QIODevice &stream, uint32_t chunkSize, int32_t recordSiz
     if (!stream.isSequential() && stream.pos() + int64_t(chunkSize) > stream.size()) {
         return kPenSetChunkPastEnd;
     }
-    return readExactly(stream, record, recordSize) ? CS_OK : CS_READ_FAILED;
+    return readExactly(stream, chunk + kChunkHeaderSize, recordSize) ? CS_OK : CS_READ_FAILED;
 }
 
 // ---- methods
@@ -304,9 +305,9 @@ uint8_t writeMethodUnsafe(QIODevice &stream, const CPenMethodObj &method)
     return method.hasShape() ? writeNibUnsafe(stream, *method.shapeObj) : uint8_t(CS_OK);
 }
 
-SPenMethodData methodData(const uint8_t *record)
+// p: the chunk from its tag.
+SPenMethodData methodData(const uint8_t *p)
 {
-    const uint8_t *p = record - kChunkHeaderSize;
     const uint32_t flags = get<uint32_t>(p, 16);
     SPenMethodData d;
     initPenRenderAttr(d.renderAttr);
@@ -378,11 +379,10 @@ uint8_t readMethodChunk(QIODevice &stream, uint32_t chunkSize, int64_t &extraLen
 {
     extraLength = 0;
     const int64_t chunkEnd = stream.pos() + int64_t(chunkSize);
-    uint8_t record[kMethodRecordSize];
-    if (const uint8_t code = readChunkRecord(stream, chunkSize, kMethodRecordSize, record)) {
+    uint8_t p[kChunkHeaderSize + kMethodRecordSize] = {};
+    if (const uint8_t code = readChunkRecord(stream, chunkSize, kMethodRecordSize, p)) {
         return code;
     }
-    const uint8_t *p = record - kChunkHeaderSize;
     const uint16_t nameLen = get<uint16_t>(p, 10);
     const uint16_t version = get<uint16_t>(p, 12);
     const uint32_t flags = get<uint32_t>(p, 16);
@@ -406,7 +406,7 @@ uint8_t readMethodChunk(QIODevice &stream, uint32_t chunkSize, int64_t &extraLen
             return code;
         }
     }
-    auto obj = std::make_unique<CPenMethodObj>(methodData(record));
+    auto obj = std::make_unique<CPenMethodObj>(methodData(p));
     obj->methodName = name;
     obj->setIcon(icon.get());
     if (nib) {
@@ -591,11 +591,11 @@ uint8_t readNibChunk(QIODevice &stream, uint32_t chunkSize, int64_t &extraLength
 {
     extraLength = 0;
     const int64_t chunkEnd = stream.pos() + int64_t(chunkSize);
-    uint8_t record[kNibRecordSize];
-    if (const uint8_t code = readChunkRecord(stream, chunkSize, kNibRecordSize, record)) {
+    uint8_t chunk[kChunkHeaderSize + kNibRecordSize] = {};
+    if (const uint8_t code = readChunkRecord(stream, chunkSize, kNibRecordSize, chunk)) {
         return code;
     }
-    const SNibFields f = nibFields(record);
+    const SNibFields f = nibFields(chunk);
     if (f.nameLen > chunkSize - uint32_t(kNibRecordSize)) {
         return kPenSetRecordTooLong;
     }
