@@ -1,7 +1,9 @@
 #include "paint/figure_fill.h"
 
 #include "core/dib_core.h"
+#include "paint/pattern_tiles.h"
 #include "paint/stroke_context.h"
+#include "paint/tone_manager.h"
 
 #include <algorithm>
 #include <cmath>
@@ -64,6 +66,19 @@ CFillMngr::CFillMngr(const sSize &layerSize, const SFillStroke &strk) : stroke(s
     clipBox = {0, 0, std::max(layerSize.x, 0), std::max(layerSize.y, 0)};
     clipRect = boxToRect(clipBox);
     clipFRect = boxToFRect(clipBox);
+}
+
+void CFillMngr::setPattern(CPatObj *pt)
+{
+    pat = pt;
+    fillScanLine = &CFillMngr::colorScanLine;
+}
+
+void CFillMngr::dispatchMode()
+{
+    if (stroke.useTone && gCurrentToneMngr)
+        setPattern(gCurrentToneMngr->getActiveTone());
+    fillScanLine = &CFillMngr::colorScanLine;
 }
 
 void CFillMngr::setAlphaMode(uint32_t cc)

@@ -18,13 +18,15 @@
 #include <vector>
 
 class CDibCore;
+class CPatObj;
 
-// What a figure fill reads of the stroke that paints it: its opacity (0..1) and its drawing colour
-// (an sBGRA value).
+// What a figure fill reads of the stroke that paints it: its opacity (0..1), its drawing colour
+// (an sBGRA value) and whether it paints through the current screentone.
 struct SFillStroke
 {
     float opaque = 1.0f;
     uint32_t drawColor = 0;
+    bool useTone = false;
 };
 
 class CFillMngr
@@ -38,6 +40,12 @@ class CFillMngr
 
     // The pixels the last preparation touches (clipped).
     void getUpdateBox(sBox &box) const { box = fillBox; }
+    // Stores the screentone pattern and selects the colour span.
+    void setPattern(CPatObj *pt);
+    // Back to colour mode for the stroke: with a stroke that uses tone, the current pattern of
+    // the stroke context's tone manager. (The document prepares the stroke's procedures for the
+    // layer again afterwards.)
+    void dispatchMode();
     // Alpha mode: fills write cc into an 8-bit channel, weighted by the coverage.
     void setAlphaMode(uint32_t cc);
 
@@ -49,6 +57,7 @@ class CFillMngr
     int32_t boxFill(CDibCore &tc);
 
     SFillStroke stroke;
+    CPatObj *pat = nullptr; // the screentone of a stroke that uses tone; not owned
     bool initOk = false;
     uint32_t color = 0; // the value written in alpha mode
     sBox clipBox;

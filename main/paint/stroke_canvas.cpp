@@ -25,7 +25,10 @@ bool CStrokeCanvas::layerBox(sBox &box) const
 
 bool CStrokeCanvas::strokeBegin(CStrokeMngr5 &mngr, TStroke &stroke, const SStrokeData &sd)
 {
-    m_flow.copyImage(m_layer);
+    if (m_flowStale) {
+        m_flow.copyImage(m_layer);
+        m_flowStale = false;
+    }
     mngr.reset(ActiveLayer(), this, this, &stroke);
     if (!mngr.start(sd)) {
         return false;

@@ -2,13 +2,14 @@
 // coverage channel of alpha painting), standing in for the document and its work image so that a
 // stroke can be drawn from a list of samples by tests, tools and benchmarks.
 //
-// It follows the document's version-5 stroke sequence: at the begin the flow image takes the
-// layer's pixels, the manager is reset and started and the stroke context gets plain puts (the
-// colour put keeps the layer's transparency when the stroke protects it, else composes over); each
-// sample is added and drawn, a sample of pressure 0 smooth + 1 times; at the end the touched box
-// of the flow image is copied into the layer and the coverage is cleared. Coverage painted by an
-// alpha-painting method is laid onto the flow image in the stroke's colour at the stroke's
-// opacity after every step. Nothing here reads a clock: the same samples give the same pixels.
+// It follows the document's version-5 stroke sequence: at the begin the flow image holds the
+// layer's pixels (it stays bound to the layer from stroke to stroke), the manager is reset and
+// started and the stroke context gets plain puts (the colour put keeps the layer's transparency
+// when the stroke protects it, else composes over); each sample is added and drawn, a sample of
+// pressure 0 smooth + 1 times; at the end the touched box of the flow image is copied into the
+// layer and the coverage is cleared. Coverage painted by an alpha-painting method is laid onto the
+// flow image in the stroke's colour at the stroke's opacity after every step. Nothing here reads a
+// clock: the same samples give the same pixels.
 #pragma once
 
 #include "core/canvas.h"
@@ -29,7 +30,13 @@ class CStrokeCanvas : public IStrokePaper, public IStrokeFlow
     // layer pixel = paper position + viewPos.
     CStrokeCanvas(int32_t w, int32_t h, uint32_t fill, sPos viewPos = {});
 
-    TMTC &layer() { return m_layer; }
+    // Changing the layer through this reference is seen by the next stroke (its begin then loads
+    // the flow image from the layer again).
+    TMTC &layer()
+    {
+        m_flowStale = true;
+        return m_layer;
+    }
     const TMTC &layer() const { return m_layer; }
     void setLayerMode(TLayerMode lm) { m_layerMode = lm; }
     void setPenShapeObj(CPenShapeObj *obj) { m_shape = obj; }
@@ -72,4 +79,5 @@ class CStrokeCanvas : public IStrokePaper, public IStrokeFlow
     TLayerMode m_layerMode = TLayerMode::LM_STD;
     CPenShapeObj *m_shape = nullptr;
     bool m_playing = false;
+    bool m_flowStale = false;
 };

@@ -27,6 +27,24 @@ float pressurePow(float p, float g)
     return r == r ? float(std::min<ext>(r, 1)) : 0.0f;
 }
 
+// Samples are held within this many pixels of the origin: far beyond any image (at most 10000
+// pixels a side), near enough that a walk to them ends in reasonable time.
+constexpr float kMaxCoordinate = 65536;
+
+// sd with its position held within the coordinate range (NaN stays NaN and is never drawn).
+SStrokeData heldSample(const SStrokeData &sd)
+{
+    const auto hold = [](float v) {
+        return v > kMaxCoordinate ? kMaxCoordinate : (v < -kMaxCoordinate ? -kMaxCoordinate : v);
+    };
+    return {hold(sd.x), hold(sd.y), sd.p};
+}
+
+bool usableSample(const SStrokeData &sd)
+{
+    return std::isfinite(sd.x) && std::isfinite(sd.y) && std::isfinite(sd.p);
+}
+
 sPos roundPos(float x, float y)
 {
     return {roundSingle(x), roundSingle(y)};
@@ -94,6 +112,7 @@ bool CStrokeMngr5::reset(int32_t idx)
     updtRectAll = {};
     FResidueDist = 0;
     FInterpolater.reset();
+    m_spanPending = false;
     if (idx < 0) {
         if (Fpaper) {
             layerIdx = Fpaper->ActiveLayer();
@@ -104,8 +123,13 @@ bool CStrokeMngr5::reset(int32_t idx)
     return true;
 }
 
-bool CStrokeMngr5::start(const SStrokeData &sd)
+bool CStrokeMngr5::start(const SStrokeData &input)
 {
+    const SStrokeData sd = heldSample(input);
+    if (!usableSample(sd)) {
+        FInterpolater.reset();
+        return false;
+    }
     FSmoother.setSampleCount(strokeParam.smooth);
     FInterpolater.setType(strokeParam.interpolateType);
     if (!FSmoother.start(sd)) {
@@ -113,6 +137,7 @@ bool CStrokeMngr5::start(const SStrokeData &sd)
         return false;
     }
     FInterpolater.start(sd);
+    m_spanPending = false;
     if (Fstroke) {
         Fstroke->setPenProgress(0);
     }
@@ -132,16 +157,19 @@ bool CStrokeMngr5::start(const SStrokeData &sd)
 
 void CStrokeMngr5::add(const SStrokeData &sd)
 {
-    if (FSmoother.add(sd)) {
+    if (usableSample(sd) && FSmoother.add(heldSample(sd))) {
         FInterpolater.add(FSmoother.getSmoothData());
+        m_spanPending = true;
     }
 }
 
 void CStrokeMngr5::stroker()
 {
-    if (!FSmoother.isUsable() || !FPenRender || !Fflow) {
+    // Only a span that a sample brought is drawn: an ignored sample does not repeat the last one.
+    if (!m_spanPending || !FSmoother.isUsable() || !FPenRender || !Fflow) {
         return;
     }
+    m_spanPending = false;
     const std::span<const SStrokeData> points = FInterpolater.getInterpolatePoints();
     if (points.empty()) {
         return;
@@ -190,6 +218,9 @@ void CStrokeMngr5::drawDab(const SWalkPoint &at, float radius)
     if (waterColor && Fstroke) {
         Fstroke->m_penIfTrans = strokeParam.enbPrsOpaque;
     }
+    if (m_dabObserver) {
+        m_dabObserver(locus, radius);
+    }
     FPenRender->setPaper(Fpaper);
     if (FPenRender->isEnbRender1()) {
         if (TChannel *alpha = Fflow->flowAlpha()) {
@@ -216,9 +247,6 @@ void CStrokeMngr5::drawDab(const SWalkPoint &at, float radius)
 
 void CStrokeMngr5::drawSegment(const SStrokeData &a, const SStrokeData &b)
 {
-    if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y)) {
-        return; // no place to put a dab
-    }
     addUpdateRect(dabUpdateRect(roundPos(a.x, a.y), {8, 8}));
     float ax = a.x, ay = a.y, bx = b.x, by = b.y;
     if (Fpaper) {

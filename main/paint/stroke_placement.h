@@ -18,6 +18,7 @@
 #include "paint/stroke_smoothing.h"
 
 #include <cstdint>
+#include <functional>
 
 class CPenRender5;
 class IStrokeFlow;
@@ -52,6 +53,8 @@ class CStrokeMngr5
     // paper, else unchanged. True.
     bool reset(int32_t idx);
 
+    // Sample positions beyond 65536 pixels from the origin are held at that distance; a sample
+    // with a value that is not a finite number is ignored (start answers false).
     // Begins a stroke at sd (paper coordinates): smoothing level and interpolation from the
     // parameters, both queues filled with sd, pen progress 0, the stroke synchronised, and the
     // renderer's stroke start on the flow image. False, and nothing is drawn until the next
@@ -59,7 +62,7 @@ class CStrokeMngr5
     bool start(const SStrokeData &sd);
     // Smooths sd in; the smoothed sample goes to the interpolator. Ignored before a start.
     void add(const SStrokeData &sd);
-    // Places and renders the dabs of the newest span.
+    // Places and renders the dabs of the newest span, once per sample taken by add.
     void stroker();
 
     // The area touched by the last stroker call / by the whole stroke (paper coordinates).
@@ -79,6 +82,11 @@ class CStrokeMngr5
     bool setSmoothLevel(int32_t l);
     eInterpolateType getInterpolateType() const { return strokeParam.interpolateType; }
     bool setInterpolateType(eInterpolateType t);
+
+    // Called with every dab before it is rendered: its position (layer coordinates) and opacity
+    // factor, and its radius. Tools and tests list the dabs through it.
+    using DabObserver = std::function<void(const SStrokeData &locus, float radius)>;
+    void setDabObserver(DabObserver observer) { m_dabObserver = std::move(observer); }
 
     TStroke *getStroke() const { return Fstroke; }
     CPenRender5 *getRender() const { return FPenRender; }
@@ -119,4 +127,6 @@ class CStrokeMngr5
     CInterpolater FInterpolater{eInterpolateType::iptBSpline};
     float FResidueDist = 0;
     bool isFirst = false;
+    DabObserver m_dabObserver;
+    bool m_spanPending = false; // add took a sample that stroker has not drawn yet
 };

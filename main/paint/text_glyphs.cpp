@@ -103,6 +103,8 @@ bool drawGlyphAlphaVert(TChannel &channel, sPos pos, sSize size, fptrGlyphPut pu
 bool makeFontBold(sSize &size, std::vector<uint8_t> &bitmap)
 {
     const int32_t w = size.x, h = size.y;
+    if (w < 0 || h < 0 || bitmap.size() < size_t(w) * size_t(h))
+        return false;
     std::vector<uint8_t> wide;
     try {
         wide.assign(size_t(w + 1) * size_t(h), 0);

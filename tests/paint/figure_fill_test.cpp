@@ -3,6 +3,7 @@
 #include "core/canvas.h"
 #include "core/channel.h"
 #include "paint/stroke_context.h"
+#include "paint/tone_manager.h"
 
 #include <gtest/gtest.h>
 
@@ -316,4 +317,29 @@ TEST_F(FigureFill, EllipseVersionZeroTakesTheSlopesFromTheClippedBox)
     CEllipseFiller outside(tc.FPSZ(), stroke(), 1);
     EXPECT_FALSE(outside.initEllipseFill({20, 20}, {30, 30}));
     EXPECT_EQ(outside.ellipseFill(tc), 0);
+}
+
+TEST_F(FigureFill, DispatchModeReturnsToColourWithTheStrokesTone)
+{
+    CToneMngr tones;
+    ASSERT_EQ(tones.appendPattern(8, 8, 4, 1.5f), 0);
+    tones.setCurPat(0);
+    ASSERT_NE(tones.getActiveTone(), nullptr);
+    gCurrentToneMngr = &tones;
+
+    for (bool useTone : {false, true}) {
+        SCOPED_TRACE(useTone);
+        Canvas tc(3, 1);
+        SFillStroke s = stroke();
+        s.useTone = useTone;
+        CFillMngr fill(tc.FPSZ(), s);
+        fill.setAlphaMode(kMaskValue);
+        ASSERT_TRUE(fill.initBoxFill({0, 0}, {1, 0}));
+        EXPECT_EQ(fill.boxFill(tc), 0); // alpha mode writes channels only
+        fill.dispatchMode();
+        EXPECT_EQ(fill.pat, useTone ? tones.getActiveTone() : nullptr);
+        EXPECT_EQ(fill.boxFill(tc), 1);
+        EXPECT_EQ(tc.alphas(), (Grid{{255, 255, -1}}));
+    }
+    gCurrentToneMngr = nullptr;
 }

@@ -18,9 +18,9 @@ SGradeMapParam curve(eGradeMap type, int32_t flat, int32_t add)
     return p;
 }
 
-const eGradeMap kCurves[] = {eGradeMap::GMAP_CIRCLE, eGradeMap::GMAP_SQUARE,
+const eGradeMap kCurves[] = {eGradeMap::GMAP_CIRCLE,   eGradeMap::GMAP_SQUARE,
                              eGradeMap::GMAP_ROUNDTOP, eGradeMap::GMAP_LINEAR,
-                             eGradeMap::GMAP_GAMMA, eGradeMap::GMAP_PINTOP};
+                             eGradeMap::GMAP_GAMMA,    eGradeMap::GMAP_PINTOP};
 
 } // namespace
 

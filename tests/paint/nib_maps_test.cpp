@@ -63,8 +63,8 @@ TEST_F(NibMapsTest, RadiusSteps)
     const struct
     {
         double asked, built;
-    } cases[] = {{3.1, 3.0},   {10.3, 10.0},   {0.01, 1.0 / 16}, {2.9, 2.875},
-                 {5.3, 5.25},  {10.0, 10.0},   {0.2, 0.125},     {511.7, 511.5}};
+    } cases[] = {{3.1, 3.0},  {10.3, 10.0}, {0.01, 1.0 / 16}, {2.9, 2.875},
+                 {5.3, 5.25}, {10.0, 10.0}, {0.2, 0.125},     {511.7, 511.5}};
     for (const auto &c : cases) {
         EXPECT_EQ(quantiseNibRadius(fx(c.asked)), fx(c.built)) << c.asked;
         ASSERT_TRUE(shape.buildRound(fx(c.asked))) << c.asked;
@@ -87,8 +87,8 @@ TEST_F(NibMapsTest, MapSizesAndSupersampling)
     {
         double r;
         int side, rate;
-    } cases[] = {{2, 5, 5}, {30, 61, 1}, {3, 7, 4}, {0.5, 1, 2}, {1, 3, 3}, {10, 21, 2},
-                 {24, 49, 1}, {12, 25, 2}, {25, 51, 1}, {0.25, 1, 2}};
+    } cases[] = {{2, 5, 5},   {30, 61, 1}, {3, 7, 4},   {0.5, 1, 2}, {1, 3, 3},
+                 {10, 21, 2}, {24, 49, 1}, {12, 25, 2}, {25, 51, 1}, {0.25, 1, 2}};
     for (const auto &c : cases) {
         ASSERT_TRUE(shape.buildRound(fx(c.r))) << c.r;
         EXPECT_EQ(shape.isize, (sSize{c.side, c.side})) << c.r;
@@ -102,7 +102,7 @@ TEST_F(NibMapsTest, SameRoundNibIsBuiltOnce)
 {
     ASSERT_TRUE(shape.buildRound(fx(4)));
     int32_t *cell = shape.dataAry.items<int32_t>();
-    cell[0] = 12345; // a rebuild would overwrite it
+    cell[0] = 12345;                        // a rebuild would overwrite it
     EXPECT_TRUE(shape.buildRound(fx(4.1))); // same step
     EXPECT_EQ(shape.dataAry.items<int32_t>()[0], 12345);
     EXPECT_TRUE(shape.switchAreaMap(true));
@@ -123,9 +123,9 @@ TEST(DiscCoverage, RimInsideOutsideAndCuts)
         {20.5, 0, 20, 0.0},    // half a pixel outside
         {0, -20.25, 20, 0.25}, // a quarter of the cell inside, along an axis
         {14.142136, 14.142136, 20, 0.5},
-        {3, 3, 3 * M_SQRT2 - 0.2071068, 0.25},  // a triangle at the near corner
-        {3, 3, 3 * M_SQRT2 + 0.2071068, 0.75},  // the same cut from the other side
-        {300, 400, 500, 0.5},  // far cells are scaled down first
+        {3, 3, 3 * M_SQRT2 - 0.2071068, 0.25}, // a triangle at the near corner
+        {3, 3, 3 * M_SQRT2 + 0.2071068, 0.75}, // the same cut from the other side
+        {300, 400, 500, 0.5},                  // far cells are scaled down first
         {2, 1, 0.5, 0.0},
         {0.3, 0.2, 10, 1.0},
     };
@@ -143,13 +143,13 @@ TEST_F(NibMapsTest, GoldenMapsOfRoundFlatAndRotatedNibs)
     // Round, radius 2, linear fall-off (rate 5: the samples sit on cell centres).
     ASSERT_TRUE(shape.buildRound(fx(2)));
     const std::vector<int> round = {
-        0, 0,  0,   0,   0,  0, 0, //
-        0, 0,  0,   0,   0,  0, 0, //
-        0, 0,  73,  127, 73, 0, 0, //
-        0, 0,  127, 255, 127, 0, 0, //
-        0, 0,  73,  127, 73, 0, 0, //
-        0, 0,  0,   0,   0,  0, 0, //
-        0, 0,  0,   0,   0,  0, 0, //
+        0, 0, 0,   0,   0,   0, 0, //
+        0, 0, 0,   0,   0,   0, 0, //
+        0, 0, 73,  127, 73,  0, 0, //
+        0, 0, 127, 255, 127, 0, 0, //
+        0, 0, 73,  127, 73,  0, 0, //
+        0, 0, 0,   0,   0,   0, 0, //
+        0, 0, 0,   0,   0,   0, 0, //
     };
     EXPECT_EQ(sampleMap(shape, 3), round);
     // Radius 3, flat 50 %, angle 0 (rate 2: samples a quarter pixel right of and below each
@@ -216,7 +216,8 @@ TEST_F(NibMapsTest, AlphaIsFallOffTimesCoverage)
     const int32_t *dist = shape.shapeAry.items<int32_t>();
     const int32_t *data = shape.dataAry.items<int32_t>();
     for (int k = 0; k < shape.dataAry.num; ++k) {
-        const int32_t want = dist[k] > 0xFFFF ? table[2047] : table[(2047 * int64_t(dist[k])) >> 16];
+        const int32_t want =
+            dist[k] > 0xFFFF ? table[2047] : table[(2047 * int64_t(dist[k])) >> 16];
         ASSERT_EQ(data[k], want) << k;
     }
     // Radius map off: coverage × 255; grade map off: full strength on the whole disc (one
@@ -274,14 +275,14 @@ TEST_F(NibMapsTest, ExactMapsFollowTheDabPosition)
     std::vector<int> rows;
     for (int j = 14; j <= 26; ++j)
         for (int i = 14; i <= 26; ++i)
-            rows.push_back(shape.getValueCenter((i << 16) - fx(20.5) + 0x8000,
-                                                (j << 16) - fx(20.5) + 0x8000));
+            rows.push_back(
+                shape.getValueCenter((i << 16) - fx(20.5) + 0x8000, (j << 16) - fx(20.5) + 0x8000));
     ASSERT_TRUE(shape.makeCircleMap(fx(20.5), fx(20.5), fx(4), false));
     for (int j = 14; j <= 26; ++j)
         for (int i = 14; i <= 26; ++i)
-            ASSERT_EQ(shape.getValueCenter((j << 16) - fx(20.5) + 0x8000,
-                                           (i << 16) - fx(20.5) + 0x8000),
-                      rows[(j - 14) * 13 + (i - 14)]);
+            ASSERT_EQ(
+                shape.getValueCenter((j << 16) - fx(20.5) + 0x8000, (i << 16) - fx(20.5) + 0x8000),
+                rows[(j - 14) * 13 + (i - 14)]);
     // An exact map is not mistaken for the cached nib of the same radius.
     shape.dataAry.items<int32_t>()[0] = 777;
     ASSERT_TRUE(shape.buildRound(fx(4)));
@@ -295,8 +296,8 @@ TEST_F(NibMapsTest, ExactEllipseMap)
         ASSERT_TRUE(shape.makeEllipseMap(fx(30.3), fx(20.7), fx(6), 50, 30, dirX));
         EXPECT_NEAR(coverageSum(shape), M_PI * 18, 0.08 * M_PI * 18) << dirX;
         // Strongest at the pixel holding the centre.
-        const int centre = shape.getValueCenter(fx(30) - fx(30.3) + 0x8000,
-                                                fx(20) - fx(20.7) + 0x8000);
+        const int centre =
+            shape.getValueCenter(fx(30) - fx(30.3) + 0x8000, fx(20) - fx(20.7) + 0x8000);
         for (int dj = -6; dj <= 6; ++dj)
             for (int di = -7; di <= 7; ++di)
                 ASSERT_LE(shape.getValueCenter(fx(30 + di) - fx(30.3) + 0x8000,
@@ -377,8 +378,8 @@ TEST(BitmapShape5, RateTable)
     const struct
     {
         int side, rate;
-    } cases[] = {{1, 2}, {2, 2}, {3, 3}, {4, 5}, {6, 5}, {7, 4}, {8, 2}, {15, 2},
-                 {16, 1}, {29, 1}, {30, 1}};
+    } cases[] = {{1, 2}, {2, 2},  {3, 3},  {4, 5},  {6, 5}, {7, 4},
+                 {8, 2}, {15, 2}, {16, 1}, {29, 1}, {30, 1}};
     for (const auto &c : cases) {
         shape.FRotateSize = {c.side, 1};
         EXPECT_EQ(shape.calcRate(), c.rate) << c.side;
