@@ -100,9 +100,15 @@ uint8_t nibChunkBytes(const CPenShapeObj &nib, QByteArray &bytes)
     const int32_t zoom = image ? nib.zoomRate : 0;
     const int32_t zoomMin = image ? nib.zoomRng.min : 0;
     const int32_t zoomMax = image ? nib.zoomRng.max : 0;
-    const int32_t words[] = {nib.gradMap.flatRate, nib.gradMap.addRate, nib.penParam.radius,
-                             nib.penParam.radiusMin, nib.penParam.flatRate, nib.penParam.degree,
-                             zoom, zoomMin, zoomMax};
+    const int32_t words[] = {nib.gradMap.flatRate,
+                             nib.gradMap.addRate,
+                             nib.penParam.radius,
+                             nib.penParam.radiusMin,
+                             nib.penParam.flatRate,
+                             nib.penParam.degree,
+                             zoom,
+                             zoomMin,
+                             zoomMax};
     if (!std::all_of(std::begin(words), std::end(words), fitsU16)) {
         return CS_ITEM_NOT_WRITABLE; // refused rather than cut to 16 bits
     }
@@ -146,7 +152,8 @@ uint8_t writeNibUnsafe(QIODevice &stream, const CPenShapeObj &nib)
     if (const uint8_t code = writeBytes(stream, bytes)) {
         return code;
     }
-    return nib.shapeType == ePenShapeType::pstImage ? writeNibTip(stream, *nib.shapeCH) : uint8_t(CS_OK);
+    return nib.shapeType == ePenShapeType::pstImage ? writeNibTip(stream, *nib.shapeCH)
+                                                    : uint8_t(CS_OK);
 }
 
 // The fields of a PSHP record (offsets from the chunk's tag, as in the header).
@@ -206,8 +213,8 @@ uint8_t readChunkName(QIODevice &stream, uint16_t nameLen, bool wide, int64_t ch
                       QString &name)
 {
     if (nameLen > 0) {
-        const uint8_t code = wide ? readWideString(stream, nameLen, name)
-                                  : readAnsiString(stream, nameLen, name);
+        const uint8_t code =
+            wide ? readWideString(stream, nameLen, name) : readAnsiString(stream, nameLen, name);
         if (code != CS_OK) {
             return code;
         }
@@ -218,8 +225,7 @@ uint8_t readChunkName(QIODevice &stream, uint16_t nameLen, bool wide, int64_t ch
 // The record of a chunk whose head was read: checks the size against the record and the stream,
 // reads the record to chunk + 8 (the head bytes there are left as they are). The caller checks
 // the name length.
-uint8_t readChunkRecord(QIODevice &stream, uint32_t chunkSize, int32_t recordSize,
-                        uint8_t *chunk)
+uint8_t readChunkRecord(QIODevice &stream, uint32_t chunkSize, int32_t recordSize, uint8_t *chunk)
 {
     if (chunkSize < uint32_t(recordSize)) {
         return kPenSetRecordTooLong;
@@ -581,9 +587,8 @@ void initialisePenSetFiles()
 
 uint8_t writeNibChunk(QIODevice &stream, const CPenShapeObj &nib)
 {
-    return writeChunkSafely(stream, [&](QIODevice &s) {
-        return guarded([&] { return writeNibUnsafe(s, nib); });
-    });
+    return writeChunkSafely(
+        stream, [&](QIODevice &s) { return guarded([&] { return writeNibUnsafe(s, nib); }); });
 }
 
 uint8_t readNibChunk(QIODevice &stream, uint32_t chunkSize, int64_t &extraLength,
@@ -632,8 +637,8 @@ uint8_t writeNibSetStream(QIODevice &stream, const CPenShapeMngr &mngr)
         return CS_ITEM_NOT_WRITABLE;
     }
     return guarded([&] {
-        if (const uint8_t code = writeBytes(stream, setHead(kTagPSST, mngr.count(),
-                                                             mngr.curIndex()))) {
+        if (const uint8_t code =
+                writeBytes(stream, setHead(kTagPSST, mngr.count(), mngr.curIndex()))) {
             return code;
         }
         for (int32_t i = 0; i < mngr.count(); ++i) {
