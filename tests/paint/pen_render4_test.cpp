@@ -5,6 +5,7 @@
 #include "older_paint_test_support.h"
 
 #include "core/numeric.h"
+#include "paint/pen_presets.h"
 #include "paint/pen_render4.h"
 #include "paint/stroke.h"
 #include "paint/stroke_base_puts.h"
@@ -352,4 +353,37 @@ TEST(StrokeBasePuts, WithAlphaMixesAlphaFirstAndSkipsTheColourAtZero)
     sBGRA clear{.all = bgra(10, 20, 30, 0)};
     pixelPutWithAlpha(&clear, bgra(200, 100, 50, 0), 200);
     EXPECT_EQ(clear.all, bgra(10, 20, 30, 0));
+}
+
+TEST(PenRender4, ImageNibDabsAtTheirZoomAndTheZoomIsPutBack)
+{
+    TMTC tip;
+    fillCanvas(tip, 10, 10, [](int, int) { return bgra(0, 0, 0, 255); }); // black paints
+    SGradeMapParam map;
+    SPenParam prm;
+    initPenParam(prm, 1);
+    SPenAttr attr;
+    CPenShapeObj nib(&map, &prm, &attr);
+    ASSERT_TRUE(nib.setImage(tip));
+    CPenRender pr(nullptr);
+    pr.setPenShapeObj(&nib, true, true, true);
+    ASSERT_TRUE(pr.usesImageNib());
+    TMTC tc(64, 64);
+    pr.startRender(tc, 32, 32, 1);
+    EXPECT_FLOAT_EQ(pr.getPenRadius(), 100.0f); // the zoom percent at the stroke start
+    PutCapture cap;
+    ASSERT_TRUE(pr.render(tc, {32, 32, 1.0f}, 50, 0xFF));
+    EXPECT_EQ(nib.zoomRate, 50);
+    ASSERT_FALSE(cap.canvas.empty());
+    // The 10-pixel tip at half size: within 3 pixels of the dab position.
+    for (const SCapturedPut &p : cap.canvas) {
+        EXPECT_LE(std::abs(p.x + 0.5 - 32), 3.0) << p.x;
+        EXPECT_LE(std::abs(p.y + 0.5 - 32), 3.0) << p.y;
+    }
+    // The nib's fall-off runs over the zoomed image's half diagonal: strongest in the middle.
+    const SCapturedPut *mid = putAt(cap.canvas, 32, 32), *edge = putAt(cap.canvas, 33, 33);
+    ASSERT_TRUE(mid && edge);
+    EXPECT_GT(mid->alpha, edge->alpha);
+    pr.endRender();
+    EXPECT_EQ(nib.zoomRate, 100);
 }
