@@ -233,3 +233,14 @@ TEST(DrawLine, BlurModesDrawFromTheLayerAndIntoTheCoverage)
     EXPECT_LT(blur2.alpha.getColor(10, 5), centre);
     EXPECT_EQ(blur2.alpha.getColor(13, 5), 0);
 }
+
+TEST(DrawLine, NegativePressureStillWalksEveryStep)
+{
+    // A pen 10 pixels wide below nothing at pressure -0.25: trunc(-10 / 8) + 1 would be a dab
+    // interval of 0; it is at least one step. A width below 2 walks half steps.
+    Segment s(TDrawMode::DM_PEN, 40);
+    s.stroke.SetPenIfSize(true);
+    s.stroke.SetPenMin(0);
+    s.draw(0, 0, -0.25f, 5, 0, -0.25f);
+    EXPECT_EQ(s.stroke.m_penCount, 12);
+}

@@ -319,3 +319,12 @@ TEST(StrokePlacement4, BlurReadsTheLayerImageOfThePaper)
     for (const SCapturedPut &p : cap.canvas)
         EXPECT_EQ(p.value & 0xFFFFFF, bgra(40, 80, 120, 0));
 }
+
+TEST(StrokePlacement4, ZeroSpacingPutsADabEveryStep)
+{
+    // ceil(0 × r) would make every step's count divide by zero; at least every step is drawn.
+    Rig rig(10);
+    rig.setParam([](SStrokeParam &p) { p.spacing = 0; });
+    ASSERT_TRUE(rig.begin({0, 5, 1}));
+    EXPECT_EQ(rig.add({6, 5, 1}), 6);
+}
