@@ -91,6 +91,8 @@ TEST(ToneMaker, FitsTheSuperCell)
         {10, 22.5f, true, 46, 176, 425},
         {6, 30, true, 5, 15, 26},
         {8, 180, false, 0, 0, 0}, // the side vector leaves the first quadrant
+        {8, 179.99f, false, 0, 0, 0},
+        {1e-20f, 0, false, 0, 0, 0},
         {0, 0, false, 0, 0, 0},
         {NAN, 0, false, 0, 0, 0},
         {8, INFINITY, false, 0, 0, 0},
