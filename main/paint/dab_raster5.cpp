@@ -3,6 +3,7 @@
 #include "core/canvas.h"
 #include "core/channel.h"
 #include "core/numeric.h"
+#include "paint/fast_round.h"
 #include "paint/grade_map.h"
 #include "paint/nib_maps.h"
 #include "paint/stroke_context.h"
@@ -15,23 +16,51 @@ namespace {
 constexpr int kSub = 6; // sub-rows (sub-columns) per pixel, and subsamples per sub-row
 
 // The sub-row offsets 1/12 + k/6 inside a pixel.
-constexpr std::array<float, kSub> kSubOffset = {1.0f / 12,         1.0f / 12 + 1.0f / 6,
-                                                1.0f / 12 + 2.0f / 6, 1.0f / 12 + 3.0f / 6,
-                                                1.0f / 12 + 4.0f / 6, 1.0f / 12 + 5.0f / 6};
+constexpr std::array<float, kSub> kSubOffset = {1.0f / 12,
+                                                1.0f / 12 + 1.0f / 6,
+                                                1.0f / 12 + 2.0f / 6,
+                                                1.0f / 12 + 3.0f / 6,
+                                                1.0f / 12 + 4.0f / 6,
+                                                1.0f / 12 + 5.0f / 6};
 constexpr float kSixth = 1.0f / 6;
 
-// Round(alpha × pres), ties to even, at most 255 (an opacity factor above 1 saturates).
+// Round(alpha × pres), ties to even, at most 255 (an opacity factor above 1 saturates). The
+// product of a byte and a Single is exact in double.
 uint32_t scaledAlpha(int32_t alpha, float pres)
 {
-    const long v = std::lrint(double(alpha) * double(pres));
-    return uint32_t(v < 0 ? 0 : (v > 255 ? 255 : v));
+    const double v = double(alpha) * double(pres);
+    return !(v > 0) ? 0 : (v >= 255 ? 255 : uint32_t(roundEven(v)));
+}
+
+// Ceil(n / 36) of a strength times a coverage count (which may be negative).
+int32_t ceilDiv36(int32_t n)
+{
+    return n > 0 ? (n + 35) / 36 : n / 36; // division truncates: the ceiling below 0
+}
+
+// Far beyond any image: a dab there, or one that long, paints nothing (its bounds would not fit
+// 32 bits).
+constexpr float kFarLength = 1 << 24;
+
+bool dabPositionUsable(float x, float y)
+{
+    return std::fabs(x) < kFarLength && std::fabs(y) < kFarLength;
+}
+
+// Round(v × k) of a distance (the product in Single) as an index of the distance table.
+size_t distanceIndex(float v, float k)
+{
+    const float at = v * k;
+    return !(at > 0)
+               ? 0
+               : (at >= kDistanceTableSide - 1 ? kDistanceTableSide - 1 : size_t(roundEven(at)));
 }
 
 // The pixels of a canvas and of a channel, and the put the stroke context holds for each.
 struct CanvasTarget
 {
     TMTC &tc;
-    fptrStrokePutTC put = gCanvasPutAt;
+    fptrStrokePutTC put;
     int32_t width() const { return tc.width(); }
     int32_t height() const { return tc.height(); }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
@@ -40,10 +69,35 @@ struct CanvasTarget
     }
 };
 
+// The plain chain (pixelPutPlain) reaches the value put without the position put's call; with
+// the standard value put that is inlined too. Same arithmetic, fewer calls per pixel.
+struct CanvasBaseTarget
+{
+    TMTC &tc;
+    fptrPixelPut4core base;
+    int32_t width() const { return tc.width(); }
+    int32_t height() const { return tc.height(); }
+    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
+    {
+        base(tc.seek32(x, y), colour, alpha);
+    }
+};
+
+struct CanvasAlphaTarget
+{
+    TMTC &tc;
+    int32_t width() const { return tc.width(); }
+    int32_t height() const { return tc.height(); }
+    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
+    {
+        pixelPutAlpha(tc.seek32(x, y), colour, alpha);
+    }
+};
+
 struct ChannelTarget
 {
     TChannel &ch;
-    fptrStrokePutCh put = gChannelPutAt;
+    fptrStrokePutCh put;
     int32_t width() const { return ch.width(); }
     int32_t height() const { return ch.height(); }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
@@ -51,6 +105,36 @@ struct ChannelTarget
         put(ch.seek8(x, y), x, y, alpha, value);
     }
 };
+
+struct ChannelMaxTarget
+{
+    TChannel &ch;
+    int32_t width() const { return ch.width(); }
+    int32_t height() const { return ch.height(); }
+    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
+    {
+        channelPutMax(ch.seek8(x, y), value, alpha);
+    }
+};
+
+// Calls f with the target that does what the stroke context's put does.
+template <class F> void withTarget(TMTC &tc, F f)
+{
+    if (gCanvasPutAt != &pixelPutPlain)
+        f(CanvasTarget{tc, gCanvasPutAt});
+    else if (gStrokeColorPut == &pixelPutAlpha)
+        f(CanvasAlphaTarget{tc});
+    else
+        f(CanvasBaseTarget{tc, gStrokeColorPut});
+}
+
+template <class F> void withTarget(TChannel &ch, F f)
+{
+    if (gChannelPutAt == &channelPutPlain && gChannelValuePut == &channelPutMax)
+        f(ChannelMaxTarget{ch});
+    else
+        f(ChannelTarget{ch, gChannelPutAt});
+}
 
 // The chord rasteriser written once for rows and columns. "Lines" are pixel rows (or columns),
 // "along" the axis of the chords. For rows: along = x, across = y, Ai = A, Bo = B; for columns
@@ -74,9 +158,18 @@ template <class Target> class ChordRaster
         m_p255 = scaledAlpha(255, dab.pres);
     }
 
+    // Round(alpha × pres) for alpha 0..255, from a table when the dab is large enough to pay
+    // for one.
+    uint32_t scaled(int32_t alpha) const
+    {
+        return m_table ? m_scaled[size_t(alpha)] : scaledAlpha(alpha, m_dab.pres);
+    }
+
     void run()
     {
         const float h = std::fabs(m_bo * m_s);
+        if (!(m_ai + h < kFarLength))
+            return;
         sRect r{int32_t(std::floor(m_ca - m_ai - h)), int32_t(std::floor(m_cc - m_bo)),
                 int32_t(std::ceil(m_ca + m_ai + h)), int32_t(std::ceil(m_cc + m_bo))};
         const int32_t acrossLimit = m_columns ? m_put.width() : m_put.height();
@@ -85,6 +178,10 @@ template <class Target> class ChordRaster
         if (r.x0 >= r.x1 || r.y0 >= r.y1)
             return;
         m_a0 = r.x0, m_a1 = r.x1;
+        m_table = int64_t(r.x1 - r.x0) * (r.y1 - r.y0) > 1024;
+        if (m_table)
+            for (int32_t a = 0; a < 256; ++a)
+                m_scaled[size_t(a)] = uint8_t(scaledAlpha(a, m_dab.pres));
         float v = m_s * (m_cc - float(r.y0));
         for (int32_t line = r.y0; line < r.y1; ++line) {
             rasterLine(line, v);
@@ -107,13 +204,6 @@ template <class Target> class ChordRaster
             m_put(along, line, alpha, m_dab.color);
     }
 
-    int32_t lookup(float along, float across) const
-    {
-        const long i = std::min(std::lrint(along * m_kAlong), long(kDistanceTableSide - 1));
-        const long j = std::min(std::lrint(across * m_kAcross), long(kDistanceTableSide - 1));
-        return m_dab.map->getAlpha((*m_dab.distance)[size_t(i)][size_t(j)]);
-    }
-
     // The sub-rows of one line with their spans; lo..hi the pixel range they reach.
     bool sweepSubRows(int32_t line, float v, int32_t &lo, int32_t &hi)
     {
@@ -132,8 +222,8 @@ template <class Target> class ChordRaster
             sp.lo = std::max(float(m_a0), m_ca - half - v);
             sp.hi = std::min(float(m_a1) - kSixth, m_ca + half - v);
             if (sp.lo <= float(m_alongLimit - 1) - kSixth && sp.hi >= 0) {
-                lo = std::min(lo, int32_t(std::floor(sp.lo)));
-                hi = std::max(hi, int32_t(std::floor(sp.hi)));
+                lo = std::min(lo, floorInt(sp.lo));
+                hi = std::max(hi, floorInt(sp.hi));
                 m_kFirst = std::min(m_kFirst, k);
                 m_kLast = std::max(m_kLast, k);
             }
@@ -152,7 +242,7 @@ template <class Target> class ChordRaster
             if (!sp.valid || !(p1 >= sp.lo && p0 <= sp.hi))
                 continue;
             const float right = std::min(sp.hi, p1), left = std::max(sp.lo, p0);
-            f += std::min(kSub, int32_t(std::ceil((right - left) * float(kSub))));
+            f += std::min(kSub, ceilInt((right - left) * float(kSub)));
             amax = std::max(amax, right - m_ca + v);
             amin = std::min(amin, left - m_ca + v);
             cmax = std::max(cmax, sp.off);
@@ -163,22 +253,23 @@ template <class Target> class ChordRaster
         int32_t alpha = 255;
         if (!m_dab.antiOff) {
             const float ia = std::fabs(amax + amin) / 2.0f, ic = std::fabs(cmax + cmin) / 2.0f;
-            const long i = std::min(std::lrint(ia * m_kAlong), long(kDistanceTableSide - 1));
-            const long j = std::min(std::lrint(ic * m_kAcross), long(kDistanceTableSide - 1));
-            const float ratio = std::min((*m_dab.distance)[size_t(i)][size_t(j)], 1.0f);
+            const size_t i = distanceIndex(ia, m_kAlong), j = distanceIndex(ic, m_kAcross);
+            const float ratio = std::min((*m_dab.distance)[i][j], 1.0f);
             const int32_t a = m_dab.map->getAlpha(ratio);
-            alpha = std::max(1, int32_t(std::ceil(double(a) * f / 36.0)));
+            alpha = std::max(1, ceilDiv36(a * f));
         }
-        put(along, line, scaledAlpha(alpha, m_dab.pres));
+        put(along, line, scaled(alpha));
         return false;
     }
 
-    // The interior alpha at `along`, or −1 where the core (255, or anti-aliasing off) begins.
-    int32_t interiorAlpha(int32_t along, float acrossDist, float v) const
+    // The interior alpha at `along`, or −1 where the core (255, or anti-aliasing off) begins;
+    // row is the distance table's row of the line.
+    int32_t interiorAlpha(int32_t along, const float *row, float v) const
     {
         if (m_dab.antiOff)
             return -1;
-        const int32_t a = lookup(std::fabs(float(along) + 0.5f - m_ca + v), acrossDist);
+        const float d = std::fabs(float(along) + 0.5f - m_ca + v);
+        const int32_t a = m_dab.map->getAlpha(row[distanceIndex(d, m_kAlong)]);
         return a == 255 ? -1 : a;
     }
 
@@ -193,19 +284,21 @@ template <class Target> class ChordRaster
             --hi;
         if (lo > hi)
             return;
-        const float dist = std::min(std::fabs(float(line) + 0.5f - m_cc),
-                                    (m_bo + std::trunc(m_bo)) / 2.0f);
+        const float dist =
+            std::min(std::fabs(float(line) + 0.5f - m_cc), (m_bo + std::trunc(m_bo)) / 2.0f);
+        // D is symmetric: D[along][across] is D[across][along], one row per line.
+        const float *row = (*m_dab.distance)[distanceIndex(dist, m_kAcross)].data();
         // Scan inwards from both ends until the fall-off table saturates; what lies between is
         // the core, put at P255 without lookups.
         int32_t a;
-        while (lo <= hi && (a = interiorAlpha(lo, dist, v)) >= 0) {
-            put(lo, line, scaledAlpha(a, m_dab.pres));
+        while (lo <= hi && (a = interiorAlpha(lo, row, v)) >= 0) {
+            put(lo, line, scaled(a));
             ++lo;
         }
         if (lo > hi)
             return;
-        while (hi > lo && (a = interiorAlpha(hi, dist, v)) >= 0) {
-            put(hi, line, scaledAlpha(a, m_dab.pres));
+        while (hi > lo && (a = interiorAlpha(hi, row, v)) >= 0) {
+            put(hi, line, scaled(a));
             --hi;
         }
         for (int32_t i = lo; i <= hi; ++i)
@@ -218,13 +311,16 @@ template <class Target> class ChordRaster
     float m_ca = 0, m_cc = 0, m_ai = 0, m_bo = 0, m_s = 0, m_kAlong = 0, m_kAcross = 0;
     int32_t m_alongLimit = 0, m_a0 = 0, m_a1 = 0;
     uint32_t m_p255 = 0;
+    bool m_table = false;
+    std::array<uint8_t, 256> m_scaled{};
     std::array<SubSpan, kSub> m_span{};
     int m_kFirst = 0, m_kLast = 0;
 };
 
 template <class Target> void rasterChords(const Target &t, const SDabRaster5 &dab, bool columns)
 {
-    if (!(dab.fp.A > 0) || !(dab.fp.B > 0) || !dab.map || !dab.distance)
+    if (!(dab.fp.A > 0) || !(dab.fp.B > 0) || !dab.map || !dab.distance ||
+        !dabPositionUsable(dab.x, dab.y) || !(dab.fp.A < kFarLength) || !(dab.fp.B < kFarLength))
         return;
     ChordRaster<Target>(t, dab, columns).run();
 }
@@ -271,7 +367,7 @@ struct SmallDab
         } else {
             ratio = hh / b;
         }
-        return std::max(1, int32_t(std::ceil(double(dab.map->getAlpha(ratio)) * f / 36.0)));
+        return std::max(1, ceilDiv36(dab.map->getAlpha(ratio) * f));
     }
     bool inside(float xs, float ys) const { return xs * xs / a2 + ys * ys / b2 <= 1.0f; }
 };
@@ -280,10 +376,12 @@ template <class Target> void rasterSmall(const Target &t, const SDabRaster5 &dab
 {
     const float a = dab.fp.A, b = dab.fp.B, s = dab.fp.s;
     const float a2 = a * a, b2 = b * b;
-    if (a2 == 0 || b2 == 0 || !dab.map)
+    if (!(a2 > 0) || !(b2 > 0) || !dab.map || !dabPositionUsable(dab.x, dab.y) || !(b < kFarLength))
         return;
     const SmallDab small{dab.x + 0.5f, dab.y + 0.5f, a, b, a2, b2, s};
     const float h = std::fabs(b * s);
+    if (!(a + h < kFarLength))
+        return;
     const int32_t x0 = std::max(int32_t(std::floor(small.cx - a - h)), 0);
     const int32_t y0 = std::max(int32_t(std::floor(small.cy - b)), 0);
     const int32_t x1 = std::min(int32_t(std::ceil(small.cx + a + h)), t.width());
@@ -296,7 +394,7 @@ template <class Target> void rasterSmall(const Target &t, const SDabRaster5 &dab
 
 template <class Target> void rasterImage(const Target &t, const SImageDab5 &dab)
 {
-    if (!dab.shape)
+    if (!dab.shape || !dabPositionUsable(dab.x, dab.y))
         return;
     const int32_t x16 = floatToFix(dab.x), y16 = floatToFix(dab.y);
     const int32_t pres16 = floatToFix(dab.pres);
@@ -329,40 +427,40 @@ std::unique_ptr<ADistanceTable> makeDistanceTable()
 
 void rasterDabRows5(TMTC &tc, const SDabRaster5 &dab)
 {
-    rasterChords(CanvasTarget{tc}, dab, false);
+    withTarget(tc, [&](const auto &t) { rasterChords(t, dab, false); });
 }
 
 void rasterDabRows5(TChannel &ch, const SDabRaster5 &dab)
 {
-    rasterChords(ChannelTarget{ch}, dab, false);
+    withTarget(ch, [&](const auto &t) { rasterChords(t, dab, false); });
 }
 
 void rasterDabColumns5(TMTC &tc, const SDabRaster5 &dab)
 {
-    rasterChords(CanvasTarget{tc}, dab, true);
+    withTarget(tc, [&](const auto &t) { rasterChords(t, dab, true); });
 }
 
 void rasterDabColumns5(TChannel &ch, const SDabRaster5 &dab)
 {
-    rasterChords(ChannelTarget{ch}, dab, true);
+    withTarget(ch, [&](const auto &t) { rasterChords(t, dab, true); });
 }
 
 void rasterDabSmall5(TMTC &tc, const SDabRaster5 &dab)
 {
-    rasterSmall(CanvasTarget{tc}, dab);
+    withTarget(tc, [&](const auto &t) { rasterSmall(t, dab); });
 }
 
 void rasterDabSmall5(TChannel &ch, const SDabRaster5 &dab)
 {
-    rasterSmall(ChannelTarget{ch}, dab);
+    withTarget(ch, [&](const auto &t) { rasterSmall(t, dab); });
 }
 
 void rasterDabImage5(TMTC &tc, const SImageDab5 &dab)
 {
-    rasterImage(CanvasTarget{tc}, dab);
+    withTarget(tc, [&](const auto &t) { rasterImage(t, dab); });
 }
 
 void rasterDabImage5(TChannel &ch, const SImageDab5 &dab)
 {
-    rasterImage(ChannelTarget{ch}, dab);
+    withTarget(ch, [&](const auto &t) { rasterImage(t, dab); });
 }

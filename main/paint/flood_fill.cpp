@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <new>
 
 // ---------------------------------------------------------------------------------------------
 // CFloodFillRangeQueue
@@ -132,16 +133,21 @@ bool CQLFloodFiller::FloodFill(const sPos &pos)
     if (!FImageBits || !FMaskCH->isEnable() || pos.x < FFillRange.x0 || pos.x > FFillRange.x1 ||
         pos.y < FFillRange.y0 || pos.y > FFillRange.y1)
         return false;
-    prepare(pos);
-    fillLine(pos.x, pos.y);
-    while (!FRanges->isEmpty()) {
-        const SFloodFillRange r = FRanges->Dequeue();
-        for (int32_t x = r.startX; x <= r.endX; ++x) {
-            if (r.y > FFillRange.y0 && !isMarked(x, r.y - 1) && isFillable(x, r.y - 1))
-                fillLine(x, r.y - 1);
-            if (r.y < FFillRange.y1 && !isMarked(x, r.y + 1) && isFillable(x, r.y + 1))
-                fillLine(x, r.y + 1);
+    try {
+        prepare(pos);
+        fillLine(pos.x, pos.y);
+        while (!FRanges->isEmpty()) {
+            const SFloodFillRange r = FRanges->Dequeue();
+            for (int32_t x = r.startX; x <= r.endX; ++x) {
+                if (r.y > FFillRange.y0 && !isMarked(x, r.y - 1) && isFillable(x, r.y - 1))
+                    fillLine(x, r.y - 1);
+                if (r.y < FFillRange.y1 && !isMarked(x, r.y + 1) && isFillable(x, r.y + 1))
+                    fillLine(x, r.y + 1);
+            }
         }
+    } catch (const std::bad_alloc &) {
+        // Without memory for the visited set or the queue the region is left unfinished.
+        return false;
     }
     if (FIsAntiAlias)
         antiAlias();

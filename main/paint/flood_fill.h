@@ -76,7 +76,7 @@ class CAbstractFloodFiller
     CAbstractFloodFiller &operator=(const CAbstractFloodFiller &) = delete;
 
     // Fills from pos (image coordinates). False, nothing written, when pos lies outside the area
-    // the fill may reach.
+    // the fill may reach; false too when the memory of the fill cannot be had.
     virtual bool FloodFill(const sPos &pos) = 0;
     uint16_t getVersion() const { return version; }
 

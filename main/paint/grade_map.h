@@ -13,9 +13,9 @@
 
 #include "core/dyn_array.h"
 #include "core/geometry.h"
+#include "paint/fast_round.h"
 #include "paint/pen_records.h"
 
-#include <cmath>
 #include <cstdint>
 
 class TMTC;
@@ -68,9 +68,11 @@ class CGradeMapObj5
     // beyond the table (a ratio a rounding step above 1) reads the rim entry.
     int32_t getAlpha(float ratio) const noexcept
     {
-        const long v = std::lrint(double(FMaxIndex) * double(ratio));
-        const int32_t idx = v < 0 ? 0 : (v > FMaxIndex ? FMaxIndex : int32_t(v));
-        return idx < 0 ? 0 : FMapTable.items<int32_t>()[idx];
+        if (FMaxIndex < 0)
+            return 0;
+        const double at = double(FMaxIndex) * double(ratio); // exact: 10 × 24 bits
+        const int32_t idx = !(at >= 0) ? 0 : (at > FMaxIndex ? FMaxIndex : roundEven(at));
+        return FMapTable.items<int32_t>()[idx];
     }
     void getAlpha(int32_t &alpha, float ratio) const noexcept { alpha = getAlpha(ratio); }
     // The flat and add rates in percent.

@@ -145,8 +145,9 @@ struct ImageSampler
     int32_t hw, hh;
 
     ImageSampler(const TChannel &img, int32_t zoomRate, int32_t flatRate, const sPos &corner)
-        : scaler(&img), zoom(std::max(zoomRate, 1)), flat(std::max(flatRate, 1)),
-          centre{(img.width() << 15) + corner.x, (img.height() << 15) + corner.y},
+        : scaler(&img), zoom(std::max(zoomRate, 1)),
+          flat(std::max(flatRate, 1)), centre{(img.width() << 15) + corner.x,
+                                              (img.height() << 15) + corner.y},
           hw(int32_t((int64_t(50) << 16) / zoom)),
           hh(int32_t((int64_t(5000) << 16) / (int64_t(zoom) * flat)))
     {
@@ -278,8 +279,7 @@ bool CPenShape::setupSize(int32_t hx, int32_t hy, bool rot, bool oneCellPerPixel
 
 bool CPenShape::updateGradeMap()
 {
-    if (!dynArray2DIsValid(shapeAry) || !dynArray2DIsValid(areaAry) ||
-        !dynArray2DIsValid(dataAry))
+    if (!dynArray2DIsValid(shapeAry) || !dynArray2DIsValid(areaAry) || !dynArray2DIsValid(dataAry))
         return false;
     const int32_t *shape = shapeAry.items<int32_t>();
     const int32_t *area = areaAry.items<int32_t>();
@@ -432,8 +432,7 @@ bool CPenShape::makeCircleMap(int32_t x, int32_t y, int32_t r, bool dirX)
     return enable;
 }
 
-bool CPenShape::makeEllipseMap(int32_t x, int32_t y, int32_t r, int32_t flt, int32_t deg,
-                               bool dirX)
+bool CPenShape::makeEllipseMap(int32_t x, int32_t y, int32_t r, int32_t flt, int32_t deg, bool dirX)
 {
     if (r > kMaxNibRadius || r < 0)
         return false;
@@ -527,10 +526,9 @@ bool CPenBitmapShape5::makeShape()
         FEnable = false;
         return false;
     }
-    const bool sameGeometry = FRadius == (obj->zoomRate << 16) &&
-                              FFlatRate == penParamGetFlatPercent(obj->penParam) &&
-                              FDegree == -penParamGetDegreeInt(obj->penParam) &&
-                              dynArray2DIsValid(FPenShapeArray);
+    const bool sameGeometry =
+        FRadius == (obj->zoomRate << 16) && FFlatRate == penParamGetFlatPercent(obj->penParam) &&
+        FDegree == -penParamGetDegreeInt(obj->penParam) && dynArray2DIsValid(FPenShapeArray);
     FEnable = (sameGeometry || takeNibGeometry(*obj)) && fillShape();
     return FEnable;
 }
@@ -580,8 +578,7 @@ class ChordPainter
 {
   public:
     ChordPainter(SDynArray2D &area, SDynArray2D &shape, const sSize &size, bool dirX)
-        : m_area(area.items<int32_t>()), m_shape(shape.items<int32_t>()), m_size(size),
-          m_dirX(dirX)
+        : m_area(area.items<int32_t>()), m_shape(shape.items<int32_t>()), m_size(size), m_dirX(dirX)
     {
     }
 

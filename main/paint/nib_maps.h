@@ -87,23 +87,23 @@ class CPenShape
 
     bool enable = false;
     bool enbRadiusMap = true, enbAreaMap = false, enbGradeMap = true;
-    int32_t radius = 0;   // 16.16; for an image nib zoom rate << 16
+    int32_t radius = 0; // 16.16; for an image nib zoom rate << 16
     int32_t flatrate = 100;
-    int32_t degree = 0;   // whole degrees, negated for image nibs
+    int32_t degree = 0; // whole degrees, negated for image nibs
     float radian = 0;
     int32_t fsin = 0, fcos = 0x10000;
-    sSize szR;            // half sizes of the map area
-    sSize szRreq;         // half sizes asked for
-    sPos center;          // nib centre inside the map
-    sRect penRect;        // the nib inside the map
+    sSize szR;     // half sizes of the map area
+    sSize szRreq;  // half sizes asked for
+    sPos center;   // nib centre inside the map
+    sRect penRect; // the nib inside the map
     CGradeMapObj *mapObj = nullptr;
     CPenShapeObj *shapeObj = nullptr;
     SDynArray2D shapeAry; // distance from the centre / radius (1.0 on the rim)
     SDynArray2D areaAry;  // coverage 0 .. 1.0 of a one-pixel square centred on the cell
     SDynArray2D dataAry;  // alpha 0 .. 255 × 65536
     int32_t rate = 1;
-    sSize isize;          // map size in pixels
-    sSize zsize;          // map size in cells
+    sSize isize; // map size in pixels
+    sSize zsize; // map size in cells
     SEllipseParam elps;
 
   private:
@@ -141,8 +141,8 @@ class CPenBitmapShape5
     int32_t FDegree = 0; // negated angle
     float FRadian = 0;
     int32_t FSin = 0, FCos = 0x10000;
-    sSize FBitmapRect;   // the image's half sizes
-    sSize FRotateRect;   // half sizes of the rotated, zoomed image
+    sSize FBitmapRect; // the image's half sizes
+    sSize FRotateRect; // half sizes of the rotated, zoomed image
     sPos FCenter;
     sRect FPenRect;
     CGradeMapObj5 *FMapObj = nullptr;

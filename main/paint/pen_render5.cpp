@@ -264,7 +264,10 @@ void CPenRender5::endRender()
 bool CPenRender5::setRenderParam(const CDibCore &target, const SStrokeData &locus, uint32_t col,
                                  float hy, float hx)
 {
-    if (!(locus.p > 0))
+    // Far positions (and lengths) would not fit the 32-bit rectangle: nothing is painted there.
+    constexpr float kFar = 1 << 24;
+    if (!(locus.p > 0) || !(std::fabs(locus.x) < kFar) || !(std::fabs(locus.y) < kFar) ||
+        !(hx < kFar) || !(hy < kFar))
         return false;
     hx = std::max(hx, 0.1f);
     hy = std::max(hy, 0.1f);
@@ -465,8 +468,8 @@ void CPenRender5::renderWaterColor4ch(TMTC &tc, const SStrokeData &locus, float 
     for (int c = 0; c < 3; ++c) {
         const int32_t cur = floatToFix(*chan[c]), target = int32_t(sum[c] / 4) << 16;
         const int32_t next = std::abs(target - cur) <= step ? target
-                             : target > cur                ? cur + step
-                                                           : cur - step;
+                             : target > cur                 ? cur + step
+                                                            : cur - step;
         *chan[c] = float(next / 65536.0L);
     }
     sBGRA pen{};

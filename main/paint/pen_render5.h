@@ -118,8 +118,7 @@ class CPenRender5
     SDabRaster5 standardDab(const SStrokeData &locus, const SDabFootprint5 &fp) const;
     SImageDab5 imageDab(const SStrokeData &locus) const;
     void renderNormal4ch(TMTC &tc, const SStrokeData &locus, float r, const SDabFootprint5 &fp);
-    void renderWaterColor4ch(TMTC &tc, const SStrokeData &locus, float r,
-                             const SDabFootprint5 &fp);
+    void renderWaterColor4ch(TMTC &tc, const SStrokeData &locus, float r, const SDabFootprint5 &fp);
     void renderErase4ch(TMTC &tc, const SStrokeData &locus, float r, const SDabFootprint5 &fp);
     void startWaterColor(const TMTC &dst, float x, float y);
     // ((255 − a) × mix + a × pixel) div 255 per channel, a the pixel's alpha scaled by the

@@ -35,10 +35,10 @@ using fptrStrokePutCh = void (*)(uint8_t *pixel, int32_t x, int32_t y, uint32_t 
 using fptrChannelValuePut = void (*)(uint8_t *pixel, uint32_t value, uint32_t opacity);
 
 // The per-pixel slots (start values in brackets).
-extern fptrStrokePutCh gChannelPutAt;       // [channelPutPlain]
-extern fptrStrokePutTC gCanvasPutAt;        // [pixelPutPlain]
+extern fptrStrokePutCh gChannelPutAt;        // [channelPutPlain]
+extern fptrStrokePutTC gCanvasPutAt;         // [pixelPutPlain]
 extern fptrChannelValuePut gChannelValuePut; // [channelPutMax]
-extern fptrPixelPut4core gStrokeColorPut;   // [pixelPutAlpha]
+extern fptrPixelPut4core gStrokeColorPut;    // [pixelPutAlpha]
 
 // The document window strokes go to, the selection mask that limits them (nullptr when masks are
 // off or no window is current), the mask's offset (mask view position minus active layer view
@@ -74,8 +74,7 @@ void buildAirMap(eAirMap map, AAirMapTable &table);
 // gStrokeColorPut(pixel, colour, alpha).
 void pixelPutPlain(sBGRA *pixel, int32_t x, int32_t y, uint32_t alpha, uint32_t colour) noexcept;
 // gChannelValuePut(pixel, value, alpha).
-void channelPutPlain(uint8_t *pixel, int32_t x, int32_t y, uint32_t alpha,
-                     uint32_t value) noexcept;
+void channelPutPlain(uint8_t *pixel, int32_t x, int32_t y, uint32_t alpha, uint32_t value) noexcept;
 // v := (low byte of value) × opacity div 255; the byte becomes v only when it is below v, so
 // coverage only rises. An opacity above 255 counts as 255.
 void channelPutMax(uint8_t *pixel, uint32_t value, uint32_t opacity) noexcept;

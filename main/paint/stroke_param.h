@@ -35,3 +35,22 @@ static_assert(std::is_trivially_copyable_v<SStrokeParam>);
 
 // Sets every field to its default (the initialisers above).
 void strokeParamInit(SStrokeParam &p);
+
+// ---- accessors (units as stored: opaque thousandths, prsGamma hundredths, spacing thousandths)
+
+// opaque / 1000; opaque as stored.
+float strokeParamGetOpaque(const SStrokeParam &p);
+int32_t strokeParamGetOpaqueInt(const SStrokeParam &p);
+// opaque := trunc(x × 1000) (the product rounded to Single); true when the value changed.
+bool strokeParamSetOpaque(SStrokeParam &p, float x);
+// prsGamma / 100.
+float strokeParamGetPrsGamma(const SStrokeParam &p);
+// prsGamma := n, or trunc(x × 100); true when the value changed.
+bool strokeParamSetPrsGammaInt(SStrokeParam &p, int32_t n);
+bool strokeParamSetPrsGamma(SStrokeParam &p, float x);
+// spacing / 1000.
+float strokeParamGetSpacing(const SStrokeParam &p);
+// n in hundredths: spacing := n × 10 (saturating); true when the value changed.
+bool strokeParamSetSpacingInt(SStrokeParam &p, int32_t n);
+// strokeParamSetSpacingInt(trunc(x × 100 + 0.5)): the spacing keeps a resolution of hundredths.
+bool strokeParamSetSpacing(SStrokeParam &p, float x);

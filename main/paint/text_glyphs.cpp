@@ -2,6 +2,7 @@
 
 #include "core/channel.h"
 #include "core/pixel.h"
+#include "paint/stroke_context.h"
 #include "platform/debug_output.h"
 
 #include <algorithm>
@@ -102,6 +103,8 @@ bool drawGlyphAlphaVert(TChannel &channel, sPos pos, sSize size, fptrGlyphPut pu
 bool makeFontBold(sSize &size, std::vector<uint8_t> &bitmap)
 {
     const int32_t w = size.x, h = size.y;
+    if (w < 0 || h < 0 || bitmap.size() < size_t(w) * size_t(h))
+        return false;
     std::vector<uint8_t> wide;
     try {
         wide.assign(size_t(w + 1) * size_t(h), 0);
@@ -113,9 +116,10 @@ bool makeFontBold(sSize &size, std::vector<uint8_t> &bitmap)
         const uint8_t *src = bitmap.data() + size_t(y) * size_t(w);
         uint8_t *dst = wide.data() + size_t(y) * size_t(w + 1);
         std::copy(src, src + w, dst);
-        // The raising put at full opacity: each byte takes the larger of itself and the one left.
+        // The raising put of value 255 at the source level: each byte takes the larger of
+        // itself and the one on its left.
         for (int32_t x = 0; x < w; ++x)
-            dst[x + 1] = std::max(dst[x + 1], uint8_t(mul255(src[x], 255)));
+            channelPutMax(&dst[x + 1], 255, src[x]);
     }
     bitmap = std::move(wide);
     size.x = w + 1;

@@ -1,0 +1,368 @@
+// Version-5 dabs through a capturing put: golden dabs of every rasteriser, the symmetries a dab
+// must keep, coverage sums against the footprint's area, the saturated core, anti-aliasing off,
+// faint dabs and clipping.
+#include "core/canvas.h"
+#include "core/channel.h"
+#include "paint/dab_test_support.h"
+#include "paint/pen_presets.h"
+#include "paint/pen_render5.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct DabSpec
+{
+    float r;
+    int32_t flatRate, degree; // thousandths, tenths of a degree
+    int32_t gradeFlat;        // fall-off flat rate, thousandths
+    float x, y, p;
+};
+
+// A renderer set up for one standard nib.
+struct Dab5
+{
+    CPenRender5 render{nullptr};
+    TMTC canvas{64, 64};
+    TChannel channel{64, 64};
+
+    explicit Dab5(const DabSpec &d, bool antiOff = false)
+    {
+        SPenParam prm;
+        initPenParam(prm, d.r);
+        prm.flatRate = d.flatRate;
+        prm.degree = d.degree;
+        render.changePenParam(prm);
+        SPenAttr attr;
+        penAttrSetAntiOff(attr, antiOff);
+        render.changePenAttr(attr);
+        SGradeMapParam grade;
+        grade.flatRate = d.gradeFlat;
+        render.changeGradeParam(grade);
+    }
+};
+
+std::map<std::pair<int, int>, int> paint(const DabSpec &d, bool antiOff = false)
+{
+    PutCapture cap;
+    Dab5 dab(d, antiOff);
+    dab.render.render4chPen(dab.canvas, {d.x, d.y, d.p}, d.r, 0xFF000000);
+    return alphaMap(cap.canvas);
+}
+
+} // namespace
+
+TEST(Dab5Golden, RowsColumnsSmallAndImage)
+{
+    // Round nib of radius 3 on a pixel, linear fall-off: no table entry reaches 255, so even the
+    // centre is looked up (254).
+    EXPECT_EQ(alphaGrid(paint({3, 1000, 0, 0, 10, 10, 1}), 6, 6, 14, 14),
+              (std::vector<int>{
+                  -1, -1, -1, -1,  -1,  -1,  -1, -1, -1, //
+                  -1, -1, 1,  3,   12,  3,   1,  -1, -1, //
+                  -1, 1,  12, 66,  86,  66,  12, 1,  -1, //
+                  -1, 4,  66, 135, 170, 135, 66, 4,  -1, //
+                  -1, 12, 86, 170, 254, 170, 86, 12, -1, //
+                  -1, 4,  66, 135, 170, 135, 66, 4,  -1, //
+                  -1, 1,  12, 66,  86,  66,  12, 1,  -1, //
+                  -1, -1, 1,  3,   12,  3,   1,  -1, -1, //
+                  -1, -1, -1, -1,  -1,  -1,  -1, -1, -1, //
+              }));
+    // Flat 50 % turned by 20 degrees: columns, sheared; half the fall-off flat, so the core is
+    // filled at 255.
+    EXPECT_EQ(alphaGrid(paint({4, 500, 200, 500, 10.3f, 10.6f, 1}), 6, 8, 13, 12),
+              (std::vector<int>{
+                  -1, 1,  7,   14,  8,   -1,  -1,  -1,  //
+                  -1, 42, 138, 185, 169, 97,  22,  -1,  //
+                  -1, 56, 201, 255, 255, 255, 191, 43,  //
+                  -1, 3,  94,  234, 255, 255, 255, 146, //
+                  -1, -1, 1,   39,  116, 169, 162, 98,  //
+              }));
+    EXPECT_EQ(paint({4, 500, 200, 500, 10.3f, 10.6f, 1}).at({14, 11}), 15);
+    // Flat 40 % at 120 degrees, half opacity: rows sheared the other way; faint edge pixels are
+    // put with alpha 0.
+    EXPECT_EQ(alphaGrid(paint({4, 400, 1200, 300, 10, 10, 0.5f}), 8, 7, 13, 13),
+              (std::vector<int>{
+                  -1, -1, 0,   14,  23, 0,  //
+                  -1, -1, 27,  78,  48, 1,  //
+                  -1, 15, 96,  122, 40, -1, //
+                  1,  58, 128, 104, 18, -1, //
+                  11, 88, 126, 48,  0,  -1, //
+                  18, 75, 58,  3,   -1, -1, //
+                  6,  28, 2,   -1,  -1, -1, //
+              }));
+    // A dab under one pixel across, tested point by point.
+    EXPECT_EQ(alphaGrid(paint({0.7f, 600, 0, 0, 10.2f, 10.4f, 1}), 9, 9, 12, 12),
+              (std::vector<int>{
+                  -1, -1, -1, -1, //
+                  -1, 66, 9, -1,  //
+                  -1, 22, 2, -1,  //
+                  -1, -1, -1, -1, //
+              }));
+}
+
+TEST(Dab5Golden, ImageNib)
+{
+    auto tip = std::make_unique<TChannel>(6, 4);
+    tip->PixelFill(255);
+    sBox ink{1, 1, 4, 2};
+    tip->fillBox(ink, 0);
+    CPenShapeObj nib;
+    nib.setData(nullptr, nullptr, nullptr);
+    ASSERT_TRUE(nib.attachImage(std::move(tip), true));
+    PutCapture cap;
+    CPenRender5 render(nullptr);
+    render.setPenShapeObj(&nib, true, true, true);
+    TMTC canvas(32, 32);
+    ASSERT_TRUE(render.render4chPen(canvas, {10.25f, 10.5f, 0.8f}, 150, 0xFF000000));
+    EXPECT_EQ(nib.zoomRate, 150);
+    EXPECT_EQ(alphaGrid(alphaMap(cap.canvas), 6, 7, 14, 11),
+              (std::vector<int>{
+                  -1, -1, -1,  -1,  -1,  -1,  -1,  -1, -1, //
+                  -1, 66, 115, 135, 140, 127, 102, 18, -1, //
+                  -1, 76, 135, 165, 175, 151, 119, 21, -1, //
+                  -1, 79, 140, 175, 191, 158, 123, 22, -1, //
+                  -1, -1, -1,  -1,  -1,  -1,  -1,  -1, -1, //
+              }));
+    EXPECT_EQ(cap.canvas.size(), 21u);
+}
+
+TEST(Dab5, RoundDabsAreSymmetric)
+{
+    // Mirrored left to right and top to bottom (rows and columns are sampled differently, so a
+    // round dab is not its own transpose). Radii whose chords end on a pixel edge are left out:
+    // spans are cut a sixth short of the rectangle's right edge, which shades the last column
+    // differently.
+    for (float r : {1.0f, 2.7f, 6.0f, 11.0f}) {
+        const auto m = paint({r, 1000, 0, 300, 30, 30, 1});
+        for (const auto &[pos, a] : m) {
+            const auto [x, y] = pos;
+            ASSERT_EQ(m.at({60 - x, y}), a) << r << " mirror " << x << ", " << y;
+            ASSERT_EQ(m.at({x, 60 - y}), a) << r << " flip " << x << ", " << y;
+        }
+    }
+}
+
+TEST(Dab5, ColumnsAreRowsTransposed)
+{
+    // Flat 50 % at 0 degrees is rasterised by columns, at 90 by rows: the same dab turned.
+    for (float r : {2.0f, 5.5f, 14.0f}) {
+        const auto cols = paint({r, 500, 0, 200, 20.3f, 25.6f, 0.9f});
+        const auto rows = paint({r, 500, 900, 200, 25.6f, 20.3f, 0.9f});
+        ASSERT_EQ(cols.size(), rows.size()) << r;
+        for (const auto &[pos, a] : cols)
+            ASSERT_EQ(rows.at({pos.second, pos.first}), a) << r << " at " << pos.first;
+    }
+    // Oblique nibs: 30 degrees by columns is 60 degrees by rows mirrored across the diagonal.
+    const auto c30 = paint({6, 500, 300, 0, 20, 20, 1});
+    const auto r60 = paint({6, 500, 600, 0, 20, 20, 1});
+    ASSERT_EQ(c30.size(), r60.size());
+    for (const auto &[pos, a] : c30)
+        EXPECT_NEAR(r60.at({pos.second, pos.first}), a, 1) << pos.first << ", " << pos.second;
+}
+
+TEST(Dab5, CoverageSumsMatchTheFootprint)
+{
+    // With the whole fall-off flat every covered pixel is strength × coverage, so the dab's
+    // alphas add up to 255 × the ellipse's area.
+    const struct
+    {
+        float r;
+        int32_t flat, degree;
+    } cases[] = {{1.5f, 1000, 0},  {3, 1000, 0},     {7.5f, 1000, 0}, {20, 1000, 0},
+                 {7.5f, 500, 300}, {7.5f, 500, 600}, {12, 300, 1350}, {12, 700, 2700},
+                 {20, 250, 450},   {5, 800, 100}};
+    for (const auto &c : cases) {
+        const auto m = paint({c.r, c.flat, c.degree, 1000, 30.3f, 31.7f, 1});
+        const double area = M_PI * c.r * c.r * c.flat / 1000.0;
+        EXPECT_NEAR(alphaSum(m) / 255, area, 0.05 * area + 1.0)
+            << "r " << c.r << " flat " << c.flat << " angle " << c.degree / 10;
+    }
+}
+
+TEST(Dab5, CoreFillAndFallOff)
+{
+    // Linear fall-off from the centre: no entry is 255, so nothing is put at 255.
+    const auto soft = paint({10, 1000, 0, 0, 30, 30, 1});
+    for (const auto &[pos, a] : soft)
+        ASSERT_LT(a, 255);
+    EXPECT_EQ(soft.at({30, 30}), 254);
+    // Half of it flat: the inner half is the saturated core.
+    const auto core = paint({10, 1000, 0, 500, 30, 30, 1});
+    int full = 0;
+    for (const auto &[pos, a] : core) {
+        const double d = std::hypot(pos.first + 0.5 - 30.5, pos.second + 0.5 - 30.5);
+        if (d < 4.5) {
+            ASSERT_EQ(a, 255) << d;
+        } else if (d > 5.5) {
+            ASSERT_LT(a, 255) << d;
+        }
+        full += a == 255;
+    }
+    EXPECT_GT(full, 55);
+    // A faint dab: the core rounds to 1, edges may round to 0 and are still put.
+    const auto faint = paint({10, 1000, 0, 1000, 30, 30, 0.002f});
+    EXPECT_EQ(faint.at({30, 30}), 1);
+    int zeros = 0;
+    for (const auto &[pos, a] : faint) {
+        ASSERT_LE(a, 1);
+        zeros += a == 0;
+    }
+    EXPECT_GT(zeros, 0);
+}
+
+TEST(Dab5, AntiAliasingOffPutsTheSameAlphaEverywhere)
+{
+    for (const DabSpec &d :
+         {DabSpec{6, 1000, 0, 0, 20.4f, 20.2f, 0.6f}, DabSpec{6, 500, 300, 0, 20, 20, 0.6f},
+          DabSpec{6, 400, 1100, 0, 20, 20, 0.6f}, DabSpec{0.8f, 1000, 0, 0, 20, 20, 0.6f}}) {
+        const auto m = paint(d, true);
+        ASSERT_FALSE(m.empty());
+        for (const auto &[pos, a] : m)
+            ASSERT_EQ(a, 153) << "Round(0.6 × 255), angle " << d.degree;
+        // Every pixel the anti-aliased dab touches, and no other.
+        const auto aa = paint(d, false);
+        EXPECT_EQ(m.size(), aa.size());
+    }
+}
+
+TEST(Dab5, ClippedDabsVisitOnlyTheTarget)
+{
+    // A round dab over the top-left corner puts exactly the in-target pixels of the same dab
+    // painted whole elsewhere.
+    const auto clipped = paint({5, 1000, 0, 300, 1.3f, 2.6f, 1});
+    const auto whole = paint({5, 1000, 0, 300, 31.3f, 32.6f, 1});
+    int inside = 0;
+    for (const auto &[pos, a] : whole) {
+        const int x = pos.first - 30, y = pos.second - 30;
+        if (x < 0 || y < 0)
+            continue;
+        ++inside;
+        ASSERT_EQ(clipped.at({x, y}), a) << x << ", " << y;
+    }
+    EXPECT_EQ(int(clipped.size()), inside);
+    // Beyond the right and bottom edges nothing is put either.
+    for (const auto &[pos, a] : paint({7, 500, 450, 0, 62.5f, 63, 1})) {
+        ASSERT_LT(pos.first, 64);
+        ASSERT_LT(pos.second, 64);
+    }
+    EXPECT_TRUE(paint({5, 1000, 0, 0, -20, 10, 1}).empty());
+    EXPECT_TRUE(paint({5, 1000, 0, 0, 10, 80, 1}).empty());
+}
+
+TEST(Dab5, ChannelDabsMatchColourDabs)
+{
+    for (const DabSpec &d :
+         {DabSpec{4, 1000, 0, 200, 10.2f, 11.7f, 0.7f}, DabSpec{7, 450, 300, 0, 20, 20, 1},
+          DabSpec{7, 450, 1000, 0, 20, 20, 1}}) {
+        PutCapture cap;
+        Dab5 dab(d);
+        dab.render.render4chPen(dab.canvas, {d.x, d.y, d.p}, d.r, 0xFF112233);
+        dab.render.render1chPen(dab.channel, {d.x, d.y, d.p}, d.r, 255);
+        EXPECT_EQ(alphaMap(cap.channel), alphaMap(cap.canvas)) << d.degree;
+        for (const CapturedPut &p : cap.canvas)
+            ASSERT_EQ(p.colour, 0xFF112233u);
+        for (const CapturedPut &p : cap.channel)
+            ASSERT_EQ(p.colour, 255u);
+    }
+}
+
+TEST(Dab5, SmallDabThresholds)
+{
+    // One channel: below 2 pixels the small rasteriser; colour: only below 1 pixel.
+    const DabSpec d{1.5f, 1000, 0, 300, 10.3f, 10.1f, 1};
+    Dab5 dab(d);
+    const SDabFootprint5 fp = calcFootprint5(dab.render.penParam(), d.r);
+    SDabRaster5 raster;
+    raster.x = d.x, raster.y = d.y, raster.pres = d.p, raster.color = 255, raster.fp = fp;
+    raster.map = &dab.render.gradeMap();
+    const auto table = makeDistanceTable();
+    raster.distance = table.get();
+
+    PutCapture cap;
+    dab.render.render1chPen(dab.channel, {d.x, d.y, d.p}, d.r, 255);
+    const auto viaRender1 = alphaMap(cap.channel);
+    cap.clear();
+    rasterDabSmall5(dab.channel, raster);
+    EXPECT_EQ(viaRender1, alphaMap(cap.channel));
+    cap.clear();
+    rasterDabRows5(dab.channel, raster);
+    EXPECT_NE(viaRender1, alphaMap(cap.channel));
+
+    cap.clear();
+    dab.render.render4chPen(dab.canvas, {d.x, d.y, d.p}, d.r, 255);
+    const auto viaRender4 = alphaMap(cap.canvas);
+    cap.clear();
+    rasterDabRows5(dab.canvas, raster);
+    EXPECT_EQ(viaRender4, alphaMap(cap.canvas));
+    // Zero axes paint nothing.
+    cap.clear();
+    raster.fp.B = 0;
+    rasterDabSmall5(dab.canvas, raster);
+    rasterDabRows5(dab.canvas, raster);
+    EXPECT_TRUE(cap.canvas.empty());
+}
+
+namespace {
+
+// The plain chain written out as a put of its own, so the rasterisers take their general path.
+void forwardCanvasPut(sBGRA *pixel, int32_t, int32_t, uint32_t alpha, uint32_t colour)
+{
+    gStrokeColorPut(pixel, colour, alpha);
+}
+
+void forwardChannelPut(uint8_t *pixel, int32_t, int32_t, uint32_t alpha, uint32_t value)
+{
+    gChannelValuePut(pixel, value, alpha);
+}
+
+} // namespace
+
+TEST(Dab5, ShortcutsOfThePlainChainMatchItsPuts)
+{
+    const unsigned seed = ::testing::UnitTest::GetInstance()->random_seed();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::srand(seed);
+    auto rnd = [](float lo, float hi) { return lo + (hi - lo) * float(std::rand()) / RAND_MAX; };
+    for (fptrPixelPut4core base :
+         {fptrPixelPut4core(pixelPutAlpha), fptrPixelPut4core(pixelPutOver)}) {
+        Dab5 dab({1, 1000, 0, 0, 0, 0, 1});
+        TMTC fast(64, 64), plain(64, 64);
+        TChannel fastCh(64, 64), plainCh(64, 64);
+        for (TMTC *c : {&fast, &plain})
+            c->fillAll(0x80406080);
+        for (TChannel *c : {&fastCh, &plainCh})
+            c->PixelFill(30);
+        for (int i = 0; i < 40; ++i) {
+            const float r = i % 5 == 0 ? rnd(0.2f, 2) : rnd(1, 20);
+            SPenParam prm;
+            initPenParam(prm, r);
+            prm.flatRate = int32_t(rnd(100, 1000));
+            prm.degree = int32_t(rnd(0, 3599));
+            dab.render.changePenParam(prm);
+            SGradeMapParam grade;
+            grade.flatRate = int32_t(rnd(0, 1000));
+            dab.render.changeGradeParam(grade);
+            const SStrokeData at{rnd(-5, 68), rnd(-5, 68), rnd(0.01f, 1)};
+            const uint32_t colour = uint32_t(std::rand()) | 0xFF000000u;
+            initStrokePixelProcs();
+            gStrokeColorPut = base;
+            dab.render.render4chPen(fast, at, r, colour);
+            dab.render.render1chPen(fastCh, at, r, 255);
+            gCanvasPutAt = forwardCanvasPut;
+            gChannelPutAt = forwardChannelPut;
+            dab.render.render4chPen(plain, at, r, colour);
+            dab.render.render1chPen(plainCh, at, r, 255);
+        }
+        initStrokePixelProcs();
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                ASSERT_EQ(fast.getColor(x, y), plain.getColor(x, y)) << x << ", " << y;
+                ASSERT_EQ(fastCh.getColor(x, y), plainCh.getColor(x, y)) << x << ", " << y;
+            }
+    }
+}

@@ -1,0 +1,351 @@
+// kavrin-strokelab: renders version-5 dabs, or a list of points, with a chosen nib and method
+// into a PNG, so that a person can look at what the dab engine paints.
+//
+//   kavrin-strokelab -o out.png --radius 12 --flat 0.5 --angle 30 --dab 64,64,1
+//   kavrin-strokelab -o out.png --points stroke.txt --spacing 0.1 --method watercolour
+//
+// A point file holds one point per line: x y pressure (pressure 0..1, default 1); blank lines and
+// lines starting with # are skipped. With --spacing the points are joined by dabs that far apart
+// (a fraction of the radius); without it a dab is put on every point.
+#include "core/blend_modes.h"
+#include "core/canvas.h"
+#include "core/channel.h"
+#include "paint/pen_presets.h"
+#include "paint/pen_render5.h"
+#include "paint/stroke_context.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace {
+
+// The stroke as the renderer sees it: fixed colours and opacity, the distance walked so far.
+class LabStroke : public IPenRenderStroke
+{
+  public:
+    uint32_t colour = 0xFF000000;
+    uint32_t background = 0xFFFFFFFF;
+    float progress = 0;
+    SWaterColorWork wc;
+
+    uint32_t strokeDrawColor() const override { return colour; }
+    uint32_t strokeBgColor() const override { return background; }
+    float strokeOpaque() const override { return 1.0f; }
+    bool strokePenIfTrans() const override { return true; }
+    float strokePenProgress() const override { return progress; }
+    bool strokeProtectsTransparency() const override { return false; }
+    SWaterColorWork &strokeWaterColor() override { return wc; }
+};
+
+struct Options
+{
+    int width = 256, height = 256;
+    uint32_t background = 0xFFFFFFFF;
+    uint32_t colour = 0xFF000000;
+    float radius = 8, flat = 1, angle = 0, minRadius = 1;
+    eGradeMap falloff = eGradeMap::GMAP_LINEAR;
+    float falloffFlat = 0, falloffAdd = 0;
+    bool antiOff = false;
+    ePenRenderMode method = ePenRenderMode::PRMODE_Std;
+    uint16_t effects[3] = {50, 20, 0};
+    QString nibImage;
+    bool channel = false;
+    float spacing = 0;
+    std::vector<SStrokeData> points;
+    QString output;
+};
+
+[[noreturn]] void fail(const QString &message)
+{
+    std::fprintf(stderr, "kavrin-strokelab: %s\n", qPrintable(message));
+    std::exit(2);
+}
+
+float number(const QString &text, const char *what)
+{
+    bool ok = false;
+    const float v = text.toFloat(&ok);
+    if (!ok || !std::isfinite(v))
+        fail(QStringLiteral("%1 is not a number: %2").arg(QLatin1String(what), text));
+    return v;
+}
+
+// #RRGGBB or #AARRGGBB as an sBGRA value; "transparent" is white with alpha 0.
+uint32_t colourOf(const QString &text)
+{
+    if (text == QLatin1String("transparent"))
+        return 0x00FFFFFF;
+    QString hex = text;
+    if (hex.startsWith('#'))
+        hex.remove(0, 1);
+    bool ok = false;
+    const uint32_t v = hex.toUInt(&ok, 16);
+    if (!ok || (hex.size() != 6 && hex.size() != 8))
+        fail(QStringLiteral("not a colour: %1").arg(text));
+    return hex.size() == 6 ? (0xFF000000u | v) : v;
+}
+
+SStrokeData pointOf(const QStringList &parts, const QString &where)
+{
+    if (parts.size() < 2 || parts.size() > 3)
+        fail(QStringLiteral("a point is x y [pressure]: %1").arg(where));
+    SStrokeData p;
+    p.x = number(parts[0], "x");
+    p.y = number(parts[1], "y");
+    p.p = parts.size() == 3 ? number(parts[2], "pressure") : 1.0f;
+    return p;
+}
+
+void readPoints(const QString &path, std::vector<SStrokeData> &points)
+{
+    QFile f;
+    const bool ok = path == QLatin1String("-") ? f.open(stdin, QIODevice::ReadOnly)
+                                               : (f.setFileName(path), f.open(QIODevice::ReadOnly));
+    if (!ok)
+        fail(QStringLiteral("cannot read %1").arg(path));
+    QTextStream in(&f);
+    int lineNo = 0;
+    while (!in.atEnd()) {
+        const QString line = in.readLine().trimmed();
+        ++lineNo;
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        points.push_back(pointOf(line.split(QRegularExpression("[\\s,]+")),
+                                 QStringLiteral("%1:%2").arg(path).arg(lineNo)));
+    }
+}
+
+eGradeMap falloffOf(const QString &name)
+{
+    const struct
+    {
+        const char *name;
+        eGradeMap map;
+    } names[] = {{"circle", eGradeMap::GMAP_CIRCLE},     {"square", eGradeMap::GMAP_SQUARE},
+                 {"roundtop", eGradeMap::GMAP_ROUNDTOP}, {"linear", eGradeMap::GMAP_LINEAR},
+                 {"gamma", eGradeMap::GMAP_GAMMA},       {"pintop", eGradeMap::GMAP_PINTOP}};
+    for (const auto &n : names)
+        if (name == QLatin1String(n.name))
+            return n.map;
+    fail(QStringLiteral("unknown fall-off %1 (circle, square, roundtop, linear, gamma, pintop)")
+             .arg(name));
+}
+
+ePenRenderMode methodOf(const QString &name)
+{
+    if (name == QLatin1String("normal"))
+        return ePenRenderMode::PRMODE_Std;
+    if (name == QLatin1String("watercolour") || name == QLatin1String("watercolor"))
+        return ePenRenderMode::PRMODE_WC;
+    if (name == QLatin1String("eraser"))
+        return ePenRenderMode::PRMODE_Erase;
+    fail(QStringLiteral("unknown method %1 (normal, watercolour, eraser)").arg(name));
+}
+
+Options parseOptions(const QCoreApplication &app)
+{
+    QCommandLineParser p;
+    p.setApplicationDescription("Renders version-5 dabs or a point list to a PNG.");
+    p.addHelpOption();
+    auto opt = [&p](const char *name, const char *help, const char *value = nullptr) {
+        p.addOption(value ? QCommandLineOption(name, help, value) : QCommandLineOption(name, help));
+    };
+    p.addOption(QCommandLineOption({"o", "output"}, "The PNG to write.", "file"));
+    opt("size", "Canvas size WxH (256x256).", "WxH");
+    opt("background", "#RRGGBB, #AARRGGBB or transparent (white).", "colour");
+    opt("colour", "Paint colour #RRGGBB (black).", "colour");
+    opt("radius", "Nib radius in pixels; the zoom percent of an image nib (8, or 100).", "r");
+    opt("flat", "Nib flatness 0..1 (1 = round).", "f");
+    opt("angle", "Nib angle in degrees.", "deg");
+    opt("min-radius", "Radius at zero pressure, a fraction of the radius (1).", "m");
+    opt("falloff", "circle, square, roundtop, linear, gamma or pintop (linear).", "curve");
+    opt("falloff-flat", "Part of the radius at full strength, 0..1 (0).", "f");
+    opt("falloff-add", "Strength added under the curve, 0..1 (0).", "a");
+    opt("aa-off", "Switch anti-aliasing off.");
+    opt("method", "normal, watercolour or eraser (normal).", "name");
+    opt("effects", "The method's three effect values 0..100 (50,20,0).", "e1,e2,e3");
+    opt("nib-image", "A grey image used as the nib tip (black paints).", "file");
+    opt("channel", "Paint the one-channel alpha buffer and write it as grey.");
+    opt("spacing", "Join the points by dabs this far apart, a fraction of the radius.", "s");
+    opt("dab", "One dab at x,y[,pressure] (repeatable).", "x,y,p");
+    opt("points", "A file of points, one 'x y pressure' per line ('-' reads stdin).", "file");
+    p.process(app);
+
+    Options o;
+    if (!p.isSet("output"))
+        fail("an output file is needed (-o out.png)");
+    o.output = p.value("output");
+    if (p.isSet("size")) {
+        const QStringList wh = p.value("size").split('x');
+        if (wh.size() != 2)
+            fail("size is WxH");
+        o.width = int(number(wh[0], "width"));
+        o.height = int(number(wh[1], "height"));
+        if (o.width < 1 || o.height < 1 || o.width > 10000 || o.height > 10000)
+            fail("the size must lie within 1..10000 on both sides");
+    }
+    if (p.isSet("background"))
+        o.background = colourOf(p.value("background"));
+    if (p.isSet("colour"))
+        o.colour = colourOf(p.value("colour"));
+    o.nibImage = p.value("nib-image");
+    o.radius = p.isSet("radius") ? number(p.value("radius"), "radius")
+                                 : (o.nibImage.isEmpty() ? 8.0f : 100.0f);
+    if (!(o.radius > 0))
+        fail("the radius must be above 0");
+    if (p.isSet("flat"))
+        o.flat = std::clamp(number(p.value("flat"), "flat"), 0.0f, 1.0f);
+    if (p.isSet("angle"))
+        o.angle = number(p.value("angle"), "angle");
+    if (p.isSet("min-radius"))
+        o.minRadius = std::clamp(number(p.value("min-radius"), "min-radius"), 0.0f, 1.0f);
+    if (p.isSet("falloff"))
+        o.falloff = falloffOf(p.value("falloff"));
+    if (p.isSet("falloff-flat"))
+        o.falloffFlat = std::clamp(number(p.value("falloff-flat"), "falloff-flat"), 0.0f, 1.0f);
+    if (p.isSet("falloff-add"))
+        o.falloffAdd = std::clamp(number(p.value("falloff-add"), "falloff-add"), 0.0f, 1.0f);
+    o.antiOff = p.isSet("aa-off");
+    if (p.isSet("method"))
+        o.method = methodOf(p.value("method"));
+    if (p.isSet("effects")) {
+        const QStringList e = p.value("effects").split(',');
+        if (e.size() != 3)
+            fail("effects are three values e1,e2,e3");
+        for (int i = 0; i < 3; ++i)
+            o.effects[i] = uint16_t(std::clamp(number(e[i], "effect"), 0.0f, 100.0f));
+    }
+    o.channel = p.isSet("channel");
+    if (p.isSet("spacing"))
+        o.spacing = std::max(number(p.value("spacing"), "spacing"), 0.0f);
+    for (const QString &d : p.values("dab"))
+        o.points.push_back(pointOf(d.split(','), d));
+    if (p.isSet("points"))
+        readPoints(p.value("points"), o.points);
+    if (o.points.empty())
+        fail("nothing to draw: give --dab x,y,p or --points file");
+    return o;
+}
+
+std::unique_ptr<CPenShapeObj> makeNib(const Options &o)
+{
+    SGradeMapParam map;
+    map.mapType = o.falloff;
+    gradeMapSetFlatRate(map, o.falloffFlat);
+    gradeMapSetAddRate(map, o.falloffAdd);
+    SPenParam prm;
+    initPenParam(prm, o.nibImage.isEmpty() ? o.radius : 1.0f);
+    penParamSetFlatRate(prm, o.flat);
+    penParamSetDegree(prm, o.angle);
+    penParamSetMinRate(prm, o.minRadius);
+    SPenAttr attr;
+    penAttrSetAntiOff(attr, o.antiOff);
+    auto nib = std::make_unique<CPenShapeObj>(&map, &prm, &attr);
+    if (!o.nibImage.isEmpty()) {
+        QImage img(o.nibImage);
+        if (img.isNull())
+            fail(QStringLiteral("cannot read the nib image %1").arg(o.nibImage));
+        if (!nib->setImage(TMTC(img.convertToFormat(QImage::Format_RGB32))))
+            fail("the nib image cannot be used");
+        nib->penParam = prm;
+        nib->penParam.radius = nib->zoomRate * 100;
+        nib->changeZoom(int32_t(o.radius));
+    }
+    return nib;
+}
+
+// The dabs: every point, or points joined by dabs `step` pixels apart.
+std::vector<SStrokeData> placeDabs(const Options &o, float step)
+{
+    if (o.spacing <= 0 || o.points.size() < 2)
+        return o.points;
+    std::vector<SStrokeData> dabs{o.points.front()};
+    step = std::max(step, 0.05f);
+    float carry = 0; // distance walked since the last dab
+    for (size_t i = 1; i < o.points.size(); ++i) {
+        const SStrokeData &a = o.points[i - 1], &b = o.points[i];
+        const float len = std::hypot(b.x - a.x, b.y - a.y);
+        float at = step - carry;
+        for (; at <= len; at += step) {
+            const float t = len > 0 ? at / len : 1.0f;
+            dabs.push_back({a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t, a.p + (b.p - a.p) * t});
+        }
+        carry = len - (at - step);
+    }
+    return dabs;
+}
+
+bool writeChannel(const TChannel &ch, const QString &path)
+{
+    QImage img(ch.width(), ch.height(), QImage::Format_Grayscale8);
+    for (int y = 0; y < ch.height(); ++y)
+        std::copy_n(ch.seek8(0, y), ch.width(), img.scanLine(y));
+    return img.save(path, "PNG");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const Options o = parseOptions(app);
+
+    initStrokePixelProcs();
+    // A layer that does not keep its transparency: colour goes over, the eraser lowers alpha.
+    gStrokeColorPut = pixelPutOver;
+
+    LabStroke stroke;
+    stroke.colour = o.colour;
+    stroke.background = o.background;
+    CPenRender5 render(&stroke);
+    std::unique_ptr<CPenShapeObj> nib = makeNib(o);
+    render.setPenShapeObj(nib.get(), true, true, true);
+    SPenRenderAttr attr;
+    initPenRenderAttr(attr);
+    attr.renderMode = o.method;
+    attr.renderType = kRenderTypeVersion5 | (o.channel ? kRenderTypeOneChannel : 0);
+    for (int i = 0; i < 3; ++i)
+        penRenderAttrSetEffect(attr, i, o.effects[i]);
+    render.changeRenderAttr(attr, 7);
+    render.updatePenColor();
+
+    TMTC canvas(o.width, o.height);
+    TChannel alpha(o.width, o.height);
+    if (!canvas.isEnable() || !alpha.isEnable())
+        fail("out of memory for the canvas");
+    canvas.fillAll(o.background);
+    alpha.PixelFill(0);
+
+    render.startRender(canvas, o.points.front().x, o.points.front().y, o.points.front().p);
+    const float base = render.getRadius();
+    const std::vector<SStrokeData> dabs = placeDabs(o, render.calcPenSpace(base, o.spacing));
+    int painted = 0;
+    for (size_t i = 0; i < dabs.size(); ++i) {
+        const SStrokeData &d = dabs[i];
+        if (i > 0)
+            stroke.progress += std::hypot(d.x - dabs[i - 1].x, d.y - dabs[i - 1].y);
+        const float r = base * (o.minRadius + (1.0f - o.minRadius) * std::clamp(d.p, 0.0f, 1.0f));
+        const bool ok = o.channel ? render.render1chPen(alpha, d, r, 255)
+                                  : render.render4chPen(canvas, d, r, o.colour);
+        painted += ok;
+    }
+    render.endRender();
+
+    const bool saved =
+        o.channel ? writeChannel(alpha, o.output) : canvas.imageView().save(o.output, "PNG");
+    if (!saved)
+        fail(QStringLiteral("cannot write %1").arg(o.output));
+    std::printf("%d of %zu dabs painted into %s\n", painted, dabs.size(), qPrintable(o.output));
+    return 0;
+}
