@@ -4,6 +4,7 @@
 #include "core/channel.h"
 #include "core/image_codec.h"
 #include "document/format/chunk.h"
+#include "format/format_test_support.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -15,23 +16,6 @@
 #include <random>
 
 namespace {
-
-// A memory stream that takes at most `capacity` bytes, as a full disk would.
-class ShortBuffer : public QBuffer
-{
-  public:
-    explicit ShortBuffer(qint64 capacity) : m_capacity(capacity) {}
-
-  protected:
-    qint64 writeData(const char *data, qint64 len) override
-    {
-        const qint64 n = std::min(len, m_capacity - pos());
-        return n <= 0 ? -1 : QBuffer::writeData(data, n);
-    }
-
-  private:
-    qint64 m_capacity;
-};
 
 std::vector<uint8_t> randomBytes(size_t n, uint32_t seed)
 {
