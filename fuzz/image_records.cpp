@@ -1,12 +1,12 @@
 // Feeds outside bytes to the image and mask record readers. Byte 0 picks the reader (data, channel,
-// canvas, thumbnail search, mask with version-1 or version-2 titles); the rest is the stream. An image record or mask that reads is
-// written again and must read back to the same pixels.
+// canvas, thumbnail search, mask with version-1 or version-2 titles); the rest is the stream. An
+// image record or mask that reads is written again and must read back to the same pixels.
+#include "document/format/image_records.h"
+#include "core/block_channel.h"
 #include "core/canvas.h"
 #include "core/channel.h"
-#include "document/format/chunk.h"
-#include "core/block_channel.h"
 #include "core/mask_manager.h"
-#include "document/format/image_records.h"
+#include "document/format/chunk.h"
 #include "document/format/mask_records.h"
 
 #include <QBuffer>

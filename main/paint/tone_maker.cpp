@@ -80,7 +80,7 @@ int32_t saturate(int64_t v)
 QString getTonePatTypeName(int32_t type)
 {
     static const char16_t *const names[tptMaxNum] = {
-        u"円(網)", u"円(単)",   u"円(Cos)", u"線",    u"線(X)",
+        u"円(網)", u"円(単)",   u"円(Cos)", u"線",     u"線(X)",
         u"線(Y)",  u"スクエア", u"クロス",  u"ダイヤ", u"菱形",
     };
     if (type < 0 || type >= tptMaxNum) {
@@ -103,8 +103,8 @@ void initToneAttr(SToneAttr &attr)
 
 bool isToneAttrUsable(const SToneAttr &attr)
 {
-    return std::isfinite(attr.dpi) && std::isfinite(attr.line) && attr.dpi > 0 &&
-           attr.line > 0 && std::isfinite(attr.percent) && std::isfinite(attr.degree);
+    return std::isfinite(attr.dpi) && std::isfinite(attr.line) && attr.dpi > 0 && attr.line > 0 &&
+           std::isfinite(attr.percent) && std::isfinite(attr.degree);
 }
 
 // A fitted geometry, applied to the maker only when valid.

@@ -356,8 +356,8 @@ uint8_t readMask(QIODevice &stream, const SMaskReadTarget &paper, uint32_t chunk
         return CS_PAST_END;
     }
     QString title;
-    if (const uint8_t code = readMaskTitle(stream, chunkSize - kMaskHeadRest, paper.fileVersion,
-                                           title);
+    if (const uint8_t code =
+            readMaskTitle(stream, chunkSize - kMaskHeadRest, paper.fileVersion, title);
         code != CS_OK) {
         return code;
     }
@@ -404,8 +404,8 @@ uint8_t readMask(QIODevice &stream, const SMaskReadTarget &paper, uint32_t chunk
 
 uint8_t writeMaskRecord(QIODevice &stream, const sSize &paperSize, const CMaskData &mask)
 {
-    return writeChunkSafely(
-        stream, [&](QIODevice &s) { return writeMaskChunks(s, paperSize, mask); });
+    return writeChunkSafely(stream,
+                            [&](QIODevice &s) { return writeMaskChunks(s, paperSize, mask); });
 }
 
 int32_t writeAllMasks(QIODevice &stream, const CMaskMngr &mngr, const sSize &paperSize,

@@ -29,14 +29,14 @@ class CMaskData;
 class CMaskMngr;
 
 // Status codes of the mask records beyond those of document/format/chunk.h (same numbering).
-inline constexpr uint8_t CS_NO_MASK_MANAGER = 28;  // the document has no mask manager
-inline constexpr uint8_t CS_MASK_NOT_MADE = 29;    // the mask cannot be made
-inline constexpr uint8_t CS_MASK_BLOCK_SIZE = 30;  // a block size other than 64 x 64
-inline constexpr uint8_t CS_MASK_EMPTY_RUN = 31;   // a run of no blocks
-inline constexpr uint8_t CS_MASK_RUN_KIND = 32;    // a run kind other than 1 and 2
-inline constexpr uint8_t CS_MASK_RUN_PLACE = 33;   // a run whose lengths or place do not fit
-inline constexpr uint8_t CS_MASK_NO_BLOCK = 34;    // a block of the run cannot be had
-inline constexpr uint8_t CS_MASK_NOT_ADDED = 35;   // the mask cannot be added
+inline constexpr uint8_t CS_NO_MASK_MANAGER = 28; // the document has no mask manager
+inline constexpr uint8_t CS_MASK_NOT_MADE = 29;   // the mask cannot be made
+inline constexpr uint8_t CS_MASK_BLOCK_SIZE = 30; // a block size other than 64 x 64
+inline constexpr uint8_t CS_MASK_EMPTY_RUN = 31;  // a run of no blocks
+inline constexpr uint8_t CS_MASK_RUN_KIND = 32;   // a run kind other than 1 and 2
+inline constexpr uint8_t CS_MASK_RUN_PLACE = 33;  // a run whose lengths or place do not fit
+inline constexpr uint8_t CS_MASK_NO_BLOCK = 34;   // a block of the run cannot be had
+inline constexpr uint8_t CS_MASK_NOT_ADDED = 35;  // the mask cannot be added
 
 inline constexpr int32_t kMaskHeadSize = 80;
 inline constexpr int32_t kMaskRunHeadSize = 40;
@@ -75,11 +75,12 @@ struct SMaskReadTarget
 
 // Reads the rest of a `QMSK` chunk whose 8-byte head (with size chunkSize) was just read, and the
 // runs that follow it, and appends the new mask at the end of the manager (the masks already
-// there renumbered first; the new one keeps its recorded index), with its thumbnail drawn. Nothing is appended on failure. Codes: 9 a short read or data that do
-// not unpack, 11 a chunk that runs past the end, 12 a version other than 0, 17 a chunk too small
-// for its head, 29 a mask that cannot be made (also a size outside 1..32768 or a block count
-// unlike the size's), 30 a block size other than 64, 16 a run of another tag, 31 an empty run,
-// 32 another run kind, 33 lengths that do not fit or a run past the last block, 34 a block that
-// cannot be had, 28 no manager, 35 a mask that cannot be added, 1 no memory, 3 an exception.
+// there renumbered first; the new one keeps its recorded index), with its thumbnail drawn. Nothing
+// is appended on failure. Codes: 9 a short read or data that do not unpack, 11 a chunk that runs
+// past the end, 12 a version other than 0, 17 a chunk too small for its head, 29 a mask that cannot
+// be made (also a size outside 1..32768 or a block count unlike the size's), 30 a block size other
+// than 64, 16 a run of another tag, 31 an empty run, 32 another run kind, 33 lengths that do not
+// fit or a run past the last block, 34 a block that cannot be had, 28 no manager, 35 a mask that
+// cannot be added, 1 no memory, 3 an exception.
 [[nodiscard]] uint8_t readMaskRecord(QIODevice &stream, const SMaskReadTarget &paper,
                                      uint32_t chunkSize, const SMaskProgress *progress);
