@@ -1,13 +1,20 @@
 // The mask record `QMSK` and its block runs `QBMK`: one selection mask of the native image file.
 //
 // `QMSK`, little-endian, offsets from its tag (an 80-byte head, then the title):
-//    0 "QMSK"   4 u32 72 + title area   8 i32 mask index   12 u16 flags (bit 0: the mask holds an
-//   image and its runs follow)   14 u16 0   16 i32 block width 64   20 i32 block height 64
-//   24 i32 blocks across   28 i32 blocks down   32 i32 image width   36 i32 image height
-//   (16 to 39 only for a mask with an image, else 0)   40 i32 position x (viewPos)   44 i32 y
-//   48 i32 document width   52 i32 height   56 u32 value of blocks never drawn   60 u16 title
-//   bytes + 1   62 u16 version 0   64 16 zero bytes   80 the UTF-16 title, then zero bytes to
-//   the next multiple of 4 above title bytes + 1.
+//    0  "QMSK"
+//    4  u32  72 + the title area
+//    8  i32  mask index
+//   12  u16  flags: bit 0 the mask holds an image (its runs follow)
+//   14  u16  0
+//   16  i32  block width 64, block height 64, blocks across, blocks down, image width, image
+//            height (16 to 39 only for a mask with an image, else 0)
+//   40  i32  position x and y (viewPos)
+//   48  i32  document width and height
+//   56  u32  value of blocks never drawn
+//   60  u16  title bytes + 1
+//   62  u16  version 0
+//   64  16 zero bytes
+//   80  the UTF-16 title, then zero bytes to the next multiple of 4 above title bytes + 1
 //
 // `QBMK` run (a 40-byte head, then the data): "QBMK", u32 32 + data + padding, i32 64, i32 64,
 // u32 kind (1 drawn blocks, compressed as one block of the codec; 2 undrawn blocks, one u32
