@@ -1,9 +1,9 @@
 // Feeds outside bytes to the nib set and method set readers the way a load does, then uses what
 // they accepted: every item goes into its manager, is copied and read into a paint parameter
 // record, and the set is written and read back, which must succeed with the same items.
+#include "paint/pen_set_files.h"
 #include "document/format/chunk.h"
 #include "paint/paint_param.h"
-#include "paint/pen_set_files.h"
 
 #include <QBuffer>
 
@@ -69,8 +69,7 @@ void checkMethods(const QByteArray &bytes)
     for (auto &method : set.methods) {
         fit = fit && namesFit(method->methodName) &&
               (!method->shapeObj || namesFit(method->shapeObj->name()));
-        if (mngr.appendMethod(std::move(method)) < 0 ||
-            mngr.appendMethodDup(*mngr.getObj(0)) < 0) {
+        if (mngr.appendMethod(std::move(method)) < 0 || mngr.appendMethodDup(*mngr.getObj(0)) < 0) {
             abort();
         }
         TPaintParam param(TPaintMode::pmPencil5);
@@ -92,8 +91,7 @@ void checkMethods(const QByteArray &bytes)
     }
     out.seek(0);
     SMethodSetContents again;
-    if (readMethodSetStream(out, again) != CS_OK ||
-        int32_t(again.methods.size()) != mngr.count()) {
+    if (readMethodSetStream(out, again) != CS_OK || int32_t(again.methods.size()) != mngr.count()) {
         abort();
     }
 }

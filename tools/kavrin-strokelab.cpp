@@ -1,18 +1,27 @@
-// kavrin-strokelab: renders version-5 dabs, or a list of points, with a chosen nib and method
-// into a PNG, so that a person can look at what the dab engine paints.
+// kavrin-strokelab: renders version-5 dabs, a list of points, or a whole version-5 stroke with a
+// chosen nib and method into a PNG, so that a person can look at what the dab engine paints.
 //
 //   kavrin-strokelab -o out.png --radius 12 --flat 0.5 --angle 30 --dab 64,64,1
 //   kavrin-strokelab -o out.png --points stroke.txt --spacing 0.1 --method watercolour
+//   kavrin-strokelab -o out.png --stroke --shape s-curve --prs-radius --min-radius 0.2
 //
 // A point file holds one point per line: x y pressure (pressure 0..1, default 1); blank lines and
 // lines starting with # are skipped. With --spacing the points are joined by dabs that far apart
 // (a fraction of the radius); without it a dab is put on every point.
+//
+// With --stroke the points are drawn as a version-5 stroke: smoothed, interpolated, walked at the
+// method's spacing (--spacing, 0.1 by default) by the stroke manager, ended by a lifted pen, and
+// laid into the layer as the document does. --shape makes the points: an S-curve with a pressure
+// ramp, or a straight pressure ramp, across the canvas. --list-dabs prints every dab placed.
 #include "core/blend_modes.h"
 #include "core/canvas.h"
 #include "core/channel.h"
 #include "paint/pen_presets.h"
 #include "paint/pen_render5.h"
+#include "paint/stroke.h"
+#include "paint/stroke_canvas.h"
 #include "paint/stroke_context.h"
+#include "paint/stroke_placement.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -64,6 +73,13 @@ struct Options
     float spacing = 0;
     std::vector<SStrokeData> points;
     QString output;
+    // The version-5 stroke.
+    bool stroke = false;
+    int32_t smooth = 1;
+    eInterpolateType interpolate = eInterpolateType::iptBSpline;
+    bool prsRadius = false, prsOpacity = false;
+    float gamma = 1, opacity = 1;
+    bool listDabs = false;
 };
 
 [[noreturn]] void fail(const QString &message)
@@ -153,6 +169,20 @@ ePenRenderMode methodOf(const QString &name)
     fail(QStringLiteral("unknown method %1 (normal, watercolour, eraser)").arg(name));
 }
 
+// 200 points across the canvas: an S-curve or a straight line, the pressure rising from 0.1 to 1.
+void shapePoints(const QString &name, int w, int h, std::vector<SStrokeData> &points)
+{
+    const bool curve = name == QLatin1String("s-curve");
+    if (!curve && name != QLatin1String("ramp"))
+        fail(QStringLiteral("unknown shape %1 (s-curve, ramp)").arg(name));
+    constexpr int kCount = 200;
+    for (int i = 0; i < kCount; ++i) {
+        const float t = float(i) / (kCount - 1);
+        const float wave = curve ? 0.35f * std::sin(t * 6.2831853f) : 0.0f;
+        points.push_back({w * (0.1f + 0.8f * t), h * (0.5f + wave), 0.1f + 0.9f * t});
+    }
+}
+
 Options parseOptions(const QCoreApplication &app)
 {
     QCommandLineParser p;
@@ -180,6 +210,15 @@ Options parseOptions(const QCoreApplication &app)
     opt("spacing", "Join the points by dabs this far apart, a fraction of the radius.", "s");
     opt("dab", "One dab at x,y[,pressure] (repeatable).", "x,y,p");
     opt("points", "A file of points, one 'x y pressure' per line ('-' reads stdin).", "file");
+    opt("shape", "Points across the canvas: s-curve or ramp (pressure 0.1 to 1).", "name");
+    opt("stroke", "Draw the points as a version-5 stroke (smoothing, interpolation, placement).");
+    opt("smooth", "Stroke smoothing level (1).", "n");
+    opt("interpolate", "Stroke interpolation: linear or bspline (bspline).", "name");
+    opt("prs-radius", "In a stroke, pressure sets the radius between --min-radius and --radius.");
+    opt("prs-opacity", "In a stroke, pressure sets the dab opacity.");
+    opt("gamma", "In a stroke, the pressure exponent (1).", "g");
+    opt("opacity", "The stroke opacity 0.01..1 (1).", "o");
+    opt("list-dabs", "In a stroke, print every dab: x y opacity radius.");
     p.process(app);
 
     Options o;
@@ -233,8 +272,31 @@ Options parseOptions(const QCoreApplication &app)
         o.points.push_back(pointOf(d.split(','), d));
     if (p.isSet("points"))
         readPoints(p.value("points"), o.points);
+    if (p.isSet("shape"))
+        shapePoints(p.value("shape"), o.width, o.height, o.points);
+    o.stroke = p.isSet("stroke");
+    if (p.isSet("smooth")) {
+        const float n = number(p.value("smooth"), "smooth");
+        if (n < 0 || n > 100)
+            fail("the smoothing level lies within 0..100");
+        o.smooth = int32_t(n);
+    }
+    if (p.isSet("interpolate")) {
+        const QString name = p.value("interpolate");
+        if (name == QLatin1String("linear"))
+            o.interpolate = eInterpolateType::iptLinear;
+        else if (name != QLatin1String("bspline"))
+            fail(QStringLiteral("unknown interpolation %1 (linear, bspline)").arg(name));
+    }
+    o.prsRadius = p.isSet("prs-radius");
+    o.prsOpacity = p.isSet("prs-opacity");
+    if (p.isSet("gamma"))
+        o.gamma = std::clamp(number(p.value("gamma"), "gamma"), 0.01f, 6.0f);
+    if (p.isSet("opacity"))
+        o.opacity = number(p.value("opacity"), "opacity");
+    o.listDabs = p.isSet("list-dabs");
     if (o.points.empty())
-        fail("nothing to draw: give --dab x,y,p or --points file");
+        fail("nothing to draw: give --dab x,y,p, --points file or --shape name");
     return o;
 }
 
@@ -294,6 +356,47 @@ bool writeChannel(const TChannel &ch, const QString &path)
     return img.save(path, "PNG");
 }
 
+// The points as one version-5 stroke on a document-free layer; the layer is written.
+int drawStroke(const Options &o, CPenShapeObj &nib, const SPenRenderAttr &attr)
+{
+    TStroke stroke(5);
+    stroke.SetDrawColor(o.colour);
+    stroke.setBgCol(o.background);
+    stroke.setOpaque(o.opacity);
+    CPenRender5 render(&stroke);
+    render.setPenShapeObj(&nib, true, true, true);
+    render.changeRenderAttr(attr, 7);
+
+    CStrokeMngr5 mngr(&stroke, &render);
+    SStrokeParam param;
+    strokeParamInit(param);
+    param.smooth = o.smooth;
+    param.interpolateType = o.interpolate;
+    param.enbPrsRadius = o.prsRadius;
+    param.enbPrsOpaque = o.prsOpacity;
+    strokeParamSetPrsGamma(param, o.gamma);
+    if (o.spacing > 0)
+        strokeParamSetSpacing(param, o.spacing);
+    mngr.setParam(param);
+    int dabs = 0;
+    mngr.setDabObserver([&](const SStrokeData &sd, float r) {
+        ++dabs;
+        if (o.listDabs)
+            std::printf("%g %g %g %g\n", double(sd.x), double(sd.y), double(sd.p), double(r));
+    });
+
+    CStrokeCanvas canvas(o.width, o.height, o.background);
+    if (!canvas.layer().isEnable())
+        fail("out of memory for the canvas");
+    if (!canvas.drawStroke(mngr, stroke, o.points))
+        fail("the stroke did not start");
+    if (!canvas.layer().imageView().save(o.output, "PNG"))
+        fail(QStringLiteral("cannot write %1").arg(o.output));
+    std::printf("a stroke of %zu points, %d dabs, into %s\n", o.points.size(), dabs,
+                qPrintable(o.output));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -319,6 +422,8 @@ int main(int argc, char **argv)
         penRenderAttrSetEffect(attr, i, o.effects[i]);
     render.changeRenderAttr(attr, 7);
     render.updatePenColor();
+    if (o.stroke)
+        return drawStroke(o, *nib, attr);
 
     TMTC canvas(o.width, o.height);
     TChannel alpha(o.width, o.height);

@@ -2,6 +2,7 @@
 
 #include "core/dib_core.h"
 #include "paint/pattern_tiles.h"
+#include "paint/stroke.h"
 #include "paint/stroke_context.h"
 #include "paint/tone_manager.h"
 
@@ -61,7 +62,7 @@ float rampValue(float dy, int32_t j)
 // ---------------------------------------------------------------------------------------------
 // CFillMngr
 
-CFillMngr::CFillMngr(const sSize &layerSize, const SFillStroke &strk) : stroke(strk)
+CFillMngr::CFillMngr(const sSize &layerSize, const TStroke &strk) : stroke(&strk)
 {
     clipBox = {0, 0, std::max(layerSize.x, 0), std::max(layerSize.y, 0)};
     clipRect = boxToRect(clipBox);
@@ -76,7 +77,7 @@ void CFillMngr::setPattern(CPatObj *pt)
 
 void CFillMngr::dispatchMode()
 {
-    if (stroke.useTone && gCurrentToneMngr)
+    if (stroke->m_bUseTone && gCurrentToneMngr)
         setPattern(gCurrentToneMngr->getActiveTone());
     fillScanLine = &CFillMngr::colorScanLine;
 }
@@ -151,7 +152,7 @@ void CFillMngr::colorScanLine()
     SpanPixels sp;
     if (!spanPixels(sp) || scanIY >= imageTC->height())
         return;
-    const float c = float(Ext(stroke.opaque) * scanFA);
+    const float c = float(Ext(stroke->getOpaque()) * scanFA);
     const int32_t last = sp.b - sp.a;
     for (int32_t x = sp.from; x < sp.to && x < imageTC->width(); ++x) {
         const float k = spanCoverage(x - sp.a, last);
@@ -163,7 +164,7 @@ void CFillMngr::colorScanLine()
         else
             a = Ext(k) * c * 255;
         gCanvasPutAt(static_cast<sBGRA *>(imageTC->seek(x, scanIY)), x, scanIY, alphaOf(a),
-                     stroke.drawColor);
+                     stroke->m_drawColor);
     }
 }
 
@@ -172,7 +173,7 @@ void CFillMngr::alphaScanLine()
     SpanPixels sp;
     if (!spanPixels(sp) || scanIY >= imageTC->height())
         return;
-    const float c = float(Ext(stroke.opaque) * scanFA);
+    const float c = float(Ext(stroke->getOpaque()) * scanFA);
     const Ext full = std::trunc(Ext(c) * 255);
     const int32_t last = sp.b - sp.a;
     for (int32_t x = sp.from; x < sp.to && x < imageTC->width(); ++x) {
@@ -215,7 +216,7 @@ int32_t CFillMngr::boxFill(CDibCore &tc)
 // ---------------------------------------------------------------------------------------------
 // CEllipseFiller
 
-CEllipseFiller::CEllipseFiller(const sSize &layerSize, const SFillStroke &strk, int32_t ver)
+CEllipseFiller::CEllipseFiller(const sSize &layerSize, const TStroke &strk, int32_t ver)
     : CFillMngr(layerSize, strk), version(ver)
 {
 }
@@ -288,7 +289,7 @@ int32_t CEllipseFiller::ellipseFill(CDibCore &tc)
 // ---------------------------------------------------------------------------------------------
 // CPolygonFiller
 
-CPolygonFiller::CPolygonFiller(const sSize &layerSize, const SFillStroke &strk)
+CPolygonFiller::CPolygonFiller(const sSize &layerSize, const TStroke &strk)
     : CFillMngr(layerSize, strk)
 {
 }

@@ -19,21 +19,15 @@
 
 class CDibCore;
 class CPatObj;
-
-// What a figure fill reads of the stroke that paints it: its opacity (0..1), its drawing colour
-// (an sBGRA value) and whether it paints through the current screentone.
-struct SFillStroke
-{
-    float opaque = 1.0f;
-    uint32_t drawColor = 0;
-    bool useTone = false;
-};
+class TStroke;
 
 class CFillMngr
 {
   public:
-    // Fills stay inside (0, 0) - layerSize, the active layer's image.
-    CFillMngr(const sSize &layerSize, const SFillStroke &strk);
+    // Fills stay inside (0, 0) - layerSize, the active layer's image. The stroke gives the
+    // opacity (Opaque), the colour (m_drawColor) and the screentone switch; it is not owned.
+    CFillMngr(const sSize &layerSize, const TStroke &strk);
+    CFillMngr(const sSize &, const TStroke &&) = delete;
     virtual ~CFillMngr() = default;
     CFillMngr(const CFillMngr &) = delete;
     CFillMngr &operator=(const CFillMngr &) = delete;
@@ -56,7 +50,7 @@ class CFillMngr
     // the number of rows visited, 0 when nothing is prepared or tc is not of the mode's kind.
     int32_t boxFill(CDibCore &tc);
 
-    SFillStroke stroke;
+    const TStroke *stroke;
     CPatObj *pat = nullptr; // the screentone of a stroke that uses tone; not owned
     bool initOk = false;
     uint32_t color = 0; // the value written in alpha mode
@@ -102,7 +96,8 @@ class CEllipseFiller : public CFillMngr
   public:
     // ver: the version recorded with the figure; 0 computes the edge slopes of an ellipse partly
     // outside the layer from its clipped box, others from the whole ellipse.
-    CEllipseFiller(const sSize &layerSize, const SFillStroke &strk, int32_t ver);
+    CEllipseFiller(const sSize &layerSize, const TStroke &strk, int32_t ver);
+    CEllipseFiller(const sSize &, const TStroke &&, int32_t) = delete;
 
     // The ellipse inscribed in the rectangle of the two points (larger x and y plus one).
     bool initEllipseFill(const sFPos &p0, const sFPos &p1);
@@ -123,7 +118,8 @@ class CEllipseFiller : public CFillMngr
 class CPolygonFiller : public CFillMngr
 {
   public:
-    CPolygonFiller(const sSize &layerSize, const SFillStroke &strk);
+    CPolygonFiller(const sSize &layerSize, const TStroke &strk);
+    CPolygonFiller(const sSize &, const TStroke &&) = delete;
 
     // The polygon of the first n points of plist (closed implicitly); false for fewer than 3
     // points or one wholly outside the layer.

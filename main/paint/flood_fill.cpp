@@ -1,5 +1,6 @@
 #include "paint/flood_fill.h"
 
+#include "core/block_channel.h"
 #include "core/canvas.h"
 #include "core/channel.h"
 
@@ -152,6 +153,31 @@ bool CQLFloodFiller::FloodFill(const sPos &pos)
     if (FIsAntiAlias)
         antiAlias();
     return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CQLFloodFillerWithMask
+
+CQLFloodFillerWithMask::CQLFloodFillerWithMask(const TMTC &tc, TChannel &ch, sPos lpos, sPos mpos,
+                                               const sRect &viewRect, uint8_t tolerance,
+                                               const CBlockVCH &mask)
+    : CQLFloodFiller(tc, ch, lpos, viewRect, tolerance)
+{
+    FMskViewPos = mpos;
+    // Right and bottom of the fill range are inclusive: the rectangles lose their last column
+    // and row. Nothing selected leaves an empty range, which no seed lies in.
+    sRect r;
+    if (!mask.findRect(r)) {
+        FFillRange = {0, 0, -1, -1};
+    } else {
+        rectOffset(r, -mpos.x, -mpos.y);
+        FFillRange = {std::max({r.x0, viewRect.x0, 0}), std::max({r.y0, viewRect.y0, 0}),
+                      std::min({r.x1, viewRect.x1, FImageWidth}) - 1,
+                      std::min({r.y1, viewRect.y1, FImageHeight}) - 1};
+    }
+    FMaskJudge = std::make_unique<TChannel>(ch.width(), ch.height());
+    FMaskJudge->PixelFill(0);
+    mask.copyTo(*FMaskJudge, 0, 0, true);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+class CBlockVCH;
 class TChannel;
 class TMTC;
 
@@ -130,4 +131,17 @@ class CQLFloodFiller : public CAbstractFloodFiller
     void scanPass(const sRect &scan, bool columns);
     void writeRun(const SFloodFillRange &run, bool columns);
     void writeOutput(int32_t x, int32_t y, int32_t value, bool onlyLarger);
+};
+
+// The filler inside a selection: only pixels whose selection value is not 0 are filled, and the
+// fill stays within the selection's bounding rectangle.
+class CQLFloodFillerWithMask : public CQLFloodFiller
+{
+  public:
+    // lpos: where image pixels go in the output; mpos: added to image coordinates to read the
+    // selection. The fill range is the selection's bounding rectangle moved by -mpos, within
+    // viewRect (right and bottom exclusive) and the image. The judge channel is a copy of the
+    // selection of the output channel's size.
+    CQLFloodFillerWithMask(const TMTC &tc, TChannel &ch, sPos lpos, sPos mpos,
+                           const sRect &viewRect, uint8_t tolerance, const CBlockVCH &mask);
 };

@@ -100,9 +100,15 @@ uint8_t nibChunkBytes(const CPenShapeObj &nib, QByteArray &bytes)
     const int32_t zoom = image ? nib.zoomRate : 0;
     const int32_t zoomMin = image ? nib.zoomRng.min : 0;
     const int32_t zoomMax = image ? nib.zoomRng.max : 0;
-    const int32_t words[] = {nib.gradMap.flatRate, nib.gradMap.addRate, nib.penParam.radius,
-                             nib.penParam.radiusMin, nib.penParam.flatRate, nib.penParam.degree,
-                             zoom, zoomMin, zoomMax};
+    const int32_t words[] = {nib.gradMap.flatRate,
+                             nib.gradMap.addRate,
+                             nib.penParam.radius,
+                             nib.penParam.radiusMin,
+                             nib.penParam.flatRate,
+                             nib.penParam.degree,
+                             zoom,
+                             zoomMin,
+                             zoomMax};
     if (!std::all_of(std::begin(words), std::end(words), fitsU16)) {
         return CS_ITEM_NOT_WRITABLE; // refused rather than cut to 16 bits
     }
@@ -146,7 +152,8 @@ uint8_t writeNibUnsafe(QIODevice &stream, const CPenShapeObj &nib)
     if (const uint8_t code = writeBytes(stream, bytes)) {
         return code;
     }
-    return nib.shapeType == ePenShapeType::pstImage ? writeNibTip(stream, *nib.shapeCH) : uint8_t(CS_OK);
+    return nib.shapeType == ePenShapeType::pstImage ? writeNibTip(stream, *nib.shapeCH)
+                                                    : uint8_t(CS_OK);
 }
 
 // The fields of a PSHP record (offsets from the chunk's tag, as in the header).
@@ -159,9 +166,9 @@ struct SNibFields
     uint16_t zoom = 0;
 };
 
-SNibFields nibFields(const uint8_t *record)
+// p: the chunk from its tag, so that offsets read as in the layout.
+SNibFields nibFields(const uint8_t *p)
 {
-    const uint8_t *p = record - kChunkHeaderSize; // so that offsets read as in the layout
     SNibFields f;
     f.type = get<uint16_t>(p, 8);
     f.nameLen = get<uint16_t>(p, 10);
@@ -206,8 +213,8 @@ uint8_t readChunkName(QIODevice &stream, uint16_t nameLen, bool wide, int64_t ch
                       QString &name)
 {
     if (nameLen > 0) {
-        const uint8_t code = wide ? readWideString(stream, nameLen, name)
-                                  : readAnsiString(stream, nameLen, name);
+        const uint8_t code =
+            wide ? readWideString(stream, nameLen, name) : readAnsiString(stream, nameLen, name);
         if (code != CS_OK) {
             return code;
         }
@@ -216,9 +223,9 @@ uint8_t readChunkName(QIODevice &stream, uint16_t nameLen, bool wide, int64_t ch
 }
 
 // The record of a chunk whose head was read: checks the size against the record and the stream,
-// reads the record. The caller checks the name length.
-uint8_t readChunkRecord(QIODevice &stream, uint32_t chunkSize, int32_t recordSize,
-                        uint8_t *record)
+// reads the record to chunk + 8 (the head bytes there are left as they are). The caller checks
+// the name length.
+uint8_t readChunkRecord(QIODevice &stream, uint32_t chunkSize, int32_t recordSize, uint8_t *chunk)
 {
     if (chunkSize < uint32_t(recordSize)) {
         return kPenSetRecordTooLong;
@@ -226,7 +233,7 @@ uint8_t readChunkRecord(QIODevice &stream, uint32_t chunkSize, int32_t recordSiz
     if (!stream.isSequential() && stream.pos() + int64_t(chunkSize) > stream.size()) {
         return kPenSetChunkPastEnd;
     }
-    return readExactly(stream, record, recordSize) ? CS_OK : CS_READ_FAILED;
+    return readExactly(stream, chunk + kChunkHeaderSize, recordSize) ? CS_OK : CS_READ_FAILED;
 }
 
 // ---- methods
@@ -304,9 +311,9 @@ uint8_t writeMethodUnsafe(QIODevice &stream, const CPenMethodObj &method)
     return method.hasShape() ? writeNibUnsafe(stream, *method.shapeObj) : uint8_t(CS_OK);
 }
 
-SPenMethodData methodData(const uint8_t *record)
+// p: the chunk from its tag.
+SPenMethodData methodData(const uint8_t *p)
 {
-    const uint8_t *p = record - kChunkHeaderSize;
     const uint32_t flags = get<uint32_t>(p, 16);
     SPenMethodData d;
     initPenRenderAttr(d.renderAttr);
@@ -378,11 +385,10 @@ uint8_t readMethodChunk(QIODevice &stream, uint32_t chunkSize, int64_t &extraLen
 {
     extraLength = 0;
     const int64_t chunkEnd = stream.pos() + int64_t(chunkSize);
-    uint8_t record[kMethodRecordSize];
-    if (const uint8_t code = readChunkRecord(stream, chunkSize, kMethodRecordSize, record)) {
+    uint8_t p[kChunkHeaderSize + kMethodRecordSize] = {};
+    if (const uint8_t code = readChunkRecord(stream, chunkSize, kMethodRecordSize, p)) {
         return code;
     }
-    const uint8_t *p = record - kChunkHeaderSize;
     const uint16_t nameLen = get<uint16_t>(p, 10);
     const uint16_t version = get<uint16_t>(p, 12);
     const uint32_t flags = get<uint32_t>(p, 16);
@@ -406,7 +412,7 @@ uint8_t readMethodChunk(QIODevice &stream, uint32_t chunkSize, int64_t &extraLen
             return code;
         }
     }
-    auto obj = std::make_unique<CPenMethodObj>(methodData(record));
+    auto obj = std::make_unique<CPenMethodObj>(methodData(p));
     obj->methodName = name;
     obj->setIcon(icon.get());
     if (nib) {
@@ -581,9 +587,8 @@ void initialisePenSetFiles()
 
 uint8_t writeNibChunk(QIODevice &stream, const CPenShapeObj &nib)
 {
-    return writeChunkSafely(stream, [&](QIODevice &s) {
-        return guarded([&] { return writeNibUnsafe(s, nib); });
-    });
+    return writeChunkSafely(
+        stream, [&](QIODevice &s) { return guarded([&] { return writeNibUnsafe(s, nib); }); });
 }
 
 uint8_t readNibChunk(QIODevice &stream, uint32_t chunkSize, int64_t &extraLength,
@@ -591,11 +596,11 @@ uint8_t readNibChunk(QIODevice &stream, uint32_t chunkSize, int64_t &extraLength
 {
     extraLength = 0;
     const int64_t chunkEnd = stream.pos() + int64_t(chunkSize);
-    uint8_t record[kNibRecordSize];
-    if (const uint8_t code = readChunkRecord(stream, chunkSize, kNibRecordSize, record)) {
+    uint8_t chunk[kChunkHeaderSize + kNibRecordSize] = {};
+    if (const uint8_t code = readChunkRecord(stream, chunkSize, kNibRecordSize, chunk)) {
         return code;
     }
-    const SNibFields f = nibFields(record);
+    const SNibFields f = nibFields(chunk);
     if (f.nameLen > chunkSize - uint32_t(kNibRecordSize)) {
         return kPenSetRecordTooLong;
     }
@@ -632,8 +637,8 @@ uint8_t writeNibSetStream(QIODevice &stream, const CPenShapeMngr &mngr)
         return CS_ITEM_NOT_WRITABLE;
     }
     return guarded([&] {
-        if (const uint8_t code = writeBytes(stream, setHead(kTagPSST, mngr.count(),
-                                                             mngr.curIndex()))) {
+        if (const uint8_t code =
+                writeBytes(stream, setHead(kTagPSST, mngr.count(), mngr.curIndex()))) {
             return code;
         }
         for (int32_t i = 0; i < mngr.count(); ++i) {

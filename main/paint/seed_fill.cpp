@@ -1,5 +1,6 @@
 #include "paint/seed_fill.h"
 
+#include "core/block_channel.h"
 #include "core/canvas.h"
 #include "core/channel.h"
 
@@ -165,4 +166,19 @@ uint32_t CSeedFillTCWithAlpha::colorDistance(int32_t x, int32_t y) const
     sBGRA over = bgColor;
     pixelPutAlpha(&over, p.all, a);
     return colorDistSq(keyColor.all, over.all);
+}
+
+// ---------------------------------------------------------------------------------------------
+// CSeedFillTCWithMask
+
+CSeedFillTCWithMask::CSeedFillTCWithMask(int32_t max, const TMTC &tc, TChannel &ch,
+                                         const sRect &rect, sPos ofs, const CBlockVCH &sel)
+    : CSeedFillTCWithAlpha(max, tc, ch, rect), selectOfs(ofs), selectTC(&sel)
+{
+}
+
+bool CSeedFillTCWithMask::isFilled(int32_t x, int32_t y) const
+{
+    return CSeedFillTC::isFilled(x, y) ||
+           selectTC->pixelGet2(x + selectOfs.x, y + selectOfs.y) == 0;
 }

@@ -107,3 +107,20 @@ class CSeedFillTCWithAlpha : public CSeedFillTC
     uint32_t colorDistance(int32_t x, int32_t y) const override;
     bool takeKeyColor(const sPos &pos) override;
 };
+
+// The alpha-aware fill inside a selection: pixels where the selection is 0 count as filled, so
+// the fill never enters them.
+class CSeedFillTCWithMask : public CSeedFillTCWithAlpha
+{
+  public:
+    // ofs: added to image coordinates to read sel.
+    CSeedFillTCWithMask(int32_t max, const TMTC &tc, TChannel &ch, const sRect &rect, sPos ofs,
+                        const CBlockVCH &sel);
+
+    sPos selectOfs;
+    const CBlockVCH *selectTC = nullptr; // not owned
+
+  protected:
+    // The output byte is not 0, or the selection is 0 there (also outside the selection image).
+    bool isFilled(int32_t x, int32_t y) const override;
+};

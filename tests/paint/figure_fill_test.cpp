@@ -2,6 +2,7 @@
 
 #include "core/canvas.h"
 #include "core/channel.h"
+#include "paint/stroke.h"
 #include "paint/stroke_context.h"
 #include "paint/tone_manager.h"
 
@@ -37,6 +38,17 @@ void recordChannelPut(uint8_t *pixel, int32_t x, int32_t y, uint32_t alpha, uint
     *pixel = uint8_t(alpha);
 }
 
+// A stroke of the given opacity drawing in kDrawColor.
+struct FillStroke : TStroke
+{
+    explicit FillStroke(float opaque = 1.0f, bool tone = false) : TStroke(0)
+    {
+        setOpaque(opaque);
+        SetDrawColor(kDrawColor);
+        switchScreenTone(tone, false);
+    }
+};
+
 // Installs the recording puts in the stroke context for the life of a test.
 class FigureFill : public testing::Test
 {
@@ -52,12 +64,9 @@ class FigureFill : public testing::Test
         initStrokePixelProcs();
         gTarget = nullptr;
     }
-};
 
-SFillStroke stroke(float opaque = 1.0f)
-{
-    return {opaque, kDrawColor};
-}
+    const FillStroke pen;
+};
 
 struct Canvas : TMTC
 {
@@ -111,7 +120,7 @@ TEST_F(FigureFill, BoxCoversFractionalEdgesOfTheRectangle)
     // Between (0.5, 0.5) and (2.5, 0.5): x 0.5 to 3.5, y 0.5 to 1.5. Rows 0 and 1 are half
     // covered, and so are the end pixels 0 and 3: 255 / 4 and 255 / 2.
     Canvas tc(6, 3);
-    CFillMngr fill(tc.FPSZ(), stroke());
+    CFillMngr fill(tc.FPSZ(), pen);
     ASSERT_TRUE(fill.initBoxFill({0.5f, 0.5f}, {2.5f, 0.5f}));
     sBox box;
     fill.getUpdateBox(box);
@@ -123,7 +132,7 @@ TEST_F(FigureFill, BoxCoversFractionalEdgesOfTheRectangle)
 
     // The same in alpha mode, into a channel.
     Mask mask(6, 3);
-    CFillMngr alpha(mask.FPSZ(), stroke());
+    CFillMngr alpha(mask.FPSZ(), pen);
     alpha.setAlphaMode(kMaskValue);
     ASSERT_TRUE(alpha.initBoxFill({2.5f, 0.5f}, {0.5f, 0.5f}));
     EXPECT_EQ(alpha.boxFill(mask), 2);
@@ -155,7 +164,8 @@ TEST_F(FigureFill, BoxClipsToTheLayer)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Canvas tc(4, 2);
-        CFillMngr fill(tc.FPSZ(), stroke(c.opaque));
+        const FillStroke stroke(c.opaque);
+        CFillMngr fill(tc.FPSZ(), stroke);
         ASSERT_TRUE(fill.initBoxFill(c.p0, c.p1));
         EXPECT_EQ(fill.boxFill(tc), c.rows);
         EXPECT_EQ(tc.alphas(), c.expected);
@@ -165,7 +175,7 @@ TEST_F(FigureFill, BoxClipsToTheLayer)
 TEST_F(FigureFill, BoxNothingOutsideTheLayerOrIntoTheWrongTarget)
 {
     Canvas tc(4, 2);
-    CFillMngr fill(tc.FPSZ(), stroke());
+    CFillMngr fill(tc.FPSZ(), pen);
     EXPECT_FALSE(fill.initBoxFill({4, 0}, {6, 1}));
     EXPECT_FALSE(fill.initBoxFill({-3, -3}, {-1.5f, 1}));
     EXPECT_EQ(fill.boxFill(tc), 0); // not prepared
@@ -177,7 +187,7 @@ TEST_F(FigureFill, BoxNothingOutsideTheLayerOrIntoTheWrongTarget)
 
     // A target smaller than the layer is written only where it has pixels.
     Canvas small(2, 1);
-    CFillMngr onSmall(tc.FPSZ(), stroke());
+    CFillMngr onSmall(tc.FPSZ(), pen);
     ASSERT_TRUE(onSmall.initBoxFill({0, 0}, {3, 1}));
     EXPECT_EQ(onSmall.boxFill(small), 2);
     EXPECT_EQ(small.alphas(), (Grid{{255, 255}}));
@@ -221,13 +231,13 @@ TEST_F(FigureFill, PolygonSteepEdgesEndInFractionsShallowEdgesRamp)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Canvas tc(8, 4);
-        CPolygonFiller fill(tc.FPSZ(), stroke());
+        CPolygonFiller fill(tc.FPSZ(), pen);
         ASSERT_TRUE(fill.initPolygonFill(c.points, int32_t(c.points.size())));
         EXPECT_EQ(fill.polygonFill(tc), c.rows);
         EXPECT_EQ(asValues(tc.alphas()), c.expected);
 
         Mask mask(8, 4);
-        CPolygonFiller alpha(mask.FPSZ(), stroke());
+        CPolygonFiller alpha(mask.FPSZ(), pen);
         alpha.setAlphaMode(kMaskValue);
         ASSERT_TRUE(alpha.initPolygonFill(c.points, int32_t(c.points.size())));
         EXPECT_EQ(alpha.polygonFill(mask), c.rows);
@@ -240,7 +250,7 @@ TEST_F(FigureFill, PolygonEvenOddAndRefusals)
     // A square with a square inside, both walked the same way round: even-odd leaves the inner
     // square empty although the outline winds twice around it.
     Canvas tc(9, 9);
-    CPolygonFiller fill(tc.FPSZ(), stroke());
+    CPolygonFiller fill(tc.FPSZ(), pen);
     const std::vector<sFPos> twice{{0, 0}, {8, 0}, {8, 8}, {0, 8}, {0, 0},
                                    {2, 2}, {6, 2}, {6, 6}, {2, 6}, {2, 2}};
     ASSERT_TRUE(fill.initPolygonFill(twice, 10));
@@ -253,7 +263,7 @@ TEST_F(FigureFill, PolygonEvenOddAndRefusals)
         EXPECT_EQ(g[y], (std::vector<int>{255, 255, 255, 255, 255, 255, 255, 255, 0})) << y;
     }
 
-    CPolygonFiller none(tc.FPSZ(), stroke());
+    CPolygonFiller none(tc.FPSZ(), pen);
     EXPECT_FALSE(none.initPolygonFill(twice, 2));
     EXPECT_FALSE(none.initPolygonFill(std::span(twice).first(3), 4)); // more points than given
     const std::vector<sFPos> outside{{10, 0}, {20, 0}, {15, 3}};
@@ -265,7 +275,7 @@ TEST_F(FigureFill, EllipseInscribedInTheRectangleOfItsPoints)
 {
     // The rectangle (1, 1) - (8, 5) holds an ellipse of half-axes 3.5 and 2.5 about (4.5, 3.5).
     Canvas tc(10, 7);
-    CEllipseFiller fill(tc.FPSZ(), stroke(), 1);
+    CEllipseFiller fill(tc.FPSZ(), pen, 1);
     ASSERT_TRUE(fill.initEllipseFill({1, 1}, {7, 5}));
     EXPECT_EQ(fill.re.o1, (sFPos{4.5f, 3.5f}));
     EXPECT_EQ(fill.re.rngFY, (sFRange{1, 6}));
@@ -293,7 +303,7 @@ TEST_F(FigureFill, EllipseInscribedInTheRectangleOfItsPoints)
 
     // In alpha mode the same coverage goes into the channel.
     Mask mask(10, 7);
-    CEllipseFiller alpha(mask.FPSZ(), stroke(), 1);
+    CEllipseFiller alpha(mask.FPSZ(), pen, 1);
     alpha.setAlphaMode(kMaskValue);
     ASSERT_TRUE(alpha.initEllipseFill({7, 5}, {1, 1}));
     EXPECT_EQ(alpha.ellipseFill(mask), 6);
@@ -302,9 +312,9 @@ TEST_F(FigureFill, EllipseInscribedInTheRectangleOfItsPoints)
 
 TEST_F(FigureFill, EllipseVersionZeroTakesTheSlopesFromTheClippedBox)
 {
-    auto paint = [](sFPos p0, sFPos p1, int32_t version) {
+    auto paint = [this](sFPos p0, sFPos p1, int32_t version) {
         Canvas tc(12, 8);
-        CEllipseFiller fill(tc.FPSZ(), stroke(), version);
+        CEllipseFiller fill(tc.FPSZ(), pen, version);
         EXPECT_TRUE(fill.initEllipseFill(p0, p1));
         fill.ellipseFill(tc);
         return asValues(tc.alphas());
@@ -314,7 +324,7 @@ TEST_F(FigureFill, EllipseVersionZeroTakesTheSlopesFromTheClippedBox)
     EXPECT_NE(paint({-6, 1}, {10, 6}, 0), paint({-6, 1}, {10, 6}, 1));
 
     Canvas tc(12, 8);
-    CEllipseFiller outside(tc.FPSZ(), stroke(), 1);
+    CEllipseFiller outside(tc.FPSZ(), pen, 1);
     EXPECT_FALSE(outside.initEllipseFill({20, 20}, {30, 30}));
     EXPECT_EQ(outside.ellipseFill(tc), 0);
 }
@@ -330,8 +340,7 @@ TEST_F(FigureFill, DispatchModeReturnsToColourWithTheStrokesTone)
     for (bool useTone : {false, true}) {
         SCOPED_TRACE(useTone);
         Canvas tc(3, 1);
-        SFillStroke s = stroke();
-        s.useTone = useTone;
+        const FillStroke s(1.0f, useTone);
         CFillMngr fill(tc.FPSZ(), s);
         fill.setAlphaMode(kMaskValue);
         ASSERT_TRUE(fill.initBoxFill({0, 0}, {1, 0}));

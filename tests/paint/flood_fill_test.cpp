@@ -1,5 +1,7 @@
 #include "paint/flood_fill.h"
 
+#include "core/block_channel.h"
+
 #include "fill_test_support.h"
 
 #include <gtest/gtest.h>
@@ -212,4 +214,53 @@ TEST(QLFloodFill, FillsARegionWithMoreRangesPendingThanTheOldQueueHeld)
             }
     EXPECT_EQ(filled, open);
     EXPECT_TRUE(onlyTree);
+}
+
+TEST(QLFloodFillWithMask, StaysInsideTheSelection)
+{
+    // The selection, on the paper, covers x 3..5 and y 1..3 except (4, 2). The layer lies at
+    // (2, 1) on the paper, so in layer pixels it covers x 1..3 and y 0..2.
+    CBlockVCH selection(8, 6);
+    sBox box{3, 1, 3, 3};
+    selection.fillArea(box, 255);
+    selection.setPixel(4, 2, 0);
+    const RowImage tc({"aaaaab", "aaaaaa", "aaaaaa", "aaaaaa"}, kTwoColours);
+
+    struct Case
+    {
+        const char *name;
+        sRect viewRect;
+        sPos seed;
+        bool ok;
+        std::vector<std::string> paper;
+    } const cases[] = {
+        {"whole selection",
+         {0, 0, 6, 4},
+         {1, 0},
+         true,
+         {"........", "...###..", "...#.#..", "...###..", "........", "........"}},
+        {"view cut after column 2",
+         {0, 0, 3, 4},
+         {1, 0},
+         true,
+         {"........", "...##...", "...#....", "...##...", "........", "........"}},
+        {"seed outside the selection's rectangle", {0, 0, 6, 4}, {0, 0}, false, {}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ClearChannel paper(8, 6);
+        CQLFloodFillerWithMask filler(tc, paper, {2, 1}, {2, 1}, c.viewRect, 0, selection);
+        EXPECT_EQ(filler.FloodFill(c.seed), c.ok);
+        if (c.ok) {
+            EXPECT_EQ(coverageRows(paper), c.paper);
+        } else {
+            EXPECT_EQ(coverageRows(paper), std::vector<std::string>(6, "........"));
+        }
+    }
+
+    // Nothing selected: there is nowhere to fill.
+    CBlockVCH none(8, 6);
+    ClearChannel paper(8, 6);
+    CQLFloodFillerWithMask filler(tc, paper, {2, 1}, {2, 1}, {0, 0, 6, 4}, 0, none);
+    EXPECT_FALSE(filler.FloodFill({1, 0}));
 }

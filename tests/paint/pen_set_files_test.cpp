@@ -296,18 +296,17 @@ TEST_F(PenSetFiles, NibSetByteLayout)
     // "Pen": 6 bytes of UTF-16, so 120 + 8.
     const qsizetype p = c[0].offset;
     EXPECT_EQ(c[0].size, 128u);
-    const std::pair<int, int> words[] = {{8, 0},      {10, 6},     {12, 2},    {24, 2},
-                                         {28, 250},   {30, 40},    {48, 1234}, {50, 333},
-                                         {52, 600},   {54, 1800},  {96, 0},    {100, 0},
-                                         {102, 0}};
+    const std::pair<int, int> words[] = {{8, 0},   {10, 6},    {12, 2},   {24, 2},   {28, 250},
+                                         {30, 40}, {48, 1234}, {50, 333}, {52, 600}, {54, 1800},
+                                         {96, 0},  {100, 0},   {102, 0}};
     for (const auto &[at, value] : words) {
         EXPECT_EQ(u16At(b, p + at), value) << "offset " << at;
     }
     EXPECT_EQ(u32At(b, p + 72), 1u);
     EXPECT_EQ(b.mid(p + 128, 8), QByteArray("P\0e\0n\0\0\0", 8));
     // Every unnamed byte is zero.
-    for (const auto &[from, to] : {std::pair{14, 24}, {26, 28}, {32, 48}, {56, 72}, {76, 96},
-                                   {98, 100}, {104, 128}}) {
+    for (const auto &[from, to] :
+         {std::pair{14, 24}, {26, 28}, {32, 48}, {56, 72}, {76, 96}, {98, 100}, {104, 128}}) {
         EXPECT_EQ(b.mid(p + from, to - from), QByteArray(to - from, '\0')) << "at " << from;
     }
 
@@ -473,8 +472,7 @@ TEST_F(PenSetFiles, BrokenNibSetsGiveTheirCodesAndLeaveTheListAlone)
         {"head size 25", [](QByteArray &b) { putAt<uint32_t>(b, 4, 25); }, CS_BAD_SIZE},
         {"version 2", [](QByteArray &b) { putAt<uint16_t>(b, 8, 2); }, CS_BAD_VERSION},
         {"count 0", [](QByteArray &b) { putAt<uint16_t>(b, 12, 0); }, CS_NOTHING_SAVED},
-        {"chunk past the end",
-         [&](QByteArray &b) { putAt<uint32_t>(b, c[1].offset + 4, 100000); },
+        {"chunk past the end", [&](QByteArray &b) { putAt<uint32_t>(b, c[1].offset + 4, 100000); },
          kPenSetChunkPastEnd},
         {"cut inside a chunk head", [&](QByteArray &b) { b.truncate(c[1].offset + 5); },
          CS_READ_FAILED},
@@ -515,8 +513,7 @@ TEST_F(PenSetFiles, BrokenMethodSetsGiveTheirCodes)
         {"head size 0", [](QByteArray &b) { putAt<uint32_t>(b, 4, 0); }, CS_BAD_SIZE},
         {"version 9", [](QByteArray &b) { putAt<uint16_t>(b, 8, 9); }, CS_BAD_VERSION},
         {"count 0", [](QByteArray &b) { putAt<uint16_t>(b, 12, 0); }, CS_NOTHING_SAVED},
-        {"method past the end",
-         [&](QByteArray &b) { putAt<uint32_t>(b, c[6].offset + 4, 1000); },
+        {"method past the end", [&](QByteArray &b) { putAt<uint32_t>(b, c[6].offset + 4, 1000); },
          kPenSetChunkPastEnd},
     };
     for (const Case &k : cases) {

@@ -1,5 +1,7 @@
 #include "paint/seed_fill.h"
 
+#include "core/block_channel.h"
+
 #include "fill_test_support.h"
 
 #include <gtest/gtest.h>
@@ -152,4 +154,26 @@ TEST(SeedFillWithAlpha, ComparesOverAContrastingBackground)
         const RowImage tc({"knf"}, {{'k', c.key}, {'n', c.near}, {'f', c.far}});
         EXPECT_EQ(seedRows<CSeedFillTCWithAlpha>(tc, {0, 0}, c.limit)[0], c.row);
     }
+}
+
+TEST(SeedFillWithMask, NeverEntersUnselectedPixels)
+{
+    // The selection covers x 1..3 and y 0..2 of the image, read at an offset of (2, 1), except
+    // the image pixel (2, 1).
+    CBlockVCH selection(8, 6);
+    sBox box{3, 1, 3, 3};
+    selection.fillArea(box, 255);
+    selection.setPixel(4, 2, 0);
+    const RowImage tc({"kkkkkk", "kkkkkk", "kkkkkk", "kkkkkk"}, kGreys);
+    ClearChannel out(6, 4);
+    CSeedFillTCWithMask fill(SEED_FILL_MAX_SEEDS, tc, out, wholeOf(tc), {2, 1}, selection);
+    EXPECT_TRUE(fill.start({1, 0}, 1));
+    EXPECT_EQ(coverageRows(out),
+              (std::vector<std::string>{".###..", ".#.#..", ".###..", "......"}));
+
+    // A seed the selection leaves out fills nothing.
+    ClearChannel none(6, 4);
+    CSeedFillTCWithMask outside(SEED_FILL_MAX_SEEDS, tc, none, wholeOf(tc), {2, 1}, selection);
+    EXPECT_FALSE(outside.start({5, 3}, 1));
+    EXPECT_EQ(coverageRows(none), std::vector<std::string>(4, "......"));
 }
