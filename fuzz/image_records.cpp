@@ -1,10 +1,13 @@
-// Feeds outside bytes to the image record readers. Byte 0 picks the reader (data, channel, canvas,
-// thumbnail search); the rest is the stream. A record that reads is written again and must read
-// back to the same pixels.
+// Feeds outside bytes to the image and mask record readers. Byte 0 picks the reader (data, channel,
+// canvas, thumbnail search, mask with version-1 or version-2 titles); the rest is the stream. An
+// image record or mask that reads is written again and must read back to the same pixels.
+#include "document/format/image_records.h"
+#include "core/block_channel.h"
 #include "core/canvas.h"
 #include "core/channel.h"
+#include "core/mask_manager.h"
 #include "document/format/chunk.h"
-#include "document/format/image_records.h"
+#include "document/format/mask_records.h"
 
 #include <QBuffer>
 
@@ -32,6 +35,51 @@ void checkRewrite(SImageRecordDesc desc, const std::vector<uint8_t> &data)
     }
 }
 
+// A mask read from the stream is written and read again: same size and bytes.
+void checkMask(QIODevice &stream, uint16_t fileVersion)
+{
+    SChunkHeader head;
+    if (readChunkHeader(stream, head) != CS_OK) {
+        return;
+    }
+    CMaskMngr mngr(nullptr, 4);
+    SMaskReadTarget target{&mngr, {64, 64}, fileVersion};
+    if (readMaskRecord(stream, target, head.size, nullptr) != CS_OK) {
+        if (mngr.getMaskCount() != 1) {
+            abort(); // nothing appended on failure
+        }
+        return;
+    }
+    const CMaskData &mask = *mngr.getMask(1);
+    QBuffer out;
+    out.open(QIODevice::ReadWrite);
+    if (writeMaskRecord(out, {64, 64}, mask) != CS_OK) {
+        abort();
+    }
+    out.seek(0);
+    if (readChunkHeader(out, head) != CS_OK ||
+        readMaskRecord(out, {&mngr, {64, 64}, 2}, head.size, nullptr) != CS_OK) {
+        abort(); // titles are written as UTF-16 whatever they were read from
+    }
+    const CMaskData &again = *mngr.getMask(2);
+    if (mask.hasMask() != again.hasMask() || again.title != mask.title) {
+        abort();
+    }
+    if (mask.hasMask()) {
+        const CBlockVCH &a = *mask.maskTC, &b = *again.maskTC;
+        if (a.FPSZ() != b.FPSZ()) {
+            abort();
+        }
+        for (int32_t y = 0; y < a.height(); y += 7) {
+            for (int32_t x = 0; x < a.width(); x += 5) {
+                if (a.getColor(x, y) != b.getColor(x, y)) {
+                    abort();
+                }
+            }
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -44,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     stream.open(QIODevice::ReadOnly);
     int64_t length = 0;
     SImageRecordDesc desc;
-    switch (data[0] % 4) {
+    switch (data[0] % 5) {
     case 0: {
         std::vector<uint8_t> pixels;
         if (readImageRecordData(stream, desc, pixels, length) == CS_OK) {
@@ -70,11 +118,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         break;
     }
-    default: {
+    case 3: {
         std::unique_ptr<TMTC> img;
         (void)findThumbnail(stream, img);
         break;
     }
+    default:
+        checkMask(stream, uint16_t(1 + (data[0] / 5) % 2)); // both title encodings
+        break;
     }
     return 0;
 }

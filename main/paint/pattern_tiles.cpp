@@ -139,7 +139,8 @@ void CPatObj::nextScreenTone(uint8_t *&dat, int32_t &x) const
 
 // ---- CPat8
 
-CPat8::CPat8(int32_t x, int32_t y, int32_t f) : CPatObj(x, y, f), memCH(std::make_unique<TChannel>())
+CPat8::CPat8(int32_t x, int32_t y, int32_t f)
+    : CPatObj(x, y, f), memCH(std::make_unique<TChannel>())
 {
     if (x > 0 && y > 0 && memCH->Resize(x, y)) {
         memCH->PixelFill(0);
@@ -289,8 +290,8 @@ uint8_t CPat8Tone::getValue(int32_t x, int32_t y) const
     if (!toneMaker) {
         return 0;
     }
-    const uint32_t v = toneMaker->getTone(addSaturated(x, -int64_t(ofs.x)),
-                                          addSaturated(y, -int64_t(ofs.y)));
+    const uint32_t v =
+        toneMaker->getTone(addSaturated(x, -int64_t(ofs.x)), addSaturated(y, -int64_t(ofs.y)));
     return uint8_t(Fnega ? 255 - v : v);
 }
 

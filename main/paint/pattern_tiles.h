@@ -80,8 +80,8 @@ class CPatObj
     bool enable = false;
     int32_t Fid = 0;
     ePatObjType objType = potStd;
-    sPos ofs;          // offset applied before lookup
-    sSize size;        // pattern size
+    sPos ofs;           // offset applied before lookup
+    sSize size;         // pattern size
     int32_t zoom = 100; // percent
     int32_t flags = 0;
     QString Fname;

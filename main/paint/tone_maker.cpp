@@ -12,7 +12,9 @@ namespace {
 constexpr long double kPi = 3.141592653589793238462643383279502884L;
 constexpr float kMinPitch = 3;
 constexpr float kMaxPitch = 128;
-// A request far beyond the largest pitch can never fit: refused before any arithmetic on it.
+// Requests far beyond either end can never fit (the fitted pitch stays within a pixel of the
+// request): refused before any arithmetic on them.
+constexpr float kMinRequestPitch = 1;
 constexpr float kMaxRequestPitch = 1024;
 // The super-cell search stops where n cells would exceed this many pixels.
 constexpr long double kMaxSuperCell = 512;
@@ -78,7 +80,7 @@ int32_t saturate(int64_t v)
 QString getTonePatTypeName(int32_t type)
 {
     static const char16_t *const names[tptMaxNum] = {
-        u"円(網)", u"円(単)",   u"円(Cos)", u"線",    u"線(X)",
+        u"円(網)", u"円(単)",   u"円(Cos)", u"線",     u"線(X)",
         u"線(Y)",  u"スクエア", u"クロス",  u"ダイヤ", u"菱形",
     };
     if (type < 0 || type >= tptMaxNum) {
@@ -101,8 +103,8 @@ void initToneAttr(SToneAttr &attr)
 
 bool isToneAttrUsable(const SToneAttr &attr)
 {
-    return std::isfinite(attr.dpi) && std::isfinite(attr.line) && attr.dpi > 0 &&
-           attr.line > 0 && std::isfinite(attr.percent) && std::isfinite(attr.degree);
+    return std::isfinite(attr.dpi) && std::isfinite(attr.line) && attr.dpi > 0 && attr.line > 0 &&
+           std::isfinite(attr.percent) && std::isfinite(attr.degree);
 }
 
 // A fitted geometry, applied to the maker only when valid.
@@ -123,7 +125,8 @@ bool CToneMaker::hasTile() const
 
 bool CToneMaker::fitGeometry(float reqD, float deg, SGeometry &g)
 {
-    if (!std::isfinite(reqD) || !std::isfinite(deg) || !(reqD > 0) || reqD > kMaxRequestPitch) {
+    if (!std::isfinite(reqD) || !std::isfinite(deg) || !(reqD >= kMinRequestPitch) ||
+        reqD > kMaxRequestPitch) {
         return false;
     }
     const long double rad = (long double)deg * kPi / 180;
@@ -134,7 +137,8 @@ bool CToneMaker::fitGeometry(float reqD, float deg, SGeometry &g)
     int32_t n = 1;
     const float longer = std::max(fa, fb);
     if (longer > 0) {
-        const int32_t last = int32_t(kMaxSuperCell / longer) - 1;
+        // A sliver of a side (angles far outside 0..90) would allow countless multipliers.
+        const int32_t last = int32_t(std::min(kMaxSuperCell / longer, kMaxSuperCell)) - 1;
         long double bestError = std::numeric_limits<long double>::infinity();
         for (int32_t i = 1; i <= last; ++i) {
             const long double error = fitError((long double)i * fa) + fitError((long double)i * fb);

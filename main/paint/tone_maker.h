@@ -97,16 +97,16 @@ class CToneMaker
     const TChannel *tile() const { return tileCH.get(); }
 
     // The geometry in force (after fitting).
-    float d = 0;       // pitch in pixels
-    float degree = 0;  // requested angle
-    float radian = 0;  // fitted angle
-    float sn = 0;      // sine and cosine of the fitted angle
+    float d = 0;      // pitch in pixels
+    float degree = 0; // requested angle
+    float radian = 0; // fitted angle
+    float sn = 0;     // sine and cosine of the fitted angle
     float cn = 1;
-    float fa = 0;      // pitch x sine, pitch x cosine
+    float fa = 0; // pitch x sine, pitch x cosine
     float fb = 0;
-    sFPos cp;          // centre of the first cell
-    float U = 0;       // side of the super-cell (n cells)
-    int32_t A = 0;     // the super-cell side vector in whole pixels
+    sFPos cp;      // centre of the first cell
+    float U = 0;   // side of the super-cell (n cells)
+    int32_t A = 0; // the super-cell side vector in whole pixels
     int32_t B = 0;
     int32_t n = 0;     // cells per super-cell side
     float k = 0;       // row offset of the tile

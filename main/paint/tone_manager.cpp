@@ -200,7 +200,7 @@ std::unique_ptr<CPat8> CToneMngr::createPattern(float w, float h, int32_t pit, f
 }
 
 std::unique_ptr<CPat8> CToneMngr::createPattern(const TChannel &ch, int32_t zoom,
-                                               const sPos *ofs) const
+                                                const sPos *ofs) const
 {
     if (!ch.isEnable()) {
         return nullptr;
@@ -282,7 +282,8 @@ uint8_t CToneMngr::effectScreenTone(int32_t x, int32_t y, uint8_t a) const
     if (!modPat) {
         return a;
     }
-    const uint8_t v = modPat->getValue(int32_t(int64_t(x) + ofsPos.x), int32_t(int64_t(y) + ofsPos.y));
+    const uint8_t v =
+        modPat->getValue(int32_t(int64_t(x) + ofsPos.x), int32_t(int64_t(y) + ofsPos.y));
     return uint8_t(mul255(a, v));
 }
 

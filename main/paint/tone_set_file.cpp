@@ -3,8 +3,8 @@
 #include "core/channel.h"
 #include "document/format/chunk.h"
 #include "document/format/image_records.h"
-#include "platform/file_stream.h"
 #include "paint/tone_manager.h"
+#include "platform/file_stream.h"
 #include "platform/messages.h"
 
 #include <QFile>
@@ -190,8 +190,8 @@ uint8_t readToneSetHead(QIODevice &stream, SToneSetContents &out)
     if (!readExactly(stream, head, sizeof head)) {
         return CS_READ_FAILED;
     }
-    if (const uint8_t code = checkChunkIdSize(std::span<const uint8_t>(head, sizeof head),
-                                              kTagPTST, kToneSetHeadSize - kChunkHeaderSize);
+    if (const uint8_t code = checkChunkIdSize(std::span<const uint8_t>(head, sizeof head), kTagPTST,
+                                              kToneSetHeadSize - kChunkHeaderSize);
         code != CS_OK) {
         return code;
     }
@@ -428,8 +428,9 @@ uint8_t readToneSetFile(const QString &path, CToneMngr &mngr, bool append)
     mngr.setModified(append);
     const int32_t lost = int32_t(set.announced) - added;
     if (lost > 0) {
-        showWarningEx(QStringLiteral("%1個の%2が読み込めませんでした！").arg(lost).arg(CToneMngr::setName()),
-                      nullptr, QString());
+        showWarningEx(
+            QStringLiteral("%1個の%2が読み込めませんでした！").arg(lost).arg(CToneMngr::setName()),
+            nullptr, QString());
     }
     return added > 0 ? CS_OK : CS_ITEM_NOT_ADDED;
 }

@@ -107,13 +107,13 @@ struct SToneSetContents
 
 // Reads a set from the stream position, making the patterns with mngr (whose shared maker the
 // screentones use, without running it: a screentone keeps the file's tile). Codes: 9 a short head
-// or chunk head or a stream that ends inside an image record's head, 16/17 a wrong head tag or size, 15 a head word at 8 that is not 0, 12 a version
-// above 1, 37 an announced count of 0 or no pattern read, 10 a chunk longer than the rest of the
-// stream. A pattern that cannot be read is skipped (past its chunk, and past its image record when
-// that could be measured): a record that is not 8 bits or not kind 0 or 1 (15), a record version
-// of 3 or more (12), a chunk too short for its record or name (11), an image record that cannot be
-// read, an empty tile, a screentone attribute no tone can be built from (15). Zooms are clamped
-// by clampPatternZoom; shapes above 9 become 9.
+// or chunk head or a stream that ends inside an image record's head, 16/17 a wrong head tag or
+// size, 15 a head word at 8 that is not 0, 12 a version above 1, 37 an announced count of 0 or no
+// pattern read, 10 a chunk longer than the rest of the stream. A pattern that cannot be read is
+// skipped (past its chunk, and past its image record when that could be measured): a record that is
+// not 8 bits or not kind 0 or 1 (15), a record version of 3 or more (12), a chunk too short for its
+// record or name (11), an image record that cannot be read, an empty tile, a screentone attribute
+// no tone can be built from (15). Zooms are clamped by clampPatternZoom; shapes above 9 become 9.
 [[nodiscard]] uint8_t readToneSet(QIODevice &stream, const CToneMngr &mngr, SToneSetContents &out);
 
 // Reads a set file into the manager, replacing its list or appending to it. A file that cannot be

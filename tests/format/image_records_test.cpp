@@ -4,6 +4,7 @@
 #include "core/channel.h"
 #include "core/image_codec.h"
 #include "document/format/chunk.h"
+#include "format/format_test_support.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -15,23 +16,6 @@
 #include <random>
 
 namespace {
-
-// A memory stream that takes at most `capacity` bytes, as a full disk would.
-class ShortBuffer : public QBuffer
-{
-  public:
-    explicit ShortBuffer(qint64 capacity) : m_capacity(capacity) {}
-
-  protected:
-    qint64 writeData(const char *data, qint64 len) override
-    {
-        const qint64 n = std::min(len, m_capacity - pos());
-        return n <= 0 ? -1 : QBuffer::writeData(data, n);
-    }
-
-  private:
-    qint64 m_capacity;
-};
 
 std::vector<uint8_t> randomBytes(size_t n, uint32_t seed)
 {
@@ -94,7 +78,7 @@ TEST(ImageRecordScramble, ReversesGroupsThenXorsEveryStrideByte)
 {
     SImageRecordDesc d;
     d.groupLen = 3;
-    d.xorByte = 0x0F;   // XOR with 0xF0
+    d.xorByte = 0x0F;  // XOR with 0xF0
     d.strideLess1 = 1; // every second byte
     std::vector<uint8_t> bytes = {0, 1, 2, 3, 4, 5, 6, 7};
     scrambleImageData(bytes, d);
@@ -134,12 +118,12 @@ TEST(ImageRecord, HeadLayoutAndPadding)
     EXPECT_EQ(u32At(b, 4), uint32_t(b.size() - 8));
     EXPECT_EQ(u16At(b, 8), IRK_SCRAMBLED);
     EXPECT_EQ(u16At(b, 10), IRS_NIB_SHAPE);
-    EXPECT_EQ(uint8_t(b[12]), 7);    // the writer's group length
-    EXPECT_EQ(uint8_t(b[15]), 3);    // and its extra bytes
-    EXPECT_EQ(u32At(b, 16), 50u);    // source width
-    EXPECT_EQ(u32At(b, 20), 3u);     // source height
-    EXPECT_EQ(u32At(b, 24), 5u);     // stored width
-    EXPECT_EQ(u32At(b, 28), 3u);     // stored height
+    EXPECT_EQ(uint8_t(b[12]), 7); // the writer's group length
+    EXPECT_EQ(uint8_t(b[15]), 3); // and its extra bytes
+    EXPECT_EQ(u32At(b, 16), 50u); // source width
+    EXPECT_EQ(u32At(b, 20), 3u);  // source height
+    EXPECT_EQ(u32At(b, 24), 5u);  // stored width
+    EXPECT_EQ(u32At(b, 28), 3u);  // stored height
     const uint32_t stored = u32At(b, 32);
     EXPECT_EQ(u32At(b, 36), 15u); // uncompressed count
     EXPECT_EQ(b.mid(40, 8), QByteArray(8, '\0'));

@@ -44,7 +44,7 @@ TEST(PatternTile, ValuesWrapAroundThePatternWithItsOffset)
     EXPECT_EQ(pat->getValue(5, 7), 16 * 1 + 1);
     pat->ofs = {1, -1};
     EXPECT_EQ(pat->getValue(0, 0), 16 * 2 + 1); // (0 + 1, 0 - 1) wrapped
-    pat->ofs = {-2147483647, 2147483647}; // offsets from a file: no overflow
+    pat->ofs = {-2147483647, 2147483647};       // offsets from a file: no overflow
     EXPECT_EQ(pat->getValue(0, 0), pat->getValue(4, 3));
     pat->Fnega = true;
     pat->ofs = {};

@@ -80,17 +80,19 @@ TEST(ToneMaker, FitsTheSuperCell)
         int32_t n, A, B;
     };
     const Case cases[] = {
-        {2, 0, false, 0, 0, 0},     // 100 dpi at 50 lines: too fine
-        {3, 0, true, 1, 0, 3},      // the finest pitch
-        {2.9f, 0, false, 0, 0, 0},  // 10 cells make 29 pixels: 2.9 stays too fine
-        {128, 0, true, 1, 0, 128},  // the coarsest
+        {2, 0, false, 0, 0, 0},    // 100 dpi at 50 lines: too fine
+        {3, 0, true, 1, 0, 3},     // the finest pitch
+        {2.9f, 0, false, 0, 0, 0}, // 10 cells make 29 pixels: 2.9 stays too fine
+        {128, 0, true, 1, 0, 128}, // the coarsest
         {129, 0, false, 0, 0, 0},
-        {8, 0, true, 1, 0, 8},      // axis-aligned: one cell, d x d
+        {8, 0, true, 1, 0, 8}, // axis-aligned: one cell, d x d
         {8, 90, true, 1, 8, 0},
         {8, 45, true, 32, 181, 181}, // 32 cells come within 0.05 of whole pixels
         {10, 22.5f, true, 46, 176, 425},
         {6, 30, true, 5, 15, 26},
         {8, 180, false, 0, 0, 0}, // the side vector leaves the first quadrant
+        {8, 179.99f, false, 0, 0, 0},
+        {1e-20f, 0, false, 0, 0, 0},
         {0, 0, false, 0, 0, 0},
         {NAN, 0, false, 0, 0, 0},
         {8, INFINITY, false, 0, 0, 0},
@@ -182,10 +184,9 @@ TEST(ToneMaker, InkedPixelsAreThoseOfTheLowestThresholds)
 {
     // Whatever the angle, the fold of every plane position into the tile must find a pixel of the
     // same place in its cell: the inked pixels are then exactly those below one threshold.
-    for (const ToneCase &c : {ToneCase{tptSimpleDot, 10, 22.5f, 30, 0},
-                              ToneCase{tptSimpleDot, 6, 30, 60, 0},
-                              ToneCase{tptSimpleDot, 8, 45, 20, 0},
-                              ToneCase{tptSimpleDot, 7.3f, 71, 45, 0}}) {
+    for (const ToneCase &c :
+         {ToneCase{tptSimpleDot, 10, 22.5f, 30, 0}, ToneCase{tptSimpleDot, 6, 30, 60, 0},
+          ToneCase{tptSimpleDot, 8, 45, 20, 0}, ToneCase{tptSimpleDot, 7.3f, 71, 45, 0}}) {
         SCOPED_TRACE(testing::Message() << c.pitch << " px at " << c.degree << " degrees");
         CToneMaker m;
         ASSERT_TRUE(m.buildTone(c.pattern, c.pitch, c.degree, c.percent, c.band));

@@ -278,7 +278,6 @@ TEST(ToneManager, LoadAndSaveWarnWithTheirCodes)
     CToneMngr m;
     EXPECT_FALSE(m.load(dir.filePath("none.qts"), false));
     EXPECT_FALSE(m.save(dir.filePath("empty.qts")));
-    EXPECT_EQ(messages.warnings,
-              QStringList({"トーン集の読み込みに失敗しました! (err=4)",
-                           "トーン集の保存に失敗しました! (err=37)"}));
+    EXPECT_EQ(messages.warnings, QStringList({"トーン集の読み込みに失敗しました! (err=4)",
+                                              "トーン集の保存に失敗しました! (err=37)"}));
 }

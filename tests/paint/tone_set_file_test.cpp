@@ -79,8 +79,8 @@ SToneAttr sampleToneAttr()
     return a;
 }
 
-// Three patterns: a 40 x 20 ramp "ab" at zoom 50, offset (3, -4), negative; the screentone "トーン";
-// the 64 x 64 disc grid "discs". The screentone is current.
+// Three patterns: a 40 x 20 ramp "ab" at zoom 50, offset (3, -4), negative; the screentone
+// "トーン"; the 64 x 64 disc grid "discs". The screentone is current.
 void fillSample(CToneMngr &m)
 {
     TChannel ch(40, 20);
@@ -174,9 +174,9 @@ TEST_F(ToneSetFile, ByteLayout)
     EXPECT_EQ(b.left(4), QByteArray("PTST"));
     EXPECT_EQ(u32At(b, 4), 24u);
     EXPECT_EQ(u16At(b, 8), 0);
-    EXPECT_EQ(u16At(b, 10), 1);  // version
-    EXPECT_EQ(u16At(b, 12), 3);  // patterns
-    EXPECT_EQ(u16At(b, 14), 1);  // current
+    EXPECT_EQ(u16At(b, 10), 1); // version
+    EXPECT_EQ(u16At(b, 12), 3); // patterns
+    EXPECT_EQ(u16At(b, 14), 1); // current
     EXPECT_EQ(b.mid(16, 16), QByteArray(16, '\0'));
 
     const std::vector<Chunk> chunks = chunksOf(b);
@@ -305,8 +305,7 @@ TEST_F(ToneSetFile, RefusedFilesLeaveTheSetAsItWas)
          CS_NOTHING_SAVED},
         {"a chunk longer than the file",
          [](QByteArray &b) { putAt<uint32_t>(b, imageAt(b, 1) + 4, 1u << 20); }, 10},
-        {"a cut chunk head", [](QByteArray &b) { b.truncate(imageAt(b, 2) + 5); },
-         CS_READ_FAILED},
+        {"a cut chunk head", [](QByteArray &b) { b.truncate(imageAt(b, 2) + 5); }, CS_READ_FAILED},
         {"no pattern readable",
          [](QByteArray &b) {
              for (int i = 0; i < 3; ++i) {
@@ -369,20 +368,26 @@ TEST_F(ToneSetFile, UnreadablePatternsAreSkipped)
         QStringList names; // what loads
     };
     const Case cases[] = {
-        {"record kind 2", [](QByteArray &b) { putAt<uint16_t>(b, patAt(b, 0) + 10, 2); },
+        {"record kind 2",
+         [](QByteArray &b) { putAt<uint16_t>(b, patAt(b, 0) + 10, 2); },
          {"トーン", "discs"}},
-        {"16 bits per pixel", [](QByteArray &b) { putAt<uint16_t>(b, patAt(b, 1) + 8, 16); },
+        {"16 bits per pixel",
+         [](QByteArray &b) { putAt<uint16_t>(b, patAt(b, 1) + 8, 16); },
          {"ab", "discs"}},
-        {"record version 3", [](QByteArray &b) { putAt<uint16_t>(b, patAt(b, 2) + 14, 3); },
+        {"record version 3",
+         [](QByteArray &b) { putAt<uint16_t>(b, patAt(b, 2) + 14, 3); },
          {"ab", "トーン"}},
-        {"screentone of dpi 0", [](QByteArray &b) { putAt<float>(b, patAt(b, 1) + 52, 0); },
+        {"screentone of dpi 0",
+         [](QByteArray &b) { putAt<float>(b, patAt(b, 1) + 52, 0); },
          {"ab", "discs"}},
         {"screentone of line NaN",
          [](QByteArray &b) { putAt<float>(b, patAt(b, 1) + 56, std::nanf("")); },
          {"ab", "discs"}},
-        {"image record of another tag", [](QByteArray &b) { b[imageAt(b, 0) + 3] = 'X'; },
+        {"image record of another tag",
+         [](QByteArray &b) { b[imageAt(b, 0) + 3] = 'X'; },
          {"トーン", "discs"}},
-        {"empty tile", [](QByteArray &b) { putAt<uint32_t>(b, imageAt(b, 2) + 24, 0); },
+        {"empty tile",
+         [](QByteArray &b) { putAt<uint32_t>(b, imageAt(b, 2) + 24, 0); },
          {"ab", "トーン"}},
         {"image record of a 32-bit sub-type",
          [](QByteArray &b) { putAt<uint16_t>(b, imageAt(b, 0) + 10, IRS_THUMBNAIL); },
@@ -430,12 +435,11 @@ TEST_F(ToneSetFile, StoredValuesAreClampedIntoRange)
         int32_t zoom;
     };
     const Case cases[] = {
-        {0, 20, 0, 50},      // a 40 x 20 tile: 1000 div 20
-        {2, 20, 0, 15},      // a 64 x 64 tile: 1000 div 64
-        {2, 20, 5000, 200},
-        {2, 20, -7, 15},
-        {1, 20, 1000, 200},  // pitch 7: 200 is well below the 1821 that reach 127.5 pixels
-        {1, 20, 40, 50},     // at least 3.5 pixels: 50
+        {0, 20, 0, 50}, // a 40 x 20 tile: 1000 div 20
+        {2, 20, 0, 15}, // a 64 x 64 tile: 1000 div 64
+        {2, 20, 5000, 200}, {2, 20, -7, 15},
+        {1, 20, 1000, 200}, // pitch 7: 200 is well below the 1821 that reach 127.5 pixels
+        {1, 20, 40, 50},    // at least 3.5 pixels: 50
     };
     const QByteArray good = sampleBytes();
     for (const Case &c : cases) {
@@ -513,8 +517,8 @@ TEST(PatternRecord, FillAndReadBack)
     fillPatToneRecord(rec, tone);
     EXPECT_EQ(rec.flags, kPatRecNegative | kPatRecGenName);
     EXPECT_EQ(rec.kind, 1);
-    const SPatRecord back = patRecordFromBytes(
-        reinterpret_cast<const uint8_t *>(patRecordBytes(rec).constData()));
+    const SPatRecord back =
+        patRecordFromBytes(reinterpret_cast<const uint8_t *>(patRecordBytes(rec).constData()));
     SToneAttr got;
     initToneAttr(got);
     got.genName = false;

@@ -255,8 +255,7 @@ void unscrambleImageData(std::span<uint8_t> bytes, const SImageRecordDesc &desc)
     });
 }
 
-uint8_t writeImageRecord(QIODevice &stream, SImageRecordDesc &desc,
-                         std::span<const uint8_t> pixels)
+uint8_t writeImageRecord(QIODevice &stream, SImageRecordDesc &desc, std::span<const uint8_t> pixels)
 {
     if (!isKnownKind(desc.kind)) {
         return CS_BAD_IMAGE_KIND;

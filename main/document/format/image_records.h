@@ -112,8 +112,8 @@ struct SThumbnailSource
 {
     sSize paperSize;
     std::function<const TMTC *()> displayImage;
-    std::function<bool()> isVramDirty;      // an overlay is drawn over the display image
-    std::function<void()> updateVRAM;       // recomposes the display image without overlays
+    std::function<bool()> isVramDirty;       // an overlay is drawn over the display image
+    std::function<void()> updateVRAM;        // recomposes the display image without overlays
     std::function<void()> drawOptionalImage; // draws the overlays again
 };
 
