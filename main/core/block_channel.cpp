@@ -3,6 +3,7 @@
 #include "core/block_layer_image.h"
 #include "core/canvas.h"
 #include "core/numeric.h"
+#include "core/row_bounds.h"
 
 #include <algorithm>
 #include <cstring>
@@ -371,19 +372,9 @@ bool CBlockVCH::findRect(sRect &r) const
                 uniteRect(r, any, boxToRect(pack.box));
             continue;
         }
-        sRect tr{kUnit, kUnit, 0, 0};
-        for (int32_t y = 0; y < pack.box.h; ++y) {
-            const uint8_t *p = tileByte(pack, 0, y);
-            for (int32_t x = 0; x < pack.box.w; ++x) {
-                if (p[x] == 0)
-                    continue;
-                tr.x0 = std::min(tr.x0, x);
-                tr.x1 = std::max(tr.x1, x + 1);
-                tr.y0 = std::min(tr.y0, y);
-                tr.y1 = y + 1;
-            }
-        }
-        if (tr.x0 < tr.x1) {
+        sRect tr;
+        if (findRowsRect(pack.box.w, pack.box.h, [&](int32_t y) { return tileByte(pack, 0, y); },
+                         [](uint8_t v) { return v == 0; }, tr)) {
             rectOffset(tr, pack.box.x, pack.box.y);
             uniteRect(r, any, tr);
         }

@@ -1,6 +1,7 @@
 #include "core/block_layer_image.h"
 
 #include "core/channel.h"
+#include "core/row_bounds.h"
 
 #include <algorithm>
 #include <cstring>
@@ -573,19 +574,9 @@ bool CBlockVMTC::findRect(sRect &r) const
                 uniteRect(r, any, boxToRect(pack.box));
             continue;
         }
-        sRect br{kUnit, kUnit, 0, 0};
-        for (int32_t y = 0; y < pack.box.h; ++y) {
-            const sBGRA *p = blockPixel(pack, 0, y);
-            for (int32_t x = 0; x < pack.box.w; ++x) {
-                if (p[x].A == 0)
-                    continue;
-                br.x0 = std::min(br.x0, x);
-                br.x1 = std::max(br.x1, x + 1);
-                br.y0 = std::min(br.y0, y);
-                br.y1 = y + 1;
-            }
-        }
-        if (br.x0 < br.x1) {
+        sRect br;
+        if (findRowsRect(pack.box.w, pack.box.h, [&](int32_t y) { return blockPixel(pack, 0, y); },
+                         [](const sBGRA &p) { return p.A == 0; }, br)) {
             rectOffset(br, pack.box.x, pack.box.y);
             uniteRect(r, any, br);
         }
