@@ -3,21 +3,15 @@
 #include "core/block_layer_image.h"
 #include "core/canvas.h"
 #include "core/numeric.h"
+#include "core/row_bounds.h"
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 namespace {
 
 constexpr int32_t kUnit = CBlockVCH::kUnit;
 constexpr int32_t kMask = CBlockVCH::kUnitMask;
-constexpr int32_t kShift = CBlockVCH::kShift;
-
-int32_t clampTo(int32_t v, int32_t n)
-{
-    return v < 0 ? 0 : (v >= n ? n - 1 : v);
-}
 
 void setUniform(SBlockPack &pack, uint8_t v)
 {
@@ -27,40 +21,10 @@ void setUniform(SBlockPack &pack, uint8_t v)
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
-// TVChannel
-
-TVChannel::TVChannel(SBlockPack *pack, int32_t *ytbl) : blockPack(pack)
-{
-    m_tcd.m_dwWidth = pack->size.x;
-    m_tcd.m_dwHeight = pack->size.y;
-    m_tcd.m_pTable = ytbl;
-    m_tcd.m_pBuffer = nullptr;
-}
-
-void TVChannel::freeMembers()
-{
-    m_tcd = TCDataStruct{};
-}
-
-void TVChannel::commit(void *ptr)
-{
-    m_tcd.m_pBuffer = static_cast<uint8_t *>(ptr);
-}
-
-void *TVChannel::decommit()
-{
-    void *old = m_tcd.m_pBuffer;
-    m_tcd.m_pBuffer = nullptr;
-    return old;
-}
-
-// ---------------------------------------------------------------------------------------------
 // Life and tiles
 
-CBlockVCH::CBlockVCH(int32_t w, int32_t h) : CBlockImage(w, h, 1, kShift)
+CBlockVCH::CBlockVCH(int32_t w, int32_t h) : CBlockViewImage(w, h)
 {
-    for (int32_t i = 0; i < kUnit; ++i)
-        ytblArray[size_t(i)] = i * kUnit;
     if (int64_t(imageSize.x) * imageSize.y > 0)
         enable = buildBlocks();
 }
@@ -78,15 +42,7 @@ CBlockVCH::~CBlockVCH()
 
 bool CBlockVCH::initBlock(SBlockPack &pack)
 {
-    if (pack.obj)
-        return true;
-    setUniform(pack, uint8_t(initAlpha));
-    try {
-        pack.obj = std::make_unique<TVChannel>(&pack, ytblArray.data());
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
-    return true;
+    return initView(pack, uint8_t(initAlpha));
 }
 
 bool CBlockVCH::commitBlock(SBlockPack &pack)
@@ -100,41 +56,12 @@ bool CBlockVCH::commitBlock(SBlockPack &pack)
     return true;
 }
 
-bool CBlockVCH::decommitBlock(SBlockPack &pack)
-{
-    if (pack.commit && pack.obj)
-        view(pack).decommit();
-    return CBlockImage::decommitBlock(pack);
-}
-
-SBlockPack *CBlockVCH::seekBlock(int32_t x, int32_t y, bool need)
-{
-    return seekBlockBP(int32_t(uint32_t(x) >> kShift), int32_t(uint32_t(y) >> kShift), need);
-}
-
-const SBlockPack *CBlockVCH::seekBlock(int32_t x, int32_t y) const
-{
-    return seekBlockBP(int32_t(uint32_t(x) >> kShift), int32_t(uint32_t(y) >> kShift));
-}
-
 uint8_t *CBlockVCH::seekPixelAddr(int32_t x, int32_t y, bool need)
 {
     SBlockPack *pack = seekBlock(x, y, need);
     if (!pack || !pack->commit)
         return nullptr;
     return view(*pack).seek8(x & kMask, y & kMask);
-}
-
-SBlockPack *CBlockVCH::needBlock(int32_t x, int32_t y)
-{
-    SBlockPack *pack = seekBlock(x, y, false);
-    return pack && commitBlock(*pack) ? pack : nullptr;
-}
-
-bool CBlockVCH::commitArea(const sBox &area)
-{
-    return splitBoxAtBlocks(area, kShift,
-                            [this](const sBox &piece) { return needBlock(piece.x, piece.y); });
 }
 
 int32_t CBlockVCH::shrinkMemory()
@@ -425,31 +352,12 @@ bool CBlockVCH::fillOutside(const sBox &box, uint8_t val)
 // ---------------------------------------------------------------------------------------------
 // Bounds
 
-namespace {
-
-sRect tileSquare(const SBlockPack &pack)
-{
-    const int32_t x = pack.bpos.x * kUnit, y = pack.bpos.y * kUnit;
-    return {x, y, x + kUnit, y + kUnit};
-}
-
-void unite(sRect &r, bool &any, const sRect &other)
-{
-    if (!any)
-        r = other;
-    else
-        rectUnion(r, other);
-    any = true;
-}
-
-} // namespace
-
 bool CBlockVCH::findBlockRect(sRect &r) const
 {
     bool any = false;
     for (const SBlockPack &pack : blkArray)
         if (pack.commit || uniformOf(pack) != 0)
-            unite(r, any, tileSquare(pack));
+            uniteRect(r, any, blockSquare(pack));
     return any;
 }
 
@@ -461,24 +369,14 @@ bool CBlockVCH::findRect(sRect &r) const
     for (const SBlockPack &pack : blkArray) {
         if (!pack.commit) {
             if (uniformOf(pack) != 0)
-                unite(r, any, boxToRect(pack.box));
+                uniteRect(r, any, boxToRect(pack.box));
             continue;
         }
-        sRect tr{kUnit, kUnit, 0, 0};
-        for (int32_t y = 0; y < pack.box.h; ++y) {
-            const uint8_t *p = tileByte(pack, 0, y);
-            for (int32_t x = 0; x < pack.box.w; ++x) {
-                if (p[x] == 0)
-                    continue;
-                tr.x0 = std::min(tr.x0, x);
-                tr.x1 = std::max(tr.x1, x + 1);
-                tr.y0 = std::min(tr.y0, y);
-                tr.y1 = y + 1;
-            }
-        }
-        if (tr.x0 < tr.x1) {
+        sRect tr;
+        if (findRowsRect(pack.box.w, pack.box.h, [&](int32_t y) { return tileByte(pack, 0, y); },
+                         [](uint8_t v) { return v == 0; }, tr)) {
             rectOffset(tr, pack.box.x, pack.box.y);
-            unite(r, any, tr);
+            uniteRect(r, any, tr);
         }
     }
     return any;

@@ -14,7 +14,7 @@
 // - Every operation that builds a mask ends with shrinkMemory (the callers' duty where said).
 #pragma once
 
-#include "core/block_image.h"
+#include "core/block_view.h"
 #include "core/channel.h"
 
 #include <QString>
@@ -27,32 +27,17 @@ class CBlockVMTC;
 
 // The channel view of one mask tile: 64 x 64 bytes whose memory is the tile's (no pixels while
 // the tile is uncommitted), rows top-down through the image's shared row table. It owns nothing.
-class TVChannel : public TChannel
+class TVChannel : public TBlockView<TChannel>
 {
   public:
-    TVChannel(SBlockPack *pack, int32_t *ytbl);
-
-    // Forgets the pixel pointer, the row table and the size; frees nothing.
-    void freeMembers() override;
-    // A view has the tile's size for life.
-    bool Resize(int32_t, int32_t) override { return false; }
-    uint32_t getImageDataBytes() const override { return blockPack->vLength; }
-    int32_t getSkipLineSize() const override { return blockPack->size.x; }
-
-    // Points the view at the tile's memory.
-    void commit(void *ptr);
-    // Clears the pixel pointer and returns the old one.
-    void *decommit();
-
-    SBlockPack *blockPack;
+    using TBlockView<TChannel>::TBlockView;
 };
 
-class CBlockVCH : public CBlockImage
+// Tiles of 64 x 64 bytes (kShift 6, kUnit 64).
+class CBlockVCH : public CBlockViewImage<TVChannel, 6, 1>
 {
   public:
-    static constexpr int32_t kShift = 6;
-    static constexpr int32_t kUnit = 64;
-    static constexpr int32_t kUnitMask = 63;
+    static constexpr int32_t kUnitMask = kUnit - 1;
     static constexpr uint32_t kUnitBytes = kUnit * kUnit;
 
     // A w x h image of uniform 0 tiles. The tile table is built only when w * h > 0;
@@ -63,22 +48,13 @@ class CBlockVCH : public CBlockImage
     CBlockVCH &operator=(const CBlockVCH &) = delete;
     ~CBlockVCH() override;
 
-    bool isEnable() const override { return enable; }
-
     // ---- tiles
     // Commits, then sets all 4096 bytes to the tile's uniform value.
     bool commitBlock(SBlockPack &pack) override;
-    // Detaches the view, then releases the memory; the caller sets the uniform value.
-    bool decommitBlock(SBlockPack &pack) override;
-    // The record of the tile holding pixel (x, y) (unsigned shifts: negative coordinates find no
-    // tile); with need it is committed first. nullptr outside the grid.
-    SBlockPack *seekBlock(int32_t x, int32_t y, bool need);
-    const SBlockPack *seekBlock(int32_t x, int32_t y) const;
+    // decommitBlock, seekBlock and view come from the base.
     // The address of the byte of (x, y) in its tile; with need the tile is committed first.
     // nullptr outside the grid or when the tile holds no memory.
     uint8_t *seekPixelAddr(int32_t x, int32_t y, bool need);
-    // The channel view of a tile.
-    static TVChannel &view(const SBlockPack &pack) { return static_cast<TVChannel &>(*pack.obj); }
     // The uniform value of an uncommitted tile (the first byte of its bgCol).
     static uint8_t uniformOf(const SBlockPack &pack) { return pack.bgCol.B; }
     // Every committed tile whose 4096 bytes (those past the image edge included) are all equal
@@ -188,8 +164,6 @@ class CBlockVCH : public CBlockImage
 
   private:
     bool initBlock(SBlockPack &pack) override;
-    // Commits the tile holding (x, y) or answers nullptr.
-    SBlockPack *needBlock(int32_t x, int32_t y);
     // The byte at tile position (x, y) of a committed tile.
     static uint8_t *tileByte(const SBlockPack &pack, int32_t x, int32_t y)
     {
@@ -198,8 +172,6 @@ class CBlockVCH : public CBlockImage
     // One piece of a fill or effect: op on the uniform value of a wholly covered uncommitted
     // tile, else op on every byte of the piece.
     template <class Op> bool pieceOp(const sBox &piece, Op op);
-    // Commits every tile under the area; false when one cannot be had.
-    bool commitArea(const sBox &area);
     // src's findBlockRect, widened by grow, clipped to this image.
     bool workRect(const CBlockVCH &src, int32_t grow, sRect &r) const;
     // The 3 x 3 maximum (or minimum) over r: fast with row buffers, or straight.
@@ -208,6 +180,5 @@ class CBlockVCH : public CBlockImage
     // Stores v at (x, y) unless it is there already; false without memory.
     bool storeByte(int32_t x, int32_t y, uint8_t v);
 
-    std::array<int32_t, kUnit> ytblArray{};
     uint32_t initAlpha = 0;
 };

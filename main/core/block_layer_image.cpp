@@ -1,10 +1,10 @@
 #include "core/block_layer_image.h"
 
 #include "core/channel.h"
+#include "core/row_bounds.h"
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 namespace {
 
@@ -27,48 +27,13 @@ sBGRA *blockPixels(const SBlockPack &pack)
     return static_cast<sBGRA *>(pack.vAddr.get());
 }
 
-int32_t clampTo(int32_t v, int32_t n)
-{
-    return v < 0 ? 0 : (v >= n ? n - 1 : v);
-}
-
 } // namespace
-
-// ---------------------------------------------------------------------------------------------
-// TVMTC
-
-TVMTC::TVMTC(SBlockPack *pack, int32_t *ytbl) : blockPack(pack)
-{
-    m_tcd.m_dwWidth = pack->size.x;
-    m_tcd.m_dwHeight = pack->size.y;
-    m_tcd.m_pTable = ytbl;
-    m_tcd.m_pBuffer = nullptr;
-}
-
-void TVMTC::freeMembers()
-{
-    m_tcd = TCDataStruct{};
-}
-
-void TVMTC::commit(void *ptr)
-{
-    m_tcd.m_pBuffer = static_cast<uint8_t *>(ptr);
-}
-
-void *TVMTC::decommit()
-{
-    void *old = m_tcd.m_pBuffer;
-    m_tcd.m_pBuffer = nullptr;
-    return old;
-}
 
 // ---------------------------------------------------------------------------------------------
 // Life and blocks
 
-CBlockVMTC::CBlockVMTC(int32_t w, int32_t h) : CBlockImage(w, h, 4, kShift)
+CBlockVMTC::CBlockVMTC(int32_t w, int32_t h) : CBlockViewImage(w, h)
 {
-    for (int32_t i = 0; i < kUnit; ++i)
-        ytblArray[size_t(i)] = i * kUnit * 4;
     rectTracerInit(rectTrace, imageSize);
     enable = buildBlocks();
 }
@@ -86,15 +51,7 @@ CBlockVMTC::~CBlockVMTC()
 
 bool CBlockVMTC::initBlock(SBlockPack &pack)
 {
-    if (pack.obj)
-        return true;
-    pack.bgCol.all = initColor;
-    try {
-        pack.obj = std::make_unique<TVMTC>(&pack, ytblArray.data());
-    } catch (const std::bad_alloc &) {
-        return false;
-    }
-    return true;
+    return initView(pack, initColor);
 }
 
 bool CBlockVMTC::commitBlock(SBlockPack &pack)
@@ -109,35 +66,12 @@ bool CBlockVMTC::commitBlock(SBlockPack &pack)
     return true;
 }
 
-bool CBlockVMTC::decommitBlock(SBlockPack &pack)
-{
-    if (pack.commit && pack.obj)
-        view(pack).decommit();
-    return CBlockImage::decommitBlock(pack);
-}
-
-SBlockPack *CBlockVMTC::seekBlock(int32_t x, int32_t y, bool need)
-{
-    return seekBlockBP(int32_t(uint32_t(x) >> kShift), int32_t(uint32_t(y) >> kShift), need);
-}
-
-const SBlockPack *CBlockVMTC::seekBlock(int32_t x, int32_t y) const
-{
-    return seekBlockBP(int32_t(uint32_t(x) >> kShift), int32_t(uint32_t(y) >> kShift));
-}
-
 sBGRA *CBlockVMTC::seekPixelAddr(int32_t x, int32_t y, bool need)
 {
     SBlockPack *pack = seekBlock(x, y, need);
     if (!pack || !pack->commit)
         return nullptr;
     return blockPixel(*pack, x & kMask, y & kMask);
-}
-
-SBlockPack *CBlockVMTC::needBlock(int32_t x, int32_t y)
-{
-    SBlockPack *pack = seekBlock(x, y, false);
-    return pack && commitBlock(*pack) ? pack : nullptr;
 }
 
 int32_t CBlockVMTC::shrinkMemory()
@@ -156,12 +90,6 @@ int32_t CBlockVMTC::shrinkMemory()
     }
     setupTraceRect();
     return released;
-}
-
-bool CBlockVMTC::commitArea(const sBox &area)
-{
-    return splitBoxAtBlocks(area, kShift,
-                            [this](const sBox &piece) { return needBlock(piece.x, piece.y); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -626,32 +554,12 @@ bool CBlockVMTC::rot90(const sPos &ofs, CBlockVMTC &dst, bool right) const
 // ---------------------------------------------------------------------------------------------
 // Bounds
 
-namespace {
-
-sRect blockSquare(const SBlockPack &pack)
-{
-    const int32_t x = pack.bpos.x * kUnit, y = pack.bpos.y * kUnit;
-    return {x, y, x + kUnit, y + kUnit};
-}
-
-// Grows r (empty when r.x0 >= r.x1) to hold other.
-void unite(sRect &r, bool &any, const sRect &other)
-{
-    if (!any)
-        r = other;
-    else
-        rectUnion(r, other);
-    any = true;
-}
-
-} // namespace
-
 bool CBlockVMTC::findBlockRect(sRect &r) const
 {
     bool any = false;
     for (const SBlockPack &pack : blkArray)
         if (pack.commit || pack.bgCol.A != 0)
-            unite(r, any, blockSquare(pack));
+            uniteRect(r, any, blockSquare(pack));
     return any;
 }
 
@@ -663,24 +571,14 @@ bool CBlockVMTC::findRect(sRect &r) const
     for (const SBlockPack &pack : blkArray) {
         if (!pack.commit) {
             if (pack.bgCol.A != 0)
-                unite(r, any, boxToRect(pack.box));
+                uniteRect(r, any, boxToRect(pack.box));
             continue;
         }
-        sRect br{kUnit, kUnit, 0, 0};
-        for (int32_t y = 0; y < pack.box.h; ++y) {
-            const sBGRA *p = blockPixel(pack, 0, y);
-            for (int32_t x = 0; x < pack.box.w; ++x) {
-                if (p[x].A == 0)
-                    continue;
-                br.x0 = std::min(br.x0, x);
-                br.x1 = std::max(br.x1, x + 1);
-                br.y0 = std::min(br.y0, y);
-                br.y1 = y + 1;
-            }
-        }
-        if (br.x0 < br.x1) {
+        sRect br;
+        if (findRowsRect(pack.box.w, pack.box.h, [&](int32_t y) { return blockPixel(pack, 0, y); },
+                         [](const sBGRA &p) { return p.A == 0; }, br)) {
             rectOffset(br, pack.box.x, pack.box.y);
-            unite(r, any, br);
+            uniteRect(r, any, br);
         }
     }
     return any;
@@ -699,7 +597,7 @@ bool CBlockVMTC::findVisibleRect(sRect &r) const
     bool any = false;
     for (const SBlockPack &pack : blkArray)
         if (blockHasAlpha(pack))
-            unite(r, any, blockSquare(pack));
+            uniteRect(r, any, blockSquare(pack));
     return any;
 }
 

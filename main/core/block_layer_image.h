@@ -17,7 +17,7 @@
 #pragma once
 
 #include "core/blend_modes.h"
-#include "core/block_image.h"
+#include "core/block_view.h"
 #include "core/canvas.h"
 #include "core/layer_mix.h"
 #include "core/rect_tracer.h"
@@ -33,31 +33,16 @@ class ILayerBlendAttr;
 
 // The canvas view of one layer block: 32 x 32 pixels whose memory is the block's (no pixels while
 // the block is uncommitted), rows through the image's shared row table. It owns nothing.
-class TVMTC : public TMTC
+class TVMTC : public TBlockView<TMTC>
 {
   public:
-    TVMTC(SBlockPack *pack, int32_t *ytbl);
-
-    // Forgets the pixel pointer, the row table and the size; frees nothing.
-    void freeMembers() override;
-    // A view has the block's size for life.
-    bool Resize(int32_t, int32_t) override { return false; }
-    uint32_t getImageDataBytes() const override { return blockPack->vLength; }
-    int32_t getSkipLineSize() const override { return blockPack->size.x; }
-
-    // Points the view at the block's memory.
-    void commit(void *ptr);
-    // Clears the pixel pointer and returns the old one.
-    void *decommit();
-
-    SBlockPack *blockPack;
+    using TBlockView<TMTC>::TBlockView;
 };
 
-class CBlockVMTC : public CBlockImage
+// Blocks of 32 x 32 pixels (kShift 5, kUnit 32).
+class CBlockVMTC : public CBlockViewImage<TVMTC, 5, 4>
 {
   public:
-    static constexpr int32_t kShift = 5;
-    static constexpr int32_t kUnit = 32;
     static constexpr uint32_t kInitColor = 0x00FFFFFF;
 
     // A w x h image of uniform 0x00FFFFFF blocks; isEnable tells whether the table could be built.
@@ -66,22 +51,13 @@ class CBlockVMTC : public CBlockImage
     explicit CBlockVMTC(const CBlockVMTC &src);
     ~CBlockVMTC() override;
 
-    bool isEnable() const override { return enable; }
-
     // ---- blocks
     // Commits, fills all 1024 pixels with bgCol and adds the block to the trace.
     bool commitBlock(SBlockPack &pack) override;
-    // Detaches the view, then releases the memory; the caller sets bgCol.
-    bool decommitBlock(SBlockPack &pack) override;
-    // The record of the block holding pixel (x, y) (unsigned shifts: negative coordinates find no
-    // block); with need it is committed first.
-    SBlockPack *seekBlock(int32_t x, int32_t y, bool need);
-    const SBlockPack *seekBlock(int32_t x, int32_t y) const;
+    // decommitBlock, seekBlock and view come from the base.
     // The address of pixel (x, y) in its block's memory; with need the block is committed first.
     // nullptr outside the grid or when the block holds no memory.
     sBGRA *seekPixelAddr(int32_t x, int32_t y, bool need);
-    // The view of a block.
-    static TVMTC &view(const SBlockPack &pack) { return static_cast<TVMTC &>(*pack.obj); }
     // Every committed block whose 1024 pixels (those past the image edge included) all equal its
     // first becomes uncommitted with that colour; then the trace is rebuilt. Returns the number
     // of blocks released.
@@ -255,8 +231,6 @@ class CBlockVMTC : public CBlockImage
 
   private:
     bool initBlock(SBlockPack &pack) override;
-    // Commits the block holding (x, y) or answers nullptr.
-    SBlockPack *needBlock(int32_t x, int32_t y);
     // The pixel at block position (x, y) of a committed block.
     static sBGRA *blockPixel(const SBlockPack &pack, int32_t x, int32_t y)
     {
@@ -270,11 +244,7 @@ class CBlockVMTC : public CBlockImage
     // The clip compositing shared by the two clipBlt*From forms: get(sx, sy) reads the source.
     template <class Get>
     bool clipBltFromSource(sPos dpos, sBox box, uint32_t alpha, fptrPixelPut4core fnPut, Get get);
-    // Commits every block under the destination rectangle; false (nothing changed) when one
-    // cannot be had.
-    bool commitArea(const sBox &area);
 
-    std::array<int32_t, kUnit> ytblArray{};
     uint32_t initColor = kInitColor;
     SRectTracer rectTrace;
 };

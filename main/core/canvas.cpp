@@ -3,6 +3,7 @@
 #include "core/channel.h"
 #include "core/layer_mix.h"
 #include "core/numeric.h"
+#include "core/row_bounds.h"
 #include "platform/debug_output.h"
 
 #include <algorithm>
@@ -603,29 +604,7 @@ bool TMTC::convertToChannel(TChannel &ch, sPos point, fptrConvertToChannel proc,
 
 bool TMTC::findRect(sRect &r) const
 {
-    if (!isEnable())
-        return false;
-    bool found = false;
-    sRect b{};
-    for (int32_t y = 0; y < height(); ++y) {
-        const sBGRA *row = seek32(0, y);
-        int32_t x0 = 0;
-        while (x0 < width() && row[x0].A == 0)
-            ++x0;
-        if (x0 == width())
-            continue;
-        int32_t x1 = width();
-        while (row[x1 - 1].A == 0)
-            --x1;
-        if (!found) {
-            b = {x0, y, x1, y + 1};
-            found = true;
-        }
-        b.x0 = std::min(b.x0, x0);
-        b.x1 = std::max(b.x1, x1);
-        b.y1 = y + 1;
-    }
-    if (found)
-        r = b;
-    return found;
+    return isEnable() &&
+           findRowsRect(width(), height(), [this](int32_t y) { return seek32(0, y); },
+                        [](const sBGRA &p) { return p.A == 0; }, r);
 }

@@ -2,6 +2,7 @@
 #include "platform/file_stream.h"
 
 #include "core/numeric.h"
+#include "core/row_bounds.h"
 #include "platform/debug_output.h"
 
 #include <QSaveFile>
@@ -314,31 +315,9 @@ void TChannel::effectXorAll(uint8_t mask)
 bool TChannel::findRect(sRect &r) const
 {
     // The bounding box of the non-zero bytes: the same rectangle as the column-then-row scans.
-    if (!isEnable())
-        return false;
-    bool found = false;
-    sRect b{};
-    for (int32_t y = 0; y < height(); ++y) {
-        const uint8_t *row = seek8(0, y);
-        int32_t x0 = 0;
-        while (x0 < width() && row[x0] == 0)
-            ++x0;
-        if (x0 == width())
-            continue;
-        int32_t x1 = width();
-        while (row[x1 - 1] == 0)
-            --x1;
-        if (!found) {
-            b = {x0, y, x1, y + 1};
-            found = true;
-        }
-        b.x0 = std::min(b.x0, x0);
-        b.x1 = std::max(b.x1, x1);
-        b.y1 = y + 1;
-    }
-    if (found)
-        r = b;
-    return found;
+    return isEnable() &&
+           findRowsRect(width(), height(), [this](int32_t y) { return seek8(0, y); },
+                        [](uint8_t v) { return v == 0; }, r);
 }
 
 void TChannel::modifyEdge(sBox box, fptrModifyPixel1 fnModify)
