@@ -524,40 +524,43 @@ int32_t spanPixelValue(int32_t pos, int64_t centre, int64_t half, int32_t value)
         k += std::llabs(64 * int64_t(pos) + i - centre) < half;
     return value * k / 64;
 }
+
+// The anti-aliased span from a1 to a2 along an axis of n pixels: put(pos, value) for every pixel
+// of the span widened by one on each side and cut to the axis, value from color * alpha.
+template <class Put>
+void forAntiSpan(float a1, float a2, int32_t n, int32_t color, float alpha, Put put)
+{
+    int32_t lo, hi;
+    if (!cutRange(double(a1) - 1, double(a2) + 1, n, lo, hi))
+        return;
+    const int64_t half = int64_t(std::trunc((double(a2) - a1) / 2 * 64));
+    const int64_t centre = int64_t(std::trunc((double(a1) + a2) / 2 * 64));
+    const int32_t value = int32_t(std::trunc(double(color) * alpha)) & 255;
+    for (int32_t pos = lo; pos <= hi; ++pos)
+        put(pos, spanPixelValue(pos, centre, half, value));
+}
 } // namespace
 
 void TChannel::qz61DrawAntiXLine(float x1, float x2, int32_t y, int32_t color, float alpha,
                                  bool ifAboveOnly)
 {
-    int32_t lo, hi;
-    if (!isEnable() || y < 0 || y >= height() ||
-        !cutRange(double(x1) - 1, double(x2) + 1, width(), lo, hi))
+    if (!isEnable() || y < 0 || y >= height())
         return;
-    const int64_t half = int64_t(std::trunc((double(x2) - x1) / 2 * 64));
-    const int64_t centre = int64_t(std::trunc((double(x1) + x2) / 2 * 64));
-    const int32_t value = int32_t(std::trunc(double(color) * alpha)) & 255;
-    for (int32_t x = lo; x <= hi; ++x) {
-        const int32_t v = spanPixelValue(x, centre, half, value);
+    forAntiSpan(x1, x2, width(), color, alpha, [&](int32_t x, int32_t v) {
         if (!ifAboveOnly || getColor(x, y) < v)
             qz11_PixelPut(x, y, v, 255);
-    }
+    });
 }
 
 void TChannel::qz61DrawAntiYLine(float y1, float y2, int32_t x, int32_t color, float alpha,
                                  bool ifAboveOnly)
 {
-    int32_t lo, hi;
-    if (!isEnable() || x < 0 || x >= width() ||
-        !cutRange(double(y1) - 1, double(y2) + 1, height(), lo, hi))
+    if (!isEnable() || x < 0 || x >= width())
         return;
-    const int64_t half = int64_t(std::trunc((double(y2) - y1) / 2 * 64));
-    const int64_t centre = int64_t(std::trunc((double(y1) + y2) / 2 * 64));
-    const int32_t value = int32_t(std::trunc(double(color) * alpha)) & 255;
-    for (int32_t y = lo; y <= hi; ++y) {
-        const int32_t v = spanPixelValue(y, centre, half, value);
+    forAntiSpan(y1, y2, height(), color, alpha, [&](int32_t y, int32_t v) {
         if (!ifAboveOnly || getColor(x, y) < v)
             qz11_PixelPut(x, y, v, 255);
-    }
+    });
 }
 
 void TChannel::DrawPolyRect(std::span<const sPos> p)

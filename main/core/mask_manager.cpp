@@ -68,6 +68,42 @@ bool placeMask(CBlockVCH &img, const CBlockVCH &src, const sPos &dpos, fptrMixPi
     return img.copyArea(src, dpos, boxFromSize(src.FPSZ()), fnPut);
 }
 
+// A mask of index idx and size sz holding all of old's image, whose document rectangle is r, with
+// view position viewPos (so the image lands at r moved by viewPos); old's title is kept. nullptr
+// when memory is short.
+std::unique_ptr<CMaskData> movedMask(int32_t idx, const CMaskData &old, const sRect &r,
+                                     const sSize &sz, const sPos &viewPos)
+{
+    std::unique_ptr<CMaskData> md = blankMask(idx, sz);
+    if (!md ||
+        !placeMask(*md->maskTC, *old.maskTC, {r.x0 + viewPos.x, r.y0 + viewPos.y}, bytePutCopy))
+        return nullptr;
+    md->maskTC->shrinkMemory();
+    md->viewPos = viewPos;
+    md->title = old.title;
+    return md;
+}
+
+// A mask of index idx covering the union of the new shape's rectangle and old's: the shape placed,
+// then old's image combined over it through fnPut. oldAt is where old's image landed. The caller
+// ends with shrinkMemory. nullptr when memory is short.
+std::unique_ptr<CMaskData> unionMask(int32_t idx, const CMaskData &old, const TChannel &src,
+                                     const sSize &sz, const sPos &ofs, fptrMixPixel1 fnPut,
+                                     sPos &oldAt)
+{
+    const sRect shape = rectOfSize({-ofs.x, -ofs.y}, sz);
+    sRect oldRect, u = shape;
+    old.getMaskRect(oldRect);
+    rectAddRect(u, oldRect);
+    std::unique_ptr<CMaskData> md = blankMask(idx, rectSize(u));
+    oldAt = {oldRect.x0 - u.x0, oldRect.y0 - u.y0};
+    if (!md || !placeShape(*md->maskTC, src, sz, {shape.x0 - u.x0, shape.y0 - u.y0}) ||
+        !placeMask(*md->maskTC, *old.maskTC, oldAt, fnPut))
+        return nullptr;
+    md->viewPos = {-u.x0, -u.y0};
+    return md;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -225,15 +261,10 @@ std::unique_ptr<CMaskData> CMaskMngr::createAddMask(int32_t idx, const TChannel 
     const CMaskData *old = getMask(idx);
     if (!CMaskData::hasMask(old))
         return createNewMask(idx, src, sz, ofs);
-    const sRect shape = rectOfSize({-ofs.x, -ofs.y}, sz);
-    sRect oldRect, u = shape;
-    old->getMaskRect(oldRect);
-    rectAddRect(u, oldRect);
-    std::unique_ptr<CMaskData> md = blankMask(idx, rectSize(u));
-    if (!md || !placeShape(*md->maskTC, src, sz, {shape.x0 - u.x0, shape.y0 - u.y0}) ||
-        !placeMask(*md->maskTC, *old->maskTC, {oldRect.x0 - u.x0, oldRect.y0 - u.y0}, bytePutMax))
+    sPos oldAt;
+    std::unique_ptr<CMaskData> md = unionMask(idx, *old, src, sz, ofs, bytePutMax, oldAt);
+    if (!md)
         return nullptr;
-    md->viewPos = {-u.x0, -u.y0};
     md->maskTC->shrinkMemory();
     return md;
 }
@@ -264,18 +295,12 @@ std::unique_ptr<CMaskData> CMaskMngr::createAndMask(int32_t idx, const TChannel 
     const CMaskData *old = getMask(idx);
     if (!CMaskData::hasMask(old))
         return nullptr;
-    const sRect shape = rectOfSize({-ofs.x, -ofs.y}, sz);
-    sRect oldRect, u = shape;
-    old->getMaskRect(oldRect);
-    rectAddRect(u, oldRect);
-    std::unique_ptr<CMaskData> md = blankMask(idx, rectSize(u));
-    const sPos oldAt{oldRect.x0 - u.x0, oldRect.y0 - u.y0};
-    if (!md || !placeShape(*md->maskTC, src, sz, {shape.x0 - u.x0, shape.y0 - u.y0}) ||
-        !placeMask(*md->maskTC, *old->maskTC, oldAt, bytePutMul))
+    sPos oldAt;
+    std::unique_ptr<CMaskData> md = unionMask(idx, *old, src, sz, ofs, bytePutMul, oldAt);
+    if (!md)
         return nullptr;
     // Where only the new shape lies, nothing is common.
     md->maskTC->fillOutside(rectOfSize(oldAt, old->maskTC->FPSZ()), 0);
-    md->viewPos = {-u.x0, -u.y0};
     md->maskTC->shrinkMemory();
     return md;
 }
@@ -471,12 +496,9 @@ bool CMaskMngr::makeExtendMask(const CMaskData &md, std::unique_ptr<CMaskData> &
     try {
         sRect u = rectFromSize(paperSize());
         rectUnion(u, r);
-        std::unique_ptr<CMaskData> ext = blankMask(md.index, rectSize(u));
-        if (!ext || !placeMask(*ext->maskTC, *md.maskTC, {r.x0 - u.x0, r.y0 - u.y0}, bytePutCopy))
+        std::unique_ptr<CMaskData> ext = movedMask(md.index, md, r, rectSize(u), {-u.x0, -u.y0});
+        if (!ext)
             return false;
-        ext->maskTC->shrinkMemory();
-        ext->viewPos = {-u.x0, -u.y0};
-        ext->title = md.title;
         nmd = std::move(ext);
         return true;
     } catch (const std::bad_alloc &) {
@@ -517,13 +539,10 @@ bool CMaskMngr::cutOutside(int32_t idx, std::unique_ptr<CMaskData> &md)
     sRect r;
     if (!CMaskData::hasMask(old) || getMaskRect(old, r))
         return false;
-    std::unique_ptr<CMaskData> cut = blankMask(idx, paperSize());
-    if (!cut || !placeMask(*cut->maskTC, *old->maskTC, {r.x0, r.y0}, bytePutCopy))
+    std::unique_ptr<CMaskData> cut = movedMask(idx, *old, r, paperSize(), {0, 0});
+    if (!cut)
         return false;
-    cut->maskTC->shrinkMemory();
-    cut->viewPos = {0, 0};
     updatePreview(cut.get());
-    cut->title = old->title;
     md = replaceAt(idx, std::move(cut));
     renumberIndex();
     return true;
@@ -546,14 +565,10 @@ bool CMaskMngr::shrinkSize(int32_t idx, std::unique_ptr<CMaskData> &md)
     const sSize paper = paperSize();
     const sSize sz{std::max(content.x1 - content.x0, paper.x),
                    std::max(content.y1 - content.y0, paper.y)};
-    std::unique_ptr<CMaskData> trim = blankMask(idx, sz);
-    if (!trim || !placeMask(*trim->maskTC, *old->maskTC, {r.x0 - content.x0, r.y0 - content.y0},
-                            bytePutCopy))
+    std::unique_ptr<CMaskData> trim = movedMask(idx, *old, r, sz, {-content.x0, -content.y0});
+    if (!trim)
         return false;
-    trim->maskTC->shrinkMemory();
-    trim->viewPos = {-content.x0, -content.y0};
     updatePreview(trim.get());
-    trim->title = old->title;
     md = replaceAt(idx, std::move(trim));
     renumberIndex();
     return true;

@@ -83,17 +83,10 @@ private:
     bool scaleWith(const sBox &src, const sBox &dst, bool alpha);
 };
 
-// The base of the one-channel scalers: one Single sum; the mean stored as the byte
-// trunc(sum / area), clamped. A channel has no alpha: the alpha-weighted slots are the plain ones.
-class CScaleImage8 : public CScaleImage
+// The base of the scalers whose source has no alpha: the alpha-weighted slots are the plain ones.
+class CScaleImageNoAlpha : public CScaleImage
 {
-public:
-    CScaleImage8() { srcPixelBytes = 1; }
-
 protected:
-    void sumPixel(float *sums, const uint8_t *src) override;
-    void sumPixelWeighted(float *sums, const uint8_t *src, float w) override;
-    void storeAverage(uint8_t *dst, const float *sums, float area) override;
     void sumPixelAlpha(float *sums, const uint8_t *src) override { sumPixel(sums, src); }
     void sumPixelAlphaWeighted(float *sums, const uint8_t *src, float w) override
     {
@@ -103,6 +96,19 @@ protected:
     {
         storeAverage(dst, sums, area);
     }
+};
+
+// The base of the one-channel scalers: one Single sum; the mean stored as the byte
+// trunc(sum / area), clamped. A channel has no alpha.
+class CScaleImage8 : public CScaleImageNoAlpha
+{
+public:
+    CScaleImage8() { srcPixelBytes = 1; }
+
+protected:
+    void sumPixel(float *sums, const uint8_t *src) override;
+    void sumPixelWeighted(float *sums, const uint8_t *src, float w) override;
+    void storeAverage(uint8_t *dst, const float *sums, float area) override;
 };
 
 // Byte buffers without row padding: rows of srcSize.x and dstSize.x bytes.
@@ -138,8 +144,8 @@ protected:
 };
 
 // A grey channel scaled into a canvas: the mean grey into B, G and R, alpha 255. A channel has no
-// alpha: the alpha-weighted slots are the plain ones.
-class CScaleImageCH2TMTC : public CScaleImage
+// alpha.
+class CScaleImageCH2TMTC : public CScaleImageNoAlpha
 {
 public:
     CScaleImageCH2TMTC(const TChannel *src, TMTC *dst);
@@ -152,15 +158,6 @@ protected:
     void sumPixel(float *sums, const uint8_t *src) override;
     void sumPixelWeighted(float *sums, const uint8_t *src, float w) override;
     void storeAverage(uint8_t *dst, const float *sums, float area) override;
-    void sumPixelAlpha(float *sums, const uint8_t *src) override { sumPixel(sums, src); }
-    void sumPixelAlphaWeighted(float *sums, const uint8_t *src, float w) override
-    {
-        sumPixelWeighted(sums, src, w);
-    }
-    void storeAlphaAverage(uint8_t *dst, const float *sums, float area) override
-    {
-        storeAverage(dst, sums, area);
-    }
     const uint8_t *seekSrc(int32_t x, int32_t y) override;
     uint8_t *seekDst(int32_t x, int32_t y) override;
 };

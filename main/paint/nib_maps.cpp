@@ -236,31 +236,33 @@ CPenShape::CPenShape(CGradeMapObj *map) : mapObj(map)
     buildRound(10);
 }
 
-bool CPenShape::switchAreaMap(bool sw)
+namespace {
+
+// Stores sw in flag; a change clears enable (the maps must be built again). True when it changed.
+bool storeSwitch(bool &flag, bool sw, bool &enable)
 {
-    if (enbAreaMap == sw)
+    if (flag == sw)
         return false;
-    enbAreaMap = sw;
+    flag = sw;
     enable = false;
     return true;
+}
+
+} // namespace
+
+bool CPenShape::switchAreaMap(bool sw)
+{
+    return storeSwitch(enbAreaMap, sw, enable);
 }
 
 bool CPenShape::switchRadiusMap(bool sw)
 {
-    if (enbRadiusMap == sw)
-        return false;
-    enbRadiusMap = sw;
-    enable = false;
-    return true;
+    return storeSwitch(enbRadiusMap, sw, enable);
 }
 
 bool CPenShape::switchGradeMap(bool sw)
 {
-    if (enbGradeMap == sw)
-        return false;
-    enbGradeMap = sw;
-    enable = false;
-    return true;
+    return storeSwitch(enbGradeMap, sw, enable);
 }
 
 bool CPenShape::setupSize(int32_t hx, int32_t hy, bool rot, bool oneCellPerPixel)
