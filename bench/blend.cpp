@@ -5,6 +5,8 @@
 // pixman's OVER; the line before it the call per pixel.
 #include "core/blend_modes.h"
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -107,20 +109,6 @@ void bmPixmanOver(benchmark::State &state)
     pixman_image_unref(dst);
 }
 
-// Keeps each run's time per iteration so that the ratio can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-  public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration)
-                seconds[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -136,16 +124,13 @@ int main(int argc, char **argv)
     }
     benchmark::RegisterBenchmark("pixman/over", bmPixmanOver)->Unit(benchmark::kMillisecond);
 
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    const std::map<std::string, double> seconds = runBenchmarks(argc, argv);
 
-    const auto perPixel = reporter.seconds.find("put/normal");
-    const auto ours = reporter.seconds.find("row/normal");
-    const auto pixman = reporter.seconds.find("pixman/over");
-    if (perPixel == reporter.seconds.end() || ours == reporter.seconds.end() ||
-        pixman == reporter.seconds.end() || pixman->second <= 0)
+    const auto perPixel = seconds.find("put/normal");
+    const auto ours = seconds.find("row/normal");
+    const auto pixman = seconds.find("pixman/over");
+    if (perPixel == seconds.end() || ours == seconds.end() || pixman == seconds.end() ||
+        pixman->second <= 0)
         return 1;
     std::printf("normal-over vs pixman, a call per pixel: %.2f\n",
                 perPixel->second / pixman->second);

@@ -6,6 +6,8 @@
 #include "core/block_layer_image.h"
 #include "core/layer_composite.h"
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
@@ -118,20 +120,6 @@ void bmPixmanOver(benchmark::State &state, uint8_t opacity)
     pixman_image_unref(dst);
 }
 
-// Keeps each run's time per iteration so that the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-  public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                seconds[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -146,12 +134,7 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("pixman/over/128", bmPixmanOver, uint8_t(128))
         ->Unit(benchmark::kMillisecond);
 
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    auto &t = reporter.seconds;
+    std::map<std::string, double> t = runBenchmarks(argc, argv);
     const char *names[] = {"layerBltTo/255", "layerBltTo/128", "memcpy", "pixman/over/255",
                            "pixman/over/128"};
     for (const char *n : names)

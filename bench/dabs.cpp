@@ -8,6 +8,8 @@
 #include "paint/pen_render5.h"
 #include "paint/stroke_context.h"
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 #include <mypaint-fixed-tiled-surface.h>
 #include <mypaint-surface.h>
@@ -77,20 +79,6 @@ void bmMyPaint(benchmark::State &state, int r)
     mypaint_surface_unref(surface);
 }
 
-// Keeps each run's time per iteration so that the ratio can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-  public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -102,12 +90,7 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark(("libmypaint/r" + std::to_string(r)).c_str(), bmMyPaint, r)
             ->Unit(benchmark::kMicrosecond);
     }
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    auto &t = reporter.seconds;
+    std::map<std::string, double> t = runBenchmarks(argc, argv);
     for (int r : kRadii) {
         const std::string ours = "dab5/r" + std::to_string(r);
         const std::string theirs = "libmypaint/r" + std::to_string(r);

@@ -5,6 +5,8 @@
 #include "core/canvas.h"
 #include "core/scale_image.h"
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 #include <opencv2/imgproc.hpp>
 
@@ -83,19 +85,6 @@ void bmOpenCvArea(benchmark::State &state)
     state.SetItemsProcessed(int64_t(state.iterations()) * kSrcSide * kSrcSide);
 }
 
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration)
-                seconds[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-};
-
 int largestDifference(const TMTC &ours, const cv::Mat &theirs)
 {
     if (theirs.rows != kDstSide || theirs.cols != kDstSide)
@@ -119,14 +108,11 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("opencv-area/4096-to-1000", bmOpenCvArea)
         ->Unit(benchmark::kMillisecond);
 
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    const std::map<std::string, double> seconds = runBenchmarks(argc, argv);
 
-    const auto ours = reporter.seconds.find("scale/4096-to-1000");
-    const auto opencv = reporter.seconds.find("opencv-area/4096-to-1000");
-    if (ours == reporter.seconds.end() || opencv == reporter.seconds.end() || opencv->second <= 0)
+    const auto ours = seconds.find("scale/4096-to-1000");
+    const auto opencv = seconds.find("opencv-area/4096-to-1000");
+    if (ours == seconds.end() || opencv == seconds.end() || opencv->second <= 0)
         return 1;
     std::printf("largest channel difference vs opencv-area: %d\n",
                 largestDifference(images().dst, images().cvDst));

@@ -372,9 +372,10 @@ bool CBlockVCH::findRect(sRect &r) const
                 uniteRect(r, any, boxToRect(pack.box));
             continue;
         }
+        const auto row = [&pack](int32_t y) { return tileByte(pack, 0, y); };
+        const auto empty = [](uint8_t v) { return v == 0; };
         sRect tr;
-        if (findRowsRect(pack.box.w, pack.box.h, [&](int32_t y) { return tileByte(pack, 0, y); },
-                         [](uint8_t v) { return v == 0; }, tr)) {
+        if (findRowsRect(pack.box.w, pack.box.h, row, empty, tr)) {
             rectOffset(tr, pack.box.x, pack.box.y);
             uniteRect(r, any, tr);
         }

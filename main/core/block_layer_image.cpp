@@ -574,9 +574,10 @@ bool CBlockVMTC::findRect(sRect &r) const
                 uniteRect(r, any, boxToRect(pack.box));
             continue;
         }
+        const auto row = [&pack](int32_t y) { return blockPixel(pack, 0, y); };
+        const auto empty = [](const sBGRA &p) { return p.A == 0; };
         sRect br;
-        if (findRowsRect(pack.box.w, pack.box.h, [&](int32_t y) { return blockPixel(pack, 0, y); },
-                         [](const sBGRA &p) { return p.A == 0; }, br)) {
+        if (findRowsRect(pack.box.w, pack.box.h, row, empty, br)) {
             rectOffset(br, pack.box.x, pack.box.y);
             uniteRect(r, any, br);
         }

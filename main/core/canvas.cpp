@@ -604,7 +604,7 @@ bool TMTC::convertToChannel(TChannel &ch, sPos point, fptrConvertToChannel proc,
 
 bool TMTC::findRect(sRect &r) const
 {
-    return isEnable() &&
-           findRowsRect(width(), height(), [this](int32_t y) { return seek32(0, y); },
-                        [](const sBGRA &p) { return p.A == 0; }, r);
+    const auto row = [this](int32_t y) { return seek32(0, y); };
+    const auto empty = [](const sBGRA &p) { return p.A == 0; };
+    return isEnable() && findRowsRect(width(), height(), row, empty, r);
 }

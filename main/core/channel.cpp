@@ -315,9 +315,9 @@ void TChannel::effectXorAll(uint8_t mask)
 bool TChannel::findRect(sRect &r) const
 {
     // The bounding box of the non-zero bytes: the same rectangle as the column-then-row scans.
-    return isEnable() &&
-           findRowsRect(width(), height(), [this](int32_t y) { return seek8(0, y); },
-                        [](uint8_t v) { return v == 0; }, r);
+    const auto row = [this](int32_t y) { return seek8(0, y); };
+    const auto empty = [](uint8_t v) { return v == 0; };
+    return isEnable() && findRowsRect(width(), height(), row, empty, r);
 }
 
 void TChannel::modifyEdge(sBox box, fptrModifyPixel1 fnModify)

@@ -4,6 +4,7 @@
 #include "paint/gradient_manager.h"
 
 #include "gradient_test_support.h"
+#include "colour_file_test_support.h"
 #include "paint_test_support.h"
 
 #include <QBuffer>
@@ -14,15 +15,6 @@
 #include <cstring>
 
 namespace {
-
-QByteArray bytesOf(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values) {
-        b.append(char(v));
-    }
-    return b;
-}
 
 QByteArray chunkOf(const CColorSlotGroup &g, const SGradAttr &a)
 {

@@ -1,5 +1,6 @@
 #include "paint/palette_files.h"
 
+#include "colour_file_test_support.h"
 #include "paint_test_support.h"
 
 #include <QBuffer>
@@ -8,25 +9,6 @@
 #include <string>
 
 namespace {
-
-QByteArray bytesOf(std::initializer_list<int> values)
-{
-    QByteArray b;
-    for (int v : values) {
-        b.append(char(v));
-    }
-    return b;
-}
-
-TColor32 bgra(int r, int g, int b, int fourth = 0)
-{
-    TColor32 c;
-    c.r = uint8_t(r);
-    c.g = uint8_t(g);
-    c.b = uint8_t(b);
-    c.a = uint8_t(fourth);
-    return c;
-}
 
 // "r,g,b,4th" per colour, blank separated.
 std::string colourText(const std::vector<TColor32> &colors)
