@@ -1,5 +1,6 @@
 #include "paint/dab_raster5.h"
 
+#include "core/blend_modes.h"
 #include "core/canvas.h"
 #include "core/channel.h"
 #include "core/numeric.h"
@@ -67,6 +68,13 @@ struct CanvasTarget
     {
         put(tc.seek32(x, y), x, y, alpha, colour);
     }
+    // n pixels from (x, y) to the right, all at one alpha.
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
+    {
+        sBGRA *p = tc.seek32(x, y);
+        for (int32_t i = 0; i < n; ++i)
+            put(p + i, x + i, y, alpha, colour);
+    }
 };
 
 // The plain chain (pixelPutPlain) reaches the value put without the position put's call; with
@@ -81,6 +89,17 @@ struct CanvasBaseTarget
     {
         base(tc.seek32(x, y), colour, alpha);
     }
+    // Through the put's own row loop (the put inlined), over a row of the colour.
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
+    {
+        constexpr int32_t kChunk = 64;
+        std::array<sBGRA, kChunk> src;
+        std::fill_n(src.begin(), std::min(n, kChunk), sBGRA{.all = colour});
+        const fptrPutRow row = rowPutFor(base);
+        sBGRA *p = tc.seek32(x, y);
+        for (int32_t i = 0; i < n; i += kChunk)
+            row(p + i, src.data(), int(std::min(kChunk, n - i)), alpha, base);
+    }
 };
 
 struct CanvasAlphaTarget
@@ -91,6 +110,12 @@ struct CanvasAlphaTarget
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
     {
         pixelPutAlpha(tc.seek32(x, y), colour, alpha);
+    }
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
+    {
+        sBGRA *p = tc.seek32(x, y);
+        for (int32_t i = 0; i < n; ++i)
+            pixelPutAlpha(p + i, colour, alpha);
     }
 };
 
@@ -104,6 +129,12 @@ struct ChannelTarget
     {
         put(ch.seek8(x, y), x, y, alpha, value);
     }
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t value) const
+    {
+        uint8_t *p = ch.seek8(x, y);
+        for (int32_t i = 0; i < n; ++i)
+            put(p + i, x + i, y, alpha, value);
+    }
 };
 
 struct ChannelMaxTarget
@@ -114,6 +145,12 @@ struct ChannelMaxTarget
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
     {
         channelPutMax(ch.seek8(x, y), value, alpha);
+    }
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t value) const
+    {
+        uint8_t *p = ch.seek8(x, y);
+        for (int32_t i = 0; i < n; ++i)
+            channelPutMax(p + i, value, alpha);
     }
 };
 
@@ -136,14 +173,15 @@ template <class F> void withTarget(TChannel &ch, F f)
         f(ChannelTarget{ch, gChannelPutAt});
 }
 
-// The chord rasteriser written once for rows and columns. "Lines" are pixel rows (or columns),
+// The chord rasteriser written once for rows and columns, pixel by pixel as described: the
+// reference for the fast one below. "Lines" are pixel rows (or columns),
 // "along" the axis of the chords. For rows: along = x, across = y, Ai = A, Bo = B; for columns
 // the two axes exchange (Ai = B, Bo = A). The distance table is symmetric, so D[along][across]
 // serves both.
-template <class Target> class ChordRaster
+template <class Target> class PlainChordRaster
 {
   public:
-    ChordRaster(const Target &put, const SDabRaster5 &dab, bool columns)
+    PlainChordRaster(const Target &put, const SDabRaster5 &dab, bool columns)
         : m_put(put), m_dab(dab), m_columns(columns)
     {
         const float cx = dab.x + 0.5f, cy = dab.y + 0.5f;
@@ -317,12 +355,215 @@ template <class Target> class ChordRaster
     int m_kFirst = 0, m_kLast = 0;
 };
 
+// Round(v × k) of a distance as an index of the distance table, as distanceIndex, rounded in
+// Single: adding and taking away 2^23 + 2^22 rounds to nearest, ties to even, exactly for the
+// values below 512 that reach it.
+size_t distanceIndexFast(float v, float k)
+{
+    constexpr float kShift = 12582912.0f; // 2^23 + 2^22
+    const float at = v * k;
+    return !(at > 0) ? 0
+                     : (at >= kDistanceTableSide - 1 ? kDistanceTableSide - 1
+                                                     : size_t(int32_t((at + kShift) - kShift)));
+}
+
+// The chord rasteriser of the strokes: the same pixels, alphas and order of puts as
+// PlainChordRaster, with the fall-off read from the alpha cache (one byte per pixel), the
+// distance indexes rounded in Single and the saturated core of a row put as one run.
+template <class Target> class FastChordRaster
+{
+  public:
+    FastChordRaster(const Target &put, const SDabRaster5 &dab, bool columns)
+        : m_put(put), m_dab(dab), m_alphas(*dab.alphas), m_columns(columns)
+    {
+        const float cx = dab.x + 0.5f, cy = dab.y + 0.5f;
+        m_ca = columns ? cy : cx;
+        m_cc = columns ? cx : cy;
+        m_ai = columns ? dab.fp.B : dab.fp.A;
+        m_bo = columns ? dab.fp.A : dab.fp.B;
+        m_s = dab.fp.s;
+        m_kAlong = 512.0f / m_ai;
+        m_kAcross = 512.0f / m_bo;
+        m_alongLimit = columns ? put.height() : put.width();
+        m_p255 = scaledAlpha(255, dab.pres);
+    }
+
+    uint32_t scaled(int32_t alpha) const
+    {
+        return m_table ? m_scaled[size_t(alpha)] : scaledAlpha(alpha, m_dab.pres);
+    }
+
+    void run()
+    {
+        const float h = std::fabs(m_bo * m_s);
+        if (!(m_ai + h < kFarLength))
+            return;
+        sRect r{int32_t(std::floor(m_ca - m_ai - h)), int32_t(std::floor(m_cc - m_bo)),
+                int32_t(std::ceil(m_ca + m_ai + h)), int32_t(std::ceil(m_cc + m_bo))};
+        const int32_t acrossLimit = m_columns ? m_put.width() : m_put.height();
+        r.x0 = std::max(r.x0, 0), r.y0 = std::max(r.y0, 0);
+        r.x1 = std::min(r.x1, m_alongLimit), r.y1 = std::min(r.y1, acrossLimit);
+        if (r.x0 >= r.x1 || r.y0 >= r.y1)
+            return;
+        m_a0 = r.x0, m_a1 = r.x1;
+        m_table = int64_t(r.x1 - r.x0) * (r.y1 - r.y0) > 1024;
+        if (m_table)
+            for (int32_t a = 0; a < 256; ++a)
+                m_scaled[size_t(a)] = uint8_t(scaledAlpha(a, m_dab.pres));
+        m_b2 = m_bo * m_bo;
+        float v = m_s * (m_cc - float(r.y0));
+        for (int32_t line = r.y0; line < r.y1; ++line) {
+            rasterLine(line, v);
+            v = v - m_s;
+        }
+    }
+
+  private:
+    struct SubSpan
+    {
+        float lo = 0, hi = 0, off = 0;
+    };
+
+    void put(int32_t along, int32_t line, uint32_t alpha) const
+    {
+        if (m_columns)
+            m_put(line, along, alpha, m_dab.color);
+        else
+            m_put(along, line, alpha, m_dab.color);
+    }
+
+    // The sub-rows the edge loops read, in order: the valid ones from the first counting one to
+    // the last, as the reference reads them.
+    bool sweepSubRows(int32_t line, float v, int32_t &lo, int32_t &hi)
+    {
+        int kFirst = kSub, kLast = -1;
+        std::array<SubSpan, kSub> all;
+        std::array<bool, kSub> valid{};
+        lo = m_a1, hi = m_a0;
+        for (int k = 0; k < kSub; ++k) {
+            const float off = float(line) + kSubOffset[k] - m_cc;
+            const float off2 = off * off;
+            if (!(m_b2 > off2))
+                continue;
+            const float half = std::sqrt(m_b2 - off2) * m_ai / m_bo;
+            SubSpan &sp = all[size_t(k)];
+            valid[size_t(k)] = true;
+            sp.off = off;
+            sp.lo = std::max(float(m_a0), m_ca - half - v);
+            sp.hi = std::min(float(m_a1) - kSixth, m_ca + half - v);
+            if (sp.lo <= float(m_alongLimit - 1) - kSixth && sp.hi >= 0) {
+                lo = std::min(lo, floorInt(sp.lo));
+                hi = std::max(hi, floorInt(sp.hi));
+                kFirst = std::min(kFirst, k);
+                kLast = std::max(kLast, k);
+            }
+        }
+        m_count = 0;
+        for (int k = kFirst; k <= kLast; ++k)
+            if (valid[size_t(k)])
+                m_span[size_t(m_count++)] = all[size_t(k)];
+        return kFirst <= kLast;
+    }
+
+    bool edgePixel(int32_t along, int32_t line, float v)
+    {
+        int32_t f = 0;
+        float amax = -m_ai, amin = m_ai, cmax = -m_bo, cmin = m_bo;
+        const float p0 = float(along), p1 = float(along + 1);
+        for (int k = 0; k < m_count; ++k) {
+            const SubSpan &sp = m_span[size_t(k)];
+            if (!(p1 >= sp.lo && p0 <= sp.hi))
+                continue;
+            const float right = std::min(sp.hi, p1), left = std::max(sp.lo, p0);
+            f += std::min(kSub, ceilInt((right - left) * float(kSub)));
+            amax = std::max(amax, right - m_ca + v);
+            amin = std::min(amin, left - m_ca + v);
+            cmax = std::max(cmax, sp.off);
+            cmin = std::min(cmin, sp.off);
+        }
+        if (f == kSub * kSub)
+            return true;
+        int32_t alpha = 255;
+        if (!m_dab.antiOff) {
+            const float ia = std::fabs(amax + amin) / 2.0f, ic = std::fabs(cmax + cmin) / 2.0f;
+            // getAlpha(min(D, 1)) is getAlpha(D): past 1 both read the rim entry.
+            const int32_t a =
+                m_alphas.row(distanceIndexFast(ic, m_kAcross))[distanceIndexFast(ia, m_kAlong)];
+            alpha = std::max(1, ceilDiv36(a * f));
+        }
+        put(along, line, scaled(alpha));
+        return false;
+    }
+
+    int32_t interiorAlpha(int32_t along, const uint8_t *row, float v) const
+    {
+        const float d = std::fabs(float(along) + 0.5f - m_ca + v);
+        const int32_t a = row[distanceIndexFast(d, m_kAlong)];
+        return a == 255 ? -1 : a;
+    }
+
+    void putCore(int32_t lo, int32_t hi, int32_t line) const
+    {
+        if (m_columns) {
+            for (int32_t i = lo; i <= hi; ++i)
+                m_put(line, i, m_p255, m_dab.color);
+        } else {
+            m_put.run(lo, line, hi - lo + 1, m_p255, m_dab.color);
+        }
+    }
+
+    void rasterLine(int32_t line, float v)
+    {
+        int32_t lo, hi;
+        if (!sweepSubRows(line, v, lo, hi))
+            return;
+        while (lo <= hi && !edgePixel(lo, line, v))
+            ++lo;
+        while (hi >= lo && !edgePixel(hi, line, v))
+            --hi;
+        if (lo > hi)
+            return;
+        if (!m_dab.antiOff) {
+            const float dist =
+                std::min(std::fabs(float(line) + 0.5f - m_cc), (m_bo + std::trunc(m_bo)) / 2.0f);
+            const uint8_t *row = m_alphas.row(distanceIndexFast(dist, m_kAcross));
+            int32_t a;
+            while (lo <= hi && (a = interiorAlpha(lo, row, v)) >= 0) {
+                put(lo, line, scaled(a));
+                ++lo;
+            }
+            if (lo > hi)
+                return;
+            while (hi > lo && (a = interiorAlpha(hi, row, v)) >= 0) {
+                put(hi, line, scaled(a));
+                --hi;
+            }
+        }
+        putCore(lo, hi, line);
+    }
+
+    const Target &m_put;
+    const SDabRaster5 &m_dab;
+    CDabAlphaCache5 &m_alphas;
+    bool m_columns;
+    float m_ca = 0, m_cc = 0, m_ai = 0, m_bo = 0, m_b2 = 0, m_s = 0, m_kAlong = 0, m_kAcross = 0;
+    int32_t m_alongLimit = 0, m_a0 = 0, m_a1 = 0;
+    uint32_t m_p255 = 0;
+    bool m_table = false;
+    std::array<uint8_t, 256> m_scaled{};
+    std::array<SubSpan, kSub> m_span{};
+    int m_count = 0;
+};
+
 template <class Target> void rasterChords(const Target &t, const SDabRaster5 &dab, bool columns)
 {
     if (!(dab.fp.A > 0) || !(dab.fp.B > 0) || !dab.map || !dab.distance ||
         !dabPositionUsable(dab.x, dab.y) || !(dab.fp.A < kFarLength) || !(dab.fp.B < kFarLength))
         return;
-    ChordRaster<Target>(t, dab, columns).run();
+    if (dab.alphas && dab.alphas->prepare(*dab.map, *dab.distance))
+        FastChordRaster<Target>(t, dab, columns).run();
+    else
+        PlainChordRaster<Target>(t, dab, columns).run();
 }
 
 // The alpha of one small-dab pixel from its 6 × 6 subsamples, or 0 when none is inside.
@@ -415,6 +656,32 @@ template <class Target> void rasterImage(const Target &t, const SImageDab5 &dab)
 }
 
 } // namespace
+
+bool CDabAlphaCache5::prepare(const CGradeMapObj5 &map, const ADistanceTable &distance)
+{
+    const SGradeMapParam &prm = map.param();
+    if (m_map == &map && m_distance == &distance && m_maxIndex == map.maxIndex() &&
+        m_mapType == int32_t(prm.mapType) && m_flatRate == prm.flatRate && m_addRate == prm.addRate)
+        return m_usable;
+    m_map = &map, m_distance = &distance, m_maxIndex = map.maxIndex();
+    m_mapType = int32_t(prm.mapType), m_flatRate = prm.flatRate, m_addRate = prm.addRate;
+    const int32_t *t = map.table();
+    m_usable = t != nullptr && m_maxIndex >= 0 &&
+               std::all_of(t, t + m_maxIndex + 1, [](int32_t a) { return a >= 0 && a <= 255; });
+    if (m_usable) {
+        m_alpha.resize(size_t(kDistanceTableSide) * kDistanceTableSide);
+        m_filled.assign(kDistanceTableSide, 0);
+    }
+    return m_usable;
+}
+
+void CDabAlphaCache5::fill(size_t j)
+{
+    uint8_t *out = &m_alpha[j * kDistanceTableSide];
+    for (size_t i = 0; i < size_t(kDistanceTableSide); ++i)
+        out[i] = uint8_t(m_map->getAlpha((*m_distance)[j][i])); // D is symmetric
+    m_filled[j] = 1;
+}
 
 std::unique_ptr<ADistanceTable> makeDistanceTable()
 {

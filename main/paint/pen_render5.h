@@ -139,4 +139,6 @@ class CPenRender5
     SPenRenderAttr FRenderAttr{};
     SPenRenderParam5 FRenderParam{};
     std::unique_ptr<ADistanceTable> FDistanceTable;
+    // The fall-off by distance indexes for the chord rasterisers; follows FMapObj by itself.
+    std::unique_ptr<CDabAlphaCache5> FAlphaCache;
 };
