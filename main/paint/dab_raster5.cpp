@@ -10,6 +10,7 @@
 #include "paint/stroke_context.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -386,11 +387,36 @@ template <class Target> class FastChordRaster
         m_kAcross = 512.0f / m_bo;
         m_alongLimit = columns ? put.height() : put.width();
         m_p255 = scaledAlpha(255, dab.pres);
+        splitPres(dab.pres);
     }
 
+    // With pres in 0..1, written m / 2^s, Round(alpha × pres) is alpha × m shifted down by s,
+    // rounded half to even in integers: exact, and no clamping (the product lies in 0..255).
     uint32_t scaled(int32_t alpha) const
     {
-        return m_table ? m_scaled[size_t(alpha)] : scaledAlpha(alpha, m_dab.pres);
+        if (m_table)
+            return m_scaled[size_t(alpha)];
+        if (m_presShift == 0)
+            return scaledAlpha(alpha, m_dab.pres);
+        const uint64_t x = uint64_t(alpha) * m_presMantissa;
+        const uint64_t half = uint64_t(1) << (m_presShift - 1);
+        return uint32_t((x + half - 1 + ((x >> m_presShift) & 1)) >> m_presShift);
+    }
+
+    // pres = m_presMantissa / 2^m_presShift for normal Singles in 0..1; a factor below 2^-17
+    // gives 0 for every byte (as does 0); m_presShift 0: work in double.
+    void splitPres(float pres)
+    {
+        const uint32_t bits = std::bit_cast<uint32_t>(pres);
+        const int32_t exponent = int32_t(bits >> 23) & 0xFF;
+        if (!(pres >= 0 && pres <= 1))
+            return;
+        if (pres == 0 || exponent < 110) {
+            m_presMantissa = 0, m_presShift = 1;
+            return;
+        }
+        m_presMantissa = (bits & 0x7FFFFF) | 0x800000;
+        m_presShift = 150 - exponent; // 23 .. 40
     }
 
     void run()
@@ -550,6 +576,8 @@ template <class Target> class FastChordRaster
     int32_t m_alongLimit = 0, m_a0 = 0, m_a1 = 0;
     uint32_t m_p255 = 0;
     bool m_table = false;
+    uint64_t m_presMantissa = 0;
+    int m_presShift = 0;
     std::array<uint8_t, 256> m_scaled{};
     std::array<SubSpan, kSub> m_span{};
     int m_count = 0;

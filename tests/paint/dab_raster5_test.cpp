@@ -403,7 +403,9 @@ RandomDab randomDab(const std::function<float(float, float)> &rnd)
     d.grade.flatRate = std::rand() % 4 == 0 ? 0 : int32_t(rnd(0, 1000));
     d.grade.addRate = std::rand() % 3 == 0 ? int32_t(rnd(0, 1000)) : 0;
     d.raster.x = rnd(-12, 76), d.raster.y = rnd(-12, 60);
-    d.raster.pres = std::rand() % 8 == 0 ? 1.0f : rnd(0.002f, 1.1f);
+    // Halves and quarters round odd alphas on ties; the tiny factors round nearly all to 0.
+    const float exact[] = {1.0f, 0.5f, 0.25f, 0.75f, 1.0f / 1024, 3e-6f, 2e-38f};
+    d.raster.pres = std::rand() % 4 == 0 ? exact[std::rand() % 7] : rnd(0.002f, 1.1f);
     d.raster.color = uint32_t(std::rand()) | 0xFF000000u;
     d.raster.antiOff = std::rand() % 8 == 0;
     return d;
