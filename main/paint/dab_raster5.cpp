@@ -65,9 +65,16 @@ struct CanvasTarget
     fptrStrokePutTC put;
     int32_t width() const { return tc.width(); }
     int32_t height() const { return tc.height(); }
+    using Pixel = sBGRA *;
+    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t colour) const
+    {
+        put(p, x, y, alpha, colour);
+    }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
     {
-        put(tc.seek32(x, y), x, y, alpha, colour);
+        putPixel(at(x, y), x, y, alpha, colour);
     }
     // n pixels from (x, y) to the right, all at one alpha.
     void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
@@ -86,9 +93,16 @@ struct CanvasBaseTarget
     fptrPixelPut4core base;
     int32_t width() const { return tc.width(); }
     int32_t height() const { return tc.height(); }
+    using Pixel = sBGRA *;
+    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t colour) const
+    {
+        base(p, colour, alpha);
+    }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
     {
-        base(tc.seek32(x, y), colour, alpha);
+        putPixel(at(x, y), x, y, alpha, colour);
     }
     // Through the put's own row loop (the put inlined), over a row of the colour.
     void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
@@ -108,9 +122,16 @@ struct CanvasAlphaTarget
     TMTC &tc;
     int32_t width() const { return tc.width(); }
     int32_t height() const { return tc.height(); }
+    using Pixel = sBGRA *;
+    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t colour) const
+    {
+        pixelPutAlpha(p, colour, alpha);
+    }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
     {
-        pixelPutAlpha(tc.seek32(x, y), colour, alpha);
+        putPixel(at(x, y), x, y, alpha, colour);
     }
     void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
     {
@@ -126,9 +147,16 @@ struct ChannelTarget
     fptrStrokePutCh put;
     int32_t width() const { return ch.width(); }
     int32_t height() const { return ch.height(); }
+    using Pixel = uint8_t *;
+    Pixel at(int32_t x, int32_t y) const { return ch.seek8(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t value) const
+    {
+        put(p, x, y, alpha, value);
+    }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
     {
-        put(ch.seek8(x, y), x, y, alpha, value);
+        putPixel(at(x, y), x, y, alpha, value);
     }
     void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t value) const
     {
@@ -143,9 +171,16 @@ struct ChannelMaxTarget
     TChannel &ch;
     int32_t width() const { return ch.width(); }
     int32_t height() const { return ch.height(); }
+    using Pixel = uint8_t *;
+    Pixel at(int32_t x, int32_t y) const { return ch.seek8(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t value) const
+    {
+        channelPutMax(p, value, alpha);
+    }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
     {
-        channelPutMax(ch.seek8(x, y), value, alpha);
+        putPixel(at(x, y), x, y, alpha, value);
     }
     void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t value) const
     {
@@ -450,12 +485,13 @@ template <class Target> class FastChordRaster
         float lo = 0, hi = 0, off = 0;
     };
 
+    // Rows reach their pixels from the line's start (m_line), columns through the row table.
     void put(int32_t along, int32_t line, uint32_t alpha) const
     {
         if (m_columns)
-            m_put(line, along, alpha, m_dab.color);
+            m_put.putPixel(m_put.at(line, along), line, along, alpha, m_dab.color);
         else
-            m_put(along, line, alpha, m_dab.color);
+            m_put.putPixel(m_line + along, along, line, alpha, m_dab.color);
     }
 
     // The sub-rows the edge loops read, in order: the valid ones from the first counting one to
@@ -543,6 +579,8 @@ template <class Target> class FastChordRaster
         int32_t lo, hi;
         if (!sweepSubRows(line, v, lo, hi))
             return;
+        if (!m_columns)
+            m_line = m_put.at(0, line);
         while (lo <= hi && !edgePixel(lo, line, v))
             ++lo;
         while (hi >= lo && !edgePixel(hi, line, v))
@@ -571,6 +609,7 @@ template <class Target> class FastChordRaster
     const Target &m_put;
     const SDabRaster5 &m_dab;
     CDabAlphaCache5 &m_alphas;
+    typename Target::Pixel m_line = nullptr;
     bool m_columns;
     float m_ca = 0, m_cc = 0, m_ai = 0, m_bo = 0, m_b2 = 0, m_s = 0, m_kAlong = 0, m_kAcross = 0;
     int32_t m_alongLimit = 0, m_a0 = 0, m_a1 = 0;
