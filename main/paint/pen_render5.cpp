@@ -304,7 +304,7 @@ SDabRaster5 CPenRender5::standardDab(const SStrokeData &locus, const SDabFootpri
     dab.fp = fp;
     dab.map = FMapObj.get();
     dab.distance = FDistanceTable.get();
-    dab.alphas = FAlphaCache.get();
+    dab.alphas = FFastChords ? FAlphaCache.get() : nullptr;
     return dab;
 }
 

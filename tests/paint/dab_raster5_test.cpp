@@ -8,6 +8,9 @@
 #include "paint/grade_map.h"
 #include "paint/pen_presets.h"
 #include "paint/pen_render5.h"
+#include "paint/stroke.h"
+#include "paint/stroke_canvas.h"
+#include "paint/stroke_placement.h"
 
 #include <gtest/gtest.h>
 
@@ -500,4 +503,67 @@ TEST(Dab5, FastChordsPaintTheReferencePixels)
                 ASSERT_EQ(fastCh.getColor(x, y), plainCh.getColor(x, y)) << x << ", " << y;
             }
     }
+}
+
+TEST(Dab5, FastChordsPaintTheReferenceStroke)
+{
+    // Whole strokes, with the fall-off changed between them so that the alpha cache carries over
+    // from one stroke to the next: the layer comes out byte for byte as the reference paints it.
+    // Colour and alpha painting, round and oblique nibs, pressure on radius and opacity.
+    std::vector<SStrokeData> pts;
+    for (int i = 0; i < 120; ++i) {
+        const float t = float(i) / 119;
+        pts.push_back({10 + 100 * t, 60 + 35 * std::sin(t * 6.2831853f),
+                       0.3f + 0.7f * std::sin(t * 3.1415926f)});
+    }
+    const struct
+    {
+        float r;
+        int32_t flatRate, degree, gradeFlat;
+        uint8_t renderType;
+    } cases[] = {{8, 1000, 0, 0, 0},     {8, 1000, 0, 500, kRenderTypeOneChannel},
+                 {14, 450, 300, 300, 0}, {14, 450, 1200, 700, kRenderTypeOneChannel},
+                 {3, 600, 850, 900, 0},  {25, 1000, 0, 200, 0}};
+    struct Side
+    {
+        TStroke stroke{5};
+        CPenRender5 render{&stroke};
+        CStrokeMngr5 mngr{&stroke, &render};
+        CStrokeCanvas canvas{128, 128, 0x00FFFFFF};
+    };
+    Side fast, plain;
+    plain.render.setFastChords(false);
+    initStrokePixelProcs();
+    for (const auto &c : cases) {
+        SCOPED_TRACE("r " + std::to_string(c.r) + " degree " + std::to_string(c.degree));
+        for (Side *side : {&fast, &plain}) {
+            SPenParam prm;
+            initPenParam(prm, c.r);
+            prm.flatRate = c.flatRate;
+            prm.degree = c.degree;
+            side->render.changePenParam(prm);
+            SPenRenderAttr attr;
+            initPenRenderAttr(attr);
+            attr.renderType = uint8_t(kRenderTypeVersion5 | c.renderType);
+            side->render.changeRenderAttr(attr, 7);
+            SGradeMapParam grade;
+            grade.flatRate = c.gradeFlat;
+            side->render.changeGradeParam(grade);
+            SStrokeParam param;
+            param.enbPrsRadius = true;
+            param.enbPrsOpaque = true;
+            side->mngr.setParam(param);
+            side->stroke.SetDrawColor(0xFF000000u | uint32_t(c.degree * 7919 + c.flatRate));
+            ASSERT_TRUE(side->canvas.drawStroke(side->mngr, side->stroke, pts));
+        }
+        int changed = 0;
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x) {
+                ASSERT_EQ(fast.canvas.layer().getColor(x, y), plain.canvas.layer().getColor(x, y))
+                    << x << ", " << y;
+                changed += fast.canvas.layer().getColor(x, y) != 0x00FFFFFFu;
+            }
+        EXPECT_GT(changed, 1000);
+    }
+    initStrokePixelProcs();
 }
