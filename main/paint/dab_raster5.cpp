@@ -425,33 +425,36 @@ template <class Target> class FastChordRaster
         splitPres(dab.pres);
     }
 
-    // With pres in 0..1, written m / 2^s, Round(alpha × pres) is alpha × m shifted down by s,
+    // With pres in 0..1, written m / 2^40, Round(alpha × pres) is alpha × m shifted down by 40,
     // rounded half to even in integers: exact, and no clamping (the product lies in 0..255).
     uint32_t scaled(int32_t alpha) const
     {
         if (m_table)
             return m_scaled[size_t(alpha)];
-        if (m_presShift == 0)
+        if (!m_presFixed)
             return scaledAlpha(alpha, m_dab.pres);
+        constexpr uint64_t kHalfLess1 = (uint64_t(1) << (kPresShift - 1)) - 1;
         const uint64_t x = uint64_t(alpha) * m_presMantissa;
-        const uint64_t half = uint64_t(1) << (m_presShift - 1);
-        return uint32_t((x + half - 1 + ((x >> m_presShift) & 1)) >> m_presShift);
+        return uint32_t((x + kHalfLess1 + ((x >> kPresShift) & 1)) >> kPresShift);
     }
 
-    // pres = m_presMantissa / 2^m_presShift for normal Singles in 0..1; a factor below 2^-17
-    // gives 0 for every byte (as does 0); m_presShift 0: work in double.
+    // pres = m_presMantissa / 2^40 exactly for the Singles in 0..1 from 2^-17 up (a 24-bit
+    // mantissa shifted by at most 17); below 2^-17 every byte gives 0, as 0 does. Otherwise
+    // m_presFixed stays false and the work is done in double.
+    static constexpr int kPresShift = 40;
     void splitPres(float pres)
     {
         const uint32_t bits = std::bit_cast<uint32_t>(pres);
         const int32_t exponent = int32_t(bits >> 23) & 0xFF;
         if (!(pres >= 0 && pres <= 1))
             return;
+        m_presFixed = true;
         if (pres == 0 || exponent < 110) {
-            m_presMantissa = 0, m_presShift = 1;
+            m_presMantissa = 0;
             return;
         }
-        m_presMantissa = (bits & 0x7FFFFF) | 0x800000;
-        m_presShift = 150 - exponent; // 23 .. 40
+        const int shift = 150 - exponent; // pres = mantissa / 2^shift, shift 23 .. 40
+        m_presMantissa = uint64_t((bits & 0x7FFFFF) | 0x800000) << (kPresShift - shift);
     }
 
     void run()
@@ -494,13 +497,12 @@ template <class Target> class FastChordRaster
             m_put.putPixel(m_line + along, along, line, alpha, m_dab.color);
     }
 
-    // The sub-rows the edge loops read, in order: the valid ones from the first counting one to
-    // the last, as the reference reads them.
+    // The valid sub-rows in order; the edge loops read those from the first counting one to the
+    // last (m_first..m_last), as the reference reads them.
     bool sweepSubRows(int32_t line, float v, int32_t &lo, int32_t &hi)
     {
-        int kFirst = kSub, kLast = -1;
-        std::array<SubSpan, kSub> all;
-        std::array<bool, kSub> valid{};
+        int count = 0;
+        m_first = -1, m_last = -2;
         lo = m_a1, hi = m_a0;
         for (int k = 0; k < kSub; ++k) {
             const float off = float(line) + kSubOffset[k] - m_cc;
@@ -508,23 +510,20 @@ template <class Target> class FastChordRaster
             if (!(m_b2 > off2))
                 continue;
             const float half = std::sqrt(m_b2 - off2) * m_ai / m_bo;
-            SubSpan &sp = all[size_t(k)];
-            valid[size_t(k)] = true;
+            SubSpan &sp = m_span[size_t(count)];
             sp.off = off;
             sp.lo = std::max(float(m_a0), m_ca - half - v);
             sp.hi = std::min(float(m_a1) - kSixth, m_ca + half - v);
             if (sp.lo <= float(m_alongLimit - 1) - kSixth && sp.hi >= 0) {
                 lo = std::min(lo, floorInt(sp.lo));
                 hi = std::max(hi, floorInt(sp.hi));
-                kFirst = std::min(kFirst, k);
-                kLast = std::max(kLast, k);
+                if (m_first < 0)
+                    m_first = count;
+                m_last = count;
             }
+            ++count;
         }
-        m_count = 0;
-        for (int k = kFirst; k <= kLast; ++k)
-            if (valid[size_t(k)])
-                m_span[size_t(m_count++)] = all[size_t(k)];
-        return kFirst <= kLast;
+        return m_first >= 0;
     }
 
     bool edgePixel(int32_t along, int32_t line, float v)
@@ -532,7 +531,7 @@ template <class Target> class FastChordRaster
         int32_t f = 0;
         float amax = -m_ai, amin = m_ai, cmax = -m_bo, cmin = m_bo;
         const float p0 = float(along), p1 = float(along + 1);
-        for (int k = 0; k < m_count; ++k) {
+        for (int k = m_first; k <= m_last; ++k) {
             const SubSpan &sp = m_span[size_t(k)];
             if (!(p1 >= sp.lo && p0 <= sp.hi))
                 continue;
@@ -616,10 +615,10 @@ template <class Target> class FastChordRaster
     uint32_t m_p255 = 0;
     bool m_table = false;
     uint64_t m_presMantissa = 0;
-    int m_presShift = 0;
+    bool m_presFixed = false;
     std::array<uint8_t, 256> m_scaled{};
     std::array<SubSpan, kSub> m_span{};
-    int m_count = 0;
+    int m_first = 0, m_last = -1;
 };
 
 template <class Target> void rasterChords(const Target &t, const SDabRaster5 &dab, bool columns)
