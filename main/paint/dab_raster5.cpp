@@ -515,8 +515,10 @@ template <class Target> class FastChordRaster
             sp.lo = std::max(float(m_a0), m_ca - half - v);
             sp.hi = std::min(float(m_a1) - kSixth, m_ca + half - v);
             if (sp.lo <= float(m_alongLimit - 1) - kSixth && sp.hi >= 0) {
-                lo = std::min(lo, floorInt(sp.lo));
-                hi = std::max(hi, floorInt(sp.hi));
+                // Both ends lie at 0 or beyond here (sp.lo is at least the clipped m_a0), where
+                // Floor is truncation.
+                lo = std::min(lo, int32_t(sp.lo));
+                hi = std::max(hi, int32_t(sp.hi));
                 if (m_first < 0)
                     m_first = count;
                 m_last = count;
