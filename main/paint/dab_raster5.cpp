@@ -1,5 +1,6 @@
 #include "paint/dab_raster5.h"
 
+#include "core/blend_modes.h"
 #include "core/canvas.h"
 #include "core/channel.h"
 #include "core/numeric.h"
@@ -9,6 +10,7 @@
 #include "paint/stroke_context.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -63,9 +65,23 @@ struct CanvasTarget
     fptrStrokePutTC put;
     int32_t width() const { return tc.width(); }
     int32_t height() const { return tc.height(); }
+    using Pixel = sBGRA *;
+    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t colour) const
+    {
+        put(p, x, y, alpha, colour);
+    }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
     {
-        put(tc.seek32(x, y), x, y, alpha, colour);
+        putPixel(at(x, y), x, y, alpha, colour);
+    }
+    // n pixels from (x, y) to the right, all at one alpha.
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
+    {
+        sBGRA *p = tc.seek32(x, y);
+        for (int32_t i = 0; i < n; ++i)
+            put(p + i, x + i, y, alpha, colour);
     }
 };
 
@@ -77,9 +93,27 @@ struct CanvasBaseTarget
     fptrPixelPut4core base;
     int32_t width() const { return tc.width(); }
     int32_t height() const { return tc.height(); }
+    using Pixel = sBGRA *;
+    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t colour) const
+    {
+        base(p, colour, alpha);
+    }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
     {
-        base(tc.seek32(x, y), colour, alpha);
+        putPixel(at(x, y), x, y, alpha, colour);
+    }
+    // Through the put's own row loop (the put inlined), over a row of the colour.
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
+    {
+        constexpr int32_t kChunk = 64;
+        std::array<sBGRA, kChunk> src;
+        std::fill_n(src.begin(), std::min(n, kChunk), sBGRA{.all = colour});
+        const fptrPutRow row = rowPutFor(base);
+        sBGRA *p = tc.seek32(x, y);
+        for (int32_t i = 0; i < n; i += kChunk)
+            row(p + i, src.data(), int(std::min(kChunk, n - i)), alpha, base);
     }
 };
 
@@ -88,9 +122,22 @@ struct CanvasAlphaTarget
     TMTC &tc;
     int32_t width() const { return tc.width(); }
     int32_t height() const { return tc.height(); }
+    using Pixel = sBGRA *;
+    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t colour) const
+    {
+        pixelPutAlpha(p, colour, alpha);
+    }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
     {
-        pixelPutAlpha(tc.seek32(x, y), colour, alpha);
+        putPixel(at(x, y), x, y, alpha, colour);
+    }
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
+    {
+        sBGRA *p = tc.seek32(x, y);
+        for (int32_t i = 0; i < n; ++i)
+            pixelPutAlpha(p + i, colour, alpha);
     }
 };
 
@@ -100,9 +147,22 @@ struct ChannelTarget
     fptrStrokePutCh put;
     int32_t width() const { return ch.width(); }
     int32_t height() const { return ch.height(); }
+    using Pixel = uint8_t *;
+    Pixel at(int32_t x, int32_t y) const { return ch.seek8(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t value) const
+    {
+        put(p, x, y, alpha, value);
+    }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
     {
-        put(ch.seek8(x, y), x, y, alpha, value);
+        putPixel(at(x, y), x, y, alpha, value);
+    }
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t value) const
+    {
+        uint8_t *p = ch.seek8(x, y);
+        for (int32_t i = 0; i < n; ++i)
+            put(p + i, x + i, y, alpha, value);
     }
 };
 
@@ -111,9 +171,22 @@ struct ChannelMaxTarget
     TChannel &ch;
     int32_t width() const { return ch.width(); }
     int32_t height() const { return ch.height(); }
+    using Pixel = uint8_t *;
+    Pixel at(int32_t x, int32_t y) const { return ch.seek8(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t value) const
+    {
+        channelPutMax(p, value, alpha);
+    }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
     {
-        channelPutMax(ch.seek8(x, y), value, alpha);
+        putPixel(at(x, y), x, y, alpha, value);
+    }
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t value) const
+    {
+        uint8_t *p = ch.seek8(x, y);
+        for (int32_t i = 0; i < n; ++i)
+            channelPutMax(p + i, value, alpha);
     }
 };
 
@@ -136,14 +209,15 @@ template <class F> void withTarget(TChannel &ch, F f)
         f(ChannelTarget{ch, gChannelPutAt});
 }
 
-// The chord rasteriser written once for rows and columns. "Lines" are pixel rows (or columns),
+// The chord rasteriser written once for rows and columns, pixel by pixel as described: the
+// reference for the fast one below. "Lines" are pixel rows (or columns),
 // "along" the axis of the chords. For rows: along = x, across = y, Ai = A, Bo = B; for columns
 // the two axes exchange (Ai = B, Bo = A). The distance table is symmetric, so D[along][across]
 // serves both.
-template <class Target> class ChordRaster
+template <class Target> class PlainChordRaster
 {
   public:
-    ChordRaster(const Target &put, const SDabRaster5 &dab, bool columns)
+    PlainChordRaster(const Target &put, const SDabRaster5 &dab, bool columns)
         : m_put(put), m_dab(dab), m_columns(columns)
     {
         const float cx = dab.x + 0.5f, cy = dab.y + 0.5f;
@@ -317,12 +391,247 @@ template <class Target> class ChordRaster
     int m_kFirst = 0, m_kLast = 0;
 };
 
+// Round(v × k) of a distance as an index of the distance table, as distanceIndex, rounded in
+// Single: adding and taking away 2^23 + 2^22 rounds to nearest, ties to even, exactly for the
+// values below 512 that reach it.
+size_t distanceIndexFast(float v, float k)
+{
+    constexpr float kShift = 12582912.0f; // 2^23 + 2^22
+    const float at = v * k;
+    return !(at > 0) ? 0
+                     : (at >= kDistanceTableSide - 1 ? kDistanceTableSide - 1
+                                                     : size_t(int32_t((at + kShift) - kShift)));
+}
+
+// The chord rasteriser of the strokes: the same pixels, alphas and order of puts as
+// PlainChordRaster, with the fall-off read from the alpha cache (one byte per pixel), the
+// distance indexes rounded in Single and the saturated core of a row put as one run.
+template <class Target> class FastChordRaster
+{
+  public:
+    FastChordRaster(const Target &put, const SDabRaster5 &dab, bool columns)
+        : m_put(put), m_dab(dab), m_alphas(*dab.alphas), m_columns(columns)
+    {
+        const float cx = dab.x + 0.5f, cy = dab.y + 0.5f;
+        m_ca = columns ? cy : cx;
+        m_cc = columns ? cx : cy;
+        m_ai = columns ? dab.fp.B : dab.fp.A;
+        m_bo = columns ? dab.fp.A : dab.fp.B;
+        m_s = dab.fp.s;
+        m_kAlong = 512.0f / m_ai;
+        m_kAcross = 512.0f / m_bo;
+        m_alongLimit = columns ? put.height() : put.width();
+        m_p255 = scaledAlpha(255, dab.pres);
+        splitPres(dab.pres);
+    }
+
+    // With pres in 0..1, written m / 2^40, Round(alpha × pres) is alpha × m shifted down by 40,
+    // rounded half to even in integers: exact, and no clamping (the product lies in 0..255).
+    uint32_t scaled(int32_t alpha) const
+    {
+        if (m_table)
+            return m_scaled[size_t(alpha)];
+        if (!m_presFixed)
+            return scaledAlpha(alpha, m_dab.pres);
+        constexpr uint64_t kHalfLess1 = (uint64_t(1) << (kPresShift - 1)) - 1;
+        const uint64_t x = uint64_t(alpha) * m_presMantissa;
+        return uint32_t((x + kHalfLess1 + ((x >> kPresShift) & 1)) >> kPresShift);
+    }
+
+    // pres = m_presMantissa / 2^40 exactly for the Singles in 0..1 from 2^-17 up (a 24-bit
+    // mantissa shifted by at most 17); below 2^-17 every byte gives 0, as 0 does. Otherwise
+    // m_presFixed stays false and the work is done in double.
+    static constexpr int kPresShift = 40;
+    void splitPres(float pres)
+    {
+        const uint32_t bits = std::bit_cast<uint32_t>(pres);
+        const int32_t exponent = int32_t(bits >> 23) & 0xFF;
+        if (!(pres >= 0 && pres <= 1))
+            return;
+        m_presFixed = true;
+        if (pres == 0 || exponent < 110) {
+            m_presMantissa = 0;
+            return;
+        }
+        const int shift = 150 - exponent; // pres = mantissa / 2^shift, shift 23 .. 40
+        m_presMantissa = uint64_t((bits & 0x7FFFFF) | 0x800000) << (kPresShift - shift);
+    }
+
+    void run()
+    {
+        const float h = std::fabs(m_bo * m_s);
+        if (!(m_ai + h < kFarLength))
+            return;
+        sRect r{int32_t(std::floor(m_ca - m_ai - h)), int32_t(std::floor(m_cc - m_bo)),
+                int32_t(std::ceil(m_ca + m_ai + h)), int32_t(std::ceil(m_cc + m_bo))};
+        const int32_t acrossLimit = m_columns ? m_put.width() : m_put.height();
+        r.x0 = std::max(r.x0, 0), r.y0 = std::max(r.y0, 0);
+        r.x1 = std::min(r.x1, m_alongLimit), r.y1 = std::min(r.y1, acrossLimit);
+        if (r.x0 >= r.x1 || r.y0 >= r.y1)
+            return;
+        m_a0 = r.x0, m_a1 = r.x1;
+        m_table = int64_t(r.x1 - r.x0) * (r.y1 - r.y0) > 1024;
+        if (m_table)
+            for (int32_t a = 0; a < 256; ++a)
+                m_scaled[size_t(a)] = uint8_t(scaledAlpha(a, m_dab.pres));
+        m_b2 = m_bo * m_bo;
+        float v = m_s * (m_cc - float(r.y0));
+        for (int32_t line = r.y0; line < r.y1; ++line) {
+            rasterLine(line, v);
+            v = v - m_s;
+        }
+    }
+
+  private:
+    struct SubSpan
+    {
+        float lo = 0, hi = 0, off = 0;
+    };
+
+    // Rows reach their pixels from the line's start (m_line), columns through the row table.
+    void put(int32_t along, int32_t line, uint32_t alpha) const
+    {
+        if (m_columns)
+            m_put.putPixel(m_put.at(line, along), line, along, alpha, m_dab.color);
+        else
+            m_put.putPixel(m_line + along, along, line, alpha, m_dab.color);
+    }
+
+    // The valid sub-rows in order; the edge loops read those from the first counting one to the
+    // last (m_first..m_last), as the reference reads them.
+    bool sweepSubRows(int32_t line, float v, int32_t &lo, int32_t &hi)
+    {
+        int count = 0;
+        m_first = -1, m_last = -2;
+        lo = m_a1, hi = m_a0;
+        for (int k = 0; k < kSub; ++k) {
+            const float off = float(line) + kSubOffset[k] - m_cc;
+            const float off2 = off * off;
+            if (!(m_b2 > off2))
+                continue;
+            const float half = std::sqrt(m_b2 - off2) * m_ai / m_bo;
+            SubSpan &sp = m_span[size_t(count)];
+            sp.off = off;
+            sp.lo = std::max(float(m_a0), m_ca - half - v);
+            sp.hi = std::min(float(m_a1) - kSixth, m_ca + half - v);
+            if (sp.lo <= float(m_alongLimit - 1) - kSixth && sp.hi >= 0) {
+                // Both ends lie at 0 or beyond here (sp.lo is at least the clipped m_a0), where
+                // Floor is truncation.
+                lo = std::min(lo, int32_t(sp.lo));
+                hi = std::max(hi, int32_t(sp.hi));
+                if (m_first < 0)
+                    m_first = count;
+                m_last = count;
+            }
+            ++count;
+        }
+        return m_first >= 0;
+    }
+
+    bool edgePixel(int32_t along, int32_t line, float v)
+    {
+        int32_t f = 0;
+        float amax = -m_ai, amin = m_ai, cmax = -m_bo, cmin = m_bo;
+        const float p0 = float(along), p1 = float(along + 1);
+        for (int k = m_first; k <= m_last; ++k) {
+            const SubSpan &sp = m_span[size_t(k)];
+            if (!(p1 >= sp.lo && p0 <= sp.hi))
+                continue;
+            const float right = std::min(sp.hi, p1), left = std::max(sp.lo, p0);
+            f += std::min(kSub, ceilInt((right - left) * float(kSub)));
+            amax = std::max(amax, right - m_ca + v);
+            amin = std::min(amin, left - m_ca + v);
+            cmax = std::max(cmax, sp.off);
+            cmin = std::min(cmin, sp.off);
+        }
+        if (f == kSub * kSub)
+            return true;
+        int32_t alpha = 255;
+        if (!m_dab.antiOff) {
+            const float ia = std::fabs(amax + amin) / 2.0f, ic = std::fabs(cmax + cmin) / 2.0f;
+            // getAlpha(min(D, 1)) is getAlpha(D): past 1 both read the rim entry.
+            const int32_t a =
+                m_alphas.row(distanceIndexFast(ic, m_kAcross))[distanceIndexFast(ia, m_kAlong)];
+            alpha = std::max(1, ceilDiv36(a * f));
+        }
+        put(along, line, scaled(alpha));
+        return false;
+    }
+
+    int32_t interiorAlpha(int32_t along, const uint8_t *row, float v) const
+    {
+        const float d = std::fabs(float(along) + 0.5f - m_ca + v);
+        const int32_t a = row[distanceIndexFast(d, m_kAlong)];
+        return a == 255 ? -1 : a;
+    }
+
+    void putCore(int32_t lo, int32_t hi, int32_t line) const
+    {
+        if (m_columns) {
+            for (int32_t i = lo; i <= hi; ++i)
+                m_put(line, i, m_p255, m_dab.color);
+        } else {
+            m_put.run(lo, line, hi - lo + 1, m_p255, m_dab.color);
+        }
+    }
+
+    void rasterLine(int32_t line, float v)
+    {
+        int32_t lo, hi;
+        if (!sweepSubRows(line, v, lo, hi))
+            return;
+        if (!m_columns)
+            m_line = m_put.at(0, line);
+        while (lo <= hi && !edgePixel(lo, line, v))
+            ++lo;
+        while (hi >= lo && !edgePixel(hi, line, v))
+            --hi;
+        if (lo > hi)
+            return;
+        if (!m_dab.antiOff) {
+            const float dist =
+                std::min(std::fabs(float(line) + 0.5f - m_cc), (m_bo + std::trunc(m_bo)) / 2.0f);
+            const uint8_t *row = m_alphas.row(distanceIndexFast(dist, m_kAcross));
+            int32_t a;
+            while (lo <= hi && (a = interiorAlpha(lo, row, v)) >= 0) {
+                put(lo, line, scaled(a));
+                ++lo;
+            }
+            if (lo > hi)
+                return;
+            while (hi > lo && (a = interiorAlpha(hi, row, v)) >= 0) {
+                put(hi, line, scaled(a));
+                --hi;
+            }
+        }
+        putCore(lo, hi, line);
+    }
+
+    const Target &m_put;
+    const SDabRaster5 &m_dab;
+    CDabAlphaCache5 &m_alphas;
+    typename Target::Pixel m_line = nullptr;
+    bool m_columns;
+    float m_ca = 0, m_cc = 0, m_ai = 0, m_bo = 0, m_b2 = 0, m_s = 0, m_kAlong = 0, m_kAcross = 0;
+    int32_t m_alongLimit = 0, m_a0 = 0, m_a1 = 0;
+    uint32_t m_p255 = 0;
+    bool m_table = false;
+    uint64_t m_presMantissa = 0;
+    bool m_presFixed = false;
+    std::array<uint8_t, 256> m_scaled{};
+    std::array<SubSpan, kSub> m_span{};
+    int m_first = 0, m_last = -1;
+};
+
 template <class Target> void rasterChords(const Target &t, const SDabRaster5 &dab, bool columns)
 {
     if (!(dab.fp.A > 0) || !(dab.fp.B > 0) || !dab.map || !dab.distance ||
         !dabPositionUsable(dab.x, dab.y) || !(dab.fp.A < kFarLength) || !(dab.fp.B < kFarLength))
         return;
-    ChordRaster<Target>(t, dab, columns).run();
+    if (dab.alphas && dab.alphas->prepare(*dab.map, *dab.distance))
+        FastChordRaster<Target>(t, dab, columns).run();
+    else
+        PlainChordRaster<Target>(t, dab, columns).run();
 }
 
 // The alpha of one small-dab pixel from its 6 × 6 subsamples, or 0 when none is inside.
@@ -415,6 +724,32 @@ template <class Target> void rasterImage(const Target &t, const SImageDab5 &dab)
 }
 
 } // namespace
+
+bool CDabAlphaCache5::prepare(const CGradeMapObj5 &map, const ADistanceTable &distance)
+{
+    const SGradeMapParam &prm = map.param();
+    if (m_map == &map && m_distance == &distance && m_maxIndex == map.maxIndex() &&
+        m_mapType == int32_t(prm.mapType) && m_flatRate == prm.flatRate && m_addRate == prm.addRate)
+        return m_usable;
+    m_map = &map, m_distance = &distance, m_maxIndex = map.maxIndex();
+    m_mapType = int32_t(prm.mapType), m_flatRate = prm.flatRate, m_addRate = prm.addRate;
+    const int32_t *t = map.table();
+    m_usable = t != nullptr && m_maxIndex >= 0 &&
+               std::all_of(t, t + m_maxIndex + 1, [](int32_t a) { return a >= 0 && a <= 255; });
+    if (m_usable) {
+        m_alpha.resize(size_t(kDistanceTableSide) * kDistanceTableSide);
+        m_filled.assign(kDistanceTableSide, 0);
+    }
+    return m_usable;
+}
+
+void CDabAlphaCache5::fill(size_t j)
+{
+    uint8_t *out = &m_alpha[j * kDistanceTableSide];
+    for (size_t i = 0; i < size_t(kDistanceTableSide); ++i)
+        out[i] = uint8_t(m_map->getAlpha((*m_distance)[j][i])); // D is symmetric
+    m_filled[j] = 1;
+}
 
 std::unique_ptr<ADistanceTable> makeDistanceTable()
 {

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class CGradeMapObj5;
 class CPenBitmapShape5;
@@ -38,6 +39,35 @@ inline constexpr int kDistanceTableSide = 513;
 using ADistanceTable = std::array<std::array<float, kDistanceTableSide>, kDistanceTableSide>;
 std::unique_ptr<ADistanceTable> makeDistanceTable();
 
+// The fall-off alpha of every pair of distance-table indexes, getAlpha(D[i][j]) (0..255), for
+// one fall-off table: two table reads and a rounding per pixel become one byte read. Rows are
+// filled when first read. The cache follows the map it was last prepared for: prepare() empties
+// it when that map's parameters or size differ from those it was filled with (its table is a
+// function of both), and answers false when the map cannot be cached (no table, or an entry
+// outside 0..255), in which case the caller reads the map itself.
+class CDabAlphaCache5
+{
+  public:
+    bool prepare(const CGradeMapObj5 &map, const ADistanceTable &distance);
+    // Row j (the across index): getAlpha(D[i][j]) for i = 0..512. After a successful prepare.
+    const uint8_t *row(size_t j)
+    {
+        if (!m_filled[j])
+            fill(j);
+        return &m_alpha[j * kDistanceTableSide];
+    }
+
+  private:
+    void fill(size_t j);
+
+    const CGradeMapObj5 *m_map = nullptr;
+    const ADistanceTable *m_distance = nullptr;
+    int32_t m_maxIndex = -1, m_mapType = -1, m_flatRate = 0, m_addRate = 0;
+    bool m_usable = false;
+    std::vector<uint8_t> m_alpha;
+    std::vector<uint8_t> m_filled;
+};
+
 // One dab of a standard nib. x, y: the dab position in image pixels (its centre is taken at
 // (x + 0.5, y + 0.5)); pres the opacity factor; color the colour (or channel value) put.
 struct SDabRaster5
@@ -49,6 +79,10 @@ struct SDabRaster5
     SDabFootprint5 fp;
     const CGradeMapObj5 *map = nullptr;       // required
     const ADistanceTable *distance = nullptr; // required
+    // Optional: with a cache the chord rasterisers take their fast path (the same pixels); without
+    // one they read map and distance pixel by pixel, as the reference the fast path is tested
+    // against.
+    CDabAlphaCache5 *alphas = nullptr;
 };
 
 // Rows and columns: nothing for an empty clipped rectangle.

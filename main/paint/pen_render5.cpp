@@ -91,7 +91,7 @@ sFSize footprintHalfExtents(const SDabFootprint5 &fp)
 CPenRender5::CPenRender5(IPenRenderStroke *stroke)
     : FStroke(stroke), FMapObj(std::make_unique<CGradeMapObj5>(kMapEntries)),
       FBitmapShape(std::make_unique<CPenBitmapShape5>(FMapObj.get())),
-      FDistanceTable(makeDistanceTable())
+      FDistanceTable(makeDistanceTable()), FAlphaCache(std::make_unique<CDabAlphaCache5>())
 {
     initPenRenderAttr(FRenderAttr);
 }
@@ -304,6 +304,7 @@ SDabRaster5 CPenRender5::standardDab(const SStrokeData &locus, const SDabFootpri
     dab.fp = fp;
     dab.map = FMapObj.get();
     dab.distance = FDistanceTable.get();
+    dab.alphas = FFastChords ? FAlphaCache.get() : nullptr;
     return dab;
 }
 

@@ -112,6 +112,9 @@ class CPenRender5
     const CGradeMapObj5 &gradeMap() const { return *FMapObj; }
     const CPenBitmapShape5 &bitmapShape() const { return *FBitmapShape; }
     bool usesBitmap() const { return FUseBitmap && FShapeObj; }
+    // The chord rasterisers' fast path (on from the start). Off, every standard dab goes through
+    // the reference loops, which paint the same pixels more slowly: for comparing the two.
+    void setFastChords(bool on) { FFastChords = on; }
 
   private:
     bool prepareImageDab(const CDibCore &target, const SStrokeData &locus, float r, uint32_t col);
@@ -139,4 +142,7 @@ class CPenRender5
     SPenRenderAttr FRenderAttr{};
     SPenRenderParam5 FRenderParam{};
     std::unique_ptr<ADistanceTable> FDistanceTable;
+    // The fall-off by distance indexes for the chord rasterisers; follows FMapObj by itself.
+    std::unique_ptr<CDabAlphaCache5> FAlphaCache;
+    bool FFastChords = true;
 };

@@ -1,15 +1,21 @@
 // Version-5 dabs through a capturing put: golden dabs of every rasteriser, the symmetries a dab
 // must keep, coverage sums against the footprint's area, the saturated core, anti-aliasing off,
 // faint dabs and clipping.
+#include "core/blend_modes.h"
 #include "core/canvas.h"
 #include "core/channel.h"
 #include "paint/dab_test_support.h"
+#include "paint/grade_map.h"
 #include "paint/pen_presets.h"
 #include "paint/pen_render5.h"
+#include "paint/stroke.h"
+#include "paint/stroke_canvas.h"
+#include "paint/stroke_placement.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -365,4 +371,199 @@ TEST(Dab5, ShortcutsOfThePlainChainMatchItsPuts)
                 ASSERT_EQ(fastCh.getColor(x, y), plainCh.getColor(x, y)) << x << ", " << y;
             }
     }
+}
+
+namespace {
+
+// A random standard-nib dab for the fast-path comparisons: radii from a pixel to 60, any flat
+// rate and angle (axis-aligned and round ones often), any fall-off, faint to over-full opacity,
+// anywhere on and around a 64 × 48 target.
+struct RandomDab
+{
+    SDabRaster5 raster;
+    SGradeMapParam grade;
+};
+
+template <class Target> void chords(Target &t, const SDabRaster5 &dab, bool columns)
+{
+    if (columns)
+        rasterDabColumns5(t, dab);
+    else
+        rasterDabRows5(t, dab);
+}
+
+RandomDab randomDab(const std::function<float(float, float)> &rnd)
+{
+    RandomDab d;
+    const int band = std::rand() % 3;
+    const float r = band == 0 ? rnd(1, 3) : band == 1 ? rnd(3, 14) : rnd(14, 60);
+    SPenParam prm;
+    initPenParam(prm, r);
+    prm.flatRate = std::rand() % 4 == 0 ? 1000 : int32_t(rnd(100, 1000));
+    prm.degree = std::rand() % 4 == 0 ? 900 * (std::rand() % 4) : int32_t(rnd(0, 3599));
+    d.raster.fp = calcFootprint5(prm, r);
+    d.grade.mapType = eGradeMap(std::rand() % int(eGradeMap::GMAP_MAX_NUM));
+    d.grade.flatRate = std::rand() % 4 == 0 ? 0 : int32_t(rnd(0, 1000));
+    d.grade.addRate = std::rand() % 3 == 0 ? int32_t(rnd(0, 1000)) : 0;
+    d.raster.x = rnd(-12, 76), d.raster.y = rnd(-12, 60);
+    // Halves and quarters round odd alphas on ties; the tiny factors round nearly all to 0.
+    const float exact[] = {1.0f, 0.5f, 0.25f, 0.75f, 1.0f / 1024, 3e-6f, 2e-38f};
+    d.raster.pres = std::rand() % 4 == 0 ? exact[std::rand() % 7] : rnd(0.002f, 1.1f);
+    d.raster.color = uint32_t(std::rand()) | 0xFF000000u;
+    d.raster.antiOff = std::rand() % 8 == 0;
+    return d;
+}
+
+} // namespace
+
+TEST(Dab5, FastChordsMatchTheReference)
+{
+    // The same dabs with the alpha cache (the fast path) and without (the reference read pixel by
+    // pixel): every put, in order, alike. One cache serves all, as in a renderer whose fall-off
+    // changes between dabs.
+    const unsigned seed = ::testing::UnitTest::GetInstance()->random_seed();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::srand(seed);
+    auto rnd = [](float lo, float hi) { return lo + (hi - lo) * float(std::rand()) / RAND_MAX; };
+    CGradeMapObj5 map(1024);
+    const auto distance = makeDistanceTable();
+    CDabAlphaCache5 cache;
+    TMTC canvas(64, 48);
+    TChannel channel(64, 48);
+    PutCapture cap;
+    for (int i = 0; i < 400; ++i) {
+        RandomDab d = randomDab(rnd);
+        map.setParam(d.grade);
+        d.raster.map = &map;
+        d.raster.distance = distance.get();
+        for (bool columns : {false, true}) {
+            const auto paint = [&](CDabAlphaCache5 *alphas) {
+                d.raster.alphas = alphas;
+                cap.clear();
+                chords(canvas, d.raster, columns);
+                chords(channel, d.raster, columns);
+                return std::make_pair(cap.canvas, cap.channel);
+            };
+            const auto plain = paint(nullptr), fast = paint(&cache);
+            ASSERT_EQ(fast.first.size(), plain.first.size()) << "dab " << i << " cols " << columns;
+            ASSERT_EQ(fast.second.size(), plain.second.size()) << "dab " << i;
+            for (size_t k = 0; k < plain.first.size(); ++k) {
+                const CapturedPut &p = plain.first[k], &f = fast.first[k];
+                ASSERT_TRUE(p.x == f.x && p.y == f.y && p.alpha == f.alpha && p.colour == f.colour)
+                    << "dab " << i << " cols " << columns << " put " << k << " at " << p.x << ", "
+                    << p.y << ": " << f.alpha << " for " << p.alpha;
+                const CapturedPut &pc = plain.second[k], &fc = fast.second[k];
+                ASSERT_TRUE(pc.x == fc.x && pc.y == fc.y && pc.alpha == fc.alpha)
+                    << "channel, dab " << i << " put " << k;
+            }
+        }
+    }
+}
+
+TEST(Dab5, FastChordsPaintTheReferencePixels)
+{
+    // Through the plain chain's shortcuts (the value put inlined, the core through the put's row
+    // loop) onto real pixels, over each other, for the puts strokes use and one without a
+    // shortcut of its own.
+    const unsigned seed = ::testing::UnitTest::GetInstance()->random_seed();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::srand(seed);
+    auto rnd = [](float lo, float hi) { return lo + (hi - lo) * float(std::rand()) / RAND_MAX; };
+    for (fptrPixelPut4core base :
+         {fptrPixelPut4core(pixelPutAlpha), fptrPixelPut4core(pixelPutOver),
+          fptrPixelPut4core(pixelPutMul), fptrPixelPut4core(pixelEraseAlpha)}) {
+        CGradeMapObj5 map(1024);
+        const auto distance = makeDistanceTable();
+        CDabAlphaCache5 cache;
+        TMTC fast(64, 48), plain(64, 48);
+        TChannel fastCh(64, 48), plainCh(64, 48);
+        for (TMTC *c : {&fast, &plain})
+            c->fillAll(0x40C08020);
+        for (TChannel *c : {&fastCh, &plainCh})
+            c->PixelFill(30);
+        initStrokePixelProcs();
+        gStrokeColorPut = base;
+        for (int i = 0; i < 150; ++i) {
+            RandomDab d = randomDab(rnd);
+            map.setParam(d.grade);
+            d.raster.map = &map;
+            d.raster.distance = distance.get();
+            const bool columns = d.raster.fp.cols;
+            d.raster.alphas = &cache;
+            chords(fast, d.raster, columns);
+            chords(fastCh, d.raster, columns);
+            d.raster.alphas = nullptr;
+            chords(plain, d.raster, columns);
+            chords(plainCh, d.raster, columns);
+        }
+        initStrokePixelProcs();
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) {
+                ASSERT_EQ(fast.getColor(x, y), plain.getColor(x, y)) << x << ", " << y;
+                ASSERT_EQ(fastCh.getColor(x, y), plainCh.getColor(x, y)) << x << ", " << y;
+            }
+    }
+}
+
+TEST(Dab5, FastChordsPaintTheReferenceStroke)
+{
+    // Whole strokes, with the fall-off changed between them so that the alpha cache carries over
+    // from one stroke to the next: the layer comes out byte for byte as the reference paints it.
+    // Colour and alpha painting, round and oblique nibs, pressure on radius and opacity.
+    std::vector<SStrokeData> pts;
+    for (int i = 0; i < 120; ++i) {
+        const float t = float(i) / 119;
+        pts.push_back({10 + 100 * t, 60 + 35 * std::sin(t * 6.2831853f),
+                       0.3f + 0.7f * std::sin(t * 3.1415926f)});
+    }
+    const struct
+    {
+        float r;
+        int32_t flatRate, degree, gradeFlat;
+        uint8_t renderType;
+    } cases[] = {{8, 1000, 0, 0, 0},     {8, 1000, 0, 500, kRenderTypeOneChannel},
+                 {14, 450, 300, 300, 0}, {14, 450, 1200, 700, kRenderTypeOneChannel},
+                 {3, 600, 850, 900, 0},  {25, 1000, 0, 200, 0}};
+    struct Side
+    {
+        TStroke stroke{5};
+        CPenRender5 render{&stroke};
+        CStrokeMngr5 mngr{&stroke, &render};
+        CStrokeCanvas canvas{128, 128, 0x00FFFFFF};
+    };
+    Side fast, plain;
+    plain.render.setFastChords(false);
+    initStrokePixelProcs();
+    for (const auto &c : cases) {
+        SCOPED_TRACE("r " + std::to_string(c.r) + " degree " + std::to_string(c.degree));
+        for (Side *side : {&fast, &plain}) {
+            SPenParam prm;
+            initPenParam(prm, c.r);
+            prm.flatRate = c.flatRate;
+            prm.degree = c.degree;
+            side->render.changePenParam(prm);
+            SPenRenderAttr attr;
+            initPenRenderAttr(attr);
+            attr.renderType = uint8_t(kRenderTypeVersion5 | c.renderType);
+            side->render.changeRenderAttr(attr, 7);
+            SGradeMapParam grade;
+            grade.flatRate = c.gradeFlat;
+            side->render.changeGradeParam(grade);
+            SStrokeParam param;
+            param.enbPrsRadius = true;
+            param.enbPrsOpaque = true;
+            side->mngr.setParam(param);
+            side->stroke.SetDrawColor(0xFF000000u | uint32_t(c.degree * 7919 + c.flatRate));
+            ASSERT_TRUE(side->canvas.drawStroke(side->mngr, side->stroke, pts));
+        }
+        int changed = 0;
+        for (int y = 0; y < 128; ++y)
+            for (int x = 0; x < 128; ++x) {
+                ASSERT_EQ(fast.canvas.layer().getColor(x, y), plain.canvas.layer().getColor(x, y))
+                    << x << ", " << y;
+                changed += fast.canvas.layer().getColor(x, y) != 0x00FFFFFFu;
+            }
+        EXPECT_GT(changed, 1000);
+    }
+    initStrokePixelProcs();
 }
