@@ -328,43 +328,62 @@ inline __m128i alphaProducts(const uint8_t *p)
     return _mm_unpacklo_epi16(_mm_mullo_epi16(w, a), _mm_setzero_si128());
 }
 
-// float(d) for each lane, when that is the Single an extended evaluation of the same exact value
-// would give. d is the exact value rounded once to double; rounding it again to a Single gives
-// the Single nearest the exact value (as the extended evaluation does) unless d fell exactly
-// halfway between two Singles, or lies below the normal Singles. False then.
-inline bool toFloatsLikeExtended(__m128d lo, __m128d hi, __m128 &out)
+// Lanes (bits 0-3) where the double sum is exactly halfway between two Singles.
+inline int halfwayLanes(__m128d lo, __m128d hi)
 {
-    const __m128i lowMask = _mm_set_epi32(0, 0x1FFFFFFF, 0, 0x1FFFFFFF);
-    const __m128i halfway = _mm_set_epi32(-1, 0x10000000, -1, 0x10000000);
-    const __m128i loHalf = _mm_cmpeq_epi32(_mm_and_si128(_mm_castpd_si128(lo), lowMask), halfway);
-    const __m128i hiHalf = _mm_cmpeq_epi32(_mm_and_si128(_mm_castpd_si128(hi), lowMask), halfway);
-    const __m128d absMask = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
-    const __m128d tiny = _mm_set1_pd(0x1p-120), zero = _mm_setzero_pd();
-    const auto small = [&](__m128d d) {
-        return _mm_and_pd(_mm_cmplt_pd(_mm_and_pd(d, absMask), tiny), _mm_cmpneq_pd(d, zero));
-    };
-    if (_mm_movemask_epi8(_mm_or_si128(loHalf, hiHalf)) != 0 ||
-        _mm_movemask_pd(_mm_or_pd(small(lo), small(hi))) != 0)
-        return false;
-    out = _mm_movelh_ps(_mm_cvtpd_ps(lo), _mm_cvtpd_ps(hi));
-    return true;
+    const __m128i low = _mm_castps_si128( // the low 32 bits of each double
+        _mm_shuffle_ps(_mm_castpd_ps(lo), _mm_castpd_ps(hi), _MM_SHUFFLE(2, 0, 2, 0)));
+    const __m128i bits = _mm_and_si128(low, _mm_set1_epi32(0x1FFFFFFF));
+    return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(bits, _mm_set1_epi32(0x10000000))));
 }
 
-// sums + products (exact in double), each lane rounded to a Single as accumulate() rounds it;
-// the extended code when the double is not enough.
-template <class Extended>
-inline __m128 addExactProducts(__m128 sums, __m128d prodLo, __m128d prodHi,
-                               const Extended &extended)
+// Lanes (bits 0-1) where d = a + b in double is not the exact sum (the sum's error is not 0).
+inline int inexactLanes(__m128d a, __m128d b, __m128d d)
+{
+    const __m128d bb = _mm_sub_pd(d, a), aa = _mm_sub_pd(d, bb);
+    const __m128d err = _mm_add_pd(_mm_sub_pd(a, aa), _mm_sub_pd(b, bb));
+    return _mm_movemask_pd(_mm_cmpneq_pd(err, _mm_setzero_pd()));
+}
+
+// addExactProducts where a double sum fell halfway between two Singles: rounding it to a Single
+// is right where it is the exact sum; elsewhere the lanes are summed as the slots sum them, in
+// extended (or, for singleLanes, in Single arithmetic, the product being exact in a Single).
+[[gnu::noinline]] __m128 addExactProductsHalfway(__m128 sums, __m128d prodLo, __m128d prodHi,
+                                                 int singleLanes)
+{
+    const __m128d sumLo = _mm_cvtps_pd(sums), sumHi = _mm_cvtps_pd(_mm_movehl_ps(sums, sums));
+    const __m128d lo = _mm_add_pd(sumLo, prodLo), hi = _mm_add_pd(sumHi, prodHi);
+    const int inexact = inexactLanes(sumLo, prodLo, lo) | inexactLanes(sumHi, prodHi, hi) << 2;
+    if ((halfwayLanes(lo, hi) & inexact) == 0)
+        return _mm_movelh_ps(_mm_cvtpd_ps(lo), _mm_cvtpd_ps(hi));
+    float s[4];
+    double v[4];
+    _mm_storeu_ps(s, sums);
+    _mm_storeu_pd(v, prodLo);
+    _mm_storeu_pd(v + 2, prodHi);
+    for (int k = 0; k < 4; ++k) {
+        if (singleLanes & (1 << k))
+            s[k] += float(v[k]);
+        else
+            accumulate(s[k], (long double)v[k]);
+    }
+    return _mm_loadu_ps(s);
+}
+
+// sums + products (exact in double), each lane rounded to a Single as the slots round it: the
+// extended sum rounded to a Single, or for singleLanes the Single sum, which is the exact sum
+// rounded once, the same. The double sum is the exact sum rounded once; rounding it again to a
+// Single gives the Single nearest the exact sum unless it fell exactly halfway between two
+// Singles without being the exact sum, which addExactProductsHalfway sorts out. (Every value here
+// is 0 or at least 2^-32, bytes and sums times weights that are multiples of 2^-16, so never
+// below the normal Singles.)
+inline __m128 addExactProducts(__m128 sums, __m128d prodLo, __m128d prodHi, int singleLanes)
 {
     const __m128d lo = _mm_add_pd(_mm_cvtps_pd(sums), prodLo);
     const __m128d hi = _mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(sums, sums)), prodHi);
-    __m128 out;
-    if (toFloatsLikeExtended(lo, hi, out))
-        return out;
-    float s[4];
-    toScalarSums(sums, s);
-    extended(s);
-    return fromScalarSums(s);
+    if (halfwayLanes(lo, hi) == 0)
+        return _mm_movelh_ps(_mm_cvtpd_ps(lo), _mm_cvtpd_ps(hi));
+    return addExactProductsHalfway(sums, prodLo, prodHi, singleLanes);
 }
 
 // trunc(q) clamped to 0..255 for each lane, packed as 4 bytes, when q is far enough from a whole
@@ -394,6 +413,7 @@ inline bool truncatedBytes(__m128d qLo, __m128d qHi, uint32_t &out)
 // Pixel kinds of the fast walk, as BasePlainOps and BaseAlphaOps but on SSE sums.
 struct FastPlain
 {
+    static constexpr bool kPairs = true;
     static __m128 add(__m128 s, const uint8_t *p) { return _mm_add_ps(s, pixelFloats(p)); }
     // float(byte) x w is exact, so Single arithmetic is the slot's arithmetic.
     static __m128 addW(__m128 s, const uint8_t *p, float w)
@@ -418,6 +438,7 @@ struct FastPlain
 
 struct FastAlpha
 {
+    static constexpr bool kPairs = true;
     static __m128 add(__m128 s, const uint8_t *p)
     {
         return _mm_add_ps(s, _mm_cvtepi32_ps(alphaProducts(p)));
@@ -430,7 +451,7 @@ struct FastAlpha
         const __m128d wd = _mm_set1_pd(w);
         const __m128d lo = _mm_mul_pd(_mm_cvtepi32_pd(prod), wd);
         const __m128d hi = _mm_mul_pd(_mm_cvtepi32_pd(_mm_unpackhi_epi64(prod, prod)), wd);
-        return addExactProducts(s, lo, hi, [&](float *sums) { bgraAddAlphaWeighted(sums, p, w); });
+        return addExactProducts(s, lo, hi, 0b1000); // alpha (lane 3) summed in Single
     }
     static void store(uint8_t *dst, __m128 s, float area)
     {
@@ -460,28 +481,68 @@ inline __m128 addPartialRow(__m128 sums, __m128 rowSums, float w)
     const __m128d wd = _mm_set1_pd(w);
     const __m128d lo = _mm_mul_pd(_mm_cvtps_pd(rowSums), wd);
     const __m128d hi = _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(rowSums, rowSums)), wd);
-    return addExactProducts(sums, lo, hi, [&](float *s) {
-        float r[4];
-        toScalarSums(rowSums, r);
-        const long double lw = w;
-        for (int k = 0; k < 4; ++k)
-            accumulate(s[k], r[k] * lw);
-    });
+    return addExactProducts(sums, lo, hi, 0);
+}
+
+template <class K, int N>
+inline void fastRowSums(__m128 *sums, const uint8_t *row, const FootprintStep *const *x)
+{
+    __m128 s[N]; // kept in registers across the row
+    const uint8_t *p[N];
+    for (int k = 0; k < N; ++k) {
+        s[k] = sums[k];
+        p[k] = row + ptrdiff_t(x[k]->first) * 4;
+    }
+    if (x[0]->partial0)
+        for (int k = 0; k < N; ++k) {
+            s[k] = K::addW(s[k], p[k], x[k]->w0);
+            p[k] += 4;
+        }
+    for (int32_t i = 0; i < x[0]->whole; ++i)
+        for (int k = 0; k < N; ++k) {
+            s[k] = K::add(s[k], p[k]);
+            p[k] += 4;
+        }
+    if (x[0]->partial1)
+        for (int k = 0; k < N; ++k)
+            s[k] = K::addW(s[k], p[k], x[k]->w1);
+    for (int k = 0; k < N; ++k)
+        sums[k] = s[k];
 }
 
 template <class K>
 inline __m128 fastRowSum(__m128 s, const uint8_t *row, const FootprintStep &x)
 {
-    const uint8_t *p = row + ptrdiff_t(x.first) * 4;
-    if (x.partial0) {
-        s = K::addW(s, p, x.w0);
-        p += 4;
-    }
-    for (int32_t i = 0; i < x.whole; ++i, p += 4)
-        s = K::add(s, p);
-    if (x.partial1)
-        s = K::addW(s, p, x.w1);
+    const FootprintStep *xs[1] = {&x};
+    fastRowSums<K, 1>(&s, row, xs);
     return s;
+}
+
+// N destination pixels of one row whose footprints have the same shape and are whole on neither
+// axis: the general case of walk(), the pixels' sums interleaved.
+template <class K, int N>
+inline void fastPixels(uint8_t *const *dst, const uint8_t *const *rows,
+                       const FootprintStep *const *x, const FootprintStep &y, const float *area2)
+{
+    __m128 s[N], part[N];
+    for (int k = 0; k < N; ++k)
+        s[k] = _mm_setzero_ps();
+    const auto addPartial = [&](const uint8_t *row, float w) {
+        for (int k = 0; k < N; ++k)
+            part[k] = _mm_setzero_ps();
+        fastRowSums<K, N>(part, row, x);
+        for (int k = 0; k < N; ++k)
+            s[k] = addPartialRow(s[k], part[k], w);
+    };
+    int32_t row = y.first;
+    if (y.partial0)
+        addPartial(rows[row++], y.w0);
+    for (int32_t i = 0; i < y.whole; ++i)
+        fastRowSums<K, N>(s, rows[row++], x);
+    if (y.partial1)
+        addPartial(rows[row], y.w1);
+    for (int k = 0; k < N; ++k)
+        K::store(dst[k], s[k], area2[k]);
 }
 
 // One destination pixel: the cases of walk() with the footprint's steps on both axes. rows[r] is
@@ -511,14 +572,13 @@ inline void fastPixel(uint8_t *dst, const uint8_t *const *rows, const FootprintS
         K::store(dst, fastRowSum<K>(s, rows[y.first], x), x.areaAlone);
         return;
     }
-    int32_t row = y.first;
-    if (y.partial0)
-        s = addPartialRow(s, fastRowSum<K>(_mm_setzero_ps(), rows[row++], x), y.w0);
-    for (int32_t i = 0; i < y.whole; ++i)
-        s = fastRowSum<K>(s, rows[row++], x);
-    if (y.partial1)
-        s = addPartialRow(s, fastRowSum<K>(_mm_setzero_ps(), rows[row], x), y.w1);
-    K::store(dst, s, area2);
+    const FootprintStep *xs[1] = {&x};
+    fastPixels<K, 1>(&dst, rows, xs, y, &area2);
+}
+
+inline bool sameShape(const FootprintStep &a, const FootprintStep &b)
+{
+    return a.whole == b.whole && a.partial0 == b.partial0 && a.partial1 == b.partial1;
 }
 
 template <class K>
@@ -526,14 +586,27 @@ void fastRow(uint8_t *dst, const uint8_t *const *rows, const std::vector<Footpri
              const FootprintStep &y)
 {
     int32_t lastExtent = -1;
-    float area2 = 0;
-    for (const FootprintStep &x : xs) {
+    float lastArea = 0;
+    const auto area2 = [&](const FootprintStep &x) {
         if (x.extent != lastExtent) { // as walk() computes it; the same for most columns
             lastExtent = x.extent;
-            area2 = float((long double)x.extent / 65536.0L * (long double)y.extent / 65536.0L);
+            lastArea = float((long double)x.extent / 65536.0L * (long double)y.extent / 65536.0L);
         }
-        fastPixel<K>(dst, rows, x, y, area2);
-        dst += 4;
+        return lastArea;
+    };
+    const size_t n = xs.size();
+    for (size_t i = 0; i < n;) {
+        const FootprintStep &x = xs[i];
+        if (K::kPairs && i + 1 < n && x.whole >= 0 && y.whole >= 0 && sameShape(x, xs[i + 1])) {
+            uint8_t *const d[2] = {dst, dst + 4};
+            const FootprintStep *const x2[2] = {&x, &xs[i + 1]};
+            const float a[2] = {area2(x), area2(xs[i + 1])};
+            fastPixels<K, 2>(d, rows, x2, y, a);
+            dst += 8, i += 2;
+        } else {
+            fastPixel<K>(dst, rows, x, y, area2(x));
+            dst += 4, i += 1;
+        }
     }
 }
 
