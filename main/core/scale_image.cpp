@@ -265,6 +265,15 @@ void CScaleImage::averageRect2(uint8_t *dst, int32_t x0, int32_t y0, int32_t x1,
 
 namespace {
 
+// A footprint's area as the walk computes it (a Single), and its inverse for the checked division.
+struct FastArea
+{
+    float area;
+    double inverse;
+};
+
+inline FastArea fastArea(float area) { return {area, 1.0 / double(area)}; }
+
 // One destination coordinate's footprint on one source axis, derived exactly as walk() does.
 struct FootprintStep
 {
@@ -274,7 +283,7 @@ struct FootprintStep
     bool partial1;     // a partial last pixel follows the whole ones (f1 > 0), weighted by w1
     float w0, w1;      // f0 / 65536 and f1 / 65536
     int32_t extent;    // 16.16 length of the clipped footprint
-    float areaAlone;   // extent / 65536 as a Single: the area when the other axis is inside one pixel
+    FastArea areaAlone; // extent / 65536 as a Single: the area when the other axis is inside one pixel
 };
 
 // The footprints of count destination pixels starting at start (16.16) with step rate, clipped
@@ -297,7 +306,7 @@ std::vector<FootprintStep> footprintSteps(int32_t srcStart, int32_t count, int32
         s.w0 = float(f0) / 65536.0f;
         s.w1 = float(f1) / 65536.0f;
         s.extent = v1 - v0;
-        s.areaAlone = float((long double)(v1 - v0) / 65536.0L);
+        s.areaAlone = fastArea(float((long double)(v1 - v0) / 65536.0L));
     }
     return steps;
 }
@@ -420,11 +429,11 @@ struct FastPlain
     {
         return _mm_add_ps(s, _mm_mul_ps(pixelFloats(p), _mm_set1_ps(w)));
     }
-    static void store(uint8_t *dst, __m128 s, float area)
+    static void store(uint8_t *dst, __m128 s, const FastArea &area)
     {
-        const __m128d c = _mm_set1_pd(0.01), a = _mm_set1_pd(area);
-        const __m128d lo = _mm_div_pd(_mm_add_pd(_mm_cvtps_pd(s), c), a);
-        const __m128d hi = _mm_div_pd(_mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(s, s)), c), a);
+        const __m128d c = _mm_set1_pd(0.01), inv = _mm_set1_pd(area.inverse);
+        const __m128d lo = _mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(s), c), inv);
+        const __m128d hi = _mm_mul_pd(_mm_add_pd(_mm_cvtps_pd(_mm_movehl_ps(s, s)), c), inv);
         uint32_t bytes;
         if (truncatedBytes(lo, hi, bytes)) {
             std::memcpy(dst, &bytes, 4);
@@ -432,7 +441,7 @@ struct FastPlain
         }
         float sums[4];
         toScalarSums(s, sums);
-        bgraStore(dst, sums, area);
+        bgraStore(dst, sums, area.area);
     }
 };
 
@@ -453,25 +462,26 @@ struct FastAlpha
         const __m128d hi = _mm_mul_pd(_mm_cvtepi32_pd(_mm_unpackhi_epi64(prod, prod)), wd);
         return addExactProducts(s, lo, hi, 0b1000); // alpha (lane 3) summed in Single
     }
-    static void store(uint8_t *dst, __m128 s, float area)
+    static void store(uint8_t *dst, __m128 s, const FastArea &area)
     {
         float sums[4];
         toScalarSums(s, sums);
         const double sa = sums[3];
         if (sa == 0) {
-            bgraStoreAlpha(dst, sums, area);
+            bgraStoreAlpha(dst, sums, area.area);
             return;
         }
         const __m128d c = _mm_set1_pd(0.01);
-        const __m128d lo = _mm_add_pd(_mm_div_pd(_mm_cvtps_pd(s), _mm_set1_pd(sa)), c);
+        const double inv = 1.0 / sa;
+        const __m128d lo = _mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(s), _mm_set1_pd(inv)), c);
         const __m128d hi = _mm_add_pd(
-            _mm_div_pd(_mm_cvtps_pd(_mm_movehl_ps(s, s)), _mm_set_pd(double(area), sa)), c);
+            _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(s, s)), _mm_set_pd(area.inverse, inv)), c);
         uint32_t bytes;
         if (truncatedBytes(lo, hi, bytes)) {
             std::memcpy(dst, &bytes, 4);
             return;
         }
-        bgraStoreAlpha(dst, sums, area);
+        bgraStoreAlpha(dst, sums, area.area);
     }
 };
 
@@ -522,7 +532,7 @@ inline __m128 fastRowSum(__m128 s, const uint8_t *row, const FootprintStep &x)
 // axis: the general case of walk(), the pixels' sums interleaved.
 template <class K, int N>
 inline void fastPixels(uint8_t *const *dst, const uint8_t *const *rows,
-                       const FootprintStep *const *x, const FootprintStep &y, const float *area2)
+                       const FootprintStep *const *x, const FootprintStep &y, const FastArea *area2)
 {
     __m128 s[N], part[N];
     for (int k = 0; k < N; ++k)
@@ -549,11 +559,11 @@ inline void fastPixels(uint8_t *const *dst, const uint8_t *const *rows,
 // source row r; area2 the area when neither axis lies inside one pixel.
 template <class K>
 inline void fastPixel(uint8_t *dst, const uint8_t *const *rows, const FootprintStep &x,
-                      const FootprintStep &y, float area2)
+                      const FootprintStep &y, const FastArea &area2)
 {
     __m128 s = _mm_setzero_ps();
     if (x.whole < 0 && y.whole < 0) {
-        K::store(dst, K::add(s, rows[y.first] + ptrdiff_t(x.first) * 4), 1.0f);
+        K::store(dst, K::add(s, rows[y.first] + ptrdiff_t(x.first) * 4), FastArea{1.0f, 1.0});
         return;
     }
     if (x.whole < 0) {
@@ -586,11 +596,12 @@ void fastRow(uint8_t *dst, const uint8_t *const *rows, const std::vector<Footpri
              const FootprintStep &y)
 {
     int32_t lastExtent = -1;
-    float lastArea = 0;
+    FastArea lastArea = {};
     const auto area2 = [&](const FootprintStep &x) {
         if (x.extent != lastExtent) { // as walk() computes it; the same for most columns
             lastExtent = x.extent;
-            lastArea = float((long double)x.extent / 65536.0L * (long double)y.extent / 65536.0L);
+            lastArea =
+                fastArea(float((long double)x.extent / 65536.0L * (long double)y.extent / 65536.0L));
         }
         return lastArea;
     };
@@ -600,7 +611,7 @@ void fastRow(uint8_t *dst, const uint8_t *const *rows, const std::vector<Footpri
         if (K::kPairs && i + 1 < n && x.whole >= 0 && y.whole >= 0 && sameShape(x, xs[i + 1])) {
             uint8_t *const d[2] = {dst, dst + 4};
             const FootprintStep *const x2[2] = {&x, &xs[i + 1]};
-            const float a[2] = {area2(x), area2(xs[i + 1])};
+            const FastArea a[2] = {area2(x), area2(xs[i + 1])};
             fastPixels<K, 2>(d, rows, x2, y, a);
             dst += 8, i += 2;
         } else {
