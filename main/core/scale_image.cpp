@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <map>
+#include <tuple>
 #include <typeinfo>
 #include <vector>
 
@@ -259,7 +261,9 @@ void CScaleImage::averageRect2(uint8_t *dst, int32_t x0, int32_t y0, int32_t x1,
 // - each footprint's columns and rows are worked out once per scale, not once per pixel;
 // - the four channels of a pixel travel in one SSE register (lanes in memory order B, G, R, A);
 // - steps the walk evaluates in extended precision are evaluated in double and checked: where the
-//   double result could differ from the extended one (rarely), the extended code above is run.
+//   double result could differ from the extended one (rarely), the extended code above is run;
+// - a few pixels of the same footprint shape are summed interleaved: each pixel's sums form one
+//   long chain of dependent additions, and several chains keep the processor busy.
 
 #if defined(__SSE2__)
 
@@ -422,7 +426,7 @@ inline bool truncatedBytes(__m128d qLo, __m128d qHi, uint32_t &out)
 // Pixel kinds of the fast walk, as BasePlainOps and BaseAlphaOps but on SSE sums.
 struct FastPlain
 {
-    static constexpr bool kPairs = true;
+    static constexpr int kGroup = 4; // pixels summed interleaved
     static __m128 add(__m128 s, const uint8_t *p) { return _mm_add_ps(s, pixelFloats(p)); }
     // float(byte) x w is exact, so Single arithmetic is the slot's arithmetic.
     static __m128 addW(__m128 s, const uint8_t *p, float w)
@@ -447,7 +451,7 @@ struct FastPlain
 
 struct FastAlpha
 {
-    static constexpr bool kPairs = true;
+    static constexpr int kGroup = 2; // more spill the registers
     static __m128 add(__m128 s, const uint8_t *p)
     {
         return _mm_add_ps(s, _mm_cvtepi32_ps(alphaProducts(p)));
@@ -586,14 +590,44 @@ inline void fastPixel(uint8_t *dst, const uint8_t *const *rows, const FootprintS
     fastPixels<K, 1>(&dst, rows, xs, y, &area2);
 }
 
-inline bool sameShape(const FootprintStep &a, const FootprintStep &b)
+// Destination columns gathered by footprint shape (the same partial ends and whole count), in
+// groups of up to kMaxGroup: the pixels of a full group are summed interleaved. The shapes are the
+// same on every row, so the groups are made once per scale. Columns lying inside one source column
+// go alone.
+constexpr int kMaxGroup = 4;
+
+struct ColumnGroup
 {
-    return a.whole == b.whole && a.partial0 == b.partial0 && a.partial1 == b.partial1;
+    int32_t count;
+    int32_t cols[kMaxGroup];
+};
+
+std::vector<ColumnGroup> columnGroups(const std::vector<FootprintStep> &xs, int32_t size)
+{
+    std::vector<ColumnGroup> groups;
+    std::map<std::tuple<int32_t, bool, bool>, ColumnGroup> open;
+    for (int32_t i = 0; i < int32_t(xs.size()); ++i) {
+        const FootprintStep &x = xs[size_t(i)];
+        if (x.whole < 0) {
+            groups.push_back({1, {i}});
+            continue;
+        }
+        ColumnGroup &g = open[{x.whole, x.partial0, x.partial1}];
+        g.cols[g.count++] = i;
+        if (g.count == size) {
+            groups.push_back(g);
+            g.count = 0;
+        }
+    }
+    for (const auto &[shape, g] : open)
+        for (int32_t k = 0; k < g.count; ++k)
+            groups.push_back({1, {g.cols[k]}});
+    return groups;
 }
 
 template <class K>
 void fastRow(uint8_t *dst, const uint8_t *const *rows, const std::vector<FootprintStep> &xs,
-             const FootprintStep &y)
+             const std::vector<ColumnGroup> &groups, const FootprintStep &y)
 {
     int32_t lastExtent = -1;
     FastArea lastArea = {};
@@ -605,18 +639,30 @@ void fastRow(uint8_t *dst, const uint8_t *const *rows, const std::vector<Footpri
         }
         return lastArea;
     };
-    const size_t n = xs.size();
-    for (size_t i = 0; i < n;) {
-        const FootprintStep &x = xs[i];
-        if (K::kPairs && i + 1 < n && x.whole >= 0 && y.whole >= 0 && sameShape(x, xs[i + 1])) {
-            uint8_t *const d[2] = {dst, dst + 4};
-            const FootprintStep *const x2[2] = {&x, &xs[i + 1]};
-            const FastArea a[2] = {area2(x), area2(xs[i + 1])};
-            fastPixels<K, 2>(d, rows, x2, y, a);
-            dst += 8, i += 2;
-        } else {
+    if (y.whole < 0) {
+        for (const FootprintStep &x : xs) {
             fastPixel<K>(dst, rows, x, y, area2(x));
-            dst += 4, i += 1;
+            dst += 4;
+        }
+        return;
+    }
+    constexpr int N = K::kGroup;
+    for (const ColumnGroup &g : groups) {
+        if (g.count == N) {
+            uint8_t *d[N];
+            const FootprintStep *x[N];
+            FastArea a[N];
+            for (int k = 0; k < N; ++k) {
+                d[k] = dst + ptrdiff_t(g.cols[k]) * 4;
+                x[k] = &xs[size_t(g.cols[k])];
+                a[k] = area2(*x[k]);
+            }
+            fastPixels<K, N>(d, rows, x, y, a);
+        } else {
+            for (int32_t k = 0; k < g.count; ++k) {
+                const FootprintStep &x = xs[size_t(g.cols[k])];
+                fastPixel<K>(dst + ptrdiff_t(g.cols[k]) * 4, rows, x, y, area2(x));
+            }
         }
     }
 }
@@ -629,15 +675,17 @@ void CScaleImage::scaleAllFast(bool alpha)
         footprintSteps(srcBox.x, dstBox.w, rate.x, srcSize.x << 16);
     const std::vector<FootprintStep> ys =
         footprintSteps(srcBox.y, dstBox.h, rate.y, srcSize.y << 16);
+    const std::vector<ColumnGroup> groups =
+        columnGroups(xs, alpha ? FastAlpha::kGroup : FastPlain::kGroup);
     std::vector<const uint8_t *> rows(size_t(srcSize.y));
     for (int32_t r = 0; r < srcSize.y; ++r)
         rows[size_t(r)] = seekSrc(0, r);
     for (int32_t j = 0; j < dstBox.h; ++j) {
         uint8_t *dst = seekDst(dstBox.x, dstBox.y + j);
         if (alpha)
-            fastRow<FastAlpha>(dst, rows.data(), xs, ys[size_t(j)]);
+            fastRow<FastAlpha>(dst, rows.data(), xs, groups, ys[size_t(j)]);
         else
-            fastRow<FastPlain>(dst, rows.data(), xs, ys[size_t(j)]);
+            fastRow<FastPlain>(dst, rows.data(), xs, groups, ys[size_t(j)]);
     }
 }
 
