@@ -81,6 +81,9 @@ private:
     void walkRow(const Ops &ops, int32_t col0, int32_t row, int32_t nx, int32_t fx1, int32_t fx0,
                  float *sums);
     bool scaleWith(const sBox &src, const sBox &dst, bool alpha);
+    // scaleAll (or, with alpha, scaleAll2) for a scaler with every base slot: the same bytes,
+    // with footprints worked out once per scale and the channels summed four at once.
+    void scaleAllFast(bool alpha);
 };
 
 // The base of the scalers whose source has no alpha: the alpha-weighted slots are the plain ones.

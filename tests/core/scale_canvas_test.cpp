@@ -111,6 +111,65 @@ public:
 };
 } // namespace
 
+// Random pixels, a quarter of them transparent and some half transparent, so that both averages
+// meet every kind of weight.
+static void randomCanvas(TMTC &c, int32_t w, int32_t h, std::mt19937 &rng)
+{
+    c.Resize(w, h);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            uint32_t v = rng();
+            if (rng() % 4 == 0)
+                v &= 0x00FFFFFFu;
+            c.seek32(x, y)->all = v;
+        }
+}
+
+// The fast walk of CScaleImageTMTC against the slot walk, plain and alpha-weighted, over
+// reductions, enlargements, odd ratios, one-pixel rows and columns and cut boxes.
+TEST(ScaleImageTMTC, FastWalkMatchesTheSlotWalk)
+{
+    const uint32_t seed = std::random_device{}();
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    std::mt19937 rng(seed);
+    struct Case
+    {
+        sSize src, dst;
+        sBox from, to;
+    };
+    const Case cases[] = {
+        {{37, 29}, {13, 11}, {1, 2, 35, 26}, {0, 0, 13, 11}},
+        {{37, 29}, {50, 40}, {1, 2, 35, 26}, {0, 0, 50, 40}},
+        {{37, 29}, {5, 58}, {0, 0, 37, 29}, {0, 0, 5, 58}},
+        {{37, 29}, {74, 3}, {0, 0, 37, 29}, {0, 0, 74, 3}},
+        {{37, 29}, {1, 1}, {0, 0, 37, 29}, {0, 0, 1, 1}},
+        {{3, 2}, {1000, 7}, {0, 0, 3, 2}, {0, 0, 1000, 7}},  // rounded rate past the edge
+        {{1, 1}, {9, 9}, {0, 0, 1, 1}, {0, 0, 9, 9}},
+        {{409, 97}, {100, 31}, {0, 0, 409, 97}, {0, 0, 100, 31}},
+        {{64, 64}, {48, 17}, {-5, 10, 80, 80}, {3, 2, 60, 60}}, // both boxes cut
+        {{101, 103}, {67, 71}, {0, 0, 101, 103}, {0, 0, 67, 71}},
+        {{31, 33}, {32, 34}, {0, 0, 31, 33}, {0, 0, 32, 34}},   // slight enlargement
+        {{256, 1}, {3, 1}, {0, 0, 256, 1}, {0, 0, 3, 1}},
+        {{1, 256}, {1, 3}, {0, 0, 1, 256}, {0, 0, 1, 3}},
+    };
+    for (const Case &c : cases) {
+        TMTC src;
+        randomCanvas(src, c.src.x, c.src.y, rng);
+        for (bool alpha : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.src.x << "x" << c.src.y << " to " << c.dst.x
+                                            << "x" << c.dst.y << " alpha " << alpha);
+            TMTC fast(c.dst), slow(c.dst);
+            fast.fillAll(0x5A5A5A5A);
+            slow.fillAll(0x5A5A5A5A);
+            CScaleImageTMTC a(&src, &fast);
+            SlotScaler b(&src, &slow);
+            const bool ok = alpha ? a.scale2(c.from, c.to) : a.scale(c.from, c.to);
+            ASSERT_EQ(ok, alpha ? b.scale2(c.from, c.to) : b.scale(c.from, c.to));
+            ASSERT_EQ(canvasPixels(fast), canvasPixels(slow));
+        }
+    }
+}
+
 TEST(ScaleImageTMTC, InlineWalkMatchesTheSlotWalk)
 {
     const uint32_t seed = 20261210;
