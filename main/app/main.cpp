@@ -4,6 +4,10 @@
 
 int main(int argc, char **argv)
 {
+    // Without a display (a terminal, a render job) the program still starts: it draws off screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Trevolt");
     QCoreApplication::setApplicationName("Kavrin");
