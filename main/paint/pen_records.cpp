@@ -237,6 +237,37 @@ void penRenderAttrSetEffect(SPenRenderAttr &a, int kind, uint16_t value)
     }
 }
 
+bool penRenderAttrSetMode(SPenRenderAttr &a, uint8_t ren, uint8_t shp, int32_t sub,
+                          uint8_t rentype)
+{
+    const SPenRenderAttr old = a;
+    if (ren != 255)
+        a.renderMode = ePenRenderMode(ren);
+    if (sub >= 0)
+        a.subRenderMode = uint8_t(sub);
+    a.renderType = rentype;
+    if (shp != 255)
+        a.shapeMode = ePenShapeMode(shp);
+    return old.renderMode != a.renderMode || old.subRenderMode != a.subRenderMode ||
+           old.renderType != a.renderType || old.shapeMode != a.shapeMode;
+}
+
+bool penRenderAttrSetParams(SPenRenderAttr &a, const SPenRenderAttr &src, int32_t f)
+{
+    bool changed = false;
+    auto store = [&changed](LDATA &dst, const LDATA &from) {
+        changed |= dst.all != from.all;
+        dst = from;
+    };
+    if (f & 1)
+        store(a.param1, src.param1);
+    if (f & 2)
+        store(a.param2, src.param2);
+    if (f & 4)
+        store(a.param3, src.param3);
+    return changed;
+}
+
 namespace {
 
 struct CurveCodes
