@@ -1,21 +1,11 @@
 #include "paint/pen_records.h"
 
+#include "core/numeric.h"
+
 #include <array>
 #include <cmath>
-#include <limits>
 
 namespace {
-
-// Trunc of a Single into an Integer; values beyond the Integer range saturate instead of being
-// undefined.
-int32_t truncSingle(float v)
-{
-    if (!(v > -2147483648.0f))
-        return v != v ? 0 : std::numeric_limits<int32_t>::min();
-    if (v >= 2147483648.0f)
-        return std::numeric_limits<int32_t>::max();
-    return int32_t(v);
-}
 
 // Trunc(v × scale + 0.5), each step rounded to Single.
 int32_t scaleSingle(float v, float scale)
