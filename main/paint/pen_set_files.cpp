@@ -4,6 +4,7 @@
 #include "core/channel.h"
 #include "document/format/chunk.h"
 #include "document/format/image_records.h"
+#include "paint/set_file_io.h"
 #include "platform/file_stream.h"
 #include "platform/messages.h"
 
@@ -17,6 +18,10 @@
 
 namespace {
 
+using setfile::get;
+using setfile::put;
+using setfile::readExactly;
+
 constexpr uint32_t kTagPSST = chunkTag("PSST");
 constexpr uint32_t kTagPSHP = chunkTag("PSHP");
 constexpr uint32_t kTagPMST = chunkTag("PMST");
@@ -24,21 +29,6 @@ constexpr uint32_t kTagPMTD = chunkTag("PMTD");
 
 constexpr uint16_t kNibTypeStd = 0;
 constexpr uint16_t kNibTypeImage = 1;
-
-template <class T> void put(uint8_t *p, int offset, T v)
-{
-    qToLittleEndian<T>(v, p + offset);
-}
-
-template <class T> T get(const uint8_t *p, int offset)
-{
-    return qFromLittleEndian<T>(p + offset);
-}
-
-bool readExactly(QIODevice &stream, void *dst, int64_t n)
-{
-    return stream.read(static_cast<char *>(dst), n) == n;
-}
 
 bool fitsU16(int32_t v)
 {
