@@ -227,8 +227,7 @@ void penRenderAttrSetEffect(SPenRenderAttr &a, int kind, uint16_t value)
     }
 }
 
-bool penRenderAttrSetMode(SPenRenderAttr &a, uint8_t ren, uint8_t shp, int32_t sub,
-                          uint8_t rentype)
+bool penRenderAttrSetMode(SPenRenderAttr &a, uint8_t ren, uint8_t shp, int32_t sub, uint8_t rentype)
 {
     const SPenRenderAttr old = a;
     if (ren != 255)
