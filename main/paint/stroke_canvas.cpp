@@ -19,24 +19,12 @@ bool CStrokeCanvas::strokeBegin(CStrokeMngr5 &mngr, TStroke &stroke, const SStro
         m_flow.copyImage(m_layer);
         m_flowStale = false;
     }
-    mngr.reset(ActiveLayer(), this, this, &stroke);
-    if (!mngr.start(sd)) {
-        return false;
-    }
-    preparePuts(stroke);
-    return true;
+    return startManagedStroke(mngr, stroke, sd);
 }
 
 void CStrokeCanvas::drawStep(CStrokeMngr5 &mngr, TStroke &stroke)
 {
-    mngr.setTarget(this, this);
-    mngr.setObject(&stroke, true);
-    mngr.stroker();
-    if (mngr.getRender() && mngr.getRender()->isEnbRender1()) {
-        sBox box;
-        mngr.getUpdateBox(box);
-        layCoverage(stroke, box);
-    }
+    drawManagedStep(mngr, stroke, [&](const sBox &box) { layCoverage(stroke, box); });
 }
 
 void CStrokeCanvas::strokeAdd(CStrokeMngr5 &mngr, TStroke &stroke, const SStrokeData &sd)

@@ -6,6 +6,7 @@
 
 #include "core/canvas.h"
 #include "core/channel.h"
+#include "paint/stroke_data.h"
 #include "paint/stroke_host.h"
 
 #include <cstdint>
@@ -42,6 +43,31 @@ class CStrokeCanvasBase : public IStrokePaper, public IStrokeFlow
     // The stroke context gets plain puts (no selection, screentone or gradient); the colour put
     // keeps the layer's transparency when the stroke protects it, else composes over.
     static void preparePuts(const TStroke &stroke);
+    // The start of a manager's stroke: the manager reset onto this canvas with the stroke and
+    // started at sd, then the plain puts. False (puts untouched) when it does not start.
+    template <class Mngr>
+    bool startManagedStroke(Mngr &mngr, TStroke &stroke, const SStrokeData &sd)
+    {
+        mngr.reset(ActiveLayer(), this, this, &stroke);
+        if (!mngr.start(sd)) {
+            return false;
+        }
+        preparePuts(stroke);
+        return true;
+    }
+    // A manager's step after a sample was added: the manager bound again and its dabs drawn; when
+    // its renderer paints coverage, lay(box) gets the step's box (paper coordinates).
+    template <class Mngr, class Lay> void drawManagedStep(Mngr &mngr, TStroke &stroke, Lay lay)
+    {
+        mngr.setTarget(this, this);
+        mngr.setObject(&stroke, true);
+        mngr.stroker();
+        if (mngr.getRender() && mngr.getRender()->isEnbRender1()) {
+            sBox box;
+            mngr.getUpdateBox(box);
+            lay(box);
+        }
+    }
     // The end of a manager's stroke: the whole stroke's box of the flow image copied into the
     // layer, its coverage cleared, the manager's stroke ended. Answers the box (paper coordinates).
     template <class Mngr> sBox endManagedStroke(Mngr &mngr)

@@ -63,24 +63,13 @@ void CStrokeCanvasOlder::endFlow(const sBox &paperBox, bool clearCoverage)
 bool CStrokeCanvasOlder::strokeBegin4(CStrokeMngr &mngr, TStroke &stroke, const SStrokeData &sd)
 {
     beginFlow();
-    mngr.reset(ActiveLayer(), this, this, &stroke);
-    if (!mngr.start(sd))
-        return false;
-    preparePuts(stroke);
-    return true;
+    return startManagedStroke(mngr, stroke, sd);
 }
 
 void CStrokeCanvasOlder::strokeAdd4(CStrokeMngr &mngr, TStroke &stroke, const SStrokeData &sd)
 {
     mngr.add(sd);
-    mngr.setTarget(this, this);
-    mngr.setObject(&stroke, true);
-    mngr.stroker();
-    if (mngr.getRender() && mngr.getRender()->isEnbRender1()) {
-        sBox box;
-        mngr.getUpdateBox(box);
-        layCoverage(stroke, box, false);
-    }
+    drawManagedStep(mngr, stroke, [&](const sBox &box) { layCoverage(stroke, box, false); });
 }
 
 sBox CStrokeCanvasOlder::strokeEnd4(CStrokeMngr &mngr, TStroke &)
