@@ -11,6 +11,8 @@
 #include "paint/stroke_context.h"
 #include "paint/stroke_placement.h"
 
+#include "bench_support.h"
+
 #include <benchmark/benchmark.h>
 #include <mypaint-brush.h>
 #include <mypaint-fixed-tiled-surface.h>
@@ -102,20 +104,6 @@ void bmMyPaint(benchmark::State &state, float radius)
     mypaint_surface_unref(surface);
 }
 
-// Keeps each run's time per iteration so that the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-  public:
-    std::map<std::string, double> seconds;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                seconds[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -125,12 +113,7 @@ int main(int argc, char **argv)
     benchmark::RegisterBenchmark("libmypaint/r8", bmMyPaint, 8.0f)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("libmypaint/r64", bmMyPaint, 64.0f)->Unit(benchmark::kMillisecond);
 
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    auto &t = reporter.seconds;
+    auto t = runBenchmarks(argc, argv);
     for (const char *n : {"stroke/r8", "stroke/r64", "libmypaint/r8", "libmypaint/r64"})
         if (t.find(n) == t.end() || t[n] <= 0)
             return 1;

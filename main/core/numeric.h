@@ -6,6 +6,7 @@
 #include "core/geometry.h"
 
 #include <cstdint>
+#include <limits>
 #include <utility>
 
 // ---------------------------------------------------------------------------------------------
@@ -157,6 +158,16 @@ int32_t roundSingle(float f);
 // Round half to even of an extended value to an Integer: the low 32 bits of the 64-bit result;
 // 0 for NaN and for values beyond the 64-bit range.
 int32_t roundToInt32(long double v);
+// Trunc of a Single into an Integer; values beyond the Integer range saturate instead of being
+// undefined, NaN gives 0.
+inline int32_t truncSingle(float v)
+{
+    if (!(v > -2147483648.0f))
+        return v != v ? 0 : std::numeric_limits<int32_t>::min();
+    if (v >= 2147483648.0f)
+        return std::numeric_limits<int32_t>::max();
+    return int32_t(v);
+}
 
 // ---------------------------------------------------------------------------------------------
 // The seeded generator. The same seed always yields the same sequence; recorded events and stored

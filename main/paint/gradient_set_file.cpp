@@ -2,6 +2,7 @@
 
 #include "document/format/chunk.h"
 #include "paint/gradient_manager.h"
+#include "paint/set_file_io.h"
 #include "platform/file_stream.h"
 #include "platform/messages.h"
 
@@ -14,6 +15,8 @@
 #include <new>
 
 namespace {
+
+using setfile::readExactly;
 
 constexpr uint32_t kTagQGRD = chunkTag("QGRD");
 constexpr uint32_t kTagGRST = chunkTag("GRST");
@@ -38,11 +41,6 @@ void putU16(uint8_t *p, int offset, uint16_t v)
 void putU32(uint8_t *p, int offset, uint32_t v)
 {
     qToLittleEndian<uint32_t>(v, p + offset);
-}
-
-bool readExactly(QIODevice &stream, void *dst, qint64 n)
-{
-    return stream.read(static_cast<char *>(dst), n) == n;
 }
 
 // A gradient from a file is used only when it lays out: a packed group whose widths are not
@@ -262,20 +260,8 @@ uint8_t readGradSet(QIODevice &stream, SGradSetContents &out)
 
 uint8_t readGradSetFile(const QString &path, CGradMngr &mngr, bool append)
 {
-    if (!QFile::exists(path)) {
-        return CS_FILE_MISSING;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return CS_CANNOT_OPEN;
-    }
     SGradSetContents set;
-    uint8_t code = CS_OK;
-    try {
-        code = readGradSet(file, set);
-    } catch (...) {
-        code = CS_EXCEPTION;
-    }
+    uint8_t code = setfile::readSetFile(path, [&](QFile &file) { return readGradSet(file, set); });
     if (code != CS_OK) {
         return code;
     }

@@ -94,6 +94,18 @@ int32_t cellIndex(int32_t d, int32_t center, int32_t rate, int32_t cells)
     return idx >= 0 && idx < cells ? int32_t(idx) : -1;
 }
 
+// The cell of a map (size cells, rate cells a pixel, row by row) under (dx, dy) from the nib
+// centre at center, 0 outside the map.
+int32_t centerCell(const SDynArray2D &map, const sSize &size, const sPos &center, int32_t rate,
+                   int32_t dx, int32_t dy)
+{
+    const int32_t i = cellIndex(dx, center.x, rate, size.x);
+    const int32_t j = cellIndex(dy, center.y, rate, size.y);
+    if (i < 0 || j < 0)
+        return 0;
+    return map.items<int32_t>()[j * size.x + i];
+}
+
 // The rotated coordinates of a cell offset (x, y): u = x·cos − y·sin and the raw vertical
 // component x·sin + y·cos (all 16.16).
 void rotateCell(int32_t x, int32_t y, int32_t fsin, int32_t fcos, int32_t &u, int32_t &rv)
@@ -457,13 +469,7 @@ bool CPenShape::makeEllipseMap(int32_t x, int32_t y, int32_t r, int32_t flt, int
 
 int32_t CPenShape::getValueCenter(int32_t dx, int32_t dy) const
 {
-    if (!enable)
-        return 0;
-    const int32_t i = cellIndex(dx, center.x, rate, zsize.x);
-    const int32_t j = cellIndex(dy, center.y, rate, zsize.y);
-    if (i < 0 || j < 0)
-        return 0;
-    return dataAry.items<int32_t>()[j * zsize.x + i];
+    return enable ? centerCell(dataAry, zsize, center, rate, dx, dy) : 0;
 }
 
 // ---- CPenBitmapShape5 -----------------------------------------------------------------------
@@ -561,13 +567,7 @@ bool CPenBitmapShape5::fillShape()
 
 int32_t CPenBitmapShape5::getCenterValue(int32_t dx, int32_t dy) const
 {
-    if (!FEnable)
-        return 0;
-    const int32_t i = cellIndex(dx, FCenter.x, FRate, FShapeSize.x);
-    const int32_t j = cellIndex(dy, FCenter.y, FRate, FShapeSize.y);
-    if (i < 0 || j < 0)
-        return 0;
-    return FPenShapeArray.items<int32_t>()[j * FShapeSize.x + i];
+    return FEnable ? centerCell(FPenShapeArray, FShapeSize, FCenter, FRate, dx, dy) : 0;
 }
 
 // ---- exact maps of one dab ------------------------------------------------------------------

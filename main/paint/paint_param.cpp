@@ -2,25 +2,15 @@
 
 #include "core/canvas.h"
 #include "core/channel.h"
+#include "core/numeric.h"
 #include "paint/method_icons.h"
 #include "paint/pen_presets.h"
 #include "paint/stroke.h"
 
 #include <algorithm>
-#include <limits>
 #include <new>
 
 namespace {
-
-// Trunc of a Single into an Integer, saturating instead of overflowing.
-int32_t truncSingle(float v)
-{
-    if (!(v > -2147483648.0f))
-        return v != v ? 0 : std::numeric_limits<int32_t>::min();
-    if (v >= 2147483648.0f)
-        return std::numeric_limits<int32_t>::max();
-    return int32_t(v);
-}
 
 // Trunc(v × scale), each step rounded to Single as the stored values always were.
 int32_t truncScaled(float v, float scale)

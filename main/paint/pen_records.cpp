@@ -1,21 +1,11 @@
 #include "paint/pen_records.h"
 
+#include "core/numeric.h"
+
 #include <array>
 #include <cmath>
-#include <limits>
 
 namespace {
-
-// Trunc of a Single into an Integer; values beyond the Integer range saturate instead of being
-// undefined.
-int32_t truncSingle(float v)
-{
-    if (!(v > -2147483648.0f))
-        return v != v ? 0 : std::numeric_limits<int32_t>::min();
-    if (v >= 2147483648.0f)
-        return std::numeric_limits<int32_t>::max();
-    return int32_t(v);
-}
 
 // Trunc(v × scale + 0.5), each step rounded to Single.
 int32_t scaleSingle(float v, float scale)
@@ -235,6 +225,36 @@ void penRenderAttrSetEffect(SPenRenderAttr &a, int kind, uint16_t value)
         a.param2.w0 = value;
         break;
     }
+}
+
+bool penRenderAttrSetMode(SPenRenderAttr &a, uint8_t ren, uint8_t shp, int32_t sub, uint8_t rentype)
+{
+    const SPenRenderAttr old = a;
+    if (ren != 255)
+        a.renderMode = ePenRenderMode(ren);
+    if (sub >= 0)
+        a.subRenderMode = uint8_t(sub);
+    a.renderType = rentype;
+    if (shp != 255)
+        a.shapeMode = ePenShapeMode(shp);
+    return old.renderMode != a.renderMode || old.subRenderMode != a.subRenderMode ||
+           old.renderType != a.renderType || old.shapeMode != a.shapeMode;
+}
+
+bool penRenderAttrSetParams(SPenRenderAttr &a, const SPenRenderAttr &src, int32_t f)
+{
+    bool changed = false;
+    auto store = [&changed](LDATA &dst, const LDATA &from) {
+        changed |= dst.all != from.all;
+        dst = from;
+    };
+    if (f & 1)
+        store(a.param1, src.param1);
+    if (f & 2)
+        store(a.param2, src.param2);
+    if (f & 4)
+        store(a.param3, src.param3);
+    return changed;
 }
 
 namespace {

@@ -163,6 +163,13 @@ float gradeMapSetAddRate(SGradeMapParam &m, float v);  // clamped to 0..1000
 void initPenRenderAttr(SPenRenderAttr &a);
 uint16_t penRenderAttrGetEffect(const SPenRenderAttr &a, int kind); // kind 0..2
 void penRenderAttrSetEffect(SPenRenderAttr &a, int kind, uint16_t value);
+// What both renderers do on a mode change: ren and shp 255 and sub below 0 keep the current value,
+// the render type is always taken. True when any of the four changed.
+bool penRenderAttrSetMode(SPenRenderAttr &a, uint8_t ren, uint8_t shp, int32_t sub,
+                          uint8_t rentype);
+// Copies src's param1, param2, param3 where bits 1, 2, 4 of f are set; true when any copied word
+// differed.
+bool penRenderAttrSetParams(SPenRenderAttr &a, const SPenRenderAttr &src, int32_t f);
 
 // Curve codes; each lookup masks its argument with 127. pamNo gives 255.
 eGradeMap paintAirMapToGradeMap(TPaintAirMap m);

@@ -174,17 +174,7 @@ void CPenRender::setPenShapeObj(CPenShapeObj *obj, bool map, bool prm, bool atr)
 
 bool CPenRender::changeMode(uint8_t ren, uint8_t shp, int32_t sub, uint8_t rentype)
 {
-    const SPenRenderAttr old = renderAttr;
-    if (ren != 255)
-        renderAttr.renderMode = ePenRenderMode(ren);
-    if (sub >= 0)
-        renderAttr.subRenderMode = uint8_t(sub);
-    renderAttr.renderType = rentype;
-    if (shp != 255)
-        renderAttr.shapeMode = ePenShapeMode(shp);
-    return old.renderMode != renderAttr.renderMode ||
-           old.subRenderMode != renderAttr.subRenderMode ||
-           old.renderType != renderAttr.renderType || old.shapeMode != renderAttr.shapeMode;
+    return penRenderAttrSetMode(renderAttr, ren, shp, sub, rentype);
 }
 
 bool CPenRender::changeRenderMode(const SPenRenderAttr &attr)
@@ -195,18 +185,7 @@ bool CPenRender::changeRenderMode(const SPenRenderAttr &attr)
 
 bool CPenRender::changeRenderParam(const SPenRenderAttr &attr, int32_t f)
 {
-    bool changed = false;
-    auto store = [&changed](LDATA &dst, const LDATA &src) {
-        changed |= dst.all != src.all;
-        dst = src;
-    };
-    if (f & 1)
-        store(renderAttr.param1, attr.param1);
-    if (f & 2)
-        store(renderAttr.param2, attr.param2);
-    if (f & 4)
-        store(renderAttr.param3, attr.param3);
-    return changed;
+    return penRenderAttrSetParams(renderAttr, attr, f);
 }
 
 bool CPenRender::changeRenderAttr(const SPenRenderAttr &attr, int32_t f)

@@ -156,17 +156,7 @@ bool CPenRender5::changeGradeParam(const SGradeMapParam &prm)
 
 bool CPenRender5::changeMode(uint8_t ren, uint8_t shp, int32_t sub, uint8_t rentype)
 {
-    const SPenRenderAttr old = FRenderAttr;
-    if (ren != 255)
-        FRenderAttr.renderMode = ePenRenderMode(ren);
-    if (sub >= 0)
-        FRenderAttr.subRenderMode = uint8_t(sub);
-    FRenderAttr.renderType = rentype;
-    if (shp != 255)
-        FRenderAttr.shapeMode = ePenShapeMode(shp);
-    return old.renderMode != FRenderAttr.renderMode ||
-           old.subRenderMode != FRenderAttr.subRenderMode ||
-           old.renderType != FRenderAttr.renderType || old.shapeMode != FRenderAttr.shapeMode;
+    return penRenderAttrSetMode(FRenderAttr, ren, shp, sub, rentype);
 }
 
 bool CPenRender5::changeRenderMode(const SPenRenderAttr &attr)
@@ -177,18 +167,7 @@ bool CPenRender5::changeRenderMode(const SPenRenderAttr &attr)
 
 bool CPenRender5::changeRenderParam(const SPenRenderAttr &attr, int32_t f)
 {
-    bool changed = false;
-    auto store = [&changed](LDATA &dst, const LDATA &src) {
-        changed |= dst.all != src.all;
-        dst = src;
-    };
-    if (f & 1)
-        store(FRenderAttr.param1, attr.param1);
-    if (f & 2)
-        store(FRenderAttr.param2, attr.param2);
-    if (f & 4)
-        store(FRenderAttr.param3, attr.param3);
-    return changed;
+    return penRenderAttrSetParams(FRenderAttr, attr, f);
 }
 
 bool CPenRender5::changeRenderAttr(const SPenRenderAttr &attr, int32_t f)

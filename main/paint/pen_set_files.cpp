@@ -4,6 +4,7 @@
 #include "core/channel.h"
 #include "document/format/chunk.h"
 #include "document/format/image_records.h"
+#include "paint/set_file_io.h"
 #include "platform/file_stream.h"
 #include "platform/messages.h"
 
@@ -17,6 +18,10 @@
 
 namespace {
 
+using setfile::get;
+using setfile::put;
+using setfile::readExactly;
+
 constexpr uint32_t kTagPSST = chunkTag("PSST");
 constexpr uint32_t kTagPSHP = chunkTag("PSHP");
 constexpr uint32_t kTagPMST = chunkTag("PMST");
@@ -24,21 +29,6 @@ constexpr uint32_t kTagPMTD = chunkTag("PMTD");
 
 constexpr uint16_t kNibTypeStd = 0;
 constexpr uint16_t kNibTypeImage = 1;
-
-template <class T> void put(uint8_t *p, int offset, T v)
-{
-    qToLittleEndian<T>(v, p + offset);
-}
-
-template <class T> T get(const uint8_t *p, int offset)
-{
-    return qFromLittleEndian<T>(p + offset);
-}
-
-bool readExactly(QIODevice &stream, void *dst, int64_t n)
-{
-    return stream.read(static_cast<char *>(dst), n) == n;
-}
 
 bool fitsU16(int32_t v)
 {
@@ -132,15 +122,22 @@ uint8_t nibChunkBytes(const CPenShapeObj &nib, QByteArray &bytes)
     return CS_OK;
 }
 
-uint8_t writeNibTip(QIODevice &stream, const TChannel &tip)
+// An image record of all of img's pixels, scrambled with setScramble's parameters.
+uint8_t writeScrambledImage(QIODevice &stream, const CDibCore &img,
+                            void (*setScramble)(SImageRecordDesc &), uint16_t subType)
 {
     SImageRecordDesc desc;
-    setNibImageScramble(desc);
-    desc.subType = IRS_NIB_SHAPE;
-    desc.srcWidth = desc.width = tip.width();
-    desc.srcHeight = desc.height = tip.height();
-    desc.rawLen = tip.getImageDataBytes();
-    return writeImageRecord(stream, desc, std::span<const uint8_t>(tip.buffer(), desc.rawLen));
+    setScramble(desc);
+    desc.subType = subType;
+    desc.srcWidth = desc.width = img.width();
+    desc.srcHeight = desc.height = img.height();
+    desc.rawLen = img.getImageDataBytes();
+    return writeImageRecord(stream, desc, std::span<const uint8_t>(img.buffer(), desc.rawLen));
+}
+
+uint8_t writeNibTip(QIODevice &stream, const TChannel &tip)
+{
+    return writeScrambledImage(stream, tip, setNibImageScramble, IRS_NIB_SHAPE);
 }
 
 uint8_t writeNibUnsafe(QIODevice &stream, const CPenShapeObj &nib)
@@ -285,13 +282,7 @@ uint8_t methodChunkBytes(const CPenMethodObj &method, QByteArray &bytes)
 
 uint8_t writeIcon(QIODevice &stream, const TMTC &icon)
 {
-    SImageRecordDesc desc;
-    setIconScramble(desc);
-    desc.subType = IRS_METHOD_ICON;
-    desc.srcWidth = desc.width = icon.width();
-    desc.srcHeight = desc.height = icon.height();
-    desc.rawLen = icon.getImageDataBytes();
-    return writeImageRecord(stream, desc, std::span<const uint8_t>(icon.buffer(), desc.rawLen));
+    return writeScrambledImage(stream, icon, setIconScramble, IRS_METHOD_ICON);
 }
 
 uint8_t writeMethodUnsafe(QIODevice &stream, const CPenMethodObj &method)

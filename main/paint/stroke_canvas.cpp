@@ -9,18 +9,8 @@
 #include <algorithm>
 
 CStrokeCanvas::CStrokeCanvas(int32_t w, int32_t h, uint32_t fill, sPos viewPos)
-    : m_layer(w, h), m_flow(w, h), m_alpha(w, h), m_viewPos(viewPos)
+    : CStrokeCanvasBase(w, h, fill, viewPos)
 {
-    m_layer.fillAll(fill);
-    m_flow.copyImage(m_layer);
-    m_alpha.PixelFill(0);
-}
-
-bool CStrokeCanvas::layerBox(sBox &box) const
-{
-    box.x += m_viewPos.x;
-    box.y += m_viewPos.y;
-    return boxClipToSize(box, {m_layer.width(), m_layer.height()});
 }
 
 bool CStrokeCanvas::strokeBegin(CStrokeMngr5 &mngr, TStroke &stroke, const SStrokeData &sd)
@@ -29,28 +19,12 @@ bool CStrokeCanvas::strokeBegin(CStrokeMngr5 &mngr, TStroke &stroke, const SStro
         m_flow.copyImage(m_layer);
         m_flowStale = false;
     }
-    mngr.reset(ActiveLayer(), this, this, &stroke);
-    if (!mngr.start(sd)) {
-        return false;
-    }
-    // The plain stroke pipeline: no selection, screentone or gradient.
-    gChannelPutAt = channelPutPlain;
-    gCanvasPutAt = pixelPutPlain;
-    gChannelValuePut = channelPutMax;
-    gStrokeColorPut = stroke.m_bProtectMask ? pixelPutAlpha : pixelPutOver;
-    return true;
+    return startManagedStroke(mngr, stroke, sd);
 }
 
 void CStrokeCanvas::drawStep(CStrokeMngr5 &mngr, TStroke &stroke)
 {
-    mngr.setTarget(this, this);
-    mngr.setObject(&stroke, true);
-    mngr.stroker();
-    if (mngr.getRender() && mngr.getRender()->isEnbRender1()) {
-        sBox box;
-        mngr.getUpdateBox(box);
-        layCoverage(stroke, box);
-    }
+    drawManagedStep(mngr, stroke, [&](const sBox &box) { layCoverage(stroke, box); });
 }
 
 void CStrokeCanvas::strokeAdd(CStrokeMngr5 &mngr, TStroke &stroke, const SStrokeData &sd)
@@ -64,15 +38,7 @@ void CStrokeCanvas::strokeAdd(CStrokeMngr5 &mngr, TStroke &stroke, const SStroke
 
 sBox CStrokeCanvas::strokeEnd(CStrokeMngr5 &mngr, TStroke &)
 {
-    sBox box;
-    mngr.getUpdateAllBox(box);
-    sBox lbox = box;
-    if (layerBox(lbox)) {
-        m_layer.copyArea(m_flow, lbox.pos(), lbox);
-        mngr.clearFlowAlpha(&lbox, false);
-    }
-    mngr.endStroke();
-    return box;
+    return endManagedStroke(mngr);
 }
 
 bool CStrokeCanvas::drawStroke(CStrokeMngr5 &mngr, TStroke &stroke,

@@ -12,10 +12,8 @@
 // clock: the same samples give the same pixels.
 #pragma once
 
-#include "core/canvas.h"
-#include "core/channel.h"
+#include "paint/stroke_canvas_base.h"
 #include "paint/stroke_data.h"
-#include "paint/stroke_host.h"
 
 #include <cstdint>
 #include <span>
@@ -23,7 +21,7 @@
 class CStrokeMngr5;
 class TStroke;
 
-class CStrokeCanvas : public IStrokePaper, public IStrokeFlow
+class CStrokeCanvas : public CStrokeCanvasBase
 {
   public:
     // A w x h layer filled with fill (an sBGRA value), placed at layer view position viewPos:
@@ -38,8 +36,6 @@ class CStrokeCanvas : public IStrokePaper, public IStrokeFlow
         return m_layer;
     }
     const TMTC &layer() const { return m_layer; }
-    void setLayerMode(TLayerMode lm) { m_layerMode = lm; }
-    void setPenShapeObj(CPenShapeObj *obj) { m_shape = obj; }
     void setEventPlaying(bool playing) { m_playing = playing; }
 
     // The level-5 stroke sequence of the document (samples in paper coordinates). strokeBegin
@@ -51,33 +47,11 @@ class CStrokeCanvas : public IStrokePaper, public IStrokeFlow
     // False (nothing drawn) for no samples or when the stroke does not start.
     bool drawStroke(CStrokeMngr5 &mngr, TStroke &stroke, std::span<const SStrokeData> samples);
 
-    // IStrokeFlow
-    TMTC &flowImage() override { return m_flow; }
-    TChannel *flowAlpha() override { return &m_alpha; }
-    sPos flowViewPos() const override { return m_viewPos; }
-
-    // IStrokePaper
     bool isPaintLevel5() const override { return true; }
-    TLayerMode strokeLayerMode() const override { return m_layerMode; }
-    uint32_t selectionAlpha(int32_t, int32_t, uint32_t a) const override { return a; }
-    int32_t ActiveLayer() const override { return 0; }
-    int32_t MaxLayer() const override { return 0; }
-    CPenShapeObj *GetActivePenShapeObj() const override { return m_shape; }
-    sPos layerViewPos(int32_t) const override { return m_viewPos; }
-    bool isEventPlaying() const override { return m_playing; }
 
   private:
-    // Paper box to layer coordinates, clipped to the layer; false when nothing is left.
-    bool layerBox(sBox &box) const;
     void drawStep(CStrokeMngr5 &mngr, TStroke &stroke);
     void layCoverage(const TStroke &stroke, const sBox &paperBox);
 
-    TMTC m_layer;
-    TMTC m_flow;
-    TChannel m_alpha;
-    sPos m_viewPos;
-    TLayerMode m_layerMode = TLayerMode::LM_STD;
-    CPenShapeObj *m_shape = nullptr;
-    bool m_playing = false;
     bool m_flowStale = false;
 };

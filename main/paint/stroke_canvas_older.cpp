@@ -24,33 +24,14 @@ float gammaPressure(float p, float gamma)
 } // namespace
 
 CStrokeCanvasOlder::CStrokeCanvasOlder(int32_t w, int32_t h, uint32_t fill, sPos viewPos)
-    : m_layer(w, h), m_layerImage(w, h), m_flow(w, h), m_alpha(w, h), m_viewPos(viewPos)
+    : CStrokeCanvasBase(w, h, fill, viewPos), m_layerImage(w, h)
 {
-    m_layer.fillAll(fill);
-    m_flow.copyImage(m_layer);
-    m_alpha.PixelFill(0);
-}
-
-bool CStrokeCanvasOlder::layerBox(sBox &box) const
-{
-    box.x += m_viewPos.x;
-    box.y += m_viewPos.y;
-    return boxClipToSize(box, {m_layer.width(), m_layer.height()});
 }
 
 void CStrokeCanvasOlder::beginFlow()
 {
     m_flow.copyImage(m_layer);
     m_layerImage.bltFrom(m_layer, 0, 0, 255);
-}
-
-void CStrokeCanvasOlder::preparePuts(const TStroke &stroke)
-{
-    // The plain stroke pipeline: no selection, screentone or gradient.
-    gChannelPutAt = channelPutPlain;
-    gCanvasPutAt = pixelPutPlain;
-    gChannelValuePut = channelPutMax;
-    gStrokeColorPut = stroke.m_bProtectMask ? pixelPutAlpha : pixelPutOver;
 }
 
 void CStrokeCanvasOlder::layCoverage(const TStroke &stroke, const sBox &paperBox, bool blur2)
@@ -82,37 +63,18 @@ void CStrokeCanvasOlder::endFlow(const sBox &paperBox, bool clearCoverage)
 bool CStrokeCanvasOlder::strokeBegin4(CStrokeMngr &mngr, TStroke &stroke, const SStrokeData &sd)
 {
     beginFlow();
-    mngr.reset(ActiveLayer(), this, this, &stroke);
-    if (!mngr.start(sd))
-        return false;
-    preparePuts(stroke);
-    return true;
+    return startManagedStroke(mngr, stroke, sd);
 }
 
 void CStrokeCanvasOlder::strokeAdd4(CStrokeMngr &mngr, TStroke &stroke, const SStrokeData &sd)
 {
     mngr.add(sd);
-    mngr.setTarget(this, this);
-    mngr.setObject(&stroke, true);
-    mngr.stroker();
-    if (mngr.getRender() && mngr.getRender()->isEnbRender1()) {
-        sBox box;
-        mngr.getUpdateBox(box);
-        layCoverage(stroke, box, false);
-    }
+    drawManagedStep(mngr, stroke, [&](const sBox &box) { layCoverage(stroke, box, false); });
 }
 
 sBox CStrokeCanvasOlder::strokeEnd4(CStrokeMngr &mngr, TStroke &)
 {
-    sBox box;
-    mngr.getUpdateAllBox(box);
-    sBox lbox = box;
-    if (layerBox(lbox)) {
-        m_layer.copyArea(m_flow, lbox.pos(), lbox);
-        mngr.clearFlowAlpha(&lbox, false);
-    }
-    mngr.endStroke();
-    return box;
+    return endManagedStroke(mngr);
 }
 
 bool CStrokeCanvasOlder::drawStroke4(CStrokeMngr &mngr, TStroke &stroke,

@@ -15,10 +15,8 @@
 #pragma once
 
 #include "core/block_layer_image.h"
-#include "core/canvas.h"
-#include "core/channel.h"
+#include "paint/stroke_canvas_base.h"
 #include "paint/stroke_data.h"
-#include "paint/stroke_host.h"
 #include "paint/stroke_placement4.h"
 
 #include <cstdint>
@@ -27,7 +25,7 @@
 class CStrokeMngr;
 class TStroke;
 
-class CStrokeCanvasOlder : public IStrokePaper, public IStrokeFlow, public IStrokePaper4
+class CStrokeCanvasOlder : public CStrokeCanvasBase, public IStrokePaper4
 {
   public:
     // A w x h layer filled with fill (an sBGRA value), placed at layer view position viewPos:
@@ -36,8 +34,6 @@ class CStrokeCanvasOlder : public IStrokePaper, public IStrokeFlow, public IStro
 
     TMTC &layer() { return m_layer; }
     const TMTC &layer() const { return m_layer; }
-    void setLayerMode(TLayerMode lm) { m_layerMode = lm; }
-    void setPenShapeObj(CPenShapeObj *obj) { m_shape = obj; }
     // Replays of an event file of that version (for the watercolour rule of old files).
     void setEventPlaying(bool playing, int32_t fileVersion = 0)
     {
@@ -60,45 +56,21 @@ class CStrokeCanvasOlder : public IStrokePaper, public IStrokeFlow, public IStro
     sBox strokeEnd1(TStroke &stroke);
     bool drawStroke1(TStroke &stroke, std::span<const SStrokeData> samples);
 
-    // IStrokeFlow
-    TMTC &flowImage() override { return m_flow; }
-    TChannel *flowAlpha() override { return &m_alpha; }
-    sPos flowViewPos() const override { return m_viewPos; }
-
-    // IStrokePaper
     bool isPaintLevel5() const override { return false; }
-    TLayerMode strokeLayerMode() const override { return m_layerMode; }
-    uint32_t selectionAlpha(int32_t, int32_t, uint32_t a) const override { return a; }
-    int32_t ActiveLayer() const override { return 0; }
-    int32_t MaxLayer() const override { return 0; }
-    CPenShapeObj *GetActivePenShapeObj() const override { return m_shape; }
-    sPos layerViewPos(int32_t) const override { return m_viewPos; }
-    bool isEventPlaying() const override { return m_playing; }
 
     // IStrokePaper4
     const CBlockVMTC *layerImage(int32_t) const override { return &m_layerImage; }
     int32_t playEventFileVersion() const override { return m_fileVersion; }
 
   private:
-    // Paper box to layer coordinates, clipped to the layer; false when nothing is left.
-    bool layerBox(sBox &box) const;
     // The flow image takes the layer and the tiled copy the blurs read is refreshed.
     void beginFlow();
-    // The stroke context gets plain puts.
-    void preparePuts(const TStroke &stroke);
     void endFlow(const sBox &paperBox, bool clearCoverage);
     // The coverage of a paper box laid onto the flow image: the stroke's colour at its opacity,
     // or (blur2) the layer blurred by it.
     void layCoverage(const TStroke &stroke, const sBox &paperBox, bool blur2);
     bool usesCoverage1(const TStroke &stroke) const;
 
-    TMTC m_layer;
     CBlockVMTC m_layerImage;
-    TMTC m_flow;
-    TChannel m_alpha;
-    sPos m_viewPos;
-    TLayerMode m_layerMode = TLayerMode::LM_STD;
-    CPenShapeObj *m_shape = nullptr;
-    bool m_playing = false;
     int32_t m_fileVersion = 0;
 };

@@ -1,18 +1,10 @@
 #include "paint/stroke_param.h"
 
+#include "core/numeric.h"
+
 #include <limits>
 
 namespace {
-
-// Trunc of a Single into an Integer, saturating instead of overflowing (NaN gives 0).
-int32_t truncSingle(float v)
-{
-    if (!(v > -2147483648.0f))
-        return v != v ? 0 : std::numeric_limits<int32_t>::min();
-    if (v >= 2147483648.0f)
-        return std::numeric_limits<int32_t>::max();
-    return int32_t(v);
-}
 
 bool store(int32_t &field, int32_t v)
 {

@@ -19,14 +19,6 @@ namespace {
 // A segment shorter than this draws one dab and walks nothing.
 constexpr float kMinDistance = 1.0f / 128;
 
-// p ^ g with p kept in 0..1; a result that is no pressure (a negative g at p = 0) is held there.
-float pressurePow(float p, float g)
-{
-    const ext base = std::clamp<ext>(p == p ? p : 0, 0, 1);
-    const ext r = std::pow(base, ext(g));
-    return r == r ? float(std::min<ext>(r, 1)) : 0.0f;
-}
-
 // Samples are held within this many pixels of the origin: far beyond any image (at most 10000
 // pixels a side), near enough that a walk to them ends in reasonable time.
 constexpr float kMaxCoordinate = 65536;
@@ -66,6 +58,36 @@ sBox evenUpdateBox(const sRect &r)
     box.y = even(r.y0);
     box.h = even(int32_t(uint32_t(r.y1) + 1)) - box.y;
     return box;
+}
+
+float pressurePow(float p, float g)
+{
+    const ext base = std::clamp<ext>(p == p ? p : 0, 0, 1);
+    const ext r = std::pow(base, ext(g));
+    return r == r ? float(std::min<ext>(r, 1)) : 0.0f;
+}
+
+void addStrokeUpdateRect(sRect &updt, sRect &updtAll, const sRect &r, bool noDabYet,
+                         bool firstOfCall)
+{
+    if (noDabYet) {
+        updt = updtAll = r;
+        return;
+    }
+    if (firstOfCall) {
+        updt = r;
+    } else {
+        rectUnion(updt, r);
+    }
+    rectUnion(updtAll, r);
+}
+
+int32_t resetLayerIndex(const IStrokePaper *pa, int32_t idx, int32_t current)
+{
+    if (idx < 0) {
+        return pa ? pa->ActiveLayer() : current;
+    }
+    return !pa || idx <= pa->MaxLayer() ? idx : current;
 }
 
 CStrokeMngr5::CStrokeMngr5(TStroke *strk, CPenRender5 *pr) : Fstroke(strk), FPenRender(pr)
@@ -113,13 +135,7 @@ bool CStrokeMngr5::reset(int32_t idx)
     FResidueDist = 0;
     FInterpolater.reset();
     m_spanPending = false;
-    if (idx < 0) {
-        if (Fpaper) {
-            layerIdx = Fpaper->ActiveLayer();
-        }
-    } else if (Fpaper ? idx <= Fpaper->MaxLayer() : true) {
-        layerIdx = idx;
-    }
+    layerIdx = resetLayerIndex(Fpaper, idx, layerIdx);
     return true;
 }
 
@@ -182,16 +198,7 @@ void CStrokeMngr5::stroker()
 
 void CStrokeMngr5::addUpdateRect(const sRect &r)
 {
-    if (penPutCount == 0) {
-        updtRect = updtRectAll = r;
-        return;
-    }
-    if (isFirst) {
-        updtRect = r;
-    } else {
-        rectUnion(updtRect, r);
-    }
-    rectUnion(updtRectAll, r);
+    addStrokeUpdateRect(updtRect, updtRectAll, r, penPutCount == 0, isFirst);
 }
 
 float CStrokeMngr5::dabRadius(float p, float r, float rmin) const

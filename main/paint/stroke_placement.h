@@ -31,6 +31,18 @@ sRect dabUpdateRect(const sPos &pos, const sSize &size);
 // := (x1 + 1) with bit 0 cleared, width := far edge - x; the same on y.
 sBox evenUpdateBox(const sRect &r);
 
+// What the version-4 and version-5 managers share.
+// p ^ g with p kept in 0..1 (in extended precision); a result that is no pressure (a negative g at
+// p = 0) is held there.
+float pressurePow(float p, float g);
+// A manager's update rectangles taking r: both := r before the stroke's first dab (noDabYet),
+// updt := r at the first dab of a stroker call (firstOfCall), both grown by r otherwise.
+void addStrokeUpdateRect(sRect &updt, sRect &updtAll, const sRect &r, bool noDabYet,
+                         bool firstOfCall);
+// A manager's layer after a reset: the paper's active layer for idx < 0 (current without a
+// paper), idx when it is a layer of the paper or there is no paper, else current.
+int32_t resetLayerIndex(const IStrokePaper *pa, int32_t idx, int32_t current);
+
 class CStrokeMngr5
 {
   public:

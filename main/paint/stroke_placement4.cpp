@@ -26,14 +26,6 @@ float mean(float a, float b)
     return float((ext(a) + b) / 2);
 }
 
-// p ^ g with p kept in 0..1; a result that is no pressure (a negative g at p = 0) is held there.
-float pressurePow(float p, float g)
-{
-    const ext base = std::clamp<ext>(p == p ? p : 0, 0, 1);
-    const ext r = std::pow(base, ext(g));
-    return r == r ? float(std::min<ext>(r, 1)) : 0.0f;
-}
-
 } // namespace
 
 // ---- CCorrect -------------------------------------------------------------------------------
@@ -144,12 +136,7 @@ bool CStrokeMngr::reset(int32_t idx)
     bDirWold = -1;
     updtRect = {};
     updtRectAll = {};
-    if (idx < 0) {
-        if (Fpaper)
-            layerIdx = Fpaper->ActiveLayer();
-    } else if (Fpaper ? idx <= Fpaper->MaxLayer() : true) {
-        layerIdx = idx;
-    }
+    layerIdx = resetLayerIndex(Fpaper, idx, layerIdx);
     return true;
 }
 
@@ -174,15 +161,7 @@ bool CStrokeMngr::start(const SStrokeData &sd)
 
 void CStrokeMngr::addUpdateRect(const sRect &r)
 {
-    if (penPutCount == 0) {
-        updtRect = updtRectAll = r;
-        return;
-    }
-    if (isFirst)
-        updtRect = r;
-    else
-        rectUnion(updtRect, r);
-    rectUnion(updtRectAll, r);
+    addStrokeUpdateRect(updtRect, updtRectAll, r, penPutCount == 0, isFirst);
 }
 
 int32_t CStrokeMngr::stroker()

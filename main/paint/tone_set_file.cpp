@@ -3,6 +3,7 @@
 #include "core/channel.h"
 #include "document/format/chunk.h"
 #include "document/format/image_records.h"
+#include "paint/set_file_io.h"
 #include "paint/tone_manager.h"
 #include "platform/file_stream.h"
 #include "platform/messages.h"
@@ -17,23 +18,12 @@
 
 namespace {
 
+using setfile::get;
+using setfile::put;
+using setfile::readExactly;
+
 constexpr uint32_t kTagPTST = chunkTag("PTST");
 constexpr uint32_t kTagQPAT = chunkTag("QPAT");
-
-template <class T> void put(uint8_t *p, int offset, T v)
-{
-    qToLittleEndian<T>(v, p + offset);
-}
-
-template <class T> T get(const uint8_t *p, int offset)
-{
-    return qFromLittleEndian<T>(p + offset);
-}
-
-bool readExactly(QIODevice &stream, void *dst, qint64 n)
-{
-    return stream.read(static_cast<char *>(dst), n) == n;
-}
 
 void fillPatCommon(SPatRecord &rec, const CPat8 &pat)
 {
@@ -395,20 +385,9 @@ uint8_t readToneSet(QIODevice &stream, const CToneMngr &mngr, SToneSetContents &
 
 uint8_t readToneSetFile(const QString &path, CToneMngr &mngr, bool append)
 {
-    if (!QFile::exists(path)) {
-        return CS_FILE_MISSING;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return CS_CANNOT_OPEN;
-    }
     SToneSetContents set;
-    uint8_t code = CS_OK;
-    try {
-        code = readToneSet(file, mngr, set);
-    } catch (...) {
-        code = CS_EXCEPTION;
-    }
+    uint8_t code =
+        setfile::readSetFile(path, [&](QFile &file) { return readToneSet(file, mngr, set); });
     if (code != CS_OK) {
         return code;
     }

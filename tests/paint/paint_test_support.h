@@ -1,5 +1,5 @@
 // Fixtures shared by the painting-engine tests: recorded message boxes, a fresh profile, a
-// simulated full disk, and file helpers.
+// simulated full disk, file helpers, and reading little-endian fields and chunks of saved bytes.
 #pragma once
 
 #include "core/app_profile.h"
@@ -8,9 +8,11 @@
 #include <QByteArray>
 #include <QFile>
 #include <QStringList>
+#include <QtEndian>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <vector>
 
 // Records every warning and answers every question with `answer` while it lives.
 class MessageRecorder
@@ -84,4 +86,40 @@ inline bool writeFileBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Little-endian fields of saved bytes at a byte offset.
+inline uint32_t u32At(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<uint32_t>(b.constData() + at);
+}
+
+inline uint16_t u16At(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<uint16_t>(b.constData() + at);
+}
+
+template <class T> void putAt(QByteArray &b, qsizetype at, T v)
+{
+    qToLittleEndian<T>(v, b.data() + at);
+}
+
+// A chunk of saved bytes: where its header starts, its tag and its size word.
+struct Chunk
+{
+    qsizetype offset;
+    QByteArray tag;
+    uint32_t size;
+    qsizetype end() const { return offset + 8 + qsizetype(size); }
+};
+
+// The chunks from byte `first` (behind a set's head) to the end.
+inline std::vector<Chunk> chunksFrom(const QByteArray &b, qsizetype first)
+{
+    std::vector<Chunk> out;
+    for (qsizetype at = first; at + 8 <= b.size();) {
+        out.push_back({at, b.mid(at, 4), u32At(b, at + 4)});
+        at = out.back().end();
+    }
+    return out;
 }

@@ -17,43 +17,15 @@
 
 namespace {
 
-uint32_t u32At(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<uint32_t>(b.constData() + at);
-}
-
-uint16_t u16At(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<uint16_t>(b.constData() + at);
-}
-
 uint8_t u8At(const QByteArray &b, qsizetype at)
 {
     return uint8_t(b.at(at));
 }
 
-template <class T> void putAt(QByteArray &b, qsizetype at, T v)
-{
-    qToLittleEndian<T>(v, b.data() + at);
-}
-
-struct Chunk
-{
-    qsizetype offset;
-    QByteArray tag;
-    uint32_t size;
-    qsizetype end() const { return offset + 8 + qsizetype(size); }
-};
-
 // The chunks after the 32-byte head.
 std::vector<Chunk> chunksOf(const QByteArray &b)
 {
-    std::vector<Chunk> out;
-    for (qsizetype at = kPenSetHeadSize; at + 8 <= b.size();) {
-        out.push_back({at, b.mid(at, 4), u32At(b, at + 4)});
-        at = out.back().end();
-    }
-    return out;
+    return chunksFrom(b, kPenSetHeadSize);
 }
 
 // A grey ramp tip of w x h.

@@ -15,42 +15,15 @@
 
 namespace {
 
-uint32_t u32At(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<uint32_t>(b.constData() + at);
-}
-
-uint16_t u16At(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<uint16_t>(b.constData() + at);
-}
-
 float f32At(const QByteArray &b, qsizetype at)
 {
     return qFromLittleEndian<float>(b.constData() + at);
 }
 
-template <class T> void putAt(QByteArray &b, qsizetype at, T v)
-{
-    qToLittleEndian<T>(v, b.data() + at);
-}
-
-struct Chunk
-{
-    qsizetype offset;
-    QByteArray tag;
-    uint32_t size;
-};
-
 // The chunks after the 32-byte head.
 std::vector<Chunk> chunksOf(const QByteArray &b)
 {
-    std::vector<Chunk> out;
-    for (qsizetype at = kToneSetHeadSize; at + 8 <= b.size();) {
-        out.push_back({at, b.mid(at, 4), u32At(b, at + 4)});
-        at += 8 + qsizetype(u32At(b, at + 4));
-    }
-    return out;
+    return chunksFrom(b, kToneSetHeadSize);
 }
 
 // Offsets of the n-th QPAT chunk and the image record after it.
