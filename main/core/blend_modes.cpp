@@ -440,10 +440,10 @@ inline void putOver4(sBGRA *dst, __m128i c16, __m128i a32)
     const __m128i tHi = spreadPair(_mm_unpackhi_epi32(t, t));
     const __m128i k255w = _mm_set1_epi16(255);
     const __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
-    const __m128i xLo = _mm_add_epi16(_mm_mullo_epi16(c16, tLo),
-                                      _mm_mullo_epi16(dLo, _mm_sub_epi16(k255w, tLo)));
-    const __m128i xHi = _mm_add_epi16(_mm_mullo_epi16(c16, tHi),
-                                      _mm_mullo_epi16(dHi, _mm_sub_epi16(k255w, tHi)));
+    const __m128i xLo =
+        _mm_add_epi16(_mm_mullo_epi16(c16, tLo), _mm_mullo_epi16(dLo, _mm_sub_epi16(k255w, tLo)));
+    const __m128i xHi =
+        _mm_add_epi16(_mm_mullo_epi16(c16, tHi), _mm_mullo_epi16(dHi, _mm_sub_epi16(k255w, tHi)));
     const __m128i bgr = _mm_and_si128(_mm_packus_epi16(div255Epi16(xLo), div255Epi16(xHi)),
                                       _mm_set1_epi32(0x00FFFFFF));
     const __m128i out = _mm_or_si128(bgr, _mm_slli_epi32(na, 24));

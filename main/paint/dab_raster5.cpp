@@ -605,9 +605,10 @@ template <class Target> class FastChordRaster
     // Targets that take a row of pixels each at its own alpha get the two fall-off runs of a row
     // as such rows: the same alphas for the same pixels, the puts being independent per pixel.
     static constexpr bool kRowsOfAlphas =
-        requires(const Target &t, typename Target::Pixel p, const uint8_t *a) {
-            t.runAlphas(p, a, 0, 0u);
-        };
+        requires(const Target &t, typename Target::Pixel p, const uint8_t *a)
+    {
+        t.runAlphas(p, a, 0, 0u);
+    };
     static constexpr int32_t kRowChunk = 32;
 
     // The interior scans of rasterLine over a row, lo and hi moved to the core's ends; false when
@@ -637,8 +638,7 @@ template <class Target> class FastChordRaster
             }
         }
         if (n > 0)
-            m_put.runAlphas(m_line + hi + 1, m_rowAlphas.data() + (kRowChunk - n), n,
-                            m_dab.color);
+            m_put.runAlphas(m_line + hi + 1, m_rowAlphas.data() + (kRowChunk - n), n, m_dab.color);
         return true;
     }
 
