@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -375,7 +380,7 @@ void pixelPutSubA(sBGRA *dst, uint32_t col, uint32_t a) noexcept
     pixelPutSub(dst, col, mul255(a, col >> 24));
 }
 
-void pixelPutOver(sBGRA *dst, uint32_t col, uint32_t a) noexcept
+void pixelPutOverPlain(sBGRA *dst, uint32_t col, uint32_t a) noexcept
 {
     if (a == 0)
         return;
@@ -392,6 +397,83 @@ void pixelPutOver(sBGRA *dst, uint32_t col, uint32_t a) noexcept
     dst->A = uint8_t(na);
     pixelPutAlpha(dst, col, a * 255 / na);
 }
+
+#if defined(__SSE2__)
+namespace {
+
+// x div 255 in each 16-bit (or 32-bit) lane, for x up to 65025: (x + 1 + (x >> 8)) >> 8.
+inline __m128i div255Epi16(__m128i x)
+{
+    const __m128i one = _mm_set1_epi16(1);
+    return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, one), _mm_srli_epi16(x, 8)), 8);
+}
+inline __m128i div255Epi32(__m128i x)
+{
+    const __m128i one = _mm_set1_epi32(1);
+    return _mm_srli_epi32(_mm_add_epi32(_mm_add_epi32(x, one), _mm_srli_epi32(x, 8)), 8);
+}
+
+// Each of two 32-bit lanes (below 2^16) spread over its pixel's four 16-bit lanes.
+inline __m128i spreadPair(__m128i v)
+{
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(v, 0x00), 0x00);
+}
+
+// pixelPutOver on four pixels. Per pixel: na = dA + mul255(a, 255 - dA) and t = a * 255 div na,
+// the quotient as the truncated Single quotient: both operands are exact, and a quotient that
+// is not whole lies at least 1 / 255 below the next whole number, far beyond the rounding of a
+// Single below 256 (2^-16); na = 0 (only with a = 0, so a 0 dividend) divides by 1. Each channel
+// is (c t + d (255 - t)) div 255 in 16-bit lanes (at most 65025).
+inline void putOver4(sBGRA *dst, __m128i c16, __m128i a32)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i k255 = _mm_set1_epi32(255);
+    __m128i d;
+    std::memcpy(&d, dst, sizeof d);
+    const __m128i dA = _mm_srli_epi32(d, 24);
+    const __m128i na =
+        _mm_add_epi32(dA, div255Epi32(_mm_mullo_epi16(a32, _mm_sub_epi32(k255, dA))));
+    const __m128i den = _mm_sub_epi32(na, _mm_cmpeq_epi32(na, zero));
+    const __m128 q = _mm_div_ps(_mm_cvtepi32_ps(_mm_mullo_epi16(a32, k255)), _mm_cvtepi32_ps(den));
+    const __m128i t = _mm_cvttps_epi32(q);
+    const __m128i tLo = spreadPair(_mm_unpacklo_epi32(t, t));
+    const __m128i tHi = spreadPair(_mm_unpackhi_epi32(t, t));
+    const __m128i k255w = _mm_set1_epi16(255);
+    const __m128i dLo = _mm_unpacklo_epi8(d, zero), dHi = _mm_unpackhi_epi8(d, zero);
+    const __m128i xLo =
+        _mm_add_epi16(_mm_mullo_epi16(c16, tLo), _mm_mullo_epi16(dLo, _mm_sub_epi16(k255w, tLo)));
+    const __m128i xHi =
+        _mm_add_epi16(_mm_mullo_epi16(c16, tHi), _mm_mullo_epi16(dHi, _mm_sub_epi16(k255w, tHi)));
+    const __m128i bgr = _mm_and_si128(_mm_packus_epi16(div255Epi16(xLo), div255Epi16(xHi)),
+                                      _mm_set1_epi32(0x00FFFFFF));
+    const __m128i out = _mm_or_si128(bgr, _mm_slli_epi32(na, 24));
+    std::memcpy(dst, &out, sizeof out);
+}
+
+} // namespace
+
+void rowPutOverAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noexcept
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(col)), zero);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        uint32_t four;
+        std::memcpy(&four, alpha + i, 4);
+        const __m128i a8 = _mm_cvtsi32_si128(int32_t(four));
+        const __m128i a32 = _mm_unpacklo_epi16(_mm_unpacklo_epi8(a8, zero), zero);
+        putOver4(dst + i, c16, a32);
+    }
+    for (; i < n; ++i)
+        pixelPutOver(dst + i, col, alpha[i]);
+}
+#else
+void rowPutOverAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noexcept
+{
+    for (int i = 0; i < n; ++i)
+        pixelPutOver(dst + i, col, alpha[i]);
+}
+#endif
 
 void pixelMergeStd(sBGRA *dst, uint32_t col, uint32_t a) noexcept
 {

@@ -117,6 +117,41 @@ struct CanvasBaseTarget
     }
 };
 
+// The source-over value put (the stroke's put where transparency is not protected), inlined; a
+// run at full opacity is a fill with the opaque colour, as each put there would leave it.
+struct CanvasOverTarget
+{
+    TMTC &tc;
+    int32_t width() const { return tc.width(); }
+    int32_t height() const { return tc.height(); }
+    using Pixel = sBGRA *;
+    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
+    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
+                  uint32_t colour) const
+    {
+        pixelPutOver(p, colour, alpha);
+    }
+    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
+    {
+        putPixel(at(x, y), x, y, alpha, colour);
+    }
+    // n pixels from p to the right, each at its own alpha.
+    void runAlphas(Pixel p, const uint8_t *alphas, int32_t n, uint32_t colour) const
+    {
+        rowPutOverAlphas(p, colour, alphas, int(n));
+    }
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
+    {
+        sBGRA *p = tc.seek32(x, y);
+        if (alpha >= 255) {
+            std::fill_n(p, n, sBGRA{.all = colour | 0xFF000000u});
+            return;
+        }
+        for (int32_t i = 0; i < n; ++i)
+            pixelPutOver(p + i, colour, alpha);
+    }
+};
+
 struct CanvasAlphaTarget
 {
     TMTC &tc;
@@ -197,6 +232,8 @@ template <class F> void withTarget(TMTC &tc, F f)
         f(CanvasTarget{tc, gCanvasPutAt});
     else if (gStrokeColorPut == &pixelPutAlpha)
         f(CanvasAlphaTarget{tc});
+    else if (gStrokeColorPut == &pixelPutOver)
+        f(CanvasOverTarget{tc});
     else
         f(CanvasBaseTarget{tc, gStrokeColorPut});
 }
@@ -565,6 +602,46 @@ template <class Target> class FastChordRaster
         return a == 255 ? -1 : a;
     }
 
+    // Targets that take a row of pixels each at its own alpha get the two fall-off runs of a row
+    // as such rows: the same alphas for the same pixels, the puts being independent per pixel.
+    static constexpr bool kRowsOfAlphas =
+        requires(const Target &t, typename Target::Pixel p, const uint8_t *a)
+    {
+        t.runAlphas(p, a, 0, 0u);
+    };
+    static constexpr int32_t kRowChunk = 32;
+
+    // The interior scans of rasterLine over a row, lo and hi moved to the core's ends; false when
+    // nothing is left for the core.
+    bool interiorRows(int32_t &lo, int32_t &hi, const uint8_t *row, float v)
+    {
+        int32_t a, n = 0, start = lo;
+        while (lo <= hi && (a = interiorAlpha(lo, row, v)) >= 0) {
+            m_rowAlphas[size_t(n++)] = uint8_t(scaled(a));
+            ++lo;
+            if (n == kRowChunk) {
+                m_put.runAlphas(m_line + start, m_rowAlphas.data(), n, m_dab.color);
+                start = lo, n = 0;
+            }
+        }
+        if (n > 0)
+            m_put.runAlphas(m_line + start, m_rowAlphas.data(), n, m_dab.color);
+        if (lo > hi)
+            return false;
+        n = 0; // filled from the back: index kRowChunk - 1 is the pixel nearest the end
+        while (hi > lo && (a = interiorAlpha(hi, row, v)) >= 0) {
+            m_rowAlphas[size_t(kRowChunk - 1 - n++)] = uint8_t(scaled(a));
+            --hi;
+            if (n == kRowChunk) {
+                m_put.runAlphas(m_line + hi + 1, m_rowAlphas.data(), n, m_dab.color);
+                n = 0;
+            }
+        }
+        if (n > 0)
+            m_put.runAlphas(m_line + hi + 1, m_rowAlphas.data() + (kRowChunk - n), n, m_dab.color);
+        return true;
+    }
+
     void putCore(int32_t lo, int32_t hi, int32_t line) const
     {
         if (m_columns) {
@@ -592,6 +669,14 @@ template <class Target> class FastChordRaster
             const float dist =
                 std::min(std::fabs(float(line) + 0.5f - m_cc), (m_bo + std::trunc(m_bo)) / 2.0f);
             const uint8_t *row = m_alphas.row(distanceIndexFast(dist, m_kAcross));
+            if constexpr (kRowsOfAlphas) {
+                if (!m_columns) {
+                    if (!interiorRows(lo, hi, row, v))
+                        return;
+                    putCore(lo, hi, line);
+                    return;
+                }
+            }
             int32_t a;
             while (lo <= hi && (a = interiorAlpha(lo, row, v)) >= 0) {
                 put(lo, line, scaled(a));
@@ -621,6 +706,7 @@ template <class Target> class FastChordRaster
     std::array<uint8_t, 256> m_scaled{};
     std::array<SubSpan, kSub> m_span{};
     int m_first = 0, m_last = -1;
+    std::array<uint8_t, kRowChunk> m_rowAlphas{};
 };
 
 template <class Target> void rasterChords(const Target &t, const SDabRaster5 &dab, bool columns)

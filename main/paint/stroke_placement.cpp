@@ -37,9 +37,24 @@ bool usableSample(const SStrokeData &sd)
     return std::isfinite(sd.x) && std::isfinite(sd.y) && std::isfinite(sd.p);
 }
 
+// roundSingle without the extended-precision call: the Single's value rounded half to even and
+// wrapped to 32 bits, 0 at or beyond 2^63 in size and for NaN. The Single is exact as a double;
+// below 2^51 in size adding and taking away 2^52 + 2^51 rounds it in the default mode (nearest,
+// ties to even) as nearbyint does, and a larger Single is whole already. Checked against
+// roundSingle on every Single.
+int32_t roundSingleEven(float f)
+{
+    constexpr double kShift = 6755399441055744.0, kWhole = 2251799813685248.0; // 2^52 + 2^51, 2^51
+    const double v = f;
+    if (!(std::fabs(v) < 9223372036854775808.0))
+        return 0;
+    const double r = std::fabs(v) < kWhole ? (v + kShift) - kShift : v;
+    return int32_t(uint32_t(uint64_t(int64_t(r))));
+}
+
 sPos roundPos(float x, float y)
 {
-    return {roundSingle(x), roundSingle(y)};
+    return {roundSingleEven(x), roundSingleEven(y)};
 }
 
 } // namespace

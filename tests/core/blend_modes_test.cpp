@@ -235,3 +235,78 @@ TEST(BlendModes, ModeLookupsRefuseValuesPastTheTable)
     EXPECT_EQ(getBlendModeRow(LM_SUB)->flags, mtfNega | mtfNeutral);
     EXPECT_EQ(getBlendModeRow(LM_VIVIDLIGHT)->flags, mtfComplex);
 }
+
+// The branch-free source-over against its plain form on every (colour byte, pixel byte, opacity),
+// each with a pixel alpha that runs through all 256 values per opacity, and again onto a fully
+// transparent and an opaque pixel; opacities past 255 count as 255 in both.
+TEST(BlendModes, SourceOverMatchesItsPlainFormEverywhere)
+{
+    int64_t mismatches = 0;
+    auto check = [&](sBGRA dst, uint32_t col, uint32_t a) {
+        sBGRA fast = dst, plain = dst;
+        pixelPutOver(&fast, col, a);
+        pixelPutOverPlain(&plain, col, a);
+        if (fast.all != plain.all && ++mismatches <= 5)
+            ADD_FAILURE() << std::hex << "dst " << dst.all << " col " << col << " a " << std::dec
+                          << a << ": " << std::hex << fast.all << " != " << plain.all;
+    };
+    for (uint32_t a = 0; a < 256; ++a)
+        for (uint32_t c = 0; c < 256; ++c)
+            for (uint32_t d = 0; d < 256; ++d) {
+                const uint32_t col = c << 24 | (c ^ 0xA5) << 16 | (255 - c) << 8 | c;
+                const auto b = uint8_t(d), g = uint8_t(255 - d), r = uint8_t(d ^ 0x3C);
+                check(px(b, g, r, uint8_t(c + 7 * d)), col, a);
+                check(px(b, g, r, 0), col, a);
+                check(px(b, g, r, 255), col, a);
+            }
+    for (uint32_t a : {256u, 1000u, 0xFFFFFFFFu})
+        for (uint32_t dA : {0u, 1u, 128u, 255u})
+            check(px(10, 20, 30, uint8_t(dA)), 0x40506070u, a);
+    EXPECT_EQ(mismatches, 0);
+}
+
+// The row of per-pixel opacities against the plain source-over: every (colour byte, pixel byte,
+// opacity) once per pixel-alpha pattern (varied, transparent, opaque), in rows of 256 whose
+// opacities change from pixel to pixel; then rows of every short length for the tail.
+TEST(BlendModes, SourceOverRowMatchesThePlainPut)
+{
+    int64_t mismatches = 0;
+    std::array<sBGRA, 256> row{}, ref{};
+    std::array<uint8_t, 256> alpha{};
+    auto compare = [&](uint32_t col, int n) {
+        for (int i = 0; i < n; ++i)
+            pixelPutOverPlain(&ref[size_t(i)], col, alpha[size_t(i)]);
+        rowPutOverAlphas(row.data(), col, alpha.data(), n);
+        for (int i = 0; i < n; ++i)
+            if (row[size_t(i)].all != ref[size_t(i)].all && ++mismatches <= 5)
+                ADD_FAILURE() << std::hex << "col " << col << " pixel " << std::dec << i << " a "
+                              << int(alpha[size_t(i)]) << ": " << std::hex << row[size_t(i)].all
+                              << " != " << ref[size_t(i)].all;
+    };
+    for (int pattern = 0; pattern < 3; ++pattern)
+        for (uint32_t c = 0; c < 256; ++c)
+            for (uint32_t a = 0; a < 256; ++a) {
+                const uint32_t col = (c * 3) << 24 | (c ^ 0xA5) << 16 | (255 - c) << 8 | c;
+                for (uint32_t d = 0; d < 256; ++d) {
+                    const uint32_t dA = pattern == 0 ? (c + 7 * d) & 255 : pattern == 1 ? 0 : 255;
+                    row[d] = ref[d] =
+                        px(uint8_t(d), uint8_t(255 - d), uint8_t(d ^ 0x3C), uint8_t(dA));
+                    alpha[d] = uint8_t(a + 37 * d);
+                }
+                compare(col, 256);
+            }
+    const unsigned seed = ::testing::UnitTest::GetInstance()->random_seed();
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    for (int n = 0; n <= 13; ++n)
+        for (int k = 0; k < 50; ++k) {
+            for (int i = 0; i < 256; ++i) {
+                row[size_t(i)].all = ref[size_t(i)].all = uint32_t(rng());
+                alpha[size_t(i)] = uint8_t(rng());
+            }
+            compare(uint32_t(rng()), n);
+            for (int i = n; i < 256; ++i) // nothing past the row is touched
+                ASSERT_EQ(row[size_t(i)].all, ref[size_t(i)].all) << "n " << n;
+        }
+    EXPECT_EQ(mismatches, 0);
+}
