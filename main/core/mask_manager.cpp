@@ -241,6 +241,13 @@ std::unique_ptr<CMaskData> CMaskMngr::replaceAt(int32_t idx, std::unique_ptr<CMa
     return md;
 }
 
+std::unique_ptr<CMaskData> CMaskMngr::swapInMask(int32_t idx, std::unique_ptr<CMaskData> md)
+{
+    std::unique_ptr<CMaskData> old = replaceAt(idx, std::move(md));
+    renumberIndex();
+    return old;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Building and combining
 
@@ -390,8 +397,7 @@ bool CMaskMngr::replaceMask(int32_t idx, const TChannel &src, const sSize &sz, c
         return false;
     if (const CMaskData *old = getMask(idx))
         md->title = old->title;
-    mask = replaceAt(idx, std::move(md));
-    renumberIndex();
+    mask = swapInMask(idx, std::move(md));
     if (mat == eMaskAddType::matAdd)
         shrinkSize(idx);
     return true;
@@ -413,8 +419,7 @@ bool CMaskMngr::deleteMask(int32_t idx, std::unique_ptr<CMaskData> &md)
         return false;
     auto empty = std::make_unique<CMaskData>(idx);
     empty->title = m_list[size_t(idx)]->title;
-    md = replaceAt(idx, std::move(empty));
-    renumberIndex();
+    md = swapInMask(idx, std::move(empty));
     return true;
 }
 
@@ -439,8 +444,7 @@ bool CMaskMngr::copyMask(int32_t dst, int32_t src, std::unique_ptr<CMaskData> &m
         return false;
     }
     copy->title = m_list[size_t(dst)]->title;
-    md = replaceAt(dst, std::move(copy));
-    renumberIndex();
+    md = swapInMask(dst, std::move(copy));
     return true;
 }
 
@@ -458,8 +462,7 @@ bool CMaskMngr::bindMask(int32_t dst, int32_t src, std::unique_ptr<CMaskData> &m
         if (!nmd)
             return false;
         nmd->title = into->title;
-        md = replaceAt(dst, std::move(nmd));
-        renumberIndex();
+        md = swapInMask(dst, std::move(nmd));
         return true;
     }
     if (mat == eMaskAddType::matSub || mat == eMaskAddType::matAnd)
@@ -528,8 +531,7 @@ bool CMaskMngr::invertMaskEx(int32_t idx, std::unique_ptr<CMaskData> &omd)
     if (!makeExtendMask(*md, ext) || !ext->maskTC->FilterXor(255))
         return false;
     ext->maskTC->shrinkMemory();
-    omd = replaceAt(idx, std::move(ext));
-    renumberIndex();
+    omd = swapInMask(idx, std::move(ext));
     return true;
 }
 
@@ -543,8 +545,7 @@ bool CMaskMngr::cutOutside(int32_t idx, std::unique_ptr<CMaskData> &md)
     if (!cut)
         return false;
     updatePreview(cut.get());
-    md = replaceAt(idx, std::move(cut));
-    renumberIndex();
+    md = swapInMask(idx, std::move(cut));
     return true;
 }
 
@@ -569,8 +570,7 @@ bool CMaskMngr::shrinkSize(int32_t idx, std::unique_ptr<CMaskData> &md)
     if (!trim)
         return false;
     updatePreview(trim.get());
-    md = replaceAt(idx, std::move(trim));
-    renumberIndex();
+    md = swapInMask(idx, std::move(trim));
     return true;
 }
 

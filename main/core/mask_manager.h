@@ -326,6 +326,8 @@ class CMaskMngr
     const CAntPoints &getAnts() const { return *curAnts; }
 
   private:
+    // replaceAt, then renumberIndex: how every operation swaps a new mask into the list.
+    std::unique_ptr<CMaskData> swapInMask(int32_t idx, std::unique_ptr<CMaskData> md);
     std::unique_ptr<CMaskData> createNewMask(int32_t idx, const TChannel &src, const sSize &sz,
                                              const sPos &ofs) const;
     std::unique_ptr<CMaskData> createAddMask(int32_t idx, const TChannel &src, const sSize &sz,
