@@ -58,51 +58,55 @@ size_t distanceIndex(float v, float k)
                : (at >= kDistanceTableSide - 1 ? kDistanceTableSide - 1 : size_t(roundEven(at)));
 }
 
-// The pixels of a canvas and of a channel, and the put the stroke context holds for each.
-struct CanvasTarget
+// What every target shares: the image's size, pixel addressing, a put at (x, y), and a run of n
+// pixels from (x, y) to the right at one alpha, put one by one. A target supplies putPixel and
+// may replace run with a faster form of the same puts.
+template <class Derived, class Image, class PixelT> struct TargetBase
 {
-    TMTC &tc;
-    fptrStrokePutTC put;
-    int32_t width() const { return tc.width(); }
-    int32_t height() const { return tc.height(); }
-    using Pixel = sBGRA *;
-    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
-    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
-                  uint32_t colour) const
+    Image &img;
+    using Pixel = PixelT *;
+    int32_t width() const { return img.width(); }
+    int32_t height() const { return img.height(); }
+    Pixel at(int32_t x, int32_t y) const
     {
-        put(p, x, y, alpha, colour);
+        if constexpr (sizeof(PixelT) == 4)
+            return img.seek32(x, y);
+        else
+            return img.seek8(x, y);
     }
     void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
     {
-        putPixel(at(x, y), x, y, alpha, colour);
+        self().putPixel(at(x, y), x, y, alpha, colour);
     }
-    // n pixels from (x, y) to the right, all at one alpha.
     void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
     {
-        sBGRA *p = tc.seek32(x, y);
+        Pixel p = at(x, y);
         for (int32_t i = 0; i < n; ++i)
-            put(p + i, x + i, y, alpha, colour);
+            self().putPixel(p + i, x + i, y, alpha, colour);
+    }
+
+  private:
+    const Derived &self() const { return static_cast<const Derived &>(*this); }
+};
+
+// The pixels of a canvas and of a channel, and the put the stroke context holds for each.
+struct CanvasTarget : TargetBase<CanvasTarget, TMTC, sBGRA>
+{
+    fptrStrokePutTC put;
+    void putPixel(Pixel p, int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
+    {
+        put(p, x, y, alpha, colour);
     }
 };
 
 // The plain chain (pixelPutPlain) reaches the value put without the position put's call; with
 // the standard value put that is inlined too. Same arithmetic, fewer calls per pixel.
-struct CanvasBaseTarget
+struct CanvasBaseTarget : TargetBase<CanvasBaseTarget, TMTC, sBGRA>
 {
-    TMTC &tc;
     fptrPixelPut4core base;
-    int32_t width() const { return tc.width(); }
-    int32_t height() const { return tc.height(); }
-    using Pixel = sBGRA *;
-    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
-    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
-                  uint32_t colour) const
+    void putPixel(Pixel p, int32_t, int32_t, uint32_t alpha, uint32_t colour) const
     {
         base(p, colour, alpha);
-    }
-    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
-    {
-        putPixel(at(x, y), x, y, alpha, colour);
     }
     // Through the put's own row loop (the put inlined), over a row of the colour.
     void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
@@ -111,7 +115,7 @@ struct CanvasBaseTarget
         std::array<sBGRA, kChunk> src;
         std::fill_n(src.begin(), std::min(n, kChunk), sBGRA{.all = colour});
         const fptrPutRow row = rowPutFor(base);
-        sBGRA *p = tc.seek32(x, y);
+        sBGRA *p = at(x, y);
         for (int32_t i = 0; i < n; i += kChunk)
             row(p + i, src.data(), int(std::min(kChunk, n - i)), alpha, base);
     }
@@ -119,21 +123,11 @@ struct CanvasBaseTarget
 
 // The source-over value put (the stroke's put where transparency is not protected), inlined; a
 // run at full opacity is a fill with the opaque colour, as each put there would leave it.
-struct CanvasOverTarget
+struct CanvasOverTarget : TargetBase<CanvasOverTarget, TMTC, sBGRA>
 {
-    TMTC &tc;
-    int32_t width() const { return tc.width(); }
-    int32_t height() const { return tc.height(); }
-    using Pixel = sBGRA *;
-    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
-    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
-                  uint32_t colour) const
+    void putPixel(Pixel p, int32_t, int32_t, uint32_t alpha, uint32_t colour) const
     {
         pixelPutOver(p, colour, alpha);
-    }
-    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
-    {
-        putPixel(at(x, y), x, y, alpha, colour);
     }
     // n pixels from p to the right, each at its own alpha.
     void runAlphas(Pixel p, const uint8_t *alphas, int32_t n, uint32_t colour) const
@@ -142,86 +136,36 @@ struct CanvasOverTarget
     }
     void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
     {
-        sBGRA *p = tc.seek32(x, y);
         if (alpha >= 255) {
-            std::fill_n(p, n, sBGRA{.all = colour | 0xFF000000u});
+            std::fill_n(at(x, y), n, sBGRA{.all = colour | 0xFF000000u});
             return;
         }
-        for (int32_t i = 0; i < n; ++i)
-            pixelPutOver(p + i, colour, alpha);
+        TargetBase::run(x, y, n, alpha, colour);
     }
 };
 
-struct CanvasAlphaTarget
+struct CanvasAlphaTarget : TargetBase<CanvasAlphaTarget, TMTC, sBGRA>
 {
-    TMTC &tc;
-    int32_t width() const { return tc.width(); }
-    int32_t height() const { return tc.height(); }
-    using Pixel = sBGRA *;
-    Pixel at(int32_t x, int32_t y) const { return tc.seek32(x, y); }
-    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
-                  uint32_t colour) const
+    void putPixel(Pixel p, int32_t, int32_t, uint32_t alpha, uint32_t colour) const
     {
         pixelPutAlpha(p, colour, alpha);
     }
-    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t colour) const
-    {
-        putPixel(at(x, y), x, y, alpha, colour);
-    }
-    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
-    {
-        sBGRA *p = tc.seek32(x, y);
-        for (int32_t i = 0; i < n; ++i)
-            pixelPutAlpha(p + i, colour, alpha);
-    }
 };
 
-struct ChannelTarget
+struct ChannelTarget : TargetBase<ChannelTarget, TChannel, uint8_t>
 {
-    TChannel &ch;
     fptrStrokePutCh put;
-    int32_t width() const { return ch.width(); }
-    int32_t height() const { return ch.height(); }
-    using Pixel = uint8_t *;
-    Pixel at(int32_t x, int32_t y) const { return ch.seek8(x, y); }
-    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
-                  uint32_t value) const
+    void putPixel(Pixel p, int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
     {
         put(p, x, y, alpha, value);
     }
-    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
-    {
-        putPixel(at(x, y), x, y, alpha, value);
-    }
-    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t value) const
-    {
-        uint8_t *p = ch.seek8(x, y);
-        for (int32_t i = 0; i < n; ++i)
-            put(p + i, x + i, y, alpha, value);
-    }
 };
 
-struct ChannelMaxTarget
+struct ChannelMaxTarget : TargetBase<ChannelMaxTarget, TChannel, uint8_t>
 {
-    TChannel &ch;
-    int32_t width() const { return ch.width(); }
-    int32_t height() const { return ch.height(); }
-    using Pixel = uint8_t *;
-    Pixel at(int32_t x, int32_t y) const { return ch.seek8(x, y); }
-    void putPixel(Pixel p, [[maybe_unused]] int32_t x, [[maybe_unused]] int32_t y, uint32_t alpha,
-                  uint32_t value) const
+    void putPixel(Pixel p, int32_t, int32_t, uint32_t alpha, uint32_t value) const
     {
         channelPutMax(p, value, alpha);
-    }
-    void operator()(int32_t x, int32_t y, uint32_t alpha, uint32_t value) const
-    {
-        putPixel(at(x, y), x, y, alpha, value);
-    }
-    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t value) const
-    {
-        uint8_t *p = ch.seek8(x, y);
-        for (int32_t i = 0; i < n; ++i)
-            channelPutMax(p + i, value, alpha);
     }
 };
 
@@ -229,21 +173,21 @@ struct ChannelMaxTarget
 template <class F> void withTarget(TMTC &tc, F f)
 {
     if (gCanvasPutAt != &pixelPutPlain)
-        f(CanvasTarget{tc, gCanvasPutAt});
+        f(CanvasTarget{{tc}, gCanvasPutAt});
     else if (gStrokeColorPut == &pixelPutAlpha)
-        f(CanvasAlphaTarget{tc});
+        f(CanvasAlphaTarget{{tc}});
     else if (gStrokeColorPut == &pixelPutOver)
-        f(CanvasOverTarget{tc});
+        f(CanvasOverTarget{{tc}});
     else
-        f(CanvasBaseTarget{tc, gStrokeColorPut});
+        f(CanvasBaseTarget{{tc}, gStrokeColorPut});
 }
 
 template <class F> void withTarget(TChannel &ch, F f)
 {
     if (gChannelPutAt == &channelPutPlain && gChannelValuePut == &channelPutMax)
-        f(ChannelMaxTarget{ch});
+        f(ChannelMaxTarget{{ch}});
     else
-        f(ChannelTarget{ch, gChannelPutAt});
+        f(ChannelTarget{{ch}, gChannelPutAt});
 }
 
 // The chord rasteriser written once for rows and columns, pixel by pixel as described: the
