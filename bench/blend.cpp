@@ -3,7 +3,7 @@
 // variable once per pixel, "row/" runs the mode's row loop (rowPutFor) once per row. In the same
 // run pixman's OVER on the same pixels. The last line compares the normal mode's row loop with
 // pixman's OVER; the line before it the call per pixel.
-#include "core/blend_modes.h"
+#include "core/pixel/blend_modes.h"
 
 #include "bench_support.h"
 

@@ -3,8 +3,8 @@
 // pixels (premultiplied for pixman; at 128 through a solid mask of that alpha). The last line
 // compares the compositing, averaged over the two opacities, with the memcpy and with pixman's
 // OVER averaged likewise.
-#include "core/block_layer_image.h"
-#include "core/layer_composite.h"
+#include "core/tiles/block_layer_image.h"
+#include "core/tiles/layer_composite.h"
 
 #include "bench_support.h"
 

@@ -3,10 +3,10 @@
 // radius and hardness on its fixed tiled surface (one thread). Both get the same 64 dab positions
 // per iteration and paint at opacity 0.8 with half the radius at full strength. The last line is
 // the time per dab at radius 32, ours over libmypaint's (below 1: ours is faster).
-#include "core/canvas.h"
-#include "paint/pen_records.h"
-#include "paint/pen_render5.h"
-#include "paint/stroke_context.h"
+#include "core/image/canvas.h"
+#include "paint/brush/pen_records.h"
+#include "paint/render/pen_render5.h"
+#include "paint/render/stroke_context.h"
 
 #include "bench_support.h"
 

@@ -2,8 +2,8 @@
 // and alpha-weighted), and in the same run OpenCV's cv::resize with INTER_AREA on the same pixels.
 // The line before the last gives the largest channel difference between the two results; the last
 // the time of the plain scale over OpenCV's.
-#include "core/canvas.h"
-#include "core/scale_image.h"
+#include "core/image/canvas.h"
+#include "core/scale/scale_image.h"
 
 #include "bench_support.h"
 

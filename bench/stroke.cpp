@@ -4,12 +4,12 @@
 // samples at the same radius and spacing (ten dabs per radius) onto a fixed tiled surface of the
 // same size, with one OpenMP thread as the stroke engine has. The last line gives the time of a
 // radius-8 stroke here divided by libmypaint's (below 1: faster here).
-#include "paint/stroke.h"
-#include "paint/pen_records.h"
-#include "paint/pen_render5.h"
-#include "paint/stroke_canvas.h"
-#include "paint/stroke_context.h"
-#include "paint/stroke_placement.h"
+#include "paint/stroke/stroke.h"
+#include "paint/brush/pen_records.h"
+#include "paint/render/pen_render5.h"
+#include "paint/canvas/stroke_canvas.h"
+#include "paint/render/stroke_context.h"
+#include "paint/stroke/stroke_placement.h"
 
 #include "bench_support.h"
 

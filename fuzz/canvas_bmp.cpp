@@ -1,6 +1,6 @@
 // Fuzz target of the canvas's own BMP reader: any bytes, read from memory into a canvas and into
 // a display canvas (bottom-up rows).
-#include "core/display_canvas.h"
+#include "core/image/display_canvas.h"
 
 #include <cstdlib>
 

@@ -2,8 +2,8 @@
 // gradient chunk. Every gradient handed out must be packed and laid out, evaluate without fault
 // in every shape, and write and read back unchanged.
 #include "document/format/chunk.h"
-#include "paint/gradation.h"
-#include "paint/gradient_set_file.h"
+#include "paint/gradient/gradation.h"
+#include "paint/gradient/gradient_set_file.h"
 
 #include <QBuffer>
 

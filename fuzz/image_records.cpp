@@ -2,10 +2,10 @@
 // canvas, thumbnail search, mask with version-1 or version-2 titles); the rest is the stream. An
 // image record or mask that reads is written again and must read back to the same pixels.
 #include "document/format/image_records.h"
-#include "core/block_channel.h"
-#include "core/canvas.h"
-#include "core/channel.h"
-#include "core/mask_manager.h"
+#include "core/tiles/block_channel.h"
+#include "core/image/canvas.h"
+#include "core/image/channel.h"
+#include "core/mask/mask_manager.h"
 #include "document/format/chunk.h"
 #include "document/format/mask_records.h"
 

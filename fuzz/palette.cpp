@@ -1,7 +1,7 @@
 // Fuzz target of the palette readers: any bytes, read as a binary palette, a text colour set and
 // an Adobe swatch file. What a reader hands out must agree with its answer and its layout be
 // clamped, and a palette written back must read back the same.
-#include "paint/palette_files.h"
+#include "paint/palette/palette_files.h"
 #include "platform/messages.h"
 
 #include <QBuffer>

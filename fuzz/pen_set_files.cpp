@@ -1,9 +1,9 @@
 // Feeds outside bytes to the nib set and method set readers the way a load does, then uses what
 // they accepted: every item goes into its manager, is copied and read into a paint parameter
 // record, and the set is written and read back, which must succeed with the same items.
-#include "paint/pen_set_files.h"
+#include "paint/presets/pen_set_files.h"
 #include "document/format/chunk.h"
-#include "paint/paint_param.h"
+#include "paint/brush/paint_param.h"
 
 #include <QBuffer>
 

@@ -2,10 +2,10 @@
 // pattern becomes current in turn (building its working copy, screentones through the shared
 // maker), is sampled and previewed, and the set is written and read back, which must succeed with
 // the same number of patterns.
-#include "core/canvas.h"
+#include "core/image/canvas.h"
 #include "document/format/chunk.h"
-#include "paint/tone_manager.h"
-#include "paint/tone_set_file.h"
+#include "paint/tone/tone_manager.h"
+#include "paint/tone/tone_set_file.h"
 
 #include <QBuffer>
 

@@ -21,18 +21,18 @@
 // pixel-step placement and renderer, with its methods: blur, spread, finger tip, burn and dodge
 // too), with --engine 1 as a stroke of the oldest paint level (the stroke's own history and
 // segment walk, by draw mode). Both take the stroke options above and write the layer.
-#include "core/blend_modes.h"
-#include "core/canvas.h"
-#include "core/channel.h"
-#include "paint/pen_presets.h"
-#include "paint/pen_render4.h"
-#include "paint/pen_render5.h"
-#include "paint/stroke.h"
-#include "paint/stroke_canvas.h"
-#include "paint/stroke_canvas_older.h"
-#include "paint/stroke_context.h"
-#include "paint/stroke_placement.h"
-#include "paint/stroke_placement4.h"
+#include "core/pixel/blend_modes.h"
+#include "core/image/canvas.h"
+#include "core/image/channel.h"
+#include "paint/presets/pen_presets.h"
+#include "paint/render/pen_render4.h"
+#include "paint/render/pen_render5.h"
+#include "paint/stroke/stroke.h"
+#include "paint/canvas/stroke_canvas.h"
+#include "paint/canvas/stroke_canvas_older.h"
+#include "paint/render/stroke_context.h"
+#include "paint/stroke/stroke_placement.h"
+#include "paint/stroke/stroke_placement4.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 // warning counter, a fake layer record, and small pixel helpers.
 #pragma once
 
-#include "core/block_layer_image.h"
-#include "core/layer_composite.h"
+#include "core/tiles/block_layer_image.h"
+#include "core/tiles/layer_composite.h"
 #include "platform/messages.h"
 
 #include <gtest/gtest.h>

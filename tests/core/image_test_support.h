@@ -2,8 +2,8 @@
 // literal pixel tables, and byte-level reading of written files.
 #pragma once
 
-#include "core/canvas.h"
-#include "core/channel.h"
+#include "core/image/canvas.h"
+#include "core/image/channel.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "document/format/image_records.h"
 
-#include "core/canvas.h"
-#include "core/channel.h"
-#include "core/image_codec.h"
+#include "core/image/canvas.h"
+#include "core/image/channel.h"
+#include "core/codec/image_codec.h"
 #include "document/format/chunk.h"
 #include "format/format_test_support.h"
 

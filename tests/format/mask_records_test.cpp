@@ -1,7 +1,7 @@
 #include "document/format/mask_records.h"
 
-#include "core/block_channel.h"
-#include "core/mask_manager.h"
+#include "core/tiles/block_channel.h"
+#include "core/mask/mask_manager.h"
 #include "document/format/chunk.h"
 #include "format/format_test_support.h"
 #include "platform/messages.h"

@@ -1,7 +1,7 @@
 // Builders shared by the tests of the colour files (palettes, swatches, gradient sets).
 #pragma once
 
-#include "core/pixel.h"
+#include "core/pixel/pixel.h"
 
 #include <QByteArray>
 

@@ -2,9 +2,9 @@
 // documents for the renderer, and helpers that compare captured dabs.
 #pragma once
 
-#include "core/pixel.h"
-#include "paint/pen_render_host.h"
-#include "paint/stroke_context.h"
+#include "core/pixel/pixel.h"
+#include "paint/render/pen_render_host.h"
+#include "paint/render/stroke_context.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Fixtures of the fill tests: images drawn as rows of letters, channels read back as rows.
 #pragma once
 
-#include "core/canvas.h"
-#include "core/channel.h"
+#include "core/image/canvas.h"
+#include "core/image/channel.h"
 
 #include <gtest/gtest.h>
 

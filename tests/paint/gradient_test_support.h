@@ -1,7 +1,7 @@
 // Small builders for gradient tests.
 #pragma once
 
-#include "paint/gradient_stops.h"
+#include "paint/gradient/gradient_stops.h"
 
 #include <initializer_list>
 

@@ -2,10 +2,10 @@
 // small images filled by rule.
 #pragma once
 
-#include "core/block_layer_image.h"
-#include "core/canvas.h"
-#include "core/channel.h"
-#include "paint/stroke_context.h"
+#include "core/tiles/block_layer_image.h"
+#include "core/image/canvas.h"
+#include "core/image/channel.h"
+#include "paint/render/stroke_context.h"
 
 #include <cstdint>
 #include <functional>

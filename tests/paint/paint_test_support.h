@@ -2,7 +2,7 @@
 // simulated full disk, file helpers, and reading little-endian fields and chunks of saved bytes.
 #pragma once
 
-#include "core/app_profile.h"
+#include "core/profile/app_profile.h"
 #include "platform/messages.h"
 
 #include <QByteArray>

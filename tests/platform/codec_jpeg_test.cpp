@@ -1,4 +1,4 @@
-#include "codec_test_support.h"
+#include "platform/codec_test_support.h"
 
 #include "platform/codec/jpeg_codec.h"
 

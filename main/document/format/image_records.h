@@ -20,7 +20,7 @@
 // `extraBytes` further bytes follow. Each record carries its own parameters; readers use them.
 #pragma once
 
-#include "core/geometry.h"
+#include "core/base/geometry.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "document/format/mask_records.h"
 
-#include "core/block_channel.h"
-#include "core/image_codec.h"
-#include "core/mask_manager.h"
+#include "core/tiles/block_channel.h"
+#include "core/codec/image_codec.h"
+#include "core/mask/mask_manager.h"
 #include "document/format/chunk.h"
 #include "platform/codec/block_compress.h"
 #include "platform/messages.h"

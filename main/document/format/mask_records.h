@@ -24,7 +24,7 @@
 // each continuing where the one before ended.
 #pragma once
 
-#include "core/geometry.h"
+#include "core/base/geometry.h"
 
 #include <QString>
 
