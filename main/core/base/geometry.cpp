@@ -348,13 +348,20 @@ int64_t rectArea(const sRect &rect)
 
 bool boxFitAspect(sBox &box, const sSize &outer, const sSize &inner)
 {
-    if (inner.x == 0 || inner.y == 0 || outer.y == 0) {
+    // Without a ratio to compare there is no aspect to keep: the whole outer box.
+    if (inner.y == 0 || outer.y == 0) {
         box = {0, 0, outer.x, outer.y};
         return true;
     }
     // The ratios are Single variables: the quotient is rounded to Single before comparing.
     const float ratioIn = float((long double)inner.x / inner.y);
     const float ratioOut = float((long double)outer.x / outer.y);
+    // A zero-wide inner size is "wider" only than a negative outer ratio, and that branch would
+    // divide by its width.
+    if (inner.x == 0 && ratioIn > ratioOut) {
+        box = {0, 0, outer.x, outer.y};
+        return true;
+    }
     if (ratioIn == ratioOut) {
         box = {0, 0, outer.x, outer.y};
     } else if (ratioIn > ratioOut) {

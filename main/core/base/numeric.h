@@ -143,7 +143,9 @@ inline int32_t fixFloor(int32_t a)
 {
     return a >> 16;
 }
-// (a + 0xFFFF) >> 16: the ceiling; the sum wraps in 32 bits.
+// (a + 0xFFFF) >> 16: the ceiling; the sum wraps in 32 bits. The shift is arithmetic on purpose, so
+// negative values keep their sign (fixCeil(-0x10000) = -1, where a logical shift would give 65535);
+// the result is a true ceiling for every a up to 0x7FFF0000.
 inline int32_t fixCeil(int32_t a)
 {
     return int32_t(uint32_t(a) + 0xFFFFu) >> 16;

@@ -196,7 +196,7 @@ uint32_t CMaskMngr::calcMemSize() const
 void CMaskMngr::renumberIndex()
 {
     for (int32_t i = 0; i < getMaskCount(); ++i)
-        m_list[size_t(i)]->__setIndex(i);
+        m_list[size_t(i)]->setIndex(i);
 }
 
 std::unique_ptr<CMaskData> CMaskMngr::removeAt(int32_t idx)

@@ -138,8 +138,8 @@ class CMaskData
     static bool hasMask(const CMaskData *md) { return md && md->hasMask(); }
     // Bytes of the image's committed tiles; 0 without an image.
     uint32_t calcMemSize() const;
-    void __setIndex(int32_t idx) { index = idx; }
-    void __setUniqueID(int32_t id) { uniqueID = id; }
+    void setIndex(int32_t idx) { index = idx; }
+    void setUniqueID(int32_t id) { uniqueID = id; }
 
     // The document rectangle; false (r untouched) without an image.
     bool getMaskRect(sRect &r) const;

@@ -488,7 +488,7 @@ bool TPaintParam::Write(CPenShapeObj *shape) const
         shape->attachImage(std::move(tip), false);
         shape->changeZoom(truncRounded(FShapeImageScale * 100.0f));
     }
-    shape->__setID(FShapeId);
+    shape->setID(FShapeId);
     return true;
 }
 

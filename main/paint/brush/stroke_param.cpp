@@ -4,16 +4,8 @@
 
 #include <limits>
 
-namespace {
-
-bool store(int32_t &field, int32_t v)
-{
-    const bool changed = field != v;
-    field = v;
-    return changed;
-}
-
-} // namespace
+// The record is packed, so its fields are compared and assigned in place, never bound to a
+// reference. Each setter answers whether the value changed.
 
 void strokeParamInit(SStrokeParam &p)
 {
@@ -33,7 +25,10 @@ int32_t strokeParamGetOpaqueInt(const SStrokeParam &p)
 bool strokeParamSetOpaque(SStrokeParam &p, float x)
 {
     const float scaled = x * 1000.0f;
-    return store(p.opaque, truncSingle(scaled));
+    const int32_t v = truncSingle(scaled);
+    const bool changed = p.opaque != v;
+    p.opaque = v;
+    return changed;
 }
 
 float strokeParamGetPrsGamma(const SStrokeParam &p)
@@ -43,13 +38,15 @@ float strokeParamGetPrsGamma(const SStrokeParam &p)
 
 bool strokeParamSetPrsGammaInt(SStrokeParam &p, int32_t n)
 {
-    return store(p.prsGamma, n);
+    const bool changed = p.prsGamma != n;
+    p.prsGamma = n;
+    return changed;
 }
 
 bool strokeParamSetPrsGamma(SStrokeParam &p, float x)
 {
     const float scaled = x * 100.0f;
-    return store(p.prsGamma, truncSingle(scaled));
+    return strokeParamSetPrsGammaInt(p, truncSingle(scaled));
 }
 
 float strokeParamGetSpacing(const SStrokeParam &p)
@@ -59,10 +56,13 @@ float strokeParamGetSpacing(const SStrokeParam &p)
 
 bool strokeParamSetSpacingInt(SStrokeParam &p, int32_t n)
 {
-    const int64_t v = int64_t(n) * 10;
+    const int64_t wide = int64_t(n) * 10;
     const int64_t lo = std::numeric_limits<int32_t>::min();
     const int64_t hi = std::numeric_limits<int32_t>::max();
-    return store(p.spacing, int32_t(v < lo ? lo : (v > hi ? hi : v)));
+    const int32_t v = int32_t(wide < lo ? lo : (wide > hi ? hi : wide));
+    const bool changed = p.spacing != v;
+    p.spacing = v;
+    return changed;
 }
 
 bool strokeParamSetSpacing(SStrokeParam &p, float x)

@@ -8,7 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#pragma pack(push, 1)
+// Kept in memory only (never stored), so it is laid out naturally: its points are passed by
+// reference, which a packed record would not allow.
 struct SRotEllipse
 {
     bool enable = false; // the three points give an ellipse
@@ -23,8 +24,6 @@ struct SRotEllipse
     sFRange rngFY; // the vertical extent
     sRange rngY;   // the rows floor(rngFY.min) .. ceil(rngFY.max)
 };
-#pragma pack(pop)
-static_assert(sizeof(SRotEllipse) == 109);
 
 // enable := false, det := 0.
 void rotEllipseClear(SRotEllipse &re);

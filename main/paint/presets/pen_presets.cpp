@@ -112,10 +112,10 @@ bool CPenShapeObj::copy(const CPenShapeObj &obj)
 
 int32_t CPenShapeObj::setNewID()
 {
-    return __setID(++gPenShapeIdCounter);
+    return setID(++gPenShapeIdCounter);
 }
 
-int32_t CPenShapeObj::__setID(int32_t id)
+int32_t CPenShapeObj::setID(int32_t id)
 {
     const int32_t old = Fid;
     Fid = id;
@@ -322,10 +322,10 @@ bool CPenMethodObj::copy(const CPenMethodObj &obj)
 
 int32_t CPenMethodObj::setNewID()
 {
-    return __setID(++gPenMethodIdCounter);
+    return setID(++gPenMethodIdCounter);
 }
 
-int32_t CPenMethodObj::__setID(int32_t id)
+int32_t CPenMethodObj::setID(int32_t id)
 {
     const int32_t old = Fid;
     Fid = id;

@@ -45,7 +45,7 @@ class CPenShapeObj
 
     // New id from the counter, or the given id; both return the old one.
     int32_t setNewID();
-    int32_t __setID(int32_t id);
+    int32_t setID(int32_t id);
     int32_t id() const { return Fid; }
 
     const QString &name() const { return Fname; }
@@ -122,7 +122,7 @@ class CPenMethodObj
     bool copy(const CPenMethodObj &obj);
 
     int32_t setNewID();
-    int32_t __setID(int32_t id);
+    int32_t setID(int32_t id);
     int32_t id() const { return Fid; }
 
     // A nib that is enabled.

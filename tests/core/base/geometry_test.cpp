@@ -106,6 +106,36 @@ TEST(Geometry, PointTestsUseUnsignedCompares)
     EXPECT_FALSE(boxInsideSize({3, 2, 8, 8}, {10, 10}));
 }
 
+// Coordinates are 32-bit Integers whose sums wrap; near the top of the range the far edge of a box
+// wraps to a negative value and every test against it follows.
+TEST(Geometry, EdgesWrapAtTheTopOfTheIntegerRange)
+{
+    constexpr int32_t top = 2147483642;
+    EXPECT_FALSE(boxContainsPoint({top, 0, 10, 10}, {2147483646, 0}));
+    EXPECT_EQ(boxToRect({top, 0, 10, 10}), (sRect{top, 0, -2147483644, 10}));
+    EXPECT_EQ(rectFromPosSize({top, top}, {10, 6}), (sRect{top, top, -2147483644, -2147483648}));
+    EXPECT_EQ(rectToBox({-2147483644, 0, top, 1}), (sBox{-2147483644, 0, -10, 1}));
+    EXPECT_EQ(rectSize({-2147483644, 0, top, 1}), (sSize{-10, 1}));
+
+    sRect r{0, 0, 10, 10};
+    rectOffset(r, 2147483647, 0);
+    EXPECT_EQ(r, (sRect{2147483647, 0, -2147483639, 10}));
+    r = {top, 0, 2147483647, 1};
+    rectInflate(r, 3);
+    EXPECT_EQ(r, (sRect{2147483639, -3, -2147483646, 4}));
+    r = {0, 0, 1, 1};
+    rectAddPoint(r, 2147483647, 0);
+    EXPECT_EQ(r.x1, -2147483647 - 1);
+
+    sBox b{top, 0, 10, 10};
+    boxDeflate(b, -3);
+    EXPECT_EQ(b, (sBox{2147483639, -3, 16, 16}));
+    b = {-2147483647 - 1, 0, -1, 1};
+    boxNormalize(b);
+    EXPECT_EQ(b, (sBox{2147483647, 0, 1, 1}));
+    EXPECT_EQ(tRectToBox(boxToTRect({top, 0, 10, 10})), (sBox{top, 0, 10, 10}));
+}
+
 TEST(Geometry, ClampsToBoxesAndSizes)
 {
     sPos p{-3, 50};
@@ -174,7 +204,10 @@ TEST(Geometry, BoxFitAspectCentresTheLargestFittingBox)
         {{10, 10}, {1, 100}, {4, 0, 1, 10}, {4, 0, 1, 10}},
         {{40, 20}, {20, 10}, {0, 0, 40, 20}, {10, 5, 20, 10}}, // equal aspect
         {{10, 10}, {3, 2}, {0, 2, 10, 6}, {3, 4, 3, 2}},
-        {{10, 10}, {0, 5}, {0, 0, 10, 10}, {5, 2, 0, 5}}, // no aspect: the whole outer size
+        {{10, 10}, {0, 5}, {4, 0, 1, 10}, {5, 2, 0, 5}}, // zero width: raised to 1, centred
+        {{10, 0}, {3, 5}, {0, 0, 10, 0}, {0, 0, 10, 0}},  // no outer ratio: the whole outer box
+        {{10, 10}, {3, 0}, {0, 0, 10, 10}, {3, 5, 3, 0}}, // no inner ratio
+        {{-10, 10}, {0, 5}, {0, 0, -10, 10}, {0, 0, -10, 10}}, // would divide by the zero width
     };
     for (const Case &c : cases) {
         sBox b;

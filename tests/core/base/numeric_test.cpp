@@ -27,6 +27,8 @@ TEST(FixedPoint, WorkedValues)
         {"fixCeil 1 + 2^-16", fixCeil(0x10001), 2},
         {"fixCeil 1", fixCeil(0x10000), 1},
         {"fixCeil -0.5", fixCeil(-0x8000), 0},
+        {"fixCeil -1 keeps its sign", fixCeil(-0x10000), -1},
+        {"fixCeil largest true ceiling", fixCeil(0x7FFF0000), 0x7FFF},
         {"fixCeilFix", fixCeilFix(0x10001), 0x20000},
         {"fixFloor -0.5", fixFloor(-0x8000), -1},
         {"fixToInt 2.99", fixToInt(0x2FFFF), 2},

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include "support/packed_value.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -119,10 +121,10 @@ TEST_F(AppProfile, EmptyStoreGivesTheDefaultsAndCreatesTheKeys)
     EXPECT_EQ(p.colorFG.all, 0u);
     EXPECT_EQ(p.colorBG.all, 0xFFFFFFu);
     for (const sPaperPreset &row : p.paperSizeTbl) {
-        EXPECT_EQ(row.unit, 0);
-        EXPECT_EQ(row.dpi, 72);
-        EXPECT_EQ(row.w, 640.0f);
-        EXPECT_EQ(row.h, 480.0f);
+        EXPECT_EQ(valueOf(row.unit), 0);
+        EXPECT_EQ(valueOf(row.dpi), 72);
+        EXPECT_EQ(valueOf(row.w), 640.0f);
+        EXPECT_EQ(valueOf(row.h), 480.0f);
         EXPECT_FALSE(row.transparent);
     }
     EXPECT_EQ(p.mainWinPos, (sPos{-1, -1}));
@@ -130,16 +132,16 @@ TEST_F(AppProfile, EmptyStoreGivesTheDefaultsAndCreatesTheKeys)
     EXPECT_TRUE(p.mainWinMax);
     EXPECT_EQ(p.FloatFormCount, 0);
     EXPECT_TRUE(p.ToolFormParam.Visible);
-    EXPECT_EQ(p.ToolFormParam.Width, -1);
+    EXPECT_EQ(valueOf(p.ToolFormParam.Width), -1);
     for (int i = 0; i < kDockViewCount; ++i) {
         const TDockFloatViewParam &v = p.viewParam(i);
-        EXPECT_EQ(v.ParentForm, -1) << i;
-        EXPECT_EQ(v.ViewIndex, -1) << i;
+        EXPECT_EQ(valueOf(v.ParentForm), -1) << i;
+        EXPECT_EQ(valueOf(v.ViewIndex), -1) << i;
         EXPECT_TRUE(v.Visible) << i;
-        EXPECT_EQ(v.Height, -1) << i;
+        EXPECT_EQ(valueOf(v.Height), -1) << i;
     }
-    EXPECT_EQ(p.NavigatorContains.cx, -1);
-    EXPECT_EQ(p.NavigatorContains.cy, -1);
+    EXPECT_EQ(valueOf(p.NavigatorContains.cx), -1);
+    EXPECT_EQ(valueOf(p.NavigatorContains.cy), -1);
     EXPECT_EQ(p.ColorSampler, 3);
     EXPECT_EQ(p.LoupeMagnification, 2);
     EXPECT_EQ(p.PopToneListSize, (sSize{-1, -1}));
@@ -250,7 +252,7 @@ TEST_F(AppProfile, ValuesOfTheWrongTypeLoadAsDefaults)
     EXPECT_EQ(p.jpegQuality, 90);
     EXPECT_EQ(p.loadPath, QStringLiteral("/pictures"));
     EXPECT_EQ(p.colorFG.all, 0xFF000000u);
-    EXPECT_EQ(p.NavigatorContains.size, 0xFFFFFFFFu);
+    EXPECT_EQ(valueOf(p.NavigatorContains.size), 0xFFFFFFFFu);
     EXPECT_FALSE(p.mainWinMax);
 }
 
@@ -270,19 +272,19 @@ TEST_F(AppProfile, PalettePanesAreNumberedOnOverTheForms)
     });
     const CAppProfile p = load();
     ASSERT_EQ(p.FloatFormCount, 3);
-    EXPECT_EQ(p.FloatForms[0].PaneCount, 2);
-    EXPECT_EQ(p.FloatForms[0].X, 10);
+    EXPECT_EQ(valueOf(p.FloatForms[0].PaneCount), 2);
+    EXPECT_EQ(valueOf(p.FloatForms[0].X), 10);
     EXPECT_TRUE(p.FloatForms[0].Visible);
-    EXPECT_EQ(p.FloatForms[1].X, 0);
-    EXPECT_EQ(p.FloatForms[1].PaneCount, 0);
-    EXPECT_EQ(p.FloatForms[2].PaneCount, 1);
+    EXPECT_EQ(valueOf(p.FloatForms[1].X), 0);
+    EXPECT_EQ(valueOf(p.FloatForms[1].PaneCount), 0);
+    EXPECT_EQ(valueOf(p.FloatForms[2].PaneCount), 1);
     EXPECT_FALSE(p.FloatForms[2].Visible);
-    EXPECT_EQ(p.FloatPanes[0].ViewCount, 100);
-    EXPECT_EQ(p.FloatPanes[1].ViewCount, 101);
-    EXPECT_EQ(p.FloatPanes[2].ViewCount, 102);
-    EXPECT_EQ(p.FloatPanes[2].ParentForm, 2);
-    EXPECT_EQ(p.FloatPanes[0].ActiveView, -1);
-    EXPECT_EQ(p.FloatPanes[3].ViewCount, 0) << "a pane not read keeps its value";
+    EXPECT_EQ(valueOf(p.FloatPanes[0].ViewCount), 100);
+    EXPECT_EQ(valueOf(p.FloatPanes[1].ViewCount), 101);
+    EXPECT_EQ(valueOf(p.FloatPanes[2].ViewCount), 102);
+    EXPECT_EQ(valueOf(p.FloatPanes[2].ParentForm), 2);
+    EXPECT_EQ(valueOf(p.FloatPanes[0].ActiveView), -1);
+    EXPECT_EQ(valueOf(p.FloatPanes[3].ViewCount), 0) << "a pane not read keeps its value";
 }
 
 // More forms and panes than the 16 slots: the surplus is ignored on loading and on saving.
@@ -299,14 +301,14 @@ TEST_F(AppProfile, PaletteLayoutIsBoundedByItsSlots)
     EXPECT_EQ(p.FloatFormCount, 16);
     const int32_t want[] = {5, 5, 5, 1, 0, 0};
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(p.FloatForms[i].PaneCount, want[i]) << i;
-    EXPECT_EQ(p.FloatPanes[15].ViewCount, 15);
+        EXPECT_EQ(valueOf(p.FloatForms[i].PaneCount), want[i]) << i;
+    EXPECT_EQ(valueOf(p.FloatPanes[15].ViewCount), 15);
 
     p.FloatForms[0].PaneCount = 30;
     ASSERT_TRUE(save(p));
     const CAppProfile again = load();
-    EXPECT_EQ(again.FloatForms[0].PaneCount, 16);
-    EXPECT_EQ(again.FloatForms[1].PaneCount, 0);
+    EXPECT_EQ(valueOf(again.FloatForms[0].PaneCount), 16);
+    EXPECT_EQ(valueOf(again.FloatForms[1].PaneCount), 0);
 }
 
 TEST_F(AppProfile, SavingFewerFormsDeletesTheSurplus)
@@ -389,23 +391,23 @@ TEST_F(AppProfile, SaveAndLoadRoundTripThroughTheFile)
     EXPECT_EQ(q.GridColor, p.GridColor);
     EXPECT_EQ(q.ToolSubMode, p.ToolSubMode);
     EXPECT_EQ(q.colorFG.all, p.colorFG.all);
-    EXPECT_EQ(q.paperSizeTbl[5].dpi, 350);
-    EXPECT_EQ(q.paperSizeTbl[5].h, 297.25f);
+    EXPECT_EQ(valueOf(q.paperSizeTbl[5].dpi), 350);
+    EXPECT_EQ(valueOf(q.paperSizeTbl[5].h), 297.25f);
     EXPECT_TRUE(q.paperSizeTbl[5].transparent);
     EXPECT_EQ(q.mainWinPos, p.mainWinPos);
     EXPECT_EQ(q.mainWinSize, p.mainWinSize);
     EXPECT_FALSE(q.mainWinMax);
     EXPECT_EQ(q.FloatFormCount, 2);
-    EXPECT_EQ(q.FloatForms[1].Height, 80);
+    EXPECT_EQ(valueOf(q.FloatForms[1].Height), 80);
     EXPECT_FALSE(q.FloatForms[0].Visible);
     EXPECT_TRUE(q.FloatPanes[0].Collapse);
-    EXPECT_EQ(q.FloatPanes[2].ParentForm, 1);
-    EXPECT_EQ(q.ToolFormParam.PaneCount, 0) << "the tool window's pane count is not stored";
-    EXPECT_EQ(q.ToolFormParam.Height, 4);
-    EXPECT_EQ(q.LayerViewParam.Height, 300);
+    EXPECT_EQ(valueOf(q.FloatPanes[2].ParentForm), 1);
+    EXPECT_EQ(valueOf(q.ToolFormParam.PaneCount), 0) << "the tool window's pane count is not stored";
+    EXPECT_EQ(valueOf(q.ToolFormParam.Height), 4);
+    EXPECT_EQ(valueOf(q.LayerViewParam.Height), 300);
     EXPECT_FALSE(q.LayerViewParam.Visible);
-    EXPECT_EQ(q.NavigatorContains.cx, 120);
-    EXPECT_EQ(q.NavigatorContains.cy, -1);
+    EXPECT_EQ(valueOf(q.NavigatorContains.cx), 120);
+    EXPECT_EQ(valueOf(q.NavigatorContains.cy), -1);
     EXPECT_EQ(q.PopGradListSize, p.PopGradListSize);
     EXPECT_EQ(q.fontFace, p.fontFace);
     EXPECT_TRUE(q.fontStrikeOut);
@@ -495,7 +497,7 @@ TEST_F(AppProfile, AnUnusableStoreGivesDefaultsAndSavingFails)
     EXPECT_EQ(p.undoMax, 100);
     EXPECT_EQ(p.gridSize, (sSize{32, 32}));
     EXPECT_EQ(p.opaquePaint, 1.0f);
-    EXPECT_EQ(p.paperSizeTbl[0].dpi, 72);
+    EXPECT_EQ(valueOf(p.paperSizeTbl[0].dpi), 72);
     EXPECT_EQ(p.mainWinSize, (sSize{-1, -1}));
     EXPECT_FALSE(save(p));
 }

@@ -37,7 +37,7 @@ TEST(PenShapeObj, FreshNibAndIds)
     EXPECT_EQ(a.setNewID(), old);
     EXPECT_NE(a.id(), old);
     const int32_t before = a.id();
-    EXPECT_EQ(a.__setID(77), before);
+    EXPECT_EQ(a.setID(77), before);
     EXPECT_EQ(a.id(), 77);
 
     EXPECT_TRUE(a.setRadiusSingle(2.5f));

@@ -6,6 +6,8 @@
 #include "platform/scoped_env.h"
 
 #include <QTemporaryDir>
+#include "support/packed_value.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -54,22 +56,22 @@ TEST_F(PenSlotTest, BuiltInSlotRecords)
 {
     SPenParamQZ2 rec;
     ASSERT_TRUE(initPenParamQZ2(rec, TDrawMode::DM_RUBPEN));
-    EXPECT_EQ(rec.min, 60.0f);
-    EXPECT_EQ(rec.width, 15.0f);
-    EXPECT_FLOAT_EQ(rec.spacing, 0.04f);
-    EXPECT_FLOAT_EQ(rec.opaque, 0.6f);
+    EXPECT_EQ(valueOf(rec.min), 60.0f);
+    EXPECT_EQ(valueOf(rec.width), 15.0f);
+    EXPECT_FLOAT_EQ(valueOf(rec.spacing), 0.04f);
+    EXPECT_FLOAT_EQ(valueOf(rec.opaque), 0.6f);
     EXPECT_TRUE(rec.ifTrans);
     EXPECT_FALSE(rec.ifSize);
-    EXPECT_EQ(rec.airMap, 3);
+    EXPECT_EQ(valueOf(rec.airMap), 3);
     // The low 7 bits select the mode.
     ASSERT_TRUE(initPenParamQZ2(rec, TDrawMode(0x80 | int(TDrawMode::DM_WC))));
-    EXPECT_FLOAT_EQ(rec.min, 33.3f);
-    EXPECT_EQ(rec.speed, 30.0f);
+    EXPECT_FLOAT_EQ(valueOf(rec.min), 33.3f);
+    EXPECT_EQ(valueOf(rec.speed), 30.0f);
     for (TDrawMode dm : {TDrawMode::DM_BLUR2, TDrawMode::DM_MAX_NUM}) {
         EXPECT_FALSE(initPenParamQZ2(rec, dm));
-        EXPECT_EQ(rec.min, 100.0f);
-        EXPECT_EQ(rec.width, 1.0f);
-        EXPECT_EQ(rec.spacing, 0.5f);
+        EXPECT_EQ(valueOf(rec.min), 100.0f);
+        EXPECT_EQ(valueOf(rec.width), 1.0f);
+        EXPECT_EQ(valueOf(rec.spacing), 0.5f);
         EXPECT_FALSE(rec.ifSize || rec.ifTrans || rec.ifEdge);
     }
 }
@@ -97,18 +99,18 @@ TEST_F(PenSlotTest, RecordRoundTripAndIncompleteGroups)
     SPenParamQZ2 partial;
     initPenParamQZ2(partial, TDrawMode::DM_BLUR2);
     EXPECT_FALSE(readPenParamQZ2(key, partial));
-    EXPECT_FLOAT_EQ(partial.min, 33.3f);
-    EXPECT_EQ(partial.speed, 30.0f);
+    EXPECT_FLOAT_EQ(valueOf(partial.min), 33.3f);
+    EXPECT_EQ(valueOf(partial.speed), 30.0f);
     EXPECT_TRUE(partial.ifEdge == rec.ifEdge && partial.ifSize);
     EXPECT_FALSE(partial.useTone);
-    EXPECT_EQ(partial.airMap, 3);
+    EXPECT_EQ(valueOf(partial.airMap), 3);
 
     // An unreadable value makes its group incomplete.
     ASSERT_TRUE(key.writeString(QStringLiteral("ENV"), QStringLiteral("much")));
     initPenParamQZ2(partial, TDrawMode::DM_BLUR2);
     EXPECT_FALSE(readPenParamQZ2(key, partial));
-    EXPECT_FLOAT_EQ(partial.min, 33.3f);
-    EXPECT_EQ(partial.effect, 0.0f);
+    EXPECT_FLOAT_EQ(valueOf(partial.min), 33.3f);
+    EXPECT_EQ(valueOf(partial.effect), 0.0f);
 }
 
 TEST_F(PenSlotTest, StrokeSavesAndLoadsASlot)
