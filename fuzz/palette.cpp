@@ -2,7 +2,7 @@
 // an Adobe swatch file. What a reader hands out must agree with its answer and its layout be
 // clamped, and a palette written back must read back the same.
 #include "paint/palette/palette_files.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <QBuffer>
 

@@ -4,7 +4,7 @@
 #include "core/mask/mask_manager.h"
 #include "document/format/chunk.h"
 #include "format/format_test_support.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <QBuffer>
 #include <QStringList>

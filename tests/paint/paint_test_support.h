@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/profile/app_profile.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <QByteArray>
 #include <QFile>

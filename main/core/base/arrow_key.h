@@ -2,7 +2,7 @@
 #pragma once
 
 #include "core/base/geometry.h"
-#include "platform/keys.h"
+#include "platform/desktop/keys.h"
 
 // VK_LEFT gives (-1, 0), VK_UP (0, -1), VK_RIGHT (1, 0), VK_DOWN (0, 1), written to *p when p is
 // given; false (p untouched) for any other key.

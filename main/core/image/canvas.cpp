@@ -4,7 +4,7 @@
 #include "core/pixel/layer_mix.h"
 #include "core/base/numeric.h"
 #include "core/base/row_bounds.h"
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 #include <algorithm>
 #include <cstring>

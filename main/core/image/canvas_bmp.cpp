@@ -1,6 +1,6 @@
 // BMP reading and writing of the 32-bit canvas, and its device-independent bitmap forms.
 #include "core/image/canvas.h"
-#include "platform/file_stream.h"
+#include "platform/system/file_stream.h"
 
 #include "core/containers/fixed_mem_stream.h"
 

@@ -1,9 +1,9 @@
 #include "core/image/channel.h"
-#include "platform/file_stream.h"
+#include "platform/system/file_stream.h"
 
 #include "core/base/numeric.h"
 #include "core/base/row_bounds.h"
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 #include <QSaveFile>
 

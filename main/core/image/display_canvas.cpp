@@ -1,6 +1,6 @@
 #include "core/image/display_canvas.h"
 
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 #include <QFontMetrics>
 #include <QPaintDevice>

@@ -4,7 +4,7 @@
 
 #include "core/tiles/block_layer_image.h"
 #include "core/image/canvas.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <algorithm>
 #include <new>

@@ -3,9 +3,9 @@
 
 #include "core/image/channel.h"
 #include "core/base/numeric.h"
-#include "platform/cursor.h"
-#include "platform/debug_output.h"
-#include "platform/messages.h"
+#include "platform/desktop/cursor.h"
+#include "platform/system/debug_output.h"
+#include "platform/desktop/messages.h"
 
 #include <algorithm>
 #include <exception>

@@ -2,8 +2,8 @@
 
 #include "core/base/numeric.h"
 
-#include "platform/environment.h"
-#include "platform/registry.h"
+#include "platform/system/environment.h"
+#include "platform/system/registry.h"
 
 #include <cassert>
 #include <optional>

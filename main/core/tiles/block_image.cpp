@@ -1,7 +1,7 @@
 #include "core/tiles/block_image.h"
 
 #include "core/image/dib_core.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <QString>
 

@@ -5,7 +5,7 @@
 #include "core/mask/mask_manager.h"
 #include "document/format/chunk.h"
 #include "platform/codec/block_compress.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <QIODevice>
 #include <QtEndian>

@@ -3,7 +3,7 @@
 #include "core/profile/app_profile.h"
 #include "core/base/numeric.h"
 #include "paint/gradient/gradient_set_file.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <QDir>
 #include <QFile>

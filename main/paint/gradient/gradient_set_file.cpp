@@ -3,8 +3,8 @@
 #include "document/format/chunk.h"
 #include "paint/gradient/gradient_manager.h"
 #include "paint/set_file_io.h"
-#include "platform/file_stream.h"
-#include "platform/messages.h"
+#include "platform/system/file_stream.h"
+#include "platform/desktop/messages.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -2,7 +2,7 @@
 
 #include "core/pixel/colour_models.h"
 #include "core/base/numeric.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <QFileInfo>
 #include <QIODevice>

@@ -2,8 +2,8 @@
 
 #include "core/profile/app_profile.h"
 #include "document/format/chunk.h"
-#include "platform/file_stream.h"
-#include "platform/messages.h"
+#include "platform/system/file_stream.h"
+#include "platform/desktop/messages.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "core/profile/app_profile.h"
 #include "paint/brush/paint_param.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -5,8 +5,8 @@
 #include "document/format/chunk.h"
 #include "document/format/image_records.h"
 #include "paint/set_file_io.h"
-#include "platform/file_stream.h"
-#include "platform/messages.h"
+#include "platform/system/file_stream.h"
+#include "platform/desktop/messages.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,6 +1,6 @@
 #include "paint/presets/pen_slots.h"
 
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 
 #include <array>
 #include <cmath>

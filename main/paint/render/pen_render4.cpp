@@ -11,8 +11,8 @@
 #include "paint/render/stroke_base_puts.h"
 #include "paint/render/stroke_context.h"
 #include "paint/stroke/stroke_tables.h"
-#include "platform/debug_output.h"
-#include "platform/messages.h"
+#include "platform/system/debug_output.h"
+#include "platform/desktop/messages.h"
 
 #include <algorithm>
 #include <array>

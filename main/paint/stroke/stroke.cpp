@@ -5,7 +5,7 @@
 #include "core/base/numeric.h"
 #include "paint/presets/pen_slots.h"
 #include "paint/stroke/stroke_tables.h"
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 
 #include <algorithm>
 #include <cmath>

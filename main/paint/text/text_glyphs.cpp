@@ -3,7 +3,7 @@
 #include "core/image/channel.h"
 #include "core/pixel/pixel.h"
 #include "paint/render/stroke_context.h"
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 #include <algorithm>
 #include <new>

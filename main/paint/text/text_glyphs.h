@@ -1,12 +1,12 @@
 // Text glyphs: the text tool's layout of a text into an 8-bit channel, which the document then uses
 // as the alpha of a fill. Glyphs come as anti-aliased grey bitmaps from the platform's font
-// outlines (platform/font.h); a font whose name begins with "@" writes vertically (columns run
+// outlines (platform/desktop/font.h); a font whose name begins with "@" writes vertically (columns run
 // downwards, new lines move left). Bold without a bold face is emulated by widening each glyph by
 // one pixel. Also the table of character-set names the text tool window shows.
 #pragma once
 
 #include "core/base/geometry.h"
-#include "platform/font.h"
+#include "platform/desktop/font.h"
 
 #include <QString>
 

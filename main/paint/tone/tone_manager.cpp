@@ -5,7 +5,7 @@
 #include "core/pixel/pixel.h"
 #include "core/scale/scale_image.h"
 #include "paint/tone/tone_set_file.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <QDir>
 #include <QFile>

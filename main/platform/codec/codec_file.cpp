@@ -1,5 +1,5 @@
 #include "platform/codec/codec_file.h"
-#include "platform/file_stream.h"
+#include "platform/system/file_stream.h"
 
 #include <QSaveFile>
 

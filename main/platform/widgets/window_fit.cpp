@@ -1,6 +1,6 @@
 #include "platform/widgets/window_fit.h"
 
-#include "platform/screen_fit.h"
+#include "platform/desktop/screen_fit.h"
 
 #include <QWidget>
 

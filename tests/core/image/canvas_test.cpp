@@ -3,7 +3,7 @@
 #include "core/pixel/layer_mix.h"
 
 #include "core/image_test_support.h"
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 #include <gtest/gtest.h>
 

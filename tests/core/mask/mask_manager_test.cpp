@@ -4,7 +4,7 @@
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
 #include "core/mask/mask_manager.h"
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 #include <gtest/gtest.h>
 

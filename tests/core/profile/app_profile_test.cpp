@@ -1,7 +1,7 @@
 #include "core/profile/app_profile.h"
 
-#include "platform/environment.h"
-#include "platform/registry.h"
+#include "platform/system/environment.h"
+#include "platform/system/registry.h"
 #include "platform/scoped_env.h"
 
 #include <QDir>

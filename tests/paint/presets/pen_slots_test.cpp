@@ -2,7 +2,7 @@
 
 #include "paint/stroke/stroke.h"
 #include "paint/render/stroke_context.h"
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 #include "platform/scoped_env.h"
 
 #include <QTemporaryDir>

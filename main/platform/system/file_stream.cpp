@@ -1,4 +1,4 @@
-#include "platform/file_stream.h"
+#include "platform/system/file_stream.h"
 
 std::unique_ptr<QFile> tryCreateFileStream(const QString &path, QIODevice::OpenMode mode)
 {

@@ -1,4 +1,4 @@
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <cstdio>
 

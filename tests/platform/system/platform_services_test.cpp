@@ -1,8 +1,8 @@
-#include "platform/cursor.h"
-#include "platform/debug_output.h"
-#include "platform/file_stream.h"
-#include "platform/paths.h"
-#include "platform/screen_fit.h"
+#include "platform/desktop/cursor.h"
+#include "platform/system/debug_output.h"
+#include "platform/system/file_stream.h"
+#include "platform/system/paths.h"
+#include "platform/desktop/screen_fit.h"
 
 #include <QCursor>
 #include <QDir>

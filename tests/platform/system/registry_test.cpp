@@ -1,4 +1,4 @@
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 #include "platform/scoped_env.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/paths.h"
+#include "platform/system/paths.h"
 
 QString fileTitle(const QString &path)
 {

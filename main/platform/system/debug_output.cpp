@@ -1,4 +1,4 @@
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 
 #include <QLoggingCategory>
 

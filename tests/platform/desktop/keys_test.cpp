@@ -1,4 +1,4 @@
-#include "platform/keys.h"
+#include "platform/desktop/keys.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

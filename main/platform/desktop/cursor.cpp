@@ -1,4 +1,4 @@
-#include "platform/cursor.h"
+#include "platform/desktop/cursor.h"
 
 #include <QCursor>
 #include <QGuiApplication>

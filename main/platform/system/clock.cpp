@@ -1,4 +1,4 @@
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 #include <chrono>
 #include <utility>

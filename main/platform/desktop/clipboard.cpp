@@ -1,4 +1,4 @@
-#include "platform/clipboard.h"
+#include "platform/desktop/clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
