@@ -31,33 +31,45 @@ int64_t countField(const CEventMngr &m, SEventHdr hdr, uint32_t body)
     switch (hdr.group) {
     case 0:
         switch (hdr.code) {
-        case 33: return record<uint16_t>(m, body);
-        case 36: return record<SEvToneObjHeader>(m, body).padded;
-        case 40: return record<SEvGradType>(m, body).slotlen;
+        case 33:
+            return record<uint16_t>(m, body);
+        case 36:
+            return record<SEvToneObjHeader>(m, body).padded;
+        case 40:
+            return record<SEvGradType>(m, body).slotlen;
         case 44:
-        case 74: return record<SEvPenShapeHeader>(m, body).padded;
+        case 74:
+            return record<SEvPenShapeHeader>(m, body).padded;
         case 128:
-        case 129: return record<SEvImageDesc>(m, body).total;
-        default: return record<uint32_t>(m, body); // 136
+        case 129:
+            return record<SEvImageDesc>(m, body).total;
+        default:
+            return record<uint32_t>(m, body); // 136
         }
-    case 1: return record<uint32_t>(m, body);
+    case 1:
+        return record<uint32_t>(m, body);
     case 4:
         if (hdr.code == 11 || hdr.code == 14)
             return record<SEvLayerCreateEx>(m, body).nameLen;
         return record<SEvNameHead>(m, body).len;
-    case 5: return record<SEvLinkLevel>(m, body).total;
-    case 6: return int64_t(record<SEvPolygonHead>(m, body).cnt) * sizeof(sFPos);
+    case 5:
+        return record<SEvLinkLevel>(m, body).total;
+    case 6:
+        return int64_t(record<SEvPolygonHead>(m, body).cnt) * sizeof(sFPos);
     case 10:
         if (hdr.code == 18)
             return int64_t(record<SEvMaskPolygonHead>(m, body).cnt) * sizeof(sFPos);
         return record<SEvNameHead>(m, body).len;
-    case 12: return record<SEvImageDesc>(m, body).total;
+    case 12:
+        return record<SEvImageDesc>(m, body).total;
     case 13:
         if (hdr.code == 2 || hdr.code == 3 || hdr.code == 5)
             return record<SEvAlphaEx>(m, body).padded;
         return record<SEvAlpha>(m, body).padded;
-    case 38: return record<SEvFilterComplex>(m, body).allLen;
-    default: return -1;
+    case 38:
+        return record<SEvFilterComplex>(m, body).allLen;
+    default:
+        return -1;
     }
 }
 

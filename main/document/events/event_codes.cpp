@@ -175,21 +175,31 @@ bool inEnum(TEventCode code)
 TEventCode packetToEventCode(uint8_t group, uint8_t code)
 {
     switch (group) {
-    case 2: return kDocument[code];
-    case 4: return kLayer[code];
-    case 5: return kLink[code];
-    case 6: return kFill[code];
-    case 10: return kMask[code];
-    case 12: return kImage[code];
-    case 13: return kCoverage[code];
+    case 2:
+        return kDocument[code];
+    case 4:
+        return kLayer[code];
+    case 5:
+        return kLink[code];
+    case 6:
+        return kFill[code];
+    case 10:
+        return kMask[code];
+    case 12:
+        return kImage[code];
+    case 13:
+        return kCoverage[code];
     case 17:
-    case 18: return E::ecLayer_Draw_Stroke;
+    case 18:
+        return E::ecLayer_Draw_Stroke;
     case 32:
     case 33:
     case 34:
     case 35:
-    case 38: return kFilter[code];
-    default: return E::ecNop;
+    case 38:
+        return kFilter[code];
+    default:
+        return E::ecNop;
     }
 }
 
@@ -201,43 +211,76 @@ TEventCode oldEventToEventCode(int16_t inst)
     case 2:
     case 3:
     case 4:
-    case 305: return E::ecLayer_Draw_Stroke;
-    case 256: return E::ecLayer_Create_New;
-    case 257: return E::ecLayer_Delete;
-    case 258: return E::ecLayer_Merge_Visible;
-    case 259: return E::ecLayer_Create_Duplicate;
-    case 260: return E::ecLayer_Property_Order;
-    case 261: return E::ecLayer_Merge_Down;
-    case 272: return E::ecEvent_Undo;
-    case 273: return E::ecLayer_Property_Activate;
+    case 305:
+        return E::ecLayer_Draw_Stroke;
+    case 256:
+        return E::ecLayer_Create_New;
+    case 257:
+        return E::ecLayer_Delete;
+    case 258:
+        return E::ecLayer_Merge_Visible;
+    case 259:
+        return E::ecLayer_Create_Duplicate;
+    case 260:
+        return E::ecLayer_Property_Order;
+    case 261:
+        return E::ecLayer_Merge_Down;
+    case 272:
+        return E::ecEvent_Undo;
+    case 273:
+        return E::ecLayer_Property_Activate;
     case 274:
-    case 277: return E::ecLayer_Property_Visibility;
-    case 275: return E::ecLayer_Property_Blend_Opacity;
-    case 276: return E::ecLayer_Property_Blend_Mode;
-    case 288: return E::ecLayer_Transform_Flip_Vertical_Layer;
-    case 289: return E::ecLayer_Transform_Flip_Horizontal_Layer;
-    case 290: return E::ecLayer_Transform_Rotate_180_Layer;
-    case 291: return E::ecLayer_Adjustment_Invert_Layer;
-    case 292: return E::ecLayer_Erase_Clear;
-    case 293: return E::ecLayer_Fill_Color;
-    case 294: return E::ecLayer_Property_Offset;
+    case 277:
+        return E::ecLayer_Property_Visibility;
+    case 275:
+        return E::ecLayer_Property_Blend_Opacity;
+    case 276:
+        return E::ecLayer_Property_Blend_Mode;
+    case 288:
+        return E::ecLayer_Transform_Flip_Vertical_Layer;
+    case 289:
+        return E::ecLayer_Transform_Flip_Horizontal_Layer;
+    case 290:
+        return E::ecLayer_Transform_Rotate_180_Layer;
+    case 291:
+        return E::ecLayer_Adjustment_Invert_Layer;
+    case 292:
+        return E::ecLayer_Erase_Clear;
+    case 293:
+        return E::ecLayer_Fill_Color;
+    case 294:
+        return E::ecLayer_Property_Offset;
     case 295:
-    case 296: return E::ecLayer_Figure_Rectangle;
+    case 296:
+        return E::ecLayer_Figure_Rectangle;
     case 297:
-    case 304: return E::ecLayer_Figure_Polygon;
+    case 304:
+        return E::ecLayer_Figure_Polygon;
     case 512:
-    case 520: return E::ecImage_Create_New;
-    case 513: return E::ecImage_Property_Color;
-    case 514: return E::ecImage_Property_Size;
-    case 515: return E::ecImage_Transform_Scale;
-    case 516: return E::ecImage_Transform_Rotate_90;
-    case 517: return E::ecImage_Transform_Rotate_270;
-    case 528: return E::ecVisibleLayer_Transform_Flip_Vertical;
-    case 529: return E::ecVisibleLayer_Transform_Flip_Horizontal;
-    case 530: return E::ecVisibleLayer_Transform_Rotate_180;
-    case 531: return E::ecVisibleLayer_Adjustment_Invert;
-    case -1: return E::ecEvent_End;
-    default: return E::ecNop;
+    case 520:
+        return E::ecImage_Create_New;
+    case 513:
+        return E::ecImage_Property_Color;
+    case 514:
+        return E::ecImage_Property_Size;
+    case 515:
+        return E::ecImage_Transform_Scale;
+    case 516:
+        return E::ecImage_Transform_Rotate_90;
+    case 517:
+        return E::ecImage_Transform_Rotate_270;
+    case 528:
+        return E::ecVisibleLayer_Transform_Flip_Vertical;
+    case 529:
+        return E::ecVisibleLayer_Transform_Flip_Horizontal;
+    case 530:
+        return E::ecVisibleLayer_Transform_Rotate_180;
+    case 531:
+        return E::ecVisibleLayer_Adjustment_Invert;
+    case -1:
+        return E::ecEvent_End;
+    default:
+        return E::ecNop;
     }
 }
 

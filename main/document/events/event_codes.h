@@ -187,7 +187,8 @@ enum class TEventCode : uint8_t
 
 inline constexpr int kEventCodeCount = 153;
 static_assert(int(TEventCode::ecVisibility_Selection_Walkants) + 1 == kEventCodeCount);
-static_assert(int(TEventCode::ecLayer_Draw_Stroke) == 87 && int(TEventCode::ecMask_Create_New) == 125);
+static_assert(int(TEventCode::ecLayer_Draw_Stroke) == 87 &&
+              int(TEventCode::ecMask_Create_New) == 125);
 
 // The dotted names, indexed by the code.
 extern const char *const gEventCodeDotNames[kEventCodeCount];

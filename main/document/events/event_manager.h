@@ -128,7 +128,8 @@ class CEventMngr
     // part of a variable packet must lie inside curLength, else -1 (as for an invalid header).
     int64_t packetBodyLength(SEventHdr hdr, uint32_t ofs) const;
     // Walks the packets of [from, to) of the stream (see walkEventPackets).
-    SEventWalkResult walkPackets(uint32_t from, uint32_t to, const fptrEventPacketVisit &visit) const;
+    SEventWalkResult walkPackets(uint32_t from, uint32_t to,
+                                 const fptrEventPacketVisit &visit) const;
 
     uint32_t segmentCount() const { return uint32_t(segments.size()); }
     const CMemSeg &segment(uint32_t i) const { return segments[i]; }
@@ -138,9 +139,9 @@ class CEventMngr
     uint32_t unitLen = kEventUnitLen; // segment size
     uint32_t limitLen = 0;            // sum of the segment sizes
     uint32_t curLength = 0;           // bytes written so far; < limitLen once a segment exists
-    uint32_t topEventPos = 0;         // start of the event being built = end of the last complete one
-    uint32_t eventCnt = 0;            // complete events
-    CRingBufDWORD evTopTable;         // start offsets of earlier events, for event undo and redo
+    uint32_t topEventPos = 0; // start of the event being built = end of the last complete one
+    uint32_t eventCnt = 0;    // complete events
+    CRingBufDWORD evTopTable; // start offsets of earlier events, for event undo and redo
 
     // ---- Play position ----
     uint32_t playTopPos = 0;   // offset of the next packet to play

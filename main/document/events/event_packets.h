@@ -535,7 +535,8 @@ struct SEvFreeTransform
     uint8_t res = 0;
 };
 
-// 5/0, 1: group levels of cnt layers before and after, as two tables of cnt bytes (total = 2 x cnt).
+// 5/0, 1: group levels of cnt layers before and after, as two tables of cnt bytes (total = 2 x
+// cnt).
 struct SEvLinkLevel
 {
     uint16_t idx = 0;

@@ -170,7 +170,8 @@ uint32_t CEventMngr::writeDataEx(uint32_t dst, const void *src, uint32_t len)
     uint32_t done = 0;
     while (done < len) {
         const uint32_t piece = std::min(len - done, unitLen);
-        if (uint64_t(dst) + done + piece > UINT32_MAX || writeAt(dst + done, s + done, piece) != piece)
+        if (uint64_t(dst) + done + piece > UINT32_MAX ||
+            writeAt(dst + done, s + done, piece) != piece)
             break;
         done += piece;
         curLength = std::max(curLength, dst + done);

@@ -76,7 +76,8 @@ TEST(EventCodes, AFilterCodeGivesOneCodeInEveryFilterGroup)
     for (int code = 0; code < 256; ++code) {
         const TEventCode inFirst = packetToEventCode(32, uint8_t(code));
         for (uint8_t group : {33, 34, 35, 38})
-            EXPECT_EQ(packetToEventCode(group, uint8_t(code)), inFirst) << int(group) << "/" << code;
+            EXPECT_EQ(packetToEventCode(group, uint8_t(code)), inFirst)
+                << int(group) << "/" << code;
     }
     for (uint8_t group : {32, 33, 34, 35, 38})
         EXPECT_EQ(packetToEventCode(group, 39), E::ecLayer_Filter_Lighting);
@@ -90,13 +91,19 @@ TEST(EventCodes, OlderInstructionsGiveTheirCodes)
         TEventCode expected;
     };
     const Case cases[] = {
-        {-1, E::ecEvent_End},          {0, E::ecLayer_Draw_Stroke},
-        {4, E::ecLayer_Draw_Stroke},   {305, E::ecLayer_Draw_Stroke},
-        {520, E::ecImage_Create_New},  {512, E::ecImage_Create_New},
-        {272, E::ecEvent_Undo},        {297, E::ecLayer_Figure_Polygon},
+        {-1, E::ecEvent_End},
+        {0, E::ecLayer_Draw_Stroke},
+        {4, E::ecLayer_Draw_Stroke},
+        {305, E::ecLayer_Draw_Stroke},
+        {520, E::ecImage_Create_New},
+        {512, E::ecImage_Create_New},
+        {272, E::ecEvent_Undo},
+        {297, E::ecLayer_Figure_Polygon},
         {531, E::ecVisibleLayer_Adjustment_Invert},
-        {5, E::ecNop},                 {306, E::ecNop},
-        {-2, E::ecNop},                {32767, E::ecNop},
+        {5, E::ecNop},
+        {306, E::ecNop},
+        {-2, E::ecNop},
+        {32767, E::ecNop},
     };
     for (const Case &c : cases)
         EXPECT_EQ(oldEventToEventCode(c.inst), c.expected) << c.inst;
@@ -106,11 +113,14 @@ TEST(EventCodes, DisplayNamesAndGlyphs)
 {
     EXPECT_TRUE(getEventCodeName(E::ecNop).isEmpty());
     EXPECT_TRUE(getEventCodeName(E::ecLayer_Transform_Floor).isEmpty());
-    EXPECT_EQ(getEventCodeName(E::ecLayer_Transform_Scale_Layer), QStringLiteral(u"レイヤの拡大縮小"));
-    EXPECT_EQ(getEventCodeName(E::ecLayer_Transform_Scale_Layer2), QStringLiteral(u"レイヤの拡大縮小"));
+    EXPECT_EQ(getEventCodeName(E::ecLayer_Transform_Scale_Layer),
+              QStringLiteral(u"レイヤの拡大縮小"));
+    EXPECT_EQ(getEventCodeName(E::ecLayer_Transform_Scale_Layer2),
+              QStringLiteral(u"レイヤの拡大縮小"));
     EXPECT_EQ(getEventCodeName(E::ecLayer_Property_LinkLevel_Up),
               getEventCodeName(E::ecLayer_Property_Unlink));
-    EXPECT_EQ(getEventCodeName(E::ecVisibility_Selection_Walkants), QStringLiteral(u"選択範囲の境界線"));
+    EXPECT_EQ(getEventCodeName(E::ecVisibility_Selection_Walkants),
+              QStringLiteral(u"選択範囲の境界線"));
     EXPECT_EQ(getEventCodeGlyph(E::ecLayer_Draw_Stroke), TqZGlyphType::qgDrawLocus);
     EXPECT_EQ(getEventCodeGlyph(E::ecLayer_Property_LinkLevel_Down), TqZGlyphType::qgDensity);
     EXPECT_EQ(getEventCodeGlyph(E::ecLayer_Property_LinkLevel_Up), TqZGlyphType::qgProtectAlpha);

@@ -47,8 +47,8 @@ std::vector<LengthCase> lengthCases()
         {{17, 16}, {}, 192},
         {{17, 0}, {}, 0},
         {{38, 200}, fixedWithCount(50, 4, 10, 2), 60},
-        {{6, 4}, fixedWithCount(4, 2, 3, 2), 28},    // three sFPos
-        {{10, 18}, fixedWithCount(8, 6, 2, 2), 24},  // two sFPos
+        {{6, 4}, fixedWithCount(4, 2, 3, 2), 28},   // three sFPos
+        {{10, 18}, fixedWithCount(8, 6, 2, 2), 24}, // two sFPos
         {{1, 99}, fixedWithCount(4, 0, 0xFFFFFFFF, 4), 4 + int64_t(0xFFFFFFFF)},
         {{0, 1}, {}, -1},
         {{3, 0}, {}, -1},
@@ -86,43 +86,80 @@ TEST(EventStreamLengths, EveryRecordHasTheSizeOfItsRow)
         size_t size;
     };
     const Row rows[] = {
-        {{0, 0}, sizeof(SEvAppStat)},         {{0, 2}, sizeof(SEvPaperColor)},
-        {{0, 3}, sizeof(SEvBgColor)},         {{0, 4}, sizeof(SEvGradPos)},
-        {{0, 5}, sizeof(SEvGradType)},        {{0, 8}, sizeof(SEvTrgtObj)},
-        {{0, 12}, sizeof(SEvFlags)},          {{0, 13}, sizeof(SEvPenFlags)},
-        {{0, 16}, sizeof(SEvPenAttr)},        {{0, 17}, sizeof(SEvPenSize)},
-        {{0, 18}, sizeof(SEvPenEffect)},      {{0, 32}, sizeof(SEvFontAttrA)},
-        {{0, 34}, sizeof(SEvFontAttr)},       {{0, 36}, sizeof(SEvToneObjHeader)},
-        {{0, 37}, sizeof(SEvToneID)},         {{0, 40}, sizeof(SEvGradType)},
-        {{0, 44}, sizeof(SEvPenShapeHeader)}, {{0, 45}, sizeof(SEvPen4ShapeID)},
-        {{0, 48}, sizeof(SEvPen4Map)},        {{0, 50}, sizeof(SEvPen4Color)},
-        {{0, 52}, sizeof(SEvPen4Param)},      {{0, 53}, sizeof(SEvPen4Attr)},
-        {{0, 56}, sizeof(SEvPen4RenderMode)}, {{0, 57}, sizeof(SEvPen4RenderParam)},
-        {{0, 58}, sizeof(SEvPen4RenderOpt)},  {{0, 60}, sizeof(SEvPen4StrokeParam)},
-        {{0, 64}, sizeof(SEvPen5Map)},        {{0, 65}, sizeof(SEvPen5Color)},
-        {{0, 66}, sizeof(SEvPen5Param)},      {{0, 67}, sizeof(SEvPen5Attr)},
-        {{0, 68}, sizeof(SEvPen5RenderMode)}, {{0, 69}, sizeof(SEvPen5RenderParam)},
-        {{0, 70}, sizeof(SEvPen5RenderOpt)},  {{0, 71}, sizeof(SEvPen5StrokeParam)},
-        {{0, 74}, sizeof(SEvPenShapeHeader)}, {{0, 75}, sizeof(SEvPen5ShapeID)},
-        {{0, 128}, sizeof(SEvImageDesc)},     {{2, 0}, sizeof(SEvCanvasCreate)},
-        {{2, 1}, sizeof(SEvCanvasColor)},     {{2, 2}, sizeof(SEvCanvasSize)},
-        {{2, 12}, sizeof(SEvCanvasResolution)}, {{2, 6}, sizeof(SEvCanvasCrop)},
-        {{2, 8}, sizeof(SEvCanvasCreate2)},   {{2, 10}, sizeof(SEvIdxData)},
-        {{2, 11}, sizeof(SEvCanvasCropEx)},   {{2, 25}, sizeof(SEvIdxPair)},
-        {{4, 0}, sizeof(SEvLayerCreate)},     {{4, 14}, sizeof(SEvLayerCreateEx)},
-        {{4, 6}, sizeof(SEvLayerMove)},       {{4, 7}, sizeof(SEvLayerMoveEx)},
-        {{4, 12}, sizeof(SEvLayerMoveSel)},   {{4, 13}, sizeof(SEvLayerMoveSelEx)},
-        {{4, 16}, sizeof(SEvLayerAttr)},      {{4, 21}, sizeof(SEvLayerDither)},
-        {{4, 26}, sizeof(SEvNameHead)},       {{4, 56}, sizeof(SEvFreeTransform)},
-        {{5, 0}, sizeof(SEvLinkLevel)},       {{5, 9}, sizeof(SEvGroupMove)},
-        {{6, 2}, sizeof(SEvFillFigure)},      {{6, 4}, sizeof(SEvPolygonHead)},
-        {{6, 7}, sizeof(SEvFloodFill)},       {{10, 16}, sizeof(SEvMaskFigure)},
-        {{10, 18}, sizeof(SEvMaskPolygonHead)}, {{10, 32}, sizeof(SEvFreeTransform)},
-        {{12, 3}, sizeof(SEvImageDesc)},      {{13, 0}, sizeof(SEvAlpha)},
-        {{13, 5}, sizeof(SEvAlphaEx)},        {{80, 0}, sizeof(SEvStrokeTarget)},
-        {{18, 1}, sizeof(SEvStrokePoint)},    {{32, 0}, sizeof(SEvIdxPair)},
-        {{33, 2}, sizeof(SEvFilter2)},        {{34, 3}, sizeof(SEvFilter4)},
-        {{35, 16}, sizeof(SEvFilter6)},       {{38, 99}, sizeof(SEvFilterComplex)},
+        {{0, 0}, sizeof(SEvAppStat)},
+        {{0, 2}, sizeof(SEvPaperColor)},
+        {{0, 3}, sizeof(SEvBgColor)},
+        {{0, 4}, sizeof(SEvGradPos)},
+        {{0, 5}, sizeof(SEvGradType)},
+        {{0, 8}, sizeof(SEvTrgtObj)},
+        {{0, 12}, sizeof(SEvFlags)},
+        {{0, 13}, sizeof(SEvPenFlags)},
+        {{0, 16}, sizeof(SEvPenAttr)},
+        {{0, 17}, sizeof(SEvPenSize)},
+        {{0, 18}, sizeof(SEvPenEffect)},
+        {{0, 32}, sizeof(SEvFontAttrA)},
+        {{0, 34}, sizeof(SEvFontAttr)},
+        {{0, 36}, sizeof(SEvToneObjHeader)},
+        {{0, 37}, sizeof(SEvToneID)},
+        {{0, 40}, sizeof(SEvGradType)},
+        {{0, 44}, sizeof(SEvPenShapeHeader)},
+        {{0, 45}, sizeof(SEvPen4ShapeID)},
+        {{0, 48}, sizeof(SEvPen4Map)},
+        {{0, 50}, sizeof(SEvPen4Color)},
+        {{0, 52}, sizeof(SEvPen4Param)},
+        {{0, 53}, sizeof(SEvPen4Attr)},
+        {{0, 56}, sizeof(SEvPen4RenderMode)},
+        {{0, 57}, sizeof(SEvPen4RenderParam)},
+        {{0, 58}, sizeof(SEvPen4RenderOpt)},
+        {{0, 60}, sizeof(SEvPen4StrokeParam)},
+        {{0, 64}, sizeof(SEvPen5Map)},
+        {{0, 65}, sizeof(SEvPen5Color)},
+        {{0, 66}, sizeof(SEvPen5Param)},
+        {{0, 67}, sizeof(SEvPen5Attr)},
+        {{0, 68}, sizeof(SEvPen5RenderMode)},
+        {{0, 69}, sizeof(SEvPen5RenderParam)},
+        {{0, 70}, sizeof(SEvPen5RenderOpt)},
+        {{0, 71}, sizeof(SEvPen5StrokeParam)},
+        {{0, 74}, sizeof(SEvPenShapeHeader)},
+        {{0, 75}, sizeof(SEvPen5ShapeID)},
+        {{0, 128}, sizeof(SEvImageDesc)},
+        {{2, 0}, sizeof(SEvCanvasCreate)},
+        {{2, 1}, sizeof(SEvCanvasColor)},
+        {{2, 2}, sizeof(SEvCanvasSize)},
+        {{2, 12}, sizeof(SEvCanvasResolution)},
+        {{2, 6}, sizeof(SEvCanvasCrop)},
+        {{2, 8}, sizeof(SEvCanvasCreate2)},
+        {{2, 10}, sizeof(SEvIdxData)},
+        {{2, 11}, sizeof(SEvCanvasCropEx)},
+        {{2, 25}, sizeof(SEvIdxPair)},
+        {{4, 0}, sizeof(SEvLayerCreate)},
+        {{4, 14}, sizeof(SEvLayerCreateEx)},
+        {{4, 6}, sizeof(SEvLayerMove)},
+        {{4, 7}, sizeof(SEvLayerMoveEx)},
+        {{4, 12}, sizeof(SEvLayerMoveSel)},
+        {{4, 13}, sizeof(SEvLayerMoveSelEx)},
+        {{4, 16}, sizeof(SEvLayerAttr)},
+        {{4, 21}, sizeof(SEvLayerDither)},
+        {{4, 26}, sizeof(SEvNameHead)},
+        {{4, 56}, sizeof(SEvFreeTransform)},
+        {{5, 0}, sizeof(SEvLinkLevel)},
+        {{5, 9}, sizeof(SEvGroupMove)},
+        {{6, 2}, sizeof(SEvFillFigure)},
+        {{6, 4}, sizeof(SEvPolygonHead)},
+        {{6, 7}, sizeof(SEvFloodFill)},
+        {{10, 16}, sizeof(SEvMaskFigure)},
+        {{10, 18}, sizeof(SEvMaskPolygonHead)},
+        {{10, 32}, sizeof(SEvFreeTransform)},
+        {{12, 3}, sizeof(SEvImageDesc)},
+        {{13, 0}, sizeof(SEvAlpha)},
+        {{13, 5}, sizeof(SEvAlphaEx)},
+        {{80, 0}, sizeof(SEvStrokeTarget)},
+        {{18, 1}, sizeof(SEvStrokePoint)},
+        {{32, 0}, sizeof(SEvIdxPair)},
+        {{33, 2}, sizeof(SEvFilter2)},
+        {{34, 3}, sizeof(SEvFilter4)},
+        {{35, 16}, sizeof(SEvFilter6)},
+        {{38, 99}, sizeof(SEvFilterComplex)},
     };
     for (const Row &r : rows) {
         const SPacketLayout row = packetLayout(r.hdr);
@@ -183,8 +220,8 @@ TEST_F(EventStreamGolden, WalksAndDecodes)
         uint32_t len;
         bool operator==(const Seen &) const = default;
     };
-    const std::vector<Seen> expected = {{0, {0, 0}, 12},   {14, {2, 8}, 28},   {44, {2, 254}, 0},
-                                        {46, {80, 0}, 4},  {52, {18, 1}, 12},  {66, {2, 255}, 0}};
+    const std::vector<Seen> expected = {{0, {0, 0}, 12},  {14, {2, 8}, 28},  {44, {2, 254}, 0},
+                                        {46, {80, 0}, 4}, {52, {18, 1}, 12}, {66, {2, 255}, 0}};
 
     CEventMngr m(nullptr, kEventExpectedLen, kEventUnitLen);
     ASSERT_TRUE(m.restart());
@@ -232,7 +269,7 @@ TEST_F(EventStreamGolden, WalksAndDecodes)
 
 TEST(EventStreamWalker, StopsAtTheBrokenPacket)
 {
-    const auto good = packet({2, 254}, {});                      // 2 bytes
+    const auto good = packet({2, 254}, {});                       // 2 bytes
     const auto stroke = packet({80, 0}, std::vector<uint8_t>(4)); // 6 bytes
     struct Case
     {
@@ -301,7 +338,8 @@ TEST(EventStreamWalker, WalksBackTenThousandRandomPackets)
             b = uint8_t(rng());
         const uint32_t count = rng() % 300;
         if (row.count == TPacketCount::U16 || row.count == TPacketCount::U32)
-            std::memcpy(fixed.data() + row.countOfs, &count, row.count == TPacketCount::U16 ? 2 : 4);
+            std::memcpy(fixed.data() + row.countOfs, &count,
+                        row.count == TPacketCount::U16 ? 2 : 4);
         const int64_t len = packetBodyLength(hdr, fixed);
         ASSERT_GE(len, row.fixed);
         std::vector<uint8_t> bytes = packet(hdr, fixed, uint32_t(len - row.fixed));

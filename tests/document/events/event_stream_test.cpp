@@ -151,14 +151,15 @@ TEST_F(EventStreamSegments, ReadsOutsideTheWrittenBytesGiveNothing)
         uint32_t ofs, len, expected;
     };
     const Case cases[] = {
-        {0, 100, 100},         {99, 1, 1},          {99, 2, 0}, {100, 1, 0}, {0, 0, 0},
-        {0xFFFFFFFF, 2, 0},    // wraps to 1 in 32 bits
-        {0xFFFFFFF0, 0x20, 0}, // wraps to 16
+        {0, 100, 100},         {99, 1, 1}, {99, 2, 0},
+        {100, 1, 0},           {0, 0, 0},  {0xFFFFFFFF, 2, 0}, // wraps to 1 in 32 bits
+        {0xFFFFFFF0, 0x20, 0},                                 // wraps to 16
         {50, 0xFFFFFFF0, 0},
     };
     for (const Case &c : cases) {
         std::vector<uint8_t> dst(std::min<uint32_t>(c.len, 200), 0xEE);
-        const uint32_t got = c.len <= 200 ? m.readAt(c.ofs, dst.data(), c.len) : m.readAt(c.ofs, nullptr, c.len);
+        const uint32_t got =
+            c.len <= 200 ? m.readAt(c.ofs, dst.data(), c.len) : m.readAt(c.ofs, nullptr, c.len);
         EXPECT_EQ(got, c.expected) << c.ofs << "+" << c.len;
         if (c.expected == 0 && !dst.empty()) {
             EXPECT_EQ(dst[0], 0xEE);
