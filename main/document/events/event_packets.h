@@ -14,6 +14,10 @@
 // This header holds the records, the packet catalogue (packetLayout), the body length of a packet
 // (packetBodyLength), the walk over a run of packets, and bounded helpers that copy a record from
 // or into a span (a span shorter than the record answers false and copies nothing).
+//
+// The records are packed, so their fields may lie at any address: read a field by value (copy it,
+// or write +field where a reference would be taken, as in a test macro), never bind a reference or
+// a pointer to it.
 #pragma once
 
 #include "core/base/geometry.h"

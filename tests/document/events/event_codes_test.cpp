@@ -159,13 +159,13 @@ TEST(EventCodes, RecordHelpersFillTheirHeads)
     SEvFilterComplex fc;
     std::memset(static_cast<void *>(&fc), 0xAB, sizeof fc);
     initFilterComplex(fc, 3, 0xFFFF, 63, 1);
-    EXPECT_EQ(fc.layer, 3);
-    EXPECT_EQ(fc.select, 0xFFFF);
-    EXPECT_EQ(fc.eachLen, 63);
-    EXPECT_EQ(fc.count, 1);
-    EXPECT_EQ(fc.allLen, 63);
-    EXPECT_EQ(fc.resv0, 0u);
-    EXPECT_EQ(fc.data7.all, 0);
+    EXPECT_EQ(+fc.layer, 3);
+    EXPECT_EQ(+fc.select, 0xFFFF);
+    EXPECT_EQ(+fc.eachLen, 63);
+    EXPECT_EQ(+fc.count, 1);
+    EXPECT_EQ(+fc.allLen, 63);
+    EXPECT_EQ(+fc.resv0, 0u);
+    EXPECT_EQ(+fc.data7.all, 0);
 
     SGradAttr attr;
     attr.gradType = gtGrade;

@@ -243,25 +243,25 @@ TEST_F(EventStreamGolden, WalksAndDecodes)
 
     SEvAppStat app;
     ASSERT_TRUE(m.readRecordAt(2, app));
-    EXPECT_EQ(app.verMajor, 5);
-    EXPECT_EQ(app.verMinor, 104);
-    EXPECT_EQ(app.extFlags, 0);
+    EXPECT_EQ(+app.verMajor, 5);
+    EXPECT_EQ(+app.verMinor, 104);
+    EXPECT_EQ(+app.extFlags, 0);
     SEvCanvasCreate2 canvas;
     ASSERT_TRUE(m.readRecordAt(16, canvas));
-    EXPECT_EQ(canvas.pw, 640);
-    EXPECT_EQ(canvas.ph, 480);
-    EXPECT_EQ(canvas.dpi, 350);
+    EXPECT_EQ(+canvas.pw, 640);
+    EXPECT_EQ(+canvas.ph, 480);
+    EXPECT_EQ(+canvas.dpi, 350);
     EXPECT_FALSE(canvasFlagSet(canvas.ctp));
     EXPECT_TRUE(canvasFlagSet(canvas.ltp));
     SEvStrokeTarget target;
     ASSERT_TRUE(m.readRecordAt(48, target));
-    EXPECT_EQ(target.layer, 0);
-    EXPECT_EQ(target.select, 0xFFFF);
+    EXPECT_EQ(+target.layer, 0);
+    EXPECT_EQ(+target.select, 0xFFFF);
     SEvStrokePoint point;
     ASSERT_TRUE(readEventRecord(std::span(golden).subspan(54), point));
-    EXPECT_EQ(point.x, 10.5f);
-    EXPECT_EQ(point.y, 20.0f);
-    EXPECT_EQ(point.p, 0.5f);
+    EXPECT_EQ(+point.x, 10.5f);
+    EXPECT_EQ(+point.y, 20.0f);
+    EXPECT_EQ(+point.p, 0.5f);
     // A span one byte short of the record gives nothing.
     EXPECT_FALSE(readEventRecord(std::span(golden).subspan(57), point));
     EXPECT_FALSE(m.readRecordAt(58, point));
