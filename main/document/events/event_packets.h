@@ -22,7 +22,7 @@
 
 #include "core/base/geometry.h"
 #include "core/pixel/pixel.h"
-#include "platform/font.h"
+#include "platform/desktop/font.h"
 
 #include <bit>
 #include <cstdint>
