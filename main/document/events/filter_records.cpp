@@ -37,7 +37,7 @@ void initFltObjGradientMap(sFltObjGradientMap &rec)
 
 void initFltCustom(SFltCustom &rec)
 {
-    rec.matrix.fill(0);
+    std::memset(&rec, 0, sizeof rec);
     rec.scale = 1;
     rec.offset = 0;
 }

@@ -8,7 +8,7 @@
 #include <algorithm>
 
 CScaleImageFilter::CScaleImageFilter(const sFlt4Params &param, eEdgeType edgeType, bool useOutMask)
-    : Param(param)
+    : Param(param), m_valid(checkFlt4Params(param))
 {
     const sSize layer = Param.layerTC ? Param.layerTC->FPSZ() : sSize{};
     srcSize = dstSize = {layer.x + 1, layer.y + 1};
@@ -25,7 +25,7 @@ CScaleImageFilter::CScaleImageFilter(const sFlt4Params &param, eEdgeType edgeTyp
 sBGRA CScaleImageFilter::lookup(int32_t x, int32_t y) const
 {
     sBGRA c = FUndefCol;
-    if (Param.layerTC && ptInSize(x, y, Param.layerTC->width(), Param.layerTC->height())) {
+    if (m_valid && ptInSize(x, y, Param.layerTC->width(), Param.layerTC->height())) {
         const int32_t m = Param.maskWeight(x, y);
         fnPut(&c, Param.flowTC->getColor(x, y), uint32_t(std::clamp(m, 0, 255)));
     }
@@ -53,8 +53,8 @@ void CScaleImageFilter::average(sBGRA &col, const sRect &rect, bool alphaWeighte
 {
     // An empty rectangle, or one that misses the layer, reads only the neutral colour (the walk
     // would cut a footprint past the source's far edge down to a sliver of it).
-    const int64_t w = Param.layerTC ? Param.layerTC->width() : 0;
-    const int64_t h = Param.layerTC ? Param.layerTC->height() : 0;
+    const int64_t w = m_valid ? Param.layerTC->width() : 0;
+    const int64_t h = m_valid ? Param.layerTC->height() : 0;
     if (rect.x1 <= rect.x0 || rect.y1 <= rect.y0 || rect.x1 <= 0 || rect.y1 <= 0 ||
         rect.x0 >= (w << 16) || rect.y0 >= (h << 16)) {
         col = FUndefCol;

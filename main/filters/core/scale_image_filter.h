@@ -23,7 +23,7 @@ enum class eEdgeType : uint8_t
 class CScaleImageFilter : public CScaleImage
 {
   public:
-    // A copy of param (which has passed checkFlt4Params); source and destination sizes are the
+    // A copy of param (which should have passed checkFlt4Params); source and destination sizes are the
     // layer's plus one in each direction, so that a footprint may reach one pixel past the right
     // and bottom edges into the neutral colour.
     CScaleImageFilter(const sFlt4Params &param, eEdgeType edgeType, bool useOutMask);
@@ -61,6 +61,7 @@ class CScaleImageFilter : public CScaleImage
   private:
     void average(sBGRA &col, const sRect &rect, bool alphaWeighted);
 
+    bool m_valid; // Param passed checkFlt4Params: without that everything reads as neutral
     bool FUseOutMask = false;
     eEdgeType FEdgeType = eEdgeType::NoOutside;
     sBGRA FUndefCol{.all = 0};

@@ -115,6 +115,15 @@ TEST(PixelToolkit, ConvolutionEdgeCases)
     far[4] = 1;
     EXPECT_TRUE(convolveKernel(d.p, far, {100, 0, 3, 3}, 0));
     EXPECT_EQ(firstDifference(layer, before), "");
+
+    // A sum of INT32_MIN divided by -1 wraps instead of trapping.
+    CBlockVMTC one(1, 1);
+    one.setPixel(0, 0, 0xFF000080);
+    DirectParams d1(one);
+    const int32_t w = -16777216; // x 128 = INT32_MIN
+    ASSERT_TRUE(convolvePlain(d1.p, std::span<const int32_t>(&w, 1), {0, 0, 1, 1}, -1, 0));
+    ASSERT_TRUE(convolvePlainReference(d1.p, std::span<const int32_t>(&w, 1), {0, 0, 1, 1}, -1, 0));
+    EXPECT_EQ(one.getColor(0, 0), 0xFF000000u);
 }
 
 // Convolutions, fast against the reference, on random layers, kernels, selections and rects.
