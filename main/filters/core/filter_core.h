@@ -59,7 +59,9 @@ struct sFlt4Params
     int32_t maskWeight(int32_t x, int32_t y) const { return fnEffectMask(maskData, &layerPos, x, y); }
 };
 
-// The pixel function: (params, its record or nullptr, the record's size constant).
+// The pixel function: (params, its record or nullptr, the record's size constant). argp points
+// at the record's own type: sFltObj2/4/6, sFltObjComplex (with its block), sFltObjGradientMap or
+// SFltFloor.
 using fptrFilter4 = bool (*)(sFlt4Params &params, const void *argp, int32_t args);
 
 // Everything set, both rectangles with x1 > x0 and y1 > y0 (a rectangle inverted on both axes is

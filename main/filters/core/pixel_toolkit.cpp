@@ -109,6 +109,10 @@ bool validKernel(std::span<const int32_t> weights, const sBox &box)
 {
     if (box.w <= 0 || box.h <= 0)
         return false;
+    // Offsets far beyond any image would make the tap positions wrap.
+    if (box.x < -kMaxKernelReach || box.y < -kMaxKernelReach || box.x > kMaxKernelReach ||
+        box.y > kMaxKernelReach)
+        return false;
     const int64_t n = int64_t(box.w) * box.h;
     return n <= kMaxKernelWeights && int64_t(weights.size()) >= n;
 }

@@ -47,10 +47,12 @@ bool copyDstRect(sFlt4Params &p, const void *argp, int32_t args);
 
 // ---------------------------------------------------------------------------------------------
 // Convolutions over flowTC. A weight kernel is Integers row by row over box (x, y, w, h) placed
-// relative to the pixel; zero weights are skipped; at most kMaxKernelWeights weights (more, an
-// empty box or fewer weights than w x h give false). Taps outside the layer image repeat its edge
-// pixels. False unless checkFlt4Params passes.
+// relative to the pixel; zero weights are skipped; at most kMaxKernelWeights weights, placed no
+// farther than kMaxKernelReach from the pixel (otherwise, or for an empty box or fewer weights
+// than w x h, false). Taps outside the layer image repeat its edge pixels. False unless
+// checkFlt4Params passes.
 inline constexpr int32_t kMaxKernelWeights = 65536;
+inline constexpr int32_t kMaxKernelReach = 1 << 24;
 
 // The alpha-weighted convolution: a = w x alpha per tap, each channel offset + sum(a C) div
 // sum(a) and alpha offset + sum(a) div sum(w), clamped; with sum(a) or sum(w) 0 the pixel itself

@@ -107,6 +107,8 @@ TEST(PixelToolkit, ConvolutionEdgeCases)
     EXPECT_FALSE(convolveKernel(d.p, ones, {-1, -1, 3, 4}, 0)) << "fewer weights than the box";
     EXPECT_FALSE(convolveKernel(d.p, std::vector<int32_t>(65537, 1), {0, 0, 65537, 1}, 0));
     EXPECT_FALSE(convolveKernel(d.p, ones, {0, 0, 0, 3}, 0)) << "empty box";
+    EXPECT_FALSE(convolveKernel(d.p, ones, {0x7FFFFFFE, 0, 3, 3}, 0)) << "taps that would wrap";
+    EXPECT_FALSE(convolvePlain(d.p, ones, {0, -0x7FFFFFFF, 3, 3}, 1, 0));
     const CBlockVMTC before(layer);
     EXPECT_TRUE(convolveKernel(d.p, std::vector<int32_t>(9, 0), {-1, -1, 3, 3}, 50));
     EXPECT_EQ(firstDifference(layer, before), "") << "all weights 0: nothing done";
