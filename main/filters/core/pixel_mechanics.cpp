@@ -1,0 +1,42 @@
+#include "filters/core/pixel_mechanics.h"
+
+#include <cmath>
+#include <numbers>
+
+uint32_t gRandSeed = 0;
+std::array<float, 256> gCosInterp{};
+
+namespace {
+
+int gInitCount = 0;
+
+} // namespace
+
+void initCosInterpTable()
+{
+    for (int i = 0; i < 256; ++i)
+        gCosInterp[size_t(i)] =
+            float((1.0L - std::cos((long double)i * std::numbers::pi_v<long double> / 256.0L)) * 0.5L);
+}
+
+void initialiseFilters()
+{
+    if (gInitCount++ > 0)
+        return;
+    initCosInterpTable();
+}
+
+long double fmodPositive(long double m, long double v) noexcept
+{
+    if (m == 0 || !std::isfinite(m) || !std::isfinite(v))
+        return 0;
+    long double r = v - m * std::trunc(v / m);
+    if (r >= m)
+        r -= m;
+    if (r < 0) {
+        r += m;
+        if (r < 0)
+            r += m;
+    }
+    return r;
+}

@@ -1,0 +1,159 @@
+// What every pixel function of the current generation has in common: the frame that walks the
+// destination rectangle with the selection's weights, the pixel put and the protection refusal,
+// the process-wide random generator with the draw discipline that makes a preview of a part
+// equal the final result, the positive floating remainder, the untrusted-record checks, and the
+// cosine interpolation table built by initialiseFilters.
+#pragma once
+
+#include "core/base/numeric.h"
+#include "core/pixel/pixel.h"
+#include "core/tiles/block_layer_image.h"
+#include "filters/core/filter_core.h"
+#include "paint/render/stroke_base_puts.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+// ---------------------------------------------------------------------------------------------
+// Start-up
+
+// Builds the process-wide tables of the filters (gCosInterp); start-up and tests call it, and a
+// second call does nothing.
+void initialiseFilters();
+
+// entry i = (1 - cos(i pi / 256)) / 2, evaluated in extended precision and stored as a Single.
+extern std::array<float, 256> gCosInterp;
+// Fills gCosInterp once (guarded by the initialisation counter).
+void initCosInterpTable();
+
+// ---------------------------------------------------------------------------------------------
+// The random generator
+
+// The process-wide state, shared by everything that calls randomBelow.
+extern uint32_t gRandSeed;
+
+// gRandSeed := gRandSeed x 134775813 + 1 (32-bit wrap); the high 32 bits of gRandSeed x n, a value
+// in [0, n) for n > 0.
+inline uint32_t randomBelow(uint32_t n) noexcept
+{
+    gRandSeed = randStep(gRandSeed);
+    return mulHigh32(gRandSeed, n);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Floating helpers and record checks
+
+// r = v - m Int(v / m) (Int toward zero); r >= m gives r - m; r < 0 gives r + m, once more when
+// still negative. Evaluated in extended precision. A zero or non-finite modulus, or a non-finite
+// v, gives 0.
+long double fmodPositive(long double m, long double v) noexcept;
+
+// The frame's first step: the check of the filter core and the record's size.
+inline bool checkFilterFrame(const sFlt4Params &p, int32_t args, int32_t recordSize)
+{
+    return args == recordSize && checkFlt4Params(p);
+}
+
+// Every Single of a record is a finite number (the untrusted-record rule).
+template <class... F> bool allFinite(F... v)
+{
+    return (std::isfinite(v) && ...);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The pixel put
+
+// A filter that can change transparency keeps the layer's alpha when the layer protects it.
+inline fptrPixelPut4core filterPut(const sFlt4Params &p)
+{
+    return p.layerPrt ? pixelPutAlpha : pixelPutWithAlpha;
+}
+
+// Filters that carry the protection state current when they were recorded refuse to run when it
+// differs from the layer's: recordedByte is the record's byte (any non-zero value is true).
+inline bool protectionMatches(const sFlt4Params &p, uint32_t recordedByte)
+{
+    return (recordedByte != 0) == p.layerPrt;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Walking the destination rectangle (rows outer, columns inner, both ascending)
+
+// The plain frame: for each pixel of dstRect with weight m > 0, f(x, y, pixel, m) with the
+// layer pixel's address. False when a layer block cannot be had (the walk stops there).
+template <class F> bool walkDstRectPlain(sFlt4Params &p, F f)
+{
+    const sRect &r = p.dstRect;
+    for (int32_t y = r.y0; y < r.y1; ++y)
+        for (int32_t x = r.x0; x < r.x1; ++x) {
+            const int32_t m = p.maskWeight(x, y);
+            if (m <= 0)
+                continue;
+            sBGRA *px = p.layerTC->seekPixelNC(x, y);
+            if (!px)
+                return false;
+            f(x, y, *px, m);
+        }
+    return true;
+}
+
+// The same pixels in the same order, reached one run inside a layer block at a time: the block
+// is looked up once per run, and a run that the selection leaves out is not touched at all.
+template <class F> bool walkDstRect(sFlt4Params &p, F f)
+{
+    constexpr int32_t kUnit = CBlockVMTC::kUnit;
+    const sRect &r = p.dstRect;
+    std::array<int32_t, kUnit> weight;
+    for (int32_t y = r.y0; y < r.y1; ++y)
+        for (int32_t x0 = r.x0; x0 < r.x1;) {
+            const int32_t n = std::min(r.x1, (x0 & ~(kUnit - 1)) + kUnit) - x0;
+            bool any = false;
+            for (int32_t i = 0; i < n; ++i) {
+                weight[size_t(i)] = p.maskWeight(x0 + i, y);
+                any = any || weight[size_t(i)] > 0;
+            }
+            if (any) {
+                sBGRA *px = p.layerTC->seekPixelNC(x0, y);
+                if (!px)
+                    return false;
+                for (int32_t i = 0; i < n; ++i)
+                    if (weight[size_t(i)] > 0)
+                        f(x0 + i, y, px[i], weight[size_t(i)]);
+            }
+            x0 += n;
+        }
+    return true;
+}
+
+// The draw discipline of the random filters: draw() is called once for every pixel of the
+// effect rectangle in row order down to the last destination row, whether or not its result is
+// used, so that every pixel receives the same numbers whatever part is being filtered. Pixels of
+// dstRect get f(x, y, pixel, m, draw's result) when their weight m > 0 (the draw happens first).
+// Rows below dstRect are not drawn. False when a layer block cannot be had.
+template <class Draw, class F> bool walkDstRectDrawing(sFlt4Params &p, Draw draw, F f)
+{
+    const sRect &mr = p.maskRect, &dr = p.dstRect;
+    const auto discard = [&](int32_t from, int32_t to) {
+        for (int32_t x = from; x < to; ++x)
+            (void)draw();
+    };
+    for (int32_t y = mr.y0; y < dr.y0; ++y)
+        discard(mr.x0, mr.x1);
+    for (int32_t y = dr.y0; y < dr.y1; ++y) {
+        discard(mr.x0, dr.x0);
+        for (int32_t x = dr.x0; x < dr.x1; ++x) {
+            const auto value = draw();
+            const int32_t m = p.maskWeight(x, y);
+            if (m <= 0)
+                continue;
+            sBGRA *px = p.layerTC->seekPixelNC(x, y);
+            if (!px)
+                return false;
+            f(x, y, *px, m, value);
+        }
+        discard(dr.x1, mr.x1);
+    }
+    return true;
+}
