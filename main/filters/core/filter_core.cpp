@@ -4,7 +4,7 @@
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_layer_image.h"
 #include "document/selection/effect_rect.h"
-#include "platform/cursor.h"
+#include "platform/desktop/cursor.h"
 
 #include <exception>
 
