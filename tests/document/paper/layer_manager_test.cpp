@@ -170,6 +170,29 @@ TEST_F(LayerList, ReplacingAndRemovingHandOwnershipBack)
     EXPECT_EQ(list.getCurIndex(), -1);
 }
 
+TEST_F(LayerList, SwappingWithAnotherListAndCopying)
+{
+    addLayers({0, 0});
+    CLayerMngr other(4);
+    other.setPaperSize(8, 8);
+    ASSERT_GE(other.addLayer(8, 8, LM_SCR, false, 255, true), 0);
+    const int32_t mine = list.index2id(1), theirs = other.index2id(0);
+    ASSERT_TRUE(list.swapLayer(1, other, 0, true));
+    EXPECT_EQ(list.index2id(1), theirs);
+    EXPECT_EQ(list.getLayer(1)->index, 1);
+    EXPECT_EQ(other.index2id(0), mine);
+    EXPECT_EQ(other.getLayer(0)->index, 0);
+    EXPECT_FALSE(list.swapLayer(2, other, 0, true));
+
+    list.getLayer(0)->imageTC->setPixel(1, 1, 0xFF405060);
+    list.getLayer(0)->title = QStringLiteral("src");
+    ASSERT_TRUE(list.copyLayer(1, 0));
+    EXPECT_EQ(list.getLayer(1)->imageTC->getColor(1, 1), 0xFF405060u);
+    EXPECT_EQ(list.getLayer(1)->title, QStringLiteral("src"));
+    EXPECT_EQ(list.index2id(1), theirs); // the identity stays
+    EXPECT_FALSE(list.copyLayer(1, 5));
+}
+
 TEST_F(LayerList, VisibilityBackupAndSwitches)
 {
     addLayers({0, 0, 0});
