@@ -24,8 +24,7 @@ bool TFlowImage::makeBuffers(const sSize &sz, std::unique_ptr<TMTC> &img,
     } catch (const std::bad_alloc &) {
         return false;
     }
-    if (!img->Resize(sz.x, sz.y) || !img->isEnable() || !ch->Resize(sz.x, sz.y) ||
-        !ch->isEnable())
+    if (!img->Resize(sz.x, sz.y) || !img->isEnable() || !ch->Resize(sz.x, sz.y) || !ch->isEnable())
         return false;
     img->PixelFill(0x00FFFFFF);
     ch->PixelFill(0);

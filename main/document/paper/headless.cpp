@@ -66,7 +66,8 @@ QString layerLine(const CLayerData &ld)
 {
     QString image = QStringLiteral("none");
     if (ld.imageTC)
-        image = sizeText(ld.imageTC->FPSZ()) + QStringLiteral(" crc=") + hex8(imageChecksum(*ld.imageTC));
+        image = sizeText(ld.imageTC->FPSZ()) + QStringLiteral(" crc=") +
+                hex8(imageChecksum(*ld.imageTC));
     return QStringLiteral("layer %1 \"%2\" mode=%3 trans=%4 visible=%5 protect=%6 dither=%7/%8 "
                           "group=%9 link=%10 clip=%11 view=%12 paper=%13 image=%14")
         .arg(ld.index)
@@ -89,7 +90,8 @@ QString maskLine(int32_t i, const CMaskData &md)
 {
     QString image = QStringLiteral("none");
     if (md.maskTC && md.maskTC->isEnable())
-        image = sizeText(md.maskTC->FPSZ()) + QStringLiteral(" crc=") + hex8(maskChecksum(*md.maskTC));
+        image =
+            sizeText(md.maskTC->FPSZ()) + QStringLiteral(" crc=") + hex8(maskChecksum(*md.maskTC));
     return QStringLiteral("mask %1 \"%2\" view=%3 image=%4")
         .arg(i)
         .arg(md.title)
@@ -139,7 +141,8 @@ QString dumpPaperState(const TPaper &paper)
                           "grid=%7 %8 draw=%9 level=%10/%11 ready=%12")
                .arg(sizeText(paper.m_paperSize))
                .arg(paper.m_paperDPI)
-               .arg(QStringLiteral("%1").arg(paper.m_canvascolor, 6, 16, QLatin1Char('0')).toUpper())
+               .arg(
+                   QStringLiteral("%1").arg(paper.m_canvascolor, 6, 16, QLatin1Char('0')).toUpper())
                .arg(int(paper.bVisCanvasCol))
                .arg(int(paper.bVisBGPat))
                .arg(int(paper.m_paperMode))

@@ -14,10 +14,11 @@ constexpr size_t kModeCount = size_t(LM_MAX_NUM);
 
 // The display names, in the order of the stored mode numbers.
 const std::array<const char16_t *, kModeCount> kModeNames = {
-    u"乗算",       u"加算",         u"減算",     u"標準",       u"スクリーン", u"オーバーレイ",
-    u"ハードライト", u"ソフトライト", u"差の絶対値", u"除外",       u"比較(暗)",   u"比較(明)",
-    u"焼き込み",   u"覆い焼き",     u"色相",     u"彩度",       u"カラー",     u"輝度",
-    u"減算(ネガ)", u"リニアライト", u"ビビッドライト", u"ピンライト",
+    u"乗算",           u"加算",         u"減算",         u"標準",       u"スクリーン",
+    u"オーバーレイ",   u"ハードライト", u"ソフトライト", u"差の絶対値", u"除外",
+    u"比較(暗)",       u"比較(明)",     u"焼き込み",     u"覆い焼き",   u"色相",
+    u"彩度",           u"カラー",       u"輝度",         u"減算(ネガ)", u"リニアライト",
+    u"ビビッドライト", u"ピンライト",
 };
 
 // Built once from the core's per-mode table: the colours and puts live there only.
@@ -27,8 +28,10 @@ const std::array<SLayerParam, kModeCount> &layerParams()
         std::array<SLayerParam, kModeCount> t{};
         for (size_t i = 0; i < kModeCount; ++i) {
             const SBlendModeRow *row = getBlendModeRow(TLayerMode(i));
-            t[i] = SLayerParam{row->mode,   QString::fromUtf16(kModeNames[i]), row->bg,
-                               row->fnPutA, row->fnPut, row->c0, row->flags};
+            t[i] = SLayerParam{row->mode,  QString::fromUtf16(kModeNames[i]),
+                               row->bg,    row->fnPutA,
+                               row->fnPut, row->c0,
+                               row->flags};
         }
         return t;
     }();

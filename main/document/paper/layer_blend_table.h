@@ -18,12 +18,12 @@ class TMTC;
 struct SLayerParam
 {
     TLayerMode mode;
-    QString name;               // the display name
-    sBGRA bg;                   // the fill and clear colour of a layer of this mode
-    fptrPixelPut4core fnPutA;   // the blend weighted by the source pixel's alpha
-    fptrPixelPut4core fnPut;    // the blend that changes colour only, destination alpha kept
-    sBGRA c0;                   // the neutral colour of the mode
-    bsMixTypeFlag flags;        // TMixTypeFlag bits
+    QString name;             // the display name
+    sBGRA bg;                 // the fill and clear colour of a layer of this mode
+    fptrPixelPut4core fnPutA; // the blend weighted by the source pixel's alpha
+    fptrPixelPut4core fnPut;  // the blend that changes colour only, destination alpha kept
+    sBGRA c0;                 // the neutral colour of the mode
+    bsMixTypeFlag flags;      // TMixTypeFlag bits
 };
 
 // The row of mode & 0x7F, or nullptr when that is above 21.

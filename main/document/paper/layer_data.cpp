@@ -160,8 +160,8 @@ void CLayerData::updatePreview()
 {
     if (!imageTC || !previewTC || !previewTC->isEnable())
         return;
-    imageTC->FilterSmallenPart(*previewTC, 0, 0, previewTC->width(), previewTC->height(),
-                               viewPos.x, viewPos.y, viewSize.x, viewSize.y);
+    imageTC->FilterSmallenPart(*previewTC, 0, 0, previewTC->width(), previewTC->height(), viewPos.x,
+                               viewPos.y, viewSize.x, viewSize.y);
 }
 
 void CLayerData::initPreview(bool tp)

@@ -267,8 +267,8 @@ int32_t CLayerMngr::updatePreviewAll()
 
 int32_t CLayerMngr::getVisibleCount() const
 {
-    return int32_t(std::count_if(m_list.begin(), m_list.end(),
-                                 [](const auto &ld) { return ld->visible; }));
+    return int32_t(
+        std::count_if(m_list.begin(), m_list.end(), [](const auto &ld) { return ld->visible; }));
 }
 
 int32_t CLayerMngr::getFirstVisIndex() const
@@ -752,10 +752,9 @@ bool CLayerMngr::bindLayer(int32_t dst, int32_t src, uint32_t ver, bool undo,
     bool ok;
     if (s.underLyrClip && !nl->underLyrClip) {
         ok = s.trans == 0 ||
-             nl->imageTC->clipBltBlkTCToLyr(*s.imageTC, s,
-                                            {nl->viewPos.x - s.viewPos.x,
-                                             nl->viewPos.y - s.viewPos.y},
-                                            s.imageBox(), false);
+             nl->imageTC->clipBltBlkTCToLyr(
+                 *s.imageTC, s, {nl->viewPos.x - s.viewPos.x, nl->viewPos.y - s.viewPos.y},
+                 s.imageBox(), false);
     } else if (v == 0) {
         ok = nl->mixWith(s);
     } else {

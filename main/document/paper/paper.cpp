@@ -81,9 +81,10 @@ bool TPaper::construct()
     });
     if (!m_maskMngr)
         return false;
-    m_eventMngr = makePart<CEventMngr>(ePaperPart::eventMngr, "failed to create eventMngr!", [this] {
-        return std::make_unique<CEventMngr>(this, kEventExpectedLen, kEventUnitLen);
-    });
+    m_eventMngr =
+        makePart<CEventMngr>(ePaperPart::eventMngr, "failed to create eventMngr!", [this] {
+            return std::make_unique<CEventMngr>(this, kEventExpectedLen, kEventUnitLen);
+        });
     return m_eventMngr != nullptr;
 }
 

@@ -47,8 +47,7 @@ const std::array<Row, 22> kRows = {{
     {LM_SUBNEG, u"減算(ネガ)", 0x00FFFFFF, putSubNegA, putSubNeg, 0x00FFFFFF, 0x20},
     {LM_LINEARLIGHT, u"リニアライト", 0x007F7F7F, putLinearLightA, putLinearLight, 0x007F7F7F,
      0x26},
-    {LM_VIVIDLIGHT, u"ビビッドライト", 0x00FFFFFF, putVividLightA, putVividLight, 0x00FFFFFF,
-     0x02},
+    {LM_VIVIDLIGHT, u"ビビッドライト", 0x00FFFFFF, putVividLightA, putVividLight, 0x00FFFFFF, 0x02},
     {LM_PINLIGHT, u"ピンライト", 0x007F7F7F, putPinLightA, putPinLight, 0x007F7F7F, 0x26},
 }};
 

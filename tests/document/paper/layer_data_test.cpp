@@ -88,8 +88,8 @@ TEST(LayerData, NewLayersAreFilledWithTheirModesBackground)
         TLayerMode mode;
         uint32_t fill;
     };
-    for (const Case c : {Case{LM_MUL, 0x00FFFFFF}, Case{LM_SCR, 0x00000000},
-                         Case{LM_OVLY, 0x007F7F7F}}) {
+    for (const Case c :
+         {Case{LM_MUL, 0x00FFFFFF}, Case{LM_SCR, 0x00000000}, Case{LM_OVLY, 0x007F7F7F}}) {
         auto ld = makeLayer(40, 3, c.mode);
         EXPECT_EQ(ld->imageTC->getColor(0, 0), c.fill);
         EXPECT_EQ(ld->imageTC->getColor(39, 2), c.fill);
@@ -280,8 +280,8 @@ TEST(LayerData, ClipBltToLayerPutsOnlyWhereTheBaseHasAlpha)
 {
     // The base's paper pixel x meets the clipped layer's pixel x + 1.
     auto base = makeLayer(4, 1, LM_STD, {0xFF000000, 0x00000000, 0x80000000, 0xFF101010});
-    auto clip = makeLayer(5, 1, LM_STD,
-                          {0xFF0000AA, 0xFF0000BB, 0xFF0000CC, 0xFF0000DD, 0x00FFFFFF});
+    auto clip =
+        makeLayer(5, 1, LM_STD, {0xFF0000AA, 0xFF0000BB, 0xFF0000CC, 0xFF0000DD, 0x00FFFFFF});
     clip->viewPos = {1, 0};
     ASSERT_TRUE(base->clipBltToLayer(*clip));
     EXPECT_EQ(pixelsOf(*base),

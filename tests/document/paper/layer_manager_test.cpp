@@ -499,7 +499,8 @@ TEST_F(LayerList, EveryWarningReachesTheWarningBox)
                            QStringLiteral(u"不正なレイヤインデックスです!"),
                            QStringLiteral(u"レイヤの初期化に失敗しました!"),
                            QStringLiteral(u"レイヤの初期化に失敗しました!"),
-                           QStringLiteral(u"レイヤのサイズ変更失敗により、レイヤ結合ができませんでした！")}));
+                           QStringLiteral(
+                               u"レイヤのサイズ変更失敗により、レイヤ結合ができませんでした！")}));
 }
 
 } // namespace
