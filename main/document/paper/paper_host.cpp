@@ -1,0 +1,45 @@
+#include "document/paper/paper_host.h"
+
+#include <utility>
+
+namespace {
+
+SPaperAppHooks gPaperAppHooks;
+
+template <class T> T *ask(const std::function<T *()> &f)
+{
+    return f ? f() : nullptr;
+}
+
+} // namespace
+
+SPaperAppHooks installPaperAppHooks(SPaperAppHooks hooks)
+{
+    std::swap(gPaperAppHooks, hooks);
+    return hooks;
+}
+
+TStroke *appMainStroke()
+{
+    return ask(gPaperAppHooks.mainStroke);
+}
+
+CPenRender *appMainPenRender()
+{
+    return ask(gPaperAppHooks.mainPenRender);
+}
+
+CPenRender5 *appMainPenRender5()
+{
+    return ask(gPaperAppHooks.mainPenRender5);
+}
+
+CPenShapeObj *appSelectedPenShape()
+{
+    return ask(gPaperAppHooks.selectedPenShape);
+}
+
+const CColorSlotGroup *appSelectedColorSlotGroup()
+{
+    return ask(gPaperAppHooks.selectedColorSlotGroup);
+}

@@ -1,0 +1,64 @@
+// The one route upward from the document: what a document asks of its window, of the main and
+// tool windows, and of the event player while it replays. The libraries above install the real
+// answers; tests, tools and benchmarks use CHeadlessPaperOwner (document/paper/headless_owner.h)
+// and fake hooks.
+#pragma once
+
+#include <functional>
+
+class CColorSlotGroup;
+class CPenRender;
+class CPenRender5;
+class CPenShapeObj;
+class TFlowImage;
+class TStroke;
+
+// The window that owns a document (one per document).
+class IPaperOwner
+{
+  public:
+    virtual ~IPaperOwner() = default;
+    // The document changed (or was saved); the window keeps the flag and shows it.
+    virtual void setModified(bool sw) = 0;
+    // The window replays recorded events now.
+    virtual bool isEventPlaying() const = 0;
+    // The window's flow image; nullptr before the window made it.
+    virtual TFlowImage *flow() = 0;
+    // The window's view must be repainted (with erase: its background first).
+    virtual void invalidate(bool erase) = 0;
+};
+
+// The process-wide objects of the main window and the tool window that documents paint with.
+// An empty member answers nullptr.
+struct SPaperAppHooks
+{
+    std::function<TStroke *()> mainStroke;
+    std::function<CPenRender *()> mainPenRender;
+    std::function<CPenRender5 *()> mainPenRender5;
+    // The nib selected in the tool window.
+    std::function<CPenShapeObj *()> selectedPenShape;
+    // The colour-slot group selected in the tool window.
+    std::function<const CColorSlotGroup *()> selectedColorSlotGroup;
+};
+// Installs the hooks and returns the previous ones.
+SPaperAppHooks installPaperAppHooks(SPaperAppHooks hooks);
+
+// The answers of the installed hooks (nullptr for an empty member).
+TStroke *appMainStroke();
+CPenRender *appMainPenRender();
+CPenRender5 *appMainPenRender5();
+CPenShapeObj *appSelectedPenShape();
+const CColorSlotGroup *appSelectedColorSlotGroup();
+
+// What the event player lends the document while its window replays events: the nib, renderers,
+// stroke and colour group of the recording.
+class IPaperPlayback
+{
+  public:
+    virtual ~IPaperPlayback() = default;
+    virtual CPenShapeObj *playedPenShape() const = 0;
+    virtual CPenRender *playedPenRender() const = 0;
+    virtual CPenRender5 *playedPenRender5() const = 0;
+    virtual TStroke *playedStroke() const = 0;
+    virtual const CColorSlotGroup *playedColorSlotGroup() const = 0;
+};
