@@ -3,7 +3,7 @@
 // handlers are put back afterwards.
 #pragma once
 
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // the guard; the previous clock is put back afterwards.
 #pragma once
 
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 #include <cstdint>
 #include <memory>

@@ -3,7 +3,7 @@
 #include "core/base/numeric.h"
 #include "core/image/canvas.h"
 #include "document/paper/layer_blend_table.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 
 #include <algorithm>
 #include <new>

@@ -1,7 +1,7 @@
 #include "document/paper/layer_manager.h"
 
 #include "core/pixel/pixel.h"
-#include "platform/messages.h"
+#include "platform/desktop/messages.h"
 
 #include <algorithm>
 #include <new>

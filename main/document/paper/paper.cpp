@@ -10,8 +10,8 @@
 #include "paint/gradient/gradation.h"
 #include "paint/stroke/stroke_placement.h"
 #include "paint/stroke/stroke_placement4.h"
-#include "platform/cursor.h"
-#include "platform/debug_output.h"
+#include "platform/desktop/cursor.h"
+#include "platform/system/debug_output.h"
 
 #include <QFileInfo>
 

@@ -7,7 +7,7 @@
 #include "document/paper/layer_manager.h"
 #include "paint/gradient/gradient_stops.h"
 #include "paint/stroke/stroke.h"
-#include "platform/debug_output.h"
+#include "platform/system/debug_output.h"
 #include "support/paper_fakes.h"
 
 #include <gtest/gtest.h>
