@@ -108,12 +108,17 @@ bool TGraphicControl::event(QEvent *ev)
         auto *me = static_cast<QMouseEvent *>(ev);
         // A refused point belongs to whatever lies under the control: the parent gets the event.
         // While a button is held the control keeps the mouse it captured.
-        const bool captured = ev->type() != QEvent::MouseButtonPress &&
-                              ev->type() != QEvent::MouseButtonDblClick && me->buttons() != 0;
+        const bool press = ev->type() == QEvent::MouseButtonPress ||
+                           ev->type() == QEvent::MouseButtonDblClick;
+        const bool captured = !press && m_held != 0;
         if (!captured && !hitTest(me->position().toPoint())) {
             ev->ignore();
             return false;
         }
+        if (press)
+            m_held |= me->button();
+        else if (ev->type() == QEvent::MouseButtonRelease)
+            m_held &= ~me->button();
         break;
     }
     default:

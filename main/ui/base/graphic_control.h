@@ -75,4 +75,5 @@ class TGraphicControl : public QWidget
     QString m_hint;
     bool m_noStdEvents = false;
     bool m_inSetBounds = false;
+    Qt::MouseButtons m_held; // buttons pressed on the control and not yet released
 };
