@@ -208,6 +208,9 @@ void TPopupBaseForm::AppMessage(TMsg &Msg, bool &)
 
 void TPopupBaseForm::AppShortCut(TMsg &, bool &Handled)
 {
+    // Qt offers a shortcut before the key message itself: ask about modal windows now rather
+    // than trust the answer of the last message.
+    FInModal = modalFormShowing();
     Handled = !FInModal;
 }
 

@@ -14,7 +14,8 @@ TMRUMenuCanvas *gMRUMenuCanvas = nullptr;
 QString MinimizeName(const QString &path, const QFont &font, int maxWidth)
 {
     const QFontMetrics fm(font);
-    if (fm.horizontalAdvance(path) <= maxWidth)
+    const int full = fm.horizontalAdvance(path);
+    if (full <= maxWidth)
         return path;
     const QChar sep = path.contains(u'\\') && !path.contains(u'/') ? u'\\' : u'/';
     QStringList parts = path.split(sep);
@@ -26,8 +27,11 @@ QString MinimizeName(const QString &path, const QFont &font, int maxWidth)
     while (true) {
         const QString s = root + sep + QStringLiteral("...") + sep +
                           (parts.isEmpty() ? name : parts.join(sep) + sep + name);
-        if (parts.isEmpty() || fm.horizontalAdvance(s) <= maxWidth)
+        const int width = fm.horizontalAdvance(s);
+        if (width <= maxWidth)
             return s;
+        if (parts.isEmpty()) // as short as it gets; never longer than the path itself
+            return width < full ? s : path;
         parts.removeFirst();
     }
 }

@@ -34,7 +34,8 @@ struct TMRUMenuCanvas
 extern TMRUMenuCanvas *gMRUMenuCanvas;
 
 // path with its leading folders replaced by "..." (root and file name kept) until it fits
-// maxWidth pixels in font; the file name alone stays whole.
+// maxWidth pixels in font; the file name alone stays whole, and a path that would not get
+// narrower is kept as it is.
 QString MinimizeName(const QString &path, const QFont &font, int maxWidth);
 
 class TMRUFileList : public QObject
