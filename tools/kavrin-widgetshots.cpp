@@ -148,8 +148,8 @@ QImage brushShapes()
         TMemoryGraphic g(56, 56, clWhite32);
         p.Aspect = i == 1 ? 0.4f : 1.0f;
         p.Rotation = i == 1 ? 30 : 0;
-        drawBrushShape(g, p, makeColor32(30, 30, 160, 255), makeColor32(200, 190, 250, 255),
-                       i == 2, 1.0f);
+        drawBrushShape(g, p, makeColor32(30, 30, 160, 255), makeColor32(200, 190, 250, 255), i == 2,
+                       1.0f);
         row << copyOf(g);
     }
     TMemoryGraphic profile(56, 56, clWhite32);
@@ -203,8 +203,8 @@ QImage progressBars()
     {
         int pos, max;
         TGraphicProgressBarType type;
-    } states[] = {{0, 100, gpbPercent}, {45, 100, gpbPercent}, {100, 100, gpbPercent},
-                  {150, 100, gpbPercent}, {7, 42, gpbPosition}, {0, 42, gpbRestTime}};
+    } states[] = {{0, 100, gpbPercent},   {45, 100, gpbPercent}, {100, 100, gpbPercent},
+                  {150, 100, gpbPercent}, {7, 42, gpbPosition},  {0, 42, gpbRestTime}};
     for (const auto &s : states) {
         TGraphicProgressBar bar;
         bar.SetBounds(0, 0, 160, 18);
@@ -258,7 +258,8 @@ int main(int argc, char **argv)
         return usage();
     const QString outDir = args.takeFirst();
     for (const QString &family : args)
-        if (std::none_of(shots.begin(), shots.end(), [&](const Shot &s) { return s.family == family; })) {
+        if (std::none_of(shots.begin(), shots.end(),
+                         [&](const Shot &s) { return s.family == family; })) {
             std::fprintf(stderr, "kavrin-widgetshots: no family \"%s\"\n", qPrintable(family));
             return 2;
         }

@@ -89,7 +89,8 @@ std::string compareWithGolden(const QImage &actual, const QString &name, const Q
         QDir().mkpath(QStringLiteral("ui-golden-failures"));
         got.save(QStringLiteral("ui-golden-failures/") + name + QStringLiteral("_actual.png"));
         if (!want.isNull())
-            want.save(QStringLiteral("ui-golden-failures/") + name + QStringLiteral("_expected.png"));
+            want.save(QStringLiteral("ui-golden-failures/") + name +
+                      QStringLiteral("_expected.png"));
     }
     return problem;
 }

@@ -28,7 +28,9 @@ Slots &hookSlots()
 
 uint32_t mouseMessage(QEvent::Type type, Qt::MouseButton button)
 {
-    const int column = type == QEvent::MouseButtonRelease ? 1 : type == QEvent::MouseButtonDblClick ? 2 : 0;
+    const int column = type == QEvent::MouseButtonRelease    ? 1
+                       : type == QEvent::MouseButtonDblClick ? 2
+                                                             : 0;
     switch (button) {
     case Qt::LeftButton:
         return WM_LBUTTONDOWN + column;
@@ -105,7 +107,8 @@ class HookFilter : public QObject
         if (!hookSlots().onShortCut)
             return false;
         const QKeyCombination k = se->key().isEmpty() ? QKeyCombination() : se->key()[0];
-        TMsg msg{WM_KEYDOWN, vkFromQtKey(k.key(), k.keyboardModifiers()), QCursor::pos(), watched, se};
+        TMsg msg{WM_KEYDOWN, vkFromQtKey(k.key(), k.keyboardModifiers()), QCursor::pos(), watched,
+                 se};
         bool handled = false;
         const TShortCutEvent handler = hookSlots().onShortCut;
         handler(msg, handled);

@@ -108,8 +108,8 @@ bool TGraphicControl::event(QEvent *ev)
         auto *me = static_cast<QMouseEvent *>(ev);
         // A refused point belongs to whatever lies under the control: the parent gets the event.
         // While a button is held the control keeps the mouse it captured.
-        const bool press = ev->type() == QEvent::MouseButtonPress ||
-                           ev->type() == QEvent::MouseButtonDblClick;
+        const bool press =
+            ev->type() == QEvent::MouseButtonPress || ev->type() == QEvent::MouseButtonDblClick;
         const bool captured = !press && m_held != 0;
         if (!captured && !hitTest(me->position().toPoint())) {
             ev->ignore();

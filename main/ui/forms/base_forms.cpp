@@ -23,7 +23,8 @@ TBaseForm::TBaseForm(QWidget *owner, Qt::WindowFlags flags) : QDialog(owner, fla
     pickInterfaceFont(f, SHIFTJIS_CHARSET);
     setFont(f);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor::fromRgb(clBtnFace32().r, clBtnFace32().g, clBtnFace32().b));
+    pal.setColor(QPalette::Window,
+                 QColor::fromRgb(clBtnFace32().r, clBtnFace32().g, clBtnFace32().b));
     setPalette(pal);
     setAutoFillBackground(true);
 }
@@ -228,8 +229,12 @@ sRect monitorRectNear(sPos point)
     qint64 bestDist = -1;
     for (QScreen *s : QGuiApplication::screens()) {
         const QRect g = s->geometry();
-        const int dx = p.x() < g.left() ? g.left() - p.x() : p.x() > g.right() ? p.x() - g.right() : 0;
-        const int dy = p.y() < g.top() ? g.top() - p.y() : p.y() > g.bottom() ? p.y() - g.bottom() : 0;
+        const int dx = p.x() < g.left()    ? g.left() - p.x()
+                       : p.x() > g.right() ? p.x() - g.right()
+                                           : 0;
+        const int dy = p.y() < g.top()      ? g.top() - p.y()
+                       : p.y() > g.bottom() ? p.y() - g.bottom()
+                                            : 0;
         const qint64 d = qint64(dx) * dx + qint64(dy) * dy;
         if (bestDist < 0 || d < bestDist) {
             best = s;
@@ -270,10 +275,10 @@ bool fitRectAvoiding(sRect &Rect, const sRect &Monitor, const sRect &Exclude)
         return true;
     const int32_t w = Rect.x1 - Rect.x0, h = Rect.y1 - Rect.y0;
     const sRect tries[4] = {
-        {Rect.x0, Exclude.y1, Rect.x0 + w, Exclude.y1 + h},     // below
-        {Rect.x0, Exclude.y0 - h, Rect.x0 + w, Exclude.y0},     // above
-        {Exclude.x1, Rect.y0, Exclude.x1 + w, Rect.y0 + h},     // right
-        {Exclude.x0 - w, Rect.y0, Exclude.x0, Rect.y0 + h},     // left
+        {Rect.x0, Exclude.y1, Rect.x0 + w, Exclude.y1 + h}, // below
+        {Rect.x0, Exclude.y0 - h, Rect.x0 + w, Exclude.y0}, // above
+        {Exclude.x1, Rect.y0, Exclude.x1 + w, Rect.y0 + h}, // right
+        {Exclude.x0 - w, Rect.y0, Exclude.x0, Rect.y0 + h}, // left
     };
     sPos o;
     for (const sRect &t : tries) {

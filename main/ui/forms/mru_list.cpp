@@ -20,7 +20,7 @@ QString MinimizeName(const QString &path, const QFont &font, int maxWidth)
     const QChar sep = path.contains(u'\\') && !path.contains(u'/') ? u'\\' : u'/';
     QStringList parts = path.split(sep);
     if (parts.size() < 3)
-        return path; // a root and a name: nothing to leave out
+        return path;                        // a root and a name: nothing to leave out
     const QString root = parts.takeFirst(); // "" for "/x", "C:" for "C:\x"
     const QString name = parts.takeLast();
     // Leading folders go first; the name stays whole even when it alone is too wide.

@@ -222,7 +222,8 @@ uint32_t TGraphicProgressBar::remainingTime() const
     if (Position() <= 0)
         return 0;
     // A 64-bit product: the 32-bit one overflows after a few minutes of a long replay.
-    const int64_t rest = int64_t(elapsedTime()) * (int64_t(PositionMax()) - Position()) / Position();
+    const int64_t rest =
+        int64_t(elapsedTime()) * (int64_t(PositionMax()) - Position()) / Position();
     return uint32_t(std::clamp<int64_t>(rest, 0, UINT32_MAX));
 }
 
@@ -259,9 +260,9 @@ void TGraphicProgressBar::UpdateImage()
     const float r = PositionMax() == 0 ? 32767.0f : float(Position()) / float(PositionMax());
     const double cols = std::trunc(double(r) * (inner.x1 - inner.x0) + 0.5);
     if (cols > 0) // a ratio above 1 runs on to the picture's edge (clipped there)
-        FImage.FillRectangle({inner.x0, inner.y0, inner.x0 + int32_t(std::min(cols, 65536.0)),
-                              inner.y1},
-                             clHighlightHalf32(), blendNormal, blendKeep);
+        FImage.FillRectangle(
+            {inner.x0, inner.y0, inner.x0 + int32_t(std::min(cols, 65536.0)), inner.y1},
+            clHighlightHalf32(), blendNormal, blendKeep);
     sRect textRect = inner;
     FImage.DrawText(Text(), textRect, font(), clWindowText32(),
                     DT_RIGHT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);

@@ -16,13 +16,34 @@ std::array<std::array<TMemoryGraphic *, 2>, 2> gGradMarkerImages{};
 namespace {
 
 // The platform colours of entries 0..27, in the order of TSysColor32Index.
-constexpr int kSysColorSource[28] = {
-    COLOR_3DDKSHADOW, COLOR_BTNFACE, COLOR_BTNHIGHLIGHT, COLOR_3DLIGHT, COLOR_BTNSHADOW,
-    COLOR_ACTIVEBORDER, COLOR_ACTIVECAPTION, COLOR_APPWORKSPACE, COLOR_BACKGROUND, COLOR_BTNTEXT,
-    COLOR_CAPTIONTEXT, COLOR_GRADIENTACTIVECAPTION, COLOR_GRADIENTINACTIVECAPTION, COLOR_GRAYTEXT,
-    COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT, COLOR_HOTLIGHT, COLOR_INACTIVEBORDER,
-    COLOR_INACTIVECAPTION, COLOR_INACTIVECAPTIONTEXT, COLOR_INFOBK, COLOR_INFOTEXT, COLOR_MENU,
-    COLOR_MENUTEXT, COLOR_SCROLLBAR, COLOR_WINDOW, COLOR_WINDOWFRAME, COLOR_WINDOWTEXT};
+constexpr int kSysColorSource[28] = {COLOR_3DDKSHADOW,
+                                     COLOR_BTNFACE,
+                                     COLOR_BTNHIGHLIGHT,
+                                     COLOR_3DLIGHT,
+                                     COLOR_BTNSHADOW,
+                                     COLOR_ACTIVEBORDER,
+                                     COLOR_ACTIVECAPTION,
+                                     COLOR_APPWORKSPACE,
+                                     COLOR_BACKGROUND,
+                                     COLOR_BTNTEXT,
+                                     COLOR_CAPTIONTEXT,
+                                     COLOR_GRADIENTACTIVECAPTION,
+                                     COLOR_GRADIENTINACTIVECAPTION,
+                                     COLOR_GRAYTEXT,
+                                     COLOR_HIGHLIGHT,
+                                     COLOR_HIGHLIGHTTEXT,
+                                     COLOR_HOTLIGHT,
+                                     COLOR_INACTIVEBORDER,
+                                     COLOR_INACTIVECAPTION,
+                                     COLOR_INACTIVECAPTIONTEXT,
+                                     COLOR_INFOBK,
+                                     COLOR_INFOTEXT,
+                                     COLOR_MENU,
+                                     COLOR_MENUTEXT,
+                                     COLOR_SCROLLBAR,
+                                     COLOR_WINDOW,
+                                     COLOR_WINDOWFRAME,
+                                     COLOR_WINDOWTEXT};
 
 TColor32 withAlpha(TColor32 c, uint8_t a)
 {
@@ -33,32 +54,51 @@ TColor32 withAlpha(TColor32 c, uint8_t a)
 uint8_t coverageOf(char ch)
 {
     switch (ch) {
-    case 'a': return 32;
-    case 'b': return 64;
-    case 'c': return 85;
-    case 'd': return 128;
-    case 'e': return 204;
-    case 'f': return 255;
-    default: return 0;
+    case 'a':
+        return 32;
+    case 'b':
+        return 64;
+    case 'c':
+        return 85;
+    case 'd':
+        return 128;
+    case 'e':
+        return 204;
+    case 'f':
+        return 255;
+    default:
+        return 0;
     }
 }
 
 bool paletteColour(char ch, TColor32 &c)
 {
     switch (ch) {
-    case 'W': c = clWindowFrame32(); return true;
-    case 'D': c = cl3DDkShadow32(); return true;
-    case 'S': c = clBtnShadow32(); return true;
-    case 'F': c = clBtnFace32(); return true;
-    case 'L': c = cl3DLight32(); return true;
-    case 'H': c = clBtnHighlight32(); return true;
-    default: return false;
+    case 'W':
+        c = clWindowFrame32();
+        return true;
+    case 'D':
+        c = cl3DDkShadow32();
+        return true;
+    case 'S':
+        c = clBtnShadow32();
+        return true;
+    case 'F':
+        c = clBtnFace32();
+        return true;
+    case 'L':
+        c = cl3DLight32();
+        return true;
+    case 'H':
+        c = clBtnHighlight32();
+        return true;
+    default:
+        return false;
     }
 }
 
 // Calls f(x, y, ch) for every character of a "/"-separated pattern.
-template <typename F>
-void forEachCell(const char *pattern, F f)
+template <typename F> void forEachCell(const char *pattern, F f)
 {
     int32_t x = 0, y = 0;
     for (const char *p = pattern; *p; ++p) {
@@ -72,8 +112,14 @@ void forEachCell(const char *pattern, F f)
 }
 
 // Three-state colours of the disc buttons, check boxes and eyes.
-TColor32 ringColour(TGlyphState s) { return s == gsActive ? clHighlight32() : clBtnShadow32(); }
-TColor32 discColour(TGlyphState s) { return s == gsActive ? clHighlightText32() : clBtnFace32(); }
+TColor32 ringColour(TGlyphState s)
+{
+    return s == gsActive ? clHighlight32() : clBtnShadow32();
+}
+TColor32 discColour(TGlyphState s)
+{
+    return s == gsActive ? clHighlightText32() : clBtnFace32();
+}
 TColor32 symbolColour(TGlyphState s)
 {
     return s == gsNone ? clWindowText32() : s == gsActive ? clHighlight32() : clGrayText32();
@@ -196,8 +242,11 @@ void drawGradMarker(TMemoryGraphic &g, bool joined, bool selected)
         const char *row = (joined ? split : plain)[y < 8 ? y : 14 - y];
         for (int32_t x = 0; x < 15; ++x) {
             const char ch = row[x];
-            g.SetPixel(x, y, ch == 'o' ? outline : ch == 'r' ? ring : ch == 'i' ? inside
-                                                                   : clBtnFaceClear32());
+            g.SetPixel(x, y,
+                       ch == 'o'   ? outline
+                       : ch == 'r' ? ring
+                       : ch == 'i' ? inside
+                                   : clBtnFaceClear32());
         }
     }
 }
@@ -272,8 +321,9 @@ TAppearanceManager::TAppearanceManager()
             const TGlyphState st = TGlyphState(s);
             Image &img = FCheckBoxImages[size_t(3 * t + s)];
             img = newImage(11, 11, clNone32);
-            const TColor32 box = st == gsNone ? clWindow32() : st == gsActive ? clHighlightText32()
-                                                                            : clBtnFace32();
+            const TColor32 box = st == gsNone     ? clWindow32()
+                                 : st == gsActive ? clHighlightText32()
+                                                  : clBtnFace32();
             img->setColor(withAlpha(ringColour(st), 255));
             img->Clear();
             img->DrawRectangle({0, 0, 11, 11}, 1, ringColour(st), blendCopy, blendNormal);
@@ -359,8 +409,12 @@ void polyLineOpen(QPainter &p, std::initializer_list<QPoint> pts)
     const QPoint *prev = nullptr;
     for (const QPoint &pt : pts) {
         if (prev) {
-            const QPoint d(pt.x() > prev->x() ? 1 : pt.x() < prev->x() ? -1 : 0,
-                           pt.y() > prev->y() ? 1 : pt.y() < prev->y() ? -1 : 0);
+            const QPoint d(pt.x() > prev->x()   ? 1
+                           : pt.x() < prev->x() ? -1
+                                                : 0,
+                           pt.y() > prev->y()   ? 1
+                           : pt.y() < prev->y() ? -1
+                                                : 0);
             for (QPoint q = *prev; q != pt; q += d)
                 p.drawPoint(q);
         }
@@ -388,8 +442,8 @@ void drawEdgeRect(QPainter &Canvas, const QRect &Rect, uint32_t TopLeftColor,
 }
 
 void drawDoubleEdgeRect(QPainter &Canvas, const QRect &Rect, uint32_t OuterTopLeft,
-                        uint32_t OuterBottomRight, uint32_t InnerTopLeft,
-                        uint32_t InnerBottomRight, int64_t FillColor)
+                        uint32_t OuterBottomRight, uint32_t InnerTopLeft, uint32_t InnerBottomRight,
+                        int64_t FillColor)
 {
     drawEdgeRect(Canvas, Rect, OuterTopLeft, OuterBottomRight, -1);
     drawEdgeRect(Canvas, Rect.adjusted(1, 1, -1, -1), InnerTopLeft, InnerBottomRight, FillColor);
@@ -423,12 +477,10 @@ const TFaceList &interfaceFaces()
 {
     // The five faces the interface was designed with, then the Japanese face every Linux
     // installation of ours has.
-    static const TFaceList faces = {{"Tahoma", -11},
-                                    {"Microsoft Sans Serif", -11},
-                                    {"MS UI Gothic", -12},
-                                    {QString::fromUtf8("ＭＳ Ｐゴシック"), -12},
-                                    {"Arial", -11},
-                                    {"Noto Sans CJK JP", -12}};
+    static const TFaceList faces = {
+        {"Tahoma", -11},       {"Microsoft Sans Serif", -11},
+        {"MS UI Gothic", -12}, {QString::fromUtf8("ＭＳ Ｐゴシック"), -12},
+        {"Arial", -11},        {"Noto Sans CJK JP", -12}};
     return faces;
 }
 

@@ -24,13 +24,40 @@ class QWidget;
 // ---- the system colour cache
 enum TSysColor32Index : int
 {
-    sc3DDkShadow, scBtnFace, scBtnHighlight, sc3DLight, scBtnShadow, scActiveBorder,
-    scActiveCaption, scAppWorkSpace, scBackground, scBtnText, scCaptionText,
-    scGradientActiveCaption, scGradientInactiveCaption, scGrayText, scHighlight, scHighlightText,
-    scHotLight, scInactiveBorder, scInactiveCaption, scInactiveCaptionText, scInfoBk, scInfoText,
-    scMenu, scMenuText, scScrollBar, scWindow, scWindowFrame, scWindowText,
+    sc3DDkShadow,
+    scBtnFace,
+    scBtnHighlight,
+    sc3DLight,
+    scBtnShadow,
+    scActiveBorder,
+    scActiveCaption,
+    scAppWorkSpace,
+    scBackground,
+    scBtnText,
+    scCaptionText,
+    scGradientActiveCaption,
+    scGradientInactiveCaption,
+    scGrayText,
+    scHighlight,
+    scHighlightText,
+    scHotLight,
+    scInactiveBorder,
+    scInactiveCaption,
+    scInactiveCaptionText,
+    scInfoBk,
+    scInfoText,
+    scMenu,
+    scMenuText,
+    scScrollBar,
+    scWindow,
+    scWindowFrame,
+    scWindowText,
     // derived
-    scBtnFaceClear, scHighlightHalf, scGrayTextHalf, scBtnFaceHalf, scBtnFaceThird,
+    scBtnFaceClear,
+    scHighlightHalf,
+    scGrayTextHalf,
+    scBtnFaceHalf,
+    scBtnFaceThird,
     scBtnFaceTwoThirds,
     kSysColor32Count
 };
@@ -40,40 +67,142 @@ extern std::array<TColor32, kSysColor32Count> gSysColor32;
 // Fills gSysColor32 from getSysColor (ui/base/system_colours.h).
 void SetSysColor32();
 
-inline TColor32 cl3DDkShadow32() { return gSysColor32[sc3DDkShadow]; }
-inline TColor32 clBtnFace32() { return gSysColor32[scBtnFace]; }
-inline TColor32 clBtnHighlight32() { return gSysColor32[scBtnHighlight]; }
-inline TColor32 cl3DLight32() { return gSysColor32[sc3DLight]; }
-inline TColor32 clBtnShadow32() { return gSysColor32[scBtnShadow]; }
-inline TColor32 clActiveBorder32() { return gSysColor32[scActiveBorder]; }
-inline TColor32 clActiveCaption32() { return gSysColor32[scActiveCaption]; }
-inline TColor32 clAppWorkSpace32() { return gSysColor32[scAppWorkSpace]; }
-inline TColor32 clBackground32() { return gSysColor32[scBackground]; }
-inline TColor32 clBtnText32() { return gSysColor32[scBtnText]; }
-inline TColor32 clCaptionText32() { return gSysColor32[scCaptionText]; }
-inline TColor32 clGradientActiveCaption32() { return gSysColor32[scGradientActiveCaption]; }
-inline TColor32 clGradientInactiveCaption32() { return gSysColor32[scGradientInactiveCaption]; }
-inline TColor32 clGrayText32() { return gSysColor32[scGrayText]; }
-inline TColor32 clHighlight32() { return gSysColor32[scHighlight]; }
-inline TColor32 clHighlightText32() { return gSysColor32[scHighlightText]; }
-inline TColor32 clHotLight32() { return gSysColor32[scHotLight]; }
-inline TColor32 clInactiveBorder32() { return gSysColor32[scInactiveBorder]; }
-inline TColor32 clInactiveCaption32() { return gSysColor32[scInactiveCaption]; }
-inline TColor32 clInactiveCaptionText32() { return gSysColor32[scInactiveCaptionText]; }
-inline TColor32 clInfoBk32() { return gSysColor32[scInfoBk]; }
-inline TColor32 clInfoText32() { return gSysColor32[scInfoText]; }
-inline TColor32 clMenu32() { return gSysColor32[scMenu]; }
-inline TColor32 clMenuText32() { return gSysColor32[scMenuText]; }
-inline TColor32 clScrollBar32() { return gSysColor32[scScrollBar]; }
-inline TColor32 clWindow32() { return gSysColor32[scWindow]; }
-inline TColor32 clWindowFrame32() { return gSysColor32[scWindowFrame]; }
-inline TColor32 clWindowText32() { return gSysColor32[scWindowText]; }
-inline TColor32 clBtnFaceClear32() { return gSysColor32[scBtnFaceClear]; }
-inline TColor32 clHighlightHalf32() { return gSysColor32[scHighlightHalf]; }
-inline TColor32 clGrayTextHalf32() { return gSysColor32[scGrayTextHalf]; }
-inline TColor32 clBtnFaceHalf32() { return gSysColor32[scBtnFaceHalf]; }
-inline TColor32 clBtnFaceThird32() { return gSysColor32[scBtnFaceThird]; }
-inline TColor32 clBtnFaceTwoThirds32() { return gSysColor32[scBtnFaceTwoThirds]; }
+inline TColor32 cl3DDkShadow32()
+{
+    return gSysColor32[sc3DDkShadow];
+}
+inline TColor32 clBtnFace32()
+{
+    return gSysColor32[scBtnFace];
+}
+inline TColor32 clBtnHighlight32()
+{
+    return gSysColor32[scBtnHighlight];
+}
+inline TColor32 cl3DLight32()
+{
+    return gSysColor32[sc3DLight];
+}
+inline TColor32 clBtnShadow32()
+{
+    return gSysColor32[scBtnShadow];
+}
+inline TColor32 clActiveBorder32()
+{
+    return gSysColor32[scActiveBorder];
+}
+inline TColor32 clActiveCaption32()
+{
+    return gSysColor32[scActiveCaption];
+}
+inline TColor32 clAppWorkSpace32()
+{
+    return gSysColor32[scAppWorkSpace];
+}
+inline TColor32 clBackground32()
+{
+    return gSysColor32[scBackground];
+}
+inline TColor32 clBtnText32()
+{
+    return gSysColor32[scBtnText];
+}
+inline TColor32 clCaptionText32()
+{
+    return gSysColor32[scCaptionText];
+}
+inline TColor32 clGradientActiveCaption32()
+{
+    return gSysColor32[scGradientActiveCaption];
+}
+inline TColor32 clGradientInactiveCaption32()
+{
+    return gSysColor32[scGradientInactiveCaption];
+}
+inline TColor32 clGrayText32()
+{
+    return gSysColor32[scGrayText];
+}
+inline TColor32 clHighlight32()
+{
+    return gSysColor32[scHighlight];
+}
+inline TColor32 clHighlightText32()
+{
+    return gSysColor32[scHighlightText];
+}
+inline TColor32 clHotLight32()
+{
+    return gSysColor32[scHotLight];
+}
+inline TColor32 clInactiveBorder32()
+{
+    return gSysColor32[scInactiveBorder];
+}
+inline TColor32 clInactiveCaption32()
+{
+    return gSysColor32[scInactiveCaption];
+}
+inline TColor32 clInactiveCaptionText32()
+{
+    return gSysColor32[scInactiveCaptionText];
+}
+inline TColor32 clInfoBk32()
+{
+    return gSysColor32[scInfoBk];
+}
+inline TColor32 clInfoText32()
+{
+    return gSysColor32[scInfoText];
+}
+inline TColor32 clMenu32()
+{
+    return gSysColor32[scMenu];
+}
+inline TColor32 clMenuText32()
+{
+    return gSysColor32[scMenuText];
+}
+inline TColor32 clScrollBar32()
+{
+    return gSysColor32[scScrollBar];
+}
+inline TColor32 clWindow32()
+{
+    return gSysColor32[scWindow];
+}
+inline TColor32 clWindowFrame32()
+{
+    return gSysColor32[scWindowFrame];
+}
+inline TColor32 clWindowText32()
+{
+    return gSysColor32[scWindowText];
+}
+inline TColor32 clBtnFaceClear32()
+{
+    return gSysColor32[scBtnFaceClear];
+}
+inline TColor32 clHighlightHalf32()
+{
+    return gSysColor32[scHighlightHalf];
+}
+inline TColor32 clGrayTextHalf32()
+{
+    return gSysColor32[scGrayTextHalf];
+}
+inline TColor32 clBtnFaceHalf32()
+{
+    return gSysColor32[scBtnFaceHalf];
+}
+inline TColor32 clBtnFaceThird32()
+{
+    return gSysColor32[scBtnFaceThird];
+}
+inline TColor32 clBtnFaceTwoThirds32()
+{
+    return gSysColor32[scBtnFaceTwoThirds];
+}
 
 // ---- pictures written as text, one row per "/" part, one character per pixel
 // Coverage: "." 0, "a" 32, "b" 64, "c" 85, "d" 128, "e" 204, "f" 255; a value v moves the colour
@@ -147,8 +276,8 @@ const char *arrowPattern(int kind);
 void drawEdgeRect(QPainter &Canvas, const QRect &Rect, uint32_t TopLeftColor,
                   uint32_t BottomRightColor, int64_t FillColor);
 void drawDoubleEdgeRect(QPainter &Canvas, const QRect &Rect, uint32_t OuterTopLeft,
-                        uint32_t OuterBottomRight, uint32_t InnerTopLeft,
-                        uint32_t InnerBottomRight, int64_t FillColor);
+                        uint32_t OuterBottomRight, uint32_t InnerTopLeft, uint32_t InnerBottomRight,
+                        int64_t FillColor);
 void drawSunkenFrame(QPainter &Canvas, const QRect &Rect, int64_t FillColor);
 void drawRaisedPanel(QPainter &Canvas, const QRect &Rect, int64_t FillColor);
 

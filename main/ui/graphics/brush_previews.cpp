@@ -62,7 +62,8 @@ bool drawBrushShape(TMemoryGraphic &graphic, const TShapeImageParam &p, TColor32
         return false;
     const TBlendProc blend = p.Digitize ? blendCopy : blendNormal;
     const float angle = float(double(p.Rotation) * M_PI / 180);
-    const TPointSingle centre{float(graphic.Width()) / 2 - 0.5f, float(graphic.Height()) / 2 - 0.5f};
+    const TPointSingle centre{float(graphic.Width()) / 2 - 0.5f,
+                              float(graphic.Height()) / 2 - 0.5f};
     const TAirMapCurveFunc curve = getAirMapCurve(p.AirMap);
     if (!p.UseShapeImage) {
         const float rx = scale * p.Radius;
@@ -77,7 +78,8 @@ bool drawBrushShape(TMemoryGraphic &graphic, const TShapeImageParam &p, TColor32
     if (!p.Digitize) {
         // A halo the image is cut out of below.
         const float sx = float(M_SQRT2) * scale * (float(size.x) / 2 * p.ShapeImageScale);
-        const float sy = float(M_SQRT2) * scale * (float(size.y) / 2 * p.ShapeImageScale) * p.Aspect;
+        const float sy =
+            float(M_SQRT2) * scale * (float(size.y) / 2 * p.ShapeImageScale) * p.Aspect;
         if (!graphic.GradientEllipse(centre, {sx, sy}, angle, heavy, blendNormal, blendKeep))
             return false;
     }
@@ -121,9 +123,8 @@ bool DrawIcon(const TPaintParam &param, TMemoryGraphic &graphic, const sRect &re
     temp.fillAll(0);
     if (const TMTC *icon = param.IconImage())
         scaleCanvasInto(temp, *icon, false, 0);
-    const bool copied = graphic.Copy(rect.x0, rect.y0, w, h,
-                                     reinterpret_cast<const TColor32 *>(temp.seek32(0, 0)), 0, 0, w,
-                                     h);
+    const bool copied = graphic.Copy(
+        rect.x0, rect.y0, w, h, reinterpret_cast<const TColor32 *>(temp.seek32(0, 0)), 0, 0, w, h);
     graphic.FillRectangle(rect, graphic.Color(), blendKeep, blendCopy);
     return copied;
 }

@@ -86,12 +86,24 @@ void hsvToRGBBytes(float H, float S, float V, uint8_t &R, uint8_t &G, uint8_t &B
     const int32_t up = v - nearest(k * e);           // rising edge
     int32_t r = v, gr = v, b = v;
     switch (g / 256) {
-    case 0: gr = down, b = v - C; break;
-    case 1: r = up, b = v - C; break;
-    case 2: r = v - C, b = down; break;
-    case 3: r = v - C, gr = up; break;
-    case 4: r = down, gr = v - C; break;
-    default: gr = v - C, b = up; break;
+    case 0:
+        gr = down, b = v - C;
+        break;
+    case 1:
+        r = up, b = v - C;
+        break;
+    case 2:
+        r = v - C, b = down;
+        break;
+    case 3:
+        r = v - C, gr = up;
+        break;
+    case 4:
+        r = down, gr = v - C;
+        break;
+    default:
+        gr = v - C, b = up;
+        break;
     }
     R = uint8_t(r);
     G = uint8_t(gr);
@@ -112,12 +124,24 @@ void hsvToRGBSingle(float H, float S, float V, float &R, float &G, float &B)
     const float up = V - float(k) * e / 255;
     const float low = V - e;
     switch (g / 256) {
-    case 0: G = down, B = low; break;
-    case 1: R = up, B = low; break;
-    case 2: R = low, B = down; break;
-    case 3: R = low, G = up; break;
-    case 4: R = down, G = low; break;
-    default: G = low, B = up; break;
+    case 0:
+        G = down, B = low;
+        break;
+    case 1:
+        R = up, B = low;
+        break;
+    case 2:
+        R = low, B = down;
+        break;
+    case 3:
+        R = low, G = up;
+        break;
+    case 4:
+        R = down, G = low;
+        break;
+    default:
+        G = low, B = up;
+        break;
     }
 }
 

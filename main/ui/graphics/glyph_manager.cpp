@@ -60,10 +60,10 @@ TqZGlyphType paintModeToGlyphType(TPaintMode mode)
 {
     using G = TqZGlyphType;
     static constexpr G table[kPaintModeCount] = {
-        G::qgPencil1,    G::qgEraser1,   G::qgWaterColor1, G::qgAirBrush1, G::qgBlur1,
-        G::qgBlur1,      G::qgFingertip1, G::qgBurn1,      G::qgDodge1,    G::qgPencil4,
-        G::qgEraser4,    G::qgWaterColor4, G::qgAirBrush4, G::qgBlur4,     G::qgFingertip4,
-        G::qgSpread4,    G::qgBurn4,     G::qgDodge4,      G::qgPencil5,   G::qgEraser5,
+        G::qgPencil1,     G::qgEraser1,     G::qgWaterColor1, G::qgAirBrush1, G::qgBlur1,
+        G::qgBlur1,       G::qgFingertip1,  G::qgBurn1,       G::qgDodge1,    G::qgPencil4,
+        G::qgEraser4,     G::qgWaterColor4, G::qgAirBrush4,   G::qgBlur4,     G::qgFingertip4,
+        G::qgSpread4,     G::qgBurn4,       G::qgDodge4,      G::qgPencil5,   G::qgEraser5,
         G::qgWaterColor5, G::qgAirBrush5};
     const int i = int(mode);
     return i < kPaintModeCount ? table[i] : G::qgPencil1;
@@ -72,18 +72,48 @@ TqZGlyphType paintModeToGlyphType(TPaintMode mode)
 TqZGlyphType toolDetailToGlyphType(TToolDetail tool)
 {
     using G = TqZGlyphType;
-    static constexpr G table[kToolDetailCount] = {
-        G::qgPencil5,       G::qgPencil4,          G::qgPencil1,      G::qgEraser5,
-        G::qgSeedEraser,    G::qgEraser4,          G::qgEraser1,      G::qgWaterColor5,
-        G::qgWaterColor4,   G::qgWaterColor1,      G::qgAirBrush5,    G::qgAirBrush4,
-        G::qgAirBrush1,     G::qgBlur4,            G::qgFingertip4,   G::qgSpread4,
-        G::qgBlur1,         G::qgFingertip1,       G::qgBurn4,        G::qgDodge4,
-        G::qgBurn1,         G::qgDodge1,           G::qgFillRectangle, G::qgFillEllipse,
-        G::qgFillPolygon,   G::qgFillLasso,        G::qgSeedFill,     G::qgGradient,
-        G::qgSelectRectangle, G::qgSelectEllipse,  G::qgSelectPolygon, G::qgSelectLasso,
-        G::qgMagicWand,     G::qgMoveLayer,        G::qgMoveLayerWithSelection, G::qgFillText,
-        G::qgSelectText,    G::qgCrop,             G::qgSpuit,        G::qgGrabber,
-        G::qgDegree,        G::qgZoom};
+    static constexpr G table[kToolDetailCount] = {G::qgPencil5,
+                                                  G::qgPencil4,
+                                                  G::qgPencil1,
+                                                  G::qgEraser5,
+                                                  G::qgSeedEraser,
+                                                  G::qgEraser4,
+                                                  G::qgEraser1,
+                                                  G::qgWaterColor5,
+                                                  G::qgWaterColor4,
+                                                  G::qgWaterColor1,
+                                                  G::qgAirBrush5,
+                                                  G::qgAirBrush4,
+                                                  G::qgAirBrush1,
+                                                  G::qgBlur4,
+                                                  G::qgFingertip4,
+                                                  G::qgSpread4,
+                                                  G::qgBlur1,
+                                                  G::qgFingertip1,
+                                                  G::qgBurn4,
+                                                  G::qgDodge4,
+                                                  G::qgBurn1,
+                                                  G::qgDodge1,
+                                                  G::qgFillRectangle,
+                                                  G::qgFillEllipse,
+                                                  G::qgFillPolygon,
+                                                  G::qgFillLasso,
+                                                  G::qgSeedFill,
+                                                  G::qgGradient,
+                                                  G::qgSelectRectangle,
+                                                  G::qgSelectEllipse,
+                                                  G::qgSelectPolygon,
+                                                  G::qgSelectLasso,
+                                                  G::qgMagicWand,
+                                                  G::qgMoveLayer,
+                                                  G::qgMoveLayerWithSelection,
+                                                  G::qgFillText,
+                                                  G::qgSelectText,
+                                                  G::qgCrop,
+                                                  G::qgSpuit,
+                                                  G::qgGrabber,
+                                                  G::qgDegree,
+                                                  G::qgZoom};
     const int i = int(tool);
     return i < kToolDetailCount ? table[i] : G::qgPencil5;
 }

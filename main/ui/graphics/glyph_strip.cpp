@@ -23,13 +23,20 @@ void badge(QPainter &p, char digit)
     const QPointF o(19, 17);
     auto seg = [&](char s) {
         switch (s) {
-        case 'a': return QLineF(o + QPointF(0, 0), o + QPointF(4, 0));
-        case 'b': return QLineF(o + QPointF(4, 0), o + QPointF(4, 3));
-        case 'c': return QLineF(o + QPointF(4, 3), o + QPointF(4, 6));
-        case 'd': return QLineF(o + QPointF(0, 6), o + QPointF(4, 6));
-        case 'e': return QLineF(o + QPointF(0, 3), o + QPointF(0, 6));
-        case 'f': return QLineF(o + QPointF(0, 0), o + QPointF(0, 3));
-        default: return QLineF(o + QPointF(0, 3), o + QPointF(4, 3));
+        case 'a':
+            return QLineF(o + QPointF(0, 0), o + QPointF(4, 0));
+        case 'b':
+            return QLineF(o + QPointF(4, 0), o + QPointF(4, 3));
+        case 'c':
+            return QLineF(o + QPointF(4, 3), o + QPointF(4, 6));
+        case 'd':
+            return QLineF(o + QPointF(0, 6), o + QPointF(4, 6));
+        case 'e':
+            return QLineF(o + QPointF(0, 3), o + QPointF(0, 6));
+        case 'f':
+            return QLineF(o + QPointF(0, 0), o + QPointF(0, 3));
+        default:
+            return QLineF(o + QPointF(0, 3), o + QPointF(4, 3));
         }
     };
     p.save();
@@ -71,8 +78,8 @@ void airbrush(QPainter &p)
     p.setBrush(kFill);
     p.drawRect(QRectF(10, 8, 9, 5));
     p.drawLine(QPointF(14, 13), QPointF(14, 19));
-    for (const QPointF &d : {QPointF(4, 7), QPointF(6, 10), QPointF(3, 12), QPointF(7, 14),
-                             QPointF(4, 16)})
+    for (const QPointF &d :
+         {QPointF(4, 7), QPointF(6, 10), QPointF(3, 12), QPointF(7, 14), QPointF(4, 16)})
         p.drawEllipse(d, 0.8, 0.8);
 }
 
@@ -199,28 +206,72 @@ void penMark(QPainter &p)
 void drawGlyph(QPainter &p, G g)
 {
     switch (g) {
-    case G::qgPencil5: pencil(p), badge(p, '5'); break;
-    case G::qgPencil4: pencil(p), badge(p, '4'); break;
-    case G::qgPencil1: pencil(p), badge(p, '1'); break;
-    case G::qgEraser5: eraser(p), badge(p, '5'); break;
-    case G::qgSeedEraser: eraser(p), p.setBrush(kInk), p.drawEllipse(QPointF(19, 5), 2, 2); break;
-    case G::qgEraser4: eraser(p), badge(p, '4'); break;
-    case G::qgEraser1: eraser(p), badge(p, '1'); break;
-    case G::qgWaterColor5: brush(p), badge(p, '5'); break;
-    case G::qgWaterColor4: brush(p), badge(p, '4'); break;
-    case G::qgWaterColor1: brush(p), badge(p, '1'); break;
-    case G::qgAirBrush5: airbrush(p), badge(p, '5'); break;
-    case G::qgAirBrush4: airbrush(p), badge(p, '4'); break;
-    case G::qgAirBrush1: airbrush(p), badge(p, '1'); break;
-    case G::qgBlur4: drop(p), badge(p, '4'); break;
-    case G::qgBlur1: drop(p), badge(p, '1'); break;
-    case G::qgFingertip4: finger(p), badge(p, '4'); break;
-    case G::qgFingertip1: finger(p), badge(p, '1'); break;
-    case G::qgSpread4: spread(p), badge(p, '4'); break;
-    case G::qgBurn4: lollipop(p, true), badge(p, '4'); break;
-    case G::qgBurn1: lollipop(p, true), badge(p, '1'); break;
-    case G::qgDodge4: lollipop(p, false), badge(p, '4'); break;
-    case G::qgDodge1: lollipop(p, false), badge(p, '1'); break;
+    case G::qgPencil5:
+        pencil(p), badge(p, '5');
+        break;
+    case G::qgPencil4:
+        pencil(p), badge(p, '4');
+        break;
+    case G::qgPencil1:
+        pencil(p), badge(p, '1');
+        break;
+    case G::qgEraser5:
+        eraser(p), badge(p, '5');
+        break;
+    case G::qgSeedEraser:
+        eraser(p), p.setBrush(kInk), p.drawEllipse(QPointF(19, 5), 2, 2);
+        break;
+    case G::qgEraser4:
+        eraser(p), badge(p, '4');
+        break;
+    case G::qgEraser1:
+        eraser(p), badge(p, '1');
+        break;
+    case G::qgWaterColor5:
+        brush(p), badge(p, '5');
+        break;
+    case G::qgWaterColor4:
+        brush(p), badge(p, '4');
+        break;
+    case G::qgWaterColor1:
+        brush(p), badge(p, '1');
+        break;
+    case G::qgAirBrush5:
+        airbrush(p), badge(p, '5');
+        break;
+    case G::qgAirBrush4:
+        airbrush(p), badge(p, '4');
+        break;
+    case G::qgAirBrush1:
+        airbrush(p), badge(p, '1');
+        break;
+    case G::qgBlur4:
+        drop(p), badge(p, '4');
+        break;
+    case G::qgBlur1:
+        drop(p), badge(p, '1');
+        break;
+    case G::qgFingertip4:
+        finger(p), badge(p, '4');
+        break;
+    case G::qgFingertip1:
+        finger(p), badge(p, '1');
+        break;
+    case G::qgSpread4:
+        spread(p), badge(p, '4');
+        break;
+    case G::qgBurn4:
+        lollipop(p, true), badge(p, '4');
+        break;
+    case G::qgBurn1:
+        lollipop(p, true), badge(p, '1');
+        break;
+    case G::qgDodge4:
+        lollipop(p, false), badge(p, '4');
+        break;
+    case G::qgDodge1:
+        lollipop(p, false), badge(p, '1');
+        break;
     case G::qgDrawLocus: {
         QPainterPath w;
         w.moveTo(3, 16);
@@ -228,7 +279,9 @@ void drawGlyph(QPainter &p, G g)
         p.drawPath(w);
         break;
     }
-    case G::qgDrawLine: p.drawLine(QPointF(4, 20), QPointF(20, 4)); break;
+    case G::qgDrawLine:
+        p.drawLine(QPointF(4, 20), QPointF(20, 4));
+        break;
     case G::qgDrawCurve: {
         QPainterPath c;
         c.moveTo(3, 20);
@@ -236,14 +289,24 @@ void drawGlyph(QPainter &p, G g)
         p.drawPath(c);
         break;
     }
-    case G::qgDrawMultiLine: p.drawPolyline(QPolygonF({{3, 19}, {8, 6}, {15, 16}, {21, 5}})); break;
-    case G::qgDrawRectangle: p.drawRect(QRectF(4, 6, 16, 12)); break;
-    case G::qgDrawEllipse: p.drawEllipse(QPointF(12, 12), 8, 6); break;
+    case G::qgDrawMultiLine:
+        p.drawPolyline(QPolygonF({{3, 19}, {8, 6}, {15, 16}, {21, 5}}));
+        break;
+    case G::qgDrawRectangle:
+        p.drawRect(QRectF(4, 6, 16, 12));
+        break;
+    case G::qgDrawEllipse:
+        p.drawEllipse(QPointF(12, 12), 8, 6);
+        break;
     case G::qgDrawPolygon:
         p.drawPolygon(QPolygonF({{12, 3}, {21, 10}, {17, 20}, {7, 20}, {3, 10}}));
         break;
-    case G::qgFillRectangle: p.setBrush(kFill), p.drawRect(QRectF(4, 6, 16, 12)); break;
-    case G::qgFillEllipse: p.setBrush(kFill), p.drawEllipse(QPointF(12, 12), 8, 6); break;
+    case G::qgFillRectangle:
+        p.setBrush(kFill), p.drawRect(QRectF(4, 6, 16, 12));
+        break;
+    case G::qgFillEllipse:
+        p.setBrush(kFill), p.drawEllipse(QPointF(12, 12), 8, 6);
+        break;
     case G::qgFillPolygon:
         p.setBrush(kFill);
         p.drawPolygon(QPolygonF({{12, 3}, {21, 10}, {17, 20}, {7, 20}, {3, 10}}));
@@ -257,10 +320,18 @@ void drawGlyph(QPainter &p, G g)
         p.drawPath(l);
         break;
     }
-    case G::qgSeedFill: bucket(p); break;
-    case G::qgGradient: squareOf(p, rampBrush()); break;
-    case G::qgSelectRectangle: dashed(p), p.drawRect(QRectF(4, 6, 16, 12)); break;
-    case G::qgSelectEllipse: dashed(p), p.drawEllipse(QPointF(12, 12), 8, 6); break;
+    case G::qgSeedFill:
+        bucket(p);
+        break;
+    case G::qgGradient:
+        squareOf(p, rampBrush());
+        break;
+    case G::qgSelectRectangle:
+        dashed(p), p.drawRect(QRectF(4, 6, 16, 12));
+        break;
+    case G::qgSelectEllipse:
+        dashed(p), p.drawEllipse(QPointF(12, 12), 8, 6);
+        break;
     case G::qgSelectPolygon:
         dashed(p);
         p.drawPolygon(QPolygonF({{12, 3}, {21, 10}, {17, 20}, {7, 20}, {3, 10}}));
@@ -279,14 +350,20 @@ void drawGlyph(QPainter &p, G g)
         p.drawLine(QPointF(17, 3), QPointF(17, 11));
         p.drawLine(QPointF(13, 7), QPointF(21, 7));
         break;
-    case G::qgMoveLayer: fourArrows(p); break;
+    case G::qgMoveLayer:
+        fourArrows(p);
+        break;
     case G::qgMoveLayerWithSelection:
         fourArrows(p);
         dashed(p);
         p.drawRect(QRectF(2, 2, 20, 20));
         break;
-    case G::qgFillText: letterA(p); break;
-    case G::qgSelectText: letterA(p), dashed(p), p.drawRect(QRectF(2, 2, 20, 20)); break;
+    case G::qgFillText:
+        letterA(p);
+        break;
+    case G::qgSelectText:
+        letterA(p), dashed(p), p.drawRect(QRectF(2, 2, 20, 20));
+        break;
     case G::qgCrop:
         p.drawPolyline(QPolygonF({{7, 2}, {7, 17}, {22, 17}}));
         p.drawPolyline(QPolygonF({{2, 7}, {17, 7}, {17, 22}}));
@@ -307,7 +384,9 @@ void drawGlyph(QPainter &p, G g)
         p.drawArc(QRectF(4, 4, 16, 16), 30 * 16, 280 * 16);
         arrowHead(p, QPointF(19, 8), QPointF(0.5, -0.87));
         break;
-    case G::qgZoom: magnifier(p); break;
+    case G::qgZoom:
+        magnifier(p);
+        break;
     case G::qgDensity:
         p.drawEllipse(QPointF(12, 12), 8, 8);
         p.setBrush(kInk);
@@ -360,12 +439,24 @@ void drawGlyph(QPainter &p, G g)
         p.setBrush(kFill);
         p.drawEllipse(QPointF(12, 12), 3.5, 3.5);
         break;
-    case G::qgGradNone: squareOf(p, Qt::NoBrush), crossOut(p); break;
-    case G::qgGradUse: squareOf(p, rampBrush()); break;
-    case G::qgGradUnUse: squareOf(p, rampBrush()), crossOut(p); break;
-    case G::qgToneNone: squareOf(p, Qt::NoBrush), crossOut(p), p.drawEllipse(QPointF(12, 12), 2, 2); break;
-    case G::qgToneUse: squareOf(p, Qt::NoBrush), dots(p); break;
-    case G::qgToneUnUse: squareOf(p, Qt::NoBrush), dots(p), crossOut(p); break;
+    case G::qgGradNone:
+        squareOf(p, Qt::NoBrush), crossOut(p);
+        break;
+    case G::qgGradUse:
+        squareOf(p, rampBrush());
+        break;
+    case G::qgGradUnUse:
+        squareOf(p, rampBrush()), crossOut(p);
+        break;
+    case G::qgToneNone:
+        squareOf(p, Qt::NoBrush), crossOut(p), p.drawEllipse(QPointF(12, 12), 2, 2);
+        break;
+    case G::qgToneUse:
+        squareOf(p, Qt::NoBrush), dots(p);
+        break;
+    case G::qgToneUnUse:
+        squareOf(p, Qt::NoBrush), dots(p), crossOut(p);
+        break;
     case G::qgGradLinear:
         squareOf(p, rampBrush());
         break;
@@ -380,7 +471,9 @@ void drawGlyph(QPainter &p, G g)
         p.drawLine(QPointF(12, 12), QPointF(21, 12));
         p.drawArc(QRectF(7, 7, 10, 10), 0, 270 * 16);
         break;
-    case G::qgGradReturn: p.drawPolyline(QPolygonF({{2, 18}, {7, 6}, {12, 18}, {17, 6}, {22, 18}})); break;
+    case G::qgGradReturn:
+        p.drawPolyline(QPolygonF({{2, 18}, {7, 6}, {12, 18}, {17, 6}, {22, 18}}));
+        break;
     case G::qgGradRepeat:
         p.drawPolyline(QPolygonF({{2, 18}, {8, 6}, {8, 18}, {14, 6}, {14, 18}, {20, 6}, {20, 18}}));
         break;
@@ -404,16 +497,24 @@ void drawGlyph(QPainter &p, G g)
         p.drawLine(QPointF(7, 10), QPointF(13, 10));
         p.drawLine(QPointF(10, 7), QPointF(10, 13));
         break;
-    case G::qgZoomOut: magnifier(p), p.drawLine(QPointF(7, 10), QPointF(13, 10)); break;
+    case G::qgZoomOut:
+        magnifier(p), p.drawLine(QPointF(7, 10), QPointF(13, 10));
+        break;
     case G::qgDisplayGrid:
         for (int i = 0; i < 4; ++i) {
             p.drawLine(QPointF(4 + i * 16 / 3.0, 4), QPointF(4 + i * 16 / 3.0, 20));
             p.drawLine(QPointF(4, 4 + i * 16 / 3.0), QPointF(20, 4 + i * 16 / 3.0));
         }
         break;
-    case G::qgColSampAreaS: p.setBrush(kFill), p.drawRect(QRectF(8, 8, 8, 8)); break;
-    case G::qgColSampCircleA: p.setBrush(kFill), p.drawEllipse(QPointF(12, 12), 8, 8); break;
-    case G::qgColSampCircleS: p.setBrush(kFill), p.drawEllipse(QPointF(12, 12), 4, 4); break;
+    case G::qgColSampAreaS:
+        p.setBrush(kFill), p.drawRect(QRectF(8, 8, 8, 8));
+        break;
+    case G::qgColSampCircleA:
+        p.setBrush(kFill), p.drawEllipse(QPointF(12, 12), 8, 8);
+        break;
+    case G::qgColSampCircleS:
+        p.setBrush(kFill), p.drawEllipse(QPointF(12, 12), 4, 4);
+        break;
     case G::qgColSampSlider:
         p.drawLine(QPointF(3, 12), QPointF(21, 12));
         p.setBrush(kFill);
@@ -458,7 +559,9 @@ void drawGlyph(QPainter &p, G g)
         arrowHead(p, QPointF(2, 2), QPointF(-0.7, -0.7));
         arrowHead(p, QPointF(22, 22), QPointF(0.7, 0.7));
         break;
-    case G::qgPlay: p.setBrush(kInk), p.drawPolygon(QPolygonF({{7, 4}, {19, 12}, {7, 20}})); break;
+    case G::qgPlay:
+        p.setBrush(kInk), p.drawPolygon(QPolygonF({{7, 4}, {19, 12}, {7, 20}}));
+        break;
     case G::qgPause:
         p.setBrush(kInk);
         p.drawRect(QRectF(6, 5, 4, 14));
@@ -469,7 +572,9 @@ void drawGlyph(QPainter &p, G g)
         p.drawPolygon(QPolygonF({{5, 5}, {15, 12}, {5, 19}}));
         p.drawRect(QRectF(16, 5, 3, 14));
         break;
-    case G::qgStop: p.setBrush(kInk), p.drawRect(QRectF(6, 6, 12, 12)); break;
+    case G::qgStop:
+        p.setBrush(kInk), p.drawRect(QRectF(6, 6, 12, 12));
+        break;
     case G::qgMenu:
         for (int y = 7; y <= 17; y += 5)
             p.drawLine(QPointF(5, y), QPointF(19, y));
@@ -560,7 +665,8 @@ const QByteArray &builtinGlyphStrip()
     static const QByteArray strip = [] {
         QList<QImage> pictures;
         for (int g = 0; g < kGlyphTypeCount; ++g)
-            pictures.append(drawGlyphPicture(TqZGlyphType(g)).convertToFormat(QImage::Format_ARGB32));
+            pictures.append(
+                drawGlyphPicture(TqZGlyphType(g)).convertToFormat(QImage::Format_ARGB32));
         return encodeGlyphStrip(pictures);
     }();
     return strip;

@@ -315,8 +315,8 @@ bool TMemoryGraphic::FillRectangle(const sRect &ARect, TColor32 C0, TColor32 C1,
     return true;
 }
 
-bool TMemoryGraphic::FillCheckBoard(const sRect &ARect, sSize ASize, TColor32 ACol1,
-                                    TColor32 ACol2, TBlendProc BlendRGB, TBlendProc BlendA)
+bool TMemoryGraphic::FillCheckBoard(const sRect &ARect, sSize ASize, TColor32 ACol1, TColor32 ACol2,
+                                    TBlendProc BlendRGB, TBlendProc BlendA)
 {
     int32_t DX, DY, DW, DH;
     if (ASize.x < 1 || ASize.y < 1 || !CalcDrawRect(DX, DY, DW, DH, ARect))
@@ -360,8 +360,8 @@ bool TMemoryGraphic::DrawRectangle(const sRect &ARect, int32_t EdgeWidth, TColor
 bool TMemoryGraphic::DrawRectangle(const sRect &ARect, int32_t EdgeWidth, TColor32 CTopLeft,
                                    TColor32 CBottomRight, TBlendProc BlendRGB, TBlendProc BlendA)
 {
-    return DrawRectangle(ARect, EdgeWidth, CTopLeft, CTopLeft, CBottomRight, CBottomRight,
-                         BlendRGB, BlendA);
+    return DrawRectangle(ARect, EdgeWidth, CTopLeft, CTopLeft, CBottomRight, CBottomRight, BlendRGB,
+                         BlendA);
 }
 
 bool TMemoryGraphic::DrawRectangle(const sRect &ARect, int32_t EdgeWidth, TColor32 CLeft,
@@ -412,8 +412,8 @@ bool TMemoryGraphic::DrawRoundRectangle(const sRect &ARect, int32_t EdgeWidth, T
     }
     // The corners of the whole picture get half-weight pixels (the frame is drawn over all of it).
     const int32_t W = FWidth, H = FHeight;
-    const sPos corners[12] = {{0, 1},     {1, 0},     {1, 1},     {0, H - 2},
-                              {1, H - 1}, {1, H - 2}, {W - 2, 0}, {W - 1, 1},
+    const sPos corners[12] = {{0, 1},     {1, 0},         {1, 1},         {0, H - 2},
+                              {1, H - 1}, {1, H - 2},     {W - 2, 0},     {W - 1, 1},
                               {W - 2, 1}, {W - 1, H - 2}, {W - 2, H - 1}, {W - 2, H - 2}};
     for (const sPos &p : corners)
         if (GetContains(p.x, p.y))
@@ -421,8 +421,8 @@ bool TMemoryGraphic::DrawRoundRectangle(const sRect &ARect, int32_t EdgeWidth, T
     return true;
 }
 
-bool TMemoryGraphic::DrawText(const QString &Str, sRect &ARect, const QFont &AFont,
-                              TColor32 AColor, uint32_t DTFormat)
+bool TMemoryGraphic::DrawText(const QString &Str, sRect &ARect, const QFont &AFont, TColor32 AColor,
+                              uint32_t DTFormat)
 {
     if (!Prepared())
         return false;
@@ -485,16 +485,17 @@ bool TMemoryGraphic::DrawTabImage(const QString &Str, sRect &ARect, uint32_t DTF
     ARect.y1 = ARect.y0 + 18;
     const int32_t right = ARect.x1;
     for (int32_t row = 0; row < 18; ++row) {
-        const TColor32 c = row == 0                        ? clWindowFrame32()
+        const TColor32 c = row == 0                         ? clWindowFrame32()
                            : row == 1 && Active == tsActive ? clBtnHighlight32()
-                                                           : clBtnFace32();
+                                                            : clBtnFace32();
         if (!FillRectangle({9, row, right - 1, row + 1}, c, blendCopy, blendCopy))
             return false;
     }
     sRect caption{11, 2, right - 2, 17};
     if (!DrawText(Str, caption, font, clWindowText32(), DTFormat))
         return false;
-    const TMemoryGraphic *tab = gAppearanceManager ? gAppearanceManager->GetTabImage(Active) : nullptr;
+    const TMemoryGraphic *tab =
+        gAppearanceManager ? gAppearanceManager->GetTabImage(Active) : nullptr;
     if (!tab || !BlendImage(0, 0, 9, 18, *tab, 0, 0, blendCopy, blendCopy) ||
         !BlendImage(right - 9, 0, 9, 18, *tab, 9, 0, blendCopy, blendCopy))
         return false;
@@ -511,8 +512,9 @@ bool TMemoryGraphic::Draw(QPainter &DC, int32_t DX, int32_t DY, int32_t W, int32
 {
     if (!Prepared() || W <= 0 || H <= 0)
         return false;
-    const QImage view = image().convertedTo(QImage::Format_RGB32);
-    DC.drawImage(QRect(DX, DY, W, H), view, QRect(SX, SY, W, H));
+    // Only the region is converted; the colour bytes stay as they are, alpha is not shown.
+    const QImage region = image().copy(QRect(SX, SY, W, H)).convertToFormat(QImage::Format_RGB32);
+    DC.drawImage(QRect(DX, DY, W, H), region);
     return true;
 }
 

@@ -167,9 +167,8 @@ class TMemoryGraphic
     bool FillSaturationRectangle(const sRect &ARect, float H, float V, float D,
                                  TAppearanceDirection Dir, TBlendProc BlendRGB, TBlendProc BlendA,
                                  bool HSV);
-    bool FillValueRectangle(const sRect &ARect, float H, float S, float D,
-                            TAppearanceDirection Dir, TBlendProc BlendRGB, TBlendProc BlendA,
-                            bool HSV);
+    bool FillValueRectangle(const sRect &ARect, float H, float S, float D, TAppearanceDirection Dir,
+                            TBlendProc BlendRGB, TBlendProc BlendA, bool HSV);
     bool FillHueValueRectangle(const sRect &ARect, float H, float S, float D,
                                TAppearanceDirection DirH, TAppearanceDirection DirV,
                                TBlendProc BlendRGB, TBlendProc BlendA, bool HSV);

@@ -73,12 +73,24 @@ bool TMemoryGraphic::fillField(const sRect &ARect, TAppearanceDirection DirA,
         const int32_t ib = isHorizontal(DirB) ? col : row, nb = isHorizontal(DirB) ? DW : DH;
         float h = H, s = S, v = V;
         switch (kind) {
-        case fkHue: h = hueAt(H, ia, na, DirA); break;
-        case fkSaturation: s = rampAt(ia, na, DirA); break;
-        case fkValue: v = rampAt(ia, na, DirA); break;
-        case fkHueValue: h = hueAt(H, ia, na, DirA), v = rampAt(ib, nb, DirB); break;
-        case fkHueSaturation: h = hueAt(H, ia, na, DirA), s = rampAt(ib, nb, DirB); break;
-        default: s = rampAt(ia, na, DirA), v = rampAt(ib, nb, DirB); break;
+        case fkHue:
+            h = hueAt(H, ia, na, DirA);
+            break;
+        case fkSaturation:
+            s = rampAt(ia, na, DirA);
+            break;
+        case fkValue:
+            v = rampAt(ia, na, DirA);
+            break;
+        case fkHueValue:
+            h = hueAt(H, ia, na, DirA), v = rampAt(ib, nb, DirB);
+            break;
+        case fkHueSaturation:
+            h = hueAt(H, ia, na, DirA), s = rampAt(ib, nb, DirB);
+            break;
+        default:
+            s = rampAt(ia, na, DirA), v = rampAt(ib, nb, DirB);
+            break;
         }
         return fieldColour(h, s, v, HSV, alpha);
     };
@@ -147,8 +159,8 @@ bool TMemoryGraphic::FillSaturationValueRectangle(const sRect &ARect, float H, f
     return fillField(ARect, DirS, DirV, fkSaturationValue, H, 0, 0, D, BlendRGB, BlendA, HSV);
 }
 
-bool TMemoryGraphic::fillCircleField(sPos Pos, int32_t Diameter, float EdgeWidth, int kind,
-                                     float H, float S, float V, float D, TBlendProc BlendRGB,
+bool TMemoryGraphic::fillCircleField(sPos Pos, int32_t Diameter, float EdgeWidth, int kind, float H,
+                                     float S, float V, float D, TBlendProc BlendRGB,
                                      TBlendProc BlendA, bool HSV)
 {
     int32_t DX, DY, n;

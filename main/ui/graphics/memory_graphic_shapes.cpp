@@ -37,6 +37,20 @@ struct EllipseFrame
 
 } // namespace
 
+namespace {
+// The clipped box of an ellipse of long radius a around the centre.
+bool ellipseBox(const TMemoryGraphic &g, double cx, double cy, double a, int32_t &DX, int32_t &DY,
+                int32_t &DW, int32_t &DH)
+{
+    // Far beyond any picture (or not a number): nothing to draw, and no integer overflow.
+    if (!(std::fabs(cx) < 1e7) || !(std::fabs(cy) < 1e7) || !(a < 1e6))
+        return false;
+    const int32_t side = int32_t(std::ceil(2 * a)) + 2;
+    return g.CalcDrawRect(DX, DY, DW, DH, int32_t(std::floor(cx - a - 0.5)),
+                          int32_t(std::floor(cy - a - 0.5)), side, side);
+}
+} // namespace
+
 void TMemoryGraphic::PutCoverage(int32_t X, int32_t Y, TColor32 C, double t, TBlendProc BlendRGB,
                                  TBlendProc BlendA)
 {
@@ -62,10 +76,8 @@ bool TMemoryGraphic::FillCircle(TPointSingle Center, float Radius, TColor32 ACol
                                 TBlendProc BlendRGB, TBlendProc BlendA)
 {
     const double R = Radius;
-    const int32_t side = int32_t(std::ceil(2 * R)) + 2;
     int32_t DX, DY, DW, DH;
-    if (!CalcDrawRect(DX, DY, DW, DH, int32_t(std::floor(Center.x - R - 0.5)),
-                      int32_t(std::floor(Center.y - R - 0.5)), side, side))
+    if (!ellipseBox(*this, Center.x, Center.y, R, DX, DY, DW, DH))
         return false;
     for (int32_t y = DY; y < DY + DH; ++y)
         for (int32_t x = DX; x < DX + DW; ++x)
@@ -117,18 +129,6 @@ bool TMemoryGraphic::DrawCircle(sPos Pos, int32_t Diameter, float EdgeWidth, TCo
     return true;
 }
 
-namespace {
-// The clipped box of an ellipse of long radius a around the centre.
-bool ellipseBox(const TMemoryGraphic &g, double cx, double cy, double a, int32_t &DX, int32_t &DY,
-                int32_t &DW, int32_t &DH)
-{
-    if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(a) || a > 1e6)
-        return false;
-    const int32_t side = int32_t(std::ceil(2 * a)) + 2;
-    return g.CalcDrawRect(DX, DY, DW, DH, int32_t(std::floor(cx - a - 0.5)),
-                          int32_t(std::floor(cy - a - 0.5)), side, side);
-}
-} // namespace
 
 bool TMemoryGraphic::FillEllipse(TPointSingle Center, TPointSingle Radius, float Radian,
                                  TColor32 AColor, TBlendProc BlendRGB, TBlendProc BlendA)
@@ -275,10 +275,18 @@ void forEachIso(int32_t DX, int32_t DY, int32_t DW, int32_t DH, TAppearanceDirec
             const int32_t a = side == 1 ? S - 1 - q : q;
             int32_t along = 0;
             switch (Dir) {
-            case adLeftRight: along = DX + DW - 1 - p; break;
-            case adRightLeft: along = DX + p; break;
-            case adBottomTop: along = DY + p; break;
-            case adTopBottom: along = DY + DH - 1 - p; break;
+            case adLeftRight:
+                along = DX + DW - 1 - p;
+                break;
+            case adRightLeft:
+                along = DX + p;
+                break;
+            case adBottomTop:
+                along = DY + p;
+                break;
+            case adTopBottom:
+                along = DY + DH - 1 - p;
+                break;
             }
             if (vertical)
                 put(DX + q, along, p, a, side);
@@ -320,38 +328,37 @@ bool TMemoryGraphic::FillIsoscelesTriangle(const sRect &ARect, TColor32 C0, TCol
         return false;
     const IsoFrame f = isoFrame(DW, DH, Direction);
     const int32_t L = f.L, S = f.S;
-    forEachIso(DX, DY, DW, DH, Direction,
-               [&](int32_t x, int32_t y, int32_t p, int32_t a, int side) {
-                   const double t = f.cover(p, a);
-                   if (!(t > 0))
-                       return;
-                   const int32_t fromBase = L - 1 - p;
-                   TColor32 base, edge;
-                   double B;
-                   if (side == 2) {
-                       base = lerpColor32(C0, C2, 0.5f);
-                       edge = C1;
-                       B = L > 1 ? double(fromBase) / (L - 1) : 0;
-                   } else {
-                       const float tk = S > 1 ? float(a * 2.0 / (S - 1)) : 0.0f;
-                       const TColor32 near = side == 0 ? C0 : C2;
-                       const TColor32 far = side == 0 ? C2 : C0;
-                       base = lerpColor32(near, far, tk / 2);
-                       edge = lerpColor32(near, C1, tk);
-                       B = a == 0 || L < 2 ? 0 : fromBase * f.h / (double(a) * (L - 1));
-                   }
-                   const TColor32 c =
-                       B >= 1 ? edge : B <= 0 ? base : lerpColor32(base, edge, float(B));
-                   PutCoverage(x, y, c, t, BlendRGB, BlendA);
-               });
+    forEachIso(
+        DX, DY, DW, DH, Direction, [&](int32_t x, int32_t y, int32_t p, int32_t a, int side) {
+            const double t = f.cover(p, a);
+            if (!(t > 0))
+                return;
+            const int32_t fromBase = L - 1 - p;
+            TColor32 base, edge;
+            double B;
+            if (side == 2) {
+                base = lerpColor32(C0, C2, 0.5f);
+                edge = C1;
+                B = L > 1 ? double(fromBase) / (L - 1) : 0;
+            } else {
+                const float tk = S > 1 ? float(a * 2.0 / (S - 1)) : 0.0f;
+                const TColor32 near = side == 0 ? C0 : C2;
+                const TColor32 far = side == 0 ? C2 : C0;
+                base = lerpColor32(near, far, tk / 2);
+                edge = lerpColor32(near, C1, tk);
+                B = a == 0 || L < 2 ? 0 : fromBase * f.h / (double(a) * (L - 1));
+            }
+            const TColor32 c = B >= 1 ? edge : B <= 0 ? base : lerpColor32(base, edge, float(B));
+            PutCoverage(x, y, c, t, BlendRGB, BlendA);
+        });
     return true;
 }
 
 bool TMemoryGraphic::DrawLine(TPointSingle Pos0, TPointSingle Pos1, TColor32 AColor,
                               TBlendProc BlendRGB, TBlendProc BlendA)
 {
-    if (!Prepared() || !std::isfinite(Pos0.x) || !std::isfinite(Pos0.y) ||
-        !std::isfinite(Pos1.x) || !std::isfinite(Pos1.y))
+    if (!Prepared() || !std::isfinite(Pos0.x) || !std::isfinite(Pos0.y) || !std::isfinite(Pos1.x) ||
+        !std::isfinite(Pos1.y))
         return false;
     const auto clampCoord = [](double v) { return std::clamp(v, -1e6, 1e6); };
     const int32_t bx0 = int32_t(std::floor(clampCoord(std::min(Pos0.x, Pos1.x))));

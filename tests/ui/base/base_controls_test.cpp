@@ -90,9 +90,8 @@ TEST(BaseHooks, OneMessagePerPressHoweverFarItTravels)
     c->SetBounds(0, 0, 40, 40);
     parent.show();
     std::vector<uint32_t> seen;
-    const TMessageEvent previous = setApplicationOnMessage([&](TMsg &m, bool &) {
-        seen.push_back(m.message);
-    });
+    const TMessageEvent previous =
+        setApplicationOnMessage([&](TMsg &m, bool &) { seen.push_back(m.message); });
     // Refused by the control, handed on to the parent: one press message.
     QTest::mousePress(c, Qt::LeftButton, Qt::NoModifier, QPoint(30, 5));
     QTest::mouseRelease(c, Qt::LeftButton, Qt::NoModifier, QPoint(30, 5));

@@ -111,7 +111,8 @@ class FormsPopup : public ::testing::Test
     {
         previousMessage = setApplicationOnMessage([this](TMsg &, bool &) { ++outerMessages; });
         previousShortCut = setApplicationOnShortCut([this](TMsg &, bool &) { ++outerShortCuts; });
-        previousDeactivate = setApplicationOnDeactivate([this](QObject *) { ++outerDeactivations; });
+        previousDeactivate =
+            setApplicationOnDeactivate([this](QObject *) { ++outerDeactivations; });
         other.setGeometry(500, 400, 200, 100);
         button = new QPushButton("go", &other);
         button->setGeometry(10, 10, 80, 30);
@@ -168,7 +169,9 @@ TEST_F(FormsPopup, KeysCloseWithTheirResults)
     {
         Qt::Key key;
         int result;
-    } cases[] = {{Qt::Key_Escape, mrCancel}, {Qt::Key_Return, mrOk}, {Qt::Key_Tab, mrOk},
+    } cases[] = {{Qt::Key_Escape, mrCancel},
+                 {Qt::Key_Return, mrOk},
+                 {Qt::Key_Tab, mrOk},
                  {Qt::Key_Space, mrOk}};
     for (const Case &c : cases) {
         open();

@@ -148,12 +148,12 @@ TEST(GraphicsAppearance, FramesOnAPainter)
         QPainter p(&img);
         drawEdgeRect(p, QRect(0, 0, 6, 5), 0x0000FF, 0x00FF00, 0xFF0000);
     }
-    EXPECT_EQ(img.pixel(0, 0), qRgb(255, 0, 0));   // top-left in red (0x0000FF is red)
-    EXPECT_EQ(img.pixel(0, 3), qRgb(255, 0, 0));   // the left side down to B1 - 1
-    EXPECT_EQ(img.pixel(5, 0), qRgb(0, 255, 0));   // the corner belongs to the bottom-right line
-    EXPECT_EQ(img.pixel(0, 4), qRgb(255, 0, 0));   // the first point of the first line
+    EXPECT_EQ(img.pixel(0, 0), qRgb(255, 0, 0)); // top-left in red (0x0000FF is red)
+    EXPECT_EQ(img.pixel(0, 3), qRgb(255, 0, 0)); // the left side down to B1 - 1
+    EXPECT_EQ(img.pixel(5, 0), qRgb(0, 255, 0)); // the corner belongs to the bottom-right line
+    EXPECT_EQ(img.pixel(0, 4), qRgb(255, 0, 0)); // the first point of the first line
     EXPECT_EQ(img.pixel(1, 4), qRgb(0, 255, 0));
-    EXPECT_EQ(img.pixel(2, 2), qRgb(0, 0, 255));   // the fill
+    EXPECT_EQ(img.pixel(2, 2), qRgb(0, 0, 255)); // the fill
     QImage sunken(6, 6, QImage::Format_RGB32);
     sunken.fill(Qt::black);
     {
@@ -172,7 +172,8 @@ TEST(GraphicsAppearance, InterfaceFont)
     EXPECT_FALSE(fontFamilyExists("No Such Face Anywhere", SHIFTJIS_CHARSET));
     QFont f("DejaVu Sans");
     f.setPixelSize(17);
-    EXPECT_FALSE(pickInterfaceFont(f, SHIFTJIS_CHARSET, {{"No Such Face", -11}, {"Nor This", -12}}));
+    EXPECT_FALSE(
+        pickInterfaceFont(f, SHIFTJIS_CHARSET, {{"No Such Face", -11}, {"Nor This", -12}}));
     EXPECT_EQ(f.family(), "DejaVu Sans");
     EXPECT_EQ(f.pixelSize(), 17);
     EXPECT_TRUE(pickInterfaceFont(f, SHIFTJIS_CHARSET));

@@ -61,9 +61,9 @@ TEST(GraphicsPreviews, AirMapProfileDrawsIntoItsRectangleOnly)
     EXPECT_EQ(pictureOf(g), pictureOf(TMemoryGraphic(14, 12, clNone32)));
     TMemoryGraphic w(14, 12, clWhite32);
     EXPECT_TRUE(drawAirMapProfile(w, {2, 1, 12, 11}, TPaintAirMap::pamLinear, 0, 0, clBlack32));
-    EXPECT_EQ(px(w.GetPixel(7, 10)), "0,0,0,255");       // the middle, bottom row: all set
-    EXPECT_EQ(px(w.GetPixel(2, 1)), "255,255,255,255");  // the top-left corner: none set
-    EXPECT_EQ(w.GetPixel(1, 10), clWhite32);             // outside the rectangle
+    EXPECT_EQ(px(w.GetPixel(7, 10)), "0,0,0,255");      // the middle, bottom row: all set
+    EXPECT_EQ(px(w.GetPixel(2, 1)), "255,255,255,255"); // the top-left corner: none set
+    EXPECT_EQ(w.GetPixel(1, 10), clWhite32);            // outside the rectangle
 }
 
 TEST(GraphicsPreviews, GoldenBrushShapes)

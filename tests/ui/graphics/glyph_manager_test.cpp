@@ -55,8 +55,8 @@ TEST(GraphicsGlyphs, StripPixelsBecomeInkAndAlphaPerState)
         TColor32 opaqueInk = ink[s];
         opaqueInk.a = 255;
         EXPECT_EQ(px(set[s]->GetPixel(1, 0)), px(opaqueInk)) << s;
-        EXPECT_EQ(px(set[s]->GetPixel(2, 0)),
-                  px(tinted(paper[s], ink[s], byteWeight(105), 255))) << s;
+        EXPECT_EQ(px(set[s]->GetPixel(2, 0)), px(tinted(paper[s], ink[s], byteWeight(105), 255)))
+            << s;
     }
     // The glyphs the short strip does not hold keep their cleared colours.
     EXPECT_EQ(m.GetGlyphs(TqZGlyphType::qgStop, gsNone)->GetPixel(1, 0), clBtnFaceClear32());

@@ -82,7 +82,8 @@ TEST(GraphicsMemory, PixelAccessClampsReadsAndRefusesOutsideWrites)
 TEST(GraphicsMemory, RectanglesOffThePictureChangeNothing)
 {
     TMemoryGraphic g(8, 8, kBack);
-    const sRect outside[] = {{-5, 0, 0, 8}, {0, -4, 8, 0}, {8, 0, 12, 8}, {0, 8, 8, 9}, {3, 3, 3, 6}};
+    const sRect outside[] = {
+        {-5, 0, 0, 8}, {0, -4, 8, 0}, {8, 0, 12, 8}, {0, 8, 8, 9}, {3, 3, 3, 6}};
     for (const sRect &r : outside) {
         EXPECT_FALSE(g.FillRectangle(r, kA, blendCopy, blendCopy));
         EXPECT_FALSE(g.FillRectangle(r, kA, kB, adLeftRight, blendCopy, blendCopy));
@@ -135,8 +136,10 @@ TEST(GraphicsMemory, TwoColourGradientsOfOneAndTwoPixels)
         sRect rect;
         TColor32 first, second; // at the top or left, then at the bottom or right
     } cases[] = {
-        {adTopBottom, {0, 0, 3, 2}, kA, kB},  {adBottomTop, {0, 0, 3, 2}, kB, kA},
-        {adLeftRight, {0, 0, 2, 3}, kA, kB},  {adRightLeft, {0, 0, 2, 3}, kB, kA},
+        {adTopBottom, {0, 0, 3, 2}, kA, kB},
+        {adBottomTop, {0, 0, 3, 2}, kB, kA},
+        {adLeftRight, {0, 0, 2, 3}, kA, kB},
+        {adRightLeft, {0, 0, 2, 3}, kB, kA},
     };
     for (const Case &c : cases) {
         TMemoryGraphic g(3, 3, kBack);

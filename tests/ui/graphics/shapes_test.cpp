@@ -113,7 +113,7 @@ TEST(GraphicsColourSpace, AirMapProfile)
         TMapProc map;
         float flat, add, t, expected;
     } cases[] = {
-        {linear, 0, 0, 0, 1},       {linear, 0, 0, 0.25f, 0.75f}, {linear, 1, 0, 0.5f, 1},
+        {linear, 0, 0, 0, 1},       {linear, 0, 0, 0.25f, 0.75f},   {linear, 1, 0, 0.5f, 1},
         {linear, 0, 1, 0.5f, 1},    {linear, 0.5f, 0, 0.75f, 0.5f}, {linear, 0.5f, 0, 0.25f, 1},
         {linear, 0, 0.5f, 1, 0.5f}, {nullptr, 0, 0, 0.5f, 1},
     };
@@ -182,7 +182,8 @@ TEST(GraphicsShapes, DegenerateShapesDrawNothing)
     TMemoryGraphic g(10, 10, clNone32);
     EXPECT_FALSE(g.DrawLine({3, 3}, {3, 3}, kInk, blendNormal, blendNormal));
     EXPECT_FALSE(g.GradientEllipse({5, 5}, {0, 4}, 0, kInk, blendNormal, blendNormal));
-    EXPECT_FALSE(g.GradientEllipse({5, 5}, {4, 0}, 0, kInk, linear, 0, 0, blendNormal, blendNormal));
+    EXPECT_FALSE(
+        g.GradientEllipse({5, 5}, {4, 0}, 0, kInk, linear, 0, 0, blendNormal, blendNormal));
     EXPECT_FALSE(g.FillRightTriangle({2, 2}, {2, 8}, kInk, blendNormal, blendNormal));
     EXPECT_FALSE(g.DrawPolyLine(nullptr, 0, kInk, blendNormal, blendNormal));
     EXPECT_FALSE(g.FillHueSaturationCircle({0, 0}, 1, 0, 1, 1, blendNormal, blendNormal, true));
@@ -190,6 +191,9 @@ TEST(GraphicsShapes, DegenerateShapesDrawNothing)
     // Far outside the picture: nothing, and no write outside it.
     EXPECT_FALSE(g.FillCircle(TPointSingle{-100, -100}, 5, kInk, blendNormal, blendNormal));
     EXPECT_FALSE(g.DrawLine({20, 20}, {40, 30}, kInk, blendNormal, blendNormal));
+    EXPECT_FALSE(g.FillCircle(TPointSingle{1e12f, 0}, 5, kInk, blendNormal, blendNormal));
+    EXPECT_FALSE(g.FillEllipse({5, 5}, {std::nanf(""), 3}, 0, kInk, blendNormal, blendNormal));
+    EXPECT_FALSE(g.DrawLine({std::nanf(""), 0}, {5, 5}, kInk, blendNormal, blendNormal));
 }
 
 TEST(GraphicsShapes, LinesKeepInsideAndEndLightly)
@@ -256,10 +260,10 @@ TEST(GraphicsShapes, GoldenColourFields)
 TEST(GraphicsShapes, OnePixelRampTakesItsStartValue)
 {
     TMemoryGraphic g(1, 3, clNone32);
-    EXPECT_TRUE(g.FillSaturationRectangle({0, 0, 1, 3}, 0, 1, 1, adLeftRight, blendCopy, blendCopy,
-                                          true));
+    EXPECT_TRUE(
+        g.FillSaturationRectangle({0, 0, 1, 3}, 0, 1, 1, adLeftRight, blendCopy, blendCopy, true));
     EXPECT_EQ(px(g.GetPixel(0, 0)), "255,255,255,255"); // saturation 0
-    EXPECT_TRUE(g.FillSaturationRectangle({0, 0, 1, 3}, 0, 1, 1, adRightLeft, blendCopy, blendCopy,
-                                          true));
+    EXPECT_TRUE(
+        g.FillSaturationRectangle({0, 0, 1, 3}, 0, 1, 1, adRightLeft, blendCopy, blendCopy, true));
     EXPECT_EQ(px(g.GetPixel(0, 0)), "0,0,255,255"); // saturation 1
 }
