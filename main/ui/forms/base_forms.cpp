@@ -53,6 +53,9 @@ TDialogBaseForm::TDialogBaseForm(QWidget *owner)
     });
     connect(ButtonCancel, &QPushButton::clicked, this, [this] { done(kavrin::mrCancel); });
     setDialogMode(dmOKCancel);
+    // Centred on the screen.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
 }
 
 void TDialogBaseForm::setDialogMode(TDialogMode mode)

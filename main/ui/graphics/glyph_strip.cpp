@@ -458,7 +458,10 @@ void drawGlyph(QPainter &p, G g)
         squareOf(p, Qt::NoBrush), dots(p), crossOut(p);
         break;
     case G::qgGradLinear:
-        squareOf(p, rampBrush());
+        p.setBrush(rampBrush());
+        p.drawRect(QRectF(4, 4, 16, 9));
+        p.drawLine(QPointF(4, 18), QPointF(17, 18));
+        arrowHead(p, QPointF(20, 18), QPointF(1, 0));
         break;
     case G::qgGradRadial:
         p.drawEllipse(QPointF(12, 12), 9, 9);

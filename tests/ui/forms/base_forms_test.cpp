@@ -5,6 +5,7 @@
 #include "ui/ui_test_support.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
@@ -26,6 +27,8 @@ TEST(FormsDialog, LayoutOfTheBaseDialog)
     EXPECT_EQ(dlg.ButtonCancel->text(), QString::fromUtf8("キャンセル"));
     EXPECT_TRUE(dlg.ButtonOK->isDefault());
     EXPECT_EQ(dlg.DialogMode(), dmOKCancel);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_LE(std::abs(dlg.geometry().center().x() - screen.center().x()), 1);
     // The buttons stay anchored to the right edge.
     dlg.show();
     dlg.resize(400, 120);
