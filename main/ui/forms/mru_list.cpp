@@ -42,8 +42,13 @@ TMRUFileList::~TMRUFileList()
 {
     if (FAutoSave)
         Save();
-    FInhibitUpdate = true;
-    RemoveAllItems();
+    // No click is running now: the entries, then their submenus, can go at once.
+    for (const QPointer<TMRUMenuItem> &item : FItems)
+        delete item.data();
+    FItems.clear();
+    for (const QPointer<QMenu> &menu : FSubmenus)
+        delete menu.data();
+    FSubmenus.clear();
 }
 
 int TMRUFileList::indexOf(const QString &aFile) const
