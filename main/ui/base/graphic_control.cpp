@@ -110,8 +110,9 @@ bool TGraphicControl::event(QEvent *ev)
         // While a button is held the control keeps the mouse it captured.
         const bool press =
             ev->type() == QEvent::MouseButtonPress || ev->type() == QEvent::MouseButtonDblClick;
-        const Qt::MouseButtons asked =
-            ev->type() == QEvent::MouseButtonRelease ? Qt::MouseButtons(me->button()) : me->buttons();
+        const Qt::MouseButtons asked = ev->type() == QEvent::MouseButtonRelease
+                                           ? Qt::MouseButtons(me->button())
+                                           : me->buttons();
         const bool captured = !press && (m_held & asked);
         if (!captured && !hitTest(me->position().toPoint())) {
             ev->ignore();

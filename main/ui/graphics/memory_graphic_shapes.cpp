@@ -129,7 +129,6 @@ bool TMemoryGraphic::DrawCircle(sPos Pos, int32_t Diameter, float EdgeWidth, TCo
     return true;
 }
 
-
 bool TMemoryGraphic::FillEllipse(TPointSingle Center, TPointSingle Radius, float Radian,
                                  TColor32 AColor, TBlendProc BlendRGB, TBlendProc BlendA)
 {

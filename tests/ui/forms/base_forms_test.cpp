@@ -5,9 +5,9 @@
 #include "ui/ui_test_support.h"
 
 #include <QApplication>
-#include <QScreen>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTest>
 
