@@ -62,9 +62,10 @@ function(kavrin_all_tests)
     add_executable(${lib}_tests ${test_sources} ${CMAKE_SOURCE_DIR}/tests/test_main.cpp)
     target_include_directories(${lib}_tests PRIVATE ${CMAKE_SOURCE_DIR}/main ${CMAKE_SOURCE_DIR}/tests)
     target_link_libraries(${lib}_tests PRIVATE ${lib} GTest::gtest GTest::gmock Qt6::Gui)
-    # Libraries that use widgets get a QApplication in their test programs.
+    # Libraries that use widgets get a QApplication in their test programs, and QTest to drive
+    # their widgets with mouse and key events.
     if(prefix MATCHES "^(platform_widgets|ui|windows|filters|app)$")
-      target_link_libraries(${lib}_tests PRIVATE Qt6::Widgets)
+      target_link_libraries(${lib}_tests PRIVATE Qt6::Widgets Qt6::Test)
       target_compile_definitions(${lib}_tests PRIVATE KAVRIN_TEST_WIDGETS=1)
     endif()
     target_compile_definitions(${lib}_tests PRIVATE

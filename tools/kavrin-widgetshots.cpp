@@ -1,0 +1,284 @@
+// Renders the interface's pictures and widgets in a few states to PNG files, for people to look
+// at: kavrin-widgetshots OUTDIR [FAMILY...] writes OUTDIR/<family>/<name>.png (every family when
+// none is named). --list prints the shots instead. The colours are the fixed table of the tests
+// unless --system is given.
+#include "core/image/display_canvas.h"
+#include "ui/base/system_colours.h"
+#include "ui/base/user_interface.h"
+#include "ui/forms/base_forms.h"
+#include "ui/forms/mru_list.h"
+#include "ui/forms/progress.h"
+#include "ui/graphics/appearance.h"
+#include "ui/graphics/brush_previews.h"
+#include "ui/graphics/glyph_manager.h"
+#include "ui/graphics/glyph_strip.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+struct Shot
+{
+    QString family;
+    QString name;
+    std::function<QImage()> make;
+};
+
+QImage copyOf(const TMemoryGraphic &g)
+{
+    return g.image().copy();
+}
+
+// Pictures in rows, each row's pictures side by side, gap pixels apart.
+QImage grid(const QList<QList<QImage>> &rows, int gap = 2)
+{
+    int w = 0, h = 0;
+    for (const QList<QImage> &row : rows) {
+        int rw = 0, rh = 0;
+        for (const QImage &p : row) {
+            rw += p.width() + gap;
+            rh = std::max(rh, p.height());
+        }
+        w = std::max(w, rw);
+        h += rh + gap;
+    }
+    QImage out(std::max(w - gap, 1), std::max(h - gap, 1), QImage::Format_ARGB32);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    int y = 0;
+    for (const QList<QImage> &row : rows) {
+        int x = 0, rh = 0;
+        for (const QImage &pic : row) {
+            p.drawImage(x, y, pic);
+            x += pic.width() + gap;
+            rh = std::max(rh, pic.height());
+        }
+        y += rh + gap;
+    }
+    return out;
+}
+
+QImage glyphStrip()
+{
+    QImage out(3 * kGlyphSize, kGlyphSize * kGlyphTypeCount, QImage::Format_ARGB32);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    for (int g = 0; g < kGlyphTypeCount; ++g)
+        for (int s = 0; s < kGlyphStateCount; ++s)
+            p.drawImage(s * kGlyphSize, g * kGlyphSize,
+                        copyOf(*gGlyphManager->GetGlyphs(TqZGlyphType(g), TGlyphState(s))));
+    return out;
+}
+
+QImage appearanceImages()
+{
+    const TAppearanceManager &m = *gAppearanceManager;
+    QList<QImage> pos, arrowsA, arrowsB, boxes, misc;
+    for (int i = 0; i < 8; ++i)
+        pos << copyOf(*m.GetPosImage(i));
+    for (int t = 0; t < 2; ++t)
+        pos << copyOf(*m.GetTabImage(TTabState(t)));
+    for (int s = 0; s < 3; ++s)
+        pos << copyOf(*m.GetMenuImage(TGlyphState(s)));
+    for (int k = 0; k < 13; ++k)
+        for (int s = 0; s < 3; ++s)
+            (k < 7 ? arrowsA : arrowsB) << copyOf(*m.GetArrowImage(k, TGlyphState(s)));
+    for (int t = 0; t < 2; ++t)
+        for (int s = 0; s < 3; ++s)
+            boxes << copyOf(*m.GetCheckBoxImage(t, TGlyphState(s)))
+                  << copyOf(*m.GetEyeImage(t, TGlyphState(s)));
+    misc << copyOf(*m.GetLinkImage(0)) << copyOf(*m.GetLinkImage(1)) << copyOf(*m.ActiveImage())
+         << copyOf(*m.ClippingImage());
+    for (int j = 0; j < 2; ++j)
+        for (int s = 0; s < 2; ++s)
+            misc << copyOf(*gGradMarkerImages[size_t(j)][size_t(s)]);
+    return grid({pos, arrowsA, arrowsB, boxes, misc});
+}
+
+QImage shapes()
+{
+    constexpr float pi = std::numbers::pi_v<float>;
+    TMemoryGraphic g(160, 60, clWhite32);
+    const TColor32 red = makeColor32(0, 0, 220, 255), blue = makeColor32(220, 60, 0, 255);
+    g.FillCircle(TPointSingle{14, 14}, 11, red, blendNormal, blendNormal);
+    g.DrawCircle(sPos{30, 3}, 23, 3, blue, blendNormal, blendNormal);
+    g.FillEllipse({72, 14}, {14, 6}, pi / 6, red, blendNormal, blendNormal);
+    g.FillEllipse({104, 14}, {14, 10}, 0.4f, 0, red, blue, blendNormal, blendNormal);
+    g.GradientEllipse({138, 14}, {14, 9}, 0.5f, blue, blendNormal, blendNormal);
+    g.FillRightTriangle({2, 32}, {22, 56}, blue, blendNormal, blendNormal);
+    g.FillIsoscelesTriangle({26, 32, 50, 56}, red, adBottomTop, blendNormal, blendNormal);
+    g.FillIsoscelesTriangle({54, 32, 80, 56}, red, makeColor32(0, 180, 0, 255), blue, adLeftRight,
+                            blendNormal, blendNormal);
+    const TPointSingle zig[] = {{84, 56}, {96, 34}, {110, 52}, {130, 36}, {156, 54}};
+    g.DrawPolyLine(zig, 5, clBlack32, blendNormal, blendNormal);
+    return copyOf(g);
+}
+
+QImage colourFields()
+{
+    TMemoryGraphic g(200, 64, clNone32);
+    const auto n = blendNormal;
+    g.FillHueRectangle({0, 0, 60, 12}, 0, 1, 1, 1, adLeftRight, n, n, true);
+    g.FillSaturationValueRectangle({0, 14, 60, 64}, 0.5f, 1, adLeftRight, adBottomTop, n, n, true);
+    g.FillHueValueRectangle({64, 0, 124, 64}, 0, 1, 1, adLeftRight, adBottomTop, n, n, true);
+    g.FillHueSaturationCircle({128, 0}, 64, 0, 1, 1, n, n, true);
+    return copyOf(g);
+}
+
+QImage brushShapes()
+{
+    QList<QImage> row;
+    TShapeImageParam p;
+    initShapeImageParam(p);
+    p.Radius = 20;
+    p.MinRadius = 0.5f;
+    for (int i = 0; i < 3; ++i) {
+        TMemoryGraphic g(56, 56, clWhite32);
+        p.Aspect = i == 1 ? 0.4f : 1.0f;
+        p.Rotation = i == 1 ? 30 : 0;
+        drawBrushShape(g, p, makeColor32(30, 30, 160, 255), makeColor32(200, 190, 250, 255), i == 2,
+                       1.0f);
+        row << copyOf(g);
+    }
+    TMemoryGraphic profile(56, 56, clWhite32);
+    drawAirMapProfile(profile, {4, 4, 52, 52}, TPaintAirMap::pamRoundTop, 0, 0, clBlack32);
+    row << copyOf(profile);
+    return grid({row});
+}
+
+QImage glyphLabels()
+{
+    QWidget parent;
+    parent.resize(3 * 32, 32);
+    parent.setAutoFillBackground(true);
+    for (int i = 0; i < 3; ++i) {
+        auto *label = new TqZGlyphLabel(&parent);
+        label->SetBounds(i * 32, 0, 32, 32);
+        label->setGlyphType(i == 2 ? TqZGlyphType::qgZoom : TqZGlyphType::qgPencil5);
+        label->SetEnabled(i != 1);
+    }
+    parent.show();
+    return parent.grab().toImage();
+}
+
+QImage dialogBase()
+{
+    TDialogBaseForm dlg;
+    dlg.show();
+    return dlg.grab().toImage();
+}
+
+QImage dialogOkOnly()
+{
+    TDialogBaseForm dlg;
+    dlg.setDialogMode(dmOK);
+    dlg.show();
+    return dlg.grab().toImage();
+}
+
+QImage progressDialog()
+{
+    TProgressDlg dlg;
+    dlg.setCaptions("Progress", QString::fromUtf8("ファイルを読み込んでいます"), "layer 3 / 8");
+    dlg.start(nullptr, 8, 3);
+    return dlg.grab().toImage();
+}
+
+QImage progressBars()
+{
+    QList<QList<QImage>> rows;
+    const struct
+    {
+        int pos, max;
+        TGraphicProgressBarType type;
+    } states[] = {{0, 100, gpbPercent},   {45, 100, gpbPercent}, {100, 100, gpbPercent},
+                  {150, 100, gpbPercent}, {7, 42, gpbPosition},  {0, 42, gpbRestTime}};
+    for (const auto &s : states) {
+        TGraphicProgressBar bar;
+        bar.SetBounds(0, 0, 160, 18);
+        bar.setTextType(s.type);
+        bar.SetPositions(s.pos, s.max, 0);
+        rows << QList<QImage>{copyOf(bar.picture())};
+    }
+    return grid(rows);
+}
+
+std::vector<Shot> allShots()
+{
+    return {
+        {"graphics", "glyph-strip", glyphStrip},
+        {"graphics", "appearance-images", appearanceImages},
+        {"graphics", "shapes", shapes},
+        {"graphics", "colour-fields", colourFields},
+        {"graphics", "brush-shapes", brushShapes},
+        {"graphics", "glyph-labels", glyphLabels},
+        {"forms", "dialog-base", dialogBase},
+        {"forms", "dialog-ok-only", dialogOkOnly},
+        {"forms", "progress-dialog", progressDialog},
+        {"forms", "progress-bars", progressBars},
+    };
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: kavrin-widgetshots [--system] OUTDIR [FAMILY...]\n"
+                         "       kavrin-widgetshots --list\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    const bool list = args.removeAll("--list") > 0;
+    const bool system = args.removeAll("--system") > 0;
+    const std::vector<Shot> shots = allShots();
+    if (list) {
+        for (const Shot &s : shots)
+            std::printf("%s/%s\n", qPrintable(s.family), qPrintable(s.name));
+        return 0;
+    }
+    if (args.isEmpty())
+        return usage();
+    const QString outDir = args.takeFirst();
+    for (const QString &family : args)
+        if (std::none_of(shots.begin(), shots.end(),
+                         [&](const Shot &s) { return s.family == family; })) {
+            std::fprintf(stderr, "kavrin-widgetshots: no family \"%s\"\n", qPrintable(family));
+            return 2;
+        }
+    if (!system)
+        installSysColorTable(fixedSysColorTable());
+    initialiseUserInterface();
+    int failed = 0;
+    for (const Shot &s : shots) {
+        if (!args.isEmpty() && !args.contains(s.family))
+            continue;
+        const QString dir = outDir + u'/' + s.family;
+        const QString path = dir + u'/' + s.name + QStringLiteral(".png");
+        if (!QDir().mkpath(dir) || !s.make().save(path)) {
+            std::fprintf(stderr, "kavrin-widgetshots: cannot write %s\n", qPrintable(path));
+            ++failed;
+            continue;
+        }
+        std::printf("%s\n", qPrintable(path));
+    }
+    finaliseUserInterface();
+    return failed ? 1 : 0;
+}
