@@ -1,6 +1,6 @@
 #include "ui/base/app_hooks.h"
 
-#include "platform/keys.h"
+#include "platform/desktop/keys.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 #include "ui/forms/base_forms.h"
 
-#include "platform/clock.h"
-#include "platform/font.h"
-#include "platform/keys.h"
-#include "platform/messages.h"
+#include "platform/system/clock.h"
+#include "platform/desktop/font.h"
+#include "platform/desktop/keys.h"
+#include "platform/desktop/messages.h"
 #include "ui/graphics/appearance.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "ui/forms/progress.h"
 
 #include "core/image/display_canvas.h"
-#include "platform/clock.h"
+#include "platform/system/clock.h"
 #include "ui/graphics/appearance.h"
 
 #include <QApplication>

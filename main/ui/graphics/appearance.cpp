@@ -1,6 +1,6 @@
 #include "ui/graphics/appearance.h"
 
-#include "platform/font.h"
+#include "platform/desktop/font.h"
 #include "ui/base/system_colours.h"
 
 #include <QFontDatabase>

@@ -1,7 +1,7 @@
 #include "ui/graphics/memory_graphic.h"
 
 #include "core/image/display_canvas.h"
-#include "platform/font.h"
+#include "platform/desktop/font.h"
 #include "ui/graphics/appearance.h"
 
 #include <QFontMetrics>

@@ -2,7 +2,7 @@
 #include "ui/base/graphic_control.h"
 #include "ui/base/system_colours.h"
 
-#include "platform/keys.h"
+#include "platform/desktop/keys.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #include "ui/forms/base_forms.h"
 
-#include "platform/clock.h"
-#include "platform/messages.h"
+#include "platform/system/clock.h"
+#include "platform/desktop/messages.h"
 #include "ui/ui_test_support.h"
 
 #include <QApplication>

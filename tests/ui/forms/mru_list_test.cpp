@@ -1,6 +1,6 @@
 #include "ui/forms/mru_list.h"
 
-#include "platform/registry.h"
+#include "platform/system/registry.h"
 #include "ui/ui_test_support.h"
 
 #include <QMenu>
