@@ -1,5 +1,8 @@
 #include "core/pixel/blend_modes.h"
 
+#include "core/pixel/blend_rows_avx2.h"
+#include "core/pixel/simd_level.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -456,7 +459,7 @@ void rowPutOverAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noe
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(col)), zero);
-    int i = 0;
+    int i = simdUseAvx2() ? rowPutOverAlphasAvx2(dst, col, alpha, n) : 0;
     for (; i + 4 <= n; i += 4) {
         uint32_t four;
         std::memcpy(&four, alpha + i, 4);
@@ -819,9 +822,12 @@ void rowPutAlpha(sBGRA *dstRow, const sBGRA *srcRow, int n, uint32_t a, fptrPixe
     uint32_t *dst = &dstRow->all;
     const uint32_t *src = &srcRow->all;
     const uint32_t t = std::min(a, 255u);
+    const bool avx2 = simdUseAvx2();
     int i = 0;
     if (t == 255) {
         // mix255 at 255 is the source byte: the colour with the destination's alpha.
+        if (avx2)
+            i = rowCopyColourAvx2(dst, src, n);
 #if defined(__SSE2__)
         const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
         for (; i + 4 <= n; i += 4) {
@@ -835,6 +841,8 @@ void rowPutAlpha(sBGRA *dstRow, const sBGRA *srcRow, int n, uint32_t a, fptrPixe
             dst[i] = (dst[i] & 0xFF000000u) | (src[i] & 0x00FFFFFFu);
         return;
     }
+    if (avx2)
+        i = rowMixAvx2(dst, src, n, t);
 #if defined(__SSE2__)
     const auto tw = int16_t(t), uw = int16_t(255 - t);
     const __m128i tv = _mm_set_epi16(0, tw, tw, tw, 0, tw, tw, tw);
@@ -882,7 +890,7 @@ void rowPutSrcAlpha(sBGRA *dstRow, const sBGRA *srcRow, int n, uint32_t a,
 {
     uint32_t *dst = &dstRow->all;
     const uint32_t *src = &srcRow->all;
-    int i = 0;
+    int i = simdUseAvx2() ? rowMixBySourceAlphaAvx2(dst, src, n, a) : 0;
 #if defined(__SSE2__)
     const __m128i av = _mm_set1_epi16(int16_t(a));
     for (; i + 4 <= n; i += 4) {

@@ -1,6 +1,8 @@
 #include "core/pixel/blend_modes.h"
 #include "core/base/numeric.h"
 
+#include "core/pixel/each_simd_level.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -265,10 +267,16 @@ TEST(BlendModes, SourceOverMatchesItsPlainFormEverywhere)
     EXPECT_EQ(mismatches, 0);
 }
 
+// The row of per-pixel opacities at each vector level the processor has.
+class SourceOverRowAtLevel : public EachSimdLevel
+{
+};
+INSTANTIATE_EACH_SIMD_LEVEL(SourceOverRowAtLevel);
+
 // The row of per-pixel opacities against the plain source-over: every (colour byte, pixel byte,
 // opacity) once per pixel-alpha pattern (varied, transparent, opaque), in rows of 256 whose
 // opacities change from pixel to pixel; then rows of every short length for the tail.
-TEST(BlendModes, SourceOverRowMatchesThePlainPut)
+TEST_P(SourceOverRowAtLevel, MatchesThePlainPut)
 {
     int64_t mismatches = 0;
     std::array<sBGRA, 256> row{}, ref{};
@@ -298,7 +306,7 @@ TEST(BlendModes, SourceOverRowMatchesThePlainPut)
     const unsigned seed = ::testing::UnitTest::GetInstance()->random_seed();
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
-    for (int n = 0; n <= 13; ++n)
+    for (int n = 0; n <= 19; ++n)
         for (int k = 0; k < 50; ++k) {
             for (int i = 0; i < 256; ++i) {
                 row[size_t(i)].all = ref[size_t(i)].all = uint32_t(rng());
