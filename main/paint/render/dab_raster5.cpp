@@ -12,6 +12,12 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -506,14 +512,106 @@ template <class Target> class FastChordRaster
             }
             ++count;
         }
+#if defined(__SSE2__)
+        spreadSpans();
+#endif
         return m_first >= 0;
     }
 
+#if defined(__SSE2__)
+    // The sub-rows m_first..m_last in lanes for edgePixel; every other lane has an empty span
+    // (lo above hi at infinity), which no pixel meets.
+    void spreadSpans()
+    {
+        constexpr float kInf = std::numeric_limits<float>::infinity();
+        for (int k = 0; k < kLanes; ++k) {
+            const bool counting = k >= m_first && k <= m_last;
+            const SubSpan &sp = m_span[size_t(std::min(k, kSub - 1))];
+            m_laneLo[size_t(k)] = counting ? sp.lo : kInf;
+            m_laneHi[size_t(k)] = counting ? sp.hi : -kInf;
+            m_laneOff[size_t(k)] = counting ? sp.off : 0;
+        }
+        m_laneHalves = m_last >= 4 ? 2 : 1;
+        // A pixel inside every one of six counting spans is covered on all 36 subsamples.
+        m_allSix = m_first == 0 && m_last == kSub - 1;
+        m_coverLo = std::max({m_laneLo[0], m_laneLo[1], m_laneLo[2], m_laneLo[3], m_laneLo[4],
+                              m_laneLo[5]});
+        m_coverHi = std::min({m_laneHi[0], m_laneHi[1], m_laneHi[2], m_laneHi[3], m_laneHi[4],
+                              m_laneHi[5]});
+    }
+
+    // The edge pixel's coverage count f and the extremes of its covered sub-spans, four sub-rows
+    // per register: each lane does what one turn of the reference's loop does, and lanes whose
+    // sub-row misses the pixel add 0 and leave the extremes at their starting values. The sums
+    // are of integers and the extremes of exact values, so the order does not matter (a zero's
+    // sign may differ, which the absolute values taken from them remove).
+    [[gnu::always_inline]] void edgeCoverage(float p0, float p1, float v, int32_t &f,
+                                             float &amax, float &amin, float &cmax,
+                                             float &cmin) const
+    {
+        const __m128 p0v = _mm_set1_ps(p0), p1v = _mm_set1_ps(p1), shift = _mm_set1_ps(v);
+        const __m128 ca = _mm_set1_ps(m_ca), six = _mm_set1_ps(float(kSub));
+        const __m128 aLow = _mm_set1_ps(-m_ai), aHigh = _mm_set1_ps(m_ai);
+        const __m128 cLow = _mm_set1_ps(-m_bo), cHigh = _mm_set1_ps(m_bo);
+        __m128 amaxv = aLow, aminv = aHigh, cmaxv = cLow, cminv = cHigh;
+        __m128i fv = _mm_setzero_si128();
+        const __m128i full = _mm_set1_epi32(kSub);
+        const auto select = [](__m128 mask, __m128 a, __m128 b) {
+            return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+        };
+        for (int h = 0; h < m_laneHalves; ++h) {
+            const __m128 lo = _mm_loadu_ps(m_laneLo.data() + 4 * h);
+            const __m128 hi = _mm_loadu_ps(m_laneHi.data() + 4 * h);
+            const __m128 off = _mm_loadu_ps(m_laneOff.data() + 4 * h);
+            const __m128 meets = _mm_and_ps(_mm_cmpge_ps(p1v, lo), _mm_cmple_ps(p0v, hi));
+            // std::min(hi, p1) and std::max(lo, p0): equal operands give the same value.
+            const __m128 right = _mm_min_ps(hi, p1v), left = _mm_max_ps(lo, p0v);
+            const __m128 d = _mm_mul_ps(_mm_sub_ps(right, left), six);
+            // ceilInt: truncate, then one more where that fell below.
+            __m128i c = _mm_cvttps_epi32(d);
+            c = _mm_sub_epi32(c, _mm_castps_si128(_mm_cmplt_ps(_mm_cvtepi32_ps(c), d)));
+            const __m128i over = _mm_cmpgt_epi32(c, full);
+            c = _mm_or_si128(_mm_and_si128(over, full), _mm_andnot_si128(over, c));
+            fv = _mm_add_epi32(fv, _mm_and_si128(c, _mm_castps_si128(meets)));
+            amaxv = _mm_max_ps(amaxv, select(meets, _mm_add_ps(_mm_sub_ps(right, ca), shift), aLow));
+            aminv = _mm_min_ps(aminv, select(meets, _mm_add_ps(_mm_sub_ps(left, ca), shift), aHigh));
+            cmaxv = _mm_max_ps(cmaxv, select(meets, off, cLow));
+            cminv = _mm_min_ps(cminv, select(meets, off, cHigh));
+        }
+        alignas(16) int32_t fl[4];
+        alignas(16) float l[4][4];
+        _mm_store_si128(reinterpret_cast<__m128i *>(fl), fv);
+        _mm_store_ps(l[0], amaxv), _mm_store_ps(l[1], aminv);
+        _mm_store_ps(l[2], cmaxv), _mm_store_ps(l[3], cminv);
+        f = fl[0] + fl[1] + fl[2] + fl[3];
+        amax = std::max({l[0][0], l[0][1], l[0][2], l[0][3]});
+        amin = std::min({l[1][0], l[1][1], l[1][2], l[1][3]});
+        cmax = std::max({l[2][0], l[2][1], l[2][2], l[2][3]});
+        cmin = std::min({l[3][0], l[3][1], l[3][2], l[3][3]});
+    }
+#endif
+
     bool edgePixel(int32_t along, int32_t line, float v)
+    {
+        const int32_t alpha = edgeAlpha(along, v);
+        if (alpha < 0)
+            return true;
+        put(along, line, uint32_t(alpha));
+        return false;
+    }
+
+    // The put alpha of the edge pixel at `along`, or -1 when the pixel is fully covered.
+    int32_t edgeAlpha(int32_t along, float v)
     {
         int32_t f = 0;
         float amax = -m_ai, amin = m_ai, cmax = -m_bo, cmin = m_bo;
         const float p0 = float(along), p1 = float(along + 1);
+#if defined(__SSE2__)
+        // Each of six spans reaching over the whole pixel adds min(6, ceil((p1 - p0) × 6)) = 6.
+        if (m_allSix && p0 >= m_coverLo && p1 <= m_coverHi)
+            return -1;
+        edgeCoverage(p0, p1, v, f, amax, amin, cmax, cmin);
+#else
         for (int k = m_first; k <= m_last; ++k) {
             const SubSpan &sp = m_span[size_t(k)];
             if (!(p1 >= sp.lo && p0 <= sp.hi))
@@ -525,8 +623,9 @@ template <class Target> class FastChordRaster
             cmax = std::max(cmax, sp.off);
             cmin = std::min(cmin, sp.off);
         }
+#endif
         if (f == kSub * kSub)
-            return true;
+            return -1;
         int32_t alpha = 255;
         if (!m_dab.antiOff) {
             const float ia = std::fabs(amax + amin) / 2.0f, ic = std::fabs(cmax + cmin) / 2.0f;
@@ -535,8 +634,7 @@ template <class Target> class FastChordRaster
                 m_alphas.row(distanceIndexFast(ic, m_kAcross))[distanceIndexFast(ia, m_kAlong)];
             alpha = std::max(1, ceilDiv36(a * f));
         }
-        put(along, line, scaled(alpha));
-        return false;
+        return int32_t(scaled(alpha));
     }
 
     int32_t interiorAlpha(int32_t along, const uint8_t *row, float v) const
@@ -596,11 +694,55 @@ template <class Target> class FastChordRaster
         }
     }
 
+    // rasterLine for a row of targets that take a row of alphas: every pixel from lo to hi gets
+    // exactly one put there (the edges from both ends, the fall-off inwards, then the core), so
+    // the alphas are gathered first and the row put at once, in one call or, around a long
+    // opaque core, in three. The puts are independent per pixel: the same bytes.
+    void rasterLineAsRow(int32_t line, float v, int32_t lo, int32_t hi)
+    {
+        const int32_t first = lo, last = hi;
+        uint8_t *alphas = m_lineAlphas.data();
+        const auto at = [&](int32_t along) -> uint8_t & { return alphas[along - first]; };
+        int32_t a;
+        while (lo <= hi && (a = edgeAlpha(lo, v)) >= 0)
+            at(lo++) = uint8_t(a);
+        while (hi >= lo && (a = edgeAlpha(hi, v)) >= 0)
+            at(hi--) = uint8_t(a);
+        if (lo <= hi && !m_dab.antiOff) {
+            const float dist =
+                std::min(std::fabs(float(line) + 0.5f - m_cc), (m_bo + std::trunc(m_bo)) / 2.0f);
+            const uint8_t *row = m_alphas.row(distanceIndexFast(dist, m_kAcross));
+            while (lo <= hi && (a = interiorAlpha(lo, row, v)) >= 0)
+                at(lo++) = uint8_t(scaled(a));
+            while (lo <= hi && hi > lo && (a = interiorAlpha(hi, row, v)) >= 0)
+                at(hi--) = uint8_t(scaled(a));
+        }
+        const int32_t n = last - first + 1;
+        if (n <= 0)
+            return;
+        m_line = m_put.at(0, line);
+        if (lo <= hi && m_p255 >= 255 && hi - lo >= kLongCore) {
+            m_put.runAlphas(m_line + first, alphas, lo - first, m_dab.color);
+            m_put.run(lo, line, hi - lo + 1, m_p255, m_dab.color);
+            m_put.runAlphas(m_line + hi + 1, alphas + (hi + 1 - first), last - hi, m_dab.color);
+            return;
+        }
+        if (lo <= hi)
+            std::memset(alphas + (lo - first), int(m_p255), size_t(hi - lo + 1));
+        m_put.runAlphas(m_line + first, alphas, n, m_dab.color);
+    }
+
     void rasterLine(int32_t line, float v)
     {
         int32_t lo, hi;
         if (!sweepSubRows(line, v, lo, hi))
             return;
+        if constexpr (kRowsOfAlphas) {
+            if (!m_columns && hi - lo < kLineMax) {
+                rasterLineAsRow(line, v, lo, hi);
+                return;
+            }
+        }
         if (!m_columns)
             m_line = m_put.at(0, line);
         while (lo <= hi && !edgePixel(lo, line, v))
@@ -650,7 +792,16 @@ template <class Target> class FastChordRaster
     std::array<uint8_t, 256> m_scaled{};
     std::array<SubSpan, kSub> m_span{};
     int m_first = 0, m_last = -1;
+    static constexpr int kLanes = 8;
+    std::array<float, kLanes> m_laneLo{}, m_laneHi{}, m_laneOff{};
+    int m_laneHalves = 1;
+    bool m_allSix = false;
+    float m_coverLo = 0, m_coverHi = 0;
     std::array<uint8_t, kRowChunk> m_rowAlphas{};
+    // Rows up to kLineMax pixels are put as one row of alphas; an opaque core of more than
+    // kLongCore pixels is filled apart.
+    static constexpr int32_t kLineMax = 256, kLongCore = 16;
+    std::array<uint8_t, kLineMax> m_lineAlphas; // written before it is read
 };
 
 template <class Target> void rasterChords(const Target &t, const SDabRaster5 &dab, bool columns)
