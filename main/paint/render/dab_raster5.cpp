@@ -564,8 +564,8 @@ template <class Target> class FastChordRaster
             const __m128 hi = _mm_loadu_ps(m_laneHi.data() + 4 * h);
             const __m128 off = _mm_loadu_ps(m_laneOff.data() + 4 * h);
             const __m128 meets = _mm_and_ps(_mm_cmpge_ps(p1v, lo), _mm_cmple_ps(p0v, hi));
-            // std::min(hi, p1) and std::max(lo, p0): equal operands give the same value.
-            const __m128 right = _mm_min_ps(hi, p1v), left = _mm_max_ps(lo, p0v);
+            // std::min(hi, p1) and std::max(lo, p0) (the operands in this order pick as they do).
+            const __m128 right = _mm_min_ps(p1v, hi), left = _mm_max_ps(p0v, lo);
             const __m128 d = _mm_mul_ps(_mm_sub_ps(right, left), six);
             // ceilInt: truncate, then one more where that fell below.
             __m128i c = _mm_cvttps_epi32(d);
@@ -578,16 +578,20 @@ template <class Target> class FastChordRaster
             cmaxv = _mm_max_ps(cmaxv, select(meets, off, cLow));
             cminv = _mm_min_ps(cminv, select(meets, off, cHigh));
         }
-        alignas(16) int32_t fl[4];
-        alignas(16) float l[4][4];
-        _mm_store_si128(reinterpret_cast<__m128i *>(fl), fv);
-        _mm_store_ps(l[0], amaxv), _mm_store_ps(l[1], aminv);
-        _mm_store_ps(l[2], cmaxv), _mm_store_ps(l[3], cminv);
-        f = fl[0] + fl[1] + fl[2] + fl[3];
-        amax = std::max({l[0][0], l[0][1], l[0][2], l[0][3]});
-        amin = std::min({l[1][0], l[1][1], l[1][2], l[1][3]});
-        cmax = std::max({l[2][0], l[2][1], l[2][2], l[2][3]});
-        cmin = std::min({l[3][0], l[3][1], l[3][2], l[3][3]});
+        fv = _mm_add_epi32(fv, _mm_shuffle_epi32(fv, _MM_SHUFFLE(1, 0, 3, 2)));
+        fv = _mm_add_epi32(fv, _mm_shuffle_epi32(fv, _MM_SHUFFLE(2, 3, 0, 1)));
+        f = _mm_cvtsi128_si32(fv);
+        amax = _mm_cvtss_f32(across(amaxv, _mm_max_ps));
+        amin = _mm_cvtss_f32(across(aminv, _mm_min_ps));
+        cmax = _mm_cvtss_f32(across(cmaxv, _mm_max_ps));
+        cmin = _mm_cvtss_f32(across(cminv, _mm_min_ps));
+    }
+
+    // The extreme of four lanes, in lane 0.
+    template <class Op> static __m128 across(__m128 x, Op op)
+    {
+        x = op(x, _mm_shuffle_ps(x, x, _MM_SHUFFLE(1, 0, 3, 2)));
+        return op(x, _mm_shuffle_ps(x, x, _MM_SHUFFLE(2, 3, 0, 1)));
     }
 #endif
 
