@@ -484,6 +484,73 @@ template <class Target> class FastChordRaster
             m_put.putPixel(m_line + along, along, line, alpha, m_dab.color);
     }
 
+#if defined(__SSE2__)
+    // sweepSubRows with the six sub-rows in lanes, k in lane k (two registers, lanes 6 and 7
+    // never valid), each lane doing the reference's Single operations on its sub-row. The valid
+    // sub-rows are consecutive (their offsets grow with k, and the test bounds the offset's
+    // size), so the reference's counting sub-rows, from the first reaching one to the last, are
+    // the lanes from the first reaching lane to the last; those get their spans, the others an
+    // empty one (lo above hi at infinity) that no pixel meets.
+    bool sweepSubRows(int32_t line, float v, int32_t &lo, int32_t &hi)
+    {
+        constexpr float kInf = std::numeric_limits<float>::infinity();
+        alignas(16) static constexpr float kLaneOffset[kLanes] = {
+            kSubOffset[0], kSubOffset[1], kSubOffset[2], kSubOffset[3],
+            kSubOffset[4], kSubOffset[5], kInf,          kInf};
+        const __m128 lineV = _mm_set1_ps(float(line)), cc = _mm_set1_ps(m_cc);
+        const __m128 b2 = _mm_set1_ps(m_b2), ai = _mm_set1_ps(m_ai), bo = _mm_set1_ps(m_bo);
+        const __m128 ca = _mm_set1_ps(m_ca), vv = _mm_set1_ps(v);
+        const __m128 a0 = _mm_set1_ps(float(m_a0)), a1 = _mm_set1_ps(float(m_a1) - kSixth);
+        const __m128 limit = _mm_set1_ps(float(m_alongLimit - 1) - kSixth);
+        __m128 spanLo[2], spanHi[2];
+        int reach = 0;
+        for (int h = 0; h < 2; ++h) {
+            const __m128 off =
+                _mm_sub_ps(_mm_add_ps(lineV, _mm_load_ps(kLaneOffset + 4 * h)), cc);
+            const __m128 off2 = _mm_mul_ps(off, off);
+            const __m128 valid = _mm_cmpgt_ps(b2, off2);
+            const __m128 half = _mm_div_ps(_mm_mul_ps(_mm_sqrt_ps(_mm_sub_ps(b2, off2)), ai), bo);
+            // std::max(a0, x) and std::min(a1, y), the operands ordered to pick as they do.
+            spanLo[h] = _mm_max_ps(_mm_sub_ps(_mm_sub_ps(ca, half), vv), a0);
+            spanHi[h] = _mm_min_ps(_mm_sub_ps(_mm_add_ps(ca, half), vv), a1);
+            const __m128 reaches = _mm_and_ps(
+                valid, _mm_and_ps(_mm_cmple_ps(spanLo[h], limit),
+                                  _mm_cmpge_ps(spanHi[h], _mm_setzero_ps())));
+            reach |= _mm_movemask_ps(reaches) << (4 * h);
+            _mm_storeu_ps(m_laneOff.data() + 4 * h, off);
+        }
+        if (reach == 0)
+            return false;
+        m_first = std::countr_zero(unsigned(reach));
+        m_last = 31 - std::countl_zero(unsigned(reach));
+        alignas(16) float los[kLanes], his[kLanes];
+        _mm_store_ps(los, spanLo[0]), _mm_store_ps(los + 4, spanLo[1]);
+        _mm_store_ps(his, spanHi[0]), _mm_store_ps(his + 4, spanHi[1]);
+        lo = m_a1, hi = m_a0;
+        // Both ends of a reaching span lie at 0 or beyond (lo is at least the clipped m_a0),
+        // where Floor is truncation.
+        for (unsigned r = unsigned(reach); r != 0; r &= r - 1) {
+            const int k = std::countr_zero(r);
+            lo = std::min(lo, int32_t(los[k]));
+            hi = std::max(hi, int32_t(his[k]));
+        }
+        m_coverLo = -kInf, m_coverHi = kInf;
+        for (int k = 0; k < kLanes; ++k) {
+            const bool counting = k >= m_first && k <= m_last;
+            m_laneLo[size_t(k)] = counting ? los[k] : kInf;
+            m_laneHi[size_t(k)] = counting ? his[k] : -kInf;
+            if (counting) {
+                m_coverLo = std::max(m_coverLo, los[k]);
+                m_coverHi = std::min(m_coverHi, his[k]);
+            }
+        }
+        m_laneHalves = m_last >= 4 ? 2 : 1;
+        m_laneFirstHalf = m_first >= 4 ? 1 : 0;
+        // A pixel inside every one of six counting spans is covered on all 36 subsamples.
+        m_allSix = m_first == 0 && m_last == kSub - 1;
+        return true;
+    }
+#else
     // The valid sub-rows in order; the edge loops read those from the first counting one to the
     // last (m_first..m_last), as the reference reads them.
     bool sweepSubRows(int32_t line, float v, int32_t &lo, int32_t &hi)
@@ -512,34 +579,11 @@ template <class Target> class FastChordRaster
             }
             ++count;
         }
-#if defined(__SSE2__)
-        spreadSpans();
-#endif
         return m_first >= 0;
     }
+#endif
 
 #if defined(__SSE2__)
-    // The sub-rows m_first..m_last in lanes for edgePixel; every other lane has an empty span
-    // (lo above hi at infinity), which no pixel meets.
-    void spreadSpans()
-    {
-        constexpr float kInf = std::numeric_limits<float>::infinity();
-        for (int k = 0; k < kLanes; ++k) {
-            const bool counting = k >= m_first && k <= m_last;
-            const SubSpan &sp = m_span[size_t(std::min(k, kSub - 1))];
-            m_laneLo[size_t(k)] = counting ? sp.lo : kInf;
-            m_laneHi[size_t(k)] = counting ? sp.hi : -kInf;
-            m_laneOff[size_t(k)] = counting ? sp.off : 0;
-        }
-        m_laneHalves = m_last >= 4 ? 2 : 1;
-        // A pixel inside every one of six counting spans is covered on all 36 subsamples.
-        m_allSix = m_first == 0 && m_last == kSub - 1;
-        m_coverLo = std::max({m_laneLo[0], m_laneLo[1], m_laneLo[2], m_laneLo[3], m_laneLo[4],
-                              m_laneLo[5]});
-        m_coverHi = std::min({m_laneHi[0], m_laneHi[1], m_laneHi[2], m_laneHi[3], m_laneHi[4],
-                              m_laneHi[5]});
-    }
-
     // The edge pixel's coverage count f and the extremes of its covered sub-spans, four sub-rows
     // per register: each lane does what one turn of the reference's loop does, and lanes whose
     // sub-row misses the pixel add 0 and leave the extremes at their starting values. The sums
@@ -559,7 +603,7 @@ template <class Target> class FastChordRaster
         const auto select = [](__m128 mask, __m128 a, __m128 b) {
             return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
         };
-        for (int h = 0; h < m_laneHalves; ++h) {
+        for (int h = m_laneFirstHalf; h < m_laneHalves; ++h) {
             const __m128 lo = _mm_loadu_ps(m_laneLo.data() + 4 * h);
             const __m128 hi = _mm_loadu_ps(m_laneHi.data() + 4 * h);
             const __m128 off = _mm_loadu_ps(m_laneOff.data() + 4 * h);
@@ -798,7 +842,7 @@ template <class Target> class FastChordRaster
     int m_first = 0, m_last = -1;
     static constexpr int kLanes = 8;
     std::array<float, kLanes> m_laneLo{}, m_laneHi{}, m_laneOff{};
-    int m_laneHalves = 1;
+    int m_laneHalves = 1, m_laneFirstHalf = 0;
     bool m_allSix = false;
     float m_coverLo = 0, m_coverHi = 0;
     std::array<uint8_t, kRowChunk> m_rowAlphas{};
