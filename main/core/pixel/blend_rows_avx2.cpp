@@ -160,11 +160,40 @@ KAVRIN_TARGET_AVX2 int rowPutOverAlphasAvx2(sBGRA *dst, uint32_t col, const uint
     return i;
 }
 
+KAVRIN_TARGET_AVX2 int rowPutAlphaAlphasAvx2(sBGRA *dst, uint32_t col, const uint8_t *alpha,
+                                             int n) noexcept
+{
+    const V zero = _mm256_setzero_si256();
+    const V c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(int32_t(col)), zero);
+    const V colourLanes = _mm256_set1_epi64x(0x0000FFFFFFFFFFFF);
+    const V full = _mm256_set1_epi16(255);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        // Each pixel's opacity in its colour lanes: pixels 0, 1 | 4, 5 and 2, 3 | 6, 7, as the
+        // unpacks below pair them.
+        const __m128i a8 = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(alpha + i));
+        V a = _mm256_cvtepu8_epi32(a8);
+        a = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
+        const V tLo = _mm256_and_si256(_mm256_unpacklo_epi32(a, a), colourLanes);
+        const V tHi = _mm256_and_si256(_mm256_unpackhi_epi32(a, a), colourLanes);
+        const V d = load8(dst + i);
+        const V lo = _mm256_add_epi16(_mm256_mullo_epi16(c16, tLo),
+                                      _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero),
+                                                         _mm256_sub_epi16(full, tLo)));
+        const V hi = _mm256_add_epi16(_mm256_mullo_epi16(c16, tHi),
+                                      _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero),
+                                                         _mm256_sub_epi16(full, tHi)));
+        store8(dst + i, _mm256_packus_epi16(div255ByProduct(lo), div255ByProduct(hi)));
+    }
+    return i;
+}
+
 #else
 
 int rowCopyColourAvx2(uint32_t *, const uint32_t *, int) noexcept { return 0; }
 int rowMixAvx2(uint32_t *, const uint32_t *, int, uint32_t) noexcept { return 0; }
 int rowMixBySourceAlphaAvx2(uint32_t *, const uint32_t *, int, uint32_t) noexcept { return 0; }
 int rowPutOverAlphasAvx2(sBGRA *, uint32_t, const uint8_t *, int) noexcept { return 0; }
+int rowPutAlphaAlphasAvx2(sBGRA *, uint32_t, const uint8_t *, int) noexcept { return 0; }
 
 #endif

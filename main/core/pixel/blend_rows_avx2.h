@@ -16,3 +16,5 @@ int rowMixAvx2(uint32_t *dst, const uint32_t *src, int n, uint32_t t) noexcept;
 int rowMixBySourceAlphaAvx2(uint32_t *dst, const uint32_t *src, int n, uint32_t a) noexcept;
 // pixelPutOver of one colour at an opacity per pixel.
 int rowPutOverAlphasAvx2(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noexcept;
+// pixelPutAlpha of one colour at an opacity per pixel.
+int rowPutAlphaAlphasAvx2(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noexcept;

@@ -156,6 +156,22 @@ struct CanvasAlphaTarget : TargetBase<CanvasAlphaTarget, TMTC, sBGRA>
     {
         pixelPutAlpha(p, colour, alpha);
     }
+    // n pixels from p to the right, each at its own alpha.
+    void runAlphas(Pixel p, const uint8_t *alphas, int32_t n, uint32_t colour) const
+    {
+        rowPutAlphaAlphas(p, colour, alphas, int(n));
+    }
+    // Through the put's row loop over a row of the colour.
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
+    {
+        constexpr int32_t kChunk = 64;
+        std::array<sBGRA, kChunk> src;
+        std::fill_n(src.begin(), std::min(n, kChunk), sBGRA{.all = colour});
+        sBGRA *p = at(x, y);
+        for (int32_t i = 0; i < n; i += kChunk)
+            rowPutFor(pixelPutAlpha)(p + i, src.data(), int(std::min(kChunk, n - i)), alpha,
+                                     pixelPutAlpha);
+    }
 };
 
 struct ChannelTarget : TargetBase<ChannelTarget, TChannel, uint8_t>
