@@ -177,11 +177,11 @@ int main(int argc, char **argv)
     std::printf("normal-over vs pixman, a call per pixel: %.2f\n",
                 perPixel->second / pixman->second);
     const auto threaded = seconds.find("row/normal/all-threads");
-    if (threaded != seconds.end())
-        std::printf("normal-over on %d threads vs pixman on one: %.2f\n", [] {
-            setWorkThreads(0);
-            return workThreads();
-        }(), threaded->second / pixman->second);
+    if (threaded != seconds.end()) {
+        setWorkThreads(0);
+        std::printf("normal-over on %d threads vs pixman on one: %.2f\n", workThreads(),
+                    threaded->second / pixman->second);
+    }
     std::printf("normal-over vs pixman: %.2f\n", ours->second / pixman->second);
     return 0;
 }

@@ -484,17 +484,19 @@ void rowPutAlphaAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) no
     for (; i + 4 <= n; i += 4) {
         uint32_t four;
         std::memcpy(&four, alpha + i, 4);
-        __m128i a = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int32_t(four)), zero),
-                                       zero);
+        __m128i a =
+            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int32_t(four)), zero), zero);
         a = _mm_or_si128(a, _mm_slli_epi32(a, 16));
         const __m128i tLo = _mm_and_si128(_mm_unpacklo_epi32(a, a), colourLanes);
         const __m128i tHi = _mm_and_si128(_mm_unpackhi_epi32(a, a), colourLanes);
         __m128i d;
         std::memcpy(&d, dst + i, sizeof d);
-        __m128i lo = _mm_add_epi16(_mm_mullo_epi16(c16, tLo),
-                                   _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(full, tLo)));
-        __m128i hi = _mm_add_epi16(_mm_mullo_epi16(c16, tHi),
-                                   _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(full, tHi)));
+        __m128i lo =
+            _mm_add_epi16(_mm_mullo_epi16(c16, tLo),
+                          _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(full, tLo)));
+        __m128i hi =
+            _mm_add_epi16(_mm_mullo_epi16(c16, tHi),
+                          _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(full, tHi)));
         lo = _mm_srli_epi16(_mm_mulhi_epu16(lo, k), 7);
         hi = _mm_srli_epi16(_mm_mulhi_epu16(hi, k), 7);
         const __m128i out = _mm_packus_epi16(lo, hi);

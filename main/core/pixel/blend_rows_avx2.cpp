@@ -60,8 +60,8 @@ KAVRIN_TARGET_AVX2 inline V sourceAlphaWeights(V w, V av)
 {
     const V alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(w, _MM_SHUFFLE(3, 3, 3, 3)),
                                            _MM_SHUFFLE(3, 3, 3, 3));
-    const V colourLanes = _mm256_set_epi16(0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1,
-                                           -1);
+    const V colourLanes =
+        _mm256_set_epi16(0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1, 0, -1, -1, -1);
     return _mm256_and_si256(div255ByProduct(_mm256_mullo_epi16(alpha, av)), colourLanes);
 }
 
@@ -71,12 +71,12 @@ KAVRIN_TARGET_AVX2 inline V mixEightBySourceAlpha(V c, V d, V av)
     const V full = _mm256_set1_epi16(255);
     const V cl = _mm256_unpacklo_epi8(c, zero), ch = _mm256_unpackhi_epi8(c, zero);
     const V tl = sourceAlphaWeights(cl, av), th = sourceAlphaWeights(ch, av);
-    const V lo = _mm256_add_epi16(_mm256_mullo_epi16(cl, tl),
-                                  _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero),
-                                                     _mm256_sub_epi16(full, tl)));
-    const V hi = _mm256_add_epi16(_mm256_mullo_epi16(ch, th),
-                                  _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero),
-                                                     _mm256_sub_epi16(full, th)));
+    const V lo = _mm256_add_epi16(
+        _mm256_mullo_epi16(cl, tl),
+        _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(full, tl)));
+    const V hi = _mm256_add_epi16(
+        _mm256_mullo_epi16(ch, th),
+        _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(full, th)));
     return _mm256_packus_epi16(div255ByProduct(lo), div255ByProduct(hi));
 }
 
@@ -95,11 +95,11 @@ KAVRIN_TARGET_AVX2 inline void putOver8(sBGRA *dst, V c16, V a32)
     const V k255 = _mm256_set1_epi32(255);
     const V d = load8(dst);
     const V dA = _mm256_srli_epi32(d, 24);
-    const V na = _mm256_add_epi32(
-        dA, div255Epi32(_mm256_mullo_epi16(a32, _mm256_sub_epi32(k255, dA))));
+    const V na =
+        _mm256_add_epi32(dA, div255Epi32(_mm256_mullo_epi16(a32, _mm256_sub_epi32(k255, dA))));
     const V den = _mm256_sub_epi32(na, _mm256_cmpeq_epi32(na, zero));
-    const __m256 q = _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_mullo_epi16(a32, k255)),
-                                   _mm256_cvtepi32_ps(den));
+    const __m256 q =
+        _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_mullo_epi16(a32, k255)), _mm256_cvtepi32_ps(den));
     const V t = _mm256_cvttps_epi32(q);
     const V tLo = spreadPair(_mm256_unpacklo_epi32(t, t));
     const V tHi = spreadPair(_mm256_unpackhi_epi32(t, t));
@@ -130,8 +130,8 @@ KAVRIN_TARGET_AVX2 int rowMixAvx2(uint32_t *dst, const uint32_t *src, int n, uin
 {
     const auto tw = int16_t(t), uw = int16_t(255 - t);
     const V tv = _mm256_set_epi16(0, tw, tw, tw, 0, tw, tw, tw, 0, tw, tw, tw, 0, tw, tw, tw);
-    const V uv = _mm256_set_epi16(255, uw, uw, uw, 255, uw, uw, uw, 255, uw, uw, uw, 255, uw, uw,
-                                  uw);
+    const V uv =
+        _mm256_set_epi16(255, uw, uw, uw, 255, uw, uw, uw, 255, uw, uw, uw, 255, uw, uw, uw);
     int i = 0;
     for (; i + 8 <= n; i += 8)
         store8(dst + i, mixEight(load8(src + i), load8(dst + i), tv, uv));
@@ -177,12 +177,12 @@ KAVRIN_TARGET_AVX2 int rowPutAlphaAlphasAvx2(sBGRA *dst, uint32_t col, const uin
         const V tLo = _mm256_and_si256(_mm256_unpacklo_epi32(a, a), colourLanes);
         const V tHi = _mm256_and_si256(_mm256_unpackhi_epi32(a, a), colourLanes);
         const V d = load8(dst + i);
-        const V lo = _mm256_add_epi16(_mm256_mullo_epi16(c16, tLo),
-                                      _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero),
-                                                         _mm256_sub_epi16(full, tLo)));
-        const V hi = _mm256_add_epi16(_mm256_mullo_epi16(c16, tHi),
-                                      _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero),
-                                                         _mm256_sub_epi16(full, tHi)));
+        const V lo = _mm256_add_epi16(
+            _mm256_mullo_epi16(c16, tLo),
+            _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(full, tLo)));
+        const V hi = _mm256_add_epi16(
+            _mm256_mullo_epi16(c16, tHi),
+            _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(full, tHi)));
         store8(dst + i, _mm256_packus_epi16(div255ByProduct(lo), div255ByProduct(hi)));
     }
     return i;
@@ -190,10 +190,25 @@ KAVRIN_TARGET_AVX2 int rowPutAlphaAlphasAvx2(sBGRA *dst, uint32_t col, const uin
 
 #else
 
-int rowCopyColourAvx2(uint32_t *, const uint32_t *, int) noexcept { return 0; }
-int rowMixAvx2(uint32_t *, const uint32_t *, int, uint32_t) noexcept { return 0; }
-int rowMixBySourceAlphaAvx2(uint32_t *, const uint32_t *, int, uint32_t) noexcept { return 0; }
-int rowPutOverAlphasAvx2(sBGRA *, uint32_t, const uint8_t *, int) noexcept { return 0; }
-int rowPutAlphaAlphasAvx2(sBGRA *, uint32_t, const uint8_t *, int) noexcept { return 0; }
+int rowCopyColourAvx2(uint32_t *, const uint32_t *, int) noexcept
+{
+    return 0;
+}
+int rowMixAvx2(uint32_t *, const uint32_t *, int, uint32_t) noexcept
+{
+    return 0;
+}
+int rowMixBySourceAlphaAvx2(uint32_t *, const uint32_t *, int, uint32_t) noexcept
+{
+    return 0;
+}
+int rowPutOverAlphasAvx2(sBGRA *, uint32_t, const uint8_t *, int) noexcept
+{
+    return 0;
+}
+int rowPutAlphaAlphasAvx2(sBGRA *, uint32_t, const uint8_t *, int) noexcept
+{
+    return 0;
+}
 
 #endif

@@ -1,8 +1,8 @@
 #include "core/scale/scale_image.h"
 
+#include "core/base/numeric.h"
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
-#include "core/base/numeric.h"
 #include "core/tiles/work_threads.h"
 
 #include <algorithm>

@@ -16,4 +16,5 @@ int workThreads();
 // Runs body(begin, end) over consecutive ranges covering [0, count), each at least grain long
 // where count allows, on up to workThreads() threads; on the calling thread alone when one thread
 // is set or the count is one grain or less. body must be safe to run on several ranges at once.
-void parallelRanges(int32_t count, int32_t grain, const std::function<void(int32_t, int32_t)> &body);
+void parallelRanges(int32_t count, int32_t grain,
+                    const std::function<void(int32_t, int32_t)> &body);

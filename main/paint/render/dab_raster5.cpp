@@ -406,9 +406,11 @@ size_t distanceIndexFast(float v, float k)
                                                      : size_t(int32_t((at + kShift) - kShift)));
 }
 
-// The chord rasteriser of the strokes: the same pixels, alphas and order of puts as
-// PlainChordRaster, with the fall-off read from the alpha cache (one byte per pixel), the
-// distance indexes rounded in Single and the saturated core of a row put as one run.
+// The chord rasteriser of the strokes: the same pixels and alphas as PlainChordRaster (in the
+// same order for targets put pixel by pixel; targets that take rows get each pixel's one put of a
+// line in a row), with the fall-off read from the alpha cache (one byte per pixel), the distance
+// indexes rounded in Single, the sub-rows of a line in vector lanes and the saturated core of a
+// row put as one run.
 template <class Target> class FastChordRaster
 {
   public:
@@ -486,10 +488,12 @@ template <class Target> class FastChordRaster
     }
 
   private:
+#if !defined(__SSE2__)
     struct SubSpan
     {
         float lo = 0, hi = 0, off = 0;
     };
+#endif
 
     // Rows reach their pixels from the line's start (m_line), columns through the row table.
     void put(int32_t along, int32_t line, uint32_t alpha) const
@@ -521,17 +525,16 @@ template <class Target> class FastChordRaster
         __m128 spanLo[2], spanHi[2];
         int reach = 0;
         for (int h = 0; h < 2; ++h) {
-            const __m128 off =
-                _mm_sub_ps(_mm_add_ps(lineV, _mm_load_ps(kLaneOffset + 4 * h)), cc);
+            const __m128 off = _mm_sub_ps(_mm_add_ps(lineV, _mm_load_ps(kLaneOffset + 4 * h)), cc);
             const __m128 off2 = _mm_mul_ps(off, off);
             const __m128 valid = _mm_cmpgt_ps(b2, off2);
             const __m128 half = _mm_div_ps(_mm_mul_ps(_mm_sqrt_ps(_mm_sub_ps(b2, off2)), ai), bo);
             // std::max(a0, x) and std::min(a1, y), the operands ordered to pick as they do.
             spanLo[h] = _mm_max_ps(_mm_sub_ps(_mm_sub_ps(ca, half), vv), a0);
             spanHi[h] = _mm_min_ps(_mm_sub_ps(_mm_add_ps(ca, half), vv), a1);
-            const __m128 reaches = _mm_and_ps(
-                valid, _mm_and_ps(_mm_cmple_ps(spanLo[h], limit),
-                                  _mm_cmpge_ps(spanHi[h], _mm_setzero_ps())));
+            const __m128 reaches =
+                _mm_and_ps(valid, _mm_and_ps(_mm_cmple_ps(spanLo[h], limit),
+                                             _mm_cmpge_ps(spanHi[h], _mm_setzero_ps())));
             reach |= _mm_movemask_ps(reaches) << (4 * h);
             _mm_storeu_ps(m_laneOff.data() + 4 * h, off);
         }
@@ -605,9 +608,8 @@ template <class Target> class FastChordRaster
     // sub-row misses the pixel add 0 and leave the extremes at their starting values. The sums
     // are of integers and the extremes of exact values, so the order does not matter (a zero's
     // sign may differ, which the absolute values taken from them remove).
-    [[gnu::always_inline]] void edgeCoverage(float p0, float p1, float v, int32_t &f,
-                                             float &amax, float &amin, float &cmax,
-                                             float &cmin) const
+    [[gnu::always_inline]] void edgeCoverage(float p0, float p1, float v, int32_t &f, float &amax,
+                                             float &amin, float &cmax, float &cmin) const
     {
         const __m128 p0v = _mm_set1_ps(p0), p1v = _mm_set1_ps(p1), shift = _mm_set1_ps(v);
         const __m128 ca = _mm_set1_ps(m_ca), six = _mm_set1_ps(float(kSub));
@@ -633,8 +635,10 @@ template <class Target> class FastChordRaster
             const __m128i over = _mm_cmpgt_epi32(c, full);
             c = _mm_or_si128(_mm_and_si128(over, full), _mm_andnot_si128(over, c));
             fv = _mm_add_epi32(fv, _mm_and_si128(c, _mm_castps_si128(meets)));
-            amaxv = _mm_max_ps(amaxv, select(meets, _mm_add_ps(_mm_sub_ps(right, ca), shift), aLow));
-            aminv = _mm_min_ps(aminv, select(meets, _mm_add_ps(_mm_sub_ps(left, ca), shift), aHigh));
+            amaxv =
+                _mm_max_ps(amaxv, select(meets, _mm_add_ps(_mm_sub_ps(right, ca), shift), aLow));
+            aminv =
+                _mm_min_ps(aminv, select(meets, _mm_add_ps(_mm_sub_ps(left, ca), shift), aHigh));
             cmaxv = _mm_max_ps(cmaxv, select(meets, off, cLow));
             cminv = _mm_min_ps(cminv, select(meets, off, cHigh));
         }
@@ -778,7 +782,7 @@ template <class Target> class FastChordRaster
             const uint8_t *row = m_alphas.row(distanceIndexFast(dist, m_kAcross));
             while (lo <= hi && (a = interiorAlpha(lo, row, v)) >= 0)
                 at(lo++) = uint8_t(scaled(a));
-            while (lo <= hi && hi > lo && (a = interiorAlpha(hi, row, v)) >= 0)
+            while (hi > lo && (a = interiorAlpha(hi, row, v)) >= 0)
                 at(hi--) = uint8_t(scaled(a));
         }
         const int32_t n = last - first + 1;
@@ -854,13 +858,18 @@ template <class Target> class FastChordRaster
     uint64_t m_presMantissa = 0;
     bool m_presFixed = false;
     std::array<uint8_t, 256> m_scaled{};
-    std::array<SubSpan, kSub> m_span{};
     int m_first = 0, m_last = -1;
+#if defined(__SSE2__)
+    // The line's sub-rows by lane (k in lane k), m_first..m_last the counting ones.
     static constexpr int kLanes = 8;
-    std::array<float, kLanes> m_laneLo{}, m_laneHi{}, m_laneOff{};
+    std::array<float, kLanes> m_laneLo, m_laneHi, m_laneOff; // written before they are read
     int m_laneHalves = 1, m_laneFirstHalf = 0;
     bool m_allSix = false;
     float m_coverLo = 0, m_coverHi = 0;
+#else
+    // The valid sub-rows in order, m_first..m_last the counting ones.
+    std::array<SubSpan, kSub> m_span{};
+#endif
     std::array<uint8_t, kRowChunk> m_rowAlphas{};
     // Rows up to kLineMax pixels are put as one row of alphas; an opaque core of more than
     // kLongCore pixels is filled apart.

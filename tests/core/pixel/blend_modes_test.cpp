@@ -307,8 +307,9 @@ TEST_P(AlphaRowAtLevel, MatchesThePlainPut)
                 for (uint32_t a = 0; a < 256; ++a) {
                     const uint32_t col = (c * 3) << 24 | (c ^ 0xA5) << 16 | (255 - c) << 8 | c;
                     for (uint32_t d = 0; d < 256; ++d) {
-                        const uint32_t dA =
-                            pattern == 0 ? (c + 7 * d) & 255 : pattern == 1 ? 0 : 255;
+                        const uint32_t dA = pattern == 0   ? (c + 7 * d) & 255
+                                            : pattern == 1 ? 0
+                                                           : 255;
                         row[d] = ref[d] =
                             px(uint8_t(d), uint8_t(255 - d), uint8_t(d ^ 0x3C), uint8_t(dA));
                         alpha[d] = uint8_t(a + 37 * d);

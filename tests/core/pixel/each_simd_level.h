@@ -31,6 +31,6 @@ inline std::string simdLevelName(const ::testing::TestParamInfo<TSimdLevel> &inf
 }
 
 // Instantiates the TEST_P tests of fixture for every supported level (named sse2, avx2).
-#define INSTANTIATE_EACH_SIMD_LEVEL(fixture)                                                        \
-    INSTANTIATE_TEST_SUITE_P(Simd, fixture, ::testing::ValuesIn(supportedSimdLevels()),           \
+#define INSTANTIATE_EACH_SIMD_LEVEL(fixture)                                                       \
+    INSTANTIATE_TEST_SUITE_P(Simd, fixture, ::testing::ValuesIn(supportedSimdLevels()),            \
                              simdLevelName)

@@ -13,7 +13,7 @@ TEST(SimdLevel, SelectsOnlyWhatTheProcessorRuns)
     ASSERT_TRUE(setSimdLevel(TSimdLevel::sse2));
     EXPECT_EQ(simdLevel(), TSimdLevel::sse2);
     EXPECT_EQ(setSimdLevel(TSimdLevel::avx2), simdLevelSupported(TSimdLevel::avx2));
-    EXPECT_EQ(simdLevel(), simdLevelSupported(TSimdLevel::avx2) ? TSimdLevel::avx2
-                                                                : TSimdLevel::sse2);
+    EXPECT_EQ(simdLevel(),
+              simdLevelSupported(TSimdLevel::avx2) ? TSimdLevel::avx2 : TSimdLevel::sse2);
     setSimdLevel(was);
 }
