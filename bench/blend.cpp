@@ -1,9 +1,13 @@
 // Per-pixel throughput of the 22 layer blend puts (each mode's fnPutA, the put of layer
 // compositing) over a 4096 x 4096 pair of canvases: "put/" calls the put through its procedure
 // variable once per pixel, "row/" runs the mode's row loop (rowPutFor) once per row. In the same
-// run pixman's OVER on the same pixels. The last line compares the normal mode's row loop with
-// pixman's OVER; the line before it the call per pixel.
+// run pixman's OVER on the same pixels. Everything runs on one thread at the best vector level,
+// except "row/normal/<level>" (each level the processor has) and "row/normal/all-threads" (the
+// rows spread over every core). The last line compares the normal mode's row loop on one thread
+// with pixman's OVER (single-threaded); the lines before it the call per pixel and all threads.
 #include "core/pixel/blend_modes.h"
+#include "core/pixel/simd_level.h"
+#include "core/tiles/work_threads.h"
 
 #include "bench_support.h"
 
@@ -90,6 +94,36 @@ void rowLoop(benchmark::State &state, fptrPixelPut4core put)
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(kPixels));
 }
 
+// The normal mode's row loop at a chosen vector level, or (threads) its rows spread over every
+// work thread, as compositing spreads them.
+void normalRows(benchmark::State &state, TSimdLevel level, bool threads)
+{
+    const TSimdLevel was = simdLevel();
+    if (!setSimdLevel(level)) {
+        state.SkipWithError("level not supported");
+        return;
+    }
+    setWorkThreads(threads ? 0 : 1);
+    Canvases &c = canvases();
+    const fptrPixelPut4core put = getBlendModeRow(TLayerMode::LM_STD)->fnPutA;
+    const fptrPutRow row = rowPutFor(put);
+    for (auto _ : state) {
+        state.PauseTiming();
+        c.reset();
+        state.ResumeTiming();
+        parallelRanges(kSide, 16, [&](int32_t begin, int32_t end) {
+            for (int y = begin; y < end; ++y) {
+                const size_t at = size_t(y) * kSide;
+                row(c.dst.data() + at, c.src.data() + at, kSide, 255, put);
+            }
+        });
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(kPixels));
+    setSimdLevel(was);
+    setWorkThreads(1);
+}
+
 void bmPixmanOver(benchmark::State &state)
 {
     Canvases &c = canvases();
@@ -113,6 +147,7 @@ void bmPixmanOver(benchmark::State &state)
 
 int main(int argc, char **argv)
 {
+    setWorkThreads(1); // the figures are of one thread unless a name says otherwise
     for (int m = 0; m < int(TLayerMode::LM_MAX_NUM); ++m) {
         const SBlendModeRow *row = getBlendModeRow(TLayerMode(m));
         benchmark::RegisterBenchmark((std::string("put/") + kModeNames[m]).c_str(), putLoop,
@@ -122,6 +157,13 @@ int main(int argc, char **argv)
                                      row->fnPutA)
             ->Unit(benchmark::kMillisecond);
     }
+    for (TSimdLevel level : supportedSimdLevels())
+        benchmark::RegisterBenchmark(
+            (std::string("row/normal/") + (level == TSimdLevel::avx2 ? "avx2" : "sse2")).c_str(),
+            normalRows, level, false)
+            ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("row/normal/all-threads", normalRows, simdLevel(), true)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("pixman/over", bmPixmanOver)->Unit(benchmark::kMillisecond);
 
     const std::map<std::string, double> seconds = runBenchmarks(argc, argv);
@@ -134,6 +176,12 @@ int main(int argc, char **argv)
         return 1;
     std::printf("normal-over vs pixman, a call per pixel: %.2f\n",
                 perPixel->second / pixman->second);
+    const auto threaded = seconds.find("row/normal/all-threads");
+    if (threaded != seconds.end()) {
+        setWorkThreads(0);
+        std::printf("normal-over on %d threads vs pixman on one: %.2f\n", workThreads(),
+                    threaded->second / pixman->second);
+    }
     std::printf("normal-over vs pixman: %.2f\n", ours->second / pixman->second);
     return 0;
 }

@@ -1,10 +1,12 @@
 // Compositing a fully committed 4096 x 4096 normal-mode layer onto a canvas (layerBltTo) at
-// opacity 255 and 128; in the same run a memcpy of the same bytes and pixman's OVER of the same
-// pixels (premultiplied for pixman; at 128 through a solid mask of that alpha). The last line
-// compares the compositing, averaged over the two opacities, with the memcpy and with pixman's
-// OVER averaged likewise.
+// opacity 255 and 128, on one thread and on all ("/all-threads"); in the same run a memcpy of the
+// same bytes and pixman's OVER of the same pixels (premultiplied for pixman; at 128 through a
+// solid mask of that alpha), both single-threaded. The last line compares the compositing on one
+// thread, averaged over the two opacities, with the memcpy and with pixman's OVER averaged
+// likewise; the line before it the compositing on all threads.
 #include "core/tiles/block_layer_image.h"
 #include "core/tiles/layer_composite.h"
+#include "core/tiles/work_threads.h"
 
 #include "bench_support.h"
 
@@ -72,8 +74,9 @@ Images &images()
     return i;
 }
 
-void bmLayerBltTo(benchmark::State &state, uint8_t opacity)
+void bmLayerBltTo(benchmark::State &state, uint8_t opacity, int threads)
 {
+    setWorkThreads(threads);
     Images &im = images();
     NormalLayer layer;
     layer.trans = opacity;
@@ -85,6 +88,7 @@ void bmLayerBltTo(benchmark::State &state, uint8_t opacity)
         benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kPixels) * 4);
+    setWorkThreads(1);
 }
 
 void bmMemcpy(benchmark::State &state)
@@ -124,9 +128,14 @@ void bmPixmanOver(benchmark::State &state, uint8_t opacity)
 
 int main(int argc, char **argv)
 {
-    benchmark::RegisterBenchmark("layerBltTo/255", bmLayerBltTo, uint8_t(255))
+    setWorkThreads(1);
+    benchmark::RegisterBenchmark("layerBltTo/255", bmLayerBltTo, uint8_t(255), 1)
         ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("layerBltTo/128", bmLayerBltTo, uint8_t(128))
+    benchmark::RegisterBenchmark("layerBltTo/128", bmLayerBltTo, uint8_t(128), 1)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("layerBltTo/255/all-threads", bmLayerBltTo, uint8_t(255), 0)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("layerBltTo/128/all-threads", bmLayerBltTo, uint8_t(128), 0)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("memcpy", bmMemcpy)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("pixman/over/255", bmPixmanOver, uint8_t(255))
@@ -146,6 +155,12 @@ int main(int argc, char **argv)
                 t["layerBltTo/128"] / t["memcpy"], t["layerBltTo/128"] / t["pixman/over/128"]);
     const double ours = (t["layerBltTo/255"] + t["layerBltTo/128"]) / 2;
     const double pixman = (t["pixman/over/255"] + t["pixman/over/128"]) / 2;
+    if (t["layerBltTo/255/all-threads"] > 0 && t["layerBltTo/128/all-threads"] > 0) {
+        setWorkThreads(0);
+        const double all = (t["layerBltTo/255/all-threads"] + t["layerBltTo/128/all-threads"]) / 2;
+        std::printf("on %d threads: composite vs memcpy %.2f, vs pixman on one thread %.2f\n",
+                    workThreads(), all / t["memcpy"], all / pixman);
+    }
     std::printf("composite vs memcpy: %.2f, vs pixman: %.2f\n", ours / t["memcpy"], ours / pixman);
     return 0;
 }

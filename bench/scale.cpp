@@ -1,9 +1,11 @@
 // The area-average scaler reducing a 4096 x 4096 canvas to 1000 x 1000 (CScaleImageTMTC, plain
-// and alpha-weighted), and in the same run OpenCV's cv::resize with INTER_AREA on the same pixels.
-// The line before the last gives the largest channel difference between the two results; the last
-// the time of the plain scale over OpenCV's.
+// and alpha-weighted), and in the same run OpenCV's cv::resize with INTER_AREA on the same pixels,
+// each on one thread and on all ("/all-threads"). The line before the last gives the largest
+// channel difference between the two results; the last the time of the plain scale over
+// OpenCV's, all threads against all threads (the line before, one against one).
 #include "core/image/canvas.h"
 #include "core/scale/scale_image.h"
+#include "core/tiles/work_threads.h"
 
 #include "bench_support.h"
 
@@ -15,6 +17,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -49,8 +52,10 @@ Images &images()
     return im;
 }
 
-void bmScale(benchmark::State &state)
+// threads: 1, or 0 for every core (the work threads of core/tiles/work_threads.h; OpenCV's own).
+void bmScale(benchmark::State &state, int threads)
 {
+    setWorkThreads(threads);
     Images &im = images();
     CScaleImageTMTC scaler(&im.src, &im.dst);
     for (auto _ : state) {
@@ -61,8 +66,9 @@ void bmScale(benchmark::State &state)
     state.SetItemsProcessed(int64_t(state.iterations()) * kSrcSide * kSrcSide);
 }
 
-void bmScale2(benchmark::State &state)
+void bmScale2(benchmark::State &state, int threads)
 {
+    setWorkThreads(threads);
     Images &im = images();
     TMTC dst(kDstSide, kDstSide);
     CScaleImageTMTC scaler(&im.src, &dst);
@@ -74,8 +80,10 @@ void bmScale2(benchmark::State &state)
     state.SetItemsProcessed(int64_t(state.iterations()) * kSrcSide * kSrcSide);
 }
 
-void bmOpenCvArea(benchmark::State &state)
+void bmOpenCvArea(benchmark::State &state, int threads)
 {
+    const int was = cv::getNumThreads();
+    cv::setNumThreads(threads == 1 ? 1 : -1);
     Images &im = images();
     const cv::Mat src = im.srcMat();
     for (auto _ : state) {
@@ -83,6 +91,7 @@ void bmOpenCvArea(benchmark::State &state)
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * kSrcSide * kSrcSide);
+    cv::setNumThreads(was);
 }
 
 int largestDifference(const TMTC &ours, const cv::Mat &theirs)
@@ -103,17 +112,27 @@ int largestDifference(const TMTC &ours, const cv::Mat &theirs)
 
 int main(int argc, char **argv)
 {
-    benchmark::RegisterBenchmark("scale/4096-to-1000", bmScale)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("scale2/4096-to-1000", bmScale2)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("opencv-area/4096-to-1000", bmOpenCvArea)
-        ->Unit(benchmark::kMillisecond);
+    for (const auto &[suffix, threads] : {std::pair{"", 1}, std::pair{"/all-threads", 0}}) {
+        const std::string s = suffix;
+        benchmark::RegisterBenchmark(("scale/4096-to-1000" + s).c_str(), bmScale, threads)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("scale2/4096-to-1000" + s).c_str(), bmScale2, threads)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("opencv-area/4096-to-1000" + s).c_str(), bmOpenCvArea,
+                                     threads)
+            ->Unit(benchmark::kMillisecond);
+    }
 
     const std::map<std::string, double> seconds = runBenchmarks(argc, argv);
 
-    const auto ours = seconds.find("scale/4096-to-1000");
-    const auto opencv = seconds.find("opencv-area/4096-to-1000");
-    if (ours == seconds.end() || opencv == seconds.end() || opencv->second <= 0)
+    const auto ours1 = seconds.find("scale/4096-to-1000");
+    const auto opencv1 = seconds.find("opencv-area/4096-to-1000");
+    const auto ours = seconds.find("scale/4096-to-1000/all-threads");
+    const auto opencv = seconds.find("opencv-area/4096-to-1000/all-threads");
+    if (ours == seconds.end() || opencv == seconds.end() || opencv->second <= 0 ||
+        ours1 == seconds.end() || opencv1 == seconds.end() || opencv1->second <= 0)
         return 1;
+    std::printf("on one thread: scale vs opencv-area %.2f\n", ours1->second / opencv1->second);
     std::printf("largest channel difference vs opencv-area: %d\n",
                 largestDifference(images().dst, images().cvDst));
     std::printf("scale vs opencv-area: %.2f\n", ours->second / opencv->second);

@@ -1,5 +1,8 @@
 #include "core/pixel/blend_modes.h"
 
+#include "core/pixel/blend_rows_avx2.h"
+#include "core/pixel/simd_level.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -456,7 +459,7 @@ void rowPutOverAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noe
 {
     const __m128i zero = _mm_setzero_si128();
     const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(col)), zero);
-    int i = 0;
+    int i = simdUseAvx2() ? rowPutOverAlphasAvx2(dst, col, alpha, n) : 0;
     for (; i + 4 <= n; i += 4) {
         uint32_t four;
         std::memcpy(&four, alpha + i, 4);
@@ -467,11 +470,51 @@ void rowPutOverAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noe
     for (; i < n; ++i)
         pixelPutOver(dst + i, col, alpha[i]);
 }
+
+// pixelPutAlpha is mix255 of each colour channel at its opacity (0 gives the pixel back exactly,
+// 255 the colour), the alpha kept: in 16-bit lanes c t + d (255 - t), at most 65025, divided
+// exactly as in mixFourPixels, the alpha lanes weighted 0 and 255.
+void rowPutAlphaAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noexcept
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(int32_t(col)), zero);
+    const __m128i colourLanes = _mm_set1_epi64x(0x0000FFFFFFFFFFFF);
+    const __m128i full = _mm_set1_epi16(255), k = _mm_set1_epi16(int16_t(32897));
+    int i = simdUseAvx2() ? rowPutAlphaAlphasAvx2(dst, col, alpha, n) : 0;
+    for (; i + 4 <= n; i += 4) {
+        uint32_t four;
+        std::memcpy(&four, alpha + i, 4);
+        __m128i a =
+            _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int32_t(four)), zero), zero);
+        a = _mm_or_si128(a, _mm_slli_epi32(a, 16));
+        const __m128i tLo = _mm_and_si128(_mm_unpacklo_epi32(a, a), colourLanes);
+        const __m128i tHi = _mm_and_si128(_mm_unpackhi_epi32(a, a), colourLanes);
+        __m128i d;
+        std::memcpy(&d, dst + i, sizeof d);
+        __m128i lo =
+            _mm_add_epi16(_mm_mullo_epi16(c16, tLo),
+                          _mm_mullo_epi16(_mm_unpacklo_epi8(d, zero), _mm_sub_epi16(full, tLo)));
+        __m128i hi =
+            _mm_add_epi16(_mm_mullo_epi16(c16, tHi),
+                          _mm_mullo_epi16(_mm_unpackhi_epi8(d, zero), _mm_sub_epi16(full, tHi)));
+        lo = _mm_srli_epi16(_mm_mulhi_epu16(lo, k), 7);
+        hi = _mm_srli_epi16(_mm_mulhi_epu16(hi, k), 7);
+        const __m128i out = _mm_packus_epi16(lo, hi);
+        std::memcpy(dst + i, &out, sizeof out);
+    }
+    for (; i < n; ++i)
+        pixelPutAlpha(dst + i, col, alpha[i]);
+}
 #else
 void rowPutOverAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noexcept
 {
     for (int i = 0; i < n; ++i)
         pixelPutOver(dst + i, col, alpha[i]);
+}
+void rowPutAlphaAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noexcept
+{
+    for (int i = 0; i < n; ++i)
+        pixelPutAlpha(dst + i, col, alpha[i]);
 }
 #endif
 
@@ -819,9 +862,12 @@ void rowPutAlpha(sBGRA *dstRow, const sBGRA *srcRow, int n, uint32_t a, fptrPixe
     uint32_t *dst = &dstRow->all;
     const uint32_t *src = &srcRow->all;
     const uint32_t t = std::min(a, 255u);
+    const bool avx2 = simdUseAvx2();
     int i = 0;
     if (t == 255) {
         // mix255 at 255 is the source byte: the colour with the destination's alpha.
+        if (avx2)
+            i = rowCopyColourAvx2(dst, src, n);
 #if defined(__SSE2__)
         const __m128i colour = _mm_set1_epi32(0x00FFFFFF);
         for (; i + 4 <= n; i += 4) {
@@ -835,6 +881,8 @@ void rowPutAlpha(sBGRA *dstRow, const sBGRA *srcRow, int n, uint32_t a, fptrPixe
             dst[i] = (dst[i] & 0xFF000000u) | (src[i] & 0x00FFFFFFu);
         return;
     }
+    if (avx2)
+        i = rowMixAvx2(dst, src, n, t);
 #if defined(__SSE2__)
     const auto tw = int16_t(t), uw = int16_t(255 - t);
     const __m128i tv = _mm_set_epi16(0, tw, tw, tw, 0, tw, tw, tw);
@@ -882,7 +930,7 @@ void rowPutSrcAlpha(sBGRA *dstRow, const sBGRA *srcRow, int n, uint32_t a,
 {
     uint32_t *dst = &dstRow->all;
     const uint32_t *src = &srcRow->all;
-    int i = 0;
+    int i = simdUseAvx2() ? rowMixBySourceAlphaAvx2(dst, src, n, a) : 0;
 #if defined(__SSE2__)
     const __m128i av = _mm_set1_epi16(int16_t(a));
     for (; i + 4 <= n; i += 4) {

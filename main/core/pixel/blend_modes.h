@@ -124,6 +124,8 @@ inline void pixelPutOver(sBGRA *dst, uint32_t col, uint32_t a) noexcept
 // dst[i] := pixelPutOver(dst[i], col, alpha[i]) for i < n: a row of one colour at an opacity per
 // pixel, four pixels at a time where the processor has 128-bit integer vectors.
 void rowPutOverAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noexcept;
+// dst[i] := pixelPutAlpha(dst[i], col, alpha[i]) for i < n, likewise.
+void rowPutAlphaAlphas(sBGRA *dst, uint32_t col, const uint8_t *alpha, int n) noexcept;
 
 // Onto-transparent composites of the first four modes (the layer merge puts).
 // Standard: pixelPutOver at opacity mul255(alpha of col, a).

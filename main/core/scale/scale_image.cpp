@@ -1,8 +1,9 @@
 #include "core/scale/scale_image.h"
 
+#include "core/base/numeric.h"
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
-#include "core/base/numeric.h"
+#include "core/tiles/work_threads.h"
 
 #include <algorithm>
 #include <cmath>
@@ -680,13 +681,16 @@ void CScaleImage::scaleAllFast(bool alpha)
     std::vector<const uint8_t *> rows(size_t(srcSize.y));
     for (int32_t r = 0; r < srcSize.y; ++r)
         rows[size_t(r)] = seekSrc(0, r);
-    for (int32_t j = 0; j < dstBox.h; ++j) {
-        uint8_t *dst = seekDst(dstBox.x, dstBox.y + j);
-        if (alpha)
-            fastRow<FastAlpha>(dst, rows.data(), xs, groups, ys[size_t(j)]);
-        else
-            fastRow<FastPlain>(dst, rows.data(), xs, groups, ys[size_t(j)]);
-    }
+    // Each destination row is its own work: bands of rows go to the work threads.
+    parallelRanges(dstBox.h, 4, [&](int32_t begin, int32_t end) {
+        for (int32_t j = begin; j < end; ++j) {
+            uint8_t *dst = seekDst(dstBox.x, dstBox.y + j);
+            if (alpha)
+                fastRow<FastAlpha>(dst, rows.data(), xs, groups, ys[size_t(j)]);
+            else
+                fastRow<FastPlain>(dst, rows.data(), xs, groups, ys[size_t(j)]);
+        }
+    });
 }
 
 #endif // __SSE2__

@@ -1,11 +1,13 @@
 #include "core/tiles/block_image.h"
 
 #include "core/image/dib_core.h"
+#include "core/tiles/work_threads.h"
 #include "platform/desktop/messages.h"
 
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -239,6 +241,31 @@ bool CBlockImage::effectAreaTo(const CDibCore &dst, sPos dstPos, sBox srcBox,
     return splitBoxAtBlocks(srcBox, BLOCK_SHIFT, [&](const sBox &piece) {
         return fnEffectTo(sPos{piece.x + dx, piece.y + dy}, piece);
     });
+}
+
+bool CBlockImage::effectAreaToParallel(const CDibCore &dst, sPos dstPos, sBox srcBox,
+                                       const fptrBlkEfctTo &fnEffectTo) const
+{
+    if (!isEnable() || !clipBlt(dst.FPSZ(), imageSize, dstPos, srcBox))
+        return false;
+    const int32_t dx = dstPos.x - srcBox.x, dy = dstPos.y - srcBox.y;
+    const int32_t unit = 1 << BLOCK_SHIFT, y1 = srcBox.y + srcBox.h;
+    // Band b covers the source rows of block row firstBand + b that lie in the box.
+    const int32_t firstBand = srcBox.y >> BLOCK_SHIFT;
+    const int32_t bands = ((y1 - 1) >> BLOCK_SHIFT) - firstBand + 1;
+    std::atomic<bool> ok = true;
+    parallelRanges(bands, 1, [&](int32_t begin, int32_t end) {
+        for (int32_t b = begin; b < end; ++b) {
+            const int32_t top = std::max(srcBox.y, (firstBand + b) * unit);
+            const int32_t bottom = std::min(y1, (firstBand + b + 1) * unit);
+            const sBox band{srcBox.x, top, srcBox.w, bottom - top};
+            if (!splitBoxAtBlocks(band, BLOCK_SHIFT, [&](const sBox &piece) {
+                    return fnEffectTo(sPos{piece.x + dx, piece.y + dy}, piece);
+                }))
+                ok = false;
+        }
+    });
+    return ok;
 }
 
 bool CBlockImage::effectAreaFrom(const CDibCore &src, sPos dstPos, sBox srcBox,

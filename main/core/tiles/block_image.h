@@ -112,6 +112,12 @@ class CBlockImage
     // this image's block borders; fn(piece's destination position, piece's source box).
     bool effectAreaTo(const CDibCore &dst, sPos dstPos, sBox srcBox,
                       const fptrBlkEfctTo &fnEffectTo) const;
+    // effectAreaTo with the bands of blocks spread over the work threads (core/tiles/
+    // work_threads.h): fnEffectTo runs on several pieces at once, never on two with a common
+    // destination pixel. Every piece is visited even after one answered false; the answer is
+    // false when any did.
+    bool effectAreaToParallel(const CDibCore &dst, sPos dstPos, sBox srcBox,
+                              const fptrBlkEfctTo &fnEffectTo) const;
     // This image is the destination: the pieces are cut at this image's borders by their
     // destination position.
     bool effectAreaFrom(const CDibCore &src, sPos dstPos, sBox srcBox,

@@ -207,14 +207,18 @@ bool CBlockVMTC::layerBltTo(TMTC &dst, const ILayerBlendAttr &obj, sPos dpos, sB
         sBox b = box;
         if (!intersectTraceRect(idx, dp, b))
             continue;
-        result = effectAreaTo(dst, dp, b, [&](const sPos &piecePos, const sBox &sb) {
+        const auto piece = [&](const sPos &piecePos, const sBox &sb) {
             const SBlockPack &s = *seekBlock(sb.x, sb.y);
             if (s.commit)
                 blendPart(dst, piecePos, view(s), inBlock(sb), a, put);
             else if (s.bgCol.A != 0)
                 fillPart(dst, {piecePos.x, piecePos.y, sb.w, sb.h}, s.bgCol.all, a, put);
             return true;
-        });
+        };
+        // A dithered layer draws from one random sequence pixel after pixel: it stays in order on
+        // this thread. The trace rectangles follow one another (they may overlap).
+        result = p == pixelPutRandom ? effectAreaTo(dst, dp, b, piece)
+                                     : effectAreaToParallel(dst, dp, b, piece);
     }
     return result;
 }

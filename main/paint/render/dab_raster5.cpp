@@ -12,6 +12,12 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -149,6 +155,22 @@ struct CanvasAlphaTarget : TargetBase<CanvasAlphaTarget, TMTC, sBGRA>
     void putPixel(Pixel p, int32_t, int32_t, uint32_t alpha, uint32_t colour) const
     {
         pixelPutAlpha(p, colour, alpha);
+    }
+    // n pixels from p to the right, each at its own alpha.
+    void runAlphas(Pixel p, const uint8_t *alphas, int32_t n, uint32_t colour) const
+    {
+        rowPutAlphaAlphas(p, colour, alphas, int(n));
+    }
+    // Through the put's row loop over a row of the colour.
+    void run(int32_t x, int32_t y, int32_t n, uint32_t alpha, uint32_t colour) const
+    {
+        constexpr int32_t kChunk = 64;
+        std::array<sBGRA, kChunk> src;
+        std::fill_n(src.begin(), std::min(n, kChunk), sBGRA{.all = colour});
+        sBGRA *p = at(x, y);
+        for (int32_t i = 0; i < n; i += kChunk)
+            rowPutFor(pixelPutAlpha)(p + i, src.data(), int(std::min(kChunk, n - i)), alpha,
+                                     pixelPutAlpha);
     }
 };
 
@@ -384,9 +406,11 @@ size_t distanceIndexFast(float v, float k)
                                                      : size_t(int32_t((at + kShift) - kShift)));
 }
 
-// The chord rasteriser of the strokes: the same pixels, alphas and order of puts as
-// PlainChordRaster, with the fall-off read from the alpha cache (one byte per pixel), the
-// distance indexes rounded in Single and the saturated core of a row put as one run.
+// The chord rasteriser of the strokes: the same pixels and alphas as PlainChordRaster (in the
+// same order for targets put pixel by pixel; targets that take rows get each pixel's one put of a
+// line in a row), with the fall-off read from the alpha cache (one byte per pixel), the distance
+// indexes rounded in Single, the sub-rows of a line in vector lanes and the saturated core of a
+// row put as one run.
 template <class Target> class FastChordRaster
 {
   public:
@@ -464,10 +488,12 @@ template <class Target> class FastChordRaster
     }
 
   private:
+#if !defined(__SSE2__)
     struct SubSpan
     {
         float lo = 0, hi = 0, off = 0;
     };
+#endif
 
     // Rows reach their pixels from the line's start (m_line), columns through the row table.
     void put(int32_t along, int32_t line, uint32_t alpha) const
@@ -478,6 +504,72 @@ template <class Target> class FastChordRaster
             m_put.putPixel(m_line + along, along, line, alpha, m_dab.color);
     }
 
+#if defined(__SSE2__)
+    // sweepSubRows with the six sub-rows in lanes, k in lane k (two registers, lanes 6 and 7
+    // never valid), each lane doing the reference's Single operations on its sub-row. The valid
+    // sub-rows are consecutive (their offsets grow with k, and the test bounds the offset's
+    // size), so the reference's counting sub-rows, from the first reaching one to the last, are
+    // the lanes from the first reaching lane to the last; those get their spans, the others an
+    // empty one (lo above hi at infinity) that no pixel meets.
+    bool sweepSubRows(int32_t line, float v, int32_t &lo, int32_t &hi)
+    {
+        constexpr float kInf = std::numeric_limits<float>::infinity();
+        alignas(16) static constexpr float kLaneOffset[kLanes] = {
+            kSubOffset[0], kSubOffset[1], kSubOffset[2], kSubOffset[3],
+            kSubOffset[4], kSubOffset[5], kInf,          kInf};
+        const __m128 lineV = _mm_set1_ps(float(line)), cc = _mm_set1_ps(m_cc);
+        const __m128 b2 = _mm_set1_ps(m_b2), ai = _mm_set1_ps(m_ai), bo = _mm_set1_ps(m_bo);
+        const __m128 ca = _mm_set1_ps(m_ca), vv = _mm_set1_ps(v);
+        const __m128 a0 = _mm_set1_ps(float(m_a0)), a1 = _mm_set1_ps(float(m_a1) - kSixth);
+        const __m128 limit = _mm_set1_ps(float(m_alongLimit - 1) - kSixth);
+        __m128 spanLo[2], spanHi[2];
+        int reach = 0;
+        for (int h = 0; h < 2; ++h) {
+            const __m128 off = _mm_sub_ps(_mm_add_ps(lineV, _mm_load_ps(kLaneOffset + 4 * h)), cc);
+            const __m128 off2 = _mm_mul_ps(off, off);
+            const __m128 valid = _mm_cmpgt_ps(b2, off2);
+            const __m128 half = _mm_div_ps(_mm_mul_ps(_mm_sqrt_ps(_mm_sub_ps(b2, off2)), ai), bo);
+            // std::max(a0, x) and std::min(a1, y), the operands ordered to pick as they do.
+            spanLo[h] = _mm_max_ps(_mm_sub_ps(_mm_sub_ps(ca, half), vv), a0);
+            spanHi[h] = _mm_min_ps(_mm_sub_ps(_mm_add_ps(ca, half), vv), a1);
+            const __m128 reaches =
+                _mm_and_ps(valid, _mm_and_ps(_mm_cmple_ps(spanLo[h], limit),
+                                             _mm_cmpge_ps(spanHi[h], _mm_setzero_ps())));
+            reach |= _mm_movemask_ps(reaches) << (4 * h);
+            _mm_storeu_ps(m_laneOff.data() + 4 * h, off);
+        }
+        if (reach == 0)
+            return false;
+        m_first = std::countr_zero(unsigned(reach));
+        m_last = 31 - std::countl_zero(unsigned(reach));
+        alignas(16) float los[kLanes], his[kLanes];
+        _mm_store_ps(los, spanLo[0]), _mm_store_ps(los + 4, spanLo[1]);
+        _mm_store_ps(his, spanHi[0]), _mm_store_ps(his + 4, spanHi[1]);
+        lo = m_a1, hi = m_a0;
+        // Both ends of a reaching span lie at 0 or beyond (lo is at least the clipped m_a0),
+        // where Floor is truncation.
+        for (unsigned r = unsigned(reach); r != 0; r &= r - 1) {
+            const int k = std::countr_zero(r);
+            lo = std::min(lo, int32_t(los[k]));
+            hi = std::max(hi, int32_t(his[k]));
+        }
+        m_coverLo = -kInf, m_coverHi = kInf;
+        for (int k = 0; k < kLanes; ++k) {
+            const bool counting = k >= m_first && k <= m_last;
+            m_laneLo[size_t(k)] = counting ? los[k] : kInf;
+            m_laneHi[size_t(k)] = counting ? his[k] : -kInf;
+            if (counting) {
+                m_coverLo = std::max(m_coverLo, los[k]);
+                m_coverHi = std::min(m_coverHi, his[k]);
+            }
+        }
+        m_laneHalves = m_last >= 4 ? 2 : 1;
+        m_laneFirstHalf = m_first >= 4 ? 1 : 0;
+        // A pixel inside every one of six counting spans is covered on all 36 subsamples.
+        m_allSix = m_first == 0 && m_last == kSub - 1;
+        return true;
+    }
+#else
     // The valid sub-rows in order; the edge loops read those from the first counting one to the
     // last (m_first..m_last), as the reference reads them.
     bool sweepSubRows(int32_t line, float v, int32_t &lo, int32_t &hi)
@@ -508,12 +600,86 @@ template <class Target> class FastChordRaster
         }
         return m_first >= 0;
     }
+#endif
+
+#if defined(__SSE2__)
+    // The edge pixel's coverage count f and the extremes of its covered sub-spans, four sub-rows
+    // per register: each lane does what one turn of the reference's loop does, and lanes whose
+    // sub-row misses the pixel add 0 and leave the extremes at their starting values. The sums
+    // are of integers and the extremes of exact values, so the order does not matter (a zero's
+    // sign may differ, which the absolute values taken from them remove).
+    [[gnu::always_inline]] void edgeCoverage(float p0, float p1, float v, int32_t &f, float &amax,
+                                             float &amin, float &cmax, float &cmin) const
+    {
+        const __m128 p0v = _mm_set1_ps(p0), p1v = _mm_set1_ps(p1), shift = _mm_set1_ps(v);
+        const __m128 ca = _mm_set1_ps(m_ca), six = _mm_set1_ps(float(kSub));
+        const __m128 aLow = _mm_set1_ps(-m_ai), aHigh = _mm_set1_ps(m_ai);
+        const __m128 cLow = _mm_set1_ps(-m_bo), cHigh = _mm_set1_ps(m_bo);
+        __m128 amaxv = aLow, aminv = aHigh, cmaxv = cLow, cminv = cHigh;
+        __m128i fv = _mm_setzero_si128();
+        const __m128i full = _mm_set1_epi32(kSub);
+        const auto select = [](__m128 mask, __m128 a, __m128 b) {
+            return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+        };
+        for (int h = m_laneFirstHalf; h < m_laneHalves; ++h) {
+            const __m128 lo = _mm_loadu_ps(m_laneLo.data() + 4 * h);
+            const __m128 hi = _mm_loadu_ps(m_laneHi.data() + 4 * h);
+            const __m128 off = _mm_loadu_ps(m_laneOff.data() + 4 * h);
+            const __m128 meets = _mm_and_ps(_mm_cmpge_ps(p1v, lo), _mm_cmple_ps(p0v, hi));
+            // std::min(hi, p1) and std::max(lo, p0) (the operands in this order pick as they do).
+            const __m128 right = _mm_min_ps(p1v, hi), left = _mm_max_ps(p0v, lo);
+            const __m128 d = _mm_mul_ps(_mm_sub_ps(right, left), six);
+            // ceilInt: truncate, then one more where that fell below.
+            __m128i c = _mm_cvttps_epi32(d);
+            c = _mm_sub_epi32(c, _mm_castps_si128(_mm_cmplt_ps(_mm_cvtepi32_ps(c), d)));
+            const __m128i over = _mm_cmpgt_epi32(c, full);
+            c = _mm_or_si128(_mm_and_si128(over, full), _mm_andnot_si128(over, c));
+            fv = _mm_add_epi32(fv, _mm_and_si128(c, _mm_castps_si128(meets)));
+            amaxv =
+                _mm_max_ps(amaxv, select(meets, _mm_add_ps(_mm_sub_ps(right, ca), shift), aLow));
+            aminv =
+                _mm_min_ps(aminv, select(meets, _mm_add_ps(_mm_sub_ps(left, ca), shift), aHigh));
+            cmaxv = _mm_max_ps(cmaxv, select(meets, off, cLow));
+            cminv = _mm_min_ps(cminv, select(meets, off, cHigh));
+        }
+        fv = _mm_add_epi32(fv, _mm_shuffle_epi32(fv, _MM_SHUFFLE(1, 0, 3, 2)));
+        fv = _mm_add_epi32(fv, _mm_shuffle_epi32(fv, _MM_SHUFFLE(2, 3, 0, 1)));
+        f = _mm_cvtsi128_si32(fv);
+        amax = _mm_cvtss_f32(across(amaxv, _mm_max_ps));
+        amin = _mm_cvtss_f32(across(aminv, _mm_min_ps));
+        cmax = _mm_cvtss_f32(across(cmaxv, _mm_max_ps));
+        cmin = _mm_cvtss_f32(across(cminv, _mm_min_ps));
+    }
+
+    // The extreme of four lanes, in lane 0.
+    template <class Op> static __m128 across(__m128 x, Op op)
+    {
+        x = op(x, _mm_shuffle_ps(x, x, _MM_SHUFFLE(1, 0, 3, 2)));
+        return op(x, _mm_shuffle_ps(x, x, _MM_SHUFFLE(2, 3, 0, 1)));
+    }
+#endif
 
     bool edgePixel(int32_t along, int32_t line, float v)
+    {
+        const int32_t alpha = edgeAlpha(along, v);
+        if (alpha < 0)
+            return true;
+        put(along, line, uint32_t(alpha));
+        return false;
+    }
+
+    // The put alpha of the edge pixel at `along`, or -1 when the pixel is fully covered.
+    int32_t edgeAlpha(int32_t along, float v)
     {
         int32_t f = 0;
         float amax = -m_ai, amin = m_ai, cmax = -m_bo, cmin = m_bo;
         const float p0 = float(along), p1 = float(along + 1);
+#if defined(__SSE2__)
+        // Each of six spans reaching over the whole pixel adds min(6, ceil((p1 - p0) × 6)) = 6.
+        if (m_allSix && p0 >= m_coverLo && p1 <= m_coverHi)
+            return -1;
+        edgeCoverage(p0, p1, v, f, amax, amin, cmax, cmin);
+#else
         for (int k = m_first; k <= m_last; ++k) {
             const SubSpan &sp = m_span[size_t(k)];
             if (!(p1 >= sp.lo && p0 <= sp.hi))
@@ -525,8 +691,9 @@ template <class Target> class FastChordRaster
             cmax = std::max(cmax, sp.off);
             cmin = std::min(cmin, sp.off);
         }
+#endif
         if (f == kSub * kSub)
-            return true;
+            return -1;
         int32_t alpha = 255;
         if (!m_dab.antiOff) {
             const float ia = std::fabs(amax + amin) / 2.0f, ic = std::fabs(cmax + cmin) / 2.0f;
@@ -535,8 +702,7 @@ template <class Target> class FastChordRaster
                 m_alphas.row(distanceIndexFast(ic, m_kAcross))[distanceIndexFast(ia, m_kAlong)];
             alpha = std::max(1, ceilDiv36(a * f));
         }
-        put(along, line, scaled(alpha));
-        return false;
+        return int32_t(scaled(alpha));
     }
 
     int32_t interiorAlpha(int32_t along, const uint8_t *row, float v) const
@@ -596,11 +762,55 @@ template <class Target> class FastChordRaster
         }
     }
 
+    // rasterLine for a row of targets that take a row of alphas: every pixel from lo to hi gets
+    // exactly one put there (the edges from both ends, the fall-off inwards, then the core), so
+    // the alphas are gathered first and the row put at once, in one call or, around a long
+    // opaque core, in three. The puts are independent per pixel: the same bytes.
+    void rasterLineAsRow(int32_t line, float v, int32_t lo, int32_t hi)
+    {
+        const int32_t first = lo, last = hi;
+        uint8_t *alphas = m_lineAlphas.data();
+        const auto at = [&](int32_t along) -> uint8_t & { return alphas[along - first]; };
+        int32_t a;
+        while (lo <= hi && (a = edgeAlpha(lo, v)) >= 0)
+            at(lo++) = uint8_t(a);
+        while (hi >= lo && (a = edgeAlpha(hi, v)) >= 0)
+            at(hi--) = uint8_t(a);
+        if (lo <= hi && !m_dab.antiOff) {
+            const float dist =
+                std::min(std::fabs(float(line) + 0.5f - m_cc), (m_bo + std::trunc(m_bo)) / 2.0f);
+            const uint8_t *row = m_alphas.row(distanceIndexFast(dist, m_kAcross));
+            while (lo <= hi && (a = interiorAlpha(lo, row, v)) >= 0)
+                at(lo++) = uint8_t(scaled(a));
+            while (hi > lo && (a = interiorAlpha(hi, row, v)) >= 0)
+                at(hi--) = uint8_t(scaled(a));
+        }
+        const int32_t n = last - first + 1;
+        if (n <= 0)
+            return;
+        m_line = m_put.at(0, line);
+        if (lo <= hi && m_p255 >= 255 && hi - lo >= kLongCore) {
+            m_put.runAlphas(m_line + first, alphas, lo - first, m_dab.color);
+            m_put.run(lo, line, hi - lo + 1, m_p255, m_dab.color);
+            m_put.runAlphas(m_line + hi + 1, alphas + (hi + 1 - first), last - hi, m_dab.color);
+            return;
+        }
+        if (lo <= hi)
+            std::memset(alphas + (lo - first), int(m_p255), size_t(hi - lo + 1));
+        m_put.runAlphas(m_line + first, alphas, n, m_dab.color);
+    }
+
     void rasterLine(int32_t line, float v)
     {
         int32_t lo, hi;
         if (!sweepSubRows(line, v, lo, hi))
             return;
+        if constexpr (kRowsOfAlphas) {
+            if (!m_columns && hi - lo < kLineMax) {
+                rasterLineAsRow(line, v, lo, hi);
+                return;
+            }
+        }
         if (!m_columns)
             m_line = m_put.at(0, line);
         while (lo <= hi && !edgePixel(lo, line, v))
@@ -648,9 +858,23 @@ template <class Target> class FastChordRaster
     uint64_t m_presMantissa = 0;
     bool m_presFixed = false;
     std::array<uint8_t, 256> m_scaled{};
-    std::array<SubSpan, kSub> m_span{};
     int m_first = 0, m_last = -1;
+#if defined(__SSE2__)
+    // The line's sub-rows by lane (k in lane k), m_first..m_last the counting ones.
+    static constexpr int kLanes = 8;
+    std::array<float, kLanes> m_laneLo, m_laneHi, m_laneOff; // written before they are read
+    int m_laneHalves = 1, m_laneFirstHalf = 0;
+    bool m_allSix = false;
+    float m_coverLo = 0, m_coverHi = 0;
+#else
+    // The valid sub-rows in order, m_first..m_last the counting ones.
+    std::array<SubSpan, kSub> m_span{};
+#endif
     std::array<uint8_t, kRowChunk> m_rowAlphas{};
+    // Rows up to kLineMax pixels are put as one row of alphas; an opaque core of more than
+    // kLongCore pixels is filled apart.
+    static constexpr int32_t kLineMax = 256, kLongCore = 16;
+    std::array<uint8_t, kLineMax> m_lineAlphas; // written before it is read
 };
 
 template <class Target> void rasterChords(const Target &t, const SDabRaster5 &dab, bool columns)

@@ -1,6 +1,8 @@
 #include "core/pixel/blend_modes.h"
 #include "core/base/numeric.h"
 
+#include "core/pixel/each_simd_level.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -265,48 +267,68 @@ TEST(BlendModes, SourceOverMatchesItsPlainFormEverywhere)
     EXPECT_EQ(mismatches, 0);
 }
 
-// The row of per-pixel opacities against the plain source-over: every (colour byte, pixel byte,
+// The rows of per-pixel opacities (source-over and the standard put) at each vector level the
+// processor has.
+class AlphaRowAtLevel : public EachSimdLevel
+{
+};
+INSTANTIATE_EACH_SIMD_LEVEL(AlphaRowAtLevel);
+
+// Each row of per-pixel opacities against its plain put: every (colour byte, pixel byte,
 // opacity) once per pixel-alpha pattern (varied, transparent, opaque), in rows of 256 whose
 // opacities change from pixel to pixel; then rows of every short length for the tail.
-TEST(BlendModes, SourceOverRowMatchesThePlainPut)
+TEST_P(AlphaRowAtLevel, MatchesThePlainPut)
 {
-    int64_t mismatches = 0;
-    std::array<sBGRA, 256> row{}, ref{};
-    std::array<uint8_t, 256> alpha{};
-    auto compare = [&](uint32_t col, int n) {
-        for (int i = 0; i < n; ++i)
-            pixelPutOverPlain(&ref[size_t(i)], col, alpha[size_t(i)]);
-        rowPutOverAlphas(row.data(), col, alpha.data(), n);
-        for (int i = 0; i < n; ++i)
-            if (row[size_t(i)].all != ref[size_t(i)].all && ++mismatches <= 5)
-                ADD_FAILURE() << std::hex << "col " << col << " pixel " << std::dec << i << " a "
-                              << int(alpha[size_t(i)]) << ": " << std::hex << row[size_t(i)].all
-                              << " != " << ref[size_t(i)].all;
-    };
-    for (int pattern = 0; pattern < 3; ++pattern)
-        for (uint32_t c = 0; c < 256; ++c)
-            for (uint32_t a = 0; a < 256; ++a) {
-                const uint32_t col = (c * 3) << 24 | (c ^ 0xA5) << 16 | (255 - c) << 8 | c;
-                for (uint32_t d = 0; d < 256; ++d) {
-                    const uint32_t dA = pattern == 0 ? (c + 7 * d) & 255 : pattern == 1 ? 0 : 255;
-                    row[d] = ref[d] =
-                        px(uint8_t(d), uint8_t(255 - d), uint8_t(d ^ 0x3C), uint8_t(dA));
-                    alpha[d] = uint8_t(a + 37 * d);
+    using Row = void (*)(sBGRA *, uint32_t, const uint8_t *, int) noexcept;
+    const struct
+    {
+        const char *name;
+        Row row;
+        void (*put)(sBGRA *, uint32_t, uint32_t) noexcept;
+    } rows[] = {{"source-over", rowPutOverAlphas, pixelPutOverPlain},
+                {"standard", rowPutAlphaAlphas, pixelPutAlpha}};
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        int64_t mismatches = 0;
+        std::array<sBGRA, 256> row{}, ref{};
+        std::array<uint8_t, 256> alpha{};
+        auto compare = [&](uint32_t col, int n) {
+            for (int i = 0; i < n; ++i)
+                r.put(&ref[size_t(i)], col, alpha[size_t(i)]);
+            r.row(row.data(), col, alpha.data(), n);
+            for (int i = 0; i < n; ++i)
+                if (row[size_t(i)].all != ref[size_t(i)].all && ++mismatches <= 5)
+                    ADD_FAILURE() << std::hex << "col " << col << " pixel " << std::dec << i
+                                  << " a " << int(alpha[size_t(i)]) << ": " << std::hex
+                                  << row[size_t(i)].all << " != " << ref[size_t(i)].all;
+        };
+        for (int pattern = 0; pattern < 3; ++pattern)
+            for (uint32_t c = 0; c < 256; ++c)
+                for (uint32_t a = 0; a < 256; ++a) {
+                    const uint32_t col = (c * 3) << 24 | (c ^ 0xA5) << 16 | (255 - c) << 8 | c;
+                    for (uint32_t d = 0; d < 256; ++d) {
+                        const uint32_t dA = pattern == 0   ? (c + 7 * d) & 255
+                                            : pattern == 1 ? 0
+                                                           : 255;
+                        row[d] = ref[d] =
+                            px(uint8_t(d), uint8_t(255 - d), uint8_t(d ^ 0x3C), uint8_t(dA));
+                        alpha[d] = uint8_t(a + 37 * d);
+                    }
+                    compare(col, 256);
                 }
-                compare(col, 256);
+        const unsigned seed = ::testing::UnitTest::GetInstance()->random_seed();
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        for (int n = 0; n <= 19; ++n)
+            for (int k = 0; k < 50; ++k) {
+                for (int i = 0; i < 256; ++i) {
+                    row[size_t(i)].all = ref[size_t(i)].all = uint32_t(rng());
+                    alpha[size_t(i)] = uint8_t(rng());
+                }
+                compare(uint32_t(rng()), n);
+                for (int i = n; i < 256; ++i) // nothing past the row is touched
+                    ASSERT_EQ(row[size_t(i)].all, ref[size_t(i)].all) << "n " << n;
             }
-    const unsigned seed = ::testing::UnitTest::GetInstance()->random_seed();
-    SCOPED_TRACE("seed " + std::to_string(seed));
-    std::mt19937 rng(seed);
-    for (int n = 0; n <= 13; ++n)
-        for (int k = 0; k < 50; ++k) {
-            for (int i = 0; i < 256; ++i) {
-                row[size_t(i)].all = ref[size_t(i)].all = uint32_t(rng());
-                alpha[size_t(i)] = uint8_t(rng());
-            }
-            compare(uint32_t(rng()), n);
-            for (int i = n; i < 256; ++i) // nothing past the row is touched
-                ASSERT_EQ(row[size_t(i)].all, ref[size_t(i)].all) << "n " << n;
-        }
-    EXPECT_EQ(mismatches, 0);
+        EXPECT_EQ(mismatches, 0);
+    }
 }

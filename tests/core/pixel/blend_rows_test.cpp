@@ -1,5 +1,7 @@
 #include "core/pixel/blend_modes.h"
 
+#include "core/pixel/each_simd_level.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -22,8 +24,14 @@ std::vector<fptrPixelPut4core> everyPut()
 
 } // namespace
 
+// The row loops at each vector level the processor has.
+class BlendRowsAtLevel : public EachSimdLevel
+{
+};
+INSTANTIATE_EACH_SIMD_LEVEL(BlendRowsAtLevel);
+
 // The row loops are the fast path of the compositing loops; the per-pixel puts are their oracle.
-TEST(BlendRows, EveryRowLoopEqualsItsPutPixelByPixel)
+TEST_P(BlendRowsAtLevel, EveryRowLoopEqualsItsPutPixelByPixel)
 {
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE(::testing::Message() << "seed " << seed);
@@ -87,7 +95,7 @@ std::vector<fptrPixelPut4core> normalPuts()
 // opacity), with the destination's alpha varied, at a start that is not a multiple of four
 // pixels. The source-alpha put meets every opacity once as the source alpha under a row opacity
 // of 255, and once as the row opacity over varied source alphas.
-TEST(BlendRows, NormalRowsEqualTheirPutsForEveryByteTriple)
+TEST_P(BlendRowsAtLevel, NormalRowsEqualTheirPutsForEveryByteTriple)
 {
     struct Pass
     {
@@ -116,18 +124,18 @@ TEST(BlendRows, NormalRowsEqualTheirPutsForEveryByteTriple)
     }
 }
 
-// Short rows (every length 0..13, at every start modulo four, the source also the destination
+// Short rows (every length 0..19, at every start modulo four, the source also the destination
 // row itself) equal the put, and the pixels around the row are left alone.
-TEST(BlendRows, NormalRowsOfShortLengthTouchNothingOutside)
+TEST_P(BlendRowsAtLevel, NormalRowsOfShortLengthTouchNothingOutside)
 {
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE(::testing::Message() << "seed " << seed);
     std::mt19937 rng(seed);
-    constexpr int guard = 8, room = 13 + 2 * guard + 4;
+    constexpr int guard = 8, room = 19 + 2 * guard + 4;
     for (fptrPixelPut4core put : normalPuts()) {
         const fptrPutRow row = rowPutFor(put);
         for (int trial = 0; trial < 200; ++trial)
-            for (int n = 0; n <= 13; ++n)
+            for (int n = 0; n <= 19; ++n)
                 for (int off = guard; off < guard + 4; ++off)
                     for (bool inPlace : {false, true}) {
                         const uint32_t a = trial < 4 ? uint32_t(trial) * 85 : rng() & 0xFF;

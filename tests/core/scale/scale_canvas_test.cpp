@@ -2,6 +2,9 @@
 
 #include "core/scale/scale_canvas.h"
 #include "core/scale/scale_image.h"
+#include "core/tiles/work_threads.h"
+
+#include "core/pixel/each_simd_level.h"
 
 #include <gtest/gtest.h>
 
@@ -125,9 +128,21 @@ static void randomCanvas(TMTC &c, int32_t w, int32_t h, std::mt19937 &rng)
         }
 }
 
+// The fast walk at each vector level the processor has, on one and on several work threads.
+class FastScaleAtLevel : public EachSimdLevel
+{
+  protected:
+    void TearDown() override
+    {
+        setWorkThreads(0);
+        EachSimdLevel::TearDown();
+    }
+};
+INSTANTIATE_EACH_SIMD_LEVEL(FastScaleAtLevel);
+
 // The fast walk of CScaleImageTMTC against the slot walk, plain and alpha-weighted, over
 // reductions, enlargements, odd ratios, one-pixel rows and columns and cut boxes.
-TEST(ScaleImageTMTC, FastWalkMatchesTheSlotWalk)
+TEST_P(FastScaleAtLevel, MatchesTheSlotWalk)
 {
     const uint32_t seed = std::random_device{}();
     SCOPED_TRACE(testing::Message() << "seed " << seed);
@@ -158,14 +173,19 @@ TEST(ScaleImageTMTC, FastWalkMatchesTheSlotWalk)
         for (bool alpha : {false, true}) {
             SCOPED_TRACE(testing::Message() << c.src.x << "x" << c.src.y << " to " << c.dst.x
                                             << "x" << c.dst.y << " alpha " << alpha);
-            TMTC fast(c.dst), slow(c.dst);
-            fast.fillAll(0x5A5A5A5A);
+            TMTC slow(c.dst);
             slow.fillAll(0x5A5A5A5A);
-            CScaleImageTMTC a(&src, &fast);
             SlotScaler b(&src, &slow);
-            const bool ok = alpha ? a.scale2(c.from, c.to) : a.scale(c.from, c.to);
-            ASSERT_EQ(ok, alpha ? b.scale2(c.from, c.to) : b.scale(c.from, c.to));
-            ASSERT_EQ(canvasPixels(fast), canvasPixels(slow));
+            const bool ok = alpha ? b.scale2(c.from, c.to) : b.scale(c.from, c.to);
+            for (int threads : {1, 4}) {
+                SCOPED_TRACE(testing::Message() << "threads " << threads);
+                setWorkThreads(threads);
+                TMTC fast(c.dst);
+                fast.fillAll(0x5A5A5A5A);
+                CScaleImageTMTC a(&src, &fast);
+                ASSERT_EQ(alpha ? a.scale2(c.from, c.to) : a.scale(c.from, c.to), ok);
+                ASSERT_EQ(canvasPixels(fast), canvasPixels(slow));
+            }
         }
     }
 }

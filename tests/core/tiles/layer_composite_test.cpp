@@ -2,6 +2,9 @@
 
 #include "core/tiles/block_layer_image.h"
 #include "core/tiles/layer_composite.h"
+#include "core/tiles/work_threads.h"
+
+#include "core/pixel/each_simd_level.h"
 
 #include <gtest/gtest.h>
 
@@ -77,6 +80,51 @@ TEST(LayerBltTo, EveryModeMatchesItsPutPixelByPixel)
                       expectedCanvas(base, img, dpos, box, getBlendModeRow(layer.mode)->fnPutA, a));
         }
     }
+}
+
+// Compositing spreads bands of blocks over the work threads and runs the rows of the vector
+// level in use: at every level, on one thread and on several, every mode gives the bytes of its
+// put pixel by pixel. The layer is several block rows high and wide, with committed, uniform and
+// transparent blocks, and the box starts inside a block.
+class LayerBltToAtLevel : public EachSimdLevel
+{
+  protected:
+    void TearDown() override
+    {
+        setWorkThreads(0);
+        EachSimdLevel::TearDown();
+    }
+};
+INSTANTIATE_EACH_SIMD_LEVEL(LayerBltToAtLevel);
+
+TEST_P(LayerBltToAtLevel, SameBytesOnAnyNumberOfThreads)
+{
+    std::mt19937 rng(4);
+    CBlockVMTC img(300, 230);
+    scribble(img, {10, 5, 250, 170}, rng);
+    ASSERT_TRUE(img.fillImage({0, 180, 300, 50}, 0x3366CC));
+    ASSERT_TRUE(img.setAlpha({0, 180, 300, 50}, 0xA0));
+    TMTC base(280, 240);
+    fillCanvas(base, rng);
+    const sPos dpos{-7, 9};
+    const sBox box{5, 3, 290, 227};
+    for (TLayerMode mode : {LM_STD, LM_MUL, LM_SCR, LM_HUE})
+        for (uint8_t a : {uint8_t(255), uint8_t(77)}) {
+            const std::vector<uint32_t> expected =
+                expectedCanvas(base, img, dpos, box, getBlendModeRow(mode)->fnPutA, a);
+            for (int threads : {1, 3, 8}) {
+                SCOPED_TRACE(testing::Message() << "mode " << int(mode) << " opacity " << int(a)
+                                                << " threads " << threads);
+                setWorkThreads(threads);
+                ASSERT_EQ(workThreads() == 1, threads == 1);
+                FakeLayer layer;
+                layer.mode = mode;
+                layer.trans = a;
+                TMTC tc(base);
+                ASSERT_TRUE(img.layerBltTo(tc, layer, dpos, box, false));
+                ASSERT_EQ(pixels(tc), expected);
+            }
+        }
 }
 
 TEST(LayerBltTo, OnlyTheTraceIsVisitedAndTheDitherRepeats)

@@ -12,6 +12,8 @@
 #include "paint/canvas/stroke_canvas.h"
 #include "paint/stroke/stroke_placement.h"
 
+#include "core/pixel/each_simd_level.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -460,7 +462,14 @@ TEST(Dab5, FastChordsMatchTheReference)
     }
 }
 
-TEST(Dab5, FastChordsPaintTheReferencePixels)
+// The puts of the fast chords run the source-over row of the vector level in use: the pixel and
+// stroke comparisons run at every level the processor has.
+class FastChordsAtLevel : public EachSimdLevel
+{
+};
+INSTANTIATE_EACH_SIMD_LEVEL(FastChordsAtLevel);
+
+TEST_P(FastChordsAtLevel, PaintTheReferencePixels)
 {
     // Through the plain chain's shortcuts (the value put inlined, the core through the put's row
     // loop) onto real pixels, over each other, for the puts strokes use and one without a
@@ -505,7 +514,7 @@ TEST(Dab5, FastChordsPaintTheReferencePixels)
     }
 }
 
-TEST(Dab5, FastChordsPaintTheReferenceStroke)
+TEST_P(FastChordsAtLevel, PaintTheReferenceStroke)
 {
     // Whole strokes, with the fall-off changed between them so that the alpha cache carries over
     // from one stroke to the next: the layer comes out byte for byte as the reference paints it.
