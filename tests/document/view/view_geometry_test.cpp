@@ -18,6 +18,11 @@ struct ZoomStep
     TFraction to;
 };
 
+void PrintTo(const ZoomStep &c, std::ostream *os)
+{
+    *os << c.from.Numerator << "/" << c.from.Denominator << (c.in ? " in" : " out");
+}
+
 class ViewGeometryZoom : public testing::TestWithParam<ZoomStep>
 {
 };
@@ -41,7 +46,13 @@ INSTANTIATE_TEST_SUITE_P(Presets, ViewGeometryZoom,
                                          ZoomStep{{1, 16}, false, {1, 16}},
                                          ZoomStep{{1, 16}, true, {1, 12}},
                                          ZoomStep{{12, 1}, true, {16, 1}},
-                                         ZoomStep{{2, 3}, false, {1, 2}}));
+                                         ZoomStep{{2, 3}, false, {1, 2}}),
+                         [](const testing::TestParamInfo<ZoomStep> &i) {
+                             const ZoomStep &c = i.param;
+                             return std::string(c.in ? "In" : "Out") + "From" +
+                                    std::to_string(c.from.Numerator) + "_" +
+                                    std::to_string(c.from.Denominator);
+                         });
 
 TEST(ViewGeometry, SetZoomFractionKeepsToItsRangeAndRefusesEmptyTerms)
 {
@@ -156,6 +167,11 @@ struct ViewKind
     float degree;
     bool mirrored;
 };
+
+void PrintTo(const ViewKind &k, std::ostream *os)
+{
+    *os << k.name;
+}
 
 class ViewGeometryKinds : public testing::TestWithParam<ViewKind>
 {

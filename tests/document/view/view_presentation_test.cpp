@@ -216,6 +216,11 @@ struct TurnCase
     sPos (*expect)(int32_t i, int32_t j);
 };
 
+void PrintTo(const TurnCase &c, std::ostream *os)
+{
+    *os << c.degree << (c.mirror ? " mirrored" : "");
+}
+
 class ViewPresentationTurns : public testing::TestWithParam<TurnCase>
 {
 };
@@ -268,6 +273,11 @@ struct WholeRenderCase
     bool smooth;
     bool canvasShown;
 };
+
+void PrintTo(const WholeRenderCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
 class ViewPresentationRender : public testing::TestWithParam<WholeRenderCase>
 {
