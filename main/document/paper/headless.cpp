@@ -8,6 +8,7 @@
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
 #include "document/paper/paper_host.h"
+#include "document/view/zoom_cache.h"
 
 #include <QStringList>
 
@@ -111,6 +112,8 @@ bool setupHeadlessPaper(TPaper &paper, const sSize &size, uint32_t canvasColor, 
     paper.m_canvascolor = canvasColor & 0xFFFFFF;
     if (!paper.vram().Resize(size.x, size.y) || !paper.clipTempTC().Resize(size.x, size.y))
         return false;
+    resizeZoomCache(paper, size.x, size.y);
+    clearZoomCache(paper);
     CLayerMngr &lm = paper.layerMngr();
     lm.setPaperSize(size.x, size.y);
     for (int32_t i = 0; i < layers; ++i) {

@@ -10,7 +10,8 @@
 
 class TPaper;
 
-// Sizes a new document (paper size, DPI 72 when unset, canvas colour, display and clipping images)
+// Sizes a new document (paper size, DPI 72 when unset, canvas colour, display and clipping images, the
+// zoom caches, cleared)
 // and adds layers plain standard layers ("レイヤ1", ...), the bottom one active; the owner's flow
 // image, when it has one, is fitted and loaded with it. The document becomes ready. False when a
 // layer or an image cannot be made. Not the program's document creation: no event is recorded.

@@ -2,7 +2,11 @@
 
 #include "document/paper/flow_image.h"
 
-CHeadlessPaperOwner::CHeadlessPaperOwner() = default;
+CHeadlessPaperOwner::CHeadlessPaperOwner()
+{
+    // The rotated views' outside colour follows the window background, as a window sets it.
+    gViewBackColor = kViewBackColor;
+}
 
 CHeadlessPaperOwner::~CHeadlessPaperOwner() = default;
 
@@ -27,4 +31,19 @@ void CHeadlessPaperOwner::invalidate(bool erase)
     ++invalidateCount;
     if (erase)
         ++eraseCount;
+}
+
+TMTC *CHeadlessPaperOwner::viewSurface()
+{
+    if (client.x <= 0 || client.y <= 0)
+        return nullptr;
+    if ((surface.width() != client.x || surface.height() != client.y) &&
+        !surface.Resize(client.x, client.y))
+        return nullptr;
+    return &surface;
+}
+
+void CHeadlessPaperOwner::showGrid(const sBox *box)
+{
+    gridCalls.push_back(box ? *box : sBox{0, 0, -1, -1});
 }

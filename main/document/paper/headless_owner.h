@@ -2,6 +2,7 @@
 // window would be asked, so that tests, tools and benchmarks run documents with no display.
 #pragma once
 
+#include "core/image/canvas.h"
 #include "document/paper/paper_host.h"
 
 #include <cstdint>
@@ -26,6 +27,18 @@ class CHeadlessPaperOwner : public IPaperOwner
     bool isEventPlaying() const override { return eventPlaying; }
     TFlowImage *flow() override { return m_flow.get(); }
     void invalidate(bool erase) override;
+    sSize clientSize() const override { return client; }
+    bool isSmoothZoom() const override { return smoothZoom; }
+    // The surface, sized to the client area on demand (nullptr for an empty client area).
+    TMTC *viewSurface() override;
+    void surfacePainted(const sRect &r) override { paintedRects.push_back(r); }
+    void updateNow() override { ++updateNowCount; }
+    void eraseBrushGhost() override { ++eraseGhostCount; }
+    void showGrid(const sBox *box) override;
+    uint32_t viewBackColor() const override { return kViewBackColor; }
+
+    // The background of the view outside the paper, as the window's brush gives it.
+    static constexpr uint32_t kViewBackColor = 0x00CCCCCC;
 
     // What a window would have been asked.
     bool modified = false;
@@ -34,6 +47,15 @@ class CHeadlessPaperOwner : public IPaperOwner
     int32_t eraseCount = 0;
     // Set by a test to make the document believe that events replay.
     bool eventPlaying = false;
+    // The client area and the smooth-zoom setting a window would have.
+    sSize client{640, 480};
+    bool smoothZoom = false;
+    std::vector<sRect> paintedRects;
+    int32_t updateNowCount = 0;
+    int32_t eraseGhostCount = 0;
+    // The grid requests: the box, or (0, 0, -1, -1) for the whole view.
+    std::vector<sBox> gridCalls;
+    TMTC surface;
 
   private:
     std::unique_ptr<TFlowImage> m_flow;

@@ -322,6 +322,24 @@ bool CLayerData::oldBltTo(CBlockVMTC &dst, int32_t x, int32_t y) const
 
 // ---- merging
 
+bool CLayerData::mixToEx(TMTC &dst, const sPos &pos, const sBox &box, uint32_t ver) const
+{
+    return mixToEx(dst, pos, box, ver, trans);
+}
+
+bool CLayerData::mixToEx(TMTC &dst, const sPos &pos, const sBox &box, uint32_t ver,
+                         uint8_t opacity) const
+{
+    if (!imageTC)
+        return false;
+    if (const fptrPixelPut4core fn = findSpecialMergeProc(TLayerMode::LM_STD, mode, ver))
+        return imageTC->mixTo(dst, pos, box, 255, opacity, fn);
+    sTCMixParam mix;
+    if (!makeLayerMixParam(TLayerMode::LM_STD, mode, (ver >> 16) & 1, mix))
+        return false;
+    return imageTC->mixToEx(dst, pos, box, 255, opacity, mix);
+}
+
 bool CLayerData::mixWith(const CLayerData &ld)
 {
     // ld's pixel p lies at paper p - ld.viewPos, which is this image's pixel p - ld.viewPos +

@@ -130,6 +130,12 @@ class CLayerData : public ILayerBlendAttr, public IMaskLayer
     // The versioned merge: ver's low 16 bits (0..3) choose how many special pairs apply; bit 0
     // of the high word adds mtfNopSrcTP. A subtract-mode result is inverted in colour.
     bool mixWithEx(const CLayerData &ld, const sPos &pos, const sBox &box, uint32_t ver);
+    // The box of this image blended at pos into a canvas that keeps transparency, at this
+    // layer's opacity or the one given: the special pair (LM_STD, mode) of merge version ver
+    // when there is one (the image's mixTo), else the image's mixToEx with the mode's mix
+    // parameters (bit 0 of ver's high word adds mtfNopSrcTP). The canvas keeps its alpha scale.
+    bool mixToEx(TMTC &dst, const sPos &pos, const sBox &box, uint32_t ver) const;
+    bool mixToEx(TMTC &dst, const sPos &pos, const sBox &box, uint32_t ver, uint8_t opacity) const;
     // Where this whole layer meets src_ld's on the paper, src_ld is composed into this image as a
     // clipped layer: only where this image has alpha.
     bool clipBltToLayer(const CLayerData &src_ld);

@@ -7,6 +7,7 @@
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper_host.h"
+#include "document/view/composition.h"
 #include "paint/gradient/gradation.h"
 #include "paint/stroke/stroke_placement.h"
 #include "paint/stroke/stroke_placement4.h"
@@ -266,8 +267,7 @@ bool TPaper::switchVisCanvasColor(bool sw, bool bg, bool updt)
     bVisBGPat = bg;
     if (updt) {
         WaitCursor wait;
-        // The whole view is recomposed and repainted for the active layer here (dispatchView,
-        // with the display composition).
+        dispatchView(*this, ActiveLayer());
     }
     return true;
 }

@@ -14,6 +14,7 @@
 #include "core/image/canvas.h"
 #include "core/image/display_canvas.h"
 #include "core/mask/mask_manager.h"
+#include "core/mask/view_surface.h"
 #include "core/pixel/blend_modes.h"
 #include "paint/brush/paint_modes.h"
 
@@ -80,7 +81,7 @@ enum class ePaperPart : uint8_t
 using PaperPartFault = std::function<bool(ePaperPart part)>;
 PaperPartFault setPaperPartFault(PaperPartFault fault);
 
-class TPaper : public IMaskOwner
+class TPaper : public IMaskOwner, public IViewTransform
 {
   public:
     static constexpr int32_t kZoomCacheCount = 8;
@@ -191,7 +192,16 @@ class TPaper : public IMaskOwner
 
     // ---- IMaskOwner
     sSize maskPaperSize() const override { return m_paperSize; }
-    const IViewTransform *maskView() const override { return nullptr; }
+    const IViewTransform *maskView() const override { return this; }
+
+    // ---- IViewTransform (the view geometry, document/view/view_geometry.cpp)
+    // Numerator / Denominator of the zoom.
+    float GetZoomScale() const override;
+    float viewSin() const override { return m_sin; }
+    float viewCos() const override { return m_cos; }
+    bool viewReversed() const override { return bVisReverse; }
+    // A paper position in client pixels, each coordinate truncated after adding 0.01.
+    sPos convToViewPos(const sPos &paperPos) const override;
 
     // ---- state
     QString m_filename;

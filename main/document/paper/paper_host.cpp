@@ -43,3 +43,9 @@ const CColorSlotGroup *appSelectedColorSlotGroup()
 {
     return ask(gPaperAppHooks.selectedColorSlotGroup);
 }
+
+void appRefreshLayerRow(TPaper &paper, int32_t idx)
+{
+    if (gPaperAppHooks.refreshLayerRow)
+        gPaperAppHooks.refreshLayerRow(paper, idx);
+}

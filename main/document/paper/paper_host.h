@@ -4,9 +4,14 @@
 // and fake hooks.
 #pragma once
 
+#include "core/base/geometry.h"
+
+#include <cstdint>
 #include <functional>
 
 class CColorSlotGroup;
+class TMTC;
+class TPaper;
 class CPenRender;
 class CPenRender5;
 class CPenShapeObj;
@@ -26,6 +31,25 @@ class IPaperOwner
     virtual TFlowImage *flow() = 0;
     // The window's view must be repainted (with erase: its background first).
     virtual void invalidate(bool erase) = 0;
+
+    // ---- the view the document draws into
+    // The client area's size in pixels.
+    virtual sSize clientSize() const = 0;
+    // The window's smooth-zoom setting.
+    virtual bool isSmoothZoom() const = 0;
+    // The window's client-sized 32-bit top-down screen surface (its "device context"); its paint
+    // event only shows it. nullptr while the window has none.
+    virtual TMTC *viewSurface() = 0;
+    // The document drew the rectangle of the surface (client coordinates).
+    virtual void surfacePainted(const sRect &r) = 0;
+    // Paints the window at once (during event playback).
+    virtual void updateNow() = 0;
+    // Removes the brush outline from the surface before the document draws over it.
+    virtual void eraseBrushGhost() = 0;
+    // Draws the grid over the paper box of the view, or over the whole view for nullptr.
+    virtual void showGrid(const sBox *box) = 0;
+    // The colour of the view outside the paper (also the window background).
+    virtual uint32_t viewBackColor() const = 0;
 };
 
 // The process-wide objects of the main window and the tool window that documents paint with.
@@ -39,6 +63,8 @@ struct SPaperAppHooks
     std::function<CPenShapeObj *()> selectedPenShape;
     // The colour-slot group selected in the tool window.
     std::function<const CColorSlotGroup *()> selectedColorSlotGroup;
+    // Repaints the row of layer idx of paper in the tool window's layer list.
+    std::function<void(TPaper &paper, int32_t idx)> refreshLayerRow;
 };
 // Installs the hooks and returns the previous ones.
 SPaperAppHooks installPaperAppHooks(SPaperAppHooks hooks);
@@ -49,6 +75,8 @@ CPenRender *appMainPenRender();
 CPenRender5 *appMainPenRender5();
 CPenShapeObj *appSelectedPenShape();
 const CColorSlotGroup *appSelectedColorSlotGroup();
+// Calls the installed refreshLayerRow (nothing without one).
+void appRefreshLayerRow(TPaper &paper, int32_t idx);
 
 // What the event player lends the document while its window replays events: the nib, renderers,
 // stroke and colour group of the recording.
