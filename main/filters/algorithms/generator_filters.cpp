@@ -25,6 +25,10 @@ BlendPutTable makeBlendPuts(bool layerPrt)
         t[size_t(i)] = row ? row->fnPut : pixelPutAlpha;
     }
     t[size_t(TBlendMode::bmStandard)] = layerPrt ? pixelPutAlpha : pixelMergeStd;
+    // The generators' table pairs linear burn with the subtracting put and its negative with
+    // the negative subtraction, the other way round from the layer modes.
+    t[size_t(TBlendMode::bmBurnLinear)] = pixelPutSub;
+    t[size_t(TBlendMode::bmBurnLinearNega)] = putSubNeg;
     return t;
 }
 

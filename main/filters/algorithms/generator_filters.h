@@ -24,7 +24,8 @@
 
 // The puts of the clouds and plasma by TBlendMode: each mode's layer put, except the standard
 // mode, which is pixelPutAlpha on a layer that keeps its transparency and otherwise source-over
-// at mul255(opacity, colour alpha).
+// at mul255(opacity, colour alpha), and linear burn, which is pixelPutSub (its negative the
+// negative subtraction).
 using BlendPutTable = std::array<fptrPixelPut4core, kBlendModeCount>;
 const BlendPutTable &generatorBlendPuts(bool layerPrt);
 
