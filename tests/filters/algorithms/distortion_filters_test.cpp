@@ -200,6 +200,16 @@ TEST(DistortionFilters, WaveVersionsDiffer)
         }
     EXPECT_TRUE(wrapped && saturated) << "version 1 keeps low bytes, version 2 saturates";
 
+    // Each function is its version of the core.
+    const fptrFilter4 byVersion[3] = {fltWave, fltWave2, fltWave3};
+    for (int32_t v = 0; v < 3; ++v) {
+        const SRunResult a = runFilter(*f.src, s, waveRun(byVersion[v], big));
+        const SRunResult b = runFilter(*f.src, s, [&](sFlt4Params &p) {
+            return fltWaveCore(p, &big, kFltObj2Size, v);
+        });
+        EXPECT_EQ(firstDifference(*a.image, *b.image), "") << "version " << v;
+    }
+
     // Nothing to do: unchanged; a non-finite phase: refused.
     SRunResult r = runFilter(*f.src, s, waveRun(fltWave3, obj2(5, 0, 0, 9)));
     EXPECT_TRUE(r.ok && r.unchanged);
