@@ -177,7 +177,7 @@ class CFilterResampler
         if (!reach)
             return;
         const int64_t area = int64_t(reach->x1 - reach->x0) * (reach->y1 - reach->y0);
-        if (area > 4 * (w + 2) * (h + 2))
+        if (area > 2 * (w + 2) * (h + 2))
             return;
         m_cached = m_cache.fill(m_filter, *reach);
     }
