@@ -228,8 +228,7 @@ bool CUndoMngrEx::changeLimit(int32_t undo, int32_t redo)
     // Light records are held to the limit plus the extension, as every push holds them: the
     // event ring follows the new limit with as many places.
     cleanUndoLimit();
-    while (redoList.count() > redoMaxCnt + autoExtCnt && redoList.deleteBottom()) {
-    }
+    trimRedo();
     return changed;
 }
 
@@ -243,12 +242,25 @@ bool CUndoMngrEx::addLimited(CUndoList &list, int32_t limit, std::unique_ptr<CUn
 
 bool CUndoMngrEx::addUndo(std::unique_ptr<CUndoData> &rec)
 {
-    return addLimited(undoList, undoMaxCnt, rec);
+    if (!addLimited(undoList, undoMaxCnt, rec))
+        return false;
+    // A redo coming back after the limit was lowered must not carry the list past it either.
+    cleanUndoLimit();
+    return true;
 }
 
 bool CUndoMngrEx::addRedo(std::unique_ptr<CUndoData> &rec)
 {
-    return addLimited(redoList, redoMaxCnt, rec);
+    if (!addLimited(redoList, redoMaxCnt, rec))
+        return false;
+    trimRedo();
+    return true;
+}
+
+void CUndoMngrEx::trimRedo()
+{
+    while (redoList.count() > std::max(redoMaxCnt, 0) + autoExtCnt && redoList.deleteBottom()) {
+    }
 }
 
 bool CUndoMngrEx::getTopUndo(CUndoData *&undo) const

@@ -5,9 +5,10 @@
 //
 // In CUndoMngrEx the limits count heavy records only (records holding an image or marked
 // udutHeavy); light records ride along until the undo list passes the limit plus autoExtCnt.
-// Every push that stores a record ends with: add to undo, cleanUndoLimit, cleanRedoAll, so the
-// undo list never holds more than undoMax + autoExtCnt records (the event ring of the document
-// has undoMax + 34 places).
+// Every push that stores a record ends with: add to undo, cleanUndoLimit, cleanRedoAll; records
+// that undo and redo move between the lists are trimmed the same way, so neither list ever holds
+// more than its limit + autoExtCnt records (the event ring of the document has undoMax + 34
+// places).
 //
 // Pushes hand objects over through the record's typed slot (CUndoObj) and an extras record: on
 // true the manager's record holds them by the ownership rule of its command (undo_data.h); on
@@ -189,12 +190,15 @@ class CUndoMngrEx : public CUndoMngr
 
   protected:
     // Extendable lists: while the list holds limit or more heavy records its oldest record goes,
-    // heavy or not; then rec is inserted as the newest.
+    // heavy or not; then rec is inserted as the newest, and the list is trimmed to its limit plus
+    // the extension.
     bool addUndo(std::unique_ptr<CUndoData> &rec) override;
     bool addRedo(std::unique_ptr<CUndoData> &rec) override;
 
   private:
     bool addLimited(CUndoList &list, int32_t limit, std::unique_ptr<CUndoData> &rec);
+    // Destroys the oldest redo records while the count exceeds the redo limit plus the extension.
+    void trimRedo();
     // Stores a record that holds handed-over objects; when it cannot be stored the objects go
     // back to the caller, the record is destroyed, the user warned.
     bool finishPush(std::unique_ptr<CUndoData> &rec);
