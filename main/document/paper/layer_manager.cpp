@@ -778,8 +778,7 @@ bool CLayerMngr::bindLayer(int32_t dst, int32_t src, uint32_t ver, bool undo,
 
 // ---- document-wide undo dispatch
 
-bool CLayerMngr::applyUndo(bool redo, CUndoMngrEx &um, int32_t &idx, sRect &rect,
-                           udUpdateType &ut)
+bool CLayerMngr::applyUndo(bool redo, CUndoMngrEx &um, int32_t &idx, sRect &rect, udUpdateType &ut)
 {
     CUndoData *top = nullptr;
     if (!(redo ? um.getTopRedo(top) : um.getTopUndo(top)))

@@ -188,7 +188,8 @@ CUndoData::CUndoData(const CUndoData &src)
       dataIds(src.dataIds)
 {
     // The images are copied anew (two records never share a block).
-    for (auto [dst, from] : {std::pair{&image, &src.image}, std::pair{&dataImage, &src.dataImage}}) {
+    for (auto [dst, from] :
+         {std::pair{&image, &src.image}, std::pair{&dataImage, &src.dataImage}}) {
         if (!*from)
             continue;
         *dst = std::make_unique<CBlockVMTC>(**from);
@@ -406,8 +407,8 @@ bool CUndoData::doCmd(CLayerMngr &mngr) const
         return false;
     for (int32_t i = 0; i < mngr.getLayerCount(); ++i) {
         CLayerData &ld = *mngr.getLayer(i);
-        const bool turned =
-            dataIds.empty() || std::find(dataIds.begin(), dataIds.end(), ld.uniqueID) != dataIds.end();
+        const bool turned = dataIds.empty() ||
+                            std::find(dataIds.begin(), dataIds.end(), ld.uniqueID) != dataIds.end();
         if (!turned || !ld.imageTC)
             continue;
         applyLayerCmd(ld, cmdName, *ld.imageTC, ld.imageBox());
@@ -444,7 +445,9 @@ bool applyLayerCmd(CLayerData &layer, udCmdName cn, CBlockVMTC &image, sBox box)
     // The whole-image forms act on each layer as the single-layer commands.
     if (cn >= udcnCmdVisFlipLR && cn <= udcnCmdVisRot180)
         cn = udCmdName(int32_t(cn) - 5);
-    const auto flipX = [&] { layer.viewPos.x = image.width() - layer.viewPos.x - layer.viewSize.x; };
+    const auto flipX = [&] {
+        layer.viewPos.x = image.width() - layer.viewPos.x - layer.viewSize.x;
+    };
     const auto flipY = [&] {
         layer.viewPos.y = image.height() - layer.viewPos.y - layer.viewSize.y;
     };

@@ -123,8 +123,7 @@ class CUndoData
     void setImage(int32_t idx, int32_t id, std::unique_ptr<CBlockVMTC> tc, const sBox &box,
                   udCmdName cn);
     void setCmd(int32_t id, const sBox &box, udCmdName cn);
-    void setValue(int32_t id, udCmdName cn, int32_t val0, int32_t val1, int32_t val2,
-                  int32_t val3);
+    void setValue(int32_t id, udCmdName cn, int32_t val0, int32_t val1, int32_t val2, int32_t val3);
     // enable, layerID, kind, command and the four values; nothing else.
     void setAttr(bool enb, int32_t id, udDataType dt, udCmdName cn, int32_t val0, int32_t val1,
                  int32_t val2, int32_t val3);

@@ -11,8 +11,8 @@ void CUndoList::changeLimit(int32_t lmt, bool ext)
 
 int32_t CUndoList::countHeavy() const
 {
-    return int32_t(std::count_if(m_list.begin(), m_list.end(),
-                                 [](const auto &u) { return u->isHeavy(); }));
+    return int32_t(
+        std::count_if(m_list.begin(), m_list.end(), [](const auto &u) { return u->isHeavy(); }));
 }
 
 bool CUndoList::addTop(std::unique_ptr<CUndoData> &undo)

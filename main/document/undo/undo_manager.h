@@ -51,11 +51,11 @@ struct SUndoExtras
     std::array<QString, 2> text;                // names of a layer or mask rename (old, new)
     std::array<std::vector<uint8_t>, 2> tables; // group-level tables (undo, redo)
     std::vector<uint8_t> bytes;                 // alpha or visibility bytes
-    std::vector<int32_t> ids;                   // whole unique ids (e.g. the layers a command turned)
-    std::unique_ptr<CBlockVMTC> image;          // the saved pixels of the image form
-    CLayerData *layer2 = nullptr;               // a second layer (merge down)
-    CMaskMngr *masks = nullptr;                 // a mask manager (resolution change)
-    TPaper *paper = nullptr;                    // the document of whole-canvas records
+    std::vector<int32_t> ids;          // whole unique ids (e.g. the layers a command turned)
+    std::unique_ptr<CBlockVMTC> image; // the saved pixels of the image form
+    CLayerData *layer2 = nullptr;      // a second layer (merge down)
+    CMaskMngr *masks = nullptr;        // a mask manager (resolution change)
+    TPaper *paper = nullptr;           // the document of whole-canvas records
 };
 
 class CUndoMngr
@@ -177,8 +177,8 @@ class CUndoMngrEx : public CUndoMngr
     // By the command's data kind: image (extras.image taken over whole at (0, 0) as the saved
     // pixels of layer index n0, id n1), value (val1 n0, val2 n1); complex and mask kinds are
     // refused until their operations exist.
-    bool pushUndo(const CUndoObj &obj, udCmdName cn, int32_t n0, int32_t n1, int32_t n2,
-                  int32_t n3, SUndoExtras &&extras = {});
+    bool pushUndo(const CUndoObj &obj, udCmdName cn, int32_t n0, int32_t n1, int32_t n2, int32_t n3,
+                  SUndoExtras &&extras = {});
 
     // Applies the newest undo record by its kind and moves its inverse (or itself) to the redo
     // list. obj is the layer the record belongs to (found by getTopUndoLayerID); idx comes in as

@@ -39,8 +39,8 @@ bool pushUndo(TPaper &paper, CLayerData &ld, int32_t v1, int32_t v2, udCmdName c
     return um && um->pushUndo(&ld, v1, v2, cn, std::move(extras));
 }
 
-bool pushUndo(TPaper &paper, const CUndoObj &obj, udCmdName cn, int32_t n0, int32_t n1,
-              int32_t n2, int32_t n3, SUndoExtras &&extras)
+bool pushUndo(TPaper &paper, const CUndoObj &obj, udCmdName cn, int32_t n0, int32_t n1, int32_t n2,
+              int32_t n3, SUndoExtras &&extras)
 {
     CUndoMngrEx *um = paper.undoMngrEx();
     return um && um->pushUndo(obj, cn, n0, n1, n2, n3, std::move(extras));

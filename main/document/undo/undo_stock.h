@@ -28,14 +28,13 @@ bool pushUndo(TPaper &paper, int32_t idx, udCmdName cn);
 // The whole image box (0, 0, width, height) of the layer.
 bool pushUndo(TPaper &paper, CLayerData &ld, udCmdName cn);
 // A box of the layer's image (or its alpha, or a pixel command, by the command's kind).
-bool pushUndo(TPaper &paper, CLayerData &ld, sBox &box, udCmdName cn,
-              SUndoExtras &&extras = {});
+bool pushUndo(TPaper &paper, CLayerData &ld, sBox &box, udCmdName cn, SUndoExtras &&extras = {});
 // A value record of the layer.
 bool pushUndo(TPaper &paper, CLayerData &ld, int32_t v1, int32_t v2, udCmdName cn,
               SUndoExtras &&extras = {});
 // A record of any kind with an object handed over and four operands.
-bool pushUndo(TPaper &paper, const CUndoObj &obj, udCmdName cn, int32_t n0, int32_t n1,
-              int32_t n2, int32_t n3, SUndoExtras &&extras = {});
+bool pushUndo(TPaper &paper, const CUndoObj &obj, udCmdName cn, int32_t n0, int32_t n1, int32_t n2,
+              int32_t n3, SUndoExtras &&extras = {});
 
 // Stocks the whole layer index: with the new undo pushUndo(layer, udcn), else the layer's own
 // pushImageAll.

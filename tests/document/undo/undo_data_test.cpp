@@ -25,8 +25,9 @@ TEST(UndoRecord, TheBoxIsWidenedToWholeBlocksInTheRecordAndTheCallersBox)
     {
         sBox in, out;
     };
-    for (const Case c : {Case{{5, 40, 10, 10}, {0, 32, 32, 32}}, Case{{31, 31, 2, 2}, {0, 0, 64, 64}},
-                         Case{{64, 0, 32, 33}, {64, 0, 32, 64}}, Case{{-3, 0, 3, 1}, {-32, 0, 32, 32}}}) {
+    for (const Case c :
+         {Case{{5, 40, 10, 10}, {0, 32, 32, 32}}, Case{{31, 31, 2, 2}, {0, 0, 64, 64}},
+          Case{{64, 0, 32, 33}, {64, 0, 32, 64}}, Case{{-3, 0, 3, 1}, {-32, 0, 32, 32}}}) {
         sBox box = c.in;
         CUndoData rec(7, box, udcnImageBox);
         EXPECT_EQ(box, c.out);
@@ -161,7 +162,8 @@ TEST(UndoRecord, UpdateSetsAndWeightFollowTheCommandTable)
     EXPECT_EQ(getUndoCmdDataType(udCmdName::udcnMaxNum), udDataType::uddtNothing);
 
     CUndoData light(1);
-    light.setAttr(true, 1, udDataType::uddtComplex, udcnComplexLayerReleaseClippingGroup, 0, 0, 0, 0);
+    light.setAttr(true, 1, udDataType::uddtComplex, udcnComplexLayerReleaseClippingGroup, 0, 0, 0,
+                  0);
     EXPECT_FALSE(light.isHeavy());
     CUndoData heavy(1);
     heavy.setAttr(true, 1, udDataType::uddtComplex, udcnComplexLayerBindClippingGroup, 0, 0, 0, 0);
@@ -236,10 +238,10 @@ TEST(UndoRecord, UsedMemoryIsCountedByKind)
         EXPECT_EQ(rec.getUsedMemSize(), c.expected);
         release(rec);
     }
-    for (const Case &c : {Case{udcnComplexBindAllLayers, false, 0, savedMem},
-                          Case{udcnComplexBindAllLayers, false, 1, 0},
-                          Case{udcnComplexCrop, true, 0, savedMem},
-                          Case{udcnComplexReso, false, 0, savedMem + masks.calcMemSize()}}) {
+    for (const Case &c :
+         {Case{udcnComplexBindAllLayers, false, 0, savedMem},
+          Case{udcnComplexBindAllLayers, false, 1, 0}, Case{udcnComplexCrop, true, 0, savedMem},
+          Case{udcnComplexReso, false, 0, savedMem + masks.calcMemSize()}}) {
         SCOPED_TRACE(cmdNumber(c.cn));
         CUndoData rec(1);
         rec.setAttr(true, 1, udDataType::uddtComplex, c.cn, 0, c.val1, 0, 0);

@@ -16,7 +16,8 @@ namespace undo_test {
 // The pixel a fixture layer holds at (x, y): every pixel differs, alpha included.
 inline uint32_t patternPixel(int32_t x, int32_t y)
 {
-    return 0xFF000000u - uint32_t(y) * 0x01000000u + uint32_t(x) * 0x010203u + uint32_t(y) * 0x3050u;
+    return 0xFF000000u - uint32_t(y) * 0x01000000u + uint32_t(x) * 0x010203u +
+           uint32_t(y) * 0x3050u;
 }
 
 // A visible layer of w x h filled with patternPixel.

@@ -383,8 +383,8 @@ TEST_F(UndoValues, EachValueCommandUndoRedoRestoresBothStates)
         bool onPaper = false;
     };
     const std::vector<Case> cases{
-        {udcnValuePaperColor, 0x102030, 0, [](TPaper &p, CLayerData &) { p.m_canvascolor = 0x102030; },
-         true},
+        {udcnValuePaperColor, 0x102030, 0,
+         [](TPaper &p, CLayerData &) { p.m_canvascolor = 0x102030; }, true},
         {udcnValueLayerTrans, 90, 0, [](TPaper &, CLayerData &l) { l.trans = 90; }},
         {udcnValueLayerGroupTrans, 7, 0, [](TPaper &, CLayerData &l) { l.trans = 7; }},
         {udcnValueLayerDither, 1 | 40 << 8, 0,
@@ -395,7 +395,10 @@ TEST_F(UndoValues, EachValueCommandUndoRedoRestoresBothStates)
         {udcnValueLayerMode, int32_t(TLayerMode::LM_SCR), 0,
          [](TPaper &, CLayerData &l) { l.mode = TLayerMode::LM_SCR; }},
         {udcnValueLayerVisible, 0, 0, [](TPaper &, CLayerData &l) { l.visible = false; }},
-        {udcnValueLayerPos, 0, 0, [](TPaper &, CLayerData &l) { l.viewPos = {5, -4}; }},
+        {udcnValueLayerPos, 0, 0,
+         [](TPaper &, CLayerData &l) {
+             l.viewPos = {5, -4};
+         }},
         {udcnValueLayerSelectPos, 6, -2,
          [](TPaper &p, CLayerData &l) {
              l.viewPos.x -= 6;
@@ -403,8 +406,10 @@ TEST_F(UndoValues, EachValueCommandUndoRedoRestoresBothStates)
              p.getActiveMaskData()->viewPos.x -= 6;
              p.getActiveMaskData()->viewPos.y += 2;
          }},
-        {udcnValueLayerName, 0, 0, [](TPaper &, CLayerData &l) { l.title = QStringLiteral("線画"); }},
-        {udcnValueLayerMaskProtected, 1, 0, [](TPaper &, CLayerData &l) { l.maskProtected = true; }},
+        {udcnValueLayerName, 0, 0,
+         [](TPaper &, CLayerData &l) { l.title = QStringLiteral("線画"); }},
+        {udcnValueLayerMaskProtected, 1, 0,
+         [](TPaper &, CLayerData &l) { l.maskProtected = true; }},
         {udcnValueLayerClipping, 1, 0, [](TPaper &, CLayerData &l) { l.underLyrClip = true; }},
     };
     for (const Case &c : cases) {

@@ -52,8 +52,8 @@ eSlot slotOf(udCmdName cn)
 // The destruction list of the records, as the operations rely on it.
 bool objFreed(udCmdName cn, bool nowRedo)
 {
-    static const std::set<int32_t> always{28, 31, 37, 38, 39, 40, 41, 45, 46, 48, 49, 51, 52,
-                                          58, 59, 60, 61, 63, 64, 70};
+    static const std::set<int32_t> always{28, 31, 37, 38, 39, 40, 41, 45, 46, 48,
+                                          49, 51, 52, 58, 59, 60, 61, 63, 64, 70};
     static const std::set<int32_t> whileRedo{32, 34, 35, 42, 62};
     static const std::set<int32_t> whileUndo{33, 44};
     const int32_t n = cmdNumber(cn);
@@ -115,8 +115,8 @@ TEST_F(UndoOwnership, ADestroyedRecordFreesExactlyWhatItsCommandOwns)
             for (const int32_t val1 : {0, 1}) {
                 if (val1 == 1 && cn != udcnComplexBindAllLayers)
                     continue;
-                SCOPED_TRACE(testing::Message() << "command " << n << " redo " << nowRedo
-                                                << " val1 " << val1);
+                SCOPED_TRACE(testing::Message()
+                             << "command " << n << " redo " << nowRedo << " val1 " << val1);
                 SetUp();
                 auto rec = std::make_unique<CUndoData>(1);
                 rec->setAttr(true, 1, getUndoCmdDataType(cn), cn, 0, val1, 0, 0);
@@ -197,7 +197,8 @@ TEST_F(UndoOwnership, ADeleteLayerRecordFreesItsLayerOnlyWhileNotUndone)
     auto *layer = newLayer();
     {
         CUndoData rec(layer->uniqueID);
-        rec.setAttr(true, layer->uniqueID, udDataType::uddtComplex, udcnComplexDelLayer, 0, 0, 0, 0);
+        rec.setAttr(true, layer->uniqueID, udDataType::uddtComplex, udcnComplexDelLayer, 0, 0, 0,
+                    0);
         rec.dataObj = layer;
     }
     EXPECT_EQ(destroyedLayers(), 1);
@@ -206,7 +207,8 @@ TEST_F(UndoOwnership, ADeleteLayerRecordFreesItsLayerOnlyWhileNotUndone)
     layer = newLayer();
     {
         CUndoData rec(layer->uniqueID);
-        rec.setAttr(true, layer->uniqueID, udDataType::uddtComplex, udcnComplexDelLayer, 0, 0, 0, 0);
+        rec.setAttr(true, layer->uniqueID, udDataType::uddtComplex, udcnComplexDelLayer, 0, 0, 0,
+                    0);
         rec.dataObj = layer;
         rec.bNowRedo = true; // undone: the layer is back in the document
     }

@@ -19,7 +19,8 @@ namespace {
 using namespace undo_test;
 using enum udCmdName;
 
-const QString kUndoFailed = QStringLiteral(u"アンドゥに失敗しました!\rすべてのアンドゥはクリアされます!");
+const QString kUndoFailed =
+    QStringLiteral(u"アンドゥに失敗しました!\rすべてのアンドゥはクリアされます!");
 
 TEST(UndoLayerHistory, APartOfALevelOneLayerUndoRedoRestoresPixelsAndReportsTheBox)
 {
