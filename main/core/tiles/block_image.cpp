@@ -54,6 +54,16 @@ bool isWholeBlockPiece(const SBlockPack &pack, const sBox &box)
     return box.x == pack.box.x && box.y == pack.box.y && box.w == pack.box.w && box.h == pack.box.h;
 }
 
+void boxAlignToBlocks(sBox &box, int32_t shift)
+{
+    const int32_t mask = (1 << shift) - 1;
+    const int32_t x0 = box.x & ~mask, y0 = box.y & ~mask;
+    box.w = ((box.x + box.w - x0 + mask) >> shift) << shift;
+    box.h = ((box.y + box.h - y0 + mask) >> shift) << shift;
+    box.x = x0;
+    box.y = y0;
+}
+
 void posBlockOffset(sPos &p, int32_t shift)
 {
     const int32_t mask = (1 << shift) - 1;
@@ -331,11 +341,9 @@ bool CBlockImage::simpleCopy(const CBlockImage &src, sPos dpos, sBox box)
     if (!isEnable() || !src.isEnable() || src.unitBytes != unitBytes ||
         src.BLOCK_SHIFT != BLOCK_SHIFT || !clipBlt(imageSize, src.imageSize, dpos, box))
         return false;
-    // Widen to whole blocks: the origin down to a block corner, the size up to cover the area.
-    const int32_t x0 = box.x & ~BLOCK_UNIT_MASK, y0 = box.y & ~BLOCK_UNIT_MASK;
-    const int32_t cols = (box.x + box.w - x0 + BLOCK_UNIT_MASK) >> BLOCK_SHIFT;
-    const int32_t rows = (box.y + box.h - y0 + BLOCK_UNIT_MASK) >> BLOCK_SHIFT;
-    const int32_t sbx = x0 >> BLOCK_SHIFT, sby = y0 >> BLOCK_SHIFT;
+    boxAlignToBlocks(box, BLOCK_SHIFT);
+    const int32_t cols = box.w >> BLOCK_SHIFT, rows = box.h >> BLOCK_SHIFT;
+    const int32_t sbx = box.x >> BLOCK_SHIFT, sby = box.y >> BLOCK_SHIFT;
     const int32_t dbx = dpos.x >> BLOCK_SHIFT, dby = dpos.y >> BLOCK_SHIFT;
     for (int32_t j = 0; j < rows; ++j) {
         for (int32_t i = 0; i < cols; ++i) {

@@ -168,6 +168,9 @@ class CBlockImage
 // The piece covers its whole block: it starts at the block's corner and has the size of the
 // block's box (cut at the image edge).
 bool isWholeBlockPiece(const SBlockPack &pack, const sBox &box);
+// Widens box in place to whole blocks of 2^shift pixels: x and y rounded down to multiples of the
+// block size, width and height rounded up so that the old area stays covered.
+void boxAlignToBlocks(sBox &box, int32_t shift = 5);
 // p reduced to its offset inside a block of 2^shift pixels.
 void posBlockOffset(sPos &p, int32_t shift = 5);
 // Cuts box at multiples of 2^shift on both axes and calls f(piece) for each, bands top to bottom

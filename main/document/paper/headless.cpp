@@ -9,6 +9,7 @@
 #include "document/paper/paper.h"
 #include "document/paper/paper_host.h"
 #include "document/view/zoom_cache.h"
+#include "document/undo/undo_manager.h"
 
 #include <QStringList>
 
@@ -170,7 +171,9 @@ QString dumpPaperState(const TPaper &paper)
                .arg(int(paper.bEnbMask));
     for (int32_t i = 0; i < mm.getMaskCount(); ++i)
         out << maskLine(i, *mm.getMask(i));
-    // The document keeps no undo history yet.
-    out << QStringLiteral("undo undo=0 redo=0");
+    const CUndoMngrEx *um = paper.undoMngrEx();
+    out << QStringLiteral("undo undo=%1 redo=%2")
+               .arg(um ? um->getUndoCnt() : 0)
+               .arg(um ? um->getRedoCnt() : 0);
     return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

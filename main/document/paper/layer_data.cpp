@@ -3,6 +3,7 @@
 #include "core/base/numeric.h"
 #include "core/image/canvas.h"
 #include "document/paper/layer_blend_table.h"
+#include "document/undo/undo_manager.h"
 #include "platform/system/clock.h"
 
 #include <algorithm>
@@ -41,15 +42,24 @@ int32_t resetLayerUniqueID(int32_t counter)
     return old;
 }
 
-CLayerData::CLayerData(int32_t idx, [[maybe_unused]] bool undo) : index(idx)
+namespace {
+
+constexpr int32_t kLayerUndoSteps = 8;
+
+} // namespace
+
+CLayerData::CLayerData(int32_t idx, bool undo) : index(idx)
 {
     uniqueID = ++gLayerUniqueCounter;
     randInit(dizRand, timeGetTime(), 0, 255);
+    if (undo)
+        undoMngr = std::make_unique<CUndoMngr>(kLayerUndoSteps, kLayerUndoSteps);
 }
 
 CLayerData::~CLayerData()
 {
     destroyLayer();
+    undoMngr.reset();
 }
 
 void CLayerData::destroyLayer()
@@ -57,6 +67,7 @@ void CLayerData::destroyLayer()
     visible = false;
     imageTC.reset();
     previewTC.reset();
+    disposeUndo();
 }
 
 bool CLayerData::createLayer(int32_t w, int32_t h, TLayerMode lm)
@@ -94,7 +105,7 @@ std::unique_ptr<CLayerData> CLayerData::createResizeLayer(const sSize &size, con
     if (!imageTC)
         return nullptr;
     try {
-        auto ld = std::make_unique<CLayerData>(index, false);
+        auto ld = std::make_unique<CLayerData>(index, hasUndo());
         if (!ld->createLayer(size.x, size.y, mode))
             return nullptr;
         ld->viewPos = {viewPos.x + pos.x, viewPos.y + pos.y};
@@ -249,6 +260,8 @@ bool CLayerData::copy(const CLayerData &src)
     copyAttr(src);
     viewPos = src.viewPos;
     viewSize = src.viewSize;
+    if (undoMngr && src.undoMngr)
+        undoMngr->copy(*src.undoMngr);
     return true;
 }
 
@@ -276,6 +289,68 @@ uint32_t CLayerData::calcMemSize() const
     if (previewTC)
         n += previewTC->getImageDataBytes();
     return n;
+}
+
+// ---- own undo history
+
+bool CLayerData::canUndo() const
+{
+    return undoMngr && undoMngr->canUndo();
+}
+
+bool CLayerData::canRedo() const
+{
+    return undoMngr && undoMngr->canRedo();
+}
+
+void CLayerData::freeUndo()
+{
+    undoMngr.reset();
+}
+
+void CLayerData::disposeUndo()
+{
+    if (undoMngr)
+        undoMngr->cleanAll();
+}
+
+uint64_t CLayerData::calcUndoMemSize() const
+{
+    return undoMngr ? undoMngr->getUsedMemSize() : 0;
+}
+
+bool CLayerData::pushImageAll()
+{
+    sBox box = imageBox();
+    return pushImagePart(box);
+}
+
+bool CLayerData::pushImagePart(sBox &box)
+{
+    return undoMngr && imageTC && undoMngr->pushUndo(index, uniqueID, *imageTC, box);
+}
+
+bool CLayerData::restoreStep(bool redo, TMTC *view, sRect &r)
+{
+    if (!undoMngr || !imageTC)
+        return false;
+    sBox box;
+    if (!(redo ? undoMngr->popRedo(*imageTC, box) : undoMngr->popUndo(*imageTC, box)))
+        return false;
+    if (view)
+        imageTC->bltTo(*view, box.pos(), box, 255, false);
+    r = {box.x, box.y, box.x + box.w, box.y + box.h};
+    return true;
+}
+
+bool CLayerData::doUndo(TMTC *view, sRect &r)
+{
+    return restoreStep(false, view, r);
+}
+
+bool CLayerData::doRedo(TMTC *view, sRect &r)
+{
+    return restoreStep(true, view, r);
 }
 
 SOldBltProcs CLayerData::layerOldBltProcs() const

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 
+class CUndoMngr;
 class TMTC;
 
 // The edge of the layer thumbnails in the layer list: installed by the list view whenever its item
@@ -35,14 +36,14 @@ class CLayerData : public ILayerBlendAttr, public IMaskLayer
   public:
     // index idx, the next unique identifier, invisible, not protected, opacity 255, mode value 0,
     // group level 0, dithering off with density 255 and its random state seeded from the
-    // millisecond clock over 0..255; no image or preview yet. The per-layer history of level-1
-    // documents (undo) is kept by the undo family.
+    // millisecond clock over 0..255; no image or preview yet. With undo the layer keeps its own
+    // history (level-1 documents): 8 undo and 8 redo steps.
     CLayerData(int32_t idx, bool undo);
     ~CLayerData() override;
     CLayerData(const CLayerData &) = delete;
     CLayerData &operator=(const CLayerData &) = delete;
 
-    // Invisible; frees the image and the preview.
+    // Invisible; frees the image and the preview; clears the own history.
     void destroyLayer();
     // A new w x h image of the mode's background colour, view position (0, 0), view size (w, h),
     // visible, not protected, opacity 255, mode lm, a new preview, not clipped. False, the layer
@@ -91,7 +92,8 @@ class CLayerData : public ILayerBlendAttr, public IMaskLayer
     // Title, visibility, opacity, protection, mode, group level, dither density, enable and state,
     // clipping flag and link index; never the index, identifier, position or image.
     void copyAttr(const CLayerData &src);
-    // The image (same block layout), the preview, the attributes, view position and size.
+    // The image (same block layout), the preview, the attributes, view position and size; when
+    // both layers keep their own history, this one copies src's.
     bool copy(const CLayerData &src);
     // Stores v kept to 0..250 and returns it.
     int32_t setGroupLevel(int32_t v);
@@ -107,6 +109,25 @@ class CLayerData : public ILayerBlendAttr, public IMaskLayer
     bool getUnderLyrClip() const { return underLyrClip; }
     // Bytes of image data plus preview.
     uint32_t calcMemSize() const;
+
+    // ---- own undo history (level-1 documents)
+    bool hasUndo() const { return undoMngr != nullptr; }
+    bool canUndo() const;
+    bool canRedo() const;
+    // Frees the history.
+    void freeUndo();
+    // Clears its entries.
+    void disposeUndo();
+    // Bytes held by the history; 0 without one.
+    uint64_t calcUndoMemSize() const;
+    // The whole image, or a box of it (widened to 32-pixel blocks in place), stored as an undo
+    // step of this index and unique id; false without a history.
+    bool pushImageAll();
+    bool pushImagePart(sBox &box);
+    // Restores the last step (or the last undone one) into the image; with view, that box is
+    // copied from the image into view at the same position. r receives the box.
+    bool doUndo(TMTC *view, sRect &r);
+    bool doRedo(TMTC *view, sRect &r);
 
     // ---- output
     // The image (or its box) into a canvas at the same position, opacity 255.
@@ -174,5 +195,9 @@ class CLayerData : public ILayerBlendAttr, public IMaskLayer
     std::unique_ptr<CBlockVMTC> imageTC;
     std::unique_ptr<TMTC> previewTC;
     uint32_t previewPos = 0;
+    std::unique_ptr<CUndoMngr> undoMngr;
     bool underLyrClip = false;
+
+  private:
+    bool restoreStep(bool redo, TMTC *view, sRect &r);
 };

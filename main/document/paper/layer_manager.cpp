@@ -1,6 +1,7 @@
 #include "document/paper/layer_manager.h"
 
 #include "core/pixel/pixel.h"
+#include "document/undo/undo_manager.h"
 #include "platform/desktop/messages.h"
 
 #include <algorithm>
@@ -13,6 +14,8 @@ const QString kBadIndexMessage = QStringLiteral(u"不正なレイヤインデッ
 const QString kInitFailedMessage = QStringLiteral(u"レイヤの初期化に失敗しました!");
 const QString kAddFailedMessage = QStringLiteral(u"レイヤの追加に失敗しました!");
 const QString kMoveFailedMessage = QStringLiteral(u"レイヤ移動に失敗しました！");
+const QString kUndoFailedMessage =
+    QStringLiteral(u"アンドゥに失敗しました!\rすべてのアンドゥはクリアされます!");
 const QString kBindResizeFailedMessage =
     QStringLiteral(u"レイヤのサイズ変更失敗により、レイヤ結合ができませんでした！");
 
@@ -771,6 +774,62 @@ bool CLayerMngr::bindLayer(int32_t dst, int32_t src, uint32_t ver, bool undo,
     if (undo && oldDst)
         *oldDst = std::move(old);
     return true;
+}
+
+// ---- document-wide undo dispatch
+
+bool CLayerMngr::applyUndo(bool redo, CUndoMngrEx &um, int32_t &idx, sRect &rect, udUpdateType &ut)
+{
+    CUndoData *top = nullptr;
+    if (!(redo ? um.getTopRedo(top) : um.getTopUndo(top)))
+        return false;
+    ut = top->getUpdateType();
+    CLayerData *ld = nullptr;
+    findLayer(top->layerID, idx, ld);
+    if (top->dataType != udDataType::uddtComplex && !ld) {
+        // The layer the record belongs to is gone: the record cannot be applied.
+        redo ? um.popRedo() : um.popUndo();
+        return false;
+    }
+    sBox box;
+    const bool ok = redo ? um.popRedo(idx, ld, box) : um.popUndo(idx, ld, box);
+    if (!ok) {
+        if (!redo)
+            showWarning(kUndoFailedMessage);
+        um.cleanAll();
+        return false;
+    }
+    rect = {box.x, box.y, box.x + box.w, box.y + box.h};
+    return true;
+}
+
+bool CLayerMngr::doUndo(CUndoMngrEx &um, int32_t &idx, sRect &rect, udUpdateType &ut)
+{
+    return applyUndo(false, um, idx, rect, ut);
+}
+
+bool CLayerMngr::doRedo(CUndoMngrEx &um, int32_t &idx, sRect &rect, udUpdateType &ut)
+{
+    return applyUndo(true, um, idx, rect, ut);
+}
+
+bool CLayerMngr::hasUndoMngr() const
+{
+    return std::any_of(m_list.begin(), m_list.end(), [](const auto &ld) { return ld->hasUndo(); });
+}
+
+void CLayerMngr::freeUndoMngrAll()
+{
+    for (auto &ld : m_list)
+        ld->freeUndo();
+}
+
+uint64_t CLayerMngr::calcUndoMemSize() const
+{
+    uint64_t n = 0;
+    for (const auto &ld : m_list)
+        n += ld->calcUndoMemSize();
+    return n;
 }
 
 uint32_t CLayerMngr::calcMemSize() const

@@ -15,12 +15,15 @@
 #include "core/base/geometry.h"
 #include "core/pixel/blend_modes.h"
 #include "document/paper/layer_data.h"
+#include "document/undo/undo_types.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+class CUndoMngrEx;
 
 class CLayerMngr
 {
@@ -184,6 +187,20 @@ class CLayerMngr
     bool bindLayer(int32_t dst, int32_t src, uint32_t ver, bool undo,
                    std::unique_ptr<CLayerData> *oldDst = nullptr);
 
+    // ---- document-wide undo dispatch
+    // Undoes the newest record of um: ut := its update set, idx := the index of the layer it
+    // names. A complex record, or one whose layer exists, is applied (rect := the changed box in
+    // layer coordinates); when that fails the warning "アンドゥに失敗しました!\rすべてのアンドゥは
+    // クリアされます!" is shown and both lists are emptied. A record whose layer is gone (and not
+    // complex) is dropped and the answer is false, without a message.
+    bool doUndo(CUndoMngrEx &um, int32_t &idx, sRect &rect, udUpdateType &ut);
+    // The same on the newest redo record, without the message.
+    bool doRedo(CUndoMngrEx &um, int32_t &idx, sRect &rect, udUpdateType &ut);
+    // Over every layer's own history: any kept, free them all, the bytes they hold.
+    bool hasUndoMngr() const;
+    void freeUndoMngrAll();
+    uint64_t calcUndoMemSize() const;
+
     uint32_t calcMemSize() const;
     int32_t index2id(int32_t idx) const;
     int32_t findLayer(int32_t id) const;
@@ -195,6 +212,7 @@ class CLayerMngr
     bool groupAryReady(bool mk);
     void fixCurIndexAfterInsert();
     int32_t freeLinkNumber() const;
+    bool applyUndo(bool redo, CUndoMngrEx &um, int32_t &idx, sRect &rect, udUpdateType &ut);
 
     std::vector<std::unique_ptr<CLayerData>> m_list;
     int32_t limitNum = kLimitNum;

@@ -8,6 +8,7 @@
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper_host.h"
 #include "document/view/composition.h"
+#include "document/undo/undo_manager.h"
 #include "paint/gradient/gradation.h"
 #include "paint/stroke/stroke_placement.h"
 #include "paint/stroke/stroke_placement4.h"
@@ -25,6 +26,7 @@ PaperPartFault gPaperPartFault;
 
 constexpr int32_t kLayerListCapacity = 24;
 constexpr int32_t kMaskListCapacity = 16;
+constexpr int32_t kUndoAutoExtCnt = 32;
 
 // Makes one manager: a failure (or an injected one) writes the debugger line and answers nullptr.
 template <class T, class Make>
@@ -80,7 +82,7 @@ bool TPaper::construct()
     m_maskMngr = makePart<CMaskMngr>(ePaperPart::maskMngr, "failed to create maskMngr!", [this] {
         return std::make_unique<CMaskMngr>(this, kMaskListCapacity);
     });
-    if (!m_maskMngr)
+    if (!m_maskMngr || !createUndoMngrEx())
         return false;
     m_eventMngr =
         makePart<CEventMngr>(ePaperPart::eventMngr, "failed to create eventMngr!", [this] {
@@ -102,12 +104,33 @@ TPaper::~TPaper()
     m_clipTempTC.reset();
     for (auto &cache : m_zoomCaches)
         cache.reset();
+    m_undoMngrEx.reset();
     m_maskMngr.reset();
     m_layerMngr.reset();
     m_eventMngr.reset();
     strokeMngr = eActiveStrokeMngr::none;
     m_strokeMngr4.reset();
     m_strokeMngr5.reset();
+}
+
+bool TPaper::createUndoMngrEx()
+{
+    const int32_t undoMax = gAppProfile ? gAppProfile->undoMax : 0;
+    m_undoMngrEx =
+        makePart<CUndoMngrEx>(ePaperPart::undoMngrEx, "failed to create undoMngrEx!", [&] {
+            return std::make_unique<CUndoMngrEx>(this, m_layerMngr.get(), undoMax, undoMax,
+                                                 kUndoAutoExtCnt);
+        });
+    if (!m_undoMngrEx)
+        return false;
+    // The document-wide history replaces the layers' own.
+    m_layerMngr->freeUndoMngrAll();
+    return true;
+}
+
+void TPaper::freeUndoMngrEx()
+{
+    m_undoMngrEx.reset();
 }
 
 void TPaper::setStrokeMngr4(std::unique_ptr<CStrokeMngr> mngr)

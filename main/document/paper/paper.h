@@ -41,6 +41,7 @@ class IPaperPlayback;
 class TFlowImage;
 class TPaper;
 class TStroke;
+class CUndoMngrEx;
 
 enum class TPaperMode : uint8_t
 {
@@ -75,6 +76,7 @@ enum class ePaperPart : uint8_t
 {
     maskMngr,
     eventMngr,
+    undoMngrEx,
 };
 // Tests make a part fail to be made: while fault(part) answers true, making that part fails as if
 // memory had run out. An empty function restores normal creation; the previous one is returned.
@@ -87,8 +89,8 @@ class TPaper : public IMaskOwner, public IViewTransform
     static constexpr int32_t kZoomCacheCount = 8;
 
     // A new document without layers, size or readiness, owned by dw. nullptr, after a debugger
-    // line naming the part, when the mask list or the event recorder cannot be made: no document
-    // with a missing manager is ever handed out.
+    // line naming the part, when the mask list, the undo manager or the event recorder cannot be
+    // made: no document with a missing manager is ever handed out.
     static std::unique_ptr<TPaper> Create(IPaperOwner *dw);
     // Clears readiness (firing the ready handler while every layer still exists), then frees
     // everything it owns.
@@ -115,6 +117,16 @@ class TPaper : public IMaskOwner, public IViewTransform
     CStrokeMngr5 *strokeMngr5() const { return m_strokeMngr5.get(); }
     void setStrokeMngr4(std::unique_ptr<CStrokeMngr> mngr);
     void setStrokeMngr5(std::unique_ptr<CStrokeMngr5> mngr);
+
+    // ---- the document-wide undo (nullptr while the document paints at level 1, whose layers
+    // keep their own history)
+    CUndoMngrEx *undoMngrEx() const { return m_undoMngrEx.get(); }
+    // Makes the manager with both limits at the preference undoMax and an extension of 32, then
+    // frees every layer's own history. False, after the debugger line "failed to create
+    // undoMngrEx!", when it cannot be made.
+    bool createUndoMngrEx();
+    // Frees the manager and every record it holds.
+    void freeUndoMngrEx();
 
     // ---- accessors (none records anything)
     // The active layer's index; -1 without layers.
@@ -253,6 +265,7 @@ class TPaper : public IMaskOwner, public IViewTransform
     std::array<std::unique_ptr<TMTC>, kZoomCacheCount> m_zoomCaches;
     std::unique_ptr<CLayerMngr> m_layerMngr;
     std::unique_ptr<CMaskMngr> m_maskMngr;
+    std::unique_ptr<CUndoMngrEx> m_undoMngrEx;
     std::unique_ptr<CEventMngr> m_eventMngr;
     std::unique_ptr<CStrokeMngr> m_strokeMngr4;
     std::unique_ptr<CStrokeMngr5> m_strokeMngr5;
