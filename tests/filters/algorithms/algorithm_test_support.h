@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -87,6 +88,11 @@ struct FilterCall
 
     const void *argp() const { return object ? object : (record.empty() ? nullptr : record.data()); }
 };
+
+inline FilterCall noRecord(const char *name, fptrFilter4 fn)
+{
+    return FilterCall{name, fn, {}, nullptr, 0};
+}
 
 template <class R> FilterCall callWith(const char *name, fptrFilter4 fn, const R &rec, int32_t size)
 {
