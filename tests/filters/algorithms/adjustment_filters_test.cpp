@@ -151,6 +151,16 @@ TEST(AdjustmentFilters, LevelsWithEqualBlackAndWhiteThreshold)
     }
 }
 
+TEST(AdjustmentFilters, LinearMidtoneAtTheTopSaturatesInsteadOfWrapping)
+{
+    // Midtone 200 % puts the linear knee at 1: inputs above white divide by 0, whose limit
+    // (the largest quotient) plus one half must stay white rather than wrap to black.
+    const auto t = rampAfter(fltLevels, levelsAll(0, 200, 200, 0, 255, true), kFltObj6Size);
+    EXPECT_EQ(t[255], 255);
+    EXPECT_EQ(t[201], 255);
+    EXPECT_LT(t[100], 100);
+}
+
 TEST(AdjustmentFilters, LevelsChannelsUseTheirOwnColumns)
 {
     sFltObj6 r = levelsAll(0, 100, 255, 0, 255, false);
@@ -232,6 +242,13 @@ TEST(AdjustmentFilters, GradientMapFollowsTheGradient)
             EXPECT_EQ(c.A, 255);
         }
     }
+    // A protected layer keeps its alpha even when the record does not ask for it.
+    rec.reverse = false;
+    rec.protect = false;
+    auto half = makeLayer(4, 1, [](int32_t x, int32_t) { return uint32_t(x * 60) << 24 | 0x808080u; });
+    ASSERT_TRUE(runWhole(fltGradientMap, *half, &rec, kFltObjGradientMapSize, true));
+    for (int32_t x = 0; x < 4; ++x)
+        EXPECT_EQ(pixelAt(*half, x, 0).A, x * 60);
     rec.crsg = nullptr;
     auto ramp = greyRamp();
     EXPECT_FALSE(runWhole(fltGradientMap, *ramp, &rec, kFltObjGradientMapSize));

@@ -170,7 +170,10 @@ TEST(Gen1Filters, MotionAndRadialEdgeValues)
     const CBlockVMTC os(*one.image);
     EXPECT_TRUE(orgFltRadialBlur(os, one.view(), &one.noMask, 10.0f, 0, 0, false));
     EXPECT_EQ(firstDifference(*one.image, os), "");
+    EXPECT_FALSE(orgFltRadialBlur(rs, r.view(), &r.noMask, 5.0f, 5, 1 << 21, false))
+        << "a centre too far away for 16.16 offsets";
     EXPECT_TRUE(orgFltRadialBlur(rs, r.view(), &r.noMask, 5.0f, 5, 4, false));
+    EXPECT_NE(firstDifference(*r.image, rs), "");
 }
 
 TEST(Gen1Filters, HueSaturationValues)
