@@ -1,0 +1,245 @@
+// The filters on one 4000 x 3000 picture, held as a layer (with its flow canvas) and as a cv::Mat
+// of the same pixels, in the same run: the kernel blurs against cv::blur, the custom sharpen and
+// the emboss against cv::filter2D with the same (or a relief) kernel, the median against
+// cv::medianBlur, the Gaussian against cv::GaussianBlur. OpenCV runs with its default threads and
+// with one thread. After the table: one "<what> vs opencv: R" line per pair (our time over
+// OpenCV's default-thread time, the one-thread ratio in parentheses), the largest interior
+// channel difference of the Gaussian, and last the Gaussian's ratio.
+#include "core/image/canvas.h"
+#include "core/image/channel.h"
+#include "core/mask/mask_manager.h"
+#include "core/tiles/block_layer_image.h"
+#include "filters/algorithms/blur_filters.h"
+#include "filters/algorithms/median_filter.h"
+#include "filters/algorithms/sharpen_filters.h"
+#include "filters/core/filter_core.h"
+#include "filters/core/gauss_kernels.h"
+#include "filters/core/pixel_mechanics.h"
+
+#include "bench_support.h"
+
+#include <benchmark/benchmark.h>
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kW = 4000, kH = 3000;
+constexpr float kGaussSigma = 10.0f;
+
+// An opaque picture of smooth gradients with noise, so that the alpha-weighted filters and
+// OpenCV's plain ones compute the same thing.
+struct Picture
+{
+    TMTC pic{kW, kH};
+    CBlockVMTC layer{kW, kH};
+    CBlockVMTC backup{kW, kH};
+    TMTC flow{kW, kH};
+    TChannel flowCh;
+    CMaskData noMask{0};
+    cv::Mat out;
+
+    Picture()
+    {
+        initialiseFilters();
+        std::mt19937 rng(7);
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) {
+                sBGRA *p = pic.seek32(x, y);
+                const uint32_t n = rng() & 31;
+                p->B = uint8_t((x >> 4) + n), p->G = uint8_t((y >> 4) + n);
+                p->R = uint8_t(((x + y) >> 5) + n), p->A = 255;
+            }
+        flow.copyImage(pic);
+        flowCh.Resize(kW, kH);
+        reset();
+        backup.copyArea(layer);
+    }
+    void reset() { layer.bltFrom(pic, sPos{0, 0}, sBox{0, 0, kW, kH}, 255); }
+    cv::Mat mat() const { return cv::Mat(kH, kW, CV_8UC4, pic.buffer()); }
+    sFlt4Params params()
+    {
+        sFlt4Params p;
+        p.layerTC = &layer;
+        p.maskData = &noMask;
+        p.maskRect = p.dstRect = {0, 0, kW, kH};
+        p.bkupTC = &backup;
+        p.flowTC = &flow;
+        p.flowCh = &flowCh;
+        p.fnEffectMask = effectMaskNone;
+        return p;
+    }
+};
+
+Picture &picture()
+{
+    static Picture pic;
+    return pic;
+}
+
+struct Ours
+{
+    fptrFilter4 fn;
+    sFltObj2 rec2{};
+    sFltObj4 rec4{};
+    int32_t size = 0;
+    const void *argp() const { return size == kFltObj2Size ? (const void *)&rec2 : (size == 0 ? nullptr : &rec4); }
+};
+
+void runOurs(benchmark::State &state, const Ours &o)
+{
+    Picture &pic = picture();
+    for (auto _ : state) {
+        sFlt4Params p = pic.params();
+        if (!o.fn(p, o.argp(), o.size))
+            state.SkipWithError("the filter refused");
+        benchmark::ClobberMemory();
+    }
+    pic.reset();
+}
+
+void runOpenCv(benchmark::State &state, const std::function<void(const cv::Mat &, cv::Mat &)> &f,
+               int threads)
+{
+    Picture &pic = picture();
+    const int before = cv::getNumThreads();
+    if (threads > 0)
+        cv::setNumThreads(threads);
+    const cv::Mat src = pic.mat();
+    for (auto _ : state) {
+        f(src, pic.out);
+        benchmark::ClobberMemory();
+    }
+    cv::setNumThreads(before);
+}
+
+// The median over four separate channels (OpenCV's large apertures take one channel).
+void medianPerChannel(const cv::Mat &src, cv::Mat &dst, int k)
+{
+    std::vector<cv::Mat> ch;
+    cv::split(src, ch);
+    for (cv::Mat &c : ch)
+        cv::medianBlur(c, c, k);
+    cv::merge(ch, dst);
+}
+
+int32_t gaussRadius()
+{
+    std::vector<int32_t> hk(kW), vk(kH);
+    int32_t rx = 0, ry = 0;
+    makeGaussKernels(hk, vk, kW, kGaussSigma, kH, rx, ry);
+    return rx;
+}
+
+struct Pair
+{
+    std::string what;
+    Ours ours;
+    std::function<void(const cv::Mat &, cv::Mat &)> opencv;
+};
+
+std::vector<Pair> pairs()
+{
+    Ours blur{fltBlur}, blurMore{fltBlurMore}, sharpen{fltSharpenCustom}, emboss{fltEmboss},
+        med2{fltMedian}, med8{fltMedian}, gauss{fltGaussianBlur};
+    sharpen.rec2.data0._float = 0.3f, sharpen.size = kFltObj2Size;
+    emboss.rec4.data0.all = 45, emboss.rec4.data1._float = 2.0f, emboss.rec4.data2.all = 100;
+    emboss.size = kFltObj4Size;
+    med2.rec2.data0.b0 = 2, med2.size = kFltObj2Size;
+    med8.rec2.data0.b0 = 8, med8.size = kFltObj2Size;
+    gauss.rec2.data0._float = kGaussSigma, gauss.size = kFltObj2Size;
+    int32_t k = 0;
+    customSharpenStrength(0.3f, k);
+    // Ours divides by the kernel's sum; filter2D does not.
+    const float s = float(999 - 4 * k);
+    const cv::Mat sharpenKernel =
+        (cv::Mat_<float>(3, 3) << 0, -k / s, 0, -k / s, 999 / s, -k / s, 0, -k / s, 0);
+    const cv::Mat relief = (cv::Mat_<float>(3, 3) << -1, -1, 0, -1, 0, 1, 0, 1, 1);
+    const int ksize = 2 * gaussRadius() + 1;
+    return {
+        {"blur3", blur, [](const cv::Mat &a, cv::Mat &b) { cv::blur(a, b, cv::Size(3, 3)); }},
+        {"blurmore5", blurMore, [](const cv::Mat &a, cv::Mat &b) { cv::blur(a, b, cv::Size(5, 5)); }},
+        {"sharpen", sharpen,
+         [sharpenKernel](const cv::Mat &a, cv::Mat &b) { cv::filter2D(a, b, -1, sharpenKernel); }},
+        {"emboss", emboss,
+         [relief](const cv::Mat &a, cv::Mat &b) {
+             cv::filter2D(a, b, -1, relief, cv::Point(-1, -1), 127);
+         }},
+        {"median r2", med2, [](const cv::Mat &a, cv::Mat &b) { medianPerChannel(a, b, 5); }},
+        {"median r8", med8, [](const cv::Mat &a, cv::Mat &b) { medianPerChannel(a, b, 17); }},
+        {"gaussian r10", gauss,
+         [ksize](const cv::Mat &a, cv::Mat &b) {
+             cv::GaussianBlur(a, b, cv::Size(ksize, ksize), kGaussSigma, kGaussSigma,
+                              cv::BORDER_REPLICATE);
+         }},
+    };
+}
+
+// The largest channel difference between our Gaussian and OpenCV's, away from the borders.
+int gaussianDifference()
+{
+    Picture &pic = picture();
+    pic.reset();
+    sFlt4Params p = pic.params();
+    sFltObj2 rec{};
+    rec.data0._float = kGaussSigma;
+    if (!fltGaussianBlur(p, &rec, kFltObj2Size))
+        return 256;
+    const int32_t r = gaussRadius();
+    cv::Mat theirs;
+    cv::GaussianBlur(pic.mat(), theirs, cv::Size(2 * r + 1, 2 * r + 1), kGaussSigma, kGaussSigma,
+                     cv::BORDER_REPLICATE);
+    int worst = 0;
+    for (int y = r; y < kH - r; ++y) {
+        const uint8_t *b = theirs.ptr<uint8_t>(y);
+        for (int x = r; x < kW - r; ++x) {
+            const sBGRA c{.all = pic.layer.getColor(x, y)};
+            const uint8_t ours[4] = {c.B, c.G, c.R, c.A};
+            for (int i = 0; i < 4; ++i)
+                worst = std::max(worst, std::abs(int(ours[i]) - int(b[x * 4 + i])));
+        }
+    }
+    pic.reset();
+    return worst;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const std::vector<Pair> all = pairs();
+    for (const Pair &pr : all) {
+        benchmark::RegisterBenchmark(("ours/" + pr.what).c_str(),
+                                     [o = pr.ours](benchmark::State &s) { runOurs(s, o); })
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("opencv/" + pr.what).c_str(),
+                                     [f = pr.opencv](benchmark::State &s) { runOpenCv(s, f, 0); })
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("opencv-1thread/" + pr.what).c_str(),
+                                     [f = pr.opencv](benchmark::State &s) { runOpenCv(s, f, 1); })
+            ->Unit(benchmark::kMillisecond);
+    }
+    const std::map<std::string, double> seconds = runBenchmarks(argc, argv);
+    const auto ratio = [&](const std::string &what, const char *kind) {
+        const auto o = seconds.find("ours/" + what), c = seconds.find(kind + what);
+        return o == seconds.end() || c == seconds.end() || c->second <= 0 ? -1.0 : o->second / c->second;
+    };
+    const auto line = [&](const std::string &what) {
+        std::printf("%s vs opencv: %.2f (one thread: %.2f)\n", what.c_str(),
+                    ratio(what, "opencv/"), ratio(what, "opencv-1thread/"));
+    };
+    for (const Pair &pr : all)
+        if (pr.what != "gaussian r10")
+            line(pr.what);
+    std::printf("largest interior channel difference of the gaussian: %d\n", gaussianDifference());
+    line("gaussian r10");
+    return 0;
+}

@@ -1,0 +1,418 @@
+#include "filters/algorithms/blur_filters.h"
+
+#include "core/base/numeric.h"
+#include "core/image/canvas.h"
+#include "core/scale/scale_image.h"
+#include "core/tiles/block_layer_image.h"
+#include "filters/core/bilinear_samplers.h"
+#include "filters/core/gauss_kernels.h"
+#include "filters/core/pixel_mechanics.h"
+#include "filters/core/pixel_toolkit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <utility>
+#include <vector>
+
+namespace {
+
+template <class R> R readRecord(const void *argp)
+{
+    R r;
+    std::memcpy(&r, argp, sizeof r);
+    return r;
+}
+
+// The largest side a 16.16 position can address.
+constexpr int32_t kMaxFixSide = 32767;
+
+bool fixAddressable(const sFlt4Params &p)
+{
+    return p.layerTC->width() <= kMaxFixSide && p.layerTC->height() <= kMaxFixSide;
+}
+
+bool kernelBlur(sFlt4Params &p, int32_t args, const int32_t *k, int32_t side)
+{
+    const sBox box{-(side / 2), -(side / 2), side, side};
+    return checkFilterFrame(p, args, 0) &&
+           convolveKernel(p, std::span<const int32_t>(k, size_t(side * side)), box, 0);
+}
+
+// A canvas of the layer's size holding the flow's pixels there; false when it cannot be made.
+bool flowCopy(const sFlt4Params &p, TMTC &tc)
+{
+    const int32_t w = p.layerTC->width(), h = p.layerTC->height();
+    if (!tc.Resize(w, h))
+        return false;
+    tc.copyArea(*p.flowTC, sPos{0, 0}, sBox{0, 0, w, h});
+    return true;
+}
+
+// Every destination pixel with weight m > 0 receives the canvas pixel by the layerPrt put.
+bool putFromCanvas(sFlt4Params &p, const TMTC &tc)
+{
+    const fptrPixelPut4core put = filterPut(p);
+    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+        put(&px, tc.getColor(x, y), uint32_t(m));
+    });
+}
+
+// ceil(|v| / 65536) of a 16.16 offset.
+int32_t fixReach(int32_t v)
+{
+    return int32_t((std::abs(int64_t(v)) + 0xFFFF) >> 16);
+}
+
+// r grown by (ax, ay) and cut to w x h.
+sRect grownRegion(const sRect &r, int32_t ax, int32_t ay, int32_t w, int32_t h)
+{
+    return {std::max(0, r.x0 - ax), std::max(0, r.y0 - ay), std::min(w, r.x1 + ax),
+            std::min(h, r.y1 + ay)};
+}
+
+int32_t clampFix(int64_t v, int32_t size)
+{
+    return int32_t(std::clamp<int64_t>(v, 0, (int64_t(size) << 16) - 1));
+}
+
+// The half-lengths of the passes: distance / 2, halved while at least 0.5.
+std::vector<float> passLengths(float distance)
+{
+    std::vector<float> hs;
+    for (float h = float(distance / 2.0L); h >= 0.5f; h = float(h / 2.0L))
+        hs.push_back(h);
+    return hs;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Kernel blurs
+
+bool fltBlur(sFlt4Params &p, const void *, int32_t args)
+{
+    static constexpr int32_t k[9] = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+    return kernelBlur(p, args, k, 3);
+}
+
+bool fltBlur2(sFlt4Params &p, const void *, int32_t args)
+{
+    static constexpr int32_t k[9] = {0, 1, 0, 1, 4, 1, 0, 1, 0};
+    return kernelBlur(p, args, k, 3);
+}
+
+bool fltBlurMore(sFlt4Params &p, const void *, int32_t args)
+{
+    static constexpr int32_t k[25] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
+                                      1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    return kernelBlur(p, args, k, 5);
+}
+
+bool fltBlurMore2(sFlt4Params &p, const void *, int32_t args)
+{
+    static constexpr int32_t k[9] = {1, 2, 1, 2, 2, 2, 1, 2, 1};
+    return kernelBlur(p, args, k, 3);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Gaussian blur
+
+namespace {
+
+// The sums of one output pixel of either pass. Each tap weighs its alpha times its kernel cell
+// shifted down by 5 bits, which keeps the 32-bit sums from overflowing.
+struct GaussSums
+{
+    uint32_t b = 0, g = 0, r = 0, w = 0, a = 0, n = 0;
+
+    void add(sBGRA c, int32_t cell)
+    {
+        const uint32_t q = uint32_t(c.A) * uint32_t(cell >> 5);
+        b += q * c.B;
+        g += q * c.G;
+        r += q * c.R;
+        w += q;
+        a += c.A;
+        n += 1;
+    }
+    bool ready() const { return w != 0 && n != 0; }
+    // Each channel quotient keeps its low byte.
+    uint32_t colour() const
+    {
+        return (a / n & 0xFF) << 24 | (r / w & 0xFF) << 16 | (g / w & 0xFF) << 8 | (b / w & 0xFF);
+    }
+};
+
+struct GaussSetup
+{
+    std::vector<int32_t> kx, ky;
+    int32_t rx = 0, ry = 0;
+    sRect mid; // the intermediate canvas: columns x0' .. x1', the destination's rows
+};
+
+// False when the kernels cannot be built; unchanged is set for sigma <= 0.
+bool gaussSetup(sFlt4Params &p, float sigma, GaussSetup &s)
+{
+    const int32_t w = p.layerTC->width(), h = p.layerTC->height();
+    s.kx.assign(size_t(w), 0);
+    s.ky.assign(size_t(h), 0);
+    if (!makeGaussKernels(s.kx, s.ky, w, sigma, h, s.rx, s.ry))
+        return false;
+    const sRect &d = p.dstRect;
+    s.mid = {std::max(0, d.x0 - s.rx), d.y0, std::min(w, d.x1 + s.rx), d.y1};
+    return true;
+}
+
+} // namespace
+
+bool fltGaussianBlur(sFlt4Params &p, const void *argp, int32_t args)
+{
+    if (!checkFilterFrame(p, args, kFltObj2Size) || !argp)
+        return false;
+    const float sigma = readRecord<sFltObj2>(argp).data0._float;
+    if (!std::isfinite(sigma))
+        return false;
+    if (sigma <= 0) {
+        p.unchanged = true;
+        return true;
+    }
+    GaussSetup s;
+    if (!gaussSetup(p, sigma, s))
+        return false;
+    const int32_t w = p.layerTC->width(), h = p.layerTC->height();
+    const sRect &d = p.dstRect;
+    const int32_t iw = s.mid.x1 - s.mid.x0, ih = d.y1 - d.y0;
+    // The layer rows the vertical pass reads, copied once.
+    const int32_t sy0 = std::max(0, d.y0 - s.ry), sy1 = std::min(h, d.y1 + s.ry);
+    TMTC src, mid;
+    if (!src.Resize(iw, sy1 - sy0) || !mid.Resize(iw, ih))
+        return false;
+    mid.PixelFill(0);
+    p.layerTC->bltTo(src, sPos{0, 0}, sBox{s.mid.x0, sy0, iw, sy1 - sy0}, 255, false);
+
+    // Vertical pass, tap rows outer so that each row of sums runs along memory.
+    std::vector<GaussSums> sums(static_cast<size_t>(iw));
+    for (int32_t y = d.y0; y < d.y1; ++y) {
+        std::fill(sums.begin(), sums.end(), GaussSums{});
+        for (int32_t t = 0; t <= 2 * s.ry; ++t) {
+            const int32_t o = y - s.ry + t, i = h / 2 - s.ry + t;
+            if (i < 0 || i >= h || o < 0 || o >= h)
+                continue;
+            const sBGRA *row = src.seek32(0, o - sy0);
+            for (int32_t x = 0; x < iw; ++x)
+                sums[size_t(x)].add(row[x], s.ky[size_t(i)]);
+        }
+        sBGRA *out = mid.seek32(0, y - d.y0);
+        for (int32_t x = 0; x < iw; ++x)
+            if (sums[size_t(x)].ready())
+                out[x].all = sums[size_t(x)].colour();
+    }
+
+    // Horizontal pass over the intermediate canvas.
+    const fptrPixelPut4core put = filterPut(p);
+    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+        const sBGRA *row = mid.seek32(0, y - d.y0);
+        GaussSums g;
+        for (int32_t t = 0; t <= 2 * s.rx; ++t) {
+            const int32_t i = w / 2 - s.rx + t, q = x - s.rx + t;
+            if (i < 0 || i >= w || q < s.mid.x0 || q >= s.mid.x1)
+                continue;
+            g.add(row[q - s.mid.x0], s.kx[size_t(i)]);
+        }
+        if (g.ready())
+            put(&px, g.colour(), uint32_t(m));
+    });
+}
+
+bool gaussianBlurReference(sFlt4Params &p, float sigma)
+{
+    if (!checkFlt4Params(p) || !std::isfinite(sigma))
+        return false;
+    if (sigma <= 0)
+        return true;
+    GaussSetup s;
+    if (!gaussSetup(p, sigma, s))
+        return false;
+    const int32_t w = p.layerTC->width(), h = p.layerTC->height();
+    // The intermediate pixel (X, Y): transparent black unless some tap has weight.
+    const auto intermediate = [&](int32_t X, int32_t Y) {
+        GaussSums g;
+        for (int32_t t = 0; t <= 2 * s.ry; ++t) {
+            const int32_t o = Y - s.ry + t, i = h / 2 - s.ry + t;
+            if (i >= 0 && i < h && o >= 0 && o < h && X >= 0 && X < w)
+                g.add(sBGRA{.all = p.layerTC->getColor(X, o)}, s.ky[size_t(i)]);
+        }
+        return g.ready() ? sBGRA{.all = g.colour()} : sBGRA{.all = 0};
+    };
+    // The whole intermediate canvas first: the horizontal pass writes the layer it was read from.
+    TMTC mid(s.mid.x1 - s.mid.x0, s.mid.y1 - s.mid.y0);
+    for (int32_t y = s.mid.y0; y < s.mid.y1; ++y)
+        for (int32_t x = s.mid.x0; x < s.mid.x1; ++x)
+            *mid.seek32(x - s.mid.x0, y - s.mid.y0) = intermediate(x, y);
+    const fptrPixelPut4core put = filterPut(p);
+    return walkDstRectPlain(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+        GaussSums g;
+        for (int32_t t = 0; t <= 2 * s.rx; ++t) {
+            const int32_t i = w / 2 - s.rx + t, q = x - s.rx + t;
+            if (i >= 0 && i < w && q >= 0 && q < w && q >= s.mid.x0 && q < s.mid.x1)
+                g.add(*mid.seek32(q - s.mid.x0, y - s.mid.y0), s.kx[size_t(i)]);
+        }
+        if (g.ready())
+            put(&px, g.colour(), uint32_t(m));
+    });
+}
+
+// ---------------------------------------------------------------------------------------------
+// Motion blur
+
+namespace {
+
+// Positions farther out than half a pixel beyond the box all sample the same edge strip: holding
+// them a pixel beyond keeps the 16.16 sums inside 32 bits.
+int32_t boxPosition(int64_t v, int32_t hi)
+{
+    return int32_t(std::clamp<int64_t>(v, -0x10000, int64_t(hi) + 0x10000));
+}
+
+} // namespace
+
+void motionPassArea(const TMTC &src, TMTC &dst, const sRect &region, int32_t dx, int32_t dy,
+                    bool keepAlpha)
+{
+    CScaleImageTMTC scaler(&src, nullptr);
+    scaler.srcSize = {src.width(), src.height()};
+    const sRect box{0, 0, src.width() << 16, src.height() << 16};
+    for (int32_t y = region.y0; y < region.y1; ++y)
+        for (int32_t x = region.x0; x < region.x1; ++x) {
+            const int64_t cx = (int64_t(x) << 16) + 0x8000, cy = (int64_t(y) << 16) + 0x8000;
+            sBGRA c1, c2;
+            sampleSquare(c1, scaler, mixColour, box,
+                         sFXPos{boxPosition(cx + dx, box.x1), boxPosition(cy + dy, box.y1)});
+            sampleSquare(c2, scaler, mixColour, box,
+                         sFXPos{boxPosition(cx - dx, box.x1), boxPosition(cy - dy, box.y1)});
+            sBGRA *t = dst.seek32(x, y);
+            const uint32_t v = uint32_t(c1.A) + c2.A;
+            if (!keepAlpha)
+                t->A = uint8_t(std::min<uint32_t>(v >> 1, 255));
+            if (v != 0) {
+                const auto ch = [&](uint8_t a, uint8_t b) {
+                    return uint8_t(std::min<uint32_t>((c1.A * uint32_t(a) + c2.A * uint32_t(b)) / v, 255));
+                };
+                t->B = ch(c1.B, c2.B);
+                t->G = ch(c1.G, c2.G);
+                t->R = ch(c1.R, c2.R);
+            }
+        }
+}
+
+void motionPassPair(const TMTC &src, TMTC &dst, const sRect &region, int32_t dx, int32_t dy,
+                    bool keepAlpha, bool saturating)
+{
+    const int32_t w = src.width(), h = src.height();
+    for (int32_t y = region.y0; y < region.y1; ++y)
+        for (int32_t x = region.x0; x < region.x1; ++x) {
+            const int64_t x16 = int64_t(x) << 16, y16 = int64_t(y) << 16;
+            const int32_t x1 = clampFix(x16 + dx, w), y1 = clampFix(y16 + dy, h);
+            const int32_t x2 = clampFix(x16 - dx, w), y2 = clampFix(y16 - dy, h);
+            uint32_t v = saturating ? samplePairClampSat(src, x1, y1, x2, y2)
+                                    : samplePairClamp(src, x1, y1, x2, y2);
+            sBGRA *t = dst.seek32(x, y);
+            if (keepAlpha)
+                v = (v & 0x00FFFFFFu) | (t->all & 0xFF000000u);
+            t->all = v;
+        }
+}
+
+bool fltMotionBlur(sFlt4Params &p, const void *argp, int32_t args)
+{
+    if (!checkFilterFrame(p, args, kFltObj2Size) || !argp || !fixAddressable(p))
+        return false;
+    const auto r = readRecord<sFltObj2>(argp);
+    const uint8_t distance = r.data0.b0, method = r.data0.b1;
+    const float degrees = method == 0 ? r.data1._float : -float(r.data0.s1);
+    if (!std::isfinite(degrees))
+        return false;
+    if (distance == 0) {
+        p.unchanged = true;
+        return true;
+    }
+    const long double theta = degrees * std::numbers::pi_v<long double> / 180;
+    const int32_t w = p.layerTC->width(), h = p.layerTC->height();
+    // Two canvases of the layer's size stand in for the flow image during the passes, so the
+    // flow image itself is never changed.
+    TMTC a, b;
+    if (!flowCopy(p, a) || !flowCopy(p, b))
+        return false;
+    TMTC *src = &a, *dst = &b;
+    for (const float hl : passLengths(distance)) {
+        const int32_t dx = floatToFix(float(hl * std::cos(theta)));
+        const int32_t dy = floatToFix(float(hl * std::sin(theta)));
+        const sRect region = grownRegion(p.dstRect, fixReach(dx), fixReach(dy), w, h);
+        if (method == 0) {
+            // The pass samples the previous result and writes an intermediate canvas that is
+            // then copied back into the sampled one.
+            motionPassArea(*src, *dst, region, dx, dy, p.layerPrt);
+            src->copyArea(*dst, region.p0(), rectToBox(region));
+        } else {
+            motionPassPair(*src, *dst, region, dx, dy, p.layerPrt, method == 2);
+            std::swap(src, dst);
+        }
+    }
+    return putFromCanvas(p, *src);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Radial blur
+
+bool fltRadialBlur(sFlt4Params &p, const void *argp, int32_t args)
+{
+    if (!checkFilterFrame(p, args, kFltObj2Size) || !argp || !fixAddressable(p))
+        return false;
+    const auto r = readRecord<sFltObj2>(argp);
+    const uint8_t amount = r.data1.b0;
+    const bool saturating = r.data1.b2 == 1;
+    const sRect &mr = p.maskRect;
+    const float diag = float(std::sqrt((long double)(mr.x1 - mr.x0) * (mr.x1 - mr.x0) +
+                                       (long double)(mr.y1 - mr.y0) * (mr.y1 - mr.y0)));
+    if (amount == 0 || diag == 0) {
+        p.unchanged = true;
+        return true;
+    }
+    // The centre in 16.16, with the 32-bit wrap of its Integer arithmetic.
+    const int32_t cx = int32_t((uint32_t(int32_t(r.data0.s0)) << 16) +
+                               uint32_t(mr.x0 + mr.x1 - 1) * 0x8000u);
+    const int32_t cy = int32_t((uint32_t(int32_t(r.data0.s1)) << 16) +
+                               uint32_t(mr.y0 + mr.y1 - 1) * 0x8000u);
+    const float k = float(65536.0L / diag);
+    const int32_t w = p.layerTC->width(), h = p.layerTC->height();
+    TMTC a, b;
+    if (!flowCopy(p, a) || !flowCopy(p, b))
+        return false;
+    TMTC *src = &a, *dst = &b;
+    for (const float hl : passLengths(amount)) {
+        const int32_t v = int32_t(std::ceil(hl));
+        const sRect region = grownRegion(p.dstRect, v, v, w, h);
+        const int32_t s = roundSingle(float((long double)hl * k));
+        for (int32_t y = region.y0; y < region.y1; ++y) {
+            const int32_t y16 = y << 16;
+            const int32_t fy = fixMul(int32_t(uint32_t(y16) - uint32_t(cy)), s);
+            const int32_t oy = clampFix(int64_t(y16) + fy, h), iy = clampFix(int64_t(y16) - fy, h);
+            for (int32_t x = region.x0; x < region.x1; ++x) {
+                const int32_t x16 = x << 16;
+                const int32_t fx = fixMul(int32_t(uint32_t(x16) - uint32_t(cx)), s);
+                const int32_t ox = clampFix(int64_t(x16) + fx, w),
+                              ix = clampFix(int64_t(x16) - fx, w);
+                uint32_t c = saturating ? samplePairClampSat(*src, ox, oy, ix, iy)
+                                        : samplePairClamp(*src, ox, oy, ix, iy);
+                sBGRA *t = dst->seek32(x, y);
+                if (p.layerPrt)
+                    c = (c & 0x00FFFFFFu) | (t->all & 0xFF000000u);
+                t->all = c;
+            }
+        }
+        std::swap(src, dst);
+    }
+    return putFromCanvas(p, *src);
+}
