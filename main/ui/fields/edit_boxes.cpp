@@ -57,10 +57,15 @@ void TCustomEditEx::focusInEvent(QFocusEvent *ev)
         DoEnter();
 }
 
+bool TCustomEditEx::focusLossKeepsInput(const QFocusEvent *ev) const
+{
+    // A context menu takes the focus only for a moment.
+    return ev->reason() == Qt::PopupFocusReason;
+}
+
 void TCustomEditEx::focusOutEvent(QFocusEvent *ev)
 {
-    // A context menu takes the focus only for a moment: the input goes on.
-    if (ev->reason() != Qt::PopupFocusReason)
+    if (!focusLossKeepsInput(ev))
         DoExit();
     QLineEdit::focusOutEvent(ev);
 }
@@ -143,7 +148,7 @@ void TCustomNumEdit::Change()
 
 void TCustomNumEdit::focusOutEvent(QFocusEvent *ev)
 {
-    if (FAssociate && ev->reason() != Qt::PopupFocusReason &&
+    if (FAssociate && !focusLossKeepsInput(ev) &&
         text() != formatNumber(FFormatString, FAssociate->Value()))
         FAssociate->SetString(this, text(), 10);
     TCustomEditEx::focusOutEvent(ev);
@@ -318,6 +323,12 @@ TCaptureEdit::~TCaptureEdit()
     DoExit();
 }
 
+bool TCaptureEdit::focusLossKeepsInput(const QFocusEvent *ev) const
+{
+    return TCustomEditEx::focusLossKeepsInput(ev) ||
+           (Editing() && ev->reason() == Qt::MouseFocusReason);
+}
+
 void TCaptureEdit::DoEnter()
 {
     FCapture.enter([this] { TCustomEditEx::DoEnter(); });
@@ -354,6 +365,12 @@ TCaptureNumEdit::~TCaptureNumEdit()
     if (Associate() && text() != formatNumber(FormatString(), Associate()->Value()))
         Associate()->SetString(this, text(), 10);
     DoExit();
+}
+
+bool TCaptureNumEdit::focusLossKeepsInput(const QFocusEvent *ev) const
+{
+    return TCustomNumEdit::focusLossKeepsInput(ev) ||
+           (Editing() && ev->reason() == Qt::MouseFocusReason);
 }
 
 void TCaptureNumEdit::DoEnter()

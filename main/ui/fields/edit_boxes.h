@@ -45,6 +45,10 @@ class TCustomEditEx : public QLineEdit
   protected:
     void focusInEvent(QFocusEvent *ev) override;
     void focusOutEvent(QFocusEvent *ev) override;
+    // Whether this loss of the focus leaves the input running: a context menu's, and for an
+    // in-place editor a press elsewhere, which Qt gives the focus to before the application's
+    // message hook sees the press (the hook then ends the edit with its result).
+    virtual bool focusLossKeepsInput(const QFocusEvent *ev) const;
 
   private:
     TAlignment FAlignment = taLeftJustify;
@@ -141,6 +145,7 @@ class TCaptureEdit : public TCustomEditEx
     bool Editing() const { return FCapture.down(); }
 
   protected:
+    bool focusLossKeepsInput(const QFocusEvent *ev) const override;
     void enterEvent(QEnterEvent *ev) override;
     void leaveEvent(QEvent *ev) override;
 
@@ -160,6 +165,7 @@ class TCaptureNumEdit : public TCustomNumEdit
     bool Editing() const { return FCapture.down(); }
 
   protected:
+    bool focusLossKeepsInput(const QFocusEvent *ev) const override;
     void enterEvent(QEnterEvent *ev) override;
     void leaveEvent(QEvent *ev) override;
 

@@ -172,6 +172,7 @@ void placeInPlaceEditor(TCustomEditEx *editor, QWidget *parent, const QRect &bou
     editor->raise();
     editor->setGeometry(bounds);
     editor->setFocus();
+    editor->selectAll(); // as an edit given the focus by the keyboard: typing replaces the text
     editor->DoEnter();
 }
 

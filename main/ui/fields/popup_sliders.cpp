@@ -248,8 +248,8 @@ void TCustomNumPopupButton::mousePressEvent(QMouseEvent *ev)
 void TCustomNumPopupButton::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, int y,
                                       bool)
 {
-    if (button != Qt::LeftButton || !acceptMouseDown(this) || !parentWidget() || IsPopupOpen() ||
-        !MayOpen())
+    if (button != Qt::LeftButton || !acceptMouseDown(this) || !parentWidget() || !FAssociate ||
+        IsPopupOpen() || !MayOpen())
         return;
     OpenPopup(y);
 }
