@@ -14,7 +14,8 @@ class QAction;
 class QMenu;
 class QWidget;
 
-// Shows the menu at the screen point and answers the chosen action (null: none chosen).
+// Shows the menu at the screen point and answers the chosen action (null: none chosen), which
+// it has triggered, as QMenu::exec does.
 using TPopupMenuRunner = std::function<QAction *(QMenu &menu, QPoint pos)>;
 // Installs a runner (empty: Qt's own QMenu::exec); answers the previous one.
 TPopupMenuRunner installPopupMenuRunner(TPopupMenuRunner runner);

@@ -2,10 +2,12 @@
 
 #include "platform/desktop/keys.h"
 #include "platform/desktop/messages.h"
+#include "ui/base/popup_menu.h"
 #include "ui/fields/mouse_gates.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -209,14 +211,33 @@ void TCustomNumEdit::wheelEvent(QWheelEvent *ev)
 
 void TCustomNumEdit::contextMenuEvent(QContextMenuEvent *ev)
 {
-    std::unique_ptr<QMenu> menu(createStandardContextMenu());
-    for (QAction *a : menu->actions()) {
-        if (a->objectName() == u"edit-paste")
-            connect(a, &QAction::triggered, this, [this] { afterPaste(); });
-        else if (a->objectName() == u"edit-cut")
-            connect(a, &QAction::triggered, this, [this] { afterCut(); });
-    }
-    menu->exec(ev->globalPos());
+    // The edit box's own menu, built here so that paste and cut are known to be followed by
+    // their commits.
+    QMenu menu(this);
+    const auto add = [&](const char *caption, const char *name, bool enabled, auto slot) {
+        QAction *a = menu.addAction(QCoreApplication::translate("QLineEdit", caption));
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(enabled);
+        connect(a, &QAction::triggered, this, slot);
+    };
+    const bool writable = !isReadOnly();
+    const bool selected = hasSelectedText();
+    add("&Undo", "edit-undo", writable && isUndoAvailable(), [this] { undo(); });
+    add("&Redo", "edit-redo", writable && isRedoAvailable(), [this] { redo(); });
+    menu.addSeparator();
+    add("Cu&t", "edit-cut", writable && selected, [this] {
+        cut();
+        afterCut();
+    });
+    add("&Copy", "edit-copy", selected, [this] { copy(); });
+    add("&Paste", "edit-paste", writable, [this] {
+        paste();
+        afterPaste();
+    });
+    add("Delete", "edit-delete", writable && selected, [this] { del(); });
+    menu.addSeparator();
+    add("Select All", "select-all", !text().isEmpty(), [this] { selectAll(); });
+    execPopupMenu(menu, ev->globalPos());
 }
 
 void TCustomNumEdit::afterPaste()

@@ -1,9 +1,14 @@
 #include "ui/fields/edit_boxes.h"
 
+#include "ui/base/popup_menu.h"
+
 #include "platform/desktop/messages.h"
 #include "ui/fields/label_fields.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QClipboard>
 #include <QPushButton>
 #include <QShortcut>
@@ -108,6 +113,40 @@ TEST_F(FieldsNumEdit, ClipboardCommits)
     QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
     EXPECT_EQ(model.Value(), 30); // any cut: the default
     EXPECT_EQ(edit->text(), "30");
+}
+
+TEST_F(FieldsNumEdit, ContextMenuPasteCommits)
+{
+    QApplication::clipboard()->setText("17");
+    const TPopupMenuRunner previous =
+        installPopupMenuRunner([](QMenu &menu, QPoint) -> QAction * {
+            for (QAction *a : menu.actions())
+                if (a->objectName() == u"edit-paste") {
+                    a->trigger();
+                    return a;
+                }
+            return nullptr;
+        });
+    edit->selectAll();
+    QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), edit->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(edit, &ev);
+    installPopupMenuRunner(previous);
+    EXPECT_EQ(model.Value(), 17);
+    EXPECT_EQ(label->Caption(), "17");
+}
+
+TEST_F(FieldsNumEdit, TypedNumbersBeyondSingle)
+{
+    model.setValueMin(-10);
+    edit->setMaxLength(0);
+    const QString digits(39, u'9');
+    edit->selectAll();
+    QTest::keyClicks(edit, digits);
+    EXPECT_EQ(model.Value(), 100);
+    edit->selectAll();
+    QTest::keyClicks(edit, u'-' + digits);
+    EXPECT_EQ(model.Value(), -10); // the minimum, not the maximum
+    EXPECT_EQ(label->Caption(), "-10");
 }
 
 TEST_F(FieldsNumEdit, UnboundShowsZeroAndIgnoresInput)
