@@ -376,9 +376,7 @@ void TCaptureEdit::leaveEvent(QEvent *ev)
 
 // ---- TCaptureNumEdit
 
-TCaptureNumEdit::TCaptureNumEdit(QWidget *parent) : TCustomNumEdit(parent), FCapture(this, true)
-{
-}
+TCaptureNumEdit::TCaptureNumEdit(QWidget *parent) : TCustomNumEdit(parent), FCapture(this, true) {}
 
 TCaptureNumEdit::~TCaptureNumEdit()
 {

@@ -105,9 +105,7 @@ class TNumEdit : public TCustomNumEdit
 class TEditCapture
 {
   public:
-    explicit TEditCapture(QLineEdit *editor, bool numeric) : m_editor(editor), m_numeric(numeric)
-    {
-    }
+    explicit TEditCapture(QLineEdit *editor, bool numeric) : m_editor(editor), m_numeric(numeric) {}
     // Whether the editor holds the handlers.
     bool down() const { return FDown; }
     int FEditResult = 0;

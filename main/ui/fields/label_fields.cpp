@@ -127,8 +127,7 @@ void TCustomNumLabel::setAssociate(TNumMngr *model)
 
 void TCustomNumLabel::UpdateValues()
 {
-    setCaption(FAssociate ? formatNumber(FFormatString, FAssociate->Value())
-                          : QStringLiteral("0"));
+    setCaption(FAssociate ? formatNumber(FFormatString, FAssociate->Value()) : QStringLiteral("0"));
 }
 
 // ---- shared pieces of the editing fields
@@ -158,8 +157,7 @@ void drawFieldFrame(TMemoryGraphic &g)
 } // namespace
 
 void placeInPlaceEditor(TCustomEditEx *editor, QWidget *parent, const QRect &bounds, bool frame,
-                        const QFont &font, int maxLength, const QString &text,
-                        TNotifyEvent onExit)
+                        const QFont &font, int maxLength, const QString &text, TNotifyEvent onExit)
 {
     editor->setGeometry(bounds);
     editor->setFrame(frame);
@@ -324,8 +322,7 @@ void TCustomNumLabelEdit::DrawFrame(TMemoryGraphic &g)
     drawFieldFrame(g);
 }
 
-void TCustomNumLabelEdit::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, int,
-                                    bool)
+void TCustomNumLabelEdit::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int, int, bool)
 {
     if (button != Qt::LeftButton || !acceptMouseDown(this) || !isEnabled() || IsEditing() ||
         !Associate() || !gCaptureNumEdit)

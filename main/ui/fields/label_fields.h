@@ -169,6 +169,5 @@ class TNumLabelEdit : public TCustomNumLabelEdit
 // maximum length, text, exit handler; shown, focused and started. Ends an edit that did not end
 // properly, for fields that go away while editing.
 void placeInPlaceEditor(TCustomEditEx *editor, QWidget *parent, const QRect &bounds, bool frame,
-                        const QFont &font, int maxLength, const QString &text,
-                        TNotifyEvent onExit);
+                        const QFont &font, int maxLength, const QString &text, TNotifyEvent onExit);
 void releaseInPlaceEditor(TCustomEditEx *editor);

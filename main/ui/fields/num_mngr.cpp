@@ -190,7 +190,8 @@ float TNumMngr::Position() const
     if (FValue < FValueCenter)
         return FValueCenter == lo ? 0.0f : (FValue - lo) * 0.5f / (FValueCenter - lo);
     if (FValue > FValueCenter)
-        return hi == FValueCenter ? 1.0f : (FValue - FValueCenter) * 0.5f / (hi - FValueCenter) + 0.5f;
+        return hi == FValueCenter ? 1.0f
+                                  : (FValue - FValueCenter) * 0.5f / (hi - FValueCenter) + 0.5f;
     return 0.5f;
 }
 
@@ -322,8 +323,7 @@ bool isNumberChar(QChar Ch, bool AllowMinus, bool AllowSeparator)
     return AllowSeparator && Ch == decimalSeparator();
 }
 
-bool parseNumberText(float &Value, const QString &Text, bool AllowMinus,
-                     TNumberOverflow *Overflow)
+bool parseNumberText(float &Value, const QString &Text, bool AllowMinus, TNumberOverflow *Overflow)
 {
     if (Overflow)
         *Overflow = noOverflow;

@@ -432,8 +432,7 @@ void TCustomNumLabelEditPopup::Redraw()
         drawEdge(FImage, all, clBtnShadow32(), clBtnHighlight32());
     else
         FImage.DrawRectangle(all, 1, clBtnFace32(), blendCopy, blendCopy);
-    FImage.DrawRectangle({1, 1, width() - 1, height() - 1}, 1, clBtnFace32(), blendCopy,
-                         blendCopy);
+    FImage.DrawRectangle({1, 1, width() - 1, height() - 1}, 1, clBtnFace32(), blendCopy, blendCopy);
     FImage.FillRectangle(FLabelRect, clWindow32(), blendCopy, blendCopy);
     sRect text = FLabelRect;
     FImage.DrawText(FText, text, font(), isEnabled() ? clWindowText32() : clGrayText32(),
@@ -452,8 +451,8 @@ void TCustomNumLabelEditPopup::Paint(QPainter &painter)
         FImage.Draw(painter, 0, 0, FImage.Width(), FImage.Height(), 0, 0);
 }
 
-void TCustomNumLabelEditPopup::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift,
-                                         int x, int y, bool dbl)
+void TCustomNumLabelEditPopup::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
+                                         int y, bool dbl)
 {
     if (!acceptMouseDown(this))
         return;

@@ -42,9 +42,9 @@ float trackbarPositionFromPoint(TGraphicTrackbarOrientation o, int W, int H, int
     default: {
         const double dx = X - W / 2.0, dy = Y - H / 2.0;
         // Screen y grows downwards: clockwise measures the angle against it.
-        double t = (o == gtClockWise ? std::atan2(-dy, dx) : std::atan2(dy, dx)) /
-                       (2 * std::numbers::pi) -
-                   0.5;
+        double t =
+            (o == gtClockWise ? std::atan2(-dy, dx) : std::atan2(dy, dx)) / (2 * std::numbers::pi) -
+            0.5;
         while (t < 0)
             t += 1;
         while (t > 1)
@@ -188,14 +188,13 @@ void TGraphicTrackbar::Paint(QPainter &painter)
 void TGraphicTrackbar::takePoint(int X, int Y)
 {
     // Straight into the field: a press does not pass the in-filter, and always notifies.
-    FPosition = std::clamp(trackbarPositionFromPoint(FOrientation, width(), height(), X, Y), 0.0f,
-                           1.0f);
+    FPosition =
+        std::clamp(trackbarPositionFromPoint(FOrientation, width(), height(), X, Y), 0.0f, 1.0f);
     Redraw();
     Change();
 }
 
-void TGraphicTrackbar::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y,
-                                 bool)
+void TGraphicTrackbar::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y, bool)
 {
     if (button != Qt::LeftButton || !acceptMouseDown(this))
         return;

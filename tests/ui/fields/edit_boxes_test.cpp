@@ -7,9 +7,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QMenu>
-#include <QClipboard>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTest>
@@ -94,7 +94,7 @@ TEST_F(FieldsNumEdit, KeystrokeFilter)
     EXPECT_EQ(edit->text(), "1.");
     QTest::keyClicks(edit, "-");
     EXPECT_EQ(edit->text(), "1."); // unsigned model: no minus
-    model.setValueMin(-10); // refreshes the text from the value typed so far
+    model.setValueMin(-10);        // refreshes the text from the value typed so far
     EXPECT_EQ(edit->text(), "1");
     QTest::keyClicks(edit, "-");
     EXPECT_EQ(edit->text(), "1-"); // a minus anywhere; only a leading one counts
@@ -118,15 +118,14 @@ TEST_F(FieldsNumEdit, ClipboardCommits)
 TEST_F(FieldsNumEdit, ContextMenuPasteCommits)
 {
     QApplication::clipboard()->setText("17");
-    const TPopupMenuRunner previous =
-        installPopupMenuRunner([](QMenu &menu, QPoint) -> QAction * {
-            for (QAction *a : menu.actions())
-                if (a->objectName() == u"edit-paste") {
-                    a->trigger();
-                    return a;
-                }
-            return nullptr;
-        });
+    const TPopupMenuRunner previous = installPopupMenuRunner([](QMenu &menu, QPoint) -> QAction * {
+        for (QAction *a : menu.actions())
+            if (a->objectName() == u"edit-paste") {
+                a->trigger();
+                return a;
+            }
+        return nullptr;
+    });
     edit->selectAll();
     QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(5, 5), edit->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(edit, &ev);

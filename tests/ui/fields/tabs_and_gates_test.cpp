@@ -23,8 +23,7 @@ TEST(FieldsTabs, Layout)
               (std::vector<int>{4, 25, 47, 68, 90, 111}));
     EXPECT_EQ(overflow, 148);
     // A hidden tab takes no room; one tab is never squeezed.
-    EXPECT_EQ(layoutTabLefts({40, 40, 40}, {true, false, true}, 200),
-              (std::vector<int>{4, 0, 35}));
+    EXPECT_EQ(layoutTabLefts({40, 40, 40}, {true, false, true}, 200), (std::vector<int>{4, 0, 35}));
     EXPECT_EQ(layoutTabLefts({300}, {true}, 100), (std::vector<int>{4}));
 }
 

@@ -14,13 +14,20 @@ TEST(FieldsTrackbar, PositionFromAPoint)
         int w, h, x, y;
         float p;
     } cases[] = {
-        {gtHorizontal, 109, 14, 3, 7, 0},      {gtHorizontal, 109, 14, 53, 7, 0.5f},
-        {gtHorizontal, 109, 14, 103, 7, 1},    {gtHorizontal, 109, 14, -20, 7, 0},
-        {gtHorizontal, 109, 14, 200, 7, 1},    {gtHorizontal, 9, 14, 5, 7, 0},
-        {gtVertical, 14, 109, 7, 3, 1},        {gtVertical, 14, 109, 7, -5, 1},
-        {gtVertical, 14, 109, 7, 105, 0},      {gtVertical, 14, 109, 7, 54, 0.5f},
-        {gtClockWise, 32, 32, 16, 30, 0.25f},  {gtClockWise, 32, 32, 16, 2, 0.75f},
-        {gtClockWise, 32, 32, 30, 16, 0.5f},   {gtCounterClockWise, 32, 32, 16, 30, 0.75f},
+        {gtHorizontal, 109, 14, 3, 7, 0},
+        {gtHorizontal, 109, 14, 53, 7, 0.5f},
+        {gtHorizontal, 109, 14, 103, 7, 1},
+        {gtHorizontal, 109, 14, -20, 7, 0},
+        {gtHorizontal, 109, 14, 200, 7, 1},
+        {gtHorizontal, 9, 14, 5, 7, 0},
+        {gtVertical, 14, 109, 7, 3, 1},
+        {gtVertical, 14, 109, 7, -5, 1},
+        {gtVertical, 14, 109, 7, 105, 0},
+        {gtVertical, 14, 109, 7, 54, 0.5f},
+        {gtClockWise, 32, 32, 16, 30, 0.25f},
+        {gtClockWise, 32, 32, 16, 2, 0.75f},
+        {gtClockWise, 32, 32, 30, 16, 0.5f},
+        {gtCounterClockWise, 32, 32, 16, 30, 0.75f},
         {gtCounterClockWise, 32, 32, 16, 2, 0.25f},
     };
     for (const Case &c : cases)
@@ -91,8 +98,10 @@ TEST(FieldsTrackbar, Pictures)
         float p;
         bool centre, enabled;
     } cases[] = {
-        {gtHorizontal, 109, 14, 0.3f, true, true},     {gtVertical, 14, 109, 0.75f, true, true},
-        {gtClockWise, 32, 32, 0.25f, false, true},     {gtCounterClockWise, 32, 32, 0.25f, false, true},
+        {gtHorizontal, 109, 14, 0.3f, true, true},
+        {gtVertical, 14, 109, 0.75f, true, true},
+        {gtClockWise, 32, 32, 0.25f, false, true},
+        {gtCounterClockWise, 32, 32, 0.25f, false, true},
         {gtHorizontal, 109, 14, 0.6f, false, false},
     };
     for (const Case &c : cases) {
