@@ -56,7 +56,9 @@ float TNumMngr::clamped(float v) const
 
 float TNumMngr::SetNumber(QObject *Sender, float ANum)
 {
-    if (ANum == FValue)
+    // Not a number (a filter's result, say) would pass every clamp; an infinity has no place
+    // in a wrap range. Either leaves the value as it is.
+    if (ANum == FValue || std::isnan(ANum) || (std::isinf(ANum) && FWrapAround && !FLoading))
         return FValue;
     if (FLoading)
         FValue = ANum;

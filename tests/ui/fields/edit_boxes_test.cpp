@@ -270,6 +270,17 @@ TEST_F(FieldsInPlace, ShortcutsAndOutsideClicksAreSwallowed)
     EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(FieldsInPlace, HoverShowsTheTextCursor)
+{
+    start();
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), editor->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(editor, &enter);
+    EXPECT_EQ(editor->cursor().shape(), Qt::IBeamCursor);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(editor, &leave);
+    EXPECT_EQ(editor->cursor().shape(), Qt::ArrowCursor);
+}
+
 TEST_F(FieldsInPlace, SecondEnterKeepsTheSavedHandlers)
 {
     start();

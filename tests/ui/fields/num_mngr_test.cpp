@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -52,6 +53,14 @@ TEST(FieldsModel, ClampsAndNotifiesOnlyOnChange)
     c.m.setValue(10);
     c.m.setValue(10);
     EXPECT_EQ(c.changes, 3); // the second 10 is no change
+    c.m.setValue(std::numeric_limits<float>::quiet_NaN());
+    EXPECT_EQ(c.m.Value(), 10);
+    c.m.setValue(std::numeric_limits<float>::infinity());
+    EXPECT_EQ(c.m.Value(), 255);
+    c.m.SetWraps(nullptr, true, 0, 100);
+    c.m.setValue(-std::numeric_limits<float>::infinity());
+    EXPECT_EQ(c.m.Value(), 255);
+    EXPECT_EQ(c.changes, 4);
 }
 
 TEST(FieldsModel, WrapsAround)

@@ -154,6 +154,12 @@ TEST_F(FieldsPopup, FieldLayoutStatusAndInPlaceEdit)
     EXPECT_EQ(field->ButtonRect(), l.button);
     EXPECT_EQ(field->Text(), "25");
     EXPECT_EQ(field->Status(), nudNone);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), field->mapToGlobal(QPointF(5, 5)));
+    QApplication::sendEvent(field, &enter);
+    EXPECT_EQ(field->Status(), nudHot);
+    QApplication::sendEvent(button, &enter); // a sibling takes the hover
+    EXPECT_EQ(field->Status(), nudNone);
+    EXPECT_EQ(button->Status(), nudHot);
     field->setEnabled(false);
     EXPECT_EQ(field->Status(), nudInactive);
     field->setEnabled(true);
