@@ -5,6 +5,13 @@
 #include "core/image/display_canvas.h"
 #include "ui/base/system_colours.h"
 #include "ui/base/user_interface.h"
+#include "ui/fields/drop_down_menu.h"
+#include "ui/fields/label_fields.h"
+#include "ui/fields/num_mngr.h"
+#include "ui/fields/path_label.h"
+#include "ui/fields/popup_sliders.h"
+#include "ui/fields/tab_strip.h"
+#include "ui/fields/trackbar.h"
 #include "ui/forms/base_forms.h"
 #include "ui/forms/mru_list.h"
 #include "ui/forms/progress.h"
@@ -215,6 +222,108 @@ QImage progressBars()
     return grid(rows);
 }
 
+// ---- fields
+
+QImage trackbarPicture(TGraphicTrackbarOrientation o, int w, int h, float p, bool centre,
+                       bool enabled)
+{
+    TGraphicTrackbar bar;
+    bar.setOrientation(o);
+    bar.SetBounds(0, 0, w, h);
+    bar.setPosition(p);
+    bar.setCenterLine(centre);
+    bar.setEnabled(enabled);
+    return copyOf(bar.Image());
+}
+
+QImage trackbarVertical()
+{
+    return trackbarPicture(gtVertical, 14, 109, 0.75f, false, true);
+}
+
+QImage trackbars()
+{
+    return grid({{trackbarPicture(gtHorizontal, 109, 14, 0, false, true),
+                  trackbarPicture(gtHorizontal, 109, 14, 0.5f, true, true),
+                  trackbarPicture(gtHorizontal, 109, 14, 1, false, false)},
+                 {trackbarPicture(gtVertical, 14, 109, 0, false, true),
+                  trackbarPicture(gtVertical, 14, 109, 0.5f, true, true),
+                  trackbarPicture(gtVertical, 14, 109, 1, false, false),
+                  trackbarPicture(gtClockWise, 32, 32, 0.125f, false, true),
+                  trackbarPicture(gtClockWise, 32, 32, 0.6f, false, false),
+                  trackbarPicture(gtCounterClockWise, 32, 32, 0.125f, false, true),
+                  trackbarPicture(gtCounterClockWise, 32, 32, 0.6f, false, false)}},
+                4);
+}
+
+QImage popupField()
+{
+    TNumMngr model;
+    model.SetValues(nullptr, 25, 0, 100);
+    QWidget parent;
+    TNumLabelEditPopup field(&parent);
+    field.SetBounds(0, 0, 60, 20);
+    field.setAssociate(&model);
+    return copyOf(field.Image());
+}
+
+QImage popupFieldStates()
+{
+    TNumMngr model;
+    model.SetValues(nullptr, 25, 0, 100);
+    QList<QImage> row;
+    for (int state = 0; state < 3; ++state) {
+        QWidget parent;
+        TNumLabelEditPopup field(&parent);
+        field.SetBounds(0, 0, 60, 20);
+        if (state != 1)
+            field.setAssociate(&model); // unbound: inactive, "0"
+        field.setEnabled(state != 2);
+        row << copyOf(field.Image());
+    }
+    return grid({row}, 4);
+}
+
+QImage tabStrip()
+{
+    TGraphicTabControl tabs;
+    tabs.SetBounds(0, 0, 240, 26);
+    for (const char *c : {"Brush", "Nib", "Stroke", "Texture"})
+        tabs.AddTab(c);
+    tabs.setActiveIndex(1);
+    TGraphicTabControl squeezed;
+    squeezed.SetBounds(0, 0, 140, 26);
+    for (const char *c : {"Brush", "Nib", "Stroke", "Texture"})
+        squeezed.AddTab(c);
+    squeezed.setActiveIndex(2);
+    return grid({{copyOf(tabs.Image())}, {copyOf(squeezed.Image())}}, 4);
+}
+
+QImage labelFields()
+{
+    TNumMngr model;
+    model.SetValues(nullptr, 40, 0, 100);
+    QWidget parent;
+    parent.resize(200, 100);
+    auto *num = new TNumLabel(&parent);
+    num->SetBounds(4, 4, 36, 16);
+    num->setAssociate(&model);
+    auto *numEdit = new TNumLabelEdit(&parent);
+    numEdit->SetBounds(44, 4, 40, 16);
+    numEdit->setAssociate(&model);
+    auto *text = new TLabelEdit(&parent);
+    text->SetBounds(88, 4, 100, 16);
+    text->setCaption("Pencil");
+    auto *path = new TPathLabel(&parent);
+    path->SetBounds(4, 28, 120, 16);
+    path->setPath("/home/user/pictures/a-long-folder-name/cat.qzi");
+    path->setModified(true);
+    auto *menu = new TDropDownMenu(&parent);
+    menu->SetBounds(130, 30, 11, 11);
+    parent.show();
+    return parent.grab(QRect(0, 0, 192, 48)).toImage();
+}
+
 std::vector<Shot> allShots()
 {
     return {
@@ -228,6 +337,12 @@ std::vector<Shot> allShots()
         {"forms", "dialog-ok-only", dialogOkOnly},
         {"forms", "progress-dialog", progressDialog},
         {"forms", "progress-bars", progressBars},
+        {"fields", "popup-field", popupField},
+        {"fields", "popup-field-states", popupFieldStates},
+        {"fields", "trackbar-vertical", trackbarVertical},
+        {"fields", "trackbars", trackbars},
+        {"fields", "tab-strip", tabStrip},
+        {"fields", "label-fields", labelFields},
     };
 }
 

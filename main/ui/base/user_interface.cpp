@@ -1,6 +1,7 @@
 #include "ui/base/user_interface.h"
 
 #include "ui/base/app_hooks.h"
+#include "ui/fields/edit_boxes.h"
 #include "ui/forms/mru_list.h"
 #include "ui/graphics/appearance.h"
 #include "ui/graphics/glyph_manager.h"
@@ -18,10 +19,12 @@ void initialiseUserInterface()
         gGlyphManager = new TqZGlyphManager;
     if (!gMRUMenuCanvas)
         gMRUMenuCanvas = new TMRUMenuCanvas{QApplication::font("QMenu")};
+    createCaptureEdits();
 }
 
 void finaliseUserInterface()
 {
+    freeCaptureEdits();
     delete gMRUMenuCanvas;
     gMRUMenuCanvas = nullptr;
     delete gGlyphManager;
