@@ -297,8 +297,17 @@ bool scaleFilter(sFlt4Params &p, const void *argp, int32_t args, bool current, e
     // The special cases compare with the layer's size in the older method.
     const int32_t refW = older ? p.layerTC->width() : w;
     const int32_t refH = older ? p.layerTC->height() : h;
-    if (c == 0 || e == 0)
-        return clearDstRect(p, nullptr, 0);
+    if (c == 0 || e == 0) {
+        if (!p.layerPrt)
+            return clearDstRect(p, nullptr, 0);
+        // A protected layer keeps its transparency: nothing of the image is left, so every pixel
+        // takes the colour shown outside the scaled image, as beyond its edges below.
+        const sBGRA outside = older ? opaqueNeutral(p) : CFilterResampler(p, current).undefColour();
+        const fptrPixelPut4core put = filterPut(p);
+        return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
+            put(&px, (px.all & 0xFF000000u) | (outside.all & 0x00FFFFFFu), uint32_t(m));
+        });
+    }
     if (c == refW && e == refH) {
         if (!copyDstRect(p, nullptr, 0))
             return false;

@@ -146,6 +146,21 @@ TEST(DistortionFilters, ScaleIdentityClearAndMirrorSizes)
                 }
     }
 
+    // On a protected layer a zero size keeps every alpha and shows the neutral colour.
+    const SRunSetup prt{effect, std::nullopt, f.mask.get(), true};
+    for (uint8_t method : {0, 1}) {
+        r = runFilter(*f.src, prt, scaleRun(method ? fltScale2 : fltScale, 0, 14, method));
+        ASSERT_TRUE(r.ok);
+        for (int32_t y = 0; y < 20; ++y)
+            for (int32_t x = 0; x < 30; ++x) {
+                ASSERT_EQ(r.image->getColor(x, y) >> 24, f.src->getColor(x, y) >> 24)
+                    << x << "," << y;
+                if (f.mask->getMaskValue(x, y) == 255 && x >= effect.x0 && x < effect.x1 &&
+                    y >= effect.y0 && y < effect.y1)
+                    ASSERT_EQ(r.image->getColor(x, y) & 0xFFFFFFu, 0xFFFFFFu) << x << "," << y;
+            }
+    }
+
     // Negative sizes equal to the reference mirror exactly.
     const struct
     {
