@@ -85,17 +85,12 @@ TCustomNumEdit::TCustomNumEdit(QWidget *parent) : TCustomEditEx(parent)
 
 TCustomNumEdit::~TCustomNumEdit()
 {
-    if (FAssociate)
-        FAssociate->Remove(this);
+    rebindNumAssociate(FAssociate, nullptr, this);
 }
 
 void TCustomNumEdit::setAssociate(TNumMngr *model)
 {
-    if (FAssociate)
-        FAssociate->Remove(this);
-    FAssociate = model;
-    if (model)
-        model->Add(this);
+    rebindNumAssociate(FAssociate, model, this);
     UpdateValues();
 }
 

@@ -111,17 +111,12 @@ TCustomNumLabel::TCustomNumLabel(QWidget *parent) : TCustomLabelBase(parent)
 
 TCustomNumLabel::~TCustomNumLabel()
 {
-    if (FAssociate)
-        FAssociate->Remove(this);
+    rebindNumAssociate(FAssociate, nullptr, this);
 }
 
 void TCustomNumLabel::setAssociate(TNumMngr *model)
 {
-    if (FAssociate)
-        FAssociate->Remove(this);
-    FAssociate = model;
-    if (model)
-        model->Add(this);
+    rebindNumAssociate(FAssociate, model, this);
     UpdateValues();
 }
 

@@ -113,6 +113,17 @@ class TNumMngr : public QObject
     bool FLoading = false;
 };
 
+// Moves a control from the model it is bound to (if any) to model (none when null): the one
+// binding step every bound field takes when its model changes or it goes away.
+template <class Slot> void rebindNumAssociate(Slot &bound, TNumMngr *model, QObject *control)
+{
+    if (bound)
+        bound->Remove(control);
+    bound = model;
+    if (model)
+        model->Add(control);
+}
+
 // How a number text overflowed the Single range.
 enum TNumberOverflow : int
 {

@@ -114,18 +114,13 @@ TCustomNumPopupButton::~TCustomNumPopupButton()
         f->closeWithResult(kavrin::mrCancel);
         delete f;
     }
-    if (FAssociate)
-        FAssociate->Remove(this);
+    rebindNumAssociate(FAssociate, nullptr, this);
     FStatus = nudInactive;
 }
 
 void TCustomNumPopupButton::setAssociate(TNumMngr *model)
 {
-    if (FAssociate)
-        FAssociate->Remove(this);
-    FAssociate = model;
-    if (model)
-        model->Add(this);
+    rebindNumAssociate(FAssociate, model, this);
     UpdateValues();
 }
 
