@@ -43,3 +43,19 @@ const CColorSlotGroup *appSelectedColorSlotGroup()
 {
     return ask(gPaperAppHooks.selectedColorSlotGroup);
 }
+
+CToneMngr *appMainToneMngrFor(const TPaper *paper)
+{
+    return gPaperAppHooks.mainToneMngrFor ? gPaperAppHooks.mainToneMngrFor(paper) : nullptr;
+}
+
+CGradMngr *appMainGradMngr()
+{
+    return ask(gPaperAppHooks.mainGradMngr);
+}
+
+void appSetPlayPenMtd(const SPlayPenMtd &v)
+{
+    if (gPaperAppHooks.setPlayPenMtd)
+        gPaperAppHooks.setPlayPenMtd(v);
+}

@@ -4,9 +4,15 @@
 // and fake hooks.
 #pragma once
 
+#include "paint/brush/pen_records.h"
+#include "paint/brush/stroke_param.h"
+
 #include <functional>
 
 class CColorSlotGroup;
+class CGradMngr;
+class CToneMngr;
+class TPaper;
 class CPenRender;
 class CPenRender5;
 class CPenShapeObj;
@@ -39,6 +45,23 @@ struct SPaperAppHooks
     std::function<CPenShapeObj *()> selectedPenShape;
     // The colour-slot group selected in the tool window.
     std::function<const CColorSlotGroup *()> selectedColorSlotGroup;
+    // The screentone set a document records and paints with (a replaying document: the replay's).
+    std::function<CToneMngr *(const TPaper *)> mainToneMngrFor;
+    // The tool window's gradient set; its current gradient is what the recorder writes.
+    std::function<CGradMngr *()> mainGradMngr;
+    // Shows the replayed brush in the tool window.
+    std::function<void(const struct SPlayPenMtd &)> setPlayPenMtd;
+};
+
+// The replayed brush handed to the tool window.
+struct SPlayPenMtd
+{
+    SGradeMapParam gradeMap;
+    const CPenShapeObj *shape = nullptr;
+    SPenRenderAttr renderAttr;
+    SStrokeParam strokeParam;
+    bool useGrad = false;
+    bool useTone = false;
 };
 // Installs the hooks and returns the previous ones.
 SPaperAppHooks installPaperAppHooks(SPaperAppHooks hooks);
@@ -49,6 +72,10 @@ CPenRender *appMainPenRender();
 CPenRender5 *appMainPenRender5();
 CPenShapeObj *appSelectedPenShape();
 const CColorSlotGroup *appSelectedColorSlotGroup();
+CToneMngr *appMainToneMngrFor(const TPaper *paper);
+CGradMngr *appMainGradMngr();
+// Nothing when no hook is installed.
+void appSetPlayPenMtd(const SPlayPenMtd &v);
 
 // What the event player lends the document while its window replays events: the nib, renderers,
 // stroke and colour group of the recording.
