@@ -210,6 +210,8 @@ class CEventMngr : public IPaperPlayback
     bool writeControlStatus();
     bool writeBasicStatus();
     bool writePen1Status();
+    // The drawing colour, draw mode and opacity (16), also written before the newer pens.
+    bool writePenAttrStatus();
     bool writePen4Status();
     bool writePen5Status();
     bool writeAllStatus();

@@ -332,17 +332,22 @@ bool CEventMngr::writePen1Status()
         ef.space = s->m_penSpacing;
         ef.gradmap = uint8_t(s->m_abMap);
     }
-    if (writeStatusIfChanged(13, &pf, sizeof pf, enbPenFlags) == 2)
-        return false;
+    return writeStatusIfChanged(13, &pf, sizeof pf, enbPenFlags) != 2 && writePenAttrStatus() &&
+           writeStatusIfChanged(17, &sz, sizeof sz, enbPenSize) != 2 &&
+           writeStatusIfChanged(18, &ef, sizeof ef, enbPenEffect) != 2;
+}
+
+bool CEventMngr::writePenAttrStatus()
+{
+    if (!canRecord())
+        return true;
     SEvPenAttr pa;
-    if (s) {
+    if (const TStroke *s = ownerStroke) {
         pa.color = toBGR(s->m_drawColor);
         pa.mode = uint8_t(s->m_drawMode);
         pa.opaque = s->m_opaque;
     }
-    return writeStatusIfChanged(16, &pa, sizeof pa, enbPenAttr) != 2 &&
-           writeStatusIfChanged(17, &sz, sizeof sz, enbPenSize) != 2 &&
-           writeStatusIfChanged(18, &ef, sizeof ef, enbPenEffect) != 2;
+    return writeStatusIfChanged(16, &pa, sizeof pa, enbPenAttr) != 2;
 }
 
 bool CEventMngr::writeAllStatus()
@@ -428,11 +433,11 @@ bool CEventMngr::pushEventStrokeBegin(float x, float y, float p)
         break;
     case ePaintLevel::PAINT_LEVEL_qZ4:
         grp = 48;
-        ok = writeBasicStatus() && writePen4Status();
+        ok = writeBasicStatus() && writePenAttrStatus() && writePen4Status();
         break;
     case ePaintLevel::PAINT_LEVEL_qZ5:
         grp = 80;
-        ok = writeBasicStatus() && writePen5Status();
+        ok = writeBasicStatus() && writePenAttrStatus() && writePen5Status();
         break;
     default:
         return false; // the oldest level is not recorded
