@@ -696,10 +696,18 @@ bool CEventMngr::playToneID(std::span<const uint8_t> body)
     auto *pat = dynamic_cast<CPat8 *>(playToneMngr->getPattern(int32_t(idx)));
     if (!pat)
         return false;
+    const int32_t zoom = clampPatternZoom(*pat, rec.zoom);
+    // The working copy is rebuilt only when the pattern or its zoom changes: every stroke with a
+    // screentone selects it again, and building a screentone is slow.
+    const bool rebuild = playToneMngr->getPatIdx() != int32_t(idx) || pat->zoom != zoom ||
+                         !playToneMngr->getModPat();
     pat->ofs = rec.ofs;
-    pat->zoom = clampPatternZoom(*pat, rec.zoom);
+    pat->zoom = zoom;
     pat->Fnega = (rec.flags & 1) != 0;
-    playToneMngr->setCurPat(int32_t(idx));
+    if (rebuild)
+        playToneMngr->setCurPat(int32_t(idx));
+    else
+        playToneMngr->updateModifiedPatParam();
     storeStatusValue(enbToneObj, &rec, sizeof rec);
     return true;
 }

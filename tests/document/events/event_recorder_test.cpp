@@ -70,6 +70,18 @@ TEST(EventRecorder, AFixedRecordingEqualsItsGolden)
     EXPECT_EQ(t, recorderTestTime());
 }
 
+TEST(EventRecorder, ANewDocumentRecordsFromItsCreation)
+{
+    ScopedUndoMax undo(10);
+    HeadlessDocument doc;
+    CEventMngr &ev = doc.paper->eventMngr();
+    EXPECT_TRUE(ev.isRecording());
+    EXPECT_EQ(ev.evTopTable.backMax, 44);
+    EXPECT_EQ(ev.evTopTable.foreMax, 44);
+    EXPECT_EQ(ev.curLength, 14u); // the application status, not yet part of an event
+    EXPECT_EQ(ev.eventCnt, 0u);
+}
+
 // ---- Strokes ----
 
 TEST(EventRecorder, StrokePointsArePackedSixteenToAPacket)

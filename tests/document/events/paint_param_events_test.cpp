@@ -391,3 +391,31 @@ TEST(PaintParamEvents, TheToneNameIsCutAtACharacterBoundary)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PaintParamEventsReplay, TheReplayedBrushGoesToTheToolWindowHook)
+{
+    ASSERT_TRUE(replayAll());
+    std::vector<SPlayPenMtd> shown;
+    SPaperAppHooks h = installPaperAppHooks({});
+    SPaperAppHooks withHook = h;
+    withHook.setPlayPenMtd = [&](const SPlayPenMtd &v) { shown.push_back(v); };
+    installPaperAppHooks(withHook);
+    CEventMngr &ev = play.ev();
+    play.paper().actPaintLevel = ePaintLevel::PAINT_LEVEL_qZ2;
+    ev.GetPaintParam();
+    EXPECT_TRUE(shown.empty());
+    play.paper().actPaintLevel = ePaintLevel::PAINT_LEVEL_qZ5;
+    ev.GetPaintParam();
+    installPaperAppHooks(h);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].gradeMap.addRate, 90);
+    EXPECT_EQ(shown[0].renderAttr.renderMode, ePenRenderMode::PRMODE_Blur);
+    EXPECT_EQ(shown[0].strokeParam.smooth, 4);
+    EXPECT_EQ(shown[0].shape, ev.playPenShapeImg.get());
+    ev.GetPaintParam(); // no hook: nothing happens
+    EXPECT_EQ(shown.size(), 1u);
+}
+
+} // namespace
