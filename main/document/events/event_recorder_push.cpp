@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <new>
 
 namespace {
 
@@ -501,11 +502,16 @@ bool CEventMngr::writeCoverage(uint8_t code, const TChannel &ch, void *head, uin
         return false; // nothing covered: nothing recorded
     const sBox box{r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0};
     const uint32_t bytes = uint32_t(box.w) * uint32_t(box.h);
-    std::vector<uint8_t> raw(bytes);
+    std::vector<uint8_t> raw, packed;
+    try {
+        raw.resize(bytes);
+        packed.resize(65536);
+    } catch (const std::bad_alloc &) {
+        return recordingFailed(); // the operation would go unrecorded
+    }
     for (int32_t y = 0; y < box.h; ++y)
         std::memcpy(raw.data() + size_t(y) * size_t(box.w), ch.seek8(box.x, box.y + y),
                     size_t(box.w));
-    std::vector<uint8_t> packed(65536);
     const int32_t n = compressToMemory(raw.data(), bytes, packed);
     if (n <= 0)
         return false;

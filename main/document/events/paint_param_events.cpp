@@ -21,6 +21,7 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <new>
 
 namespace {
 
@@ -123,7 +124,11 @@ QString toneNameFromBytes(const char *p, int32_t len)
 // Compresses a channel's pixel block; false when the codec fails.
 bool compressChannel(const TChannel &ch, std::vector<uint8_t> &packed, uint32_t &packedLen)
 {
-    packed.assign(65536, 0);
+    try {
+        packed.assign(65536, 0);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
     const int32_t n = compressToMemory(ch.buffer(), ch.getImageDataBytes(), packed);
     if (n <= 0)
         return false;
@@ -145,7 +150,12 @@ std::unique_ptr<TChannel> unpackChannel(int32_t w, int32_t h, uint32_t bytes, ui
     if (bytes < need || uint64_t(bytes) > uint64_t(packed) * 1100 + 1024 || packed > padded ||
         padded != evenUp(packed) || data.size() < padded)
         return nullptr;
-    std::vector<uint8_t> raw(bytes);
+    std::vector<uint8_t> raw;
+    try {
+        raw.resize(bytes);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
     if (codec::codecDecompress(data.first(packed), raw) != codec::CodecStatus::Nothing)
         return nullptr;
     auto ch = std::make_unique<TChannel>(w, h);
@@ -188,7 +198,7 @@ bool CEventMngr::writePenShape(int ver)
     h.bytes = img.getImageDataBytes();
     std::vector<uint8_t> packed;
     if (!compressChannel(img, packed, h.packed))
-        return false;
+        return recordingFailed(); // the stroke would replay with another nib
     h.padded = uint32_t(packed.size());
     const uint32_t at = curLength;
     if (!writePacket({0, uint8_t(v4 ? 44 : 74)}, &h, sizeof h, packed.data(), h.padded))
@@ -313,8 +323,10 @@ int CEventMngr::writeToneStatus()
         if (!dibIsEnable(ch))
             return 2;
         h.bytes = ch->getImageDataBytes();
-        if (!compressChannel(*ch, packed, h.packed))
+        if (!compressChannel(*ch, packed, h.packed)) {
+            recordingFailed();
             return 2;
+        }
         h.padded = uint32_t(packed.size());
     }
     const uint32_t at = curLength;

@@ -55,8 +55,8 @@ TEST(EventRecorder, AFixedRecordingEqualsItsGolden)
     // The pieces a replay depends on.
     SEvAppStat app;
     ASSERT_TRUE(readEventRecord(rig.body({0, 0}), app));
-    EXPECT_EQ(app.verMajor, 5);
-    EXPECT_EQ(app.verMinor, 104);
+    EXPECT_EQ(valueOf(app.verMajor), 5);
+    EXPECT_EQ(valueOf(app.verMinor), 104);
     EXPECT_EQ(rig.ev().getRecordedVersion(), 604);
     SEvPaperColor pc;
     ASSERT_TRUE(readEventRecord(rig.body({0, 2}), pc));
@@ -113,7 +113,7 @@ TEST(EventRecorder, StrokePointsArePackedSixteenToAPacket)
         const std::vector<uint8_t> last = rig.body({18, uint8_t(c.tail.back().code)}, before);
         SEvStrokePoint p;
         std::memcpy(&p, last.data() + last.size() - sizeof p, sizeof p);
-        EXPECT_EQ(p.x, 3.0f + float(c.points - 1));
+        EXPECT_EQ(valueOf(p.x), 3.0f + float(c.points - 1));
     }
 }
 
@@ -565,13 +565,13 @@ TEST(EventRecorder, AnImagePacketCarriesItsHeaderNameAndTopDownRows)
     const std::vector<uint8_t> b = rig.body({12, 4}, from);
     SEvImageDesc d;
     ASSERT_TRUE(readEventRecord(b, d));
-    EXPECT_EQ(d.width, 3u);
-    EXPECT_EQ(d.height, 2u);
-    EXPECT_EQ(d.hasHeader, 1);
-    EXPECT_EQ(d.nameLen, 6);
-    EXPECT_EQ(d.dataBytes, 24u);
-    EXPECT_EQ(d.total, 72u + 6 + 24);
-    EXPECT_EQ(b.size(), sizeof d + d.total);
+    EXPECT_EQ(valueOf(d.width), 3u);
+    EXPECT_EQ(valueOf(d.height), 2u);
+    EXPECT_EQ(valueOf(d.hasHeader), 1);
+    EXPECT_EQ(valueOf(d.nameLen), 6);
+    EXPECT_EQ(valueOf(d.dataBytes), 24u);
+    EXPECT_EQ(valueOf(d.total), 72u + 6 + 24);
+    EXPECT_EQ(b.size(), sizeof d + valueOf(d.total));
     EXPECT_EQ(std::memcmp(b.data() + sizeof d, &hdr, sizeof hdr), 0);
     uint32_t firstOfRow1;
     std::memcpy(&firstOfRow1, b.data() + sizeof d + 72 + 6 + 12, 4);
@@ -593,10 +593,10 @@ TEST(EventRecorder, CoverageIsTheBoundingBoxOfTheNonZeroBytes)
     SEvAlpha a;
     ASSERT_TRUE(readEventRecord(b, a));
     EXPECT_EQ(valueOf(a.box), (sBox{3, 2, 5, 4}));
-    EXPECT_EQ(a.bytes, 20u);
-    EXPECT_EQ(a.w, 64);
+    EXPECT_EQ(valueOf(a.bytes), 20u);
+    EXPECT_EQ(valueOf(a.w), 64);
     EXPECT_EQ(a.padded % 2, 0u);
-    EXPECT_EQ(b.size(), sizeof a + a.padded);
+    EXPECT_EQ(b.size(), sizeof a + valueOf(a.padded));
     std::vector<uint8_t> raw(a.bytes);
     ASSERT_EQ(codec::codecDecompress(std::span(b).subspan(sizeof a, a.packed), raw),
               codec::CodecStatus::Nothing);

@@ -80,7 +80,7 @@ TEST(PaintParamEvents, AGradientFillWritesTheStopsEvenWithTheGradientOff)
     ASSERT_EQ(b.size(), 12u + 2 * 24);
     SEvGradType t;
     ASSERT_TRUE(readEventRecord(b, t));
-    EXPECT_EQ(t.slotlen, 48);
+    EXPECT_EQ(valueOf(t.slotlen), 48);
     // Unchanged stops are not written again; a plain fill does not write them.
     const uint32_t second = rig.ev().curLength;
     ASSERT_TRUE(rig.ev().pushEventFillCmd(1, 0xFF0000, {1, 1}, {20, 20}, 2));
@@ -213,7 +213,7 @@ TEST_F(PaintParamEventsReplay, BothPenSetsReplayIntoEqualRecords)
     ASSERT_EQ(used, ev.playPenShapeImg.get());
     ASSERT_TRUE(used->hasImage());
     EXPECT_EQ(used->id(), rec.nib.id());
-    EXPECT_EQ(used->zoomRate, rec.nib.zoomRate);
+    EXPECT_EQ(valueOf(used->zoomRate), valueOf(rec.nib.zoomRate));
     const TChannel &got = *used->shapeCH;
     const TChannel &want = *rec.nib.shapeCH;
     ASSERT_EQ(got.FPSZ(), want.FPSZ());
@@ -385,7 +385,7 @@ TEST(PaintParamEvents, TheToneNameIsCutAtACharacterBoundary)
     const std::vector<uint8_t> b = rig.body({0, 36}, from);
     ASSERT_GE(b.size(), 160u);
     const SPatRecord rec = patRecordFromBytes(b.data() + 12);
-    EXPECT_EQ(rec.nameLen, 64);
+    EXPECT_EQ(valueOf(rec.nameLen), 64);
     EXPECT_EQ(b[88], 0x82); // Shift_JIS of the first character
     EXPECT_EQ(b[89], 0xA0);
 }
@@ -410,9 +410,9 @@ TEST_F(PaintParamEventsReplay, TheReplayedBrushGoesToTheToolWindowHook)
     ev.GetPaintParam();
     installPaperAppHooks(h);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].gradeMap.addRate, 90);
+    EXPECT_EQ(valueOf(shown[0].gradeMap.addRate), 90);
     EXPECT_EQ(shown[0].renderAttr.renderMode, ePenRenderMode::PRMODE_Blur);
-    EXPECT_EQ(shown[0].strokeParam.smooth, 4);
+    EXPECT_EQ(valueOf(shown[0].strokeParam.smooth), 4);
     EXPECT_EQ(shown[0].shape, ev.playPenShapeImg.get());
     ev.GetPaintParam(); // no hook: nothing happens
     EXPECT_EQ(shown.size(), 1u);
