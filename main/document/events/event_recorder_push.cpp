@@ -587,7 +587,9 @@ bool CEventMngr::pushEventAlphaColorRange(int32_t idx, int32_t midx,
                                           std::span<const uint8_t> cm, const TChannel &ch,
                                           uint8_t mt)
 {
-    if (!canRecord() || cm.size() > UINT32_MAX - 8)
+    sRect covered;
+    // Nothing covered records nothing: the parameters would otherwise be left to the next event.
+    if (!canRecord() || cm.size() > UINT32_MAX - 8 || !dibIsEnable(&ch) || !ch.findRect(covered))
         return false;
     const uint32_t len = uint32_t(cm.size());
     if (!writePacket({0, 136}, &len, sizeof len, cm.data(), len))

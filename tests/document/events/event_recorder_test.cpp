@@ -2,6 +2,7 @@
 #include "document/events/event_record_guard.h"
 #include "document/paper/layer_data.h"
 #include "document/events/recorder_rig.h"
+#include "core/image/display_canvas.h"
 #include "document/paper/layer_header.h"
 #include "platform/codec/block_compress.h"
 #include "support/packed_value.h"
@@ -403,8 +404,13 @@ TEST(EventRecorder, WithdrawingTheLastEventRestoresTheStream)
     rig.paper().m_canvascolor = 0x010203;
     ASSERT_TRUE(rig.ev().pushEventPaperColor(0x010203));
     ASSERT_TRUE(rig.ev().withdrawLastEvent());
-    EXPECT_EQ(rig.ev().curLength, before.curLength);
-    EXPECT_EQ(rig.ev().eventCnt, before.eventCnt);
+    const RecorderState after = RecorderState::of(rig);
+    EXPECT_EQ(after.bytes, before.bytes);
+    EXPECT_EQ(after.topEventPos, before.topEventPos);
+    EXPECT_EQ(after.eventCnt, before.eventCnt);
+    EXPECT_EQ(after.backCnt, before.backCnt);
+    EXPECT_EQ(after.foreCnt, before.foreCnt);
+    EXPECT_EQ(after.top, before.top);
     EXPECT_FALSE(rig.ev().evEnbStat.has(enbPaperColor)); // the colour is written again next
     ASSERT_TRUE(rig.ev().pushEventPaperColor(0x010203));
     EXPECT_EQ(rig.count({0, 2}, before.curLength), 1);
@@ -577,6 +583,28 @@ TEST(EventRecorder, AnImagePacketCarriesItsHeaderNameAndTopDownRows)
     std::memcpy(&firstOfRow1, b.data() + sizeof d + 72 + 6 + 12, 4);
     EXPECT_EQ(firstOfRow1, 0x02000000u);
     EXPECT_FALSE(rig.ev().evEnbStat.has(enbTrgtObj));
+}
+
+TEST(EventRecorder, ABottomUpImageIsWrittenTopDownAndLeftAsItWas)
+{
+    RecorderRig rig;
+    rig.recordOpening();
+    TTC img;
+    ASSERT_TRUE(img.Resize(2, 3));
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 2; ++x)
+            img.seek32(x, y)->all = uint32_t(10 * y + x);
+    const std::vector<uint8_t> pixels(img.buffer(), img.buffer() + img.getImageDataBytes());
+    const uint32_t from = rig.ev().curLength;
+    ASSERT_TRUE(rig.ev().pushEventImage(0, img, nullptr, nullptr, 5));
+    const std::vector<uint8_t> b = rig.body({12, 5}, from);
+    ASSERT_EQ(b.size(), sizeof(SEvImageDesc) + 24);
+    for (uint32_t i = 0; i < 6; ++i) {
+        uint32_t v;
+        std::memcpy(&v, b.data() + sizeof(SEvImageDesc) + 4 * i, 4);
+        EXPECT_EQ(v, 10 * (i / 2) + i % 2);
+    }
+    EXPECT_TRUE(std::equal(pixels.begin(), pixels.end(), img.buffer()));
 }
 
 TEST(EventRecorder, CoverageIsTheBoundingBoxOfTheNonZeroBytes)
