@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+
+#include <functional>
 #include <QFile>
 
 namespace {
@@ -630,6 +632,98 @@ TEST(EventRecorder, CoverageIsTheBoundingBoxOfTheNonZeroBytes)
               codec::CodecStatus::Nothing);
     EXPECT_EQ(raw[0], 9);       // (3, 2): the box's first row, top-down
     EXPECT_EQ(raw[3 * 5 + 4], 200); // (7, 5)
+}
+
+// ---- Layer attributes, text and the floor filter ----
+
+TEST(EventRecorder, LayerAttributePacketsCarryTheLayerWithTheChangeApplied)
+{
+    RecorderRig rig;
+    rig.recordOpening();
+    CLayerData &ld = *rig.paper().getLayerData(1);
+    ld.mode = TLayerMode::LM_SCR;
+    ld.trans = 200;
+    ld.visible = true;
+    ld.maskProtected = false;
+    ld.ditherEnable = true;
+    struct Case
+    {
+        const char *what;
+        std::function<bool(CEventMngr &)> push;
+        H hdr;
+        SEvLayerAttr expect;
+    };
+    const Case cases[] = {
+        {"mode", [](CEventMngr &e) { return e.pushEventLayerMode(1, 8); }, {4, 16}, {1, 8, 200, 0x11}},
+        {"opacity", [](CEventMngr &e) { return e.pushEventLayerTrans(1, 9); }, {4, 17}, {1, 4, 9, 0x11}},
+        {"hidden", [](CEventMngr &e) { return e.pushEventLayerVisible(1, false); }, {4, 18}, {1, 4, 200, 0x10}},
+        {"protected", [](CEventMngr &e) { return e.pushEventLayerMaskProtected(1, true); }, {4, 20}, {1, 4, 200, 0x13}},
+        {"clipped", [](CEventMngr &e) { return e.pushEventLayerClipping(1, true); }, {4, 52}, {1, 4, 200, 0x15}},
+        {"unclipped", [](CEventMngr &e) { return e.pushEventLayerClipping(1, false); }, {4, 53}, {1, 4, 200, 0x11}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const uint32_t from = rig.ev().curLength;
+        ASSERT_TRUE(c.push(rig.ev()));
+        const std::vector<uint8_t> b = rig.body(c.hdr, from);
+        ASSERT_EQ(b.size(), sizeof(SEvLayerAttr));
+        EXPECT_EQ(std::memcmp(b.data(), &c.expect, sizeof c.expect), 0);
+    }
+    EXPECT_FALSE(rig.ev().pushEventLayerMode(7, 0)); // no such layer
+}
+
+TEST(EventRecorder, TextWritesItsFontAndTextEveryTime)
+{
+    RecorderRig rig;
+    rig.recordOpening();
+    TChannel ch(8, 8);
+    ch.PixelFill(0);
+    *ch.seek8(2, 2) = 255;
+    LOGFONTW lf;
+    lf.lfHeight = -12;
+    lf.lfFaceName[0] = u'A';
+    for (int i = 0; i < 2; ++i) {
+        const uint32_t from = rig.ev().curLength;
+        ASSERT_TRUE(rig.ev().pushEventAlphaFont(1, 0, ch, {2, 2}, 0, QStringLiteral("あい"), lf,
+                                                3, 4, 16));
+        const std::vector<H> hs = rig.headers(from);
+        ASSERT_GE(hs.size(), 4u);
+        EXPECT_EQ(hs[0], (H{0, 34}));
+        EXPECT_EQ(hs[1], (H{0, 33}));
+        EXPECT_EQ(hs.back(), (H{13, 16}));
+        EXPECT_EQ(rig.body({0, 33}, from),
+                  (std::vector<uint8_t>{6, 0, 0x42, 0x30, 0x44, 0x30, 0, 0}));
+    }
+    EXPECT_FALSE(rig.ev().pushEventAlphaFont(1, 0, ch, {}, 0, QString(), lf, 0, 0, 18));
+}
+
+TEST(EventRecorder, TheFloorFilterWritesItsTexturesFirst)
+{
+    RecorderRig rig;
+    rig.recordOpening();
+    TMTC floor(2, 2);
+    floor.PixelFill(0x11223344);
+    const std::vector<uint8_t> param(63, 7);
+    const uint32_t from = rig.ev().curLength;
+    ASSERT_TRUE(rig.ev().pushEventFilterFloor(1, 0, param, &floor, QStringLiteral("f.png"), 72,
+                                              nullptr, QString(), 300));
+    const std::vector<H> hs = rig.headers(from);
+    ASSERT_GE(hs.size(), 2u);
+    EXPECT_EQ(hs[hs.size() - 2], (H{0, 128}));
+    EXPECT_EQ(hs.back(), (H{38, 99}));
+    EXPECT_EQ(rig.count({0, 129}, from), 0);
+    const std::vector<uint8_t> tex = rig.body({0, 128}, from);
+    SEvImageDesc d;
+    ASSERT_TRUE(readEventRecord(tex, d));
+    EXPECT_EQ(valueOf(d.nameLen), 12); // "f.png" and its terminator
+    EXPECT_EQ(valueOf(d.total), 12u + 16);
+    const std::vector<uint8_t> b = rig.body({38, 99}, from);
+    SEvFilterComplex fc;
+    ASSERT_TRUE(readEventRecord(b, fc));
+    EXPECT_EQ(valueOf(fc.allLen), 63);
+    EXPECT_EQ(valueOf(fc.data0.all), int32_t(72 | (300 << 16)));
+    EXPECT_EQ(b.size(), sizeof fc + 63);
+    EXPECT_EQ(rig.ev().topEventPos, rig.ev().curLength);
 }
 
 } // namespace
