@@ -8,11 +8,10 @@
 // the building already: here a screentone definition keeps every byte but its resolution, ruling
 // and angle, which are pinned to a small cell, and only the first one of an input is played, so
 // that the replay's own checks get the time.
-#include "document/events/event_manager.h"
 #include "core/image/channel.h"
+#include "document/events/event_manager.h"
 #include "paint/presets/pen_presets.h"
 #include "paint/tone/tone_manager.h"
-
 
 #include <cstdlib>
 #include <cstring>
@@ -21,8 +20,8 @@
 
 namespace {
 
-const uint8_t kCodes[] = {36, 37, 40, 44, 45, 74, 75, 48, 50, 52, 53, 56, 57,
-                          58, 60, 64, 65, 66, 67, 68, 69, 70, 71};
+const uint8_t kCodes[] = {36, 37, 40, 44, 45, 74, 75, 48, 50, 52, 53, 56,
+                          57, 58, 60, 64, 65, 66, 67, 68, 69, 70, 71};
 
 CEventMngr &manager()
 {

@@ -26,9 +26,9 @@
 #include <QString>
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <functional>
-#include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
@@ -267,8 +267,8 @@ class CEventMngr : public IPaperPlayback
                                      bool simple, uint8_t code);
     bool pushEventObjName(uint8_t grp, uint8_t code, int32_t idx, const QString &name);
     // A 32-bit image (rows written top-down whatever its orientation).
-    bool pushEventImage(int32_t idx, const CDibCore &tc, const SOlyHeader *lyr,
-                        const QString *nam, uint8_t code);
+    bool pushEventImage(int32_t idx, const CDibCore &tc, const SOlyHeader *lyr, const QString *nam,
+                        uint8_t code);
     bool pushEventImagePacket(int32_t idx, const CDibCore &tc, const SOlyHeader *lyr,
                               const QString *nam, uint8_t grp, uint8_t code);
     bool pushEventAlpha(int32_t idx, int32_t midx, const TChannel &ch, const sPos &seedpos,
@@ -291,8 +291,7 @@ class CEventMngr : public IPaperPlayback
     bool pushEventSelectPoly(int32_t idx, int32_t midx, int32_t cnt, const sFPos *list,
                              uint8_t mat);
     bool pushEventSelectCmd(int32_t idx, int32_t midx, uint8_t code);
-    bool pushEventSelectCmdData2(int32_t idx, int32_t midx, uint32_t d0, uint32_t d1,
-                                 uint8_t code);
+    bool pushEventSelectCmdData2(int32_t idx, int32_t midx, uint32_t d0, uint32_t d1, uint8_t code);
     bool pushEventSelectName(int32_t idx, const QString &name);
     bool pushEventSelectFreeTransform(sFPos toplft, sFPos toprht, sFPos btmrht, sFPos btmlft,
                                       bool simple, uint8_t code);
@@ -419,7 +418,6 @@ class CEventMngr : public IPaperPlayback
     std::unique_ptr<TMTC> playTC1;
     std::vector<uint8_t> playColorRange;
     uint16_t playUpdt = 0; // eEvPlayUpdt bits
-
 
   private:
     // Adds one segment of unitLen bytes; false when out of memory or at the segment bound.

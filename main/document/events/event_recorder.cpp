@@ -58,52 +58,44 @@ void setMapEntries(CMapDD &m, const std::vector<std::pair<uint32_t, uint32_t>> &
 
 } // namespace
 
+namespace {
+
+// The status codes that record a value, with the element of each.
+struct SStatusElement
+{
+    uint8_t code;
+    bEvEnbF element;
+};
+constexpr SStatusElement kStatusElements[] = {
+    {0, enbAppStat},          {2, enbPaperColor},       {3, enbBgColor},
+    {4, enbGradPos},          {5, enbGradType},         {8, enbTrgtObj},
+    {12, enbEvFlags},         {13, enbPenFlags},        {16, enbPenAttr},
+    {17, enbPenSize},         {18, enbPenEffect},       {32, enbFontAttr},
+    {33, enbFontText},        {34, enbFontAttr},        {36, enbToneObj},
+    {37, enbToneObj},         {40, enbGradGroup},       {44, enbPen4ShapeID},
+    {45, enbPen4ShapeID},     {48, enbPen4Map},         {50, enbPen4Color},
+    {52, enbPen4Param},       {53, enbPen4Attr},        {56, enbPen4RenderMode},
+    {57, enbPen4RenderParam}, {58, enbPen4RenderOpt},   {60, enbPen4StrokeParam},
+    {64, enbPen5Map},         {65, enbPen5Color},       {66, enbPen5Param},
+    {67, enbPen5Attr},        {68, enbPen5RenderMode},  {69, enbPen5RenderParam},
+    {70, enbPen5RenderOpt},   {71, enbPen5StrokeParam}, {74, enbPen5ShapeID},
+    {75, enbPen5ShapeID},
+};
+
+} // namespace
+
 eStatusKind statusElementOf(uint8_t code, bEvEnbF &e)
 {
-    switch (code) {
-    case 0: e = enbAppStat; break;
-    case 2: e = enbPaperColor; break;
-    case 3: e = enbBgColor; break;
-    case 4: e = enbGradPos; break;
-    case 5: e = enbGradType; break;
-    case 8: e = enbTrgtObj; break;
-    case 12: e = enbEvFlags; break;
-    case 13: e = enbPenFlags; break;
-    case 16: e = enbPenAttr; break;
-    case 17: e = enbPenSize; break;
-    case 18: e = enbPenEffect; break;
-    case 32:
-    case 34: e = enbFontAttr; break;
-    case 33: e = enbFontText; break;
-    case 36:
-    case 37: e = enbToneObj; break;
-    case 40: e = enbGradGroup; break;
-    case 44:
-    case 45: e = enbPen4ShapeID; break;
-    case 48: e = enbPen4Map; break;
-    case 50: e = enbPen4Color; break;
-    case 52: e = enbPen4Param; break;
-    case 53: e = enbPen4Attr; break;
-    case 56: e = enbPen4RenderMode; break;
-    case 57: e = enbPen4RenderParam; break;
-    case 58: e = enbPen4RenderOpt; break;
-    case 60: e = enbPen4StrokeParam; break;
-    case 64: e = enbPen5Map; break;
-    case 65: e = enbPen5Color; break;
-    case 66: e = enbPen5Param; break;
-    case 67: e = enbPen5Attr; break;
-    case 68: e = enbPen5RenderMode; break;
-    case 69: e = enbPen5RenderParam; break;
-    case 70: e = enbPen5RenderOpt; break;
-    case 71: e = enbPen5StrokeParam; break;
-    case 74:
-    case 75: e = enbPen5ShapeID; break;
-    case 128:
-    case 129:
-    case 136: return eStatusKind::noElement;
-    default: return eStatusKind::unknown;
+    for (const SStatusElement &row : kStatusElements) {
+        if (row.code == code) {
+            e = row.element;
+            return eStatusKind::element;
+        }
     }
-    return eStatusKind::element;
+    // Data for the next packet (textures, colour range): no recorded value.
+    if (code == 128 || code == 129 || code == 136)
+        return eStatusKind::noElement;
+    return eStatusKind::unknown;
 }
 
 // ---- Lifecycle ----
@@ -212,8 +204,8 @@ bool CEventMngr::writePacket(SEventHdr hdr, const void *body, uint32_t bodyLen, 
 
 bool CEventMngr::endEvent()
 {
-    const bool ok = eventCnt == 0 ? evTopTable.setValue(topEventPos)
-                                  : evTopTable.addValue(topEventPos);
+    const bool ok =
+        eventCnt == 0 ? evTopTable.setValue(topEventPos) : evTopTable.addValue(topEventPos);
     if (!ok)
         return false;
     ++eventCnt;
@@ -360,10 +352,14 @@ bool CEventMngr::writeAllStatus()
 bool CEventMngr::writeStatusSet(int set)
 {
     switch (set) {
-    case kSetControl: return writeControlStatus();
-    case kSetBasic: return writeBasicStatus();
-    case kSetAll: return writeAllStatus();
-    default: return true;
+    case kSetControl:
+        return writeControlStatus();
+    case kSetBasic:
+        return writeBasicStatus();
+    case kSetAll:
+        return writeAllStatus();
+    default:
+        return true;
     }
 }
 

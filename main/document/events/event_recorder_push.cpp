@@ -83,8 +83,7 @@ bool CEventMngr::pushEventBegin()
 {
     if (!canRecord())
         return true;
-    if (!writeBasicStatus() || !writeInfoAll() || !writePacket({2, 254}, nullptr, 0) ||
-        !endEvent())
+    if (!writeBasicStatus() || !writeInfoAll() || !writePacket({2, 254}, nullptr, 0) || !endEvent())
         return false;
     mapToneObj.removeAll();
     mapPenShapeObj.removeAll();
@@ -99,8 +98,8 @@ bool CEventMngr::pushEventCreatePaper(int32_t pw, int32_t ph, int32_t lw, int32_
     return pushCommand(2, 0, &b, sizeof b, kSetControl, false);
 }
 
-bool CEventMngr::pushEventCreatePaperEx(int32_t pw, int32_t ph, int32_t lw, int32_t lh,
-                                        int32_t dpi, bool ctp, bool ltp)
+bool CEventMngr::pushEventCreatePaperEx(int32_t pw, int32_t ph, int32_t lw, int32_t lh, int32_t dpi,
+                                        bool ctp, bool ltp)
 {
     if (!canRecord())
         return true;
@@ -216,9 +215,8 @@ bool CEventMngr::pushEventLayerCreate(int32_t idx, int32_t w, int32_t h, uint8_t
     return pushCommand(4, 0, &b, sizeof b, kSetBasic, true);
 }
 
-bool CEventMngr::pushEventLayerCreateEx(int32_t idx, int32_t w, int32_t h, uint8_t lm,
-                                        uint8_t trn, uint32_t col, const QString &str, bool vis,
-                                        bool prt)
+bool CEventMngr::pushEventLayerCreateEx(int32_t idx, int32_t w, int32_t h, uint8_t lm, uint8_t trn,
+                                        uint32_t col, const QString &str, bool vis, bool prt)
 {
     const std::vector<uint8_t> name = utf16WithTerminator(str);
     if (name.size() > 0xFFFF)
@@ -314,8 +312,8 @@ bool CEventMngr::pushEventLayerCmd(int32_t idx0, int32_t idx1, uint8_t code)
     return pushCommand(4, code, &b, sizeof b, kSetBasic, listed(code, {1, 3, 4, 5}));
 }
 
-bool CEventMngr::pushEventLayerCmdEx(int32_t idx0, int32_t idx1, uint32_t param0,
-                                     uint32_t param1, uint8_t code)
+bool CEventMngr::pushEventLayerCmdEx(int32_t idx0, int32_t idx1, uint32_t param0, uint32_t param1,
+                                     uint8_t code)
 {
     if (!listed(code, {10, 38, 39, 40, 41, 48, 49, 50, 51}))
         return false;
@@ -350,8 +348,7 @@ bool CEventMngr::pushEventLayerSelectMove(int32_t idx, int32_t midx, const sPos 
     return pushCommand(4, 12, &b, sizeof b, kSetBasic, false);
 }
 
-bool CEventMngr::pushEventLayerSelectMoveEx(int32_t idx, int32_t midx, uint16_t t,
-                                            const sPos &ofs)
+bool CEventMngr::pushEventLayerSelectMoveEx(int32_t idx, int32_t midx, uint16_t t, const sPos &ofs)
 {
     SEvLayerMoveSelEx b;
     b.idx = index16(idx);
@@ -428,8 +425,8 @@ SEvFreeTransform freeTransformBody(sFPos a, sFPos b, sFPos c, sFPos d, bool simp
 }
 } // namespace
 
-bool CEventMngr::pushEventLayerFreeTransform(sFPos toplft, sFPos toprht, sFPos btmrht,
-                                             sFPos btmlft, bool simple, uint8_t code)
+bool CEventMngr::pushEventLayerFreeTransform(sFPos toplft, sFPos toprht, sFPos btmrht, sFPos btmlft,
+                                             bool simple, uint8_t code)
 {
     if (code != 56 && code != 57)
         return false;
@@ -527,9 +524,8 @@ bool CEventMngr::writeCoverage(uint8_t code, const TChannel &ch, void *head, uin
     return pushCommand(13, code, head, headLen, kSetAll, true, packed.data(), padded);
 }
 
-bool CEventMngr::pushEventAlpha(int32_t idx, int32_t midx, const TChannel &ch,
-                                const sPos &seedpos, uint8_t mt, uint8_t op0, uint16_t op1,
-                                uint8_t op2, uint8_t code)
+bool CEventMngr::pushEventAlpha(int32_t idx, int32_t midx, const TChannel &ch, const sPos &seedpos,
+                                uint8_t mt, uint8_t op0, uint16_t op1, uint8_t op2, uint8_t code)
 {
     if (!canRecord() || !listed(code, {0, 1, 4, 16, 17, 32}))
         return false;
@@ -552,8 +548,7 @@ bool CEventMngr::pushEventAlpha(int32_t idx, int32_t midx, const TChannel &ch,
 
 bool CEventMngr::pushEventAlphaEx(int32_t idx, int32_t midx, const TChannel &ch,
                                   const sPos &seedpos, const sPos &ofspos, const sSize &sz,
-                                  uint8_t mt, uint8_t op0, uint16_t op1, uint8_t op2,
-                                  uint8_t code)
+                                  uint8_t mt, uint8_t op0, uint16_t op1, uint8_t op2, uint8_t code)
 {
     if (!canRecord() || !listed(code, {2, 3, 5}))
         return false;
@@ -583,9 +578,8 @@ bool CEventMngr::pushEventAlphaFont(int32_t idx, int32_t midx, const TChannel &c
     return pushEventAlpha(idx, midx, ch, seedpos, mt, 0, 0, 0, code);
 }
 
-bool CEventMngr::pushEventAlphaColorRange(int32_t idx, int32_t midx,
-                                          std::span<const uint8_t> cm, const TChannel &ch,
-                                          uint8_t mt)
+bool CEventMngr::pushEventAlphaColorRange(int32_t idx, int32_t midx, std::span<const uint8_t> cm,
+                                          const TChannel &ch, uint8_t mt)
 {
     sRect covered;
     // Nothing covered records nothing: the parameters would otherwise be left to the next event.
@@ -637,8 +631,8 @@ bool CEventMngr::pushEventFillPoly(int32_t idx, int32_t cnt, const sFPos *list)
     return pushCommand(6, 4, &b, sizeof b, kSetAll, false, list, uint32_t(cnt) * 8);
 }
 
-bool CEventMngr::pushEventSelectDrawCmd(int32_t idx, int32_t midx, sFPos p0, sFPos p1,
-                                        uint8_t mat, uint8_t code)
+bool CEventMngr::pushEventSelectDrawCmd(int32_t idx, int32_t midx, sFPos p0, sFPos p1, uint8_t mat,
+                                        uint8_t code)
 {
     if (!listed(code, {16, 17, 19}))
         return false;
@@ -746,8 +740,7 @@ bool CEventMngr::pushEventFilterComplex(uint8_t code, const SEvFilterComplex &fc
         return false;
     SEvFilterComplex b = fc;
     b.allLen = uint16_t(data.size());
-    return pushCommand(38, code, &b, sizeof b, kSetAll, false, data.data(),
-                       uint32_t(data.size()));
+    return pushCommand(38, code, &b, sizeof b, kSetAll, false, data.data(), uint32_t(data.size()));
 }
 
 bool CEventMngr::pushEventFilterFloor(int32_t idx, int32_t midx, std::span<const uint8_t> param63,

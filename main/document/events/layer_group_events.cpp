@@ -1,7 +1,7 @@
 // Layer groups (links) in the event stream: the three pushes of group 5 and the decoder of the
 // level tables that the group-level packets carry.
-#include "document/events/event_manager.h"
 #include "document/events/layer_group_events.h"
+#include "document/events/event_manager.h"
 
 #include <vector>
 

@@ -72,8 +72,8 @@ void fillPenSet(SPenSetValues &v, const SGradeMapParam &gm, const SPenColor &pc,
     v.rparam.param1 = uint32_t(ra.param1.all);
     v.rparam.param2 = uint32_t(ra.param2.all);
     v.rparam.param3 = uint32_t(ra.param3.all);
-    v.opt.flags = uint16_t(((strk && strk->m_bUseGradation) ? 1 : 0) |
-                           ((strk && strk->m_bUseTone) ? 2 : 0));
+    v.opt.flags =
+        uint16_t(((strk && strk->m_bUseGradation) ? 1 : 0) | ((strk && strk->m_bUseTone) ? 2 : 0));
 }
 
 void strokeRecord(const SStrokeParam &sp, SEvPen4StrokeParam &r)
@@ -236,8 +236,7 @@ bool CEventMngr::writePen4Status()
     return writeStatusIfChanged(48, &v.map, sizeof v.map, enbPen4Map) != 2 &&
            writeStatusIfChanged(50, &v.color, sizeof v.color, enbPen4Color) != 2 &&
            writeStatusIfChanged(52, &v.param, sizeof v.param, enbPen4Param) != 2 &&
-           writeStatusIfChanged(53, &v.attr, sizeof v.attr, enbPen4Attr) != 2 &&
-           writePenShape(4) &&
+           writeStatusIfChanged(53, &v.attr, sizeof v.attr, enbPen4Attr) != 2 && writePenShape(4) &&
            writeStatusIfChanged(56, &v.mode, sizeof v.mode, enbPen4RenderMode) != 2 &&
            writeStatusIfChanged(57, &v.rparam, sizeof v.rparam, enbPen4RenderParam) != 2 &&
            writeStatusIfChanged(58, &v.opt, sizeof v.opt, enbPen4RenderOpt) != 2 &&
@@ -272,8 +271,7 @@ bool CEventMngr::writePen5Status()
     return writeStatusIfChanged(64, &v.map, sizeof v.map, enbPen5Map) != 2 &&
            writeStatusIfChanged(65, &v.color, sizeof v.color, enbPen5Color) != 2 &&
            writeStatusIfChanged(66, &v.param, sizeof v.param, enbPen5Param) != 2 &&
-           writeStatusIfChanged(67, &v.attr, sizeof v.attr, enbPen5Attr) != 2 &&
-           writePenShape(5) &&
+           writeStatusIfChanged(67, &v.attr, sizeof v.attr, enbPen5Attr) != 2 && writePenShape(5) &&
            writeStatusIfChanged(68, &v.mode, sizeof v.mode, enbPen5RenderMode) != 2 &&
            writeStatusIfChanged(69, &v.rparam, sizeof v.rparam, enbPen5RenderParam) != 2 &&
            writeStatusIfChanged(70, &v.opt, sizeof v.opt, enbPen5RenderOpt) != 2 &&
@@ -385,30 +383,54 @@ int32_t CEventMngr::getRecordedVersion() const
 bool CEventMngr::playPaintParamStatus(uint8_t code, std::span<const uint8_t> body)
 {
     switch (code) {
-    case 36: return playToneObj(body);
-    case 37: return playToneID(body);
-    case 40: return playGradGroup(body);
-    case 44: return playPenShapeImage(4, body);
-    case 45: return playPenShapeID(4, body);
-    case 48: return playPenMap(4, body);
-    case 50: return playPenColor(4, body);
-    case 52: return playPenParam(4, body);
-    case 53: return playPenAttr(4, body);
-    case 56: return playRenderMode(4, body);
-    case 57: return playRenderParam(4, body);
-    case 58: return playRenderOpt(4, body);
-    case 60: return playStrokeParam4(body);
-    case 64: return playPenMap(5, body);
-    case 65: return playPenColor(5, body);
-    case 66: return playPenParam(5, body);
-    case 67: return playPenAttr(5, body);
-    case 68: return playRenderMode(5, body);
-    case 69: return playRenderParam(5, body);
-    case 70: return playRenderOpt(5, body);
-    case 71: return playStrokeParam5(body);
-    case 74: return playPenShapeImage(5, body);
-    case 75: return playPenShapeID(5, body);
-    default: return false;
+    case 36:
+        return playToneObj(body);
+    case 37:
+        return playToneID(body);
+    case 40:
+        return playGradGroup(body);
+    case 44:
+        return playPenShapeImage(4, body);
+    case 45:
+        return playPenShapeID(4, body);
+    case 48:
+        return playPenMap(4, body);
+    case 50:
+        return playPenColor(4, body);
+    case 52:
+        return playPenParam(4, body);
+    case 53:
+        return playPenAttr(4, body);
+    case 56:
+        return playRenderMode(4, body);
+    case 57:
+        return playRenderParam(4, body);
+    case 58:
+        return playRenderOpt(4, body);
+    case 60:
+        return playStrokeParam4(body);
+    case 64:
+        return playPenMap(5, body);
+    case 65:
+        return playPenColor(5, body);
+    case 66:
+        return playPenParam(5, body);
+    case 67:
+        return playPenAttr(5, body);
+    case 68:
+        return playRenderMode(5, body);
+    case 69:
+        return playRenderParam(5, body);
+    case 70:
+        return playRenderOpt(5, body);
+    case 71:
+        return playStrokeParam5(body);
+    case 74:
+        return playPenShapeImage(5, body);
+    case 75:
+        return playPenShapeID(5, body);
+    default:
+        return false;
     }
 }
 
@@ -559,8 +581,7 @@ bool CEventMngr::playStrokeParam4(std::span<const uint8_t> body)
 bool CEventMngr::playStrokeParam5(std::span<const uint8_t> body)
 {
     SEvPen5StrokeParam rec;
-    if (!readBody(body, rec) ||
-        rec.interpolateType > uint8_t(eInterpolateType::iptBSpline))
+    if (!readBody(body, rec) || rec.interpolateType > uint8_t(eInterpolateType::iptBSpline))
         return false;
     if (CStrokeMngr5 *sm = m_owner ? m_owner->strokeMngr5() : nullptr) {
         SStrokeParam sp;
@@ -604,8 +625,8 @@ bool CEventMngr::playPenShapeImage(int ver, std::span<const uint8_t> body)
     uint32_t known = 0;
     if (!hasPlayObjects() || !readBody(body, h) || mapPenShapeObj.lookup(h.serial, known))
         return false;
-    std::unique_ptr<TChannel> ch = unpackChannel(h.width, h.height, h.bytes, h.packed, h.padded,
-                                                 body.subspan(sizeof h));
+    std::unique_ptr<TChannel> ch =
+        unpackChannel(h.width, h.height, h.bytes, h.packed, h.padded, body.subspan(sizeof h));
     if (!ch)
         return false;
     std::unique_ptr<CPenShapeObj> nib = makeImageNib(*playPenShapeObj, *ch, h.zoomRate, h.serial);

@@ -25,8 +25,8 @@ SOlyHeader makeOlyHeader(const CLayerData &ld)
     h.viewPos = ld.viewPos;
     h.viewSize = ld.viewSize;
     h.nameLength = uint16_t(ld.title.size() * 2 + 1);
-    const bool oldMode = ld.mode == LM_MUL || ld.mode == LM_ADD || ld.mode == LM_SUB ||
-                         ld.mode == LM_STD;
+    const bool oldMode =
+        ld.mode == LM_MUL || ld.mode == LM_ADD || ld.mode == LM_SUB || ld.mode == LM_STD;
     h.version = oldMode ? 0 : 1;
     h.dither = ld.dither;
     h.groupLevel = uint8_t(ld.groupLevel);

@@ -1,8 +1,8 @@
+#include "core/image/display_canvas.h"
 #include "document/events/event_manager.h"
 #include "document/events/event_record_guard.h"
-#include "document/paper/layer_data.h"
 #include "document/events/recorder_rig.h"
-#include "core/image/display_canvas.h"
+#include "document/paper/layer_data.h"
 #include "document/paper/layer_header.h"
 #include "platform/codec/block_compress.h"
 #include "support/packed_value.h"
@@ -11,8 +11,8 @@
 
 #include <QBuffer>
 
-#include <functional>
 #include <QFile>
+#include <functional>
 
 namespace {
 
@@ -34,10 +34,10 @@ TEST(EventRecorder, AFixedRecordingEqualsItsGolden)
     ASSERT_TRUE(rig.recordStroke(17));
 
     const std::vector<H> expected = {
-        {0, 0},  {2, 8},                                                    // control, creation
-        {0, 2},  {0, 3},  {0, 4},  {0, 5},  {0, 8},  {0, 12}, {1, 17}, {2, 254}, // basic, begin
-        {0, 8},  {0, 16},                                                   // stroke: basic, pen
-        {0, 64}, {0, 65}, {0, 66}, {0, 67}, {0, 68}, {0, 69}, {0, 70}, {0, 71}, // version-5 set
+        {0, 0},  {2, 8}, // control, creation
+        {0, 2},  {0, 3},   {0, 4},  {0, 5},  {0, 8},  {0, 12}, {1, 17}, {2, 254}, // basic, begin
+        {0, 8},  {0, 16}, // stroke: basic, pen
+        {0, 64}, {0, 65},  {0, 66}, {0, 67}, {0, 68}, {0, 69}, {0, 70}, {0, 71}, // version-5 set
         {80, 0}, {17, 16}, {18, 1}};
     EXPECT_EQ(rig.headers(), expected);
     EXPECT_EQ(rig.ev().eventCnt, 3u);
@@ -130,7 +130,7 @@ TEST(EventRecorder, StrokeBeginByPaintLevelAndShape)
     };
     using enum ePaintLevel;
     const Case cases[] = {
-        {PAINT_LEVEL_qZ2, false, 23}, {PAINT_LEVEL_qZ2, true, 24}, {PAINT_LEVEL_qZ4, false, 48},
+        {PAINT_LEVEL_qZ2, false, 23}, {PAINT_LEVEL_qZ2, true, 24},  {PAINT_LEVEL_qZ4, false, 48},
         {PAINT_LEVEL_qZ4, true, 49},  {PAINT_LEVEL_qZ5, false, 80}, {PAINT_LEVEL_qZ5, true, 81},
     };
     for (const Case &c : cases) {
@@ -196,12 +196,11 @@ TEST(EventRecorder, StatusSetsKeepTheirOrder)
     rig.useImageNib();
     // The all set at each level: basic (with tone and stops), level 1, version 4, version 5.
     ASSERT_TRUE(rig.ev().pushEventFilter0(0, 0, 0));
-    const std::vector<H> expected = {
-        {0, 0},  {0, 2},  {0, 3},  {0, 4},  {0, 5},  {0, 8},  {0, 12}, {0, 36}, {0, 40},
-        {0, 13}, {0, 16}, {0, 17}, {0, 18},
-        {0, 48}, {0, 50}, {0, 52}, {0, 53}, {0, 44}, {0, 56}, {0, 57}, {0, 58}, {0, 60},
-        {0, 64}, {0, 65}, {0, 66}, {0, 67}, {0, 75}, {0, 68}, {0, 69}, {0, 70}, {0, 71},
-        {32, 0}};
+    const std::vector<H> expected = {{0, 0},  {0, 2},  {0, 3},  {0, 4},  {0, 5},  {0, 8},  {0, 12},
+                                     {0, 36}, {0, 40}, {0, 13}, {0, 16}, {0, 17}, {0, 18}, {0, 48},
+                                     {0, 50}, {0, 52}, {0, 53}, {0, 44}, {0, 56}, {0, 57}, {0, 58},
+                                     {0, 60}, {0, 64}, {0, 65}, {0, 66}, {0, 67}, {0, 75}, {0, 68},
+                                     {0, 69}, {0, 70}, {0, 71}, {32, 0}};
     EXPECT_EQ(rig.headers(), expected);
 }
 
@@ -342,10 +341,17 @@ struct RecorderState
     static RecorderState of(RecorderRig &rig)
     {
         CEventMngr &ev = rig.ev();
-        return {rig.bytes(),        ev.curLength,      ev.topEventPos,
-                ev.eventCnt,        ev.evTopTable.backCnt, ev.evTopTable.foreCnt,
-                ev.evTopTable.getTopValue(), ev.evEnbStat, ev.statusValues,
-                ev.mapToneObj.getCount(), ev.mapPenShapeObj.getCount()};
+        return {rig.bytes(),
+                ev.curLength,
+                ev.topEventPos,
+                ev.eventCnt,
+                ev.evTopTable.backCnt,
+                ev.evTopTable.foreCnt,
+                ev.evTopTable.getTopValue(),
+                ev.evEnbStat,
+                ev.statusValues,
+                ev.mapToneObj.getCount(),
+                ev.mapPenShapeObj.getCount()};
     }
     friend bool operator==(const RecorderState &, const RecorderState &) = default;
 };
@@ -630,7 +636,7 @@ TEST(EventRecorder, CoverageIsTheBoundingBoxOfTheNonZeroBytes)
     std::vector<uint8_t> raw(a.bytes);
     ASSERT_EQ(codec::codecDecompress(std::span(b).subspan(sizeof a, a.packed), raw),
               codec::CodecStatus::Nothing);
-    EXPECT_EQ(raw[0], 9);       // (3, 2): the box's first row, top-down
+    EXPECT_EQ(raw[0], 9);           // (3, 2): the box's first row, top-down
     EXPECT_EQ(raw[3 * 5 + 4], 200); // (7, 5)
 }
 
@@ -654,12 +660,30 @@ TEST(EventRecorder, LayerAttributePacketsCarryTheLayerWithTheChangeApplied)
         SEvLayerAttr expect;
     };
     const Case cases[] = {
-        {"mode", [](CEventMngr &e) { return e.pushEventLayerMode(1, 8); }, {4, 16}, {1, 8, 200, 0x11}},
-        {"opacity", [](CEventMngr &e) { return e.pushEventLayerTrans(1, 9); }, {4, 17}, {1, 4, 9, 0x11}},
-        {"hidden", [](CEventMngr &e) { return e.pushEventLayerVisible(1, false); }, {4, 18}, {1, 4, 200, 0x10}},
-        {"protected", [](CEventMngr &e) { return e.pushEventLayerMaskProtected(1, true); }, {4, 20}, {1, 4, 200, 0x13}},
-        {"clipped", [](CEventMngr &e) { return e.pushEventLayerClipping(1, true); }, {4, 52}, {1, 4, 200, 0x15}},
-        {"unclipped", [](CEventMngr &e) { return e.pushEventLayerClipping(1, false); }, {4, 53}, {1, 4, 200, 0x11}},
+        {"mode",
+         [](CEventMngr &e) { return e.pushEventLayerMode(1, 8); },
+         {4, 16},
+         {1, 8, 200, 0x11}},
+        {"opacity",
+         [](CEventMngr &e) { return e.pushEventLayerTrans(1, 9); },
+         {4, 17},
+         {1, 4, 9, 0x11}},
+        {"hidden",
+         [](CEventMngr &e) { return e.pushEventLayerVisible(1, false); },
+         {4, 18},
+         {1, 4, 200, 0x10}},
+        {"protected",
+         [](CEventMngr &e) { return e.pushEventLayerMaskProtected(1, true); },
+         {4, 20},
+         {1, 4, 200, 0x13}},
+        {"clipped",
+         [](CEventMngr &e) { return e.pushEventLayerClipping(1, true); },
+         {4, 52},
+         {1, 4, 200, 0x15}},
+        {"unclipped",
+         [](CEventMngr &e) { return e.pushEventLayerClipping(1, false); },
+         {4, 53},
+         {1, 4, 200, 0x11}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -684,8 +708,8 @@ TEST(EventRecorder, TextWritesItsFontAndTextEveryTime)
     lf.lfFaceName[0] = u'A';
     for (int i = 0; i < 2; ++i) {
         const uint32_t from = rig.ev().curLength;
-        ASSERT_TRUE(rig.ev().pushEventAlphaFont(1, 0, ch, {2, 2}, 0, QStringLiteral("あい"), lf,
-                                                3, 4, 16));
+        ASSERT_TRUE(
+            rig.ev().pushEventAlphaFont(1, 0, ch, {2, 2}, 0, QStringLiteral("あい"), lf, 3, 4, 16));
         const std::vector<H> hs = rig.headers(from);
         ASSERT_GE(hs.size(), 4u);
         EXPECT_EQ(hs[0], (H{0, 34}));

@@ -16,8 +16,8 @@ TEST(LayerGroupEvents, TheThreePushesWriteTheirBodies)
     uint32_t from = rig.ev().curLength;
     ASSERT_TRUE(rig.ev().pushEventGroupIn(1, true, 3, before, after));
     const std::vector<uint8_t> in = rig.body({5, 0}, from);
-    const std::vector<uint8_t> expectIn = {1, 0, 3, 0, 0, 0, 1, 2, 0, 0, 0, 0, 6, 0, 0, 0,
-                                           0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 2, 2};
+    const std::vector<uint8_t> expectIn = {1, 0, 3, 0, 0, 0, 1, 2, 0, 0, 0, 0, 6, 0, 0,
+                                           0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 2, 2};
     EXPECT_EQ(in, expectIn);
     EXPECT_EQ(rig.headers(from).back(), (H{5, 0})); // after the basic set
     EXPECT_EQ(rig.headers(from).front(), (H{0, 8}));
@@ -28,14 +28,13 @@ TEST(LayerGroupEvents, TheThreePushesWriteTheirBodies)
 
     from = rig.ev().curLength;
     ASSERT_TRUE(rig.ev().pushEventGroupData2(16, 2, 7, 0x00030001, 9));
-    EXPECT_EQ(rig.body({5, 16}, from),
-              (std::vector<uint8_t>{2, 0, 7, 0, 1, 0, 3, 0, 9, 0, 0, 0}));
+    EXPECT_EQ(rig.body({5, 16}, from), (std::vector<uint8_t>{2, 0, 7, 0, 1, 0, 3, 0, 9, 0, 0, 0}));
 
     from = rig.ev().curLength;
     ASSERT_TRUE(rig.ev().pushEventGroupMovePos(10, 1, 2, {-1, 5}, 4, 0));
     EXPECT_EQ(rig.body({5, 10}, from),
-              (std::vector<uint8_t>{1, 0, 2, 0, 0xFF, 0xFF, 0xFF, 0xFF, 5, 0, 0, 0, 4, 0, 0, 0,
-                                    0, 0, 0, 0}));
+              (std::vector<uint8_t>{1, 0, 2, 0, 0xFF, 0xFF, 0xFF, 0xFF, 5, 0,
+                                    0, 0, 4, 0, 0,    0,    0,    0,    0, 0}));
 
     const std::vector<uint8_t> was = rig.bytes();
     EXPECT_FALSE(rig.ev().pushEventGroupData2(9, 0, 0, 0, 0));
@@ -46,8 +45,8 @@ TEST(LayerGroupEvents, TheThreePushesWriteTheirBodies)
 
 TEST(LayerGroupEvents, TheDecoderChecksTheTables)
 {
-    const std::vector<uint8_t> good = {4, 0, 2, 0, 0, 0, 1, 2, 0, 0, 0, 0, 4, 0, 0, 0,
-                                       0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6};
+    const std::vector<uint8_t> good = {4, 0, 2, 0, 0, 0, 1, 2, 0, 0, 0, 0, 4, 0,
+                                       0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 4, 5, 6};
     SGroupLevelTables t;
     ASSERT_TRUE(decodeGroupLevelPacket(good, t));
     EXPECT_EQ(t.idx, 4);
@@ -62,8 +61,8 @@ TEST(LayerGroupEvents, TheDecoderChecksTheTables)
         size_t cut;
     };
     const Case cases[] = {
-        {"element size 2", 6, 2, 0},      {"one table", 7, 1, 0},
-        {"odd total", 12, 5, 0},          {"total not twice the count", 12, 6, 0},
+        {"element size 2", 6, 2, 0},       {"one table", 7, 1, 0},
+        {"odd total", 12, 5, 0},           {"total not twice the count", 12, 6, 0},
         {"count without tables", 2, 3, 0}, {"tables cut", 0, 4, 1},
         {"header cut", 0, 4, 10},
     };

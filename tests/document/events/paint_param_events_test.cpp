@@ -231,15 +231,18 @@ struct ReplayState
     std::vector<sCRSlot> stops;
     static ReplayState of(CEventMngr &ev)
     {
-        return {ev.evEnbStat,          ev.statusValues,
-                ev.mapToneObj.getCount(), ev.mapPenShapeObj.getCount(),
-                ev.playToneMngr->count(), ev.playPenShapeList.size(),
+        return {ev.evEnbStat,
+                ev.statusValues,
+                ev.mapToneObj.getCount(),
+                ev.mapPenShapeObj.getCount(),
+                ev.playToneMngr->count(),
+                ev.playPenShapeList.size(),
                 ev.curGradGroup.slotList};
     }
     friend bool operator==(const ReplayState &a, const ReplayState &b)
     {
-        return a.enb == b.enb && a.values == b.values && a.tones == b.tones &&
-               a.nibs == b.nibs && a.toneCount == b.toneCount && a.nibImages == b.nibImages &&
+        return a.enb == b.enb && a.values == b.values && a.tones == b.tones && a.nibs == b.nibs &&
+               a.toneCount == b.toneCount && a.nibImages == b.nibImages &&
                a.stops.size() == b.stops.size() &&
                std::memcmp(a.stops.data(), b.stops.data(), a.stops.size() * sizeof(sCRSlot)) == 0;
     }

@@ -154,7 +154,8 @@ struct RecorderRig
     {
         bool ok = ev().pushEventStrokeBegin(x0, 4, 0.5f);
         for (int i = 1; i < n; ++i)
-            ok = ev().pushEventStrokeAdd(x0 + float(i), 4 + float(i) / 2, 0.5f + float(i) / 64) && ok;
+            ok = ev().pushEventStrokeAdd(x0 + float(i), 4 + float(i) / 2, 0.5f + float(i) / 64) &&
+                 ok;
         return ev().pushEventStrokeEnd() && ok;
     }
 
