@@ -442,6 +442,8 @@ class CEventMngr : public IPaperPlayback
                        uint32_t boxOfs);
     bool writePenShape(int ver);
     bool dropLastEvent(uint32_t start);
-    bool removeIdsDefinedIn(uint32_t from, uint32_t to);
+    void remapIdsDefinedIn(uint32_t from, uint32_t to);
+    // Every packet of [from, to) can be walked and every status code is known.
+    bool isWalkable(uint32_t from, uint32_t to) const;
     friend class CEventRecordGuard;
 };

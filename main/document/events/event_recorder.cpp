@@ -526,18 +526,32 @@ bool CEventMngr::forgetStatusOfPackets(uint32_t from, uint32_t to)
     return known && r.end == TEventWalkEnd::Clean;
 }
 
+bool CEventMngr::isWalkable(uint32_t from, uint32_t to) const
+{
+    bool known = true;
+    const SEventWalkResult r = walkPackets(from, to, [&](const SEventPacketInfo &pk) {
+        bEvEnbF e = enbAppStat;
+        known = pk.hdr.group != 0 || statusElementOf(pk.hdr.code, e) != eStatusKind::unknown;
+        return known;
+    });
+    return known && r.end == TEventWalkEnd::Clean;
+}
+
 bool CEventMngr::undoEvent()
 {
     if (eventCnt == 0 || evTopTable.backCnt <= 0)
+        return false;
+    // The current place is the start of the last event. Its packets are checked before the ring
+    // moves, so that a failed undo leaves the history as it was.
+    const uint32_t s = evTopTable.getTopValue();
+    if (s > topEventPos || !isWalkable(s, topEventPos))
         return false;
     if (evTopTable.foreCnt == 0) {
         // Keep the end of the stream so that the event can be redone.
         if (!evTopTable.addValue(topEventPos) || !evTopTable.last())
             return false;
     }
-    const uint32_t s = evTopTable.getTopValue();
-    if (s > topEventPos || !forgetStatusOfPackets(s, topEventPos))
-        return false;
+    forgetStatusOfPackets(s, topEventPos);
     evTopTable.last();
     topEventPos = curLength = s;
     --eventCnt;
@@ -549,11 +563,27 @@ bool CEventMngr::redoEvent()
     if (evTopTable.foreCnt < 2 || !evTopTable.next())
         return false;
     uint32_t end = 0;
-    if (!evTopTable.getValue(1, end) || end > limitLen)
+    const uint32_t start = evTopTable.getTopValue();
+    if (!evTopTable.getValue(1, end) || end > limitLen || start > end)
         return false;
     topEventPos = curLength = end;
     ++eventCnt;
+    remapIdsDefinedIn(start, end);
     return true;
+}
+
+void CEventMngr::remapIdsDefinedIn(uint32_t from, uint32_t to)
+{
+    // The redone event holds its tone and nib definitions again: a later use must refer to them
+    // rather than define the same id a second time, which a replay refuses.
+    walkPackets(from, to, [&](const SEventPacketInfo &pk) {
+        const uint8_t c = pk.hdr.code;
+        uint32_t serial = 0;
+        if (pk.hdr.group == 0 && (c == 36 || c == 44 || c == 74) &&
+            readRecordAt(pk.pos + 2, serial))
+            (c == 36 ? mapToneObj : mapPenShapeObj).setAt(serial, pk.pos);
+        return true;
+    });
 }
 
 bool CEventMngr::clearUndo()

@@ -458,6 +458,29 @@ TEST(EventRecorder, UndoAndRedoMoveTheEndOfTheStream)
     EXPECT_EQ(rig.ev().topEventPos, endB);
 }
 
+TEST(EventRecorder, AnEventThatCannotBeWalkedIsNotUndone)
+{
+    RecorderRig rig;
+    rig.recordOpening();
+    const uint32_t start = rig.ev().topEventPos;
+    rig.paper().m_canvascolor = 0x0A0B0C;
+    ASSERT_TRUE(rig.ev().pushEventPaperColor(0x0A0B0C)); // 0/2, 0/8, 2/1
+    const RecorderState before = RecorderState::of(rig);
+    const uint8_t unknown = 1; // status code 1 is not in the catalogue
+    ASSERT_EQ(rig.ev().writeAt(start + 1, &unknown, 1), 1u);
+    EXPECT_FALSE(rig.ev().undoEvent());
+    const RecorderState after = RecorderState::of(rig);
+    EXPECT_EQ(after.topEventPos, before.topEventPos);
+    EXPECT_EQ(after.eventCnt, before.eventCnt);
+    EXPECT_EQ(after.backCnt, before.backCnt);
+    EXPECT_EQ(after.foreCnt, before.foreCnt);
+    EXPECT_EQ(after.enb, before.enb);
+    const uint8_t canvasColour = 2;
+    ASSERT_EQ(rig.ev().writeAt(start + 1, &canvasColour, 1), 1u);
+    EXPECT_TRUE(rig.ev().undoEvent());
+    EXPECT_EQ(rig.ev().topEventPos, start);
+}
+
 TEST(EventRecorder, TheRingKeepsUndoMaxPlus34Places)
 {
     struct Case

@@ -69,6 +69,26 @@ TEST(PaintParamEvents, UndoingTheDefiningEventDefinesTheToneAgain)
     EXPECT_EQ(rig.count({0, 37}, third), 1);
 }
 
+TEST(PaintParamEvents, ARedoneDefinitionIsReferredToNotRepeated)
+{
+    RecorderRig rig;
+    rig.useImageNib();
+    rig.recordOpening();
+    rig.stroke.m_bUseTone = true;
+    const uint32_t from = rig.ev().curLength;
+    ASSERT_TRUE(rig.recordStroke(2)); // defines the tone and the nib
+    ASSERT_TRUE(rig.ev().undoEvent());
+    EXPECT_EQ(rig.ev().mapToneObj.getCount(), 0);
+    EXPECT_EQ(rig.ev().mapPenShapeObj.getCount(), 0);
+    ASSERT_TRUE(rig.ev().redoEvent());
+    ASSERT_TRUE(rig.recordStroke(2));
+    // A replay refuses a second definition of an id.
+    EXPECT_EQ(rig.count({0, 36}, from), 1);
+    EXPECT_EQ(rig.count({0, 74}, from), 1);
+    EXPECT_EQ(rig.count({0, 37}, from), 1);
+    EXPECT_EQ(rig.count({0, 75}, from), 1);
+}
+
 TEST(PaintParamEvents, AGradientFillWritesTheStopsEvenWithTheGradientOff)
 {
     RecorderRig rig;
