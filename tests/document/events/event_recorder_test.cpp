@@ -286,6 +286,8 @@ TEST(EventRecorder, RefusedCodesWriteNothingAndRecordingGoesOn)
     TChannel empty(4, 4);
     empty.PixelFill(0);
     EXPECT_FALSE(rig.ev().pushEventAlpha(0, 0, empty, {}, 0, 0, 0, 0, 0)); // nothing covered
+    const std::vector<uint8_t> colourMask(28, 1);
+    EXPECT_FALSE(rig.ev().pushEventAlphaColorRange(0, 0, colourMask, empty, 0)); // not even 136
     EXPECT_EQ(rig.bytes(), before);
     EXPECT_TRUE(rig.ev().isRecording());
     EXPECT_TRUE(rig.messages.warnings.isEmpty());
