@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <functional>
+#include <new>
 
 namespace {
 
@@ -247,24 +248,32 @@ TEST(EventRecorder, AFailedStatusWriteLeavesTheStreamAndCacheAndStopsRecording)
     EXPECT_EQ(rig.count({0, 2}, at), 1);
 }
 
+bool throwingSegmentAlloc(MemPtr &, size_t)
+{
+    throw std::bad_alloc();
+}
+
 TEST(EventRecorder, AFailedCommandWriteDropsThePartialPacket)
 {
-    RecorderRig rig;
-    rig.recordOpening();
-    ASSERT_TRUE(rig.ev().pushEventLayerCmd(1, 0, 2)); // every status is now cached
-    const uint32_t events = rig.ev().eventCnt;
-    // The target status (6 bytes) fits, the command (6 bytes) does not.
-    nearSegmentEnd(rig.ev(), 9);
-    const uint32_t at = rig.ev().curLength;
-    const fptrEventSegAlloc prev = setEventSegmentAllocator(failingSegmentAlloc);
-    EXPECT_FALSE(rig.ev().pushEventLayerCmd(1, 0, 2));
-    setEventSegmentAllocator(prev);
-    EXPECT_EQ(rig.headers(at), (std::vector<H>{{0, 8}})); // the status before it stays
-    EXPECT_EQ(rig.ev().curLength, at + 6);
-    EXPECT_EQ(rig.ev().topEventPos, at);
-    EXPECT_EQ(rig.ev().eventCnt, events);
-    EXPECT_FALSE(rig.ev().isRecording());
-    EXPECT_EQ(rig.messages.warnings.size(), 1);
+    for (fptrEventSegAlloc failing : {&failingSegmentAlloc, &throwingSegmentAlloc}) {
+        SCOPED_TRACE(failing == &failingSegmentAlloc ? "no memory" : "exception");
+        RecorderRig rig;
+        rig.recordOpening();
+        ASSERT_TRUE(rig.ev().pushEventLayerCmd(1, 0, 2)); // every status is now cached
+        const uint32_t events = rig.ev().eventCnt;
+        // The target status (6 bytes) fits, the command (6 bytes) does not.
+        nearSegmentEnd(rig.ev(), 9);
+        const uint32_t at = rig.ev().curLength;
+        const fptrEventSegAlloc prev = setEventSegmentAllocator(failing);
+        EXPECT_FALSE(rig.ev().pushEventLayerCmd(1, 0, 2));
+        setEventSegmentAllocator(prev);
+        EXPECT_EQ(rig.headers(at), (std::vector<H>{{0, 8}})); // the status before it stays
+        EXPECT_EQ(rig.ev().curLength, at + 6);
+        EXPECT_EQ(rig.ev().topEventPos, at);
+        EXPECT_EQ(rig.ev().eventCnt, events);
+        EXPECT_FALSE(rig.ev().isRecording());
+        EXPECT_EQ(rig.messages.warnings.size(), 1);
+    }
 }
 
 TEST(EventRecorder, RefusedCodesWriteNothingAndRecordingGoesOn)
