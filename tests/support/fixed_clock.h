@@ -26,3 +26,19 @@ class ScopedFixedClock
     std::shared_ptr<uint32_t> m_now;
     MillisecondClock m_previous;
 };
+
+// A UTC clock that answers one fixed time for the lifetime of the guard.
+class ScopedFixedUtcClock
+{
+  public:
+    explicit ScopedFixedUtcClock(const SSystemTime &t)
+    {
+        m_previous = installUtcClock([t] { return t; });
+    }
+    ~ScopedFixedUtcClock() { installUtcClock(m_previous); }
+    ScopedFixedUtcClock(const ScopedFixedUtcClock &) = delete;
+    ScopedFixedUtcClock &operator=(const ScopedFixedUtcClock &) = delete;
+
+  private:
+    UtcClock m_previous;
+};

@@ -2,6 +2,15 @@
 // loading from devices, and the packet lengths read from the stream.
 #include "document/events/event_manager.h"
 
+// The replay objects are destroyed if construction fails part way.
+#include "core/image/canvas.h"
+#include "core/image/channel.h"
+#include "paint/presets/pen_presets.h"
+#include "paint/render/pen_render4.h"
+#include "paint/render/pen_render5.h"
+#include "paint/stroke/stroke.h"
+#include "paint/tone/tone_manager.h"
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -69,8 +78,6 @@ CEventMngr::CEventMngr(TPaper *owner, uint32_t mlen, uint32_t usz)
     const uint64_t wanted = (uint64_t(mlen) + unitLen - 1) / unitLen;
     segments.reserve(size_t(std::clamp<uint64_t>(wanted, 10, kEventMaxSegments)));
 }
-
-CEventMngr::~CEventMngr() = default;
 
 void CEventMngr::freeSegments()
 {

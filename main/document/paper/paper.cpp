@@ -88,7 +88,14 @@ bool TPaper::construct()
         makePart<CEventMngr>(ePaperPart::eventMngr, "failed to create eventMngr!", [this] {
             return std::make_unique<CEventMngr>(this, kEventExpectedLen, kEventUnitLen);
         });
-    return m_eventMngr != nullptr;
+    if (!m_eventMngr)
+        return false;
+    // The event undo ring keeps 34 more places than the document's undo history.
+    const int32_t undoMax = gAppProfile ? gAppProfile->undoMax : 0;
+    const int32_t n = std::max(undoMax + 34, 8);
+    if (!m_eventMngr->startRecording(appMainStroke(), appMainToneMngrFor(this), n, n))
+        debugOut(QStringLiteral("failed to start event recording!"));
+    return true;
 }
 
 TPaper::~TPaper()

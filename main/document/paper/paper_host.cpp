@@ -49,3 +49,19 @@ void appRefreshLayerRow(TPaper &paper, int32_t idx)
     if (gPaperAppHooks.refreshLayerRow)
         gPaperAppHooks.refreshLayerRow(paper, idx);
 }
+
+CToneMngr *appMainToneMngrFor(const TPaper *paper)
+{
+    return gPaperAppHooks.mainToneMngrFor ? gPaperAppHooks.mainToneMngrFor(paper) : nullptr;
+}
+
+CGradMngr *appMainGradMngr()
+{
+    return ask(gPaperAppHooks.mainGradMngr);
+}
+
+void appSetPlayPenMtd(const SPlayPenMtd &v)
+{
+    if (gPaperAppHooks.setPlayPenMtd)
+        gPaperAppHooks.setPlayPenMtd(v);
+}

@@ -5,12 +5,16 @@
 #pragma once
 
 #include "core/base/geometry.h"
+#include "paint/brush/pen_records.h"
+#include "paint/brush/stroke_param.h"
 
 #include <cstdint>
 #include <functional>
 
 class CColorSlotGroup;
 class TMTC;
+class CGradMngr;
+class CToneMngr;
 class TPaper;
 class CPenRender;
 class CPenRender5;
@@ -65,7 +69,25 @@ struct SPaperAppHooks
     std::function<const CColorSlotGroup *()> selectedColorSlotGroup;
     // Repaints the row of layer idx of paper in the tool window's layer list.
     std::function<void(TPaper &paper, int32_t idx)> refreshLayerRow;
+    // The screentone set a document records and paints with (a replaying document: the replay's).
+    std::function<CToneMngr *(const TPaper *)> mainToneMngrFor;
+    // The tool window's gradient set; its current gradient is what the recorder writes.
+    std::function<CGradMngr *()> mainGradMngr;
+    // Shows the replayed brush in the tool window.
+    std::function<void(const struct SPlayPenMtd &)> setPlayPenMtd;
 };
+
+// The replayed brush handed to the tool window.
+struct SPlayPenMtd
+{
+    SGradeMapParam gradeMap;
+    const CPenShapeObj *shape = nullptr;
+    SPenRenderAttr renderAttr;
+    SStrokeParam strokeParam;
+    bool useGrad = false;
+    bool useTone = false;
+};
+
 // Installs the hooks and returns the previous ones.
 SPaperAppHooks installPaperAppHooks(SPaperAppHooks hooks);
 
@@ -77,6 +99,10 @@ CPenShapeObj *appSelectedPenShape();
 const CColorSlotGroup *appSelectedColorSlotGroup();
 // Calls the installed refreshLayerRow (nothing without one).
 void appRefreshLayerRow(TPaper &paper, int32_t idx);
+CToneMngr *appMainToneMngrFor(const TPaper *paper);
+CGradMngr *appMainGradMngr();
+// Nothing when no hook is installed.
+void appSetPlayPenMtd(const SPlayPenMtd &v);
 
 // What the event player lends the document while its window replays events: the nib, renderers,
 // stroke and colour group of the recording.

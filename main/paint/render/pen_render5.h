@@ -108,6 +108,7 @@ class CPenRender5
     const SPenRenderParam5 &renderParam() const { return FRenderParam; }
     const SPenRenderAttr &renderAttr() const { return FRenderAttr; }
     const SPenParam &penParam() const { return FPenParam; }
+    const SPenAttr &penAttr() const { return FPenAttr; }
     const SPenColor &penColor() const { return FPenColor; }
     const CGradeMapObj5 &gradeMap() const { return *FMapObj; }
     const CPenBitmapShape5 &bitmapShape() const { return *FBitmapShape; }

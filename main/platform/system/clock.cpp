@@ -1,11 +1,31 @@
 #include "platform/system/clock.h"
 
+#include <QDateTime>
+
 #include <chrono>
 #include <utility>
 
 namespace {
 
 MillisecondClock gInstalledClock;
+UtcClock gUtcClock;
+
+SSystemTime systemUtc()
+{
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    SSystemTime st;
+    st.wYear = uint16_t(d.year());
+    st.wMonth = uint16_t(d.month());
+    st.wDayOfWeek = uint16_t(d.dayOfWeek() % 7); // Sunday is 0
+    st.wDay = uint16_t(d.day());
+    st.wHour = uint16_t(t.hour());
+    st.wMinute = uint16_t(t.minute());
+    st.wSecond = uint16_t(t.second());
+    st.wMilliseconds = uint16_t(t.msec());
+    return st;
+}
 
 uint32_t systemMilliseconds()
 {
@@ -24,4 +44,14 @@ uint32_t timeGetTime()
 MillisecondClock installMillisecondClock(MillisecondClock clock)
 {
     return std::exchange(gInstalledClock, std::move(clock));
+}
+
+SSystemTime getSystemTimeUtc()
+{
+    return gUtcClock ? gUtcClock() : systemUtc();
+}
+
+UtcClock installUtcClock(UtcClock clock)
+{
+    return std::exchange(gUtcClock, std::move(clock));
 }

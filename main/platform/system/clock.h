@@ -14,3 +14,30 @@ uint32_t timeGetTime();
 // Replaces the clock; an empty function restores the system clock. Answers the previous one
 // (empty when it was the system clock), so a test can put it back.
 MillisecondClock installMillisecondClock(MillisecondClock clock);
+
+// The calendar time in UTC as the recorder stores it in its information packet: eight 16-bit
+// fields, 16 bytes, little-endian (year, month 1-12, day of the week 0 = Sunday, day, hour,
+// minute, second, milliseconds).
+#pragma pack(push, 1)
+struct SSystemTime
+{
+    uint16_t wYear = 0;
+    uint16_t wMonth = 0;
+    uint16_t wDayOfWeek = 0;
+    uint16_t wDay = 0;
+    uint16_t wHour = 0;
+    uint16_t wMinute = 0;
+    uint16_t wSecond = 0;
+    uint16_t wMilliseconds = 0;
+    friend bool operator==(const SSystemTime &, const SSystemTime &) = default;
+};
+#pragma pack(pop)
+static_assert(sizeof(SSystemTime) == 16);
+
+using UtcClock = std::function<SSystemTime()>;
+
+// The current time in UTC from the installed clock (the system's by default).
+SSystemTime getSystemTimeUtc();
+
+// Replaces the UTC clock; an empty function restores the system's. Answers the previous one.
+UtcClock installUtcClock(UtcClock clock);
