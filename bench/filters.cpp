@@ -1,7 +1,10 @@
 // The filters on one 4000 x 3000 picture, held as a layer (with its flow canvas) and as a cv::Mat
 // of the same pixels, in the same run: the kernel blurs against cv::blur, the custom sharpen and
 // the emboss against cv::filter2D with the same (or a relief) kernel, the median against
-// cv::medianBlur, the Gaussian against cv::GaussianBlur. OpenCV runs with its default threads and
+// cv::medianBlur, the Gaussian against cv::GaussianBlur; the resampling filters against cv::resize
+// and cv::warpAffine (scale50: fltScale2 to half size vs INTER_AREA; scale200: fltScale2 to double
+// size vs INTER_LINEAR of the middle quarter, both writing 4000 x 3000 pixels; rotate30: fltRotate2
+// by 30 degrees vs an INTER_LINEAR warp about the centre). OpenCV runs with its default threads and
 // with one thread. After the table: one "<what> vs opencv: R" line per pair (our time over
 // OpenCV's default-thread time, the one-thread ratio in parentheses), the largest interior
 // channel difference of the Gaussian, and last the Gaussian's ratio.
@@ -10,6 +13,7 @@
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_layer_image.h"
 #include "filters/algorithms/blur_filters.h"
+#include "filters/algorithms/distortion_filters.h"
 #include "filters/algorithms/median_filter.h"
 #include "filters/algorithms/sharpen_filters.h"
 #include "filters/core/filter_core.h"
@@ -164,6 +168,13 @@ std::vector<Pair> pairs()
         (cv::Mat_<float>(3, 3) << 0, -k / s, 0, -k / s, 999 / s, -k / s, 0, -k / s, 0);
     const cv::Mat relief = (cv::Mat_<float>(3, 3) << -1, -1, 0, -1, 0, 1, 0, 1, 1);
     const int ksize = 2 * gaussRadius() + 1;
+    Ours scale50{fltScale2}, scale200{fltScale2}, rotate30{fltRotate2};
+    scale50.rec4.data0.all = kW / 2, scale50.rec4.data1.all = kH / 2;
+    scale200.rec4.data0.all = kW * 2, scale200.rec4.data1.all = kH * 2;
+    scale50.rec4.data2.b1 = scale200.rec4.data2.b1 = 1; // the current method
+    scale50.size = scale200.size = kFltObj4Size;
+    rotate30.rec2.data0._float = 30, rotate30.rec2.data1.b1 = 1, rotate30.size = kFltObj2Size;
+    const cv::Mat turn = cv::getRotationMatrix2D(cv::Point2f(kW / 2.0f, kH / 2.0f), 30, 1);
     return {
         {"blur3", blur, [](const cv::Mat &a, cv::Mat &b) { cv::blur(a, b, cv::Size(3, 3)); }},
         {"blurmore5", blurMore, [](const cv::Mat &a, cv::Mat &b) { cv::blur(a, b, cv::Size(5, 5)); }},
@@ -175,6 +186,19 @@ std::vector<Pair> pairs()
          }},
         {"median r2", med2, [](const cv::Mat &a, cv::Mat &b) { medianPerChannel(a, b, 5); }},
         {"median r8", med8, [](const cv::Mat &a, cv::Mat &b) { medianPerChannel(a, b, 17); }},
+        {"scale50", scale50,
+         [](const cv::Mat &a, cv::Mat &b) {
+             cv::resize(a, b, cv::Size(kW / 2, kH / 2), 0, 0, cv::INTER_AREA);
+         }},
+        {"scale200", scale200,
+         [](const cv::Mat &a, cv::Mat &b) {
+             cv::resize(a(cv::Rect(kW / 4, kH / 4, kW / 2, kH / 2)), b, cv::Size(kW, kH), 0, 0,
+                        cv::INTER_LINEAR);
+         }},
+        {"rotate30", rotate30,
+         [turn](const cv::Mat &a, cv::Mat &b) {
+             cv::warpAffine(a, b, turn, a.size(), cv::INTER_LINEAR);
+         }},
         {"gaussian r10", gauss,
          [ksize](const cv::Mat &a, cv::Mat &b) {
              cv::GaussianBlur(a, b, cv::Size(ksize, ksize), kGaussSigma, kGaussSigma,
