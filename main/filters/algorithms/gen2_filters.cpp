@@ -126,7 +126,7 @@ struct SBlurSum
     {
         if (Sw == 0 || Sa == 0 || n == 0 || Swa == 0)
             return false;
-        const auto byte = [](double v) { return uint32_t(std::clamp(v, 0.0, 255.0)); };
+        const auto byte = [](double v) { return v > 0 ? uint32_t(std::min(v, 255.0)) : 0u; };
         out = byte(Sa / n) << 24 | byte(Swac[2] / Swa) << 16 | byte(Swac[1] / Swa) << 8 |
               byte(Swac[0] / Swa);
         return true;
@@ -723,7 +723,7 @@ void channelPass(const TChannel &src, TChannel &dst, const std::vector<float> &k
                 ++taps;
             }
             if (Sw != 0 && Sv != 0 && taps != 0 && Swv != 0)
-                *dst.seek8(x, y) = uint8_t(std::clamp(Swvv / Swv, 0.0, 255.0));
+                *dst.seek8(x, y) = uint8_t(Swvv / Swv > 0 ? std::min(Swvv / Swv, 255.0) : 0.0);
         }
 }
 

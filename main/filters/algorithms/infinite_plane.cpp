@@ -24,6 +24,14 @@ int32_t truncLow32(double v)
     return int32_t(uint32_t(uint64_t(int64_t(v))));
 }
 
+// The distance of a hit from the camera, clamped to [near, far]; a hit that is not a number (an
+// infinite ray times zero) lies at far.
+double clampedDistance(double du, double dv, uint32_t nearDist, uint32_t farDist)
+{
+    const double d = std::sqrt(du * du + dv * dv);
+    return std::isnan(d) ? double(farDist) : std::clamp(d, double(nearDist), double(farDist));
+}
+
 } // namespace
 
 bool CInfinitePlane::Initialize(int32_t width, int32_t height, int32_t maxfar)
@@ -101,8 +109,7 @@ SPlanePoint CInfinitePlane::hitPoint(double t, double a, double b) const
         pt.u = 0;
         pt.v = kFarV;
     }
-    const double du = pt.u - m_mx, dv = pt.v - m_mz;
-    pt.z = std::clamp(std::sqrt(du * du + dv * dv), double(m_maxnear), double(m_maxfar));
+    pt.z = clampedDistance(pt.u - m_mx, pt.v - m_mz, m_maxnear, m_maxfar);
     pt.tex = t >= 0 ? 1 : 0;
     if (pt.tex == 1)
         pt.v = -pt.v;
@@ -163,8 +170,7 @@ void CInfinitePlane::meshRow(int32_t j, std::span<SPlanePoint> row) const
             pt.u = 0;
             pt.v = kFarV;
         }
-        const double du = pt.u - m_mx, dv = pt.v - m_mz;
-        pt.z = std::clamp(std::sqrt(du * du + dv * dv), double(m_maxnear), double(m_maxfar));
+        pt.z = clampedDistance(pt.u - m_mx, pt.v - m_mz, m_maxnear, m_maxfar);
         pt.tex = t >= 0 ? 1 : 0;
         if (pt.tex == 1)
             pt.v = -pt.v;

@@ -22,7 +22,7 @@ double spotProfile(double t)
 
 uint32_t clampChannel(double v)
 {
-    return uint32_t(std::clamp(v, 0.0, 255.0));
+    return v > 0 ? uint32_t(std::min(v, 255.0)) : 0; // NaN gives 0
 }
 
 } // namespace
