@@ -99,9 +99,9 @@ struct SFloorSlot
 {
     bool enabled = false;
     const TMTC *tex = nullptr;
-    int32_t W = 0, H = 0; // the image's size
-    double sx = 0, sz = 0;  // texture pixels per plane unit
-    int32_t plane = 0;      // 16.16 height of the plane
+    int32_t W = 0, H = 0;  // the image's size
+    double sx = 0, sz = 0; // texture pixels per plane unit
+    int32_t plane = 0;     // 16.16 height of the plane
 };
 
 struct SFloorSetup

@@ -56,8 +56,8 @@ std::optional<SGen2Frame> gen2Frame(const CBlockVMTC &backup, const SFilterLayer
     const sPos ofs = mask ? sPos{int32_t(uint32_t(mask->viewPos.x) - uint32_t(layer.viewPos.x)),
                                  int32_t(uint32_t(mask->viewPos.y) - uint32_t(layer.viewPos.y))}
                           : sPos{0, 0};
-    return SGen2Frame{backup, *layer.image, mask, CMaskData::hasMask(mask), ofs, rect,
-                      layer.maskProtected};
+    return SGen2Frame{backup, *layer.image,       mask, CMaskData::hasMask(mask), ofs,
+                      rect,   layer.maskProtected};
 }
 
 // The low 32 bits of Trunc, as an Integer receives the 64-bit result.
@@ -420,8 +420,7 @@ bool orgFltGaussianBlurReference(const CBlockVMTC &backup, const SFilterLayerVie
 }
 
 bool orgFltWave(const CBlockVMTC &backup, const SFilterLayerView &layer, const CMaskData *mask,
-                float hAmplitude, float vAmplitude, float hFrequency, float vFrequency,
-                float phase)
+                float hAmplitude, float vAmplitude, float hFrequency, float vFrequency, float phase)
 {
     const auto f = gen2Frame(backup, layer, mask);
     if (!f || !std::isfinite(hAmplitude) || !std::isfinite(vAmplitude) ||
@@ -445,8 +444,10 @@ bool orgFltWave(const CBlockVMTC &backup, const SFilterLayerView &layer, const C
     table(W, hAmplitude, hFrequency, hcos, hsin);
     table(H, vAmplitude, vFrequency, vcos, vsin);
     return forRect(*f, [&](int32_t x, int32_t y, sBGRA &px, uint32_t m) {
-        const int32_t sx = addWrap(addWrap(int32_t(uint32_t(x) << 16), hcos[size_t(x)]), vcos[size_t(y)]);
-        const int32_t sy = addWrap(addWrap(int32_t(uint32_t(y) << 16), hsin[size_t(x)]), vsin[size_t(y)]);
+        const int32_t sx =
+            addWrap(addWrap(int32_t(uint32_t(x) << 16), hcos[size_t(x)]), vcos[size_t(y)]);
+        const int32_t sy =
+            addWrap(addWrap(int32_t(uint32_t(y) << 16), hsin[size_t(x)]), vsin[size_t(y)]);
         putDistorted(*f, px, sampleBilinearBlock(f->src, sx, sy, true), m);
     });
 }
@@ -635,8 +636,8 @@ void makeCloudTexture(TChannel &work, TChannel &acc, TChannel &grid, int32_t tw,
         double f;
         bool scaled;
     };
-    static constexpr SOctave kOctaves[6] = {{64, 0.5, true},   {32, 1.0 / 3, true},
-                                            {16, 0.25, true},  {8, 0.125, true},
+    static constexpr SOctave kOctaves[6] = {{64, 0.5, true},     {32, 1.0 / 3, true},
+                                            {16, 0.25, true},    {8, 0.125, true},
                                             {3, 1.0 / 12, true}, {1, 0.125, false}};
     for (const SOctave &o : kOctaves) {
         const int32_t gw = std::max(int32_t(double(tw) / o.q), 1);

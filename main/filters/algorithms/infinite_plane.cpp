@@ -143,7 +143,7 @@ void CInfinitePlane::meshRow(int32_t j, std::span<SPlanePoint> row) const
         dt = df = 0;
     } else {
         const double sB = std::sin(m_B), cB = std::cos(m_B);
-        t0 = cB * r; // t = sB q + cB r
+        t0 = cB * r;  // t = sB q + cB r
         f0 = -sB * r; // f' = cB q - sB r
         dt = sB;
         df = cB;
@@ -221,7 +221,8 @@ bool CInfinitePlane::Rendering(CBlockVMTC &dest, uint32_t farColor, int32_t alph
             if (!px)
                 return false;
             // A negative opacity would reach the put as a huge unsigned one.
-            put(px, colour, uint32_t(std::clamp<int64_t>(std::min<int64_t>(opacity, weight), 0, 255)));
+            put(px, colour,
+                uint32_t(std::clamp<int64_t>(std::min<int64_t>(opacity, weight), 0, 255)));
         }
     }
     return true;

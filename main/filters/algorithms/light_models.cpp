@@ -110,7 +110,8 @@ bool TDirLight4::CalcPixel(int32_t &R, int32_t &G, int32_t &B, int32_t X, int32_
     const float d =
         float(std::sqrt((long double)dx * dx + (long double)dy * dy + (long double)FZ * FZ));
     const float n = float((long double)d * FRange);
-    const float dot = float(((long double)dx * FU + (long double)dy * FV + (long double)FW * FZ) / d);
+    const float dot =
+        float(((long double)dx * FU + (long double)dy * FV + (long double)FW * FZ) / d);
     const float c = float(((long double)dot + 1) * FWide);
     if (n >= 1 || c >= 1) {
         zero(R, G, B);

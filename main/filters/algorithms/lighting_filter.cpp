@@ -38,8 +38,7 @@ bool fltLighting(sFlt4Params &p, const void *argp, int32_t args)
     std::memcpy(&light, rec.data.data(), sizeof light);
 
     const sRect &mr = p.maskRect;
-    const std::unique_ptr<TLight4> model =
-        createLightModel(light, mr.x1 - mr.x0, mr.y1 - mr.y0);
+    const std::unique_ptr<TLight4> model = createLightModel(light, mr.x1 - mr.x0, mr.y1 - mr.y0);
     if (!model)
         return false;
 
@@ -48,8 +47,7 @@ bool fltLighting(sFlt4Params &p, const void *argp, int32_t args)
     const int32_t ambG = lightingAmbient(rec.data0.b1, brightness);
     const int32_t ambR = lightingAmbient(rec.data0.b2, brightness);
     // Neither light nor ambient adds anything: every pixel would be put back as it is.
-    if (ambB == 0 && ambG == 0 && ambR == 0 && model->FR == 0 && model->FG == 0 &&
-        model->FB == 0) {
+    if (ambB == 0 && ambG == 0 && ambR == 0 && model->FR == 0 && model->FG == 0 && model->FB == 0) {
         p.unchanged = true;
         return true;
     }

@@ -79,17 +79,30 @@ bool parseLightCells(std::string_view text, SFltLight &light, std::string *error
             ok = parseInt(c, v);
             const int32_t n = int32_t(uint32_t(uint64_t(v)));
             switch (i) {
-            case 0: light.kind = n; break;
-            case 1: light.power = n; break;
-            case 2: light.color.all = uint32_t(n); break;
-            case 3: light.range = n; break;
-            case 6: light.posz = n; break;
-            default: light.wide = n; break;
+            case 0:
+                light.kind = n;
+                break;
+            case 1:
+                light.power = n;
+                break;
+            case 2:
+                light.color.all = uint32_t(n);
+                break;
+            case 3:
+                light.range = n;
+                break;
+            case 6:
+                light.posz = n;
+                break;
+            default:
+                light.wide = n;
+                break;
             }
         }
         if (!ok) {
             if (error)
-                *error = "light cell " + std::to_string(i + 1) + " is not a number: " + std::string(c);
+                *error =
+                    "light cell " + std::to_string(i + 1) + " is not a number: " + std::string(c);
             return false;
         }
     }

@@ -86,11 +86,11 @@ TEST(FloorFilter, RefusedRecordsChangeNothing)
     RandomLayer layer(24, 20, 3);
     const CBlockVMTC before(layer);
     std::vector<SFltFloor> bad;
-    bad.push_back(floorRecord(nullptr, nullptr));          // both slots disabled
+    bad.push_back(floorRecord(nullptr, nullptr)); // both slots disabled
     bad.push_back(floorRecord(&tex, &tex));
-    bad.back().sfloor.texEnbFlag = 0;                      // disabled though images exist
+    bad.back().sfloor.texEnbFlag = 0; // disabled though images exist
     bad.push_back(floorRecord(&tex, nullptr));
-    bad.back().sfloor.texEnbFlag = 3;                      // enabled slot 1 without an image
+    bad.back().sfloor.texEnbFlag = 3; // enabled slot 1 without an image
     bad.push_back(floorRecord(&tex, &tex));
     bad.back().sfloor.tex0w = 0;
     bad.push_back(floorRecord(&tex, &tex));
@@ -172,7 +172,8 @@ TEST(FloorFilter, NonSquareTexturesWrapEachCoordinateAtItsOwnSide)
         for (int x = 0; x < 48; ++x) {
             const sBGRA p{.all = la.getColor(x, y)}, q{.all = lb.getColor(x, y)};
             for (int c = 0; c < 4; ++c)
-                ASSERT_LE(std::abs(int((p.all >> (8 * c)) & 0xFF) - int((q.all >> (8 * c)) & 0xFF)), 1)
+                ASSERT_LE(std::abs(int((p.all >> (8 * c)) & 0xFF) - int((q.all >> (8 * c)) & 0xFF)),
+                          1)
                     << x << "," << y;
         }
 }

@@ -26,10 +26,7 @@ struct Gen2Fixture
         layer.copyArea(backup);
         view.image = &layer;
     }
-    void scramble()
-    {
-        layer.PixelFill(0xFF0A0B0C);
-    }
+    void scramble() { layer.PixelFill(0xFF0A0B0C); }
     CBlockVMTC layer, backup;
     SFilterLayerView view;
 };
@@ -189,8 +186,9 @@ TEST(Gen2Filters, GaussianBuffersEqualThePlainPasses)
         Gen2Fixture a(45, 33, seed + round), b(45, 33, seed + round);
         a.view.maskProtected = b.view.maskProtected = round % 2 == 1;
         const int32_t x0 = int32_t(rng() % 15), y0 = int32_t(rng() % 10);
-        const auto sel = selection(45, 33, {x0, y0, x0 + 10 + int32_t(rng() % 20), y0 + 8 + int32_t(rng() % 15)},
-                                   uint8_t(100 + rng() % 156));
+        const auto sel =
+            selection(45, 33, {x0, y0, x0 + 10 + int32_t(rng() % 20), y0 + 8 + int32_t(rng() % 15)},
+                      uint8_t(100 + rng() % 156));
         sRect hole{x0 + 2, y0 + 2, x0 + 5, y0 + 4};
         sel->maskTC->fillArea(hole, 0);
         const float radius = 0.5f + float(rng() % 60) / 10;

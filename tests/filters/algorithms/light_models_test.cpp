@@ -43,13 +43,15 @@ Amounts calc(const TLight4 &m, int32_t x, int32_t y)
 TEST(LightModels, PointLightReachIsMeasuredAgainstTheLargerSideIn3D)
 {
     // Range 100 over 200 x 100: a reach of 200 pixels from the light at (100, 50).
-    const auto flat = createLightModel(light(flkPoint, 100, 0x00FFFFFF, 100, 0.5f, 0.5f, 0), 200, 100);
+    const auto flat =
+        createLightModel(light(flkPoint, 100, 0x00FFFFFF, 100, 0.5f, 0.5f, 0), 200, 100);
     ASSERT_TRUE(flat);
     EXPECT_TRUE(calc(*flat, 100 + 199, 50).lit);
     EXPECT_FALSE(calc(*flat, 100 + 200, 50).lit);
     EXPECT_TRUE(calc(*flat, 100, 50 + 199).lit);
     // posz 60 puts the light 120 pixels up: 160 across is 200 away.
-    const auto high = createLightModel(light(flkPoint, 100, 0x00FFFFFF, 100, 0.5f, 0.5f, 60), 200, 100);
+    const auto high =
+        createLightModel(light(flkPoint, 100, 0x00FFFFFF, 100, 0.5f, 0.5f, 60), 200, 100);
     ASSERT_TRUE(high);
     EXPECT_TRUE(calc(*high, 100 + 159, 50).lit);
     const Amounts out = calc(*high, 100 + 160, 50);
@@ -77,8 +79,8 @@ TEST(LightModels, SpotPointingDownLightsADiscOfItsHalfCone)
 {
     // 50 pixels up, a 60 degree cone: lit where the angle from the vertical is below 30 degrees
     // (28.87 pixels from the foot at this height).
-    const auto m = createLightModel(light(flkSpot, 100, 0x00FFFFFF, 1000, 0.5f, 0.5f, 50, 0, 0, 60),
-                                    100, 100);
+    const auto m =
+        createLightModel(light(flkSpot, 100, 0x00FFFFFF, 1000, 0.5f, 0.5f, 50, 0, 0, 60), 100, 100);
     ASSERT_TRUE(m);
     const auto &spot = static_cast<const TSpotLight &>(*m);
     for (int dx : {0, 10, 20, 28}) {
@@ -96,8 +98,8 @@ TEST(LightModels, SpotPointingDownLightsADiscOfItsHalfCone)
 TEST(LightModels, NothingUnderADirectedLightAtHeightZero)
 {
     for (int32_t kind : {flkWarm, flkSpot}) {
-        const auto m = createLightModel(light(kind, 100, 0x00FFFFFF, 100, 0.5f, 0.5f, 0, 0, 0, 90),
-                                        100, 100);
+        const auto m =
+            createLightModel(light(kind, 100, 0x00FFFFFF, 100, 0.5f, 0.5f, 0, 0, 0, 90), 100, 100);
         ASSERT_TRUE(m);
         const Amounts a = calc(*m, 50, 50);
         EXPECT_FALSE(a.lit);
@@ -149,11 +151,13 @@ TEST(LightModels, RecordsThatCannotBeModelled)
         light(flkWarm, 100, 0xFFFFFF, 100, 0.5f, 0.5f, 10, 0, 0, 0),
         light(flkSpot, 100, 0xFFFFFF, 100, 0.5f, 0.5f, 10, 0, 0, -3),
         light(flkPoint, 100, 0xFFFFFF, 100, nan, 0.5f, 10),
-        light(flkSpot, 100, 0xFFFFFF, 100, 0.5f, 0.5f, 10, 0, std::numeric_limits<float>::infinity(), 30),
+        light(flkSpot, 100, 0xFFFFFF, 100, 0.5f, 0.5f, 10, 0,
+              std::numeric_limits<float>::infinity(), 30),
     };
     for (const SFltLight &l : bad)
         EXPECT_FALSE(createLightModel(l, 100, 100)) << l.kind << " " << l.range << " " << l.wide;
-    EXPECT_TRUE(createLightModel(light(flkSpot, 100, 0xFFFFFF, 100, 0.5f, 0.5f, 10, 0, 0, 3), 100, 100));
+    EXPECT_TRUE(
+        createLightModel(light(flkSpot, 100, 0xFFFFFF, 100, 0.5f, 0.5f, 10, 0, 0, 3), 100, 100));
 }
 
 } // namespace

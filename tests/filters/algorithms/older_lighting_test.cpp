@@ -13,8 +13,8 @@ using filtertest::firstDifference;
 
 namespace {
 
-SFltLight light(int32_t kind, int32_t range, float posx, float posy, int32_t posz,
-                int32_t wide = 0, float theta = 0, float phi = 0)
+SFltLight light(int32_t kind, int32_t range, float posx, float posy, int32_t posz, int32_t wide = 0,
+                float theta = 0, float phi = 0)
 {
     SFltLight l;
     initFltLight(l);
