@@ -129,6 +129,41 @@ TEST(Gen2Filters, RocksBelowThresholdTwoPaintFullOpacity)
     }
 }
 
+TEST(Gen2Filters, CloudTextureSteps)
+{
+    // addOctave: n = Trunc(0.5 x 255) = 127; 128 + 127 x 127 / 255 = 191.25; 128 - 63.75.
+    TChannel acc(2, 1), oct(3, 1);
+    acc.PixelFill(128);
+    *oct.seek8(0, 0) = 255;
+    *oct.seek8(1, 0) = 0;
+    addOctave(oct, acc, 0.5);
+    EXPECT_EQ(acc.getColor(0, 0), 191);
+    EXPECT_EQ(acc.getColor(1, 0), 64);
+    // upsampleCos of a 2 x 2 grid over 4 x 4: grid points land on even pixels, halfway between
+    // them the cosine weight is 128 of 255; the right neighbour of the last column wraps.
+    TChannel grid(2, 2), up(4, 4);
+    *grid.seek8(0, 0) = 0;
+    *grid.seek8(1, 0) = 255;
+    *grid.seek8(0, 1) = 100;
+    *grid.seek8(1, 1) = 100;
+    upsampleCos(grid, up, 4, 4);
+    EXPECT_EQ(up.getColor(0, 0), 0);
+    EXPECT_EQ(up.getColor(2, 0), 255);
+    EXPECT_EQ(up.getColor(1, 0), uint8_t(mix255(0, 255, 127)));
+    EXPECT_EQ(up.getColor(3, 0), uint8_t(mix255(255, 0, 127)));
+    EXPECT_EQ(up.getColor(0, 2), 100);
+    // The value-weighted blur keeps a uniform channel, with or without wrapping.
+    TChannel flat(9, 7), out(9, 7);
+    flat.PixelFill(77);
+    for (bool wrap : {true, false}) {
+        out.PixelFill(0);
+        gaussBlurChannel(flat, out, wrap, 1.5);
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 9; ++x)
+                ASSERT_EQ(out.getColor(x, y), 77) << wrap;
+    }
+}
+
 // The texture depends on the seed and the tile only: two layers of different pictures get the
 // same clouds (the background covers each fully first).
 TEST(Gen2Filters, CloudsDependOnlyOnSeedAndTile)
