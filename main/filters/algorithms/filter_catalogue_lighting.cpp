@@ -1,15 +1,19 @@
 #include "filters/algorithms/filter_catalogue.h"
 
+#include "filters/algorithms/floor_filter.h"
+#include "filters/algorithms/lighting_filter.h"
+
 namespace {
 
-// Filled as the family's functions are built.
 const SFilterCatalogueEntry kEntries[] = {
-    {"", nullptr, 0},
+    {"fltLighting", fltLighting, kFltObjComplexSize},
+    {"fltFloor", fltFloor, kFltFloorSize},
+    {"fltFloor2", fltFloor2, kFltFloorSize},
 };
 
 } // namespace
 
 std::span<const SFilterCatalogueEntry> filterCatalogueLighting()
 {
-    return std::span(kEntries).first(0);
+    return kEntries;
 }
