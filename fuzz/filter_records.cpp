@@ -1,13 +1,16 @@
 // Feeds outside bytes as parameter records to every pixel function of the filter catalogue, as a
 // replayed event would. Byte 0 picks the function, bytes 1-4 seed a 32 x 24 layer with random
 // pixels, a random selection, effect rectangle and destination; byte 5 holds the protection and
-// the choices of selection and destination; the rest is the record. Besides running clean under
+// the choices of selection and destination; the rest is the record. One more value of byte 0 hands
+// the rest to the lighting family's own driver, which also runs the generation-2 algorithms with
+// their textures and lights built from the bytes. Besides running clean under
 // the sanitizers, the call must keep the contract: a refusal changes nothing, only destination
 // pixels change, a protected layer keeps its alpha, and the flow image is left as it was.
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_layer_image.h"
+#include "filter_records_lighting.h"
 #include "filters/algorithms/filter_catalogue.h"
 #include "filters/core/filter_core.h"
 #include "filters/core/pixel_mechanics.h"
@@ -69,7 +72,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static Fixed fixed;
     if (size < 6 || fixed.entries.empty())
         return 0;
-    const SFilterCatalogueEntry &e = fixed.entries[data[0] % fixed.entries.size()];
+    const size_t pick = data[0] % (fixed.entries.size() + 1);
+    if (pick == fixed.entries.size()) {
+        fuzzLightingFamily(data + 1, size - 1);
+        return 0;
+    }
+    const SFilterCatalogueEntry &e = fixed.entries[pick];
     uint32_t seed;
     std::memcpy(&seed, data + 1, 4);
     const uint8_t flags = data[5];

@@ -5,18 +5,24 @@
 //   kavrin-filterlab --list
 //   kavrin-filterlab --pattern WxH OUT.png
 //   kavrin-filterlab IN.png OUT.png --filter NAME [--cells v,...] [--mask M.png] [--protect]
-//                    [--view x0,y0,x1,y1]
+//                    [--view x0,y0,x1,y1] [--light CELLS [--ambient 0xRRGGBB,PERCENT]]
+//                    [--texture A.png[,B.png]]
 //
 // Cells are 32-bit values (decimal, 0x hex or f:Single) laid out little-endian as the record.
 // The gradient map takes cell 0 = reverse (bit 0) and protect (bit 8) and then its stops as
 // 0xAARRGGBB (black to white by default); a complex record takes data0..data7 and then its block;
 // the floor takes the 63 bytes of its parameters and two 256 x 256 textures.
+// The lighting filter also takes its light as "kind,power,colour,range,posx,posy,posz,theta,phi,
+// wide" (--light, with the ambient colour and brightness of --ambient, black at 100 % by default);
+// the floor takes its ceiling and floor pictures from files (--texture, scaled to 256 x 256), its
+// cells then overlaying the parameters.
 // Exit status: 0 applied, 1 refused by the filter, 2 bad arguments or unreadable files.
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_layer_image.h"
 #include "filters/algorithms/filter_catalogue.h"
+#include "filters/algorithms/lighting_lab_support.h"
 #include "filters/core/filter_core.h"
 #include "filters/core/filter_host.h"
 #include "filters/core/pixel_mechanics.h"
@@ -44,7 +50,9 @@ int usage()
                  "usage: kavrin-filterlab --list\n"
                  "       kavrin-filterlab --pattern WxH OUT.png\n"
                  "       kavrin-filterlab IN.png OUT.png --filter NAME [--cells v,...] "
-                 "[--mask M.png] [--protect] [--view x0,y0,x1,y1]\n");
+                 "[--mask M.png] [--protect] [--view x0,y0,x1,y1]\n"
+                 "                        [--light CELLS [--ambient 0xRRGGBB,PERCENT]] "
+                 "[--texture A.png[,B.png]]\n");
     return kBadArguments;
 }
 
@@ -156,7 +164,27 @@ struct LabRecord
     std::vector<uint8_t> block;
     SFltFloor floor;
     TMTC texture[2];
+    SLightingLabRecord light;
+    SFloorLabTextures floorTextures;
     const void *argp = nullptr;
+
+    // The lighting filter's record from one light.
+    void buildLight(const SFltLight &l, uint32_t ambientRGB, int32_t brightness)
+    {
+        makeLightingLabRecord(light, l, ambientRGB, brightness);
+        argp = &light.rec;
+    }
+    // The floor over the loaded pictures, the cells overlaying its parameters.
+    bool buildFloorFromFiles(const std::vector<uint32_t> &cells)
+    {
+        makeFloorLabRecord(floor, floorTextures);
+        const std::vector<uint8_t> b = cellBytes(cells);
+        if (b.size() > sizeof floor.sfloor)
+            return false;
+        std::memcpy(&floor.sfloor, b.data(), b.size());
+        argp = &floor;
+        return true;
+    }
 
     bool build(int32_t size, const std::vector<uint32_t> &cells)
     {
@@ -299,6 +327,10 @@ int main(int argc, char **argv)
     std::string maskPath;
     bool protect = false;
     std::optional<sRect> view;
+    std::optional<SFltLight> light;
+    uint32_t ambientRGB = 0;
+    int32_t brightness = 100;
+    std::string texturePaths;
     for (size_t i = 2; i < args.size(); ++i) {
         const std::string &a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -313,6 +345,21 @@ int main(int argc, char **argv)
                 return usage();
         } else if (a == "--mask" && hasValue) {
             maskPath = args[++i];
+        } else if (a == "--light" && hasValue) {
+            SFltLight l{};
+            std::string err;
+            if (!parseLightCells(args[++i], l, &err)) {
+                std::fprintf(stderr, "%s\n", err.c_str());
+                return kBadArguments;
+            }
+            light = l;
+        } else if (a == "--ambient" && hasValue) {
+            std::vector<uint32_t> v;
+            if (!parseList(args[++i], v) || v.size() != 2)
+                return usage();
+            ambientRGB = v[0], brightness = int32_t(v[1]);
+        } else if (a == "--texture" && hasValue) {
+            texturePaths = args[++i];
         } else if (a == "--protect") {
             protect = true;
         } else if (a == "--view" && hasValue) {
@@ -345,7 +392,29 @@ int main(int argc, char **argv)
                 mask->maskTC->setPixel(x, y, uint32_t(qGray(m.pixel(x, y))));
     }
     LabRecord rec;
-    if (!rec.build(entry->recordSize, cells)) {
+    bool built = false;
+    if (light) {
+        if (entry->recordSize != kFltObjComplexSize || !cells.empty()) {
+            std::fprintf(stderr, "--light goes with the lighting filter and no cells\n");
+            return kBadArguments;
+        }
+        rec.buildLight(*light, ambientRGB, brightness);
+        built = true;
+    } else if (!texturePaths.empty()) {
+        QString err;
+        if (entry->recordSize != kFltFloorSize) {
+            std::fprintf(stderr, "--texture goes with the floor filters\n");
+            return kBadArguments;
+        }
+        if (!loadFloorLabTextures(QString::fromStdString(texturePaths), rec.floorTextures, &err)) {
+            std::fprintf(stderr, "%s\n", qPrintable(err));
+            return kBadArguments;
+        }
+        built = rec.buildFloorFromFiles(cells);
+    } else {
+        built = rec.build(entry->recordSize, cells);
+    }
+    if (!built) {
         std::fprintf(stderr, "%s takes a record of %d bytes\n", entry->name, entry->recordSize);
         return kBadArguments;
     }
