@@ -12,9 +12,9 @@ TRegExpr::TRegExpr(const QString &Pattern)
 {
     int error = 0;
     PCRE2_SIZE offset = 0;
-    pcre2_code *code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(Pattern.utf16()),
-                                     PCRE2_SIZE(Pattern.size()), PCRE2_UTF, &error, &offset,
-                                     nullptr);
+    pcre2_code *code =
+        pcre2_compile(reinterpret_cast<PCRE2_SPTR>(Pattern.utf16()), PCRE2_SIZE(Pattern.size()),
+                      PCRE2_UTF, &error, &offset, nullptr);
     if (!code) {
         PCRE2_UCHAR buffer[256];
         const int n = pcre2_get_error_message(error, buffer, 256);

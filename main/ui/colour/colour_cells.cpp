@@ -170,8 +170,8 @@ void TPickerColorCell::Paint(QPainter &painter)
         FImage.Draw(painter, 0, 0, FImage.Width(), FImage.Height(), 0, 0);
 }
 
-void TPickerColorCell::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
-                                 int y, bool dbl)
+void TPickerColorCell::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y,
+                                 bool dbl)
 {
     DoMouseDown(button, shift, x, y);
     if (button != Qt::LeftButton || dbl)

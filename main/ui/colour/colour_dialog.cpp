@@ -102,7 +102,8 @@ TColorPickerForm::TColorPickerForm(QWidget *owner) : TDialogBaseForm(owner)
         Edits[i]->OnExit = [edit](QObject *) { edit->UpdateValues(); };
         Labels[i]->setBuddy(Edits[i]);
         const TColorPickerSpace space = kRadioSpaces[i];
-        connect(RadioButtons[i], &QRadioButton::clicked, this, [this, space] { SpaceClick(space); });
+        connect(RadioButtons[i], &QRadioButton::clicked, this,
+                [this, space] { SpaceClick(space); });
         Nums[i]->OnChange = [this](QObject *s) { ColorChange(s); };
     }
     RadioButtons[iH]->setChecked(true);
@@ -166,7 +167,7 @@ int TColorPickerForm::numIndex(QObject *Sender) const
 
 void TColorPickerForm::ColorChange(QObject *Sender)
 {
-    if (FColorUpdate)
+    if (FColorUpdate || !FColorPicker || !FColorCell)
         return;
     FColorUpdate = true;
     // Cleared on every way out, an exception's too.
@@ -267,8 +268,8 @@ void TColorPickerForm::NumbersAfterManagerChange(int group)
 
 void TColorPickerForm::ShowHexFromModels()
 {
-    EditSharp->setText(hexBytes(int(Nums[iR]->Value()), int(Nums[iG]->Value()),
-                                int(Nums[iB]->Value()), true));
+    EditSharp->setText(
+        hexBytes(int(Nums[iR]->Value()), int(Nums[iG]->Value()), int(Nums[iB]->Value()), true));
 }
 
 void TColorPickerForm::FollowPicker()

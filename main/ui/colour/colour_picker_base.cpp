@@ -17,8 +17,6 @@ sRect grown(const sRect &r, int32_t n)
 
 } // namespace
 
-// Frames the area of a picker: the window frame one pixel outside it and a sunken edge two
-// pixels outside (colours copied, alpha kept).
 void drawPickerFrames(TMemoryGraphic &g, const sRect &area)
 {
     g.DrawRectangle(grown(area, 1), 1, clWindowFrame32(), blendCopy, blendKeep);
@@ -28,8 +26,8 @@ void drawPickerFrames(TMemoryGraphic &g, const sRect &area)
 // ---- TCustomColorPicker
 
 TCustomColorPicker::TCustomColorPicker(QWidget *parent)
-    : TGraphicControl(parent), FManager(std::make_unique<TColorManager>()),
-      FImage(clBtnFace32()), FWork(clBtnFace32())
+    : TGraphicControl(parent), FManager(std::make_unique<TColorManager>()), FImage(clBtnFace32()),
+      FWork(clBtnFace32())
 {
     if (gAppearanceManager)
         FPos = gAppearanceManager->GetPosImage(0);
@@ -263,8 +261,7 @@ void TColorPicker::fillHSVFamily()
     default: // cpVHS, cpLHS
         FWork.FillHueSaturationRectangle(sq, 0, v, 1, adLeftRight, adBottomTop, blendNormal,
                                          blendKeep, hsv);
-        FWork.FillValueRectangle(bar, h, scc ? s : 0, 1, adBottomTop, blendNormal, blendKeep,
-                                 hsv);
+        FWork.FillValueRectangle(bar, h, scc ? s : 0, 1, adBottomTop, blendNormal, blendKeep, hsv);
         break;
     }
 }
@@ -278,7 +275,8 @@ bool TColorPicker::ComposeDisplay()
     const TSpaceAxes ax = spaceAxes(FType);
     auto fraction = [&](int i) { return isHueComponent(FType, i) ? hueFraction(c[i]) : c[i]; };
     const int32_t w = (FLayout.square.x1 - FLayout.square.x0) - 1;
-    BlendMarker({markerOffset(fraction(ax.across), w, false), markerOffset(fraction(ax.up), w, true)});
+    BlendMarker(
+        {markerOffset(fraction(ax.across), w, false), markerOffset(fraction(ax.up), w, true)});
     const int32_t h = (FLayout.bar.y1 - FLayout.bar.y0) - 1;
     BlendMarker({(FLayout.A - 18) + 3, markerOffset(fraction(ax.bar), h, true)});
     return true;

@@ -127,10 +127,7 @@ class TTriangleColorPicker : public TCustomColorPicker
   public:
     explicit TTriangleColorPicker(QWidget *parent = nullptr);
     void RebuildImage() override;
-    TColorPickerSpaces SupportSpaces() const override
-    {
-        return spaceBit(cpHSV) | spaceBit(cpHSL);
-    }
+    TColorPickerSpaces SupportSpaces() const override { return spaceBit(cpHSV) | spaceBit(cpHSL); }
     void setSliderColorChange(bool Value) override;
     void setColors(const TColorPickerValue &Value) override;
     const sRect &AreaRect() const { return FLayout.area; }
@@ -218,6 +215,10 @@ class TSliderColorPicker : public TCustomColorPicker
     int FBarSpacing = kSliderBarSpacing;
     int FDragIndex = -1;
 };
+
+// Frames an area of a picker's picture: the window frame one pixel outside it and a sunken edge
+// two pixels outside (colours copied, alpha kept).
+void drawPickerFrames(TMemoryGraphic &g, const sRect &area);
 
 // 0 TColorPicker, 1 TSliderColorPicker, 2 TTriangleColorPicker, 3 TCircleColorPicker, 0 for
 // anything else.

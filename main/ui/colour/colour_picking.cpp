@@ -90,8 +90,7 @@ bool squareBarLayout(int32_t W, int32_t H, int32_t MarkerWidth, TSquareBarLayout
     return true;
 }
 
-void squarePick(const sRect &Square, int32_t X, int32_t Y, bool HueAcross, float &Across,
-                float &Up)
+void squarePick(const sRect &Square, int32_t X, int32_t Y, bool HueAcross, float &Across, float &Up)
 {
     Across = axisPick(X, Square.x0, width(Square), HueAcross);
     Up = height(Square) < 2 ? 0 : clamp01(1 - double(Y - Square.y0) / (height(Square) - 1));
@@ -119,11 +118,13 @@ bool triangleLayout(int32_t W, int32_t H, int32_t MarkerWidth, bool HSV, TTriang
     L.R = s - s / 4 - MarkerWidth - 1;
     const double R = L.R;
     if (HSV) {
-        const double c = std::cos(3 * std::numbers::pi / 4), sn = std::sin(3 * std::numbers::pi / 4);
+        const double c = std::cos(3 * std::numbers::pi / 4),
+                     sn = std::sin(3 * std::numbers::pi / 4);
         L.area = {int32_t(std::ceil(s + R * c)) / 2, int32_t(std::ceil(s - R * sn)) / 2,
                   int32_t(std::floor(s - R * c)) / 2, int32_t(std::floor(s + R * sn)) / 2};
     } else {
-        const double c = std::cos(2 * std::numbers::pi / 3), sn = std::sin(2 * std::numbers::pi / 3);
+        const double c = std::cos(2 * std::numbers::pi / 3),
+                     sn = std::sin(2 * std::numbers::pi / 3);
         L.area = {int32_t(std::ceil(s + R * c)) / 2, int32_t(std::ceil(s - R * sn)) / 2,
                   (L.R + s) / 2, int32_t(std::floor(s + R * sn)) / 2};
     }

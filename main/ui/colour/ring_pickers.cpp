@@ -3,8 +3,6 @@
 #include "ui/graphics/appearance.h"
 #include "ui/graphics/colour_space.h"
 
-void drawPickerFrames(TMemoryGraphic &g, const sRect &area);
-
 namespace {
 
 int32_t markerW(const TMemoryGraphic *pos)
@@ -48,8 +46,8 @@ void TTriangleColorPicker::RebuildImage()
     FWork.DrawCircle({2, 2}, s - 2, 2, clBtnHighlight32(), blendNormal, blendKeep);
     FWork.DrawCircle({1, 1}, s - 2, 2, clWindowFrame32(), blendNormal, blendKeep);
     FWork.DrawCircle({E + 1, E + 1}, (s - 2) - 2 * E, 2, clGray32, blendNormal, blendKeep);
-    FWork.DrawHueCircle({2, 2}, s - 4, float(E), 0, 1, hsv ? 1.0f : 0.5f, 1, blendNormal,
-                        blendKeep, hsv);
+    FWork.DrawHueCircle({2, 2}, s - 4, float(E), 0, 1, hsv ? 1.0f : 0.5f, 1, blendNormal, blendKeep,
+                        hsv);
     float c[3];
     Components(c);
     const sRect &a = FLayout.area;
@@ -67,8 +65,8 @@ void TTriangleColorPicker::RebuildImage()
                             blendKeep);
         uint8_t r, g, b;
         hslToRGBBytes(c[0], 1, 0.5f, r, g, b);
-        FWork.FillIsoscelesTriangle(a, clWhite32, makeColor32(b, g, r, 255), clBlack32,
-                                    adLeftRight, blendNormal, blendKeep);
+        FWork.FillIsoscelesTriangle(a, clWhite32, makeColor32(b, g, r, 255), clBlack32, adLeftRight,
+                                    blendNormal, blendKeep);
     }
 }
 

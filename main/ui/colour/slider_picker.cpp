@@ -4,8 +4,6 @@
 
 #include <numbers>
 
-void drawPickerFrames(TMemoryGraphic &g, const sRect &area);
-
 TSliderColorPicker::TSliderColorPicker(QWidget *parent) : TCustomColorPicker(parent)
 {
     FType = cpRGB;
@@ -49,8 +47,8 @@ void TSliderColorPicker::RebuildImage()
         const float full = hsv ? 1.0f : 0.5f;
         FWork.FillHueRectangle(ramps[0], 0, scc ? c[1] : 1, scc ? c[2] : full, 1, adLeftRight,
                                blendCopy, blendKeep, hsv);
-        FWork.FillSaturationRectangle(ramps[1], c[0], scc ? c[2] : full, 1, adLeftRight,
-                                      blendCopy, blendKeep, hsv);
+        FWork.FillSaturationRectangle(ramps[1], c[0], scc ? c[2] : full, 1, adLeftRight, blendCopy,
+                                      blendKeep, hsv);
         FWork.FillValueRectangle(ramps[2], c[0], scc ? c[1] : 0, 1, adLeftRight, blendCopy,
                                  blendKeep, hsv);
     }

@@ -10,8 +10,9 @@ TEST(SystemRegex, MatchesAnywhereInTheSubject)
     {
         const char16_t *subject;
         bool matches;
-    } cases[] = {{u"7", true}, {u"c", true}, {u"E", true}, {u"g", false}, {u"", false},
-                 {u"xyz", false}, {u"xy1", true}, {u"\u0661", false}, {u"\uff21", false}};
+    } cases[] = {{u"7", true},   {u"c", true},       {u"E", true},
+                 {u"g", false},  {u"", false},       {u"xyz", false},
+                 {u"xy1", true}, {u"\u0661", false}, {u"\uff21", false}};
     for (const Case &c : cases)
         EXPECT_EQ(hex.Exec(QString::fromUtf16(c.subject)), c.matches)
             << QString::fromUtf16(c.subject).toStdString();

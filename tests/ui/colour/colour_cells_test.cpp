@@ -87,15 +87,15 @@ TEST_F(ColourPickerCell, ClicksOpenTheDialog)
 
     QTest::mouseClick(&cell, Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(dialogs, 1);
-    EXPECT_EQ(opened.rgb.g, float(20 / 255.0));
-    EXPECT_EQ(cell.SelectColor().rgb.b, 1);
+    EXPECT_EQ(float(opened.rgb.g), float(20 / 255.0));
+    EXPECT_EQ(float(cell.SelectColor().rgb.b), 1);
     EXPECT_EQ(changes, 1);
     // Cancelled: the colour stays.
     confirm = false;
     answer = byteValue(9, 9, 9);
     QTest::mouseClick(&cell, Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(dialogs, 2);
-    EXPECT_EQ(cell.SelectColor().rgb.b, 1);
+    EXPECT_EQ(float(cell.SelectColor().rgb.b), 1);
     // Without CallPickerDialog nothing opens.
     cell.setCallPickerDialog(false);
     QTest::mouseClick(&cell, Qt::LeftButton, {}, QPoint(20, 20));
@@ -126,7 +126,7 @@ TEST_F(ColourTwinCell, PartsAndArrow)
     EXPECT_EQ(cell.GetPartFromPoint({23, 23}), tccForegroundColor);
     EXPECT_EQ(cell.GetPartFromPoint({24, 24}), tccBackgroundColor);
     EXPECT_EQ(cell.GetPartFromPoint({5, 30}), tccNonClient);
-    EXPECT_EQ(cell.BackgroundColor().rgb.r, 1);
+    EXPECT_EQ(float(cell.BackgroundColor().rgb.r), 1);
 
     auto cornerIsPlain = [](const TMemoryGraphic &g, int from) {
         for (int y = 0; y < g.Width() - from; ++y)
@@ -142,9 +142,9 @@ TEST_F(ColourTwinCell, PartsAndArrow)
     small.setForegroundColor(byteValue(255, 0, 0));
     small.show();
     QTest::mouseClick(&small, Qt::LeftButton, {}, QPoint(25, 5));
-    EXPECT_EQ(small.ForegroundColor().rgb.r, 1);
-    EXPECT_EQ(small.ForegroundColor().rgb.g, 1);
-    EXPECT_EQ(small.BackgroundColor().rgb.g, 0);
+    EXPECT_EQ(float(small.ForegroundColor().rgb.r), 1);
+    EXPECT_EQ(float(small.ForegroundColor().rgb.g), 1);
+    EXPECT_EQ(float(small.BackgroundColor().rgb.g), 0);
 }
 
 TEST_F(ColourTwinCell, ActivationAndColours)
@@ -160,8 +160,8 @@ TEST_F(ColourTwinCell, ActivationAndColours)
     EXPECT_EQ(cell.ActivePart(), tccBackgroundColor);
     EXPECT_EQ(partChanges, 1);
     cell.setSelectColor(byteValue(0, 0, 255));
-    EXPECT_EQ(cell.BackgroundColor().rgb.b, 1);
-    EXPECT_EQ(cell.ForegroundColor().rgb.b, 0);
+    EXPECT_EQ(float(cell.BackgroundColor().rgb.b), 1);
+    EXPECT_EQ(float(cell.ForegroundColor().rgb.b), 0);
 
     // The same colour again still announces.
     changes = 0;
@@ -176,10 +176,10 @@ TEST_F(ColourTwinCell, ActivationAndColours)
     EXPECT_EQ(cell.ActivePart(), tccNonClient);
     EXPECT_EQ(partChanges, 1);
     cell.setSelectColor(byteValue(0, 255, 0));
-    EXPECT_EQ(cell.ForegroundColor().rgb.g, 1);
+    EXPECT_EQ(float(cell.ForegroundColor().rgb.g), 1);
     QTest::mouseClick(&cell, Qt::LeftButton, {}, QPoint(30, 5));
-    EXPECT_EQ(cell.BackgroundColor().rgb.g, 1);
-    EXPECT_EQ(cell.ForegroundColor().rgb.b, 1);
+    EXPECT_EQ(float(cell.BackgroundColor().rgb.g), 1);
+    EXPECT_EQ(float(cell.ForegroundColor().rgb.b), 1);
     cell.setActivate(true);
     EXPECT_EQ(cell.ActivePart(), tccForegroundColor);
 }
@@ -193,9 +193,9 @@ TEST_F(ColourTwinCell, DoubleClickOnTheActivePartOpensTheDialog)
     QTest::mouseDClick(&cell, Qt::LeftButton, {}, QPoint(30, 30));
     EXPECT_EQ(cell.ActivePart(), tccBackgroundColor);
     EXPECT_EQ(dialogs, 1);
-    EXPECT_EQ(opened.rgb.r, 1);
-    EXPECT_EQ(cell.BackgroundColor().rgb.r, 0);
-    EXPECT_EQ(cell.BackgroundColor().rgb.b, 1);
+    EXPECT_EQ(float(opened.rgb.r), 1);
+    EXPECT_EQ(float(cell.BackgroundColor().rgb.r), 0);
+    EXPECT_EQ(float(cell.BackgroundColor().rgb.b), 1);
     QTest::mouseDClick(&cell, Qt::LeftButton, {}, QPoint(30, 5));
     EXPECT_EQ(dialogs, 1);
 }

@@ -72,16 +72,16 @@ TEST_F(ColourDialog, LayoutAndOpening)
     for (int i = 0; i < 9; ++i)
         EXPECT_EQ(text(i), QString::fromLatin1(expected[i])) << i;
     EXPECT_EQ(form.EditSharp->text(), QStringLiteral("ff0000"));
-    EXPECT_EQ(form.ColorCell()->InitialColor().rgb.r, 1);
+    EXPECT_EQ(float(form.ColorCell()->InitialColor().rgb.r), 1);
 }
 
 TEST_F(ColourDialog, NumberEdits)
 {
     type(form.Edits[F::iH], "120");
     TColorPickerValue v = form.ColorPicker()->Colors();
-    EXPECT_NEAR(v.rgb.r, 0, 1e-6);
-    EXPECT_NEAR(v.rgb.g, 1, 1e-6);
-    EXPECT_NEAR(v.rgb.b, 0, 1e-6);
+    EXPECT_NEAR(float(v.rgb.r), 0, 1e-6);
+    EXPECT_NEAR(float(v.rgb.g), 1, 1e-6);
+    EXPECT_NEAR(float(v.rgb.b), 0, 1e-6);
     EXPECT_EQ(form.EditSharp->text(), QStringLiteral("00FF00"));
     EXPECT_EQ(text(F::iU), "120");
     EXPECT_EQ(text(F::iG), "255");
@@ -103,7 +103,7 @@ TEST_F(ColourDialog, NumberEdits)
     EXPECT_EQ(form.EditSharp->text(), QStringLiteral("0000FF"));
     // HSL lightness.
     type(form.Edits[F::iL], "100");
-    EXPECT_EQ(form.ColorPicker()->Colors().rgb.r, 1);
+    EXPECT_EQ(float(form.ColorPicker()->Colors().rgb.r), 1);
     EXPECT_EQ(form.EditSharp->text(), QStringLiteral("FFFFFF"));
     EXPECT_EQ(text(F::iV), "100");
     EXPECT_EQ(text(F::iS), "0");
@@ -119,7 +119,7 @@ TEST_F(ColourDialog, HexField)
     EXPECT_EQ(text(F::iR), "0");
     EXPECT_EQ(text(F::iG), "15");
     EXPECT_EQ(text(F::iB), "255");
-    EXPECT_EQ(form.ColorCell()->SelectColor().rgb.b, 1);
+    EXPECT_EQ(float(form.ColorCell()->SelectColor().rgb.b), 1);
 
     // Typed characters that are not hexadecimal are dropped.
     QTest::keyClicks(form.EditSharp, "x-g ");
@@ -140,8 +140,9 @@ TEST_F(ColourDialog, KeyFilter)
     {
         QChar key;
         bool passes;
-    } cases[] = {{u'0', true}, {u'9', true}, {u'a', true},  {u'F', true},  {QChar(8), true},
-                 {u'g', false}, {u'G', false}, {u'-', false}, {u' ', false}, {QChar(0x0661), false}};
+    } cases[] = {{u'0', true},     {u'9', true},          {u'a', true},  {u'F', true},
+                 {QChar(8), true}, {u'g', false},         {u'G', false}, {u'-', false},
+                 {u' ', false},    {QChar(0x0661), false}};
     for (const Case &c : cases) {
         QChar k = c.key;
         F::EditSharpKeyPress(k);
@@ -156,7 +157,7 @@ TEST_F(ColourDialog, KindsAndSpaces)
     EXPECT_EQ(GetPickerKind(p), 2);
     EXPECT_EQ(p->geometry(), QRect(11, 5, 284, 266));
     EXPECT_EQ(p->ColorSpace(), cpHSL);
-    EXPECT_EQ(p->Colors().rgb.r, 1);
+    EXPECT_EQ(float(p->Colors().rgb.r), 1);
     for (int i = 0; i < 9; ++i)
         EXPECT_EQ(form.RadioButtons[i]->isEnabled(), i == F::iH || i == F::iU) << i;
     EXPECT_TRUE(form.RadioButtons[F::iU]->isChecked());
@@ -196,9 +197,9 @@ TEST_F(ColourDialog, InitialColourPartRestores)
     QTest::mouseClick(form.ColorCell(), Qt::LeftButton, {}, QPoint(28, 40));
     EXPECT_EQ(form.EditSharp->text(), QStringLiteral("00FF00"));
     QTest::mouseClick(form.ColorCell(), Qt::LeftButton, {}, QPoint(28, 10));
-    EXPECT_EQ(form.ColorPicker()->Colors().rgb.r, 1);
-    EXPECT_EQ(form.ColorPicker()->Colors().rgb.g, 0);
-    EXPECT_EQ(form.Result().rgb.r, 1);
+    EXPECT_EQ(float(form.ColorPicker()->Colors().rgb.r), 1);
+    EXPECT_EQ(float(form.ColorPicker()->Colors().rgb.g), 0);
+    EXPECT_EQ(float(form.Result().rgb.r), 1);
     EXPECT_EQ(form.EditSharp->text(), QStringLiteral("ff0000"));
     EXPECT_EQ(text(F::iH), "0");
 }
@@ -220,9 +221,9 @@ TEST(ColourDialogModal, EnterConfirmsEscCancels)
     };
     pressLater(Qt::Key_Return, true);
     EXPECT_TRUE(executeColorPickerDialog(v));
-    EXPECT_EQ(v.rgb.r, 1);
-    EXPECT_EQ(v.rgb.g, 1);
-    EXPECT_EQ(v.rgb.b, 0);
+    EXPECT_EQ(float(v.rgb.r), 1);
+    EXPECT_EQ(float(v.rgb.g), 1);
+    EXPECT_EQ(float(v.rgb.b), 0);
 
     const TColorPickerValue kept = v;
     pressLater(Qt::Key_Escape, true);

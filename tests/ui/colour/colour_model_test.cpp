@@ -16,33 +16,33 @@ TEST(ColourModel, SettersKeepTheTriplesConsistent)
 
     // The order of the components is the family's, whatever the space's name says.
     m.SetValues(0.5f, 1, 1, cpVHS);
-    EXPECT_EQ(m.HSV().h, 0.5f);
-    EXPECT_EQ(m.HSV().s, 1);
-    EXPECT_EQ(m.HSV().v, 1);
-    EXPECT_EQ(m.HSL().h, 0.5f);
+    EXPECT_EQ(float(m.HSV().h), 0.5f);
+    EXPECT_EQ(float(m.HSV().s), 1);
+    EXPECT_EQ(float(m.HSV().v), 1);
+    EXPECT_EQ(float(m.HSL().h), 0.5f);
     EXPECT_EQ(m.ColorSpace(), cpRGB);
     EXPECT_EQ(changes, 1);
 
     // A grey written as HSV keeps the written hue in both hue triples.
     m.setHSV({2, 0, 0.5f});
-    EXPECT_EQ(m.HSV().h, 2);
-    EXPECT_EQ(m.HSL().h, 2);
-    EXPECT_FLOAT_EQ(m.RGB().r, 0.5f);
-    EXPECT_FLOAT_EQ(m.RGB().g, 0.5f);
-    EXPECT_FLOAT_EQ(m.RGB().b, 0.5f);
-    EXPECT_EQ(m.HSL().s, 0);
-    EXPECT_FLOAT_EQ(m.HSL().l, 0.5f);
+    EXPECT_EQ(float(m.HSV().h), 2);
+    EXPECT_EQ(float(m.HSL().h), 2);
+    EXPECT_FLOAT_EQ(float(m.RGB().r), 0.5f);
+    EXPECT_FLOAT_EQ(float(m.RGB().g), 0.5f);
+    EXPECT_FLOAT_EQ(float(m.RGB().b), 0.5f);
+    EXPECT_EQ(float(m.HSL().s), 0);
+    EXPECT_FLOAT_EQ(float(m.HSL().l), 0.5f);
     m.setHSL({1, 0, 1});
-    EXPECT_EQ(m.HSV().h, 1);
-    EXPECT_EQ(m.HSV().v, 1);
+    EXPECT_EQ(float(m.HSV().h), 1);
+    EXPECT_EQ(float(m.HSV().v), 1);
 
     // An RGB write recomputes both hues: a grey has hue 0.
     changes = 0;
     m.setRGB({0.25f, 0.25f, 0.25f});
     m.setRGB({0.25f, 0.25f, 0.25f});
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(m.HSV().h, 0);
-    EXPECT_EQ(m.HSL().h, 0);
+    EXPECT_EQ(float(m.HSV().h), 0);
+    EXPECT_EQ(float(m.HSL().h), 0);
 }
 
 TEST(ColourModel, ColorsWritesAreSilentAndUnconverted)
@@ -62,8 +62,8 @@ TEST(ColourModel, ColorsWritesAreSilentAndUnconverted)
     // Stored as given, even when the triples disagree.
     v.rgb = {0, 0, 1};
     m.setColors(v);
-    EXPECT_EQ(m.RGB().b, 1);
-    EXPECT_EQ(m.HSV().h, 0);
+    EXPECT_EQ(float(m.RGB().b), 1);
+    EXPECT_EQ(float(m.HSV().h), 0);
     EXPECT_EQ(changes, 0);
 }
 
@@ -104,15 +104,15 @@ TEST(ColourModel, Color32ConversionsClampAndRoundTrip)
     EXPECT_EQ(colorPickerValueToColor32(v, 0).bgra, makeColor32(0, 255, 0, 0).bgra);
 
     m.setColor32(makeColor32(0, 0, 255, 9));
-    EXPECT_EQ(m.RGB().r, 1);
-    EXPECT_EQ(m.RGB().b, 0);
+    EXPECT_EQ(float(m.RGB().r), 1);
+    EXPECT_EQ(float(m.RGB().b), 0);
 
     for (int i = 0; i < 256; ++i) {
         TColorPickerValue g;
         color32ToColorPickerValue(makeColor32(uint8_t(i), uint8_t(i), uint8_t(i), 255), g);
         EXPECT_EQ(g.space, cpRGB);
-        EXPECT_EQ(g.hsv.h, 0);
-        EXPECT_EQ(g.hsv.s, 0);
+        EXPECT_EQ(float(g.hsv.h), 0);
+        EXPECT_EQ(float(g.hsv.s), 0);
         const TColor32 back = colorPickerValueToColor32(g, 255);
         EXPECT_EQ(back.bgra, makeColor32(uint8_t(i), uint8_t(i), uint8_t(i), 255).bgra) << i;
     }
@@ -124,10 +124,10 @@ TEST(ColourModel, RGBToValueFillsAllTriples)
     v.space = cpLHS;
     rgbToColorPickerValue({0, 1, 0}, v);
     EXPECT_EQ(v.space, cpRGB);
-    EXPECT_NEAR(v.hsv.h, 2 * M_PI / 3, 1e-5);
-    EXPECT_EQ(v.hsv.s, 1);
-    EXPECT_EQ(v.hsv.v, 1);
-    EXPECT_NEAR(v.hsl.h, 2 * M_PI / 3, 1e-5);
-    EXPECT_EQ(v.hsl.s, 1);
-    EXPECT_FLOAT_EQ(v.hsl.l, 0.5f);
+    EXPECT_NEAR(float(v.hsv.h), 2 * M_PI / 3, 1e-5);
+    EXPECT_EQ(float(v.hsv.s), 1);
+    EXPECT_EQ(float(v.hsv.v), 1);
+    EXPECT_NEAR(float(v.hsl.h), 2 * M_PI / 3, 1e-5);
+    EXPECT_EQ(float(v.hsl.s), 1);
+    EXPECT_FLOAT_EQ(float(v.hsl.l), 0.5f);
 }

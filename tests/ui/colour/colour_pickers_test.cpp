@@ -66,13 +66,13 @@ TEST_F(ColourSquareBarPicker, HSVPressesAndDrags)
     EXPECT_EQ(p->BarRect(), (sRect{185, 5, 196, 177}));
 
     press(p, 176, 5);
-    EXPECT_EQ(p->Colors().hsv.s, 1);
-    EXPECT_EQ(p->Colors().hsv.v, 1);
+    EXPECT_EQ(float(p->Colors().hsv.s), 1);
+    EXPECT_EQ(float(p->Colors().hsv.v), 1);
     EXPECT_EQ(changes, 1);
     // The drag goes on beyond the square, clamped.
     QTest::mouseMove(p, QPoint(-30, 250));
-    EXPECT_EQ(p->Colors().hsv.s, 0);
-    EXPECT_EQ(p->Colors().hsv.v, 0);
+    EXPECT_EQ(float(p->Colors().hsv.s), 0);
+    EXPECT_EQ(float(p->Colors().hsv.v), 0);
     release(p, -30, 250);
     const int afterDrag = changes;
     QTest::mouseMove(p, QPoint(100, 100));
@@ -80,8 +80,8 @@ TEST_F(ColourSquareBarPicker, HSVPressesAndDrags)
 
     // Every pick announces, even one that changes nothing.
     press(p, 190, 5);
-    EXPECT_FLOAT_EQ(p->Colors().hsv.h, kTwoPi);
-    EXPECT_FLOAT_EQ(p->Colors().hsl.h, kTwoPi);
+    EXPECT_FLOAT_EQ(float(p->Colors().hsv.h), kTwoPi);
+    EXPECT_FLOAT_EQ(float(p->Colors().hsl.h), kTwoPi);
     release(p, 190, 5);
     press(p, 190, 5);
     EXPECT_EQ(changes, afterDrag + 2);
@@ -110,9 +110,9 @@ TEST_F(ColourSquareBarPicker, RGBSpacesAxes)
         press(p, 176, 176);
         release(p, 176, 176);
         const TRGBSingle got = p->Colors().rgb;
-        EXPECT_FLOAT_EQ(got.r, c.expected.r) << int(c.space);
-        EXPECT_FLOAT_EQ(got.g, c.expected.g) << int(c.space);
-        EXPECT_FLOAT_EQ(got.b, c.expected.b) << int(c.space);
+        EXPECT_FLOAT_EQ(float(got.r), float(c.expected.r)) << int(c.space);
+        EXPECT_FLOAT_EQ(float(got.g), float(c.expected.g)) << int(c.space);
+        EXPECT_FLOAT_EQ(float(got.b), float(c.expected.b)) << int(c.space);
         delete p;
     }
 }
@@ -139,9 +139,9 @@ TEST_F(ColourSquareBarPicker, ColorsAndSpaceWrites)
     ASSERT_TRUE(m);
     p->setColors(rgbValue(0, 1, 0));
     press(p, 100, 100);
-    EXPECT_EQ(p->Colors().rgb.g, 0);
+    EXPECT_EQ(float(p->Colors().rgb.g), 0);
     p->AttachManager(std::move(m));
-    EXPECT_EQ(p->Colors().rgb.r, 1);
+    EXPECT_EQ(float(p->Colors().rgb.r), 1);
 }
 
 TEST_F(ColourSquareBarPicker, SwitchingKinds)
@@ -169,7 +169,7 @@ TEST_F(ColourSquareBarPicker, SwitchingKinds)
     EXPECT_EQ(p->geometry(), QRect(10, 20, 200, 182));
     EXPECT_EQ(p->ColorSpace(), cpSHV);
     EXPECT_FALSE(p->SliderColorChange());
-    EXPECT_EQ(p->Colors().rgb.b, 1);
+    EXPECT_EQ(float(p->Colors().rgb.b), 1);
     ASSERT_TRUE(old);
     EXPECT_EQ(old->parentWidget(), nullptr);
     EXPECT_FALSE(old->isVisible());
@@ -189,8 +189,8 @@ TEST_F(ColourSquareBarPicker, SwitchingKinds)
     ASSERT_TRUE(switchColorPickerKind(p, 1, cpHSV));
     EXPECT_EQ(GetPickerKind(p), 1);
     EXPECT_EQ(p->ColorSpace(), cpHSV);
-    EXPECT_EQ(p->Colors().rgb.b, picked.rgb.b);
-    EXPECT_EQ(p->Colors().hsv.v, picked.hsv.v);
+    EXPECT_EQ(float(p->Colors().rgb.b), float(picked.rgb.b));
+    EXPECT_EQ(float(p->Colors().hsv.v), float(picked.hsv.v));
 }
 
 TEST_F(ColourSquareBarPicker, Pictures)
@@ -217,20 +217,20 @@ TEST_F(ColourRingPickers, TriangleHSL)
     press(p, 150, 80);
     release(p, 150, 80);
     EXPECT_EQ(changes, 1);
-    EXPECT_EQ(p->Colors().hsl.h, 0);
-    EXPECT_EQ(p->Colors().hsl.s, before.hsl.s);
-    EXPECT_EQ(p->Colors().hsl.l, before.hsl.l);
+    EXPECT_EQ(float(p->Colors().hsl.h), 0);
+    EXPECT_EQ(float(p->Colors().hsl.s), float(before.hsl.s));
+    EXPECT_EQ(float(p->Colors().hsl.l), float(before.hsl.l));
     // The same press again changes nothing and announces nothing.
     press(p, 150, 80);
     release(p, 150, 80);
     EXPECT_EQ(changes, 1);
 
     press(p, 138, 79); // beyond the apex
-    EXPECT_EQ(p->Colors().hsl.s, 1);
-    EXPECT_EQ(p->Colors().hsl.l, 0.5f);
+    EXPECT_EQ(float(p->Colors().hsl.s), 1);
+    EXPECT_EQ(float(p->Colors().hsl.l), 0.5f);
     release(p, 138, 79);
     press(p, 50, 60); // left of the base
-    EXPECT_EQ(p->Colors().hsl.s, 0);
+    EXPECT_EQ(float(p->Colors().hsl.s), 0);
     release(p, 50, 60);
     // Outside the ring nothing happens.
     changes = 0;
@@ -257,8 +257,8 @@ TEST_F(ColourRingPickers, TriangleHSVSquareCorners)
     for (const Case &c : cases) {
         press(p, c.x, c.y);
         release(p, c.x, c.y);
-        EXPECT_EQ(p->Colors().hsv.s, c.s) << c.x << "," << c.y;
-        EXPECT_EQ(p->Colors().hsv.v, c.v) << c.x << "," << c.y;
+        EXPECT_EQ(float(p->Colors().hsv.s), c.s) << c.x << "," << c.y;
+        EXPECT_EQ(float(p->Colors().hsv.v), c.v) << c.x << "," << c.y;
     }
 }
 
@@ -270,20 +270,20 @@ TEST_F(ColourRingPickers, CircleLHS)
     const float l = p->Colors().hsl.l;
     press(p, 137, 71); // the rim, at hue 0
     release(p, 137, 71);
-    EXPECT_EQ(p->Colors().hsl.s, 1);
-    EXPECT_EQ(p->Colors().hsl.h, 0);
-    EXPECT_EQ(p->Colors().hsl.l, l);
+    EXPECT_EQ(float(p->Colors().hsl.s), 1);
+    EXPECT_EQ(float(p->Colors().hsl.h), 0);
+    EXPECT_EQ(float(p->Colors().hsl.l), l);
     press(p, 71, 30);
     release(p, 71, 30);
-    EXPECT_FLOAT_EQ(p->Colors().hsl.h, float(std::numbers::pi / 2));
+    EXPECT_FLOAT_EQ(float(p->Colors().hsl.h), float(std::numbers::pi / 2));
     press(p, 71, 71); // the exact centre
     release(p, 71, 71);
-    EXPECT_EQ(p->Colors().hsl.s, 0);
-    EXPECT_EQ(p->Colors().hsl.h, 0);
+    EXPECT_EQ(float(p->Colors().hsl.s), 0);
+    EXPECT_EQ(float(p->Colors().hsl.h), 0);
     // The bar: lightness.
     press(p, 150, 5);
     release(p, 150, 5);
-    EXPECT_EQ(p->Colors().hsl.l, 1);
+    EXPECT_EQ(float(p->Colors().hsl.l), 1);
 
     p->setColorSpace(cpHSV);
     EXPECT_EQ(p->ColorSpace(), cpLHS);
@@ -341,14 +341,14 @@ TEST_F(ColourSliderPicker, RGBSlidersAndField)
     press(p, 60, 30);
     QTest::mouseMove(p, QPoint(400, 30));
     release(p, 400, 30);
-    EXPECT_EQ(p->Colors().rgb.g, 1);
-    EXPECT_EQ(p->Colors().rgb.r, 0.2f);
-    EXPECT_EQ(p->Colors().rgb.b, 0.6f);
+    EXPECT_EQ(float(p->Colors().rgb.g), 1);
+    EXPECT_EQ(float(p->Colors().rgb.r), 0.2f);
+    EXPECT_EQ(float(p->Colors().rgb.b), 0.6f);
     EXPECT_EQ(changes, 2);
     // Two pixels above slider 0 still grab it.
     press(p, 4, 3);
     release(p, 4, 3);
-    EXPECT_EQ(p->Colors().rgb.r, 0);
+    EXPECT_EQ(float(p->Colors().rgb.r), 0);
 }
 
 TEST_F(ColourSliderPicker, FieldPickIsRGBInAnySpace)
@@ -364,12 +364,12 @@ TEST_F(ColourSliderPicker, FieldPickIsRGBInAnySpace)
     press(p, a.x0, y);
     release(p, a.x0, y);
     EXPECT_EQ(p->ColorSpace(), cpHSV);
-    EXPECT_EQ(p->Colors().rgb.r, 1);
-    EXPECT_EQ(p->Colors().rgb.g, 0);
-    EXPECT_EQ(p->Colors().rgb.b, 0);
-    EXPECT_EQ(p->Colors().hsv.h, 0);
-    EXPECT_EQ(p->Colors().hsv.s, 1);
-    EXPECT_EQ(p->Colors().hsv.v, 1);
+    EXPECT_EQ(float(p->Colors().rgb.r), 1);
+    EXPECT_EQ(float(p->Colors().rgb.g), 0);
+    EXPECT_EQ(float(p->Colors().rgb.b), 0);
+    EXPECT_EQ(float(p->Colors().hsv.h), 0);
+    EXPECT_EQ(float(p->Colors().hsv.s), 1);
+    EXPECT_EQ(float(p->Colors().hsv.v), 1);
     // The markers: hue 0 at the left, saturation and value 1 at the right.
     EXPECT_EQ(p->SliderMarkerPos(0).x, a.x0 - 4);
     EXPECT_EQ(p->SliderMarkerPos(1).x, a.x1 - 1 - 4);

@@ -29,8 +29,12 @@ TEST(ColourPicking, SquareAndBarLayoutAndPicks)
         bool hue;
         float across, up;
     } cases[] = {
-        {176, 5, false, 1, 1},        {5, 176, false, 0, 0},      {-40, 400, false, 0, 0},
-        {500, -9, false, 1, 1},       {176, 5, true, kTwoPi, 1},  {300, 90, true, kTwoPi, float(1 - 85.0 / 171)},
+        {176, 5, false, 1, 1},
+        {5, 176, false, 0, 0},
+        {-40, 400, false, 0, 0},
+        {500, -9, false, 1, 1},
+        {176, 5, true, kTwoPi, 1},
+        {300, 90, true, kTwoPi, float(1 - 85.0 / 171)},
         {90, 90, false, float(85.0 / 171), float(1 - 85.0 / 171)},
     };
     for (const Case &c : cases) {
@@ -99,15 +103,15 @@ TEST(ColourPicking, TriangleAreaPicks)
         int x, y;
         float s, l;
     } cases[] = {
-        {138, 79, 1, 0.5f},        // beyond the apex
-        {50, 79, 0, 0.5f},         // left of the base
-        {20, 300, 0, 0},           // left of the base, below it: clamped
-        {53, 125, 0, 0},           // the bottom base corner: 0 / 0 gives saturation 0
-        {53, 33, 0, 1},            // the top base corner
-        {133, 79, 1, 0.5f},        // the apex
-        {93, 79, 0.5f, 0.5f},      // half way along the middle
-        {133, 400, 0, 0},          // far below: black
-        {133, -200, 0, 1},         // far above: white
+        {138, 79, 1, 0.5f},   // beyond the apex
+        {50, 79, 0, 0.5f},    // left of the base
+        {20, 300, 0, 0},      // left of the base, below it: clamped
+        {53, 125, 0, 0},      // the bottom base corner: 0 / 0 gives saturation 0
+        {53, 33, 0, 1},       // the top base corner
+        {133, 79, 1, 0.5f},   // the apex
+        {93, 79, 0.5f, 0.5f}, // half way along the middle
+        {133, 400, 0, 0},     // far below: black
+        {133, -200, 0, 1},    // far above: white
     };
     for (const Case &c : cases) {
         float S, L;
