@@ -143,9 +143,13 @@ void TCustomColorPicker::BlendMarker(sPos P)
 
 void TCustomColorPicker::Paint(QPainter &painter)
 {
-    if (!parentWidget() || !isVisible() || !ComposeDisplay())
+    if (!parentWidget() || !isVisible())
         return;
-    FImage.Draw(painter, FMargin.x, FMargin.y, FImage.Width(), FImage.Height(), 0, 0);
+    // The margin beside a centred picture shows the face colour.
+    const TColor32 face = clBtnFace32();
+    painter.fillRect(rect(), QColor(face.r, face.g, face.b));
+    if (ComposeDisplay())
+        FImage.Draw(painter, FMargin.x, FMargin.y, FImage.Width(), FImage.Height(), 0, 0);
 }
 
 void TCustomColorPicker::contextMenuEvent(QContextMenuEvent *ev)

@@ -1,5 +1,6 @@
 #include "ui/colour/colour_pickers.h"
 
+#include "ui/graphics/appearance.h"
 #include "ui/ui_test_support.h"
 
 #include <QCoreApplication>
@@ -385,4 +386,17 @@ TEST_F(ColourSliderPicker, Pictures)
     p->setColorSpace(cpRGB);
     const QImage rgb = p->DisplayImage();
     EXPECT_GOLDEN(sideBySide({hsv, rgb}), "colour-slider-picker");
+}
+
+TEST_F(ColourRingPickers, PaintShowsThePictureAtItsMargin)
+{
+    auto *p = make<TCircleColorPicker>(200, 142);
+    p->setColors(rgbValue(0.8f, 0.3f, 0.2f));
+    const QImage shown = p->grab().toImage();
+    const QImage picture = p->DisplayImage();
+    const TColor32 face = clBtnFace32();
+    EXPECT_EQ(shown.pixel(5, 71) & 0xFFFFFF, qRgb(face.r, face.g, face.b) & 0xFFFFFFu);
+    for (QPoint at : {QPoint(71, 71), QPoint(150, 20), QPoint(0, 0)})
+        EXPECT_EQ(shown.pixel(at + QPoint(20, 0)) & 0xFFFFFF, picture.pixel(at) & 0xFFFFFF)
+            << at.x();
 }
