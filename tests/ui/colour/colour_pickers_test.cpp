@@ -1,9 +1,12 @@
 #include "ui/colour/colour_pickers.h"
 
+#include "ui/base/popup_menu.h"
 #include "ui/graphics/appearance.h"
 #include "ui/ui_test_support.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
+#include <QMenu>
 #include <QPointer>
 #include <QTest>
 
@@ -399,4 +402,33 @@ TEST_F(ColourRingPickers, PaintShowsThePictureAtItsMargin)
     for (QPoint at : {QPoint(71, 71), QPoint(150, 20), QPoint(0, 0)})
         EXPECT_EQ(shown.pixel(at + QPoint(20, 0)) & 0xFFFFFF, picture.pixel(at) & 0xFFFFFF)
             << at.x();
+}
+
+TEST_F(ColourSquareBarPicker, ContextMenuFollowsASwitch)
+{
+    QMenu menu;
+    int shown = 0;
+    const TPopupMenuRunner previous = installPopupMenuRunner([&](QMenu &m, QPoint) {
+        EXPECT_EQ(&m, &menu);
+        ++shown;
+        return nullptr;
+    });
+    TCustomColorPicker *p = make<TColorPicker>(200, 182);
+    p->PopupMenu = &menu;
+    bool handle = false;
+    int asked = 0;
+    p->OnContextPopup = [&](QObject *, QPoint, bool &handled) {
+        ++asked;
+        handled = handle;
+    };
+    ASSERT_TRUE(switchColorPickerKind(p, 1, cpRGB));
+    QContextMenuEvent ev(QContextMenuEvent::Mouse, QPoint(10, 10), QPoint(10, 10));
+    QCoreApplication::sendEvent(p, &ev);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(shown, 1);
+    handle = true;
+    QCoreApplication::sendEvent(p, &ev);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(shown, 1);
+    installPopupMenuRunner(previous);
 }
