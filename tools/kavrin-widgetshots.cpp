@@ -5,6 +5,9 @@
 #include "core/image/display_canvas.h"
 #include "ui/base/system_colours.h"
 #include "ui/base/user_interface.h"
+#include "ui/colour/colour_cells.h"
+#include "ui/colour/colour_dialog.h"
+#include "ui/colour/colour_pickers.h"
 #include "ui/fields/drop_down_menu.h"
 #include "ui/fields/label_fields.h"
 #include "ui/fields/num_mngr.h"
@@ -21,6 +24,7 @@
 #include "ui/graphics/glyph_strip.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QPainter>
@@ -324,6 +328,112 @@ QImage labelFields()
     return parent.grab(QRect(0, 0, 192, 48)).toImage();
 }
 
+// ---- colour
+
+TColorPickerValue shotColour()
+{
+    TColorPickerValue v;
+    color32ToColorPickerValue(makeColor32(50, 80, 210, 255), v);
+    return v;
+}
+
+// A picker of type T at w x h in the space, on the fixed colour, as painted.
+template <class T> QImage pickerShot(int w, int h, TColorPickerSpace space, bool slider = true)
+{
+    QWidget parent;
+    parent.resize(w, h);
+    auto *p = new T(&parent);
+    p->SetBounds(0, 0, w, h);
+    p->setColorSpace(space);
+    p->setSliderColorChange(slider);
+    p->setColors(shotColour());
+    parent.show();
+    return parent.grab(QRect(0, 0, w, h)).toImage();
+}
+
+QImage squareBarHSV()
+{
+    return pickerShot<TColorPicker>(200, 182, cpHSV);
+}
+
+QImage squareBarSpaces()
+{
+    QList<QImage> row1, row2, row3;
+    for (TColorPickerSpace s : {cpRGB, cpGRB, cpBRG})
+        row1 << pickerShot<TColorPicker>(200, 182, s);
+    for (TColorPickerSpace s : {cpSHV, cpVHS, cpHSL})
+        row2 << pickerShot<TColorPicker>(200, 182, s);
+    for (TColorPickerSpace s : {cpSHL, cpLHS})
+        row3 << pickerShot<TColorPicker>(200, 182, s);
+    row3 << pickerShot<TColorPicker>(200, 182, cpHSV, false);
+    return grid({row1, row2, row3});
+}
+
+QImage ringPickers()
+{
+    return grid({{pickerShot<TTriangleColorPicker>(160, 160, cpHSV),
+                  pickerShot<TTriangleColorPicker>(160, 160, cpHSL)},
+                 {pickerShot<TCircleColorPicker>(160, 142, cpSHV),
+                  pickerShot<TCircleColorPicker>(160, 142, cpVHS),
+                  pickerShot<TCircleColorPicker>(160, 142, cpSHL),
+                  pickerShot<TCircleColorPicker>(160, 142, cpLHS)}});
+}
+
+QImage sliderPickers()
+{
+    return grid({{pickerShot<TSliderColorPicker>(160, 80, cpRGB),
+                  pickerShot<TSliderColorPicker>(160, 80, cpHSV),
+                  pickerShot<TSliderColorPicker>(160, 80, cpHSL)},
+                 {pickerShot<TSliderColorPicker>(160, 80, cpRGB, false),
+                  pickerShot<TSliderColorPicker>(160, 80, cpHSV, false)}});
+}
+
+QImage colourCells()
+{
+    QWidget parent;
+    parent.resize(200, 44);
+    TColorPickerValue other;
+    color32ToColorPickerValue(makeColor32(40, 200, 230, 255), other);
+    auto *plain = new TPickerColorCell(&parent);
+    plain->SetBounds(2, 2, 40, 40);
+    plain->setSelectColor(shotColour());
+    auto *initial = new TPickerColorCell(&parent);
+    initial->SetBounds(46, 2, 40, 40);
+    initial->setDrawInitialColor(true);
+    initial->setInitialColor(other);
+    initial->setSelectColor(shotColour());
+    auto *disabled = new TPickerColorCell(&parent);
+    disabled->SetBounds(90, 2, 40, 40);
+    disabled->setSelectColor(shotColour());
+    disabled->SetEnabled(false);
+    auto *twin = new TTwinColorCell(&parent);
+    twin->SetBounds(134, 2, 36, 36);
+    twin->setForegroundColor(shotColour());
+    auto *small = new TTwinColorCell(&parent);
+    small->SetBounds(172, 2, 30, 30);
+    small->setForegroundColor(other);
+    small->setActivePart(tccBackgroundColor);
+    parent.show();
+    return parent.grab(QRect(0, 0, 204, 44)).toImage();
+}
+
+QImage pickerDialog()
+{
+    TColorPickerForm form;
+    form.Start(shotColour());
+    form.show();
+    return form.grab().toImage();
+}
+
+QImage pickerDialogRing()
+{
+    TColorPickerForm form;
+    form.Start(shotColour());
+    form.ComboBoxK->setCurrentIndex(1);
+    form.show();
+    return form.grab().toImage();
+}
+
 std::vector<Shot> allShots()
 {
     return {
@@ -343,6 +453,13 @@ std::vector<Shot> allShots()
         {"fields", "trackbars", trackbars},
         {"fields", "tab-strip", tabStrip},
         {"fields", "label-fields", labelFields},
+        {"colour", "square-bar-hsv", squareBarHSV},
+        {"colour", "square-bar-spaces", squareBarSpaces},
+        {"colour", "ring-pickers", ringPickers},
+        {"colour", "slider-pickers", sliderPickers},
+        {"colour", "cells", colourCells},
+        {"colour", "picker-dialog", pickerDialog},
+        {"colour", "picker-dialog-ring", pickerDialogRing},
     };
 }
 
