@@ -71,3 +71,14 @@ int32_t roundSingle(float f)
 {
     return roundToInt32(f);
 }
+
+int64_t trunc64(long double v)
+{
+    if (!(v == v))
+        return 0;
+    if (v >= 9.2e18L)
+        return std::numeric_limits<int64_t>::max();
+    if (v <= -9.2e18L)
+        return std::numeric_limits<int64_t>::min();
+    return int64_t(std::trunc(v));
+}

@@ -53,6 +53,13 @@ inline float clampSingle(float v, float min, float max)
 {
     return v < min ? min : (v > max ? max : v);
 }
+// A value cut into 0..255 (a floating value truncated toward zero; NaN gives 0).
+template <class T> constexpr uint8_t clampByte(T v)
+{
+    return !(v > 0) ? 0 : (v > 255 ? 255 : uint8_t(v));
+}
+// Trunc of an extended value into 64 bits, saturated (NaN gives 0).
+int64_t trunc64(long double v);
 
 // Afterwards lo holds the smallest and hi the largest of lo, hi and c.
 inline void minMax3(int32_t &lo, int32_t &hi, int32_t c)

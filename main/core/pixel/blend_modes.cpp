@@ -1,4 +1,5 @@
 #include "core/pixel/blend_modes.h"
+#include "core/base/numeric.h"
 
 #include "core/pixel/blend_rows_avx2.h"
 #include "core/pixel/simd_level.h"
@@ -15,11 +16,6 @@
 namespace {
 
 using Blend = uint32_t (*)(uint32_t d, uint32_t s);
-
-constexpr uint32_t clampByte(int32_t v)
-{
-    return uint32_t(std::clamp(v, 0, 255));
-}
 
 // ---- Per-channel blends: d is the destination byte, s the source byte; results 0..255.
 

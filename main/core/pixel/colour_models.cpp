@@ -12,11 +12,6 @@ constexpr int32_t kDeg180 = 0xB40000;
 constexpr int32_t kDeg240 = 0xF00000;
 constexpr int32_t kDeg360 = 0x1680000;
 
-uint8_t clampByte(int32_t v)
-{
-    return uint8_t(std::clamp(v, 0, 255));
-}
-
 // The hue-to-channel rule shared by hslToPixel and hslToRGB: m1, m2 are 16.16 fractions of 0..1,
 // h a 16.16 angle; the result is the channel byte (v * 255) >> 16.
 uint8_t hueToChannel(int32_t m1, int32_t m2, int32_t h)

@@ -23,12 +23,6 @@ namespace {
 // The sums are Singles; each step is evaluated in extended precision and rounded once on store.
 inline void accumulate(float &sum, long double v) { sum = float((long double)sum + v); }
 
-inline uint8_t clampByte(long double v)
-{
-    const long double t = std::trunc(v);
-    return t <= 0 ? 0 : t >= 255 ? 255 : uint8_t(t);
-}
-
 } // namespace
 
 CScaleImage::CScaleImage() : rate{65536, 65536} {}

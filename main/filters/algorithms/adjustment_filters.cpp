@@ -24,23 +24,6 @@ template <class R> R readRecord(const void *argp)
     return r;
 }
 
-template <class T> uint8_t clampByte(T v)
-{
-    return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
-// Trunc of an extended value into 64 bits, saturated (NaN gives 0).
-int64_t trunc64(long double v)
-{
-    if (!(v == v))
-        return 0;
-    if (v >= 9.2e18L)
-        return std::numeric_limits<int64_t>::max();
-    if (v <= -9.2e18L)
-        return std::numeric_limits<int64_t>::min();
-    return int64_t(std::trunc(v));
-}
-
 uint8_t cellByte(LDATA c, int k)
 {
     return uint8_t(uint32_t(c.all) >> (8 * k));

@@ -197,11 +197,6 @@ bool setupFloor(SFloorSetup &f, const sFlt4Params &p, const SFltFloor &rec, bool
     return true;
 }
 
-uint8_t clampByte(int64_t v)
-{
-    return uint8_t(std::clamp<int64_t>(v, 0, 255));
-}
-
 // ---------------------------------------------------------------------------------------------
 // One row
 

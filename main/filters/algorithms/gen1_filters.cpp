@@ -20,23 +20,6 @@ std::array<uint8_t, 256> gOrgTableB{};
 
 namespace {
 
-uint8_t clampByte(long double v)
-{
-    return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
-// Trunc of an extended value into 64 bits, saturated (NaN gives 0).
-int64_t trunc64(long double v)
-{
-    if (!(v == v))
-        return 0;
-    if (v >= 9.2e18L)
-        return std::numeric_limits<int64_t>::max();
-    if (v <= -9.2e18L)
-        return std::numeric_limits<int64_t>::min();
-    return int64_t(std::trunc(v));
-}
-
 // An Integer assignment of a wider value keeps its low 32 bits.
 int32_t low32(int64_t v)
 {

@@ -115,12 +115,6 @@ bool fltPlasma(sFlt4Params &p, const void *argp, int32_t args)
 
 namespace {
 
-inline uint8_t clampByte(long double v)
-{
-    const long double t = std::trunc(v);
-    return uint8_t(t < 0 ? 0 : (t > 255 ? 255 : t));
-}
-
 // The 16.16 step of an upsampled axis: trunc((s << 16) / t).
 inline int32_t octaveStep(int32_t s, int32_t t)
 {

@@ -21,11 +21,6 @@ template <class R> R readRecord(const void *argp)
     return r;
 }
 
-template <class T> uint8_t clampByte(T v)
-{
-    return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
 constexpr sBox k3x3{-1, -1, 3, 3};
 
 // The largest side a 16.16 position can address.

@@ -15,11 +15,6 @@ namespace {
 
 constexpr long double kPi = std::numbers::pi_v<long double>;
 
-inline uint8_t clampByte(int32_t v)
-{
-    return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------

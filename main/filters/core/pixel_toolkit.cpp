@@ -13,11 +13,6 @@
 
 namespace {
 
-inline uint8_t clampByte(int32_t v)
-{
-    return uint8_t(v < 0 ? 0 : (v > 255 ? 255 : v));
-}
-
 // a div b truncating toward zero, with INT32_MIN div -1 wrapping instead of trapping (b != 0).
 inline int32_t divWrap(int32_t a, int32_t b)
 {
