@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <limits>
 
 namespace {
@@ -224,6 +226,68 @@ TEST(Level2Draw, WatercolourAtTheCornersReadsInsideTheImage)
     EXPECT_FLOAT_EQ(wc.penCol.r, 0x20);
     EXPECT_FLOAT_EQ(wc.penCol.g, 0x40);
     EXPECT_FLOAT_EQ(wc.penCol.b, 0xA0);
+}
+
+} // namespace
+
+namespace {
+
+// One reviewed image per draw mode: a pressure-ramped stroke over a grey checker, the layer
+// written as a PNG. A mismatch writes <name>_actual.png and <name>_expected.png beside the golden.
+TEST(Level2Draw, EachModeMatchesItsGolden)
+{
+    const struct
+    {
+        TDrawMode mode;
+        const char *name;
+    } kModes[] = {{TDrawMode::DM_PEN, "pen"},           {TDrawMode::DM_WC, "watercolour"},
+                  {TDrawMode::DM_BLUR, "blur"},         {TDrawMode::DM_ERASE, "erase"},
+                  {TDrawMode::DM_BLUR2, "blur2"},       {TDrawMode::DM_AIRBRUSH, "airbrush"},
+                  {TDrawMode::DM_RUBPEN, "fingertip"},  {TDrawMode::DM_DARKEN, "darken"},
+                  {TDrawMode::DM_LIGHTEN, "lighten"}};
+    for (const auto &m : kModes) {
+        SCOPED_TRACE(m.name);
+        Level2 d;
+        CBlockVMTC &img = *d.paper().getLayerData(0)->imageTC;
+        for (int32_t y = 0; y < 32; ++y)
+            for (int32_t x = 0; x < 48; ++x)
+                img.setPixel(x, y, ((x / 4 + y / 4) & 1) ? 0xFF4060A0 : 0xFFD0C0A0);
+        d.paper().setFlow(d.flow(), 0, true);
+        d.stroke.SetDrawMode(m.mode);
+        d.stroke.SetDrawColor(0xFFC02010);
+        d.stroke.SetPenWidth(4);
+        d.stroke.SetPenIfSize(true);
+        d.stroke.SetPenIfTrans(true);
+        d.stroke.SetPenMin(30);
+        d.stroke.SetPenEffect(60);
+        d.stroke.SetPenEnv(40);
+        d.stroke.SetPenSpeed(20);
+        d.stroke.setOpaque(0.9f);
+        d.stroke.m_bRawPoint = false;
+        ASSERT_TRUE(eventStrokeBegin(d.paper(), d.flow(), d.stroke, 4, 24, 0.2f, false));
+        for (int i = 1; i <= 12; ++i) {
+            const float t = float(i) / 12;
+            EventStrokeAdd(d.paper(), d.flow(), d.stroke, 4 + 40 * t,
+                           24 - 16 * std::sin(t * 3.1415926f), 0.2f + 0.8f * t, &d.doc.owner,
+                           false);
+        }
+        sBox box;
+        ASSERT_TRUE(EventStrokeEnd(d.paper(), d.flow(), d.stroke, &d.doc.owner, box, false));
+        TMTC out(48, 32);
+        img.bltTo(out, {0, 0}, {0, 0, 48, 32}, 255, false);
+        const QImage actual = out.imageView().convertToFormat(QImage::Format_ARGB32);
+        const QString golden =
+            QStringLiteral(KAVRIN_TEST_DATA "/document/level2_%1.png").arg(QLatin1String(m.name));
+        const QImage expected = QImage(golden).convertToFormat(QImage::Format_ARGB32);
+        const bool same = actual == expected;
+        if (!same) {
+            QString base = golden;
+            base.chop(4);
+            actual.save(base + QStringLiteral("_actual.png"), "PNG");
+            expected.save(base + QStringLiteral("_expected.png"), "PNG");
+        }
+        EXPECT_TRUE(same) << qPrintable(golden);
+    }
 }
 
 } // namespace
