@@ -159,3 +159,23 @@ TEST(PaintLevel, TheDocumentGradientIsTheEvaluators)
 }
 
 } // namespace
+
+namespace {
+
+// Continuing to record after a replay leaves the managers without the replay's stroke and
+// renderers, which the recorder frees.
+TEST(PaintLevel, ContinuingTheRecordingDropsTheManagersObjects)
+{
+    NewDoc d;
+    ASSERT_TRUE(d.ok);
+    ASSERT_TRUE(startPaintModeQZ5(d.paper()));
+    ASSERT_EQ(d.paper().strokeMngr5()->getRender(), &d.render5);
+    d.paper().eventMngr().stopRecording();
+    ASSERT_TRUE(d.paper().eventMngr().startRecordingContinue(true));
+    EXPECT_EQ(d.paper().strokeMngr5()->getRender(), nullptr);
+    EXPECT_EQ(d.paper().strokeMngr5()->getStroke(), nullptr);
+    EXPECT_EQ(d.paper().strokeMngr4()->getRender(), nullptr);
+    EXPECT_EQ(d.paper().eventMngr().ownerStrokeMngr, int(eActiveStrokeMngr::mngr5));
+}
+
+} // namespace
