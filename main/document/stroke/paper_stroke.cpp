@@ -706,7 +706,9 @@ bool setGradType(TPaper &paper, int32_t gt, int32_t gm, int32_t gr, int32_t rep)
     CGradation *g = paper.grad();
     if (!g)
         return false;
-    g->setGradGroup(getCurGradColorGroup(paper));
+    // Without a gradient set (headless, or none chosen yet) the evaluator keeps its group.
+    if (const CColorSlotGroup *group = getCurGradColorGroup(paper))
+        g->setGradGroup(group);
     return g->setGradType(gt, gm, gr, rep);
 }
 
