@@ -214,3 +214,20 @@ TEST(StrokePutProcs, HermiteCubic)
 }
 
 } // namespace
+
+namespace {
+
+// The current window's masks and tone are read through its document; a document that goes stops
+// being reachable, so later strokes read nothing of it.
+TEST(StrokePutProcs, ADestroyedDocumentIsNoLongerCurrent)
+{
+    auto d = std::make_unique<StrokeDoc>();
+    ASSERT_TRUE(d->ready);
+    ASSERT_EQ(currentDrawPaper(), &d->paper());
+    d->doc.paper.reset();
+    EXPECT_EQ(currentDrawOwner(), nullptr);
+    EXPECT_EQ(currentDrawPaper(), nullptr);
+    EXPECT_EQ(gCurrentMask, nullptr);
+}
+
+} // namespace
