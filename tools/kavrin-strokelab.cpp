@@ -612,8 +612,8 @@ void drawEngine1(const Options &o, CStrokeCanvasOlder &canvas)
         if (!doc.draw(stroke, o.points))
             fail("nothing to draw");
         doc.save(o.output);
-        std::printf("level-%d document stroke of %zu points: %d steps\n", o.engine,
-                    o.points.size(), stroke.m_penCount);
+        std::printf("level-%d document stroke of %zu points: %d steps\n", o.engine, o.points.size(),
+                    stroke.m_penCount);
         return;
     }
     if (!canvas.drawStroke1(stroke, o.points))

@@ -508,8 +508,8 @@ void flowBltAlphaEraseMask(TPaper &paper, TFlowImage &flow, TStroke &stroke, con
         return;
     const uint32_t bg = getLayerModeBgColor(getStrokeLM(paper, stroke)).value_or(0x00FFFFFF);
     StrokeColorPutSwap swap(stroke.m_bProtectMask ? gStrokeColorPut : pixelEraseAlpha);
-    drawColorThroughChannel(flow.image(), flow.alpha(), lbox.pos(), lbox, bg,
-                            stroke.OpaqueDWORD(), false);
+    drawColorThroughChannel(flow.image(), flow.alpha(), lbox.pos(), lbox, bg, stroke.OpaqueDWORD(),
+                            false);
 }
 
 void flowBltAlphaBlur2(TPaper &paper, TFlowImage &flow, TStroke &, const sBox &lbox)

@@ -161,10 +161,9 @@ TEST(Level2Draw, EraseTakesAlphaUnlessTheLayerIsProtected)
 // colour put back.
 TEST(Level2Draw, EveryModeDrawsAndRestoresTheColourPut)
 {
-    const TDrawMode kModes[] = {TDrawMode::DM_PEN,      TDrawMode::DM_WC,
-                                TDrawMode::DM_BLUR,     TDrawMode::DM_ERASE,
-                                TDrawMode::DM_AIRBRUSH, TDrawMode::DM_RUBPEN,
-                                TDrawMode::DM_DARKEN,   TDrawMode::DM_LIGHTEN};
+    const TDrawMode kModes[] = {TDrawMode::DM_PEN,    TDrawMode::DM_WC,       TDrawMode::DM_BLUR,
+                                TDrawMode::DM_ERASE,  TDrawMode::DM_AIRBRUSH, TDrawMode::DM_RUBPEN,
+                                TDrawMode::DM_DARKEN, TDrawMode::DM_LIGHTEN};
     for (TDrawMode mode : kModes) {
         SCOPED_TRACE(int(mode));
         Level2 d;
@@ -240,10 +239,10 @@ TEST(Level2Draw, EachModeMatchesItsGolden)
     {
         TDrawMode mode;
         const char *name;
-    } kModes[] = {{TDrawMode::DM_PEN, "pen"},           {TDrawMode::DM_WC, "watercolour"},
-                  {TDrawMode::DM_BLUR, "blur"},         {TDrawMode::DM_ERASE, "erase"},
-                  {TDrawMode::DM_BLUR2, "blur2"},       {TDrawMode::DM_AIRBRUSH, "airbrush"},
-                  {TDrawMode::DM_RUBPEN, "fingertip"},  {TDrawMode::DM_DARKEN, "darken"},
+    } kModes[] = {{TDrawMode::DM_PEN, "pen"},          {TDrawMode::DM_WC, "watercolour"},
+                  {TDrawMode::DM_BLUR, "blur"},        {TDrawMode::DM_ERASE, "erase"},
+                  {TDrawMode::DM_BLUR2, "blur2"},      {TDrawMode::DM_AIRBRUSH, "airbrush"},
+                  {TDrawMode::DM_RUBPEN, "fingertip"}, {TDrawMode::DM_DARKEN, "darken"},
                   {TDrawMode::DM_LIGHTEN, "lighten"}};
     for (const auto &m : kModes) {
         SCOPED_TRACE(m.name);

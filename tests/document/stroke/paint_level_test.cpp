@@ -2,11 +2,11 @@
 // document, and the document gradient.
 #include "stroke_rig.h"
 
+#include "core/base/numeric.h"
 #include "document/events/event_manager.h"
 #include "document/paper/layer_manager.h"
 #include "paint/gradient/gradation.h"
 #include "paint/gradient/gradient_manager.h"
-#include "core/base/numeric.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,7 @@ using namespace stroke_test;
 // A plain new document: level 2, no managers.
 struct NewDoc
 {
-    NewDoc()
-    {
-        ok = doc.paper && setupHeadlessPaper(*doc.paper, {32, 24}, 0xFFFFFF, 2);
-    }
+    NewDoc() { ok = doc.paper && setupHeadlessPaper(*doc.paper, {32, 24}, 0xFFFFFF, 2); }
     TPaper &paper() { return *doc.paper; }
     undo_test::ScopedUndoMax undoMax{50};
     TStroke stroke{5};
