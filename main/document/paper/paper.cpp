@@ -3,12 +3,15 @@
 #include "core/profile/app_profile.h"
 #include "core/scale/scale_image.h"
 #include "document/events/event_manager.h"
+#include "document/events/event_record_guard.h"
 #include "document/paper/flow_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper_host.h"
-#include "document/view/composition.h"
+#include "document/stroke/paper_stroke.h"
+#include "document/stroke/stroke_pixel_procs.h"
 #include "document/undo/undo_manager.h"
+#include "document/view/composition.h"
 #include "paint/gradient/gradation.h"
 #include "paint/stroke/stroke_placement.h"
 #include "paint/stroke/stroke_placement4.h"
@@ -95,6 +98,7 @@ bool TPaper::construct()
     const int32_t n = std::max(undoMax + 34, 8);
     if (!m_eventMngr->startRecording(appMainStroke(), appMainToneMngrFor(this), n, n))
         debugOut(QStringLiteral("failed to start event recording!"));
+    dispatchGradType(*this);
     return true;
 }
 
@@ -102,6 +106,12 @@ TPaper::~TPaper()
 {
     m_ready = false;
     changeReadyState(false);
+    // A stroke left open keeps nothing of the recorder, which goes below.
+    m_strokeRecord.reset();
+    closePaintModeQZ5(*this);
+    // Strokes must not reach a document that is gone.
+    if (m_ownerDW && currentDrawOwner() == m_ownerDW)
+        setCurrentDrawWindow(nullptr);
     m_grad.reset();
     m_rotScaler.reset();
     m_vram.reset();
