@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     stream.open(QIODevice::ReadOnly);
     CToneMngr mngr;
     SToneSetContents set;
-    if (readToneSet(stream, mngr, set) != CS_OK) {
+    if (readToneSet(stream, mngr.getToneMaker(), set) != CS_OK) {
         return 0;
     }
     for (auto &pat : set.patterns) {
@@ -40,12 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     QBuffer out;
     out.open(QIODevice::ReadWrite);
-    if (writeToneSet(out, mngr) != CS_OK) {
+    if (writeToneSet(out, toneSetItems(mngr)) != CS_OK) {
         abort();
     }
     out.seek(0);
     SToneSetContents again;
-    if (readToneSet(out, mngr, again) != CS_OK || int32_t(again.patterns.size()) != mngr.count()) {
+    if (readToneSet(out, mngr.getToneMaker(), again) != CS_OK || int32_t(again.patterns.size()) != mngr.count()) {
         abort();
     }
     return 0;
