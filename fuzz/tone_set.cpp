@@ -13,21 +13,16 @@
 #include <cstdint>
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+namespace {
+
+void useSet(CToneMngr &mngr, const uint8_t *data, size_t size)
 {
     QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     QBuffer stream(&bytes);
     stream.open(QIODevice::ReadOnly);
-    // One manager serves every input, as one serves every load of the program: each input starts
-    // from an empty list without a working copy. What carries over is the shared tone maker, whose
-    // cache of the last tone's geometry and threshold map spares rebuilding a map of up to half a
-    // million pixels that would come out the same (most inputs are small changes of the last).
-    static CToneMngr mngr;
-    mngr.reset();
-    mngr.freeModifiedPattern();
     SToneSetContents set;
     if (readToneSet(stream, mngr.getToneMaker(), set) != CS_OK) {
-        return 0;
+        return;
     }
     for (auto &pat : set.patterns) {
         if (mngr.appendPattern(std::move(pat)) < 0) {
@@ -51,8 +46,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     out.seek(0);
     SToneSetContents again;
-    if (readToneSet(out, mngr.getToneMaker(), again) != CS_OK || int32_t(again.patterns.size()) != mngr.count()) {
+    if (readToneSet(out, mngr.getToneMaker(), again) != CS_OK ||
+        int32_t(again.patterns.size()) != mngr.count()) {
         abort();
     }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // One manager serves every input, as one serves every load of the program, and each input
+    // leaves it with an empty list and no working copy. What carries over is the shared tone
+    // maker, whose cache of the last tone's geometry and threshold map spares rebuilding a map of
+    // up to half a million pixels that would come out the same (most inputs are small changes of
+    // the one before).
+    static CToneMngr mngr;
+    useSet(mngr, data, size);
+    mngr.reset();
+    mngr.freeModifiedPattern();
     return 0;
 }
