@@ -1,17 +1,33 @@
 // Feeds outside bytes to the nib set and method set readers the way a load does, then uses what
 // they accepted: every item goes into its manager, is copied and read into a paint parameter
-// record, and the set is written and read back, which must succeed with the same items.
+// record, and the set is written and read back, which must succeed with the same items. Sets with
+// a very large tip image stop after reading (see kMaxUsedTipPixels).
 #include "paint/presets/pen_set_files.h"
+
+#include "core/image/channel.h"
 #include "document/format/chunk.h"
 #include "paint/brush/paint_param.h"
 
 #include <QBuffer>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 
 namespace {
+
+// A record of a few kilobytes may hold a tip image of millions of pixels (zeros pack a thousand
+// to one, and a short record is filled up with zeros). Reading it is checked like any other;
+// copying it for the list, the paint parameters and the round trip takes the sanitized build most
+// of a second for a single input, so a set holding a tip larger than this stops after reading.
+constexpr int64_t kMaxUsedTipPixels = 1024 * 1024;
+
+bool tipFits(const CPenShapeObj &nib)
+{
+    const TChannel *tip = nib.shapeCH.get();
+    return !tip || int64_t(tip->width()) * tip->height() <= kMaxUsedTipPixels;
+}
 
 // Names read as code-page bytes may grow past the 65535 bytes a written name can hold.
 bool namesFit(const QString &name)
@@ -25,7 +41,8 @@ void checkNibs(const QByteArray &bytes)
     stream.setData(bytes);
     stream.open(QIODevice::ReadOnly);
     SNibSetContents set;
-    if (readNibSetStream(stream, set) != CS_OK) {
+    if (readNibSetStream(stream, set) != CS_OK ||
+        !std::all_of(set.nibs.begin(), set.nibs.end(), [](auto &nib) { return tipFits(*nib); })) {
         return;
     }
     CPenShapeMngr mngr;
@@ -61,7 +78,9 @@ void checkMethods(const QByteArray &bytes)
     stream.setData(bytes);
     stream.open(QIODevice::ReadOnly);
     SMethodSetContents set;
-    if (readMethodSetStream(stream, set) != CS_OK) {
+    if (readMethodSetStream(stream, set) != CS_OK ||
+        !std::all_of(set.methods.begin(), set.methods.end(),
+                     [](auto &m) { return !m->shapeObj || tipFits(*m->shapeObj); })) {
         return;
     }
     CPenMethodMngr mngr;

@@ -13,13 +13,18 @@
 
 namespace {
 
-// Counts come from files: bytes are read in pieces of this size, so a count far beyond what the
-// stream holds fails with 9 after at most one piece instead of reserving the whole count first.
+// Counts come from files: bytes are read in pieces of this size, so on a sequential stream a count
+// far beyond what it holds fails with 9 after at most one piece instead of reserving the whole
+// count first.
 constexpr int64_t kReadPiece = 1 << 20;
 
 uint8_t readExactly(QIODevice &stream, int64_t count, QByteArray &bytes)
 {
     if (count < 0) {
+        return CS_READ_FAILED;
+    }
+    // Where the stream knows its size, a count beyond what is left fails before any buffer is had.
+    if (!stream.isSequential() && count > stream.size() - stream.pos()) {
         return CS_READ_FAILED;
     }
     try {

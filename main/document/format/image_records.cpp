@@ -159,6 +159,9 @@ uint8_t unpackStoredData(const SImageRecordDesc &desc, std::vector<uint8_t> &sto
     if (isScrambled(desc)) {
         unscrambleImageData(block, desc);
     }
+    if (!codec::codecBlockMayUnpackTo(block, desc.rawLen)) {
+        return CS_READ_FAILED; // refused before the output is reserved
+    }
     data.resize(desc.rawLen);
     if (codec::codecDecompress(block, data) != codec::CodecStatus::Nothing) {
         data.clear();

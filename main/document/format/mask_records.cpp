@@ -255,6 +255,9 @@ uint8_t placeDrawnRun(QIODevice &stream, const SRunHead &run, CBlockVCH &img, in
     if (!readExactly(stream, packed.data(), run.packed)) {
         return CS_READ_FAILED;
     }
+    if (!codec::codecBlockMayUnpackTo(packed, run.raw)) {
+        return CS_READ_FAILED; // refused before the blocks are reserved
+    }
     std::vector<uint8_t> blocks(run.raw);
     if (codec::codecDecompress(packed, blocks) != codec::CodecStatus::Nothing) {
         return CS_READ_FAILED;

@@ -2,6 +2,7 @@
 
 #include "core/profile/app_profile.h"
 #include "core/base/numeric.h"
+#include "document/format/chunk.h"
 #include "paint/gradient/gradient_set_file.h"
 #include "platform/desktop/messages.h"
 
@@ -394,4 +395,79 @@ void CGradMngr::setLastPath(const QString &path)
         FLastPath = path;
         notify();
     }
+}
+
+SGradSetItems gradSetItems(const CGradMngr &mngr)
+{
+    SGradSetItems set;
+    for (int32_t i = 0; i < mngr.count(); ++i) {
+        if (!mngr.isSpecialIdx(i)) {
+            set.grads.push_back(mngr.getGrad(i));
+        }
+    }
+    set.hasFixed = mngr.hasSpecialGrad();
+    set.fixedCurrent = mngr.isUsingSpecialGrad();
+    set.current = std::max(mngr.getGradIdx(), 0);
+    if (set.fixedCurrent) {
+        set.current = 0;
+    } else if (set.hasFixed && set.current > 0) {
+        set.current -= 1; // the fixed gradient is not stored, so the others move down one
+    }
+    return set;
+}
+
+uint8_t readGradSetFile(const QString &path, CGradMngr &mngr, bool append)
+{
+    SGradSetContents set;
+    if (const uint8_t code = readGradSetFile(path, set); code != CS_OK) {
+        return code;
+    }
+
+    const sRGBA fore = profileForeStopColor();
+    const sRGBA back = profileBackStopColor();
+    if (!append) {
+        mngr.reset();
+        if (set.version == 1) {
+            mngr.appendGrad(fore, back);
+        }
+    }
+    int32_t added = 0;
+    for (auto &grad : set.grads) {
+        if (mngr.appendGrad(std::move(grad)) >= 0) {
+            ++added;
+        }
+    }
+    if (!append) {
+        // Version 2 stores the current index among the stored gradients (the fixed gradient is
+        // never stored, and a loaded set has none); older versions count one lower.
+        int32_t current = 0;
+        if (set.version >= 2) {
+            current = (set.flags & 1) ? 0 : set.current;
+        } else {
+            current = (set.flags & 1) ? 0 : set.current + 1;
+        }
+        mngr.setCurGrad(std::clamp(current, 0, std::max(mngr.count() - 1, 0)));
+        mngr.setLastPath(path);
+    }
+    mngr.setColors(fore, back);
+    mngr.setCommonAttr(mngr.CommonAttr());
+    mngr.setModified(append);
+
+    const int32_t lost = int32_t(set.announced) - added;
+    if (lost > 0) {
+        showWarningEx(
+            QStringLiteral("%1個の%2が読み込めませんでした！").arg(lost).arg(CGradMngr::setName()),
+            nullptr, QString());
+    }
+    return added > 0 ? CS_OK : CS_ITEM_NOT_ADDED;
+}
+
+uint8_t writeGradSetFile(const QString &path, CGradMngr &mngr)
+{
+    const uint8_t code = writeGradSetFile(path, gradSetItems(mngr));
+    if (code == CS_OK) {
+        mngr.setLastPath(path);
+        mngr.setModified(false);
+    }
+    return code;
 }

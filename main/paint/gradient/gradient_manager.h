@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+struct SGradSetItems;
+
 class CGradMngr
 {
   public:
@@ -133,3 +135,18 @@ sRGBA profileBackStopColor();
 // The profile's gradient fields as an attribute (enbAttr false), clamped into the enumerations;
 // initGradAttr's values without a profile.
 SGradAttr profileGradAttr();
+
+// What a set file stores of the manager's list: every gradient but the fixed one, in order, and
+// the current index among them (the fixed gradient is never stored, so the others count one lower
+// when it is present; 0 when it is current).
+SGradSetItems gradSetItems(const CGradMngr &mngr);
+
+// Reads a set file into the manager, replacing its list or appending to it. A file that cannot
+// be read (codes 4 missing, 6 cannot open, and readGradSet's) leaves the manager exactly as it
+// was; 48 when not one gradient read could be added to the list.
+// When fewer gradients load than the header announced, a warning tells how many were lost.
+[[nodiscard]] uint8_t readGradSetFile(const QString &path, CGradMngr &mngr, bool append);
+
+// Writes the manager's set file (writeGradSetFile of gradSetItems). On success the manager's
+// LastPath becomes path and Modified false; on failure both stay.
+[[nodiscard]] uint8_t writeGradSetFile(const QString &path, CGradMngr &mngr);

@@ -1,10 +1,8 @@
 #include "paint/gradient/gradient_set_file.h"
 
 #include "document/format/chunk.h"
-#include "paint/gradient/gradient_manager.h"
 #include "paint/set_file_io.h"
 #include "platform/system/file_stream.h"
-#include "platform/desktop/messages.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -86,24 +84,17 @@ uint8_t readOneGradient(QIODevice &stream, std::unique_ptr<CGradObj> &grad)
     }
 }
 
-QByteArray gradSetHeader(const CGradMngr &mngr, int32_t stored)
+QByteArray gradSetHeader(const SGradSetItems &set)
 {
     QByteArray bytes(kGradSetHeadSize, '\0');
     auto *p = reinterpret_cast<uint8_t *>(bytes.data());
     putU32(p, 0, kTagGRST);
     putU32(p, 4, kGradSetHeadSize - kChunkHeaderSize);
     putU16(p, 8, kGradFileVersion);
-    putU16(p, 10, uint16_t(stored));
-    const bool fixedCurrent = mngr.isUsingSpecialGrad();
-    putU32(p, 12, fixedCurrent ? 1u : 0u);
-    int32_t current = std::max(mngr.getGradIdx(), 0);
-    if (fixedCurrent) {
-        current = 0;
-    } else if (mngr.hasSpecialGrad() && current > 0) {
-        current -= 1; // the fixed gradient is not stored, so the others move down one
-    }
-    putU16(p, 16, uint16_t(current));
-    putU16(p, 18, mngr.hasSpecialGrad() ? uint16_t(0) : uint16_t(0xFFFF));
+    putU16(p, 10, uint16_t(set.grads.size()));
+    putU32(p, 12, set.fixedCurrent ? 1u : 0u);
+    putU16(p, 16, uint16_t(set.current));
+    putU16(p, 18, set.hasFixed ? uint16_t(0) : uint16_t(0xFFFF));
     return bytes;
 }
 
@@ -258,70 +249,23 @@ uint8_t readGradSet(QIODevice &stream, SGradSetContents &out)
     return out.grads.empty() ? CS_NOTHING_SAVED : CS_OK;
 }
 
-uint8_t readGradSetFile(const QString &path, CGradMngr &mngr, bool append)
+uint8_t readGradSetFile(const QString &path, SGradSetContents &out)
 {
-    SGradSetContents set;
-    uint8_t code = setfile::readSetFile(path, [&](QFile &file) { return readGradSet(file, set); });
-    if (code != CS_OK) {
-        return code;
-    }
-
-    const sRGBA fore = profileForeStopColor();
-    const sRGBA back = profileBackStopColor();
-    if (!append) {
-        mngr.reset();
-        if (set.version == 1) {
-            mngr.appendGrad(fore, back);
-        }
-    }
-    int32_t added = 0;
-    for (auto &grad : set.grads) {
-        if (mngr.appendGrad(std::move(grad)) >= 0) {
-            ++added;
-        }
-    }
-    if (!append) {
-        // Version 2 stores the current index among the stored gradients (the fixed gradient is
-        // never stored, and a loaded set has none); older versions count one lower.
-        int32_t current = 0;
-        if (set.version >= 2) {
-            current = (set.flags & 1) ? 0 : set.current;
-        } else {
-            current = (set.flags & 1) ? 0 : set.current + 1;
-        }
-        mngr.setCurGrad(std::clamp(current, 0, std::max(mngr.count() - 1, 0)));
-        mngr.setLastPath(path);
-    }
-    mngr.setColors(fore, back);
-    mngr.setCommonAttr(mngr.CommonAttr());
-    mngr.setModified(append);
-
-    const int32_t lost = int32_t(set.announced) - added;
-    if (lost > 0) {
-        showWarningEx(
-            QStringLiteral("%1個の%2が読み込めませんでした！").arg(lost).arg(CGradMngr::setName()),
-            nullptr, QString());
-    }
-    return added > 0 ? CS_OK : CS_ITEM_NOT_ADDED;
+    return setfile::readSetFile(path, [&](QFile &file) { return readGradSet(file, out); });
 }
 
-uint8_t writeGradSet(QIODevice &stream, const CGradMngr &mngr)
+uint8_t writeGradSet(QIODevice &stream, const SGradSetItems &set)
 {
-    const int32_t stored = mngr.count() - (mngr.hasSpecialGrad() ? 1 : 0);
-    if (stored <= 0) {
+    if (set.grads.empty()) {
         return CS_NOTHING_SAVED;
     }
-    if (stored > 0xFFFF || mngr.getGradIdx() > 0xFFFF) {
+    if (set.grads.size() > 0xFFFF || set.current < 0 || set.current > 0xFFFF) {
         return CS_ITEM_NOT_WRITABLE;
     }
-    if (const uint8_t code = writeBytes(stream, gradSetHeader(mngr, stored)); code != CS_OK) {
+    if (const uint8_t code = writeBytes(stream, gradSetHeader(set)); code != CS_OK) {
         return code;
     }
-    for (int32_t i = 0; i < mngr.count(); ++i) {
-        if (mngr.isSpecialIdx(i)) {
-            continue;
-        }
-        const CGradObj *grad = mngr.getGrad(i);
+    for (const CGradObj *grad : set.grads) {
         if (const uint8_t code = writeGradChunk(stream, *grad->crsg, grad->attr); code != CS_OK) {
             return code;
         }
@@ -329,9 +273,9 @@ uint8_t writeGradSet(QIODevice &stream, const CGradMngr &mngr)
     return CS_OK;
 }
 
-uint8_t writeGradSetFile(const QString &path, CGradMngr &mngr)
+uint8_t writeGradSetFile(const QString &path, const SGradSetItems &set)
 {
-    if (mngr.count() - (mngr.hasSpecialGrad() ? 1 : 0) <= 0) {
+    if (set.grads.empty()) {
         return CS_NOTHING_SAVED;
     }
     QSaveFile file(path);
@@ -340,7 +284,7 @@ uint8_t writeGradSetFile(const QString &path, CGradMngr &mngr)
     }
     uint8_t code = CS_OK;
     try {
-        code = writeGradSet(file, mngr);
+        code = writeGradSet(file, set);
     } catch (const std::bad_alloc &) {
         code = CS_EXCEPTION;
     }
@@ -348,10 +292,5 @@ uint8_t writeGradSetFile(const QString &path, CGradMngr &mngr)
         file.cancelWriting();
         return code;
     }
-    if (!commitSaveFile(file)) {
-        return CS_WRITE_FAILED;
-    }
-    mngr.setLastPath(path);
-    mngr.setModified(false);
-    return CS_OK;
+    return commitSaveFile(file) ? CS_OK : CS_WRITE_FAILED;
 }

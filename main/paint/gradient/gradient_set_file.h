@@ -25,7 +25,6 @@
 #include <vector>
 
 class QIODevice;
-class CGradMngr;
 
 inline constexpr int32_t kGradChunkHeadSize = 36;
 inline constexpr int32_t kGradSetHeadSize = 32;
@@ -49,7 +48,7 @@ inline constexpr uint8_t kGradChunkPastEnd = 10;
 // name as ANSI (Shift_JIS) text.
 [[nodiscard]] uint8_t readGradChunk(QIODevice &stream, CColorSlotGroup &crsg, SGradAttr &attr);
 
-// What a set file holds, read without touching any manager.
+// What a set file holds: the header's fields and the gradients read.
 struct SGradSetContents
 {
     uint16_t version = 0;
@@ -66,18 +65,26 @@ struct SGradSetContents
 // end. Chunks of other tags and gradients that fail are skipped.
 [[nodiscard]] uint8_t readGradSet(QIODevice &stream, SGradSetContents &out);
 
-// Reads a set file into the manager, replacing its list or appending to it. A file that cannot
-// be read (codes 4 missing, 6 cannot open, and readGradSet's) leaves the manager exactly as it
-// was; 48 when not one gradient read could be added to the list.
-// When fewer gradients load than the header announced, a warning tells how many were lost.
-[[nodiscard]] uint8_t readGradSetFile(const QString &path, CGradMngr &mngr, bool append);
+// Opens the set file and reads it whole: 4 when it is missing, 6 when it cannot be opened, 3 when
+// reading throws, else readGradSet's code.
+[[nodiscard]] uint8_t readGradSetFile(const QString &path, SGradSetContents &out);
 
-// Writes the manager's set into the stream: 37 when it holds no gradient besides the fixed one,
-// 20 when a count or index does not fit its 16 bits, else the first chunk's error or 0.
-[[nodiscard]] uint8_t writeGradSet(QIODevice &stream, const CGradMngr &mngr);
+// What a set file stores of a gradient list: the gradients to write in list order (never the
+// fixed gradient), the current index among them (0 when the fixed gradient is current), and
+// whether the list holds the fixed gradient and whether it is the current one.
+struct SGradSetItems
+{
+    std::vector<const CGradObj *> grads;
+    int32_t current = 0;
+    bool hasFixed = false;
+    bool fixedCurrent = false;
+};
+
+// Writes the set into the stream: 37 when it holds no gradient, 20 when a count or index does
+// not fit its 16 bits, else the first chunk's error or 0.
+[[nodiscard]] uint8_t writeGradSet(QIODevice &stream, const SGradSetItems &set);
 
 // Writes the set file through a temporary file renamed over the target when complete, so a
-// failed save leaves the old file as it was. 5 when the file cannot be created, 8 when it cannot
-// be completed, else writeGradSet's code. On success the manager's LastPath becomes path and
-// Modified false; on failure both stay.
-[[nodiscard]] uint8_t writeGradSetFile(const QString &path, CGradMngr &mngr);
+// failed save leaves the old file as it was. 37 when the set holds no gradient (nothing written),
+// 5 when the file cannot be created, 8 when it cannot be completed, else writeGradSet's code.
+[[nodiscard]] uint8_t writeGradSetFile(const QString &path, const SGradSetItems &set);

@@ -332,3 +332,37 @@ void CPat8Tone::drawPreview(TMTC &tc, sBox box) const
     }
     tc.effectXor(box, 0x00FFFFFF);
 }
+
+std::unique_ptr<CPat8> makePatternOfTile(const TChannel &ch, int32_t zoom, const sPos *ofs)
+{
+    if (!ch.isEnable()) {
+        return nullptr;
+    }
+    auto pat = std::make_unique<CPat8>(ch.width(), ch.height(), kPatFlagAlpha);
+    if (!pat->channel()->isEnable()) {
+        return nullptr;
+    }
+    pat->copyImage(ch);
+    pat->zoom = zoom;
+    if (ofs) {
+        pat->ofs = *ofs;
+    }
+    pat->setEnable(true);
+    return pat;
+}
+
+std::unique_ptr<CPat8Tone> makeScreenTone(const SToneAttr &attr,
+                                          const std::shared_ptr<CToneMaker> &maker, bool mk,
+                                          const TChannel *ch)
+{
+    try {
+        auto tone = std::make_unique<CPat8Tone>();
+        if (!tone->build(&attr, maker, mk, ch)) {
+            return nullptr;
+        }
+        tone->setName(attr.name);
+        return tone;
+    } catch (...) {
+        return nullptr;
+    }
+}

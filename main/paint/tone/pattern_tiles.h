@@ -165,3 +165,12 @@ class CPat8Tone : public CPat8
     std::shared_ptr<CToneMaker> toneMaker;
     bool ownMaker = false;
 };
+
+// An enabled plain pattern (flags 2) of ch's size holding a copy of ch, with the zoom and, when
+// ofs is given, the offset; nullptr for an empty channel.
+std::unique_ptr<CPat8> makePatternOfTile(const TChannel &ch, int32_t zoom, const sPos *ofs);
+// A screentone built by CPat8Tone::build(attr, maker, mk, ch) and named attr.name; nullptr when
+// building fails or throws.
+std::unique_ptr<CPat8Tone> makeScreenTone(const SToneAttr &attr,
+                                          const std::shared_ptr<CToneMaker> &maker, bool mk,
+                                          const TChannel *ch);

@@ -3,6 +3,7 @@
 #include "core/image/channel.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -21,10 +22,65 @@ constexpr long double kMaxSuperCell = 512;
 constexpr long double kGoodFitError = 0.05L;
 
 // trunc, less 1 when the value is negative: an exact negative whole number steps down one too.
+// (The conversion itself truncates; it runs once or twice per tile pixel, where a call of the
+// library's long double trunc would cost more than the rest of the pixel's arithmetic.)
 int64_t cellIndex(long double v)
 {
-    const int64_t i = int64_t(std::trunc(v));
+    const int64_t i = int64_t(v);
     return v < 0 ? i - 1 : i;
+}
+
+// A float's bits as a key whose unsigned order is the float order (-0 just before +0; the
+// values sorted are never NaN).
+uint32_t floatSortKey(float v)
+{
+    const uint32_t bits = std::bit_cast<uint32_t>(v);
+    return (bits & 0x80000000u) ? ~bits : bits | 0x80000000u;
+}
+
+float floatOfSortKey(uint32_t key)
+{
+    return std::bit_cast<float>((key & 0x80000000u) ? key & 0x7FFFFFFFu : ~key);
+}
+
+// The sort keys of the values in ascending order: a radix sort, three passes of 11 bits, whose
+// counts are all taken in one pass. The tile holds up to half a million thresholds, which a
+// comparison sort orders several times slower.
+std::vector<uint32_t> sortedKeys(const std::vector<float> &values)
+{
+    constexpr int kBits = 11;
+    constexpr int kPasses = 3;
+    constexpr uint32_t kBuckets = 1u << kBits;
+    const size_t n = values.size();
+    std::vector<uint32_t> keys(n);
+    // Every element of the work buffer is written by the first pass before it is read.
+    const std::unique_ptr<uint32_t[]> work(new uint32_t[n]);
+    std::vector<size_t> starts(size_t(kPasses) * kBuckets, 0);
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t k = floatSortKey(values[i]);
+        keys[i] = k;
+        for (int pass = 0; pass < kPasses; ++pass) {
+            ++starts[size_t(pass) * kBuckets + ((k >> (pass * kBits)) & (kBuckets - 1))];
+        }
+    }
+    uint32_t *from = keys.data(), *to = work.get();
+    for (int pass = 0; pass < kPasses; ++pass) {
+        size_t *start = starts.data() + size_t(pass) * kBuckets;
+        size_t sum = 0;
+        for (uint32_t b = 0; b < kBuckets; ++b) {
+            const size_t count = start[b];
+            start[b] = sum;
+            sum += count;
+        }
+        for (size_t i = 0; i < n; ++i) {
+            to[start[(from[i] >> (pass * kBits)) & (kBuckets - 1)]++] = from[i];
+        }
+        std::swap(from, to);
+    }
+    if (from != keys.data()) {
+        std::copy(from, from + n, keys.data());
+    }
+    return keys;
 }
 
 // Distance of |x| to its nearest whole number.
@@ -265,14 +321,18 @@ void CToneMaker::buildThresholdMap()
 
 void CToneMaker::buildPercentTable()
 {
-    std::vector<float> sorted = valAry;
-    std::sort(sorted.begin(), sorted.end());
+    const std::vector<uint32_t> sorted = sortedKeys(valAry);
     const int64_t count = int64_t(sorted.size());
+    // -0 and +0 have keys of their own but are the same threshold: equal runs compare as floats.
+    const auto floatLess = [](uint32_t a, uint32_t b) {
+        return floatOfSortKey(a) < floatOfSortKey(b);
+    };
     for (int32_t i = 0; i <= 100; ++i) {
         SToneMapEntry &e = mapTbl[size_t(i)];
         e.percent = i;
-        e.value = sorted[size_t(std::min(count * i / 100, count - 1))];
-        const auto same = std::equal_range(sorted.begin(), sorted.end(), e.value);
+        const uint32_t key = sorted[size_t(std::min(count * i / 100, count - 1))];
+        e.value = floatOfSortKey(key);
+        const auto same = std::equal_range(sorted.begin(), sorted.end(), key, floatLess);
         e.num = int32_t(same.second - same.first);
     }
     for (int32_t i = 0; i <= 100; ++i) {
@@ -307,7 +367,7 @@ void CToneMaker::writeTile()
             } else if (t >= limitR) {
                 row[c] = 255;
             } else { // limitL < t < limitR, so range > 0
-                row[c] = uint8_t(std::trunc(((long double)t - limitL) * 255 / range));
+                row[c] = uint8_t(int32_t(((long double)t - limitL) * 255 / range)); // truncated
             }
         }
     }

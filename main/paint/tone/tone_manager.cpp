@@ -4,6 +4,7 @@
 #include "core/image/channel.h"
 #include "core/pixel/pixel.h"
 #include "core/scale/scale_image.h"
+#include "document/format/chunk.h"
 #include "paint/tone/tone_set_file.h"
 #include "platform/desktop/messages.h"
 
@@ -202,20 +203,7 @@ std::unique_ptr<CPat8> CToneMngr::createPattern(float w, float h, int32_t pit, f
 std::unique_ptr<CPat8> CToneMngr::createPattern(const TChannel &ch, int32_t zoom,
                                                 const sPos *ofs) const
 {
-    if (!ch.isEnable()) {
-        return nullptr;
-    }
-    auto pat = std::make_unique<CPat8>(ch.width(), ch.height(), kPatFlagAlpha);
-    if (!pat->channel()->isEnable()) {
-        return nullptr;
-    }
-    pat->copyImage(ch);
-    pat->zoom = zoom;
-    if (ofs) {
-        pat->ofs = *ofs;
-    }
-    pat->setEnable(true);
-    return pat;
+    return makePatternOfTile(ch, zoom, ofs);
 }
 
 int32_t CToneMngr::appendPattern(float w, float h, int32_t pit, float r)
@@ -231,16 +219,7 @@ int32_t CToneMngr::appendPattern(const TChannel &ch, int32_t zoom, const sPos *o
 std::unique_ptr<CPat8Tone> CToneMngr::createTone(const SToneAttr &attr, bool mk,
                                                  const TChannel *ch) const
 {
-    try {
-        auto tone = std::make_unique<CPat8Tone>();
-        if (!tone->build(&attr, toneMaker, mk, ch)) {
-            return nullptr;
-        }
-        tone->setName(attr.name);
-        return tone;
-    } catch (...) {
-        return nullptr;
-    }
+    return makeScreenTone(attr, toneMaker, mk, ch);
 }
 
 int32_t CToneMngr::appendTone(const SToneAttr &attr, bool mk, const TChannel *ch)
@@ -420,4 +399,53 @@ bool CToneMngr::save(const QString &path)
         showWarning(setMessage("%1の保存に失敗しました! (err=%2)", code));
     }
     return code == 0;
+}
+
+SToneSetItems toneSetItems(const CPatMngrBase &mngr)
+{
+    SToneSetItems set;
+    for (int32_t i = 0; i < mngr.count(); ++i) {
+        set.patterns.push_back(mngr.getPattern(i));
+    }
+    set.current = mngr.getPatIdx();
+    return set;
+}
+
+uint8_t readToneSetFile(const QString &path, CToneMngr &mngr, bool append)
+{
+    SToneSetContents set;
+    if (const uint8_t code = readToneSetFile(path, mngr.getToneMaker(), set); code != CS_OK) {
+        return code;
+    }
+    if (!append) {
+        mngr.reset();
+    }
+    int32_t added = 0;
+    for (auto &pat : set.patterns) {
+        if (mngr.appendPattern(std::move(pat)) >= 0) {
+            ++added;
+        }
+    }
+    if (!append) {
+        mngr.setCurPat(std::clamp<int32_t>(set.current, 0, std::max(mngr.count() - 1, 0)));
+        mngr.setLastPath(path);
+    }
+    mngr.setModified(append);
+    const int32_t lost = int32_t(set.announced) - added;
+    if (lost > 0) {
+        showWarningEx(
+            QStringLiteral("%1個の%2が読み込めませんでした！").arg(lost).arg(CToneMngr::setName()),
+            nullptr, QString());
+    }
+    return added > 0 ? CS_OK : CS_ITEM_NOT_ADDED;
+}
+
+uint8_t writeToneSetFile(const QString &path, CToneMngr &mngr)
+{
+    const uint8_t code = writeToneSetFile(path, toneSetItems(mngr));
+    if (code == CS_OK) {
+        mngr.setLastPath(path);
+        mngr.setModified(false);
+    }
+    return code;
 }

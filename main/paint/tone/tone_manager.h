@@ -14,6 +14,8 @@
 #include <memory>
 #include <vector>
 
+struct SToneSetItems;
+
 class CPatMngrBase
 {
   public:
@@ -151,3 +153,17 @@ class CToneMngr : public CPatMngrBase
     std::shared_ptr<CToneMaker> toneMaker; // shared by the list's screentones
     std::unique_ptr<TChannel> patWork;     // 256 x 256, for drawing dot patterns
 };
+
+// What a set file stores of the manager's list: every pattern in order and the current index.
+SToneSetItems toneSetItems(const CPatMngrBase &mngr);
+
+// Reads a set file into the manager, replacing its list or appending to it; the screentones read
+// share the manager's maker. A file that cannot be read (4 missing, 6 cannot open, 3 an exception,
+// and readToneSet's codes) leaves the manager exactly as it was. Replacing makes the stored current
+// index (clamped) current and sets LastPath; Modified becomes append. When fewer patterns load than
+// the head announced, the warning "%d個の%sが読み込めませんでした！" tells how many were lost.
+[[nodiscard]] uint8_t readToneSetFile(const QString &path, CToneMngr &mngr, bool append);
+
+// Writes the manager's set file (writeToneSetFile of toneSetItems). On success the manager's
+// LastPath becomes path and Modified false; on failure both stay.
+[[nodiscard]] uint8_t writeToneSetFile(const QString &path, CToneMngr &mngr);

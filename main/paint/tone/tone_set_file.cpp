@@ -4,9 +4,8 @@
 #include "document/format/chunk.h"
 #include "document/format/image_records.h"
 #include "paint/set_file_io.h"
-#include "paint/tone/tone_manager.h"
+#include "paint/tone/pattern_tiles.h"
 #include "platform/system/file_stream.h"
-#include "platform/desktop/messages.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -38,15 +37,15 @@ void fillPatCommon(SPatRecord &rec, const CPat8 &pat)
     rec.height = pat.size.y;
 }
 
-QByteArray toneSetHead(const CToneMngr &mngr)
+QByteArray toneSetHead(const SToneSetItems &set)
 {
     QByteArray bytes(kToneSetHeadSize, '\0');
     auto *p = reinterpret_cast<uint8_t *>(bytes.data());
     put<uint32_t>(p, 0, kTagPTST);
     put<uint32_t>(p, 4, kToneSetHeadSize - kChunkHeaderSize);
     put<uint16_t>(p, 10, kToneSetVersion);
-    put<uint16_t>(p, 12, uint16_t(mngr.count()));
-    put<uint16_t>(p, 14, uint16_t(std::max(mngr.getPatIdx(), 0)));
+    put<uint16_t>(p, 12, uint16_t(set.patterns.size()));
+    put<uint16_t>(p, 14, uint16_t(std::max(set.current, 0)));
     return bytes;
 }
 
@@ -105,13 +104,13 @@ uint8_t readPatName(QIODevice &stream, const SPatRecord &rec, QString &name)
 }
 
 // A pattern made from a record and its tile.
-uint8_t makePattern(const CToneMngr &mngr, const SPatRecord &rec, const QString &name,
-                    const TChannel &tile, std::unique_ptr<CPatObj> &out)
+uint8_t makePattern(const std::shared_ptr<CToneMaker> &maker, const SPatRecord &rec,
+                    const QString &name, const TChannel &tile, std::unique_ptr<CPatObj> &out)
 {
     const sPos ofs{rec.ofsX, rec.ofsY};
     std::unique_ptr<CPat8> pat;
     if (rec.kind == 0) {
-        pat = mngr.createPattern(tile, rec.zoom, &ofs);
+        pat = makePatternOfTile(tile, rec.zoom, &ofs);
     } else if (rec.kind == 1) {
         SToneAttr attr;
         initToneAttr(attr);
@@ -120,7 +119,7 @@ uint8_t makePattern(const CToneMngr &mngr, const SPatRecord &rec, const QString 
         if (!isToneAttrUsable(attr)) {
             return CS_BAD_TYPE;
         }
-        pat = mngr.createTone(attr, false, &tile);
+        pat = makeScreenTone(attr, maker, false, &tile);
         if (pat) {
             pat->ofs = ofs;
         }
@@ -140,7 +139,8 @@ uint8_t makePattern(const CToneMngr &mngr, const SPatRecord &rec, const QString 
 // One QPAT chunk whose header (at start) was read and lies inside the stream, and the image record
 // that follows it. imageLength receives the image record's length once it is known.
 uint8_t readPatChunk(QIODevice &stream, int64_t start, const SChunkHeader &head,
-                     const CToneMngr &mngr, std::unique_ptr<CPatObj> &out, int64_t &imageLength)
+                     const std::shared_ptr<CToneMaker> &maker, std::unique_ptr<CPatObj> &out,
+                     int64_t &imageLength)
 {
     if (head.size < uint32_t(kPatRecordSize)) {
         return kToneChunkTooShort;
@@ -171,7 +171,7 @@ uint8_t readPatChunk(QIODevice &stream, int64_t start, const SChunkHeader &head,
     if (const uint8_t code = readChannelRecord(stream, desc, tile, imageLength); code != CS_OK) {
         return code;
     }
-    return makePattern(mngr, rec, name, *tile, out);
+    return makePattern(maker, rec, name, *tile, out);
 }
 
 uint8_t readToneSetHead(QIODevice &stream, SToneSetContents &out)
@@ -286,20 +286,20 @@ int32_t clampPatternZoom(const CPatObj &pat, int32_t zoom)
     return std::clamp(zoom, lo, hi);
 }
 
-uint8_t writeToneSet(QIODevice &stream, const CToneMngr &mngr)
+uint8_t writeToneSet(QIODevice &stream, const SToneSetItems &set)
 {
-    if (mngr.count() == 0) {
+    if (set.patterns.empty()) {
         return CS_NOTHING_SAVED;
     }
-    if (mngr.count() > 0xFFFF) {
+    if (set.patterns.size() > 0xFFFF) {
         return CS_ITEM_NOT_WRITABLE;
     }
     try {
-        if (const uint8_t code = writeBytes(stream, toneSetHead(mngr)); code != CS_OK) {
+        if (const uint8_t code = writeBytes(stream, toneSetHead(set)); code != CS_OK) {
             return code;
         }
-        for (int32_t i = 0; i < mngr.count(); ++i) {
-            if (const uint8_t code = writePattern(stream, *mngr.getPattern(i)); code != CS_OK) {
+        for (const CPatObj *pat : set.patterns) {
+            if (const uint8_t code = writePattern(stream, *pat); code != CS_OK) {
                 return code;
             }
         }
@@ -309,9 +309,9 @@ uint8_t writeToneSet(QIODevice &stream, const CToneMngr &mngr)
     return CS_OK;
 }
 
-uint8_t writeToneSetFile(const QString &path, CToneMngr &mngr)
+uint8_t writeToneSetFile(const QString &path, const SToneSetItems &set)
 {
-    if (mngr.count() == 0) {
+    if (set.patterns.empty()) {
         return CS_NOTHING_SAVED;
     }
     QSaveFile file(path);
@@ -320,7 +320,7 @@ uint8_t writeToneSetFile(const QString &path, CToneMngr &mngr)
     }
     uint8_t code = CS_OK;
     try {
-        code = writeToneSet(file, mngr);
+        code = writeToneSet(file, set);
     } catch (...) {
         code = CS_EXCEPTION;
     }
@@ -328,15 +328,11 @@ uint8_t writeToneSetFile(const QString &path, CToneMngr &mngr)
         file.cancelWriting();
         return code;
     }
-    if (!commitSaveFile(file)) {
-        return CS_WRITE_FAILED;
-    }
-    mngr.setLastPath(path);
-    mngr.setModified(false);
-    return CS_OK;
+    return commitSaveFile(file) ? CS_OK : CS_WRITE_FAILED;
 }
 
-uint8_t readToneSet(QIODevice &stream, const CToneMngr &mngr, SToneSetContents &out)
+uint8_t readToneSet(QIODevice &stream, const std::shared_ptr<CToneMaker> &maker,
+                    SToneSetContents &out)
 {
     if (const uint8_t code = readToneSetHead(stream, out); code != CS_OK) {
         return code;
@@ -358,7 +354,7 @@ uint8_t readToneSet(QIODevice &stream, const CToneMngr &mngr, SToneSetContents &
             int64_t imageLength = 0;
             uint8_t code = CS_OK;
             try {
-                code = readPatChunk(stream, start, head, mngr, pat, imageLength);
+                code = readPatChunk(stream, start, head, maker, pat, imageLength);
             } catch (...) {
                 code = CS_EXCEPTION;
             }
@@ -383,33 +379,8 @@ uint8_t readToneSet(QIODevice &stream, const CToneMngr &mngr, SToneSetContents &
     return out.patterns.empty() ? CS_NOTHING_SAVED : CS_OK;
 }
 
-uint8_t readToneSetFile(const QString &path, CToneMngr &mngr, bool append)
+uint8_t readToneSetFile(const QString &path, const std::shared_ptr<CToneMaker> &maker,
+                        SToneSetContents &out)
 {
-    SToneSetContents set;
-    uint8_t code =
-        setfile::readSetFile(path, [&](QFile &file) { return readToneSet(file, mngr, set); });
-    if (code != CS_OK) {
-        return code;
-    }
-    if (!append) {
-        mngr.reset();
-    }
-    int32_t added = 0;
-    for (auto &pat : set.patterns) {
-        if (mngr.appendPattern(std::move(pat)) >= 0) {
-            ++added;
-        }
-    }
-    if (!append) {
-        mngr.setCurPat(std::clamp<int32_t>(set.current, 0, std::max(mngr.count() - 1, 0)));
-        mngr.setLastPath(path);
-    }
-    mngr.setModified(append);
-    const int32_t lost = int32_t(set.announced) - added;
-    if (lost > 0) {
-        showWarningEx(
-            QStringLiteral("%1個の%2が読み込めませんでした！").arg(lost).arg(CToneMngr::setName()),
-            nullptr, QString());
-    }
-    return added > 0 ? CS_OK : CS_ITEM_NOT_ADDED;
+    return setfile::readSetFile(path, [&](QFile &file) { return readToneSet(file, maker, out); });
 }

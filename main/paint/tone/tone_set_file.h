@@ -28,7 +28,6 @@ class QIODevice;
 class CPat8;
 class CPat8Tone;
 class CPatObj;
-class CToneMngr;
 
 inline constexpr int32_t kToneSetHeadSize = 32;
 inline constexpr int32_t kPatRecordSize = 72;
@@ -86,17 +85,24 @@ SPatRecord patRecordFromBytes(const uint8_t *bytes);
 // [min(zoom range min, 100), clamp(zoom range max, 100, 200)], and at least 1. 100 always fits.
 int32_t clampPatternZoom(const CPatObj &pat, int32_t zoom);
 
-// Writes the manager's list into the stream: 37 for an empty list, 20 for a pattern of another
-// kind, one without an image, a name over 65535 bytes or more than 65535 patterns, 8 on a short
-// write, 1 when out of memory.
-[[nodiscard]] uint8_t writeToneSet(QIODevice &stream, const CToneMngr &mngr);
+// What a set file stores of a pattern list: the patterns in list order and the current index
+// (written as 0 when negative).
+struct SToneSetItems
+{
+    std::vector<const CPatObj *> patterns;
+    int32_t current = 0;
+};
+
+// Writes the set into the stream: 37 for an empty list, 20 for a pattern of another kind, one
+// without an image, a name over 65535 bytes or more than 65535 patterns, 8 on a short write, 1
+// when out of memory.
+[[nodiscard]] uint8_t writeToneSet(QIODevice &stream, const SToneSetItems &set);
 // Writes the set file through a temporary file renamed over the target when complete, so a failed
 // save leaves the old file as it was: 37 for an empty list (nothing written), 5 when the file
-// cannot be created, 8 when it cannot be completed, else writeToneSet's code. On success the
-// manager's LastPath becomes path and Modified false; on failure both stay.
-[[nodiscard]] uint8_t writeToneSetFile(const QString &path, CToneMngr &mngr);
+// cannot be created, 8 when it cannot be completed, else writeToneSet's code.
+[[nodiscard]] uint8_t writeToneSetFile(const QString &path, const SToneSetItems &set);
 
-// What a set file holds, read without touching the manager's list.
+// What a set file holds: the head's fields and the patterns read.
 struct SToneSetContents
 {
     uint16_t version = 0;
@@ -105,20 +111,20 @@ struct SToneSetContents
     std::vector<std::unique_ptr<CPatObj>> patterns;
 };
 
-// Reads a set from the stream position, making the patterns with mngr (whose shared maker the
-// screentones use, without running it: a screentone keeps the file's tile). Codes: 9 a short head
-// or chunk head or a stream that ends inside an image record's head, 16/17 a wrong head tag or
-// size, 15 a head word at 8 that is not 0, 12 a version above 1, 37 an announced count of 0 or no
-// pattern read, 10 a chunk longer than the rest of the stream. A pattern that cannot be read is
-// skipped (past its chunk, and past its image record when that could be measured): a record that is
-// not 8 bits or not kind 0 or 1 (15), a record version of 3 or more (12), a chunk too short for its
-// record or name (11), an image record that cannot be read, an empty tile, a screentone attribute
-// no tone can be built from (15). Zooms are clamped by clampPatternZoom; shapes above 9 become 9.
-[[nodiscard]] uint8_t readToneSet(QIODevice &stream, const CToneMngr &mngr, SToneSetContents &out);
+// Reads a set from the stream position. The screentones share maker (a list's shared maker,
+// which is not run: a screentone keeps the file's tile). Codes: 9 a short head or chunk head or a
+// stream that ends inside an image record's head, 16/17 a wrong head tag or size, 15 a head word
+// at 8 that is not 0, 12 a version above 1, 37 an announced count of 0 or no pattern read, 10 a
+// chunk longer than the rest of the stream. A pattern that cannot be read is skipped (past its
+// chunk, and past its image record when that could be measured): a record that is not 8 bits or
+// not kind 0 or 1 (15), a record version of 3 or more (12), a chunk too short for its record or
+// name (11), an image record that cannot be read, an empty tile, a screentone attribute no tone
+// can be built from (15). Zooms are clamped by clampPatternZoom; shapes above 9 become 9.
+[[nodiscard]] uint8_t readToneSet(QIODevice &stream, const std::shared_ptr<CToneMaker> &maker,
+                                  SToneSetContents &out);
 
-// Reads a set file into the manager, replacing its list or appending to it. A file that cannot be
-// read (4 missing, 6 cannot open, 3 an exception, and readToneSet's codes) leaves the manager
-// exactly as it was. Replacing makes the stored current index (clamped) current and sets LastPath;
-// Modified becomes append. When fewer patterns load than the head announced, the warning
-// "%d個の%sが読み込めませんでした！" tells how many were lost.
-[[nodiscard]] uint8_t readToneSetFile(const QString &path, CToneMngr &mngr, bool append);
+// Opens the set file and reads it whole: 4 when it is missing, 6 when it cannot be opened, 3 when
+// reading throws, else readToneSet's code.
+[[nodiscard]] uint8_t readToneSetFile(const QString &path,
+                                      const std::shared_ptr<CToneMaker> &maker,
+                                      SToneSetContents &out);

@@ -13,6 +13,10 @@ namespace codec {
 namespace {
 
 constexpr uint8_t kBlockTag[4] = {'K', 'Z', 'B', '1'};
+// Deflate gives at most 1032 bytes per stream byte (a 258-byte match in every two bits); the slack
+// covers the smallest streams, whose zlib header and check outweigh their contents.
+constexpr uint64_t kMaxInflateRatio = 1032;
+constexpr uint64_t kInflateSlack = 4096;
 
 // The whole compressed block (header and stream) into `packed`.
 CodecStatus packBlock(const uint8_t *src, uint32_t srcLen, std::vector<uint8_t> &packed)
@@ -100,14 +104,21 @@ CodecStatus codecCompress(const uint8_t *src, uint32_t srcLen, uint8_t *&buf, ui
     return s;
 }
 
-CodecStatus codecDecompress(std::span<const uint8_t> src, std::span<uint8_t> dst)
+bool codecBlockMayUnpackTo(std::span<const uint8_t> src, size_t length)
 {
     if (src.size() < kBlockHeaderBytes || std::memcmp(src.data(), kBlockTag, 4) != 0)
-        return CodecStatus::Extract;
+        return false;
     const uint32_t rawLen = getLE32(src.data() + 4);
     const uint32_t streamLen = getLE32(src.data() + 8);
-    if (rawLen != dst.size() || streamLen > src.size() - kBlockHeaderBytes)
+    return rawLen == length && streamLen <= src.size() - kBlockHeaderBytes &&
+           rawLen <= uint64_t(streamLen) * kMaxInflateRatio + kInflateSlack;
+}
+
+CodecStatus codecDecompress(std::span<const uint8_t> src, std::span<uint8_t> dst)
+{
+    if (!codecBlockMayUnpackTo(src, dst.size()))
         return CodecStatus::Extract;
+    const uint32_t streamLen = getLE32(src.data() + 8);
     z_stream z{};
     if (inflateInit(&z) != Z_OK)
         return CodecStatus::NoMemory;

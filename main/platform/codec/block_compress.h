@@ -40,6 +40,11 @@ struct CodecCompressIO
 [[nodiscard]] CodecStatus codecCompress(const uint8_t *src, uint32_t srcLen, uint8_t *&buf,
                                         uint32_t &bufLen, CodecCompressIO &io);
 
+// Whether src can be a block that unpacks to exactly `length` bytes, judged by its header alone:
+// the tag, the recorded uncompressed length, a stream within src and long enough to give that
+// many bytes. Lets a caller refuse a block before it reserves the destination.
+[[nodiscard]] bool codecBlockMayUnpackTo(std::span<const uint8_t> src, size_t length);
+
 // Unpacks one compressed block, read only within src, into dst. Succeeds only when the block
 // says it holds dst.size() bytes and its stream gives exactly that many, ending within src, with
 // a correct check. Extract otherwise, NoMemory when the decoder cannot be set up; dst's contents

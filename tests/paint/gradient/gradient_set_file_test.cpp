@@ -246,7 +246,7 @@ class GradientSetTest : public testing::Test
         QByteArray bytes;
         QBuffer buf(&bytes);
         buf.open(QIODevice::WriteOnly);
-        EXPECT_EQ(writeGradSet(buf, m), CS_OK);
+        EXPECT_EQ(writeGradSet(buf, gradSetItems(m)), CS_OK);
         return bytes.left(kGradSetHeadSize);
     }
 

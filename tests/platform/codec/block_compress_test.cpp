@@ -165,3 +165,25 @@ TEST(BlockCompress, OutputFailuresAndBadArgumentsAreReported)
     EXPECT_EQ(codecCompress(src.data(), 2000, noBuf, noLen, writer), CodecStatus::Param);
     EXPECT_EQ(codecCompress(nullptr, 5, buf, bufLen, writer), CodecStatus::Param);
 }
+
+TEST(BlockCompress, TheHeaderAloneTellsWhetherABlockMayFillADestination)
+{
+    // Zeros pack at close to deflate's limit of 1032 to 1: the bound must still admit them.
+    const std::vector<uint8_t> zeros(8 << 20, 0);
+    const auto packed = packIntoMemory(zeros, 64);
+    EXPECT_TRUE(codecBlockMayUnpackTo(packed, zeros.size()));
+    EXPECT_FALSE(codecBlockMayUnpackTo(packed, zeros.size() - 1));
+    std::vector<uint8_t> back(zeros.size(), 1);
+    EXPECT_EQ(unpack(packed, back), CodecStatus::Nothing);
+    EXPECT_EQ(back, zeros);
+
+    // A header claiming more than its stream could ever give is refused before any inflating.
+    auto claims = packed;
+    claims[4] = claims[5] = claims[6] = 0;
+    claims[7] = 0xF0; // the uncompressed length, little-endian
+    EXPECT_FALSE(codecBlockMayUnpackTo(claims, 0xF0000000u));
+    EXPECT_FALSE(codecBlockMayUnpackTo({packed.data(), kBlockHeaderBytes - 1}, zeros.size()));
+    auto wrongTag = packed;
+    wrongTag[0] = 'X';
+    EXPECT_FALSE(codecBlockMayUnpackTo(wrongTag, zeros.size()));
+}
