@@ -2,6 +2,7 @@
 
 #include "core/image/display_canvas.h"
 #include "platform/desktop/messages.h"
+#include "ui/base/drag_manager.h"
 #include "ui/fields/mouse_gates.h"
 #include "ui/graphics/appearance.h"
 
@@ -12,6 +13,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
+#include <typeinfo>
 
 namespace {
 
@@ -58,10 +61,14 @@ TqZListView::TqZListView(QWidget *parent)
     FScrollTimer->setInterval(500);
     QObject::connect(FScrollTimer, &QTimer::timeout, this,
                      [this] { AutoScrollTick(mapFromGlobal(QCursor::pos())); });
+    TDragManager::instance().registerTarget(this);
 }
 
 TqZListView::~TqZListView()
 {
+    TDragManager::instance().unregisterTarget(this);
+    if (TDragManager::instance().source() == this)
+        TDragManager::instance().cancel();
     // The scroll bar lives on the parent: it goes with the view.
     delete FVertScroll;
 }
@@ -704,6 +711,24 @@ void TqZListView::MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shif
     TGraphicControl::MouseMove(buttons, shift, x, y);
     if (!acceptMouseMove(this))
         return;
+    if (FSupportCommand.contains(lvcDrag) && (buttons & Qt::LeftButton) && FDown &&
+        !(shift & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier)) &&
+        GetAreaType(x, y) == kAreaItem && !TDragManager::instance().dragging() &&
+        (std::abs(x - FLastPos.x()) >= QApplication::startDragDistance() ||
+         std::abs(y - FLastPos.y()) >= QApplication::startDragDistance())) {
+        SetDragging(true);
+        if (OnStartDrag)
+            OnStartDrag(this);
+        TDragManager &drag = TDragManager::instance();
+        drag.OnEndDrag = [this](TGraphicControl *, TGraphicControl *target) {
+            SetDragging(false);
+            DrawItems();
+            if (OnEndDrag)
+                OnEndDrag(this, target);
+        };
+        drag.beginDrag(this);
+        drag.moveTo(mapToGlobal(QPoint(x, y)));
+    }
     UpdateHint(x, y);
     if (isDropType(FType)) {
         const int index = GetIndexAt(x, y);
@@ -744,4 +769,64 @@ void TqZListView::UpdateHint(int X, int Y)
     if (name.isEmpty())
         name = kUndefined;
     setHint(QString::fromUtf8("%1|クリック: [ %2 ] を選択").arg(name, name));
+}
+
+// ---- drag and drop
+
+void TqZListView::SetDragging(bool Value)
+{
+    FDragging = Value;
+    if (Value)
+        FScrollTimer->start();
+    else
+        FScrollTimer->stop();
+}
+
+void TqZListView::DragOver(QObject *source, QPoint pos, bool &accept)
+{
+    accept = false;
+    if (OnDragOver) {
+        OnDragOver(this, source, pos, accept);
+        if (accept)
+            return;
+    }
+    // Only views of exactly this class exchange items.
+    auto *src = dynamic_cast<TqZListView *>(source);
+    if (!src || typeid(*src) != typeid(*this))
+        return;
+    if (!FSupportCommand.contains(lvcDrop)) {
+        FLastAccept = false;
+        return;
+    }
+    GetDropIndexAt(pos.x(), pos.y());
+    accept = GetAreaType(pos.x(), pos.y()) != kAreaOutside &&
+             (src != this || AcceptDropItem(FDropIndex, src, src->FLastIndex));
+    FLastAccept = accept;
+    const TDragState state = TDragManager::instance().state();
+    if (src == this && state == dsDragEnter)
+        SetDragging(true);
+    else
+        SetDragging(state == dsDragMove);
+    DrawItems();
+    repaint();
+}
+
+void TqZListView::DragDrop(QObject *source, QPoint pos)
+{
+    if (OnDragDrop)
+        OnDragDrop(this, source, pos);
+    auto *src = dynamic_cast<TqZListView *>(source);
+    if (!src || typeid(*src) != typeid(*this))
+        return;
+    const int Src = src->FLastIndex;
+    GetDropIndexAt(pos.x(), pos.y());
+    if (src == this) {
+        if (AcceptDropItem(FDropIndex, this, Src) && Src != FDropIndex)
+            MoveItem(FDropIndex, Src, true);
+    } else {
+        src->DuplicateItem(this, FDropIndex, Src, true);
+    }
+    FDropIndex = -1;
+    SetDragging(false);
+    DrawItems();
 }

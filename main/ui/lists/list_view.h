@@ -100,8 +100,18 @@ class TqZListView : public TGraphicControl, public TListViewCommands
     QTimer *ScrollTimer() const { return FScrollTimer; }
     const TMemoryGraphic &Image() const { return FImage; }
 
+    // Dropping from the drag manager.
+    void DragOver(QObject *source, QPoint pos, bool &accept) override;
+    void DragDrop(QObject *source, QPoint pos) override;
+    void SetDragging(bool Value);
+    bool Dragging() const { return FDragging; }
+    int DropIndex() const { return FDropIndex; }
+    bool LastAccept() const { return FLastAccept; }
+
     TNotifyEvent OnChange;
     TNotifyEvent OnModified;
+    TNotifyEvent OnStartDrag;
+    std::function<void(QObject *sender, QObject *target)> OnEndDrag;
 
   protected:
     void Paint(QPainter &painter) override;

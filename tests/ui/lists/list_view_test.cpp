@@ -1,6 +1,7 @@
 #include "ui/lists/list_view.h"
 
 #include "platform/desktop/messages.h"
+#include "ui/base/drag_manager.h"
 #include "ui/graphics/appearance.h"
 #include "ui/ui_test_support.h"
 
@@ -273,4 +274,59 @@ TEST(ListsView, DropStripFollowsSelection)
     // The current cell is drawn last and undimmed.
     const QRect r = v.GetItemRectDrop(10);
     EXPECT_EQ(px(v.Image().GetPixel(r.center().x(), r.center().y())), px(clRed32));
+}
+
+namespace {
+
+// Another class of view: drops between the two are refused.
+class OtherView : public FakeView
+{
+  public:
+    using FakeView::FakeView;
+};
+
+// Drags from a point of one view to a point of another through the manager.
+void dragBetween(FakeView &from, QPoint a, TqZListView &to, QPoint b)
+{
+    QTest::mousePress(&from, Qt::LeftButton, {}, a);
+    QTest::mouseMove(&from, a + QPoint(QApplication::startDragDistance() + 1, 0));
+    ASSERT_TRUE(TDragManager::instance().dragging());
+    TDragManager::instance().drop(to.mapToGlobal(b));
+    QTest::mouseRelease(&from, Qt::LeftButton, {}, a);
+}
+
+} // namespace
+
+TEST(ListsView, DragAndDrop)
+{
+    const TListViewCommandTypes cmds{lvcSelect, lvcDrag, lvcDrop};
+    QWidget window;
+    window.resize(400, 200);
+    FakeView a(4, cmds), b(2, cmds);
+    OtherView c(2, cmds);
+    for (auto [v, x] : {std::pair<TqZListView *, int>{&a, 0}, {&b, 130}, {&c, 260}}) {
+        v->setParent(&window);
+        v->SetBounds(x, 0, 118, 94);
+    }
+    window.show();
+
+    // Within a view the item moves; a drop at itself or just after it is refused without a mark.
+    dragBetween(a, cell(0, 0), a, cell(2, 0) - QPoint(10, 0));
+    EXPECT_EQ(a.names(), "bacd");
+    EXPECT_EQ(a.SelectIndex(), 1);
+    QTest::mousePress(&a, Qt::LeftButton, {}, cell(1, 0));
+    QTest::mouseMove(&a, cell(1, 0) + QPoint(QApplication::startDragDistance() + 1, 0));
+    TDragManager::instance().moveTo(a.mapToGlobal(cell(1, 0) + QPoint(12, 0))); // before item 2
+    EXPECT_FALSE(a.LastAccept());
+    TDragManager::instance().drop(a.mapToGlobal(cell(1, 0) + QPoint(12, 0)));
+    QTest::mouseRelease(&a, Qt::LeftButton, {}, cell(1, 0));
+    EXPECT_EQ(a.names(), "bacd");
+    EXPECT_FALSE(a.Dragging());
+
+    // Between two views of one class the item is copied; another class refuses.
+    dragBetween(a, cell(2, 0), b, cell(0, 0) - QPoint(10, 0)); // left half of cell 0: before it
+    EXPECT_EQ(b.names(), "cab");
+    dragBetween(a, cell(0, 0), c, cell(0, 0));
+    EXPECT_EQ(c.names(), "ab");
+    EXPECT_FALSE(TDragManager::instance().dragging());
 }
