@@ -70,7 +70,7 @@ TqZListView::~TqZListView()
     if (TDragManager::instance().source() == this)
         TDragManager::instance().cancel();
     // The scroll bar lives on the parent: it goes with the view.
-    delete FVertScroll;
+    delete FVertScroll.data();
 }
 
 bool TqZListView::event(QEvent *ev)

@@ -10,6 +10,8 @@
 #include "ui/lists/list_geometry.h"
 
 #include <QFont>
+#include <QPointer>
+#include <QScrollBar>
 #include <QString>
 
 #include <array>
@@ -133,7 +135,7 @@ class TqZListView : public TGraphicControl, public TListViewCommands
     TMemoryGraphic FImage;
     TMemoryGraphic FWork;
     TMemoryGraphic FButton;
-    QScrollBar *FVertScroll = nullptr;
+    QPointer<QScrollBar> FVertScroll; // lives on the parent, which may free it first
     QTimer *FScrollTimer = nullptr;
     TListViewTypes FSupportTypes;
     TListViewType FType = lvIconM;

@@ -330,3 +330,25 @@ TEST(ListsView, DragAndDrop)
     EXPECT_EQ(c.names(), "ab");
     EXPECT_FALSE(TDragManager::instance().dragging());
 }
+
+// The scroll bar lives on the parent: either may go first.
+TEST(ListsView, ScrollBarAndParentDestroyedInEitherOrder)
+{
+    {
+        auto parent = std::make_unique<QWidget>();
+        auto *bar = new QScrollBar(parent.get()); // an older sibling
+        (void)bar;
+        auto *v = new FakeView(3, {lvcSelect});
+        v->setParent(parent.get());
+        v->VertScroll()->setParent(nullptr);
+        v->VertScroll()->setParent(parent.get()); // now after the view among the children
+        parent.reset();
+    }
+    {
+        QWidget parent;
+        FakeView v(3, {lvcSelect});
+        v.setParent(&parent);
+        delete v.VertScroll();
+        EXPECT_EQ(v.VertScroll(), nullptr);
+    }
+}
