@@ -36,6 +36,8 @@ class TItemPicker : public TGraphicControl
     void SetBounds(int left, int top, int width, int height) override;
     void SetEnabled(bool value) override;
     bool hitTest(QPoint pos) const override;
+    void MouseEnter() override;
+    void MouseLeave() override;
 
     TItemPickerType PickerType() const { return FType; }
     // Lays the areas out again even when the type is unchanged.
@@ -93,8 +95,6 @@ class TItemPicker : public TGraphicControl
     void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y,
                    bool dbl) override;
     void MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shift, int x, int y) override;
-    void MouseEnter() override;
-    void MouseLeave() override;
 
     TMemoryGraphic FImage;
     TMemoryGraphic FWork;
