@@ -471,8 +471,8 @@ QImage controlItemPickers()
         if (!glyph)
             p->OnOwnerDraw = [](QObject *, TMemoryGraphic &g) {
                 g.Clear();
-                g.FillRectangle({3, 3, g.Width() - 3, g.Height() - 3}, clWindowText32(),
-                                blendCopy, blendCopy);
+                g.FillRectangle({3, 3, g.Width() - 3, g.Height() - 3}, clWindowText32(), blendCopy,
+                                blendCopy);
             };
         p->SetBounds(0, 0, glyph ? 28 : 30, glyph ? 28 : 20);
         p->setToolIcon(toolIcon || glyph);
@@ -518,8 +518,8 @@ QImage controlAirMapPickers()
     QWidget parent;
     parent.resize(200, 40);
     QList<QImage> row;
-    for (TPaintAirMap m : {TPaintAirMap::pamLinear, TPaintAirMap::pamCircle,
-                           TPaintAirMap::pamPinTop}) {
+    for (TPaintAirMap m :
+         {TPaintAirMap::pamLinear, TPaintAirMap::pamCircle, TPaintAirMap::pamPinTop}) {
         auto *p = new TAirMapDropDown(&parent);
         p->SetBounds(0, 0, 40, 24);
         p->setAirMap(m);

@@ -53,9 +53,7 @@ int airMapAddY(float Add, int H)
 
 // ---- TAirMapControl
 
-TAirMapControl::TAirMapControl(QWidget *parent) : TGraphicControl(parent), FImage(clWindow32())
-{
-}
+TAirMapControl::TAirMapControl(QWidget *parent) : TGraphicControl(parent), FImage(clWindow32()) {}
 
 TAirMapControl::~TAirMapControl() = default;
 
@@ -207,8 +205,7 @@ TAirMapDropDown::~TAirMapDropDown()
 std::array<TItemButton **, 7> TAirMapDropDown::buttons()
 {
     // In the order of TPaintAirMap.
-    return {&FBtnLinear, &FBtnGamma,  &FBtnFlat,  &FBtnCircle,
-            &FBtnSquare, &FBtnRound, &FBtnPinTop};
+    return {&FBtnLinear, &FBtnGamma, &FBtnFlat, &FBtnCircle, &FBtnSquare, &FBtnRound, &FBtnPinTop};
 }
 
 TItemButton *TAirMapDropDown::CurveButton(TPaintAirMap curve) const
@@ -290,7 +287,7 @@ void TAirMapDropDown::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers sh
     if (button == Qt::LeftButton && FAirMapType == TPaintAirMapType::pamtNo &&
         acceptMouseDown(this))
         setAirMap(FAirMap == TPaintAirMap::pamFlat ? TPaintAirMap::pamCircle
-                                                    : TPaintAirMap::pamFlat);
+                                                   : TPaintAirMap::pamFlat);
 }
 
 bool TAirMapDropDown::DoPopup(int)
@@ -406,7 +403,7 @@ void TAirMapDropDown::DrawAirMapButton(QObject *Sender, TMemoryGraphic &AImage)
         if (*buttons()[i] == b)
             curve = TPaintAirMap(i);
     AImage.Clear();
-    const TColor32 ink = !b->isEnabled()          ? clGrayText32()
+    const TColor32 ink = !b->isEnabled()           ? clGrayText32()
                          : b->Hover().has(ippIcon) ? clHighlight32()
                                                    : clWindowText32();
     drawAirMapProfile(AImage, {2, 2, AImage.Width() - 2, AImage.Height() - 2}, curve, 0, 0, ink);
@@ -420,9 +417,9 @@ void TAirMapDropDown::PopupFormOpen(QObject *)
     if (TItemButton *b = CurveButton(FAirMap))
         b->setDown(true);
     if (FAirMapControl)
-        FAirMapControl->setQuietly(FAirMap,
-                                   FNumFlat->Value() / (FNumFlat->ValueMax() - FNumFlat->ValueMin()),
-                                   FNumAdd->Value() / (FNumAdd->ValueMax() - FNumAdd->ValueMin()));
+        FAirMapControl->setQuietly(
+            FAirMap, FNumFlat->Value() / (FNumFlat->ValueMax() - FNumFlat->ValueMin()),
+            FNumAdd->Value() / (FNumAdd->ValueMax() - FNumAdd->ValueMin()));
 }
 
 void TAirMapDropDown::PopupFormClose(QObject *)

@@ -62,8 +62,10 @@ namespace {
 const char *partHint(TAspectRotationPart p)
 {
     switch (p) {
-    case arPreview: return "|ダブルクリック: 扁平率と回転角をリセット";
-    case arRadius: return "最大半径|左方向にドラッグ: 最大半径を減少, 右方向にドラッグ: 最大半径を増加";
+    case arPreview:
+        return "|ダブルクリック: 扁平率と回転角をリセット";
+    case arRadius:
+        return "最大半径|左方向にドラッグ: 最大半径を減少, 右方向にドラッグ: 最大半径を増加";
     case arShapeScale:
         return "拡大縮小率|左方向にドラッグ: 拡大縮小率を減少, 右方向にドラッグ: 拡大縮小率を増加";
     case arMinRadius:
@@ -72,11 +74,16 @@ const char *partHint(TAspectRotationPart p)
     case arAspectRotation:
         return "扁平率と回転角|ドラッグ: 扁平率と回転角を変更, Ctrl + ドラッグ: 扁平率のみ変更, "
                "Alt + ドラッグ: 回転角のみ変更, Shift + ドラッグ: アジャスト";
-    case arGradient: return "表示切替|クリック: 最大・最小半径表示とマッピング表示を切り替え";
-    case arDrop: return "ペン先リスト|クリック: ペン先リストを表示";
-    case arAspectLabel: return "扁平率|扁平率を変更";
-    case arRotationLabel: return "回転角|回転角を変更";
-    default: return "";
+    case arGradient:
+        return "表示切替|クリック: 最大・最小半径表示とマッピング表示を切り替え";
+    case arDrop:
+        return "ペン先リスト|クリック: ペン先リストを表示";
+    case arAspectLabel:
+        return "扁平率|扁平率を変更";
+    case arRotationLabel:
+        return "回転角|回転角を変更";
+    default:
+        return "";
     }
 }
 
@@ -91,9 +98,10 @@ int measure(const QString &text, const QFont &font, int w, int h)
 } // namespace
 
 TAspectRotation::TAspectRotation(QWidget *parent)
-    : TGraphicControl(parent), FImage(86, 88, clBtnFace32()), FWork(makeColor32(255, 255, 255, 255)),
-      FBodyHeavy(makeColor32(85, 85, 85, 255)), FBodyLight(makeColor32(170, 170, 170, 255)),
-      FBorderColor(clHighlightText32()), FBorderEdge(clHighlight32())
+    : TGraphicControl(parent), FImage(86, 88, clBtnFace32()),
+      FWork(makeColor32(255, 255, 255, 255)), FBodyHeavy(makeColor32(85, 85, 85, 255)),
+      FBodyLight(makeColor32(170, 170, 170, 255)), FBorderColor(clHighlightText32()),
+      FBorderEdge(clHighlight32())
 {
     setMouseTracking(true);
     FAspect = new TNumMngr(this);
@@ -315,6 +323,60 @@ void TAspectRotation::setGradient(bool v)
     DrawImages();
 }
 
+void TAspectRotation::setDisplayScale(float v)
+{
+    if (v == FDisplayScale)
+        return;
+    FDisplayScale = v;
+    DrawShape();
+    DrawImages();
+}
+
+void TAspectRotation::setBodyHeavy(TColor32 v)
+{
+    if (v.bgra == FBodyHeavy.bgra)
+        return;
+    FBodyHeavy = v;
+    DrawShape();
+    DrawImages();
+}
+
+void TAspectRotation::setBodyLight(TColor32 v)
+{
+    if (v.bgra == FBodyLight.bgra)
+        return;
+    FBodyLight = v;
+    DrawShape();
+    DrawImages();
+}
+
+void TAspectRotation::setBorderColor(TColor32 v)
+{
+    if (v.bgra == FBorderColor.bgra)
+        return;
+    FBorderColor = v;
+    DrawImages();
+}
+
+void TAspectRotation::setAspectUnit(const QString &v)
+{
+    if (v == FAspectUnit)
+        return;
+    FAspectUnit = v;
+    FAspectUnitWidth = measure(v, font(), 86, 12);
+    FRotationRect.moveLeft(FAspectRect.right() + 1 + FAspectUnitWidth + 8);
+    DrawImages();
+}
+
+void TAspectRotation::setRotationUnit(const QString &v)
+{
+    if (v == FRotationUnit)
+        return;
+    FRotationUnit = v;
+    FRotationUnitWidth = measure(v, font(), 86, 12);
+    DrawImages();
+}
+
 void TAspectRotation::setSupportDrop(bool v)
 {
     if (v == FSupportDrop)
@@ -453,10 +515,16 @@ void TAspectRotation::hoverUpdate(QPoint p)
     switch (part) {
     case arRadius:
     case arMinRadius:
-    case arAspectRotation: setCursor(Qt::PointingHandCursor); break;
+    case arAspectRotation:
+        setCursor(Qt::PointingHandCursor);
+        break;
     case arAspectLabel:
-    case arRotationLabel: setCursor(Qt::IBeamCursor); break;
-    default: setCursor(Qt::ArrowCursor); break;
+    case arRotationLabel:
+        setCursor(Qt::IBeamCursor);
+        break;
+    default:
+        setCursor(Qt::ArrowCursor);
+        break;
     }
     const TGlyphState drop = part == arDrop ? gsActive : gsNone;
     const TGlyphState grad = FUseShapeImage ? gsDisabled : part == arGradient ? gsActive : gsNone;
@@ -510,10 +578,15 @@ void TAspectRotation::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers sh
             OnShowPopupForm(this, at.x(), at.y());
         }
         break;
-    case arGradient: setGradient(!FGradient); break;
+    case arGradient:
+        setGradient(!FGradient);
+        break;
     case arAspectLabel:
-    case arRotationLabel: openEditor(FDragPart); break;
-    default: break;
+    case arRotationLabel:
+        openEditor(FDragPart);
+        break;
+    default:
+        break;
     }
 }
 
@@ -559,8 +632,12 @@ void TAspectRotation::MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers 
     FLastPos = QPoint(x, y);
     const bool stepped = shift & Qt::ShiftModifier;
     switch (FDragPart) {
-    case arRadius: setRadius(aspectRotationRadiusStep(FRadius, dx)); return;
-    case arShapeScale: setShapeScale(aspectRotationScaleStep(FShapeScale, dx)); return;
+    case arRadius:
+        setRadius(aspectRotationRadiusStep(FRadius, dx));
+        return;
+    case arShapeScale:
+        setShapeScale(aspectRotationScaleStep(FShapeScale, dx));
+        return;
     case arMinRadius:
         setMinRadius(stepped ? float((int(std::trunc(FMinRadius + 0.5f)) / 5 + dx) * 5)
                              : FMinRadius + float(dx));

@@ -16,7 +16,8 @@ class TNumMngr;
 class TCaptureNumEdit;
 class TPopupBaseForm;
 
-enum TAspectRotationPart {
+enum TAspectRotationPart
+{
     arNone,
     arPreview,
     arRadius,
@@ -87,6 +88,18 @@ class TAspectRotation : public TGraphicControl
     void setSupportAspect(bool v);
     bool ReadOnly() const { return FReadOnly; }
     void setReadOnly(bool v);
+    float DisplayScale() const { return FDisplayScale; }
+    void setDisplayScale(float v);
+    TColor32 BodyHeavy() const { return FBodyHeavy; }
+    void setBodyHeavy(TColor32 v);
+    TColor32 BodyLight() const { return FBodyLight; }
+    void setBodyLight(TColor32 v);
+    TColor32 BorderColor() const { return FBorderColor; }
+    void setBorderColor(TColor32 v);
+    QString AspectUnit() const { return FAspectUnit; }
+    void setAspectUnit(const QString &v);
+    QString RotationUnit() const { return FRotationUnit; }
+    void setRotationUnit(const QString &v);
     TNumMngr *AspectModel() const { return FAspect; }
     TNumMngr *RotationModel() const { return FRotation; }
     TCaptureNumEdit *Editor() const { return FEdit; }
@@ -149,6 +162,7 @@ class TAspectRotation : public TGraphicControl
     bool FSupportDrop = false;
     bool FSupportAspect = true;
     bool FGradient = false;
+    float FDisplayScale = 1;
     QString FAspectUnit = QStringLiteral("%");
     QString FRotationUnit = QStringLiteral("d");
     QRect FAspectRect, FRotationRect;

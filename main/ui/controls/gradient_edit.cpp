@@ -47,8 +47,7 @@ void TGradientEdit::UpdateGradient()
                          makeColor32(204, 204, 204, 255), blendCopy, blendCopy);
     const auto colour = [&](int i) {
         return colorPickerValueToColor32(
-            FStops.shownColor(i),
-            uint8_t(std::trunc(FStops.GetStop(i)->FOpaque * 255 + 0.5f)));
+            FStops.shownColor(i), uint8_t(std::trunc(FStops.GetStop(i)->FOpaque * 255 + 0.5f)));
     };
     int x0 = 1;
     for (int i = 1; i < FStops.Count(); ++i) {

@@ -103,7 +103,7 @@ TColorPickerValue TGradientStops::shownColor(int AIndex) const
     const TGradientEditPos *s = GetStop(AIndex);
     if (!s)
         return {};
-    return s->FType == gepForeground ? Foreground
+    return s->FType == gepForeground   ? Foreground
            : s->FType == gepBackground ? Background
                                        : s->FColor;
 }
@@ -406,11 +406,11 @@ int TGradientStops::AddStop(bool Select, float APosition)
             APosition, a->FType, a->FType == gepForeground ? Foreground : Background, opaque);
     } else {
         const auto mix = [t](float x, float y) { return x + (y - x) * t; };
-        n = std::make_unique<TGradientEditPos>(
-            APosition, gepCustom,
-            rgbValue(mix(a->FColor.rgb.r, b->FColor.rgb.r), mix(a->FColor.rgb.g, b->FColor.rgb.g),
-                     mix(a->FColor.rgb.b, b->FColor.rgb.b)),
-            opaque);
+        n = std::make_unique<TGradientEditPos>(APosition, gepCustom,
+                                               rgbValue(mix(a->FColor.rgb.r, b->FColor.rgb.r),
+                                                        mix(a->FColor.rgb.g, b->FColor.rgb.g),
+                                                        mix(a->FColor.rgb.b, b->FColor.rgb.b)),
+                                               opaque);
     }
     FList.insert(FList.begin() + (v - 1), std::move(n));
     changed(false);

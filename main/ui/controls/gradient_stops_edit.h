@@ -10,9 +10,23 @@
 #include <memory>
 #include <vector>
 
-enum TGradientEditPosType { gepCustom, gepForeground, gepBackground };
-enum TGradientEditCommand { gecSelect, gecAdd };
-enum TGradientEditUnion { geuNone, geuLeft, geuRight };
+enum TGradientEditPosType
+{
+    gepCustom,
+    gepForeground,
+    gepBackground
+};
+enum TGradientEditCommand
+{
+    gecSelect,
+    gecAdd
+};
+enum TGradientEditUnion
+{
+    geuNone,
+    geuLeft,
+    geuRight
+};
 
 class TGradientEditPos
 {
@@ -58,8 +72,8 @@ class TGradientStops
     bool GetColor(TColorPickerValue &AValue, int AIndex) const;
     bool GetOpaque(float &AValue, int AIndex) const;
     bool CanMove(int AIndex) const;
-    bool GetSibling(TGradientEditPos *&ALeft, TGradientEditPos *&ARight,
-                    TGradientEditPos *&AUnion, int AIndex) const;
+    bool GetSibling(TGradientEditPos *&ALeft, TGradientEditPos *&ARight, TGradientEditPos *&AUnion,
+                    int AIndex) const;
     bool GetRange(float &AMin, float &AMax, int AIndex) const;
     bool SetPosition(float AValue, int AIndex);
     bool MoveCenter(int AIndex);

@@ -12,8 +12,19 @@
 
 class QMenu;
 
-enum TItemPickerType { ipIcon, ipDrop, ipIconDrop };
-enum TItemPickerPart { ippOuter, ippInner, ippIcon, ippDrop };
+enum TItemPickerType
+{
+    ipIcon,
+    ipDrop,
+    ipIconDrop
+};
+enum TItemPickerPart
+{
+    ippOuter,
+    ippInner,
+    ippIcon,
+    ippDrop
+};
 
 // A set of TItemPickerPart.
 struct TItemPickerParts

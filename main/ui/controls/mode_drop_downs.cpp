@@ -30,8 +30,7 @@ int runModeMenu(TItemPicker *picker, int count, const std::vector<int> &groupSta
         return -1;
     const QRect exclude(picker->mapToGlobal(QPoint(0, 0)), picker->size());
     const int c = trackPopupMenu(modeMenuEntries(count, groupStarts, current, caption),
-                                 picker->mapToGlobal(QPoint(0, picker->height())), &exclude,
-                                 owner);
+                                 picker->mapToGlobal(QPoint(0, picker->height())), &exclude, owner);
     if (c >= 1000 && c < 1000 + count && c != 1000 + current)
         return c - 1000;
     return -1;

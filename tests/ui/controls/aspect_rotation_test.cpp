@@ -187,6 +187,16 @@ TEST_F(ControlsAspectRotation, ShapeImageAndDropArrow)
     c->FPopupForm = nullptr;
 }
 
+TEST_F(ControlsAspectRotation, UnitsMoveTheRotationLabel)
+{
+    const int before = c->RotationLabelRect().left();
+    c->setAspectUnit("percent");
+    EXPECT_GT(c->RotationLabelRect().left(), before);
+    EXPECT_EQ(c->GetAreaType(c->RotationLabelRect().center()), arRotationLabel);
+    c->setAspectUnit("%");
+    EXPECT_EQ(c->RotationLabelRect().left(), before);
+}
+
 TEST_F(ControlsAspectRotation, LabelEditorKeepsOrRestores)
 {
     c->setAspect(20);
@@ -213,6 +223,5 @@ TEST(ControlsAspectRotationPictures, Editor)
     c->setSupportDrop(true);
     window.show();
     c->MouseEnter();
-    EXPECT_GOLDEN(pictureOf(c->image()), "controls-aspect-rotation",
-                  {QRect(0, 88 - 16, 86, 16)});
+    EXPECT_GOLDEN(pictureOf(c->image()), "controls-aspect-rotation", {QRect(0, 88 - 16, 86, 16)});
 }

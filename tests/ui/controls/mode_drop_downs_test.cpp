@@ -5,8 +5,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMouseEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTest>
 
 #include <gtest/gtest.h>

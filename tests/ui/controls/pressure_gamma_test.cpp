@@ -15,18 +15,15 @@ TEST(ControlsPressureGamma, DragRule)
         bool shift;
         float to;
     } cases[] = {
-        {0.95f, 10, false, 1.00f},  // crossing 1.00 stops there
+        {0.95f, 10, false, 1.00f},   // crossing 1.00 stops there
         {1.30f, -100, false, 1.00f}, // from above too
-        {1.00f, 2, false, 1.10f},   // above 1.00: five times faster
-        {1.00f, -2, false, 0.98f},
-        {0.50f, 3, false, 0.53f},
-        {0.52f, 1, true, 0.55f},  // Shift: steps of 0.05
-        {0.52f, -1, true, 0.45f},
-        {1.20f, 1, true, 1.45f},
+        {1.00f, 2, false, 1.10f},    // above 1.00: five times faster
+        {1.00f, -2, false, 0.98f},   {0.50f, 3, false, 0.53f},
+        {0.52f, 1, true, 0.55f}, // Shift: steps of 0.05
+        {0.52f, -1, true, 0.45f},    {1.20f, 1, true, 1.45f},
         {0.10f, -50, false, 0.05f}, // floor
         {5.90f, 100, false, 6.00f}, // ceiling
-        {0.00f, -3, false, 0.05f},
-        {9.00f, 1, false, 6.00f},
+        {0.00f, -3, false, 0.05f},   {9.00f, 1, false, 6.00f},
     };
     for (const Case &c : cases)
         EXPECT_FLOAT_EQ(pressureGammaDrag(c.from, c.d, c.shift), c.to)
