@@ -434,9 +434,180 @@ QImage pickerDialogRing()
     return form.grab().toImage();
 }
 
+// ---- controls: pickers, fall-off curve, mode drop-downs, pressure curve, nib shape, gradient
+} // namespace
+
+#include "document/paper/document_init.h"
+#include "platform/desktop/messages.h"
+#include "ui/controls/airmap_controls.h"
+#include "ui/controls/aspect_rotation.h"
+#include "ui/controls/gradient_edit.h"
+#include "ui/controls/item_picker.h"
+#include "ui/controls/mode_drop_downs.h"
+#include "ui/controls/pressure_gamma.h"
+
+#include <QMouseEvent>
+
+namespace {
+
+void pressAt(QWidget *w, QPoint at)
+{
+    QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &release);
+}
+
+QImage controlItemPickers()
+{
+    QWidget parent;
+    parent.resize(300, 40);
+    QList<QImage> row;
+    const auto add = [&](TItemPickerType t, bool toolIcon, bool down, bool enabled, bool glyph) {
+        TItemPicker *p = glyph ? static_cast<TItemPicker *>(new TqZGlyphButton(&parent))
+                               : new TItemButton(&parent);
+        if (!glyph)
+            p->OnOwnerDraw = [](QObject *, TMemoryGraphic &g) {
+                g.Clear();
+                g.FillRectangle({3, 3, g.Width() - 3, g.Height() - 3}, clWindowText32(), blendCopy,
+                                blendCopy);
+            };
+        p->SetBounds(0, 0, glyph ? 28 : 30, glyph ? 28 : 20);
+        p->setToolIcon(toolIcon || glyph);
+        p->setPickerType(t);
+        if (down) {
+            p->setGroupIndex(1);
+            p->setDown(true);
+        }
+        p->SetEnabled(enabled);
+        row << copyOf(p->image());
+    };
+    add(ipIcon, false, false, true, false);
+    add(ipDrop, false, false, true, false);
+    add(ipIconDrop, false, false, true, false);
+    add(ipDrop, false, true, true, false);
+    add(ipDrop, false, false, false, false);
+    add(ipIcon, false, false, true, true);
+    add(ipIconDrop, false, false, false, true);
+    return grid({row});
+}
+
+QImage controlAirMapPopup()
+{
+    QWidget parent;
+    parent.resize(120, 60);
+    auto *picker = new TAirMapDropDown(&parent);
+    picker->SetBounds(4, 4, 40, 24);
+    picker->setAirMap(TPaintAirMap::pamRoundTop);
+    picker->setFlat(40);
+    picker->setAdd(20);
+    parent.show();
+    pressAt(picker, QPoint(5, 5));
+    QImage out;
+    if (TPopupBaseForm *form = picker->PopupForm()) {
+        out = form->grab(QRect(0, 0, 182, 130)).toImage();
+        form->closeWithResult(kavrin::mrOk);
+    }
+    return out;
+}
+
+QImage controlAirMapPickers()
+{
+    QWidget parent;
+    parent.resize(200, 40);
+    QList<QImage> row;
+    for (TPaintAirMap m :
+         {TPaintAirMap::pamLinear, TPaintAirMap::pamCircle, TPaintAirMap::pamPinTop}) {
+        auto *p = new TAirMapDropDown(&parent);
+        p->SetBounds(0, 0, 40, 24);
+        p->setAirMap(m);
+        row << copyOf(p->image());
+    }
+    auto *c = new TAirMapControl(&parent);
+    c->SetBounds(0, 0, 98, 96);
+    c->SetParams(TPaintAirMap::pamGamma, 0.5f, 0.3f);
+    row << copyOf(c->image());
+    return grid({row});
+}
+
+QImage controlDropDowns()
+{
+    initialiseDocument(); // the blend-mode names
+    QWidget parent;
+    parent.resize(300, 40);
+    auto *sub = new TSubPaintDropDown(&parent);
+    sub->SetBounds(2, 2, 40, 32);
+    sub->setSubPaintMode(TSubPaintMode::spmDrawEllipse);
+    auto *blend = new TBlendModeDropDwon(&parent);
+    blend->SetBounds(46, 2, 110, 22);
+    blend->setBlendMode(TBlendMode::bmMultiple);
+    auto *narrow = new TBlendModeDropDwon(&parent);
+    narrow->SetBounds(160, 2, 44, 22);
+    narrow->setBlendMode(TBlendMode::bmLinearlight);
+    parent.show();
+    return parent.grab(QRect(0, 0, 208, 36)).toImage();
+}
+
+QImage controlPressureGamma()
+{
+    QWidget parent;
+    parent.resize(200, 70);
+    QList<QImage> row;
+    for (float g : {0.5f, 1.0f, 2.5f}) {
+        auto *p = new TPressureGamma(&parent);
+        p->SetBounds(0, 0, 60, 60);
+        p->setGamma(g);
+        row << copyOf(p->image());
+    }
+    return grid({row});
+}
+
+QImage controlAspectRotation()
+{
+    QWidget parent;
+    parent.resize(100, 100);
+    auto *c = new TAspectRotation(&parent);
+    c->SetBounds(0, 0, 86, 88);
+    c->OnDrawPreview = [c](QObject *) {
+        TMemoryGraphic &g = c->Preview();
+        g.FillCircle(TPointSingle{g.Width() / 2.0f, g.Height() / 2.0f}, 12,
+                     makeColor32(85, 85, 85, 255), blendNormal, blendKeep);
+    };
+    c->SetAspectRotation(40, 30);
+    c->setSupportDrop(true);
+    parent.show();
+    c->MouseEnter();
+    return parent.grab(QRect(0, 0, 86, 88)).toImage();
+}
+
+QImage controlGradientEdit()
+{
+    QWidget parent;
+    parent.resize(240, 30);
+    auto *e = new TGradientEdit(&parent);
+    e->SetBounds(0, 0, 213, 24);
+    e->AddStop(false, 0.3f);
+    e->AddStop(false, 0.6f);
+    e->AddStop(false, 0.7f);
+    e->UnionLeft(3);
+    e->SetColor(shotColour(), 1);
+    e->SetOpaque(0.4f, 4);
+    e->setSelectIndex(1);
+    return copyOf(e->image());
+}
+
 std::vector<Shot> allShots()
 {
     return {
+        {"controls", "item-pickers", controlItemPickers},
+        {"controls", "airmap-popup", controlAirMapPopup},
+        {"controls", "airmap-pickers", controlAirMapPickers},
+        {"controls", "drop-downs", controlDropDowns},
+        {"controls", "pressure-gamma", controlPressureGamma},
+        {"controls", "aspect-rotation", controlAspectRotation},
+        {"controls", "gradient-edit", controlGradientEdit},
         {"graphics", "glyph-strip", glyphStrip},
         {"graphics", "appearance-images", appearanceImages},
         {"graphics", "shapes", shapes},
