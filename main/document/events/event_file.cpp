@@ -325,7 +325,9 @@ uint8_t readCompressedEvents(QIODevice &stream, TPaper &paper, IPaperProgress *p
     return CS_OK;
 }
 
-uint8_t readEventData(QIODevice &stream, TPaper &paper, IPaperProgress *progress)
+namespace {
+
+uint8_t readEventChunk(QIODevice &stream, TPaper &paper, IPaperProgress *progress)
 {
     SEvFileHead head;
     if (uint8_t r = readEventChunkHead(stream, head))
@@ -336,6 +338,17 @@ uint8_t readEventData(QIODevice &stream, TPaper &paper, IPaperProgress *progress
         return readCompressedEvents(stream, paper, progress);
     }
     return readStoredEvents(stream, paper.eventMngr(), head);
+}
+
+} // namespace
+
+uint8_t readEventData(QIODevice &stream, TPaper &paper, IPaperProgress *progress)
+{
+    const uint8_t r = readEventChunk(stream, paper, progress);
+    // A failed load leaves no stream behind that could be replayed or continued.
+    if (r != CS_OK && paper.eventMngr().isInitOK())
+        paper.eventMngr().restart();
+    return r;
 }
 
 uint8_t readNativeEvents(QIODevice &stream, TPaper &paper, IPaperProgress *progress)
