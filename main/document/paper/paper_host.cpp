@@ -60,6 +60,12 @@ CGradMngr *appMainGradMngr()
     return ask(gPaperAppHooks.mainGradMngr);
 }
 
+ePaintLevel appMainPaintLevel()
+{
+    return gPaperAppHooks.mainPaintLevel ? gPaperAppHooks.mainPaintLevel()
+                                         : ePaintLevel::PAINT_LEVEL_qZ5;
+}
+
 void appSetPlayPenMtd(const SPlayPenMtd &v)
 {
     if (gPaperAppHooks.setPlayPenMtd)

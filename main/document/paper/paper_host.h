@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/base/geometry.h"
+#include "paint/brush/paint_modes.h"
 #include "paint/brush/pen_records.h"
 #include "paint/brush/stroke_param.h"
 
@@ -57,6 +58,17 @@ class IPaperOwner
     virtual void showGrid(const sBox *box) = 0;
     // The colour of the view outside the paper (also the window background).
     virtual uint32_t viewBackColor() const = 0;
+
+    // ---- strokes
+    // A stroke runs from its begin to its end call; the count of points added since the begin.
+    virtual bool nowStroking() const = 0;
+    virtual void setNowStroking(bool sw) = 0;
+    virtual int32_t cntStroking() const = 0;
+    virtual void setCntStroking(int32_t n) = 0;
+    // The version of the event file the window replays (read while it replays).
+    virtual int32_t playEventFileVersion() const = 0;
+    // Sets the alpha of every pixel of the window's flow image to 255.
+    virtual void clearFlowAlphaOfImage() = 0;
 };
 
 // The progress window of a long file operation (loading and saving documents and event files).
@@ -88,6 +100,8 @@ struct SPaperAppHooks
     std::function<CToneMngr *(const TPaper *)> mainToneMngrFor;
     // The tool window's gradient set; its current gradient is what the recorder writes.
     std::function<CGradMngr *()> mainGradMngr;
+    // The paint level the main window paints with (ePaintLevel); empty: PAINT_LEVEL_qZ5.
+    std::function<ePaintLevel()> mainPaintLevel;
     // Shows the replayed brush in the tool window.
     std::function<void(const struct SPlayPenMtd &)> setPlayPenMtd;
     // Opens a progress window of steps steps with a caption and a message; empty (or answering
@@ -124,6 +138,7 @@ CGradMngr *appMainGradMngr();
 // The installed progress window; nullptr without one.
 std::unique_ptr<IPaperProgress> appOpenProgress(int steps, const QString &caption,
                                                 const QString &msg);
+ePaintLevel appMainPaintLevel();
 // Nothing when no hook is installed.
 void appSetPlayPenMtd(const SPlayPenMtd &v);
 
