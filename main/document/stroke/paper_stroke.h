@@ -18,6 +18,7 @@
 #include "paint/brush/paint_modes.h"
 
 #include <cstdint>
+#include <functional>
 
 class CColorSlotGroup;
 class IPaperOwner;
@@ -60,6 +61,15 @@ void Draw2(TPaper &paper, TFlowImage &flow, TStroke &stroke);
 void Draw4(TPaper &paper, TFlowImage &flow, TStroke &stroke);
 void Draw5(TPaper &paper, TFlowImage &flow, TStroke &stroke);
 void drawInstalledProc(TPaper &paper, TFlowImage &flow, TStroke &stroke);
+
+// Called with every dab Draw2 puts: the draw mode, the position (flow-image coordinates), the size
+// and the alpha. For tests and tools; returns the previous observer.
+using Draw2DabObserver =
+    std::function<void(TDrawMode mode, float x, float y, float size, float alpha)>;
+Draw2DabObserver setDraw2DabObserver(Draw2DabObserver observer);
+// The minimum size factor of Draw2 for mode: the table's, or the pen minimum / 100 where the
+// table gives none or the stroke carries a version.
+float draw2MinimumFactor(TDrawMode mode, const TStroke &stroke);
 
 // ---- showing a step and alpha painting
 // effectAlphaPaint, then the box (clipped to the display image) recomposed with the flow image

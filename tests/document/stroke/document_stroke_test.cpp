@@ -154,6 +154,7 @@ TEST(DocumentStroke, EveryStepShowsWhatAWholeRecompositionShows)
     d.setRenderMode(ePenRenderMode::PRMODE_Std, kRenderTypeOneChannel);
     const std::vector<SStrokeData> pts = sCurve(12);
     TPaper &paper = d.paper();
+    UpdateVRAM(paper, false, true);
     ASSERT_TRUE(eventStrokeBegin5(paper, d.flow(), d.stroke, pts[0].x, pts[0].y, pts[0].p, true));
     for (size_t i = 1; i < pts.size(); ++i) {
         eventStrokeAdd5(paper, d.flow(), d.stroke, pts[i].x, pts[i].y, pts[i].p, &d.doc.owner,
