@@ -411,6 +411,20 @@ class CEventMngr : public IPaperPlayback
     // missing (playError then says why).
     bool playPacket(SEventHdr &hdr);
 
+    // Strokes (event_replay_strokes.cpp). A begin packet of group grp opens a stroke on layer;
+    // points are buffered and played by the stroke's version; the end returns the document's
+    // changed box and refreshes the layer's preview in it.
+    bool playStrokeBegin(uint8_t grp, int32_t layer);
+    bool playStrokePoints(uint8_t grp, uint8_t code, std::span<const uint8_t> body);
+    bool playStrokePoint(const SEvStrokePoint &pt);
+    bool playStrokeEnd();
+    eEvPlayStat playStrokeStep();
+
+    std::array<SEvStrokePoint, 16> playPoints{};
+    int32_t playPointCnt = 0;  // points in the buffer
+    int32_t playPointNext = 0; // the next buffered point to play
+    int32_t playStrokeVer = 5; // the version of the open stroke
+
     SEventHdr playEventHdr; // the header of the last packet of the last step
     QString playError;      // why the last packet failed
 

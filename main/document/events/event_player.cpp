@@ -249,6 +249,13 @@ bool CEventMngr::playPacket(SEventHdr &hdr)
         debugOut(playError);
         return false;
     }
+    // Any packet but statuses, information and points first ends an open stroke.
+    if (evEnbStat.has(enbPlayStroke) && !isStatusOrInfo(hdr) && !isStrokePoints(hdr.group)) {
+        if (!playStrokeEnd() || !markPlayEvent()) {
+            playError = QStringLiteral("offset %1: the open stroke cannot be ended").arg(at);
+            return false;
+        }
+    }
     const SEvReplayRow &row = eventReplayRow(hdr);
     if (!row.registered()) {
         playError =
@@ -286,6 +293,10 @@ eEvPlayStat CEventMngr::playEventSingle()
         return eEvPlayStat::epsWait;
     if (!isPlaying())
         return eEvPlayStat::epsError;
+    if (evEnbStat.has(enbPlayStroke))
+        return playStrokeStep();
+    // The shape setup of the last stroke was undone at its end.
+    evEnbStat.remove(enbPlayShape);
     evEnbStat.remove(enbStroking);
     evEnbStat.remove(enbPlayStroke);
     playUpdt = 0;

@@ -7,6 +7,7 @@
 #include "document/format/layer_header.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/paper.h"
+#include "document/stroke/paper_stroke.h"
 #include "document/view/composition.h"
 #include "document/view/view_geometry.h"
 #include "paint/gradient/gradation.h"
@@ -79,8 +80,7 @@ bool playGradPos(CEventMngr &mngr, TPaper &paper, std::span<const uint8_t> body)
     SEvGradPos gp;
     if (!readEventRecord(body, gp))
         return false;
-    if (CGradation *g = paper.grad())
-        g->setPos(sFXPos{gp.fxpos0.x, gp.fxpos0.y}, sFXPos{gp.fxpos1.x, gp.fxpos1.y});
+    setGradationFX(paper, sFXPos{gp.fxpos0.x, gp.fxpos0.y}, sFXPos{gp.fxpos1.x, gp.fxpos1.y});
     return storeStatus(mngr, 4, gp);
 }
 
@@ -90,8 +90,7 @@ bool playGradType(CEventMngr &mngr, TPaper &paper, std::span<const uint8_t> body
     if (!readEventRecord(body, gt))
         return false;
     // A type out of range (a recording without a gradient) leaves the gradient as it is.
-    if (CGradation *g = paper.grad())
-        g->setGradType(gt.kind, gt.map, gt.rep, gt.repCnt);
+    setGradType(paper, gt.kind, gt.map, gt.rep, gt.repCnt);
     return storeStatus(mngr, 5, gt);
 }
 
@@ -342,6 +341,8 @@ bool playLayerAttr(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<cons
     return true;
 }
 
+void registerStrokeReplayRows(); // event_replay_strokes.cpp
+
 void registerOwnReplayRows()
 {
     for (int c = 0; c < 256; ++c) {
@@ -352,10 +353,7 @@ void registerOwnReplayRows()
     registerEventReplay(2, 255, QStringLiteral("end"), playDocumentControl);
     for (uint8_t c : {16, 17, 18, 20, 21, 52, 53})
         registerEventReplay(4, c, QStringLiteral("layer attribute %1").arg(c), playLayerAttr);
-    const QString strokes = QStringLiteral("the document's stroke replay is not built yet");
-    for (uint8_t g : {16, 17, 18, 20, 21, 22, 23, 24, 48, 49, 80, 81})
-        for (int c = 0; c < 256; ++c)
-            refuseEventReplay(g, uint8_t(c), strokes);
+    registerStrokeReplayRows();
     const QString creation = QStringLiteral("the canvas creation is not built yet");
     refuseEventReplay(2, 0, creation);
     refuseEventReplay(2, 8, creation);
