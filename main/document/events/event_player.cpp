@@ -6,6 +6,7 @@
 #include "document/events/event_replay.h"
 #include "document/format/chunk.h"
 #include "document/paper/paper.h"
+#include "document/stroke/paper_stroke.h"
 #include "paint/stroke/stroke.h"
 #include "platform/system/debug_output.h"
 
@@ -120,8 +121,12 @@ eEvStartStat CEventMngr::beginPlaying(bool needCreation)
     playUpdt = 0;
     playError.clear();
     curStatus = eEvStat::esPlaying;
-    if (m_owner)
+    if (m_owner) {
+        // The document's stroke managers paint with the replay's stroke and renderers.
         m_owner->setPlayback(this);
+        if (m_owner->isEventPlaying())
+            setActiveObject(*m_owner);
+    }
     if (needCreation) {
         SEventHdr hdr;
         do {

@@ -90,3 +90,113 @@ TEST(LayerAttributeLiveReplay, RandomAttributeChanges)
     for (int seed = 1; seed <= liveReplayIterations(6); ++seed)
         expectLiveEqualsReplay(basicStart, changeAttribute, uint32_t(seed));
 }
+
+namespace {
+
+struct StrokeCase
+{
+    ePaintLevel level;
+    int points;
+};
+
+// A brush chosen by the seed: size, colour, opacity, pressure switches, eraser.
+void randomBrush(LiveReplayApp &app, std::mt19937 &rng)
+{
+    SPenParam prm;
+    initPenParam(prm, int32_t(1 + rng() % 24));
+    app.render4.changePenParam(prm);
+    app.render5.changePenParam(prm);
+    TStroke &st = app.stroke;
+    st.SetDrawColor(0xFF000000u | rng());
+    st.SetPenWidth(float(1 + rng() % 30));
+    st.SetPenMin(float(rng() % 100));
+    st.m_opaque = float(20 + rng() % 81) / 100.0f;
+    st.SetPenIfSize(rng() % 2 != 0);
+    st.SetPenIfTrans(rng() % 2 != 0);
+    st.SetDrawMode(rng() % 4 == 0 ? TDrawMode::DM_ERASE : TDrawMode::DM_PEN);
+}
+
+// One stroke of n points at the level, as the document window drives it (undo on).
+bool liveStroke(TPaper &paper, ePaintLevel level, int n, std::mt19937 &rng)
+{
+    if (!switchPaintLevel(paper, level))
+        return false;
+    TFlowImage &flow = *paper.getActiveFlow();
+    TStroke &st = *paper.getActiveStroke();
+    auto point = [&](int i, float &x, float &y, float &p) {
+        x = float(rng() % 640) / 10.0f;
+        y = float(rng() % 480) / 10.0f;
+        p = (i > 0 && rng() % 8 == 0) ? 0.0f : float(rng() % 101) / 100.0f;
+    };
+    float x, y, p;
+    point(0, x, y, p);
+    bool ok;
+    if (level == ePaintLevel::PAINT_LEVEL_qZ5)
+        ok = eventStrokeBegin5(paper, flow, st, x, y, p, true);
+    else if (level == ePaintLevel::PAINT_LEVEL_qZ4)
+        ok = eventStrokeBegin4(paper, flow, st, x, y, p, true);
+    else
+        ok = eventStrokeBegin(paper, flow, st, x, y, p, true);
+    if (!ok)
+        return false;
+    for (int i = 1; i < n; ++i) {
+        point(i, x, y, p);
+        if (level == ePaintLevel::PAINT_LEVEL_qZ5)
+            eventStrokeAdd5(paper, flow, st, x, y, p, paper.owner(), true);
+        else if (level == ePaintLevel::PAINT_LEVEL_qZ4)
+            eventStrokeAdd4(paper, flow, st, x, y, p, paper.owner(), true);
+        else
+            EventStrokeAdd(paper, flow, st, x, y, p, paper.owner(), true);
+    }
+    sBox box;
+    if (level == ePaintLevel::PAINT_LEVEL_qZ5)
+        return eventStrokeEnd5(paper, flow, st, paper.owner(), box, true);
+    if (level == ePaintLevel::PAINT_LEVEL_qZ4)
+        return eventStrokeEnd4(paper, flow, st, paper.owner(), box, true);
+    return EventStrokeEnd(paper, flow, st, paper.owner(), box, true);
+}
+
+} // namespace
+
+TEST(StrokeLiveReplay, StrokesOfEveryLevelAndLength)
+{
+    LiveReplayApp app;
+    const StrokeCase cases[] = {
+        {ePaintLevel::PAINT_LEVEL_qZ5, 1},  {ePaintLevel::PAINT_LEVEL_qZ5, 16},
+        {ePaintLevel::PAINT_LEVEL_qZ5, 17}, {ePaintLevel::PAINT_LEVEL_qZ5, 90},
+        {ePaintLevel::PAINT_LEVEL_qZ4, 1},  {ePaintLevel::PAINT_LEVEL_qZ4, 17},
+        {ePaintLevel::PAINT_LEVEL_qZ4, 60}, {ePaintLevel::PAINT_LEVEL_qZ2, 1},
+        {ePaintLevel::PAINT_LEVEL_qZ2, 16}, {ePaintLevel::PAINT_LEVEL_qZ2, 60},
+    };
+    for (const StrokeCase &c : cases) {
+        SCOPED_TRACE("level " + std::to_string(int(c.level)) + ", " + std::to_string(c.points) +
+                     " points");
+        for (int seed = 1; seed <= liveReplayIterations(2); ++seed) {
+            expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t s) {
+                std::mt19937 rng(s * 977 + uint32_t(c.points));
+                randomBrush(app, rng);
+                return liveStroke(paper, c.level, c.points, rng);
+            }, uint32_t(seed));
+        }
+    }
+}
+
+TEST(StrokeLiveReplay, MixedSequencesWithLevelChanges)
+{
+    LiveReplayApp app;
+    const ePaintLevel levels[] = {ePaintLevel::PAINT_LEVEL_qZ2, ePaintLevel::PAINT_LEVEL_qZ4,
+                                  ePaintLevel::PAINT_LEVEL_qZ5};
+    for (int seed = 1; seed <= liveReplayIterations(4); ++seed) {
+        expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t s) {
+            std::mt19937 rng(s);
+            for (int i = 0; i < 5; ++i) {
+                randomBrush(app, rng);
+                if (rng() % 3 == 0 && !changeAttribute(paper, rng()))
+                    return false;
+                if (!liveStroke(paper, levels[rng() % 3], int(1 + rng() % 40), rng))
+                    return false;
+            }
+            return true;
+        }, uint32_t(seed));
+    }
+}
