@@ -393,8 +393,8 @@ class CEventMngr : public IPaperPlayback
     // Begins replay of a stream that opens with a canvas creation without that creation: the
     // statuses before it are played, then setup(pw, ph, transparent) makes the document in its
     // place. ersErrOther when the first command is not 2/0 or 2/8 or setup fails.
-    eEvStartStat beginPlayingBlank(
-        const std::function<bool(int32_t pw, int32_t ph, bool transparent)> &setup);
+    eEvStartStat
+    beginPlayingBlank(const std::function<bool(int32_t pw, int32_t ph, bool transparent)> &setup);
     static QString getPlayStartMessage(eEvStartStat stat);
     eEvPlayStat playEventSingle();
     eEvPlayStat playStrokeToEnd();

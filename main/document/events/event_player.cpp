@@ -281,11 +281,15 @@ bool CEventMngr::playPacket(SEventHdr &hdr)
     }
     playTopPos = at + 2 + uint32_t(len);
     if (!m_owner || !row.fn(*this, *m_owner, hdr.code, body)) {
+        // A row that refuses for a missing operation has said which.
+        const QString why = playError;
         playError = QStringLiteral("offset %1: packet %2/%3 (%4) failed")
                         .arg(at)
                         .arg(hdr.group)
                         .arg(hdr.code)
                         .arg(row.name);
+        if (!why.isEmpty())
+            playError += QStringLiteral(": ") + why;
         debugOut(playError);
         return false;
     }

@@ -38,8 +38,9 @@ int32_t versionOfGroup(uint8_t g)
 
 ePaintLevel levelOfVersion(int32_t ver)
 {
-    return ver >= 5 ? ePaintLevel::PAINT_LEVEL_qZ5
-                    : ver == 4 ? ePaintLevel::PAINT_LEVEL_qZ4 : ePaintLevel::PAINT_LEVEL_qZ2;
+    return ver >= 5   ? ePaintLevel::PAINT_LEVEL_qZ5
+           : ver == 4 ? ePaintLevel::PAINT_LEVEL_qZ4
+                      : ePaintLevel::PAINT_LEVEL_qZ2;
 }
 
 // Shape strokes draw through the raw points with straight interpolation.
@@ -233,18 +234,18 @@ void registerStrokeReplayRows()
     for (uint8_t g : {16, 20, 21, 22, 23, 24, 48, 49, 80, 81}) {
         for (int c = 0; c < 256; ++c)
             refuseEventReplay(g, uint8_t(c), QStringLiteral("a stroke begin has code 0"));
-        registerEventReplay(g, 0, QStringLiteral("stroke begin %1").arg(g),
-                            [g](CEventMngr &m, TPaper &, uint8_t code,
-                                std::span<const uint8_t> body) {
-                                return playBeginRow(m, g, code, body);
-                            });
+        registerEventReplay(
+            g, 0, QStringLiteral("stroke begin %1").arg(g),
+            [g](CEventMngr &m, TPaper &, uint8_t code, std::span<const uint8_t> body) {
+                return playBeginRow(m, g, code, body);
+            });
     }
     for (uint8_t g : {17, 18}) {
         for (int c = 1; c <= 16; ++c)
-            registerEventReplay(g, uint8_t(c), QStringLiteral("stroke points %1").arg(g),
-                                [g](CEventMngr &m, TPaper &, uint8_t code,
-                                    std::span<const uint8_t> body) {
-                                    return m.playStrokePoints(g, code, body);
-                                });
+            registerEventReplay(
+                g, uint8_t(c), QStringLiteral("stroke points %1").arg(g),
+                [g](CEventMngr &m, TPaper &, uint8_t code, std::span<const uint8_t> body) {
+                    return m.playStrokePoints(g, code, body);
+                });
     }
 }

@@ -172,11 +172,14 @@ TEST(StrokeLiveReplay, StrokesOfEveryLevelAndLength)
         SCOPED_TRACE("level " + std::to_string(int(c.level)) + ", " + std::to_string(c.points) +
                      " points");
         for (int seed = 1; seed <= liveReplayIterations(2); ++seed) {
-            expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t s) {
-                std::mt19937 rng(s * 977 + uint32_t(c.points));
-                randomBrush(app, rng);
-                return liveStroke(paper, c.level, c.points, rng);
-            }, uint32_t(seed));
+            expectLiveEqualsReplay(
+                basicStart,
+                [&](TPaper &paper, uint32_t s) {
+                    std::mt19937 rng(s * 977 + uint32_t(c.points));
+                    randomBrush(app, rng);
+                    return liveStroke(paper, c.level, c.points, rng);
+                },
+                uint32_t(seed));
         }
     }
 }
@@ -187,16 +190,19 @@ TEST(StrokeLiveReplay, MixedSequencesWithLevelChanges)
     const ePaintLevel levels[] = {ePaintLevel::PAINT_LEVEL_qZ2, ePaintLevel::PAINT_LEVEL_qZ4,
                                   ePaintLevel::PAINT_LEVEL_qZ5};
     for (int seed = 1; seed <= liveReplayIterations(4); ++seed) {
-        expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t s) {
-            std::mt19937 rng(s);
-            for (int i = 0; i < 5; ++i) {
-                randomBrush(app, rng);
-                if (rng() % 3 == 0 && !changeAttribute(paper, rng()))
-                    return false;
-                if (!liveStroke(paper, levels[rng() % 3], int(1 + rng() % 40), rng))
-                    return false;
-            }
-            return true;
-        }, uint32_t(seed));
+        expectLiveEqualsReplay(
+            basicStart,
+            [&](TPaper &paper, uint32_t s) {
+                std::mt19937 rng(s);
+                for (int i = 0; i < 5; ++i) {
+                    randomBrush(app, rng);
+                    if (rng() % 3 == 0 && !changeAttribute(paper, rng()))
+                        return false;
+                    if (!liveStroke(paper, levels[rng() % 3], int(1 + rng() % 40), rng))
+                        return false;
+                }
+                return true;
+            },
+            uint32_t(seed));
     }
 }
