@@ -75,14 +75,15 @@ bool equalFltObj2(const sFltObj2 &a, const sFltObj2 &b)
 
 bool equalFltObj4(const sFltObj4 &a, const sFltObj4 &b)
 {
-    return a.data0.all == b.data0.all && a.data1.all == b.data1.all && a.data2.all == b.data2.all &&
-           a.data3.all == b.data3.all;
+    return a.data0.all == b.data0.all && a.data1.all == b.data1.all &&
+           a.data2.all == b.data2.all && a.data3.all == b.data3.all;
 }
 
 bool equalFltObj6(const sFltObj6 &a, const sFltObj6 &b)
 {
-    return a.data0.all == b.data0.all && a.data1.all == b.data1.all && a.data2.all == b.data2.all &&
-           a.data3.all == b.data3.all && a.data4.all == b.data4.all && a.data5.all == b.data5.all;
+    return a.data0.all == b.data0.all && a.data1.all == b.data1.all &&
+           a.data2.all == b.data2.all && a.data3.all == b.data3.all &&
+           a.data4.all == b.data4.all && a.data5.all == b.data5.all;
 }
 
 bool equalFltLight(const SFltLight &a, const SFltLight &b)

@@ -87,23 +87,23 @@ struct SFltCustom
 // The recorded parameters of the floor filter.
 struct SFltFloorParam
 {
-    int32_t x;           // camera X, a texture offset
-    float y;             // camera Y, the height
-    int32_t z;           // camera Z, a texture offset
-    float head;          // heading, radians
-    float pitch;         // tilt, radians
-    float bank;          // roll, radians
-    int32_t eye2scr;     // projection distance
-    int32_t skyheight;   // distance between ceiling and floor
-    int32_t alpha;       // fog opacity, percent
-    sBGRA farcol;        // fog colour
-    uint8_t useOrgPic;   // Boolean: keep the layer's picture under the planes
-    uint8_t clear;       // Boolean: the fog fades to transparency instead of to farcol
+    int32_t x;         // camera X, a texture offset
+    float y;           // camera Y, the height
+    int32_t z;         // camera Z, a texture offset
+    float head;        // heading, radians
+    float pitch;       // tilt, radians
+    float bank;        // roll, radians
+    int32_t eye2scr;   // projection distance
+    int32_t skyheight; // distance between ceiling and floor
+    int32_t alpha;     // fog opacity, percent
+    sBGRA farcol;      // fog colour
+    uint8_t useOrgPic; // Boolean: keep the layer's picture under the planes
+    uint8_t clear;     // Boolean: the fog fades to transparency instead of to farcol
     uint8_t texEnbFlag;  // bit per texture slot: the slot is drawn
     uint8_t texTypeFlag; // bit per texture slot: its texture comes from an image file
-    uint8_t drawfar;     // Boolean: draw the planes beyond the far distance
-    uint8_t version;     // 0 the older floor, 1 and 2 the first current one, 3 and later the newest
-    uint8_t maxfar;      // far (fog) distance, percent
+    uint8_t drawfar;   // Boolean: draw the planes beyond the far distance
+    uint8_t version;   // 0 the older floor, 1 and 2 the first current one, 3 and later the newest
+    uint8_t maxfar;    // far (fog) distance, percent
     uint16_t tex0w, tex0h; // slot 0 (ceiling) texture size
     uint16_t tex1w, tex1h; // slot 1 (floor) texture size
     uint32_t resv3;
@@ -170,12 +170,9 @@ inline void setFloorSlotDpi(LDATA &data0, int32_t slot, uint16_t dpi)
 static_assert(sizeof(sFltObj2) == kFltObj2Size && sizeof(sFltObj4) == kFltObj4Size &&
               sizeof(sFltObj6) == kFltObj6Size);
 static_assert(sizeof(sFltObjComplexHead) == 46);
-static_assert(offsetof(sFltObjComplexHead, count) == 2 &&
-              offsetof(sFltObjComplexHead, eachLen) == 4 &&
-              offsetof(sFltObjComplexHead, resv0) == 6 &&
-              offsetof(sFltObjComplexHead, resv1) == 10 &&
-              offsetof(sFltObjComplexHead, data0) == 14 &&
-              offsetof(sFltObjComplexHead, data7) == 42);
+static_assert(offsetof(sFltObjComplexHead, count) == 2 && offsetof(sFltObjComplexHead, eachLen) == 4 &&
+              offsetof(sFltObjComplexHead, resv0) == 6 && offsetof(sFltObjComplexHead, resv1) == 10 &&
+              offsetof(sFltObjComplexHead, data0) == 14 && offsetof(sFltObjComplexHead, data7) == 42);
 static_assert(sizeof(SFltLight) == 56 && offsetof(SFltLight, color) == 8 &&
               offsetof(SFltLight, posx) == 16 && offsetof(SFltLight, posz) == 24 &&
               offsetof(SFltLight, theta) == 28 && offsetof(SFltLight, wide) == 36 &&
@@ -186,12 +183,11 @@ static_assert(sizeof(SFltFloorParam) == 63);
 static_assert(offsetof(SFltFloorParam, eye2scr) == 24 && offsetof(SFltFloorParam, farcol) == 36 &&
               offsetof(SFltFloorParam, useOrgPic) == 40 && offsetof(SFltFloorParam, clear) == 41 &&
               offsetof(SFltFloorParam, texEnbFlag) == 42 &&
-              offsetof(SFltFloorParam, texTypeFlag) == 43 &&
-              offsetof(SFltFloorParam, drawfar) == 44 && offsetof(SFltFloorParam, version) == 45 &&
-              offsetof(SFltFloorParam, maxfar) == 46 && offsetof(SFltFloorParam, tex0w) == 47 &&
-              offsetof(SFltFloorParam, tex0h) == 49 && offsetof(SFltFloorParam, tex1w) == 51 &&
-              offsetof(SFltFloorParam, tex1h) == 53 && offsetof(SFltFloorParam, resv3) == 55 &&
-              offsetof(SFltFloorParam, resv4) == 59);
+              offsetof(SFltFloorParam, texTypeFlag) == 43 && offsetof(SFltFloorParam, drawfar) == 44 &&
+              offsetof(SFltFloorParam, version) == 45 && offsetof(SFltFloorParam, maxfar) == 46 &&
+              offsetof(SFltFloorParam, tex0w) == 47 && offsetof(SFltFloorParam, tex0h) == 49 &&
+              offsetof(SFltFloorParam, tex1w) == 51 && offsetof(SFltFloorParam, tex1h) == 53 &&
+              offsetof(SFltFloorParam, resv3) == 55 && offsetof(SFltFloorParam, resv4) == 59);
 static_assert(std::is_trivially_copyable_v<sFltObj6> && std::is_trivially_copyable_v<SFltLight> &&
               std::is_trivially_copyable_v<SFltCustom> &&
               std::is_trivially_copyable_v<SFltFloorParam>);
