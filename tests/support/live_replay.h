@@ -55,7 +55,12 @@ struct LiveReplayApp
         h.mainPenRender5 = [this] { return &render5; };
         h.selectedPenShape = [this] { return &nib; };
         h.selectedColorSlotGroup = [this] { return &colors; };
-        h.mainToneMngrFor = [this](const TPaper *) { return &tones; };
+        // A replaying document paints with the recording's tones.
+        h.mainToneMngrFor = [this](const TPaper *p) -> CToneMngr * {
+            if (p && p->isEventPlaying())
+                return p->eventMngr().playToneMngr.get();
+            return &tones;
+        };
         h.mainGradMngr = [this] { return &grads; };
         previous = installPaperAppHooks(h);
     }
