@@ -117,12 +117,32 @@ void randomBrush(LiveReplayApp &app, std::mt19937 &rng)
 }
 
 // One stroke of n points at the level, as the document window drives it (undo on).
-bool liveStroke(TPaper &paper, ePaintLevel level, int n, std::mt19937 &rng)
+bool liveStroke(TPaper &paper, ePaintLevel level, int n, std::mt19937 &rng, bool shape = false)
 {
     if (!switchPaintLevel(paper, level))
         return false;
     TFlowImage &flow = *paper.getActiveFlow();
     TStroke &st = *paper.getActiveStroke();
+    // A shape stroke draws its raw points joined straight, as the shape tools draw.
+    st.m_bRawPoint = st.m_bDrawShape = shape;
+    if (shape && level == ePaintLevel::PAINT_LEVEL_qZ5) {
+        paper.strokeMngr5()->setInterpolateType(eInterpolateType::iptLinear);
+        paper.strokeMngr5()->setSmoothLevel(0);
+    } else if (shape) {
+        paper.strokeMngr4()->setCorrection(eCorrectType::corRaw);
+    }
+    struct Restore
+    {
+        TPaper &paper;
+        TStroke &st;
+        bool shape;
+        ~Restore()
+        {
+            st.m_bRawPoint = st.m_bDrawShape = false;
+            if (shape && paper.actPaintLevel < ePaintLevel::PAINT_LEVEL_qZ5)
+                paper.strokeMngr4()->setCorrection(eCorrectType::corAvr);
+        }
+    } restore{paper, st, shape};
     auto point = [&](int i, float &x, float &y, float &p) {
         x = float(rng() % 640) / 10.0f;
         y = float(rng() % 480) / 10.0f;
@@ -184,6 +204,26 @@ TEST(StrokeLiveReplay, StrokesOfEveryLevelAndLength)
     }
 }
 
+TEST(StrokeLiveReplay, ShapeStrokesOfEveryLevel)
+{
+    LiveReplayApp app;
+    for (ePaintLevel level : {ePaintLevel::PAINT_LEVEL_qZ2, ePaintLevel::PAINT_LEVEL_qZ4,
+                              ePaintLevel::PAINT_LEVEL_qZ5}) {
+        SCOPED_TRACE("level " + std::to_string(int(level)));
+        for (int seed = 1; seed <= liveReplayIterations(3); ++seed) {
+            expectLiveEqualsReplay(
+                basicStart,
+                [&](TPaper &paper, uint32_t s) {
+                    std::mt19937 rng(s * 31);
+                    randomBrush(app, rng);
+                    return liveStroke(paper, level, int(2 + rng() % 20), rng, true) &&
+                           liveStroke(paper, level, int(2 + rng() % 20), rng, false);
+                },
+                uint32_t(seed));
+        }
+    }
+}
+
 TEST(StrokeLiveReplay, MixedSequencesWithLevelChanges)
 {
     LiveReplayApp app;
@@ -198,7 +238,8 @@ TEST(StrokeLiveReplay, MixedSequencesWithLevelChanges)
                     randomBrush(app, rng);
                     if (rng() % 3 == 0 && !changeAttribute(paper, rng()))
                         return false;
-                    if (!liveStroke(paper, levels[rng() % 3], int(1 + rng() % 40), rng))
+                    if (!liveStroke(paper, levels[rng() % 3], int(1 + rng() % 40), rng,
+                                rng() % 4 == 0))
                         return false;
                 }
                 return true;
