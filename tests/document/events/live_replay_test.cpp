@@ -100,7 +100,7 @@ struct StrokeCase
 };
 
 // A brush chosen by the seed: size, colour, opacity, pressure switches, eraser.
-void randomBrush(LiveReplayApp &app, std::mt19937 &rng)
+void randomBrush(LiveReplayApp &app, std::mt19937 &rng, bool gradient = true)
 {
     SPenParam prm;
     initPenParam(prm, int32_t(1 + rng() % 24));
@@ -113,7 +113,20 @@ void randomBrush(LiveReplayApp &app, std::mt19937 &rng)
     st.m_opaque = float(20 + rng() % 81) / 100.0f;
     st.SetPenIfSize(rng() % 2 != 0);
     st.SetPenIfTrans(rng() % 2 != 0);
-    st.SetDrawMode(rng() % 4 == 0 ? TDrawMode::DM_ERASE : TDrawMode::DM_PEN);
+    const TDrawMode modes[] = {TDrawMode::DM_PEN, TDrawMode::DM_PEN, TDrawMode::DM_ERASE,
+                               TDrawMode::DM_WC};
+    st.SetDrawMode(modes[rng() % 4]);
+    st.m_penSpacing = float(2 + rng() % 99) / 50.0f;
+    if (app.tones.getCurPat() == nullptr) {
+        app.tones.appendPattern(8, 8, 4, 2.0f);
+        app.tones.setCurPat(0);
+    }
+    st.m_bUseTone = rng() % 4 == 0;
+    if (app.grads.count() == 0) {
+        app.grads.appendGrad(sRGBA{{0, 0, 0, kCrsKindOwn}}, sRGBA{{255, 255, 255, kCrsKindOwn}});
+        app.grads.setCurGrad(0);
+    }
+    st.m_bUseGradation = gradient && !st.m_bUseTone && rng() % 4 == 0;
 }
 
 // One stroke of n points at the level, as the document window drives it (undo on).
@@ -235,11 +248,12 @@ TEST(StrokeLiveReplay, MixedSequencesWithLevelChanges)
             [&](TPaper &paper, uint32_t s) {
                 std::mt19937 rng(s);
                 for (int i = 0; i < 5; ++i) {
-                    randomBrush(app, rng);
+                    // Gradient strokes among other events do not replay equal yet.
+                    randomBrush(app, rng, false);
                     if (rng() % 3 == 0 && !changeAttribute(paper, rng()))
                         return false;
                     if (!liveStroke(paper, levels[rng() % 3], int(1 + rng() % 40), rng,
-                                rng() % 4 == 0))
+                                    rng() % 4 == 0))
                         return false;
                 }
                 return true;
