@@ -248,7 +248,7 @@ TEST(StrokeLiveReplay, MixedSequencesWithLevelChanges)
             [&](TPaper &paper, uint32_t s) {
                 std::mt19937 rng(s);
                 for (int i = 0; i < 5; ++i) {
-                    // Gradient strokes among other events do not replay equal yet.
+                    // Gradient strokes across paint-level changes do not replay equal yet.
                     randomBrush(app, rng, false);
                     if (rng() % 3 == 0 && !changeAttribute(paper, rng()))
                         return false;
