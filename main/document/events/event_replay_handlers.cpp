@@ -14,6 +14,9 @@
 #include "paint/stroke/stroke.h"
 #include "platform/desktop/messages.h"
 
+#include <cmath>
+#include <cstring>
+
 namespace {
 
 uint32_t rgbOf(sBGR c)
@@ -172,7 +175,8 @@ bool playPenFlags(CEventMngr &mngr, std::span<const uint8_t> body)
 bool playPenAttr1(CEventMngr &mngr, std::span<const uint8_t> body)
 {
     SEvPenAttr pa;
-    if (!readEventRecord(body, pa) || pa.mode >= uint8_t(TDrawMode::DM_MAX_NUM))
+    if (!readEventRecord(body, pa) || pa.mode >= uint8_t(TDrawMode::DM_MAX_NUM) ||
+        !std::isfinite(float(pa.opaque)))
         return false;
     TStroke &st = *mngr.playStroke;
     st.SetDrawColor(rgbOf(pa.color));
@@ -184,7 +188,8 @@ bool playPenAttr1(CEventMngr &mngr, std::span<const uint8_t> body)
 bool playPenSize(CEventMngr &mngr, std::span<const uint8_t> body)
 {
     SEvPenSize sz;
-    if (!readEventRecord(body, sz))
+    if (!readEventRecord(body, sz) || !std::isfinite(float(sz.size)) ||
+        !std::isfinite(float(sz.min)))
         return false;
     mngr.playStroke->SetPenWidth(sz.size);
     mngr.playStroke->SetPenMin(sz.min);
@@ -194,7 +199,10 @@ bool playPenSize(CEventMngr &mngr, std::span<const uint8_t> body)
 bool playPenEffect(CEventMngr &mngr, std::span<const uint8_t> body)
 {
     SEvPenEffect ef;
-    if (!readEventRecord(body, ef) || ef.gradmap >= uint8_t(eAirMap::ABMAP_MAX_NUM))
+    if (!readEventRecord(body, ef) || ef.gradmap >= uint8_t(eAirMap::ABMAP_MAX_NUM) ||
+        !std::isfinite(float(ef.effect)) || !std::isfinite(float(ef.env)) ||
+        !std::isfinite(float(ef.speed)) || !std::isfinite(float(ef.gamma)) ||
+        !std::isfinite(float(ef.space)))
         return false;
     TStroke &st = *mngr.playStroke;
     st.SetPenEffect(ef.effect);

@@ -9,7 +9,13 @@
 #include "paint/stroke/stroke_placement.h"
 #include "paint/stroke/stroke_placement4.h"
 
+#include <cmath>
+#include <cstring>
+
 namespace {
+
+// Far outside any paper (sides are at most 10000), yet exact in a Single.
+constexpr float kMaxPointCoord = 1.0e6f;
 
 bool isShapeGroup(uint8_t g)
 {
@@ -169,6 +175,15 @@ bool CEventMngr::playStrokePoints(uint8_t grp, uint8_t code, std::span<const uin
 {
     if (code < 1 || code > 16 || body.size() != size_t(code) * sizeof(SEvStrokePoint))
         return false;
+    // Positions and pressures come from the file: nothing that is not a finite number of a
+    // sensible size reaches the stroke arithmetic.
+    for (int i = 0; i < code; ++i) {
+        SEvStrokePoint pt;
+        std::memcpy(&pt, body.data() + size_t(i) * sizeof pt, sizeof pt);
+        if (!std::isfinite(pt.x) || !std::isfinite(pt.y) || !std::isfinite(pt.p) ||
+            std::fabs(pt.x) > kMaxPointCoord || std::fabs(pt.y) > kMaxPointCoord)
+            return false;
+    }
     if (!evEnbStat.has(enbPlayStroke)) {
         // Points without a begin: the open version, on the active layer.
         if (!m_owner->getLayerData(m_owner->ActiveLayer()))

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 // Packets written by hand.
@@ -218,6 +220,15 @@ TEST(EventPlayer, BadPacketsFailTheStep)
         std::vector<uint8_t> bytes;
         const char *error; // in playError
     };
+    std::vector<uint8_t> nanPoint = {18, 1};
+    const SEvStrokePoint nan{std::nanf(""), 4, 0.5f};
+    nanPoint.insert(nanPoint.end(), reinterpret_cast<const uint8_t *>(&nan),
+                    reinterpret_cast<const uint8_t *>(&nan) + sizeof nan);
+    std::vector<uint8_t> farPoint = {18, 1};
+    const SEvStrokePoint far{3e9f, 4, 0.5f};
+    farPoint.insert(farPoint.end(), reinterpret_cast<const uint8_t *>(&far),
+                    reinterpret_cast<const uint8_t *>(&far) + sizeof far);
+    SEvPenSize nanSize{std::nanf(""), 1};
     SEvStrokeTarget badLayer{9, 0};
     SEvIdxPair del{0, 0};
     const Case cases[] = {
@@ -227,6 +238,10 @@ TEST(EventPlayer, BadPacketsFailTheStep)
         {"cut body", {4, 17, 0, 0}, "4/17"},
         {"stroke on a missing layer", StreamBuilder().packet(80, 0, badLayer).bytes, "80/0"},
         {"stroke begin of code 1", StreamBuilder().packet(80, 1, del).bytes, "80/1"},
+        {"a point not a number", nanPoint, "18/1"},
+        {"a point far outside", farPoint, "18/1"},
+        {"a pen size not a number", StreamBuilder().packet(0, 17, nanSize).bare(2, 255).bytes,
+         "0/17"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
