@@ -19,6 +19,12 @@
 
 namespace {
 
+// A recorded Single inside the range its setter keeps (NaN is outside every range).
+bool inRange(float v, float lo, float hi)
+{
+    return v >= lo && v <= hi;
+}
+
 uint32_t rgbOf(sBGR c)
 {
     return uint32_t(c.R) << 16 | uint32_t(c.G) << 8 | uint32_t(c.B);
@@ -188,8 +194,7 @@ bool playPenAttr1(CEventMngr &mngr, std::span<const uint8_t> body)
 bool playPenSize(CEventMngr &mngr, std::span<const uint8_t> body)
 {
     SEvPenSize sz;
-    if (!readEventRecord(body, sz) || !std::isfinite(float(sz.size)) ||
-        !std::isfinite(float(sz.min)))
+    if (!readEventRecord(body, sz) || !std::isfinite(float(sz.size)) || !inRange(sz.min, 0, 100))
         return false;
     mngr.playStroke->SetPenWidth(sz.size);
     mngr.playStroke->SetPenMin(sz.min);
@@ -200,9 +205,8 @@ bool playPenEffect(CEventMngr &mngr, std::span<const uint8_t> body)
 {
     SEvPenEffect ef;
     if (!readEventRecord(body, ef) || ef.gradmap >= uint8_t(eAirMap::ABMAP_MAX_NUM) ||
-        !std::isfinite(float(ef.effect)) || !std::isfinite(float(ef.env)) ||
-        !std::isfinite(float(ef.speed)) || !std::isfinite(float(ef.gamma)) ||
-        !std::isfinite(float(ef.space)))
+        !inRange(ef.effect, 0, 100) || !inRange(ef.env, 0, 100) || !inRange(ef.speed, 0, 100) ||
+        !std::isfinite(float(ef.gamma)) || !inRange(ef.space, 0, 2))
         return false;
     TStroke &st = *mngr.playStroke;
     st.SetPenEffect(ef.effect);

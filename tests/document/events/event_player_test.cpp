@@ -242,6 +242,8 @@ TEST(EventPlayer, BadPacketsFailTheStep)
         {"a point far outside", farPoint, "18/1"},
         {"a pen size not a number", StreamBuilder().packet(0, 17, nanSize).bare(2, 255).bytes,
          "0/17"},
+        {"a pen minimum above 100 percent",
+         StreamBuilder().packet(0, 17, SEvPenSize{5, 150}).bare(2, 255).bytes, "0/17"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
