@@ -22,6 +22,16 @@
 // too), with --engine 1 as a stroke of the oldest paint level (the stroke's own history and
 // segment walk, by draw mode). Both take the stroke options above and write the layer.
 #include "core/pixel/blend_modes.h"
+#include "core/tiles/block_layer_image.h"
+#include "document/paper/document_init.h"
+#include "document/paper/flow_image.h"
+#include "document/paper/headless.h"
+#include "document/paper/headless_owner.h"
+#include "document/paper/layer_data.h"
+#include "document/paper/paper.h"
+#include "document/paper/paper_host.h"
+#include "document/stroke/paper_stroke.h"
+#include "document/stroke/stroke_pixel_procs.h"
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
 #include "paint/presets/pen_presets.h"
@@ -93,6 +103,8 @@ struct Options
     bool prsRadius = false, prsOpacity = false;
     float gamma = 1, opacity = 1;
     bool listDabs = false;
+    // Draw through a headless document's active layer instead of the stand-in canvas.
+    bool document = false;
 };
 
 [[noreturn]] void fail(const QString &message)
@@ -216,7 +228,10 @@ Options parseOptions(const QCoreApplication &app)
     opt("falloff-flat", "Part of the radius at full strength, 0..1 (0).", "f");
     opt("falloff-add", "Strength added under the curve, 0..1 (0).", "a");
     opt("aa-off", "Switch anti-aliasing off.");
-    opt("engine", "5 (dabs), 4 (a version-4 stroke) or 1 (a stroke of the oldest level).", "n");
+    opt("engine",
+        "5 (dabs), 4 (a version-4 stroke), 2 (a level-2 stroke, with --document) or 1 (a stroke of "
+        "the oldest level).",
+        "n");
     opt("method",
         "Engine 5: normal, watercolour, eraser. Engine 4: also blur, spread, fingertip, burn, "
         "dodge. Engine 1: pen, watercolour, blur, eraser, blur2 (normal: pen).",
@@ -236,6 +251,8 @@ Options parseOptions(const QCoreApplication &app)
     opt("gamma", "In a stroke, the pressure exponent (1).", "g");
     opt("opacity", "The stroke opacity 0.01..1 (1).", "o");
     opt("list-dabs", "In a stroke, print every dab: x y opacity radius.");
+    opt("document", "Draw the stroke through a headless document's active layer (engines 5 (with "
+                    "--stroke), 4, 2 and 1; engine 2 only here).");
     p.process(app);
 
     Options o;
@@ -275,9 +292,12 @@ Options parseOptions(const QCoreApplication &app)
     o.antiOff = p.isSet("aa-off");
     if (p.isSet("engine")) {
         o.engine = int(number(p.value("engine"), "engine"));
-        if (o.engine != 5 && o.engine != 4 && o.engine != 1)
-            fail("the engine is 5, 4 or 1");
+        if (o.engine != 5 && o.engine != 4 && o.engine != 2 && o.engine != 1)
+            fail("the engine is 5, 4, 2 or 1");
     }
+    o.document = p.isSet("document");
+    if (o.engine == 2 && !o.document)
+        fail("engine 2 draws only through a document (--document)");
     if (p.isSet("method"))
         o.methodName = p.value("method");
     if (o.engine == 5)
@@ -372,6 +392,94 @@ std::vector<SStrokeData> placeDabs(const Options &o, float step)
     return dabs;
 }
 
+// ---- through a headless document -------------------------------------------------------------
+
+// A one-layer headless document filled as the stand-in canvas is, painting with the given stroke,
+// renderers and nib as the main window's, at a paint level.
+class LabDocument
+{
+  public:
+    LabDocument(const Options &o, TStroke &stroke, CPenRender *render4, CPenRender5 *render5,
+                CPenShapeObj *nib, ePaintLevel level)
+    {
+        SPaperAppHooks h;
+        h.mainStroke = [&stroke] { return &stroke; };
+        h.mainPenRender = [render4] { return render4; };
+        h.mainPenRender5 = [render5] { return render5; };
+        h.selectedPenShape = [nib] { return nib; };
+        h.mainPaintLevel = [level] { return level; };
+        installPaperAppHooks(h);
+        initialiseDocument();
+        m_paper = TPaper::Create(&m_owner);
+        if (!m_paper)
+            fail("the document cannot be made");
+        m_owner.attach(*m_paper);
+        if (!setupHeadlessPaper(*m_paper, {o.width, o.height}, 0xFFFFFF, 1))
+            fail("out of memory for the document");
+        CLayerData &ld = *m_paper->getLayerData(0);
+        ld.imageTC->maskImage({0, 0, o.width, o.height}, 0xFFFFFFFF, o.background);
+        m_paper->setFlow(*m_owner.flow(), 0, true);
+        setCurrentDrawWindow(&m_owner);
+        stroke.SetDrawLayer(0);
+        if (level == ePaintLevel::PAINT_LEVEL_qZ1)
+            setDrawProcLevel1(*m_paper);
+        else if (level != ePaintLevel::PAINT_LEVEL_qZ2 && !startPaintModeQZ5(*m_paper))
+            fail("the stroke managers cannot be made");
+    }
+    ~LabDocument()
+    {
+        setCurrentDrawWindow(nullptr);
+        m_owner.detach();
+        m_paper.reset();
+    }
+
+    TPaper &paper() { return *m_paper; }
+
+    // The stroke as the document window sends it at the document's level (level 5 ends with a
+    // lifted pen, as the stand-in does). False when it does not start.
+    bool draw(TStroke &stroke, const std::vector<SStrokeData> &pts)
+    {
+        TPaper &pa = *m_paper;
+        TFlowImage &flow = *m_owner.flow();
+        const SStrokeData &a = pts.front();
+        sBox box;
+        switch (pa.m_fnDraw) {
+        case eDrawProc::Draw5:
+            if (!eventStrokeBegin5(pa, flow, stroke, a.x, a.y, a.p, false))
+                return false;
+            for (size_t i = 1; i < pts.size(); ++i)
+                eventStrokeAdd5(pa, flow, stroke, pts[i].x, pts[i].y, pts[i].p, &m_owner, false);
+            eventStrokeAdd5(pa, flow, stroke, pts.back().x, pts.back().y, 0, &m_owner, false);
+            return eventStrokeEnd5(pa, flow, stroke, &m_owner, box, false);
+        case eDrawProc::Draw4:
+            if (!eventStrokeBegin4(pa, flow, stroke, a.x, a.y, a.p, false))
+                return false;
+            for (size_t i = 1; i < pts.size(); ++i)
+                eventStrokeAdd4(pa, flow, stroke, pts[i].x, pts[i].y, pts[i].p, &m_owner, false);
+            return eventStrokeEnd4(pa, flow, stroke, &m_owner, box, false);
+        default:
+            if (!eventStrokeBegin(pa, flow, stroke, a.x, a.y, a.p, false))
+                return false;
+            for (size_t i = 1; i < pts.size(); ++i)
+                EventStrokeAdd(pa, flow, stroke, pts[i].x, pts[i].y, pts[i].p, &m_owner, false);
+            return EventStrokeEnd(pa, flow, stroke, &m_owner, box, false);
+        }
+    }
+
+    void save(const QString &path)
+    {
+        const CBlockVMTC &img = *m_paper->getLayerData(0)->imageTC;
+        TMTC out(img.width(), img.height());
+        img.bltTo(out, {0, 0}, {0, 0, img.width(), img.height()}, 255, false);
+        if (!out.imageView().save(path, "PNG"))
+            fail(QStringLiteral("cannot write %1").arg(path));
+    }
+
+  private:
+    CHeadlessPaperOwner m_owner;
+    std::unique_ptr<TPaper> m_paper;
+};
+
 // ---- the older engines ----------------------------------------------------------------------
 
 // The version-4 render mode (and burn or dodge sub mode) of a method name.
@@ -461,8 +569,19 @@ void drawEngine4(const Options &o, CStrokeCanvasOlder &canvas)
         ++dabs;
         listDab(o, sd, r);
     });
-    if (!canvas.drawStroke4(mngr, stroke, o.points))
+    if (o.document) {
+        LabDocument doc(o, stroke, &render, nullptr, nib.get(), ePaintLevel::PAINT_LEVEL_qZ4);
+        doc.paper().strokeMngr4()->setParam(sp);
+        doc.paper().strokeMngr4()->setDabObserver([&](const SStrokeData &sd, float r) {
+            ++dabs;
+            listDab(o, sd, r);
+        });
+        if (!doc.draw(stroke, o.points))
+            fail("the stroke did not start");
+        doc.save(o.output);
+    } else if (!canvas.drawStroke4(mngr, stroke, o.points)) {
         fail("the stroke did not start");
+    }
     std::printf("version-4 stroke of %zu points: %d dabs\n", o.points.size(), dabs);
 }
 
@@ -486,6 +605,17 @@ void drawEngine1(const Options &o, CStrokeCanvasOlder &canvas)
     stroke.SetPenEffect(o.effects[0]);
     stroke.SetPenEnv(o.effects[1]);
     stroke.SetPenSpeed(o.effects[2]);
+    if (o.document) {
+        const ePaintLevel level =
+            o.engine == 2 ? ePaintLevel::PAINT_LEVEL_qZ2 : ePaintLevel::PAINT_LEVEL_qZ1;
+        LabDocument doc(o, stroke, nullptr, nullptr, nullptr, level);
+        if (!doc.draw(stroke, o.points))
+            fail("nothing to draw");
+        doc.save(o.output);
+        std::printf("level-%d document stroke of %zu points: %d steps\n", o.engine, o.points.size(),
+                    stroke.m_penCount);
+        return;
+    }
     if (!canvas.drawStroke1(stroke, o.points))
         fail("nothing to draw");
     std::printf("level-1 stroke of %zu points: %d steps\n", o.points.size(), stroke.m_penCount);
@@ -501,7 +631,7 @@ int runOlderEngine(const Options &o)
         drawEngine4(o, canvas);
     else
         drawEngine1(o, canvas);
-    if (!canvas.layer().imageView().save(o.output, "PNG"))
+    if (!o.document && !canvas.layer().imageView().save(o.output, "PNG"))
         fail(QStringLiteral("cannot write %1").arg(o.output));
     return 0;
 }
@@ -543,6 +673,20 @@ int drawStroke(const Options &o, CPenShapeObj &nib, const SPenRenderAttr &attr)
             std::printf("%g %g %g %g\n", double(sd.x), double(sd.y), double(sd.p), double(r));
     });
 
+    if (o.document) {
+        LabDocument doc(o, stroke, nullptr, &render, &nib, ePaintLevel::PAINT_LEVEL_qZ5);
+        doc.paper().strokeMngr5()->setParam(param);
+        doc.paper().strokeMngr5()->setDabObserver([&](const SStrokeData &sd, float r) {
+            ++dabs;
+            listDab(o, sd, r);
+        });
+        if (!doc.draw(stroke, o.points))
+            fail("the stroke did not start");
+        doc.save(o.output);
+        std::printf("a document stroke of %zu points, %d dabs, into %s\n", o.points.size(), dabs,
+                    qPrintable(o.output));
+        return 0;
+    }
     CStrokeCanvas canvas(o.width, o.height, o.background);
     if (!canvas.layer().isEnable())
         fail("out of memory for the canvas");
@@ -563,6 +707,8 @@ int main(int argc, char **argv)
     const Options o = parseOptions(app);
     if (o.engine != 5)
         return runOlderEngine(o);
+    if (o.document && !o.stroke)
+        fail("with --document engine 5 draws a stroke (--stroke)");
 
     initStrokePixelProcs();
     // A layer that does not keep its transparency: colour goes over, the eraser lowers alpha.

@@ -4,13 +4,14 @@
 #include "core/scale/scale_image.h"
 #include "document/events/event_manager.h"
 #include "document/events/event_record_guard.h"
-#include "document/stroke/paper_stroke.h"
 #include "document/paper/flow_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper_host.h"
-#include "document/view/composition.h"
+#include "document/stroke/paper_stroke.h"
+#include "document/stroke/stroke_pixel_procs.h"
 #include "document/undo/undo_manager.h"
+#include "document/view/composition.h"
 #include "paint/gradient/gradation.h"
 #include "paint/stroke/stroke_placement.h"
 #include "paint/stroke/stroke_placement4.h"
@@ -108,6 +109,9 @@ TPaper::~TPaper()
     // A stroke left open keeps nothing of the recorder, which goes below.
     m_strokeRecord.reset();
     closePaintModeQZ5(*this);
+    // Strokes must not reach a document that is gone.
+    if (m_ownerDW && currentDrawOwner() == m_ownerDW)
+        setCurrentDrawWindow(nullptr);
     m_grad.reset();
     m_rotScaler.reset();
     m_vram.reset();

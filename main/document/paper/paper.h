@@ -86,10 +86,7 @@ enum class ePaperPart : uint8_t
 using PaperPartFault = std::function<bool(ePaperPart part)>;
 PaperPartFault setPaperPartFault(PaperPartFault fault);
 
-class TPaper : public IMaskOwner,
-               public IViewTransform,
-               public IStrokePaper,
-               public IStrokePaper4
+class TPaper : public IMaskOwner, public IViewTransform, public IStrokePaper, public IStrokePaper4
 {
   public:
     static constexpr int32_t kZoomCacheCount = 8;

@@ -508,8 +508,8 @@ void flowBltAlphaEraseMask(TPaper &paper, TFlowImage &flow, TStroke &stroke, con
         return;
     const uint32_t bg = getLayerModeBgColor(getStrokeLM(paper, stroke)).value_or(0x00FFFFFF);
     StrokeColorPutSwap swap(stroke.m_bProtectMask ? gStrokeColorPut : pixelEraseAlpha);
-    drawColorThroughChannel(flow.image(), flow.alpha(), lbox.pos(), lbox, bg,
-                            stroke.OpaqueDWORD(), false);
+    drawColorThroughChannel(flow.image(), flow.alpha(), lbox.pos(), lbox, bg, stroke.OpaqueDWORD(),
+                            false);
 }
 
 void flowBltAlphaBlur2(TPaper &paper, TFlowImage &flow, TStroke &, const sBox &lbox)
@@ -706,7 +706,9 @@ bool setGradType(TPaper &paper, int32_t gt, int32_t gm, int32_t gr, int32_t rep)
     CGradation *g = paper.grad();
     if (!g)
         return false;
-    g->setGradGroup(getCurGradColorGroup(paper));
+    // Without a gradient set (headless, or none chosen yet) the evaluator keeps its group.
+    if (const CColorSlotGroup *group = getCurGradColorGroup(paper))
+        g->setGradGroup(group);
     return g->setGradType(gt, gm, gr, rep);
 }
 

@@ -158,8 +158,7 @@ void fingerTipDab(const SDabCall &c)
     if (!tc)
         return;
     StrokeColorPutSwap swap(c.stroke.m_bProtectMask ? gStrokeColorPut : pixelPutWithAlpha);
-    drawRadialDabTextured(c.flow.image(), layerBackground(c), *tc, c.x, c.y, c.size,
-                          dabOpacity(c));
+    drawRadialDabTextured(c.flow.image(), layerBackground(c), *tc, c.x, c.y, c.size, dabOpacity(c));
 }
 
 void lightnessDab(const SDabCall &c)
@@ -178,15 +177,15 @@ struct SDab2Row
 
 // One row per TDrawMode.
 constexpr SDab2Row kDab2Table[] = {
-    {penDab, -1, 8, 2},            // DM_PEN
+    {penDab, -1, 8, 2},             // DM_PEN
     {waterColourDab, 0.333f, 0, 0}, // DM_WC
-    {blurDab, 1, 0, 0},            // DM_BLUR
-    {eraseDab, 1, 4, 3},           // DM_ERASE
-    {nullptr, 1, 0, 0},            // DM_BLUR2: the coverage drives the blur
-    {airbrushDab, -1, 0, 0},       // DM_AIRBRUSH
-    {fingerTipDab, -1, 0, 0},      // DM_RUBPEN
-    {lightnessDab, -1, 0, 0},      // DM_DARKEN
-    {lightnessDab, -1, 0, 0},      // DM_LIGHTEN
+    {blurDab, 1, 0, 0},             // DM_BLUR
+    {eraseDab, 1, 4, 3},            // DM_ERASE
+    {nullptr, 1, 0, 0},             // DM_BLUR2: the coverage drives the blur
+    {airbrushDab, -1, 0, 0},        // DM_AIRBRUSH
+    {fingerTipDab, -1, 0, 0},       // DM_RUBPEN
+    {lightnessDab, -1, 0, 0},       // DM_DARKEN
+    {lightnessDab, -1, 0, 0},       // DM_LIGHTEN
 };
 
 bool finite(const SStrokeData &sd)

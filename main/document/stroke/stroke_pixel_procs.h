@@ -50,7 +50,8 @@ void channelPutAt(TChannel &ch, int32_t x, int32_t y, uint32_t opacity, uint32_t
 void pixelPutAt(TMTC &tc, int32_t x, int32_t y, uint32_t opacity, uint32_t colour);
 
 // ---- the puts of the table (pixel, position in layer coordinates, opacity, value or colour)
-void channelPutMasked(uint8_t *pixel, int32_t x, int32_t y, uint32_t alpha, uint32_t value) noexcept;
+void channelPutMasked(uint8_t *pixel, int32_t x, int32_t y, uint32_t alpha,
+                      uint32_t value) noexcept;
 void channelPutToned(uint8_t *pixel, int32_t x, int32_t y, uint32_t alpha, uint32_t value) noexcept;
 void channelPutMaskedToned(uint8_t *pixel, int32_t x, int32_t y, uint32_t alpha,
                            uint32_t value) noexcept;

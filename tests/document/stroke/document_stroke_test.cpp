@@ -292,3 +292,35 @@ TEST(DocumentStroke, OutOfMemoryAtTheEndWithdrawsTheStroke)
 }
 
 } // namespace
+
+namespace {
+
+// The selection delete's blit: the layer box back into the flow image, then the layer mode's
+// background through the coverage, erasing alpha unless the stroke protects transparency; the
+// colour put is the stroke's again afterwards.
+TEST(DocumentStroke, FlowBltAlphaEraseMask)
+{
+    for (bool protect : {false, true}) {
+        SCOPED_TRACE(protect);
+        StrokeDoc d({32, 24});
+        ASSERT_TRUE(d.ready);
+        CLayerData &ld = *d.paper().getLayerData(0);
+        ld.imageTC->maskImage({0, 0, 32, 24}, 0xFFFFFFFF, 0xFF336699);
+        d.paper().setFlow(d.flow(), 0, true);
+        d.flow().image().fillAll(0xFF000000); // stale flow pixels are replaced over the box
+        sBox cov{4, 4, 8, 8};
+        d.flow().alpha().fillBox(cov, 255);
+        d.stroke.m_bProtectMask = protect;
+        gStrokeColorPut = protect ? pixelPutAlpha : pixelPutOver;
+        const fptrPixelPut4core put = gStrokeColorPut;
+        flowBltAlphaEraseMask(d.paper(), d.flow(), d.stroke, {0, 0, 16, 16});
+        EXPECT_EQ(gStrokeColorPut, put);
+        const uint32_t inside = d.flow().image().getColor(6, 6);
+        const uint32_t outside = d.flow().image().getColor(14, 14);
+        EXPECT_EQ(outside, 0xFF336699u);
+        EXPECT_EQ(inside, protect ? 0xFFFFFFFFu : 0x00336699u);
+        EXPECT_EQ(d.flow().image().getColor(20, 20), 0xFF000000u); // outside the box
+    }
+}
+
+} // namespace
