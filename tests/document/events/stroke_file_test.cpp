@@ -1,7 +1,8 @@
-// A recorded event file of strokes at every paint level (one with a screentone) replays from
+// A recorded event file of strokes at every paint level (an image nib, a screentone) replays from
 // its blank start to the picture it was recorded with. Set KAVRIN_REGENERATE_EVENTS=1 to record
 // the file and its picture again.
 #include "core/image/canvas.h"
+#include "core/image/channel.h"
 #include "document/events/event_file.h"
 #include "document/paper/layer_data.h"
 #include "document/stroke/paper_stroke.h"
@@ -84,6 +85,16 @@ void recordFile(LiveReplayApp &app, QImage &live)
     initPenParam(prm, 7);
     app.render4.changePenParam(prm);
     app.render5.changePenParam(prm);
+    // The tool window's image nib, selected into the renderers as the tool window does.
+    TChannel nibImage(9, 9);
+    for (int32_t y = 0; y < 9; ++y)
+        for (int32_t x = 0; x < 9; ++x)
+            *nibImage.seek8(x, y) = uint8_t((x + y) % 3 ? 255 : 40);
+    app.nib.setImage(nibImage, true);
+    app.nib.enable = true;
+    app.nib.setID(21);
+    app.render5.setPenShapeObj(&app.nib, false, false, false);
+    app.render4.setPenShapeObj(&app.nib, false, false, false);
     app.stroke.SetDrawColor(0xFF2050C0);
     app.stroke.SetPenWidth(7);
     app.stroke.m_opaque = 0.8f;
