@@ -71,3 +71,11 @@ void appSetPlayPenMtd(const SPlayPenMtd &v)
     if (gPaperAppHooks.setPlayPenMtd)
         gPaperAppHooks.setPlayPenMtd(v);
 }
+
+std::unique_ptr<IPaperProgress> appOpenProgress(int steps, const QString &caption,
+                                                const QString &msg)
+{
+    if (!gPaperAppHooks.openProgress)
+        return nullptr;
+    return gPaperAppHooks.openProgress(steps, caption, msg);
+}

@@ -9,8 +9,11 @@
 #include "paint/brush/pen_records.h"
 #include "paint/brush/stroke_param.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class CColorSlotGroup;
 class TMTC;
@@ -68,6 +71,18 @@ class IPaperOwner
     virtual void clearFlowAlphaOfImage() = 0;
 };
 
+// The progress window of a long file operation (loading and saving documents and event files).
+class IPaperProgress
+{
+  public:
+    virtual ~IPaperProgress() = default;
+    virtual void setCaption(const QString &caption) = 0;
+    virtual void setMessage(const QString &msg) = 0;
+    // Starts over with steps steps, at 0.
+    virtual void reset(int steps) = 0;
+    virtual void step(int count) = 0;
+};
+
 // The process-wide objects of the main window and the tool window that documents paint with.
 // An empty member answers nullptr.
 struct SPaperAppHooks
@@ -89,6 +104,11 @@ struct SPaperAppHooks
     std::function<ePaintLevel()> mainPaintLevel;
     // Shows the replayed brush in the tool window.
     std::function<void(const struct SPlayPenMtd &)> setPlayPenMtd;
+    // Opens a progress window of steps steps with a caption and a message; empty (or answering
+    // nullptr): the work shows no window.
+    std::function<std::unique_ptr<IPaperProgress>(int steps, const QString &caption,
+                                                  const QString &msg)>
+        openProgress;
 };
 
 // The replayed brush handed to the tool window.
@@ -115,6 +135,9 @@ const CColorSlotGroup *appSelectedColorSlotGroup();
 void appRefreshLayerRow(TPaper &paper, int32_t idx);
 CToneMngr *appMainToneMngrFor(const TPaper *paper);
 CGradMngr *appMainGradMngr();
+// The installed progress window; nullptr without one.
+std::unique_ptr<IPaperProgress> appOpenProgress(int steps, const QString &caption,
+                                                const QString &msg);
 ePaintLevel appMainPaintLevel();
 // Nothing when no hook is installed.
 void appSetPlayPenMtd(const SPlayPenMtd &v);

@@ -1,0 +1,107 @@
+// Fuzz target of the event player: arbitrary stream bytes are played into a small headless
+// document with every registered row, step by step, until the stream ends, a step fails or a
+// step bound is reached. Nothing may crash, read outside its packet or hang.
+#include "document/events/event_manager.h"
+#include "document/paper/document_init.h"
+#include "document/paper/headless.h"
+#include "document/paper/headless_owner.h"
+#include "document/paper/paper.h"
+#include "document/stroke/paper_stroke.h"
+#include "document/stroke/stroke_pixel_procs.h"
+#include "paint/presets/pen_presets.h"
+#include "paint/render/pen_render4.h"
+#include "paint/render/pen_render5.h"
+#include "paint/stroke/stroke.h"
+#include "paint/tone/tone_manager.h"
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+struct App
+{
+    App()
+    {
+        SPaperAppHooks h;
+        h.mainStroke = [this] { return &stroke; };
+        h.mainPenRender = [this] { return &render4; };
+        h.mainPenRender5 = [this] { return &render5; };
+        h.selectedPenShape = [this] { return &nib; };
+        h.mainToneMngrFor = [this](const TPaper *p) -> CToneMngr * {
+            if (p && p->isEventPlaying())
+                return p->eventMngr().playToneMngr.get();
+            return &tones;
+        };
+        installPaperAppHooks(h);
+        initialiseDocument();
+    }
+    TStroke stroke{5};
+    CPenRender render4{&stroke};
+    CPenRender5 render5{&stroke};
+    CPenShapeObj nib;
+    CToneMngr tones;
+};
+
+} // namespace
+
+// One document for every input: the rows registered here change pixels and attributes but never
+// the layer list or the paper, so the document stays a valid start (making one per input would
+// cost more than playing).
+struct Doc
+{
+    Doc()
+    {
+        paper = TPaper::Create(&owner);
+        if (!paper)
+            std::abort();
+        owner.attach(*paper);
+        if (!setupHeadlessPaper(*paper, {24, 16}, 0xFFFFFF, 2) || !startPaintModeQZ5(*paper))
+            std::abort();
+    }
+    CHeadlessPaperOwner owner;
+    std::unique_ptr<TPaper> paper;
+};
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static App app;
+    static Doc doc;
+    if (size > 65536)
+        return 0;
+    CEventMngr &ev = doc.paper->eventMngr();
+    if (ev.restart() && ev.writeDataEx(data, uint32_t(size)) == size) {
+        ev.setupPlayPos(uint32_t(size), 1);
+        doc.owner.eventPlaying = true;
+        setCurrentDrawWindow(&doc.owner);
+        // The replay objects are made once (making them is most of the cost of an input); later
+        // inputs start over on them as a replay continued after a load would.
+        static bool begun = false;
+        bool ready = true;
+        if (!begun) {
+            ready = begun = ev.beginPlaying(false) == eEvStartStat::ersOK;
+        } else {
+            ev.mapToneObj.removeAll();
+            ev.mapPenShapeObj.removeAll();
+            ev.playPenShapeList.clear();
+            ev.evEnbStat.clear();
+            ev.evEnbStat.add(enbPlaying);
+            ev.curStatus = eEvStat::esPlaying;
+        }
+        if (ready) {
+            for (int step = 0; step < 256; ++step) {
+                if (ev.playTopPos >= ev.topEventPos && !ev.evEnbStat.has(enbPlayStroke))
+                    break;
+                const eEvPlayStat r = ev.playEventSingle();
+                if (r == eEvPlayStat::epsError || r == eEvPlayStat::epsEnd)
+                    break;
+            }
+        }
+        ev.playStrokeToEnd();
+        setCurrentDrawWindow(nullptr);
+        doc.owner.eventPlaying = false;
+    }
+    if (doc.paper->getLayerCount() != 2)
+        std::abort();
+    return 0;
+}

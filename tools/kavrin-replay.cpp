@@ -1,0 +1,191 @@
+// kavrin-replay: plays an event file into a headless document and writes the composite as PNG.
+//
+//   kavrin-replay FILE -o OUT.png [--dump] [--blank-start]
+//
+// --dump prints every step (offset, its packets as group/code/length, the dotted name of its
+// operation and the result), then the count of each operation as "name<TAB>count".
+// --blank-start replaces the canvas creation by a blank document of its size (one layer,
+// transparent when the creation says so), for streams whose creation cannot be played yet.
+// Exit codes: 0 done, 1 bad arguments, 2 the file cannot be read (its status code is printed),
+// 3 a step failed (its offset and row are printed), 4 the PNG cannot be written.
+#include "core/image/canvas.h"
+#include "core/profile/app_profile.h"
+#include "document/events/event_codes.h"
+#include "document/events/event_file.h"
+#include "document/events/event_manager.h"
+#include "document/paper/document_init.h"
+#include "document/paper/headless.h"
+#include "document/paper/headless_owner.h"
+#include "document/paper/layer_data.h"
+#include "document/paper/paper.h"
+#include "document/stroke/paper_stroke.h"
+#include "document/stroke/stroke_pixel_procs.h"
+#include "document/view/composition.h"
+#include "paint/gradient/gradient_manager.h"
+#include "paint/presets/pen_presets.h"
+#include "paint/render/pen_render4.h"
+#include "paint/render/pen_render5.h"
+#include "paint/stroke/stroke.h"
+#include "paint/tone/tone_manager.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QImage>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+// The objects of the main and tool windows a document paints with.
+struct ToolApp
+{
+    ToolApp()
+    {
+        initialiseAppProfile();
+        SPaperAppHooks h;
+        h.mainStroke = [this] { return &stroke; };
+        h.mainPenRender = [this] { return &render4; };
+        h.mainPenRender5 = [this] { return &render5; };
+        h.selectedPenShape = [this] { return &nib; };
+        h.selectedColorSlotGroup = [this] { return &colors; };
+        // A replaying document paints with the recording's tones.
+        h.mainToneMngrFor = [this](const TPaper *p) -> CToneMngr * {
+            if (p && p->isEventPlaying())
+                return p->eventMngr().playToneMngr.get();
+            return &tones;
+        };
+        h.mainGradMngr = [this] { return &grads; };
+        installPaperAppHooks(h);
+    }
+    TStroke stroke{5};
+    CPenRender render4{&stroke};
+    CPenRender5 render5{&stroke};
+    CPenShapeObj nib;
+    CColorSlotGroup colors;
+    CToneMngr tones;
+    CGradMngr grads;
+};
+
+const char *resultName(eEvPlayStat r)
+{
+    switch (r) {
+    case eEvPlayStat::epsContinue:
+        return "continue";
+    case eEvPlayStat::epsWait:
+        return "wait";
+    case eEvPlayStat::epsEnd:
+        return "end";
+    default:
+        return "error";
+    }
+}
+
+bool writePng(const TMTC &img, const QString &path)
+{
+    QImage out(img.width(), img.height(), QImage::Format_ARGB32);
+    for (int32_t y = 0; y < img.height(); ++y)
+        for (int32_t x = 0; x < img.width(); ++x)
+            out.setPixel(x, y, img.getColor(x, y) | 0xFF000000u);
+    return out.save(path, "PNG");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication qapp(argc, argv);
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the event file"));
+    parser.addOption(
+        {{QStringLiteral("o")}, QStringLiteral("the PNG to write"), QStringLiteral("out")});
+    parser.addOption({QStringLiteral("dump"), QStringLiteral("print every step")});
+    parser.addOption({QStringLiteral("blank-start"),
+                      QStringLiteral("start from a blank document of the creation's size")});
+    parser.addHelpOption();
+    parser.process(qapp);
+    if (parser.positionalArguments().size() != 1 || !parser.isSet(QStringLiteral("o"))) {
+        std::fprintf(stderr, "usage: kavrin-replay FILE -o OUT.png [--dump] [--blank-start]\n");
+        return 1;
+    }
+    const bool dump = parser.isSet(QStringLiteral("dump"));
+
+    ToolApp app;
+    initialiseDocument();
+    CHeadlessPaperOwner owner;
+    std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
+    if (!paper)
+        return 2;
+    owner.attach(*paper);
+    CEventMngr &ev = paper->eventMngr();
+
+    const uint8_t code = loadEventFile(parser.positionalArguments()[0], *paper);
+    if (code != 0) {
+        std::fprintf(stderr, "cannot read the event file (err=%d)\n", code);
+        owner.detach();
+        return 2;
+    }
+    owner.eventPlaying = true;
+    setCurrentDrawWindow(&owner);
+    eEvStartStat start;
+    if (parser.isSet(QStringLiteral("blank-start"))) {
+        start = ev.beginPlayingBlank([&](int32_t pw, int32_t ph, bool transparent) {
+            if (!setupHeadlessPaper(*paper, {pw, ph}, 0xFFFFFF, 1) || !startPaintModeQZ5(*paper))
+                return false;
+            if (!transparent)
+                paper->getLayerData(0)->fillAlpha(255);
+            UpdateVRAM(*paper, false, true);
+            return true;
+        });
+    } else {
+        start = ev.beginPlaying(true);
+    }
+    if (start != eEvStartStat::ersOK) {
+        std::fprintf(stderr, "%s\n%s\n",
+                     CEventMngr::getPlayStartMessage(start).toUtf8().constData(),
+                     ev.playError.toUtf8().constData());
+        owner.detach();
+        return 3;
+    }
+
+    std::map<std::string, int> counts;
+    int rc = 0;
+    for (;;) {
+        if (ev.playTopPos >= ev.topEventPos && !ev.evEnbStat.has(enbPlayStroke))
+            break;
+        const uint32_t from = ev.playTopPos;
+        const eEvPlayStat r = ev.playEventSingle();
+        const char *name = getEventCodeDotName(packetToEventCode(ev.playEventHdr));
+        if (dump) {
+            std::printf("%u", from);
+            ev.walkPackets(from, std::max(from, std::min(ev.playTopPos, ev.topEventPos)),
+                           [](const SEventPacketInfo &pk) {
+                               std::printf(" %d/%d:%u", pk.hdr.group, pk.hdr.code, pk.bodyLen);
+                               return true;
+                           });
+            std::printf("\t%s\t%s\n", name, resultName(r));
+        }
+        if (r == eEvPlayStat::epsError) {
+            std::fprintf(stderr, "step at offset %u failed: %s\n", from,
+                         ev.playError.toUtf8().constData());
+            rc = 3;
+            break;
+        }
+        ++counts[name];
+        if (r == eEvPlayStat::epsEnd)
+            break;
+    }
+    if (dump)
+        for (const auto &[name, n] : counts)
+            std::printf("%s\t%d\n", name.c_str(), n);
+    UpdateVRAM(*paper, false, true);
+    if (rc == 0 && !writePng(paper->vram(), parser.value(QStringLiteral("o"))))
+        rc = 4;
+    owner.eventPlaying = false;
+    setCurrentDrawWindow(nullptr);
+    owner.detach();
+    paper.reset();
+    return rc;
+}
