@@ -374,6 +374,46 @@ class CEventMngr : public IPaperPlayback
     // The replayed brush for the tool window (through the installed hook); nothing below qZ4.
     void GetPaintParam();
 
+    // ==== Event files (event_file.cpp) ====
+    // The loaded file's version and the extension a replayed file is saved under.
+    int32_t getPlayFileVersion(QString &ext) const;
+
+    // ==== Player (event_player.cpp) ====
+    //
+    // A loaded stream is replayed one event per step: the status and information packets of an
+    // event, then its command packet, each dispatched through the replay table
+    // (event_replay.h) after its body was checked to lie inside the loaded data.
+
+    // Loads an event file and begins replay (its first command must create the canvas).
+    eEvStartStat startPlaying(const QString &path);
+    // Begins replay of the data already loaded: the replay objects, the maps cleared, esPlaying.
+    // With needCreation the first step is played and must create the canvas; without it nothing
+    // is played (the document already holds the start).
+    eEvStartStat beginPlaying(bool needCreation);
+    // Begins replay of a stream that opens with a canvas creation without that creation: the
+    // statuses before it are played, then setup(pw, ph, transparent) makes the document in its
+    // place. ersErrOther when the first command is not 2/0 or 2/8 or setup fails.
+    eEvStartStat beginPlayingBlank(
+        const std::function<bool(int32_t pw, int32_t ph, bool transparent)> &setup);
+    static QString getPlayStartMessage(eEvStartStat stat);
+    eEvPlayStat playEventSingle();
+    eEvPlayStat playStrokeToEnd();
+    bool markPlayEvent();
+    bool isPlaying() const { return curStatus == eEvStat::esPlaying; }
+    bool isPlayPaused() const { return isPlaying() && evEnbStat.has(enbPlayPause); }
+    void setPlayPause(bool sw);
+    bool isPlayWait() const { return evEnbStat.has(enbPlayWait); }
+    void setPlayWait(bool sw);
+    bool isStrokeChanged() const;
+    bool setStrokeChanged(bool sw);
+    float getPlayProgress() const;
+    // Plays one packet at playTopPos; false when it cannot be read or its row fails or is
+    // missing (playError then says why).
+    bool playPacket(SEventHdr &hdr);
+
+    SEventHdr playEventHdr; // the header of the last packet of the last step
+    QString playError;      // why the last packet failed
+
     // ==== Replay objects (event_replay_objects.cpp) ====
     bool createPlayObjects();
     void freePlayObjects();

@@ -5,6 +5,7 @@
 
 #include "document/events/event_record_guard.h"
 #include "document/paper/paper.h"
+#include "document/stroke/paper_stroke.h"
 #include "paint/gradient/gradation.h"
 #include "paint/stroke/stroke.h"
 #include "platform/desktop/messages.h"
@@ -667,6 +668,9 @@ bool CEventMngr::startRecordingContinue(bool load)
     fileLoaded = true;
     mapToneObj.removeAll();
     mapPenShapeObj.removeAll();
+    // The managers may still hold the replay's stroke and renderers, which go now.
+    if (m_owner)
+        resetStrokeManagers(*m_owner);
     freePlayObjects();
     updateStrokeMngr();
     if (!playing && !load) {

@@ -94,6 +94,25 @@ enum eEvPlayUpdt : uint16_t
     updtSize = 0x80,
 };
 
+// The result of one replay step.
+enum class eEvPlayStat : uint8_t
+{
+    epsContinue,
+    epsWait,
+    epsEnd,
+    epsError,
+};
+
+// The result of starting a replay.
+enum class eEvStartStat : uint8_t
+{
+    ersOK,
+    ersErrOther,
+    ersErrFile,
+    ersErrVersion,
+    ersErrHasImage, // declared for render mode; the player never answers it
+};
+
 // What a status code records.
 enum class eStatusKind : uint8_t
 {

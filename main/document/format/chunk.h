@@ -49,7 +49,12 @@ enum eChunkStatus : uint8_t
     CS_NO_BLOCK = 26,          // a block of the run cannot be obtained
     CS_NOTHING_SAVED = 37,     // nothing to save, or nothing loaded
     CS_BAD_EVENT_BLOCK = 39,   // an event block that cannot be read as events
+    CS_NO_EVENT_RECORDER = 40, // no usable event recorder
+    CS_EVENTS_NOT_TAKEN = 41,  // the recorder did not take the stored event data
     CS_NOTHING_TO_WRITE = 42,  // nothing to write
+    CS_SEGMENT_SHORT = 43,     // an event segment gave fewer bytes than asked
+    CS_SEGMENT_LENGTH = 44,    // an event segment longer than (or a file segment length other than) the recorder's
+    CS_SEGMENT_NOT_TAKEN = 45, // the recorder did not take a decompressed event segment
     CS_ITEM_NOT_ADDED = 48,    // a read item could not be added to its set
 };
 

@@ -47,3 +47,10 @@ void CHeadlessPaperOwner::showGrid(const sBox *box)
 {
     gridCalls.push_back(box ? *box : sBox{0, 0, -1, -1});
 }
+
+void CHeadlessPaperOwner::clearFlowAlphaOfImage()
+{
+    ++clearFlowAlphaCount;
+    if (m_flow && m_flow->image().isEnable())
+        m_flow->image().setAlphaAll(255);
+}

@@ -36,6 +36,13 @@ class CHeadlessPaperOwner : public IPaperOwner
     void eraseBrushGhost() override { ++eraseGhostCount; }
     void showGrid(const sBox *box) override;
     uint32_t viewBackColor() const override { return kViewBackColor; }
+    bool nowStroking() const override { return stroking; }
+    void setNowStroking(bool sw) override { stroking = sw; }
+    int32_t cntStroking() const override { return strokeCount; }
+    void setCntStroking(int32_t n) override { strokeCount = n; }
+    int32_t playEventFileVersion() const override { return eventFileVersion; }
+    // Sets the alpha of the flow image's pixels to 255 (as the window does).
+    void clearFlowAlphaOfImage() override;
 
     // The background of the view outside the paper, as the window's brush gives it.
     static constexpr uint32_t kViewBackColor = 0x00CCCCCC;
@@ -56,6 +63,11 @@ class CHeadlessPaperOwner : public IPaperOwner
     // The grid requests: the box, or (0, 0, -1, -1) for the whole view.
     std::vector<sBox> gridCalls;
     TMTC surface;
+    // The stroke state a window keeps, and the version of the file it would replay.
+    bool stroking = false;
+    int32_t strokeCount = 0;
+    int32_t eventFileVersion = 0;
+    int32_t clearFlowAlphaCount = 0;
 
   private:
     std::unique_ptr<TFlowImage> m_flow;

@@ -3,6 +3,8 @@
 #include "core/profile/app_profile.h"
 #include "core/scale/scale_image.h"
 #include "document/events/event_manager.h"
+#include "document/events/event_record_guard.h"
+#include "document/stroke/paper_stroke.h"
 #include "document/paper/flow_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
@@ -95,6 +97,7 @@ bool TPaper::construct()
     const int32_t n = std::max(undoMax + 34, 8);
     if (!m_eventMngr->startRecording(appMainStroke(), appMainToneMngrFor(this), n, n))
         debugOut(QStringLiteral("failed to start event recording!"));
+    dispatchGradType(*this);
     return true;
 }
 
@@ -102,6 +105,9 @@ TPaper::~TPaper()
 {
     m_ready = false;
     changeReadyState(false);
+    // A stroke left open keeps nothing of the recorder, which goes below.
+    m_strokeRecord.reset();
+    closePaintModeQZ5(*this);
     m_grad.reset();
     m_rotScaler.reset();
     m_vram.reset();

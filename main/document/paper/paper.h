@@ -17,6 +17,8 @@
 #include "core/mask/view_surface.h"
 #include "core/pixel/blend_modes.h"
 #include "paint/brush/paint_modes.h"
+#include "paint/stroke/stroke_host.h"
+#include "paint/stroke/stroke_placement4.h"
 
 #include <QString>
 
@@ -27,6 +29,7 @@
 
 class CColorSlotGroup;
 class CEventMngr;
+class CEventRecordGuard;
 class CGradation;
 class CLayerData;
 class CLayerMngr;
@@ -83,7 +86,10 @@ enum class ePaperPart : uint8_t
 using PaperPartFault = std::function<bool(ePaperPart part)>;
 PaperPartFault setPaperPartFault(PaperPartFault fault);
 
-class TPaper : public IMaskOwner, public IViewTransform
+class TPaper : public IMaskOwner,
+               public IViewTransform,
+               public IStrokePaper,
+               public IStrokePaper4
 {
   public:
     static constexpr int32_t kZoomCacheCount = 8;
@@ -130,8 +136,8 @@ class TPaper : public IMaskOwner, public IViewTransform
 
     // ---- accessors (none records anything)
     // The active layer's index; -1 without layers.
-    int32_t ActiveLayer() const;
-    int32_t MaxLayer() const;
+    int32_t ActiveLayer() const override;
+    int32_t MaxLayer() const override;
     int32_t getLayerCount() const;
     // nullptr for an index outside 0..MaxLayer.
     CLayerData *getLayerData(int32_t idx) const;
@@ -147,10 +153,10 @@ class TPaper : public IMaskOwner, public IViewTransform
     // index.
     bool setFlow(TFlowImage &flow, int32_t index, bool force);
     // The owner window replays events.
-    bool isEventPlaying() const;
+    bool isEventPlaying() const override;
     // While the owner replays events: what the player lent (setPlayback); otherwise the main
     // window's stroke and renderers and the tool window's nib and colour group.
-    CPenShapeObj *GetActivePenShapeObj() const;
+    CPenShapeObj *GetActivePenShapeObj() const override;
     CPenRender *getActivePenRender() const;
     CPenRender5 *getActivePenRender5() const;
     TStroke *getActiveStroke() const;
@@ -215,6 +221,17 @@ class TPaper : public IMaskOwner, public IViewTransform
     // A paper position in client pixels, each coordinate truncated after adding 0.01.
     sPos convToViewPos(const sPos &paperPos) const override;
 
+    // ---- IStrokePaper and IStrokePaper4 (document/stroke/paper_stroke.cpp)
+    // The active paint level is PAINT_LEVEL_qZ5.
+    bool isPaintLevel5() const override;
+    // The blend mode of the stroke's layer (getStrokeLM of the active stroke).
+    TLayerMode strokeLayerMode() const override;
+    // a scaled by the active selection mask at layer pixel (x, y) of the active layer.
+    uint32_t selectionAlpha(int32_t x, int32_t y, uint32_t a) const override;
+    sPos layerViewPos(int32_t idx) const override;
+    const CBlockVMTC *layerImage(int32_t idx) const override;
+    int32_t playEventFileVersion() const override;
+
     // ---- state
     QString m_filename;
     eDrawProc m_fnDraw = eDrawProc::Draw2;
@@ -246,6 +263,10 @@ class TPaper : public IMaskOwner, public IViewTransform
     bool m_bDirW = false;
     int32_t m_bDirWold = -1;
     sFPos m_lastPos;
+    // The stroke in progress began well (adds and the end draw only then), and the withdraw guard
+    // that holds its packets until its end has copied the pixels into the layer.
+    bool m_strokeLive = false;
+    std::unique_ptr<CEventRecordGuard> m_strokeRecord;
 
   private:
     explicit TPaper(IPaperOwner *dw);

@@ -60,8 +60,22 @@ CGradMngr *appMainGradMngr()
     return ask(gPaperAppHooks.mainGradMngr);
 }
 
+ePaintLevel appMainPaintLevel()
+{
+    return gPaperAppHooks.mainPaintLevel ? gPaperAppHooks.mainPaintLevel()
+                                         : ePaintLevel::PAINT_LEVEL_qZ5;
+}
+
 void appSetPlayPenMtd(const SPlayPenMtd &v)
 {
     if (gPaperAppHooks.setPlayPenMtd)
         gPaperAppHooks.setPlayPenMtd(v);
+}
+
+std::unique_ptr<IPaperProgress> appOpenProgress(int steps, const QString &caption,
+                                                const QString &msg)
+{
+    if (!gPaperAppHooks.openProgress)
+        return nullptr;
+    return gPaperAppHooks.openProgress(steps, caption, msg);
 }

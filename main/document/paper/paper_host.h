@@ -5,11 +5,15 @@
 #pragma once
 
 #include "core/base/geometry.h"
+#include "paint/brush/paint_modes.h"
 #include "paint/brush/pen_records.h"
 #include "paint/brush/stroke_param.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class CColorSlotGroup;
 class TMTC;
@@ -54,6 +58,29 @@ class IPaperOwner
     virtual void showGrid(const sBox *box) = 0;
     // The colour of the view outside the paper (also the window background).
     virtual uint32_t viewBackColor() const = 0;
+
+    // ---- strokes
+    // A stroke runs from its begin to its end call; the count of points added since the begin.
+    virtual bool nowStroking() const = 0;
+    virtual void setNowStroking(bool sw) = 0;
+    virtual int32_t cntStroking() const = 0;
+    virtual void setCntStroking(int32_t n) = 0;
+    // The version of the event file the window replays (read while it replays).
+    virtual int32_t playEventFileVersion() const = 0;
+    // Sets the alpha of every pixel of the window's flow image to 255.
+    virtual void clearFlowAlphaOfImage() = 0;
+};
+
+// The progress window of a long file operation (loading and saving documents and event files).
+class IPaperProgress
+{
+  public:
+    virtual ~IPaperProgress() = default;
+    virtual void setCaption(const QString &caption) = 0;
+    virtual void setMessage(const QString &msg) = 0;
+    // Starts over with steps steps, at 0.
+    virtual void reset(int steps) = 0;
+    virtual void step(int count) = 0;
 };
 
 // The process-wide objects of the main window and the tool window that documents paint with.
@@ -73,8 +100,15 @@ struct SPaperAppHooks
     std::function<CToneMngr *(const TPaper *)> mainToneMngrFor;
     // The tool window's gradient set; its current gradient is what the recorder writes.
     std::function<CGradMngr *()> mainGradMngr;
+    // The paint level the main window paints with (ePaintLevel); empty: PAINT_LEVEL_qZ5.
+    std::function<ePaintLevel()> mainPaintLevel;
     // Shows the replayed brush in the tool window.
     std::function<void(const struct SPlayPenMtd &)> setPlayPenMtd;
+    // Opens a progress window of steps steps with a caption and a message; empty (or answering
+    // nullptr): the work shows no window.
+    std::function<std::unique_ptr<IPaperProgress>(int steps, const QString &caption,
+                                                  const QString &msg)>
+        openProgress;
 };
 
 // The replayed brush handed to the tool window.
@@ -101,6 +135,10 @@ const CColorSlotGroup *appSelectedColorSlotGroup();
 void appRefreshLayerRow(TPaper &paper, int32_t idx);
 CToneMngr *appMainToneMngrFor(const TPaper *paper);
 CGradMngr *appMainGradMngr();
+// The installed progress window; nullptr without one.
+std::unique_ptr<IPaperProgress> appOpenProgress(int steps, const QString &caption,
+                                                const QString &msg);
+ePaintLevel appMainPaintLevel();
 // Nothing when no hook is installed.
 void appSetPlayPenMtd(const SPlayPenMtd &v);
 
