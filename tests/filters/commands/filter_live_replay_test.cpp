@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstddef>
 
 namespace
 {
@@ -261,6 +262,21 @@ TEST(FilterLiveReplay, AnOlderEventRecordedAgainReplaysToTheSameLayer)
          }},
         {{35, 35}, [](auto &r, auto &b) { return orgEventFilterWave(nullptr, r.flow(), 0, b, 5, 0, 2, 3, 0.5f, true); }},
         {{34, 33}, [](auto &r, auto &b) { return orgEventFilterTwist(nullptr, r.flow(), 0, b, 0.3f, 1, 0.25f, 0.5f, true); }},
+        // More than one light replays: every light of the block is handed on.
+        {{38, 39}, [](auto &r, auto &b) {
+             SFltLight lights[3];
+             for (int i = 0; i < 3; ++i) {
+                 initFltLight(lights[i]);
+                 lights[i].kind = flkPoint;
+                 lights[i].power = 50 + 10 * i;
+                 lights[i].color.all = 0xFFFFFFFF;
+                 lights[i].range = 30;
+                 lights[i].posx = 0.2f + 0.3f * float(i);
+                 lights[i].posy = 0.5f;
+                 lights[i].posz = 20;
+             }
+             return orgEventFilterLighting(nullptr, r.flow(), 0, b, lights, 3, 0x00FFFFFF, 40, true);
+         }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(int(c.recorded.code));
@@ -277,6 +293,28 @@ TEST(FilterLiveReplay, AnOlderEventRecordedAgainReplaysToTheSameLayer)
         EXPECT_TRUE(eventReplayRow(c.recorded).fn(r.rig.ev(), r.paper(), c.recorded.code, body));
         EXPECT_EQ(r.pixels(), first);
     }
+}
+
+TEST(FilterLiveReplay, TheGradientMapTakesProtectionFromTheLayerNotTheRecord)
+{
+    initialiseEventReplay();
+    installFilterReplayEntries();
+    FilterCommandRig r;
+    FakeModule mod;
+    registerFilterModule(54, mod.module());
+    const auto start = r.pixels();
+    const uint32_t from = r.mark();
+    ASSERT_TRUE(doFilterGradientMap(&r.view, r.flow(), 0, true));
+    const auto live = r.pixels();
+    EXPECT_NE(live, start);
+    std::vector<uint8_t> body = r.rig.body({38, 54}, from);
+    ASSERT_GT(body.size(), sizeof(SEvFilterComplex));
+    ASSERT_TRUE(r.undo());
+    ASSERT_EQ(r.pixels(), start);
+    // Byte 1 of data1 claims a protected layer; the layer is not protected.
+    body[offsetof(SEvFilterComplex, data1) + 1] = 1;
+    EXPECT_TRUE(eventReplayRow({38, 54}).fn(r.rig.ev(), r.paper(), 54, body));
+    EXPECT_EQ(r.pixels(), live);
 }
 
 TEST(FilterLiveReplay, RowsRefuseShortBodiesAndBadLayers)
