@@ -9,6 +9,9 @@
 #include "filters/commands/replay_entries.h"
 #include "paint/gradient/gradient_set_file.h"
 #include "paint/gradient/gradient_stops.h"
+#include "core/image/canvas.h"
+#include "core/scale/scale_canvas.h"
+#include "document/selection/effect_rect.h"
 
 #include <QBuffer>
 
@@ -17,12 +20,16 @@
 
 namespace
 {
+// The side of the texture a floor slot drawn from the layer is made with.
+constexpr int32_t kFloorLayerTextureSize = 256;
 // Lights of the older lighting filter one packet may carry.
 constexpr int32_t kMaxOlderLights = 16;
 
 // What a row hands its entry: the bound flow image, the layer and its cells.
 struct SFilterPacket
 {
+    CEventMngr *mngr = nullptr;
+    TPaper *paper = nullptr;
     TFlowImage *flow = nullptr;
     int32_t idx = 0;
     bool protect = false;
@@ -39,6 +46,8 @@ using FilterRow = bool (*)(SFilterPacket &p, FilterBackup &backup);
 bool readPacket(CEventMngr &mngr, TPaper &paper, uint8_t g, std::span<const uint8_t> body,
                 SFilterPacket &p)
 {
+    p.mngr = &mngr;
+    p.paper = &paper;
     size_t cells = 0;
     if (g == 38) {
         if (body.size() < sizeof(SEvFilterComplex))
@@ -178,6 +187,61 @@ bool cloudsRocks2Row(SFilterPacket &p, FilterBackup &b)
     c.threshold = p.d[4].w1;
     return orgEventFilterCloudsRocks2(ARGS, &c, c.threshold, false);
 }
+// A floor slot drawn from the layer: the effect rectangle of the flow image area-averaged into
+// 256 x 256, as the floor dialog makes it.
+std::unique_ptr<TMTC> layerFloorTexture(const SFilterPacket &p)
+{
+    const CLayerData *ld = p.paper->getLayerData(p.idx);
+    sRect r;
+    if (!ld || !getEffectRect(ld->imageTC.get(), ld->viewPos, p.paper->getActiveMaskData(), r))
+        return nullptr;
+    const sBox box{r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0};
+    const TMTC &src = p.flow->image();
+    if (box.w <= 0 || box.h <= 0 || r.x1 > src.width() || r.y1 > src.height())
+        return nullptr;
+    TMTC crop(box.w, box.h);
+    crop.copyAreaNC(src, {0, 0}, box);
+    auto tex = std::make_unique<TMTC>(kFloorLayerTextureSize, kFloorLayerTextureSize);
+    if (!scaleCanvasInto(*tex, crop, false, 0))
+        return nullptr;
+    return tex;
+}
+
+// The floor: file textures from the status images played before it (128 slot 0, 129 slot 1)
+// with their dpi from data0; from version 1 on, a slot drawn from the layer is built from the
+// layer whatever the player holds, so a replay equals the live run.
+bool floorRow(SFilterPacket &p, FilterBackup &b)
+{
+    if (p.fc.count != 1 || p.fc.eachLen != sizeof(SFltFloorParam) ||
+        p.block.size() != sizeof(SFltFloorParam))
+        return false;
+    SFltFloor floor;
+    initFltFloor(floor);
+    std::memcpy(&floor.sfloor, p.block.data(), sizeof(SFltFloorParam));
+    const SFltFloorParam &f = floor.sfloor;
+    TMTC *played[2] = {p.mngr->playTC0.get(), p.mngr->playTC1.get()};
+    std::array<std::unique_ptr<TMTC>, 2> made;
+    for (int32_t slot = 0; slot < 2; ++slot) {
+        if (!(f.texEnbFlag & (1 << slot)))
+            continue;
+        SFltTexture &tex = floor.stex[size_t(slot)];
+        if (isFloorSlotFile(f, slot)) {
+            if (!played[slot])
+                return false;
+            tex.tc = played[slot];
+            tex.dpi = floorSlotDpi(p.fc.data0, slot);
+        } else if (f.version >= 1) {
+            made[size_t(slot)] = layerFloorTexture(p);
+            if (!made[size_t(slot)])
+                return false;
+            tex.tc = made[size_t(slot)].get();
+            tex.dpi = p.paper->m_paperDPI;
+        } else {
+            tex.tc = played[slot];
+        }
+    }
+    return orgEventFilterFloor(ARGS, &floor, false);
+}
 } // namespace
 
 void installFilterReplayEntries()
@@ -282,8 +346,6 @@ void installFilterReplayEntries()
     reg(35, 38, "clouds rocks 2 (gen 2)", cloudsRocks2Row);
     reg(38, 39, "lighting (gen 2)", olderLightingRow);
 
-    // The floor's textures travel as image packets that this table does not rebuild yet.
-    const QString floor = QStringLiteral("the floor's texture replay is not built yet");
-    refuseEventReplay(38, 40, floor);
-    refuseEventReplay(38, 99, floor);
+    reg(38, 40, "floor (gen 2)", floorRow);
+    reg(38, 99, "floor", floorRow);
 }

@@ -108,14 +108,16 @@ void PaperFilterHost::pushEventFilterComplex(int32_t idx, int32_t midx, uint8_t 
 
 void PaperFilterHost::pushEventFilterFloor(int32_t idx, int32_t midx, const SFltFloor &rec)
 {
+    // The recorder writes its first texture as status image 128 with the low half of data0:
+    // that is slot 0 (the ceiling), its second 129 and slot 1.
     const auto *p = reinterpret_cast<const uint8_t *>(&rec.sfloor);
-    const SFltTexture &ceil = rec.stex[kFloorSlotCeiling];
-    const SFltTexture &floor = rec.stex[kFloorSlotFloor];
-    const bool ceilFile = isFloorSlotFile(rec.sfloor, kFloorSlotCeiling);
-    const bool floorFile = isFloorSlotFile(rec.sfloor, kFloorSlotFloor);
+    const SFltTexture &slot0 = rec.stex[kFloorSlotCeiling];
+    const SFltTexture &slot1 = rec.stex[kFloorSlotFloor];
+    const bool file0 = isFloorSlotFile(rec.sfloor, kFloorSlotCeiling);
+    const bool file1 = isFloorSlotFile(rec.sfloor, kFloorSlotFloor);
     m_paper.eventMngr().pushEventFilterFloor(
-        idx, midx, std::span<const uint8_t>(p, sizeof(SFltFloorParam)), floorFile ? floor.tc : nullptr,
-        floor.path, uint16_t(floor.dpi), ceilFile ? ceil.tc : nullptr, ceil.path, uint16_t(ceil.dpi));
+        idx, midx, std::span<const uint8_t>(p, sizeof(SFltFloorParam)), file0 ? slot0.tc : nullptr,
+        slot0.path, uint16_t(slot0.dpi), file1 ? slot1.tc : nullptr, slot1.path, uint16_t(slot1.dpi));
 }
 
 void PaperFilterHost::updatePreview(int32_t idx)
