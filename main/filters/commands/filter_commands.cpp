@@ -275,8 +275,8 @@ bool doFilterLighting(IFilterView *dw, TFlowImage &flow, int32_t idx, bool noDia
         rememberLastFilter(&doFilterLighting, QString::fromUtf8(kLightingName));
         sFltObjComplex rec;
         initFltObjComplex(rec, 1, sizeof(SFltLight));
-        rec.data0 = p.complex.data0;
-        rec.data1 = p.complex.data1;
+        rec.data0.all = p.complex.data0.all;
+        rec.data1.all = p.complex.data1.all;
         rec.data = std::span(reinterpret_cast<const uint8_t *>(&p.light), sizeof(SFltLight));
         return core.EventFilter(74, rec);
     });

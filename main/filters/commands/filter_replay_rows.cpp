@@ -131,14 +131,14 @@ bool lightingRow(SFilterPacket &p, FilterBackup &b)
     rec.allLen = p.fc.allLen;
     rec.count = p.fc.count;
     rec.eachLen = p.fc.eachLen;
-    rec.data0 = p.fc.data0;
-    rec.data1 = p.fc.data1;
-    rec.data2 = p.fc.data2;
-    rec.data3 = p.fc.data3;
-    rec.data4 = p.fc.data4;
-    rec.data5 = p.fc.data5;
-    rec.data6 = p.fc.data6;
-    rec.data7 = p.fc.data7;
+    rec.data0.all = p.fc.data0.all;
+    rec.data1.all = p.fc.data1.all;
+    rec.data2.all = p.fc.data2.all;
+    rec.data3.all = p.fc.data3.all;
+    rec.data4.all = p.fc.data4.all;
+    rec.data5.all = p.fc.data5.all;
+    rec.data6.all = p.fc.data6.all;
+    rec.data7.all = p.fc.data7.all;
     rec.data = p.block;
     return eventFilterLighting(ARGS, false, &rec);
 }
@@ -229,7 +229,9 @@ bool floorRow(SFilterPacket &p, FilterBackup &b)
             if (!played[slot])
                 return false;
             tex.tc = played[slot];
-            tex.dpi = floorSlotDpi(p.fc.data0, slot);
+            LDATA dpis;
+            dpis.all = p.fc.data0.all;
+            tex.dpi = floorSlotDpi(dpis, slot);
         } else if (f.version >= 1) {
             made[size_t(slot)] = layerFloorTexture(p);
             if (!made[size_t(slot)])

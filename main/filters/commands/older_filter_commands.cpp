@@ -67,8 +67,8 @@ auto push2(uint8_t code, LDATA a, LDATA b)
     return [=](IFilterHost &h, int32_t idx, int32_t midx) {
         sFltObj2 r;
         initFltObj2(r);
-        r.data0 = a;
-        r.data1 = b;
+        r.data0.all = a.all;
+        r.data1.all = b.all;
         h.pushEventFilter2(idx, midx, code, r);
     };
 }
@@ -77,10 +77,10 @@ auto push4(uint8_t code, LDATA a, LDATA b, LDATA c, LDATA d)
     return [=](IFilterHost &h, int32_t idx, int32_t midx) {
         sFltObj4 r;
         initFltObj4(r);
-        r.data0 = a;
-        r.data1 = b;
-        r.data2 = c;
-        r.data3 = d;
+        r.data0.all = a.all;
+        r.data1.all = b.all;
+        r.data2.all = c.all;
+        r.data3.all = d.all;
         h.pushEventFilter4(idx, midx, code, r);
     };
 }
@@ -89,11 +89,11 @@ auto push6(uint8_t code, LDATA a, LDATA b, LDATA c, LDATA d, LDATA e)
     return [=](IFilterHost &h, int32_t idx, int32_t midx) {
         sFltObj6 r;
         initFltObj6(r);
-        r.data0 = a;
-        r.data1 = b;
-        r.data2 = c;
-        r.data3 = d;
-        r.data4 = e;
+        r.data0.all = a.all;
+        r.data1.all = b.all;
+        r.data2.all = c.all;
+        r.data3.all = d.all;
+        r.data4.all = e.all;
         h.pushEventFilter6(idx, midx, code, r);
     };
 }
@@ -323,8 +323,8 @@ bool orgEventFilterLighting(KAVRIN_REPLAY_HEAD, const SFltLight *lights, int32_t
     auto push = [&](IFilterHost &h, int32_t i, int32_t midx) {
         sFltObjComplex r;
         initFltObjComplex(r, uint16_t(count), sizeof(SFltLight));
-        r.data0 = cell(ambientColor);
-        r.data1 = cell(ambientBright);
+        r.data0.all = ambientColor;
+        r.data1.all = ambientBright;
         r.data = std::span(reinterpret_cast<const uint8_t *>(lights), list.size_bytes());
         h.pushEventFilterComplex(i, midx, 39, r);
     };

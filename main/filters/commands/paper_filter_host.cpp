@@ -93,14 +93,14 @@ void PaperFilterHost::pushEventFilterComplex(int32_t idx, int32_t midx, uint8_t 
 {
     SEvFilterComplex fc;
     initFilterComplex(fc, uint16_t(idx), uint16_t(midx), rec.eachLen, rec.count);
-    fc.data0 = rec.data0;
-    fc.data1 = rec.data1;
-    fc.data2 = rec.data2;
-    fc.data3 = rec.data3;
-    fc.data4 = rec.data4;
-    fc.data5 = rec.data5;
-    fc.data6 = rec.data6;
-    fc.data7 = rec.data7;
+    fc.data0.all = rec.data0.all;
+    fc.data1.all = rec.data1.all;
+    fc.data2.all = rec.data2.all;
+    fc.data3.all = rec.data3.all;
+    fc.data4.all = rec.data4.all;
+    fc.data5.all = rec.data5.all;
+    fc.data6.all = rec.data6.all;
+    fc.data7.all = rec.data7.all;
     // The head counts exactly the bytes that follow it.
     std::span<const uint8_t> data = rec.data.first(std::min<size_t>(rec.data.size(), fc.allLen));
     m_paper.eventMngr().pushEventFilterComplex(code, fc, data);

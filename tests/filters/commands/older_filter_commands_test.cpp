@@ -129,8 +129,8 @@ TEST(OlderFilterCommands, LightingRecordsItsLightsAsOneBlock)
     std::memcpy(&fc, body.data(), sizeof fc);
     EXPECT_EQ(fc.count, 2);
     EXPECT_EQ(fc.eachLen, 56);
-    EXPECT_EQ(fc.data0.all, 0x00808080);
-    EXPECT_EQ(fc.data1.all, 50);
+    EXPECT_EQ(int32_t(fc.data0.all), 0x00808080);
+    EXPECT_EQ(int32_t(fc.data1.all), 50);
     EXPECT_EQ(std::memcmp(body.data() + sizeof fc, lights, sizeof lights), 0);
     EXPECT_FALSE(orgEventFilterLighting(nullptr, r.flow(), 0, none, lights, -1, 0, 50, true));
 }
