@@ -47,7 +47,8 @@ struct Document
         if (!paper)
             std::abort();
         owner.attach(*paper);
-        if (!setupHeadlessPaper(*paper, {32, 24}, 0xFFFFFF, 1) || !paper->eventMngr().createPlayObjects())
+        if (!setupHeadlessPaper(*paper, {32, 24}, 0xFFFFFF, 1) ||
+            !paper->eventMngr().createPlayObjects())
             std::abort();
     }
     CHeadlessPaperOwner owner;
@@ -66,8 +67,9 @@ void paintStart(TPaper &paper)
     CBlockVMTC &img = *paper.getLayerData(0)->imageTC;
     for (int32_t y = 0; y < img.height(); ++y)
         for (int32_t x = 0; x < img.width(); ++x)
-            img.setPixel(x, y, uint32_t(x * 8) | uint32_t(y * 10) << 8 | 0x40u << 16 |
-                                   ((x + y) % 5 ? 0xFFu : 0x60u) << 24);
+            img.setPixel(x, y,
+                         uint32_t(x * 8) | uint32_t(y * 10) << 8 | 0x40u << 16 |
+                             ((x + y) % 5 ? 0xFFu : 0x60u) << 24);
     paper.setFlow(*paper.getActiveFlow(), 0, true);
 }
 

@@ -18,8 +18,7 @@
 #include <map>
 #include <new>
 
-namespace
-{
+namespace {
 std::map<uint8_t, SFilterModule> &modules()
 {
     static std::map<uint8_t, SFilterModule> table;
@@ -93,8 +92,8 @@ bool fetchParams(uint8_t code, CFlt4Core &core, bool noDialog, SFilterParams &p)
     return fn && fn(core, p);
 }
 
-bool runSpec(const SCmdSpec &s, FilterCommand self, IFilterView *dw, TFlowImage &flow,
-             int32_t idx, bool noDialog)
+bool runSpec(const SCmdSpec &s, FilterCommand self, IFilterView *dw, TFlowImage &flow, int32_t idx,
+             bool noDialog)
 {
     return runCommand(dw, flow, idx, s.fn, [&](CFlt4Core &core, PaperFilterHost &) {
         SFilterParams p;
@@ -154,7 +153,10 @@ void registerFilterModule(uint8_t code, SFilterModule module)
         modules()[code] = std::move(module);
 }
 
-void clearFilterModules() { modules().clear(); }
+void clearFilterModules()
+{
+    modules().clear();
+}
 
 SFilterAppHooks installFilterAppHooks(SFilterAppHooks hooks)
 {
@@ -169,7 +171,7 @@ SFilterAppHooks installFilterAppHooks(SFilterAppHooks hooks)
     X(Invert, 81, fltInvert, none, "色調反転")                                                     \
     X(FlipHorizontal, 82, fltFlipHorizontal, none, "左右反転")                                     \
     X(FlipVertical, 83, fltFlipVertical, none, "上下反転")                                         \
-    X(Rotate180, 84, fltRotate180, none, "180°回転")                                              \
+    X(Rotate180, 84, fltRotate180, none, "180°回転")                                               \
     X(Blur, 64, fltBlur2, none, "ぼかし")                                                          \
     X(BlurMore, 65, fltBlurMore2, none, "ぼかし(強)")                                              \
     X(Sharpen, 12, fltSharpen, none, "シャープ")                                                   \
@@ -210,8 +212,7 @@ SFilterAppHooks installFilterAppHooks(SFilterAppHooks hooks)
 KAVRIN_FILTER_COMMANDS(KAVRIN_DEFINE_COMMAND)
 #undef KAVRIN_DEFINE_COMMAND
 
-namespace
-{
+namespace {
 constexpr const char *kGradientMapName = "グラデーションマップ";
 constexpr const char *kCustomName = "カスタム";
 constexpr const char *kLightingName = "照明";
@@ -228,13 +229,13 @@ QString filterCommandName(FilterCommand cmd)
         const char *name;
     };
 #define KAVRIN_NAME_ROW(Name, code, fn, rec, jname) {&doFilter##Name, jname},
-    static const SName names[] = {KAVRIN_FILTER_COMMANDS(KAVRIN_NAME_ROW){
-                                      &doFilterGradientMap, kGradientMapName},
-                                  {&doFilterCustom, kCustomName},
-                                  {&doFilterLighting, kLightingName},
-                                  {&doFilterFloor, kFloorName},
-                                  {&doFilterClouds, kCloudsName},
-                                  {&doFilterClouds2, kClouds2Name}};
+    static const SName names[] = {
+        KAVRIN_FILTER_COMMANDS(KAVRIN_NAME_ROW){&doFilterGradientMap, kGradientMapName},
+        {&doFilterCustom, kCustomName},
+        {&doFilterLighting, kLightingName},
+        {&doFilterFloor, kFloorName},
+        {&doFilterClouds, kCloudsName},
+        {&doFilterClouds2, kClouds2Name}};
 #undef KAVRIN_NAME_ROW
     for (const SName &n : names)
         if (n.cmd == cmd)
@@ -335,7 +336,8 @@ bool doFilterGradientMap(IFilterView *dw, TFlowImage &flow, int32_t idx, bool no
         rec.data0.all = gm.crsg->slotMaxIdx + 1;
         rec.data1.b0 = gm.reverse ? 1 : 0;
         rec.data1.b1 = gm.protect ? 1 : 0;
-        rec.data = std::span(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
+        rec.data =
+            std::span(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
         core.PushEvent(54, rec);
         core.PushUndo();
         return true;

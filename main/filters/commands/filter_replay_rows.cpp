@@ -1,25 +1,24 @@
 #include "filters/commands/filter_replay_rows.h"
 
+#include "core/image/canvas.h"
+#include "core/scale/scale_canvas.h"
 #include "document/events/event_manager.h"
 #include "document/events/event_replay.h"
 #include "document/paper/flow_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/paper.h"
+#include "document/selection/effect_rect.h"
 #include "filters/commands/older_filter_commands.h"
 #include "filters/commands/replay_entries.h"
 #include "paint/gradient/gradient_set_file.h"
 #include "paint/gradient/gradient_stops.h"
-#include "core/image/canvas.h"
-#include "core/scale/scale_canvas.h"
-#include "document/selection/effect_rect.h"
 
 #include <QBuffer>
 
 #include <bit>
 #include <cstring>
 
-namespace
-{
+namespace {
 // The side of the texture a floor slot drawn from the layer is made with.
 constexpr int32_t kFloorLayerTextureSize = 256;
 // Lights of the older lighting filter one packet may carry.
@@ -81,20 +80,24 @@ bool readPacket(CEventMngr &mngr, TPaper &paper, uint8_t g, std::span<const uint
 
 void reg(uint8_t g, uint8_t code, const char *name, FilterRow row)
 {
-    registerEventReplay(g, code, QString::fromLatin1(name),
-                        [g, row](CEventMngr &mngr, TPaper &paper, uint8_t, std::span<const uint8_t> body) {
-                            SFilterPacket p;
-                            if (!readPacket(mngr, paper, g, body, p))
-                                return false;
-                            FilterBackup backup;
-                            return row(p, backup);
-                        });
+    registerEventReplay(
+        g, code, QString::fromLatin1(name),
+        [g, row](CEventMngr &mngr, TPaper &paper, uint8_t, std::span<const uint8_t> body) {
+            SFilterPacket p;
+            if (!readPacket(mngr, paper, g, body, p))
+                return false;
+            FilterBackup backup;
+            return row(p, backup);
+        });
 }
 
-float single(LDATA d) { return std::bit_cast<float>(d.all); }
+float single(LDATA d)
+{
+    return std::bit_cast<float>(d.all);
+}
 
 #define ARGS nullptr, *p.flow, p.idx, b
-#define ROW(body) [](SFilterPacket & p, FilterBackup & b) -> bool { return body; }
+#define ROW(body) [](SFilterPacket &p, FilterBackup &b) -> bool { return body; }
 
 template <class Rec> const Rec *cellsAs(const SFilterPacket &p)
 {
@@ -117,7 +120,8 @@ bool gradientMapRow(SFilterPacket &p, FilterBackup &b)
 
 bool customRow(SFilterPacket &p, FilterBackup &b)
 {
-    if (p.fc.count != 1 || p.fc.eachLen != sizeof(SFltCustom) || p.block.size() != sizeof(SFltCustom))
+    if (p.fc.count != 1 || p.fc.eachLen != sizeof(SFltCustom) ||
+        p.block.size() != sizeof(SFltCustom))
         return false;
     SFltCustom c;
     std::memcpy(&c, p.block.data(), sizeof c);
@@ -153,7 +157,8 @@ bool olderLightingRow(SFilterPacket &p, FilterBackup &b)
     std::vector<SFltLight> lights;
     lights.resize(size_t(count));
     std::memcpy(lights.data(), p.block.data(), p.block.size());
-    return orgEventFilterLighting(ARGS, lights.data(), count, p.fc.data0.all, p.fc.data1.all, false);
+    return orgEventFilterLighting(ARGS, lights.data(), count, p.fc.data0.all, p.fc.data1.all,
+                                  false);
 }
 
 bool tilesRow(SFilterPacket &p, FilterBackup &b)
@@ -270,28 +275,32 @@ void installFilterReplayEntries()
     reg(34, 17, "colour balance (gamma)",
         ROW(orgEventFilterColorBalance(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all)));
     reg(34, 61, "hue saturation",
-        ROW(eventFilterHueSaturation(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all, p.d[3].b0 != 0,
-                                     p.d[3].b1 != 0)));
+        ROW(eventFilterHueSaturation(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all,
+                                     p.d[3].b0 != 0, p.d[3].b1 != 0)));
     reg(35, 60, "levels",
-        ROW(eventFilterLevels(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all, p.d[3].all, p.d[4].all,
-                              p.d[5].b0 != 0)));
+        ROW(eventFilterLevels(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all, p.d[3].all,
+                              p.d[4].all, p.d[5].b0 != 0)));
     reg(33, 27, "posterize", ROW(eventFilterPosterize(ARGS, false, p.d[0].all)));
     reg(33, 14, "sharpen custom", ROW(eventFilterSharpenCustom(ARGS, false, p.d[0].all)));
     reg(33, 26, "mosaic", ROW(eventFilterMosaic(ARGS, false, p.d[0].all, p.protect)));
     // The whole signed angle of bytes 2-3.
     reg(33, 4, "motion blur",
-        ROW(eventFilterMotionBlur(ARGS, false, p.d[0].b0, p.d[0].b1, p.d[0].s1, p.d[1].all, p.protect)));
+        ROW(eventFilterMotionBlur(ARGS, false, p.d[0].b0, p.d[0].b1, p.d[0].s1, p.d[1].all,
+                                  p.protect)));
     reg(33, 55, "polar coordinates",
         ROW(eventFilterPolarCoordinates(ARGS, false, p.d[0].b0, p.protect ? 1 : 0)));
     reg(33, 98, "polar coordinates 2",
         ROW(eventFilterPolarCoordinates2(ARGS, false, p.d[0].b0, p.protect ? 1 : 0)));
-    reg(33, 58, "rotate", ROW(eventFilterRotate(ARGS, false, p.d[0].all, p.protect ? 1 : 0, p.d[1].b1)));
-    reg(33, 97, "rotate 2", ROW(eventFilterRotate2(ARGS, false, p.d[0].all, p.protect ? 1 : 0, p.d[1].b1)));
+    reg(33, 58, "rotate",
+        ROW(eventFilterRotate(ARGS, false, p.d[0].all, p.protect ? 1 : 0, p.d[1].b1)));
+    reg(33, 97, "rotate 2",
+        ROW(eventFilterRotate2(ARGS, false, p.d[0].all, p.protect ? 1 : 0, p.d[1].b1)));
     reg(34, 57, "scale",
         ROW(eventFilterScale(ARGS, false, p.d[0].all, p.d[1].all, p.protect ? 1 : 0, p.d[2].b1)));
     reg(34, 96, "scale 2",
         ROW(eventFilterScale2(ARGS, false, p.d[0].all, p.d[1].all, p.protect ? 1 : 0, p.d[2].b1)));
-    reg(34, 25, "noise", ROW(eventFilterNoise(ARGS, false, p.d[0].all, p.d[1].all != 0, p.d[2].all)));
+    reg(34, 25, "noise",
+        ROW(eventFilterNoise(ARGS, false, p.d[0].all, p.d[1].all != 0, p.d[2].all)));
     reg(34, 48, "colour halftone",
         ROW(eventFilterColorHalftone(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all, p.d[3].all)));
     reg(34, 50, "emboss", ROW(eventFilterEmboss(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all)));
@@ -321,25 +330,32 @@ void installFilterReplayEntries()
     reg(32, 9, "sharpen more (gen 1)", ROW(orgEventFilterSharpenMore(ARGS, false)));
     reg(32, 20, "grayscale (gen 1)", ROW(orgEventFilterGrayscale(ARGS, false)));
     reg(35, 16, "levels (gen 1)",
-        ROW(orgEventFilterLevels(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all, p.d[3].all, p.d[4].all)));
+        ROW(orgEventFilterLevels(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all, p.d[3].all,
+                                 p.d[4].all)));
     reg(33, 18, "brightness contrast (gen 1)",
         ROW(orgEventFilterBrightnessContrast(ARGS, false, p.d[0].all, p.d[1].all)));
     reg(34, 19, "hue saturation (gen 1)",
         ROW(orgEventFilterHueSaturation(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all)));
     reg(33, 21, "posterize (gen 1)", ROW(orgEventFilterPosterize(ARGS, false, p.d[0].all)));
     reg(33, 22, "noise (gen 1)", ROW(orgEventFilterNoise(ARGS, false, p.d[0].b0, p.d[1].all)));
-    reg(33, 23, "mosaic (gen 1)", ROW(orgEventFilterMosaic(ARGS, false, p.d[0].all, p.protect ? 1 : 0)));
+    reg(33, 23, "mosaic (gen 1)",
+        ROW(orgEventFilterMosaic(ARGS, false, p.d[0].all, p.protect ? 1 : 0)));
     reg(33, 2, "motion blur (gen 1)",
         ROW(orgEventFilterMotionBlur(ARGS, false, p.d[0].all, single(p.d[1]), p.protect ? 1 : 0)));
     reg(34, 3, "radial blur (gen 1)",
-        ROW(orgEventFilterRadialBlur(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all, p.protect ? 1 : 0)));
+        ROW(orgEventFilterRadialBlur(ARGS, false, p.d[0].all, p.d[1].all, p.d[2].all,
+                                     p.protect ? 1 : 0)));
 
     // ---- second generation
-    reg(33, 10, "sharpen custom (gen 2)", ROW(orgEventFilterSharpenCustom(ARGS, single(p.d[0]), false)));
-    reg(33, 32, "gaussian blur (gen 2)", ROW(orgEventFilterGaussianBlur(ARGS, single(p.d[0]), false)));
+    reg(33, 10, "sharpen custom (gen 2)",
+        ROW(orgEventFilterSharpenCustom(ARGS, single(p.d[0]), false)));
+    reg(33, 32, "gaussian blur (gen 2)",
+        ROW(orgEventFilterGaussianBlur(ARGS, single(p.d[0]), false)));
     reg(34, 33, "twist (gen 2)",
-        ROW(orgEventFilterTwist(ARGS, single(p.d[0]), p.d[1].b0, single(p.d[2]), single(p.d[3]), false)));
-    reg(33, 34, "emboss (gen 2)", ROW(orgEventFilterEmboss(ARGS, single(p.d[0]), single(p.d[1]), false)));
+        ROW(orgEventFilterTwist(ARGS, single(p.d[0]), p.d[1].b0, single(p.d[2]), single(p.d[3]),
+                                false)));
+    reg(33, 34, "emboss (gen 2)",
+        ROW(orgEventFilterEmboss(ARGS, single(p.d[0]), single(p.d[1]), false)));
     reg(35, 35, "wave (gen 2)",
         ROW(orgEventFilterWave(ARGS, single(p.d[0]), single(p.d[1]), single(p.d[2]), single(p.d[3]),
                                single(p.d[4]), false)));

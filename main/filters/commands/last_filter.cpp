@@ -1,7 +1,6 @@
 #include "filters/commands/last_filter.h"
 
-namespace
-{
+namespace {
 FilterCommand gLastFilter = nullptr;
 QString &lastFilterName()
 {
@@ -22,9 +21,15 @@ void rememberLastFilter(FilterCommand cmd, const QString &name)
     lastFilterName() = name;
 }
 
-void getLastFilterName(QString &name) { name = lastFilterName(); }
+void getLastFilterName(QString &name)
+{
+    name = lastFilterName();
+}
 
-bool hasLastFilter() { return gLastFilter != nullptr; }
+bool hasLastFilter()
+{
+    return gLastFilter != nullptr;
+}
 
 bool repeatLastFilter(IFilterView *dw, TFlowImage &flow, int32_t idx, bool noDialog)
 {

@@ -11,8 +11,7 @@
 
 #include <cstring>
 
-namespace
-{
+namespace {
 // The packed record's cells as an aligned array for the recorder.
 template <class Rec, size_t N> std::array<LDATA, N> cellsOf(const Rec &rec)
 {
@@ -42,13 +41,25 @@ std::optional<SFilterLayerView> PaperFilterHost::layer(int32_t idx)
     return v;
 }
 
-CMaskData *PaperFilterHost::activeMask() { return m_paper.getActiveMaskData(); }
+CMaskData *PaperFilterHost::activeMask()
+{
+    return m_paper.getActiveMaskData();
+}
 
-int32_t PaperFilterHost::activeMaskIndex() { return m_paper.getActiveMaskIndex(); }
+int32_t PaperFilterHost::activeMaskIndex()
+{
+    return m_paper.getActiveMaskIndex();
+}
 
-TMTC *PaperFilterHost::flowCanvas() { return &m_flow.image(); }
+TMTC *PaperFilterHost::flowCanvas()
+{
+    return &m_flow.image();
+}
 
-TChannel *PaperFilterHost::flowAlpha() { return &m_flow.alpha(); }
+TChannel *PaperFilterHost::flowAlpha()
+{
+    return &m_flow.alpha();
+}
 
 bool PaperFilterHost::pushUndo(std::unique_ptr<CBlockVMTC> &backup, int32_t idx, int32_t uid)
 {
@@ -117,7 +128,8 @@ void PaperFilterHost::pushEventFilterFloor(int32_t idx, int32_t midx, const SFlt
     const bool file1 = isFloorSlotFile(rec.sfloor, kFloorSlotFloor);
     m_paper.eventMngr().pushEventFilterFloor(
         idx, midx, std::span<const uint8_t>(p, sizeof(SFltFloorParam)), file0 ? slot0.tc : nullptr,
-        slot0.path, uint16_t(slot0.dpi), file1 ? slot1.tc : nullptr, slot1.path, uint16_t(slot1.dpi));
+        slot0.path, uint16_t(slot0.dpi), file1 ? slot1.tc : nullptr, slot1.path,
+        uint16_t(slot1.dpi));
 }
 
 void PaperFilterHost::updatePreview(int32_t idx)
@@ -126,14 +138,20 @@ void PaperFilterHost::updatePreview(int32_t idx)
         ld->updatePreview();
 }
 
-void PaperFilterHost::refreshFlow(int32_t idx) { m_paper.setFlow(m_flow, idx, true); }
+void PaperFilterHost::refreshFlow(int32_t idx)
+{
+    m_paper.setFlow(m_flow, idx, true);
+}
 
 void PaperFilterHost::dispatchViewFast(int32_t idx, const sRect *r, bool prv)
 {
     ::dispatchViewFast(m_paper, idx, r, prv);
 }
 
-bool PaperFilterHost::viewRect(sRect &r) { return m_view && m_view->viewRect(r); }
+bool PaperFilterHost::viewRect(sRect &r)
+{
+    return m_view && m_view->viewRect(r);
+}
 
 void PaperFilterHost::setModified(bool modified)
 {

@@ -8,11 +8,11 @@
 #include "paint/stroke/stroke.h"
 #include "platform/desktop/cursor.h"
 
-namespace
-{
+namespace {
 // The core on the layer with the given undo flag, then apply(core). Exceptions pass.
 template <class Apply>
-bool replayWith(IFilterView *dw, TFlowImage &flow, int32_t idx, fptrFilter4 fn, bool undo, Apply apply)
+bool replayWith(IFilterView *dw, TFlowImage &flow, int32_t idx, fptrFilter4 fn, bool undo,
+                Apply apply)
 {
     TPaper *paper = flow.paper();
     if (!paper)
@@ -24,25 +24,42 @@ bool replayWith(IFilterView *dw, TFlowImage &flow, int32_t idx, fptrFilter4 fn, 
     return apply(core, host);
 }
 
-bool replay0(IFilterView *dw, TFlowImage &flow, int32_t idx, fptrFilter4 fn, bool undo, uint8_t code)
+bool replay0(IFilterView *dw, TFlowImage &flow, int32_t idx, fptrFilter4 fn, bool undo,
+             uint8_t code)
 {
     return replayWith(dw, flow, idx, fn, undo,
                       [&](CFlt4Core &core, PaperFilterHost &) { return core.EventFilter(code); });
 }
 
 template <class Rec>
-bool replayRec(IFilterView *dw, TFlowImage &flow, int32_t idx, fptrFilter4 fn, bool undo, uint8_t code,
-               const Rec *rec)
+bool replayRec(IFilterView *dw, TFlowImage &flow, int32_t idx, fptrFilter4 fn, bool undo,
+               uint8_t code, const Rec *rec)
 {
     if (!rec)
         return false;
-    return replayWith(dw, flow, idx, fn, undo,
-                      [&](CFlt4Core &core, PaperFilterHost &) { return core.EventFilter(code, *rec); });
+    return replayWith(dw, flow, idx, fn, undo, [&](CFlt4Core &core, PaperFilterHost &) {
+        return core.EventFilter(code, *rec);
+    });
 }
 
-sFltObj2 obj2() { sFltObj2 r; initFltObj2(r); return r; }
-sFltObj4 obj4() { sFltObj4 r; initFltObj4(r); return r; }
-sFltObj6 obj6() { sFltObj6 r; initFltObj6(r); return r; }
+sFltObj2 obj2()
+{
+    sFltObj2 r;
+    initFltObj2(r);
+    return r;
+}
+sFltObj4 obj4()
+{
+    sFltObj4 r;
+    initFltObj4(r);
+    return r;
+}
+sFltObj6 obj6()
+{
+    sFltObj6 r;
+    initFltObj6(r);
+    return r;
+}
 
 // Run and refresh only (the floor): nothing is recorded.
 bool runAndRefresh(IFilterView *dw, TFlowImage &flow, int32_t idx, fptrFilter4 fn, const void *argp,
@@ -60,8 +77,14 @@ bool runAndRefresh(IFilterView *dw, TFlowImage &flow, int32_t idx, fptrFilter4 f
 
 #define KAVRIN_REPLAY_ARGS dw, flow, idx
 
-bool eventFilterGrayscale(KAVRIN_REPLAY_HEAD, bool undo) { return replay0(KAVRIN_REPLAY_ARGS, fltGrayscale, undo, 87); }
-bool eventFilterInvert(KAVRIN_REPLAY_HEAD, bool undo) { return replay0(KAVRIN_REPLAY_ARGS, fltInvert, undo, 81); }
+bool eventFilterGrayscale(KAVRIN_REPLAY_HEAD, bool undo)
+{
+    return replay0(KAVRIN_REPLAY_ARGS, fltGrayscale, undo, 87);
+}
+bool eventFilterInvert(KAVRIN_REPLAY_HEAD, bool undo)
+{
+    return replay0(KAVRIN_REPLAY_ARGS, fltInvert, undo, 81);
+}
 bool eventFilterFlipHorizontal(KAVRIN_REPLAY_HEAD, bool undo)
 {
     return replay0(KAVRIN_REPLAY_ARGS, fltFlipHorizontal, undo, 82);
@@ -70,9 +93,18 @@ bool eventFilterFlipVertical(KAVRIN_REPLAY_HEAD, bool undo)
 {
     return replay0(KAVRIN_REPLAY_ARGS, fltFlipVertical, undo, 83);
 }
-bool eventFilterRotate180(KAVRIN_REPLAY_HEAD, bool undo) { return replay0(KAVRIN_REPLAY_ARGS, fltRotate180, undo, 84); }
-bool eventFilterFindEdges(KAVRIN_REPLAY_HEAD, bool undo) { return replay0(KAVRIN_REPLAY_ARGS, fltFindEdges, undo, 53); }
-bool eventFilterSolarize(KAVRIN_REPLAY_HEAD, bool undo) { return replay0(KAVRIN_REPLAY_ARGS, fltSolarize, undo, 56); }
+bool eventFilterRotate180(KAVRIN_REPLAY_HEAD, bool undo)
+{
+    return replay0(KAVRIN_REPLAY_ARGS, fltRotate180, undo, 84);
+}
+bool eventFilterFindEdges(KAVRIN_REPLAY_HEAD, bool undo)
+{
+    return replay0(KAVRIN_REPLAY_ARGS, fltFindEdges, undo, 53);
+}
+bool eventFilterSolarize(KAVRIN_REPLAY_HEAD, bool undo)
+{
+    return replay0(KAVRIN_REPLAY_ARGS, fltSolarize, undo, 56);
+}
 
 bool eventFilterAlphaViaDensity(KAVRIN_REPLAY_HEAD, bool undo)
 {
@@ -93,7 +125,8 @@ bool eventFilterSharpenMore(KAVRIN_REPLAY_HEAD, bool undo, bool)
 
 bool eventFilterBlur(KAVRIN_REPLAY_HEAD, bool undo, bool current, bool)
 {
-    return current ? replay0(KAVRIN_REPLAY_ARGS, fltBlur2, undo, 64) : replay0(KAVRIN_REPLAY_ARGS, fltBlur, undo, 0);
+    return current ? replay0(KAVRIN_REPLAY_ARGS, fltBlur2, undo, 64)
+                   : replay0(KAVRIN_REPLAY_ARGS, fltBlur, undo, 0);
 }
 bool eventFilterBlurMore(KAVRIN_REPLAY_HEAD, bool undo, bool current, bool)
 {
@@ -179,8 +212,7 @@ bool eventFilterMotionBlur(KAVRIN_REPLAY_HEAD, bool undo, uint8_t b0, uint8_t b1
     return replayRec(KAVRIN_REPLAY_ARGS, fltMotionBlur, undo, 4, &r);
 }
 
-namespace
-{
+namespace {
 sFltObj2 polar(uint8_t b0, uint8_t protect)
 {
     sFltObj2 r = obj2();

@@ -10,8 +10,7 @@
 #include <new>
 #include <stdexcept>
 
-namespace
-{
+namespace {
 
 using H = SEventHdr;
 
@@ -29,7 +28,8 @@ TEST(FilterCommands, AppliesRecordsOneEventAndOneUndoAndIsRemembered)
     };
     const Case cases[] = {
         {doFilterInvert, 81, 32, nullptr, "色調反転"},
-        {doFilterPosterize, 27, 33, [](SFilterParams &p) { p.o2.data0.all = 3; }, "ポスタリゼーション"},
+        {doFilterPosterize, 27, 33, [](SFilterParams &p) { p.o2.data0.all = 3; },
+         "ポスタリゼーション"},
         {doFilterBrightnessContrast, 62, 34,
          [](SFilterParams &p) {
              p.o4.data0.all = 40;
@@ -75,29 +75,29 @@ TEST(FilterCommands, RefusedCommandsLeaveEverythingAsItWas)
         std::function<bool(FilterCommandRig &, FakeModule &)> run;
     };
     const Case cases[] = {
-        {"no window", [](FilterCommandRig &r, FakeModule &) {
-             return doFilterInvert(nullptr, r.flow(), 0, false);
-         }},
-        {"window refuses", [](FilterCommandRig &r, FakeModule &) {
+        {"no window", [](FilterCommandRig &r,
+                         FakeModule &) { return doFilterInvert(nullptr, r.flow(), 0, false); }},
+        {"window refuses",
+         [](FilterCommandRig &r, FakeModule &) {
              r.view.accept = false;
              return doFilterInvert(&r.view, r.flow(), 0, false);
          }},
-        {"no module", [](FilterCommandRig &r, FakeModule &) {
-             return doFilterMosaic(&r.view, r.flow(), 0, true);
-         }},
-        {"cancel", [](FilterCommandRig &r, FakeModule &m) {
+        {"no module", [](FilterCommandRig &r,
+                         FakeModule &) { return doFilterMosaic(&r.view, r.flow(), 0, true); }},
+        {"cancel",
+         [](FilterCommandRig &r, FakeModule &m) {
              m.ok = false;
              registerFilterModule(27, m.module());
              return doFilterPosterize(&r.view, r.flow(), 0, false);
          }},
-        {"selection outside the layer", [](FilterCommandRig &r, FakeModule &m) {
+        {"selection outside the layer",
+         [](FilterCommandRig &r, FakeModule &m) {
              registerFilterModule(27, m.module());
              r.select({70, 70, 80, 80}); // the document is 64 x 64
              return doFilterPosterize(&r.view, r.flow(), 0, false);
          }},
-        {"bad layer", [](FilterCommandRig &r, FakeModule &) {
-             return doFilterInvert(&r.view, r.flow(), 7, false);
-         }},
+        {"bad layer", [](FilterCommandRig &r,
+                         FakeModule &) { return doFilterInvert(&r.view, r.flow(), 7, false); }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,12 +1,12 @@
 // Live == replay: a filter command applied live while recording, and its recorded packet played
 // through the player's replay table onto the same start, give the same layer; undo restores the
 // start exactly.
+#include "core/scale/scale_canvas.h"
 #include "document/events/event_replay.h"
+#include "document/selection/effect_rect.h"
 #include "filters/commands/filter_command_rig.h"
 #include "filters/commands/filter_replay_rows.h"
 #include "filters/commands/older_filter_commands.h"
-#include "core/scale/scale_canvas.h"
-#include "document/selection/effect_rect.h"
 #include "support/fixed_clock.h"
 
 #include <gtest/gtest.h>
@@ -14,13 +14,15 @@
 #include <bit>
 #include <cstddef>
 
-namespace
-{
+namespace {
 
 using H = SEventHdr;
 using Fill = std::function<void(SFilterParams &, bool protect)>;
 
-int32_t f(float v) { return std::bit_cast<int32_t>(v); }
+int32_t f(float v)
+{
+    return std::bit_cast<int32_t>(v);
+}
 
 struct LiveCase
 {
@@ -45,89 +47,129 @@ std::vector<LiveCase> liveCases()
         {"sharpen more", {32, 13}, doFilterSharpenMore, none},
         {"find edges", {32, 53}, doFilterFindEdges, none},
         {"solarize", {32, 56}, doFilterSolarize, none},
-        {"brightness contrast", {34, 62}, doFilterBrightnessContrast,
+        {"brightness contrast",
+         {34, 62},
+         doFilterBrightnessContrast,
          [](SFilterParams &p, bool) {
              p.o4.data0.all = 30;
              p.o4.data1.all = 25;
              p.o4.data2.b0 = 1;
          }},
-        {"colour balance", {34, 24}, doFilterColorBalance,
+        {"colour balance",
+         {34, 24},
+         doFilterColorBalance,
          [](SFilterParams &p, bool) {
              p.o4.data0.all = f(1.5f);
              p.o4.data1.all = f(0.8f);
              p.o4.data2.all = f(1.2f);
          }},
-        {"hue saturation", {34, 61}, doFilterHueSaturation,
+        {"hue saturation",
+         {34, 61},
+         doFilterHueSaturation,
          [](SFilterParams &p, bool) {
              p.o4.data0.all = 40;
              p.o4.data1.all = 20;
              p.o4.data2.all = -10;
          }},
-        {"levels", {35, 60}, doFilterLevels,
+        {"levels",
+         {35, 60},
+         doFilterLevels,
          [](SFilterParams &p, bool) {
              p.o6.data0.all = 0x10101010;
              p.o6.data1.all = 0x32323232;
              p.o6.data2.all = int32_t(0xE0E0E0E0);
              p.o6.data4.all = -1;
          }},
-        {"posterize", {33, 27}, doFilterPosterize, [](SFilterParams &p, bool) { p.o2.data0.all = 3; }},
-        {"binarize", {33, 49}, doFilterBinarize, [](SFilterParams &p, bool) { p.o2.data0.b0 = 120; }},
-        {"radial blur", {33, 66}, doFilterRadialBlur,
+        {"posterize",
+         {33, 27},
+         doFilterPosterize,
+         [](SFilterParams &p, bool) { p.o2.data0.all = 3; }},
+        {"binarize",
+         {33, 49},
+         doFilterBinarize,
+         [](SFilterParams &p, bool) { p.o2.data0.b0 = 120; }},
+        {"radial blur",
+         {33, 66},
+         doFilterRadialBlur,
          [](SFilterParams &p, bool) {
              p.o2.data0.s0 = 3;
              p.o2.data0.s1 = -2;
              p.o2.data1.b0 = 20;
              p.o2.data1.b2 = 1;
          }},
-        {"motion blur", {33, 4}, doFilterMotionBlur,
+        {"motion blur",
+         {33, 4},
+         doFilterMotionBlur,
          [](SFilterParams &p, bool) {
              p.o2.data0.b0 = 9;
              p.o2.data0.b1 = 2;
              p.o2.data0.s1 = 180; // the whole angle, beyond a signed byte
          }},
-        {"gaussian blur", {33, 67}, doFilterGaussianBlur, [](SFilterParams &p, bool) { p.o2.data0.all = f(1.7f); }},
+        {"gaussian blur",
+         {33, 67},
+         doFilterGaussianBlur,
+         [](SFilterParams &p, bool) { p.o2.data0.all = f(1.7f); }},
         {"median", {33, 86}, doFilterMedian, [](SFilterParams &p, bool) { p.o2.data0.b0 = 2; }},
-        {"sharpen custom", {33, 14}, doFilterSharpenCustom, [](SFilterParams &p, bool) { p.o2.data0.all = f(0.6f); }},
+        {"sharpen custom",
+         {33, 14},
+         doFilterSharpenCustom,
+         [](SFilterParams &p, bool) { p.o2.data0.all = f(0.6f); }},
         {"mosaic", {33, 26}, doFilterMosaic, [](SFilterParams &p, bool) { p.o2.data0.all = 5; }},
-        {"noise", {34, 25}, doFilterNoise,
+        {"noise",
+         {34, 25},
+         doFilterNoise,
          [](SFilterParams &p, bool) {
              p.o4.data0.all = 70;
              p.o4.data2.all = 4242;
          }},
-        {"diffuse", {34, 59}, doFilterDiffuse,
+        {"diffuse",
+         {34, 59},
+         doFilterDiffuse,
          [](SFilterParams &p, bool prot) {
              p.o4.data0.all = 3;
              p.o4.data1.all = 1;
              p.o4.data2.all = 99;
              p.o4.data3.b2 = prot ? 1 : 0;
          }},
-        {"emboss", {34, 50}, doFilterEmboss,
+        {"emboss",
+         {34, 50},
+         doFilterEmboss,
          [](SFilterParams &p, bool) {
              p.o4.data0.all = 135;
              p.o4.data1.all = f(3.0f);
              p.o4.data2.all = 100;
          }},
-        {"colour halftone", {34, 48}, doFilterColorHalftone,
+        {"colour halftone",
+         {34, 48},
+         doFilterColorHalftone,
          [](SFilterParams &p, bool) {
              p.o4.data0.all = 6;
              p.o4.data1.all = 108;
              p.o4.data2.all = 162;
              p.o4.data3.all = 90;
          }},
-        {"polar coordinates", {33, 98}, doFilterPolarCoordinates,
+        {"polar coordinates",
+         {33, 98},
+         doFilterPolarCoordinates,
          [](SFilterParams &p, bool prot) { p.o2.data0.b1 = prot ? 1 : 0; }},
-        {"rotate", {33, 97}, doFilterRotate,
+        {"rotate",
+         {33, 97},
+         doFilterRotate,
          [](SFilterParams &p, bool prot) {
              p.o2.data0.all = f(30.0f);
              p.o2.data1.b0 = prot ? 1 : 0;
          }},
-        {"scale", {34, 96}, doFilterScale,
+        {"scale",
+         {34, 96},
+         doFilterScale,
          [](SFilterParams &p, bool prot) {
              p.o4.data0.all = 48;
              p.o4.data1.all = -40;
              p.o4.data2.b0 = prot ? 1 : 0;
          }},
-        {"wave", {33, 85}, doFilterWave,
+        {"wave",
+         {33, 85},
+         doFilterWave,
          [](SFilterParams &p, bool) {
              p.o2.data0.b0 = 3;
              p.o2.data0.b1 = 2;
@@ -135,12 +177,16 @@ std::vector<LiveCase> liveCases()
              p.o2.data0.b3 = 4;
              p.o2.data1.all = f(0.5f);
          }},
-        {"twirl", {33, 68}, doFilterTwirl,
+        {"twirl",
+         {33, 68},
+         doFilterTwirl,
          [](SFilterParams &p, bool) {
              p.o2.data0.s0 = -250;
              p.o2.data0.b2 = 1;
          }},
-        {"tiles", {34, 73}, doFilterTiles,
+        {"tiles",
+         {34, 73},
+         doFilterTiles,
          [](SFilterParams &p, bool) {
              p.o4.data0.b0 = 1;
              p.o4.data0.b1 = 1;
@@ -149,13 +195,17 @@ std::vector<LiveCase> liveCases()
              p.o4.data2.all = int32_t(0x80A04020);
              p.o4.data3.all = int32_t(0xFF00FF00);
          }},
-        {"plasma", {34, 71}, doFilterPlasma,
+        {"plasma",
+         {34, 71},
+         doFilterPlasma,
          [](SFilterParams &p, bool) {
              p.o4.data0.all = 777;
              p.o4.data1.w1 = 256;
              p.o4.data2.b1 = 255;
          }},
-        {"clouds rocks", {35, 72}, doFilterCloudsRocks,
+        {"clouds rocks",
+         {35, 72},
+         doFilterCloudsRocks,
          [](SFilterParams &p, bool) {
              p.o6.data0.all = int32_t(0xFF000000);
              p.o6.data1.all = -1;
@@ -165,7 +215,9 @@ std::vector<LiveCase> liveCases()
              p.o6.data4.w0 = 256;
          }},
         {"clouds", {34, 70}, doFilterClouds, none},
-        {"custom", {38, 51}, doFilterCustom,
+        {"custom",
+         {38, 51},
+         doFilterCustom,
          [](SFilterParams &p, bool) {
              p.custom.matrix.fill(0);
              p.custom.matrix[7] = -1;
@@ -174,7 +226,9 @@ std::vector<LiveCase> liveCases()
              p.custom.scale = 3;
              p.custom.offset = 4;
          }},
-        {"lighting", {38, 74}, doFilterLighting,
+        {"lighting",
+         {38, 74},
+         doFilterLighting,
          [](SFilterParams &p, bool) {
              p.complex.data0.all = 0x00FFFFFF;
              p.complex.data1.all = 60;
@@ -186,7 +240,10 @@ std::vector<LiveCase> liveCases()
              p.light.posy = 0.3f;
              p.light.posz = 30;
          }},
-        {"gradient map", {38, 54}, doFilterGradientMap, [](SFilterParams &p, bool) { p.gradMap.reverse = true; }},
+        {"gradient map",
+         {38, 54},
+         doFilterGradientMap,
+         [](SFilterParams &p, bool) { p.gradMap.reverse = true; }},
         {"alpha via density", {33, 63}, nullptr, none},
     };
 }
@@ -203,9 +260,11 @@ TEST(FilterLiveReplay, EveryCurrentFilterReplaysToTheLiveLayerAndUndoesExactly)
     initialiseEventReplay();
     installFilterReplayEntries();
     ScopedFixedClock clock(5555);
-    for (const Variant v : {Variant{false, false}, Variant{true, false}, Variant{true, true}, Variant{false, true}}) {
+    for (const Variant v :
+         {Variant{false, false}, Variant{true, false}, Variant{true, true}, Variant{false, true}}) {
         for (const LiveCase &c : liveCases()) {
-            SCOPED_TRACE(testing::Message() << c.what << " select " << v.select << " protect " << v.protect);
+            SCOPED_TRACE(testing::Message()
+                         << c.what << " select " << v.select << " protect " << v.protect);
             FilterCommandRig r;
             r.rig.stroke.SetDrawColor(0x00405060);
             if (v.select)
@@ -219,7 +278,8 @@ TEST(FilterLiveReplay, EveryCurrentFilterReplaysToTheLiveLayerAndUndoesExactly)
             }
             const auto start = r.pixels();
             const uint32_t from = r.mark();
-            const bool ok = c.cmd ? c.cmd(&r.view, r.flow(), 0, true) : doFilterAlphaViaDensity(&r.view, r.flow(), 0);
+            const bool ok = c.cmd ? c.cmd(&r.view, r.flow(), 0, true)
+                                  : doFilterAlphaViaDensity(&r.view, r.flow(), 0);
             const auto live = r.pixels();
             // On the plain layer every filter of the table changes something.
             if (!v.select && !v.protect)
@@ -253,19 +313,36 @@ TEST(FilterLiveReplay, AnOlderEventRecordedAgainReplaysToTheSameLayer)
         std::function<bool(FilterCommandRig &, FilterBackup &)> run;
     };
     const Case cases[] = {
-        {{33, 21}, [](auto &r, auto &b) { return orgEventFilterPosterize(nullptr, r.flow(), 0, b, true, 4); }},
-        {{33, 2}, [](auto &r, auto &b) { return orgEventFilterMotionBlur(nullptr, r.flow(), 0, b, true, 6, 0.4f, 0); }},
-        {{34, 24}, [](auto &r, auto &b) {
-             return orgEventFilterColorBalance(nullptr, r.flow(), 0, b, true, f(1.4f), f(1.0f), f(0.7f));
+        {{33, 21},
+         [](auto &r, auto &b) {
+             return orgEventFilterPosterize(nullptr, r.flow(), 0, b, true, 4);
          }},
-        {{34, 36}, [](auto &r, auto &b) {
-             static const int32_t tiles[6] = {2, 0, 10, int32_t(0xFF0000FF), int32_t(0xFF00FF00), 0};
+        {{33, 2},
+         [](auto &r, auto &b) {
+             return orgEventFilterMotionBlur(nullptr, r.flow(), 0, b, true, 6, 0.4f, 0);
+         }},
+        {{34, 24},
+         [](auto &r, auto &b) {
+             return orgEventFilterColorBalance(nullptr, r.flow(), 0, b, true, f(1.4f), f(1.0f),
+                                               f(0.7f));
+         }},
+        {{34, 36},
+         [](auto &r, auto &b) {
+             static const int32_t tiles[6] = {2, 0, 10, int32_t(0xFF0000FF), int32_t(0xFF00FF00),
+                                              0};
              return orgEventFilterTiles(nullptr, r.flow(), 0, b, tiles, true);
          }},
-        {{35, 35}, [](auto &r, auto &b) { return orgEventFilterWave(nullptr, r.flow(), 0, b, 5, 0, 2, 3, 0.5f, true); }},
-        {{34, 33}, [](auto &r, auto &b) { return orgEventFilterTwist(nullptr, r.flow(), 0, b, 0.3f, 1, 0.25f, 0.5f, true); }},
+        {{35, 35},
+         [](auto &r, auto &b) {
+             return orgEventFilterWave(nullptr, r.flow(), 0, b, 5, 0, 2, 3, 0.5f, true);
+         }},
+        {{34, 33},
+         [](auto &r, auto &b) {
+             return orgEventFilterTwist(nullptr, r.flow(), 0, b, 0.3f, 1, 0.25f, 0.5f, true);
+         }},
         // More than one light replays: every light of the block is handed on.
-        {{38, 39}, [](auto &r, auto &b) {
+        {{38, 39},
+         [](auto &r, auto &b) {
              SFltLight lights[3];
              for (int i = 0; i < 3; ++i) {
                  initFltLight(lights[i]);
@@ -277,7 +354,8 @@ TEST(FilterLiveReplay, AnOlderEventRecordedAgainReplaysToTheSameLayer)
                  lights[i].posy = 0.5f;
                  lights[i].posz = 20;
              }
-             return orgEventFilterLighting(nullptr, r.flow(), 0, b, lights, 3, 0x00FFFFFF, 40, true);
+             return orgEventFilterLighting(nullptr, r.flow(), 0, b, lights, 3, 0x00FFFFFF, 40,
+                                           true);
          }},
     };
     for (const Case &c : cases) {
@@ -352,9 +430,11 @@ TEST(FilterLiveReplay, TheFloorReplaysItsFileTextureAndRebuildsTheLayerSlot)
             // Slot 1 from the layer, as the replay rebuilds it.
             const CLayerData &ld = rig->layer();
             sRect rr;
-            ASSERT_TRUE(getEffectRect(ld.imageTC.get(), ld.viewPos, rig->paper().getActiveMaskData(), rr));
+            ASSERT_TRUE(
+                getEffectRect(ld.imageTC.get(), ld.viewPos, rig->paper().getActiveMaskData(), rr));
             TMTC crop(rr.x1 - rr.x0, rr.y1 - rr.y0);
-            crop.copyAreaNC(rig->flow().image(), {0, 0}, sBox{rr.x0, rr.y0, rr.x1 - rr.x0, rr.y1 - rr.y0});
+            crop.copyAreaNC(rig->flow().image(), {0, 0},
+                            sBox{rr.x0, rr.y0, rr.x1 - rr.x0, rr.y1 - rr.y0});
             TMTC &floor = *p.floor.stex[1].tc;
             floor.Resize(256, 256);
             ASSERT_TRUE(scaleCanvasInto(floor, crop, false, 0));

@@ -6,12 +6,14 @@
 
 #include <bit>
 
-namespace
-{
+namespace {
 
 using H = SEventHdr;
 
-int32_t f(float v) { return std::bit_cast<int32_t>(v); }
+int32_t f(float v)
+{
+    return std::bit_cast<int32_t>(v);
+}
 
 std::vector<int32_t> values(const std::vector<LDATA> &cells)
 {
@@ -44,40 +46,102 @@ TEST(OlderFilterCommands, EveryEntryRecordsItsCellsAndPushesUndoWhenAsked)
         std::vector<int32_t> cells;
     };
     const Case cases[] = {
-        {{32, 8}, [](auto &r, auto &b, bool rec) { return orgEventFilterSharpen(nullptr, r.flow(), 0, b, rec); }, {}},
-        {{32, 9}, [](auto &r, auto &b, bool rec) { return orgEventFilterSharpenMore(nullptr, r.flow(), 0, b, rec); }, {}},
-        {{32, 20}, [](auto &r, auto &b, bool rec) { return orgEventFilterGrayscale(nullptr, r.flow(), 0, b, rec); }, {}},
-        {{35, 16}, [](auto &r, auto &b, bool rec) { return orgEventFilterLevels(nullptr, r.flow(), 0, b, rec, 20, 100, 230, 10, 245); },
+        {{32, 8},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterSharpen(nullptr, r.flow(), 0, b, rec);
+         },
+         {}},
+        {{32, 9},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterSharpenMore(nullptr, r.flow(), 0, b, rec);
+         },
+         {}},
+        {{32, 20},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterGrayscale(nullptr, r.flow(), 0, b, rec);
+         },
+         {}},
+        {{35, 16},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterLevels(nullptr, r.flow(), 0, b, rec, 20, 100, 230, 10, 245);
+         },
          {20, 100, 230, 10, 245, 0}},
-        {{33, 18}, [](auto &r, auto &b, bool rec) { return orgEventFilterBrightnessContrast(nullptr, r.flow(), 0, b, rec, 30, -20); },
+        {{33, 18},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterBrightnessContrast(nullptr, r.flow(), 0, b, rec, 30, -20);
+         },
          {30, -20}},
-        {{34, 19}, [](auto &r, auto &b, bool rec) { return orgEventFilterHueSaturation(nullptr, r.flow(), 0, b, rec, 40, 20, 10); },
+        {{34, 19},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterHueSaturation(nullptr, r.flow(), 0, b, rec, 40, 20, 10);
+         },
          {40, 20, 10, 0}},
-        {{33, 21}, [](auto &r, auto &b, bool rec) { return orgEventFilterPosterize(nullptr, r.flow(), 0, b, rec, 3); }, {3, 0}},
-        {{33, 22}, [](auto &r, auto &b, bool rec) { return orgEventFilterNoise(nullptr, r.flow(), 0, b, rec, 1, 50); }, {1, 50}},
-        {{33, 23}, [](auto &r, auto &b, bool rec) { return orgEventFilterMosaic(nullptr, r.flow(), 0, b, rec, 4, 0); }, {4, 0}},
-        {{33, 2}, [](auto &r, auto &b, bool rec) { return orgEventFilterMotionBlur(nullptr, r.flow(), 0, b, rec, 5, 0.5f, 0); },
+        {{33, 21},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterPosterize(nullptr, r.flow(), 0, b, rec, 3);
+         },
+         {3, 0}},
+        {{33, 22},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterNoise(nullptr, r.flow(), 0, b, rec, 1, 50);
+         },
+         {1, 50}},
+        {{33, 23},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterMosaic(nullptr, r.flow(), 0, b, rec, 4, 0);
+         },
+         {4, 0}},
+        {{33, 2},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterMotionBlur(nullptr, r.flow(), 0, b, rec, 5, 0.5f, 0);
+         },
          {5, f(0.5f)}},
         // Cell 3 carries the layer's protection as it is at replay.
-        {{34, 3}, [](auto &r, auto &b, bool rec) {
+        {{34, 3},
+         [](auto &r, auto &b, bool rec) {
              r.layer().maskProtected = true;
              return orgEventFilterRadialBlur(nullptr, r.flow(), 0, b, rec, 10, 20, 30, 1);
-         }, {10, 20, 30, 1}},
-        {{33, 10}, [](auto &r, auto &b, bool rec) { return orgEventFilterSharpenCustom(nullptr, r.flow(), 0, b, 0.5f, rec); },
+         },
+         {10, 20, 30, 1}},
+        {{33, 10},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterSharpenCustom(nullptr, r.flow(), 0, b, 0.5f, rec);
+         },
          {f(0.5f), 0}},
-        {{33, 32}, [](auto &r, auto &b, bool rec) { return orgEventFilterGaussianBlur(nullptr, r.flow(), 0, b, 2.0f, rec); },
+        {{33, 32},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterGaussianBlur(nullptr, r.flow(), 0, b, 2.0f, rec);
+         },
          {f(2.0f), 0}},
-        {{34, 33}, [](auto &r, auto &b, bool rec) { return orgEventFilterTwist(nullptr, r.flow(), 0, b, 0.3f, 1, 0.25f, 0.5f, rec); },
+        {{34, 33},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterTwist(nullptr, r.flow(), 0, b, 0.3f, 1, 0.25f, 0.5f, rec);
+         },
          {f(0.3f), 1, f(0.25f), f(0.5f)}},
-        {{33, 34}, [](auto &r, auto &b, bool rec) { return orgEventFilterEmboss(nullptr, r.flow(), 0, b, 0.7f, 3.0f, rec); },
+        {{33, 34},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterEmboss(nullptr, r.flow(), 0, b, 0.7f, 3.0f, rec);
+         },
          {f(0.7f), f(3.0f)}},
-        {{35, 35}, [](auto &r, auto &b, bool rec) { return orgEventFilterWave(nullptr, r.flow(), 0, b, 5, 0, 2, 3, 0.5f, rec); },
+        {{35, 35},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterWave(nullptr, r.flow(), 0, b, 5, 0, 2, 3, 0.5f, rec);
+         },
          {f(5), f(0), f(2), f(3), f(0.5f), 0}},
-        {{34, 36}, [](auto &r, auto &b, bool rec) { return orgEventFilterTiles(nullptr, r.flow(), 0, b, tiles, rec); },
+        {{34, 36},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterTiles(nullptr, r.flow(), 0, b, tiles, rec);
+         },
          {2 | 1 << 8 | 12 << 16, tiles[3], tiles[4], 0}},
-        {{35, 37}, [](auto &r, auto &b, bool rec) { return orgEventFilterCloudsRocks(nullptr, r.flow(), 0, b, &clouds, rec); },
+        {{35, 37},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterCloudsRocks(nullptr, r.flow(), 0, b, &clouds, rec);
+         },
          {int32_t(0xFF000000), -1, 77, 32 | 16 << 16, 128, 0}},
-        {{35, 38}, [](auto &r, auto &b, bool rec) { return orgEventFilterCloudsRocks2(nullptr, r.flow(), 0, b, &clouds, 90, rec); },
+        {{35, 38},
+         [](auto &r, auto &b, bool rec) {
+             return orgEventFilterCloudsRocks2(nullptr, r.flow(), 0, b, &clouds, 90, rec);
+         },
          {int32_t(0xFF000000), -1, 77, 32 | 16 << 16, 128 | 90 << 16, 0}},
     };
     for (const Case &c : cases) {
@@ -122,7 +186,8 @@ TEST(OlderFilterCommands, LightingRecordsItsLightsAsOneBlock)
         l.posz = 20;
     }
     const uint32_t from = r.mark();
-    ASSERT_TRUE(orgEventFilterLighting(nullptr, r.flow(), 0, none, lights, 2, 0x00808080, 50, true));
+    ASSERT_TRUE(
+        orgEventFilterLighting(nullptr, r.flow(), 0, none, lights, 2, 0x00808080, 50, true));
     const std::vector<uint8_t> body = r.rig.body({38, 39}, from);
     ASSERT_EQ(body.size(), sizeof(SEvFilterComplex) + 2 * sizeof(SFltLight));
     SEvFilterComplex fc;

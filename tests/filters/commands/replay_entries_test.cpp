@@ -7,8 +7,7 @@
 
 #include <bit>
 
-namespace
-{
+namespace {
 
 using H = SEventHdr;
 
@@ -60,18 +59,41 @@ TEST(FilterReplay, EntriesWithAVariantChooseTheFunctionAndTheCode)
         H hdr;
     };
     const Case cases[] = {
-        {[&](FilterCommandRig &r, FilterBackup &b) { return eventFilterWave(nullptr, r.flow(), 0, b, true, &wave, 0); }, {33, 69}},
-        {[&](FilterCommandRig &r, FilterBackup &b) { return eventFilterWave(nullptr, r.flow(), 0, b, true, &wave, 1); }, {33, 80}},
-        {[&](FilterCommandRig &r, FilterBackup &b) { return eventFilterWave(nullptr, r.flow(), 0, b, true, &wave, 5); }, {33, 85}},
-        {[](FilterCommandRig &r, FilterBackup &b) { return eventFilterBlur(nullptr, r.flow(), 0, b, true, false, false); }, {32, 0}},
-        {[](FilterCommandRig &r, FilterBackup &b) { return eventFilterBlur(nullptr, r.flow(), 0, b, true, true, false); }, {32, 64}},
-        {[](FilterCommandRig &r, FilterBackup &b) { return eventFilterBlurMore(nullptr, r.flow(), 0, b, true, false, false); }, {32, 1}},
-        {[](FilterCommandRig &r, FilterBackup &b) { return orgEventFilterBlur(nullptr, r.flow(), 0, b, true, false); }, {32, 0}},
+        {[&](FilterCommandRig &r, FilterBackup &b) {
+             return eventFilterWave(nullptr, r.flow(), 0, b, true, &wave, 0);
+         },
+         {33, 69}},
+        {[&](FilterCommandRig &r, FilterBackup &b) {
+             return eventFilterWave(nullptr, r.flow(), 0, b, true, &wave, 1);
+         },
+         {33, 80}},
+        {[&](FilterCommandRig &r, FilterBackup &b) {
+             return eventFilterWave(nullptr, r.flow(), 0, b, true, &wave, 5);
+         },
+         {33, 85}},
+        {[](FilterCommandRig &r, FilterBackup &b) {
+             return eventFilterBlur(nullptr, r.flow(), 0, b, true, false, false);
+         },
+         {32, 0}},
+        {[](FilterCommandRig &r, FilterBackup &b) {
+             return eventFilterBlur(nullptr, r.flow(), 0, b, true, true, false);
+         },
+         {32, 64}},
+        {[](FilterCommandRig &r, FilterBackup &b) {
+             return eventFilterBlurMore(nullptr, r.flow(), 0, b, true, false, false);
+         },
+         {32, 1}},
+        {[](FilterCommandRig &r, FilterBackup &b) {
+             return orgEventFilterBlur(nullptr, r.flow(), 0, b, true, false);
+         },
+         {32, 0}},
         // Code 17 replays through the current colour balance and is recorded as 24.
         {[](FilterCommandRig &r, FilterBackup &b) {
-             return orgEventFilterColorBalance(nullptr, r.flow(), 0, b, true, std::bit_cast<int32_t>(1.5f),
-                                               std::bit_cast<int32_t>(0.8f), std::bit_cast<int32_t>(1.2f));
-         }, {34, 24}},
+             return orgEventFilterColorBalance(
+                 nullptr, r.flow(), 0, b, true, std::bit_cast<int32_t>(1.5f),
+                 std::bit_cast<int32_t>(0.8f), std::bit_cast<int32_t>(1.2f));
+         },
+         {34, 24}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(int(c.hdr.code));
