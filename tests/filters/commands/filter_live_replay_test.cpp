@@ -460,6 +460,41 @@ TEST(FilterLiveReplay, TheFloorReplaysItsFileTextureAndRebuildsTheLayerSlot)
     }
 }
 
+// Recordings before 2.07 replay with protect false: a filter whose record must agree with the
+// layer's protection then refuses on a protected layer; from 2.07 on it takes the layer's.
+TEST(FilterLiveReplay, ProtectionComesFromTheLayerFromVersion207On)
+{
+    initialiseEventReplay();
+    installFilterReplayEntries();
+    FilterCommandRig r;
+    r.layer().maskProtected = true;
+    FakeModule mod;
+    mod.fill = [](SFilterParams &p) {
+        p.o2.data0.all = f(25.0f);
+        p.o2.data1.b0 = 1;
+    };
+    registerFilterModule(97, mod.module());
+    const auto start = r.pixels();
+    const uint32_t from = r.mark();
+    ASSERT_TRUE(doFilterRotate(&r.view, r.flow(), 0, true));
+    const auto live = r.pixels();
+    ASSERT_NE(live, start);
+    const std::vector<uint8_t> body = r.rig.body({33, 97}, from);
+    ASSERT_TRUE(r.undo());
+    auto setVersion = [&](uint16_t major, uint16_t minor) {
+        SEvAppStat st;
+        st.verMajor = major;
+        st.verMinor = minor;
+        r.rig.ev().storeStatusValue(enbAppStat, &st, sizeof st);
+    };
+    setVersion(2, 6);
+    EXPECT_FALSE(eventReplayRow({33, 97}).fn(r.rig.ev(), r.paper(), 97, body));
+    EXPECT_EQ(r.pixels(), start);
+    setVersion(2, 7);
+    EXPECT_TRUE(eventReplayRow({33, 97}).fn(r.rig.ev(), r.paper(), 97, body));
+    EXPECT_EQ(r.pixels(), live);
+}
+
 TEST(FilterLiveReplay, RowsRefuseShortBodiesAndBadLayers)
 {
     initialiseEventReplay();
