@@ -13,6 +13,7 @@
 #include "document/events/event_codes.h"
 #include "document/events/event_file.h"
 #include "document/events/event_manager.h"
+#include "document/events/event_replay.h"
 #include "document/paper/document_init.h"
 #include "document/paper/headless.h"
 #include "document/paper/headless_owner.h"
@@ -21,6 +22,8 @@
 #include "document/stroke/paper_stroke.h"
 #include "document/stroke/stroke_pixel_procs.h"
 #include "document/view/composition.h"
+#include "filters/commands/filter_replay_rows.h"
+#include "filters/core/pixel_mechanics.h"
 #include "paint/gradient/gradient_manager.h"
 #include "paint/presets/pen_presets.h"
 #include "paint/render/pen_render4.h"
@@ -114,6 +117,10 @@ int main(int argc, char **argv)
 
     ToolApp app;
     initialiseDocument();
+    // The document's own rows first, then the filters' entries over the rows it refuses.
+    initialiseFilters();
+    initialiseEventReplay();
+    installFilterReplayEntries();
     CHeadlessPaperOwner owner;
     std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
     if (!paper)
