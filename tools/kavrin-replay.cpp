@@ -16,6 +16,7 @@
 #include "document/events/event_replay.h"
 #include "document/paper/document_init.h"
 #include "document/paper/headless.h"
+#include "document/paper/headless_app.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/paper.h"
@@ -41,36 +42,6 @@
 #include <string>
 
 namespace {
-
-// The objects of the main and tool windows a document paints with.
-struct ToolApp
-{
-    ToolApp()
-    {
-        initialiseAppProfile();
-        SPaperAppHooks h;
-        h.mainStroke = [this] { return &stroke; };
-        h.mainPenRender = [this] { return &render4; };
-        h.mainPenRender5 = [this] { return &render5; };
-        h.selectedPenShape = [this] { return &nib; };
-        h.selectedColorSlotGroup = [this] { return &colors; };
-        // A replaying document paints with the recording's tones.
-        h.mainToneMngrFor = [this](const TPaper *p) -> CToneMngr * {
-            if (p && p->isEventPlaying())
-                return p->eventMngr().playToneMngr.get();
-            return &tones;
-        };
-        h.mainGradMngr = [this] { return &grads; };
-        installPaperAppHooks(h);
-    }
-    TStroke stroke{5};
-    CPenRender render4{&stroke};
-    CPenRender5 render5{&stroke};
-    CPenShapeObj nib;
-    CColorSlotGroup colors;
-    CToneMngr tones;
-    CGradMngr grads;
-};
 
 const char *resultName(eEvPlayStat r)
 {
@@ -115,7 +86,7 @@ int main(int argc, char **argv)
     }
     const bool dump = parser.isSet(QStringLiteral("dump"));
 
-    ToolApp app;
+    CHeadlessPaperApp app;
     initialiseDocument();
     // The document's own rows first, then the filters' entries over the rows it refuses.
     initialiseFilters();

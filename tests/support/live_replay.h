@@ -14,6 +14,7 @@
 #include "core/profile/app_profile.h"
 #include "document/events/event_file.h"
 #include "document/events/event_manager.h"
+#include "document/paper/headless_app.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/stroke/stroke_pixel_procs.h"
@@ -39,52 +40,11 @@
 using LiveSetup = std::function<bool(TPaper &paper, uint32_t seed)>;
 using LiveOperation = std::function<bool(TPaper &paper, uint32_t seed)>;
 
-// The main window's stroke and renderers, the tool window's nib, colours, tones and gradients,
-// installed while the object lives; an operation sets its brush on them.
-struct LiveReplayApp
+// The windows' painting objects, and the message boxes captured, while the object lives; an
+// operation sets its brush on them.
+struct LiveReplayApp : CHeadlessPaperApp
 {
-    LiveReplayApp()
-    {
-        if (!gAppProfile) {
-            initialiseAppProfile();
-            madeProfile = true;
-        }
-        SPaperAppHooks h;
-        h.mainStroke = [this] { return &stroke; };
-        h.mainPenRender = [this] { return &render4; };
-        h.mainPenRender5 = [this] { return &render5; };
-        h.selectedPenShape = [this] { return &nib; };
-        h.selectedColorSlotGroup = [this] { return &colors; };
-        // A replaying document paints with the recording's tones.
-        h.mainToneMngrFor = [this](const TPaper *p) -> CToneMngr * {
-            if (p && p->isEventPlaying())
-                return p->eventMngr().playToneMngr.get();
-            return &tones;
-        };
-        h.mainGradMngr = [this] { return &grads; };
-        previous = installPaperAppHooks(h);
-    }
-    ~LiveReplayApp()
-    {
-        setCurrentDrawWindow(nullptr);
-        initStrokePixelProcs();
-        installPaperAppHooks(previous);
-        if (madeProfile)
-            finaliseAppProfile();
-    }
-    LiveReplayApp(const LiveReplayApp &) = delete;
-    LiveReplayApp &operator=(const LiveReplayApp &) = delete;
-
-    TStroke stroke{5};
-    CPenRender render4{&stroke};
-    CPenRender5 render5{&stroke};
-    CPenShapeObj nib;
-    CColorSlotGroup colors;
-    CToneMngr tones;
-    CGradMngr grads;
     CapturedMessages messages;
-    SPaperAppHooks previous;
-    bool madeProfile = false;
 };
 
 // How many seeds each case runs (KAVRIN_LIVE_REPLAY_ITERATIONS raises it).
