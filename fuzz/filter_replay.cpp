@@ -43,6 +43,8 @@ struct Document
         initialiseFilters();
         initialiseEventReplay();
         installFilterReplayEntries();
+        // A window no larger than the document keeps each input's view update small.
+        owner.client = {32, 24};
         paper = TPaper::Create(&owner);
         if (!paper)
             std::abort();
