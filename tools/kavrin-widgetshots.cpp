@@ -440,7 +440,7 @@ QImage pickerDialogRing()
 #include "document/paper/document_init.h"
 #include "platform/desktop/messages.h"
 #include "ui/controls/airmap_controls.h"
-#include "ui/controls/aspect_rotation.h"
+#include "ui/controls/nib_shape_editor.h"
 #include "ui/controls/gradient_edit.h"
 #include "ui/controls/item_picker.h"
 #include "ui/controls/mode_drop_downs.h"
@@ -606,7 +606,7 @@ std::vector<Shot> allShots()
         {"controls", "airmap-pickers", controlAirMapPickers},
         {"controls", "drop-downs", controlDropDowns},
         {"controls", "pressure-gamma", controlPressureGamma},
-        {"controls", "aspect-rotation", controlAspectRotation},
+        {"controls", "nib-shape-editor", controlAspectRotation},
         {"controls", "gradient-edit", controlGradientEdit},
         {"graphics", "glyph-strip", glyphStrip},
         {"graphics", "appearance-images", appearanceImages},

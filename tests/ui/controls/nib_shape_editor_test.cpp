@@ -1,4 +1,4 @@
-#include "ui/controls/aspect_rotation.h"
+#include "ui/controls/nib_shape_editor.h"
 
 #include "ui/fields/edit_boxes.h"
 #include "ui/fields/num_mngr.h"
@@ -223,5 +223,5 @@ TEST(ControlsAspectRotationPictures, Editor)
     c->setSupportDrop(true);
     window.show();
     c->MouseEnter();
-    EXPECT_GOLDEN(pictureOf(c->image()), "controls-aspect-rotation", {QRect(0, 88 - 16, 86, 16)});
+    EXPECT_GOLDEN(pictureOf(c->image()), "controls-nib-shape-editor", {QRect(0, 88 - 16, 86, 16)});
 }

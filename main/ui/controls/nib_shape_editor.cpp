@@ -1,4 +1,4 @@
-#include "ui/controls/aspect_rotation.h"
+#include "ui/controls/nib_shape_editor.h"
 
 #include "core/image/display_canvas.h"
 #include "paint/brush/shape_image_param.h"
