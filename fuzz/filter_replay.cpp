@@ -2,10 +2,15 @@
 // selection and the layer's protection (byte 1, the selection's rectangle in bytes 2-5); the rest
 // is the packet's body after the layer and mask words: the cells of groups 32-35, or for group 38
 // the rest of the block head and the block. The row plays it onto a 32 x 24 headless document;
-// whatever the bytes, nothing may crash or read outside its buffer.
+// whatever the bytes, nothing may crash or read outside its buffer. Three recorded sizes that set
+// the work per input are kept below 256: the older tiles' size (a triangle tile rasterises two masks
+// of its own size), the older motion blur's distance and radial blur's amount (samples per pixel);
+// their values up to the refused 10000 and 32767 would spend most of the run on a few inputs, and
+// the unit tests of those filters cover the large values and the refusals.
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_channel.h"
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 #include "document/events/event_manager.h"
 #include "document/events/event_replay.h"
 #include "document/paper/document_init.h"
@@ -39,6 +44,8 @@ struct Document
 {
     Document()
     {
+        // One thread: the pictures are tiny, and spreading them costs more than it saves.
+        setWorkThreads(1);
         initialiseDocument();
         initialiseFilters();
         initialiseEventReplay();
@@ -104,6 +111,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::unique_ptr<uint8_t[]> body(new uint8_t[4 + rest]);
     std::memset(body.get(), 0, 4);
     std::memcpy(body.get() + 4, data + 6, rest);
+    if (row[0] == 34 && row[1] == 36 && rest >= 4)
+        body[4 + 3] = 0; // the tile size's high byte
+    if (((row[0] == 33 && row[1] == 2) || (row[0] == 34 && row[1] == 3)) && rest >= 4)
+        std::memset(body.get() + 4 + 1, 0, 3); // the distance's or amount's upper bytes
     const SEvReplayRow &r = eventReplayRow({row[0], row[1]});
     if (r.registered())
         r.fn(paper.eventMngr(), paper, row[1], std::span<const uint8_t>(body.get(), 4 + rest));
