@@ -495,6 +495,9 @@ class CEventMngr : public IPaperPlayback
     bool writeCoverage(uint8_t code, const TChannel &ch, void *head, uint32_t headLen,
                        uint32_t boxOfs);
     bool writePenShape(int ver);
+    // The records of a version-4 or version-5 pen set and its stroke record, in their order.
+    bool writePenSetStatuses(int ver, const struct SPenSetValues &v, const void *stroke,
+                             uint32_t strokeSize);
     bool dropLastEvent(uint32_t start);
     void remapIdsDefinedIn(uint32_t from, uint32_t to);
     // Every packet of [from, to) can be walked and every status code is known.

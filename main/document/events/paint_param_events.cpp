@@ -23,6 +23,18 @@
 #include <algorithm>
 #include <new>
 
+// The pen records of one set, taken from a renderer.
+struct SPenSetValues
+{
+    SEvPen4Map map;
+    SEvPen4Color color;
+    SEvPen4Param param;
+    SEvPen4Attr attr;
+    SEvPen4RenderMode mode;
+    SEvPen4RenderParam rparam;
+    SEvPen4RenderOpt opt;
+};
+
 namespace {
 
 // The largest side of a recorded nib or tone image.
@@ -37,18 +49,6 @@ template <class T> bool readBody(std::span<const uint8_t> body, T &rec)
 {
     return readEventRecord(body, rec);
 }
-
-// The pen records of one set, taken from a renderer.
-struct SPenSetValues
-{
-    SEvPen4Map map;
-    SEvPen4Color color;
-    SEvPen4Param param;
-    SEvPen4Attr attr;
-    SEvPen4RenderMode mode;
-    SEvPen4RenderParam rparam;
-    SEvPen4RenderOpt opt;
-};
 
 void fillPenSet(SPenSetValues &v, const SGradeMapParam &gm, const SPenColor &pc,
                 const SPenParam &pp, const SPenAttr &pa, const SPenRenderAttr &ra,
@@ -233,14 +233,7 @@ bool CEventMngr::writePen4Status()
         sm->getParam(sp);
         strokeRecord(sp, sr);
     }
-    return writeStatusIfChanged(48, &v.map, sizeof v.map, enbPen4Map) != 2 &&
-           writeStatusIfChanged(50, &v.color, sizeof v.color, enbPen4Color) != 2 &&
-           writeStatusIfChanged(52, &v.param, sizeof v.param, enbPen4Param) != 2 &&
-           writeStatusIfChanged(53, &v.attr, sizeof v.attr, enbPen4Attr) != 2 && writePenShape(4) &&
-           writeStatusIfChanged(56, &v.mode, sizeof v.mode, enbPen4RenderMode) != 2 &&
-           writeStatusIfChanged(57, &v.rparam, sizeof v.rparam, enbPen4RenderParam) != 2 &&
-           writeStatusIfChanged(58, &v.opt, sizeof v.opt, enbPen4RenderOpt) != 2 &&
-           writeStatusIfChanged(60, &sr, sizeof sr, enbPen4StrokeParam) != 2;
+    return writePenSetStatuses(4, v, &sr, sizeof sr);
 }
 
 bool CEventMngr::writePen5Status()
@@ -268,14 +261,33 @@ bool CEventMngr::writePen5Status()
         sm->getParam(sp);
         strokeRecord(sp, sr);
     }
-    return writeStatusIfChanged(64, &v.map, sizeof v.map, enbPen5Map) != 2 &&
-           writeStatusIfChanged(65, &v.color, sizeof v.color, enbPen5Color) != 2 &&
-           writeStatusIfChanged(66, &v.param, sizeof v.param, enbPen5Param) != 2 &&
-           writeStatusIfChanged(67, &v.attr, sizeof v.attr, enbPen5Attr) != 2 && writePenShape(5) &&
-           writeStatusIfChanged(68, &v.mode, sizeof v.mode, enbPen5RenderMode) != 2 &&
-           writeStatusIfChanged(69, &v.rparam, sizeof v.rparam, enbPen5RenderParam) != 2 &&
-           writeStatusIfChanged(70, &v.opt, sizeof v.opt, enbPen5RenderOpt) != 2 &&
-           writeStatusIfChanged(71, &sr, sizeof sr, enbPen5StrokeParam) != 2;
+    return writePenSetStatuses(5, v, &sr, sizeof sr);
+}
+
+bool CEventMngr::writePenSetStatuses(int ver, const SPenSetValues &v, const void *stroke,
+                                     uint32_t strokeSize)
+{
+    // Both sets write the same records in the same order, each with its own codes; their
+    // elements run in that order from the set's first (the nib's between attributes and mode).
+    static constexpr uint8_t kCodes4[] = {48, 50, 52, 53, 56, 57, 58, 60};
+    static constexpr uint8_t kCodes5[] = {64, 65, 66, 67, 68, 69, 70, 71};
+    const uint8_t *codes = ver == 4 ? kCodes4 : kCodes5;
+    const int first = ver == 4 ? enbPen4Map : enbPen5Map;
+    const struct
+    {
+        const void *rec;
+        uint32_t size;
+    } recs[] = {{&v.map, sizeof v.map},   {&v.color, sizeof v.color},   {&v.param, sizeof v.param},
+                {&v.attr, sizeof v.attr}, {&v.mode, sizeof v.mode},     {&v.rparam, sizeof v.rparam},
+                {&v.opt, sizeof v.opt},   {stroke, strokeSize}};
+    for (int k = 0; k < 8; ++k) {
+        if (k == 4 && !writePenShape(ver))
+            return false;
+        const auto e = bEvEnbF(first + k + (k >= 4 ? 1 : 0));
+        if (writeStatusIfChanged(codes[k], recs[k].rec, recs[k].size, e) == 2)
+            return false;
+    }
+    return true;
 }
 
 int CEventMngr::writeToneStatus()
