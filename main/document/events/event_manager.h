@@ -495,6 +495,7 @@ class CEventMngr : public IPaperPlayback
     bool writeCoverage(uint8_t code, const TChannel &ch, void *head, uint32_t headLen,
                        uint32_t boxOfs);
     bool writePenShape(int ver);
+    bool pushLayerAttrFlag(int32_t idx, uint16_t bit, bool on, uint8_t code, bool dropTarget);
     // The records of a version-4 or version-5 pen set and its stroke record, in their order.
     bool writePenSetStatuses(int ver, const struct SPenSetValues &v, const void *stroke,
                              uint32_t strokeSize);

@@ -266,31 +266,30 @@ bool CEventMngr::pushEventLayerTrans(int32_t idx, uint8_t trans)
     return pushCommand(4, 17, &b, sizeof b, kSetBasic, false);
 }
 
-bool CEventMngr::pushEventLayerVisible(int32_t idx, bool vis)
+// A layer attribute packet with one flag bit set or cleared.
+bool CEventMngr::pushLayerAttrFlag(int32_t idx, uint16_t bit, bool on, uint8_t code,
+                                   bool dropTarget)
 {
     SEvLayerAttr b;
     if (!canRecord() || !layerAttrBody(m_owner, idx, b))
         return false;
-    b.flags = uint16_t((b.flags & ~1u) | (vis ? 1u : 0u));
-    return pushCommand(4, 18, &b, sizeof b, kSetBasic, true);
+    b.flags = uint16_t((b.flags & ~bit) | (on ? bit : 0u));
+    return pushCommand(4, code, &b, sizeof b, kSetBasic, dropTarget);
+}
+
+bool CEventMngr::pushEventLayerVisible(int32_t idx, bool vis)
+{
+    return pushLayerAttrFlag(idx, 1u, vis, 18, true);
 }
 
 bool CEventMngr::pushEventLayerMaskProtected(int32_t idx, bool sw)
 {
-    SEvLayerAttr b;
-    if (!canRecord() || !layerAttrBody(m_owner, idx, b))
-        return false;
-    b.flags = uint16_t((b.flags & ~2u) | (sw ? 2u : 0u));
-    return pushCommand(4, 20, &b, sizeof b, kSetBasic, false);
+    return pushLayerAttrFlag(idx, 2u, sw, 20, false);
 }
 
 bool CEventMngr::pushEventLayerClipping(int32_t idx, bool clip)
 {
-    SEvLayerAttr b;
-    if (!canRecord() || !layerAttrBody(m_owner, idx, b))
-        return false;
-    b.flags = uint16_t((b.flags & ~4u) | (clip ? 4u : 0u));
-    return pushCommand(4, clip ? 52 : 53, &b, sizeof b, kSetBasic, true);
+    return pushLayerAttrFlag(idx, 4u, clip, clip ? 52 : 53, true);
 }
 
 bool CEventMngr::pushEventLayerDither(int32_t idx, bool enb, uint8_t diz, uint32_t val)
