@@ -11,6 +11,8 @@
 
 #include <chrono>
 
+QString gAppTitle = QStringLiteral("Kavrin");
+
 namespace {
 
 bool isTraditionalChinese(const QLocale &locale)

@@ -25,6 +25,10 @@ struct SStartupEnvironment
     QString presetPath; // the preset folder (presetFolder())
 };
 
+// The product's name: message-box captions, the main window's caption and the file types of the
+// open and save dialogs. The shell may set it at start-up, before any of these is shown.
+extern QString gAppTitle;
+
 // Screen size assumed when no screen can be asked (headless start, render mode).
 inline constexpr int32_t kDefaultScreenWidth = 1920;
 inline constexpr int32_t kDefaultScreenHeight = 1080;
