@@ -1,0 +1,393 @@
+#include "ui/dialogs/file_dialogs.h"
+
+#include "core/image/canvas.h"
+#include "core/profile/app_profile.h"
+#include "document/events/event_file.h"
+#include "paint/presets/pen_preset_managers.h"
+#include "ui/dialogs/paint_box.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+namespace {
+
+std::string str(const QString &s)
+{
+    return s.toStdString();
+}
+
+QLineEdit *nameEdit(QFileDialog &d)
+{
+    return d.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+}
+
+// What the dialog's Open or Save button does (QFileDialog keeps accept() to itself).
+void pressOpen(QFileDialog &d)
+{
+    static_cast<QDialog &>(d).accept();
+}
+
+// Picks file type index (0-based) in the dialog's type box as a user does.
+void chooseType(QFileDialog &d, int index)
+{
+    auto *combo = d.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(combo, nullptr);
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+    emit combo->textActivated(combo->itemText(index));
+}
+
+// Runs drive on the modal file dialog that the next call opens; a dialog drive leaves open is
+// cancelled, so that the call always returns.
+void whenDialogOpens(std::function<void(QFileDialog &)> drive)
+{
+    QTimer::singleShot(0, [drive] {
+        auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!d) {
+            ADD_FAILURE() << "no file dialog is open";
+            return;
+        }
+        drive(*d);
+        if (d->isVisible())
+            d->reject();
+    });
+}
+
+// A folder with a small picture, files that cannot be read, a sub-folder and an event file.
+class FileDialogTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        // Blue with a red top-left quarter.
+        QImage img(300, 200, QImage::Format_ARGB32);
+        img.fill(QColor(0, 0, 255));
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 150; ++x)
+                img.setPixelColor(x, y, QColor(255, 0, 0));
+        ASSERT_TRUE(img.save(file("pic.png"), "PNG"));
+        write("corrupt.png", "not a picture at all");
+        write("A.PSD", "8BPS");
+        write("notes.txt", "text");
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub.png")));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KAVRIN_TEST_DATA "/events/strokes.qe5"),
+                                file("strokes.qe5")));
+        if (!gAppProfile) {
+            initialiseAppProfile();
+            ownProfile = true;
+        }
+    }
+    void TearDown() override
+    {
+        if (ownProfile)
+            finaliseAppProfile();
+    }
+
+    QString file(const char *name) const { return dir.filePath(QString::fromUtf8(name)); }
+    void write(const char *name, const char *bytes) const
+    {
+        QFile f(file(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    QTemporaryDir dir;
+    bool ownProfile = false;
+};
+
+} // namespace
+
+TEST_F(FileDialogTest, SaveDialogGivesTheNameTheChosenTypesExtension)
+{
+    QString path = QStringLiteral("unchanged");
+    int filterIndex = 1;
+    QString folder = dir.path();
+    std::string before, after, typedAfter;
+    whenDialogOpens([&](QFileDialog &d) {
+        before = str(nameEdit(d)->text());
+        chooseType(d, 2);
+        after = str(nameEdit(d)->text());
+        // A name typed without an extension gets the type's extension too.
+        nameEdit(d)->setText(QStringLiteral("other"));
+        chooseType(d, 3);
+        typedAfter = str(nameEdit(d)->text());
+        chooseType(d, 2);
+        nameEdit(d)->setText(QStringLiteral("sketch"));
+        pressOpen(d);
+    });
+    ASSERT_TRUE(execFileDialog(path, ofAllImagesW, QStringLiteral("sketch.qzi"), &filterIndex,
+                               &folder));
+    EXPECT_EQ(before, "sketch.qzi");
+    EXPECT_EQ(after, "sketch.jpg");
+    EXPECT_EQ(typedAfter, "other.png");
+    EXPECT_EQ(path, file("sketch.jpg"));
+    EXPECT_EQ(filterIndex, 3);
+    EXPECT_EQ(folder, QFileInfo(dir.path()).absoluteFilePath());
+}
+
+TEST_F(FileDialogTest, SaveDialogStartsWithTheGivenFilterAndCancelChangesNothing)
+{
+    QString path = QStringLiteral("unchanged");
+    int filterIndex = 4;
+    QString folder = dir.path();
+    std::string name, filter;
+    whenDialogOpens([&](QFileDialog &d) {
+        name = str(nameEdit(d)->text());
+        filter = str(d.selectedNameFilter());
+        d.reject();
+    });
+    EXPECT_FALSE(execFileDialog(path, ofAllImagesW, QStringLiteral("sketch.qzi"), &filterIndex,
+                                &folder));
+    EXPECT_EQ(name, "sketch.png");
+    EXPECT_EQ(filter, "PNG (*.png) (*.PNG)");
+    EXPECT_EQ(path, QStringLiteral("unchanged"));
+    EXPECT_EQ(filterIndex, 4);
+    EXPECT_EQ(folder, dir.path());
+}
+
+TEST_F(FileDialogTest, EventSaveDialogOffersVersionFiveOnly)
+{
+    QString path, folder = dir.path();
+    QStringList filters;
+    std::string start;
+    whenDialogOpens([&](QFileDialog &d) {
+        filters = d.nameFilters();
+        start = str(nameEdit(d)->text());
+        nameEdit(d)->setText(QStringLiteral("a"));
+        pressOpen(d);
+    });
+    ASSERT_TRUE(execSaveEventDialog(path, QStringLiteral("replay.qe4"), nullptr, &folder));
+    ASSERT_EQ(filters.size(), 1);
+    EXPECT_EQ(str(filters[0]), "Kavrin5 イベント (*.qe5/*.rve) (*.qe5 *.rve)");
+    EXPECT_EQ(start, "replay.qe5");
+    EXPECT_EQ(path, file("a.qe5"));
+}
+
+TEST_F(FileDialogTest, OpenDialogIgnoresTypeChangesAndTakesAnExistingFile)
+{
+    QString path, folder = dir.path();
+    int filterIndex = 0;
+    std::string after;
+    bool hasPreview = false;
+    whenDialogOpens([&](QFileDialog &d) {
+        hasPreview = dynamic_cast<CPrevOpenDialog *>(&d) != nullptr;
+        chooseType(d, 2);
+        after = str(nameEdit(d)->text());
+        chooseType(d, 4);
+        nameEdit(d)->setText(QStringLiteral("pic.png"));
+        pressOpen(d);
+    });
+    ASSERT_TRUE(execFileDialog(path, ofAllImagesR, QStringLiteral("sketch.qzi"), &filterIndex,
+                               &folder));
+    EXPECT_TRUE(hasPreview);
+    EXPECT_EQ(after, "sketch.qzi");
+    EXPECT_EQ(path, file("pic.png"));
+    EXPECT_EQ(filterIndex, 5);
+}
+
+TEST_F(FileDialogTest, OpenEventDialogReturnsItsStoppedBox)
+{
+    for (bool check : {false, true}) {
+        QString path, folder = dir.path();
+        int filterIndex = 2;
+        bool stopped = !check;
+        bool startedUnchecked = false;
+        std::string filter, name;
+        whenDialogOpens([&](QFileDialog &d) {
+            auto &prev = dynamic_cast<CPrevOpenDialog &>(d);
+            QCheckBox *box = prev.prevFrame->BottomCheckBox;
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(str(box->text()), "停止状態で開く(&A)");
+            EXPECT_EQ(box->y(), prev.prevFrame->height() - 23);
+            startedUnchecked = !box->isChecked();
+            filter = str(d.selectedNameFilter());
+            name = str(nameEdit(d)->text());
+            box->setChecked(check);
+            nameEdit(d)->setText(QStringLiteral("strokes.qe5"));
+            pressOpen(d);
+        });
+        ASSERT_TRUE(execOpenEventDialog(path, stopped, QStringLiteral("replay.qe5"), &filterIndex,
+                                        &folder));
+        EXPECT_TRUE(startedUnchecked);
+        EXPECT_EQ(stopped, check);
+        EXPECT_EQ(filter, "Kavrin4 イベント (*.qe4/*.rv4) (*.qe4 *.rv4)");
+        EXPECT_EQ(name, "replay");
+        EXPECT_EQ(path, file("strokes.qe5"));
+        EXPECT_EQ(filterIndex, 2);
+    }
+}
+
+TEST_F(FileDialogTest, PreviewFollowsTheSelectedFile)
+{
+    struct Case
+    {
+        const char *name;
+        bool enabled;
+        const char *sizeText;
+    };
+    const Case cases[] = {
+        {"pic.png", true, "大きさ: 300 × 200"},
+        {"strokes.qe5", true, nullptr}, // the event head's document size, checked below
+        {"sub.png", false, "大きさ:"},  // a folder
+        {"corrupt.png", false, "大きさ:"},
+        {"notes.txt", false, "大きさ:"},
+        {"missing.png", false, "大きさ:"},
+        {"A.PSD", false, "大きさ:"},
+    };
+    CPrevOpenDialog d;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        d.SelectionChange(file(c.name));
+        const TOpenFrame &f = *d.prevFrame;
+        EXPECT_EQ(d.preview.enabled(), c.enabled);
+        EXPECT_EQ(f.LabelSize->isEnabled(), c.enabled);
+        EXPECT_EQ(f.LabelUpdateTime->isEnabled(), c.enabled);
+        EXPECT_EQ(f.PaintBox1->isEnabled(), c.enabled);
+        if (c.sizeText) {
+            EXPECT_EQ(str(f.LabelSize->text()), c.sizeText);
+        }
+        if (!c.enabled) {
+            EXPECT_EQ(str(f.LabelUpdateTime->text()), "更新日:");
+            EXPECT_EQ(d.preview.canvas().getColor(63, 63) & 0xFFFFFF, 0u);
+        } else {
+            const QDateTime t = QFileInfo(file(c.name)).lastModified();
+            EXPECT_EQ(str(f.LabelUpdateTime->text()),
+                      str(t.toString(QStringLiteral("'更新日: 'yyyy/MM/dd HH:mm"))));
+        }
+    }
+
+    std::unique_ptr<TMTC> thumb;
+    sSize docSize{};
+    ASSERT_EQ(readEventFileThumbnail(file("strokes.qe5"), thumb, docSize), 0);
+    d.SelectionChange(file("strokes.qe5"));
+    EXPECT_EQ(d.preview.size(), docSize);
+    EXPECT_EQ(str(d.prevFrame->LabelSize->text()),
+              str(QString::fromUtf8("大きさ: %1 × %2").arg(docSize.x).arg(docSize.y)));
+}
+
+TEST_F(FileDialogTest, PreviewScalesThePictureUprightAndTheBoxHidesIt)
+{
+    CPrevOpenDialog d;
+    emit d.currentChanged(file("pic.png"));
+    ASSERT_TRUE(d.preview.enabled());
+    // 300 x 200 fitted into 126 x 126: 126 x 84 from row 21, red in its top-left quarter.
+    const TTC &c = d.preview.canvas();
+    EXPECT_EQ(c.getColor(5, 30) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(c.getColor(120, 95) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(c.getColor(60, 10) & 0xFFFFFF, 0u);
+
+    // Unchecking the box reads the file again without its picture; the size stays.
+    d.prevFrame->CheckBoxPreview->click();
+    EXPECT_TRUE(d.preview.enabled());
+    EXPECT_EQ(c.getColor(5, 30) & 0xFFFFFF, 0u);
+    EXPECT_EQ(str(d.prevFrame->LabelSize->text()), "大きさ: 300 × 200");
+    d.prevFrame->CheckBoxPreview->click();
+    EXPECT_EQ(c.getColor(5, 30) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(FileDialogTest, ClosingStoresThePreviewBox)
+{
+    for (bool on : {false, true}) {
+        gAppProfile->useFilePreview = !on;
+        CPrevOpenDialog d;
+        EXPECT_TRUE(d.prevFrame->CheckBoxPreview->isChecked());
+        d.prevFrame->CheckBoxPreview->setChecked(on);
+        d.show();
+        d.reject();
+        EXPECT_EQ(gAppProfile->useFilePreview, on);
+    }
+}
+
+TEST_F(FileDialogTest, TypePatternsMatchNamesInAnyCase)
+{
+    write("b.psd", "8BPS");
+    const std::unique_ptr<QFileDialog> d = createFileDialog(ofAllImagesR);
+    const QStringList filters = fileDialogNameFilters(ofAllImagesR);
+    d->setNameFilters(filters);
+    d->setDirectory(dir.path());
+    d->show();
+    auto *list = d->findChild<QListView *>(QStringLiteral("listView"));
+    ASSERT_NE(list, nullptr);
+    auto names = [&] {
+        QStringList n;
+        const QModelIndex root = list->rootIndex();
+        for (int r = 0; r < list->model()->rowCount(root); ++r)
+            n << list->model()->index(r, 0, root).data().toString();
+        n.sort();
+        return n;
+    };
+    auto listed = [&](const QStringList &want) {
+        return QTest::qWaitFor([&] { return names() == want; }, 5000);
+    };
+    // Photoshop's pattern is "*.PSD", the whole set's are lower case.
+    d->selectNameFilter(filters[5]);
+    EXPECT_TRUE(listed({QStringLiteral("A.PSD"), QStringLiteral("b.psd"),
+                        QStringLiteral("sub.png")}))
+        << str(names().join(QLatin1Char(',')));
+    d->selectNameFilter(filters[6]);
+    EXPECT_TRUE(listed({QStringLiteral("A.PSD"), QStringLiteral("b.psd"),
+                        QStringLiteral("corrupt.png"), QStringLiteral("pic.png"),
+                        QStringLiteral("sub.png")}))
+        << str(names().join(QLatin1Char(',')));
+    d->reject();
+}
+
+TEST_F(FileDialogTest, NoKindMakesNoDialog)
+{
+    const TOpenFilterType noKind = TOpenFilterType(21);
+    EXPECT_EQ(createFileDialog(noKind), nullptr);
+    QString path = QStringLiteral("kept");
+    int index = 2;
+    EXPECT_FALSE(execFileDialog(path, noKind, QStringLiteral("a.qzi"), &index));
+    EXPECT_EQ(path, QStringLiteral("kept"));
+    EXPECT_EQ(index, 2);
+}
+
+TEST_F(FileDialogTest, SetDialogsReachThePresetManagers)
+{
+    SPenPresetFileProcs fake;
+    fake.readNibSet = [](const QString &, CPenShapeMngr &, bool) { return 0; };
+    const SPenPresetFileProcs saved = installPenPresetFileProcs(fake);
+    installFileDialogs();
+    const SPenPresetFileProcs procs = installPenPresetFileProcs(saved);
+    EXPECT_TRUE(procs.readNibSet); // the readers stay
+    ASSERT_TRUE(procs.openDialog);
+    ASSERT_TRUE(procs.saveDialog);
+
+    QString path = file("nibs.psh");
+    std::string filter, name, folder;
+    whenDialogOpens([&](QFileDialog &d) {
+        filter = str(d.selectedNameFilter());
+        name = str(nameEdit(d)->text());
+        folder = str(d.directory().absolutePath());
+        d.reject();
+    });
+    EXPECT_FALSE(procs.openDialog(kFileDialogOpenNibSet, path));
+    EXPECT_EQ(filter, "Kavrin ペン先集 (*.psh) (*.psh)");
+    EXPECT_EQ(name, "nibs.psh");
+    EXPECT_EQ(folder, str(QFileInfo(dir.path()).absoluteFilePath()));
+
+    whenDialogOpens([&](QFileDialog &d) {
+        EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptSave);
+        pressOpen(d);
+    });
+    ASSERT_TRUE(procs.saveDialog(kFileDialogSaveMethodSet, path));
+    EXPECT_EQ(path, file("nibs.pmt"));
+}
