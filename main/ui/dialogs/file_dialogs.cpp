@@ -108,7 +108,7 @@ CPrevOpenDialog::CPrevOpenDialog(QWidget *owner) : QFileDialog(owner)
     // The panel sits at the right of the dialog's own controls, over all their rows.
     if (auto *grid = qobject_cast<QGridLayout *>(layout()))
         grid->addWidget(prevFrame, 0, grid->columnCount(), grid->rowCount(), 1);
-    prevFrame->showPreview(preview);
+    prevFrame->attach(preview);
     connect(this, &QFileDialog::currentChanged, this,
             [this](const QString &path) { SelectionChange(path); });
     connect(prevFrame->CheckBoxPreview, &QCheckBox::clicked, this,
@@ -120,18 +120,13 @@ CPrevOpenDialog::~CPrevOpenDialog() = default;
 void CPrevOpenDialog::SelectionChange(const QString &path)
 {
     preview.select(path, prevFrame->CheckBoxPreview->isChecked());
-    setPreviewEnabled(preview.enabled());
-}
-
-void CPrevOpenDialog::setPreviewEnabled(bool)
-{
     prevFrame->showPreview(preview);
 }
 
 void CPrevOpenDialog::CheckBoxPreviewClick()
 {
     preview.reload(prevFrame->CheckBoxPreview->isChecked());
-    setPreviewEnabled(preview.enabled());
+    prevFrame->showPreview(preview);
 }
 
 void CPrevOpenDialog::done(int result)

@@ -24,8 +24,6 @@ class CPrevOpenDialog : public QFileDialog
 
     // The selection changed to path: reads the preview and shows it.
     void SelectionChange(const QString &path);
-    // Enables or disables the preview's labels and paint box.
-    void setPreviewEnabled(bool on);
 
     TOpenFrame *prevFrame;
     CFilePreview preview;

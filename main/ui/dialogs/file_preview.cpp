@@ -4,6 +4,7 @@
 #include "core/scale/scale_canvas.h"
 #include "document/events/event_file.h"
 #include "platform/desktop/cursor.h"
+#include "platform/desktop/font.h"
 #include "ui/dialogs/paint_box.h"
 #include "ui/graphics/appearance.h"
 
@@ -146,6 +147,12 @@ QString CFilePreview::timeText() const
 
 TOpenFrame::TOpenFrame(QWidget *parent) : QWidget(parent)
 {
+    // The program's interface font, as on its forms: the labels' widths are made for it.
+    QFont f = font();
+    f.setFamily(QStringLiteral("MS UI Gothic"));
+    f.setPixelSize(12);
+    pickInterfaceFont(f, SHIFTJIS_CHARSET);
+    setFont(f);
     setFixedWidth(140);
     setMinimumHeight(252);
     resize(140, 252);
@@ -163,7 +170,8 @@ TOpenFrame::TOpenFrame(QWidget *parent) : QWidget(parent)
     LabelSize->setGeometry(0, 142, 140, 16);
     LabelSize->setEnabled(false);
     LabelUpdateTime = new QLabel(QString::fromUtf8("更新日: 0000/00/00 00:00"), this);
-    LabelUpdateTime->setGeometry(0, 166, 130, 16);
+    // The panel's width rather than 130: with the fonts found here the full date needs it.
+    LabelUpdateTime->setGeometry(0, 166, 140, 16);
     LabelUpdateTime->setEnabled(false);
     CheckBoxPreview = new QCheckBox(QString::fromUtf8("プレビュー(&P)"), this);
     CheckBoxPreview->setGeometry(0, 186, 97, 20);
@@ -172,16 +180,25 @@ TOpenFrame::TOpenFrame(QWidget *parent) : QWidget(parent)
 
 TOpenFrame::~TOpenFrame() = default;
 
+void TOpenFrame::attach(const CFilePreview &preview)
+{
+    m_preview = &preview;
+}
+
 void TOpenFrame::showPreview(const CFilePreview &preview)
 {
     m_preview = &preview;
-    const bool on = preview.enabled();
     LabelSize->setText(preview.sizeText());
     LabelUpdateTime->setText(preview.timeText());
+    setPreviewEnabled(preview.enabled());
+    PaintBox1->update();
+}
+
+void TOpenFrame::setPreviewEnabled(bool on)
+{
     LabelSize->setEnabled(on);
     LabelUpdateTime->setEnabled(on);
     PaintBox1->setEnabled(on);
-    PaintBox1->update();
 }
 
 QCheckBox *TOpenFrame::addBottomCheckBox(const QString &caption)

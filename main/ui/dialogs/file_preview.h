@@ -71,8 +71,12 @@ class TOpenFrame : public QWidget
     explicit TOpenFrame(QWidget *parent = nullptr);
     ~TOpenFrame() override;
 
-    // Shows the preview's state: labels, paint box and their enabled state.
+    // The preview whose canvas the paint box shows; the captions stay as they are.
+    void attach(const CFilePreview &preview);
+    // Shows the preview's state: its texts, its picture, and the labels and paint box enabled
+    // with it.
     void showPreview(const CFilePreview &preview);
+    void setPreviewEnabled(bool on);
     // The extra check box of the event-file open dialog, kept at the panel's bottom.
     QCheckBox *addBottomCheckBox(const QString &caption);
 

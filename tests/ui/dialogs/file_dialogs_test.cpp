@@ -282,6 +282,39 @@ TEST_F(FileDialogTest, PreviewFollowsTheSelectedFile)
               str(QString::fromUtf8("大きさ: %1 × %2").arg(docSize.x).arg(docSize.y)));
 }
 
+TEST_F(FileDialogTest, NativeFilePreviewReadsThroughTheInstalledHeadReader)
+{
+    // The native layout as far as the preview reads it: a head, then the thumbnail chunk.
+    {
+        QFile f(file("doc.qzi"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        const int32_t head[3] = {0x44414548, 640, 480};
+        f.write(reinterpret_cast<const char *>(head), sizeof head);
+        TMTC thumb(40, 30);
+        thumb.PixelFill(0xFF00FF00);
+        ASSERT_EQ(writeThumbnailRecord(f, {640, 480}, thumb, false), 0);
+    }
+    CPrevOpenDialog d;
+    d.SelectionChange(file("doc.qzi"));
+    EXPECT_FALSE(d.preview.enabled());
+
+    const TNativeHeadReader before =
+        installPreviewHeadReader([](QIODevice &s, sSize &size) -> uint8_t {
+            int32_t head[3];
+            if (s.read(reinterpret_cast<char *>(head), sizeof head) != sizeof head ||
+                head[0] != 0x44414548)
+                return 16;
+            size = {head[1], head[2]};
+            return 0;
+        });
+    d.SelectionChange(file("doc.qzi"));
+    installPreviewHeadReader(before);
+    EXPECT_TRUE(d.preview.enabled());
+    EXPECT_EQ(str(d.prevFrame->LabelSize->text()), "大きさ: 640 × 480");
+    EXPECT_EQ(d.preview.canvas().getColor(63, 63) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(d.preview.canvas().getColor(10, 10) & 0xFFFFFF, 0u);
+}
+
 TEST_F(FileDialogTest, PreviewScalesThePictureUprightAndTheBoxHidesIt)
 {
     CPrevOpenDialog d;
@@ -300,6 +333,28 @@ TEST_F(FileDialogTest, PreviewScalesThePictureUprightAndTheBoxHidesIt)
     EXPECT_EQ(str(d.prevFrame->LabelSize->text()), "大きさ: 300 × 200");
     d.prevFrame->CheckBoxPreview->click();
     EXPECT_EQ(c.getColor(5, 30) & 0xFFFFFF, 0xFF0000u);
+}
+
+TEST_F(FileDialogTest, PanelStartsDisabledBesideTheFileList)
+{
+    CPrevOpenDialog d;
+    d.resize(700, 400);
+    d.show();
+    const TOpenFrame &f = *d.prevFrame;
+    EXPECT_EQ(f.width(), 140);
+    EXPECT_GE(f.height(), 252);
+    EXPECT_GT(f.x(), d.width() / 2);
+    EXPECT_EQ(f.PaintBox1->geometry(), QRect(0, 5, 128, 128));
+    EXPECT_FALSE(f.PaintBox1->isEnabled());
+    EXPECT_EQ(f.LabelSize->pos(), QPoint(0, 142));
+    EXPECT_EQ(str(f.LabelSize->text()), "大きさ: 0 x 0");
+    EXPECT_FALSE(f.LabelSize->isEnabled());
+    EXPECT_EQ(f.LabelUpdateTime->pos(), QPoint(0, 166));
+    EXPECT_EQ(str(f.LabelUpdateTime->text()), "更新日: 0000/00/00 00:00");
+    EXPECT_EQ(f.CheckBoxPreview->geometry(), QRect(0, 186, 97, 20));
+    EXPECT_EQ(str(f.CheckBoxPreview->text()), "プレビュー(&P)");
+    EXPECT_TRUE(f.CheckBoxPreview->isChecked());
+    d.reject();
 }
 
 TEST_F(FileDialogTest, ClosingStoresThePreviewBox)
