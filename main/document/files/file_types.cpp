@@ -28,27 +28,27 @@ constexpr auto kSave = TFileDialogClass::Save;
 // Version-5 event files are ".qe5": the event kinds default to it, the open kind accepts it (and
 // its replay twin ".rve"), and the save kind gives nothing else.
 const std::array<SKindRow, kOpenFilterTypeCount> kKinds = {{
-    {".qzi", kOpenPreview, {KAVRIN_ALL_IMAGE_EXTS}},                                  // 0
-    {".bmp", kOpenPreview, {KAVRIN_GENERAL_IMAGE_EXTS}},                              // 1
+    {".qzi", kOpenPreview, {KAVRIN_ALL_IMAGE_EXTS}},     // 0
+    {".bmp", kOpenPreview, {KAVRIN_GENERAL_IMAGE_EXTS}}, // 1
     {".qe5", kOpenPreview, {".wpe", ".qes", ".qe3", ".rv3", ".qe4", ".rv4", ".qe5", ".rve"}},
-    {".pmt", kOpen, {".pmt"}},                                                        // 3
-    {".psh", kOpen, {".psh"}},                                                        // 4
-    {".qpl", kOpen, {KAVRIN_PALETTE_EXTS}},                                           // 5
-    {".qgs", kOpen, {".qgs"}},                                                        // 6
-    {".qts", kOpen, {".qts"}},                                                        // 7
-    {".qsl", kOpen, {".qsl"}},                                                        // 8
-    {".qzi", kSavePreview, {KAVRIN_ALL_IMAGE_EXTS}},                                  // 9
-    {".bmp", kSavePreview, {KAVRIN_GENERAL_IMAGE_EXTS}},                              // 10
-    {".qe5", kSavePreview, {".qe5", ".rve"}},                                         // 11
-    {".pmt", kSave, {".pmt"}},                                                        // 12
-    {".psh", kSave, {".psh"}},                                                        // 13
-    {".qpl", kSave, {KAVRIN_PALETTE_EXTS}},                                           // 14
-    {".qgs", kSave, {".qgs"}},                                                        // 15
-    {".qts", kSave, {".qts"}},                                                        // 16
-    {".qsl", kSave, {".qsl"}},                                                        // 17
-    {".qpl", kOpen, {".qpl"}},                                                        // 18
-    {".bmp", kSavePreview, {".bmp", ".png"}},                                         // 19
-    {".cur", kOpen, {".cur", ".ani"}},                                                // 20
+    {".pmt", kOpen, {".pmt"}},                           // 3
+    {".psh", kOpen, {".psh"}},                           // 4
+    {".qpl", kOpen, {KAVRIN_PALETTE_EXTS}},              // 5
+    {".qgs", kOpen, {".qgs"}},                           // 6
+    {".qts", kOpen, {".qts"}},                           // 7
+    {".qsl", kOpen, {".qsl"}},                           // 8
+    {".qzi", kSavePreview, {KAVRIN_ALL_IMAGE_EXTS}},     // 9
+    {".bmp", kSavePreview, {KAVRIN_GENERAL_IMAGE_EXTS}}, // 10
+    {".qe5", kSavePreview, {".qe5", ".rve"}},            // 11
+    {".pmt", kSave, {".pmt"}},                           // 12
+    {".psh", kSave, {".psh"}},                           // 13
+    {".qpl", kSave, {KAVRIN_PALETTE_EXTS}},              // 14
+    {".qgs", kSave, {".qgs"}},                           // 15
+    {".qts", kSave, {".qts"}},                           // 16
+    {".qsl", kSave, {".qsl"}},                           // 17
+    {".qpl", kOpen, {".qpl"}},                           // 18
+    {".bmp", kSavePreview, {".bmp", ".png"}},            // 19
+    {".cur", kOpen, {".cur", ".ani"}},                   // 20
 }};
 
 #undef KAVRIN_ALL_IMAGE_EXTS
@@ -112,10 +112,10 @@ std::vector<SFileFilterEntry> eventEntries()
     return {eventEntry("5", ".qe5", ".rve"),
             eventEntry("4", ".qe4", ".rv4"),
             eventEntry("3", ".qe3", ".rv3"),
-            {gAppTitle + u8("2.2 イベント (*.qes)"),
-             QStringLiteral("*.qes")},
+            {gAppTitle + u8("2.2 イベント (*.qes)"), QStringLiteral("*.qes")},
             {u8("Kavrin1.1 イベント (*.wpe)"), QStringLiteral("*.wpe")},
-            {u8("すべてのイベント"), QStringLiteral("*.wpe;*.qes;*.qe3;*.rv3;*.qe4;*.qe5;*.rv4;*.rve")}};
+            {u8("すべてのイベント"),
+             QStringLiteral("*.wpe;*.qes;*.qe3;*.rv3;*.qe4;*.qe5;*.rv4;*.rve")}};
 }
 
 std::vector<SFileFilterEntry> paletteEntries(bool withAll)
@@ -270,11 +270,11 @@ frmtType fileTypeOfPath(const QString &path)
     // ".jif", ".jfif" and ".jfi" are JPEG files too: the dialogs offer them and the image
     // loader reads them.
     static constexpr SExtType kTypes[] = {
-        {".wpb", frmtWPB},  {".wpe", frmtWPE},  {".qzi", frmtQZI},  {".qes", frmtQES},
-        {".qe5", frmtQE5},  {".rve", frmtQE5},  {".qe4", frmtQE4},  {".rv4", frmtQE4},
-        {".qe3", frmtQE3},  {".rv3", frmtQE3},  {".bmp", frmtBMP},  {".jpg", frmtJPEG},
+        {".wpb", frmtWPB},   {".wpe", frmtWPE},  {".qzi", frmtQZI},  {".qes", frmtQES},
+        {".qe5", frmtQE5},   {".rve", frmtQE5},  {".qe4", frmtQE4},  {".rv4", frmtQE4},
+        {".qe3", frmtQE3},   {".rv3", frmtQE3},  {".bmp", frmtBMP},  {".jpg", frmtJPEG},
         {".jpeg", frmtJPEG}, {".jpe", frmtJPEG}, {".jif", frmtJPEG}, {".jfif", frmtJPEG},
-        {".jfi", frmtJPEG}, {".png", frmtPNG},  {".psd", frmtPSD},
+        {".jfi", frmtJPEG},  {".png", frmtPNG},  {".psd", frmtPSD},
     };
     const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));

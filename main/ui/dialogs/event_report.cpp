@@ -14,8 +14,7 @@
 
 namespace {
 
-QLabel *makeLabel(QWidget *parent, const char *text, int x, int y, int width,
-                  Qt::Alignment align)
+QLabel *makeLabel(QWidget *parent, const char *text, int x, int y, int width, Qt::Alignment align)
 {
     auto *l = new QLabel(QString::fromUtf8(text), parent);
     l->setGeometry(x, y, width, 16);
@@ -82,8 +81,7 @@ void paintReportIndex(TMemoryGraphic &index, const std::array<const TMTC *, 10> 
 }
 
 TFormEventReport::TFormEventReport(QWidget *owner)
-    : TDialogBaseForm(owner),
-      FIndexImage(kReportIndexWidth, kReportIndexHeight, clBtnFace32())
+    : TDialogBaseForm(owner), FIndexImage(kReportIndexWidth, kReportIndexHeight, clBtnFace32())
 {
     setDialogMode(dmOK);
     setWindowTitle(QString::fromUtf8("再生結果"));

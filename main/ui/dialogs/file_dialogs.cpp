@@ -42,8 +42,8 @@ void setModeOptions(QFileDialog &dialog, bool save)
 
 // Filters, default extension, folder, filter index and file name of a kind's dialog; the save
 // proc follows the dialog's type changes from here on.
-void prepareDialog(QFileDialog &dialog, TSaveProc &proc, TOpenFilterType kind,
-                   const QString &name, const int *filterIndex, const QString *folder)
+void prepareDialog(QFileDialog &dialog, TSaveProc &proc, TOpenFilterType kind, const QString &name,
+                   const int *filterIndex, const QString *folder)
 {
     const bool save = isSaveFilterType(kind);
     setModeOptions(dialog, save);
@@ -216,8 +216,8 @@ bool execFileDialog(QString &path, TOpenFilterType kind, const QString &defaultN
     return runDialog(*dialog, kind, defaultName, path, filterIndex, folder);
 }
 
-bool execOpenEventDialog(QString &path, bool &stopped, const QString &defaultName,
-                         int *filterIndex, QString *folder)
+bool execOpenEventDialog(QString &path, bool &stopped, const QString &defaultName, int *filterIndex,
+                         QString *folder)
 {
     const std::unique_ptr<QFileDialog> dialog = createFileDialog(ofEventsR);
     auto *prev = static_cast<CPrevOpenDialog *>(dialog.get());

@@ -26,15 +26,15 @@ TEST(FileTypes, AcceptedExtensionsIgnoreCase)
         bool expected;
     };
     const Case cases[] = {
-        {".JPEG", ofGeneralImagesR, true}, {".qzi", ofGeneralImagesR, false},
-        {".qzi", ofAllImagesR, true},      {".Jfif", ofAllImagesW, true},
-        {".ani", ofCursorR, true},         {".cur", ofCursorR, true},
-        {"ani", ofCursorR, false},         {".png", ofLayerImagesW, true},
-        {".jpg", ofLayerImagesW, false},   {".txt", ofColorPalettesW, true},
+        {".JPEG", ofGeneralImagesR, true},  {".qzi", ofGeneralImagesR, false},
+        {".qzi", ofAllImagesR, true},       {".Jfif", ofAllImagesW, true},
+        {".ani", ofCursorR, true},          {".cur", ofCursorR, true},
+        {"ani", ofCursorR, false},          {".png", ofLayerImagesW, true},
+        {".jpg", ofLayerImagesW, false},    {".txt", ofColorPalettesW, true},
         {".txt", ofDefaultPaletteR, false}, {".qe5", ofEventsR, true},
-        {".RVE", ofEventsR, true},         {".wpe", ofEventsR, true},
-        {".qe5", ofEventsW, true},         {".qe4", ofEventsW, false},
-        {".qzi", kNoKind, false},          {"", ofAllImagesR, false},
+        {".RVE", ofEventsR, true},          {".wpe", ofEventsR, true},
+        {".qe5", ofEventsW, true},          {".qe4", ofEventsW, false},
+        {".qzi", kNoKind, false},           {"", ofAllImagesR, false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(isFileOfType(QString::fromLatin1(c.ext), c.kind), c.expected)
@@ -49,14 +49,16 @@ TEST(FileTypes, FilterTextsFollowTheTable)
               "PNG (*.png)|*.PNG|Photoshop (*.psd)|*.PSD|"
               "すべての画像|*.qzi;*.wpb;*.bmp;*.jpg;*.jpeg;*.jpe;*.jif;*.jfif;*.jfi;*.png;*.psd|"
               "すべてのファイル|*.*");
-    EXPECT_EQ(filterOf(ofEventsR),
-              "Kavrin5 イベント (*.qe5/*.rve)|*.qe5;*.rve|Kavrin4 イベント (*.qe4/*.rv4)|*.qe4;*.rv4|"
-              "Kavrin3 イベント (*.qe3/*.rv3)|*.qe3;*.rv3|Kavrin2.2 イベント (*.qes)|*.qes|"
-              "Kavrin1.1 イベント (*.wpe)|*.wpe|"
-              "すべてのイベント|*.wpe;*.qes;*.qe3;*.rv3;*.qe4;*.qe5;*.rv4;*.rve");
-    EXPECT_EQ(filterOf(ofColorPalettesR),
-              "Kavrin パレット (*.qpl)|*.qpl|Adobe 色見本 (*.aco)|*.aco|"
-              "Painter カラーセット (*.pcs/*.txt)|*.pcs;*.txt|すべてのパレット|*.qpl;*.aco;*.pcs;*.txt");
+    EXPECT_EQ(
+        filterOf(ofEventsR),
+        "Kavrin5 イベント (*.qe5/*.rve)|*.qe5;*.rve|Kavrin4 イベント (*.qe4/*.rv4)|*.qe4;*.rv4|"
+        "Kavrin3 イベント (*.qe3/*.rv3)|*.qe3;*.rv3|Kavrin2.2 イベント (*.qes)|*.qes|"
+        "Kavrin1.1 イベント (*.wpe)|*.wpe|"
+        "すべてのイベント|*.wpe;*.qes;*.qe3;*.rv3;*.qe4;*.qe5;*.rv4;*.rve");
+    EXPECT_EQ(
+        filterOf(ofColorPalettesR),
+        "Kavrin パレット (*.qpl)|*.qpl|Adobe 色見本 (*.aco)|*.aco|"
+        "Painter カラーセット (*.pcs/*.txt)|*.pcs;*.txt|すべてのパレット|*.qpl;*.aco;*.pcs;*.txt");
     EXPECT_EQ(filterOf(ofAllImagesW),
               "Kavrin (*.qzi)|*.qzi|BMP (*.bmp)|*.BMP|"
               "JPEG (*.jpg;*.jpeg;*.jpe;*.jif;*.jfif;*.jfi)|*.JPG;*.JPEG;*.JPE;*.JIF;*.JFIF;*.JFI|"
@@ -125,12 +127,24 @@ TEST(FileTypes, ExtensionOfTheChosenFilter)
         const char *expected;
     };
     const Case cases[] = {
-        {ofAllImagesW, 1, ".qzi"},     {ofAllImagesW, 3, ".jpg"},     {ofAllImagesW, 5, ".psd"},
-        {ofAllImagesW, 6, ""},         {ofAllImagesW, 0, ""},         {ofAllImagesR, 2, ".wpb"},
-        {ofAllImagesR, 7, ""},         {ofGeneralImagesW, 3, ".png"}, {ofEventsR, 3, ".wpe"},
-        {ofEventsW, 1, ".qe5"},        {ofEventsW, 4, ".qe5"},        {ofEventsW, -1, ".qe5"},
-        {ofColorPalettesW, 3, ".pcs"}, {ofColorPalettesW, 4, ""},     {ofDefaultPaletteR, 9, ".qpl"},
-        {ofLayerImagesW, 2, ".png"},   {ofPenMethodsW, 7, ".pmt"},    {ofCursorR, 1, ".cur"},
+        {ofAllImagesW, 1, ".qzi"},
+        {ofAllImagesW, 3, ".jpg"},
+        {ofAllImagesW, 5, ".psd"},
+        {ofAllImagesW, 6, ""},
+        {ofAllImagesW, 0, ""},
+        {ofAllImagesR, 2, ".wpb"},
+        {ofAllImagesR, 7, ""},
+        {ofGeneralImagesW, 3, ".png"},
+        {ofEventsR, 3, ".wpe"},
+        {ofEventsW, 1, ".qe5"},
+        {ofEventsW, 4, ".qe5"},
+        {ofEventsW, -1, ".qe5"},
+        {ofColorPalettesW, 3, ".pcs"},
+        {ofColorPalettesW, 4, ""},
+        {ofDefaultPaletteR, 9, ".qpl"},
+        {ofLayerImagesW, 2, ".png"},
+        {ofPenMethodsW, 7, ".pmt"},
+        {ofCursorR, 1, ".cur"},
         {kNoKind, 1, ""},
     };
     for (const Case &c : cases)
@@ -146,15 +160,32 @@ TEST(FileTypes, TypeOfPathByItsLastExtension)
         frmtType expected;
     };
     const Case cases[] = {
-        {"a.wpb", frmtWPB},           {"a.WPE", frmtWPE},         {"a.qzi", frmtQZI},
-        {"archive.tar.qzi", frmtQZI}, {"a.Qes", frmtQES},         {"a.qe5", frmtQE5},
-        {"a.RVE", frmtQE5},           {"a.qe4", frmtQE4},         {"replay.RV4", frmtQE4},
-        {"a.qe3", frmtQE3},           {"a.rv3", frmtQE3},         {"a.BMP", frmtBMP},
-        {"picture.JPG", frmtJPEG},    {"picture.Jpeg", frmtJPEG}, {"picture.jpe", frmtJPEG},
-        {"picture.jif", frmtJPEG},    {"picture.JFIF", frmtJPEG}, {"picture.jfi", frmtJPEG},
-        {"a.png", frmtPNG},           {"a.PsD", frmtPSD},         {"set.pmt", frmtUnknown},
-        {"noextension", frmtUnknown}, {"/dir.qzi/file", frmtUnknown}, {"", frmtUnknown},
-        {"/home/u/x.qzi", frmtQZI},   {"trailingdot.", frmtUnknown},
+        {"a.wpb", frmtWPB},
+        {"a.WPE", frmtWPE},
+        {"a.qzi", frmtQZI},
+        {"archive.tar.qzi", frmtQZI},
+        {"a.Qes", frmtQES},
+        {"a.qe5", frmtQE5},
+        {"a.RVE", frmtQE5},
+        {"a.qe4", frmtQE4},
+        {"replay.RV4", frmtQE4},
+        {"a.qe3", frmtQE3},
+        {"a.rv3", frmtQE3},
+        {"a.BMP", frmtBMP},
+        {"picture.JPG", frmtJPEG},
+        {"picture.Jpeg", frmtJPEG},
+        {"picture.jpe", frmtJPEG},
+        {"picture.jif", frmtJPEG},
+        {"picture.JFIF", frmtJPEG},
+        {"picture.jfi", frmtJPEG},
+        {"a.png", frmtPNG},
+        {"a.PsD", frmtPSD},
+        {"set.pmt", frmtUnknown},
+        {"noextension", frmtUnknown},
+        {"/dir.qzi/file", frmtUnknown},
+        {"", frmtUnknown},
+        {"/home/u/x.qzi", frmtQZI},
+        {"trailingdot.", frmtUnknown},
     };
     for (const Case &c : cases)
         EXPECT_EQ(fileTypeOfPath(QString::fromUtf8(c.path)), c.expected) << c.path;

@@ -53,9 +53,12 @@ TEST(EventReport, TimeTextShowsHoursAndMinutesOnlyWhenNotZero)
         const char *expected;
     };
     const Case cases[] = {
-        {3723042, "1 時間 2 分 3 秒 042"}, {999, "0 秒 999"},
-        {3605000, "1 時間 5 秒 000"},      {60000, "1 分 0 秒 000"},
-        {0, "0 秒 000"},                   {4294967295u, "1193 時間 2 分 47 秒 295"},
+        {3723042, "1 時間 2 分 3 秒 042"},
+        {999, "0 秒 999"},
+        {3605000, "1 時間 5 秒 000"},
+        {60000, "1 分 0 秒 000"},
+        {0, "0 秒 000"},
+        {4294967295u, "1193 時間 2 分 47 秒 295"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(eventReportTimeText(c.ms).toStdString(), c.expected) << c.ms;
@@ -135,7 +138,8 @@ TEST(EventReport, ThreeImagesFillTheFirstCellsOfRowZero)
     ASSERT_EQ(g.Height(), 206);
 
     // Red: 10 x 20 centred in the cell at (4, 4): left 4 + 87 div 2, top 4 + 77 div 2.
-    const QRect redRect(47, 42, 10, 20), greenRect(106, 4, 97, 97), blueRect(208 + 48, 4 + 48, 1, 1);
+    const QRect redRect(47, 42, 10, 20), greenRect(106, 4, 97, 97),
+        blueRect(208 + 48, 4 + 48, 1, 1);
     const TColor32 face = clBtnFace32(), framed = framedFace();
     QImage expected(512, 206, QImage::Format_ARGB32);
     for (int y = 0; y < 206; ++y)

@@ -132,8 +132,8 @@ TEST_F(FileDialogTest, SaveDialogGivesTheNameTheChosenTypesExtension)
         nameEdit(d)->setText(QStringLiteral("sketch"));
         pressOpen(d);
     });
-    ASSERT_TRUE(execFileDialog(path, ofAllImagesW, QStringLiteral("sketch.qzi"), &filterIndex,
-                               &folder));
+    ASSERT_TRUE(
+        execFileDialog(path, ofAllImagesW, QStringLiteral("sketch.qzi"), &filterIndex, &folder));
     EXPECT_EQ(before, "sketch.qzi");
     EXPECT_EQ(after, "sketch.jpg");
     EXPECT_EQ(typedAfter, "other.png");
@@ -153,8 +153,8 @@ TEST_F(FileDialogTest, SaveDialogStartsWithTheGivenFilterAndCancelChangesNothing
         filter = str(d.selectedNameFilter());
         d.reject();
     });
-    EXPECT_FALSE(execFileDialog(path, ofAllImagesW, QStringLiteral("sketch.qzi"), &filterIndex,
-                                &folder));
+    EXPECT_FALSE(
+        execFileDialog(path, ofAllImagesW, QStringLiteral("sketch.qzi"), &filterIndex, &folder));
     EXPECT_EQ(name, "sketch.png");
     EXPECT_EQ(filter, "PNG (*.png) (*.PNG)");
     EXPECT_EQ(path, QStringLiteral("unchanged"));
@@ -194,8 +194,8 @@ TEST_F(FileDialogTest, OpenDialogIgnoresTypeChangesAndTakesAnExistingFile)
         nameEdit(d)->setText(QStringLiteral("pic.png"));
         pressOpen(d);
     });
-    ASSERT_TRUE(execFileDialog(path, ofAllImagesR, QStringLiteral("sketch.qzi"), &filterIndex,
-                               &folder));
+    ASSERT_TRUE(
+        execFileDialog(path, ofAllImagesR, QStringLiteral("sketch.qzi"), &filterIndex, &folder));
     EXPECT_TRUE(hasPreview);
     EXPECT_EQ(after, "sketch.qzi");
     EXPECT_EQ(path, file("pic.png"));
@@ -393,13 +393,13 @@ TEST_F(FileDialogTest, TypePatternsMatchNamesInAnyCase)
     };
     // Photoshop's pattern is "*.PSD", the whole set's are lower case.
     d->selectNameFilter(filters[5]);
-    EXPECT_TRUE(listed({QStringLiteral("A.PSD"), QStringLiteral("b.psd"),
-                        QStringLiteral("sub.png")}))
+    EXPECT_TRUE(
+        listed({QStringLiteral("A.PSD"), QStringLiteral("b.psd"), QStringLiteral("sub.png")}))
         << str(names().join(QLatin1Char(',')));
     d->selectNameFilter(filters[6]);
-    EXPECT_TRUE(listed({QStringLiteral("A.PSD"), QStringLiteral("b.psd"),
-                        QStringLiteral("corrupt.png"), QStringLiteral("pic.png"),
-                        QStringLiteral("sub.png")}))
+    EXPECT_TRUE(
+        listed({QStringLiteral("A.PSD"), QStringLiteral("b.psd"), QStringLiteral("corrupt.png"),
+                QStringLiteral("pic.png"), QStringLiteral("sub.png")}))
         << str(names().join(QLatin1Char(',')));
     d->reject();
 }
