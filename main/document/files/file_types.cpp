@@ -28,27 +28,27 @@ constexpr auto kSave = TFileDialogClass::Save;
 // Version-5 event files are ".qe5": the event kinds default to it, the open kind accepts it (and
 // its replay twin ".rve"), and the save kind gives nothing else.
 const std::array<SKindRow, kOpenFilterTypeCount> kKinds = {{
-    {".qzi", kOpenPreview, {KAVRIN_ALL_IMAGE_EXTS}},     // 0
-    {".bmp", kOpenPreview, {KAVRIN_GENERAL_IMAGE_EXTS}}, // 1
-    {".qe5", kOpenPreview, {".wpe", ".qes", ".qe3", ".rv3", ".qe4", ".rv4", ".qe5", ".rve"}},
-    {".pmt", kOpen, {".pmt"}},                           // 3
-    {".psh", kOpen, {".psh"}},                           // 4
-    {".qpl", kOpen, {KAVRIN_PALETTE_EXTS}},              // 5
-    {".qgs", kOpen, {".qgs"}},                           // 6
-    {".qts", kOpen, {".qts"}},                           // 7
-    {".qsl", kOpen, {".qsl"}},                           // 8
-    {".qzi", kSavePreview, {KAVRIN_ALL_IMAGE_EXTS}},     // 9
-    {".bmp", kSavePreview, {KAVRIN_GENERAL_IMAGE_EXTS}}, // 10
-    {".qe5", kSavePreview, {".qe5", ".rve"}},            // 11
-    {".pmt", kSave, {".pmt"}},                           // 12
-    {".psh", kSave, {".psh"}},                           // 13
-    {".qpl", kSave, {KAVRIN_PALETTE_EXTS}},              // 14
-    {".qgs", kSave, {".qgs"}},                           // 15
-    {".qts", kSave, {".qts"}},                           // 16
-    {".qsl", kSave, {".qsl"}},                           // 17
-    {".qpl", kOpen, {".qpl"}},                           // 18
-    {".bmp", kSavePreview, {".bmp", ".png"}},            // 19
-    {".cur", kOpen, {".cur", ".ani"}},                   // 20
+    {".qzi", kOpenPreview, {KAVRIN_ALL_IMAGE_EXTS}},                                          // 0
+    {".bmp", kOpenPreview, {KAVRIN_GENERAL_IMAGE_EXTS}},                                      // 1
+    {".qe5", kOpenPreview, {".wpe", ".qes", ".qe3", ".rv3", ".qe4", ".rv4", ".qe5", ".rve"}}, // 2
+    {".pmt", kOpen, {".pmt"}},                                                                // 3
+    {".psh", kOpen, {".psh"}},                                                                // 4
+    {".qpl", kOpen, {KAVRIN_PALETTE_EXTS}},                                                   // 5
+    {".qgs", kOpen, {".qgs"}},                                                                // 6
+    {".qts", kOpen, {".qts"}},                                                                // 7
+    {".qsl", kOpen, {".qsl"}},                                                                // 8
+    {".qzi", kSavePreview, {KAVRIN_ALL_IMAGE_EXTS}},                                          // 9
+    {".bmp", kSavePreview, {KAVRIN_GENERAL_IMAGE_EXTS}},                                      // 10
+    {".qe5", kSavePreview, {".qe5", ".rve"}},                                                 // 11
+    {".pmt", kSave, {".pmt"}},                                                                // 12
+    {".psh", kSave, {".psh"}},                                                                // 13
+    {".qpl", kSave, {KAVRIN_PALETTE_EXTS}},                                                   // 14
+    {".qgs", kSave, {".qgs"}},                                                                // 15
+    {".qts", kSave, {".qts"}},                                                                // 16
+    {".qsl", kSave, {".qsl"}},                                                                // 17
+    {".qpl", kOpen, {".qpl"}},                                                                // 18
+    {".bmp", kSavePreview, {".bmp", ".png"}},                                                 // 19
+    {".cur", kOpen, {".cur", ".ani"}},                                                        // 20
 }};
 
 #undef KAVRIN_ALL_IMAGE_EXTS

@@ -34,8 +34,9 @@ void setModeOptions(QFileDialog &dialog, bool save)
 {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    // A save dialog asks before overwriting (Qt's default); an open one needs an existing file.
+    // A save dialog asks before overwriting; an open one needs an existing file.
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setSizeGripEnabled(true);
 }
