@@ -96,8 +96,11 @@ void TGradientListView::SetCommonAttr(const SGradAttr &Value)
     FCommonRound = Value.gradMap == gmReturn;
     FCommonInfinity = Value.gradRep == grEndless;
     FCommonRepeat = Value.gradRepCnt;
+    // The set stores what the view shows: fields out of range as their defaults.
+    SGradAttr stored = CommonAttr();
+    stored.enbAttr = Value.enbAttr;
     if (FManager)
-        FManager->setCommonAttr(Value);
+        FManager->setCommonAttr(stored);
     DrawItems();
     DoChange();
 }
