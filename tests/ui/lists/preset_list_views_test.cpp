@@ -1,4 +1,5 @@
 #include "ui/lists/gradient_list_view.h"
+#include "ui/lists/pen_method_list_view.h"
 #include "ui/lists/tone_list_view.h"
 
 #include "core/image/channel.h"
@@ -310,6 +311,11 @@ TEST(ListsPresets, ItemsCopiedBetweenViewsOfOneClassOnly)
     // Gradient onto tone: refused.
     drag(a, QPoint(18, 18), t, QPoint(18, 18));
     EXPECT_EQ(names(t), "p0 p1");
+    // A brush dragged over a gradient view is refused.
+    TPenMethodListView brushes;
+    bool accept = true;
+    a.DragOver(&brushes, QPoint(18, 18), accept);
+    EXPECT_FALSE(accept);
     // Within a view the gradient moves.
     drag(a, QPoint(18, 18), a, QPoint(2 + 64 + 30, 18));
     EXPECT_EQ(names(a), "g1 g2 g0");
