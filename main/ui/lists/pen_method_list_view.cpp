@@ -113,6 +113,9 @@ void TPenMethodListView::ReadAliasFromSelection()
 
 void TPenMethodListView::SetPaintMode(TPaintMode Value)
 {
+    // The kinds index per-kind tables: a value from outside the modes changes nothing.
+    if (!isValidPaintMode(Value))
+        return;
     FPaintLevel = paintModeToLevel(Value);
     if (IsLegacy()) {
         FPenParamType = paintModeToPenParamType(Value);
@@ -130,7 +133,7 @@ void TPenMethodListView::SetPaintMode(TPaintMode Value)
 
 void TPenMethodListView::SetPaintLevel(TPaintLevel Value)
 {
-    if (Value == FPaintLevel)
+    if (Value == FPaintLevel || uint8_t(Value) > uint8_t(TPaintLevel::pl5))
         return;
     FPaintLevel = Value;
     DoChange();

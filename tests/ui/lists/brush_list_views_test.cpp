@@ -137,6 +137,10 @@ TEST(ListsBrush, AliasParametersReachTheStrokeOnLegacyLevelsOnly)
     EXPECT_TRUE(v.AliasRef().UserIcon());
     EXPECT_FLOAT_EQ(stroke.getOpaque(), 0.25f);
 
+    // A mode from outside the table changes nothing.
+    v.SetPaintMode(TPaintMode(200));
+    EXPECT_EQ(v.PaintMode(), TPaintMode::pmPencil1);
+
     // On a new level the stroke is never written.
     v.SetPaintMode(TPaintMode::pmPencil5);
     v.SetAliasParam(TPaintParamType::ppDensity, 0.5f);
