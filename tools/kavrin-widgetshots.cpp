@@ -2,6 +2,7 @@
 // at: kavrin-widgetshots OUTDIR [FAMILY...] writes OUTDIR/<family>/<name>.png (every family when
 // none is named). --list prints the shots instead. The colours are the fixed table of the tests
 // unless --system is given.
+#include "paint/presets/method_icons.h"
 #include "core/image/display_canvas.h"
 #include "ui/base/system_colours.h"
 #include "ui/base/user_interface.h"
@@ -854,6 +855,7 @@ int main(int argc, char **argv)
     if (!system)
         installSysColorTable(fixedSysColorTable());
     initialiseUserInterface();
+    initialiseMethodIcons(); // the brush lists show each method's built-in icon
     int failed = 0;
     for (const Shot &s : shots) {
         if (!args.isEmpty() && !args.contains(s.family))
@@ -867,6 +869,7 @@ int main(int argc, char **argv)
         }
         std::printf("%s\n", qPrintable(path));
     }
+    finaliseMethodIcons();
     finaliseUserInterface();
     return failed ? 1 : 0;
 }
