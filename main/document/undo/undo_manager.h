@@ -52,6 +52,7 @@ struct SUndoExtras
     std::array<std::vector<uint8_t>, 2> tables; // group-level tables (undo, redo)
     std::vector<uint8_t> bytes;                 // alpha or visibility bytes
     std::vector<int32_t> ids;          // whole unique ids (e.g. the layers a command turned)
+    sPos offset;                       // a move of layers by (x, y) (group and linked moves)
     std::unique_ptr<CBlockVMTC> image; // the saved pixels of the image form
     CLayerData *layer2 = nullptr;      // a second layer (merge down)
     CMaskMngr *masks = nullptr;        // a mask manager (resolution change)
