@@ -661,6 +661,40 @@ TEST(StructuralUndo, KindsWhoseOperationIsNotBuiltAreRefused)
     EXPECT_EQ(d.um->getUndoCnt(), 0);
 }
 
+// A manager that stores hand-made records, as a later operation would push them.
+class StoringUndoMngr : public CUndoMngrEx
+{
+  public:
+    explicit StoringUndoMngr(TPaper &paper)
+        : CUndoMngrEx(&paper, &paper.layerMngr(), 100, 100, 32)
+    {
+    }
+    bool store(udDataType dt, udCmdName cn, int32_t id)
+    {
+        auto rec = std::make_unique<CUndoData>(id);
+        rec->setAttr(true, id, dt, cn, 0, 0, 0, 0);
+        return storeRecord(rec);
+    }
+};
+
+TEST(StructuralUndo, ARecordOfAKindWhoseOperationIsNotBuiltIsDroppedUnapplied)
+{
+    StructDoc d;
+    ASSERT_TRUE(d.ok);
+    StoringUndoMngr um(d.paper());
+    const DocSnap before = d.snap();
+    for (udCmdName cn : {udcnComplexMoveLayerSelectPos, udcnComplexRot90All, udcnMaskState}) {
+        SCOPED_TRACE(cmdNumber(cn));
+        ASSERT_TRUE(um.store(getUndoCmdDataType(cn), cn, d.id(0)));
+        int32_t idx = 0;
+        sBox box;
+        EXPECT_FALSE(um.popUndo(idx, &d.layer(0), box));
+        EXPECT_EQ(um.getUndoCnt(), 0);
+        EXPECT_EQ(um.getRedoCnt(), 0);
+    }
+    EXPECT_EQ(d.snap(), before);
+}
+
 TEST(StructuralUndo, PushesNamingWhatIsNotThereStoreNothing)
 {
     StructDoc d;
