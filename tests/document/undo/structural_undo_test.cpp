@@ -43,8 +43,8 @@ void PrintTo(const LayerSnap &l, std::ostream *os)
     for (uint32_t p : l.pixels)
         sum = sum * 31 + p;
     *os << "{" << l.obj << " id " << l.id << " " << l.title.toStdString() << " vis " << l.visible
-        << " clip " << l.clip << " link " << l.link << " level " << l.level << " at "
-        << l.viewPos.x << "," << l.viewPos.y << " pixels " << sum << "}";
+        << " clip " << l.clip << " link " << l.link << " level " << l.level << " at " << l.viewPos.x
+        << "," << l.viewPos.y << " pixels " << sum << "}";
 }
 
 struct MaskSnap
@@ -130,8 +130,8 @@ class StructDoc
         }
         for (int32_t i = 0; i < mm().getMaskCount(); ++i) {
             const CMaskData &md = *mm().getMask(i);
-            MaskSnap m{objects ? &md : nullptr, objects ? md.uniqueID : 0, md.title, md.viewPos,
-                       {}};
+            MaskSnap m{
+                objects ? &md : nullptr, objects ? md.uniqueID : 0, md.title, md.viewPos, {}};
             for (int32_t y = 0; y < 30; y += 3)
                 for (int32_t x = 0; x < 40; x += 2)
                     m.values.push_back(md.getMaskValue(x, y));
@@ -202,8 +202,8 @@ bool mergeDown(StructDoc &d)
     std::unique_ptr<CLayerData> oldLower;
     if (!d.lm().bindLayer(1, 2, 0, true, &oldLower))
         return false;
-    static_cast<void>(oldLower.release());                 // the record's
-    static_cast<void>(d.lm().popAt(2).release());         // the record's
+    static_cast<void>(oldLower.release());        // the record's
+    static_cast<void>(d.lm().popAt(2).release()); // the record's
     d.lm().renumberIndex();
     return true;
 }
@@ -325,8 +325,8 @@ bool deleteGroupLayers(StructDoc &d)
         list->push_back(d.lm().popAt(1));
     d.lm().renumberIndex();
     d.lm().chkCurIndex();
-    if (d.push(udcnComplexDelGroupLayers, 1, 2, d.lm().getLayerCount(),
-               undoPackHalves(0, d.id(0)), list))
+    if (d.push(udcnComplexDelGroupLayers, 1, 2, d.lm().getLayerCount(), undoPackHalves(0, d.id(0)),
+               list))
         return true;
     delete list;
     return false;
@@ -346,8 +346,8 @@ bool moveGroup(StructDoc &d)
     if (at < 0)
         return false;
     return d.push(udcnComplexMoveLayerGroup, undoPackHalves(1, 4),
-                  undoPackHalves(oldLevel, d.layer(at).groupLevel),
-                  undoPackHalves(d.id(at), 2), at);
+                  undoPackHalves(oldLevel, d.layer(at).groupLevel), undoPackHalves(d.id(at), 2),
+                  at);
 }
 
 bool moveGroupPosition(StructDoc &d)
@@ -527,41 +527,47 @@ const SOperation kOperations[] = {
 
 TEST(StructuralUndo, EveryRecordUndoesToTheStateBeforeAndRedoesToTheStateAfter)
 {
-    for (const SOperation &op : kOperations) {
-        SCOPED_TRACE(op.name);
-        StructDoc d;
-        ASSERT_TRUE(d.ok);
-        op.prepare(d);
-        const DocSnap before = d.snap(), beforeContent = d.snap(false);
-        ASSERT_TRUE(op.run(d));
-        ASSERT_EQ(d.um->getUndoCnt(), 1);
-        const DocSnap after = d.snap(), afterContent = d.snap(false);
-        ASSERT_NE(afterContent, beforeContent);
+    // Each record is left once undone and once redone when the document and its histories are
+    // freed: what it owns in either state is freed once.
+    for (const SOperation &op : kOperations)
+        for (bool endRedone : {false, true}) {
+            SCOPED_TRACE(op.name);
+            StructDoc d;
+            ASSERT_TRUE(d.ok);
+            op.prepare(d);
+            const DocSnap before = d.snap(), beforeContent = d.snap(false);
+            ASSERT_TRUE(op.run(d));
+            ASSERT_EQ(d.um->getUndoCnt(), 1);
+            const DocSnap after = d.snap(), afterContent = d.snap(false);
+            ASSERT_NE(afterContent, beforeContent);
 
-        ASSERT_TRUE(d.undo());
-        EXPECT_EQ(d.um->getUndoCnt(), 0);
-        EXPECT_EQ(d.um->getRedoCnt(), 1);
-        if (op.sameObjects) {
-            EXPECT_EQ(d.snap().layers, before.layers);
+            ASSERT_TRUE(d.undo());
+            EXPECT_EQ(d.um->getUndoCnt(), 0);
+            EXPECT_EQ(d.um->getRedoCnt(), 1);
+            if (op.sameObjects) {
+                EXPECT_EQ(d.snap().layers, before.layers);
+            }
+            EXPECT_EQ(d.snap(false).layers, beforeContent.layers);
+            EXPECT_EQ(d.snap().masks, before.masks);
+
+            ASSERT_TRUE(d.redo());
+            EXPECT_EQ(d.um->getUndoCnt(), 1);
+            if (op.sameObjects) {
+                EXPECT_EQ(d.snap().layers, after.layers);
+            }
+            EXPECT_EQ(d.snap(false).layers, afterContent.layers);
+            EXPECT_EQ(d.snap().masks, after.masks);
+
+            // Records applied in place come back as themselves: the same again.
+            ASSERT_TRUE(d.undo());
+            EXPECT_EQ(d.snap(false).layers, beforeContent.layers);
+            EXPECT_EQ(d.snap().masks, before.masks);
+            if (endRedone) {
+                ASSERT_TRUE(d.redo());
+                EXPECT_EQ(d.snap(false).layers, afterContent.layers);
+            }
+            EXPECT_TRUE(d.messages.warnings.isEmpty());
         }
-        EXPECT_EQ(d.snap(false).layers, beforeContent.layers);
-        EXPECT_EQ(d.snap().masks, before.masks);
-
-        ASSERT_TRUE(d.redo());
-        EXPECT_EQ(d.um->getUndoCnt(), 1);
-        if (op.sameObjects) {
-            EXPECT_EQ(d.snap().layers, after.layers);
-        }
-        EXPECT_EQ(d.snap(false).layers, afterContent.layers);
-        EXPECT_EQ(d.snap().masks, after.masks);
-
-        // Records applied in place come back as themselves: the same again.
-        ASSERT_TRUE(d.undo());
-        EXPECT_EQ(d.snap(false).layers, beforeContent.layers);
-        EXPECT_EQ(d.snap().masks, before.masks);
-        EXPECT_TRUE(d.messages.warnings.isEmpty());
-        // The document and the histories are freed in this state, records owning what is out.
-    }
 }
 
 TEST(StructuralUndo, AddUndoneTakesTheSameLayerOutAndMakesTheGivenIndexCurrent)
@@ -651,10 +657,10 @@ TEST(StructuralUndo, KindsWhoseOperationIsNotBuiltAreRefused)
 {
     StructDoc d;
     ASSERT_TRUE(d.ok);
-    for (udCmdName cn : {udcnComplexLayerAndMaskFreeTransform, udcnComplexMoveLayerSelectPos,
-                         udcnComplexMoveLayerGroupSelPos, udcnComplexMoveLayerLinkSelPos,
-                         udcnComplexRot90All, udcnComplexResize, udcnComplexReso, udcnComplexCrop,
-                         udcnMaskState}) {
+    for (udCmdName cn :
+         {udcnComplexLayerAndMaskFreeTransform, udcnComplexMoveLayerSelectPos,
+          udcnComplexMoveLayerGroupSelPos, udcnComplexMoveLayerLinkSelPos, udcnComplexRot90All,
+          udcnComplexResize, udcnComplexReso, udcnComplexCrop, udcnMaskState}) {
         SCOPED_TRACE(cmdNumber(cn));
         EXPECT_FALSE(d.push(cn, 0, d.id(0), 0, 0));
     }
@@ -665,8 +671,7 @@ TEST(StructuralUndo, KindsWhoseOperationIsNotBuiltAreRefused)
 class StoringUndoMngr : public CUndoMngrEx
 {
   public:
-    explicit StoringUndoMngr(TPaper &paper)
-        : CUndoMngrEx(&paper, &paper.layerMngr(), 100, 100, 32)
+    explicit StoringUndoMngr(TPaper &paper) : CUndoMngrEx(&paper, &paper.layerMngr(), 100, 100, 32)
     {
     }
     bool store(udDataType dt, udCmdName cn, int32_t id)
@@ -739,8 +744,7 @@ const SBrokenRestore kBroken[] = {
          return deleteGroupLayers(d);
      },
      [](StructDoc &d) { d.lm().deleteLayer(0); }},
-    {"inserted mask with another id",
-     [](StructDoc &d) { return maskInsert(d, false); },
+    {"inserted mask with another id", [](StructDoc &d) { return maskInsert(d, false); },
      [](StructDoc &d) {
          std::unique_ptr<CMaskData> md;
          d.mm().removeMask(1, md);
