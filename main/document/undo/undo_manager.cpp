@@ -440,8 +440,8 @@ bool CUndoMngrEx::pushStructure(const CUndoObj &obj, udCmdName cn, int32_t n0, i
         if (getUndoCmdDataType(cn) == uddtComplex)
             rec = makeComplexRecord(*ownerObj, obj, cn, n0, n1, n2, n3, extras);
         else if (ownerPaper)
-            rec = makeMaskRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn, n0, n1, n2, n3,
-                                 extras);
+            rec =
+                makeMaskRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn, n0, n1, n2, n3, extras);
         // A command outside the tables, or an object that is not there, stores nothing.
         return rec && finishPush(rec);
     } catch (const std::bad_alloc &) {
