@@ -34,8 +34,7 @@ SNumFieldSpec spec(const char *caption, float min, float max)
 // ---------------------------------------------------------------------------------------------
 // Brightness/contrast
 
-TFormBrightnessContrast4::TFormBrightnessContrast4(QWidget *owner)
-    : TFilterRecordForm(owner)
+TFormBrightnessContrast4::TFormBrightnessContrast4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("明るさ・コントラスト"));
     FieldB = addNumField(this, 12, 8, spec("明るさ(&B)", -100, 100));
@@ -47,8 +46,8 @@ TFormBrightnessContrast4::TFormBrightnessContrast4(QWidget *owner)
 
 void TFormBrightnessContrast4::ReadCurParam()
 {
-    FCurParam = brightnessContrastRecord(FieldB.num->Value(), FieldC.num->Value(),
-                                         ChkL->isChecked());
+    FCurParam =
+        brightnessContrastRecord(FieldB.num->Value(), FieldC.num->Value(), ChkL->isChecked());
 }
 
 void TFormBrightnessContrast4::SetupControls()
@@ -123,8 +122,7 @@ TFormGamma4::TFormGamma4(QWidget *owner) : TFilterRecordForm(owner)
 
 void TFormGamma4::ReadCurParam()
 {
-    FCurParam =
-        colorBalanceRecord(FieldR.num->Value(), FieldG.num->Value(), FieldB.num->Value());
+    FCurParam = colorBalanceRecord(FieldR.num->Value(), FieldG.num->Value(), FieldB.num->Value());
 }
 
 void TFormGamma4::SetupControls()
@@ -236,8 +234,8 @@ TFormHueSaturation4::TFormHueSaturation4(QWidget *owner) : TFilterRecordForm(own
 
 void TFormHueSaturation4::ReadCurParam()
 {
-    FCurParam = hueSaturationRecord(FieldH.num->Value(), FieldS.num->Value(),
-                                    FieldL.num->Value(), ChkM->isChecked(), ChkL->isChecked());
+    FCurParam = hueSaturationRecord(FieldH.num->Value(), FieldS.num->Value(), FieldL.num->Value(),
+                                    ChkM->isChecked(), ChkL->isChecked());
 }
 
 void TFormHueSaturation4::SetupControls()
@@ -441,7 +439,8 @@ TFormGradientMap4::TFormGradientMap4(QWidget *owner) : TFilterRecordForm(owner)
 TFormGradientMap4::~TFormGradientMap4()
 {
     // The painting tools keep the gradient that was current before the dialog.
-    if (CGradMngr *mngr = appMainGradMngr(); mngr && OldIndex >= 0 && OldIndex != mngr->getGradIdx())
+    if (CGradMngr *mngr = appMainGradMngr();
+        mngr && OldIndex >= 0 && OldIndex != mngr->getGradIdx())
         mngr->setCurGrad(OldIndex);
 }
 

@@ -36,14 +36,13 @@ void initialiseFilterDialogs()
         24, module<&SFilterParams::o4, execColorBalanceDialog, makeColorBalanceLastParam>());
     registerFilterModule(
         61, module<&SFilterParams::o4, execHueSaturationDialog, makeHueSaturationLastParam>());
+    registerFilterModule(27,
+                         module<&SFilterParams::o2, execPosterizeDialog, makePosterizeLastParam>());
+    registerFilterModule(49,
+                         module<&SFilterParams::o2, execThresholdDialog, makeThresholdLastParam>());
     registerFilterModule(
-        27, module<&SFilterParams::o2, execPosterizeDialog, makePosterizeLastParam>());
-    registerFilterModule(
-        49, module<&SFilterParams::o2, execThresholdDialog, makeThresholdLastParam>());
-    registerFilterModule(54, module<&SFilterParams::gradMap, execGradientMapDialog,
-                                    makeGradientMapLastParam>());
-    registerFilterModule(60,
-                         module<&SFilterParams::o6, execLevelsDialog, makeLevelsLastParam>());
+        54, module<&SFilterParams::gradMap, execGradientMapDialog, makeGradientMapLastParam>());
+    registerFilterModule(60, module<&SFilterParams::o6, execLevelsDialog, makeLevelsLastParam>());
     registerFilterModule(51,
                          module<&SFilterParams::custom, execCustomDialog, makeCustomLastParam>());
     registerFilterModule(
@@ -52,13 +51,10 @@ void initialiseFilterDialogs()
         67, module<&SFilterParams::o2, execGaussianBlurDialog, makeGaussianBlurLastParam>());
     registerFilterModule(
         4, module<&SFilterParams::o2, execMotionBlurDialog, makeMotionBlurLastParam>());
-    registerFilterModule(86,
-                         module<&SFilterParams::o2, execMedianDialog, makeMedianLastParam>());
-    registerFilterModule(26,
-                         module<&SFilterParams::o2, execMosaicDialog, makeMosaicLastParam>());
+    registerFilterModule(86, module<&SFilterParams::o2, execMedianDialog, makeMedianLastParam>());
+    registerFilterModule(26, module<&SFilterParams::o2, execMosaicDialog, makeMosaicLastParam>());
     registerFilterModule(25, module<&SFilterParams::o4, execNoiseDialog, makeNoiseLastParam>());
-    registerFilterModule(59,
-                         module<&SFilterParams::o4, execDiffuseDialog, makeDiffuseLastParam>());
+    registerFilterModule(59, module<&SFilterParams::o4, execDiffuseDialog, makeDiffuseLastParam>());
     registerFilterModule(50, module<&SFilterParams::o4, execEmbossDialog, makeEmbossLastParam>());
     registerFilterModule(
         48, module<&SFilterParams::o4, execColorHalftoneDialog, makeColorHalftoneLastParam>());

@@ -75,7 +75,7 @@ struct SLevelsMemo
 };
 
 inline constexpr AMatrix kCustomDefaultKernel{0, 0, 0, 0, 0, 0, -2, -3, 0, 0, 0, -3, 4,
-                                              3, 0, 0, 0, 3, 2,  0, 0, 0, 0,  0, 0};
+                                              3, 0, 0, 0, 3, 2, 0,  0,  0, 0, 0, 0};
 
 struct SCustomMemo
 {

@@ -243,8 +243,8 @@ TLevelsTrackbarPart TLevelsTrackbar::PartAt(int x) const
     const TLevelsTrackbarPart won = dmin < dmax ? ltpMin : ltpMax;
     if (FType == ltOutput)
         return won;
-    const float mid = FPositions[ltpMin] + (FPositions[ltpMax] - FPositions[ltpMin]) *
-                                               FPositions[ltpMid];
+    const float mid =
+        FPositions[ltpMin] + (FPositions[ltpMax] - FPositions[ltpMin]) * FPositions[ltpMid];
     const int dmid = std::abs(xr - placeOf(mid));
     if ((won == ltpMin && dmid <= dmin) || (won == ltpMax && dmid <= dmax))
         return ltpMid;
@@ -322,13 +322,12 @@ void TLevelsTrackbar::UpdateImage()
         handleY = 2;
     }
     const auto handle = [&](int glyph, float place) {
-        const TMemoryGraphic *g = gAppearanceManager ? gAppearanceManager->GetPosImage(glyph)
-                                                     : nullptr;
+        const TMemoryGraphic *g =
+            gAppearanceManager ? gAppearanceManager->GetPosImage(glyph) : nullptr;
         if (!g || !g->Prepared())
             return;
         const int hx = roundHalfAway(double(FImage.Width() - g->Width()) * place);
-        FImage.BlendImage(hx, handleY, g->Width(), g->Height(), *g, 0, 0, blendNormal,
-                          blendNormal);
+        FImage.BlendImage(hx, handleY, g->Width(), g->Height(), *g, 0, 0, blendNormal, blendNormal);
     };
     const float mn = FPositions[ltpMin], mx = FPositions[ltpMax];
     handle(4, mn);

@@ -35,8 +35,8 @@ TFormLevels4::TFormLevels4(QWidget *owner) : TFilterRecordForm(owner)
     auto *label = new QLabel(u8("チャンネル(&C)"), GroupBoxC);
     label->setGeometry(12, 16, 90, 20);
     CmbC = new QComboBox(GroupBoxC);
-    CmbC->addItems({QStringLiteral("RGB"), QStringLiteral("R"), QStringLiteral("G"),
-                    QStringLiteral("B")});
+    CmbC->addItems(
+        {QStringLiteral("RGB"), QStringLiteral("R"), QStringLiteral("G"), QStringLiteral("B")});
     CmbC->setGeometry(104, 16, 72, 22);
     connect(CmbC, &QComboBox::activated, this, [this] { CmbCChange(); });
 
@@ -264,8 +264,8 @@ uint8_t TFormLevels4::ControlChanged(QObject *Sender)
         uint8_t *b = reinterpret_cast<uint8_t *>(&FCurParam);
         for (int c = 1; c <= 3; ++c) {
             const int table = c - 1;
-            const SLevelsAutoRange r = levelsAutoRange(t.FMinColor[size_t(table)],
-                                                       t.FMaxColor[size_t(table)]);
+            const SLevelsAutoRange r =
+                levelsAutoRange(t.FMinColor[size_t(table)], t.FMaxColor[size_t(table)]);
             b[0 + c] = uint8_t(r.inMin);
             b[8 + c] = uint8_t(r.inMax);
         }

@@ -190,8 +190,8 @@ bool TPreviewFrame::AttachSource(const SPreviewSource &src)
     FSource = src;
     // The fit zoom: the whole layer in the shown area. A layer smaller than the area never
     // zooms below 100 %.
-    const double f = std::min(double(DstWidth()) * 100 / SrcWidth(),
-                              double(DstHeight()) * 100 / SrcHeight());
+    const double f =
+        std::min(double(DstWidth()) * 100 / SrcWidth(), double(DstHeight()) * 100 / SrcHeight());
     Num1->SetValues(this, 100, float(std::min(f, 100.0)), 1600);
     Track1->setCenterLine(Num1->ValueMin() != 100);
     const sRect &r = src.effectRect;

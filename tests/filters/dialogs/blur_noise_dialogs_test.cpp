@@ -105,8 +105,7 @@ TEST(BlurNoiseDialogs, TheDialogsAndTheRepeatConvertAlike)
              EXPECT_EQ(r.data0.b1, 2);
              EXPECT_EQ(r.data0.s1, -46);
          }},
-        {"halftone angles wrap",
-         [&](sFltObj4 &r) { return execColorHalftoneDialog(r, core); },
+        {"halftone angles wrap", [&](sFltObj4 &r) { return execColorHalftoneDialog(r, core); },
          [](QDialog &d) {
              auto &dlg = as<TFormColorHalftone4>(d);
              EXPECT_FALSE(dlg.PreviewChecked());
@@ -123,8 +122,7 @@ TEST(BlurNoiseDialogs, TheDialogsAndTheRepeatConvertAlike)
          [](QDialog &d) { as<TFormGaussianBlur4>(d).FieldA.num->setValue(2.25f); },
          [&](sFltObj4 &r) { return makeGaussianBlurLastParam(as4(r)); },
          [](const sFltObj4 &r) { EXPECT_EQ(r.data0._float, 2.25f); }},
-        {"sharpen opens at 0.3",
-         [&](sFltObj4 &r) { return execSharpenCustomDialog(as4(r), core); },
+        {"sharpen opens at 0.3", [&](sFltObj4 &r) { return execSharpenCustomDialog(as4(r), core); },
          [](QDialog &d) {
              auto &dlg = as<TFormSharpenCustom4>(d);
              EXPECT_EQ(dlg.FieldA.num->Value(), 0.3f);
@@ -146,9 +144,8 @@ TEST(BlurNoiseDialogs, TheDialogsAndTheRepeatConvertAlike)
         c.check(fromRepeat);
     }
     // The sharpen dialog opens at its form's amount even after an OK with another.
-    ScopedDialogDriver driver([&](QDialog &d) {
-        EXPECT_EQ(as<TFormSharpenCustom4>(d).FieldA.num->Value(), 0.3f);
-    });
+    ScopedDialogDriver driver(
+        [&](QDialog &d) { EXPECT_EQ(as<TFormSharpenCustom4>(d).FieldA.num->Value(), 0.3f); });
     sFltObj2 rec{};
     EXPECT_FALSE(execSharpenCustomDialog(rec, core));
 }

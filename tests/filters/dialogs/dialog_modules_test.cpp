@@ -165,8 +165,7 @@ TEST(DialogModules, TheRepeatBuildsEveryRecordFromTheDefaults)
              EXPECT_TRUE(makeLevelsLastParam(r));
              return cells(&r, 6);
          },
-         cells(std::array<uint32_t, 6>{0, 0x64646464u, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 1}.data(),
-               6)},
+         cells(std::array<uint32_t, 6>{0, 0x64646464u, 0xFFFFFFFFu, 0, 0xFFFFFFFFu, 1}.data(), 6)},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.cells(), c.expected) << c.name;
