@@ -1,5 +1,9 @@
 // The preview frame: the zoom bar's mapping, the fit zoom, panning at the layer's edges and the
 // picture it draws.
+#include "document/paper/headless.h"
+#include "document/paper/layer_data.h"
+#include "document/paper/paper.h"
+#include "support/paper_fakes.h"
 #include "ui/fields/num_mngr.h"
 #include "ui/fields/trackbar.h"
 #include "ui/preview/preview_frame.h"
@@ -116,4 +120,23 @@ TEST(PreviewFrame, ZoomingKeepsTheCentre)
     f.frame.Num1->setValue(200);
     EXPECT_EQ(f.frame.SrcAdjWidth(), 103);
     EXPECT_NEAR(f.frame.SrcLeft() + f.frame.SrcAdjWidth() / 2, 500, 1);
+}
+
+TEST(PreviewFrame, AttachesToADocumentWindowsLayer)
+{
+    HeadlessDocument doc;
+    ASSERT_TRUE(doc.paper && setupHeadlessPaper(*doc.paper, {40, 30}, 0xFFFFFF, 1));
+    doc.owner.smoothZoom = true;
+    doc.flow().image().seek32(0, 0)->all = 0xFF123456u;
+    TPreviewFrame frame;
+    EXPECT_FALSE(frame.Attach(nullptr, &doc.flow(), 0));
+    EXPECT_FALSE(frame.Attach(&doc.owner, &doc.flow(), 5));
+    ASSERT_TRUE(frame.Attach(&doc.owner, &doc.flow(), 0));
+    EXPECT_EQ(frame.SrcWidth(), doc.paper->getLayerData(0)->imageTC->width());
+    EXPECT_EQ(frame.Num1->ValueMin(), 100.0f);
+    // Shown at 100 %: the area-average scaler copies the pixel.
+    EXPECT_EQ(frame.ViewTC().getColor(frame.DstLeft(), frame.DstTop()), 0xFF123456u);
+    // Transparent pixels show the 8 x 8 checkerboard.
+    EXPECT_EQ(frame.ViewTC().getColor(frame.DstLeft() + 7, frame.DstTop()), 0xFFE0E0E0u);
+    EXPECT_EQ(frame.ViewTC().getColor(frame.DstLeft() + 8, frame.DstTop()), 0xFFC8C8C8u);
 }
