@@ -5,9 +5,12 @@
 #include "paint/gradient/gradient_manager.h"
 #include "ui/fields/num_mngr.h"
 #include "ui/fields/trackbar.h"
+#include "ui/lists/gradient_list_view.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 
 namespace {
@@ -425,23 +428,72 @@ const CColorSlotGroup *currentGradientStops()
 }
 } // namespace
 
+namespace {
+struct SListTypeItem
+{
+    const char *caption;
+    TListViewType type;
+};
+constexpr SListTypeItem kListTypeItems[] = {
+    {"テキストを表示(&1)", lvText},    {"リスト小を表示(&2)", lvListS},
+    {"リストを表示(&3)", lvListM},     {"リスト大を表示(&4)", lvListL},
+    {"アイコン小を表示(&5)", lvIconS}, {"アイコンを表示(&6)", lvIconM},
+    {"アイコン大を表示(&7)", lvIconL},
+};
+} // namespace
+
 TFormGradientMap4::TFormGradientMap4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("グラデーションマップ"));
     initFltObjGradientMap(FCurParam);
     initFltObjGradientMap(FPreParam);
-    if (const CGradMngr *mngr = appMainGradMngr())
-        OldIndex = mngr->getGradIdx();
-    ChkR = addCheckBox(this, 16, kControlsTop, u8("反転(&R)"));
+    auto *label = new QLabel(u8("グラデーション"), this);
+    label->setGeometry(16, kControlsTop, 120, 16);
+    // The list takes the place of its placeholder below the preview.
+    auto *placeholder = new QWidget(this);
+    placeholder->setGeometry(16, kControlsTop + 18, 312, 96);
+    placeholder->hide();
+    FDrpGrad = new TGradientListView(placeholder->parentWidget());
+    const QRect g = placeholder->geometry();
+    FDrpGrad->SetBounds(g.x(), g.y(), g.width(), g.height());
+    FDrpGrad->SetSupportCommand({lvcSelect});
+    FDrpGrad->Attach(appMainGradMngr());
+    OldIndex = FDrpGrad->SelectIndex();
+    FDrpGrad->OnChangeManager = [this](QObject *s) { ValueChange(s); };
+    FDrpGrad->OnChange = [this](QObject *s) { ValueChange(s); };
+    PopMenu = new QMenu(this);
+    for (const SListTypeItem &item : kListTypeItems) {
+        QAction *a = PopMenu->addAction(u8(item.caption));
+        a->setCheckable(true);
+        a->setData(int(item.type));
+        connect(a, &QAction::triggered, this, [this, a] { MenuIconLClick(a); });
+    }
+    connect(PopMenu, &QMenu::aboutToShow, this, [this] { PopMenuPopup(); });
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pt) { PopMenu->popup(mapToGlobal(pt)); });
+    ChkR = addCheckBox(this, 16, kControlsTop + 120, u8("反転(&R)"));
     fitClientHeight(292);
 }
 
 TFormGradientMap4::~TFormGradientMap4()
 {
     // The painting tools keep the gradient that was current before the dialog.
-    if (CGradMngr *mngr = appMainGradMngr();
-        mngr && OldIndex >= 0 && OldIndex != mngr->getGradIdx())
+    CGradMngr *mngr = FDrpGrad->Detach();
+    if (mngr && OldIndex >= 0 && OldIndex != mngr->getGradIdx())
         mngr->setCurGrad(OldIndex);
+}
+
+void TFormGradientMap4::MenuIconLClick(QAction *Sender)
+{
+    if (Sender)
+        FDrpGrad->SetListType(TListViewType(Sender->data().toInt()));
+}
+
+void TFormGradientMap4::PopMenuPopup()
+{
+    for (QAction *a : PopMenu->actions())
+        a->setChecked(a->data().toInt() == int(FDrpGrad->ListType()));
 }
 
 void TFormGradientMap4::ReadCurParam()

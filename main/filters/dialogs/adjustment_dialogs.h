@@ -8,8 +8,11 @@
 #include "filters/dialogs/filter_dialog.h"
 #include "filters/dialogs/histogram.h"
 
+class QAction;
 class QCheckBox;
+class QMenu;
 class QPushButton;
+class TGradientListView;
 
 class TFormBrightnessContrast4 : public TFilterRecordForm<TFormFilter, sFltObj4, kFltObj4Size>
 {
@@ -112,6 +115,13 @@ class TFormGradientMap4
     uint8_t ControlChanged(QObject *Sender) override;
     bool IsChanged() override;
 
+    // The seven display types of the list's pop-up menu.
+    void MenuIconLClick(QAction *Sender);
+    // Ticks the item of the list's current type.
+    void PopMenuPopup();
+
+    TGradientListView *FDrpGrad = nullptr;
+    QMenu *PopMenu = nullptr;
     QCheckBox *ChkR = nullptr;
     int32_t OldIndex = -1;
 

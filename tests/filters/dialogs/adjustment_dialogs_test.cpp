@@ -8,8 +8,11 @@
 #include "ui/fields/edit_boxes.h"
 #include "ui/fields/num_mngr.h"
 #include "ui/fields/trackbar.h"
+#include "ui/lists/gradient_list_view.h"
 
+#include <QAction>
 #include <QCheckBox>
+#include <QMenu>
 #include <QPushButton>
 
 #include <gtest/gtest.h>
@@ -94,9 +97,11 @@ TEST(AdjustmentDialogs, GradientMapGivesTheManagerItsGradientBack)
     const SPaperAppHooks previous = installPaperAppHooks(hooks);
     ScopedDialogDriver driver([&](QDialog &d) {
         auto &dlg = as<TFormGradientMap4>(d);
-        // Another gradient chosen in the dialog.
-        mngr.setCurGrad(1);
-        dlg.ValueChange(nullptr);
+        EXPECT_EQ(dlg.FDrpGrad->SelectIndex(), 0);
+        // Another gradient chosen in the list.
+        dlg.FDrpGrad->SetSelectIndex(1);
+        EXPECT_EQ(mngr.getGradIdx(), 1);
+        EXPECT_EQ(dlg.curParam().crsg, mngr.getGrad(1)->crsg.get());
         dlg.ChkR->click();
         clickOk(d);
     });
@@ -181,4 +186,19 @@ TEST(AdjustmentDialogs, EachDialogRecordsItsControls)
         ASSERT_TRUE(c.exec(*rig.core));
         c.check();
     }
+}
+
+TEST(AdjustmentDialogs, GradientMapMenuSetsAndTicksTheListType)
+{
+    DialogRig rig;
+    TFormGradientMap4 dlg;
+    const QList<QAction *> items = dlg.PopMenu->actions();
+    ASSERT_EQ(items.size(), 7);
+    dlg.MenuIconLClick(items[0]);
+    EXPECT_EQ(dlg.FDrpGrad->ListType(), lvText);
+    dlg.MenuIconLClick(items[6]);
+    EXPECT_EQ(dlg.FDrpGrad->ListType(), lvIconL);
+    dlg.PopMenuPopup();
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(items[i]->isChecked(), i == 6) << i;
 }
