@@ -118,8 +118,10 @@ bool TPreviewFilter::LoadSource()
     const sBox whole{0, 0, box.w, box.h};
     layer->copyArea(*backup, box.pos(), box);
     const bool ok = FltMngr->Filter(ArgPtr, ArgSize, &r);
-    if (ok)
+    if (ok) {
+        FSrcTC.PixelFill(0);
         layer->bltTo(FSrcTC, {r.x0 - SrcLeft(), r.y0 - SrcTop()}, box, 255, false);
+    }
     layer->copyArea(saved, box.pos(), whole);
     return ok;
 }

@@ -349,6 +349,8 @@ void TPreviewFrame::Timer1Timer()
 
 bool TPreviewFrame::LoadSource()
 {
+    // A part reaching past the layer (by rounding) shows transparency there.
+    FSrcTC.PixelFill(0);
     sBox box = SourceBox();
     return FSrcTC.copyArea(*FSource.canvas, {0, 0}, box);
 }

@@ -8,6 +8,7 @@
 #include "ui/fields/num_mngr.h"
 
 #include <QCheckBox>
+#include <QPointer>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 using namespace dialogtest;
@@ -206,4 +208,21 @@ TEST(DialogModules, ThePreviewTickIsRememberedPerModule)
     ASSERT_TRUE(execPosterizeDialog(rec, *rig.core));
     EXPECT_FALSE(filterDialogMemos().posterize.preview);
     EXPECT_TRUE(filterDialogMemos().mosaic.preview);
+}
+
+TEST(DialogModules, AnExceptionInsideTheDialogRevertsThePreviewOnItsWay)
+{
+    DialogRig rig;
+    QPointer<QDialog> shown;
+    const FilterModalRunner previous = installFilterModalRunner([&](QDialog &d) -> int {
+        shown = &d;
+        d.show();
+        throw std::runtime_error("inside the dialog");
+    });
+    sFltObj2 rec{};
+    EXPECT_THROW(execMosaicDialog(rec, *rig.core), std::runtime_error);
+    installFilterModalRunner(previous);
+    EXPECT_TRUE(shown.isNull()) << "the dialog is freed";
+    EXPECT_EQ(pixelsOf(rig.layer()), rig.original);
+    EXPECT_FALSE(rig.core->isDirty());
 }
