@@ -14,6 +14,8 @@
 
 #include <array>
 #include <bit>
+#include <climits>
+#include <cmath>
 
 #include <cstring>
 #include <functional>
@@ -225,4 +227,31 @@ TEST(DialogModules, AnExceptionInsideTheDialogRevertsThePreviewOnItsWay)
     EXPECT_TRUE(shown.isNull()) << "the dialog is freed";
     EXPECT_EQ(pixelsOf(rig.layer()), rig.original);
     EXPECT_FALSE(rig.core->isDirty());
+}
+
+TEST(DialogModules, RecordCellsRoundHalfAwayFromZeroOrAddAHalfAndTruncate)
+{
+    struct Case
+    {
+        double v;
+        int32_t rounded, truncated;
+    };
+    const Case cases[] = {
+        {2.5, 3, 3}, {-2.5, -3, -2}, {2.49, 2, 2}, {-0.5, -1, 0}, {1e12, INT32_MAX, INT32_MAX},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(roundHalfAway(c.v), c.rounded) << c.v;
+        EXPECT_EQ(truncHalfUp(c.v), c.truncated) << c.v;
+    }
+    EXPECT_EQ(roundHalfAway(std::nan("")), 0);
+    // Byte cells keep to their byte.
+    EXPECT_EQ(thresholdRecord(300).data0.b0, 255);
+    EXPECT_EQ(medianRecord(-4, false).data0.b0, 0);
+    sFltObj6 levels = levelsRecord(SLevelsMemo{}.columns, false);
+    writeLevelsColumn(levels, 2, 10.4f, 0.555f, 254.5f, 0, 255, true);
+    EXPECT_EQ(levelsCell(levels, 2, 0), 10);
+    EXPECT_EQ(levelsCell(levels, 2, 1), 56);
+    EXPECT_EQ(levelsCell(levels, 2, 2), 255);
+    EXPECT_EQ(levelsCell(levels, 1, 1), 100) << "other columns untouched";
+    EXPECT_EQ(reinterpret_cast<const uint8_t *>(&levels)[20], 1);
 }
