@@ -272,6 +272,8 @@ SNumField TFormFilter::addNumField(QWidget *parent, int left, int top, const SNu
     f.edit->setAlignment(taRightJustify);
     f.edit->setGeometry(left + 104, top, 64, 20);
     f.edit->setAssociate(f.num);
+    // The caption's mnemonic moves the focus to the box.
+    label->setBuddy(f.edit);
     if (!spec.unit.isEmpty()) {
         auto *unit = new QLabel(spec.unit, parent);
         unit->setGeometry(left + 172, top + 3, 24, 16);
