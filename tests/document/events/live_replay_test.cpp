@@ -99,8 +99,9 @@ struct StrokeCase
     int points;
 };
 
-// A brush chosen by the seed: size, colour, opacity, pressure switches, eraser.
-void randomBrush(LiveReplayApp &app, std::mt19937 &rng, bool gradient = true)
+// A brush chosen by the seed: size, colour, opacity, pressure switches, eraser, screentone,
+// gradient.
+void randomBrush(LiveReplayApp &app, std::mt19937 &rng)
 {
     SPenParam prm;
     initPenParam(prm, int32_t(1 + rng() % 24));
@@ -126,7 +127,7 @@ void randomBrush(LiveReplayApp &app, std::mt19937 &rng, bool gradient = true)
         app.grads.appendGrad(sRGBA{{0, 0, 0, kCrsKindOwn}}, sRGBA{{255, 255, 255, kCrsKindOwn}});
         app.grads.setCurGrad(0);
     }
-    st.m_bUseGradation = gradient && !st.m_bUseTone && rng() % 4 == 0;
+    st.m_bUseGradation = !st.m_bUseTone && rng() % 4 == 0;
 }
 
 // One stroke of n points at the level, as the document window drives it (undo on).
@@ -248,8 +249,7 @@ TEST(StrokeLiveReplay, MixedSequencesWithLevelChanges)
             [&](TPaper &paper, uint32_t s) {
                 std::mt19937 rng(s);
                 for (int i = 0; i < 5; ++i) {
-                    // Gradient strokes across paint-level changes do not replay equal yet.
-                    randomBrush(app, rng, false);
+                    randomBrush(app, rng);
                     if (rng() % 3 == 0 && !changeAttribute(paper, rng()))
                         return false;
                     if (!liveStroke(paper, levels[rng() % 3], int(1 + rng() % 40), rng,
@@ -259,5 +259,45 @@ TEST(StrokeLiveReplay, MixedSequencesWithLevelChanges)
                 return true;
             },
             uint32_t(seed));
+    }
+}
+
+// A gradient stroke paints with the gradient set's working gradient, the one the recorder writes,
+// also when the document was made before the set had one or another gradient is chosen after.
+TEST(StrokeLiveReplay, GradientStrokesTakeTheWorkingGradientChosenAfterTheDocument)
+{
+    struct Case
+    {
+        const char *what;
+        bool setBeforeDocument;
+    };
+    for (const Case c : {Case{"set filled after the document", false},
+                         Case{"another gradient chosen after the document", true}}) {
+        SCOPED_TRACE(c.what);
+        for (ePaintLevel level : {ePaintLevel::PAINT_LEVEL_qZ2, ePaintLevel::PAINT_LEVEL_qZ4,
+                                  ePaintLevel::PAINT_LEVEL_qZ5}) {
+            SCOPED_TRACE("level " + std::to_string(int(level)));
+            LiveReplayApp app;
+            if (c.setBeforeDocument) {
+                app.grads.appendGrad(sRGBA{{255, 0, 0, kCrsKindOwn}},
+                                     sRGBA{{0, 0, 255, kCrsKindOwn}});
+                app.grads.setCurGrad(0);
+            }
+            expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t) {
+                app.grads.appendGrad(sRGBA{{20, 200, 40, kCrsKindOwn}},
+                                     sRGBA{{250, 240, 10, kCrsKindOwn}});
+                app.grads.setCurGrad(app.grads.count() - 1);
+                std::mt19937 rng(7);
+                TStroke &st = app.stroke;
+                st.SetPenWidth(12);
+                st.m_opaque = 1;
+                st.SetDrawMode(TDrawMode::DM_PEN);
+                st.m_bUseTone = false;
+                st.m_bUseGradation = true;
+                const bool ok = liveStroke(paper, level, 20, rng);
+                st.m_bUseGradation = false;
+                return ok;
+            });
+        }
     }
 }
