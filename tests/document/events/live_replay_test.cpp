@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -128,6 +130,25 @@ void randomBrush(LiveReplayApp &app, std::mt19937 &rng)
         app.grads.setCurGrad(0);
     }
     st.m_bUseGradation = !st.m_bUseTone && rng() % 4 == 0;
+    // An image nib of random size, content, zoom and id, selected as the tool window selects it;
+    // or the parameter nib.
+    CPenShapeObj &nib = app.nib;
+    if (rng() % 3 == 0) {
+        TChannel img(int32_t(1 + rng() % 24), int32_t(1 + rng() % 24));
+        for (int32_t y = 0; y < img.height(); ++y)
+            for (int32_t x = 0; x < img.width(); ++x)
+                *img.seek8(x, y) = uint8_t(rng());
+        nib.setImage(img, rng() % 2 != 0);
+        nib.enable = true;
+        nib.changeZoom(nib.zoomRng.min +
+                       int32_t(rng() % uint32_t(nib.zoomRng.max - nib.zoomRng.min + 1)));
+        if (rng() % 2 != 0)
+            nib.setID(int32_t(1 + rng() % 6));
+    } else {
+        nib.clearImage();
+    }
+    app.render4.setPenShapeObj(&nib, false, false, false);
+    app.render5.setPenShapeObj(&nib, false, false, false);
 }
 
 // One stroke of n points at the level, as the document window drives it (undo on).
@@ -297,6 +318,66 @@ TEST(StrokeLiveReplay, GradientStrokesTakeTheWorkingGradientChosenAfterTheDocume
                 const bool ok = liveStroke(paper, level, 20, rng);
                 st.m_bUseGradation = false;
                 return ok;
+            });
+        }
+    }
+}
+
+// An image nib replays with the image it painted with, whatever its id stood for before in the
+// recording; every nib image definition in the stream has an id of its own.
+TEST(StrokeLiveReplay, ImageNibsReplayWithTheirOwnImage)
+{
+    struct Use
+    {
+        int image;
+        int32_t id;
+    };
+    struct Case
+    {
+        const char *what;
+        std::vector<Use> uses;
+    };
+    const Case cases[] = {
+        {"one id for two images", {{0, 4}, {1, 4}}},
+        {"one image under two ids", {{0, 4}, {0, 9}}},
+        {"the first image back after another took its id", {{0, 4}, {1, 4}, {0, 4}, {1, 5}}},
+    };
+    for (const Case &c : cases) {
+        for (ePaintLevel level : {ePaintLevel::PAINT_LEVEL_qZ4, ePaintLevel::PAINT_LEVEL_qZ5}) {
+            SCOPED_TRACE(std::string(c.what) + ", level " + std::to_string(int(level)));
+            LiveReplayApp app;
+            expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t) {
+                std::mt19937 rng(3);
+                SPenParam prm;
+                initPenParam(prm, 9);
+                app.render4.changePenParam(prm);
+                app.render5.changePenParam(prm);
+                app.stroke.SetPenWidth(9);
+                for (const Use &u : c.uses) {
+                    TChannel img(5 + 6 * u.image, 7 + 3 * u.image);
+                    for (int32_t y = 0; y < img.height(); ++y)
+                        for (int32_t x = 0; x < img.width(); ++x)
+                            *img.seek8(x, y) = uint8_t(u.image ? 255 - x * 20 : x * 30 + y);
+                    app.nib.setImage(img, true);
+                    app.nib.enable = true;
+                    app.nib.setID(u.id);
+                    app.render4.setPenShapeObj(&app.nib, false, false, false);
+                    app.render5.setPenShapeObj(&app.nib, false, false, false);
+                    if (!liveStroke(paper, level, 12, rng))
+                        return false;
+                }
+                std::vector<uint32_t> defined;
+                CEventMngr &ev = paper.eventMngr();
+                ev.walkPackets(0, ev.topEventPos, [&](const SEventPacketInfo &pk) {
+                    uint32_t serial = 0;
+                    if (pk.hdr.group == 0 && (pk.hdr.code == 44 || pk.hdr.code == 74) &&
+                        ev.readRecordAt(pk.pos + 2, serial))
+                        defined.push_back(serial);
+                    return true;
+                });
+                std::sort(defined.begin(), defined.end());
+                EXPECT_EQ(std::adjacent_find(defined.begin(), defined.end()), defined.end());
+                return true;
             });
         }
     }
