@@ -1,13 +1,15 @@
-// Live == replay: a filter command applied live while recording, and its recorded packet played
-// through the player's replay table onto the same start, give the same layer; undo restores the
-// start exactly.
+// Live == replay: a filter command applied live while recording, and its recorded events played
+// by the event player onto the same start (from memory and through an exported file), give the
+// same document; undo restores the start exactly; the rows refuse what no recording holds.
 #include "core/scale/scale_canvas.h"
 #include "document/events/event_replay.h"
 #include "document/selection/effect_rect.h"
+#include "document/stroke/paper_stroke.h"
 #include "filters/commands/filter_command_rig.h"
 #include "filters/commands/filter_replay_rows.h"
 #include "filters/commands/older_filter_commands.h"
 #include "support/fixed_clock.h"
+#include "support/live_replay.h"
 
 #include <gtest/gtest.h>
 
@@ -255,13 +257,97 @@ struct Variant
     bool protect;
 };
 
-TEST(FilterLiveReplay, EveryCurrentFilterReplaysToTheLiveLayerAndUndoesExactly)
+const Variant kVariants[] = {{false, false}, {true, false}, {true, true}, {false, true}};
+
+// The filters' start on a headless document: two layers at the newest paint level, layer 0
+// patterned and loaded into the flow image, with the variant's selection and protection.
+bool filterStart(TPaper &paper, const Variant &v)
+{
+    if (!setupHeadlessPaper(paper, {64, 64}, 0xFFFFFF, 2) || !startPaintModeQZ5(paper))
+        return false;
+    paintFilterPattern(paper, 0, 1);
+    if (v.select && !selectFilterArea(paper, {6, 9, 50, 41}, 200))
+        return false;
+    paper.getLayerData(0)->maskProtected = v.protect;
+    return paper.setFlow(*paper.getActiveFlow(), 0, true);
+}
+
+std::vector<uint32_t> layerPixels(const TPaper &paper, int32_t idx = 0)
+{
+    const CBlockVMTC &img = *paper.getLayerData(idx)->imageTC;
+    std::vector<uint32_t> out;
+    for (int32_t y = 0; y < img.height(); ++y)
+        for (int32_t x = 0; x < img.width(); ++x)
+            out.push_back(img.PixelGet(x, y));
+    return out;
+}
+
+// The filters' replay entries and rows, a fixed clock for the seeds, the application's painting
+// objects with a gradient set for the gradient map, and no module left over.
+struct FilterLiveReplayApp
+{
+    FilterLiveReplayApp()
+    {
+        initialiseFilters();
+        initialiseEventReplay();
+        installFilterReplayEntries();
+        clearLastFilter();
+        clearFilterModules();
+        app.grads.appendGrad(sRGBA{{0, 0, 0, kCrsKindOwn}}, sRGBA{{255, 255, 255, kCrsKindOwn}});
+        app.grads.setCurGrad(0);
+        app.stroke.SetDrawColor(0x00405060);
+    }
+    ~FilterLiveReplayApp()
+    {
+        clearFilterModules();
+        clearLastFilter();
+    }
+    LiveReplayApp app;
+    ScopedFixedClock clock{5555};
+};
+
+TEST(FilterLiveReplay, EveryCurrentFilterReplaysToTheLiveDocument)
+{
+    FilterLiveReplayApp env;
+    for (const Variant v : kVariants) {
+        for (const LiveCase &c : liveCases()) {
+            SCOPED_TRACE(testing::Message()
+                         << c.what << " select " << v.select << " protect " << v.protect);
+            expectLiveEqualsReplay(
+                [&](TPaper &paper, uint32_t) { return filterStart(paper, v); },
+                [&](TPaper &paper, uint32_t) {
+                    FakeFilterView view;
+                    FakeModule mod;
+                    if (c.fill) {
+                        const bool prot = v.protect;
+                        mod.fill = [&c, prot](SFilterParams &p) { c.fill(p, prot); };
+                        registerFilterModule(c.hdr.code, mod.module());
+                    }
+                    TFlowImage &flow = *paper.getActiveFlow();
+                    const auto start = layerPixels(paper);
+                    const bool ok = c.cmd ? c.cmd(&view, flow, 0, true)
+                                          : doFilterAlphaViaDensity(&view, flow, 0);
+                    clearFilterModules();
+                    const bool changed = layerPixels(paper) != start;
+                    // On the plain layer every filter of the table changes something.
+                    if (!v.select && !v.protect)
+                        EXPECT_TRUE(ok && changed);
+                    // A filter that refuses (protection that differs from its record) or
+                    // changes nothing records nothing.
+                    EXPECT_EQ(recordedFilterHeaders(paper),
+                              ok && changed ? std::vector<H>{c.hdr} : std::vector<H>{});
+                    return true;
+                });
+        }
+    }
+}
+
+TEST(FilterLiveReplay, EveryCurrentFilterUndoesExactly)
 {
     initialiseEventReplay();
     installFilterReplayEntries();
     ScopedFixedClock clock(5555);
-    for (const Variant v :
-         {Variant{false, false}, Variant{true, false}, Variant{true, true}, Variant{false, true}}) {
+    for (const Variant v : kVariants) {
         for (const LiveCase &c : liveCases()) {
             SCOPED_TRACE(testing::Message()
                          << c.what << " select " << v.select << " protect " << v.protect);
@@ -274,75 +360,60 @@ TEST(FilterLiveReplay, EveryCurrentFilterReplaysToTheLiveLayerAndUndoesExactly)
             if (c.fill) {
                 const bool prot = v.protect;
                 mod.fill = [&c, prot](SFilterParams &p) { c.fill(p, prot); };
-                registerFilterModule(c.hdr.code == 54 ? 54 : c.hdr.code, mod.module());
+                registerFilterModule(c.hdr.code, mod.module());
             }
             const auto start = r.pixels();
-            const uint32_t from = r.mark();
             const bool ok = c.cmd ? c.cmd(&r.view, r.flow(), 0, true)
                                   : doFilterAlphaViaDensity(&r.view, r.flow(), 0);
-            const auto live = r.pixels();
-            // On the plain layer every filter of the table changes something.
-            if (!v.select && !v.protect)
-                EXPECT_TRUE(ok && live != start);
-            if (!ok || live == start) {
-                // A filter that refuses (protection that differs from its record) or changes
-                // nothing records nothing.
-                EXPECT_TRUE(r.filterHeaders(from).empty());
+            if (!ok || r.pixels() == start) {
                 EXPECT_EQ(r.undoCount(), 0);
                 continue;
             }
-            ASSERT_EQ(r.filterHeaders(from), (std::vector<H>{c.hdr}));
-            const std::vector<uint8_t> body = r.rig.body(c.hdr, from);
             ASSERT_TRUE(r.undo());
-            ASSERT_EQ(r.pixels(), start);
-            const SEvReplayRow &row = eventReplayRow(c.hdr);
-            ASSERT_TRUE(row.registered());
-            EXPECT_TRUE(row.fn(r.rig.ev(), r.paper(), c.hdr.code, body));
-            EXPECT_EQ(r.pixels(), live);
+            EXPECT_EQ(r.pixels(), start);
         }
     }
 }
 
 TEST(FilterLiveReplay, AnOlderEventRecordedAgainReplaysToTheSameLayer)
 {
-    initialiseEventReplay();
-    installFilterReplayEntries();
+    FilterLiveReplayApp env;
     struct Case
     {
         H recorded;
-        std::function<bool(FilterCommandRig &, FilterBackup &)> run;
+        std::function<bool(TFlowImage &, FilterBackup &)> run;
     };
     const Case cases[] = {
         {{33, 21},
-         [](auto &r, auto &b) {
-             return orgEventFilterPosterize(nullptr, r.flow(), 0, b, true, 4);
+         [](TFlowImage &flow, FilterBackup &b) {
+             return orgEventFilterPosterize(nullptr, flow, 0, b, true, 4);
          }},
         {{33, 2},
-         [](auto &r, auto &b) {
-             return orgEventFilterMotionBlur(nullptr, r.flow(), 0, b, true, 6, 0.4f, 0);
+         [](TFlowImage &flow, FilterBackup &b) {
+             return orgEventFilterMotionBlur(nullptr, flow, 0, b, true, 6, 0.4f, 0);
          }},
         {{34, 24},
-         [](auto &r, auto &b) {
-             return orgEventFilterColorBalance(nullptr, r.flow(), 0, b, true, f(1.4f), f(1.0f),
+         [](TFlowImage &flow, FilterBackup &b) {
+             return orgEventFilterColorBalance(nullptr, flow, 0, b, true, f(1.4f), f(1.0f),
                                                f(0.7f));
          }},
         {{34, 36},
-         [](auto &r, auto &b) {
+         [](TFlowImage &flow, FilterBackup &b) {
              static const int32_t tiles[6] = {2, 0, 10, int32_t(0xFF0000FF), int32_t(0xFF00FF00),
                                               0};
-             return orgEventFilterTiles(nullptr, r.flow(), 0, b, tiles, true);
+             return orgEventFilterTiles(nullptr, flow, 0, b, tiles, true);
          }},
         {{35, 35},
-         [](auto &r, auto &b) {
-             return orgEventFilterWave(nullptr, r.flow(), 0, b, 5, 0, 2, 3, 0.5f, true);
+         [](TFlowImage &flow, FilterBackup &b) {
+             return orgEventFilterWave(nullptr, flow, 0, b, 5, 0, 2, 3, 0.5f, true);
          }},
         {{34, 33},
-         [](auto &r, auto &b) {
-             return orgEventFilterTwist(nullptr, r.flow(), 0, b, 0.3f, 1, 0.25f, 0.5f, true);
+         [](TFlowImage &flow, FilterBackup &b) {
+             return orgEventFilterTwist(nullptr, flow, 0, b, 0.3f, 1, 0.25f, 0.5f, true);
          }},
         // More than one light replays: every light of the block is handed on.
         {{38, 39},
-         [](auto &r, auto &b) {
+         [](TFlowImage &flow, FilterBackup &b) {
              SFltLight lights[3];
              for (int i = 0; i < 3; ++i) {
                  initFltLight(lights[i]);
@@ -354,24 +425,24 @@ TEST(FilterLiveReplay, AnOlderEventRecordedAgainReplaysToTheSameLayer)
                  lights[i].posy = 0.5f;
                  lights[i].posz = 20;
              }
-             return orgEventFilterLighting(nullptr, r.flow(), 0, b, lights, 3, 0x00FFFFFF, 40,
-                                           true);
+             return orgEventFilterLighting(nullptr, flow, 0, b, lights, 3, 0x00FFFFFF, 40, true);
          }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(int(c.recorded.code));
-        FilterCommandRig r;
-        FilterBackup none;
-        const auto start = r.pixels();
-        const uint32_t from = r.mark();
-        ASSERT_TRUE(c.run(r, none));
-        const auto first = r.pixels();
-        ASSERT_EQ(r.filterHeaders(from), (std::vector<H>{c.recorded}));
-        const std::vector<uint8_t> body = r.rig.body(c.recorded, from);
-        ASSERT_TRUE(r.undo());
-        ASSERT_EQ(r.pixels(), start);
-        EXPECT_TRUE(eventReplayRow(c.recorded).fn(r.rig.ev(), r.paper(), c.recorded.code, body));
-        EXPECT_EQ(r.pixels(), first);
+        expectLiveEqualsReplay(
+            [](TPaper &paper, uint32_t) {
+                return filterStart(paper, {false, false});
+            },
+            [&](TPaper &paper, uint32_t) {
+                FilterBackup none;
+                const auto start = layerPixels(paper);
+                if (!c.run(*paper.getActiveFlow(), none))
+                    return false;
+                EXPECT_NE(layerPixels(paper), start);
+                EXPECT_EQ(recordedFilterHeaders(paper), (std::vector<H>{c.recorded}));
+                return true;
+            });
     }
 }
 
@@ -401,62 +472,65 @@ TEST(FilterLiveReplay, TheGradientMapTakesProtectionFromTheLayerNotTheRecord)
 // status image 128 before the command, the layer's slot is rebuilt at replay.
 TEST(FilterLiveReplay, TheFloorReplaysItsFileTextureAndRebuildsTheLayerSlot)
 {
-    initialiseEventReplay();
-    installFilterReplayEntries();
+    FilterLiveReplayApp env;
     for (const bool select : {false, true}) {
         SCOPED_TRACE(select);
-        FilterCommandRig r;
-        if (select)
-            r.select({4, 4, 40, 36});
-        FakeModule mod;
-        // The module is the dialog: it fills slot 0 from a file and slot 1 from the layer.
-        FilterCommandRig *rig = &r;
-        mod.fill = [rig](SFilterParams &p) {
-            SFltFloorParam &f = p.floor.sfloor;
-            f.version = 3;
-            f.y = 10;
-            f.skyheight = 20;
-            f.eye2scr = 50;
-            f.alpha = 100;
-            f.farcol.all = 0xFF808080;
-            f.texEnbFlag = 3;
-            f.texTypeFlag = 1;
-            f.tex0w = f.tex0h = f.tex1w = f.tex1h = 64;
-            TMTC &ceiling = *p.floor.stex[0].tc;
-            ceiling.Resize(8, 8);
-            ceiling.PixelFill(0xFF2060A0u);
-            p.floor.stex[0].dpi = 72;
-            p.floor.stex[0].path = QStringLiteral("tex.png");
-            // Slot 1 from the layer, as the replay rebuilds it.
-            const CLayerData &ld = rig->layer();
-            sRect rr;
-            ASSERT_TRUE(
-                getEffectRect(ld.imageTC.get(), ld.viewPos, rig->paper().getActiveMaskData(), rr));
-            TMTC crop(rr.x1 - rr.x0, rr.y1 - rr.y0);
-            crop.copyAreaNC(rig->flow().image(), {0, 0},
-                            sBox{rr.x0, rr.y0, rr.x1 - rr.x0, rr.y1 - rr.y0});
-            TMTC &floor = *p.floor.stex[1].tc;
-            floor.Resize(256, 256);
-            ASSERT_TRUE(scaleCanvasInto(floor, crop, false, 0));
-            p.floor.stex[1].dpi = rig->paper().m_paperDPI;
-        };
-        registerFilterModule(99, mod.module());
-        const auto start = r.pixels();
-        const uint32_t from = r.mark();
-        ASSERT_TRUE(doFilterFloor(&r.view, r.flow(), 0, true));
-        const auto live = r.pixels();
-        ASSERT_NE(live, start);
-        EXPECT_EQ(r.rig.count({0, 128}, from), 1);
-        EXPECT_EQ(r.rig.count({0, 129}, from), 0);
-        const std::vector<uint8_t> tex = r.rig.body({0, 128}, from);
-        const std::vector<uint8_t> body = r.rig.body({38, 99}, from);
-        ASSERT_TRUE(r.undo());
-        ASSERT_EQ(r.pixels(), start);
-        // The status rows play with the player's objects.
-        ASSERT_TRUE(r.rig.ev().createPlayObjects());
-        ASSERT_TRUE(eventReplayRow({0, 128}).fn(r.rig.ev(), r.paper(), 128, tex));
-        EXPECT_TRUE(eventReplayRow({38, 99}).fn(r.rig.ev(), r.paper(), 99, body));
-        EXPECT_EQ(r.pixels(), live);
+        expectLiveEqualsReplay(
+            [&](TPaper &paper, uint32_t) {
+                return filterStart(paper, {false, false}) &&
+                       (!select || selectFilterArea(paper, {4, 4, 40, 36}));
+            },
+            [&](TPaper &paper, uint32_t) {
+                FakeFilterView view;
+                FakeModule mod;
+                // The module is the dialog: it fills slot 0 from a file and slot 1 from the
+                // layer.
+                TFlowImage &flow = *paper.getActiveFlow();
+                mod.fill = [&](SFilterParams &p) {
+                    SFltFloorParam &f = p.floor.sfloor;
+                    f.version = 3;
+                    f.y = 10;
+                    f.skyheight = 20;
+                    f.eye2scr = 50;
+                    f.alpha = 100;
+                    f.farcol.all = 0xFF808080;
+                    f.texEnbFlag = 3;
+                    f.texTypeFlag = 1;
+                    f.tex0w = f.tex0h = f.tex1w = f.tex1h = 64;
+                    TMTC &ceiling = *p.floor.stex[0].tc;
+                    ceiling.Resize(8, 8);
+                    ceiling.PixelFill(0xFF2060A0u);
+                    p.floor.stex[0].dpi = 72;
+                    p.floor.stex[0].path = QStringLiteral("tex.png");
+                    // Slot 1 from the layer, as the replay rebuilds it.
+                    const CLayerData &ld = *paper.getLayerData(0);
+                    sRect rr;
+                    ASSERT_TRUE(
+                        getEffectRect(ld.imageTC.get(), ld.viewPos, paper.getActiveMaskData(), rr));
+                    TMTC crop(rr.x1 - rr.x0, rr.y1 - rr.y0);
+                    crop.copyAreaNC(flow.image(), {0, 0},
+                                    sBox{rr.x0, rr.y0, rr.x1 - rr.x0, rr.y1 - rr.y0});
+                    TMTC &floor = *p.floor.stex[1].tc;
+                    floor.Resize(256, 256);
+                    ASSERT_TRUE(scaleCanvasInto(floor, crop, false, 0));
+                    p.floor.stex[1].dpi = paper.m_paperDPI;
+                };
+                registerFilterModule(99, mod.module());
+                const auto start = layerPixels(paper);
+                const bool ok = doFilterFloor(&view, flow, 0, true);
+                clearFilterModules();
+                EXPECT_NE(layerPixels(paper), start);
+                int textures = 0, layerTextures = 0;
+                CEventMngr &ev = paper.eventMngr();
+                ev.walkPackets(0, ev.curLength, [&](const SEventPacketInfo &pk) {
+                    textures += pk.hdr == H{0, 128} ? 1 : 0;
+                    layerTextures += pk.hdr == H{0, 129} ? 1 : 0;
+                    return true;
+                });
+                EXPECT_EQ(textures, 1);
+                EXPECT_EQ(layerTextures, 0);
+                return ok;
+            });
     }
 }
 
