@@ -324,8 +324,8 @@ bool CEventMngr::writePenSetStatuses(int ver, const SPenSetValues &v, const void
     {
         const void *rec;
         uint32_t size;
-    } recs[] = {{&v.map, sizeof v.map},   {&v.color, sizeof v.color}, {&v.param, sizeof v.param},
-                {&v.attr, sizeof v.attr}, {&v.mode, sizeof v.mode},   {&v.rparam, sizeof v.rparam},
+    } recs[] = {{&v.map, sizeof v.map},   {&v.color, sizeof v.color},   {&v.param, sizeof v.param},
+                {&v.attr, sizeof v.attr}, {&v.mode, sizeof v.mode},     {&v.rparam, sizeof v.rparam},
                 {&v.opt, sizeof v.opt},   {stroke, strokeSize}};
     for (int k = 0; k < 8; ++k) {
         if (k == 4 && !writePenShape(ver))
