@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <random>
 
 namespace {
 
@@ -31,12 +32,16 @@ struct Variant
 const Variant kVariants[] = {{false, false}, {true, false}, {true, true}, {false, true}};
 
 // The filters' start on a headless document: two layers at the newest paint level, layer 0
-// patterned and loaded into the flow image, with the variant's selection and protection.
-bool filterStart(TPaper &paper, const Variant &v)
+// patterned by the seed and loaded into the flow image, with the variant's selection and
+// protection. Seed 1 is 64 x 64; other seeds give other small sizes.
+bool filterStart(TPaper &paper, const Variant &v, uint32_t seed = 1)
 {
-    if (!setupHeadlessPaper(paper, {64, 64}, 0xFFFFFF, 2) || !startPaintModeQZ5(paper))
+    std::mt19937 rng(seed);
+    const sSize size =
+        seed == 1 ? sSize{64, 64} : sSize{int32_t(24 + rng() % 41), int32_t(24 + rng() % 41)};
+    if (!setupHeadlessPaper(paper, size, 0xFFFFFF, 2) || !startPaintModeQZ5(paper))
         return false;
-    paintFilterPattern(paper, 0, 1);
+    paintFilterPattern(paper, 0, seed);
     if (v.select && !selectFilterArea(paper, {6, 9, 50, 41}, 200))
         return false;
     paper.getLayerData(0)->maskProtected = v.protect;
@@ -80,35 +85,38 @@ struct FilterLiveReplayApp
 TEST(FilterLiveReplay, EveryCurrentFilterReplaysToTheLiveDocument)
 {
     FilterLiveReplayApp env;
-    for (const Variant v : kVariants) {
-        for (const FilterCase &c : currentFilterCases()) {
-            SCOPED_TRACE(testing::Message()
-                         << c.what << " select " << v.select << " protect " << v.protect);
-            expectLiveEqualsReplay(
-                [&](TPaper &paper, uint32_t) { return filterStart(paper, v); },
-                [&](TPaper &paper, uint32_t) {
-                    FakeFilterView view;
-                    FakeModule mod;
-                    if (c.fill) {
-                        const bool prot = v.protect;
-                        mod.fill = [&c, prot](SFilterParams &p) { c.fill(p, prot); };
-                        registerFilterModule(c.hdr.code, mod.module());
-                    }
-                    TFlowImage &flow = *paper.getActiveFlow();
-                    const auto start = layerPixels(paper);
-                    const bool ok = c.cmd ? c.cmd(&view, flow, 0, true)
-                                          : doFilterAlphaViaDensity(&view, flow, 0);
-                    clearFilterModules();
-                    const bool changed = layerPixels(paper) != start;
-                    // On the plain layer every filter of the table changes something.
-                    if (!v.select && !v.protect)
-                        EXPECT_TRUE(ok && changed);
-                    // A filter that refuses (protection that differs from its record) or
-                    // changes nothing records nothing.
-                    EXPECT_EQ(recordedFilterHeaders(paper),
-                              ok && changed ? std::vector<H>{c.hdr} : std::vector<H>{});
-                    return true;
-                });
+    for (int seed = 1; seed <= liveReplayIterations(1); ++seed) {
+        for (const Variant v : kVariants) {
+            for (const FilterCase &c : currentFilterCases()) {
+                SCOPED_TRACE(testing::Message()
+                             << c.what << " select " << v.select << " protect " << v.protect);
+                expectLiveEqualsReplay(
+                    [&](TPaper &paper, uint32_t s) { return filterStart(paper, v, s); },
+                    [&](TPaper &paper, uint32_t) {
+                        FakeFilterView view;
+                        FakeModule mod;
+                        if (c.fill) {
+                            const bool prot = v.protect;
+                            mod.fill = [&c, prot](SFilterParams &p) { c.fill(p, prot); };
+                            registerFilterModule(c.hdr.code, mod.module());
+                        }
+                        TFlowImage &flow = *paper.getActiveFlow();
+                        const auto start = layerPixels(paper);
+                        const bool ok = c.cmd ? c.cmd(&view, flow, 0, true)
+                                              : doFilterAlphaViaDensity(&view, flow, 0);
+                        clearFilterModules();
+                        const bool changed = layerPixels(paper) != start;
+                        // On the plain layer every filter of the table changes something.
+                        if (!v.select && !v.protect)
+                            EXPECT_TRUE(ok && changed);
+                        // A filter that refuses (protection that differs from its record) or
+                        // changes nothing records nothing.
+                        EXPECT_EQ(recordedFilterHeaders(paper),
+                                  ok && changed ? std::vector<H>{c.hdr} : std::vector<H>{});
+                        return true;
+                    },
+                    uint32_t(seed));
+            }
         }
     }
 }
