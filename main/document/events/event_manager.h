@@ -495,6 +495,11 @@ class CEventMngr : public IPaperPlayback
     bool writeCoverage(uint8_t code, const TChannel &ch, void *head, uint32_t headLen,
                        uint32_t boxOfs);
     bool writePenShape(int ver);
+    // The stream id of the nib image definition that holds img (the nib's own id first): true
+    // with it, or false with a free id to define img under.
+    bool findRecordedNib(uint32_t id, const TChannel &img, uint32_t &serial);
+    // The nib image definition (44, 74) at ofs holds img, pixel for pixel.
+    bool isRecordedNibImage(uint32_t ofs, const TChannel &img) const;
     bool pushLayerAttrFlag(int32_t idx, uint16_t bit, bool on, uint8_t code, bool dropTarget);
     // The records of a version-4 or version-5 pen set and its stroke record, in their order.
     bool writePenSetStatuses(int ver, const struct SPenSetValues &v, const void *stroke,

@@ -21,7 +21,9 @@
 #include <QStringEncoder>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
+#include <vector>
 
 // The pen records of one set, taken from a renderer.
 struct SPenSetValues
@@ -180,12 +182,12 @@ bool CEventMngr::writePenShape(int ver)
         return true;
     const TChannel &img = *nib->shapeCH;
     SEvPen4ShapeID idrec;
-    idrec.serial = uint32_t(nib->id());
     idrec.zoom = uint16_t(nib->zoomRate);
     idrec.imgSize = {img.width(), img.height()};
     const bEvEnbF e = v4 ? enbPen4ShapeID : enbPen5ShapeID;
-    uint32_t ofs = 0;
-    if (mapPenShapeObj.lookup(idrec.serial, ofs))
+    // An id names the image it was first recorded with: a nib whose id stood for another image
+    // (ids read from nib files, an image changed in place) is defined again under a free id.
+    if (findRecordedNib(uint32_t(nib->id()), img, idrec.serial))
         return writeStatusIfChanged(v4 ? 45 : 75, &idrec, sizeof idrec, e) != 2;
 
     SEvPenShapeHeader h;
@@ -206,6 +208,51 @@ bool CEventMngr::writePenShape(int ver)
     mapPenShapeObj.setAt(idrec.serial, at);
     storeStatusValue(e, &idrec, sizeof idrec);
     return true;
+}
+
+bool CEventMngr::findRecordedNib(uint32_t id, const TChannel &img, uint32_t &serial)
+{
+    uint32_t ofs = 0;
+    serial = id;
+    if (!mapPenShapeObj.lookup(id, ofs))
+        return false;
+    if (isRecordedNibImage(ofs, img))
+        return true;
+    uint32_t pos = mapPenShapeObj.getStartPosition();
+    while (pos != 0) {
+        uint32_t k = 0;
+        if (!mapPenShapeObj.getNextAssoc(pos, k, ofs))
+            break;
+        if (k != id && isRecordedNibImage(ofs, img)) {
+            serial = k;
+            return true;
+        }
+    }
+    // The map holds a few ids: a free one follows soon.
+    while (mapPenShapeObj.lookup(serial, ofs))
+        ++serial;
+    return false;
+}
+
+bool CEventMngr::isRecordedNibImage(uint32_t ofs, const TChannel &img) const
+{
+    SEvPenShapeHeader h;
+    if (!readRecordAt(ofs + 2, h) || h.width != img.width() || h.height != img.height() ||
+        h.packed > h.padded)
+        return false;
+    const size_t need = size_t(img.width()) * size_t(img.height());
+    if (h.bytes < need || h.bytes != uint32_t(img.getImageDataBytes()))
+        return false;
+    std::vector<uint8_t> packed, raw;
+    try {
+        packed.resize(h.packed);
+        raw.resize(h.bytes);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    return readDataEx(ofs + 2 + uint32_t(sizeof h), packed.data(), h.packed) == h.packed &&
+           codec::codecDecompress(packed, raw) == codec::CodecStatus::Nothing &&
+           std::memcmp(raw.data(), img.buffer(), need) == 0;
 }
 
 bool CEventMngr::writePen4Status()

@@ -706,10 +706,16 @@ bool setGradType(TPaper &paper, int32_t gt, int32_t gm, int32_t gr, int32_t rep)
     CGradation *g = paper.grad();
     if (!g)
         return false;
-    // Without a gradient set (headless, or none chosen yet) the evaluator keeps its group.
-    if (const CColorSlotGroup *group = getCurGradColorGroup(paper))
-        g->setGradGroup(group);
+    bindCurGradColorGroup(paper);
     return g->setGradType(gt, gm, gr, rep);
+}
+
+void bindCurGradColorGroup(TPaper &paper)
+{
+    CGradation *g = paper.grad();
+    // Without a gradient set (headless, or none chosen yet) the evaluator keeps its group.
+    if (const CColorSlotGroup *group = g ? getCurGradColorGroup(paper) : nullptr)
+        g->setGradGroup(group);
 }
 
 bool dispatchGradType(TPaper &paper)

@@ -118,4 +118,7 @@ bool setGradType(TPaper &paper, int32_t gt, int32_t gm, int32_t gr, int32_t rep)
 bool dispatchGradType(TPaper &paper);
 bool dispatchDefaultGradType(TPaper &paper);
 const CColorSlotGroup *getCurGradColorGroup(const TPaper &paper);
+// Binds the current colour group (getCurGradColorGroup) to the document gradient, keeping its
+// type; without one the gradient keeps its group.
+void bindCurGradColorGroup(TPaper &paper);
 sRGBA calcGradColor(const TPaper &paper, sPos pos);

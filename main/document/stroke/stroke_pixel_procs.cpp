@@ -149,6 +149,11 @@ void prepareStrokeForPaper(TStroke &stroke, TPaper *paper)
     }
     if (paper->isEventPlaying() && paper->m_fnDraw == eDrawProc::Draw1)
         gStrokeColorPut = pixelPutAlpha;
+    // A live gradient stroke paints with the working gradient, whose stops the recorder writes
+    // for it, not with a group bound earlier: when the document was made (before the gradient
+    // set had a working gradient) or by a replay into this document.
+    if (stroke.m_bUseGradation && !paper->isEventPlaying())
+        bindCurGradColorGroup(*paper);
 }
 
 void resetStrokePipeline(TStroke &stroke)

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -99,8 +101,9 @@ struct StrokeCase
     int points;
 };
 
-// A brush chosen by the seed: size, colour, opacity, pressure switches, eraser.
-void randomBrush(LiveReplayApp &app, std::mt19937 &rng, bool gradient = true)
+// A brush chosen by the seed: size, colour, opacity, pressure switches, eraser, screentone,
+// gradient.
+void randomBrush(LiveReplayApp &app, std::mt19937 &rng)
 {
     SPenParam prm;
     initPenParam(prm, int32_t(1 + rng() % 24));
@@ -126,7 +129,26 @@ void randomBrush(LiveReplayApp &app, std::mt19937 &rng, bool gradient = true)
         app.grads.appendGrad(sRGBA{{0, 0, 0, kCrsKindOwn}}, sRGBA{{255, 255, 255, kCrsKindOwn}});
         app.grads.setCurGrad(0);
     }
-    st.m_bUseGradation = gradient && !st.m_bUseTone && rng() % 4 == 0;
+    st.m_bUseGradation = !st.m_bUseTone && rng() % 4 == 0;
+    // An image nib of random size, content, zoom and id, selected as the tool window selects it;
+    // or the parameter nib.
+    CPenShapeObj &nib = app.nib;
+    if (rng() % 3 == 0) {
+        TChannel img(int32_t(1 + rng() % 24), int32_t(1 + rng() % 24));
+        for (int32_t y = 0; y < img.height(); ++y)
+            for (int32_t x = 0; x < img.width(); ++x)
+                *img.seek8(x, y) = uint8_t(rng());
+        nib.setImage(img, rng() % 2 != 0);
+        nib.enable = true;
+        nib.changeZoom(nib.zoomRng.min +
+                       int32_t(rng() % uint32_t(nib.zoomRng.max - nib.zoomRng.min + 1)));
+        if (rng() % 2 != 0)
+            nib.setID(int32_t(1 + rng() % 6));
+    } else {
+        nib.clearImage();
+    }
+    app.render4.setPenShapeObj(&nib, false, false, false);
+    app.render5.setPenShapeObj(&nib, false, false, false);
 }
 
 // One stroke of n points at the level, as the document window drives it (undo on).
@@ -248,8 +270,7 @@ TEST(StrokeLiveReplay, MixedSequencesWithLevelChanges)
             [&](TPaper &paper, uint32_t s) {
                 std::mt19937 rng(s);
                 for (int i = 0; i < 5; ++i) {
-                    // Gradient strokes across paint-level changes do not replay equal yet.
-                    randomBrush(app, rng, false);
+                    randomBrush(app, rng);
                     if (rng() % 3 == 0 && !changeAttribute(paper, rng()))
                         return false;
                     if (!liveStroke(paper, levels[rng() % 3], int(1 + rng() % 40), rng,
@@ -259,5 +280,105 @@ TEST(StrokeLiveReplay, MixedSequencesWithLevelChanges)
                 return true;
             },
             uint32_t(seed));
+    }
+}
+
+// A gradient stroke paints with the gradient set's working gradient, the one the recorder writes,
+// also when the document was made before the set had one or another gradient is chosen after.
+TEST(StrokeLiveReplay, GradientStrokesTakeTheWorkingGradientChosenAfterTheDocument)
+{
+    struct Case
+    {
+        const char *what;
+        bool setBeforeDocument;
+    };
+    for (const Case c : {Case{"set filled after the document", false},
+                         Case{"another gradient chosen after the document", true}}) {
+        SCOPED_TRACE(c.what);
+        for (ePaintLevel level : {ePaintLevel::PAINT_LEVEL_qZ2, ePaintLevel::PAINT_LEVEL_qZ4,
+                                  ePaintLevel::PAINT_LEVEL_qZ5}) {
+            SCOPED_TRACE("level " + std::to_string(int(level)));
+            LiveReplayApp app;
+            if (c.setBeforeDocument) {
+                app.grads.appendGrad(sRGBA{{255, 0, 0, kCrsKindOwn}},
+                                     sRGBA{{0, 0, 255, kCrsKindOwn}});
+                app.grads.setCurGrad(0);
+            }
+            expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t) {
+                app.grads.appendGrad(sRGBA{{20, 200, 40, kCrsKindOwn}},
+                                     sRGBA{{250, 240, 10, kCrsKindOwn}});
+                app.grads.setCurGrad(app.grads.count() - 1);
+                std::mt19937 rng(7);
+                TStroke &st = app.stroke;
+                st.SetPenWidth(12);
+                st.m_opaque = 1;
+                st.SetDrawMode(TDrawMode::DM_PEN);
+                st.m_bUseTone = false;
+                st.m_bUseGradation = true;
+                const bool ok = liveStroke(paper, level, 20, rng);
+                st.m_bUseGradation = false;
+                return ok;
+            });
+        }
+    }
+}
+
+// An image nib replays with the image it painted with, whatever its id stood for before in the
+// recording; every nib image definition in the stream has an id of its own.
+TEST(StrokeLiveReplay, ImageNibsReplayWithTheirOwnImage)
+{
+    struct Use
+    {
+        int image;
+        int32_t id;
+    };
+    struct Case
+    {
+        const char *what;
+        std::vector<Use> uses;
+    };
+    const Case cases[] = {
+        {"one id for two images", {{0, 4}, {1, 4}}},
+        {"one image under two ids", {{0, 4}, {0, 9}}},
+        {"the first image back after another took its id", {{0, 4}, {1, 4}, {0, 4}, {1, 5}}},
+    };
+    for (const Case &c : cases) {
+        for (ePaintLevel level : {ePaintLevel::PAINT_LEVEL_qZ4, ePaintLevel::PAINT_LEVEL_qZ5}) {
+            SCOPED_TRACE(std::string(c.what) + ", level " + std::to_string(int(level)));
+            LiveReplayApp app;
+            expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t) {
+                std::mt19937 rng(3);
+                SPenParam prm;
+                initPenParam(prm, 9);
+                app.render4.changePenParam(prm);
+                app.render5.changePenParam(prm);
+                app.stroke.SetPenWidth(9);
+                for (const Use &u : c.uses) {
+                    TChannel img(5 + 6 * u.image, 7 + 3 * u.image);
+                    for (int32_t y = 0; y < img.height(); ++y)
+                        for (int32_t x = 0; x < img.width(); ++x)
+                            *img.seek8(x, y) = uint8_t(u.image ? 255 - x * 20 : x * 30 + y);
+                    app.nib.setImage(img, true);
+                    app.nib.enable = true;
+                    app.nib.setID(u.id);
+                    app.render4.setPenShapeObj(&app.nib, false, false, false);
+                    app.render5.setPenShapeObj(&app.nib, false, false, false);
+                    if (!liveStroke(paper, level, 12, rng))
+                        return false;
+                }
+                std::vector<uint32_t> defined;
+                CEventMngr &ev = paper.eventMngr();
+                ev.walkPackets(0, ev.topEventPos, [&](const SEventPacketInfo &pk) {
+                    uint32_t serial = 0;
+                    if (pk.hdr.group == 0 && (pk.hdr.code == 44 || pk.hdr.code == 74) &&
+                        ev.readRecordAt(pk.pos + 2, serial))
+                        defined.push_back(serial);
+                    return true;
+                });
+                std::sort(defined.begin(), defined.end());
+                EXPECT_EQ(std::adjacent_find(defined.begin(), defined.end()), defined.end());
+                return true;
+            });
+        }
     }
 }

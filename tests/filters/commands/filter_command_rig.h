@@ -61,6 +61,45 @@ struct FakeModule
     }
 };
 
+// A deterministic opaque pattern with some half-transparent pixels in layer idx.
+inline void paintFilterPattern(TPaper &paper, int32_t idx, uint32_t salt)
+{
+    CBlockVMTC &img = *paper.getLayerData(idx)->imageTC;
+    uint32_t s = 0x9E3779B9u * salt;
+    for (int32_t y = 0; y < img.height(); ++y)
+        for (int32_t x = 0; x < img.width(); ++x) {
+            s = s * 1664525u + 1013904223u;
+            const uint32_t a = (x + y) % 7 == 0 ? 0x80u : 0xFFu;
+            img.setPixel(x, y, (s >> 8 & 0x00FFFFFFu) | a << 24);
+        }
+}
+
+// A selection whose content is r (document coordinates) at value v.
+inline bool selectFilterArea(TPaper &paper, const sRect &r, uint8_t v = 255)
+{
+    CMaskMngr &mm = paper.maskMngr();
+    mm.setCurIndex(mm.getMaskCount());
+    CMaskData *m = mm.getActiveMask();
+    if (!m || !m->createMask(paper.m_paperSize.x, paper.m_paperSize.y))
+        return false;
+    sRect rr = r;
+    m->maskTC->fillArea(rr, v);
+    return true;
+}
+
+// The filter packets (groups 32-35 and 38) of paper's recording from from on.
+inline std::vector<SEventHdr> recordedFilterHeaders(TPaper &paper, uint32_t from = 0)
+{
+    std::vector<SEventHdr> out;
+    CEventMngr &ev = paper.eventMngr();
+    ev.walkPackets(from, ev.curLength, [&](const SEventPacketInfo &pk) {
+        if ((pk.hdr.group >= 32 && pk.hdr.group <= 35) || pk.hdr.group == 38)
+            out.push_back(pk.hdr);
+        return true;
+    });
+    return out;
+}
+
 struct FilterCommandRig
 {
     FilterCommandRig() : rig(10)
@@ -81,17 +120,9 @@ struct FilterCommandRig
     TFlowImage &flow() { return rig.doc->flow(); }
     CLayerData &layer(int32_t idx = 0) { return *paper().getLayerData(idx); }
 
-    // A deterministic opaque pattern with some transparent pixels in layer idx.
     void paint(int32_t idx, uint32_t salt)
     {
-        CBlockVMTC &img = *layer(idx).imageTC;
-        uint32_t s = 0x9E3779B9u * salt;
-        for (int32_t y = 0; y < img.height(); ++y)
-            for (int32_t x = 0; x < img.width(); ++x) {
-                s = s * 1664525u + 1013904223u;
-                const uint32_t a = (x + y) % 7 == 0 ? 0x80u : 0xFFu;
-                img.setPixel(x, y, (s >> 8 & 0x00FFFFFFu) | a << 24);
-            }
+        paintFilterPattern(paper(), idx, salt);
         paper().setFlow(flow(), idx, true);
     }
 
@@ -114,17 +145,7 @@ struct FilterCommandRig
         paper().setFlow(flow(), idx, true);
     }
 
-    // A selection whose content is r (document coordinates) at value v.
-    void select(const sRect &r, uint8_t v = 255)
-    {
-        CMaskMngr &mm = paper().maskMngr();
-        mm.setCurIndex(mm.getMaskCount());
-        CMaskData *m = mm.getActiveMask();
-        ASSERT_TRUE(m);
-        ASSERT_TRUE(m->createMask(paper().m_paperSize.x, paper().m_paperSize.y));
-        sRect rr = r;
-        m->maskTC->fillArea(rr, v);
-    }
+    void select(const sRect &r, uint8_t v = 255) { ASSERT_TRUE(selectFilterArea(paper(), r, v)); }
 
     int32_t undoCount() { return paper().undoMngrEx()->getUndoCnt(); }
     bool undo()
@@ -141,11 +162,7 @@ struct FilterCommandRig
     // The filter packets (groups 32-35 and 38) recorded from from on.
     std::vector<SEventHdr> filterHeaders(uint32_t from)
     {
-        std::vector<SEventHdr> out;
-        for (const SEventHdr &h : rig.headers(from))
-            if ((h.group >= 32 && h.group <= 35) || h.group == 38)
-                out.push_back(h);
-        return out;
+        return recordedFilterHeaders(paper(), from);
     }
     // The recorded cells of the first filter packet with this header (after the layer and mask
     // words).
