@@ -13,6 +13,7 @@
 #include "document/undo/undo_manager.h"
 #include "document/view/composition.h"
 #include "paint/gradient/gradation.h"
+#include "paint/gradient/gradient_stops.h"
 #include "paint/stroke/stroke_placement.h"
 #include "paint/stroke/stroke_placement4.h"
 #include "platform/desktop/cursor.h"
@@ -67,6 +68,15 @@ std::unique_ptr<TPaper> TPaper::Create(IPaperOwner *dw)
 }
 
 TPaper::TPaper(IPaperOwner *dw) : m_ownerDW(dw) {}
+
+void TPaper::holdGradGroup(const CColorSlotGroup &group)
+{
+    if (!m_grad || &group == m_gradGroup.get())
+        return;
+    auto copy = std::make_unique<CColorSlotGroup>(group);
+    m_grad->setGradGroup(copy.get());
+    m_gradGroup = std::move(copy);
+}
 
 bool TPaper::construct()
 {

@@ -109,6 +109,9 @@ class TPaper : public IMaskOwner, public IViewTransform, public IStrokePaper, pu
     CMaskMngr &maskMngr() const { return *m_maskMngr; }
     CEventMngr &eventMngr() const { return *m_eventMngr; }
     CGradation *grad() const { return m_grad.get(); }
+    // Binds a copy of group to the gradient: the sets and the player that own the groups may free
+    // or replace them while the document goes on drawing with the last one bound.
+    void holdGradGroup(const CColorSlotGroup &group);
     TTC &vram() const { return *m_vram; }
     TTC &rotation() const { return *m_rotation; }
     TTC &mixTC() const { return *m_mixTC; }
@@ -274,6 +277,7 @@ class TPaper : public IMaskOwner, public IViewTransform, public IStrokePaper, pu
     IPaperPlayback *m_playback = nullptr;
     TPaperChangeReadyState FOnChangeReadyState;
     std::unique_ptr<CGradation> m_grad;
+    std::unique_ptr<CColorSlotGroup> m_gradGroup; // the copy the gradient draws from
     std::unique_ptr<TTC> m_vram;
     std::unique_ptr<TTC> m_rotation;
     std::unique_ptr<TTC> m_mixTC;

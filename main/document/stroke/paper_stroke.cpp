@@ -714,8 +714,15 @@ void bindCurGradColorGroup(TPaper &paper)
 {
     CGradation *g = paper.grad();
     // Without a gradient set (headless, or none chosen yet) the evaluator keeps its group.
-    if (const CColorSlotGroup *group = g ? getCurGradColorGroup(paper) : nullptr)
+    const CColorSlotGroup *group = g ? getCurGradColorGroup(paper) : nullptr;
+    if (!group)
+        return;
+    // The player's group lives as long as the document and its stops change as the replay reads
+    // them; the set's working gradient can be freed under the document, so that one is copied.
+    if (paper.isEventPlaying())
         g->setGradGroup(group);
+    else
+        paper.holdGradGroup(*group);
 }
 
 bool dispatchGradType(TPaper &paper)

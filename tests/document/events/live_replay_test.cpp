@@ -323,6 +323,34 @@ TEST(StrokeLiveReplay, GradientStrokesTakeTheWorkingGradientChosenAfterTheDocume
     }
 }
 
+// The document draws from its own copy of the last gradient bound: emptying the gradient set
+// (which frees its working gradient) leaves the next gradient stroke painting with that gradient,
+// live and replayed alike, and never reading the freed stops.
+TEST(StrokeLiveReplay, GradientStrokeAfterTheSetWasEmptied)
+{
+    for (ePaintLevel level : {ePaintLevel::PAINT_LEVEL_qZ2, ePaintLevel::PAINT_LEVEL_qZ5}) {
+        SCOPED_TRACE("level " + std::to_string(int(level)));
+        LiveReplayApp app;
+        expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t) {
+            app.grads.appendGrad(sRGBA{{20, 200, 40, kCrsKindOwn}},
+                                 sRGBA{{250, 240, 10, kCrsKindOwn}});
+            app.grads.setCurGrad(app.grads.count() - 1);
+            std::mt19937 rng(11);
+            TStroke &st = app.stroke;
+            st.SetPenWidth(10);
+            st.m_opaque = 1;
+            st.SetDrawMode(TDrawMode::DM_PEN);
+            st.m_bUseTone = false;
+            st.m_bUseGradation = true;
+            bool ok = liveStroke(paper, level, 12, rng);
+            app.grads.reset();
+            ok = ok && liveStroke(paper, level, 12, rng);
+            st.m_bUseGradation = false;
+            return ok;
+        });
+    }
+}
+
 // An image nib replays with the image it painted with, whatever its id stood for before in the
 // recording; every nib image definition in the stream has an id of its own.
 TEST(StrokeLiveReplay, ImageNibsReplayWithTheirOwnImage)
