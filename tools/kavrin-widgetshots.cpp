@@ -22,6 +22,12 @@
 #include "ui/graphics/brush_previews.h"
 #include "ui/graphics/glyph_manager.h"
 #include "ui/graphics/glyph_strip.h"
+#include "ui/lists/gradient_list_view.h"
+#include "ui/lists/pen_method_list_view.h"
+#include "ui/lists/pen_nib_list_view.h"
+#include "ui/lists/preset_previews.h"
+#include "ui/lists/swatch_list_view.h"
+#include "ui/lists/tone_list_view.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -598,9 +604,188 @@ QImage controlGradientEdit()
     return copyOf(e->image());
 }
 
+// ---- lists
+
+// A view placed on a host of the given size and shown, the host's picture.
+QImage hosted(QWidget &host, TqZListView &view, QSize size)
+{
+    host.resize(size);
+    view.setParent(&host);
+    view.SetBounds(0, 0, size.width(), size.height());
+    view.show();
+    host.show();
+    view.DrawItems();
+    return host.grab(QRect(QPoint(0, 0), size)).toImage();
+}
+
+// Four built-in gradients and three more: seven.
+void fillShotGradients(CGradMngr &m)
+{
+    m.makeDefault();
+    sRGBA a{}, b{};
+    a.R = 255;
+    b.B = 255;
+    b.A = 255;
+    for (int i = 0; i < 3; ++i) {
+        a.G = uint8_t(80 * i);
+        m.appendGrad(a, b);
+        m.getGrad(m.count() - 1)->crsg->setName(QStringLiteral("gradient %1").arg(i + 5));
+    }
+    m.setCurGrad(2);
+}
+
+QImage listGrid7()
+{
+    CGradMngr m;
+    fillShotGradients(m);
+    QWidget host;
+    TGradientListView v;
+    v.SetSupportCommand({lvcSelect});
+    v.Attach(&m);
+    QImage shot = hosted(host, v, QSize(118, 94));
+    v.setParent(nullptr);
+    return shot;
+}
+
+QImage listGradientRows()
+{
+    CGradMngr m(true);
+    fillShotGradients(m);
+    QWidget host;
+    TGradientListView v;
+    v.SetSupportCommand({lvcSelect});
+    v.SetListType(lvListM);
+    v.Attach(&m);
+    QImage shot = hosted(host, v, QSize(180, 130));
+    v.setParent(nullptr);
+    return shot;
+}
+
+QImage listDropStrip()
+{
+    CGradMngr m;
+    fillShotGradients(m);
+    QList<QImage> row;
+    QWidget host;
+    TGradientListView multi, single;
+    multi.SetSupportCommand({lvcSelect});
+    multi.SetListType(lvDropMulti);
+    multi.Attach(&m);
+    row << hosted(host, multi, QSize(125, 24));
+    multi.setParent(nullptr);
+    single.SetSupportCommand({lvcSelect});
+    single.SetListType(lvCheckDrop);
+    single.Attach(&m);
+    single.SetChecked(true);
+    row << hosted(host, single, QSize(80, 24));
+    single.setParent(nullptr);
+    return grid({row});
+}
+
+QImage listSwatches()
+{
+    TSwatchMngr m;
+    for (int i = 0; i < 40; ++i)
+        m.InsertItem(i, makeColor32(uint8_t(i * 6), uint8_t(240 - i * 5), uint8_t((i * 37) % 256), 255));
+    QWidget host;
+    TSwatchListView v;
+    v.SetSupportCommand({lvcSelect});
+    v.Attach(&m);
+    v.SelectItem(7, true);
+    QImage shot = hosted(host, v, QSize(16 + 10 * 12 + 4, 40));
+    v.setParent(nullptr);
+    v.Detach();
+    return shot;
+}
+
+QImage listTones()
+{
+    CToneMngr m;
+    m.makeDefault();
+    m.appendPattern(48.0f, 48.0f, 12, 4.0f);
+    m.setCurPat(1);
+    QWidget host;
+    TToneListView v;
+    v.SetSupportCommand({lvcSelect});
+    v.Attach(&m);
+    QImage shot = hosted(host, v, QSize(16 + 3 * 32 + 4, 38));
+    v.setParent(nullptr);
+    return shot;
+}
+
+QImage listNibs()
+{
+    CPenShapeMngr m;
+    m.appendDefaultShapes();
+    auto big = std::make_unique<CPenShapeObj>();
+    big->enable = true;
+    big->setRadiusSingle(100);
+    m.appendShape(std::move(big));
+    m.setCurIndex(2);
+    QWidget host;
+    TPenNibListView v;
+    v.SetSupportCommand({lvcSelect});
+    v.Attach(&m);
+    QImage shot = hosted(host, v, QSize(16 + 5 * 32 + 4, 70));
+    v.setParent(nullptr);
+    return shot;
+}
+
+QImage listBrushMethods()
+{
+    CPenMethodMngr m;
+    m.makeDefault();
+    QWidget host;
+    TPenMethodListView v;
+    v.SetSupportCommand({lvcSelect});
+    v.Attach(&m, nullptr, nullptr);
+    v.SetShowAll(true);
+    v.SetSelectIndex(3);
+    QImage shot = hosted(host, v, QSize(16 + 5 * 32 + 4, 102));
+    v.setParent(nullptr);
+    return shot;
+}
+
+QImage listPreviews()
+{
+    TPenNibPreview nib;
+    TShapeImageParam p;
+    initShapeImageParam(p);
+    p.Radius = 12;
+    p.Aspect = 0.6f;
+    p.Rotation = 30;
+    nib.SetShapeImageParam(p);
+    nib.SetBounds(0, 0, 40, 40);
+    TSwatchPreview swatch;
+    swatch.SetColor(makeColor32(40, 120, 220, 255));
+    swatch.SetBounds(0, 0, 40, 40);
+    CGradMngr grads;
+    fillShotGradients(grads);
+    TGradientPreview grad;
+    SGradAttr attr;
+    initGradAttr(attr);
+    grad.SetGradient(grads.getGrad(2), attr);
+    grad.SetBounds(0, 0, 64, 40);
+    CToneMngr tones;
+    tones.makeDefault();
+    TTonePreview tone;
+    tone.SetTone(dynamic_cast<const CPat8 *>(tones.getPattern(0)));
+    tone.SetBounds(0, 0, 40, 40);
+    return grid({{copyOf(nib.Image()), copyOf(swatch.Image()), copyOf(grad.Image()),
+                  copyOf(tone.Image())}});
+}
+
 std::vector<Shot> allShots()
 {
     return {
+        {"lists", "grid-7-items", listGrid7},
+        {"lists", "gradient-rows", listGradientRows},
+        {"lists", "drop-strips", listDropStrip},
+        {"lists", "swatches", listSwatches},
+        {"lists", "tones", listTones},
+        {"lists", "nibs", listNibs},
+        {"lists", "brush-methods", listBrushMethods},
+        {"lists", "previews", listPreviews},
         {"controls", "item-pickers", controlItemPickers},
         {"controls", "airmap-popup", controlAirMapPopup},
         {"controls", "airmap-pickers", controlAirMapPickers},

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+class QWidget;
 class TFlowImage;
 class TPaper;
 
@@ -26,6 +27,8 @@ class IFilterView
     virtual void updateToolViews() = 0;
     // The window's smooth-zoom setting.
     virtual bool isSmoothZoom() const = 0;
+    // The window that owns the filter dialogs; nullptr: they have no owner.
+    virtual QWidget *dialogOwner() const { return nullptr; }
 };
 
 class PaperFilterHost : public IFilterHost

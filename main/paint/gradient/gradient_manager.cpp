@@ -223,6 +223,23 @@ int32_t CGradMngr::appendGrad(std::unique_ptr<CGradObj> grad)
     return count() - 1;
 }
 
+int32_t CGradMngr::insertGrad(int32_t idx, std::unique_ptr<CGradObj> grad)
+{
+    if (!grad || idx <= specialIdx || idx < 0 || idx > count()) {
+        return -1;
+    }
+    try {
+        m_items.insert(m_items.begin() + idx, std::move(grad));
+    } catch (const std::bad_alloc &) {
+        return -1;
+    }
+    if (gradIdx >= idx) {
+        ++gradIdx; // the same gradient, one place higher
+    }
+    setModified(true);
+    return idx;
+}
+
 bool CGradMngr::deleteGrad(int32_t idx)
 {
     if (!isValidIndex(idx)) {

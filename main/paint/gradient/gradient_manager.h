@@ -70,6 +70,10 @@ class CGradMngr
     int32_t appendGrad(sRGBA c0, sRGBA c1);
     // Appends and sets Modified; the index, or -1 (the gradient freed) when it cannot be added.
     int32_t appendGrad(std::unique_ptr<CGradObj> grad);
+    // Puts grad into the list before idx (count appends) and sets Modified; the current gradient
+    // stays current. The fixed gradient keeps index 0: nothing goes before it. The index, or -1
+    // (the gradient freed) for a position outside the list or a null gradient.
+    int32_t insertGrad(int32_t idx, std::unique_ptr<CGradObj> grad);
     // Removes a valid index; the current index follows (the gradient now at idx when the
     // current one was removed, the one before it when it was the last). Modified. False for an
     // invalid index.

@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -64,6 +65,8 @@ template <class T, class M> class CPresetListMngr
     const QString &LastPath() const { return FLastPath; }
     // Stores and notifies only when the path differs.
     void setLastPath(const QString &path);
+    // Orders the list by less (equal items keep their order); the current item stays current.
+    void sortItems(const std::function<bool(const T &, const T &)> &less);
     std::function<void(M &)> OnChange;
 
   protected:
@@ -235,6 +238,19 @@ template <class T, class M> bool CPresetListMngr<T, M>::deleteItem(int32_t idx)
     itemDeleted(idx);
     setModified(true);
     return true;
+}
+
+template <class T, class M>
+void CPresetListMngr<T, M>::sortItems(const std::function<bool(const T &, const T &)> &less)
+{
+    const T *current = getCurObj();
+    std::stable_sort(m_items.begin(), m_items.end(),
+                     [&](const std::unique_ptr<T> &a, const std::unique_ptr<T> &b) {
+                         return less(*a, *b);
+                     });
+    for (int32_t i = 0; current && i < count(); ++i)
+        if (m_items[size_t(i)].get() == current)
+            m_curIndex = i;
 }
 
 template <class T, class M> void CPresetListMngr<T, M>::notify()

@@ -104,6 +104,19 @@ int32_t CPatMngrBase::appendPattern(std::unique_ptr<CPatObj> pat)
     return count() - 1;
 }
 
+int32_t CPatMngrBase::insertPattern(int32_t idx, std::unique_ptr<CPatObj> pat)
+{
+    if (!pat || idx < 0 || idx > count()) {
+        return -1;
+    }
+    m_items.insert(m_items.begin() + idx, std::move(pat));
+    if (patIdx >= idx) {
+        ++patIdx; // the same pattern, one place higher
+    }
+    setModified(true);
+    return idx;
+}
+
 bool CPatMngrBase::deletePattern(int32_t idx)
 {
     if (!isValidIndex(idx)) {

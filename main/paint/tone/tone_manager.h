@@ -45,6 +45,9 @@ class CPatMngrBase
     int32_t setCurPat(int32_t n);
     // Adds the pattern; Modified. Its index, -1 for null.
     int32_t appendPattern(std::unique_ptr<CPatObj> pat);
+    // Puts the pattern into the list before idx (count appends); Modified. The current pattern
+    // stays current. Its index, -1 (the pattern freed) for null or a position outside the list.
+    int32_t insertPattern(int32_t idx, std::unique_ptr<CPatObj> pat);
     // Removes and frees a valid idx; Modified. The current pattern stays current when it stays; a
     // removed current one hands over to the pattern that takes its place (the one before it at
     // the end of the list), whose working copy is made. False for an invalid idx.

@@ -4,6 +4,7 @@
 #include "platform/desktop/messages.h"
 #include "ui/base/drag_manager.h"
 #include "ui/fields/mouse_gates.h"
+#include "ui/forms/base_forms.h"
 #include "ui/graphics/appearance.h"
 
 #include <QApplication>
@@ -675,6 +676,11 @@ void TqZListView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift,
         DrawItems();
         return;
     }
+    if (area == kAreaButton && CreatePopupForm()) {
+        TGraphicControl::MouseDown(button, shift, x, y, dbl);
+        ShowPopupForm();
+        return;
+    }
     FLastPos = QPoint(x, y);
     FLastIndex = GetIndexAt(x, y);
     if (area == kAreaEmpty) {
@@ -730,6 +736,11 @@ void TqZListView::MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shif
         drag.moveTo(mapToGlobal(QPoint(x, y)));
     }
     UpdateHint(x, y);
+    UpdateHoverStates(x, y);
+}
+
+void TqZListView::UpdateHoverStates(int x, int y)
+{
     if (isDropType(FType)) {
         const int index = GetIndexAt(x, y);
         const TGlyphState left = index == FDisplayFirst ? gsActive : gsNone;
@@ -744,6 +755,75 @@ void TqZListView::MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers shif
         FCheckState = FCheckRect.contains(x, y) ? gsActive : gsNone;
         DrawItems();
     }
+}
+
+void TqZListView::MouseEnter()
+{
+    TGraphicControl::MouseEnter();
+    if (!acceptMouseEnter(this))
+        return;
+    const QPoint p = mapFromGlobal(QCursor::pos());
+    UpdateHoverStates(p.x(), p.y());
+}
+
+void TqZListView::MouseLeave()
+{
+    TGraphicControl::MouseLeave();
+    if (!acceptMouseLeave(this))
+        return;
+    FLeftArrowState = FRightArrowState = FCheckState = gsNone;
+    DrawItems();
+}
+
+// ---- drop-down popup
+
+void TqZListView::ShowPopupForm()
+{
+    TPopupBaseForm *form = FPopupForm->Form();
+    form->OnPopupOpen = [this](QObject *sender) { PopupFormOpen(sender); };
+    form->OnPopupClose = [this](QObject *sender) { PopupFormClose(sender); };
+    const QPoint at = mapToGlobal(QPoint(0, height()));
+    const QPoint tl = mapToGlobal(QPoint(0, 0));
+    const sRect exclude{tl.x(), tl.y(), tl.x() + width(), tl.y() + height()};
+    form->ShowPopUp(at.x(), at.y(), &exclude);
+}
+
+void TqZListView::PopupFormOpen(QObject *)
+{
+    if (!FPopupForm)
+        return;
+    TqZListView *list = FPopupForm->ListView();
+    list->SetModified(Modified());
+    list->OnChange = [this](QObject *sender) { PopupListChange(sender); };
+    list->OnModified = [this](QObject *sender) { PopupListModified(sender); };
+}
+
+void TqZListView::PopupListChange(QObject *)
+{
+    SetSelectIndex(GetSelectIndex());
+    UpdateDisplayPosition(true);
+    DoChange();
+}
+
+void TqZListView::PopupListModified(QObject *)
+{
+    if (FPopupForm)
+        FModified = FPopupForm->ListView()->Modified();
+}
+
+void TqZListView::PopupFormClose(QObject *)
+{
+    if (!FPopupForm)
+        return;
+    if (FPopupForm->Form()->PopupResult() == kavrin::mrOk)
+        DoChange();
+    else
+        SetSelectIndex(PopupOldIndex());
+    UpdateDisplayPosition(true);
+    TqZListView *list = FPopupForm->ListView();
+    list->OnChange = nullptr;
+    list->OnModified = nullptr;
+    DestroyPopupForm();
 }
 
 void TqZListView::MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y)

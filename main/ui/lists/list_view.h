@@ -8,6 +8,7 @@
 #include "ui/graphics/memory_graphic.h"
 #include "ui/lists/list_commands.h"
 #include "ui/lists/list_geometry.h"
+#include "ui/lists/list_hooks.h"
 
 #include <QFont>
 #include <QPointer>
@@ -102,6 +103,25 @@ class TqZListView : public TGraphicControl, public TListViewCommands
     QTimer *ScrollTimer() const { return FScrollTimer; }
     const TMemoryGraphic &Image() const { return FImage; }
 
+    // The drop-down popup: a preset view makes one through the installed factories and answers
+    // True; the base makes none.
+    virtual bool CreatePopupForm() { return false; }
+    virtual bool DestroyPopupForm() { return false; }
+    virtual void PopupFormOpen(QObject *Sender);
+    virtual void PopupListChange(QObject *Sender);
+    virtual void PopupListModified(QObject *Sender);
+    virtual void PopupFormClose(QObject *Sender);
+    IListPopup *PopupForm() const { return FPopupForm; }
+    // The index the popup's OldIndex restores after a cancel.
+    virtual int PopupOldIndex() const { return FPopupForm ? FPopupForm->OldIndex() : -1; }
+
+    // Hover states of the strip arrows and the check box.
+    void MouseEnter() override;
+    void MouseLeave() override;
+    TGlyphState LeftArrowState() const { return FLeftArrowState; }
+    TGlyphState RightArrowState() const { return FRightArrowState; }
+    TGlyphState CheckState() const { return FCheckState; }
+
     // Dropping from the drag manager.
     void DragOver(QObject *source, QPoint pos, bool &accept) override;
     void DragDrop(QObject *source, QPoint pos) override;
@@ -127,6 +147,9 @@ class TqZListView : public TGraphicControl, public TListViewCommands
     void ApplyScroll();
     void DrawButton();
     void PlaceCheckRect();
+    void UpdateHoverStates(int x, int y);
+    // Hands the popup made by CreatePopupForm its events and shows it under the control.
+    void ShowPopupForm();
     int CurrentIndex() const;
     void PutCell(const QRect &ARect); // FWork into FImage, over the checker board when asked
 
@@ -135,6 +158,7 @@ class TqZListView : public TGraphicControl, public TListViewCommands
     TMemoryGraphic FImage;
     TMemoryGraphic FWork;
     TMemoryGraphic FButton;
+    IListPopup *FPopupForm = nullptr;
     QPointer<QScrollBar> FVertScroll; // lives on the parent, which may free it first
     QTimer *FScrollTimer = nullptr;
     TListViewTypes FSupportTypes;

@@ -3,6 +3,7 @@
 #include "ui/colour/colour_model.h"
 
 #include <algorithm>
+#include <utility>
 
 TSwatchListView::TSwatchListView(QWidget *parent)
     : TqZListView(parent),
@@ -18,7 +19,29 @@ TSwatchListView::TSwatchListView(QWidget *parent)
     SetListType(lvIconS);
 }
 
-TSwatchListView::~TSwatchListView() = default;
+TSwatchListView::~TSwatchListView()
+{
+    DestroyPopupForm();
+}
+
+bool TSwatchListView::CreatePopupForm()
+{
+    const auto &create = listViewHooks().createSwatchPopup;
+    if (FPopupForm || !create)
+        return false;
+    FPopupForm = create(*this, FManager);
+    return FPopupForm != nullptr;
+}
+
+bool TSwatchListView::DestroyPopupForm()
+{
+    IListPopup *popup = std::exchange(FPopupForm, nullptr);
+    if (!popup)
+        return false;
+    if (const auto &release = listViewHooks().freeSwatchPopup)
+        release(popup);
+    return true;
+}
 
 void TSwatchListView::TellManagerSizes()
 {

@@ -47,6 +47,8 @@ class TSwatchListView : public TqZListView
     void SetModified(bool Value) override;
     void DrawPreviewIcon(TMemoryGraphic &AImage, const QRect &ARect, int AIndex,
                          TListViewItemStatus State) override;
+    bool CreatePopupForm() override;
+    bool DestroyPopupForm() override;
 
     std::function<void(QObject *sender, TColor32 &Item)> OnPutItem;
     TNotifyEvent OnChangeManager;

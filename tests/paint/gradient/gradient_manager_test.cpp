@@ -101,6 +101,48 @@ TEST_F(GradientManagerTest, DeletingKeepsTheCurrentGradientCurrent)
     EXPECT_EQ(one.getActiveGrad(), nullptr);
 }
 
+TEST_F(GradientManagerTest, InsertingKeepsTheCurrentAndTheFixedGradientInPlace)
+{
+    const struct
+    {
+        bool special;
+        int32_t at, expected; // expected: the answer
+        int32_t nowIdx;       // index of the current gradient afterwards
+    } cases[] = {
+        {false, 0, 0, 3},  // before the current one (2): it moves up
+        {false, 2, 2, 3},
+        {false, 5, 5, 2},  // at the end: appended
+        {false, 6, -1, 2}, // past the end
+        {false, -1, -1, 2},
+        {true, 0, -1, 2},  // nothing goes before the fixed gradient
+        {true, 1, 1, 3},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.special << " " << c.at);
+        CGradMngr m(c.special);
+        if (c.special)
+            m.makeDefault(); // fixed gradient and four more: 5
+        else
+            fill(m);
+        m.setCurGrad(2);
+        const int32_t id = m.getActiveGrad()->Fid;
+        m.setModified(false);
+        auto grad = std::make_unique<CGradObj>(rgbaOf(3, 3, 3, 255), rgbaOf(4, 4, 4, 255),
+                                               QStringLiteral("new"));
+        EXPECT_EQ(m.insertGrad(c.at, std::move(grad)), c.expected);
+        EXPECT_EQ(m.count(), c.expected < 0 ? 5 : 6);
+        EXPECT_EQ(m.Modified(), c.expected >= 0);
+        EXPECT_EQ(m.getGradIdx(), c.nowIdx);
+        EXPECT_EQ(m.getActiveGrad()->Fid, id);
+        if (c.special) {
+            EXPECT_TRUE(m.isSpecialIdx(0));
+        }
+        if (c.expected >= 0) {
+            EXPECT_EQ(m.getGrad(c.expected)->crsg->name, QStringLiteral("new"));
+        }
+    }
+}
+
 TEST_F(GradientManagerTest, CurrentGradientAndWorkingCopy)
 {
     CGradMngr m;

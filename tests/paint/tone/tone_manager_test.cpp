@@ -173,6 +173,42 @@ TEST(ToneManager, DeletingKeepsTheCurrentPatternCurrent)
     EXPECT_EQ(m.getModPat(), nullptr);
 }
 
+TEST(ToneManager, InsertingKeepsTheCurrentPatternCurrent)
+{
+    struct Case
+    {
+        int32_t at, expected; // expected: the answer
+        int32_t nowIdx;       // where "p1", current, is afterwards
+    };
+    const Case cases[] = {
+        {0, 0, 2},  // before the current one: it moves up
+        {1, 1, 2},  // at its place: likewise
+        {3, 3, 1},  // at the end: appended
+        {4, -1, 1}, // past the end: refused
+        {-1, -1, 1},
+    };
+    const auto ch = rampChannel(4, 4);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.at);
+        CToneMngr m;
+        fillPlain(m, 3);
+        m.setCurPat(1);
+        m.setModified(false);
+        auto pat = m.createPattern(*ch, 100, nullptr);
+        pat->setName(QStringLiteral("new"));
+        EXPECT_EQ(m.insertPattern(c.at, std::move(pat)), c.expected);
+        EXPECT_EQ(m.count(), c.expected < 0 ? 3 : 4);
+        EXPECT_EQ(m.Modified(), c.expected >= 0);
+        EXPECT_EQ(m.getPatIdx(), c.nowIdx);
+        EXPECT_EQ(m.getCurPat()->name(), QStringLiteral("p1"));
+        if (c.expected >= 0) {
+            EXPECT_EQ(m.getPattern(c.expected)->name(), QStringLiteral("new"));
+        }
+    }
+    CToneMngr m;
+    EXPECT_EQ(m.insertPattern(0, nullptr), -1);
+}
+
 TEST(ToneManager, CurrentPatternNamesAndNotifications)
 {
     CToneMngr m;

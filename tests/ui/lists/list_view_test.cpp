@@ -33,7 +33,8 @@ class FakeView : public TqZListView
     {
         for (int i = 0; i < count; ++i)
             items.push_back({QString(QChar('a' + i)), {}});
-        FSupportTypes = {lvIconS, lvIconM, lvIconL, lvListS, lvListM, lvListL, lvText, lvDropMulti};
+        FSupportTypes = {lvIconS, lvIconM, lvIconL,     lvListS,    lvListM,
+                         lvListL, lvText,  lvCheckDrop, lvDropMulti};
         SetSupportCommand(commands);
         SetListType(lvIconM);
     }
@@ -274,6 +275,42 @@ TEST(ListsView, DropStripFollowsSelection)
     // The current cell is drawn last and undimmed.
     const QRect r = v.GetItemRectDrop(10);
     EXPECT_EQ(px(v.Image().GetPixel(r.center().x(), r.center().y())), px(clRed32));
+}
+
+TEST(ListsView, CheckBoxAndHoverStates)
+{
+    QWidget window;
+    window.resize(300, 100);
+    FakeView v(3, {lvcSelect});
+    v.setParent(&window);
+    v.SetListType(lvCheckDrop);
+    v.SetBounds(0, 0, 120, 24);
+    window.show();
+    const QPoint box(2 + 1 + 5, 12);
+    QTest::mouseClick(&v, Qt::LeftButton, {}, box);
+    EXPECT_TRUE(v.Checked());
+    QTest::mouseClick(&v, Qt::LeftButton, {}, box);
+    EXPECT_FALSE(v.Checked());
+
+    // Entering over the box lights it; leaving puts every hover state out.
+    QTest::mouseMove(&window, v.mapTo(&window, box));
+    v.MouseEnter();
+    EXPECT_EQ(v.CheckState(), gsActive);
+    v.MouseLeave();
+    EXPECT_EQ(v.CheckState(), gsNone);
+
+    FakeView strip(20, {lvcSelect});
+    strip.setParent(&window);
+    strip.SetListType(lvDropMulti);
+    strip.SetBounds(0, 40, 111 + 14, 24);
+    strip.show();
+    strip.SelectItem(10, true); // items 3..11 shown
+    QTest::mouseMove(&window, strip.mapTo(&window, strip.GetItemRectDrop(3).center() + QPoint(2, 2)));
+    strip.MouseEnter();
+    EXPECT_EQ(strip.LeftArrowState(), gsActive);
+    EXPECT_EQ(strip.RightArrowState(), gsNone);
+    strip.MouseLeave();
+    EXPECT_EQ(strip.LeftArrowState(), gsNone);
 }
 
 namespace {

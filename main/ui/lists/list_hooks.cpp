@@ -1,0 +1,7 @@
+#include "ui/lists/list_hooks.h"
+
+TListViewHooks &listViewHooks()
+{
+    static TListViewHooks hooks;
+    return hooks;
+}
