@@ -3,6 +3,7 @@
 #include "filters/commands/filter_commands.h"
 #include "filters/dialogs/distortion_dialogs.h"
 #include "filters/dialogs/effect_dialog_values.h"
+#include "filters/dialogs/floor_dialog.h"
 #include "filters/dialogs/generator_dialogs.h"
 #include "filters/dialogs/radial_blur_dialog.h"
 
@@ -30,6 +31,7 @@ template <auto Member, auto Exec, auto Last> SFilterModule module()
 void initialiseEffectDialogs()
 {
     resetEffectDialogMemos();
+    resetFloorDialogMemo();
     registerFilterModule(
         66, module<&SFilterParams::o2, execRadialBlurDialog, makeRadialBlurLastParam>());
     registerFilterModule(97, module<&SFilterParams::o2, execRotateDialog, makeRotateLastParam>());
@@ -42,4 +44,5 @@ void initialiseEffectDialogs()
     registerFilterModule(73, module<&SFilterParams::o4, execTilesDialog, makeTilesLastParam>());
     registerFilterModule(72, module<&SFilterParams::o6, execCloudsDialog, makeCloudsLastParam>());
     registerFilterModule(71, module<&SFilterParams::o4, execPlasmaDialog, makePlasmaLastParam>());
+    registerFilterModule(99, module<&SFilterParams::floor, execFloorDialog, makeFloorLastParam>());
 }
