@@ -5,6 +5,7 @@
 #include "filters/dialogs/effect_dialog_values.h"
 #include "filters/dialogs/floor_dialog.h"
 #include "filters/dialogs/generator_dialogs.h"
+#include "filters/dialogs/lighting_dialog.h"
 #include "filters/dialogs/radial_blur_dialog.h"
 
 #include <type_traits>
@@ -32,6 +33,7 @@ void initialiseEffectDialogs()
 {
     resetEffectDialogMemos();
     resetFloorDialogMemo();
+    resetLightingDialogMemo();
     registerFilterModule(
         66, module<&SFilterParams::o2, execRadialBlurDialog, makeRadialBlurLastParam>());
     registerFilterModule(97, module<&SFilterParams::o2, execRotateDialog, makeRotateLastParam>());
@@ -45,4 +47,12 @@ void initialiseEffectDialogs()
     registerFilterModule(72, module<&SFilterParams::o6, execCloudsDialog, makeCloudsLastParam>());
     registerFilterModule(71, module<&SFilterParams::o4, execPlasmaDialog, makePlasmaLastParam>());
     registerFilterModule(99, module<&SFilterParams::floor, execFloorDialog, makeFloorLastParam>());
+    SFilterModule lighting;
+    lighting.execDialog = [](CFlt4Core &core, SFilterParams &p) {
+        return execLightingDialog(p.complex, p.light, core);
+    };
+    lighting.makeLastParam = [](CFlt4Core &, SFilterParams &p) {
+        return makeLightingLastParam(p.complex, p.light);
+    };
+    registerFilterModule(74, std::move(lighting));
 }
