@@ -3,6 +3,11 @@
 // none is named). --list prints the shots instead. The colours are the fixed table of the tests
 // unless --system is given.
 #include "core/image/display_canvas.h"
+#include "core/mask/mask_manager.h"
+#include "filters/dialogs/adjustment_dialogs.h"
+#include "filters/dialogs/blur_noise_dialogs.h"
+#include "filters/dialogs/histogram.h"
+#include "filters/dialogs/levels_dialog.h"
 #include "ui/base/system_colours.h"
 #include "ui/base/user_interface.h"
 #include "ui/colour/colour_cells.h"
@@ -28,6 +33,7 @@
 #include "ui/lists/preset_previews.h"
 #include "ui/lists/swatch_list_view.h"
 #include "ui/lists/tone_list_view.h"
+#include "ui/preview/preview_frame.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -775,6 +781,83 @@ QImage listPreviews()
                   copyOf(tone.Image())}});
 }
 
+// A picture of red, green and blue ramps over a dark background, half of it translucent.
+void paintFilterShotPicture(TMTC &tc, int w, int h)
+{
+    tc.Resize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t r = uint32_t(x * 255 / std::max(w - 1, 1));
+            const uint32_t g = uint32_t(y * 255 / std::max(h - 1, 1));
+            const uint32_t b = uint32_t((x + y) % 64 * 3);
+            const uint32_t a = x < w / 2 ? 255u : 128u;
+            tc.seek32(x, y)->all = a << 24 | r << 16 | g << 8 | b;
+        }
+}
+
+QImage filterHistograms()
+{
+    TMTC pic;
+    paintFilterShotPicture(pic, 96, 64);
+    CMaskData none(0);
+    CHistogram h;
+    h.SetParams(&pic, {0, 0}, &none, {0, 0, 96, 64});
+    QList<QImage> row;
+    for (eHistogramType t : {HISTOGRAM_RGB, HISTOGRAM_R, HISTOGRAM_Y}) {
+        h.SetHistogramType(t);
+        row << h.ViewTC().imageView().copy();
+    }
+    return grid({row}, 4);
+}
+
+QImage filterLevelsBars()
+{
+    QList<QList<QImage>> rows;
+    TLevelsTrackbar in;
+    in.SetBounds(0, 0, 264, 12);
+    in.SetPosition(ltpMin, 0.1f);
+    in.SetPosition(ltpMax, 0.8f);
+    in.SetPosition(ltpMid, 0.3f);
+    rows << QList<QImage>{copyOf(in.Image())};
+    for (TLevelsChannel c : {lcRGB, lcRed, lcGreen, lcBlue}) {
+        TLevelsTrackbar out;
+        out.setTrackbarType(ltOutput);
+        out.SetBounds(0, 0, 264, 12);
+        out.setChannel(c);
+        out.SetPosition(ltpMin, 0.2f);
+        rows << QList<QImage>{copyOf(out.Image())};
+    }
+    return grid(rows, 4);
+}
+
+QImage filterPreviewFrame()
+{
+    TMTC pic;
+    paintFilterShotPicture(pic, 400, 300);
+    SPreviewSource src;
+    src.canvas = &pic;
+    src.layerSize = {400, 300};
+    src.effectRect = {100, 100, 300, 200};
+    TPreviewFrame frame;
+    frame.AttachSource(src);
+    // As the dialogs do after attaching: drawn at the centred position.
+    frame.DrawViewTC();
+    frame.show();
+    QList<QImage> row;
+    row << frame.grab().toImage();
+    frame.Num1->setValue(frame.Num1->ValueMin());
+    row << frame.grab().toImage();
+    return grid({row}, 4);
+}
+
+// A filter dialog's layout as built, before it is attached to a filter.
+template <class Dialog> QImage filterDialog()
+{
+    Dialog d;
+    d.show();
+    return d.grab().toImage();
+}
+
 std::vector<Shot> allShots()
 {
     return {
@@ -816,6 +899,15 @@ std::vector<Shot> allShots()
         {"colour", "cells", colourCells},
         {"colour", "picker-dialog", pickerDialog},
         {"colour", "picker-dialog-ring", pickerDialogRing},
+        {"filters", "histograms", filterHistograms},
+        {"filters", "levels-bars", filterLevelsBars},
+        {"filters", "preview-frame", filterPreviewFrame},
+        {"filters", "dialog-levels", filterDialog<TFormLevels4>},
+        {"filters", "dialog-threshold", filterDialog<TFormThreshold4>},
+        {"filters", "dialog-hue-saturation", filterDialog<TFormHueSaturation4>},
+        {"filters", "dialog-custom", filterDialog<TFormCustom4>},
+        {"filters", "dialog-diffuse", filterDialog<TFormDifuse4>},
+        {"filters", "dialog-colour-halftone", filterDialog<TFormColorHalftone4>},
     };
 }
 

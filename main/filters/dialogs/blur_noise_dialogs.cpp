@@ -155,7 +155,13 @@ bool execCustomDialog(SFltCustom &kernel, CFlt4Core &core)
     auto dialog = std::make_unique<TFormCustom4>(filterDialogOwner(core));
     if (!dialog->Attach(core))
         return false;
-    const int result = runFilterModal(*dialog);
+    int result = kavrin::mrCancel;
+    try {
+        result = runFilterModal(*dialog);
+    } catch (...) {
+        core.Revert(true);
+        throw;
+    }
     core.Revert(result != kavrin::mrOk);
     if (result != kavrin::mrOk)
         return false;

@@ -118,8 +118,10 @@ bool TPreviewFilter::LoadSource()
     const sBox whole{0, 0, box.w, box.h};
     layer->copyArea(*backup, box.pos(), box);
     const bool ok = FltMngr->Filter(ArgPtr, ArgSize, &r);
-    if (ok)
+    if (ok) {
+        FSrcTC.PixelFill(0);
         layer->bltTo(FSrcTC, {r.x0 - SrcLeft(), r.y0 - SrcTop()}, box, 255, false);
+    }
     layer->copyArea(saved, box.pos(), whole);
     return ok;
 }
@@ -270,6 +272,8 @@ SNumField TFormFilter::addNumField(QWidget *parent, int left, int top, const SNu
     f.edit->setAlignment(taRightJustify);
     f.edit->setGeometry(left + 104, top, 64, 20);
     f.edit->setAssociate(f.num);
+    // The caption's mnemonic moves the focus to the box.
+    label->setBuddy(f.edit);
     if (!spec.unit.isEmpty()) {
         auto *unit = new QLabel(spec.unit, parent);
         unit->setGeometry(left + 172, top + 3, 24, 16);

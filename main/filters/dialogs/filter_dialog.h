@@ -198,7 +198,14 @@ template <class Dialog, class Rec> bool runFilterDialog(CFlt4Core &core, Rec &ou
     auto dialog = std::make_unique<Dialog>(filterDialogOwner(core));
     if (!dialog->Attach(core))
         return false;
-    const int result = runFilterModal(*dialog);
+    int result = kavrin::mrCancel;
+    try {
+        result = runFilterModal(*dialog);
+    } catch (...) {
+        // The layer goes back to its backup before the command reports the failure.
+        core.Revert(true);
+        throw;
+    }
     core.Revert(result != kavrin::mrOk);
     if (result != kavrin::mrOk)
         return false;

@@ -276,7 +276,7 @@ void TLevelsTrackbar::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, i
     if (button != Qt::LeftButton || !isVisible() || !isEnabled())
         return;
     FDown = PartAt(x);
-    if (QWidget *focus = FFocusControls[FDown])
+    if (QWidget *focus = FDown == ltpNone ? nullptr : FFocusControls[FDown])
         focus->setFocus();
     SetPosition(FDown, PositionAt(FDown, x));
 }

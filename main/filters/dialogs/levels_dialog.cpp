@@ -38,6 +38,7 @@ TFormLevels4::TFormLevels4(QWidget *owner) : TFilterRecordForm(owner)
     CmbC->addItems(
         {QStringLiteral("RGB"), QStringLiteral("R"), QStringLiteral("G"), QStringLiteral("B")});
     CmbC->setGeometry(104, 16, 72, 22);
+    label->setBuddy(CmbC);
     connect(CmbC, &QComboBox::activated, this, [this] { CmbCChange(); });
 
     HistogramI = new CHistogram(GroupBoxC);
@@ -58,8 +59,10 @@ TFormLevels4::TFormLevels4(QWidget *owner) : TFilterRecordForm(owner)
     EditIMax->OnExit = [this](QObject *s) { EditIExit(s); };
     auto *in = new QLabel(u8("入力レベル(&I)"), GroupBoxC);
     in->setGeometry(180, 16, 100, 20);
+    in->setBuddy(EditIMin);
     auto *out = new QLabel(u8("出力レベル(&O)"), GroupBoxC);
     out->setGeometry(116, 210, 100, 20);
+    out->setBuddy(EditOMin);
 
     TrackI = new TLevelsTrackbar(GroupBoxC);
     TrackI->SetBounds(12, 152, 264, 12);

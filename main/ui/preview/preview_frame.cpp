@@ -160,6 +160,8 @@ TPreviewFrame::TPreviewFrame(QWidget *parent) : QWidget(parent)
     Track1->OnChange = [this](QObject *s) { ValueChange(s); };
 
     FViewTC.Resize(kFrameWidth, kFrameWidth);
+    // Until something is attached the box shows the face colour.
+    FViewTC.PixelFill(clBtnFace32().bgra | 0xFF000000u);
     FSrcTC.Resize(kFrameWidth - 2, kFrameWidth - 2);
     FDstTC.Resize(kFrameWidth - 2, kFrameWidth - 2);
 }
@@ -205,6 +207,7 @@ void TPreviewFrame::SetBounds(int left, int top, int width, int height)
     setGeometry(left, top, width, height);
     PaintBox1->setGeometry(0, 0, width, std::max(height - kZoomBarHeight, 0));
     FViewTC.Resize(std::max(PaintBox1->width(), 1), std::max(PaintBox1->height(), 1));
+    FViewTC.PixelFill(clBtnFace32().bgra | 0xFF000000u);
     setDstWidth(FViewTC.width() - 2);
     setDstHeight(FViewTC.height() - 2);
     DrawViewTC();
@@ -349,6 +352,8 @@ void TPreviewFrame::Timer1Timer()
 
 bool TPreviewFrame::LoadSource()
 {
+    // A part reaching past the layer (by rounding) shows transparency there.
+    FSrcTC.PixelFill(0);
     sBox box = SourceBox();
     return FSrcTC.copyArea(*FSource.canvas, {0, 0}, box);
 }

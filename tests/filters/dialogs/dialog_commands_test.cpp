@@ -44,3 +44,35 @@ TEST(DialogModules, TheCommandsRunTheRegisteredDialogsAndRepeatTheirValues)
     ASSERT_EQ(c.size(), 2u);
     EXPECT_EQ(c[0].all, 5);
 }
+
+TEST(DialogModules, TheRealFiltersPreviewInsideTheirDialogs)
+{
+    FilterCommandRig r;
+    initialiseFilterDialogs();
+    // The in-dialog preview shows the custom kernel's result, unlike the layer it was read from.
+    bool differs = false;
+    ScopedDialogDriver driver([&](QDialog &d) {
+        auto &dlg = static_cast<TFormFilterPreview &>(d);
+        const TMTC &shown = dlg.Preview->SrcTC();
+        const TMTC &flow = r.flow().image();
+        for (int32_t y = 0; y < shown.height() && !differs; ++y)
+            for (int32_t x = 0; x < shown.width() && !differs; ++x)
+                differs = shown.getColor(x, y) !=
+                          flow.getColor(x + dlg.Preview->SrcLeft(), y + dlg.Preview->SrcTop());
+        clickOk(d);
+    });
+    uint32_t from = r.mark();
+    ASSERT_TRUE(doFilterCustom(&r.view, r.flow(), 0, false));
+    EXPECT_TRUE(differs);
+    EXPECT_EQ(r.filterHeaders(from).size(), 1u);
+
+    // The gradient map with the gradient set's current gradient.
+    differs = false;
+    from = r.mark();
+    ASSERT_TRUE(doFilterGradientMap(&r.view, r.flow(), 0, false));
+    EXPECT_TRUE(differs);
+    const auto headers = r.filterHeaders(from);
+    ASSERT_EQ(headers.size(), 1u);
+    EXPECT_EQ(headers[0].code, 54);
+    EXPECT_EQ(driver.runs, 2);
+}

@@ -8,14 +8,18 @@
 #include "ui/fields/num_mngr.h"
 
 #include <QCheckBox>
+#include <QPointer>
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <bit>
+#include <climits>
+#include <cmath>
 
 #include <cstring>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 using namespace dialogtest;
@@ -206,4 +210,48 @@ TEST(DialogModules, ThePreviewTickIsRememberedPerModule)
     ASSERT_TRUE(execPosterizeDialog(rec, *rig.core));
     EXPECT_FALSE(filterDialogMemos().posterize.preview);
     EXPECT_TRUE(filterDialogMemos().mosaic.preview);
+}
+
+TEST(DialogModules, AnExceptionInsideTheDialogRevertsThePreviewOnItsWay)
+{
+    DialogRig rig;
+    QPointer<QDialog> shown;
+    const FilterModalRunner previous = installFilterModalRunner([&](QDialog &d) -> int {
+        shown = &d;
+        d.show();
+        throw std::runtime_error("inside the dialog");
+    });
+    sFltObj2 rec{};
+    EXPECT_THROW(execMosaicDialog(rec, *rig.core), std::runtime_error);
+    installFilterModalRunner(previous);
+    EXPECT_TRUE(shown.isNull()) << "the dialog is freed";
+    EXPECT_EQ(pixelsOf(rig.layer()), rig.original);
+    EXPECT_FALSE(rig.core->isDirty());
+}
+
+TEST(DialogModules, RecordCellsRoundHalfAwayFromZeroOrAddAHalfAndTruncate)
+{
+    struct Case
+    {
+        double v;
+        int32_t rounded, truncated;
+    };
+    const Case cases[] = {
+        {2.5, 3, 3}, {-2.5, -3, -2}, {2.49, 2, 2}, {-0.5, -1, 0}, {1e12, INT32_MAX, INT32_MAX},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(roundHalfAway(c.v), c.rounded) << c.v;
+        EXPECT_EQ(truncHalfUp(c.v), c.truncated) << c.v;
+    }
+    EXPECT_EQ(roundHalfAway(std::nan("")), 0);
+    // Byte cells keep to their byte.
+    EXPECT_EQ(thresholdRecord(300).data0.b0, 255);
+    EXPECT_EQ(medianRecord(-4, false).data0.b0, 0);
+    sFltObj6 levels = levelsRecord(SLevelsMemo{}.columns, false);
+    writeLevelsColumn(levels, 2, 10.4f, 0.555f, 254.5f, 0, 255, true);
+    EXPECT_EQ(levelsCell(levels, 2, 0), 10);
+    EXPECT_EQ(levelsCell(levels, 2, 1), 56);
+    EXPECT_EQ(levelsCell(levels, 2, 2), 255);
+    EXPECT_EQ(levelsCell(levels, 1, 1), 100) << "other columns untouched";
+    EXPECT_EQ(reinterpret_cast<const uint8_t *>(&levels)[20], 1);
 }

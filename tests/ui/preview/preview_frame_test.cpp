@@ -140,3 +140,17 @@ TEST(PreviewFrame, AttachesToADocumentWindowsLayer)
     EXPECT_EQ(frame.ViewTC().getColor(frame.DstLeft() + 7, frame.DstTop()), 0xFFE0E0E0u);
     EXPECT_EQ(frame.ViewTC().getColor(frame.DstLeft() + 8, frame.DstTop()), 0xFFC8C8C8u);
 }
+
+TEST(PreviewFrame, BoundsGiveThePaintBoxAllButTheZoomBar)
+{
+    Frame f(1000, 800);
+    f.frame.SetBounds(0, 0, 300, 322);
+    EXPECT_EQ(f.frame.PaintBox1->size(), QSize(300, 300));
+    EXPECT_EQ(f.frame.ViewTC().width(), 300);
+    EXPECT_EQ(f.frame.DstWidth(), 298);
+    EXPECT_EQ(f.frame.DstHeight(), 298);
+    f.frame.SetBounds(0, 0, 10, 10);
+    EXPECT_EQ(f.frame.ViewTC().width(), 10);
+    EXPECT_EQ(f.frame.ViewTC().height(), 1) << "at least one pixel";
+    EXPECT_EQ(f.frame.DstHeight(), 1);
+}
