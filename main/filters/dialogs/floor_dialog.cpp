@@ -407,7 +407,14 @@ bool execFloorDialog(SFltFloor &rec, CFlt4Core &core)
     auto dialog = std::make_unique<TFormFloor4>(filterDialogOwner(core));
     if (!dialog->Attach(core))
         return false;
-    const int result = runFilterModal(*dialog);
+    int result = kavrin::mrCancel;
+    try {
+        result = runFilterModal(*dialog);
+    } catch (...) {
+        // The layer goes back to its backup before the command reports the failure.
+        core.Revert(true);
+        throw;
+    }
     core.Revert(result != kavrin::mrOk);
     if (result != kavrin::mrOk)
         return false;

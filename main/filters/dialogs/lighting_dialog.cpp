@@ -66,6 +66,7 @@ template <class Make> std::vector<QWidget *> withLabels(QWidget *parent, Make ma
 constexpr int kLeft = 8;
 constexpr int kMid = 224;
 constexpr int kTop = 224;
+constexpr int kRight = 344; // the buttons' column right of the side view
 } // namespace
 
 SLightKindDefaults lightKindDefaults(int32_t kind)
@@ -124,16 +125,15 @@ TFormLighting4::TFormLighting4(QWidget *owner) : TFormFilter(owner)
     FLight->SetBounds(224, 8, 88, 208);
     FLight->OnChange = [this](QObject *s) { ValueChange(s); };
 
-    // The buttons' column right of the side view.
-    ButtonOK->move(344, 8);
-    ButtonCancel->move(344, 36);
-    CheckBoxPreview->move(344, 72);
-    ButtonD = addButton(this, 344, 100, u8("初期値(&D)"));
+    ButtonOK->move(kRight, 8);
+    ButtonCancel->move(kRight, 36);
+    CheckBoxPreview->move(kRight, 72);
+    ButtonD = addButton(this, kRight, 100, u8("初期値(&D)"));
 
     auto *kindLabel = new QLabel(u8("種類(&K)"), this);
-    kindLabel->setGeometry(kLeft, kTop + 3, 100, 16);
+    kindLabel->setGeometry(kRight, 130, 96, 16);
     CmbK = new QComboBox(this);
-    CmbK->setGeometry(kLeft + 104, kTop, 100, 22);
+    CmbK->setGeometry(kRight, 148, 96, 22);
     kindLabel->setBuddy(CmbK);
     for (const char *k : {"点光源", "ウォーム", "スポット"})
         CmbK->addItem(u8(k));
@@ -141,19 +141,19 @@ TFormLighting4::TFormLighting4(QWidget *owner) : TFormFilter(owner)
 
     const auto cell = [this](int top, const char *caption) {
         auto *l = new QLabel(u8(caption), this);
-        l->setGeometry(kLeft, top + 3, 100, 16);
+        l->setGeometry(kRight, top + 3, 48, 16);
         auto *c = new TPickerColorCell(this);
-        c->SetBounds(kLeft + 104, top, 40, 20);
+        c->SetBounds(kRight + 52, top, 40, 20);
         c->OnChange = [this](QObject *s) { ValueChange(s); };
         return c;
     };
-    FCell1 = cell(kTop + 26, "光源色");
-    FieldI = addNumField(this, kLeft, kTop + 50, spec("強さ(&I)", 1, 500, "%", true));
-    FieldR = addNumField(this, kLeft, kTop + 94, spec("範囲(&R)", 1, 500, "", true));
-    FCell2 = cell(kTop + 138, "環境色");
+    FCell1 = cell(176, "光源色");
+    FCell2 = cell(200, "環境色");
+    FieldI = addNumField(this, kLeft, kTop, spec("強さ(&I)", 1, 500, "%", true));
+    FieldR = addNumField(this, kLeft, kTop + 44, spec("範囲(&R)", 1, 500, "", true));
     SNumFieldSpec l = spec("明度(&L)", -100, 100, "%", true);
     l.useCenter = true;
-    FieldL = addNumField(this, kLeft, kTop + 162, l);
+    FieldL = addNumField(this, kLeft, kTop + 88, l);
 
     FieldX = addNumField(this, kMid, kTop, spec("&X", -1, 1));
     FieldY = addNumField(this, kMid, kTop + 24, spec("&Y", -1, 1));
@@ -176,7 +176,6 @@ TFormLighting4::TFormLighting4(QWidget *owner) : TFormFilter(owner)
     angleLabels(labels, FieldF);
 
     setClientSize(448, 380);
-    fitClientHeight(380);
 }
 
 TFormLighting4::~TFormLighting4()
@@ -387,7 +386,14 @@ bool execLightingDialog(sFltObjComplex &rec, SFltLight &light, CFlt4Core &core)
     auto dialog = std::make_unique<TFormLighting4>(filterDialogOwner(core));
     if (!dialog->Attach(core))
         return false;
-    const int result = runFilterModal(*dialog);
+    int result = kavrin::mrCancel;
+    try {
+        result = runFilterModal(*dialog);
+    } catch (...) {
+        // The layer goes back to its backup before the command reports the failure.
+        core.Revert(true);
+        throw;
+    }
     core.Revert(result != kavrin::mrOk);
     if (result != kavrin::mrOk)
         return false;

@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <stdexcept>
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -244,4 +245,25 @@ TEST(FloorDialog, OpensAtTheFormValuesWhileTheRepeatUsesTheLastOk)
     EXPECT_EQ(last.sfloor.tex1w, 20);
     EXPECT_EQ(last.sfloor.tex1h, 10);
     EXPECT_TRUE(last.stex[0].path.isEmpty());
+}
+
+TEST(FloorDialog, AnExceptionInsideTheDialogRevertsThePreview)
+{
+    EffectRig rig;
+    bool previewed = false;
+    const FilterModalRunner previous = installFilterModalRunner([&](QDialog &d) -> int {
+        d.show();
+        static_cast<TFormFilter &>(d).CheckBoxPreview->click();
+        previewed = pixelsOf(rig.layer()) != rig.original;
+        throw std::runtime_error("inside the dialog");
+    });
+    TMTC ceiling, floor;
+    SFltFloor rec;
+    initFltFloor(rec);
+    rec.stex[0].tc = &ceiling;
+    rec.stex[1].tc = &floor;
+    EXPECT_THROW(execFloorDialog(rec, *rig.core), std::runtime_error);
+    installFilterModalRunner(previous);
+    EXPECT_TRUE(previewed);
+    EXPECT_EQ(pixelsOf(rig.layer()), rig.original);
 }

@@ -48,6 +48,9 @@ TEST(LightingDialog, KindChangeSetsTheRowAndTheConeMinimum)
     EffectRig rig(40, 30);
     TFormLighting4 dlg;
     ASSERT_TRUE(dlg.Attach(*rig.core));
+    EXPECT_EQ(dlg.size(), QSize(448, 380));
+    for (const QWidget *w : dlg.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        EXPECT_TRUE(dlg.rect().contains(w->geometry())) << w->metaObject()->className();
     EXPECT_EQ(dlg.FieldF.num->ValueMin(), 0.0f);
     EXPECT_FALSE(dlg.FieldH.edit->isEnabled());
 
@@ -270,4 +273,23 @@ TEST(LightingDialog, OpeningsShowTheDefaultsWhileTheRepeatUsesTheLastOk)
     EXPECT_EQ(lastLight.wide, 10);
     EXPECT_EQ(lastLight.posx, 1.0f);
     EXPECT_EQ(lightingDialogMemo().light.theta, -45.0f);
+}
+
+TEST(LightingDialog, AnExceptionInsideTheDialogRevertsThePreview)
+{
+    EffectRig rig(40, 30);
+    paintOpaque(rig.layer());
+    rig.refresh(fltLighting);
+    bool previewed = false;
+    const FilterModalRunner previous = installFilterModalRunner([&](QDialog &d) -> int {
+        d.show(); // the first preview lights the layer
+        previewed = pixelsOf(rig.layer()) != rig.original;
+        throw std::runtime_error("inside the dialog");
+    });
+    sFltObjComplex rec;
+    SFltLight light;
+    EXPECT_THROW(execLightingDialog(rec, light, *rig.core), std::runtime_error);
+    installFilterModalRunner(previous);
+    EXPECT_TRUE(previewed);
+    EXPECT_EQ(pixelsOf(rig.layer()), rig.original);
 }
