@@ -63,8 +63,14 @@ uint16_t sizeField(int32_t v)
 
 void setSlotSize(SFltFloorParam &f, int slot, int32_t w, int32_t h)
 {
-    (slot == kFloorSlotCeiling ? f.tex0w : f.tex1w) = sizeField(w);
-    (slot == kFloorSlotCeiling ? f.tex0h : f.tex1h) = sizeField(h);
+    // The record is packed: its fields are written by value, never through a reference.
+    if (slot == kFloorSlotCeiling) {
+        f.tex0w = sizeField(w);
+        f.tex0h = sizeField(h);
+    } else {
+        f.tex1w = sizeField(w);
+        f.tex1h = sizeField(h);
+    }
 }
 
 // The rectangle r of src area-averaged into dst (made kFloorTextureSize square).
@@ -395,8 +401,9 @@ void TFormFloor4::ButtonOKClick()
         s.fromFile = FTex[i];
         if (FTex[i]) {
             s.image = std::make_shared<TMTC>(*FCurTex[i]);
-            s.width = i == 0 ? FCurParam.sfloor.tex0w : FCurParam.sfloor.tex1w;
-            s.height = i == 0 ? FCurParam.sfloor.tex0h : FCurParam.sfloor.tex1h;
+            const SFltFloorParam &f = FCurParam.sfloor;
+            s.width = i == 0 ? int32_t(f.tex0w) : int32_t(f.tex1w);
+            s.height = i == 0 ? int32_t(f.tex0h) : int32_t(f.tex1h);
         }
     }
     m.preview = PreviewChecked();

@@ -189,10 +189,10 @@ TFormLighting4::~TFormLighting4()
 void TFormLighting4::SetPreParam(const void *rec)
 {
     const auto *r = static_cast<const sFltObjComplex *>(rec);
-    FPreParam.data0 = r->data0;
-    FPreParam.data1 = r->data1;
-    FPreParam.data2 = r->data2;
-    FPreParam.data3 = r->data3;
+    FPreParam.data0.all = r->data0.all;
+    FPreParam.data1.all = r->data1.all;
+    FPreParam.data2.all = r->data2.all;
+    FPreParam.data3.all = r->data3.all;
     if (r->data.size() >= sizeof(SFltLight))
         std::memcpy(&FPreData, r->data.data(), sizeof(SFltLight));
 }
@@ -398,8 +398,8 @@ bool execLightingDialog(sFltObjComplex &rec, SFltLight &light, CFlt4Core &core)
     if (result != kavrin::mrOk)
         return false;
     initFltObjComplex(rec, 1, sizeof(SFltLight));
-    rec.data0 = dialog->curParam().data0;
-    rec.data1 = dialog->curParam().data1;
+    rec.data0.all = dialog->curParam().data0.all;
+    rec.data1.all = dialog->curParam().data1.all;
     light = dialog->curData();
     rec.data = std::span(reinterpret_cast<const uint8_t *>(&light), sizeof(SFltLight));
     return true;

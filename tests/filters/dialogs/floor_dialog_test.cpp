@@ -86,13 +86,13 @@ TEST(FloorDialog, RecordFieldsFollowTheControls)
         SFltFloorParam rec{};
         rec.tex0w = 77;
         writeFloorParam(rec, v);
-        EXPECT_EQ(rec.x, c.recX) << c.x;
-        EXPECT_EQ(rec.y, c.recY) << c.y << " " << c.e;
-        EXPECT_EQ(rec.version, 3);
-        EXPECT_EQ(rec.bank, 0.0f);
-        EXPECT_EQ(rec.farcol.A, 255);
-        EXPECT_EQ(rec.texEnbFlag, 3);
-        EXPECT_EQ(rec.tex0w, 77) << "the texture sizes are the slots' own";
+        EXPECT_EQ(+rec.x, c.recX) << c.x;
+        EXPECT_EQ(+rec.y, c.recY) << c.y << " " << c.e;
+        EXPECT_EQ(+rec.version, 3);
+        EXPECT_EQ(+rec.bank, 0.0f);
+        EXPECT_EQ(+rec.farcol.A, 255);
+        EXPECT_EQ(+rec.texEnbFlag, 3);
+        EXPECT_EQ(+rec.tex0w, 77) << "the texture sizes are the slots' own";
     }
 }
 
@@ -125,8 +125,8 @@ TEST(FloorDialog, AChosenFileCanBeReleasedToTheLayerPicture)
     ASSERT_TRUE(dlg.Attach(*rig.core));
     const SFltFloor &rec = dlg.curParam();
     const auto layerTexture = texturePixels(*rec.stex[1].tc);
-    EXPECT_EQ(rec.sfloor.tex1w, 32) << "the effect rectangle";
-    EXPECT_EQ(rec.sfloor.tex1h, 20);
+    EXPECT_EQ(+rec.sfloor.tex1w, 32) << "the effect rectangle";
+    EXPECT_EQ(+rec.sfloor.tex1h, 20);
     EXPECT_FALSE(dlg.Btn4->isEnabled());
 
     files.choose(dlg, files.red);
@@ -136,18 +136,18 @@ TEST(FloorDialog, AChosenFileCanBeReleasedToTheLayerPicture)
     EXPECT_FALSE(dlg.Btn2->isEnabled());
     EXPECT_EQ(texturePixels(*rec.stex[1].tc), files.redTexture);
     EXPECT_EQ(rec.stex[1].path, files.red);
-    EXPECT_EQ(rec.sfloor.tex1w, 8);
-    EXPECT_EQ(rec.sfloor.tex1h, 4);
-    EXPECT_EQ(rec.sfloor.texTypeFlag, 2);
+    EXPECT_EQ(+rec.sfloor.tex1w, 8);
+    EXPECT_EQ(+rec.sfloor.tex1h, 4);
+    EXPECT_EQ(+rec.sfloor.texTypeFlag, 2);
 
     dlg.Btn4->click();
     EXPECT_FALSE(dlg.FloorTex());
     EXPECT_FALSE(dlg.Btn4->isEnabled());
     EXPECT_EQ(texturePixels(*rec.stex[1].tc), layerTexture)
         << "the same rectangle as at the opening";
-    EXPECT_EQ(rec.sfloor.tex1w, 32);
+    EXPECT_EQ(+rec.sfloor.tex1w, 32);
     EXPECT_TRUE(rec.stex[1].path.isEmpty());
-    EXPECT_EQ(rec.sfloor.texTypeFlag, 0);
+    EXPECT_EQ(+rec.sfloor.texTypeFlag, 0);
     EXPECT_TRUE(files.warnings.empty());
 }
 
@@ -209,12 +209,12 @@ TEST(FloorDialog, OpensAtTheFormValuesWhileTheRepeatUsesTheLastOk)
     rec.stex[0].tc = &ceiling;
     rec.stex[1].tc = &floor;
     ASSERT_TRUE(execFloorDialog(rec, *rig.core));
-    EXPECT_EQ(rec.sfloor.x, 10);
-    EXPECT_EQ(rec.sfloor.y, 200.0f);
-    EXPECT_FLOAT_EQ(rec.sfloor.head, float(45.5 * M_PI / 180));
-    EXPECT_FLOAT_EQ(rec.sfloor.pitch, float(-10.25 * M_PI / 180));
-    EXPECT_EQ(rec.sfloor.clear, 1);
-    EXPECT_EQ(rec.sfloor.texTypeFlag, 1);
+    EXPECT_EQ(+rec.sfloor.x, 10);
+    EXPECT_EQ(+rec.sfloor.y, 200.0f);
+    EXPECT_FLOAT_EQ(+rec.sfloor.head, float(45.5 * M_PI / 180));
+    EXPECT_FLOAT_EQ(+rec.sfloor.pitch, float(-10.25 * M_PI / 180));
+    EXPECT_EQ(+rec.sfloor.clear, 1);
+    EXPECT_EQ(+rec.sfloor.texTypeFlag, 1);
     EXPECT_EQ(ceiling.width(), 256);
     EXPECT_EQ(texturePixels(ceiling), files.redTexture);
     EXPECT_EQ(rec.stex[0].path, files.red);
@@ -233,17 +233,17 @@ TEST(FloorDialog, OpensAtTheFormValuesWhileTheRepeatUsesTheLastOk)
     last.stex[0].tc = &c2;
     last.stex[1].tc = &f2;
     ASSERT_TRUE(makeFloorLastParam(last, *other.core));
-    EXPECT_EQ(last.sfloor.x, 10);
-    EXPECT_EQ(last.sfloor.y, 200.0f);
-    EXPECT_FLOAT_EQ(last.sfloor.head, float(46 * M_PI / 180));
-    EXPECT_FLOAT_EQ(last.sfloor.pitch, float(-10 * M_PI / 180));
-    EXPECT_EQ(last.sfloor.version, 3);
-    EXPECT_EQ(last.sfloor.texEnbFlag, 3);
-    EXPECT_EQ(last.sfloor.texTypeFlag, 1);
+    EXPECT_EQ(+last.sfloor.x, 10);
+    EXPECT_EQ(+last.sfloor.y, 200.0f);
+    EXPECT_FLOAT_EQ(+last.sfloor.head, float(46 * M_PI / 180));
+    EXPECT_FLOAT_EQ(+last.sfloor.pitch, float(-10 * M_PI / 180));
+    EXPECT_EQ(+last.sfloor.version, 3);
+    EXPECT_EQ(+last.sfloor.texEnbFlag, 3);
+    EXPECT_EQ(+last.sfloor.texTypeFlag, 1);
     EXPECT_EQ(texturePixels(c2), files.redTexture);
-    EXPECT_EQ(last.sfloor.tex0w, 8);
-    EXPECT_EQ(last.sfloor.tex1w, 20);
-    EXPECT_EQ(last.sfloor.tex1h, 10);
+    EXPECT_EQ(+last.sfloor.tex0w, 8);
+    EXPECT_EQ(+last.sfloor.tex1w, 20);
+    EXPECT_EQ(+last.sfloor.tex1h, 10);
     EXPECT_TRUE(last.stex[0].path.isEmpty());
 }
 

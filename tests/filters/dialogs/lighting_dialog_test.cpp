@@ -248,8 +248,8 @@ TEST(LightingDialog, OpeningsShowTheDefaultsWhileTheRepeatUsesTheLastOk)
     sFltObjComplex rec;
     SFltLight light;
     ASSERT_TRUE(execLightingDialog(rec, light, *rig.core));
-    EXPECT_EQ(rec.data0.all, int32_t(0xFF102030u));
-    EXPECT_EQ(rec.data1.all, -20);
+    EXPECT_EQ(+rec.data0.all, int32_t(0xFF102030u));
+    EXPECT_EQ(+rec.data1.all, -20);
     EXPECT_EQ(rec.data.data(), reinterpret_cast<const uint8_t *>(&light));
     EXPECT_EQ(light.kind, flkSpot);
     EXPECT_FLOAT_EQ(light.theta, float(-45.4 * M_PI / 180)) << "unrounded from the dialog";
@@ -261,11 +261,11 @@ TEST(LightingDialog, OpeningsShowTheDefaultsWhileTheRepeatUsesTheLastOk)
     sFltObjComplex last;
     SFltLight lastLight;
     ASSERT_TRUE(makeLightingLastParam(last, lastLight));
-    EXPECT_EQ(last.count, 1);
-    EXPECT_EQ(last.eachLen, 56);
+    EXPECT_EQ(+last.count, 1);
+    EXPECT_EQ(+last.eachLen, 56);
     EXPECT_EQ(last.data.data(), reinterpret_cast<const uint8_t *>(&lastLight));
-    EXPECT_EQ(last.data0.all, int32_t(0xFF102030u));
-    EXPECT_EQ(last.data1.all, -20);
+    EXPECT_EQ(+last.data0.all, int32_t(0xFF102030u));
+    EXPECT_EQ(+last.data1.all, -20);
     EXPECT_EQ(lastLight.kind, flkSpot);
     EXPECT_EQ(lastLight.power, 250);
     EXPECT_FLOAT_EQ(lastLight.theta, float(-45 * M_PI / 180)) << "whole degrees on repeat";
