@@ -215,3 +215,28 @@ TEST(DistortionDialogs, PolarPreviewsAtOnceAndRemembersItsMode)
     ASSERT_TRUE(again.Attach(*rig.core));
     EXPECT_EQ(again.ModeIndex(), 1);
 }
+
+TEST(DistortionDialogs, TwirlOpensAtItsLastOkAndRepeatsIt)
+{
+    EffectRig rig;
+    int opening = 0;
+    float reopened = 0;
+    ScopedDialogDriver driver([&](QDialog &d) {
+        auto &dlg = as<TFormTwirl4>(d);
+        if (opening++ > 0) {
+            reopened = dlg.FieldA.num->Value();
+            return;
+        }
+        dlg.FieldA.track->setPosition(0.0f);
+        clickOk(d);
+    });
+    sFltObj2 rec{};
+    ASSERT_TRUE(execTwirlDialog(rec, *rig.core));
+    EXPECT_EQ(rec.data0.s0, -999);
+    EXPECT_FALSE(execTwirlDialog(rec, *rig.core));
+    EXPECT_EQ(reopened, -999.0f);
+    sFltObj2 last{};
+    ASSERT_TRUE(makeTwirlLastParam(last));
+    EXPECT_EQ(last.data0.s0, -999);
+    EXPECT_EQ(last.data0.b2, 1);
+}
