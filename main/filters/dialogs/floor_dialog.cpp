@@ -235,7 +235,7 @@ TFormFloor4::TFormFloor4(QWidget *owner) : TFormFilterPreview(owner)
     setCellColour(*FCell, TColor32{.bgra = 0xFF000000u});
     Btn2->setEnabled(false);
     Btn4->setEnabled(false);
-    fitClientHeight(292);
+    fitClientHeight(fog->geometry().bottom() + 9);
 }
 
 TFormFloor4::~TFormFloor4()

@@ -198,7 +198,8 @@ void TLightPreview::drawLit()
             c.g = channel(s.G + G + ambG);
             c.b = channel(s.B + B + ambB);
         }
-    FWork.BlendImage(0, 0, w, h, lit.data(), 0, 0, w, h, blendNormal, blendNormal);
+    // Over the opaque checkerboard, which stays opaque.
+    FWork.BlendImage(0, 0, w, h, lit.data(), 0, 0, w, h, blendNormal, blendKeep);
 }
 
 void TLightPreview::drawGlyph()

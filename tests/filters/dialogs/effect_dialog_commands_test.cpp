@@ -1,10 +1,14 @@
 // The radial blur, distortion, generator, floor and lighting modules behind the filter commands:
 // each dialog's OK is applied and recorded under its code, and the repeat applies the remembered
-// values through the real pixel function without a dialog.
+// values through the real pixel function without a dialog. Every form holds its controls.
 #include "filters/commands/filter_command_rig.h"
 #include "filters/dialogs/distortion_dialogs.h"
 #include "filters/dialogs/effect_dialog_modules.h"
 #include "filters/dialogs/effect_dialog_test_support.h"
+#include "filters/dialogs/floor_dialog.h"
+#include "filters/dialogs/generator_dialogs.h"
+#include "filters/dialogs/lighting_dialog.h"
+#include "filters/dialogs/radial_blur_dialog.h"
 #include "ui/fields/num_mngr.h"
 
 #include <gtest/gtest.h>
@@ -58,5 +62,31 @@ TEST(EffectDialogModules, EveryCommandRunsItsDialogAndRepeatsItsValues)
         headers = r.filterHeaders(from);
         ASSERT_FALSE(headers.empty());
         EXPECT_EQ(headers.back().code, c.code);
+    }
+}
+
+TEST(EffectDialogModules, EveryFormHoldsItsControls)
+{
+    EffectRig rig(64, 48);
+    const std::vector<std::function<std::unique_ptr<TFormFilter>()>> forms = {
+        [] { return std::make_unique<TFormRadialBlur4>(); },
+        [] { return std::make_unique<TFormRotate4>(); },
+        [] { return std::make_unique<TFormScale4>(); },
+        [] { return std::make_unique<TFormPolarCoordinates4>(); },
+        [] { return std::make_unique<TFormWave4>(); },
+        [] { return std::make_unique<TFormTwirl4>(); },
+        [] { return std::make_unique<TFormTiles4>(); },
+        [] { return std::make_unique<TFormClouds4>(); },
+        [] { return std::make_unique<TFormPlasma4>(); },
+        [] { return std::make_unique<TFormFloor4>(); },
+        [] { return std::make_unique<TFormLighting4>(); },
+    };
+    for (const auto &make : forms) {
+        const std::unique_ptr<TFormFilter> form = make();
+        SCOPED_TRACE(form->windowTitle().toStdString());
+        ASSERT_TRUE(form->Attach(*rig.core));
+        for (const QWidget *w : form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            EXPECT_TRUE(form->rect().contains(w->geometry()))
+                << w->metaObject()->className() << " at " << w->x() << "," << w->y();
     }
 }

@@ -194,6 +194,10 @@ TEST(LightingDialog, ThumbnailIsLitExactlyAsTheFilterLightsIt)
 {
     EffectRig rig(40, 40);
     paintOpaque(rig.layer());
+    // A transparent corner: the checkerboard shows there.
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 8; ++x)
+            rig.layer().setPixel(x, y, 0);
     rig.refresh();
     TFormLighting4 dlg;
     ASSERT_TRUE(dlg.Attach(*rig.core));
@@ -214,14 +218,22 @@ TEST(LightingDialog, ThumbnailIsLitExactlyAsTheFilterLightsIt)
     reduced.refresh(fltLighting);
     ASSERT_TRUE(reduced.core->Filter(&dlg.curParam(), kFltObjComplexSize, nullptr));
     const TMemoryGraphic &lit = dlg.FPreview->Work();
-    int differing = 0, lightened = 0;
+    int differing = 0, lightened = 0, seeThrough = 0;
     for (int32_t y = 0; y < 160; ++y)
         for (int32_t x = 0; x < 160; ++x) {
+            seeThrough += lit.GetPixel(x, y).a != 255;
+            if (thumb.getColor(x, y) >> 24 != 255)
+                continue;
             differing += lit.GetPixel(x, y).bgra != reduced.layer().getColor(x, y);
             lightened += lit.GetPixel(x, y).bgra != thumb.getColor(x, y);
         }
     EXPECT_EQ(differing, 0);
     EXPECT_GT(lightened, 1000) << "the light does something";
+    EXPECT_EQ(seeThrough, 0) << "translucent pixels lie over an opaque checkerboard";
+    // 4 x 4 squares of white and 204, opaque.
+    EXPECT_EQ(lit.GetPixel(0, 0).bgra, 0xFFFFFFFFu);
+    EXPECT_EQ(lit.GetPixel(4, 0).bgra, 0xFFCCCCCCu);
+    EXPECT_EQ(lit.GetPixel(4, 4).bgra, 0xFFFFFFFFu);
 }
 
 TEST(LightingDialog, OpeningsShowTheDefaultsWhileTheRepeatUsesTheLastOk)
