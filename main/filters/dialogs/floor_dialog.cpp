@@ -191,7 +191,8 @@ TFormFloor4::TFormFloor4(QWidget *owner) : TFormFilterPreview(owner)
     FieldE = addNumField(this, kLeft, kTop + 6 * kRow, spec("天井高(&E)", 0, 400));
 
     auto *fog = new QGroupBox(u8("フォグ"), this);
-    const int fogTop = kTop + 7 * kRow;
+    ChkL = addCheckBox(this, kLeft, kTop + 7 * kRow, u8("現在のレイヤ画像を残す(&L)"));
+    const int fogTop = kTop + 7 * kRow + 26;
     fog->setGeometry(kLeft - 8, fogTop, 224, 168);
     ChkI = addCheckBox(fog, 8, 18, u8("無限遠(&N)"));
     FieldD = addNumField(fog, 8, 42, spec("距離(&D)", 0, 100));
@@ -206,10 +207,8 @@ TFormFloor4::TFormFloor4(QWidget *owner) : TFormFilterPreview(owner)
     FCell->OnChange = [this](QObject *s) { ValueChange(s); };
     FieldO = addNumField(fog, 8, 112, spec("不透明度(&O)", 0, 100, "%"));
 
-    ChkL = addCheckBox(this, kRight, 100, u8("現在のレイヤ画像を残す(&L)"));
-    ChkL->setGeometry(kRight, 100, 96, 36);
     auto *tex = new QGroupBox(u8("テクスチャ"), this);
-    tex->setGeometry(kRight - 8, 140, 104, 176);
+    tex->setGeometry(kRight - 8, 100, 104, 176);
     ChkR = addCheckBox(tex, 8, 18, u8("天井(&R)"));
     ChkR->setGeometry(8, 18, 88, 20);
     Btn1 = addButton(tex, 8, 40, u8("参照(&B)..."));
