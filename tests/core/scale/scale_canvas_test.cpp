@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <string>
 
 // trunc((sum + 0.01) / 4) over each 2 x 2 block, alpha included.
 TEST(ScaleImageTMTC, HalvingACanvasGivesExactMeans)
@@ -32,6 +33,25 @@ TEST(ScaleImageTMTC, OnePixelCanvasFillsThreeByThree)
     CScaleImageTMTC scaler(&src, &dst);
     ASSERT_TRUE(scaler.scale({0, 0, 1, 1}, {0, 0, 3, 3}));
     EXPECT_EQ(canvasPixels(dst), std::vector<uint32_t>(9, 0x80102030));
+}
+
+// Enlarging a plain picture keeps its colour exactly: the rounding nudge shrinks with footprints
+// smaller than a pixel (a fixed one lifted empty channels of an 8 x 4 picture at 256 x 256 to 20).
+TEST(ScaleImageTMTC, EnlargingAPlainCanvasKeepsItsColour)
+{
+    struct Case
+    {
+        int w, h;
+        uint32_t colour;
+    };
+    for (const Case c : {Case{8, 4, 0xFFFF0000}, Case{2, 2, 0xFFFF0000}, Case{3, 5, 0x80102030},
+                         Case{1, 7, 0x00000000}}) {
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
+        TMTC src, dst(256, 256);
+        fillCanvas(src, c.w, c.h, std::vector<uint32_t>(size_t(c.w * c.h), c.colour));
+        ASSERT_TRUE(scaleCanvasInto(dst, src, false, 0x12345678));
+        EXPECT_EQ(canvasPixels(dst), std::vector<uint32_t>(256 * 256, c.colour));
+    }
 }
 
 // Channels are stored bottom-up: the scaler must still take row 0 as the top row.
