@@ -46,3 +46,13 @@ bool copyLayerImage(CBlockVMTC &dst, const CBlockVMTC &src, sPos dpos, sBox box)
         return true;
     return dst.copyArea(src, dpos, box);
 }
+
+QString memoryFailureMessage(const QString &what)
+{
+    return QStringLiteral("メモリ不足により%1の実行に失敗しました！").arg(what);
+}
+
+QString exceptionFailureMessage(const QString &what)
+{
+    return QStringLiteral("予期しない例外により%1の実行に失敗しました！").arg(what);
+}

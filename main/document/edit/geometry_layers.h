@@ -3,6 +3,8 @@
 
 #include "core/base/geometry.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <memory>
 
@@ -20,3 +22,8 @@ bool finishGeometryLayer(CLayerData &ld, const CLayerData &src, const sSize &pap
 // src's box copied to dpos in dst; true also when nothing of it lands in dst (a layer beside the
 // area keeps none of its pixels), false only when a block cannot be committed.
 bool copyLayerImage(CBlockVMTC &dst, const CBlockVMTC &src, sPos dpos, sBox box);
+
+// "メモリ不足により<what>の実行に失敗しました！" and "予期しない例外により<what>の実行に失敗しました！",
+// the messages of a geometry command that could not be carried out.
+QString memoryFailureMessage(const QString &what);
+QString exceptionFailureMessage(const QString &what);
