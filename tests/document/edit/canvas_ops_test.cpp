@@ -242,9 +242,10 @@ TEST(CanvasOpsOutOfMemory, CropFailsWithItsMessageAndOthersSucceedOnceMemoryAllo
             if (!done) {
                 EXPECT_EQ(stateOf(paper), before);
                 EXPECT_EQ(paper.eventMngr().topEventPos, stream);
-                if (std::string(name) == "crop")
+                if (std::string(name) == "crop") {
                     EXPECT_TRUE(app.messages.warnings.contains(
                         QStringLiteral("メモリ不足により切り抜きの実行に失敗しました！")));
+                }
             }
         }
         EXPECT_TRUE(done);

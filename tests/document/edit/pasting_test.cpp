@@ -67,8 +67,9 @@ TEST(PasteOps, LayerSizeRule)
         h.viewPos = c.viewPos;
         sSize size{-1, -1};
         EXPECT_EQ(pasteLayerSize(c.image, kOpsPaper, c.header ? &h : nullptr, size), c.ok);
-        if (c.ok)
+        if (c.ok) {
             EXPECT_EQ(size, c.expected);
+        }
     }
 }
 
