@@ -145,8 +145,9 @@ TEST(ImageCommands, RecordedCodesFollowTheSelection)
         SCOPED_TRACE(c.name);
         HeadlessDocument doc;
         ASSERT_TRUE(opsStart(*doc.paper, 2, c.mask));
-        if (c.maskEmpty)
+        if (c.maskEmpty) {
             ASSERT_TRUE(doc.paper->maskMngr().getActiveMask()->createMask(10, 10));
+        }
         const uint32_t from = doc.paper->eventMngr().topEventPos;
         ASSERT_TRUE(eventLayerFlipLR(*doc.paper, nullptr, 1, true));
         EXPECT_EQ(commandsSince(*doc.paper, from), (std::vector<std::pair<int, int>>{{4, c.code}}));

@@ -70,8 +70,9 @@ TEST(LayerGeometryMasks, KeepingClearsOutsideTheSelectedBlocksAndScalesInside)
     EXPECT_FALSE(copy->hasUndo());
     EXPECT_EQ(alphaAt(*ld, 10, 10), 0xC8); // the source stays
     for (CLayerData *target : {copy.get(), ld.get()}) {
-        if (target == ld.get())
+        if (target == ld.get()) {
             ASSERT_TRUE(keepMaskedArea(*ld, md.get()));
+        }
         EXPECT_EQ(target->imageTC->getColor(70, 70), 0x64102030u); // 200 * 128 div 255 = 100
         EXPECT_EQ(alphaAt(*target, 65, 65), 0);                      // inside, unselected
         EXPECT_EQ(target->imageTC->getColor(10, 10), 0x00102030u);  // outside: colour kept
