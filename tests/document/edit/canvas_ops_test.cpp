@@ -1,6 +1,7 @@
 #include "document/edit/canvas_ops.h"
 
 #include "document/edit/image_commands.h"
+#include "document/edit/layer_undo.h"
 #include "document/undo/undo_fixtures.h"
 #include "document/undo/undo_manager.h"
 #include "image_ops_fixtures.h"
@@ -250,6 +251,59 @@ TEST(CanvasOpsOutOfMemory, CropFailsWithItsMessageAndOthersSucceedOnceMemoryAllo
         }
         EXPECT_TRUE(done);
         EXPECT_GT(n, 1);
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(CanvasOpsUndoRedo, WholeCanvasChangesComeBackExactlyWithTheSameObjects)
+{
+    ScopedUndoMax undoMax(20);
+    LiveReplayApp app;
+    using Step = std::function<bool(TPaper &)>;
+    const std::vector<std::pair<const char *, Step>> steps = {
+        {"turn", [](TPaper &p) { return EventEditRotate(p, nullptr, true, true); }},
+        {"resize", [](TPaper &p) { return eventEditResize(p, nullptr, 60, 50, 4, 1, true); }},
+        {"resolution", [](TPaper &p) { return eventEditResolutionHQ(p, nullptr, 20, 15, 1, true); }},
+        {"resolution old", [](TPaper &p) { return eventEditResolutionOld(p, nullptr, 50, 45, 1, true); }},
+        {"crop", [](TPaper &p) { return eventEditCrop(p, nullptr, 1, {6, 4, 25, 20}, true, 1); }},
+    };
+    for (const auto &[name, step] : steps) {
+        for (const bool selected : {false, true}) {
+            SCOPED_TRACE(testing::Message() << name << " " << selected);
+            HeadlessDocument doc;
+            TPaper &paper = *doc.paper;
+            ASSERT_TRUE(opsStart(paper, 12, selected));
+            std::vector<const CLayerData *> objects;
+            std::vector<std::vector<uint32_t>> pixels;
+            for (int32_t i = 0; i < 3; ++i) {
+                objects.push_back(paper.getLayerData(i));
+                pixels.push_back(layerPixels(*paper.getLayerData(i)));
+            }
+            const CMaskMngr *masks = &paper.maskMngr();
+            const std::string start = stateOf(paper);
+            ASSERT_TRUE(step(paper));
+            const std::string changed = stateOf(paper);
+            ASSERT_NE(changed, start);
+            ASSERT_TRUE(paper.undoMngrEx()->canUndo());
+            int32_t idx = 0;
+            sRect r;
+            ASSERT_TRUE(eventLayerUndo(paper, nullptr, idx, r));
+            EXPECT_EQ(stateOf(paper), start);
+            for (int32_t i = 0; i < 3; ++i) {
+                EXPECT_EQ(paper.getLayerData(i), objects[size_t(i)]);
+                EXPECT_EQ(layerPixels(*paper.getLayerData(i)), pixels[size_t(i)]);
+            }
+            if (!selected) {
+                EXPECT_EQ(&paper.maskMngr(), masks); // no selection: the mask list stays
+            }
+            ASSERT_TRUE(eventLayerRedo(paper, nullptr, idx, r));
+            EXPECT_EQ(stateOf(paper), changed);
+            ASSERT_TRUE(eventLayerUndo(paper, nullptr, idx, r));
+            EXPECT_EQ(stateOf(paper), start);
+        }
     }
 }
 
