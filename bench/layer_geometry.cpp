@@ -5,6 +5,7 @@
 #include "core/tiles/block_layer_image.h"
 #include "core/tiles/work_threads.h"
 #include "document/edit/layer_geometry.h"
+#include "document/paper/document_init.h"
 #include "document/paper/layer_data.h"
 
 #include "bench_support.h"
@@ -14,6 +15,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <random>
 
@@ -24,12 +26,15 @@ constexpr float kDegrees = 30.0f;
 
 struct Source
 {
-    std::unique_ptr<CLayerData> layer = std::make_unique<CLayerData>(0, false);
-    cv::Mat mat{kSide, kSide, CV_8UC4};
+    std::unique_ptr<CLayerData> layer;
+    cv::Mat mat = cv::Mat(kSide, kSide, CV_8UC4);
 
     Source()
     {
-        layer->createLayer(kSide, kSide, TLayerMode::LM_STD);
+        initialiseDocument();
+        layer = std::make_unique<CLayerData>(0, false);
+        if (!layer->createLayer(kSide, kSide, TLayerMode::LM_STD))
+            std::abort();
         // Smooth gradients with noise: neither uniform blocks nor random pixels.
         std::mt19937 rng(11);
         for (int y = 0; y < kSide; ++y) {
