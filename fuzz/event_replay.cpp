@@ -45,9 +45,9 @@ struct App
 
 } // namespace
 
-// One document for every input: the rows registered here change pixels and attributes but never
-// the layer list or the paper, so the document stays a valid start (making one per input would
-// cost more than playing).
+// One document while inputs leave its layer list and paper as they were: making one per input
+// would cost more than playing. An input that changed them (new, deleted, turned, resized or
+// cropped layers) gets a fresh document for the next one.
 struct Doc
 {
     Doc()
@@ -56,19 +56,38 @@ struct Doc
         if (!paper)
             std::abort();
         owner.attach(*paper);
-        if (!setupHeadlessPaper(*paper, {24, 16}, 0xFFFFFF, 2) || !startPaintModeQZ5(*paper))
+        if (!setupHeadlessPaper(*paper, kPaper, 0xFFFFFF, 2) || !startPaintModeQZ5(*paper))
             std::abort();
     }
+    ~Doc()
+    {
+        owner.detach();
+        paper.reset();
+    }
+    bool asMade() const
+    {
+        if (paper->getLayerCount() != 2 || paper->m_paperSize != kPaper)
+            return false;
+        for (int32_t i = 0; i < 2; ++i)
+            if (paper->getLayerData(i)->imageTC->FPSZ() != kPaper)
+                return false;
+        return true;
+    }
+    static constexpr sSize kPaper{24, 16};
     CHeadlessPaperOwner owner;
     std::unique_ptr<TPaper> paper;
+    bool begun = false;
 };
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static App app;
-    static Doc doc;
+    static std::unique_ptr<Doc> held;
     if (size > 65536)
         return 0;
+    if (!held || !held->asMade())
+        held = std::make_unique<Doc>();
+    Doc &doc = *held;
     CEventMngr &ev = doc.paper->eventMngr();
     if (ev.restart() && ev.writeDataEx(data, uint32_t(size)) == size) {
         ev.setupPlayPos(uint32_t(size), 1);
@@ -76,10 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         setCurrentDrawWindow(&doc.owner);
         // The replay objects are made once (making them is most of the cost of an input); later
         // inputs start over on them as a replay continued after a load would.
-        static bool begun = false;
         bool ready = true;
-        if (!begun) {
-            ready = begun = ev.beginPlaying(false) == eEvStartStat::ersOK;
+        if (!doc.begun) {
+            ready = doc.begun = ev.beginPlaying(false) == eEvStartStat::ersOK;
         } else {
             ev.mapToneObj.removeAll();
             ev.mapPenShapeObj.removeAll();
@@ -101,7 +119,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         setCurrentDrawWindow(nullptr);
         doc.owner.eventPlaying = false;
     }
-    if (doc.paper->getLayerCount() != 2)
-        std::abort();
     return 0;
 }
