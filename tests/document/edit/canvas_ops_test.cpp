@@ -370,3 +370,30 @@ TEST(CanvasOpsOutOfMemory, InPlaceChangesStopCleanlyPartWay)
 }
 
 } // namespace
+
+namespace {
+
+// The oldest forms make every layer exactly the new size at view position (0, 0).
+TEST(CanvasOps, OldestFormsMakeEveryLayerThePaper)
+{
+    LiveReplayApp app;
+    HeadlessDocument doc;
+    TPaper &paper = *doc.paper;
+    ASSERT_TRUE(opsStartPlain(paper, 30));
+    const uint32_t corner = paper.getLayerData(0)->imageTC->getColor(0, 0);
+    ASSERT_TRUE(orgEventEditResize(paper, nullptr, 50, 40, int32_t(pgType::pgtBR)));
+    EXPECT_EQ(paper.m_paperSize, (sSize{50, 40}));
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(paper.getLayerData(i)->imageTC->FPSZ(), (sSize{50, 40}));
+        EXPECT_EQ(paper.getLayerData(i)->viewPos, (sPos{0, 0}));
+    }
+    // The old paper lands at the bottom right: (10, 10).
+    EXPECT_EQ(paper.getLayerData(0)->imageTC->getColor(10, 10), corner);
+    ASSERT_TRUE(orgEventEditResolution(paper, nullptr, 25, 20));
+    EXPECT_EQ(paper.m_paperSize, (sSize{25, 20}));
+    EXPECT_EQ(paper.getLayerData(1)->imageTC->FPSZ(), (sSize{25, 20}));
+    EXPECT_FALSE(orgEventEditResize(paper, nullptr, 0, 20, 0));
+    EXPECT_FALSE(orgEventEditResolution(paper, nullptr, 25, 10001));
+}
+
+} // namespace
