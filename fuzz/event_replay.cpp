@@ -5,6 +5,7 @@
 #include "document/paper/document_init.h"
 #include "document/paper/headless.h"
 #include "document/paper/headless_owner.h"
+#include "document/paper/layer_data.h"
 #include "document/paper/paper.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/stroke/stroke_pixel_procs.h"
@@ -14,10 +15,31 @@
 #include "paint/stroke/stroke.h"
 #include "paint/tone/tone_manager.h"
 
+#include "core/base/memory_ops.h"
+#include "core/tiles/block_image.h"
+
 #include <cstdlib>
 #include <memory>
 
 namespace {
+
+// Each input may commit this many image blocks; later commits fail as when memory runs out. Every
+// operation must survive that, and a stream that grows the paper or a layer stays cheap.
+constexpr int kCommitsPerInput = 16384;
+
+int &commitsLeft()
+{
+    static int n = kCommitsPerInput;
+    return n;
+}
+
+bool budgetAlloc(MemPtr &p, size_t size)
+{
+    if (commitsLeft() <= 0)
+        return false;
+    --commitsLeft();
+    return tryGetMem(p, size);
+}
 
 struct App
 {
@@ -35,6 +57,7 @@ struct App
         };
         installPaperAppHooks(h);
         initialiseDocument();
+        setBlockAllocator(&budgetAlloc);
     }
     TStroke stroke{5};
     CPenRender render4{&stroke};
@@ -85,6 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static std::unique_ptr<Doc> held;
     if (size > 65536)
         return 0;
+    commitsLeft() = kCommitsPerInput;
     if (!held || !held->asMade())
         held = std::make_unique<Doc>();
     Doc &doc = *held;

@@ -131,6 +131,8 @@ bool resampleInto(const CBlockVMTC &src, CBlockVMTC &dst, eResample kind)
         return src.FilterSmallenHQ(dst);
     CScaleLayerImage scaler(&src, &dst);
     const sBox from = boxFromSize(src.FPSZ()), to = boxFromSize(dst.FPSZ());
+    if (!commitLayerArea(dst, to))
+        return false;
     const bool ok = kind == eResample::averageHQ2 ? scaler.scale2(from, to)
                                                   : scaler.scale(from, to);
     return ok && scaler.allStored();

@@ -6,6 +6,7 @@
 #include "document/edit/edit_ops.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/events/event_record_guard.h"
+#include "document/files/new_document.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
@@ -59,7 +60,7 @@ bool pasteLayerSize(const sSize &image, const sSize &paper, const SOlyHeader *hd
                                 hdr ? hdr->viewPos.x : 0);
     const int64_t h = pasteSide(image.y, paper.y, hdr, hdr ? hdr->imgSize.y : 0,
                                 hdr ? hdr->viewPos.y : 0);
-    if (w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX)
+    if (w <= 0 || h <= 0 || w > kMaxPaperSide || h > kMaxPaperSide)
         return false;
     size = {int32_t(w), int32_t(h)};
     return true;

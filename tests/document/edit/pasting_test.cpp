@@ -58,6 +58,7 @@ TEST(PasteOps, LayerSizeRule)
         {"view added", {10, 10}, true, 0, {}, {5, 3}, true, {45, 33}},
         {"negative view", {10, 10}, true, 0, {}, {-7, -9}, true, {40, 30}},
         {"past 32 bits", {10, 10}, true, 0, {}, {INT32_MAX, 0}, false, {}},
+        {"past the largest paper", {10, 10}, true, kOlyClipboardSize, {10001, 5}, {}, false, {}},
     };
     for (const SCase &c : cases) {
         SCOPED_TRACE(c.name);
