@@ -251,3 +251,37 @@ TEST(PasteOpsOutOfMemory, FailedPastesLeaveDocumentAndStreamAsTheyWere)
 }
 
 } // namespace
+
+namespace {
+
+// Image packets 2 and 5 start a document from an image: layer idx takes the image's size first
+// when it differs (a new layer at the bottom in place of the old bottom one).
+TEST(PasteOpsLiveReplay, ImagePacketsThatStartADocumentFitTheFirstLayer)
+{
+    ScopedUndoMax undoMax(20);
+    LiveReplayApp app;
+    for (const uint8_t code : {uint8_t(2), uint8_t(5)}) {
+        SCOPED_TRACE(int(code));
+        HeadlessDocument rec, play;
+        ASSERT_TRUE(opsStartPlain(*rec.paper, 1));
+        ASSERT_TRUE(opsStartPlain(*play.paper, 1));
+        CEventMngr &ev = rec.paper->eventMngr();
+        ASSERT_TRUE(ev.startRecording(appMainStroke(), appMainToneMngrFor(rec.paper.get()), 64, 64));
+        const auto img = pastedImage(30, 20, 8);
+        ASSERT_TRUE(ev.pushEventImage(0, *img, nullptr, nullptr, code));
+        std::vector<uint8_t> bytes(ev.topEventPos);
+        ev.readDataEx(0, bytes.data(), ev.topEventPos);
+        CEventMngr &evB = play.paper->eventMngr();
+        ASSERT_TRUE(evB.restart());
+        ASSERT_EQ(evB.writeDataEx(bytes.data(), uint32_t(bytes.size())), bytes.size());
+        evB.setupPlayPos(uint32_t(bytes.size()), ev.eventCnt);
+        ASSERT_TRUE(live_replay::playAll(play, false));
+        ASSERT_EQ(play.paper->getLayerCount(), 3);
+        const CLayerData &ld = *play.paper->getLayerData(0);
+        EXPECT_EQ(ld.imageTC->FPSZ(), (sSize{30, 20}));
+        EXPECT_EQ(ld.imageTC->getColor(29, 19), img->getColor(29, 19));
+        EXPECT_EQ(play.paper->getLayerData(1)->title, QStringLiteral("はみ出し"));
+    }
+}
+
+} // namespace
