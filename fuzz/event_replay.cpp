@@ -5,6 +5,7 @@
 #include "document/paper/document_init.h"
 #include "document/paper/headless.h"
 #include "document/paper/headless_owner.h"
+#include "document/paper/layer_data.h"
 #include "document/paper/paper.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/stroke/stroke_pixel_procs.h"
@@ -14,10 +15,31 @@
 #include "paint/stroke/stroke.h"
 #include "paint/tone/tone_manager.h"
 
+#include "core/base/memory_ops.h"
+#include "core/tiles/block_image.h"
+
 #include <cstdlib>
 #include <memory>
 
 namespace {
+
+// Each input may commit this many image blocks; later commits fail as when memory runs out. Every
+// operation must survive that, and a stream that grows the paper or a layer stays cheap.
+constexpr int kCommitsPerInput = 16384;
+
+int &commitsLeft()
+{
+    static int n = kCommitsPerInput;
+    return n;
+}
+
+bool budgetAlloc(MemPtr &p, size_t size)
+{
+    if (commitsLeft() <= 0)
+        return false;
+    --commitsLeft();
+    return tryGetMem(p, size);
+}
 
 struct App
 {
@@ -35,6 +57,7 @@ struct App
         };
         installPaperAppHooks(h);
         initialiseDocument();
+        setBlockAllocator(&budgetAlloc);
     }
     TStroke stroke{5};
     CPenRender render4{&stroke};
@@ -45,9 +68,9 @@ struct App
 
 } // namespace
 
-// One document for every input: the rows registered here change pixels and attributes but never
-// the layer list or the paper, so the document stays a valid start (making one per input would
-// cost more than playing).
+// One document while inputs leave its layer list and paper as they were: making one per input
+// would cost more than playing. An input that changed them (new, deleted, turned, resized or
+// cropped layers) gets a fresh document for the next one.
 struct Doc
 {
     Doc()
@@ -56,19 +79,39 @@ struct Doc
         if (!paper)
             std::abort();
         owner.attach(*paper);
-        if (!setupHeadlessPaper(*paper, {24, 16}, 0xFFFFFF, 2) || !startPaintModeQZ5(*paper))
+        if (!setupHeadlessPaper(*paper, kPaper, 0xFFFFFF, 2) || !startPaintModeQZ5(*paper))
             std::abort();
     }
+    ~Doc()
+    {
+        owner.detach();
+        paper.reset();
+    }
+    bool asMade() const
+    {
+        if (paper->getLayerCount() != 2 || paper->m_paperSize != kPaper)
+            return false;
+        for (int32_t i = 0; i < 2; ++i)
+            if (paper->getLayerData(i)->imageTC->FPSZ() != kPaper)
+                return false;
+        return true;
+    }
+    static constexpr sSize kPaper{24, 16};
     CHeadlessPaperOwner owner;
     std::unique_ptr<TPaper> paper;
+    bool begun = false;
 };
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static App app;
-    static Doc doc;
+    static std::unique_ptr<Doc> held;
     if (size > 65536)
         return 0;
+    commitsLeft() = kCommitsPerInput;
+    if (!held || !held->asMade())
+        held = std::make_unique<Doc>();
+    Doc &doc = *held;
     CEventMngr &ev = doc.paper->eventMngr();
     if (ev.restart() && ev.writeDataEx(data, uint32_t(size)) == size) {
         ev.setupPlayPos(uint32_t(size), 1);
@@ -76,10 +119,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         setCurrentDrawWindow(&doc.owner);
         // The replay objects are made once (making them is most of the cost of an input); later
         // inputs start over on them as a replay continued after a load would.
-        static bool begun = false;
         bool ready = true;
-        if (!begun) {
-            ready = begun = ev.beginPlaying(false) == eEvStartStat::ersOK;
+        if (!doc.begun) {
+            ready = doc.begun = ev.beginPlaying(false) == eEvStartStat::ersOK;
         } else {
             ev.mapToneObj.removeAll();
             ev.mapPenShapeObj.removeAll();
@@ -101,7 +143,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         setCurrentDrawWindow(nullptr);
         doc.owner.eventPlaying = false;
     }
-    if (doc.paper->getLayerCount() != 2)
-        std::abort();
     return 0;
 }

@@ -11,8 +11,10 @@
 // reserves the room its insertions need; when anything is off it answers false and the document is
 // as it was (the manager then drops the record).
 //
-// The records whose restore needs an operation that is not built (31, 40, 49, 52, 57-60, 69) are
-// not made: their push answers nullptr and a record of them is refused by the restore.
+// The records whose restore needs an operation that is not built (31, 40, 49, 52, 69) are
+// not made: their push answers nullptr and a record of them is refused by the restore. The
+// whole-canvas records 57-60 work on the document and are made and applied by
+// document/edit/canvas_undo.h.
 #pragma once
 
 #include "core/base/geometry.h"
