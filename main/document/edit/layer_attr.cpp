@@ -52,6 +52,9 @@ bool changeAttr(TPaper &paper, int32_t index, bool undo, const std::function<boo
 bool changeAllVisibility(TPaper &paper, int32_t idx, bool undo, uint16_t dt, uint8_t code,
                          udCmdName cn, const std::function<bool()> &change)
 {
+    // The packet and the record name layer idx (the record by its id): it must exist.
+    if (!paper.getLayerData(idx))
+        return false;
     CEventRecordGuard guard(paper.eventMngr());
     if (!recordEvent(paper.eventMngr(), undo,
                      [&] { return paper.eventMngr().pushEventGlobalVis(idx, dt, code); }))
