@@ -205,6 +205,10 @@ bool CEventMngr::writePacket(SEventHdr hdr, const void *body, uint32_t bodyLen, 
 
 bool CEventMngr::endEvent()
 {
+    // A new event ends what could be redone; the first one (after everything was undone, too)
+    // takes the current place.
+    if (eventCnt == 0)
+        evTopTable.clearForeCnt();
     const bool ok =
         eventCnt == 0 ? evTopTable.setValue(topEventPos) : evTopTable.addValue(topEventPos);
     if (!ok)
