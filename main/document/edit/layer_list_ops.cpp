@@ -394,7 +394,10 @@ void orgEventLayerFill(TPaper &paper, TFlowImage *flow, int32_t index, uint32_t 
 {
     CLayerData *ld = paper.getLayerData(index);
     flow = flowOrOwner(paper, flow);
-    if (!ld || !flow || !paper.setFlow(*flow, index, false))
+    if (!ld || !flow)
+        return;
+    paper.setFlow(*flow, index, false);
+    if (flow->layerIdx() != index)
         return;
     const TStroke *st = appMainStroke();
     const bool keep = paper.isDrawProcNew() && st && st->m_bProtectMask;
