@@ -267,8 +267,7 @@ bool fillComplex(CUndoData &r, CLayerMngr &lm, const CUndoObj &obj, udCmdName cn
     case udcnComplexMoveLayerGroupPos: {
         TUndoLayerList *list = obj.layerList();
         const CLayerData *ld = lm.getLayer(n0);
-        if (!list || !ld || n1 <= 0 || list->size() != size_t(n1) ||
-            n0 + n1 > lm.getLayerCount())
+        if (!list || !ld || n1 <= 0 || list->size() != size_t(n1) || n0 + n1 > lm.getLayerCount())
             return false;
         r.layerIdx = n0;
         r.layerID = ld->uniqueID;
@@ -394,8 +393,7 @@ bool restoreAdd(SRestore &s)
         s.lm.setCurIndex(cur);
         s.idx = s.lm.getCurIndex();
     } else {
-        if (!absent(s.lm, s.rec.layerID) || !canInsertAt(s.lm, s.rec.dataVal0) ||
-            !s.lm.reserve(1))
+        if (!absent(s.lm, s.rec.layerID) || !canInsertAt(s.lm, s.rec.dataVal0) || !s.lm.reserve(1))
             return false;
         s.idx = putIn(s.lm, s.rec.dataVal0, ld);
     }
@@ -411,8 +409,7 @@ bool restoreDelete(SRestore &s)
     if (!ld)
         return false;
     if (!s.redo()) {
-        if (!absent(s.lm, s.rec.layerID) || !canInsertAt(s.lm, s.rec.dataVal0) ||
-            !s.lm.reserve(1))
+        if (!absent(s.lm, s.rec.layerID) || !canInsertAt(s.lm, s.rec.dataVal0) || !s.lm.reserve(1))
             return false;
         s.idx = putIn(s.lm, s.rec.dataVal0, ld);
     } else {
@@ -604,8 +601,7 @@ bool restoreDeleteHead(SRestore &s)
     if (!head)
         return false;
     if (!s.redo()) {
-        if (!absent(s.lm, s.rec.layerID) || !canInsertAt(s.lm, s.rec.layerIdx) ||
-            !s.lm.reserve(1))
+        if (!absent(s.lm, s.rec.layerID) || !canInsertAt(s.lm, s.rec.layerIdx) || !s.lm.reserve(1))
             return false;
         const int32_t at = putIn(s.lm, s.rec.layerIdx, head);
         s.lm.modifyGroup(at + 1, members, 1, true);
@@ -709,8 +705,8 @@ bool restoreMovePositions(SRestore &s, bool linked)
                   (!absent(s.lm, e->uniqueID) && s.lm.getLayer(target)->uniqueID != e->uniqueID)))
             return false;
     }
-    const sPos d = linked ? sPos{s.rec.dataVal0, s.rec.dataVal1}
-                          : sPos{s.rec.dataVal1, s.rec.dataVal2};
+    const sPos d =
+        linked ? sPos{s.rec.dataVal0, s.rec.dataVal1} : sPos{s.rec.dataVal1, s.rec.dataVal2};
     const sPos ofs = s.redo() ? d : sPos{-d.x, -d.y};
     for (int32_t i = 0; i < n; ++i) {
         std::unique_ptr<CLayerData> &e = (*list)[size_t(i)];

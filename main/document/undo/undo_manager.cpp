@@ -440,8 +440,8 @@ bool CUndoMngrEx::pushStructure(const CUndoObj &obj, udCmdName cn, int32_t n0, i
         if (getUndoCmdDataType(cn) == uddtComplex)
             rec = makeComplexRecord(*ownerObj, obj, cn, n0, n1, n2, n3, extras);
         else if (ownerPaper)
-            rec = makeMaskRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn, n0, n1, n2, n3,
-                                 extras);
+            rec =
+                makeMaskRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn, n0, n1, n2, n3, extras);
         // A command outside the tables, or an object that is not there, stores nothing.
         return rec && finishPush(rec);
     } catch (const std::bad_alloc &) {
@@ -519,10 +519,15 @@ bool CUndoMngrEx::restoreStructure(bool redo, int32_t &idx, sBox &box)
 {
     CUndoData &rec = *listOf(redo).getAt(0);
     bool ok = false;
-    if (ownerObj && rec.dataType == uddtComplex)
-        ok = restoreComplexRecord(rec, *ownerObj, idx, box);
-    else if (ownerObj && ownerPaper && rec.dataType == uddtMask)
-        ok = restoreMaskRecord(rec, *ownerObj, ownerPaper->maskMngr(), idx, box);
+    try {
+        if (ownerObj && rec.dataType == uddtComplex)
+            ok = restoreComplexRecord(rec, *ownerObj, idx, box);
+        else if (ownerObj && ownerPaper && rec.dataType == uddtMask)
+            ok = restoreMaskRecord(rec, *ownerObj, ownerPaper->maskMngr(), idx, box);
+    } catch (const std::bad_alloc &) {
+        // Only the room a restore reserves before it changes anything can run out.
+        ok = false;
+    }
     if (!ok) {
         // Nothing was changed; the record cannot be applied and goes.
         listOf(redo).deleteAt(0);

@@ -235,7 +235,8 @@ bool restoreMaskCmd(SMaskRestore &s)
         return true;
     }
     case udcnMaskName: {
-        CMaskData *md = r.dataIds.size() == 1 ? maskWithId(s.mm, r.dataVal0, r.dataIds[0]) : nullptr;
+        CMaskData *md =
+            r.dataIds.size() == 1 ? maskWithId(s.mm, r.dataVal0, r.dataIds[0]) : nullptr;
         if (!md)
             return false;
         md->title = r.dataText[s.redo() ? 1 : 0];
