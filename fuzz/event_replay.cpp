@@ -3,8 +3,11 @@
 // step bound is reached. Nothing may crash, read outside its packet or hang.
 #include "document/events/event_manager.h"
 #include "document/paper/document_init.h"
+#include "document/paper/flow_image.h"
 #include "document/paper/headless.h"
 #include "document/paper/headless_owner.h"
+#include "document/paper/layer_data.h"
+#include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/stroke/stroke_pixel_procs.h"

@@ -59,7 +59,8 @@ void RefreshFlow(TPaper &paper, TFlowImage *flow, int32_t index, const sRect *r,
 // image to it (reloaded when it did not hold the layer, or always with force). False for an
 // invalid index.
 bool setActiveLayer(TPaper &paper, TFlowImage *flow, int32_t idx, bool force = false);
-// setActiveLayer, then the tool window's layer and mask panels. Records nothing.
+// setActiveLayer with the work image given (nullptr: the window's), then the tool window's layer
+// and mask panels. Records nothing.
 bool EventLayerActive(TPaper &paper, TFlowImage *flow, int32_t index, bool force = false);
 // After a change of a box of layer idx (layer coordinates; the whole image for the first form):
 // RefreshFlow in the direction f2l, the box recomposed and previewed in paper coordinates, the
