@@ -93,6 +93,24 @@ TEST(EditOps, AnUndoWithNothingToUndoTouchesNeitherHistory)
     EXPECT_TRUE(app.messages.warnings.isEmpty());
 }
 
+TEST(EditOps, ANewOperationAfterEverythingWasUndoneEndsBothRedos)
+{
+    LiveReplayApp app;
+    const ScopedUndoMax limit(10);
+    EditSession s{3};
+    ASSERT_TRUE(s.start());
+    TPaper &p = s.paper();
+    ASSERT_TRUE(EventLayerTrans(p, 0, 9, true));
+    int32_t idx = 0;
+    sRect rect;
+    ASSERT_TRUE(eventLayerUndo(p, s.flow(), idx, rect));
+    ASSERT_TRUE(EventLayerMode(p, 1, TLayerMode::LM_ADD, true));
+    EXPECT_EQ(s.ev().getRedoCnt(), 0);
+    EXPECT_EQ(s.undo().getRedoCnt(), 0);
+    EXPECT_FALSE(eventLayerRedo(p, s.flow(), idx, rect));
+    EXPECT_EQ(s.replayDifference(true), "");
+}
+
 TEST(EditOps, HistoriesOutOfStepAreTrimmedThenRefused)
 {
     LiveReplayApp app;
