@@ -104,6 +104,7 @@ QString withoutUndoCounts(const QString &dump)
 TEST(LayerListOpsLiveReplay, TheLayerSessionFileReplaysFromItsCreation)
 {
     LiveReplayApp app;
+    const ScopedFixedClock clock(1000);
     const ScopedUndoMax limit(20);
     if (qEnvironmentVariableIsSet("KAVRIN_REGENERATE_EVENTS") || !QFile::exists(kFile)) {
         QString live;
@@ -148,6 +149,7 @@ TEST(LayerListOpsLiveReplay, TheLayerSessionFileReplaysFromItsCreation)
 TEST(LayerListOpsLiveReplay, TheLayerSessionMadeLiveEndsAsItsCommittedText)
 {
     LiveReplayApp app;
+    const ScopedFixedClock clock(1000);
     const ScopedUndoMax limit(20);
     HeadlessDocument doc;
     setCurrentDrawWindow(&doc.owner);

@@ -54,6 +54,7 @@ struct NewDoc
             appMainStroke(), appMainToneMngrFor(doc.paper.get()), depth, depth);
     }
     TPaper &paper() { return *doc.paper; }
+    ScopedFixedClock clock{1000};
     HeadlessDocument doc;
     bool recording = false;
 };
