@@ -112,7 +112,8 @@ bool walkCreations(const CEventMngr &ev, std::vector<uint8_t> &bytes)
             creates = true;
             for (uint32_t k = 0; k < 4; ++k)
                 smallSide(body + 4 * k);
-        } else if (pk.hdr.group == 4 && (pk.hdr.code == 0 || pk.hdr.code == 11 || pk.hdr.code == 14)) {
+        } else if (pk.hdr.group == 4 &&
+                   (pk.hdr.code == 0 || pk.hdr.code == 11 || pk.hdr.code == 14)) {
             smallSide(body + 2);
             smallSide(body + 6);
         }

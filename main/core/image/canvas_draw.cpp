@@ -2,8 +2,8 @@
 // 32-bit canvas, and the pen-tip canvas.
 #include "core/image/canvas_draw.h"
 
-#include "core/image/channel.h"
 #include "core/base/numeric.h"
+#include "core/image/channel.h"
 
 #include <algorithm>
 #include <cmath>

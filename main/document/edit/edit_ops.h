@@ -33,8 +33,8 @@ void EventEditUndoDispose(TPaper &paper);
 // The places of the recorder's event ring for an undo limit: undoMax + 34, at least 8.
 int32_t eventUndoDepth(int32_t undoMax);
 // Applies the preference undoMax: the event ring re-sized to eventUndoDepth for undo and redo,
-// then the manager's limits set to undoMax. On failure the warning "アンドゥ回数の変更に失敗しました!".
-// False, nothing done, without a document-wide manager.
+// then the manager's limits set to undoMax. On failure the warning
+// "アンドゥ回数の変更に失敗しました!". False, nothing done, without a document-wide manager.
 bool dispatchUndoCount(TPaper &paper);
 // Bytes held by undo: the manager's, or the layers' own histories.
 uint64_t calcUndoMemSize(const TPaper &paper);

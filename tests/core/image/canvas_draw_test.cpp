@@ -164,8 +164,8 @@ TEST(CanvasDiscs, AnOpacityFarOutsideTheRangeIsPutWithoutOverflow)
     // conversion kept to the 32-bit range (the sanitizer build stops on an overflowing one).
     static std::vector<int32_t> seen;
     seen.clear();
-    const fptrCanvasPut old = setCanvasPutProc(
-        [](TMTC &, int32_t, int32_t, uint32_t, int32_t a) { seen.push_back(a); });
+    const fptrCanvasPut old =
+        setCanvasPutProc([](TMTC &, int32_t, int32_t, uint32_t, int32_t a) { seen.push_back(a); });
     TMTC tc;
     black(tc, 4, 4);
     tc.exDrawCircle(2, 2, 1, 0xFFFFFFFF, 1e20f, false, false);

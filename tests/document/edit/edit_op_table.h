@@ -59,26 +59,34 @@ inline const std::vector<EditOpCase> &editOpCases()
                                     name, r() % 4 != 0, true);
          }},
         {EditFamily::list, "delete",
-         [](TPaper &p, std::mt19937 &r) { return EventLayerDelete(p, nullptr, anyIndex(p, r), true); }},
+         [](TPaper &p, std::mt19937 &r) {
+             return EventLayerDelete(p, nullptr, anyIndex(p, r), true);
+         }},
         {EditFamily::list, "duplicate",
-         [](TPaper &p, std::mt19937 &r) { return eventLayerCopy(p, nullptr, anyIndex(p, r), true); }},
+         [](TPaper &p, std::mt19937 &r) {
+             return eventLayerCopy(p, nullptr, anyIndex(p, r), true);
+         }},
         {EditFamily::list, "move in the stack",
          [](TPaper &p, std::mt19937 &r) {
              return EventLayerInsert(p, nullptr, anyIndex(p, r), anyIndex(p, r), true);
          }},
         {EditFamily::list, "rename",
          [](TPaper &p, std::mt19937 &r) {
-             return eventLayerName(p, nullptr, anyIndex(p, r), QStringLiteral("名前%1").arg(r() % 50),
-                                   true);
+             return eventLayerName(p, nullptr, anyIndex(p, r),
+                                   QStringLiteral("名前%1").arg(r() % 50), true);
          }},
         {EditFamily::list, "clear",
-         [](TPaper &p, std::mt19937 &r) { return EventLayerClear(p, nullptr, anyIndex(p, r), true); }},
+         [](TPaper &p, std::mt19937 &r) {
+             return EventLayerClear(p, nullptr, anyIndex(p, r), true);
+         }},
         {EditFamily::list, "alpha fill",
          [](TPaper &p, std::mt19937 &r) {
              return eventLayerMaskFill(p, nullptr, anyIndex(p, r), r() % 256, true);
          }},
         {EditFamily::list, "alpha invert",
-         [](TPaper &p, std::mt19937 &r) { return eventLayerMaskNega(p, nullptr, anyIndex(p, r), true); }},
+         [](TPaper &p, std::mt19937 &r) {
+             return eventLayerMaskNega(p, nullptr, anyIndex(p, r), true);
+         }},
         {EditFamily::list, "protection",
          [](TPaper &p, std::mt19937 &r) {
              return eventLayerMaskProtected(p, anyIndex(p, r), int32_t(r() % 3) - 1, true);
@@ -100,7 +108,9 @@ inline const std::vector<EditOpCase> &editOpCases()
              return eventLayerDither(p, anyIndex(p, r), r() % 2 != 0, uint8_t(r()), true);
          }},
         {EditFamily::attr, "blend mode",
-         [](TPaper &p, std::mt19937 &r) { return EventLayerMode(p, anyIndex(p, r), anyMode(r), true); }},
+         [](TPaper &p, std::mt19937 &r) {
+             return EventLayerMode(p, anyIndex(p, r), anyMode(r), true);
+         }},
         {EditFamily::attr, "show only",
          [](TPaper &p, std::mt19937 &r) { return eventLayerVisOnly(p, anyIndex(p, r), true); }},
         {EditFamily::attr, "show or hide all",

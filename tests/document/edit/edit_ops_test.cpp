@@ -233,8 +233,7 @@ TEST(EditOps, TheErrorBoxes)
     err_stdHandler(nullptr);
     EXPECT_EQ(messages.warnings,
               (QStringList{QStringLiteral("メモリ不足のため実行できませんでした！"),
-                           QStringLiteral("例外発生のため実行できません！"),
-                           QStringLiteral("boom"),
+                           QStringLiteral("例外発生のため実行できません！"), QStringLiteral("boom"),
                            QStringLiteral("例外発生のため実行できません！")}));
 }
 

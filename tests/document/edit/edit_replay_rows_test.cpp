@@ -21,8 +21,9 @@ std::vector<uint8_t> packet(uint8_t g, uint8_t c, const void *body, size_t len,
     return b;
 }
 
-template <class T> std::vector<uint8_t> packet(uint8_t g, uint8_t c, const T &body,
-                                               const std::vector<uint8_t> &tail = {})
+template <class T>
+std::vector<uint8_t> packet(uint8_t g, uint8_t c, const T &body,
+                            const std::vector<uint8_t> &tail = {})
 {
     return packet(g, c, &body, sizeof body, tail);
 }
@@ -133,7 +134,8 @@ TEST(NewDocument, TheCreationRowMakesTheCanvasOfAnEmptyDocument)
     c.ltp = canvasFlagByte(false);
     const Played p = play(packet(2, 8, c), 0);
     EXPECT_EQ(p.result, eEvPlayStat::epsContinue) << p.error.toStdString();
-    EXPECT_TRUE(p.after.contains(QStringLiteral("paper size=40x30 dpi=200 canvas=FFFFFF visCanvas=0")))
+    EXPECT_TRUE(
+        p.after.contains(QStringLiteral("paper size=40x30 dpi=200 canvas=FFFFFF visCanvas=0")))
         << p.after.toStdString();
     EXPECT_TRUE(p.after.contains(QStringLiteral("image=20x10"))) << p.after.toStdString();
 }

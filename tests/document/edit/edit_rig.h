@@ -60,7 +60,10 @@ inline std::vector<int32_t> layerIds(const TPaper &paper)
 class ScopedUndoMax
 {
   public:
-    explicit ScopedUndoMax(int32_t n) : m_previous(gAppProfile->undoMax) { gAppProfile->undoMax = n; }
+    explicit ScopedUndoMax(int32_t n) : m_previous(gAppProfile->undoMax)
+    {
+        gAppProfile->undoMax = n;
+    }
     ~ScopedUndoMax() { gAppProfile->undoMax = m_previous; }
     ScopedUndoMax(const ScopedUndoMax &) = delete;
     ScopedUndoMax &operator=(const ScopedUndoMax &) = delete;
