@@ -6,6 +6,7 @@
 
 #include "document/edit/edit_ops.h"
 #include "document/events/event_manager.h"
+#include "document/paper/flow_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/stroke/paper_stroke.h"
@@ -33,6 +34,9 @@ inline bool editStart(TPaper &paper, uint32_t seed, int32_t layers = 4)
         CBlockVMTC &img = *paper.getLayerData(int32_t(rng() % uint32_t(layers)))->imageTC;
         img.setPixel(int32_t(rng() % 48), int32_t(rng() % 40), rng());
     }
+    // The work image holds the painted layer, as a window's would.
+    if (TFlowImage *flow = paper.getActiveFlow())
+        paper.setFlow(*flow, paper.ActiveLayer(), true);
     UpdateVRAM(paper, false, true);
     return true;
 }

@@ -2,6 +2,7 @@
 // recorded so far, replayed onto the same start, gives the same document, and both histories hold
 // the same number of steps; undoing everything gives back the start, redoing everything the end.
 #include "document/edit/layer_undo.h"
+#include "document/stroke/paper_stroke.h"
 #include "edit_op_table.h"
 #include "edit_rig.h"
 
@@ -9,13 +10,31 @@
 
 namespace {
 
+// A short stroke of the newest engine on the active layer, as the window draws it (undo on): the
+// strokes between the list operations show whether the work image follows the layer it paints.
+bool stroke(EditSession &s, std::mt19937 &rng)
+{
+    TPaper &p = s.paper();
+    TFlowImage &flow = *p.getActiveFlow();
+    TStroke &st = *p.getActiveStroke();
+    st.SetDrawColor(0xFF000000u | rng());
+    st.SetPenWidth(float(2 + rng() % 12));
+    auto coord = [&](uint32_t side) { return float(rng() % (side * 10)) / 10.0f; };
+    if (!eventStrokeBegin5(p, flow, st, coord(48), coord(40), 0.8f, true))
+        return false;
+    for (int i = 0; i < 6; ++i)
+        eventStrokeAdd5(p, flow, st, coord(48), coord(40), 0.8f, p.owner(), true);
+    sBox box;
+    return eventStrokeEnd5(p, flow, st, p.owner(), box, true);
+}
+
 struct StepResult
 {
     bool recorded = false;
 };
 
 // One random step: an operation of the table (now and then after making another layer active,
-// which records nothing), an undo or a redo.
+// which records nothing), a stroke, an undo or a redo.
 StepResult randomStep(EditSession &s, std::mt19937 &rng, std::string &what)
 {
     const uint32_t before = s.ev().eventCnt;
@@ -32,6 +51,11 @@ StepResult randomStep(EditSession &s, std::mt19937 &rng, std::string &what)
         eventLayerRedo(s.paper(), s.flow(), idx, rect);
         return {};
     }
+    if (pick == 2) {
+        what = "stroke";
+        stroke(s, rng);
+        return {s.ev().eventCnt != before};
+    }
     if (rng() % 4 == 0)
         EventLayerActive(s.paper(), s.flow(), int32_t(rng() % uint32_t(s.paper().getLayerCount())));
     const auto &cases = editOpCases();
@@ -43,9 +67,12 @@ StepResult randomStep(EditSession &s, std::mt19937 &rng, std::string &what)
 
 } // namespace
 
-TEST(EditOpsLiveReplay, RandomSequencesWithRefusedCallsUndoAndRedo)
+TEST(EditOpsLiveReplay, RandomSequencesWithRefusedCallsStrokesUndoAndRedo)
 {
     LiveReplayApp app;
+    SPenParam prm;
+    initPenParam(prm, 4);
+    app.render5.changePenParam(prm);
     const ScopedUndoMax undoMax(100);
     for (int seed = 1; seed <= liveReplayIterations(8); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
