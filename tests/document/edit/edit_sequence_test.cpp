@@ -92,6 +92,9 @@ TEST(EditOpsLiveReplay, RandomSequencesWithRefusedCallsStrokesUndoAndRedo)
 TEST(EditOpsUndoRedo, UndoingEverythingGivesTheStartAndRedoingEverythingTheEnd)
 {
     LiveReplayApp app;
+    SPenParam prm;
+    initPenParam(prm, 4);
+    app.render5.changePenParam(prm);
     const ScopedUndoMax undoMax(100);
     for (int seed = 1; seed <= liveReplayIterations(8); ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
@@ -105,11 +108,16 @@ TEST(EditOpsUndoRedo, UndoingEverythingGivesTheStartAndRedoingEverythingTheEnd)
         for (int step = 0; step < 25; ++step) {
             const EditOpCase &op = cases[rng() % cases.size()];
             const int32_t before = s.undo().getUndoCnt();
-            op.run(s.paper(), rng);
-            ASSERT_TRUE(s.historiesInStep()) << op.name;
+            const bool painted = rng() % 5 == 0;
+            const char *what = painted ? "stroke" : op.name;
+            if (painted)
+                stroke(s, rng);
+            else
+                op.run(s.paper(), rng);
+            ASSERT_TRUE(s.historiesInStep()) << what;
             if (s.undo().getUndoCnt() == before)
                 continue; // refused, or recorded nothing
-            ASSERT_EQ(s.undo().getUndoCnt(), before + 1) << op.name;
+            ASSERT_EQ(s.undo().getUndoCnt(), before + 1) << what;
             states.push_back(contentOf(s.paper()));
             ids.push_back(layerIds(s.paper()));
         }
