@@ -52,6 +52,9 @@ bool changeAttr(TPaper &paper, int32_t index, bool undo, const std::function<boo
 bool changeAllVisibility(TPaper &paper, int32_t idx, bool undo, uint16_t dt, uint8_t code,
                          udCmdName cn, const std::function<bool()> &change)
 {
+    // The packet and the record name layer idx (the record by its id): it must exist.
+    if (!paper.getLayerData(idx))
+        return false;
     CEventRecordGuard guard(paper.eventMngr());
     if (!recordEvent(paper.eventMngr(), undo,
                      [&] { return paper.eventMngr().pushEventGlobalVis(idx, dt, code); }))
@@ -93,7 +96,8 @@ bool EventLayerVisible(TPaper &paper, int32_t index, bool vis, bool undo)
         return true;
     return changeAttr(
         paper, index, undo, [&] { return paper.eventMngr().pushEventLayerVisible(index, vis); },
-        vis ? 1 : 0, 0, udCmdName::udcnValueLayerVisible, [vis](CLayerData &l) { l.visible = vis; });
+        vis ? 1 : 0, 0, udCmdName::udcnValueLayerVisible,
+        [vis](CLayerData &l) { l.visible = vis; });
 }
 
 bool doLayerVisible(TPaper &paper, int32_t idx, bool vis, bool undo)

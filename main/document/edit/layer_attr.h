@@ -27,6 +27,7 @@ void SetLayerTrans(TPaper &paper, int32_t index, uint8_t alpha);
 bool eventLayerDither(TPaper &paper, int32_t idx, bool enb, uint8_t diz, bool undo);
 // Blend mode of layer index; a mode outside 0..21 is refused.
 bool EventLayerMode(TPaper &paper, int32_t index, TLayerMode mode, bool undo);
+// The three operations on all layers refuse an invalid idx (the layer their record names).
 // Only layer idx stays visible; refused when at most one layer is visible and the active layer is.
 bool eventLayerVisOnly(TPaper &paper, int32_t idx, bool undo);
 // Every layer shown (vis) or hidden; refused when nothing would change (for shows in streams older

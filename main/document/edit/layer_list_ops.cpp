@@ -182,7 +182,7 @@ bool eventLayerAdd(TPaper &paper, TFlowImage *flow, TLayerMode lm, bool undo)
 bool eventLayerAdd(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t w, int32_t h,
                    TLayerMode lm, int32_t trans, bool vis, bool undo)
 {
-    if (!CanLayerAdd(paper, -1) || int32_t(lm) >= kModeCount)
+    if (!CanLayerAdd(paper, -1) || int32_t(lm) >= kModeCount || idx < 0)
         return false;
     CEventRecordGuard guard(paper.eventMngr());
     if (!recordEvent(paper.eventMngr(), undo, [&] {
@@ -206,7 +206,7 @@ bool eventLayerAddEx(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t w, in
                      TLayerMode lm, int32_t trans, uint32_t col, const QString &str, bool vis,
                      bool undo)
 {
-    if (!CanLayerAdd(paper, int32_t(lm)))
+    if (!CanLayerAdd(paper, int32_t(lm)) || idx < 0)
         return false;
     CEventRecordGuard guard(paper.eventMngr());
     if (!recordEvent(paper.eventMngr(), undo, [&] {
@@ -256,9 +256,8 @@ bool EventLayerDelete(TPaper &paper, TFlowImage *flow, int32_t index, bool undo)
                      [&] { return paper.eventMngr().pushEventLayerCmd(index, index, 1); }))
         return false;
     CLayerMngr &lmg = paper.layerMngr();
-    const bool kept =
-        undo && pushUndo(paper, CUndoObj(), udCmdName::udcnComplexDelLayer, index,
-                         idOf(paper, index), idOf(paper, paper.ActiveLayer()), 0);
+    const bool kept = undo && pushUndo(paper, CUndoObj(), udCmdName::udcnComplexDelLayer, index,
+                                       idOf(paper, index), idOf(paper, paper.ActiveLayer()), 0);
     if (undo && !kept)
         disposeUndoAll(paper);
     if (kept) {
@@ -394,7 +393,10 @@ void orgEventLayerFill(TPaper &paper, TFlowImage *flow, int32_t index, uint32_t 
 {
     CLayerData *ld = paper.getLayerData(index);
     flow = flowOrOwner(paper, flow);
-    if (!ld || !flow || !paper.setFlow(*flow, index, false))
+    if (!ld || !flow)
+        return;
+    paper.setFlow(*flow, index, false);
+    if (flow->layerIdx() != index)
         return;
     const TStroke *st = appMainStroke();
     const bool keep = paper.isDrawProcNew() && st && st->m_bProtectMask;
@@ -420,7 +422,8 @@ bool alphaCommand(TPaper &paper, TFlowImage *flow, int32_t idx, uint32_t cc, boo
     guard.commit();
     if (undo) {
         sBox box = ld->imageBox();
-        if (!pushUndo(paper, *ld, box, nega ? udCmdName::udcnCmdNotAlpha : udCmdName::udcnAlphaFill))
+        if (!pushUndo(paper, *ld, box,
+                      nega ? udCmdName::udcnCmdNotAlpha : udCmdName::udcnAlphaFill))
             disposeUndoAll(paper);
     }
     if (nega)

@@ -65,6 +65,9 @@ bool eventEditCreate(TPaper &paper, const QString &name, TFlowImage *flow, int32
     if (!ev.pushEventCreatePaperEx(pw, ph, lw, lh, dpi, ctp, ltp) || !ev.pushEventBegin())
         return false;
     guard.commit();
+    // The creation has no undo record: the event history starts in step with the undo history.
+    if (ev.isRecording())
+        ev.clearUndo();
     paper.m_ready = true;
     paper.changeReadyState(true);
     invalidateView(paper, false);
@@ -115,8 +118,8 @@ bool EventEditPC(TPaper &paper, uint32_t color, bool undo)
         return false;
     guard.commit();
     // Pushed before the change: the record takes the old colour from the document.
-    if (undo && !pushUndo(paper, CUndoObj(&paper), udCmdName::udcnValuePaperColor, int32_t(color),
-                          0, 0, 0))
+    if (undo &&
+        !pushUndo(paper, CUndoObj(&paper), udCmdName::udcnValuePaperColor, int32_t(color), 0, 0, 0))
         disposeUndoAll(paper);
     changePaperColor(paper, color);
     UpdateVRAM(paper, true, true);
