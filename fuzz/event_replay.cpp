@@ -115,10 +115,11 @@ struct Doc
     bool m_blank;
 };
 
-// Walks the stream loaded into ev: whether it creates a canvas, and the sides of the canvases and
-// layers it creates kept below 32 in bytes (the copy of the input played). Every layer operation
-// recomposes the canvas over all layers: a side up to the 10000 the rows accept would spend most
-// of the run composing a few inputs; the unit tests cover the large sides and the refusals.
+// Walks the stream loaded into ev: whether it creates a canvas, and the sides of the canvases
+// and layers it creates, resizes, crops, resamples or zooms to, kept below 32 in bytes (the copy of the
+// input played). Every layer operation recomposes the canvas over all layers: a side up to the
+// 10000 the rows accept would spend most of the run on a few inputs; the unit tests cover the
+// large sides and the refusals.
 bool walkCreations(const CEventMngr &ev, std::vector<uint8_t> &bytes)
 {
     bool creates = false;
@@ -138,6 +139,18 @@ bool walkCreations(const CEventMngr &ev, std::vector<uint8_t> &bytes)
                    (pk.hdr.code == 0 || pk.hdr.code == 11 || pk.hdr.code == 14)) {
             smallSide(body + 2);
             smallSide(body + 6);
+        } else if (pk.hdr.group == 2 &&
+                   (pk.hdr.code == 2 || pk.hdr.code == 3 || pk.hdr.code == 9 ||
+                    pk.hdr.code == 12)) {
+            smallSide(body + 2); // canvas size and resolution: w, h after two bytes
+            smallSide(body + 6);
+        } else if (pk.hdr.group == 2 && (pk.hdr.code == 6 || pk.hdr.code == 11)) {
+            const uint32_t box = body + (pk.hdr.code == 6 ? 2 : 4); // crop: the box's w, h
+            smallSide(box + 8);
+            smallSide(box + 12);
+        } else if (pk.hdr.group == 4 && (pk.hdr.code == 39 || pk.hdr.code == 41)) {
+            smallSide(body + 4); // layer zoom: w, h after the index and a word
+            smallSide(body + 8);
         }
         return true;
     });
