@@ -39,7 +39,7 @@ QStringList names(const TEventListView &v)
 
 struct DocumentListsEvents : ::testing::Test
 {
-    EventList()
+    DocumentListsEvents()
     {
         parent.resize(160, 300);
         view = new CountingEventList(&parent);
