@@ -22,6 +22,10 @@
 #include "ui/graphics/brush_previews.h"
 #include "ui/graphics/glyph_manager.h"
 #include "ui/graphics/glyph_strip.h"
+#include "ui/lists/event_list_view.h"
+#include "ui/views/loupe.h"
+#include "ui/views/navigator.h"
+#include "ui/views/navigator_preview.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -598,9 +602,91 @@ QImage controlGradientEdit()
     return copyOf(e->image());
 }
 
+QImage navigationNavigator()
+{
+    QWidget parent;
+    auto *g = new TGrabberControl(&parent);
+    g->SetRotation(30);
+    g->SetScale(1);
+    QImage surface(TGrabberControl::kWidth, TGrabberControl::kHeight, QImage::Format_ARGB32);
+    surface.fill(QColor::fromRgba(clBtnFace32().bgra | 0xFF000000u));
+    g->PaintTo(surface, 0, 0);
+    return surface;
+}
+
+// A small picture with a transparent corner, for the loupe and the preview.
+void fillShotCanvas(TMTC &tc, bool transparentCorner)
+{
+    for (int y = 0; y < tc.height(); ++y)
+        for (int x = 0; x < tc.width(); ++x)
+            tc.seek32(x, y)->all =
+                transparentCorner && x < tc.width() / 3 && y < tc.height() / 3
+                    ? 0x00336699u
+                    : 0xFF000000u | uint32_t(x * 255 / tc.width()) << 16 |
+                          uint32_t(y * 255 / tc.height()) << 8 | 0x60u;
+}
+
+QImage navigationLoupe()
+{
+    QWidget parent;
+    TMTC canvas(48, 48);
+    fillShotCanvas(canvas, true);
+    QList<QImage> row;
+    for (TLoupeBackground b : {lbNone, lbCanvas, lbTransparent}) {
+        auto *l = new TLoupeControl(&parent);
+        l->SetBounds(0, 0, 64, 64);
+        l->SetMagnification(0.25f);
+        l->SetBackground(b);
+        l->DrawImages(canvas, 16, 16, float(std::numbers::pi / 12));
+        row << l->Image().presentImage();
+    }
+    return grid({row});
+}
+
+QImage navigationPreview()
+{
+    QWidget parent, window;
+    QList<QImage> row;
+    for (float rot : {0.0f, float(std::numbers::pi / 6)}) {
+        auto *p = new TPreviewControl(&parent);
+        p->SetBounds(0, 0, 120, 100);
+        p->SetWindow(&window);
+        p->SetDisplaySize({800, 600});
+        p->SetClientSize({300, 200});
+        p->SetDisplayScale(1);
+        p->OnDrawImage = [](QObject *, TMTC &img, int, int) { fillShotCanvas(img, false); };
+        p->SetDisplayCenter({500, 250});
+        p->SetDisplayRotation(rot);
+        p->UpdatePreview({psModifyImage});
+        row << p->Image().presentImage();
+    }
+    return grid({row});
+}
+
+QImage documentListsEvents()
+{
+    QWidget parent;
+    parent.resize(180, 140);
+    auto *v = new TEventListView(&parent);
+    v->SetBounds(0, 0, 160, 140);
+    v->SetCanAppend(true);
+    for (int i = 0; i < 12; ++i)
+        v->AppendItem(TEventCode::ecLayer_Draw_Stroke);
+    v->AppendItem(TEventCode::ecImage_Transform_Rotate_90);
+    v->AppendItem(TEventCode::ecMask_Create_New);
+    v->AppendItem(TEventCode::ecMask_Create_New);
+    v->AppendItem(TEventCode::ecLayer_Draw_Stroke);
+    parent.show();
+    return parent.grab(QRect(0, 0, 180, 140)).toImage();
+}
+
 std::vector<Shot> allShots()
 {
     return {
+        {"navigation", "navigator", navigationNavigator},
+        {"navigation", "loupe", navigationLoupe},
+        {"navigation", "preview", navigationPreview},
+        {"documentlists", "event-list", documentListsEvents},
         {"controls", "item-pickers", controlItemPickers},
         {"controls", "airmap-popup", controlAirMapPopup},
         {"controls", "airmap-pickers", controlAirMapPickers},
