@@ -22,7 +22,13 @@
 #include "ui/graphics/brush_previews.h"
 #include "ui/graphics/glyph_manager.h"
 #include "ui/graphics/glyph_strip.h"
+#include "document/paper/headless.h"
+#include "document/paper/headless_owner.h"
+#include "document/paper/layer_data.h"
+#include "document/paper/layer_manager.h"
+#include "document/paper/paper.h"
 #include "ui/lists/event_list_view.h"
+#include "ui/lists/layer_list_views.h"
 #include "ui/views/loupe.h"
 #include "ui/views/navigator.h"
 #include "ui/views/navigator_preview.h"
@@ -680,6 +686,68 @@ QImage documentListsEvents()
     return parent.grab(QRect(0, 0, 180, 140)).toImage();
 }
 
+// A document window for the layer list: a headless document, its gate open.
+struct ShotDocumentWindow : IDocumentListWindow
+{
+    ShotDocumentWindow()
+    {
+        initialiseDocument();
+        doc = TPaper::Create(&owner);
+        if (doc) {
+            owner.attach(*doc);
+            setupHeadlessPaper(*doc, {64, 40}, 0xFFFFFF, 4);
+        }
+    }
+    ~ShotDocumentWindow() override
+    {
+        owner.detach();
+        doc.reset();
+    }
+    TPaper *paper() const override { return doc.get(); }
+    TFlowImage *flowImage() const override { return nullptr; }
+    bool canAcceptEditCmd(bool, bool, bool) override { return true; }
+    void refreshAfterEvent(bool, bool, bool) override {}
+    bool isKeyOnly() const override { return false; }
+    void updateEventProcs(bool) override {}
+    bool doLayerVisAll(bool) override { return false; }
+    void doLayerInfoWin() override {}
+    void DoMaskInfoWin() override {}
+
+    CHeadlessPaperOwner owner;
+    std::unique_ptr<TPaper> doc;
+};
+
+QImage documentListsLayers()
+{
+    ShotDocumentWindow window;
+    if (!window.doc)
+        return {};
+    CLayerMngr &layers = window.doc->layerMngr();
+    // A coloured shape on layer 1, a hidden layer 2, layer 3 in a group above 2 and clipped.
+    if (CLayerData *l = layers.getLayer(1)) {
+        l->trans = 128;
+        l->title = QStringLiteral("Colour");
+        l->maskProtected = true;
+    }
+    if (CLayerData *l = layers.getLayer(2))
+        l->visible = false;
+    if (CLayerData *l = layers.getLayer(3)) {
+        l->setGroupLevel(1);
+        l->ChangeUnderLyrClip(true);
+    }
+    layers.setCurIndex(1);
+    QWidget parent;
+    parent.resize(200, 160);
+    auto *v = new TLayerListView(&parent);
+    v->SetSupportCommand({lvcSelect, lvcMove, lvcDrag, lvcDrop});
+    v->SetBounds(0, 0, 180, 160);
+    v->Attach(&window);
+    parent.show();
+    const QImage out = parent.grab(QRect(0, 0, 200, 160)).toImage();
+    v->Detach();
+    return out;
+}
+
 std::vector<Shot> allShots()
 {
     return {
@@ -687,6 +755,7 @@ std::vector<Shot> allShots()
         {"navigation", "loupe", navigationLoupe},
         {"navigation", "preview", navigationPreview},
         {"documentlists", "event-list", documentListsEvents},
+        {"documentlists", "layer-list", documentListsLayers},
         {"controls", "item-pickers", controlItemPickers},
         {"controls", "airmap-popup", controlAirMapPopup},
         {"controls", "airmap-pickers", controlAirMapPickers},
