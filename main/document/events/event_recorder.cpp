@@ -589,7 +589,11 @@ void CEventMngr::remapIdsDefinedIn(uint32_t from, uint32_t to)
 
 bool CEventMngr::clearUndo()
 {
-    return evTopTable.clearForeCnt() > 0;
+    // No event can be undone (or, without its undo, redone) any more; the stream stays.
+    const bool had = evTopTable.backCnt > 0 || evTopTable.foreCnt > 0;
+    evTopTable.clearForeCnt();
+    evTopTable.backCnt = 0;
+    return had;
 }
 
 bool CEventMngr::clearRedo()
