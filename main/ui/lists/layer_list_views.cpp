@@ -2,11 +2,15 @@
 
 #include "core/image/display_canvas.h"
 #include "core/mask/mask_manager.h"
+#include "document/edit/edit_ops.h"
+#include "document/edit/layer_attr.h"
+#include "document/edit/layer_list_ops.h"
 #include "document/paper/layer_blend_table.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
 #include "ui/graphics/appearance.h"
+#include "platform/desktop/cursor.h"
 #include "ui/graphics/glyph_manager.h"
 
 #include <algorithm>
@@ -22,6 +26,7 @@ sRect toS(const QRect &r)
 constexpr int kMarkColumnsRight = 34;
 constexpr uint8_t kAreaMarks = kAreaCustom;
 constexpr int kOpacityLine = 14;
+constexpr int kEyeColumnRight = 16;
 
 // Copies the whole of a 32-bit canvas (alpha included) to (x, y) of the picture, clipped.
 void copyCanvas(TMemoryGraphic &dst, int x, int y, int w, int h, const TMTC &src)
@@ -185,6 +190,123 @@ QString TLayerListView::GetItemName(int AIndex) const
 int TLayerListView::GetSelectIndex() const
 {
     return FPaper && FSupportCommand.contains(lvcSelect) ? FPaper->ActiveLayer() : -1;
+}
+
+void TLayerListView::SetSelectIndex(int AIndex)
+{
+    if (FDrawWindow && FDrawWindow->isKeyOnly())
+        FDrawWindow->updateEventProcs(true);
+    if (!IsValidIndex(AIndex) || AIndex == GetSelectIndex() ||
+        !FSupportCommand.contains(lvcSelect) || !EditGate())
+        return;
+    EventLayerActive(*FPaper, FDrawWindow->flowImage(), AIndex);
+    FDrawWindow->refreshAfterEvent(false, false, false);
+    FLastIndex = AIndex;
+    DoChange();
+}
+
+void TLayerListView::SetItemName(int AIndex, const QString &Name)
+{
+    if (!IsValidIndex(AIndex) || Name == GetItemName(AIndex) || !EditGate())
+        return;
+    if (!eventLayerName(*FPaper, FDrawWindow->flowImage(), AIndex, Name, true))
+        return;
+    FDrawWindow->refreshAfterEvent(false, false, false);
+    SetModified(true);
+    DoChange();
+}
+
+void TLayerListView::AfterListChange(bool Updt)
+{
+    FDrawWindow->refreshAfterEvent(false, true, true);
+    SetModified(true);
+    DoChange();
+    if (Updt)
+        UpdateDisplayPosition(true);
+}
+
+bool TLayerListView::DeleteItem(int Dst, bool Updt)
+{
+    if (!CanDeleteItem(Dst))
+        return false;
+    if (!EventLayerDelete(*FPaper, FDrawWindow->flowImage(), Dst, true))
+        return false;
+    AfterListChange(Updt);
+    return true;
+}
+
+// Dst is an insertion position (before the layer Dst; the count for the top).
+bool TLayerListView::MoveItem(int Dst, int Src, bool Updt)
+{
+    if (!IsValidIndex(Src))
+        return false;
+    if (!IsValidIndex(Dst))
+        Dst = GetItemCount();
+    if (!CanMoveItem(Dst, Src))
+        return false;
+    // A whole group moves by an operation of its own, which the document does not offer yet.
+    if (HasLayerGroup())
+        return false;
+    // The document takes the layer's index after the move.
+    const int to = Dst > Src ? Dst - 1 : Dst;
+    if (!EventLayerInsert(*FPaper, FDrawWindow->flowImage(), Src, to, true))
+        return false;
+    AfterListChange(Updt);
+    return true;
+}
+
+bool TLayerListView::DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt)
+{
+    if (!DstView || !DstView->CanDuplicateItem(Dst, this, Src))
+        return false;
+    if (!IsValidIndex(Dst))
+        Dst = GetItemCount();
+    // The copy lands above its original; elsewhere it is moved there.
+    if (!eventLayerCopy(*FPaper, FDrawWindow->flowImage(), Src, true))
+        return false;
+    if (Dst != Src + 1)
+        MoveItem(Dst, Src + 1, false);
+    AfterListChange(Updt);
+    return true;
+}
+
+bool TLayerListView::EditItemValue(int)
+{
+    if (!EditGate())
+        return false;
+    FDrawWindow->doLayerInfoWin();
+    return true;
+}
+
+void TLayerListView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y,
+                               bool dbl)
+{
+    TDocumentListView::MouseDown(button, shift, x, y, dbl);
+    if (button != Qt::LeftButton || dbl || !EditGate())
+        return;
+    const int index = GetIndexAt(x, y);
+    if (!IsValidIndex(index))
+        return;
+    if (GetAreaType(x, y) == kAreaMarks && x <= kEyeColumnRight) {
+        WaitCursor busy;
+        ClickEye(index, shift & Qt::AltModifier);
+    }
+}
+
+void TLayerListView::ClickEye(int AIndex, bool alt)
+{
+    const CLayerData *l = GetItemRef(AIndex);
+    if (!l)
+        return;
+    if (alt && l->visible) {
+        if (getVisibleLayerCount(*FPaper) == 1)
+            FDrawWindow->doLayerVisAll(true);
+        else if (eventLayerVisOnly(*FPaper, AIndex, true))
+            FDrawWindow->refreshAfterEvent(false, true, true);
+        return;
+    }
+    if (doLayerVisible(*FPaper, AIndex, !l->visible, true))
+        FDrawWindow->refreshAfterEvent(false, false, true);
 }
 
 bool TLayerListView::HasLayerGroup() const

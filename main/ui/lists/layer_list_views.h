@@ -51,6 +51,8 @@ QString layerOpacityText(uint8_t trans);
 class TLayerListView : public TDocumentListView
 {
   public:
+    using TDocumentListView::DuplicateItem;
+
     explicit TLayerListView(QWidget *parent = nullptr);
 
     void Attach(IDocumentListWindow *AWindow);
@@ -65,6 +67,13 @@ class TLayerListView : public TDocumentListView
     int GetItemCount() const override;
     QString GetItemName(int AIndex) const override;
     int GetSelectIndex() const override;
+    // Makes a valid other layer active, behind the edit gate.
+    void SetSelectIndex(int AIndex) override;
+    void SetItemName(int AIndex, const QString &Name) override;
+    bool DeleteItem(int Dst, bool Updt) override;
+    bool MoveItem(int Dst, int Src, bool Updt) override;
+    bool DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt) override;
+    bool EditItemValue(int AIndex) override;
     void SetItemSize(QSize ASize) override;
     QSize GetPreviewIconSize(int AIndex) const override;
     uint8_t GetAreaType(int X, int Y) const override;
@@ -86,7 +95,15 @@ class TLayerListView : public TDocumentListView
     // The group's size at idx: the layer and its members.
     int LayerGroupCount(int idx) const;
 
+  protected:
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y,
+                   bool dbl) override;
+
   private:
+    // After a recorded change of the layer list.
+    void AfterListChange(bool Updt);
+    // The eye column: Alt shows only this layer (or all again), otherwise toggles it.
+    void ClickEye(int AIndex, bool alt);
     bool GroupRule(int Dst, int Src) const;
     void ApplyPreviewSize();
     // The eye and mark boxes, indent and clipping mark; answers where the rest of the row starts.
