@@ -192,6 +192,30 @@ int TLayerListView::GetSelectIndex() const
     return FPaper && FSupportCommand.contains(lvcSelect) ? FPaper->ActiveLayer() : -1;
 }
 
+void TLayerListView::SelectPreviousVisible()
+{
+    const int sel = GetSelectIndex();
+    const auto visible = [this](int i) { return GetItemRef(i) && GetItemRef(i)->visible; };
+    for (int i = sel - 1; i >= 0; --i)
+        if (visible(i))
+            return void(SelectItem(i, true));
+    for (int i = GetItemCount() - 1; i >= sel && i >= 0; --i)
+        if (visible(i))
+            return void(SelectItem(i, true));
+}
+
+void TLayerListView::SelectNextVisible()
+{
+    const int sel = GetSelectIndex();
+    const auto visible = [this](int i) { return GetItemRef(i) && GetItemRef(i)->visible; };
+    for (int i = sel + 1; i < GetItemCount(); ++i)
+        if (visible(i))
+            return void(SelectItem(i, true));
+    for (int i = 0; i <= sel; ++i)
+        if (visible(i))
+            return void(SelectItem(i, true));
+}
+
 void TLayerListView::SetSelectIndex(int AIndex)
 {
     if (FDrawWindow && FDrawWindow->isKeyOnly())

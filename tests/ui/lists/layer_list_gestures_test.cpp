@@ -206,6 +206,29 @@ TEST_F(DocumentListsLayerGestures, EyeColumn)
     EXPECT_EQ(s.replayDifference(), "");
 }
 
+TEST_F(DocumentListsLayerGestures, StepToTheNextVisibleLayer)
+{
+    ListSession s;
+    for (int i : {1, 3, 4})
+        s.paper_().getLayerData(i)->visible = false; // visible: 0, 2, 5
+    attach(s);
+    struct Step
+    {
+        bool next;
+        int selected;
+    } steps[] = {{true, 2}, {true, 5}, {true, 0}, {false, 5}, {false, 2}, {false, 0}};
+    for (const Step &st : steps) {
+        st.next ? view->SelectNextVisible() : view->SelectPreviousVisible();
+        EXPECT_EQ(view->SelectIndex(), st.selected) << st.next;
+    }
+    // With only the selected layer visible the selection stays.
+    for (int i : {2, 5})
+        s.paper_().getLayerData(i)->visible = false;
+    view->SelectNextVisible();
+    view->SelectPreviousVisible();
+    EXPECT_EQ(view->SelectIndex(), 0);
+}
+
 TEST_F(DocumentListsLayerGestures, ClosedGateDoesNothing)
 {
     ListSession s;
