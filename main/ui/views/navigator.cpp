@@ -120,6 +120,11 @@ TGrabberControl::TGrabberControl(QWidget *parent)
 
 TGrabberControl::~TGrabberControl() = default;
 
+void TGrabberControl::SetBounds(int left, int top, int, int)
+{
+    TGraphicControl::SetBounds(left, top, kWidth, kHeight);
+}
+
 QRect TGrabberControl::PartRect(TGrabberControlPart APart)
 {
     return APart == gcNone ? QRect() : place(APart).rect;

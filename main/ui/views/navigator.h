@@ -35,6 +35,9 @@ class TGrabberControl : public TGraphicControl
     explicit TGrabberControl(QWidget *parent = nullptr);
     ~TGrabberControl() override;
 
+    // The control keeps its size wherever it is placed.
+    void SetBounds(int left, int top, int width, int height) override;
+
     float Scale() const { return FScale; }
     void SetScale(float Value);
     // Degrees, kept in -180 <= value < 180.

@@ -71,6 +71,8 @@ struct NavigationGrabber : ::testing::Test
 TEST_F(NavigationGrabber, RotationWrapsAndOnlyChangesFire)
 {
     EXPECT_EQ(grabber->size(), QSize(129, 146));
+    grabber->SetBounds(5, 6, 40, 40);
+    EXPECT_EQ(grabber->geometry(), QRect(5, 6, 129, 146));
     struct Case
     {
         float in, stored;
