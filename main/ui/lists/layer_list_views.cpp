@@ -148,6 +148,8 @@ TLayerListView::TLayerListView(QWidget *parent) : TDocumentListView(parent)
 void TLayerListView::Attach(IDocumentListWindow *AWindow)
 {
     Bind(AWindow);
+    if (FSupportCommand.contains(lvcSelect))
+        SelectItem(GetSelectIndex(), true);
     if (FPaper)
         ApplyPreviewSize();
     UpdateDisplayPosition(true);

@@ -129,8 +129,8 @@ TEST_F(DocumentListsLayerGestures, DragMovesToTheInsertionPosition)
 TEST_F(DocumentListsLayerGestures, ClickSelectsAndRenameRecords)
 {
     ListSession s;
-    s.keyOnly = true;
     attach(s);
+    s.keyOnly = true; // a click first ends the window's wait for a key
     QTest::mouseClick(view, Qt::LeftButton, {}, rowAt(3, 80));
     EXPECT_EQ(s.paper_().ActiveLayer(), 3);
     EXPECT_FALSE(s.keyOnly);
