@@ -213,6 +213,9 @@ TEST_F(DocumentListsLayers, RowMarks)
     EXPECT_NE(rowPixels(3, 17, 30), rowPixels(0, 17, 30));
     // The clipped layer's row is indented: its thumbnail starts further right.
     EXPECT_NE(rowPixels(1, 32, 60), rowPixels(0, 32, 60));
+    // The marks and thumbnails of the five rows (the text starts right of them).
+    const int rows = view->GetItemSize().height() * 5;
+    EXPECT_GOLDEN(pictureOf(img).copy(0, 0, 64, rows), "documentlists-layer-marks");
 }
 
 namespace {
