@@ -182,7 +182,7 @@ bool eventLayerAdd(TPaper &paper, TFlowImage *flow, TLayerMode lm, bool undo)
 bool eventLayerAdd(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t w, int32_t h,
                    TLayerMode lm, int32_t trans, bool vis, bool undo)
 {
-    if (!CanLayerAdd(paper, -1) || int32_t(lm) >= kModeCount)
+    if (!CanLayerAdd(paper, -1) || int32_t(lm) >= kModeCount || idx < 0)
         return false;
     CEventRecordGuard guard(paper.eventMngr());
     if (!recordEvent(paper.eventMngr(), undo, [&] {
@@ -206,7 +206,7 @@ bool eventLayerAddEx(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t w, in
                      TLayerMode lm, int32_t trans, uint32_t col, const QString &str, bool vis,
                      bool undo)
 {
-    if (!CanLayerAdd(paper, int32_t(lm)))
+    if (!CanLayerAdd(paper, int32_t(lm)) || idx < 0)
         return false;
     CEventRecordGuard guard(paper.eventMngr());
     if (!recordEvent(paper.eventMngr(), undo, [&] {
@@ -394,7 +394,10 @@ void orgEventLayerFill(TPaper &paper, TFlowImage *flow, int32_t index, uint32_t 
 {
     CLayerData *ld = paper.getLayerData(index);
     flow = flowOrOwner(paper, flow);
-    if (!ld || !flow || !paper.setFlow(*flow, index, false))
+    if (!ld || !flow)
+        return;
+    paper.setFlow(*flow, index, false);
+    if (flow->layerIdx() != index)
         return;
     const TStroke *st = appMainStroke();
     const bool keep = paper.isDrawProcNew() && st && st->m_bProtectMask;

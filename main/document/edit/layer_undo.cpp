@@ -50,12 +50,21 @@ bool stepHistories(TPaper &paper, TFlowImage *flow, int32_t &index, sRect &rect,
     if (!historiesInStep(paper, redo))
         return false;
     CUndoMngrEx *um = paper.undoMngrEx();
+    CUndoData *top = nullptr;
+    const bool added = (redo ? um->getTopRedo(top) : um->getTopUndo(top)) &&
+                       top->cmdName == udCmdName::udcnComplexAddLayer;
     udUpdateType ut;
     index = paper.ActiveLayer();
     const bool applied = redo ? paper.layerMngr().doRedo(*um, index, rect, ut)
                               : paper.layerMngr().doUndo(*um, index, rect, ut);
     if (!applied)
         return false;
+    if (added) {
+        // An added layer took the next default name: its undo gives the number back, so that
+        // the next layer is named as the stream without the undone add names it.
+        CLayerMngr &lm = paper.layerMngr();
+        lm.setTotalNum(lm.getTotalNum() + (redo ? 1 : -1));
+    }
     CEventMngr &ev = paper.eventMngr();
     if (ev.isRecording()) {
         if (!(redo ? ev.redoEvent() : ev.undoEvent())) {

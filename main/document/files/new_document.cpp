@@ -65,6 +65,9 @@ bool eventEditCreate(TPaper &paper, const QString &name, TFlowImage *flow, int32
     if (!ev.pushEventCreatePaperEx(pw, ph, lw, lh, dpi, ctp, ltp) || !ev.pushEventBegin())
         return false;
     guard.commit();
+    // The creation has no undo record: the event history starts in step with the undo history.
+    if (ev.isRecording())
+        ev.clearUndo();
     paper.m_ready = true;
     paper.changeReadyState(true);
     invalidateView(paper, false);

@@ -55,6 +55,19 @@ inline std::vector<int32_t> layerIds(const TPaper &paper)
     return ids;
 }
 
+// The preference undoMax while the guard lives (the default profile keeps no undo).
+class ScopedUndoMax
+{
+  public:
+    explicit ScopedUndoMax(int32_t n) : m_previous(gAppProfile->undoMax) { gAppProfile->undoMax = n; }
+    ~ScopedUndoMax() { gAppProfile->undoMax = m_previous; }
+    ScopedUndoMax(const ScopedUndoMax &) = delete;
+    ScopedUndoMax &operator=(const ScopedUndoMax &) = delete;
+
+  private:
+    int32_t m_previous;
+};
+
 struct EditSession
 {
     explicit EditSession(uint32_t s, int32_t layers = 4) : seed(s), layerCount(layers) {}
@@ -63,7 +76,9 @@ struct EditSession
     {
         if (!live.paper || !editStart(*live.paper, seed, layerCount))
             return false;
-        const int32_t depth = eventUndoDepth(gAppProfile->undoMax);
+        const int32_t undoMax = gAppProfile->undoMax;
+        undo().changeLimit(undoMax, undoMax);
+        const int32_t depth = eventUndoDepth(undoMax);
         setCurrentDrawWindow(&live.owner);
         return ev().startRecording(appMainStroke(), appMainToneMngrFor(live.paper.get()), depth,
                                    depth);
@@ -82,9 +97,13 @@ struct EditSession
     }
 
     // Both histories hold the same number of steps.
-    bool historiesInStep()
+    ::testing::AssertionResult historiesInStep()
     {
-        return ev().getUndoCnt() == undo().getUndoCnt() && ev().getRedoCnt() == undo().getRedoCnt();
+        if (ev().getUndoCnt() == undo().getUndoCnt() && ev().getRedoCnt() == undo().getRedoCnt())
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "events " << ev().getUndoCnt() << "/" << ev().getRedoCnt() << ", records "
+               << undo().getUndoCnt() << "/" << undo().getRedoCnt();
     }
 
     // The first difference between this document and the stream so far replayed onto the same
