@@ -28,6 +28,16 @@
 #include "ui/graphics/brush_previews.h"
 #include "ui/graphics/glyph_manager.h"
 #include "ui/graphics/glyph_strip.h"
+#include "document/paper/headless.h"
+#include "document/paper/headless_owner.h"
+#include "document/paper/layer_data.h"
+#include "document/paper/layer_manager.h"
+#include "document/paper/paper.h"
+#include "ui/lists/event_list_view.h"
+#include "ui/lists/layer_list_views.h"
+#include "ui/views/loupe.h"
+#include "ui/views/navigator.h"
+#include "ui/views/navigator_preview.h"
 #include "ui/lists/gradient_list_view.h"
 #include "ui/lists/pen_method_list_view.h"
 #include "ui/lists/pen_nib_list_view.h"
@@ -859,9 +869,154 @@ template <class Dialog> QImage filterDialog()
     return d.grab().toImage();
 }
 
+QImage navigationNavigator()
+{
+    QWidget parent;
+    auto *g = new TGrabberControl(&parent);
+    g->SetRotation(30);
+    g->SetScale(1);
+    QImage surface(TGrabberControl::kWidth, TGrabberControl::kHeight, QImage::Format_ARGB32);
+    surface.fill(QColor::fromRgba(clBtnFace32().bgra | 0xFF000000u));
+    g->PaintTo(surface, 0, 0);
+    return surface;
+}
+
+// A small picture with a transparent corner, for the loupe and the preview.
+void fillShotCanvas(TMTC &tc, bool transparentCorner)
+{
+    for (int y = 0; y < tc.height(); ++y)
+        for (int x = 0; x < tc.width(); ++x)
+            tc.seek32(x, y)->all =
+                transparentCorner && x < tc.width() / 3 && y < tc.height() / 3
+                    ? 0x00336699u
+                    : 0xFF000000u | uint32_t(x * 255 / tc.width()) << 16 |
+                          uint32_t(y * 255 / tc.height()) << 8 | 0x60u;
+}
+
+QImage navigationLoupe()
+{
+    QWidget parent;
+    TMTC canvas(48, 48);
+    fillShotCanvas(canvas, true);
+    QList<QImage> row;
+    for (TLoupeBackground b : {lbNone, lbCanvas, lbTransparent}) {
+        auto *l = new TLoupeControl(&parent);
+        l->SetBounds(0, 0, 64, 64);
+        l->SetMagnification(0.25f);
+        l->SetBackground(b);
+        l->DrawImages(canvas, 16, 16, float(std::numbers::pi / 12));
+        row << l->Image().presentImage();
+    }
+    return grid({row});
+}
+
+QImage navigationPreview()
+{
+    QWidget parent, window;
+    QList<QImage> row;
+    for (float rot : {0.0f, float(std::numbers::pi / 6)}) {
+        auto *p = new TPreviewControl(&parent);
+        p->SetBounds(0, 0, 120, 100);
+        p->SetWindow(&window);
+        p->SetDisplaySize({800, 600});
+        p->SetClientSize({300, 200});
+        p->SetDisplayScale(1);
+        p->OnDrawImage = [](QObject *, TMTC &img, int, int) { fillShotCanvas(img, false); };
+        p->SetDisplayCenter({500, 250});
+        p->SetDisplayRotation(rot);
+        p->UpdatePreview({psModifyImage});
+        row << p->Image().presentImage();
+    }
+    return grid({row});
+}
+
+QImage documentListsEvents()
+{
+    QWidget parent;
+    parent.resize(180, 140);
+    auto *v = new TEventListView(&parent);
+    v->SetBounds(0, 0, 160, 140);
+    v->SetCanAppend(true);
+    for (int i = 0; i < 12; ++i)
+        v->AppendItem(TEventCode::ecLayer_Draw_Stroke);
+    v->AppendItem(TEventCode::ecImage_Transform_Rotate_90);
+    v->AppendItem(TEventCode::ecMask_Create_New);
+    v->AppendItem(TEventCode::ecMask_Create_New);
+    v->AppendItem(TEventCode::ecLayer_Draw_Stroke);
+    parent.show();
+    return parent.grab(QRect(0, 0, 180, 140)).toImage();
+}
+
+// A document window for the layer list: a headless document, its gate open.
+struct ShotDocumentWindow : IDocumentListWindow
+{
+    ShotDocumentWindow()
+    {
+        initialiseDocument();
+        doc = TPaper::Create(&owner);
+        if (doc) {
+            owner.attach(*doc);
+            setupHeadlessPaper(*doc, {64, 40}, 0xFFFFFF, 4);
+        }
+    }
+    ~ShotDocumentWindow() override
+    {
+        owner.detach();
+        doc.reset();
+    }
+    TPaper *paper() const override { return doc.get(); }
+    TFlowImage *flowImage() const override { return nullptr; }
+    bool canAcceptEditCmd(bool, bool, bool) override { return true; }
+    void refreshAfterEvent(bool, bool, bool) override {}
+    bool isKeyOnly() const override { return false; }
+    void updateEventProcs(bool) override {}
+    bool doLayerVisAll(bool) override { return false; }
+    void doLayerInfoWin() override {}
+    void DoMaskInfoWin() override {}
+
+    CHeadlessPaperOwner owner;
+    std::unique_ptr<TPaper> doc;
+};
+
+QImage documentListsLayers()
+{
+    ShotDocumentWindow window;
+    if (!window.doc)
+        return {};
+    CLayerMngr &layers = window.doc->layerMngr();
+    // A coloured shape on layer 1, a hidden layer 2, layer 3 in a group above 2 and clipped.
+    if (CLayerData *l = layers.getLayer(1)) {
+        l->trans = 128;
+        l->title = QStringLiteral("Colour");
+        l->maskProtected = true;
+    }
+    if (CLayerData *l = layers.getLayer(2))
+        l->visible = false;
+    if (CLayerData *l = layers.getLayer(3)) {
+        l->setGroupLevel(1);
+        l->ChangeUnderLyrClip(true);
+    }
+    layers.setCurIndex(1);
+    QWidget parent;
+    parent.resize(200, 160);
+    auto *v = new TLayerListView(&parent);
+    v->SetSupportCommand({lvcSelect, lvcMove, lvcDrag, lvcDrop});
+    v->SetBounds(0, 0, 180, 160);
+    v->Attach(&window);
+    parent.show();
+    const QImage out = parent.grab(QRect(0, 0, 200, 160)).toImage();
+    v->Detach();
+    return out;
+}
+
 std::vector<Shot> allShots()
 {
     return {
+        {"navigation", "navigator", navigationNavigator},
+        {"navigation", "loupe", navigationLoupe},
+        {"navigation", "preview", navigationPreview},
+        {"documentlists", "event-list", documentListsEvents},
+        {"documentlists", "layer-list", documentListsLayers},
         {"lists", "grid-7-items", listGrid7},
         {"lists", "gradient-rows", listGradientRows},
         {"lists", "drop-strips", listDropStrip},

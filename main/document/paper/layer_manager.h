@@ -54,6 +54,8 @@ class CLayerMngr
     void setPaperSize(int32_t w, int32_t h) { wholeSize = {w, h}; }
     const sSize &getPaperSize() const { return wholeSize; }
     const sSize &getPreviewSize() const { return prevSize; }
+    // The size new and resized thumbnails take (the layer list sets it from its rows).
+    void setPreviewSize(const sSize &s) { prevSize = s; }
     int32_t getTotalNum() const { return totalNum; }
     void setTotalNum(int32_t n) { totalNum = n; }
 
