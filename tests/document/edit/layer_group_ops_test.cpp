@@ -36,7 +36,7 @@ const std::vector<StructOp> &groupOps()
              return eventGroupDelLayers(p, f, 1, 3, true);
          }},
         {"link", [](TPaper &p, TFlowImage *) { return eventLayerLink(p, 0, 5, true); }},
-        {"unlink", [](TPaper &p, TFlowImage *) { return eventLayerLink(p, 5, 4, true); }},
+        {"unlink", [](TPaper &p, TFlowImage *) { return eventLayerLink(p, 4, 0, true); }},
         {"clipping on", [](TPaper &p, TFlowImage *) { return eventLayerClipping(p, 4, true); }},
         {"clipping off", [](TPaper &p, TFlowImage *) { return eventLayerClipping(p, 3, true); }},
         {"clipping group released",
@@ -166,13 +166,13 @@ TEST(LayerGroupOps, LinkingALinkedPairUnlinksIt)
     StructSession s{5};
     ASSERT_TRUE(s.start());
     TPaper &p = s.paper();
-    ASSERT_TRUE(isLinked(p, 4, 5));
-    ASSERT_TRUE(eventLayerLink(p, 4, 5, true));
-    EXPECT_FALSE(isLinked(p, 4, 5));
+    ASSERT_TRUE(isLinked(p, 0, 4));
+    ASSERT_TRUE(eventLayerLink(p, 4, 0, true));
+    EXPECT_FALSE(isLinked(p, 0, 4));
     EXPECT_FALSE(lastPacketOf(s, 4, 65).empty());
     EXPECT_TRUE(lastPacketOf(s, 4, 64).empty());
-    ASSERT_TRUE(eventLayerLink(p, 0, 2, true));
-    EXPECT_TRUE(isLinked(p, 0, 2));
+    ASSERT_TRUE(eventLayerLink(p, 5, 2, true));
+    EXPECT_TRUE(isLinked(p, 2, 5));
     EXPECT_FALSE(lastPacketOf(s, 4, 64).empty());
     EXPECT_EQ(s.replayDifference(), "");
 }

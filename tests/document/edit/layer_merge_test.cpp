@@ -46,8 +46,7 @@ bool bareStart(TPaper &paper, int32_t layers)
 
 uint32_t pixelAt(const TPaper &p, int32_t idx, int32_t x, int32_t y)
 {
-    const CLayerData &ld = *p.getLayerData(idx);
-    return ld.imageTC->getColor(x + ld.viewPos.x, y + ld.viewPos.y);
+    return paperPixel(p, idx, x, y);
 }
 
 } // namespace
@@ -84,9 +83,9 @@ TEST(LayerMerge, MergingAllCoversThePaperAndEveryVisibleLayer)
         StructSession s{2};
         ASSERT_TRUE(s.start());
         TPaper &p = s.paper();
-        // Paper (0, 0) transparent in every layer but the wide one, which is wholly transparent.
+        // Paper (0, 0) transparent in every layer but the top one, which is wholly transparent.
         for (int32_t i = 0; i < 5; ++i)
-            p.getLayerData(i)->imageTC->setPixel(0, 0, 0x00123456u);
+            setPaperPixel(p, i, 0, 0, 0x00123456u);
         fillLayer(p, 5, 0x00FFFFFFu);
         const int32_t hiddenId = p.getLayerData(4)->uniqueID;
         ASSERT_TRUE(eventBindLayerAll(p, s.flow(), tp, 0, true));

@@ -1,11 +1,11 @@
 // A small document with every relation between layers, for the group, merge and move operations:
 //
-//   5  linked (link 1), its image 20 px wider than the paper on each side
+//   5  its image 20 px wider than the paper on each side
 //   4  hidden, linked (link 1)
-//   3  group level 1, clipped to layer 2
+//   3  group level 1, clipped to layer 2, as wide as layer 5
 //   2  group level 1, multiply
 //   1  group head, opacity 128
-//   0  opaque bottom layer
+//   0  opaque bottom layer, linked (link 1)
 //
 // with random pixels and, on request, a rectangular selection in the active mask. A session on it
 // records with the undo limit set, like the edit sessions of edit_rig.h.
@@ -38,9 +38,11 @@ inline bool structureStart(TPaper &paper, uint32_t seed, bool selection = true)
         return false;
     CLayerMngr &lm = paper.layerMngr();
     std::mt19937 rng(seed);
-    CLayerData &wide = *lm.getLayer(5);
-    wide.imageTC = std::make_unique<CBlockVMTC>(kStructPaper.x + 40, kStructPaper.y);
-    wide.viewPos = {20, 0};
+    for (int32_t i : {3, 5}) {
+        CLayerData &wide = *lm.getLayer(i);
+        wide.imageTC = std::make_unique<CBlockVMTC>(kStructPaper.x + 40, kStructPaper.y);
+        wide.viewPos = {20, 0};
+    }
     for (int32_t i = 0; i < 6; ++i) {
         CBlockVMTC &img = *lm.getLayer(i)->imageTC;
         if (i == 0)
@@ -58,7 +60,7 @@ inline bool structureStart(TPaper &paper, uint32_t seed, bool selection = true)
     lm.getLayer(3)->ChangeUnderLyrClip(true);
     lm.getLayer(4)->visible = false;
     lm.getLayer(4)->setLinkIndex(1);
-    lm.getLayer(5)->setLinkIndex(1);
+    lm.getLayer(0)->setLinkIndex(1);
     lm.initGroupAry(true);
     for (int32_t i = 0; i < 6; ++i)
         lm.getLayer(i)->updatePreview();
@@ -72,6 +74,22 @@ inline bool structureStart(TPaper &paper, uint32_t seed, bool selection = true)
     }
     UpdateVRAM(paper, false, true);
     return true;
+}
+
+// Pixel (x, y) of the paper in layer idx.
+inline CBlockVMTC &imageOf(TPaper &p, int32_t idx)
+{
+    return *p.getLayerData(idx)->imageTC;
+}
+inline void setPaperPixel(TPaper &p, int32_t idx, int32_t x, int32_t y, uint32_t c)
+{
+    const CLayerData &ld = *p.getLayerData(idx);
+    ld.imageTC->setPixel(x + ld.viewPos.x, y + ld.viewPos.y, c);
+}
+inline uint32_t paperPixel(const TPaper &p, int32_t idx, int32_t x, int32_t y)
+{
+    const CLayerData &ld = *p.getLayerData(idx);
+    return ld.imageTC->getColor(x + ld.viewPos.x, y + ld.viewPos.y);
 }
 
 // A recording session on the document above.
