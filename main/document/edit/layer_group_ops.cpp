@@ -268,7 +268,8 @@ bool eventGroupDelLayers(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t c
 bool eventLayerLink(TPaper &paper, int32_t primary, int32_t secondary, bool undo)
 {
     CLayerMngr &lm = paper.layerMngr();
-    if (!isIndexValid(paper, primary) || !isIndexValid(paper, secondary))
+    // A layer cannot be linked with itself: refused before anything is recorded.
+    if (!isIndexValid(paper, primary) || !isIndexValid(paper, secondary) || primary == secondary)
         return false;
     const bool linked = lm.isLinked(primary, secondary);
     CEventRecordGuard guard(paper.eventMngr());

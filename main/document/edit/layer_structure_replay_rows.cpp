@@ -8,6 +8,7 @@
 #include "document/events/event_packets.h"
 #include "document/events/event_replay.h"
 #include "document/events/layer_group_events.h"
+#include "document/paper/layer_data.h"
 #include "document/paper/paper.h"
 
 namespace {
@@ -58,7 +59,12 @@ bool playLayerData(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<cons
     case 10:
         return changed(mngr, eventLayerBindBelow(paper, nullptr, d.idx, d.d1, false), updtPreview);
     case 54:
-        return changed(mngr, eventReleaseClippingGroup(paper, d.idx, false));
+        // The release answers whether it freed members, but it is recorded either way (a bottom
+        // layer may only lose its own flag): any layer of the document plays.
+        if (!paper.getLayerData(d.idx))
+            return false;
+        eventReleaseClippingGroup(paper, d.idx, false);
+        return changed(mngr, true);
     case 55:
         return changed(mngr, eventBindClippingGroup(paper, d.idx, false), updtPreview);
     default:

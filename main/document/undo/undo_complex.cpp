@@ -364,14 +364,15 @@ bool restoreListBind(SRestore &s)
     return true;
 }
 
-// 29: the members' clip flags come back (undo) or go again (redo). The base keeps the flag it
-// had: releasing never changes it.
+// 29: the members' clip flags come back (undo) or go again (redo). The base gets back the flag
+// it had (undo); after the release it has none (redo): only a bottom layer can be a flagged
+// base, and releasing clears its flag.
 bool restoreReleaseClip(SRestore &s)
 {
     const int32_t base = s.rec.layerIdx, n = s.rec.dataVal1;
     if (!s.lm.chkIndex(base) || n < 0 || base + n > s.lm.getMaxIndex())
         return false;
-    s.lm.getLayer(base)->ChangeUnderLyrClip(s.rec.dataVal0 != 0);
+    s.lm.getLayer(base)->ChangeUnderLyrClip(!s.redo() && s.rec.dataVal0 != 0);
     for (int32_t k = 1; k <= n; ++k)
         s.lm.getLayer(base + k)->ChangeUnderLyrClip(!s.redo());
     s.lm.chkCurIndex();

@@ -129,6 +129,7 @@ TEST(LayerGroupOps, RefusedCallsChangeAndRecordNothing)
              return eventGroupDelLayers(p, s.flow(), 1, 3, true);
          }},
         {"link of a bad index", [&] { return eventLayerLink(p, 0, 6, true); }},
+        {"link with itself", [&] { return eventLayerLink(p, 2, 2, true); }},
         {"clipping of a bad index", [&] { return eventLayerClipping(p, -1, true); }},
         {"release of a bad index", [&] { return eventReleaseClippingGroup(p, 6, true); }},
     };
@@ -229,4 +230,21 @@ TEST(LayerGroupOpsLiveReplay, EveryOperationReplaysToTheSameDocument)
 {
     for (const StructOp &op : groupOps())
         expectOpLiveEqualsReplay(op);
+}
+
+TEST(LayerGroupOpsUndoRedo, ReleasingAFlaggedBottomLayerRedoesWithoutTheFlag)
+{
+    LiveReplayApp app;
+    const ScopedUndoMax undoMax(10);
+    StructSession s{8};
+    ASSERT_TRUE(s.start());
+    TPaper &p = s.paper();
+    ASSERT_TRUE(eventLayerClipping(p, 0, true));
+    eventReleaseClippingGroup(p, 0, true);
+    ASSERT_FALSE(p.getLayerData(0)->getUnderLyrClip());
+    ASSERT_TRUE(s.stepUndo());
+    EXPECT_TRUE(p.getLayerData(0)->getUnderLyrClip());
+    ASSERT_TRUE(s.stepRedo());
+    EXPECT_FALSE(p.getLayerData(0)->getUnderLyrClip());
+    EXPECT_EQ(s.replayDifference(), "");
 }
