@@ -255,6 +255,7 @@ inline void expectOutOfMemoryLeavesAll(const StructOp &op)
     int failures = 0;
     for (int commits = 0; commits < 400 && !done; ++commits) {
         SCOPED_TRACE("commits " + std::to_string(commits));
+        app.messages.clear();
         {
             const ScopedBlockMemoryLimit limit(commits);
             done = op.run(p, s.flow());
@@ -262,6 +263,8 @@ inline void expectOutOfMemoryLeavesAll(const StructOp &op)
         if (done)
             break;
         ++failures;
+        // The user is told (the tiled image may add a line of its own).
+        EXPECT_FALSE(app.messages.warnings.isEmpty());
         EXPECT_EQ(dumpPaperState(p), snapshot);
         EXPECT_EQ(s.stream(), stream);
         EXPECT_EQ(countsOf(s), before);
