@@ -259,7 +259,7 @@ namespace {
 // The merge of layer index into index - 1 by the layer list, its record pushed with the lower
 // layer as it was. The merge is made whole before the record, which then takes the old lower
 // layer; the upper layer leaves the list (kept by the record) or is freed.
-bool mergeDown(TPaper &paper, TFlowImage *flow, int32_t index, uint32_t ver, bool undo,
+bool mergeDown(TPaper &paper, int32_t index, uint32_t ver, bool undo,
                CEventRecordGuard &guard)
 {
     CLayerMngr &lm = paper.layerMngr();
@@ -286,7 +286,6 @@ bool mergeDown(TPaper &paper, TFlowImage *flow, int32_t index, uint32_t ver, boo
         lm.deleteLayer(index);
     lm.renumberIndex();
     lm.initGroupAry(true);
-    static_cast<void>(flow);
     return true;
 }
 
@@ -303,7 +302,7 @@ bool EventLayerCombLower(TPaper &paper, TFlowImage *flow, int32_t index, bool un
                      [&] { return paper.eventMngr().pushEventLayerCmd(index, index - 1, 5); }))
         return false;
     if (paper.isDrawProcNew()) {
-        if (!mergeDown(paper, flow, index, 0, undo, guard))
+        if (!mergeDown(paper, index, 0, undo, guard))
             return false;
     } else {
         const CLayerData &up = *lm.getLayer(index);
@@ -326,7 +325,7 @@ bool eventLayerBindBelow(TPaper &paper, TFlowImage *flow, int32_t idx, uint32_t 
             return paper.eventMngr().pushEventLayerCmdEx(idx, idx - 1, ver, 0, 10);
         }))
         return false;
-    if (!mergeDown(paper, flow, idx, ver, undo, guard))
+    if (!mergeDown(paper, idx, ver, undo, guard))
         return false;
     afterMerge(paper, flow, idx - 1);
     return true;

@@ -1,6 +1,7 @@
 // Merging layers: which layers take part and with which opacity, what replaces what, the worked
 // pixels, refusals, undo, replay and running out of memory.
 #include "document/edit/layer_group_ops.h"
+#include "document/edit/layer_list_ops.h"
 #include "document/edit/layer_merge.h"
 #include "structure_fixtures.h"
 
@@ -130,14 +131,19 @@ TEST(LayerMerge, WorkedPixelsOfMultiplyAndClipping)
     CLayerData &mul = *p.getLayerData(1);
     mul.mode = TLayerMode::LM_MUL;
     mul.imageTC->setPixel(2, 2, 0xFF404040u);
+    // Screen on the same layer stack: 0x80 + 0x40 - mul255(0x80, 0x40) = 0xA0.
+    ASSERT_TRUE(eventLayerAddEx(p, nullptr, 2, kStructPaper.x, kStructPaper.y, TLayerMode::LM_SCR,
+                                255, 0x00FFFFFFu, QString(), true, false));
+    p.getLayerData(2)->imageTC->setPixel(3, 3, 0xFF404040u);
     // A base with one opaque pixel and a red layer clipped to it: red shows there only.
-    p.getLayerData(2)->imageTC->setPixel(5, 5, 0xFF0000FFu);
-    CLayerData &red = *p.getLayerData(3);
-    fillLayer(p, 3, 0xFFFF0000u);
+    p.getLayerData(3)->imageTC->setPixel(5, 5, 0xFF0000FFu);
+    CLayerData &red = *p.getLayerData(4);
+    fillLayer(p, 4, 0xFFFF0000u);
     red.ChangeUnderLyrClip(true);
     ASSERT_TRUE(eventBindLayerAll(p, nullptr, 0, 0, false));
     ASSERT_EQ(p.getLayerCount(), 1);
     EXPECT_EQ(pixelAt(p, 0, 2, 2), 0xFF202020u);
+    EXPECT_EQ(pixelAt(p, 0, 3, 3), 0xFFA0A0A0u);
     EXPECT_EQ(pixelAt(p, 0, 5, 5), 0xFFFF0000u);
     EXPECT_EQ(pixelAt(p, 0, 6, 5), 0xFF808080u);
     EXPECT_EQ(pixelAt(p, 0, 30, 30), 0xFF808080u);
