@@ -248,3 +248,33 @@ TEST(LayerMoveOutOfMemory, AFailedMoveLeavesEverythingAsItWas)
         if (std::strstr(op.name, "plain") == nullptr)
             expectOutOfMemoryLeavesAll(op);
 }
+
+TEST(LayerMoveUndoRedo, AMoveWithTheSelectionIsNotUndoneWithoutItsMask)
+{
+    const struct
+    {
+        const char *name;
+        int32_t idx;
+        sPos ofs;
+    } cases[] = {
+        {"grown", 2, {6, 2}},
+        {"group", 1, {-3, 4}},
+        {"link", 0, {5, 0}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        LiveReplayApp app;
+        const ScopedUndoMax undoMax(10);
+        StructSession s{9};
+        ASSERT_TRUE(s.start());
+        TPaper &p = s.paper();
+        ASSERT_TRUE(eventLayerSelectMove(p, s.flow(), c.idx, 0, c.ofs, true));
+        const std::vector<int32_t> ids = layerIds(p);
+        p.maskMngr().getMask(0)->maskTC.reset();
+        const QString moved = contentOf(p);
+        EXPECT_FALSE(s.stepUndo());
+        EXPECT_EQ(contentOf(p), moved);
+        EXPECT_EQ(layerIds(p), ids);
+        EXPECT_EQ(s.undo().getUndoCnt(), 0);
+    }
+}
