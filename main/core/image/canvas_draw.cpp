@@ -2,8 +2,8 @@
 // 32-bit canvas, and the pen-tip canvas.
 #include "core/image/canvas_draw.h"
 
-#include "core/image/channel.h"
 #include "core/base/numeric.h"
+#include "core/image/channel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -69,7 +69,9 @@ void walkDisc(const TMTC &tc, float mx, float my, float r, float alpha, bool ant
     const int64_t g = r4 * r4;
     const int64_t cx = int64_t(std::trunc(double(mx) * 4)),
                   cy = int64_t(std::trunc(double(my) * 4));
-    const int32_t full = int32_t(std::trunc(double(alpha) * 255));
+    // An opacity far outside 0..1 (from a damaged recording) must not overflow the conversion.
+    const int32_t full =
+        int32_t(std::clamp(std::trunc(double(alpha) * 255), -2147483648.0, 2147483647.0));
     const bool smooth = doSmooth && r >= 3;
     if (g == 0)
         return; // no corner can be inside

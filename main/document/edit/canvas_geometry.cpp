@@ -85,6 +85,8 @@ std::unique_ptr<CLayerMngr> zoomLayerList(const CLayerMngr &mngr, const sSize &S
         } else {
             CScaleLayerImage scaler(src.imageTC.get(), ld->imageTC.get());
             const sBox from = boxFromSize(src.imageTC->FPSZ()), to = boxFromSize(size);
+            if (!commitLayerArea(*ld->imageTC, to))
+                return none;
             const bool done = alphaWeighted ? scaler.scale2(from, to) : scaler.scale(from, to);
             if (!done || !scaler.allStored())
                 return none;

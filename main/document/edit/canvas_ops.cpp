@@ -131,6 +131,8 @@ bool resampleInto(const CBlockVMTC &src, CBlockVMTC &dst, eResample kind)
         return src.FilterSmallenHQ(dst);
     CScaleLayerImage scaler(&src, &dst);
     const sBox from = boxFromSize(src.FPSZ()), to = boxFromSize(dst.FPSZ());
+    if (!commitLayerArea(dst, to))
+        return false;
     const bool ok = kind == eResample::averageHQ2 ? scaler.scale2(from, to)
                                                   : scaler.scale(from, to);
     return ok && scaler.allStored();
@@ -230,8 +232,11 @@ bool eventEditResolution(TPaper &paper, TFlowImage *flow, int32_t w, int32_t h, 
         }
         afterPaperChange(paper, flow);
     } else {
-        const bool masksDone = kind == eResample::smallenHQ ? mm.changeResolutionOld(size)
-                                                            : mm.changeResolutionHQ(size);
+        // The masks change only when one holds a selection, as with a new list: a replay (in
+        // place) must leave them as the recording did.
+        const bool masksDone = mm.findLastIndexMaskImage() < 0 ||
+                               (kind == eResample::smallenHQ ? mm.changeResolutionOld(size)
+                                                             : mm.changeResolutionHQ(size));
         if (!masksDone || !changeResolutionInPlace(paper, flow, size, kind))
             return false;
         guard.commit();

@@ -183,7 +183,7 @@ bool setActiveLayer(TPaper &paper, TFlowImage *flow, int32_t idx, bool force)
 
 bool EventLayerActive(TPaper &paper, TFlowImage *flow, int32_t index, bool force)
 {
-    if (!setActiveLayer(paper, flow, index, force))
+    if (!setActiveLayer(paper, flowOrOwner(paper, flow), index, force))
         return false;
     ownerDo(paper, &IPaperOwner::updateLayerView);
     ownerDo(paper, &IPaperOwner::updateMaskView);

@@ -33,8 +33,8 @@ void EventEditUndoDispose(TPaper &paper);
 // The places of the recorder's event ring for an undo limit: undoMax + 34, at least 8.
 int32_t eventUndoDepth(int32_t undoMax);
 // Applies the preference undoMax: the event ring re-sized to eventUndoDepth for undo and redo,
-// then the manager's limits set to undoMax. On failure the warning "アンドゥ回数の変更に失敗しました!".
-// False, nothing done, without a document-wide manager.
+// then the manager's limits set to undoMax. On failure the warning
+// "アンドゥ回数の変更に失敗しました!". False, nothing done, without a document-wide manager.
 bool dispatchUndoCount(TPaper &paper);
 // Bytes held by undo: the manager's, or the layers' own histories.
 uint64_t calcUndoMemSize(const TPaper &paper);
@@ -59,7 +59,8 @@ void RefreshFlow(TPaper &paper, TFlowImage *flow, int32_t index, const sRect *r,
 // image to it (reloaded when it did not hold the layer, or always with force). False for an
 // invalid index.
 bool setActiveLayer(TPaper &paper, TFlowImage *flow, int32_t idx, bool force = false);
-// setActiveLayer, then the tool window's layer and mask panels. Records nothing.
+// setActiveLayer with the work image given (nullptr: the window's), then the tool window's layer
+// and mask panels. Records nothing.
 bool EventLayerActive(TPaper &paper, TFlowImage *flow, int32_t index, bool force = false);
 // After a change of a box of layer idx (layer coordinates; the whole image for the first form):
 // RefreshFlow in the direction f2l, the box recomposed and previewed in paper coordinates, the

@@ -112,8 +112,7 @@ bool playLayerCreate(CEventMngr &mngr, TPaper &paper, uint8_t, std::span<const u
                                              c.trn, (c.flags & 1) != 0, false));
 }
 
-bool playLayerCreateEx(CEventMngr &mngr, TPaper &paper, uint8_t code,
-                       std::span<const uint8_t> body)
+bool playLayerCreateEx(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<const uint8_t> body)
 {
     SEvLayerCreateEx c;
     QString name;
@@ -170,8 +169,8 @@ bool playGroupVisible(CEventMngr &mngr, TPaper &paper, uint8_t, std::span<const 
     if (!readEventRecord(body, d))
         return false;
     const int32_t cnt = int32_t(d.d1 >> 16);
-    return layersChanged(mngr, eventLayerGroupVisible(paper, d.idx, cnt, (d.d1 & 0xFFFF) != 0,
-                                                      false));
+    return layersChanged(mngr,
+                         eventLayerGroupVisible(paper, d.idx, cnt, (d.d1 & 0xFFFF) != 0, false));
 }
 
 } // namespace

@@ -56,3 +56,13 @@ QString exceptionFailureMessage(const QString &what)
 {
     return QStringLiteral("予期しない例外により%1の実行に失敗しました！").arg(what);
 }
+
+bool commitLayerArea(CBlockVMTC &img, const sBox &box)
+{
+    sBox b = box;
+    if (!img.clipping(b))
+        return true;
+    return splitBoxAtBlocks(b, img.blockShift(), [&](const sBox &piece) {
+        return img.seekPixelAddr(piece.x, piece.y, true) != nullptr;
+    });
+}

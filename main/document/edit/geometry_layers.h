@@ -27,3 +27,7 @@ bool copyLayerImage(CBlockVMTC &dst, const CBlockVMTC &src, sPos dpos, sBox box)
 // the messages of a geometry command that could not be carried out.
 QString memoryFailureMessage(const QString &what);
 QString exceptionFailureMessage(const QString &what);
+
+// Commits every block of img under box (clipped to the image): a resampler that writes every
+// pixel of the box then cannot run out part-way. False when a block cannot be had.
+bool commitLayerArea(CBlockVMTC &img, const sBox &box);

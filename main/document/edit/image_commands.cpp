@@ -62,6 +62,12 @@ uint8_t codeOf(udCmdName cn, uint8_t flipLR, uint8_t flipTB, uint8_t invert, uin
     }
 }
 
+// A scaled layer is at most as large as a paper may be: the sizes come from outside too.
+bool zoomSideOk(int32_t v)
+{
+    return v >= 1 && v <= kMaxPaperSide;
+}
+
 void warnCommandFailed()
 {
     showWarning(QString::fromUtf16(kLayerCommandFailedMessage));
@@ -354,6 +360,8 @@ bool eventLayerRotate2(TPaper &paper, TFlowImage *flow, int32_t idx, float deg, 
 
 bool eventLayerZoom(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t w, int32_t h, bool undo)
 {
+    if (!zoomSideOk(w) || !zoomSideOk(h))
+        return false;
     return replaceLayerBy(
         paper, flow, idx, undo,
         [&](CEventMngr &ev) { return ev.pushEventLayerCmdEx(idx, 0, uint32_t(w), uint32_t(h), 39); },
@@ -363,6 +371,8 @@ bool eventLayerZoom(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t w, int
 bool eventLayerZoom2(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t w, int32_t h,
                      bool undo)
 {
+    if (!zoomSideOk(w) || !zoomSideOk(h))
+        return false;
     return replaceLayerBy(
         paper, flow, idx, undo,
         [&](CEventMngr &ev) { return ev.pushEventLayerCmdEx(idx, 0, uint32_t(w), uint32_t(h), 41); },

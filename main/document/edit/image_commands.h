@@ -40,7 +40,7 @@ bool eventLayerRotate90(TPaper &paper, TFlowImage *flow, int32_t idx, bool right
 // deg clockwise; non-finite angles are refused. The second form weights colours by alpha.
 bool eventLayerRotate(TPaper &paper, TFlowImage *flow, int32_t idx, float deg, bool undo);
 bool eventLayerRotate2(TPaper &paper, TFlowImage *flow, int32_t idx, float deg, bool undo);
-// w, h >= 1.
+// w, h in 1..kMaxPaperSide (files/new_document.h).
 bool eventLayerZoom(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t w, int32_t h, bool undo);
 bool eventLayerZoom2(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t w, int32_t h,
                      bool undo);

@@ -73,16 +73,22 @@ bool playRotateAll(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<cons
                    kPaperChanged);
 }
 
+// The box of a packed record, copied field by field (a reference to it may be misaligned).
+template <class R> sBox boxOf(const R &r)
+{
+    return {r.box.x, r.box.y, r.box.w, r.box.h};
+}
+
 bool playCrop(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<const uint8_t> body)
 {
     bool ok;
     if (code == 6) {
         SEvCanvasCrop c;
-        ok = readEventRecord(body, c) && eventEditCrop(paper, nullptr, c.idx, c.box, false, 0);
+        ok = readEventRecord(body, c) && eventEditCrop(paper, nullptr, c.idx, boxOf(c), false, 0);
     } else {
         SEvCanvasCropEx c;
         ok = readEventRecord(body, c) &&
-             eventEditCrop(paper, nullptr, c.idx, c.box, false, c.ver);
+             eventEditCrop(paper, nullptr, c.idx, boxOf(c), false, c.ver);
     }
     return changed(mngr, ok, kPaperChanged);
 }

@@ -96,7 +96,8 @@ bool EventLayerVisible(TPaper &paper, int32_t index, bool vis, bool undo)
         return true;
     return changeAttr(
         paper, index, undo, [&] { return paper.eventMngr().pushEventLayerVisible(index, vis); },
-        vis ? 1 : 0, 0, udCmdName::udcnValueLayerVisible, [vis](CLayerData &l) { l.visible = vis; });
+        vis ? 1 : 0, 0, udCmdName::udcnValueLayerVisible,
+        [vis](CLayerData &l) { l.visible = vis; });
 }
 
 bool doLayerVisible(TPaper &paper, int32_t idx, bool vis, bool undo)

@@ -181,6 +181,10 @@ std::unique_ptr<CLayerData> zoomedLayer(const sSize &S, const CLayerData &layer,
         return nullptr;
     CScaleLayerImage scaler(layer.imageTC.get(), ld->imageTC.get());
     const sBox from = boxFromSize(layer.imageTC->FPSZ()), to{0, 0, w, h};
+    // Every pixel of the box is written: its blocks are had first, so that running out of memory
+    // stops before the walk rather than during it.
+    if (!commitLayerArea(*ld->imageTC, to))
+        return nullptr;
     const bool done = alphaWeighted ? scaler.scale2(from, to) : scaler.scale(from, to);
     if (!done || !scaler.allStored())
         return nullptr;

@@ -256,9 +256,8 @@ bool EventLayerDelete(TPaper &paper, TFlowImage *flow, int32_t index, bool undo)
                      [&] { return paper.eventMngr().pushEventLayerCmd(index, index, 1); }))
         return false;
     CLayerMngr &lmg = paper.layerMngr();
-    const bool kept =
-        undo && pushUndo(paper, CUndoObj(), udCmdName::udcnComplexDelLayer, index,
-                         idOf(paper, index), idOf(paper, paper.ActiveLayer()), 0);
+    const bool kept = undo && pushUndo(paper, CUndoObj(), udCmdName::udcnComplexDelLayer, index,
+                                       idOf(paper, index), idOf(paper, paper.ActiveLayer()), 0);
     if (undo && !kept)
         disposeUndoAll(paper);
     if (kept) {
@@ -423,7 +422,8 @@ bool alphaCommand(TPaper &paper, TFlowImage *flow, int32_t idx, uint32_t cc, boo
     guard.commit();
     if (undo) {
         sBox box = ld->imageBox();
-        if (!pushUndo(paper, *ld, box, nega ? udCmdName::udcnCmdNotAlpha : udCmdName::udcnAlphaFill))
+        if (!pushUndo(paper, *ld, box,
+                      nega ? udCmdName::udcnCmdNotAlpha : udCmdName::udcnAlphaFill))
             disposeUndoAll(paper);
     }
     if (nega)

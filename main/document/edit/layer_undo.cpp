@@ -35,7 +35,8 @@ bool historiesInStep(TPaper &paper, bool redo)
         showWarning(QStringLiteral("イベント状態の問題を修正しました!"));
         um->cleanUndoLimit();
     }
-    const bool ok = redo ? ev.getRedoCnt() >= um->getRedoCnt() : ev.getUndoCnt() >= um->getUndoCnt();
+    const bool ok =
+        redo ? ev.getRedoCnt() >= um->getRedoCnt() : ev.getUndoCnt() >= um->getUndoCnt();
     if (!ok) {
         showWarning(QString::fromUtf16(kEventMismatch));
         disposeUndoAll(paper);

@@ -6,6 +6,7 @@
 #include "document/edit/edit_ops.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/events/event_record_guard.h"
+#include "document/files/new_document.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
@@ -25,7 +26,8 @@ void applyLayerAttr(CLayerData &layer, const SOlyHeader &hdr, const QString *tit
 {
     layer.mode = TLayerMode(std::min<uint8_t>(hdr.mode, uint8_t(TLayerMode::LM_PINLIGHT)));
     layer.trans = hdr.trans;
-    layer.viewPos = hdr.viewPos;
+    // Field by field: the header is packed, and a reference to its members may be misaligned.
+    layer.viewPos = {hdr.viewPos.x, hdr.viewPos.y};
     if (layer.imageTC)
         layer.imageTC->setInitColor(hdr.bgCol);
     layer.visible = (hdr.flags & kOlyVisible) != 0;
@@ -58,7 +60,7 @@ bool pasteLayerSize(const sSize &image, const sSize &paper, const SOlyHeader *hd
                                 hdr ? hdr->viewPos.x : 0);
     const int64_t h = pasteSide(image.y, paper.y, hdr, hdr ? hdr->imgSize.y : 0,
                                 hdr ? hdr->viewPos.y : 0);
-    if (w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX)
+    if (w <= 0 || h <= 0 || w > kMaxPaperSide || h > kMaxPaperSide)
         return false;
     size = {int32_t(w), int32_t(h)};
     return true;

@@ -25,7 +25,7 @@ void applyLayerAttr(CLayerData &layer, const SOlyHeader &hdr, const QString *tit
 // The image size of a layer pasted as a new one: each side the larger of the image's and the
 // paper's; with a header whose flags have kOlyClipboardSize, at least imgSize, itself raised to
 // viewPos + paper; with another header viewPos is added. Negative view positions count as 0.
-// False when a side does not fit 32 bits.
+// False when a side passes the largest paper side (kMaxPaperSide), as a header from outside may ask.
 bool pasteLayerSize(const sSize &image, const sSize &paper, const SOlyHeader *hdr, sSize &size);
 
 // ---- the operations (pattern of edit_ops.h). tc is the image; hdr and nam the copied layer's

@@ -118,8 +118,8 @@ bool EventEditPC(TPaper &paper, uint32_t color, bool undo)
         return false;
     guard.commit();
     // Pushed before the change: the record takes the old colour from the document.
-    if (undo && !pushUndo(paper, CUndoObj(&paper), udCmdName::udcnValuePaperColor, int32_t(color),
-                          0, 0, 0))
+    if (undo &&
+        !pushUndo(paper, CUndoObj(&paper), udCmdName::udcnValuePaperColor, int32_t(color), 0, 0, 0))
         disposeUndoAll(paper);
     changePaperColor(paper, color);
     UpdateVRAM(paper, true, true);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <vector>
+
 #include <cmath>
 #include <numbers>
 
@@ -153,6 +156,26 @@ TEST(CanvasDiscs, NoRadiusNothingAndEdgesThroughTheDefaultPut)
     tc.exDrawCircle(2, 2, 1, 0xFFFFFFFF, 1.0f, true, false);
     setCanvasPutProc(old);
     EXPECT_GT(calls, 0);
+}
+
+TEST(CanvasDiscs, AnOpacityFarOutsideTheRangeIsPutWithoutOverflow)
+{
+    // A damaged recording can ask for any opacity: the opacity handed to the put is the
+    // conversion kept to the 32-bit range (the sanitizer build stops on an overflowing one).
+    static std::vector<int32_t> seen;
+    seen.clear();
+    const fptrCanvasPut old =
+        setCanvasPutProc([](TMTC &, int32_t, int32_t, uint32_t, int32_t a) { seen.push_back(a); });
+    TMTC tc;
+    black(tc, 4, 4);
+    tc.exDrawCircle(2, 2, 1, 0xFFFFFFFF, 1e20f, false, false);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), INT32_MAX);
+    // A negative opacity puts nothing.
+    const size_t puts = seen.size();
+    tc.exDrawCircle(2, 2, 1, 0xFFFFFFFF, -1e20f, false, false);
+    setCanvasPutProc(old);
+    EXPECT_EQ(seen.size(), puts);
 }
 
 TEST(CanvasCheckers, CellsFromTheBoxOrTheOrigin)

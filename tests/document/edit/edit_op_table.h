@@ -12,8 +12,17 @@
 #include <random>
 #include <vector>
 
+// The family of an operation: the layer list, the layer attributes, the document.
+enum class EditFamily
+{
+    list,
+    attr,
+    document,
+};
+
 struct EditOpCase
 {
+    EditFamily family;
     const char *name;
     std::function<bool(TPaper &paper, std::mt19937 &rng)> run;
 };
@@ -37,73 +46,83 @@ inline const std::vector<EditOpCase> &editOpCases()
 {
     using namespace edit_ops_table;
     static const std::vector<EditOpCase> cases = {
-        {"add",
+        {EditFamily::list, "add",
          [](TPaper &p, std::mt19937 &r) {
              return eventLayerAdd(p, nullptr, anyIndex(p, r), p.m_paperSize.x, p.m_paperSize.y,
                                   anyMode(r), int32_t(r() % 256), r() % 4 != 0, true);
          }},
-        {"add filled",
+        {EditFamily::list, "add filled",
          [](TPaper &p, std::mt19937 &r) {
              const QString name = r() % 2 ? QStringLiteral("塗り%1").arg(r() % 100) : QString();
              return eventLayerAddEx(p, nullptr, anyIndex(p, r), p.m_paperSize.x + int32_t(r() % 9),
                                     p.m_paperSize.y, anyMode(r), int32_t(r() % 256), uint32_t(r()),
                                     name, r() % 4 != 0, true);
          }},
-        {"delete",
-         [](TPaper &p, std::mt19937 &r) { return EventLayerDelete(p, nullptr, anyIndex(p, r), true); }},
-        {"duplicate",
-         [](TPaper &p, std::mt19937 &r) { return eventLayerCopy(p, nullptr, anyIndex(p, r), true); }},
-        {"move in the stack",
+        {EditFamily::list, "delete",
+         [](TPaper &p, std::mt19937 &r) {
+             return EventLayerDelete(p, nullptr, anyIndex(p, r), true);
+         }},
+        {EditFamily::list, "duplicate",
+         [](TPaper &p, std::mt19937 &r) {
+             return eventLayerCopy(p, nullptr, anyIndex(p, r), true);
+         }},
+        {EditFamily::list, "move in the stack",
          [](TPaper &p, std::mt19937 &r) {
              return EventLayerInsert(p, nullptr, anyIndex(p, r), anyIndex(p, r), true);
          }},
-        {"rename",
+        {EditFamily::list, "rename",
          [](TPaper &p, std::mt19937 &r) {
-             return eventLayerName(p, nullptr, anyIndex(p, r), QStringLiteral("名前%1").arg(r() % 50),
-                                   true);
+             return eventLayerName(p, nullptr, anyIndex(p, r),
+                                   QStringLiteral("名前%1").arg(r() % 50), true);
          }},
-        {"clear",
-         [](TPaper &p, std::mt19937 &r) { return EventLayerClear(p, nullptr, anyIndex(p, r), true); }},
-        {"alpha fill",
+        {EditFamily::list, "clear",
+         [](TPaper &p, std::mt19937 &r) {
+             return EventLayerClear(p, nullptr, anyIndex(p, r), true);
+         }},
+        {EditFamily::list, "alpha fill",
          [](TPaper &p, std::mt19937 &r) {
              return eventLayerMaskFill(p, nullptr, anyIndex(p, r), r() % 256, true);
          }},
-        {"alpha invert",
-         [](TPaper &p, std::mt19937 &r) { return eventLayerMaskNega(p, nullptr, anyIndex(p, r), true); }},
-        {"protection",
+        {EditFamily::list, "alpha invert",
+         [](TPaper &p, std::mt19937 &r) {
+             return eventLayerMaskNega(p, nullptr, anyIndex(p, r), true);
+         }},
+        {EditFamily::list, "protection",
          [](TPaper &p, std::mt19937 &r) {
              return eventLayerMaskProtected(p, anyIndex(p, r), int32_t(r() % 3) - 1, true);
          }},
-        {"visibility",
+        {EditFamily::attr, "visibility",
          [](TPaper &p, std::mt19937 &r) {
              return EventLayerVisible(p, anyIndex(p, r), r() % 2 != 0, true);
          }},
-        {"group visibility",
+        {EditFamily::attr, "group visibility",
          [](TPaper &p, std::mt19937 &r) {
              return doLayerVisible(p, anyIndex(p, r), r() % 2 != 0, true);
          }},
-        {"opacity",
+        {EditFamily::attr, "opacity",
          [](TPaper &p, std::mt19937 &r) {
              return EventLayerTrans(p, anyIndex(p, r), uint8_t(r()), true);
          }},
-        {"dither",
+        {EditFamily::attr, "dither",
          [](TPaper &p, std::mt19937 &r) {
              return eventLayerDither(p, anyIndex(p, r), r() % 2 != 0, uint8_t(r()), true);
          }},
-        {"blend mode",
-         [](TPaper &p, std::mt19937 &r) { return EventLayerMode(p, anyIndex(p, r), anyMode(r), true); }},
-        {"show only",
+        {EditFamily::attr, "blend mode",
+         [](TPaper &p, std::mt19937 &r) {
+             return EventLayerMode(p, anyIndex(p, r), anyMode(r), true);
+         }},
+        {EditFamily::attr, "show only",
          [](TPaper &p, std::mt19937 &r) { return eventLayerVisOnly(p, anyIndex(p, r), true); }},
-        {"show or hide all",
+        {EditFamily::attr, "show or hide all",
          [](TPaper &p, std::mt19937 &r) {
              return eventLayerVisAll(p, std::max(p.ActiveLayer(), 0), r() % 2 != 0, true);
          }},
-        {"invert visibility",
+        {EditFamily::attr, "invert visibility",
          [](TPaper &p, std::mt19937 &) {
              eventLayerVisFlip(p, p.ActiveLayer(), true);
              return true;
          }},
-        {"canvas colour",
+        {EditFamily::document, "canvas colour",
          [](TPaper &p, std::mt19937 &r) { return EventEditPC(p, r() & 0xFFFFFF, true); }},
     };
     return cases;

@@ -1,6 +1,7 @@
 // What the edit operations share: undo and redo in step with the event history, the refresh an
 // undo asks for, the level-1 per-layer undo, the undo limit, the view box of a turned view, the
-// error boxes; and every recording operation alone, live against replay and undone and redone.
+// error boxes; and every recording operation alone, live against replay and undone and redone
+// (the cases are named for the family of the operation).
 #include "document/edit/layer_undo.h"
 #include "document/undo/undo_stock.h"
 #include "document/view/view_geometry.h"
@@ -90,6 +91,24 @@ TEST(EditOps, AnUndoWithNothingToUndoTouchesNeitherHistory)
     EXPECT_EQ(s.ev().getUndoCnt(), 1);
     EXPECT_EQ(s.undo().getUndoCnt(), 1);
     EXPECT_TRUE(app.messages.warnings.isEmpty());
+}
+
+TEST(EditOps, ANewOperationAfterEverythingWasUndoneEndsBothRedos)
+{
+    LiveReplayApp app;
+    const ScopedUndoMax limit(10);
+    EditSession s{3};
+    ASSERT_TRUE(s.start());
+    TPaper &p = s.paper();
+    ASSERT_TRUE(EventLayerTrans(p, 0, 9, true));
+    int32_t idx = 0;
+    sRect rect;
+    ASSERT_TRUE(eventLayerUndo(p, s.flow(), idx, rect));
+    ASSERT_TRUE(EventLayerMode(p, 1, TLayerMode::LM_ADD, true));
+    EXPECT_EQ(s.ev().getRedoCnt(), 0);
+    EXPECT_EQ(s.undo().getRedoCnt(), 0);
+    EXPECT_FALSE(eventLayerRedo(p, s.flow(), idx, rect));
+    EXPECT_EQ(s.replayDifference(true), "");
 }
 
 TEST(EditOps, HistoriesOutOfStepAreTrimmedThenRefused)
@@ -214,8 +233,7 @@ TEST(EditOps, TheErrorBoxes)
     err_stdHandler(nullptr);
     EXPECT_EQ(messages.warnings,
               (QStringList{QStringLiteral("メモリ不足のため実行できませんでした！"),
-                           QStringLiteral("例外発生のため実行できません！"),
-                           QStringLiteral("boom"),
+                           QStringLiteral("例外発生のため実行できません！"), QStringLiteral("boom"),
                            QStringLiteral("例外発生のため実行できません！")}));
 }
 
@@ -238,11 +256,16 @@ TEST(EditOps, LayerRectanglesGrowThePaper)
     EXPECT_EQ(r, (sRect{-5, -3, 48, 40}));
 }
 
-TEST(EditOpsLiveReplay, EveryOperationAlone)
+namespace {
+
+// Every operation of a family alone, with a few seeds: live against replay.
+void expectFamilyLiveEqualsReplay(EditFamily family)
 {
     LiveReplayApp app;
     const ScopedUndoMax limit(10);
     for (const EditOpCase &op : editOpCases()) {
+        if (op.family != family)
+            continue;
         SCOPED_TRACE(op.name);
         for (int seed = 1; seed <= liveReplayIterations(4); ++seed)
             expectLiveEqualsReplay([](TPaper &p, uint32_t sd) { return editStart(p, sd); },
@@ -257,11 +280,15 @@ TEST(EditOpsLiveReplay, EveryOperationAlone)
     }
 }
 
-TEST(EditOpsUndoRedo, EveryOperationAloneUndoneAndRedone)
+// Every operation of a family alone: undone gives back the bytes and the layer objects before,
+// redone those after; both histories in step throughout.
+void expectFamilyUndoRedo(EditFamily family)
 {
     LiveReplayApp app;
     const ScopedUndoMax limit(10);
     for (const EditOpCase &op : editOpCases()) {
+        if (op.family != family)
+            continue;
         SCOPED_TRACE(op.name);
         int changed = 0;
         for (uint32_t seed = 1; seed <= 12; ++seed) {
@@ -290,4 +317,36 @@ TEST(EditOpsUndoRedo, EveryOperationAloneUndoneAndRedone)
         }
         EXPECT_GT(changed, 0);
     }
+}
+
+} // namespace
+
+TEST(LayerListOpsLiveReplay, EveryOperationAlone)
+{
+    expectFamilyLiveEqualsReplay(EditFamily::list);
+}
+
+TEST(LayerAttrLiveReplay, EveryOperationAlone)
+{
+    expectFamilyLiveEqualsReplay(EditFamily::attr);
+}
+
+TEST(NewDocumentLiveReplay, TheCanvasColourAlone)
+{
+    expectFamilyLiveEqualsReplay(EditFamily::document);
+}
+
+TEST(LayerListOpsUndoRedo, EveryOperationAloneUndoneAndRedone)
+{
+    expectFamilyUndoRedo(EditFamily::list);
+}
+
+TEST(LayerAttrUndoRedo, EveryOperationAloneUndoneAndRedone)
+{
+    expectFamilyUndoRedo(EditFamily::attr);
+}
+
+TEST(NewDocumentUndoRedo, TheCanvasColourAloneUndoneAndRedone)
+{
+    expectFamilyUndoRedo(EditFamily::document);
 }

@@ -11,6 +11,7 @@
 #include "document/stroke/paper_stroke.h"
 #include "document/undo/undo_manager.h"
 #include "document/view/composition.h"
+#include "support/fixed_clock.h"
 #include "support/live_replay.h"
 
 #include <QRegularExpression>
@@ -59,7 +60,10 @@ inline std::vector<int32_t> layerIds(const TPaper &paper)
 class ScopedUndoMax
 {
   public:
-    explicit ScopedUndoMax(int32_t n) : m_previous(gAppProfile->undoMax) { gAppProfile->undoMax = n; }
+    explicit ScopedUndoMax(int32_t n) : m_previous(gAppProfile->undoMax)
+    {
+        gAppProfile->undoMax = n;
+    }
     ~ScopedUndoMax() { gAppProfile->undoMax = m_previous; }
     ScopedUndoMax(const ScopedUndoMax &) = delete;
     ScopedUndoMax &operator=(const ScopedUndoMax &) = delete;
@@ -71,6 +75,8 @@ class ScopedUndoMax
 struct EditSession
 {
     explicit EditSession(uint32_t s, int32_t layers = 4) : seed(s), layerCount(layers) {}
+    EditSession(const EditSession &) = delete;
+    EditSession &operator=(const EditSession &) = delete;
 
     bool start()
     {
@@ -127,6 +133,8 @@ struct EditSession
         return live_replay::firstDifference(paper(), *replayed.paper);
     }
 
+    // New layers seed their dither from the clock: it stands still while the session lives.
+    ScopedFixedClock clock{1000};
     uint32_t seed;
     int32_t layerCount;
     HeadlessDocument live;

@@ -91,7 +91,8 @@ TEST(EditOpsUndoRedo, UndoingEverythingGivesTheStartAndRedoingEverythingTheEnd)
         int32_t idx = 0;
         sRect rect;
         for (size_t k = states.size() - 1; k > 0; --k) {
-            ASSERT_TRUE(eventLayerUndo(s.paper(), s.flow(), idx, rect)) << "undo to state " << k - 1;
+            ASSERT_TRUE(eventLayerUndo(s.paper(), s.flow(), idx, rect))
+                << "undo to state " << k - 1;
             ASSERT_TRUE(s.historiesInStep());
             ASSERT_EQ(contentOf(s.paper()).toStdString(), states[k - 1].toStdString());
             ASSERT_EQ(layerIds(s.paper()), ids[k - 1]);

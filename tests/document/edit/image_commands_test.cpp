@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -171,6 +172,23 @@ TEST(ImageCommands, VisibleLayersCommandsSkipHiddenLayersAndAllLayersDoNot)
         EXPECT_FALSE(eventVisLayerCmd(*doc.paper, nullptr, udcnCmdFlipLR, false));
         EXPECT_FALSE(eventAllLayerCmd(*doc.paper, nullptr, udcnImageBox, true));
     }
+}
+
+TEST(ImageCommands, UntrustedOperandsAreRefusedAndChangeNothing)
+{
+    LiveReplayApp app;
+    HeadlessDocument doc;
+    TPaper &paper = *doc.paper;
+    ASSERT_TRUE(opsStartSelected(paper, 3));
+    const QString before = dumpPaperState(paper);
+    EXPECT_FALSE(eventLayerZoom(paper, nullptr, 0, 0, 10, false));
+    EXPECT_FALSE(eventLayerZoom2(paper, nullptr, 0, 10, 10001, false));
+    EXPECT_FALSE(eventLayerRotate(paper, nullptr, 0, std::numeric_limits<float>::quiet_NaN(), false));
+    EXPECT_FALSE(eventLayerRotate2(paper, nullptr, 1, std::numeric_limits<float>::infinity(), false));
+    EXPECT_FALSE(eventLayerRotate90(paper, nullptr, 3, true, false));
+    EXPECT_FALSE(eventLayerCmd(paper, nullptr, -1, udcnCmdNot, false));
+    EXPECT_FALSE(eventLayerCmd(paper, nullptr, 0, udcnImageBox, false));
+    EXPECT_EQ(dumpPaperState(paper), before);
 }
 
 TEST(ImageCommands, TurningTheImageTurnsThePaperAndEveryLayer)

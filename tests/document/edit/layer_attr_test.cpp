@@ -89,8 +89,8 @@ TEST(LayerAttr, RecordsOfTheAttributesCarryTheirValues)
     };
     const uint32_t ditherVal = p.getLayerData(0)->dizRand.val;
     const Case cases[] = {
-        {"opacity", [&] { return EventLayerTrans(p, 0, 90, true); },
-         udCmdName::udcnValueLayerTrans, 90, 0},
+        {"opacity", [&] { return EventLayerTrans(p, 0, 90, true); }, udCmdName::udcnValueLayerTrans,
+         90, 0},
         {"opacity of a group head", [&] { return EventLayerTrans(p, 1, 91, true); },
          udCmdName::udcnValueLayerGroupTrans, 91, 1},
         {"dither", [&] { return eventLayerDither(p, 0, true, 200, true); },

@@ -49,8 +49,8 @@ TEST(LayerListOps, AddingDuplicatingAndMovingAreRefusedAtTheLayerLimit)
     const Counts before = countsOf(s);
     TPaper &p = s.paper();
     EXPECT_FALSE(eventLayerAdd(p, nullptr, TLayerMode::LM_STD, true));
-    EXPECT_FALSE(eventLayerAddEx(p, nullptr, 1, 8, 8, TLayerMode::LM_SCR, 255, 0, QString(),
-                                 true, true));
+    EXPECT_FALSE(
+        eventLayerAddEx(p, nullptr, 1, 8, 8, TLayerMode::LM_SCR, 255, 0, QString(), true, true));
     EXPECT_FALSE(eventLayerCopy(p, nullptr, 0, true));
     EXPECT_FALSE(EventLayerInsert(p, nullptr, 0, 5, true));
     EXPECT_EQ(lm.getLayerCount(), CLayerMngr::kLimitNum);
@@ -79,14 +79,19 @@ TEST(LayerListOps, UntrustedOperandsAreRefusedBeforeAnythingIsRecorded)
                                     true);
          }},
         {"add, negative index",
-         [&] { return eventLayerAdd(p, nullptr, -1, 48, 40, TLayerMode::LM_STD, 255, true, true); }},
+         [&] {
+             return eventLayerAdd(p, nullptr, -1, 48, 40, TLayerMode::LM_STD, 255, true, true);
+         }},
         {"delete past the end", [&] { return EventLayerDelete(p, nullptr, 4, true); }},
         {"duplicate below 0", [&] { return eventLayerCopy(p, nullptr, -1, true); }},
         {"move from an invalid layer", [&] { return EventLayerInsert(p, nullptr, 9, 0, true); }},
         {"move onto itself", [&] { return EventLayerInsert(p, nullptr, 1, 1, true); }},
-        {"move past the end onto itself", [&] { return EventLayerInsert(p, nullptr, 3, 40, true); }},
-        {"alpha fill of a missing layer", [&] { return eventLayerMaskFill(p, nullptr, 7, 1, true); }},
-        {"alpha invert of a missing layer", [&] { return eventLayerMaskNega(p, nullptr, -2, true); }},
+        {"move past the end onto itself",
+         [&] { return EventLayerInsert(p, nullptr, 3, 40, true); }},
+        {"alpha fill of a missing layer",
+         [&] { return eventLayerMaskFill(p, nullptr, 7, 1, true); }},
+        {"alpha invert of a missing layer",
+         [&] { return eventLayerMaskNega(p, nullptr, -2, true); }},
         {"rename a missing layer", [&] { return eventLayerName(p, nullptr, 4, "x", true); }},
         {"clear a missing layer", [&] { return EventLayerClear(p, nullptr, 4, true); }},
         {"protect a missing layer", [&] { return eventLayerMaskProtected(p, 4, 1, true); }},

@@ -104,6 +104,7 @@ QString withoutUndoCounts(const QString &dump)
 TEST(LayerListOpsLiveReplay, TheLayerSessionFileReplaysFromItsCreation)
 {
     LiveReplayApp app;
+    const ScopedFixedClock clock(1000);
     const ScopedUndoMax limit(20);
     if (qEnvironmentVariableIsSet("KAVRIN_REGENERATE_EVENTS") || !QFile::exists(kFile)) {
         QString live;
@@ -138,9 +139,8 @@ TEST(LayerListOpsLiveReplay, TheLayerSessionFileReplaysFromItsCreation)
     for (int y = 0; y < got.height(); ++y)
         for (int x = 0; x < got.width(); ++x)
             if (got.pixel(x, y) != expected.pixel(x, y) && differ++ < 5)
-                ADD_FAILURE() << "pixel (" << x << ", " << y << "): " << std::hex
-                              << got.pixel(x, y) << " replayed, " << expected.pixel(x, y)
-                              << " recorded";
+                ADD_FAILURE() << "pixel (" << x << ", " << y << "): " << std::hex << got.pixel(x, y)
+                              << " replayed, " << expected.pixel(x, y) << " recorded";
     EXPECT_EQ(differ, 0);
     setCurrentDrawWindow(nullptr);
 }
@@ -148,13 +148,14 @@ TEST(LayerListOpsLiveReplay, TheLayerSessionFileReplaysFromItsCreation)
 TEST(LayerListOpsLiveReplay, TheLayerSessionMadeLiveEndsAsItsCommittedText)
 {
     LiveReplayApp app;
+    const ScopedFixedClock clock(1000);
     const ScopedUndoMax limit(20);
     HeadlessDocument doc;
     setCurrentDrawWindow(&doc.owner);
     doc.paper->undoMngrEx()->changeLimit(20, 20);
-    ASSERT_TRUE(doc.paper->eventMngr().startRecording(
-        appMainStroke(), appMainToneMngrFor(doc.paper.get()), eventUndoDepth(20),
-        eventUndoDepth(20)));
+    ASSERT_TRUE(doc.paper->eventMngr().startRecording(appMainStroke(),
+                                                      appMainToneMngrFor(doc.paper.get()),
+                                                      eventUndoDepth(20), eventUndoDepth(20)));
     editSession(*doc.paper);
     EXPECT_EQ(doc.paper->eventMngr().getUndoCnt(), doc.paper->undoMngrEx()->getUndoCnt());
     QFile text(kText);

@@ -58,6 +58,7 @@ TEST(PasteOps, LayerSizeRule)
         {"view added", {10, 10}, true, 0, {}, {5, 3}, true, {45, 33}},
         {"negative view", {10, 10}, true, 0, {}, {-7, -9}, true, {40, 30}},
         {"past 32 bits", {10, 10}, true, 0, {}, {INT32_MAX, 0}, false, {}},
+        {"past the largest paper", {10, 10}, true, kOlyClipboardSize, {10001, 5}, {}, false, {}},
     };
     for (const SCase &c : cases) {
         SCOPED_TRACE(c.name);
@@ -165,6 +166,19 @@ TEST(PasteOps, NewLayersAreSizedPlacedAndGroupedByTheRules)
     ASSERT_TRUE(eventPasteNewLayer(paper, nullptr, *small, nullptr, nullptr, false));
     EXPECT_EQ(paper.getLayerData(3)->imageTC->FPSZ(), kOpsPaper);
 
+    // A copied layer comes back with its attributes.
+    const SOlyHeader h = copiedHeader(kOlyProtected | kOlyClipboardSize);
+    const QString title = QStringLiteral("影");
+    ASSERT_TRUE(eventPasteNewLayer(paper, nullptr, *pastedImage(60, 35, 7), &h, &title, false));
+    const CLayerData &c = *paper.getLayerData(paper.ActiveLayer());
+    EXPECT_EQ(c.mode, TLayerMode::LM_SCR);
+    EXPECT_EQ(c.trans, 99);
+    EXPECT_FALSE(c.visible);
+    EXPECT_TRUE(c.maskProtected);
+    EXPECT_EQ(c.title, title);
+    EXPECT_EQ(c.viewPos, (sPos{7, 2}));
+    EXPECT_EQ(c.imageTC->FPSZ(), (sSize{60, 35}));
+
     EXPECT_FALSE(eventLayerPaste(paper, nullptr, 9, *small, nullptr, nullptr, false));
     EXPECT_FALSE(eventLayerPaste(paper, nullptr, -1, *small, nullptr, nullptr, false));
 }
@@ -233,6 +247,40 @@ TEST(PasteOpsOutOfMemory, FailedPastesLeaveDocumentAndStreamAsTheyWere)
         }
         EXPECT_TRUE(done);
         EXPECT_GT(n, 1);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Image packets 2 and 5 start a document from an image: layer idx takes the image's size first
+// when it differs (a new layer at the bottom in place of the old bottom one).
+TEST(PasteOpsLiveReplay, ImagePacketsThatStartADocumentFitTheFirstLayer)
+{
+    ScopedUndoMax undoMax(20);
+    LiveReplayApp app;
+    for (const uint8_t code : {uint8_t(2), uint8_t(5)}) {
+        SCOPED_TRACE(int(code));
+        HeadlessDocument rec, play;
+        ASSERT_TRUE(opsStartPlain(*rec.paper, 1));
+        ASSERT_TRUE(opsStartPlain(*play.paper, 1));
+        CEventMngr &ev = rec.paper->eventMngr();
+        ASSERT_TRUE(ev.startRecording(appMainStroke(), appMainToneMngrFor(rec.paper.get()), 64, 64));
+        const auto img = pastedImage(30, 20, 8);
+        ASSERT_TRUE(ev.pushEventImage(0, *img, nullptr, nullptr, code));
+        std::vector<uint8_t> bytes(ev.topEventPos);
+        ev.readDataEx(0, bytes.data(), ev.topEventPos);
+        CEventMngr &evB = play.paper->eventMngr();
+        ASSERT_TRUE(evB.restart());
+        ASSERT_EQ(evB.writeDataEx(bytes.data(), uint32_t(bytes.size())), bytes.size());
+        evB.setupPlayPos(uint32_t(bytes.size()), ev.eventCnt);
+        ASSERT_TRUE(live_replay::playAll(play, false));
+        ASSERT_EQ(play.paper->getLayerCount(), 3);
+        const CLayerData &ld = *play.paper->getLayerData(0);
+        EXPECT_EQ(ld.imageTC->FPSZ(), (sSize{30, 20}));
+        EXPECT_EQ(ld.imageTC->getColor(29, 19), img->getColor(29, 19));
+        EXPECT_EQ(play.paper->getLayerData(1)->title, QStringLiteral("はみ出し"));
     }
 }
 

@@ -1,11 +1,11 @@
 // A new document: its first layer by procedure and transparency, its recorded creation replayed
 // from the stream's own creation packet, the paper size and the canvas colour.
+#include "../edit/edit_op_table.h"
+#include "../edit/edit_rig.h"
 #include "core/mask/mask_manager.h"
 #include "document/edit/layer_undo.h"
 #include "document/files/new_document.h"
 #include "document/view/zoom_cache.h"
-#include "../edit/edit_op_table.h"
-#include "../edit/edit_rig.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +54,7 @@ struct NewDoc
             appMainStroke(), appMainToneMngrFor(doc.paper.get()), depth, depth);
     }
     TPaper &paper() { return *doc.paper; }
+    ScopedFixedClock clock{1000};
     HeadlessDocument doc;
     bool recording = false;
 };
@@ -144,11 +145,13 @@ TEST(NewDocumentLiveReplay, ADocumentMadeAndEditedReplaysFromItsOwnCreation)
         ASSERT_TRUE(eventEditCreate(n.paper(), QString(), nullptr, 40 + int32_t(rng() % 9),
                                     30 + int32_t(rng() % 9), 40, 30, 144, rng() % 2 != 0,
                                     rng() % 2 != 0));
-        EXPECT_EQ(replayFromCreation(n.paper(), [&] {
-                      std::vector<uint8_t> b(n.paper().eventMngr().topEventPos);
-                      n.paper().eventMngr().readDataEx(0, b.data(), uint32_t(b.size()));
-                      return b;
-                  }()),
+        EXPECT_EQ(replayFromCreation(n.paper(),
+                                     [&] {
+                                         std::vector<uint8_t> b(n.paper().eventMngr().topEventPos);
+                                         n.paper().eventMngr().readDataEx(0, b.data(),
+                                                                          uint32_t(b.size()));
+                                         return b;
+                                     }()),
                   "");
         const auto &cases = editOpCases();
         for (int step = 0; step < 12; ++step)
