@@ -7,6 +7,7 @@
 #include "document/edit/layer_group_ops.h"
 #include "document/edit/layer_geometry.h"
 #include "document/events/event_record_guard.h"
+#include "document/files/new_document.h"
 #include "document/paper/flow_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
@@ -20,12 +21,18 @@
 #include "platform/desktop/cursor.h"
 #include "platform/desktop/messages.h"
 
+#include <algorithm>
 #include <limits>
 #include <new>
 
 namespace {
 
 using enum udCmdName;
+
+// The largest side a move grows a layer image to: room for a layer of the largest paper moved by
+// a paper's width or height either way. Beyond it the move is refused as one that ran out of
+// memory (the image's block table alone would not fit).
+constexpr int64_t kMaxGrownSide = 4 * int64_t(kMaxPaperSide);
 
 bool fitsInt(int64_t v)
 {
@@ -45,7 +52,7 @@ bool growAxis(bool set, int64_t offset, int32_t &pos, int32_t &size, int32_t &pl
         s += offset;
         at = offset;
     }
-    if (!fitsInt(p) || s <= 0 || !fitsInt(s) || !fitsInt(at))
+    if (!fitsInt(p) || s <= 0 || s > std::max<int64_t>(size, kMaxGrownSide) || !fitsInt(at))
         return false;
     pos = int32_t(p);
     size = int32_t(s);

@@ -5,7 +5,8 @@
 //
 // Coordinates: image pixel (x, y) lies on the paper at (x - viewPos.x, y - viewPos.y); moving by
 // (dx, dy) lowers viewPos by (dx, dy). Positions and grown sizes are worked out in 64 bits; a
-// move whose result a layer image cannot hold is refused like one that runs out of memory.
+// move whose result a layer image cannot hold (a grown side past four times the largest paper
+// side, or a position past 32 bits) is refused like one that runs out of memory.
 #pragma once
 
 #include "core/base/geometry.h"

@@ -143,6 +143,8 @@ TEST(LayerMove, ZeroOffsetsAndRefusedMovesRecordNothing)
     } refused[] = {
         {"bad index", [&] { return eventLayerMove(p, s.flow(), 6, 1, 0, true); }},
         {"growth past 32 bits", [&] { return eventLayerMove(p, s.flow(), 2, big, 0, true); }},
+        {"growth past the largest layer",
+         [&] { return eventLayerMove(p, s.flow(), 2, 0, -40001, true); }},
         {"plain move past 32 bits",
          [&] { return eventLayerMove(p, s.flow(), 5, -big, 0, true); }},
         {"bad move state", [&] { return eventLayerMoveEx(p, s.flow(), 2, 4, 1, 0, 1, true); }},
