@@ -139,8 +139,8 @@ void bmPixman(benchmark::State &state)
         pixman_image_composite32(PIXMAN_OP_SRC, layers[0], nullptr, dst, 0, 0, 0, 0, 0, 0, kSide,
                                  kSide);
         for (int32_t i = 1; i < kLayers; ++i)
-            pixman_image_composite32(PIXMAN_OP_OVER, layers[size_t(i)], masks[size_t(i)], dst, 0,
-                                     0, 0, 0, 0, 0, kSide, kSide);
+            pixman_image_composite32(PIXMAN_OP_OVER, layers[size_t(i)], masks[size_t(i)], dst, 0, 0,
+                                     0, 0, 0, 0, kSide, kSide);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(kPixels) * kLayers);

@@ -121,8 +121,7 @@ bool eventLayerGroup(TPaper &paper, TFlowImage *flow, int32_t idx, bool in, bool
     CEventRecordGuard guard(paper.eventMngr());
     if (undo) {
         const int32_t cnt = int32_t(before.size());
-        if (!copyGroupTable(lm, after) ||
-            !recordEvent(paper.eventMngr(), true, [&] {
+        if (!copyGroupTable(lm, after) || !recordEvent(paper.eventMngr(), true, [&] {
                 return paper.eventMngr().pushEventGroupIn(idx, in, cnt, before.data(),
                                                           after.data());
             })) {
@@ -195,8 +194,8 @@ bool eventLayerGroupDelete(TPaper &paper, TFlowImage *flow, int32_t idx, bool un
     CEventRecordGuard guard(paper.eventMngr());
     const int32_t count = paper.getLayerCount();
     if (!recordEvent(paper.eventMngr(), undo, [&] {
-            return paper.eventMngr().pushEventGroupData2(8, idx, uint16_t(members),
-                                                         uint32_t(count), 0);
+            return paper.eventMngr().pushEventGroupData2(8, idx, uint16_t(members), uint32_t(count),
+                                                         0);
         }))
         return false;
     bool kept = false;
@@ -250,9 +249,8 @@ bool eventGroupDelLayers(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t c
     const int32_t act = std::max(idx - 1, 0);
     EventLayerActive(paper, flow, act, true);
     if (undo) {
-        const bool kept =
-            pushUndo(paper, CUndoObj(list.get()), udcnComplexDelGroupLayers, idx, cnt,
-                     paper.getLayerCount(), undoPackHalves(act, idOf(paper, act)));
+        const bool kept = pushUndo(paper, CUndoObj(list.get()), udcnComplexDelGroupLayers, idx, cnt,
+                                   paper.getLayerCount(), undoPackHalves(act, idOf(paper, act)));
         if (kept)
             static_cast<void>(list.release());
         keepOrDiscard(paper, kept);
@@ -275,9 +273,9 @@ bool eventLayerLink(TPaper &paper, int32_t primary, int32_t secondary, bool undo
     CEventRecordGuard guard(paper.eventMngr());
     if (undo) {
         // The record comes first and keeps the link numbers as they were.
-        const bool kept = pushUndo(paper, CUndoObj(), udcnComplexLinkLayer, primary,
-                                   lm.getLayer(primary)->linkIndex, secondary,
-                                   lm.getLayer(secondary)->linkIndex);
+        const bool kept =
+            pushUndo(paper, CUndoObj(), udcnComplexLinkLayer, primary,
+                     lm.getLayer(primary)->linkIndex, secondary, lm.getLayer(secondary)->linkIndex);
         if (!recordEvent(paper.eventMngr(), true, [&] {
                 return paper.eventMngr().pushEventLayerLink(linked ? 65 : 64, primary, secondary);
             })) {

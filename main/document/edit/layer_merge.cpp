@@ -86,7 +86,12 @@ std::unique_ptr<CLayerData> makeClippedCopy(const TPaper &paper, int32_t base, i
     return copy;
 }
 
-enum class ComposeResult { Done, NoCopy, Failed };
+enum class ComposeResult
+{
+    Done,
+    NoCopy,
+    Failed
+};
 
 // Steps 4-5 of merging all: every visible layer from top composed into merged.
 ComposeResult composeVisible(TPaper &paper, CLayerData &merged, const sRect &area, int32_t top,
@@ -106,9 +111,9 @@ ComposeResult composeVisible(TPaper &paper, CLayerData &merged, const sRect &are
             CLayerData &src = copy ? *copy : ld;
             const ScopedOpacity opacity(src, eff);
             const sPos at = offsetIn(ld, area);
-            const bool ok = tp != 0 ? merged.mixWithEx(src, at, src.imageBox(), ver)
-                                    : merged.imageTC->layerBlt(*src.imageTC, src, at,
-                                                               src.imageBox());
+            const bool ok = tp != 0
+                                ? merged.mixWithEx(src, at, src.imageBox(), ver)
+                                : merged.imageTC->layerBlt(*src.imageTC, src, at, src.imageBox());
             if (!ok)
                 return ComposeResult::Failed;
         }
@@ -223,8 +228,8 @@ bool eventBindLayerAll(TPaper &paper, TFlowImage *flow, int32_t tp, uint32_t ver
 
     CEventRecordGuard guard(paper.eventMngr());
     if (!recordEvent(paper.eventMngr(), undo, [&] {
-            return paper.eventMngr().pushEventGlobalData2(
-                10, active, uint16_t(top), uint32_t(tp) + ver * 256u, 0);
+            return paper.eventMngr().pushEventGlobalData2(10, active, uint16_t(top),
+                                                          uint32_t(tp) + ver * 256u, 0);
         }))
         return false;
     guard.commit();
@@ -259,8 +264,7 @@ namespace {
 // The merge of layer index into index - 1 by the layer list, its record pushed with the lower
 // layer as it was. The merge is made whole before the record, which then takes the old lower
 // layer; the upper layer leaves the list (kept by the record) or is freed.
-bool mergeDown(TPaper &paper, int32_t index, uint32_t ver, bool undo,
-               CEventRecordGuard &guard)
+bool mergeDown(TPaper &paper, int32_t index, uint32_t ver, bool undo, CEventRecordGuard &guard)
 {
     CLayerMngr &lm = paper.layerMngr();
     const int32_t upperId = lm.getLayer(index)->uniqueID;

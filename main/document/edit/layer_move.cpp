@@ -4,8 +4,8 @@
 #include "core/tiles/block_layer_image.h"
 #include "document/edit/edit_ops.h"
 #include "document/edit/geometry_layers.h"
-#include "document/edit/layer_group_ops.h"
 #include "document/edit/layer_geometry.h"
+#include "document/edit/layer_group_ops.h"
 #include "document/events/event_record_guard.h"
 #include "document/files/new_document.h"
 #include "document/paper/flow_image.h"
@@ -121,8 +121,7 @@ void pushList(TPaper &paper, std::unique_ptr<TUndoLayerList> &list, udCmdName cn
 // Entry i of the list stands for the layer at base + i: a copy is exchanged with it (the list
 // takes the replaced layer), otherwise the layer moves by ofs when moves(i) says so.
 template <class Moves>
-void applyMoveList(CLayerMngr &lm, TUndoLayerList &list, int32_t base, const sPos &ofs,
-                   Moves moves)
+void applyMoveList(CLayerMngr &lm, TUndoLayerList &list, int32_t base, const sPos &ofs, Moves moves)
 {
     for (size_t i = 0; i < list.size(); ++i) {
         const int32_t at = base + int32_t(i);
@@ -200,8 +199,7 @@ bool moveLayerGroupObjList(TPaper &paper, int32_t idx, int32_t cnt, const sPos &
     return true;
 }
 
-std::unique_ptr<TUndoLayerList> createLayerLinkMoveObj(TPaper &paper, int32_t idx,
-                                                       const sPos &ofs)
+std::unique_ptr<TUndoLayerList> createLayerLinkMoveObj(TPaper &paper, int32_t idx, const sPos &ofs)
 {
     const CLayerMngr &lm = paper.layerMngr();
     if (!lm.chkIndex(idx))
@@ -285,10 +283,9 @@ bool moveGrown(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx, int32
     }
     CEventRecordGuard guard(paper.eventMngr());
     if (!recordEvent(paper.eventMngr(), undo, [&] {
-            return midx < 0 ? paper.eventMngr().pushEventLayerMoveEx(idx, uint8_t(t), ofs.x,
-                                                                      ofs.y, ver)
-                            : paper.eventMngr().pushEventLayerSelectMoveEx(idx, midx,
-                                                                           uint16_t(t), ofs);
+            return midx < 0
+                       ? paper.eventMngr().pushEventLayerMoveEx(idx, uint8_t(t), ofs.x, ofs.y, ver)
+                       : paper.eventMngr().pushEventLayerSelectMoveEx(idx, midx, uint16_t(t), ofs);
         }))
         return false;
     std::unique_ptr<CLayerData> old = lm.replaceLayerData(idx, grown);
@@ -306,8 +303,8 @@ bool moveGrown(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx, int32
         } else {
             const CMaskData *md = paper.maskMngr().getMask(midx);
             kept = pushUndo(paper, CUndoObj(old.get()), udcnComplexMoveLayerSelectPos,
-                            undoPackHalves(idx, newId), undoPackHalves(midx, md->uniqueID),
-                            ofs.x, ofs.y);
+                            undoPackHalves(idx, newId), undoPackHalves(midx, md->uniqueID), ofs.x,
+                            ofs.y);
         }
         if (kept)
             static_cast<void>(old.release());
@@ -466,8 +463,8 @@ bool moveByList(TPaper &paper, TFlowImage *flow, const SListMove &m, const sPos 
 
 } // namespace
 
-bool eventLayerGroupMove(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t cnt,
-                         const sPos &ofs, bool undo)
+bool eventLayerGroupMove(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t cnt, const sPos &ofs,
+                         bool undo)
 {
     // The count comes from outside on replay: it must be the group's own.
     if (!isIndexValid(paper, idx) || cnt != getLayerGroupCount(paper, idx))

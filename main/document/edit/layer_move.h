@@ -36,8 +36,7 @@ std::unique_ptr<TUndoLayerList> createLayerGroupMoveObj(TPaper &paper, int32_t i
 bool moveLayerGroupObjList(TPaper &paper, int32_t idx, int32_t cnt, const sPos &ofs,
                            TUndoLayerList &list);
 // The same for the link group of idx: one entry per layer of the document.
-std::unique_ptr<TUndoLayerList> createLayerLinkMoveObj(TPaper &paper, int32_t idx,
-                                                       const sPos &ofs);
+std::unique_ptr<TUndoLayerList> createLayerLinkMoveObj(TPaper &paper, int32_t idx, const sPos &ofs);
 bool movelayerLinkObjList(TPaper &paper, int32_t idx, const sPos &ofs, TUndoLayerList &list);
 
 // Moves layer index by (dx, dy): a group head with its members, a linked layer with its link
@@ -60,8 +59,8 @@ bool eventLayerSelectMove(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t 
 bool eventLayerSelectMoveEx(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx, int32_t t,
                             const sPos &ofs, bool undo);
 // The group of cnt layers at idx (cnt must be its count) moved by ofs.
-bool eventLayerGroupMove(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t cnt,
-                         const sPos &ofs, bool undo);
+bool eventLayerGroupMove(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t cnt, const sPos &ofs,
+                         bool undo);
 bool eventLayerGroupSelectMove(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx,
                                int32_t cnt, const sPos &ofs, bool undo);
 // Layer idx and every layer linked with it moved by ofs.

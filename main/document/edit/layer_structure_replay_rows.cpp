@@ -140,10 +140,9 @@ bool playGroupMove(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<cons
     if (!readEventRecord(body, m) || m.d0 > 0xFFFF)
         return false;
     const int32_t cnt = int32_t(m.d0);
-    const bool ok = code == 9
-                        ? eventLayerGroupMove(paper, nullptr, m.idx, cnt, m.ofs, false)
-                        : eventLayerGroupSelectMove(paper, nullptr, m.idx, m.midx, cnt, m.ofs,
-                                                    false);
+    const bool ok =
+        code == 9 ? eventLayerGroupMove(paper, nullptr, m.idx, cnt, m.ofs, false)
+                  : eventLayerGroupSelectMove(paper, nullptr, m.idx, m.midx, cnt, m.ofs, false);
     return changed(mngr, ok, updtPreview);
 }
 

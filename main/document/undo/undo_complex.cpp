@@ -813,10 +813,9 @@ bool isSelectMoveUndoCommand(udCmdName cn)
            cn == udcnComplexMoveLayerLinkSelPos;
 }
 
-std::unique_ptr<CUndoData> makeSelectMoveRecord(CLayerMngr &lm, CMaskMngr &mm,
-                                                const CUndoObj &obj, udCmdName cn, int32_t n0,
-                                                int32_t n1, int32_t n2, int32_t n3,
-                                                SUndoExtras &extras)
+std::unique_ptr<CUndoData> makeSelectMoveRecord(CLayerMngr &lm, CMaskMngr &mm, const CUndoObj &obj,
+                                                udCmdName cn, int32_t n0, int32_t n1, int32_t n2,
+                                                int32_t n3, SUndoExtras &extras)
 {
     if (cn != udcnComplexMoveLayerSelectPos) {
         // 49 and 52 are 48 and 51 with the mask index in n3 (49) or n2 (52).
@@ -850,8 +849,7 @@ std::unique_ptr<CUndoData> makeSelectMoveRecord(CLayerMngr &lm, CMaskMngr &mm,
     return rec;
 }
 
-bool restoreSelectMoveRecord(CUndoData &rec, CLayerMngr &lm, CMaskMngr &mm, int32_t &idx,
-                             sBox &box)
+bool restoreSelectMoveRecord(CUndoData &rec, CLayerMngr &lm, CMaskMngr &mm, int32_t &idx, sBox &box)
 {
     SRestore s{rec, lm, idx, box};
     if (rec.cmdName == udcnComplexMoveLayerSelectPos)

@@ -443,8 +443,8 @@ bool CUndoMngrEx::pushStructure(const CUndoObj &obj, udCmdName cn, int32_t n0, i
             rec = ownerPaper ? makeCanvasRecord(*ownerPaper, obj, cn, n0, n1, n2, n3, extras)
                              : nullptr;
         else if (isSelectMoveUndoCommand(cn))
-            rec = ownerPaper ? makeSelectMoveRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn,
-                                                    n0, n1, n2, n3, extras)
+            rec = ownerPaper ? makeSelectMoveRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn, n0,
+                                                    n1, n2, n3, extras)
                              : nullptr;
         else if (getUndoCmdDataType(cn) == uddtComplex)
             rec = makeComplexRecord(*ownerObj, obj, cn, n0, n1, n2, n3, extras);

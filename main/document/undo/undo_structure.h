@@ -51,10 +51,9 @@ bool restoreMaskRecord(CUndoData &rec, CLayerMngr &lm, CMaskMngr &mm, int32_t id
 // id x 65536, n2 and n3 the offset. 49 and 52 as 48 and 51 with the mask index in n3 (49) or n2
 // (52). The restore moves the mask back (undo) or again (redo) as the layers go.
 bool isSelectMoveUndoCommand(udCmdName cn);
-std::unique_ptr<CUndoData> makeSelectMoveRecord(CLayerMngr &lm, CMaskMngr &mm,
-                                                const CUndoObj &obj, udCmdName cn, int32_t n0,
-                                                int32_t n1, int32_t n2, int32_t n3,
-                                                SUndoExtras &extras);
+std::unique_ptr<CUndoData> makeSelectMoveRecord(CLayerMngr &lm, CMaskMngr &mm, const CUndoObj &obj,
+                                                udCmdName cn, int32_t n0, int32_t n1, int32_t n2,
+                                                int32_t n3, SUndoExtras &extras);
 bool restoreSelectMoveRecord(CUndoData &rec, CLayerMngr &lm, CMaskMngr &mm, int32_t &idx,
                              sBox &box);
 

@@ -15,21 +15,32 @@ namespace {
 const std::vector<StructOp> &moveOps()
 {
     static const std::vector<StructOp> ops = {
-        {"plain move", [](TPaper &p, TFlowImage *f) { return eventLayerMove(p, f, 5, 7, 0, true); }},
+        {"plain move",
+         [](TPaper &p, TFlowImage *f) { return eventLayerMove(p, f, 5, 7, 0, true); }},
         {"grown move right",
          [](TPaper &p, TFlowImage *f) { return eventLayerMove(p, f, 2, 10, 0, true); }},
         {"grown move up and left",
          [](TPaper &p, TFlowImage *f) { return eventLayerMove(p, f, 2, -7, -5, true); }},
-        {"group move", [](TPaper &p, TFlowImage *f) { return eventLayerMove(p, f, 1, 4, 3, true); }},
-        {"link move", [](TPaper &p, TFlowImage *f) { return eventLayerMove(p, f, 4, -6, 2, true); }},
+        {"group move",
+         [](TPaper &p, TFlowImage *f) { return eventLayerMove(p, f, 1, 4, 3, true); }},
+        {"link move",
+         [](TPaper &p, TFlowImage *f) { return eventLayerMove(p, f, 4, -6, 2, true); }},
         {"plain move with the selection",
-         [](TPaper &p, TFlowImage *f) { return eventLayerSelectMove(p, f, 5, 0, {-9, 0}, true); }},
+         [](TPaper &p, TFlowImage *f) {
+             return eventLayerSelectMove(p, f, 5, 0, {-9, 0}, true);
+         }},
         {"grown move with the selection",
-         [](TPaper &p, TFlowImage *f) { return eventLayerSelectMove(p, f, 2, 0, {6, 2}, true); }},
+         [](TPaper &p, TFlowImage *f) {
+             return eventLayerSelectMove(p, f, 2, 0, {6, 2}, true);
+         }},
         {"group move with the selection",
-         [](TPaper &p, TFlowImage *f) { return eventLayerSelectMove(p, f, 1, 0, {-3, 4}, true); }},
+         [](TPaper &p, TFlowImage *f) {
+             return eventLayerSelectMove(p, f, 1, 0, {-3, 4}, true);
+         }},
         {"link move with the selection",
-         [](TPaper &p, TFlowImage *f) { return eventLayerSelectMove(p, f, 0, 0, {5, 0}, true); }},
+         [](TPaper &p, TFlowImage *f) {
+             return eventLayerSelectMove(p, f, 0, 0, {5, 0}, true);
+         }},
     };
     return ops;
 }
@@ -86,10 +97,8 @@ TEST(LayerMove, GrowthFollowsTheSignOfTheOffsetOnEachAxis)
         sSize size;
         sPos placed;
     } cases[] = {
-        {{10, 0}, 1, {0, 0}, {58, 40}, {10, 0}},
-        {{-10, 0}, 1, {10, 0}, {58, 40}, {0, 0}},
-        {{0, 6}, 2, {0, 0}, {48, 46}, {0, 6}},
-        {{4, -6}, 3, {0, 6}, {52, 46}, {4, 0}},
+        {{10, 0}, 1, {0, 0}, {58, 40}, {10, 0}}, {{-10, 0}, 1, {10, 0}, {58, 40}, {0, 0}},
+        {{0, 6}, 2, {0, 0}, {48, 46}, {0, 6}},   {{4, -6}, 3, {0, 6}, {52, 46}, {4, 0}},
         {{4, -6}, 1, {0, 6}, {52, 40}, {4, 0}},
     };
     for (const auto &c : cases) {
@@ -145,15 +154,24 @@ TEST(LayerMove, ZeroOffsetsAndRefusedMovesRecordNothing)
         {"growth past 32 bits", [&] { return eventLayerMove(p, s.flow(), 2, big, 0, true); }},
         {"growth past the largest layer",
          [&] { return eventLayerMove(p, s.flow(), 2, 0, -40001, true); }},
-        {"plain move past 32 bits",
-         [&] { return eventLayerMove(p, s.flow(), 5, -big, 0, true); }},
+        {"plain move past 32 bits", [&] { return eventLayerMove(p, s.flow(), 5, -big, 0, true); }},
         {"bad move state", [&] { return eventLayerMoveEx(p, s.flow(), 2, 4, 1, 0, 1, true); }},
-        {"bad mask", [&] { return eventLayerSelectMove(p, s.flow(), 2, 3, {1, 0}, true); }},
-        {"group count", [&] { return eventLayerGroupMove(p, s.flow(), 1, 2, {1, 0}, true); }},
+        {"bad mask",
+         [&] {
+             return eventLayerSelectMove(p, s.flow(), 2, 3, {1, 0}, true);
+         }},
+        {"group count",
+         [&] {
+             return eventLayerGroupMove(p, s.flow(), 1, 2, {1, 0}, true);
+         }},
         {"group with a bad mask",
-         [&] { return eventLayerGroupSelectMove(p, s.flow(), 1, -1, 3, {1, 0}, true); }},
+         [&] {
+             return eventLayerGroupSelectMove(p, s.flow(), 1, -1, 3, {1, 0}, true);
+         }},
         {"link move of a bad index",
-         [&] { return eventLayerLinkMove(p, s.flow(), -1, {1, 0}, true); }},
+         [&] {
+             return eventLayerLinkMove(p, s.flow(), -1, {1, 0}, true);
+         }},
     };
     for (const auto &c : refused) {
         SCOPED_TRACE(c.name);

@@ -57,10 +57,8 @@ const std::vector<std::pair<const char *, RandomOp>> &randomOps()
          [](TPaper &p, TFlowImage *, std::mt19937 &r) {
              return eventLayerLink(p, anyIndex(p, r), anyIndex(p, r), true);
          }},
-        {"clipping",
-         [](TPaper &p, TFlowImage *, std::mt19937 &r) {
-             return eventLayerClipping(p, anyIndex(p, r), true);
-         }},
+        {"clipping", [](TPaper &p, TFlowImage *,
+                        std::mt19937 &r) { return eventLayerClipping(p, anyIndex(p, r), true); }},
         {"clipping released",
          [](TPaper &p, TFlowImage *, std::mt19937 &r) {
              return eventReleaseClippingGroup(p, anyIndex(p, r), true);

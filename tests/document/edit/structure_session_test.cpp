@@ -2,12 +2,12 @@
 // redos) replays from its creation packet to the picture and the document text it was recorded
 // with. Set
 // KAVRIN_REGENERATE_EVENTS=1 to record the file, its picture and its text again.
-#include "document/edit/layer_undo.h"
 #include "document/edit/layer_attr.h"
 #include "document/edit/layer_group_ops.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/edit/layer_merge.h"
 #include "document/edit/layer_move.h"
+#include "document/edit/layer_undo.h"
 #include "document/files/new_document.h"
 #include "edit_rig.h"
 
@@ -148,9 +148,8 @@ TEST(LayerMergeLiveReplay, TheStructureSessionFileReplaysFromItsCreation)
     for (int y = 0; y < got.height(); ++y)
         for (int x = 0; x < got.width(); ++x)
             if (got.pixel(x, y) != expected.pixel(x, y) && differ++ < 5)
-                ADD_FAILURE() << "pixel (" << x << ", " << y << "): " << std::hex
-                              << got.pixel(x, y) << " replayed, " << expected.pixel(x, y)
-                              << " recorded";
+                ADD_FAILURE() << "pixel (" << x << ", " << y << "): " << std::hex << got.pixel(x, y)
+                              << " replayed, " << expected.pixel(x, y) << " recorded";
     EXPECT_EQ(differ, 0);
     setCurrentDrawWindow(nullptr);
 }
@@ -162,9 +161,9 @@ TEST(LayerMergeLiveReplay, TheStructureSessionMadeLiveEndsAsItsCommittedText)
     HeadlessDocument doc;
     setCurrentDrawWindow(&doc.owner);
     doc.paper->undoMngrEx()->changeLimit(20, 20);
-    ASSERT_TRUE(doc.paper->eventMngr().startRecording(
-        appMainStroke(), appMainToneMngrFor(doc.paper.get()), eventUndoDepth(20),
-        eventUndoDepth(20)));
+    ASSERT_TRUE(doc.paper->eventMngr().startRecording(appMainStroke(),
+                                                      appMainToneMngrFor(doc.paper.get()),
+                                                      eventUndoDepth(20), eventUndoDepth(20)));
     editSession(*doc.paper);
     EXPECT_EQ(doc.paper->eventMngr().getUndoCnt(), doc.paper->undoMngrEx()->getUndoCnt());
     QFile text(kText);
