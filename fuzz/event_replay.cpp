@@ -214,6 +214,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         setCurrentDrawWindow(nullptr);
         doc.owner.eventPlaying = false;
     }
+    // The start is made again with a budget of its own.
+    commitsLeft() = kCommitsPerInput;
     if (!doc.intact() && !doc.reset())
         std::abort();
     return 0;

@@ -442,6 +442,10 @@ bool CUndoMngrEx::pushStructure(const CUndoObj &obj, udCmdName cn, int32_t n0, i
         if (isCanvasUndoCommand(cn))
             rec = ownerPaper ? makeCanvasRecord(*ownerPaper, obj, cn, n0, n1, n2, n3, extras)
                              : nullptr;
+        else if (isSelectMoveUndoCommand(cn))
+            rec = ownerPaper ? makeSelectMoveRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn, n0,
+                                                    n1, n2, n3, extras)
+                             : nullptr;
         else if (getUndoCmdDataType(cn) == uddtComplex)
             rec = makeComplexRecord(*ownerObj, obj, cn, n0, n1, n2, n3, extras);
         else if (ownerPaper)
@@ -527,6 +531,8 @@ bool CUndoMngrEx::restoreStructure(bool redo, int32_t &idx, sBox &box)
     try {
         if (ownerPaper && isCanvasUndoCommand(rec.cmdName))
             ok = restoreCanvasRecord(rec, *ownerPaper, idx, box);
+        else if (ownerObj && ownerPaper && isSelectMoveUndoCommand(rec.cmdName))
+            ok = restoreSelectMoveRecord(rec, *ownerObj, ownerPaper->maskMngr(), idx, box);
         else if (ownerObj && rec.dataType == uddtComplex)
             ok = restoreComplexRecord(rec, *ownerObj, idx, box);
         else if (ownerObj && ownerPaper && rec.dataType == uddtMask)
