@@ -116,7 +116,7 @@ struct Doc
 };
 
 // Walks the stream loaded into ev: whether it creates a canvas, and the sides of the canvases
-// and layers it creates, resizes, crops, resamples or zooms to, kept below 32 in bytes (the copy of the
+// and layers it creates, resizes, crops, resamples, zooms or moves to, kept below 32 in bytes (the copy of the
 // input played). Every layer operation recomposes the canvas over all layers: a side up to the
 // 10000 the rows accept would spend most of the run on a few inputs; the unit tests cover the
 // large sides and the refusals.
@@ -128,6 +128,13 @@ bool walkCreations(const CEventMngr &ev, std::vector<uint8_t> &bytes)
             return;
         bytes[ofs] &= 0x1F;
         std::memset(bytes.data() + ofs + 1, 0, 3);
+    };
+    // A move grows its layer by the offset: kept within -128..127.
+    auto smallOffset = [&](uint32_t ofs) {
+        if (ofs + 4 > bytes.size())
+            return;
+        const int32_t v = int8_t(bytes[ofs]);
+        std::memcpy(bytes.data() + ofs, &v, 4);
     };
     ev.walkPackets(0, ev.topEventPos, [&](const SEventPacketInfo &pk) {
         const uint32_t body = pk.pos + 2;
@@ -148,6 +155,12 @@ bool walkCreations(const CEventMngr &ev, std::vector<uint8_t> &bytes)
             const uint32_t box = body + (pk.hdr.code == 6 ? 2 : 4); // crop: the box's w, h
             smallSide(box + 8);
             smallSide(box + 12);
+        } else if ((pk.hdr.group == 4 &&
+                    (pk.hdr.code == 6 || pk.hdr.code == 7 || pk.hdr.code == 12 ||
+                     pk.hdr.code == 13 || pk.hdr.code == 66 || pk.hdr.code == 67)) ||
+                   (pk.hdr.group == 5 && (pk.hdr.code == 9 || pk.hdr.code == 10))) {
+            smallOffset(body + 4); // moves: the offset after the index and a word
+            smallOffset(body + 8);
         } else if (pk.hdr.group == 4 && (pk.hdr.code == 39 || pk.hdr.code == 41)) {
             smallSide(body + 4); // layer zoom: w, h after the index and a word
             smallSide(body + 8);

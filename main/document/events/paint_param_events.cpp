@@ -528,6 +528,10 @@ bool CEventMngr::playPenParam(int ver, std::span<const uint8_t> body)
     SEvPen4Param rec;
     if (!hasPlayObjects() || !readBody(body, rec))
         return false;
+    // The setters keep the flat rate in 0..1000 and the angle in 0..3599: a larger flat rate
+    // stretches the nib's minor axis past its major one, to maps of gigabytes.
+    if (rec.flatRate > 1000 || rec.degree > 3599)
+        return false;
     SPenParam pp;
     pp.radius = rec.radius;
     pp.flatRate = rec.flatRate;

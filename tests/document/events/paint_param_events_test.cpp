@@ -335,6 +335,12 @@ TEST_F(PaintParamEventsReplay, BadBodiesAreRefusedAndChangeNothing)
     add("unmapped tone id", 37, std::vector<uint8_t>(20, 0), [](auto &) {});
     add("unknown render mode", 56, std::vector<uint8_t>(8, 0), [](auto &b) { b[1] = 7; });
     add("unknown interpolation", 71, std::vector<uint8_t>(32, 0), [](auto &b) { b[15] = 2; });
+    for (uint8_t code : {uint8_t(52), uint8_t(66)}) {
+        add("flat rate above 100 %", code, std::vector<uint8_t>(12, 0),
+            [](auto &b) { patch<uint16_t>(b, 4, 1001); });
+        add("angle of 360 degrees", code, std::vector<uint8_t>(12, 0),
+            [](auto &b) { patch<uint16_t>(b, 6, 3600); });
+    }
 
     CEventMngr &ev = play.ev();
     const ReplayState before = ReplayState::of(ev);
