@@ -199,6 +199,16 @@ void CMaskMngr::renumberIndex()
         m_list[size_t(i)]->setIndex(i);
 }
 
+bool CMaskMngr::reserve(int32_t extra)
+{
+    try {
+        m_list.reserve(m_list.size() + size_t(std::max(extra, 0)));
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
 std::unique_ptr<CMaskData> CMaskMngr::removeAt(int32_t idx)
 {
     if (!chkIndex(idx))

@@ -221,6 +221,9 @@ class CMaskMngr
     uint32_t calcMemSize() const;
     // Every mask's index := its position.
     void renumberIndex();
+    // Room for extra more masks, so that that many insertions cannot fail; false when the memory
+    // cannot be had (nothing changed).
+    bool reserve(int32_t extra);
     // Takes the mask out and hands it over; nullptr for a bad index.
     std::unique_ptr<CMaskData> removeAt(int32_t idx);
     void deleteAt(int32_t idx);

@@ -161,6 +161,16 @@ int32_t CLayerMngr::insertLayer(int32_t idx, std::unique_ptr<CLayerData> &ld)
     return pos;
 }
 
+bool CLayerMngr::reserve(int32_t extra)
+{
+    try {
+        m_list.reserve(m_list.size() + size_t(std::max(extra, 0)));
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
 bool CLayerMngr::deleteLayer(int32_t idx)
 {
     if (!deleteAt(idx))

@@ -86,6 +86,9 @@ class CLayerMngr
     }
     // Inserts an existing layer (taken only on success); -1 with a warning for idx < 0.
     int32_t insertLayer(int32_t idx, std::unique_ptr<CLayerData> &ld);
+    // Room for extra more layers, so that that many insertions cannot fail; false when the
+    // memory cannot be had (nothing changed).
+    bool reserve(int32_t extra);
     // Frees a valid layer, fixes the current index, renumbers.
     bool deleteLayer(int32_t idx);
     // Frees and removes a valid layer; nothing else.

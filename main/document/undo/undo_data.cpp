@@ -87,8 +87,10 @@ uint64_t complexBytes(const CUndoData &u)
     case udcnComplexReso:
         return layerMngrBytes(obj.layerMngr()) + (u.dataMasks ? u.dataMasks->calcMemSize() : 0);
     case udcnComplexSplitWithMask:
-        // The layer while it is out of the document, and always the saved alpha bytes.
-        return (u.bNowRedo ? layerBytes(obj.layer()) : 0) + imageArea(obj.layer());
+        // The layer while it is out of the document, and always the saved alpha bytes (counted
+        // from the block itself when there is one: the layer may be the document's).
+        return (u.bNowRedo ? layerBytes(obj.layer()) : 0) +
+               (u.dataBytes.empty() ? imageArea(obj.layer()) : u.dataBytes.size());
     default:
         return 0;
     }

@@ -1,10 +1,13 @@
 #include "document/undo/undo_manager.h"
 
+#include "document/edit/canvas_undo.h"
+
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_layer_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
+#include "document/undo/undo_structure.h"
 #include "platform/desktop/messages.h"
 
 #include <algorithm>
@@ -25,17 +28,6 @@ void warnUndoMemory()
 bool isValueCmd(udCmdName cn)
 {
     return cn >= udcnValuePaperColor && cn <= udcnValueLayerClipping;
-}
-
-// The low and high halves of a cell as the operations pack them.
-int32_t packHalves(int32_t low, int32_t high)
-{
-    return int32_t((uint32_t(low) & 0xFFFFu) | (uint32_t(high) << 16));
-}
-
-int32_t lowHalf(int32_t v)
-{
-    return int32_t(uint32_t(v) & 0xFFFFu);
 }
 
 // A record of the pixels of box of tc (box widened to blocks in place). Throws std::bad_alloc
@@ -395,8 +387,8 @@ bool CUndoMngrEx::pushValue(const CUndoObj &obj, int32_t val1, int32_t val2, udC
             CMaskData *md = ownerPaper ? ownerPaper->getActiveMaskData() : nullptr;
             if (!md)
                 return false;
-            v0 = packHalves(ld->index, ld->uniqueID);
-            v3 = packHalves(md->index, md->uniqueID);
+            v0 = undoPackHalves(ld->index, ld->uniqueID);
+            v3 = undoPackHalves(md->index, md->uniqueID);
             // The halves would cut ids past 65535: the restore checks the whole ones.
             rec->dataIds = {ld->uniqueID, md->uniqueID};
             break;
@@ -425,8 +417,6 @@ bool CUndoMngrEx::pushValue(const CUndoObj &obj, int32_t val1, int32_t val2, udC
 bool CUndoMngrEx::pushUndo(const CUndoObj &obj, udCmdName cn, int32_t n0, int32_t n1, int32_t n2,
                            int32_t n3, SUndoExtras &&extras)
 {
-    static_cast<void>(n2);
-    static_cast<void>(n3);
     if (!isUndoEnable())
         return false;
     switch (getUndoCmdDataType(cn)) {
@@ -434,8 +424,33 @@ bool CUndoMngrEx::pushUndo(const CUndoObj &obj, udCmdName cn, int32_t n0, int32_
         return pushImage(cn, n0, n1, extras);
     case uddtValue:
         return pushValue(obj, n0, n1, cn, extras);
+    case uddtComplex:
+    case uddtMask:
+        return pushStructure(obj, cn, n0, n1, n2, n3, extras);
     default:
-        // The complex and mask kinds come with the operations that make them.
+        return false;
+    }
+}
+
+bool CUndoMngrEx::pushStructure(const CUndoObj &obj, udCmdName cn, int32_t n0, int32_t n1,
+                                int32_t n2, int32_t n3, SUndoExtras &extras)
+{
+    if (!ownerObj)
+        return false;
+    try {
+        std::unique_ptr<CUndoData> rec;
+        if (isCanvasUndoCommand(cn))
+            rec = ownerPaper ? makeCanvasRecord(*ownerPaper, obj, cn, n0, n1, n2, n3, extras)
+                             : nullptr;
+        else if (getUndoCmdDataType(cn) == uddtComplex)
+            rec = makeComplexRecord(*ownerObj, obj, cn, n0, n1, n2, n3, extras);
+        else if (ownerPaper)
+            rec =
+                makeMaskRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn, n0, n1, n2, n3, extras);
+        // A command outside the tables, or an object that is not there, stores nothing.
+        return rec && finishPush(rec);
+    } catch (const std::bad_alloc &) {
+        warnUndoMemory();
         return false;
     }
 }
@@ -485,7 +500,6 @@ bool CUndoMngrEx::popTop(bool redo, int32_t &idx, CLayerData *obj, sBox &box)
     const CUndoData *top = listOf(redo).getAt(0);
     if (!top)
         return false;
-    static_cast<void>(idx);
     switch (top->dataType) {
     case uddtImage:
         // Without the layer nothing happens.
@@ -496,11 +510,38 @@ bool CUndoMngrEx::popTop(bool redo, int32_t &idx, CLayerData *obj, sBox &box)
         return obj && popCmd(redo, *obj, box);
     case uddtValue:
         return obj && restoreValue(redo, *obj, box);
+    case uddtComplex:
+    case uddtMask:
+        return restoreStructure(redo, idx, box);
     default:
         // A kind whose restore is not built: the record is dropped.
         listOf(redo).deleteAt(0);
         return false;
     }
+}
+
+bool CUndoMngrEx::restoreStructure(bool redo, int32_t &idx, sBox &box)
+{
+    CUndoData &rec = *listOf(redo).getAt(0);
+    bool ok = false;
+    try {
+        if (ownerPaper && isCanvasUndoCommand(rec.cmdName))
+            ok = restoreCanvasRecord(rec, *ownerPaper, idx, box);
+        else if (ownerObj && rec.dataType == uddtComplex)
+            ok = restoreComplexRecord(rec, *ownerObj, idx, box);
+        else if (ownerObj && ownerPaper && rec.dataType == uddtMask)
+            ok = restoreMaskRecord(rec, *ownerObj, ownerPaper->maskMngr(), idx, box);
+    } catch (const std::bad_alloc &) {
+        // Only the room a restore reserves before it changes anything can run out.
+        ok = false;
+    }
+    if (!ok) {
+        // Nothing was changed; the record cannot be applied and goes.
+        listOf(redo).deleteAt(0);
+        return false;
+    }
+    passOn(redo);
+    return true;
 }
 
 bool CUndoMngrEx::popAlpha(bool redo, CLayerData &ld, sBox &box)
@@ -590,7 +631,7 @@ bool CUndoMngrEx::applyValue(CUndoData &rec, CLayerData &ld)
         return true;
     case udcnValueLayerSelectPos: {
         CMaskMngr *mm = ownerPaper ? &ownerPaper->maskMngr() : nullptr;
-        CMaskData *md = mm ? mm->getMask(lowHalf(rec.dataVal3)) : nullptr;
+        CMaskData *md = mm ? mm->getMask(undoLowHalf(rec.dataVal3)) : nullptr;
         if (rec.dataIds.size() != 2 || ld.uniqueID != rec.dataIds[0] || !md ||
             md->uniqueID != rec.dataIds[1])
             return false;

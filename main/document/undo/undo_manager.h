@@ -20,9 +20,10 @@
 // empties the other list, shows the same warning and reports it through otherListLost(), so that
 // the document can drop its event redo (or undo) too.
 //
-// Records of the complex and mask kinds are pushed and restored by the operations that build
-// them; until then these kinds are refused (a push stores nothing and answers false, a pop drops
-// the record and answers false).
+// Records of the complex and mask kinds (layer structure and selection masks) are made and applied
+// as undo_structure.h says; the mask pushes are trimmed like every push. The few whose restore
+// needs an operation not built yet are refused (a push stores nothing and answers false, a pop
+// drops the record and answers false).
 #pragma once
 
 #include "core/base/geometry.h"
@@ -52,6 +53,7 @@ struct SUndoExtras
     std::array<std::vector<uint8_t>, 2> tables; // group-level tables (undo, redo)
     std::vector<uint8_t> bytes;                 // alpha or visibility bytes
     std::vector<int32_t> ids;          // whole unique ids (e.g. the layers a command turned)
+    sPos offset;                       // a move of layers by (x, y) (group and linked moves)
     std::unique_ptr<CBlockVMTC> image; // the saved pixels of the image form
     CLayerData *layer2 = nullptr;      // a second layer (merge down)
     CMaskMngr *masks = nullptr;        // a mask manager (resolution change)
@@ -175,8 +177,9 @@ class CUndoMngrEx : public CUndoMngr
     bool pushUndo(const CUndoObj &obj, int32_t val1, int32_t val2, udCmdName cn,
                   SUndoExtras &&extras = {});
     // By the command's data kind: image (extras.image taken over whole at (0, 0) as the saved
-    // pixels of layer index n0, id n1), value (val1 n0, val2 n1); complex and mask kinds are
-    // refused until their operations exist.
+    // pixels of layer index n0, id n1), value (val1 n0, val2 n1), complex and mask (the records
+    // of undo_structure.h: obj and n0..n3 as the operation passes them, the offset, byte blocks,
+    // tables and names in extras).
     bool pushUndo(const CUndoObj &obj, udCmdName cn, int32_t n0, int32_t n1, int32_t n2, int32_t n3,
                   SUndoExtras &&extras = {});
 
@@ -207,6 +210,11 @@ class CUndoMngrEx : public CUndoMngr
     bool pushAlpha(CLayerData &ld, sBox &box, udCmdName cn);
     bool pushCmd(CLayerData &ld, const sBox &box, udCmdName cn, SUndoExtras &extras);
     bool pushImage(udCmdName cn, int32_t idx, int32_t id, SUndoExtras &extras);
+    bool pushStructure(const CUndoObj &obj, udCmdName cn, int32_t n0, int32_t n1, int32_t n2,
+                       int32_t n3, SUndoExtras &extras);
+    // Applies the newest complex or mask record of a list in place; a record that cannot be
+    // applied changes nothing and is dropped.
+    bool restoreStructure(bool redo, int32_t &idx, sBox &box);
     bool popTop(bool redo, int32_t &idx, CLayerData *obj, sBox &box);
     bool popAlpha(bool redo, CLayerData &ld, sBox &box);
     bool popCmd(bool redo, CLayerData &ld, sBox &box);

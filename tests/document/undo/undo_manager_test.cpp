@@ -257,7 +257,7 @@ TEST_F(UndoManager, CommandUndoRedoAppliesTheSameRecordAgain)
     EXPECT_EQ(um.getUndoList().getAt(0), rec);
 }
 
-TEST_F(UndoManager, KindsWithoutARestoreAreRefused)
+TEST_F(UndoManager, WithoutADocumentStructuralRecordsAreRefused)
 {
     EXPECT_FALSE(um.pushUndo(layer.get(), udcnComplexAddLayer, 0, layer->uniqueID, 0, 0));
     EXPECT_FALSE(um.pushUndo(layer.get(), udcnMaskActivate, 0, 1, 2, 3));
