@@ -348,6 +348,7 @@ bool playLayerAttr(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<cons
 void registerStrokeReplayRows(); // event_replay_strokes.cpp
 void registerEditReplayRows();   // document/edit/edit_replay_rows.cpp
 void registerImageReplayRows();  // document/edit/image_replay_rows.cpp
+void registerSelectionReplayRows(); // document/selection/selection_replay_rows.cpp
 
 void registerOwnReplayRows()
 {
@@ -362,6 +363,7 @@ void registerOwnReplayRows()
     registerStrokeReplayRows();
     registerEditReplayRows();
     registerImageReplayRows();
+    registerSelectionReplayRows();
     const QString filters = QStringLiteral("no filter replay entry is installed");
     for (uint8_t g : {32, 33, 34, 35, 38})
         for (int c = 0; c < 256; ++c)
