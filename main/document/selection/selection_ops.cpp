@@ -350,6 +350,7 @@ bool eventSelectActivate(TPaper &paper, TFlowImage *, int32_t idx, int32_t midx,
     if (midx < 0 || midx > mm.getMaskCount())
         return false;
     const int32_t old = mm.getCurIndex();
+    const bool appended = midx == mm.getMaskCount();
     CEventRecordGuard guard(ev(paper));
     if (!recordEvent(ev(paper), undo, [&] { return ev(paper).pushEventSelectCmd(idx, midx, 5); }))
         return false;
@@ -357,7 +358,12 @@ bool eventSelectActivate(TPaper &paper, TFlowImage *, int32_t idx, int32_t midx,
     const bool ok = mm.getCurIndex() == midx;
     if (ok) {
         guard.commit();
-        if (undo)
+        // Making the index past the list current appends a mask: undo must take it out again,
+        // which the insert record does and the activation record would not.
+        if (undo && appended)
+            pushMaskValues(paper, udcnMaskInsert, idx, midx, idAt(mm, midx),
+                           int32_t((uint32_t(midx) << 16) | (uint32_t(old) & 0xFFFF)));
+        else if (undo)
             pushMaskValues(paper, udcnMaskActivate, idx, midx, idAt(mm, midx), old);
     }
     mm.createAnts(paper.m_paperSize, -1);
