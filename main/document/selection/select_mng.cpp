@@ -11,14 +11,15 @@ void TAnts::GetRegion(const TChannel &)
 
 sSize TSelectMng::previewSize(int32_t w, int32_t h)
 {
-    // The factor is a float on purpose: 48 / 100 rounds just below 0.48, so 50 * f truncates
-    // to 23 and the preview is 48 x 24.
+    // The factor is held as a float and the product is not: 48 / 100 as a float lies just
+    // below 0.48, so 50 * f truncates to 23 and the preview is 48 x 24 (a float product would
+    // round up to 24).
     if (h < w) {
         const float f = 48.0f / float(w);
-        return {kPreviewEdge, int32_t(float(h) * f) + 1};
+        return {kPreviewEdge, int32_t(double(h) * double(f)) + 1};
     }
     const float f = 48.0f / float(h);
-    return {int32_t(float(w) * f) + 1, kPreviewEdge};
+    return {int32_t(double(w) * double(f)) + 1, kPreviewEdge};
 }
 
 TSelectMng::TSelectMng(int32_t width, int32_t height) : m_width(width), m_height(height)
