@@ -2,6 +2,7 @@
 // growth at the mask image's edge, and for every recording operation the undo/redo round trip,
 // the replay of its events and what running out of memory leaves.
 #include "core/tiles/block_channel.h"
+#include "document/selection/figure_fill_ops.h"
 #include "document/undo/undo_stock.h"
 #include "selection_rig.h"
 #include "support/block_memory.h"
@@ -73,6 +74,49 @@ const std::vector<SelectionOpCase> &selectionOpCases()
          [](SelectionSession &s) { return eventMoveActiveMask(s.paper(), {3, -2}, true); }},
         {"grow by 3", [](SelectionSession &s) { return growSelection(s.paper(), 0, -1, 3, 0, true); }},
         {"shrink by 1", [](SelectionSession &s) { return shrinkSelection(s.paper(), 0, 1, 1, 0, true); }},
+        {"fill a rectangle",
+         [](SelectionSession &s) {
+             s.paper().getActiveStroke()->m_drawColor = 0xFF3366CC;
+             return eventFillRect(s.paper(), s.flow(), 0, {0.5f, 1}, {46, 38.25f}, true, true);
+         }},
+        {"fill the layer",
+         [](SelectionSession &s) {
+             return eventFillAll(s.paper(), s.flow(), 1, 0xFF20A040, true, true);
+         }},
+        {"fill a polygon",
+         [](SelectionSession &s) {
+             const sFPos pts[] = {{2, 2}, {30, 5.5f}, {25, 33}, {6, 20}};
+             return eventFillPolygon(s.paper(), s.flow(), 3, pts, true);
+         }},
+        {"fill an ellipse",
+         [](SelectionSession &s) {
+             return eventFillEllipse(s.paper(), s.flow(), 2, 1, {-6, 5}, {30, 44}, true);
+         }},
+        {"fill an ellipse of the older geometry",
+         [](SelectionSession &s) {
+             return eventFillEllipse(s.paper(), s.flow(), 2, 0, {-6, 5}, {30, 44}, true);
+         }},
+        {"fill with the gradient",
+         [](SelectionSession &s) {
+             return eventLayerGradation(s.paper(), s.flow(), 0, {0, 0}, {40, 30}, false, true);
+         }},
+        {"select a rectangle, adding",
+         [](SelectionSession &s) {
+             return eventSelectRect(s.paper(), s.flow(), 0, {5, 5}, {20.5f, 12}, matAdd, true);
+         }},
+        {"select a polygon",
+         [](SelectionSession &s) {
+             const sFPos pts[] = {{1, 1}, {40, 8}, {12, 37}};
+             return eventSelectPolygon(s.paper(), s.flow(), 1, pts, matNew, true);
+         }},
+        {"select an ellipse, subtracting",
+         [](SelectionSession &s) {
+             return eventSelectEllipse(s.paper(), s.flow(), 0, 1, {0, 0}, {30, 25}, matSub, true);
+         }},
+        {"select an older ellipse, intersecting",
+         [](SelectionSession &s) {
+             return eventSelectEllipse(s.paper(), s.flow(), 0, 0, {4, 2}, {47, 39}, matAnd, true);
+         }},
         {"crop a mask past the paper",
          [](SelectionSession &s) {
              return eventSelectCutOutside(s.paper(), s.flow(), 4, -1, true) &&
@@ -297,7 +341,7 @@ TEST(SelectionMaskLiveReplay, EveryOperationReplaysToTheSameDocument)
 TEST(SelectionMaskLiveReplay, AMixedSessionWithUndoReplaysToTheSameDocument)
 {
     LiveReplayApp app;
-    const ScopedUndoMax undoMax(20);
+    const ScopedUndoMax undoMax(100);
     SelectionSession s{30};
     ASSERT_TRUE(s.start());
     const auto &cases = selectionOpCases();
