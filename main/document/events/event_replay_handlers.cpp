@@ -350,6 +350,7 @@ void registerEditReplayRows();   // document/edit/edit_replay_rows.cpp
 void registerImageReplayRows();  // document/edit/image_replay_rows.cpp
 void registerSelectionReplayRows(); // document/selection/selection_replay_rows.cpp
 void registerFigureReplayRows();    // document/selection/figure_fill_ops.cpp
+void registerColourRangeReplayRows(); // document/selection/colour_range.cpp
 
 void registerOwnReplayRows()
 {
@@ -366,6 +367,7 @@ void registerOwnReplayRows()
     registerImageReplayRows();
     registerSelectionReplayRows();
     registerFigureReplayRows();
+    registerColourRangeReplayRows();
     const QString filters = QStringLiteral("no filter replay entry is installed");
     for (uint8_t g : {32, 33, 34, 35, 38})
         for (int c = 0; c < 256; ++c)
