@@ -2,6 +2,7 @@
 // growth at the mask image's edge, and for every recording operation the undo/redo round trip,
 // the replay of its events and what running out of memory leaves.
 #include "core/tiles/block_channel.h"
+#include "document/selection/colour_range.h"
 #include "document/selection/figure_fill_ops.h"
 #include "document/undo/undo_stock.h"
 #include "selection_rig.h"
@@ -116,6 +117,23 @@ const std::vector<SelectionOpCase> &selectionOpCases()
         {"select an older ellipse, intersecting",
          [](SelectionSession &s) {
              return eventSelectEllipse(s.paper(), s.flow(), 0, 0, {4, 2}, {47, 39}, matAnd, true);
+         }},
+        {"colour range of the layer",
+         [](SelectionSession &s) {
+             const SPicCol picks[] = {{0xFFFFFFFF, 1, 200, 0}, {0xFF000000, 0, 40, 0}};
+             SColorMask param;
+             param.cnt = 2;
+             return applyColorRange(s.paper(), s.flow(), 0, 0, param, picks, true) &&
+                    s.undo().getUndoCnt() > 1;
+         }},
+        {"colour range of the display image",
+         [](SelectionSession &s) {
+             const SPicCol picks[] = {{0xFFFFFFFF, 1, 60, 0}};
+             SColorMask param;
+             param.cnt = 1;
+             param.isVRAM = 1;
+             return applyColorRange(s.paper(), s.flow(), 0, 0, param, picks, true) &&
+                    s.undo().getUndoCnt() > 1;
          }},
         {"crop a mask past the paper",
          [](SelectionSession &s) {
