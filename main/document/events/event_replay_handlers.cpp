@@ -351,6 +351,7 @@ void registerImageReplayRows();  // document/edit/image_replay_rows.cpp
 void registerSelectionReplayRows(); // document/selection/selection_replay_rows.cpp
 void registerFigureReplayRows();    // document/selection/figure_fill_ops.cpp
 void registerColourRangeReplayRows(); // document/selection/colour_range.cpp
+void registerSeedFillReplayRows();    // document/selection/seed_fill_ops.cpp
 
 void registerOwnReplayRows()
 {
@@ -368,6 +369,7 @@ void registerOwnReplayRows()
     registerSelectionReplayRows();
     registerFigureReplayRows();
     registerColourRangeReplayRows();
+    registerSeedFillReplayRows();
     const QString filters = QStringLiteral("no filter replay entry is installed");
     for (uint8_t g : {32, 33, 34, 35, 38})
         for (int c = 0; c < 256; ++c)

@@ -6,6 +6,7 @@
 #include "../edit/edit_rig.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/edit/layer_undo.h"
+#include "document/selection/figure_fill_ops.h"
 #include "document/selection/selection_grow.h"
 #include "document/selection/selection_ops.h"
 
@@ -19,6 +20,20 @@ struct SelectionSession : EditSession
                eventSelectFromLayer(paper(), flow(), 1, -1, eMaskLayerConv::mlcMask,
                                     eMaskAddType::matNew, true) &&
                paper().getActiveMaskIndex() == 1 && hasActiveMaskImage(paper());
+    }
+
+    // One step of both histories of any edit session.
+    static bool undoStepOf(EditSession &s)
+    {
+        int32_t idx = s.paper().ActiveLayer();
+        sRect rect;
+        return eventLayerUndo(s.paper(), s.flow(), idx, rect);
+    }
+    static bool redoStepOf(EditSession &s)
+    {
+        int32_t idx = s.paper().ActiveLayer();
+        sRect rect;
+        return eventLayerRedo(s.paper(), s.flow(), idx, rect);
     }
 
     bool undoStep()
