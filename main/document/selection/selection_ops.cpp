@@ -608,24 +608,29 @@ namespace {
 bool setMaskFlag(TPaper &paper, bool sw, bool undo, bool enable)
 {
     CMaskMngr &mm = paper.maskMngr();
+    bool &flag = enable ? paper.bEnbMask : paper.bVisMask;
     const int32_t before = maskState(paper);
-    if (mm.hasActiveMask())
-        (enable ? paper.bEnbMask : paper.bVisMask) = sw;
-    const int32_t after = maskState(paper);
+    const bool now = mm.hasActiveMask() ? sw : flag;
+    const int32_t bit = enable ? 65536 : 1;
+    const int32_t after = (before & ~bit) | (now ? bit : 0);
     const int32_t layer = paper.ActiveLayer(), cur = mm.getCurIndex();
     if (undo) {
-        // Recorded even when nothing changed, as the command was given.
+        // Recorded even when nothing changes, as the command was given; a packet that cannot be
+        // written leaves the flag as it was.
         CEventRecordGuard guard(ev(paper));
-        if (recordEvent(ev(paper), undo, [&] {
+        if (!recordEvent(ev(paper), undo, [&] {
                 return ev(paper).pushEventSelectCmdData2(layer, cur, uint32_t(before),
                                                          uint32_t(after), enable ? 14 : 13);
             }))
-            guard.commit();
-        pushMaskValues(paper, udcnMaskState, layer, cur, before, after);
+            return flag;
+        guard.commit();
     }
+    flag = now;
+    if (undo)
+        pushMaskValues(paper, udcnMaskState, layer, cur, before, after);
     if (!enable)
         invalidateView(paper);
-    return enable ? paper.bEnbMask : paper.bVisMask;
+    return flag;
 }
 
 } // namespace
