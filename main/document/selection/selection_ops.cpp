@@ -4,7 +4,10 @@
 #include "core/profile/app_profile.h"
 #include "document/edit/edit_ops.h"
 #include "document/events/event_record_guard.h"
+#include "document/edit/masked_area.h"
 #include "document/paper/layer_data.h"
+#include "document/paper/layer_manager.h"
+#include "core/tiles/block_layer_image.h"
 #include "document/paper/paper.h"
 #include "document/paper/paper_host.h"
 #include "document/selection/mask_preview.h"
@@ -597,6 +600,66 @@ bool eventSelectCopyLayerMask(TPaper &paper, TFlowImage *flow, int32_t idx, int3
     guard.commit();
     md->copyTo(*ld);
     refreshView(paper, flow, idx, false);
+    UpdateVRAM(paper, true, true);
+    return true;
+}
+
+bool canSplitLayerWithMask(const TPaper &paper)
+{
+    const CLayerData *ld = paper.getActiveLayerData();
+    return paper.bEnbMask && ld && ld->visible && hasActiveMaskImage(paper);
+}
+
+bool eventSelectSplitLayer(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx,
+                           int32_t ver, bool copy, bool undo)
+{
+    CLayerData *ld = paper.getLayerData(idx);
+    CLayerMngr &lm = paper.layerMngr();
+    const CMaskData *md = paper.maskMngr().getMask(maskOrCurrent(paper, midx));
+    if (!ld || !ld->imageTC || !CMaskData::hasMask(md) || !paper.bEnbMask || !ld->visible ||
+        ver < 0 || ver > 1 || !lm.canAddLayer())
+        return false;
+    WaitCursor hourglass;
+    SUndoExtras extras;
+    std::unique_ptr<CLayerData> nl;
+    try {
+        // The source's alpha before the change, kept by the record.
+        sByteImage alpha;
+        sBox whole = ld->imageBox();
+        if (undo && (!byteImageFromAlpha(alpha, *ld->imageTC, whole) || !alpha.data)) {
+            err_memHandler();
+            return false;
+        }
+        if (undo)
+            extras.bytes.assign(alpha.data.get(),
+                                alpha.data.get() + size_t(alpha.w) * size_t(alpha.h));
+        nl = createMaskedLayerCopy(*ld, md);
+        if (!nl || !lm.reserve(1))
+            return false;
+    } catch (const std::bad_alloc &) {
+        err_memHandler();
+        return false;
+    }
+    CEventRecordGuard guard(ev(paper));
+    if (!recordEvent(ev(paper), undo, [&] {
+            return ver == 0 ? ev(paper).pushEventSelectCmd(idx, midx, 11)
+                            : ev(paper).pushEventSelectCmdData2(
+                                  idx, midx, uint32_t(ver) | (copy ? 0x10000u : 0), 0, 24);
+        }))
+        return false;
+    // The new layer goes in first: should that fail, the source has not been touched.
+    const int32_t srcId = ld->uniqueID;
+    CLayerData *added = nl.get();
+    const int32_t at = lm.insertLayer(idx + 1, nl);
+    if (at < 0)
+        return false;
+    guard.commit();
+    if (!copy)
+        eraseMaskedArea(*ld, md, ver);
+    if (undo && !pushUndo(paper, CUndoObj(added), udcnComplexSplitWithMask, idx, srcId,
+                          maskOrCurrent(paper, midx), 0, std::move(extras)))
+        disposeUndoAll(paper);
+    EventLayerActive(paper, flow, at, true);
     UpdateVRAM(paper, true, true);
     return true;
 }

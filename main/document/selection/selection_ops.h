@@ -92,6 +92,14 @@ bool eventSelectInflate(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t mi
                         bool undo);
 bool eventSelectInflate2(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx, bool inf,
                          bool undo);
+// The selected part of layer idx goes to a new layer above it (made active); unless copy, the
+// source loses it (mask value 255 clears, other values by the rule of version ver, 0 or 1).
+// Refused without a selection in mask midx, with the selection disabled or the layer hidden. The
+// new layer is inserted before the source changes, so a failure leaves both as they were.
+bool eventSelectSplitLayer(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx,
+                           int32_t ver, bool copy, bool undo);
+// The selection is enabled, the active layer visible and the current mask holds a selection.
+bool canSplitLayerWithMask(const TPaper &paper);
 // The alpha of layer idx := the mask's values (0 outside it).
 bool eventSelectCopyLayerMask(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx,
                               bool undo);

@@ -69,6 +69,11 @@ bool playSelectCmd(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<cons
     case 6:
         ok = eventSelectCutOutside(paper, nullptr, idx, midx, false);
         break;
+    case 11:
+        ok = eventSelectSplitLayer(paper, nullptr, idx, midx, 0, false, false);
+        if (ok)
+            mngr.playUpdt |= updtLayerWin;
+        break;
     case 20:
         ok = eventSelectAll(paper, nullptr, idx, false);
         break;
@@ -124,6 +129,17 @@ bool playSelectData(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<con
         ok = d.d1 <= 1 && eventSelectFromLayer(paper, nullptr, idx, midx, eMaskLayerConv(d.d1),
                                                eMaskAddType::matNew, false);
         break;
+    case 24: {
+        // Version in the low half, copy in byte 2.
+        const uint32_t ver = d.d1 & 0xFFFF;
+        if (ver > 1 || d.d2 != 0)
+            return false;
+        ok = eventSelectSplitLayer(paper, nullptr, idx, midx, int32_t(ver), (d.d1 >> 16) != 0,
+                                   false);
+        if (ok)
+            mngr.playUpdt |= updtLayerWin;
+        break;
+    }
     case 25:
     case 26: {
         const int32_t n = int32_t(d.d1 & 0xFFFF), variant = int32_t(d.d1 >> 16);
@@ -154,9 +170,9 @@ bool playSelectName(CEventMngr &mngr, TPaper &paper, uint8_t, std::span<const ui
 
 void registerSelectionReplayRows()
 {
-    for (uint8_t c : {0, 1, 2, 3, 4, 5, 6, 20, 21})
+    for (uint8_t c : {0, 1, 2, 3, 4, 5, 6, 11, 20, 21})
         registerEventReplay(10, c, QStringLiteral("selection command %1").arg(c), playSelectCmd);
-    for (uint8_t c : {7, 8, 9, 10, 13, 14, 22, 25, 26})
+    for (uint8_t c : {7, 8, 9, 10, 13, 14, 22, 24, 25, 26})
         registerEventReplay(10, c, QStringLiteral("selection command %1").arg(c), playSelectData);
     registerEventReplay(10, 15, QStringLiteral("selection name"), playSelectName);
 
