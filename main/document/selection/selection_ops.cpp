@@ -664,6 +664,33 @@ bool eventSelectSplitLayer(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t
     return true;
 }
 
+bool eventEditCutLayer(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx, bool undo)
+{
+    CLayerData *ld = paper.getLayerData(idx);
+    const CMaskData *md = paper.maskMngr().getMask(maskOrCurrent(paper, midx));
+    if (!ld || !ld->imageTC || !CMaskData::hasMask(md) || !paper.bEnbMask)
+        return false;
+    WaitCursor hourglass;
+    if (undo) {
+        IPaperOwner *o = paper.owner();
+        if (!o || !o->copyLayerToClipboardWithMask(idx, midx))
+            return false;
+    }
+    CEventRecordGuard guard(ev(paper));
+    if (!recordEvent(ev(paper), undo, [&] { return ev(paper).pushEventLayerCmd(idx, midx, 9); }))
+        return false;
+    if (undo && isUndoEnable(paper)) {
+        sBox box = ld->imageBox();
+        if (!pushUndo(paper, *ld, box, udcnAlphaFill))
+            return false;
+    }
+    guard.commit();
+    eraseMaskedArea(*ld, md, 0);
+    EventLayerActive(paper, flow, idx, true);
+    UpdateVRAM(paper, true, true);
+    return true;
+}
+
 // ---- state of the selection
 
 namespace {

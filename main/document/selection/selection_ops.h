@@ -98,6 +98,9 @@ bool eventSelectInflate2(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t m
 // new layer is inserted before the source changes, so a failure leaves both as they were.
 bool eventSelectSplitLayer(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx,
                            int32_t ver, bool copy, bool undo);
+// Cuts the selected part of layer idx: with undo it is first copied to the clipboard (nothing
+// happens when that fails), then the layer's alpha is lowered inside mask midx.
+bool eventEditCutLayer(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx, bool undo);
 // The selection is enabled, the active layer visible and the current mask holds a selection.
 bool canSplitLayerWithMask(const TPaper &paper);
 // The alpha of layer idx := the mask's values (0 outside it).

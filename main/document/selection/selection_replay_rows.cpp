@@ -153,6 +153,18 @@ bool playSelectData(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<con
     return masksChanged(mngr, ok);
 }
 
+// 4/9: the selected part of a layer cut (the clipboard is not touched in a replay).
+bool playCutLayer(CEventMngr &mngr, TPaper &paper, uint8_t, std::span<const uint8_t> body)
+{
+    SEvIdxPair p;
+    if (!readEventRecord(body, p))
+        return false;
+    const int32_t idx = p.idx0, midx = maskIndex16(p.idx1);
+    if (!layerOk(paper, idx) || !maskOk(paper, midx))
+        return false;
+    return masksChanged(mngr, eventEditCutLayer(paper, nullptr, idx, midx, false));
+}
+
 bool playSelectName(CEventMngr &mngr, TPaper &paper, uint8_t, std::span<const uint8_t> body)
 {
     SEvNameHead h;
@@ -175,6 +187,7 @@ void registerSelectionReplayRows()
     for (uint8_t c : {7, 8, 9, 10, 13, 14, 22, 24, 25, 26})
         registerEventReplay(10, c, QStringLiteral("selection command %1").arg(c), playSelectData);
     registerEventReplay(10, 15, QStringLiteral("selection name"), playSelectName);
+    registerEventReplay(4, 9, QStringLiteral("cut the selected part"), playCutLayer);
 
     SEvReplayOps &ops = eventReplayOps();
     ops.selectActivate = [](TPaper &paper, int32_t mask) {

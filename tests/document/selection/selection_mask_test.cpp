@@ -147,6 +147,8 @@ const std::vector<SelectionOpCase> &selectionOpCases()
              return eventSelectSplitLayer(s.paper(), s.flow(), 3, 1, 1, true, true) &&
                     s.paper().ActiveLayer() == 4;
          }},
+        {"cut the selected part",
+         [](SelectionSession &s) { return eventEditCutLayer(s.paper(), s.flow(), 1, -1, true); }},
         {"crop a mask past the paper",
          [](SelectionSession &s) {
              return eventSelectCutOutside(s.paper(), s.flow(), 4, -1, true) &&
@@ -350,6 +352,24 @@ TEST(SelectionMaskOutOfMemory, AFailedSplitInsertLeavesBothLayersAsTheyWere)
     EXPECT_EQ(lm.getLayerCount(), 5);
 }
 
+TEST(SelectionMask, ACutWhoseClipboardFailsChangesNothing)
+{
+    LiveReplayApp app;
+    const ScopedUndoMax undoMax(10);
+    SelectionSession s{14};
+    ASSERT_TRUE(s.start());
+    TPaper &p = s.paper();
+    const QString before = dumpPaperState(p);
+    const std::vector<uint8_t> stream = s.stream();
+    s.live.owner.clipboardWorks = false;
+    EXPECT_FALSE(eventEditCutLayer(p, s.flow(), 1, -1, true));
+    EXPECT_EQ(dumpPaperState(p).toStdString(), before.toStdString());
+    EXPECT_EQ(s.stream(), stream);
+    // A replayed cut does not ask the clipboard.
+    EXPECT_TRUE(eventEditCutLayer(p, s.flow(), 1, -1, false));
+    EXPECT_NE(dumpPaperState(p), before);
+}
+
 TEST(SelectionMask, InsertAfterTheCurrentMaskMakesTheNewOneCurrent)
 {
     LiveReplayApp app;
@@ -430,9 +450,11 @@ TEST(SelectionMaskLiveReplay, AMixedSessionWithUndoReplaysToTheSameDocument)
             continue;
         c.prepare(s);
         c.run(s);
-        // An undone move or combination keeps its current mask, which a replay of the stream
-        // without it does not: those are left done here.
-        if (rng() % 4 == 0 && c.undoKeepsCurrent)
+        // An undone move or combination keeps its current mask, and an undone insert the running
+        // number of the default titles, which a replay of the stream without them does not:
+        // those are left done here.
+        const bool insert = std::string(c.name).starts_with("insert");
+        if (rng() % 4 == 0 && c.undoKeepsCurrent && !insert)
             s.undoStep();
         ASSERT_TRUE(s.historiesInStep());
         ASSERT_EQ(s.replayDifference(false), "");
