@@ -18,12 +18,14 @@
 #include "document/stroke/paper_stroke.h"
 #include "document/stroke/stroke_pixel_procs.h"
 #include "document/undo/undo_stock.h"
+#include "paint/fill/flood_fill.h"
 #include "paint/fill/seed_fill.h"
 #include "platform/codec/block_compress.h"
 #include "platform/desktop/cursor.h"
 #include "platform/desktop/messages.h"
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 #include <new>
 
@@ -385,6 +387,136 @@ bool eventMagicWandEx(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &
     return wandCommit(paper, *f, idx, pos, ofs, sz, mat, anti, undo, true);
 }
 
+// ---- flood fill
+
+namespace {
+
+int32_t orPreference(int32_t v, int32_t pref)
+{
+    return v < 0 ? pref : v;
+}
+
+// Marks the flood area around pos (layer coordinates) in the work image's channel, in layer
+// coordinates. The filler is made by make; its version comes back in ver.
+bool floodMark(TPaper &paper, TFlowImage &f, int32_t idx, const sPos &pos, bool anti,
+               wandOptTarget target, const std::function<std::unique_ptr<CAbstractFloodFiller>(
+                                          const TMTC &, TChannel &)> &make,
+               uint16_t &ver)
+{
+    const CLayerData *ld = paper.getLayerData(idx);
+    std::unique_ptr<TMTC> img = makeViewImage2(paper, idx, target);
+    if (!ld || !img)
+        return false;
+    f.alpha().PixelFill(0);
+    try {
+        std::unique_ptr<CAbstractFloodFiller> filler = make(*img, f.alpha());
+        filler->FIsAntiAlias = anti;
+        ver = filler->getVersion();
+        if (!filler->FloodFill({pos.x - ld->viewPos.x, pos.y - ld->viewPos.y})) {
+            f.alpha().PixelFill(0);
+            return false;
+        }
+        return true;
+    } catch (const std::bad_alloc &) {
+        f.alpha().PixelFill(0);
+        return false;
+    }
+}
+
+} // namespace
+
+bool eventFloodFill(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos, bool anti,
+                    bool erase, bool undo, int32_t target, int32_t limit)
+{
+    CLayerData *ld = paper.getLayerData(idx);
+    TFlowImage *f = flowOrOwner(paper, flow);
+    TStroke *stroke = paper.getActiveStroke();
+    const CMaskData *md = paper.getActiveMaskData();
+    if (!ld || !ld->imageTC || !f || !stroke)
+        return false;
+    // With a selection the seed must lie on it.
+    if (CMaskData::hasMask(md) && md->getMaskValue(pos.x - ld->viewPos.x, pos.y - ld->viewPos.y) <= 0)
+        return false;
+    if (!bindFlow(paper, *f, idx))
+        return false;
+    WaitCursor hourglass;
+    SRebind rebind{paper, *f, idx};
+    target = orPreference(target, prefs().fillTarget);
+    const int32_t tol = floodTolerance(orPreference(limit, prefs().fillLimit));
+    const sRect area{0, 0, paper.m_paperSize.x, paper.m_paperSize.y};
+    uint16_t ver = 0;
+    const bool marked = floodMark(
+        paper, *f, idx, pos, anti, targetOf(target),
+        [&](const TMTC &img, TChannel &ch) -> std::unique_ptr<CAbstractFloodFiller> {
+            if (CMaskData::hasMask(md))
+                return std::make_unique<CQLFloodFillerWithMask>(img, ch, ld->viewPos, md->viewPos,
+                                                                area, uint8_t(tol), *md->maskTC);
+            return std::make_unique<CQLFloodFiller>(img, ch, ld->viewPos, area, uint8_t(tol));
+        },
+        ver);
+    sRect r;
+    if (!marked || !f->alpha().findRect(r))
+        return false;
+    const sBox box{r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0};
+    CEventRecordGuard guard(paper.eventMngr());
+    if (!recordEvent(paper.eventMngr(), undo, [&] {
+            return paper.eventMngr().pushEventFillCmd(idx, pos, uint8_t(target), uint8_t(tol),
+                                                      anti ? 1 : 0, 0, erase ? 8 : 7, ver);
+        }))
+        return false;
+    guard.commit();
+    sBox stock = box;
+    if (undo && isUndoEnable(paper) && !undoStockPart(paper, idx, stock, udcnImageBox))
+        disposeUndoAll(paper);
+    selectStrokePutProcs(*stroke);
+    paintMark(paper, *f, *stroke, box, erase);
+    refreshView(paper, f, idx, box, true);
+    return true;
+}
+
+bool eventMagicWand2(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos,
+                     eMaskAddType mat, bool anti, bool undo, int32_t target, int32_t limit)
+{
+    CLayerData *ld = paper.getLayerData(idx);
+    TFlowImage *f = flowOrOwner(paper, flow);
+    CMaskMngr &mm = paper.maskMngr();
+    if (!ld || !ld->imageTC || !f || uint8_t(mat) >= kMaskAddTypeCount || !mm.hasActiveMask() ||
+        !bindFlow(paper, *f, idx))
+        return false;
+    WaitCursor hourglass;
+    SRebind rebind{paper, *f, idx};
+    target = orPreference(target, prefs().wandTarget);
+    const int32_t tol = floodTolerance(orPreference(limit, prefs().wandLimit));
+    const sSize sz{ld->imageTC->width(), ld->imageTC->height()};
+    const sRect area{0, 0, sz.x, sz.y};
+    uint16_t ver = 0;
+    if (!floodMark(paper, *f, idx, pos, anti, targetOf(target),
+                   [&](const TMTC &img, TChannel &ch) -> std::unique_ptr<CAbstractFloodFiller> {
+                       return std::make_unique<CQLFloodFiller>(img, ch, ld->viewPos, area,
+                                                               uint8_t(tol));
+                   },
+                   ver))
+        return false;
+    const int32_t cur = mm.getCurIndex();
+    std::unique_ptr<CMaskData> old;
+    {
+        CEventRecordGuard guard(paper.eventMngr());
+        if (!recordEvent(paper.eventMngr(), undo, [&] {
+                return paper.eventMngr().pushEventFillCmd(idx, pos, uint8_t(target),
+                                                          uint8_t(tol), anti ? 1 : 0,
+                                                          uint8_t(mat), 9, ver);
+            }) ||
+            !mm.replaceMask(cur, f->alpha(), sz, ld->viewPos, old, mat))
+            return false;
+        guard.commit();
+    }
+    if (undo)
+        pushMaskReplace(paper, idx, cur, std::move(old));
+    updateAnts(paper, true, true);
+    updateSelectWindow(paper, cur);
+    return true;
+}
+
 // ---- replay of the coverage packets
 
 namespace {
@@ -461,10 +593,28 @@ bool playCoverageEx(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<con
     return ok;
 }
 
+// 6/7-9: the flood fills fill again from the recorded seed and options.
+bool playFloodFill(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<const uint8_t> body)
+{
+    SEvFloodFill b;
+    if (!readEventRecord(body, b) || !isIndexValid(paper, b.idx) || b.target > 1 || b.anti > 1 ||
+        b.mat >= kMaskAddTypeCount)
+        return false;
+    const bool ok = code == 9 ? eventMagicWand2(paper, nullptr, b.idx, b.seed, eMaskAddType(b.mat),
+                                                b.anti != 0, false, b.target, b.limit)
+                              : eventFloodFill(paper, nullptr, b.idx, b.seed, b.anti != 0,
+                                               code == 8, false, b.target, b.limit);
+    if (ok)
+        mngr.playUpdt |= code == 9 ? (updtRefresh | updtSelectWin) : updtRefresh;
+    return ok;
+}
+
 } // namespace
 
 void registerSeedFillReplayRows()
 {
+    for (uint8_t c : {7, 8, 9})
+        registerEventReplay(6, c, QStringLiteral("flood fill %1").arg(c), playFloodFill);
     for (uint8_t c : {0, 1, 4})
         registerEventReplay(13, c, QStringLiteral("seed fill coverage %1").arg(c), playCoverage);
     for (uint8_t c : {2, 3, 5})

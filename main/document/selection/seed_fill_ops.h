@@ -59,5 +59,15 @@ bool eventMagicWandOld(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos 
 bool eventMagicWandEx(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos,
                       const sPos &ofs, const sSize &sz, eMaskAddType mat, bool anti, bool undo);
 
-// The replay rows of the coverage packets of fills and the wand (13/0-5).
+// The flood fill of the streams recorded with it: target or limit below 0 means the preference.
+// With a selection the seed must lie on it. The packet carries the seed and the options only, so
+// a replay fills again.
+bool eventFloodFill(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos, bool anti,
+                    bool erase, bool undo, int32_t target, int32_t limit);
+// The flood-fill wand: the current mask rebuilt from the area combined by mat.
+bool eventMagicWand2(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos,
+                     eMaskAddType mat, bool anti, bool undo, int32_t target, int32_t limit);
+
+// The replay rows of the coverage packets of fills and the wand (13/0-5) and of the flood fills
+// (6/7-9).
 void registerSeedFillReplayRows();

@@ -207,3 +207,26 @@ TEST(SeedFill, RefusalsChangeNothing)
     EXPECT_EQ(dumpPaperState(p).toStdString(), before.toStdString());
     EXPECT_EQ(s.ev().eventCnt, 0u);
 }
+
+TEST(SeedFill, TheFloodFillReplaysByFillingAgain)
+{
+    LiveReplayApp app;
+    const ScopedUndoMax undoMax(10);
+    FillSession s{76};
+    ASSERT_TRUE(s.start());
+    TPaper &p = s.paper();
+    ASSERT_TRUE(eventFloodFill(p, s.flow(), 0, {20, 16}, false, false, true, -1, -1));
+    const CBlockVMTC &img = *p.getLayerData(0)->imageTC;
+    EXPECT_EQ(img.getColor(20, 16), 0xFF2040C0u);
+    EXPECT_EQ(img.getColor(5, 5), 0xFFFFFFFFu);
+    ASSERT_TRUE(eventMagicWand2(p, s.flow(), 0, {5, 5}, eMaskAddType::matNew, true, true, 0, 20));
+    EXPECT_EQ(p.getActiveMaskData()->getMaskValue(2, 2), 255);
+    EXPECT_LE(p.getActiveMaskData()->getMaskValue(20, 16), 0);
+    EXPECT_TRUE(s.historiesInStep());
+    EXPECT_EQ(s.replayDifference(), "");
+    // A seed off the selection does nothing.
+    const uint32_t events = s.ev().eventCnt;
+    EXPECT_FALSE(eventFloodFill(p, s.flow(), 0, {20, 16}, false, true, true, -1, -1));
+    EXPECT_EQ(s.ev().eventCnt, events);
+    EXPECT_EQ(img.getColor(20, 16), 0xFF2040C0u);
+}
