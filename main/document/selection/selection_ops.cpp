@@ -5,6 +5,7 @@
 #include "document/edit/edit_ops.h"
 #include "document/events/event_record_guard.h"
 #include "document/edit/masked_area.h"
+#include "document/paper/flow_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "core/tiles/block_layer_image.h"
@@ -688,6 +689,29 @@ bool eventEditCutLayer(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t mid
     eraseMaskedArea(*ld, md, 0);
     EventLayerActive(paper, flow, idx, true);
     UpdateVRAM(paper, true, true);
+    return true;
+}
+
+bool eventSelectText(TPaper &paper, TFlowImage *flow, int32_t idx, const sBox *, bool undo)
+{
+    const CLayerData *ld = paper.getLayerData(idx);
+    TFlowImage *f = flowOrOwner(paper, flow);
+    CMaskMngr &mm = paper.maskMngr();
+    if (!ld || !ld->imageTC || !f || !mm.hasActiveMask())
+        return false;
+    const sSize sz{ld->imageTC->width(), ld->imageTC->height()};
+    if (f->alpha().width() < sz.x || f->alpha().height() < sz.y)
+        return false;
+    const int32_t cur = mm.getCurIndex();
+    std::unique_ptr<CMaskData> old;
+    const bool ok = mm.replaceMask(cur, f->alpha(), sz, ld->viewPos, old, getMaskAddType(paper));
+    f->clearAlpha();
+    if (!ok)
+        return false;
+    if (undo)
+        pushMaskReplace(paper, idx, cur, std::move(old));
+    updateAnts(paper, true, true);
+    updateSelectWindow(paper, cur);
     return true;
 }
 

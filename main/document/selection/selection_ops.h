@@ -106,6 +106,10 @@ bool canSplitLayerWithMask(const TPaper &paper);
 // The alpha of layer idx := the mask's values (0 outside it).
 bool eventSelectCopyLayerMask(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx,
                               bool undo);
+// The current mask rebuilt from the text the caller rendered into the work image's coverage
+// channel (layer coordinates), combined by the keys held (getMaskAddType); nothing is recorded
+// here, the text tool records its own packet. The channel is cleared at the end.
+bool eventSelectText(TPaper &paper, TFlowImage *flow, int32_t idx, const sBox *box, bool undo);
 // Answer the flag's new value.
 bool eventMaskVisible(TPaper &paper, bool sw, bool undo);
 bool eventMaskEnable(TPaper &paper, bool sw, bool undo);

@@ -547,3 +547,21 @@ TEST(SelectionMaskUndoRedo, TheLayerAndMaskTransformRecordExchangesPixelsAndMask
     EXPECT_EQ(ld.imageTC->getColor(5, 5), 0xFF123456u);
     EXPECT_EQ(masksOf(p).toStdString(), masksAfter.toStdString());
 }
+
+TEST(SelectionMask, TextRenderedIntoTheWorkChannelBecomesTheSelection)
+{
+    LiveReplayApp app;
+    const ScopedUndoMax undoMax(10);
+    EditSession s{15};
+    ASSERT_TRUE(s.start());
+    TPaper &p = s.paper();
+    ASSERT_TRUE(p.setFlow(*s.flow(), 0, true) || s.flow()->layerIdx() == 0);
+    s.flow()->alpha().fillBox(3, 4, 5, 2, 255);
+    ASSERT_TRUE(eventSelectText(p, s.flow(), 0, nullptr, true));
+    EXPECT_EQ(p.getActiveMaskData()->getMaskValue(4, 5), 255);
+    EXPECT_LE(p.getActiveMaskData()->getMaskValue(10, 10), 0);
+    sRect r;
+    EXPECT_FALSE(s.flow()->alpha().findRect(r)); // cleared
+    EXPECT_EQ(s.ev().eventCnt, 0u);              // the text tool records its own packet
+    EXPECT_EQ(s.undo().getUndoCnt(), 1);
+}
