@@ -7,6 +7,8 @@
 #include "document/selection/selection_grow.h"
 #include "document/selection/selection_ops.h"
 
+#include <QStringDecoder>
+
 #include <cstring>
 
 namespace {
@@ -165,13 +167,22 @@ bool playCutLayer(CEventMngr &mngr, TPaper &paper, uint8_t, std::span<const uint
     return masksChanged(mngr, eventEditCutLayer(paper, nullptr, idx, midx, false));
 }
 
-bool playSelectName(CEventMngr &mngr, TPaper &paper, uint8_t, std::span<const uint8_t> body)
+bool playSelectName(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<const uint8_t> body)
 {
     SEvNameHead h;
-    if (!readEventRecord(body, h) || h.len % 2 != 0 || h.len > body.size() - sizeof h)
+    // 15 carries UTF-16, the older 12 8-bit Shift_JIS.
+    const bool wide = code == 15;
+    if (!readEventRecord(body, h) || (wide && h.len % 2 != 0) || h.len > body.size() - sizeof h)
         return false;
-    QString name(qsizetype(h.len / 2), Qt::Uninitialized);
-    std::memcpy(name.data(), body.data() + sizeof h, h.len);
+    QString name;
+    if (wide) {
+        name = QString(qsizetype(h.len / 2), Qt::Uninitialized);
+        std::memcpy(name.data(), body.data() + sizeof h, h.len);
+    } else {
+        QStringDecoder dec("Shift_JIS");
+        name = dec(QByteArrayView(reinterpret_cast<const char *>(body.data() + sizeof h),
+                                  qsizetype(h.len)));
+    }
     if (const qsizetype end = name.indexOf(QChar(0)); end >= 0)
         name.truncate(end);
     return masksChanged(mngr, eventSelectName(paper, nullptr, paper.ActiveLayer(), h.idx, name,
@@ -186,7 +197,8 @@ void registerSelectionReplayRows()
         registerEventReplay(10, c, QStringLiteral("selection command %1").arg(c), playSelectCmd);
     for (uint8_t c : {7, 8, 9, 10, 13, 14, 22, 24, 25, 26})
         registerEventReplay(10, c, QStringLiteral("selection command %1").arg(c), playSelectData);
-    registerEventReplay(10, 15, QStringLiteral("selection name"), playSelectName);
+    for (uint8_t c : {12, 15})
+        registerEventReplay(10, c, QStringLiteral("selection name %1").arg(c), playSelectName);
     registerEventReplay(4, 9, QStringLiteral("cut the selected part"), playCutLayer);
 
     SEvReplayOps &ops = eventReplayOps();
