@@ -362,20 +362,22 @@ bool playFill(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<const uin
     SEvFillFigure b;
     if (!readEventRecord(body, b) || !isIndexValid(paper, b.idx))
         return false;
+    // The packet's fields are packed: the points are copied out before they are passed on.
+    const sFPos p0 = b.p0, p1 = b.p1;
     bool ok = false;
     switch (code) {
     case 0:
         ok = eventFillAll(paper, nullptr, b.idx, b.colour, false, false);
         break;
     case 1:
-        ok = eventFillRect(paper, nullptr, b.idx, b.p0, b.p1, false, false);
+        ok = eventFillRect(paper, nullptr, b.idx, p0, p1, false, false);
         break;
     case 2:
-        ok = eventLayerGradation(paper, nullptr, b.idx, b.p0, b.p1, false, false);
+        ok = eventLayerGradation(paper, nullptr, b.idx, p0, p1, false, false);
         break;
     case 3:
     case 6:
-        ok = eventFillEllipse(paper, nullptr, b.idx, code == 3 ? 0 : 1, b.p0, b.p1, false);
+        ok = eventFillEllipse(paper, nullptr, b.idx, code == 3 ? 0 : 1, p0, p1, false);
         break;
     default:
         return false;
@@ -407,10 +409,10 @@ bool playSelectFigure(CEventMngr &mngr, TPaper &paper, uint8_t code,
         !maskIsCurrent(paper, b.midx))
         return false;
     const eMaskAddType mat = eMaskAddType(b.mat);
-    const bool ok = code == 16
-                        ? eventSelectRect(paper, nullptr, b.idx, b.p0, b.p1, mat, false)
-                        : eventSelectEllipse(paper, nullptr, b.idx, code == 17 ? 0 : 1, b.p0, b.p1,
-                                             mat, false);
+    const sFPos p0 = b.p0, p1 = b.p1;
+    const bool ok = code == 16 ? eventSelectRect(paper, nullptr, b.idx, p0, p1, mat, false)
+                               : eventSelectEllipse(paper, nullptr, b.idx, code == 17 ? 0 : 1, p0,
+                                                    p1, mat, false);
     return figureDone(mngr, ok, updtRefresh | updtSelectWin);
 }
 

@@ -523,7 +523,7 @@ namespace {
 
 // Unpacks the coverage of a packet into the work image's channel bound to layer idx.
 bool loadCoverage(TPaper &paper, TFlowImage &f, int32_t idx, std::span<const uint8_t> body,
-                  size_t head, const sBox &b, uint32_t padded, uint32_t bytes, uint32_t packed)
+                  size_t head, sBox b, uint32_t padded, uint32_t bytes, uint32_t packed)
 {
     if (!bindFlow(paper, f, idx))
         return false;
@@ -556,16 +556,21 @@ bool playCoverage(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<const
 {
     TFlowImage *f = paper.getActiveFlow();
     SEvAlpha a;
-    if (!f || !readEventRecord(body, a) || !isIndexValid(paper, a.idx) ||
-        !currentMask(paper, a.midx) || a.mt >= kMaskAddTypeCount ||
-        !loadCoverage(paper, *f, a.idx, body, sizeof a, a.box, a.padded, a.bytes, a.packed)) {
+    // The packet's fields are packed: positions are copied out before they are passed on.
+    if (!readEventRecord(body, a))
+        return false;
+    const sBox box = a.box;
+    const sPos seed = a.seed;
+    if (!f || !isIndexValid(paper, a.idx) || !currentMask(paper, a.midx) ||
+        a.mt >= kMaskAddTypeCount ||
+        !loadCoverage(paper, *f, a.idx, body, sizeof a, box, a.padded, a.bytes, a.packed)) {
         if (f && isIndexValid(paper, a.idx))
             paper.setFlow(*f, a.idx, true);
         return false;
     }
-    const bool ok = code == 1 ? eventMagicWandOld(paper, f, a.idx, a.seed, eMaskAddType(a.mt),
+    const bool ok = code == 1 ? eventMagicWandOld(paper, f, a.idx, seed, eMaskAddType(a.mt),
                                                   a.op2 != 0, false)
-                              : eventSeedFillOld(paper, f, a.idx, a.seed, a.op2 != 0, code == 4,
+                              : eventSeedFillOld(paper, f, a.idx, seed, a.op2 != 0, code == 4,
                                                  false);
     if (ok)
         mngr.playUpdt |= code == 1 ? (updtRefresh | updtSelectWin) : updtRefresh;
@@ -576,17 +581,21 @@ bool playCoverageEx(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<con
 {
     TFlowImage *f = paper.getActiveFlow();
     SEvAlphaEx a;
-    if (!f || !readEventRecord(body, a) || !isIndexValid(paper, a.idx) ||
-        !currentMask(paper, a.midx) || a.mt >= kMaskAddTypeCount || a.w < 1 || a.h < 1 ||
-        a.w > kMaxPaperSide || a.h > kMaxPaperSide ||
-        !loadCoverage(paper, *f, a.idx, body, sizeof a, a.box, a.padded, a.bytes, a.packed)) {
+    if (!readEventRecord(body, a))
+        return false;
+    const sBox box = a.box;
+    const sPos seed = a.seed, ofs = a.ofs;
+    if (!f || !isIndexValid(paper, a.idx) || !currentMask(paper, a.midx) ||
+        a.mt >= kMaskAddTypeCount || a.w < 1 || a.h < 1 || a.w > kMaxPaperSide ||
+        a.h > kMaxPaperSide ||
+        !loadCoverage(paper, *f, a.idx, body, sizeof a, box, a.padded, a.bytes, a.packed)) {
         if (f && isIndexValid(paper, a.idx))
             paper.setFlow(*f, a.idx, true);
         return false;
     }
-    const bool ok = code == 3 ? eventMagicWandEx(paper, f, a.idx, a.seed, a.ofs, {a.w, a.h},
+    const bool ok = code == 3 ? eventMagicWandEx(paper, f, a.idx, seed, ofs, {a.w, a.h},
                                                  eMaskAddType(a.mt), a.op2 != 0, false)
-                              : eventSeedFillEx(paper, f, a.idx, a.seed, a.ofs, {a.w, a.h},
+                              : eventSeedFillEx(paper, f, a.idx, seed, ofs, {a.w, a.h},
                                                 a.op2 != 0, code == 5, false);
     if (ok)
         mngr.playUpdt |= uint32_t(updtRefresh) | uint32_t(updtLayerWin) | (code == 3 ? uint32_t(updtSelectWin) : 0u);
@@ -600,9 +609,10 @@ bool playFloodFill(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<cons
     if (!readEventRecord(body, b) || !isIndexValid(paper, b.idx) || b.target > 1 || b.anti > 1 ||
         b.mat >= kMaskAddTypeCount)
         return false;
-    const bool ok = code == 9 ? eventMagicWand2(paper, nullptr, b.idx, b.seed, eMaskAddType(b.mat),
+    const sPos seed = b.seed;
+    const bool ok = code == 9 ? eventMagicWand2(paper, nullptr, b.idx, seed, eMaskAddType(b.mat),
                                                 b.anti != 0, false, b.target, b.limit)
-                              : eventFloodFill(paper, nullptr, b.idx, b.seed, b.anti != 0,
+                              : eventFloodFill(paper, nullptr, b.idx, seed, b.anti != 0,
                                                code == 8, false, b.target, b.limit);
     if (ok)
         mngr.playUpdt |= code == 9 ? (updtRefresh | updtSelectWin) : updtRefresh;
