@@ -37,7 +37,7 @@ constexpr uint32_t kMergeVersion = 0x30003;
 
 const CAppProfile &prefs()
 {
-    static const CAppProfile fallback;
+    static const CAppProfile fallback{};
     return gAppProfile ? *gAppProfile : fallback;
 }
 

@@ -93,6 +93,7 @@ class TSelectMng
     int32_t width() const { return m_width; }
     int32_t height() const { return m_height; }
     int32_t activeSelect() const { return int32_t(m_activeSelect); }
+    int32_t maxSelect() const { return int32_t(m_maxSelect); }
     // The slot's parts (nullptr where missing; a bad index gives nullptr).
     const TChannel *slotImage(int32_t index) const;
     const TTC *slotPreview(int32_t index) const;
