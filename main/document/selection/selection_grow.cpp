@@ -44,19 +44,20 @@ void extremeRows(std::span<const uint8_t> src, int32_t w, int32_t h, int32_t n,
     std::vector<int32_t> reach(size_t(2 * n + 1));
     for (int32_t d = -n; d <= n; ++d)
         reach[size_t(d + n)] = octagonReach(n, d);
-    auto srcAt = [&](int32_t r, int32_t c) -> uint8_t {
-        return r < 0 || r >= h ? 0 : src[size_t(r) * size_t(w) + size_t(c)];
+    // Rows outside the image read as a row of zeros, so the column pass has no bounds to test.
+    const std::vector<uint8_t> zeros(size_t(w), 0);
+    auto rowAt = [&](int32_t r) -> const uint8_t * {
+        return r < 0 || r >= h ? zeros.data() : src.data() + size_t(r) * size_t(w);
     };
     for (int32_t r = 0; r < h; ++r) {
         // Each window is the one a row shorter widened by a row on each side.
-        uint8_t *c0 = col.data() + n;
-        for (int32_t c = 0; c < w; ++c)
-            c0[c] = srcAt(r, c);
+        std::copy_n(rowAt(r), size_t(w), col.data() + n);
         for (int32_t k = 1; k <= n; ++k) {
             const uint8_t *prev = col.data() + size_t(k - 1) * size_t(stride) + n;
             uint8_t *cur = col.data() + size_t(k) * size_t(stride) + n;
+            const uint8_t *up = rowAt(r - k), *down = rowAt(r + k);
             for (int32_t c = 0; c < w; ++c)
-                cur[c] = Op::pick(prev[c], Op::pick(srcAt(r - k, c), srcAt(r + k, c)));
+                cur[c] = Op::pick(prev[c], Op::pick(up[c], down[c]));
         }
         auto valueAt = [&](int32_t c, int32_t d) {
             return col[size_t(reach[size_t(d + n)]) * size_t(stride) + size_t(c + d + n)];
