@@ -5,6 +5,7 @@
 #include "document/paper/flow_image.h"
 #include "document/selection/seed_fill_ops.h"
 #include "document/view/composition.h"
+#include "paint/fill/seed_fill.h"
 #include "paint/stroke/stroke.h"
 #include "selection_rig.h"
 
@@ -229,4 +230,30 @@ TEST(SeedFill, TheFloodFillReplaysByFillingAgain)
     EXPECT_FALSE(eventFloodFill(p, s.flow(), 0, {20, 16}, false, true, true, -1, -1));
     EXPECT_EQ(s.ev().eventCnt, events);
     EXPECT_EQ(img.getColor(20, 16), 0xFF2040C0u);
+}
+
+TEST(SeedFill, AnAreaTooComplexForTheSpanStackChangesNothing)
+{
+    LiveReplayApp app;
+    const ScopedUndoMax undoMax(10);
+    EditSession s{77, 1};
+    ASSERT_TRUE(s.live.paper);
+    TPaper &p = s.paper();
+    // A white line between two combs of one-pixel teeth: its fill leaves 10000 teeth to visit.
+    ASSERT_TRUE(setupHeadlessPaper(p, {10000, 3}, 0xFFFFFF, 1) && startPaintModeQZ5(p));
+    CBlockVMTC &img = *p.getLayerData(0)->imageTC;
+    for (int32_t x = 0; x < 10000; ++x) {
+        img.setPixel(x, 1, 0xFFFFFFFF);
+        for (int32_t y : {0, 2})
+            img.setPixel(x, y, x % 2 ? 0xFFFFFFFF : 0xFF000000);
+    }
+    gAppProfile->fillLimit = 10;
+    gAppProfile->fillTarget = 0;
+    gAppProfile->wandLimit = 10;
+    gAppProfile->wandTarget = 0;
+    const QString before = dumpPaperState(p);
+    EXPECT_FALSE(eventSeedFill(p, s.flow(), 0, {5000, 1}, false, false, true));
+    EXPECT_FALSE(eventMagicWand(p, s.flow(), 0, {5000, 1}, eMaskAddType::matNew, false, true));
+    EXPECT_EQ(app.messages.warnings.count(seedFillTooComplexMessage()), 2);
+    EXPECT_EQ(dumpPaperState(p).toStdString(), before.toStdString());
 }
