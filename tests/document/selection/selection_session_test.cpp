@@ -1,5 +1,5 @@
 // A recorded session of selection work (fills, figures in all four combinations, the wand, the
-// bucket fill, growing, colour range, list commands, undos) replays from its creation packet to
+// bucket fill, growing, colour range, list commands, a split, undos) replays from its creation packet to
 // the picture and the document text it was recorded with, masks included. Set
 // KAVRIN_REGENERATE_EVENTS=1 to record the file, its picture and its text again.
 #include "document/edit/layer_list_ops.h"
@@ -81,6 +81,7 @@ void selectionSession(TPaper &p)
     ASSERT_TRUE(eventSelectBind(p, nullptr, 1, 0, 1, matAdd, true));
     ASSERT_TRUE(eventSelectName(p, nullptr, 1, 1, QStringLiteral("色域"), true));
     undoRedo(p, false);
+    ASSERT_TRUE(eventSelectSplitLayer(p, nullptr, 1, -1, 1, false, true));
     ASSERT_TRUE(eventLayerGradation(p, nullptr, 0, {0, 0}, {64, 48}, false, true));
 }
 
