@@ -5,9 +5,11 @@
 #include "document/paper/document_init.h"
 #include "document/paper/flow_image.h"
 #include "document/paper/headless.h"
+#include "document/paper/flow_image.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
+#include "core/mask/mask_manager.h"
 #include "document/paper/paper.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/stroke/stroke_pixel_procs.h"
@@ -88,6 +90,9 @@ struct Doc
     }
     bool reset()
     {
+        // A fresh mask list: masks added by one input would slow every later one.
+        paper->swapMaskMngr(std::make_unique<CMaskMngr>(paper.get(), 16));
+        paper->bVisMask = paper->bEnbMask = false;
         paper->layerMngr().deleteAll();
         paper->layerMngr().setTotalNum(0);
         if (m_blank) {
@@ -103,6 +108,9 @@ struct Doc
     // The input left the document as a start should be.
     bool intact()
     {
+        const CMaskMngr &mm = paper->maskMngr();
+        if (mm.getMaskCount() != 1 || CMaskData::hasMask(mm.getMask(0)))
+            return false;
         if (m_blank)
             return paper->getLayerCount() == 0;
         return paper->getLayerCount() == 2 && paper->m_paperSize == sSize{24, 16} &&

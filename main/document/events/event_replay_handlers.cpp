@@ -349,6 +349,10 @@ void registerStrokeReplayRows(); // event_replay_strokes.cpp
 void registerEditReplayRows();   // document/edit/edit_replay_rows.cpp
 void registerImageReplayRows();  // document/edit/image_replay_rows.cpp
 void registerLayerStructureReplayRows(); // document/edit/layer_structure_replay_rows.cpp
+void registerSelectionReplayRows(); // document/selection/selection_replay_rows.cpp
+void registerFigureReplayRows();    // document/selection/figure_fill_ops.cpp
+void registerColourRangeReplayRows(); // document/selection/colour_range.cpp
+void registerSeedFillReplayRows();    // document/selection/seed_fill_ops.cpp
 
 void registerOwnReplayRows()
 {
@@ -364,6 +368,10 @@ void registerOwnReplayRows()
     registerEditReplayRows();
     registerImageReplayRows();
     registerLayerStructureReplayRows();
+    registerSelectionReplayRows();
+    registerFigureReplayRows();
+    registerColourRangeReplayRows();
+    registerSeedFillReplayRows();
     const QString filters = QStringLiteral("no filter replay entry is installed");
     for (uint8_t g : {32, 33, 34, 35, 38})
         for (int c = 0; c < 256; ++c)

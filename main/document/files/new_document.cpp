@@ -8,6 +8,7 @@
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
 #include "document/paper/paper_host.h"
+#include "document/selection/select_mng.h"
 #include "document/selection/mask_preview.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/undo/undo_stock.h"
@@ -15,6 +16,8 @@
 #include "document/view/view_present.h"
 #include "document/view/zoom_cache.h"
 #include "platform/desktop/cursor.h"
+
+#include <new>
 
 namespace {
 
@@ -83,6 +86,11 @@ bool EventEditCreate(TPaper &paper, const QString &filename, TFlowImage *flow, i
 bool LayerCreate(TPaper &paper, const QString &filename, TFlowImage *flow, int32_t width,
                  int32_t height)
 {
+    try {
+        paper.m_select = std::make_unique<TSelectMng>(width, height);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
     return EventEditCreate(paper, filename, flow, width, height, 0, false, true);
 }
 
@@ -96,6 +104,8 @@ void changePaperSize(TPaper &paper, TFlowImage *flow, int32_t w, int32_t h)
     paper.m_paperSize = {w, h};
     paper.layerMngr().setPaperSize(w, h);
     updateMaskPreview(paper);
+    if (paper.m_select)
+        paper.m_select->Resize(w, h);
     if ((flow = flowOrOwner(paper, flow)))
         flow->changeSize(true);
     paper.vram().Resize(w, h);

@@ -51,6 +51,8 @@ class CHeadlessPaperOwner : public IPaperOwner
     void updateCaption(bool) override { ++captionCount; }
     void updateLayerView() override { ++layerViewCount; }
     void updateMaskView() override { ++maskViewCount; }
+    // No clipboard here: the answer is clipboardWorks.
+    bool copyLayerToClipboardWithMask(int32_t, int32_t) override { return clipboardWorks; }
     void updateNavigatorImage() override { ++navigatorCount; }
 
     // The background of the view outside the paper, as the window's brush gives it.
@@ -63,6 +65,7 @@ class CHeadlessPaperOwner : public IPaperOwner
     int32_t eraseCount = 0;
     // Set by a test to make the document believe that events replay.
     bool eventPlaying = false;
+    bool clipboardWorks = true;
     // The client area and the smooth-zoom setting a window would have.
     sSize client{640, 480};
     bool smoothZoom = false;

@@ -8,6 +8,7 @@
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper_host.h"
+#include "document/selection/select_mng.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/stroke/stroke_pixel_procs.h"
 #include "document/undo/undo_manager.h"

@@ -43,6 +43,7 @@ class IPaperOwner;
 class IPaperPlayback;
 class TFlowImage;
 class TPaper;
+class TSelectMng;
 class TStroke;
 class CUndoMngrEx;
 
@@ -272,6 +273,8 @@ class TPaper : public IMaskOwner, public IViewTransform, public IStrokePaper, pu
     // that holds its packets until its end has copied the pixels into the layer.
     bool m_strokeLive = false;
     std::unique_ptr<CEventRecordGuard> m_strokeRecord;
+    // The selection store of a document started by the level-1 creation; nullptr otherwise.
+    std::unique_ptr<TSelectMng> m_select;
 
   private:
     explicit TPaper(IPaperOwner *dw);

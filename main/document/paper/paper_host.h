@@ -86,6 +86,9 @@ class IPaperOwner
     virtual void setDisplaySize(const sSize &) {}
     // The window holds changes not yet saved (the low-memory question then advises saving).
     virtual bool isModified() const { return false; }
+    // Copies the part of layer idx selected by mask midx (negative: the current one) to the
+    // clipboard; false when the clipboard cannot take it.
+    virtual bool copyLayerToClipboardWithMask(int32_t, int32_t) { return false; }
 };
 
 // The progress window of a long file operation (loading and saving documents and event files).

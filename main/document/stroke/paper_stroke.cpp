@@ -12,6 +12,7 @@
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper_host.h"
+#include "document/selection/select_mng.h"
 #include "document/stroke/stroke_pixel_procs.h"
 #include "document/undo/undo_stock.h"
 #include "document/view/composition.h"
@@ -615,6 +616,8 @@ void closePaintModeQZ5(TPaper &paper)
 bool changePaintModeQZ1toQZ2(TPaper &paper)
 {
     setDrawProcLevel2(paper);
+    // The level-1 selection store has no use at the newer levels.
+    paper.m_select.reset();
     if (!paper.undoMngrEx() && !paper.createUndoMngrEx())
         return false;
     for (int32_t i = 0; i < paper.getLayerCount(); ++i) {

@@ -1,6 +1,7 @@
 #include "document/undo/undo_manager.h"
 
 #include "document/edit/canvas_undo.h"
+#include "document/selection/selection_undo.h"
 
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_layer_image.h"
@@ -446,6 +447,8 @@ bool CUndoMngrEx::pushStructure(const CUndoObj &obj, udCmdName cn, int32_t n0, i
             rec = ownerPaper ? makeSelectMoveRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn, n0,
                                                     n1, n2, n3, extras)
                              : nullptr;
+        else if (isSelectionUndoCommand(cn))
+            rec = ownerPaper ? makeSelectionRecord(*ownerPaper, obj, cn, n0, n1, n2, n3) : nullptr;
         else if (getUndoCmdDataType(cn) == uddtComplex)
             rec = makeComplexRecord(*ownerObj, obj, cn, n0, n1, n2, n3, extras);
         else if (ownerPaper)
@@ -533,6 +536,8 @@ bool CUndoMngrEx::restoreStructure(bool redo, int32_t &idx, sBox &box)
             ok = restoreCanvasRecord(rec, *ownerPaper, idx, box);
         else if (ownerObj && ownerPaper && isSelectMoveUndoCommand(rec.cmdName))
             ok = restoreSelectMoveRecord(rec, *ownerObj, ownerPaper->maskMngr(), idx, box);
+        else if (ownerPaper && isSelectionUndoCommand(rec.cmdName))
+            ok = restoreSelectionRecord(rec, *ownerPaper, idx, box);
         else if (ownerObj && rec.dataType == uddtComplex)
             ok = restoreComplexRecord(rec, *ownerObj, idx, box);
         else if (ownerObj && ownerPaper && rec.dataType == uddtMask)

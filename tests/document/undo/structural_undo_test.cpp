@@ -660,7 +660,7 @@ TEST(StructuralUndo, KindsWhoseOperationIsNotBuiltAreRefused)
     for (udCmdName cn :
          {udcnComplexLayerAndMaskFreeTransform, udcnComplexMoveLayerSelectPos,
           udcnComplexMoveLayerGroupSelPos, udcnComplexMoveLayerLinkSelPos, udcnComplexRot90All,
-          udcnComplexResize, udcnComplexReso, udcnComplexCrop, udcnMaskState}) {
+          udcnComplexResize, udcnComplexReso, udcnComplexCrop}) {
         SCOPED_TRACE(cmdNumber(cn));
         EXPECT_FALSE(d.push(cn, 0, d.id(0), 0, 0));
     }
@@ -688,7 +688,7 @@ TEST(StructuralUndo, ARecordOfAKindWhoseOperationIsNotBuiltIsDroppedUnapplied)
     ASSERT_TRUE(d.ok);
     StoringUndoMngr um(d.paper());
     const DocSnap before = d.snap();
-    for (udCmdName cn : {udcnComplexLayerAndMaskFreeTransform, udcnMaskState}) {
+    for (udCmdName cn : {udcnComplexLayerAndMaskFreeTransform}) {
         SCOPED_TRACE(cmdNumber(cn));
         ASSERT_TRUE(um.store(getUndoCmdDataType(cn), cn, d.id(0)));
         int32_t idx = 0;
