@@ -20,24 +20,9 @@ SFilterDialogMemos &memos()
     return filterDialogMemos();
 }
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-SNumFieldSpec spec(const char *caption, float min, float max, const char *unit = "")
-{
-    SNumFieldSpec s;
-    s.caption = u8(caption);
-    s.min = min;
-    s.max = max;
-    s.unit = u8(unit);
-    return s;
-}
-
 SNumFieldSpec angleSpec(const char *caption)
 {
-    SNumFieldSpec s = spec(caption, -999, 999, "°");
+    SNumFieldSpec s = fieldSpec(caption, -999, 999, "°");
     s.wrapMin = -180;
     s.wrapMax = 180;
     return s;
@@ -84,11 +69,11 @@ TFormCustom4::TFormCustom4(QWidget *owner) : TFormFilterPreview(owner)
         NumM[size_t(i)] = m;
         EditM[size_t(i)] = e;
     }
-    SNumFieldSpec s = spec("×(&S)", 1, 9999);
+    SNumFieldSpec s = fieldSpec("×(&S)", 1, 9999);
     s.maxLength = 6;
     s.track = false;
     FieldS = addNumField(this, kLeft, kTop + 5 * 28, s);
-    s = spec("±(&O)", -9999, 9999);
+    s = fieldSpec("±(&O)", -9999, 9999);
     s.maxLength = 6;
     s.track = false;
     FieldO = addNumField(this, kLeft, kTop + 5 * 28 + 26, s);
@@ -152,21 +137,8 @@ void TFormCustom4::ButtonOKClick()
 
 bool execCustomDialog(SFltCustom &kernel, CFlt4Core &core)
 {
-    auto dialog = std::make_unique<TFormCustom4>(filterDialogOwner(core));
-    if (!dialog->Attach(core))
-        return false;
-    int result = kavrin::mrCancel;
-    try {
-        result = runFilterModal(*dialog);
-    } catch (...) {
-        core.Revert(true);
-        throw;
-    }
-    core.Revert(result != kavrin::mrOk);
-    if (result != kavrin::mrOk)
-        return false;
-    kernel = dialog->curData();
-    return true;
+    return runFilterDialogWith<TFormCustom4>(
+        core, [&kernel](TFormCustom4 &dialog) { kernel = dialog.curData(); });
 }
 
 bool makeCustomLastParam(SFltCustom &kernel)
@@ -181,7 +153,7 @@ bool makeCustomLastParam(SFltCustom &kernel)
 TFormSharpenCustom4::TFormSharpenCustom4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("シャープ(カスタム)"));
-    SNumFieldSpec s = spec("量(&A)", 0, 1);
+    SNumFieldSpec s = fieldSpec("量(&A)", 0, 1);
     s.step = 0.01f;
     s.format = QStringLiteral("%.6g");
     FieldA = addNumField(this, kLeft, kTop, s);
@@ -232,7 +204,7 @@ bool makeSharpenCustomLastParam(sFltObj2 &rec)
 TFormGaussianBlur4::TFormGaussianBlur4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("ぼかし(ガウス)"));
-    SNumFieldSpec s = spec("量(&A)", 0.1f, 10);
+    SNumFieldSpec s = fieldSpec("量(&A)", 0.1f, 10);
     s.step = 0.1f;
     s.format = QStringLiteral("%.4g");
     FieldA = addNumField(this, kLeft, kTop, s);
@@ -282,7 +254,7 @@ TFormMotionBlur4::TFormMotionBlur4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("ぼかし(移動)"));
     FieldA = addNumField(this, kLeft, kTop, angleSpec("角度(&A)"));
-    FieldM = addNumField(this, kLeft, kTop + kRow, spec("量(&D)", 1, 100, "px"));
+    FieldM = addNumField(this, kLeft, kTop + kRow, fieldSpec("量(&D)", 1, 100, "px"));
     fitClientHeight(292);
 }
 
@@ -329,7 +301,7 @@ bool makeMotionBlurLastParam(sFltObj2 &rec)
 TFormMedian4::TFormMedian4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("明るさの中間値"));
-    SNumFieldSpec s = spec("半径(&R)", 1, 100, "px");
+    SNumFieldSpec s = fieldSpec("半径(&R)", 1, 100, "px");
     s.maxLength = 4;
     FieldL = addNumField(this, kLeft, kTop, s);
     fitClientHeight(292);
@@ -376,7 +348,7 @@ bool makeMedianLastParam(sFltObj2 &rec, CFlt4Core &core)
 TFormMosaic4::TFormMosaic4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("モザイク"));
-    SNumFieldSpec s = spec("サイズ(&C)", 2, 255, "px");
+    SNumFieldSpec s = fieldSpec("サイズ(&C)", 2, 255, "px");
     s.maxLength = 4;
     FieldL = addNumField(this, kLeft, kTop, s);
     fitClientHeight(292);
@@ -423,7 +395,7 @@ bool makeMosaicLastParam(sFltObj2 &rec, CFlt4Core &core)
 TFormNoise4::TFormNoise4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("ノイズ"));
-    FieldA = addNumField(this, kLeft, kTop, spec("量(&A)", 0, 512));
+    FieldA = addNumField(this, kLeft, kTop, fieldSpec("量(&A)", 0, 512));
     ChkG = addCheckBox(this, kLeft, kTop + kRow, u8("グレースケール(&M)"));
     ButtonR = addButton(this, 240, 100, u8("再作成(&R)"));
     fitClientHeight(292);
@@ -481,7 +453,7 @@ bool makeNoiseLastParam(sFltObj4 &rec)
 TFormDifuse4::TFormDifuse4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("拡散"));
-    FieldR = addNumField(this, kLeft, kTop, spec("範囲(&A)", 1, 255));
+    FieldR = addNumField(this, kLeft, kTop, fieldSpec("範囲(&A)", 1, 255));
     RadM = new QGroupBox(u8("モード"), this);
     RadM->setGeometry(kLeft, kTop + kRow, 208, 84);
     RadMItems = new QButtonGroup(this);
@@ -564,10 +536,10 @@ TFormEmboss4::TFormEmboss4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("エンボス"));
     FieldA = addNumField(this, kLeft, kTop, angleSpec("角度(&A)"));
-    SNumFieldSpec h = spec("高さ(&H)", 0.1f, 100, "px");
+    SNumFieldSpec h = fieldSpec("高さ(&H)", 0.1f, 100, "px");
     h.format = QStringLiteral("%0.6g");
     FieldH = addNumField(this, kLeft, kTop + kRow, h);
-    SNumFieldSpec m = spec("量(&M)", 1, 500, "%");
+    SNumFieldSpec m = fieldSpec("量(&M)", 1, 500, "%");
     m.useCenter = true;
     m.center = 100;
     FieldM = addNumField(this, kLeft, kTop + 2 * kRow, m);
@@ -619,7 +591,7 @@ bool makeEmbossLastParam(sFltObj4 &rec)
 TFormColorHalftone4::TFormColorHalftone4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("カラーハーフトーン"));
-    FieldD = addNumField(this, kLeft, kTop, spec("直径(&D)", 3, 255, "px"));
+    FieldD = addNumField(this, kLeft, kTop, fieldSpec("直径(&D)", 3, 255, "px"));
     auto *group = new QGroupBox(u8("角度"), this);
     group->setGeometry(kLeft - 4, kTop + kRow, 232, 3 * kRow + 20);
     FieldR = addNumField(group, 4, 18, angleSpec("&R"));

@@ -246,6 +246,27 @@ void TFormFilter::ButtonOKClick()
 
 // ---- building the controls
 
+SNumFieldSpec fieldSpec(const char *caption, float min, float max, const char *unit)
+{
+    SNumFieldSpec s;
+    s.caption = u8(caption);
+    s.min = min;
+    s.max = max;
+    s.unit = u8(unit);
+    return s;
+}
+
+std::vector<QWidget *> labelsAddedBy(QWidget *parent, const std::function<void()> &make)
+{
+    const QList<QLabel *> before = parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    make();
+    std::vector<QWidget *> added;
+    for (QLabel *l : parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
+        if (!before.contains(l))
+            added.push_back(l);
+    return added;
+}
+
 SNumField TFormFilter::addNumField(QWidget *parent, int left, int top, const SNumFieldSpec &spec)
 {
     SNumField f;

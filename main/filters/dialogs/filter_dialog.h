@@ -87,6 +87,19 @@ struct SNumFieldSpec
     float center = 0;
 };
 
+// A dialog's own text, written in the source as UTF-8.
+inline QString u8(const char *s)
+{
+    return QString::fromUtf8(s);
+}
+
+// A field spec from its caption, range and unit (UTF-8); the rest keeps the defaults.
+SNumFieldSpec fieldSpec(const char *caption, float min, float max, const char *unit = "");
+
+// The labels that make adds to parent as its direct children (a field's caption and unit), so a
+// dialog can enable them together with the field.
+std::vector<QWidget *> labelsAddedBy(QWidget *parent, const std::function<void()> &make);
+
 class TFormFilter : public TDialogBaseForm
 {
   public:
@@ -192,8 +205,8 @@ template <class Base, class Rec, int32_t Size> class TFilterRecordForm : public 
 
 // execDialog of every module: the dialog made over the core's window, attached (refused: no
 // dialog, false), shown modally, the preview reverted whatever the answer (the window redrawn
-// unless OK), the record copied out on OK. The dialog is freed on every path.
-template <class Dialog, class Rec> bool runFilterDialog(CFlt4Core &core, Rec &out)
+// unless OK), then on OK take(dialog) copies its values out. The dialog is freed on every path.
+template <class Dialog, class Take> bool runFilterDialogWith(CFlt4Core &core, Take take)
 {
     auto dialog = std::make_unique<Dialog>(filterDialogOwner(core));
     if (!dialog->Attach(core))
@@ -209,6 +222,12 @@ template <class Dialog, class Rec> bool runFilterDialog(CFlt4Core &core, Rec &ou
     core.Revert(result != kavrin::mrOk);
     if (result != kavrin::mrOk)
         return false;
-    out = dialog->curParam();
+    take(*dialog);
     return true;
+}
+
+// The usual case: the dialog's current record is the result.
+template <class Dialog, class Rec> bool runFilterDialog(CFlt4Core &core, Rec &out)
+{
+    return runFilterDialogWith<Dialog>(core, [&out](Dialog &dialog) { out = dialog.curParam(); });
 }

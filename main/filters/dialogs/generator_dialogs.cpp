@@ -25,39 +25,12 @@ SEffectDialogMemos &memos()
     return effectDialogMemos();
 }
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-SNumFieldSpec spec(const char *caption, float min, float max, const char *unit = "")
-{
-    SNumFieldSpec s;
-    s.caption = u8(caption);
-    s.min = min;
-    s.max = max;
-    s.unit = u8(unit);
-    return s;
-}
-
 SNumFieldSpec contrastSpec()
 {
-    SNumFieldSpec s = spec("コントラスト(&N)", 1, 1000);
+    SNumFieldSpec s = fieldSpec("コントラスト(&N)", 1, 1000);
     s.useCenter = true;
     s.center = 100;
     return s;
-}
-
-// The labels a call adds to parent (a field's caption and unit).
-template <class Make> std::vector<QWidget *> withLabels(QWidget *parent, Make make)
-{
-    const QList<QLabel *> before = parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
-    make();
-    std::vector<QWidget *> added;
-    for (QLabel *l : parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
-        if (!before.contains(l))
-            added.push_back(l);
-    return added;
 }
 
 // A field's edit, trackbar and labels, to enable together.
@@ -146,7 +119,7 @@ TFormTiles4::TFormTiles4(QWidget *owner) : TFilterRecordForm(owner)
     RadS->setChecked(true);
     for (QRadioButton *r : {RadS, RadT})
         connect(r, &QRadioButton::clicked, this, [this, r] { ValueChange(r); });
-    FieldW = addNumField(this, kLeft, kTop + 24, spec("幅(&W)", 8, 512, "px"));
+    FieldW = addNumField(this, kLeft, kTop + 24, fieldSpec("幅(&W)", 8, 512, "px"));
     Chk3 = addCheckBox(this, kLeft, kTop + 70, u8("色3(&C)"));
     SNumField *opacity[3] = {&FieldO1, &FieldO2, &FieldO3};
     const char *colourCaptions[3] = {"色1", "色2", "色3"};
@@ -156,8 +129,9 @@ TFormTiles4::TFormTiles4(QWidget *owner) : TFilterRecordForm(owner)
         addLabel(this, kLeft, y, colourCaptions[i]);
         Color[i] = addCell(this, kLeft + 104, y);
         Color[i]->OnChange = [this](QObject *s) { ValueChange(s); };
-        const auto labels = withLabels(this, [&] {
-            *opacity[i] = addNumField(this, kLeft, y + 24, spec(opacityCaptions[i], 0, 100, "%"));
+        const auto labels = labelsAddedBy(this, [&] {
+            *opacity[i] =
+                addNumField(this, kLeft, y + 24, fieldSpec(opacityCaptions[i], 0, 100, "%"));
         });
         if (i == 2)
             LabelO3 = static_cast<QLabel *>(labels.front());
@@ -265,15 +239,15 @@ TFormClouds4::TFormClouds4(QWidget *owner) : TFilterRecordForm(owner)
     for (QRadioButton *r : {RadC, RadR})
         connect(r, &QRadioButton::clicked, this, [this, r] { ValueChange(r); });
     FieldC = addNumField(this, 12, 32, contrastSpec());
-    auto labels =
-        withLabels(this, [&] { FieldS = addNumField(this, 12, 76, spec("柔らかさ(&S)", 1, 100)); });
+    auto labels = labelsAddedBy(
+        this, [&] { FieldS = addNumField(this, 12, 76, fieldSpec("柔らかさ(&S)", 1, 100)); });
     FSoftness = fieldWidgets(FieldS, labels);
     CheckA = addCheckBox(this, 12, 120, u8("ラップアラウンド(&W)"));
-    labels = withLabels(
-        this, [&] { FieldW = addNumField(this, 12, 144, spec("幅(&I)", 20, 256, "px")); });
+    labels = labelsAddedBy(
+        this, [&] { FieldW = addNumField(this, 12, 144, fieldSpec("幅(&I)", 20, 256, "px")); });
     FSizes = fieldWidgets(FieldW, labels);
-    labels = withLabels(
-        this, [&] { FieldH = addNumField(this, 12, 188, spec("高さ(&H)", 20, 256, "px")); });
+    labels = labelsAddedBy(
+        this, [&] { FieldH = addNumField(this, 12, 188, fieldSpec("高さ(&H)", 20, 256, "px")); });
     for (QWidget *w : fieldWidgets(FieldH, labels))
         FSizes.push_back(w);
     addLabel(this, 12, 236, "色1");
@@ -442,7 +416,7 @@ TFormPlasma4::TFormPlasma4(QWidget *owner) : TFilterRecordForm(owner)
         CmbM->addItem(name);
     }
     connect(CmbM, &QComboBox::activated, this, [this] { ValueChange(CmbM); });
-    FieldO = addNumField(this, 12, 104, spec("不透明度(&O)", 1, 100, "%"));
+    FieldO = addNumField(this, 12, 104, fieldSpec("不透明度(&O)", 1, 100, "%"));
     BtnR = addButton(this, 240, 100, u8("再作成(&R)"));
     fitClientHeight(152);
 }

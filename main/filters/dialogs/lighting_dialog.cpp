@@ -17,19 +17,11 @@
 #include <cmath>
 
 namespace {
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
+// Most of this dialog's fields have no trackbar.
 SNumFieldSpec spec(const char *caption, float min, float max, const char *unit = "",
                    bool track = false)
 {
-    SNumFieldSpec s;
-    s.caption = u8(caption);
-    s.min = min;
-    s.max = max;
-    s.unit = u8(unit);
+    SNumFieldSpec s = fieldSpec(caption, min, max, unit);
     s.track = track;
     return s;
 }
@@ -49,18 +41,6 @@ TColor32 colourRGB(uint8_t r, uint8_t g, uint8_t b)
     c.b = b;
     c.a = 255;
     return c;
-}
-
-// The labels a call adds to parent.
-template <class Make> std::vector<QWidget *> withLabels(QWidget *parent, Make make)
-{
-    const QList<QLabel *> before = parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
-    make();
-    std::vector<QWidget *> added;
-    for (QLabel *l : parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
-        if (!before.contains(l))
-            added.push_back(l);
-    return added;
 }
 
 constexpr int kLeft = 8;
@@ -161,17 +141,17 @@ TFormLighting4::TFormLighting4(QWidget *owner) : TFormFilter(owner)
     SNumFieldSpec h = spec("角度(&H)", -999, 999, "°");
     h.wrapMin = -180;
     h.wrapMax = 180;
-    auto labels = withLabels(this, [&] { FieldH = addNumField(this, kMid, kTop + 72, h); });
+    auto labels = labelsAddedBy(this, [&] { FieldH = addNumField(this, kMid, kTop + 72, h); });
     const auto angleLabels = [&](const std::vector<QWidget *> &ls, const SNumField &f) {
         for (QWidget *w : ls)
             FAngleWidgets.push_back(w);
         FAngleWidgets.push_back(f.edit);
     };
     angleLabels(labels, FieldH);
-    labels = withLabels(
+    labels = labelsAddedBy(
         this, [&] { FieldP = addNumField(this, kMid, kTop + 96, spec("傾斜(&T)", 0, 90, "°")); });
     angleLabels(labels, FieldP);
-    labels = withLabels(
+    labels = labelsAddedBy(
         this, [&] { FieldF = addNumField(this, kMid, kTop + 120, spec("拡散(&F)", 0, 180, "°")); });
     angleLabels(labels, FieldF);
 
@@ -383,26 +363,13 @@ void TFormLighting4::ButtonOKClick()
 
 bool execLightingDialog(sFltObjComplex &rec, SFltLight &light, CFlt4Core &core)
 {
-    auto dialog = std::make_unique<TFormLighting4>(filterDialogOwner(core));
-    if (!dialog->Attach(core))
-        return false;
-    int result = kavrin::mrCancel;
-    try {
-        result = runFilterModal(*dialog);
-    } catch (...) {
-        // The layer goes back to its backup before the command reports the failure.
-        core.Revert(true);
-        throw;
-    }
-    core.Revert(result != kavrin::mrOk);
-    if (result != kavrin::mrOk)
-        return false;
-    initFltObjComplex(rec, 1, sizeof(SFltLight));
-    rec.data0.all = dialog->curParam().data0.all;
-    rec.data1.all = dialog->curParam().data1.all;
-    light = dialog->curData();
-    rec.data = std::span(reinterpret_cast<const uint8_t *>(&light), sizeof(SFltLight));
-    return true;
+    return runFilterDialogWith<TFormLighting4>(core, [&rec, &light](TFormLighting4 &dialog) {
+        initFltObjComplex(rec, 1, sizeof(SFltLight));
+        rec.data0.all = dialog.curParam().data0.all;
+        rec.data1.all = dialog.curParam().data1.all;
+        light = dialog.curData();
+        rec.data = std::span(reinterpret_cast<const uint8_t *>(&light), sizeof(SFltLight));
+    });
 }
 
 bool makeLightingLastParam(sFltObjComplex &rec, SFltLight &light)

@@ -9,11 +9,6 @@
 #include <QLabel>
 
 namespace {
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
 SNumFieldSpec offsetSpec(const char *caption)
 {
     SNumFieldSpec s;
