@@ -317,19 +317,22 @@ SNumField TFormFilter::addNumField(QWidget *parent, int left, int top, const SNu
 QCheckBox *TFormFilter::addCheckBox(QWidget *parent, int left, int top, const QString &caption)
 {
     auto *chk = new QCheckBox(caption, parent);
-    chk->setGeometry(left, top, 200, 20);
-    connect(chk, &QCheckBox::clicked, this, [this, chk] { ValueChange(chk); });
-    FBottom = std::max(FBottom, parent->mapTo(this, QPoint(0, top + 22)).y());
+    placeClickable(chk, left, top, 200);
     return chk;
 }
 
 QPushButton *TFormFilter::addButton(QWidget *parent, int left, int top, const QString &caption)
 {
     auto *button = new QPushButton(caption, parent);
-    button->setGeometry(left, top, 88, 20);
-    connect(button, &QPushButton::clicked, this, [this, button] { ValueChange(button); });
-    FBottom = std::max(FBottom, parent->mapTo(this, QPoint(0, top + 22)).y());
+    placeClickable(button, left, top, 88);
     return button;
+}
+
+void TFormFilter::placeClickable(QAbstractButton *button, int left, int top, int width)
+{
+    button->setGeometry(left, top, width, 20);
+    connect(button, &QAbstractButton::clicked, this, [this, button] { ValueChange(button); });
+    FBottom = std::max(FBottom, button->parentWidget()->mapTo(this, QPoint(0, top + 22)).y());
 }
 
 bool TFormFilter::pairedChange(QObject *Sender, uint8_t &answer)

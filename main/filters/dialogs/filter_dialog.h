@@ -22,6 +22,7 @@
 #include <memory>
 #include <vector>
 
+class QAbstractButton;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -164,6 +165,9 @@ class TFormFilter : public TDialogBaseForm
     void fitClientHeight(int minHeight);
 
   private:
+    // A check box or button placed in its parent, reporting its clicks to ValueChange.
+    void placeClickable(QAbstractButton *button, int left, int top, int width);
+
     std::vector<SNumField> FFields;
     int FBottom = 0;
 };

@@ -190,22 +190,30 @@ bool TFormLighting4::Attach(CFlt4Core &core)
 
 void TFormLighting4::ReadCurParam()
 {
-    initFltLight(FCurData);
     FCurParam.data0.all = int32_t(cellColour(*FCell2).bgra);
     FCurParam.data1.all = roundHalfAway(FieldL.num->Value());
-    FCurData.kind = std::max(CmbK->currentIndex(), 0);
-    FCurData.power = roundHalfAway(FieldI.num->Value());
-    FCurData.color.all = cellColour(*FCell1).bgra;
-    FCurData.range = roundHalfAway(FieldR.num->Value());
-    // 0.5 + X / layer width: a light can stand outside the area.
-    FCurData.posx = FieldX.num->Position() * 2 - 0.5f;
-    FCurData.posy = FieldY.num->Position() * 2 - 0.5f;
-    FCurData.posz = roundHalfAway(FieldD.num->Value());
+    FCurData = controlsLight();
     if (FCurData.kind != flkPoint) {
         FCurData.phi = radians(FieldP.num->Value());
         FCurData.theta = radians(-double(FieldH.num->Value()));
-        FCurData.wide = roundHalfAway(FieldF.num->Value());
     }
+}
+
+SFltLight TFormLighting4::controlsLight() const
+{
+    SFltLight l;
+    initFltLight(l);
+    l.kind = std::max(CmbK->currentIndex(), 0);
+    l.power = roundHalfAway(FieldI.num->Value());
+    l.color.all = cellColour(*FCell1).bgra;
+    l.range = roundHalfAway(FieldR.num->Value());
+    // 0.5 + X / layer width: a light can stand outside the area.
+    l.posx = FieldX.num->Position() * 2 - 0.5f;
+    l.posy = FieldY.num->Position() * 2 - 0.5f;
+    l.posz = roundHalfAway(FieldD.num->Value());
+    if (l.kind != flkPoint)
+        l.wide = roundHalfAway(FieldF.num->Value());
+    return l;
 }
 
 void TFormLighting4::sideViewFollows()
@@ -345,18 +353,11 @@ void TFormLighting4::ButtonOKClick()
     m.ambient = cellColour(*FCell2);
     m.lightness = roundHalfAway(FieldL.num->Value());
     SFltLight &l = m.light;
-    initFltLight(l);
-    l.kind = std::max(CmbK->currentIndex(), 0);
-    l.power = roundHalfAway(FieldI.num->Value());
-    l.color.all = cellColour(*FCell1).bgra;
-    l.range = roundHalfAway(FieldR.num->Value());
-    l.posx = FieldX.num->Position() * 2 - 0.5f;
-    l.posy = FieldY.num->Position() * 2 - 0.5f;
-    l.posz = roundHalfAway(FieldD.num->Value());
+    l = controlsLight();
     if (l.kind != flkPoint) {
+        // Remembered in whole degrees; the repeat turns them into radians.
         l.phi = float(roundHalfAway(FieldP.num->Value()));
         l.theta = float(roundHalfAway(-FieldH.num->Value()));
-        l.wide = roundHalfAway(FieldF.num->Value());
     }
     m.preview = PreviewChecked();
 }

@@ -70,6 +70,8 @@ class TFormLighting4 : public TFormFilter
     // The kind's defaults into the controls and both views (notify: announce the preview).
     void kindChange(int32_t kind, bool notify);
     void sideViewFollows();
+    // The light the controls describe, all but its tilt and heading.
+    SFltLight controlsLight() const;
 
     sFltObjComplex FCurParam{};
     sFltObjComplex FPreParam{};
