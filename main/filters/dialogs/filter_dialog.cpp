@@ -256,22 +256,21 @@ SNumFieldSpec fieldSpec(const char *caption, float min, float max, const char *u
     return s;
 }
 
-std::vector<QWidget *> labelsAddedBy(QWidget *parent, const std::function<void()> &make)
+std::vector<QWidget *> SNumField::widgets() const
 {
-    const QList<QLabel *> before = parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
-    make();
-    std::vector<QWidget *> added;
-    for (QLabel *l : parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
-        if (!before.contains(l))
-            added.push_back(l);
-    return added;
+    std::vector<QWidget *> out;
+    for (QWidget *w : {static_cast<QWidget *>(caption), static_cast<QWidget *>(unit),
+                       static_cast<QWidget *>(edit), static_cast<QWidget *>(track)})
+        if (w)
+            out.push_back(w);
+    return out;
 }
 
 SNumField TFormFilter::addNumField(QWidget *parent, int left, int top, const SNumFieldSpec &spec)
 {
     SNumField f;
-    auto *label = new QLabel(spec.caption, parent);
-    label->setGeometry(left, top + 3, 100, 16);
+    f.caption = new QLabel(spec.caption, parent);
+    f.caption->setGeometry(left, top + 3, 100, 16);
     f.num = new TNumMngr(this);
     f.num->beginLoading();
     f.num->setValueMin(spec.min);
@@ -294,10 +293,10 @@ SNumField TFormFilter::addNumField(QWidget *parent, int left, int top, const SNu
     f.edit->setGeometry(left + 104, top, 64, 20);
     f.edit->setAssociate(f.num);
     // The caption's mnemonic moves the focus to the box.
-    label->setBuddy(f.edit);
+    f.caption->setBuddy(f.edit);
     if (!spec.unit.isEmpty()) {
-        auto *unit = new QLabel(spec.unit, parent);
-        unit->setGeometry(left + 172, top + 3, 24, 16);
+        f.unit = new QLabel(spec.unit, parent);
+        f.unit->setGeometry(left + 172, top + 3, 24, 16);
     }
     int bottom = top + 24;
     if (spec.track) {

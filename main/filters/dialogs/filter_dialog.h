@@ -63,12 +63,18 @@ class TPreviewFilter : public TPreviewFrame
     bool LoadSource() override;
 };
 
-// A value model with its edit box and (for most values) its trackbar.
+// A value model with its edit box, its caption, its unit label (when it has a unit) and (for
+// most values) its trackbar.
 struct SNumField
 {
     TNumMngr *num = nullptr;
     TNumEdit *edit = nullptr;
     TGraphicTrackbar *track = nullptr;
+    QLabel *caption = nullptr;
+    QLabel *unit = nullptr;
+
+    // The widgets it shows, to enable together.
+    std::vector<QWidget *> widgets() const;
 };
 
 // How a value field is made.
@@ -96,10 +102,6 @@ inline QString u8(const char *s)
 
 // A field spec from its caption, range and unit (UTF-8); the rest keeps the defaults.
 SNumFieldSpec fieldSpec(const char *caption, float min, float max, const char *unit = "");
-
-// The labels that make adds to parent as its direct children (a field's caption and unit), so a
-// dialog can enable them together with the field.
-std::vector<QWidget *> labelsAddedBy(QWidget *parent, const std::function<void()> &make);
 
 class TFormFilter : public TDialogBaseForm
 {

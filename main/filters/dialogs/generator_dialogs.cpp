@@ -33,15 +33,6 @@ SNumFieldSpec contrastSpec()
     return s;
 }
 
-// A field's edit, trackbar and labels, to enable together.
-std::vector<QWidget *> fieldWidgets(const SNumField &f, std::vector<QWidget *> labels)
-{
-    labels.push_back(f.edit);
-    if (f.track)
-        labels.push_back(f.track);
-    return labels;
-}
-
 void enableAll(const std::vector<QWidget *> &widgets, bool on)
 {
     for (QWidget *w : widgets)
@@ -129,12 +120,9 @@ TFormTiles4::TFormTiles4(QWidget *owner) : TFilterRecordForm(owner)
         addLabel(this, kLeft, y, colourCaptions[i]);
         Color[i] = addCell(this, kLeft + 104, y);
         Color[i]->OnChange = [this](QObject *s) { ValueChange(s); };
-        const auto labels = labelsAddedBy(this, [&] {
-            *opacity[i] =
-                addNumField(this, kLeft, y + 24, fieldSpec(opacityCaptions[i], 0, 100, "%"));
-        });
+        *opacity[i] = addNumField(this, kLeft, y + 24, fieldSpec(opacityCaptions[i], 0, 100, "%"));
         if (i == 2)
-            LabelO3 = static_cast<QLabel *>(labels.front());
+            LabelO3 = opacity[i]->caption;
     }
     fitClientHeight(292);
 }
@@ -239,16 +227,13 @@ TFormClouds4::TFormClouds4(QWidget *owner) : TFilterRecordForm(owner)
     for (QRadioButton *r : {RadC, RadR})
         connect(r, &QRadioButton::clicked, this, [this, r] { ValueChange(r); });
     FieldC = addNumField(this, 12, 32, contrastSpec());
-    auto labels = labelsAddedBy(
-        this, [&] { FieldS = addNumField(this, 12, 76, fieldSpec("柔らかさ(&S)", 1, 100)); });
-    FSoftness = fieldWidgets(FieldS, labels);
+    FieldS = addNumField(this, 12, 76, fieldSpec("柔らかさ(&S)", 1, 100));
+    FSoftness = FieldS.widgets();
     CheckA = addCheckBox(this, 12, 120, u8("ラップアラウンド(&W)"));
-    labels = labelsAddedBy(
-        this, [&] { FieldW = addNumField(this, 12, 144, fieldSpec("幅(&I)", 20, 256, "px")); });
-    FSizes = fieldWidgets(FieldW, labels);
-    labels = labelsAddedBy(
-        this, [&] { FieldH = addNumField(this, 12, 188, fieldSpec("高さ(&H)", 20, 256, "px")); });
-    for (QWidget *w : fieldWidgets(FieldH, labels))
+    FieldW = addNumField(this, 12, 144, fieldSpec("幅(&I)", 20, 256, "px"));
+    FieldH = addNumField(this, 12, 188, fieldSpec("高さ(&H)", 20, 256, "px"));
+    FSizes = FieldW.widgets();
+    for (QWidget *w : FieldH.widgets())
         FSizes.push_back(w);
     addLabel(this, 12, 236, "色1");
     FCell1 = addCell(this, 52, 236);

@@ -141,19 +141,12 @@ TFormLighting4::TFormLighting4(QWidget *owner) : TFormFilter(owner)
     SNumFieldSpec h = spec("角度(&H)", -999, 999, "°");
     h.wrapMin = -180;
     h.wrapMax = 180;
-    auto labels = labelsAddedBy(this, [&] { FieldH = addNumField(this, kMid, kTop + 72, h); });
-    const auto angleLabels = [&](const std::vector<QWidget *> &ls, const SNumField &f) {
-        for (QWidget *w : ls)
+    FieldH = addNumField(this, kMid, kTop + 72, h);
+    FieldP = addNumField(this, kMid, kTop + 96, spec("傾斜(&T)", 0, 90, "°"));
+    FieldF = addNumField(this, kMid, kTop + 120, spec("拡散(&F)", 0, 180, "°"));
+    for (const SNumField *f : {&FieldH, &FieldP, &FieldF})
+        for (QWidget *w : f->widgets())
             FAngleWidgets.push_back(w);
-        FAngleWidgets.push_back(f.edit);
-    };
-    angleLabels(labels, FieldH);
-    labels = labelsAddedBy(
-        this, [&] { FieldP = addNumField(this, kMid, kTop + 96, spec("傾斜(&T)", 0, 90, "°")); });
-    angleLabels(labels, FieldP);
-    labels = labelsAddedBy(
-        this, [&] { FieldF = addNumField(this, kMid, kTop + 120, spec("拡散(&F)", 0, 180, "°")); });
-    angleLabels(labels, FieldF);
 
     setClientSize(448, 380);
 }
