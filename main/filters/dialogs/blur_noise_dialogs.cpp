@@ -37,15 +37,9 @@ constexpr int kTop = 246;
 // ---------------------------------------------------------------------------------------------
 // Custom kernel
 
-TFormCustom4::TFormCustom4(QWidget *owner) : TFormFilterPreview(owner)
+TFormCustom4::TFormCustom4(QWidget *owner) : TFilterBlockForm(owner)
 {
     setWindowTitle(u8("カスタム"));
-    initFltCustom(FCurData);
-    initFltCustom(FPreData);
-    initFltObjComplex(FCurParam, 1, sizeof(SFltCustom));
-    initFltObjComplex(FPreParam, 1, sizeof(SFltCustom));
-    FCurParam.data = std::span(reinterpret_cast<const uint8_t *>(&FCurData), sizeof(SFltCustom));
-    FPreParam.data = std::span(reinterpret_cast<const uint8_t *>(&FPreData), sizeof(SFltCustom));
     EditM00 = new QWidget(this);
     EditM00->setGeometry(kLeft, kTop, 40, 20);
     EditM00->hide();
@@ -92,8 +86,7 @@ void TFormCustom4::SetPreParam(const void *rec)
 {
     const auto *r = static_cast<const sFltObjComplex *>(rec);
     static_cast<sFltObjComplexHead &>(FPreParam) = *r;
-    if (r->data.size() >= sizeof(SFltCustom))
-        std::memcpy(&FPreData, r->data.data(), sizeof(SFltCustom));
+    setPreData(*r);
 }
 
 void TFormCustom4::ReadCurParam()

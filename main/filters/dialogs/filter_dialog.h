@@ -20,6 +20,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 class QAbstractButton;
@@ -207,6 +208,41 @@ template <class Base, class Rec, int32_t Size> class TFilterRecordForm : public 
   protected:
     Rec FCurParam{};
     Rec FPreParam{};
+};
+
+// The dialog part of a module whose record carries one block of Data (InitData clears it): the
+// current and previewed records point their block at the dialog's own copies.
+template <class Base, class Data, auto InitData> class TFilterBlockForm : public Base
+{
+  public:
+    explicit TFilterBlockForm(QWidget *owner = nullptr) : Base(owner)
+    {
+        InitData(FCurData);
+        InitData(FPreData);
+        initFltObjComplex(FCurParam, 1, sizeof(Data));
+        initFltObjComplex(FPreParam, 1, sizeof(Data));
+        FCurParam.data = std::span(reinterpret_cast<const uint8_t *>(&FCurData), sizeof(Data));
+        FPreParam.data = std::span(reinterpret_cast<const uint8_t *>(&FPreData), sizeof(Data));
+    }
+    void *CurParam() override { return &FCurParam; }
+    const void *GetPreParam() const override { return &FPreParam; }
+    int32_t GetParamSize() const override { return kFltObjComplexSize; }
+
+    const sFltObjComplex &curParam() const { return FCurParam; }
+    const Data &curData() const { return FCurData; }
+
+  protected:
+    // The block rec carries becomes the previewed data; a short block is left out.
+    void setPreData(const sFltObjComplex &rec)
+    {
+        if (rec.data.size() >= sizeof(Data))
+            std::memcpy(&FPreData, rec.data.data(), sizeof(Data));
+    }
+
+    sFltObjComplex FCurParam{};
+    sFltObjComplex FPreParam{};
+    Data FCurData{};
+    Data FPreData{};
 };
 
 // execDialog of every module: the dialog made over the core's window, attached (refused: no

@@ -88,15 +88,9 @@ void resetLightingDialogMemo()
 // ---------------------------------------------------------------------------------------------
 // TFormLighting4
 
-TFormLighting4::TFormLighting4(QWidget *owner) : TFormFilter(owner)
+TFormLighting4::TFormLighting4(QWidget *owner) : TFilterBlockForm(owner)
 {
     setWindowTitle(u8("照明"));
-    initFltObjComplex(FCurParam, 1, sizeof(SFltLight));
-    initFltObjComplex(FPreParam, 1, sizeof(SFltLight));
-    initFltLight(FCurData);
-    initFltLight(FPreData);
-    FCurParam.data = std::span(reinterpret_cast<const uint8_t *>(&FCurData), sizeof(SFltLight));
-    FPreParam.data = std::span(reinterpret_cast<const uint8_t *>(&FPreData), sizeof(SFltLight));
 
     FPreview = new TLightPreview(this);
     FPreview->SetBounds(8, 8, 208, 208);
@@ -166,8 +160,7 @@ void TFormLighting4::SetPreParam(const void *rec)
     FPreParam.data1.all = r->data1.all;
     FPreParam.data2.all = r->data2.all;
     FPreParam.data3.all = r->data3.all;
-    if (r->data.size() >= sizeof(SFltLight))
-        std::memcpy(&FPreData, r->data.data(), sizeof(SFltLight));
+    setPreData(*r);
 }
 
 bool TFormLighting4::IsChanged()
