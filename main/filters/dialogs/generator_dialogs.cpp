@@ -53,36 +53,9 @@ TPickerColorCell *addCell(QWidget *parent, int left, int top)
     return c;
 }
 
-// The current hooks, read without keeping them.
-SFilterAppHooks currentHooks()
-{
-    SFilterAppHooks h = installFilterAppHooks({});
-    installFilterAppHooks(h);
-    return h;
-}
-
-TColor32 hookColour(const std::function<TColor32()> &fn)
-{
-    TColor32 c{};
-    if (fn)
-        c = fn();
-    c.a = 255;
-    return c;
-}
-
 constexpr int kLeft = 16;
 constexpr int kTop = 246;
 } // namespace
-
-TColor32 toolForegroundColour()
-{
-    return hookColour(currentHooks().foregroundColor);
-}
-
-TColor32 toolBackgroundColour()
-{
-    return hookColour(currentHooks().backgroundColor);
-}
 
 TColor32 cellColour(const TPickerColorCell &cell)
 {
