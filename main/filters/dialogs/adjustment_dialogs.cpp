@@ -298,7 +298,7 @@ TFormPosterize4::TFormPosterize4(QWidget *owner) : TFilterRecordForm(owner)
     setWindowTitle(u8("ポスタリゼーション"));
     SNumFieldSpec s = fieldSpec("段階(&L)", 2, 254);
     s.maxLength = 4;
-    FieldL = addNumField(this, 16, kControlsTop, s);
+    FieldL = addNumField(this, kControlsLeft, kControlsTop, s);
     fitClientHeight(292);
 }
 
@@ -435,10 +435,10 @@ TFormGradientMap4::TFormGradientMap4(QWidget *owner) : TFilterRecordForm(owner)
     initFltObjGradientMap(FCurParam);
     initFltObjGradientMap(FPreParam);
     auto *label = new QLabel(u8("グラデーション"), this);
-    label->setGeometry(16, kControlsTop, 120, 16);
+    label->setGeometry(kControlsLeft, kControlsTop, 120, 16);
     // The list takes the place of its placeholder below the preview.
     auto *placeholder = new QWidget(this);
-    placeholder->setGeometry(16, kControlsTop + 18, 312, 96);
+    placeholder->setGeometry(kControlsLeft, kControlsTop + 18, 312, 96);
     placeholder->hide();
     FDrpGrad = new TGradientListView(placeholder->parentWidget());
     const QRect g = placeholder->geometry();
@@ -459,7 +459,7 @@ TFormGradientMap4::TFormGradientMap4(QWidget *owner) : TFilterRecordForm(owner)
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pt) { PopMenu->popup(mapToGlobal(pt)); });
-    ChkR = addCheckBox(this, 16, kControlsTop + 120, u8("反転(&R)"));
+    ChkR = addCheckBox(this, kControlsLeft, kControlsTop + 120, u8("反転(&R)"));
     fitClientHeight(292);
 }
 

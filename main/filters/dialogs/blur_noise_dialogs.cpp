@@ -27,11 +27,6 @@ SNumFieldSpec angleSpec(const char *caption)
     s.wrapMax = 180;
     return s;
 }
-
-// The field rows below the preview frame.
-constexpr int kLeft = 16;
-constexpr int kRow = 44;
-constexpr int kTop = 246;
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -41,7 +36,7 @@ TFormCustom4::TFormCustom4(QWidget *owner) : TFilterBlockForm(owner)
 {
     setWindowTitle(u8("カスタム"));
     EditM00 = new QWidget(this);
-    EditM00->setGeometry(kLeft, kTop, 40, 20);
+    EditM00->setGeometry(kControlsLeft, kControlsTop, 40, 20);
     EditM00->hide();
     QWidget *after = Preview;
     for (int i = 0; i < 25; ++i) {
@@ -66,11 +61,11 @@ TFormCustom4::TFormCustom4(QWidget *owner) : TFilterBlockForm(owner)
     SNumFieldSpec s = fieldSpec("×(&S)", 1, 9999);
     s.maxLength = 6;
     s.track = false;
-    FieldS = addNumField(this, kLeft, kTop + 5 * 28, s);
+    FieldS = addNumField(this, kControlsLeft, kControlsTop + 5 * 28, s);
     s = fieldSpec("±(&O)", -9999, 9999);
     s.maxLength = 6;
     s.track = false;
-    FieldO = addNumField(this, kLeft, kTop + 5 * 28 + 26, s);
+    FieldO = addNumField(this, kControlsLeft, kControlsTop + 5 * 28 + 26, s);
     fitClientHeight(292);
 }
 
@@ -149,7 +144,7 @@ TFormSharpenCustom4::TFormSharpenCustom4(QWidget *owner) : TFilterRecordForm(own
     SNumFieldSpec s = fieldSpec("量(&A)", 0, 1);
     s.step = 0.01f;
     s.format = QStringLiteral("%.6g");
-    FieldA = addNumField(this, kLeft, kTop, s);
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, s);
     FieldA.num->setValue(0.3f);
     fitClientHeight(292);
 }
@@ -200,7 +195,7 @@ TFormGaussianBlur4::TFormGaussianBlur4(QWidget *owner) : TFilterRecordForm(owner
     SNumFieldSpec s = fieldSpec("量(&A)", 0.1f, 10);
     s.step = 0.1f;
     s.format = QStringLiteral("%.4g");
-    FieldA = addNumField(this, kLeft, kTop, s);
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, s);
     fitClientHeight(292);
 }
 
@@ -246,8 +241,9 @@ bool makeGaussianBlurLastParam(sFltObj2 &rec)
 TFormMotionBlur4::TFormMotionBlur4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("ぼかし(移動)"));
-    FieldA = addNumField(this, kLeft, kTop, angleSpec("角度(&A)"));
-    FieldM = addNumField(this, kLeft, kTop + kRow, fieldSpec("量(&D)", 1, 100, "px"));
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, angleSpec("角度(&A)"));
+    FieldM = addNumField(this, kControlsLeft, kControlsTop + kControlsRow,
+                         fieldSpec("量(&D)", 1, 100, "px"));
     fitClientHeight(292);
 }
 
@@ -296,7 +292,7 @@ TFormMedian4::TFormMedian4(QWidget *owner) : TFilterRecordForm(owner)
     setWindowTitle(u8("明るさの中間値"));
     SNumFieldSpec s = fieldSpec("半径(&R)", 1, 100, "px");
     s.maxLength = 4;
-    FieldL = addNumField(this, kLeft, kTop, s);
+    FieldL = addNumField(this, kControlsLeft, kControlsTop, s);
     fitClientHeight(292);
 }
 
@@ -343,7 +339,7 @@ TFormMosaic4::TFormMosaic4(QWidget *owner) : TFilterRecordForm(owner)
     setWindowTitle(u8("モザイク"));
     SNumFieldSpec s = fieldSpec("サイズ(&C)", 2, 255, "px");
     s.maxLength = 4;
-    FieldL = addNumField(this, kLeft, kTop, s);
+    FieldL = addNumField(this, kControlsLeft, kControlsTop, s);
     fitClientHeight(292);
 }
 
@@ -388,8 +384,8 @@ bool makeMosaicLastParam(sFltObj2 &rec, CFlt4Core &core)
 TFormNoise4::TFormNoise4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("ノイズ"));
-    FieldA = addNumField(this, kLeft, kTop, fieldSpec("量(&A)", 0, 512));
-    ChkG = addCheckBox(this, kLeft, kTop + kRow, u8("グレースケール(&M)"));
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, fieldSpec("量(&A)", 0, 512));
+    ChkG = addCheckBox(this, kControlsLeft, kControlsTop + kControlsRow, u8("グレースケール(&M)"));
     ButtonR = addButton(this, 240, 100, u8("再作成(&R)"));
     fitClientHeight(292);
 }
@@ -446,9 +442,9 @@ bool makeNoiseLastParam(sFltObj4 &rec)
 TFormDifuse4::TFormDifuse4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("拡散"));
-    FieldR = addNumField(this, kLeft, kTop, fieldSpec("範囲(&A)", 1, 255));
+    FieldR = addNumField(this, kControlsLeft, kControlsTop, fieldSpec("範囲(&A)", 1, 255));
     RadM = new QGroupBox(u8("モード"), this);
-    RadM->setGeometry(kLeft, kTop + kRow, 208, 84);
+    RadM->setGeometry(kControlsLeft, kControlsTop + kControlsRow, 208, 84);
     RadMItems = new QButtonGroup(this);
     const char *items[] = {"通常(&N)", "比較(暗)(&D)", "比較(明)(&L)"};
     for (int i = 0; i < 3; ++i) {
@@ -457,7 +453,7 @@ TFormDifuse4::TFormDifuse4(QWidget *owner) : TFilterRecordForm(owner)
         RadMItems->addButton(b, i);
     }
     connect(RadMItems, &QButtonGroup::idClicked, this, [this] { ValueChange(RadM); });
-    ChkS = addCheckBox(this, kLeft, kTop + kRow + 90, u8("放射線状(&S)"));
+    ChkS = addCheckBox(this, kControlsLeft, kControlsTop + kControlsRow + 90, u8("放射線状(&S)"));
     ButtonR = addButton(this, 240, 100, u8("再作成(&R)"));
     fitClientHeight(292);
 }
@@ -528,14 +524,14 @@ bool makeDiffuseLastParam(sFltObj4 &rec, CFlt4Core &core)
 TFormEmboss4::TFormEmboss4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("エンボス"));
-    FieldA = addNumField(this, kLeft, kTop, angleSpec("角度(&A)"));
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, angleSpec("角度(&A)"));
     SNumFieldSpec h = fieldSpec("高さ(&H)", 0.1f, 100, "px");
     h.format = QStringLiteral("%0.6g");
-    FieldH = addNumField(this, kLeft, kTop + kRow, h);
+    FieldH = addNumField(this, kControlsLeft, kControlsTop + kControlsRow, h);
     SNumFieldSpec m = fieldSpec("量(&M)", 1, 500, "%");
     m.useCenter = true;
     m.center = 100;
-    FieldM = addNumField(this, kLeft, kTop + 2 * kRow, m);
+    FieldM = addNumField(this, kControlsLeft, kControlsTop + 2 * kControlsRow, m);
     fitClientHeight(292);
 }
 
@@ -584,12 +580,12 @@ bool makeEmbossLastParam(sFltObj4 &rec)
 TFormColorHalftone4::TFormColorHalftone4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("カラーハーフトーン"));
-    FieldD = addNumField(this, kLeft, kTop, fieldSpec("直径(&D)", 3, 255, "px"));
+    FieldD = addNumField(this, kControlsLeft, kControlsTop, fieldSpec("直径(&D)", 3, 255, "px"));
     auto *group = new QGroupBox(u8("角度"), this);
-    group->setGeometry(kLeft - 4, kTop + kRow, 232, 3 * kRow + 20);
+    group->setGeometry(kControlsLeft - 4, kControlsTop + kControlsRow, 232, 3 * kControlsRow + 20);
     FieldR = addNumField(group, 4, 18, angleSpec("&R"));
-    FieldG = addNumField(group, 4, 18 + kRow, angleSpec("&G"));
-    FieldB = addNumField(group, 4, 18 + 2 * kRow, angleSpec("&B"));
+    FieldG = addNumField(group, 4, 18 + kControlsRow, angleSpec("&G"));
+    FieldB = addNumField(group, 4, 18 + 2 * kControlsRow, angleSpec("&B"));
     fitClientHeight(292);
 }
 

@@ -31,10 +31,6 @@ SNumFieldSpec wrappedAngleSpec(const char *caption, const char *unit)
     return s;
 }
 
-constexpr int kLeft = 16;
-constexpr int kRow = 44;
-constexpr int kTop = 246;
-
 constexpr double kRadiansToDegrees = 57.295779513082320877;
 } // namespace
 
@@ -238,7 +234,7 @@ TFormPolarCoordinates4::TFormPolarCoordinates4(QWidget *owner) : TFilterRecordFo
 {
     setWindowTitle(u8("極座標"));
     RadM = new QGroupBox(u8("モード"), this);
-    RadM->setGeometry(kLeft, kTop, 208, 64);
+    RadM->setGeometry(kControlsLeft, kControlsTop, 208, 64);
     RadMItems = new QButtonGroup(this);
     const char *items[] = {"直交座標を極座標に(&R)", "極座標を直交座標に(&O)"};
     for (int i = 0; i < 2; ++i) {
@@ -248,7 +244,7 @@ TFormPolarCoordinates4::TFormPolarCoordinates4(QWidget *owner) : TFilterRecordFo
     }
     RadMItems->button(0)->setChecked(true);
     connect(RadMItems, &QButtonGroup::idClicked, this, [this] { ValueChange(RadM); });
-    fitClientHeight(kTop + 72);
+    fitClientHeight(kControlsTop + 72);
 }
 
 int TFormPolarCoordinates4::ModeIndex() const
@@ -302,11 +298,15 @@ bool makePolarCoordinatesLastParam(sFltObj2 &rec, CFlt4Core &core)
 TFormWave4::TFormWave4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("波"));
-    FieldH = addNumField(this, kLeft, kTop, fieldSpec("横波の数(&U)", 1, 50));
-    FieldV = addNumField(this, kLeft, kTop + kRow, fieldSpec("縦波の数(&N)", 1, 50));
-    FieldO = addNumField(this, kLeft, kTop + 2 * kRow, fieldSpec("横波の強さ(&T)", 0, 100));
-    FieldE = addNumField(this, kLeft, kTop + 3 * kRow, fieldSpec("縦波の強さ(&S)", 0, 100));
-    FieldA = addNumField(this, kLeft, kTop + 4 * kRow, wrappedAngleSpec("位相(&H)", "°"));
+    FieldH = addNumField(this, kControlsLeft, kControlsTop, fieldSpec("横波の数(&U)", 1, 50));
+    FieldV = addNumField(this, kControlsLeft, kControlsTop + kControlsRow,
+                         fieldSpec("縦波の数(&N)", 1, 50));
+    FieldO = addNumField(this, kControlsLeft, kControlsTop + 2 * kControlsRow,
+                         fieldSpec("横波の強さ(&T)", 0, 100));
+    FieldE = addNumField(this, kControlsLeft, kControlsTop + 3 * kControlsRow,
+                         fieldSpec("縦波の強さ(&S)", 0, 100));
+    FieldA = addNumField(this, kControlsLeft, kControlsTop + 4 * kControlsRow,
+                         wrappedAngleSpec("位相(&H)", "°"));
     fitClientHeight(292);
 }
 
@@ -366,7 +366,7 @@ TFormTwirl4::TFormTwirl4(QWidget *owner) : TFilterRecordForm(owner)
     setWindowTitle(u8("渦巻き"));
     SNumFieldSpec s = fieldSpec("回転角(&A)", -999, 999, "°");
     s.useCenter = true;
-    FieldA = addNumField(this, kLeft, kTop, s);
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, s);
     fitClientHeight(292);
 }
 

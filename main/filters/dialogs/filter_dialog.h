@@ -186,8 +186,11 @@ class TFormFilterPreview : public TFormFilter
     bool CanUpdateAll(bool Force) override;
 
   protected:
-    // Where a dialog's own controls start: below the preview frame.
+    // Where a dialog's own controls start (below the preview frame), and the height of a value
+    // field's row with its trackbar.
+    static constexpr int kControlsLeft = 16;
     static constexpr int kControlsTop = 246;
+    static constexpr int kControlsRow = 44;
 };
 
 // The dialog part of every module: typed current and previewed records.

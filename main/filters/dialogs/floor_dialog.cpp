@@ -36,9 +36,6 @@ SNumFieldSpec wrappedSpec(const char *caption, float wrap, const char *unit = ""
 }
 
 constexpr double kDegreesToRadians = 3.14159265358979323846 / 180.0;
-constexpr int kLeft = 16;
-constexpr int kRow = 44;
-constexpr int kTop = 246;
 constexpr int kRight = 240;
 
 uint16_t sizeField(int32_t v)
@@ -166,19 +163,26 @@ TFormFloor4::TFormFloor4(QWidget *owner) : TFormFilterPreview(owner)
     }
     ChooseTextureFile = defaultChooseFile;
 
-    FieldX = addNumField(this, kLeft, kTop, wrappedSpec("&X", 50));
-    FieldY = addNumField(this, kLeft, kTop + kRow, fieldSpec("&Y", -100, 100));
-    FieldZ = addNumField(this, kLeft, kTop + 2 * kRow, wrappedSpec("&Z", 50));
-    FieldH = addNumField(this, kLeft, kTop + 3 * kRow, wrappedSpec("角度(&H)", 180, "°"));
-    FieldP = addNumField(this, kLeft, kTop + 4 * kRow, wrappedSpec("傾斜(&I)", 90, "°"));
+    FieldX = addNumField(this, kControlsLeft, kControlsTop, wrappedSpec("&X", 50));
+    FieldY =
+        addNumField(this, kControlsLeft, kControlsTop + kControlsRow, fieldSpec("&Y", -100, 100));
+    FieldZ =
+        addNumField(this, kControlsLeft, kControlsTop + 2 * kControlsRow, wrappedSpec("&Z", 50));
+    FieldH = addNumField(this, kControlsLeft, kControlsTop + 3 * kControlsRow,
+                         wrappedSpec("角度(&H)", 180, "°"));
+    FieldP = addNumField(this, kControlsLeft, kControlsTop + 4 * kControlsRow,
+                         wrappedSpec("傾斜(&I)", 90, "°"));
     FieldY.track->setCenterLine(true);
-    FieldS = addNumField(this, kLeft, kTop + 5 * kRow, fieldSpec("投影距離(&S)", 0, 400));
-    FieldE = addNumField(this, kLeft, kTop + 6 * kRow, fieldSpec("天井高(&E)", 0, 400));
+    FieldS = addNumField(this, kControlsLeft, kControlsTop + 5 * kControlsRow,
+                         fieldSpec("投影距離(&S)", 0, 400));
+    FieldE = addNumField(this, kControlsLeft, kControlsTop + 6 * kControlsRow,
+                         fieldSpec("天井高(&E)", 0, 400));
 
     auto *fog = new QGroupBox(u8("フォグ"), this);
-    ChkL = addCheckBox(this, kLeft, kTop + 7 * kRow, u8("現在のレイヤ画像を残す(&L)"));
-    const int fogTop = kTop + 7 * kRow + 26;
-    fog->setGeometry(kLeft - 8, fogTop, 224, 168);
+    ChkL = addCheckBox(this, kControlsLeft, kControlsTop + 7 * kControlsRow,
+                       u8("現在のレイヤ画像を残す(&L)"));
+    const int fogTop = kControlsTop + 7 * kControlsRow + 26;
+    fog->setGeometry(kControlsLeft - 8, fogTop, 224, 168);
     ChkI = addCheckBox(fog, 8, 18, u8("無限遠(&N)"));
     FieldD = addNumField(fog, 8, 42, fieldSpec("距離(&D)", 0, 100));
     RadC = new QRadioButton(u8("色(&C)"), fog);

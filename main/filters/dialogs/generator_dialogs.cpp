@@ -53,8 +53,6 @@ TPickerColorCell *addCell(QWidget *parent, int left, int top)
     return c;
 }
 
-constexpr int kLeft = 16;
-constexpr int kTop = 246;
 } // namespace
 
 TColor32 cellColour(const TPickerColorCell &cell)
@@ -75,25 +73,26 @@ void setCellColour(TPickerColorCell &cell, TColor32 c)
 TFormTiles4::TFormTiles4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("タイル"));
-    addLabel(this, kLeft, kTop, "形状");
+    addLabel(this, kControlsLeft, kControlsTop, "形状");
     RadS = new QRadioButton(u8("正方形(&S)"), this);
-    RadS->setGeometry(kLeft + 48, kTop, 80, 20);
+    RadS->setGeometry(kControlsLeft + 48, kControlsTop, 80, 20);
     RadT = new QRadioButton(u8("三角形(&T)"), this);
-    RadT->setGeometry(kLeft + 132, kTop, 80, 20);
+    RadT->setGeometry(kControlsLeft + 132, kControlsTop, 80, 20);
     RadS->setChecked(true);
     for (QRadioButton *r : {RadS, RadT})
         connect(r, &QRadioButton::clicked, this, [this, r] { ValueChange(r); });
-    FieldW = addNumField(this, kLeft, kTop + 24, fieldSpec("幅(&W)", 8, 512, "px"));
-    Chk3 = addCheckBox(this, kLeft, kTop + 70, u8("色3(&C)"));
+    FieldW = addNumField(this, kControlsLeft, kControlsTop + 24, fieldSpec("幅(&W)", 8, 512, "px"));
+    Chk3 = addCheckBox(this, kControlsLeft, kControlsTop + 70, u8("色3(&C)"));
     SNumField *opacity[3] = {&FieldO1, &FieldO2, &FieldO3};
     const char *colourCaptions[3] = {"色1", "色2", "色3"};
     const char *opacityCaptions[3] = {"不透明度&1", "不透明度&2", "不透明度&3"};
     for (size_t i = 0; i < 3; ++i) {
-        const int y = kTop + 94 + int(i) * 70;
-        addLabel(this, kLeft, y, colourCaptions[i]);
-        Color[i] = addCell(this, kLeft + 104, y);
+        const int y = kControlsTop + 94 + int(i) * 70;
+        addLabel(this, kControlsLeft, y, colourCaptions[i]);
+        Color[i] = addCell(this, kControlsLeft + 104, y);
         Color[i]->OnChange = [this](QObject *s) { ValueChange(s); };
-        *opacity[i] = addNumField(this, kLeft, y + 24, fieldSpec(opacityCaptions[i], 0, 100, "%"));
+        *opacity[i] =
+            addNumField(this, kControlsLeft, y + 24, fieldSpec(opacityCaptions[i], 0, 100, "%"));
         if (i == 2)
             LabelO3 = opacity[i]->caption;
     }
