@@ -121,8 +121,8 @@ bool runClouds(FilterCommand self, const char *name, uint8_t blend, IFilterView 
     return runCommand(dw, flow, idx, fltClouds, [&](CFlt4Core &core, PaperFilterHost &) {
         sFltObj4 rec;
         initFltObj4(rec);
-        rec.data0.all = int32_t(toolColor(appHooks().foregroundColor).bgra);
-        rec.data1.all = int32_t(toolColor(appHooks().backgroundColor).bgra);
+        rec.data0.all = int32_t(toolForegroundColour().bgra);
+        rec.data1.all = int32_t(toolBackgroundColour().bgra);
         rec.data2.all = int32_t(timeGetTime());
         rec.data3.w0 = 256;
         rec.data3.b2 = blend;
@@ -162,6 +162,16 @@ SFilterAppHooks installFilterAppHooks(SFilterAppHooks hooks)
 {
     std::swap(appHooks(), hooks);
     return hooks;
+}
+
+TColor32 toolForegroundColour()
+{
+    return toolColor(appHooks().foregroundColor);
+}
+
+TColor32 toolBackgroundColour()
+{
+    return toolColor(appHooks().backgroundColor);
 }
 
 // The commands that follow the common pattern: name, code, pixel function, record, the name

@@ -61,6 +61,9 @@ struct SFilterAppHooks
 };
 // Installs the hooks and returns the previous ones.
 SFilterAppHooks installFilterAppHooks(SFilterAppHooks hooks);
+// The tool window's colours as the filters see them (alpha 255; black without a tool window).
+TColor32 toolForegroundColour();
+TColor32 toolBackgroundColour();
 
 // The command name remembered for repeat (as the menu shows it) of each command; empty for a
 // command that is not remembered.

@@ -19,19 +19,6 @@ SFilterDialogMemos &memos()
     return filterDialogMemos();
 }
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-SNumFieldSpec spec(const char *caption, float min, float max)
-{
-    SNumFieldSpec s;
-    s.caption = u8(caption);
-    s.min = min;
-    s.max = max;
-    return s;
-}
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -40,8 +27,8 @@ SNumFieldSpec spec(const char *caption, float min, float max)
 TFormBrightnessContrast4::TFormBrightnessContrast4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("明るさ・コントラスト"));
-    FieldB = addNumField(this, 12, 8, spec("明るさ(&B)", -100, 100));
-    FieldC = addNumField(this, 12, 52, spec("コントラスト(&C)", -100, 100));
+    FieldB = addNumField(this, 12, 8, fieldSpec("明るさ(&B)", -100, 100));
+    FieldC = addNumField(this, 12, 52, fieldSpec("コントラスト(&C)", -100, 100));
     ChkL = addCheckBox(this, 12, 96, u8("リニア(&L)"));
     ButtonD = addButton(this, 240, 100, u8("初期値(&R)"));
     fitClientHeight(130);
@@ -105,7 +92,7 @@ bool makeBrightnessContrastLastParam(sFltObj4 &rec)
 TFormGamma4::TFormGamma4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("カラーバランス"));
-    SNumFieldSpec s = spec("&R", 0.5f, 2);
+    SNumFieldSpec s = fieldSpec("&R", 0.5f, 2);
     s.step = 0.01f;
     s.format = QStringLiteral("%.6g");
     s.maxLength = 6;
@@ -219,12 +206,12 @@ bool makeColorBalanceLastParam(sFltObj4 &rec)
 TFormHueSaturation4::TFormHueSaturation4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("色相・彩度"));
-    SNumFieldSpec h = spec("色相(&H)", -999, 999);
+    SNumFieldSpec h = fieldSpec("色相(&H)", -999, 999);
     h.maxLength = 5;
     h.wrapMin = -180;
     h.wrapMax = 180;
     FieldH = addNumField(this, 12, 8, h);
-    SNumFieldSpec s = spec("彩度(&S)", -100, 100);
+    SNumFieldSpec s = fieldSpec("彩度(&S)", -100, 100);
     s.maxLength = 4;
     FieldS = addNumField(this, 12, 52, s);
     s.caption = u8("明度(&L)");
@@ -309,9 +296,9 @@ bool makeHueSaturationLastParam(sFltObj4 &rec)
 TFormPosterize4::TFormPosterize4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("ポスタリゼーション"));
-    SNumFieldSpec s = spec("段階(&L)", 2, 254);
+    SNumFieldSpec s = fieldSpec("段階(&L)", 2, 254);
     s.maxLength = 4;
-    FieldL = addNumField(this, 16, kControlsTop, s);
+    FieldL = addNumField(this, kControlsLeft, kControlsTop, s);
     fitClientHeight(292);
 }
 
@@ -359,7 +346,7 @@ TFormThreshold4::TFormThreshold4(QWidget *owner) : TFilterRecordForm(owner)
     setClientSize(392, 100);
     HistogramY = new CHistogram(this);
     HistogramY->SetBounds(12, 8, 258, 102);
-    FieldT = addNumField(this, 12, 118, spec("しきい値(&T)", 1, 255));
+    FieldT = addNumField(this, 12, 118, fieldSpec("しきい値(&T)", 1, 255));
     FieldT.track->SetBounds(12, 142, 258, 14);
     ButtonD = addButton(this, 288, 100, u8("初期値(&D)"));
     ButtonA = addButton(this, 288, 128, u8("自動調整(&A)"));
@@ -448,10 +435,10 @@ TFormGradientMap4::TFormGradientMap4(QWidget *owner) : TFilterRecordForm(owner)
     initFltObjGradientMap(FCurParam);
     initFltObjGradientMap(FPreParam);
     auto *label = new QLabel(u8("グラデーション"), this);
-    label->setGeometry(16, kControlsTop, 120, 16);
+    label->setGeometry(kControlsLeft, kControlsTop, 120, 16);
     // The list takes the place of its placeholder below the preview.
     auto *placeholder = new QWidget(this);
-    placeholder->setGeometry(16, kControlsTop + 18, 312, 96);
+    placeholder->setGeometry(kControlsLeft, kControlsTop + 18, 312, 96);
     placeholder->hide();
     FDrpGrad = new TGradientListView(placeholder->parentWidget());
     const QRect g = placeholder->geometry();
@@ -472,7 +459,7 @@ TFormGradientMap4::TFormGradientMap4(QWidget *owner) : TFilterRecordForm(owner)
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pt) { PopMenu->popup(mapToGlobal(pt)); });
-    ChkR = addCheckBox(this, 16, kControlsTop + 120, u8("反転(&R)"));
+    ChkR = addCheckBox(this, kControlsLeft, kControlsTop + 120, u8("反転(&R)"));
     fitClientHeight(292);
 }
 

@@ -20,49 +20,23 @@ SFilterDialogMemos &memos()
     return filterDialogMemos();
 }
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-SNumFieldSpec spec(const char *caption, float min, float max, const char *unit = "")
-{
-    SNumFieldSpec s;
-    s.caption = u8(caption);
-    s.min = min;
-    s.max = max;
-    s.unit = u8(unit);
-    return s;
-}
-
 SNumFieldSpec angleSpec(const char *caption)
 {
-    SNumFieldSpec s = spec(caption, -999, 999, "°");
+    SNumFieldSpec s = fieldSpec(caption, -999, 999, "°");
     s.wrapMin = -180;
     s.wrapMax = 180;
     return s;
 }
-
-// The field rows below the preview frame.
-constexpr int kLeft = 16;
-constexpr int kRow = 44;
-constexpr int kTop = 246;
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Custom kernel
 
-TFormCustom4::TFormCustom4(QWidget *owner) : TFormFilterPreview(owner)
+TFormCustom4::TFormCustom4(QWidget *owner) : TFilterBlockForm(owner)
 {
     setWindowTitle(u8("カスタム"));
-    initFltCustom(FCurData);
-    initFltCustom(FPreData);
-    initFltObjComplex(FCurParam, 1, sizeof(SFltCustom));
-    initFltObjComplex(FPreParam, 1, sizeof(SFltCustom));
-    FCurParam.data = std::span(reinterpret_cast<const uint8_t *>(&FCurData), sizeof(SFltCustom));
-    FPreParam.data = std::span(reinterpret_cast<const uint8_t *>(&FPreData), sizeof(SFltCustom));
     EditM00 = new QWidget(this);
-    EditM00->setGeometry(kLeft, kTop, 40, 20);
+    EditM00->setGeometry(kControlsLeft, kControlsTop, 40, 20);
     EditM00->hide();
     QWidget *after = Preview;
     for (int i = 0; i < 25; ++i) {
@@ -84,14 +58,14 @@ TFormCustom4::TFormCustom4(QWidget *owner) : TFormFilterPreview(owner)
         NumM[size_t(i)] = m;
         EditM[size_t(i)] = e;
     }
-    SNumFieldSpec s = spec("×(&S)", 1, 9999);
+    SNumFieldSpec s = fieldSpec("×(&S)", 1, 9999);
     s.maxLength = 6;
     s.track = false;
-    FieldS = addNumField(this, kLeft, kTop + 5 * 28, s);
-    s = spec("±(&O)", -9999, 9999);
+    FieldS = addNumField(this, kControlsLeft, kControlsTop + 5 * 28, s);
+    s = fieldSpec("±(&O)", -9999, 9999);
     s.maxLength = 6;
     s.track = false;
-    FieldO = addNumField(this, kLeft, kTop + 5 * 28 + 26, s);
+    FieldO = addNumField(this, kControlsLeft, kControlsTop + 5 * 28 + 26, s);
     fitClientHeight(292);
 }
 
@@ -107,8 +81,7 @@ void TFormCustom4::SetPreParam(const void *rec)
 {
     const auto *r = static_cast<const sFltObjComplex *>(rec);
     static_cast<sFltObjComplexHead &>(FPreParam) = *r;
-    if (r->data.size() >= sizeof(SFltCustom))
-        std::memcpy(&FPreData, r->data.data(), sizeof(SFltCustom));
+    setPreData(*r);
 }
 
 void TFormCustom4::ReadCurParam()
@@ -152,21 +125,8 @@ void TFormCustom4::ButtonOKClick()
 
 bool execCustomDialog(SFltCustom &kernel, CFlt4Core &core)
 {
-    auto dialog = std::make_unique<TFormCustom4>(filterDialogOwner(core));
-    if (!dialog->Attach(core))
-        return false;
-    int result = kavrin::mrCancel;
-    try {
-        result = runFilterModal(*dialog);
-    } catch (...) {
-        core.Revert(true);
-        throw;
-    }
-    core.Revert(result != kavrin::mrOk);
-    if (result != kavrin::mrOk)
-        return false;
-    kernel = dialog->curData();
-    return true;
+    return runFilterDialogWith<TFormCustom4>(
+        core, [&kernel](TFormCustom4 &dialog) { kernel = dialog.curData(); });
 }
 
 bool makeCustomLastParam(SFltCustom &kernel)
@@ -181,10 +141,10 @@ bool makeCustomLastParam(SFltCustom &kernel)
 TFormSharpenCustom4::TFormSharpenCustom4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("シャープ(カスタム)"));
-    SNumFieldSpec s = spec("量(&A)", 0, 1);
+    SNumFieldSpec s = fieldSpec("量(&A)", 0, 1);
     s.step = 0.01f;
     s.format = QStringLiteral("%.6g");
-    FieldA = addNumField(this, kLeft, kTop, s);
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, s);
     FieldA.num->setValue(0.3f);
     fitClientHeight(292);
 }
@@ -232,10 +192,10 @@ bool makeSharpenCustomLastParam(sFltObj2 &rec)
 TFormGaussianBlur4::TFormGaussianBlur4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("ぼかし(ガウス)"));
-    SNumFieldSpec s = spec("量(&A)", 0.1f, 10);
+    SNumFieldSpec s = fieldSpec("量(&A)", 0.1f, 10);
     s.step = 0.1f;
     s.format = QStringLiteral("%.4g");
-    FieldA = addNumField(this, kLeft, kTop, s);
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, s);
     fitClientHeight(292);
 }
 
@@ -281,8 +241,9 @@ bool makeGaussianBlurLastParam(sFltObj2 &rec)
 TFormMotionBlur4::TFormMotionBlur4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("ぼかし(移動)"));
-    FieldA = addNumField(this, kLeft, kTop, angleSpec("角度(&A)"));
-    FieldM = addNumField(this, kLeft, kTop + kRow, spec("量(&D)", 1, 100, "px"));
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, angleSpec("角度(&A)"));
+    FieldM = addNumField(this, kControlsLeft, kControlsTop + kControlsRow,
+                         fieldSpec("量(&D)", 1, 100, "px"));
     fitClientHeight(292);
 }
 
@@ -329,9 +290,9 @@ bool makeMotionBlurLastParam(sFltObj2 &rec)
 TFormMedian4::TFormMedian4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("明るさの中間値"));
-    SNumFieldSpec s = spec("半径(&R)", 1, 100, "px");
+    SNumFieldSpec s = fieldSpec("半径(&R)", 1, 100, "px");
     s.maxLength = 4;
-    FieldL = addNumField(this, kLeft, kTop, s);
+    FieldL = addNumField(this, kControlsLeft, kControlsTop, s);
     fitClientHeight(292);
 }
 
@@ -376,9 +337,9 @@ bool makeMedianLastParam(sFltObj2 &rec, CFlt4Core &core)
 TFormMosaic4::TFormMosaic4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("モザイク"));
-    SNumFieldSpec s = spec("サイズ(&C)", 2, 255, "px");
+    SNumFieldSpec s = fieldSpec("サイズ(&C)", 2, 255, "px");
     s.maxLength = 4;
-    FieldL = addNumField(this, kLeft, kTop, s);
+    FieldL = addNumField(this, kControlsLeft, kControlsTop, s);
     fitClientHeight(292);
 }
 
@@ -423,8 +384,8 @@ bool makeMosaicLastParam(sFltObj2 &rec, CFlt4Core &core)
 TFormNoise4::TFormNoise4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("ノイズ"));
-    FieldA = addNumField(this, kLeft, kTop, spec("量(&A)", 0, 512));
-    ChkG = addCheckBox(this, kLeft, kTop + kRow, u8("グレースケール(&M)"));
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, fieldSpec("量(&A)", 0, 512));
+    ChkG = addCheckBox(this, kControlsLeft, kControlsTop + kControlsRow, u8("グレースケール(&M)"));
     ButtonR = addButton(this, 240, 100, u8("再作成(&R)"));
     fitClientHeight(292);
 }
@@ -481,9 +442,9 @@ bool makeNoiseLastParam(sFltObj4 &rec)
 TFormDifuse4::TFormDifuse4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("拡散"));
-    FieldR = addNumField(this, kLeft, kTop, spec("範囲(&A)", 1, 255));
+    FieldR = addNumField(this, kControlsLeft, kControlsTop, fieldSpec("範囲(&A)", 1, 255));
     RadM = new QGroupBox(u8("モード"), this);
-    RadM->setGeometry(kLeft, kTop + kRow, 208, 84);
+    RadM->setGeometry(kControlsLeft, kControlsTop + kControlsRow, 208, 84);
     RadMItems = new QButtonGroup(this);
     const char *items[] = {"通常(&N)", "比較(暗)(&D)", "比較(明)(&L)"};
     for (int i = 0; i < 3; ++i) {
@@ -492,7 +453,7 @@ TFormDifuse4::TFormDifuse4(QWidget *owner) : TFilterRecordForm(owner)
         RadMItems->addButton(b, i);
     }
     connect(RadMItems, &QButtonGroup::idClicked, this, [this] { ValueChange(RadM); });
-    ChkS = addCheckBox(this, kLeft, kTop + kRow + 90, u8("放射線状(&S)"));
+    ChkS = addCheckBox(this, kControlsLeft, kControlsTop + kControlsRow + 90, u8("放射線状(&S)"));
     ButtonR = addButton(this, 240, 100, u8("再作成(&R)"));
     fitClientHeight(292);
 }
@@ -563,14 +524,14 @@ bool makeDiffuseLastParam(sFltObj4 &rec, CFlt4Core &core)
 TFormEmboss4::TFormEmboss4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("エンボス"));
-    FieldA = addNumField(this, kLeft, kTop, angleSpec("角度(&A)"));
-    SNumFieldSpec h = spec("高さ(&H)", 0.1f, 100, "px");
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, angleSpec("角度(&A)"));
+    SNumFieldSpec h = fieldSpec("高さ(&H)", 0.1f, 100, "px");
     h.format = QStringLiteral("%0.6g");
-    FieldH = addNumField(this, kLeft, kTop + kRow, h);
-    SNumFieldSpec m = spec("量(&M)", 1, 500, "%");
+    FieldH = addNumField(this, kControlsLeft, kControlsTop + kControlsRow, h);
+    SNumFieldSpec m = fieldSpec("量(&M)", 1, 500, "%");
     m.useCenter = true;
     m.center = 100;
-    FieldM = addNumField(this, kLeft, kTop + 2 * kRow, m);
+    FieldM = addNumField(this, kControlsLeft, kControlsTop + 2 * kControlsRow, m);
     fitClientHeight(292);
 }
 
@@ -619,12 +580,12 @@ bool makeEmbossLastParam(sFltObj4 &rec)
 TFormColorHalftone4::TFormColorHalftone4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("カラーハーフトーン"));
-    FieldD = addNumField(this, kLeft, kTop, spec("直径(&D)", 3, 255, "px"));
+    FieldD = addNumField(this, kControlsLeft, kControlsTop, fieldSpec("直径(&D)", 3, 255, "px"));
     auto *group = new QGroupBox(u8("角度"), this);
-    group->setGeometry(kLeft - 4, kTop + kRow, 232, 3 * kRow + 20);
+    group->setGeometry(kControlsLeft - 4, kControlsTop + kControlsRow, 232, 3 * kControlsRow + 20);
     FieldR = addNumField(group, 4, 18, angleSpec("&R"));
-    FieldG = addNumField(group, 4, 18 + kRow, angleSpec("&G"));
-    FieldB = addNumField(group, 4, 18 + 2 * kRow, angleSpec("&B"));
+    FieldG = addNumField(group, 4, 18 + kControlsRow, angleSpec("&G"));
+    FieldB = addNumField(group, 4, 18 + 2 * kControlsRow, angleSpec("&B"));
     fitClientHeight(292);
 }
 

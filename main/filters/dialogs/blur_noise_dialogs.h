@@ -15,23 +15,18 @@ class QPushButton;
 
 // The 5 x 5 kernel: 25 entry fields made at run time, the divisor and the offset. Every change
 // previews after the delay.
-class TFormCustom4 : public TFormFilterPreview
+class TFormCustom4 : public TFilterBlockForm<TFormFilterPreview, SFltCustom, initFltCustom>
 {
   public:
     explicit TFormCustom4(QWidget *owner = nullptr);
     ~TFormCustom4() override;
 
-    void *CurParam() override { return &FCurParam; }
-    const void *GetPreParam() const override { return &FPreParam; }
-    int32_t GetParamSize() const override { return kFltObjComplexSize; }
     // Copies the kernel the record's block holds.
     void SetPreParam(const void *rec) override;
     void ReadCurParam() override;
     void SetupControls() override;
     uint8_t ControlChanged(QObject *Sender) override;
     bool IsChanged() override;
-
-    const SFltCustom &curData() const { return FCurData; }
 
     std::array<TNumMngr *, 25> NumM{};
     std::array<TNumEdit *, 25> EditM{};
@@ -40,12 +35,6 @@ class TFormCustom4 : public TFormFilterPreview
 
   protected:
     void ButtonOKClick() override;
-
-  private:
-    sFltObjComplex FCurParam{};
-    sFltObjComplex FPreParam{};
-    SFltCustom FCurData{};
-    SFltCustom FPreData{};
 };
 
 class TFormSharpenCustom4 : public TFilterRecordForm<TFormFilterPreview, sFltObj2, kFltObj2Size>

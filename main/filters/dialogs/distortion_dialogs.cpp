@@ -20,35 +20,16 @@ SEffectDialogMemos &memos()
     return effectDialogMemos();
 }
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-SNumFieldSpec spec(const char *caption, float min, float max, const char *unit = "")
-{
-    SNumFieldSpec s;
-    s.caption = u8(caption);
-    s.min = min;
-    s.max = max;
-    s.unit = u8(unit);
-    return s;
-}
-
 // -999..999 kept inside -180..180, the trackbar's middle at 0.
 SNumFieldSpec wrappedAngleSpec(const char *caption, const char *unit)
 {
-    SNumFieldSpec s = spec(caption, -999, 999, unit);
+    SNumFieldSpec s = fieldSpec(caption, -999, 999, unit);
     s.format = QStringLiteral("%.6g");
     s.wrapMin = -180;
     s.wrapMax = 180;
     s.useCenter = true;
     return s;
 }
-
-constexpr int kLeft = 16;
-constexpr int kRow = 44;
-constexpr int kTop = 246;
 
 constexpr double kRadiansToDegrees = 57.295779513082320877;
 } // namespace
@@ -114,9 +95,9 @@ bool makeRotateLastParam(sFltObj2 &rec, CFlt4Core &core)
 TFormScale4::TFormScale4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("拡大・縮小"));
-    SNumFieldSpec px = spec("幅(&W)", 0, 10000, "px");
+    SNumFieldSpec px = fieldSpec("幅(&W)", 0, 10000, "px");
     px.track = false;
-    SNumFieldSpec pc = spec("", 0, 1600, "%");
+    SNumFieldSpec pc = fieldSpec("", 0, 1600, "%");
     pc.format = QStringLiteral("%.6g");
     pc.useCenter = true;
     pc.center = 100;
@@ -253,7 +234,7 @@ TFormPolarCoordinates4::TFormPolarCoordinates4(QWidget *owner) : TFilterRecordFo
 {
     setWindowTitle(u8("極座標"));
     RadM = new QGroupBox(u8("モード"), this);
-    RadM->setGeometry(kLeft, kTop, 208, 64);
+    RadM->setGeometry(kControlsLeft, kControlsTop, 208, 64);
     RadMItems = new QButtonGroup(this);
     const char *items[] = {"直交座標を極座標に(&R)", "極座標を直交座標に(&O)"};
     for (int i = 0; i < 2; ++i) {
@@ -263,7 +244,7 @@ TFormPolarCoordinates4::TFormPolarCoordinates4(QWidget *owner) : TFilterRecordFo
     }
     RadMItems->button(0)->setChecked(true);
     connect(RadMItems, &QButtonGroup::idClicked, this, [this] { ValueChange(RadM); });
-    fitClientHeight(kTop + 72);
+    fitClientHeight(kControlsTop + 72);
 }
 
 int TFormPolarCoordinates4::ModeIndex() const
@@ -317,11 +298,15 @@ bool makePolarCoordinatesLastParam(sFltObj2 &rec, CFlt4Core &core)
 TFormWave4::TFormWave4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("波"));
-    FieldH = addNumField(this, kLeft, kTop, spec("横波の数(&U)", 1, 50));
-    FieldV = addNumField(this, kLeft, kTop + kRow, spec("縦波の数(&N)", 1, 50));
-    FieldO = addNumField(this, kLeft, kTop + 2 * kRow, spec("横波の強さ(&T)", 0, 100));
-    FieldE = addNumField(this, kLeft, kTop + 3 * kRow, spec("縦波の強さ(&S)", 0, 100));
-    FieldA = addNumField(this, kLeft, kTop + 4 * kRow, wrappedAngleSpec("位相(&H)", "°"));
+    FieldH = addNumField(this, kControlsLeft, kControlsTop, fieldSpec("横波の数(&U)", 1, 50));
+    FieldV = addNumField(this, kControlsLeft, kControlsTop + kControlsRow,
+                         fieldSpec("縦波の数(&N)", 1, 50));
+    FieldO = addNumField(this, kControlsLeft, kControlsTop + 2 * kControlsRow,
+                         fieldSpec("横波の強さ(&T)", 0, 100));
+    FieldE = addNumField(this, kControlsLeft, kControlsTop + 3 * kControlsRow,
+                         fieldSpec("縦波の強さ(&S)", 0, 100));
+    FieldA = addNumField(this, kControlsLeft, kControlsTop + 4 * kControlsRow,
+                         wrappedAngleSpec("位相(&H)", "°"));
     fitClientHeight(292);
 }
 
@@ -379,9 +364,9 @@ bool makeWaveLastParam(sFltObj2 &rec)
 TFormTwirl4::TFormTwirl4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("渦巻き"));
-    SNumFieldSpec s = spec("回転角(&A)", -999, 999, "°");
+    SNumFieldSpec s = fieldSpec("回転角(&A)", -999, 999, "°");
     s.useCenter = true;
-    FieldA = addNumField(this, kLeft, kTop, s);
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, s);
     fitClientHeight(292);
 }
 

@@ -246,11 +246,31 @@ void TFormFilter::ButtonOKClick()
 
 // ---- building the controls
 
+SNumFieldSpec fieldSpec(const char *caption, float min, float max, const char *unit)
+{
+    SNumFieldSpec s;
+    s.caption = u8(caption);
+    s.min = min;
+    s.max = max;
+    s.unit = u8(unit);
+    return s;
+}
+
+std::vector<QWidget *> SNumField::widgets() const
+{
+    std::vector<QWidget *> out;
+    for (QWidget *w : {static_cast<QWidget *>(caption), static_cast<QWidget *>(unit),
+                       static_cast<QWidget *>(edit), static_cast<QWidget *>(track)})
+        if (w)
+            out.push_back(w);
+    return out;
+}
+
 SNumField TFormFilter::addNumField(QWidget *parent, int left, int top, const SNumFieldSpec &spec)
 {
     SNumField f;
-    auto *label = new QLabel(spec.caption, parent);
-    label->setGeometry(left, top + 3, 100, 16);
+    f.caption = new QLabel(spec.caption, parent);
+    f.caption->setGeometry(left, top + 3, 100, 16);
     f.num = new TNumMngr(this);
     f.num->beginLoading();
     f.num->setValueMin(spec.min);
@@ -273,10 +293,10 @@ SNumField TFormFilter::addNumField(QWidget *parent, int left, int top, const SNu
     f.edit->setGeometry(left + 104, top, 64, 20);
     f.edit->setAssociate(f.num);
     // The caption's mnemonic moves the focus to the box.
-    label->setBuddy(f.edit);
+    f.caption->setBuddy(f.edit);
     if (!spec.unit.isEmpty()) {
-        auto *unit = new QLabel(spec.unit, parent);
-        unit->setGeometry(left + 172, top + 3, 24, 16);
+        f.unit = new QLabel(spec.unit, parent);
+        f.unit->setGeometry(left + 172, top + 3, 24, 16);
     }
     int bottom = top + 24;
     if (spec.track) {
@@ -296,19 +316,22 @@ SNumField TFormFilter::addNumField(QWidget *parent, int left, int top, const SNu
 QCheckBox *TFormFilter::addCheckBox(QWidget *parent, int left, int top, const QString &caption)
 {
     auto *chk = new QCheckBox(caption, parent);
-    chk->setGeometry(left, top, 200, 20);
-    connect(chk, &QCheckBox::clicked, this, [this, chk] { ValueChange(chk); });
-    FBottom = std::max(FBottom, parent->mapTo(this, QPoint(0, top + 22)).y());
+    placeClickable(chk, left, top, 200);
     return chk;
 }
 
 QPushButton *TFormFilter::addButton(QWidget *parent, int left, int top, const QString &caption)
 {
     auto *button = new QPushButton(caption, parent);
-    button->setGeometry(left, top, 88, 20);
-    connect(button, &QPushButton::clicked, this, [this, button] { ValueChange(button); });
-    FBottom = std::max(FBottom, parent->mapTo(this, QPoint(0, top + 22)).y());
+    placeClickable(button, left, top, 88);
     return button;
+}
+
+void TFormFilter::placeClickable(QAbstractButton *button, int left, int top, int width)
+{
+    button->setGeometry(left, top, width, 20);
+    connect(button, &QAbstractButton::clicked, this, [this, button] { ValueChange(button); });
+    FBottom = std::max(FBottom, button->parentWidget()->mapTo(this, QPoint(0, top + 22)).y());
 }
 
 bool TFormFilter::pairedChange(QObject *Sender, uint8_t &answer)

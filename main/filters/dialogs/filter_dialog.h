@@ -20,8 +20,10 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
+class QAbstractButton;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -62,12 +64,18 @@ class TPreviewFilter : public TPreviewFrame
     bool LoadSource() override;
 };
 
-// A value model with its edit box and (for most values) its trackbar.
+// A value model with its edit box, its caption, its unit label (when it has a unit) and (for
+// most values) its trackbar.
 struct SNumField
 {
     TNumMngr *num = nullptr;
     TNumEdit *edit = nullptr;
     TGraphicTrackbar *track = nullptr;
+    QLabel *caption = nullptr;
+    QLabel *unit = nullptr;
+
+    // The widgets it shows, to enable together.
+    std::vector<QWidget *> widgets() const;
 };
 
 // How a value field is made.
@@ -86,6 +94,15 @@ struct SNumFieldSpec
     bool useCenter = false;
     float center = 0;
 };
+
+// A dialog's own text, written in the source as UTF-8.
+inline QString u8(const char *s)
+{
+    return QString::fromUtf8(s);
+}
+
+// A field spec from its caption, range and unit (UTF-8); the rest keeps the defaults.
+SNumFieldSpec fieldSpec(const char *caption, float min, float max, const char *unit = "");
 
 class TFormFilter : public TDialogBaseForm
 {
@@ -151,6 +168,9 @@ class TFormFilter : public TDialogBaseForm
     void fitClientHeight(int minHeight);
 
   private:
+    // A check box or button placed in its parent, reporting its clicks to ValueChange.
+    void placeClickable(QAbstractButton *button, int left, int top, int width);
+
     std::vector<SNumField> FFields;
     int FBottom = 0;
 };
@@ -166,8 +186,11 @@ class TFormFilterPreview : public TFormFilter
     bool CanUpdateAll(bool Force) override;
 
   protected:
-    // Where a dialog's own controls start: below the preview frame.
+    // Where a dialog's own controls start (below the preview frame), and the height of a value
+    // field's row with its trackbar.
+    static constexpr int kControlsLeft = 16;
     static constexpr int kControlsTop = 246;
+    static constexpr int kControlsRow = 44;
 };
 
 // The dialog part of every module: typed current and previewed records.
@@ -190,10 +213,45 @@ template <class Base, class Rec, int32_t Size> class TFilterRecordForm : public 
     Rec FPreParam{};
 };
 
+// The dialog part of a module whose record carries one block of Data (InitData clears it): the
+// current and previewed records point their block at the dialog's own copies.
+template <class Base, class Data, auto InitData> class TFilterBlockForm : public Base
+{
+  public:
+    explicit TFilterBlockForm(QWidget *owner = nullptr) : Base(owner)
+    {
+        InitData(FCurData);
+        InitData(FPreData);
+        initFltObjComplex(FCurParam, 1, sizeof(Data));
+        initFltObjComplex(FPreParam, 1, sizeof(Data));
+        FCurParam.data = std::span(reinterpret_cast<const uint8_t *>(&FCurData), sizeof(Data));
+        FPreParam.data = std::span(reinterpret_cast<const uint8_t *>(&FPreData), sizeof(Data));
+    }
+    void *CurParam() override { return &FCurParam; }
+    const void *GetPreParam() const override { return &FPreParam; }
+    int32_t GetParamSize() const override { return kFltObjComplexSize; }
+
+    const sFltObjComplex &curParam() const { return FCurParam; }
+    const Data &curData() const { return FCurData; }
+
+  protected:
+    // The block rec carries becomes the previewed data; a short block is left out.
+    void setPreData(const sFltObjComplex &rec)
+    {
+        if (rec.data.size() >= sizeof(Data))
+            std::memcpy(&FPreData, rec.data.data(), sizeof(Data));
+    }
+
+    sFltObjComplex FCurParam{};
+    sFltObjComplex FPreParam{};
+    Data FCurData{};
+    Data FPreData{};
+};
+
 // execDialog of every module: the dialog made over the core's window, attached (refused: no
 // dialog, false), shown modally, the preview reverted whatever the answer (the window redrawn
-// unless OK), the record copied out on OK. The dialog is freed on every path.
-template <class Dialog, class Rec> bool runFilterDialog(CFlt4Core &core, Rec &out)
+// unless OK), then on OK take(dialog) copies its values out. The dialog is freed on every path.
+template <class Dialog, class Take> bool runFilterDialogWith(CFlt4Core &core, Take take)
 {
     auto dialog = std::make_unique<Dialog>(filterDialogOwner(core));
     if (!dialog->Attach(core))
@@ -209,6 +267,12 @@ template <class Dialog, class Rec> bool runFilterDialog(CFlt4Core &core, Rec &ou
     core.Revert(result != kavrin::mrOk);
     if (result != kavrin::mrOk)
         return false;
-    out = dialog->curParam();
+    take(*dialog);
     return true;
+}
+
+// The usual case: the dialog's current record is the result.
+template <class Dialog, class Rec> bool runFilterDialog(CFlt4Core &core, Rec &out)
+{
+    return runFilterDialogWith<Dialog>(core, [&out](Dialog &dialog) { out = dialog.curParam(); });
 }

@@ -25,25 +25,10 @@
 #include <cmath>
 
 namespace {
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-SNumFieldSpec spec(const char *caption, float min, float max, const char *unit = "")
-{
-    SNumFieldSpec s;
-    s.caption = u8(caption);
-    s.min = min;
-    s.max = max;
-    s.unit = u8(unit);
-    return s;
-}
-
 // -999..999 kept inside -wrap..wrap by whole periods, the trackbar's middle at 0.
 SNumFieldSpec wrappedSpec(const char *caption, float wrap, const char *unit = "")
 {
-    SNumFieldSpec s = spec(caption, -999, 999, unit);
+    SNumFieldSpec s = fieldSpec(caption, -999, 999, unit);
     s.wrapMin = -wrap;
     s.wrapMax = wrap;
     s.useCenter = true;
@@ -51,9 +36,6 @@ SNumFieldSpec wrappedSpec(const char *caption, float wrap, const char *unit = ""
 }
 
 constexpr double kDegreesToRadians = 3.14159265358979323846 / 180.0;
-constexpr int kLeft = 16;
-constexpr int kRow = 44;
-constexpr int kTop = 246;
 constexpr int kRight = 240;
 
 uint16_t sizeField(int32_t v)
@@ -181,21 +163,28 @@ TFormFloor4::TFormFloor4(QWidget *owner) : TFormFilterPreview(owner)
     }
     ChooseTextureFile = defaultChooseFile;
 
-    FieldX = addNumField(this, kLeft, kTop, wrappedSpec("&X", 50));
-    FieldY = addNumField(this, kLeft, kTop + kRow, spec("&Y", -100, 100));
-    FieldZ = addNumField(this, kLeft, kTop + 2 * kRow, wrappedSpec("&Z", 50));
-    FieldH = addNumField(this, kLeft, kTop + 3 * kRow, wrappedSpec("角度(&H)", 180, "°"));
-    FieldP = addNumField(this, kLeft, kTop + 4 * kRow, wrappedSpec("傾斜(&I)", 90, "°"));
+    FieldX = addNumField(this, kControlsLeft, kControlsTop, wrappedSpec("&X", 50));
+    FieldY =
+        addNumField(this, kControlsLeft, kControlsTop + kControlsRow, fieldSpec("&Y", -100, 100));
+    FieldZ =
+        addNumField(this, kControlsLeft, kControlsTop + 2 * kControlsRow, wrappedSpec("&Z", 50));
+    FieldH = addNumField(this, kControlsLeft, kControlsTop + 3 * kControlsRow,
+                         wrappedSpec("角度(&H)", 180, "°"));
+    FieldP = addNumField(this, kControlsLeft, kControlsTop + 4 * kControlsRow,
+                         wrappedSpec("傾斜(&I)", 90, "°"));
     FieldY.track->setCenterLine(true);
-    FieldS = addNumField(this, kLeft, kTop + 5 * kRow, spec("投影距離(&S)", 0, 400));
-    FieldE = addNumField(this, kLeft, kTop + 6 * kRow, spec("天井高(&E)", 0, 400));
+    FieldS = addNumField(this, kControlsLeft, kControlsTop + 5 * kControlsRow,
+                         fieldSpec("投影距離(&S)", 0, 400));
+    FieldE = addNumField(this, kControlsLeft, kControlsTop + 6 * kControlsRow,
+                         fieldSpec("天井高(&E)", 0, 400));
 
     auto *fog = new QGroupBox(u8("フォグ"), this);
-    ChkL = addCheckBox(this, kLeft, kTop + 7 * kRow, u8("現在のレイヤ画像を残す(&L)"));
-    const int fogTop = kTop + 7 * kRow + 26;
-    fog->setGeometry(kLeft - 8, fogTop, 224, 168);
+    ChkL = addCheckBox(this, kControlsLeft, kControlsTop + 7 * kControlsRow,
+                       u8("現在のレイヤ画像を残す(&L)"));
+    const int fogTop = kControlsTop + 7 * kControlsRow + 26;
+    fog->setGeometry(kControlsLeft - 8, fogTop, 224, 168);
     ChkI = addCheckBox(fog, 8, 18, u8("無限遠(&N)"));
-    FieldD = addNumField(fog, 8, 42, spec("距離(&D)", 0, 100));
+    FieldD = addNumField(fog, 8, 42, fieldSpec("距離(&D)", 0, 100));
     RadC = new QRadioButton(u8("色(&C)"), fog);
     RadC->setGeometry(8, 88, 64, 20);
     RadT = new QRadioButton(u8("透明(&T)"), fog);
@@ -205,7 +194,7 @@ TFormFloor4::TFormFloor4(QWidget *owner) : TFormFilterPreview(owner)
     FCell = new TPickerColorCell(fog);
     FCell->SetBounds(72, 88, 40, 20);
     FCell->OnChange = [this](QObject *s) { ValueChange(s); };
-    FieldO = addNumField(fog, 8, 112, spec("不透明度(&O)", 0, 100, "%"));
+    FieldO = addNumField(fog, 8, 112, fieldSpec("不透明度(&O)", 0, 100, "%"));
 
     auto *tex = new QGroupBox(u8("テクスチャ"), this);
     tex->setGeometry(kRight - 8, 100, 104, 176);
@@ -410,29 +399,16 @@ void TFormFloor4::ButtonOKClick()
 
 bool execFloorDialog(SFltFloor &rec, CFlt4Core &core)
 {
-    auto dialog = std::make_unique<TFormFloor4>(filterDialogOwner(core));
-    if (!dialog->Attach(core))
-        return false;
-    int result = kavrin::mrCancel;
-    try {
-        result = runFilterModal(*dialog);
-    } catch (...) {
-        // The layer goes back to its backup before the command reports the failure.
-        core.Revert(true);
-        throw;
-    }
-    core.Revert(result != kavrin::mrOk);
-    if (result != kavrin::mrOk)
-        return false;
-    const SFltFloor &cur = dialog->curParam();
-    rec.sfloor = cur.sfloor;
-    for (size_t i = 0; i < 2; ++i) {
-        if (rec.stex[i].tc && cur.stex[i].tc)
-            copyTexture(*rec.stex[i].tc, *cur.stex[i].tc);
-        rec.stex[i].dpi = cur.stex[i].dpi;
-        rec.stex[i].path = cur.stex[i].path;
-    }
-    return true;
+    return runFilterDialogWith<TFormFloor4>(core, [&rec](TFormFloor4 &dialog) {
+        const SFltFloor &cur = dialog.curParam();
+        rec.sfloor = cur.sfloor;
+        for (size_t i = 0; i < 2; ++i) {
+            if (rec.stex[i].tc && cur.stex[i].tc)
+                copyTexture(*rec.stex[i].tc, *cur.stex[i].tc);
+            rec.stex[i].dpi = cur.stex[i].dpi;
+            rec.stex[i].path = cur.stex[i].path;
+        }
+    });
 }
 
 bool makeFloorLastParam(SFltFloor &rec, CFlt4Core &core)

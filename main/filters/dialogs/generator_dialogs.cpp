@@ -25,48 +25,12 @@ SEffectDialogMemos &memos()
     return effectDialogMemos();
 }
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-SNumFieldSpec spec(const char *caption, float min, float max, const char *unit = "")
-{
-    SNumFieldSpec s;
-    s.caption = u8(caption);
-    s.min = min;
-    s.max = max;
-    s.unit = u8(unit);
-    return s;
-}
-
 SNumFieldSpec contrastSpec()
 {
-    SNumFieldSpec s = spec("コントラスト(&N)", 1, 1000);
+    SNumFieldSpec s = fieldSpec("コントラスト(&N)", 1, 1000);
     s.useCenter = true;
     s.center = 100;
     return s;
-}
-
-// The labels a call adds to parent (a field's caption and unit).
-template <class Make> std::vector<QWidget *> withLabels(QWidget *parent, Make make)
-{
-    const QList<QLabel *> before = parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
-    make();
-    std::vector<QWidget *> added;
-    for (QLabel *l : parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
-        if (!before.contains(l))
-            added.push_back(l);
-    return added;
-}
-
-// A field's edit, trackbar and labels, to enable together.
-std::vector<QWidget *> fieldWidgets(const SNumField &f, std::vector<QWidget *> labels)
-{
-    labels.push_back(f.edit);
-    if (f.track)
-        labels.push_back(f.track);
-    return labels;
 }
 
 void enableAll(const std::vector<QWidget *> &widgets, bool on)
@@ -89,36 +53,7 @@ TPickerColorCell *addCell(QWidget *parent, int left, int top)
     return c;
 }
 
-// The current hooks, read without keeping them.
-SFilterAppHooks currentHooks()
-{
-    SFilterAppHooks h = installFilterAppHooks({});
-    installFilterAppHooks(h);
-    return h;
-}
-
-TColor32 hookColour(const std::function<TColor32()> &fn)
-{
-    TColor32 c{};
-    if (fn)
-        c = fn();
-    c.a = 255;
-    return c;
-}
-
-constexpr int kLeft = 16;
-constexpr int kTop = 246;
 } // namespace
-
-TColor32 toolForegroundColour()
-{
-    return hookColour(currentHooks().foregroundColor);
-}
-
-TColor32 toolBackgroundColour()
-{
-    return hookColour(currentHooks().backgroundColor);
-}
 
 TColor32 cellColour(const TPickerColorCell &cell)
 {
@@ -138,29 +73,28 @@ void setCellColour(TPickerColorCell &cell, TColor32 c)
 TFormTiles4::TFormTiles4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("タイル"));
-    addLabel(this, kLeft, kTop, "形状");
+    addLabel(this, kControlsLeft, kControlsTop, "形状");
     RadS = new QRadioButton(u8("正方形(&S)"), this);
-    RadS->setGeometry(kLeft + 48, kTop, 80, 20);
+    RadS->setGeometry(kControlsLeft + 48, kControlsTop, 80, 20);
     RadT = new QRadioButton(u8("三角形(&T)"), this);
-    RadT->setGeometry(kLeft + 132, kTop, 80, 20);
+    RadT->setGeometry(kControlsLeft + 132, kControlsTop, 80, 20);
     RadS->setChecked(true);
     for (QRadioButton *r : {RadS, RadT})
         connect(r, &QRadioButton::clicked, this, [this, r] { ValueChange(r); });
-    FieldW = addNumField(this, kLeft, kTop + 24, spec("幅(&W)", 8, 512, "px"));
-    Chk3 = addCheckBox(this, kLeft, kTop + 70, u8("色3(&C)"));
+    FieldW = addNumField(this, kControlsLeft, kControlsTop + 24, fieldSpec("幅(&W)", 8, 512, "px"));
+    Chk3 = addCheckBox(this, kControlsLeft, kControlsTop + 70, u8("色3(&C)"));
     SNumField *opacity[3] = {&FieldO1, &FieldO2, &FieldO3};
     const char *colourCaptions[3] = {"色1", "色2", "色3"};
     const char *opacityCaptions[3] = {"不透明度&1", "不透明度&2", "不透明度&3"};
     for (size_t i = 0; i < 3; ++i) {
-        const int y = kTop + 94 + int(i) * 70;
-        addLabel(this, kLeft, y, colourCaptions[i]);
-        Color[i] = addCell(this, kLeft + 104, y);
+        const int y = kControlsTop + 94 + int(i) * 70;
+        addLabel(this, kControlsLeft, y, colourCaptions[i]);
+        Color[i] = addCell(this, kControlsLeft + 104, y);
         Color[i]->OnChange = [this](QObject *s) { ValueChange(s); };
-        const auto labels = withLabels(this, [&] {
-            *opacity[i] = addNumField(this, kLeft, y + 24, spec(opacityCaptions[i], 0, 100, "%"));
-        });
+        *opacity[i] =
+            addNumField(this, kControlsLeft, y + 24, fieldSpec(opacityCaptions[i], 0, 100, "%"));
         if (i == 2)
-            LabelO3 = static_cast<QLabel *>(labels.front());
+            LabelO3 = opacity[i]->caption;
     }
     fitClientHeight(292);
 }
@@ -265,16 +199,13 @@ TFormClouds4::TFormClouds4(QWidget *owner) : TFilterRecordForm(owner)
     for (QRadioButton *r : {RadC, RadR})
         connect(r, &QRadioButton::clicked, this, [this, r] { ValueChange(r); });
     FieldC = addNumField(this, 12, 32, contrastSpec());
-    auto labels =
-        withLabels(this, [&] { FieldS = addNumField(this, 12, 76, spec("柔らかさ(&S)", 1, 100)); });
-    FSoftness = fieldWidgets(FieldS, labels);
+    FieldS = addNumField(this, 12, 76, fieldSpec("柔らかさ(&S)", 1, 100));
+    FSoftness = FieldS.widgets();
     CheckA = addCheckBox(this, 12, 120, u8("ラップアラウンド(&W)"));
-    labels = withLabels(
-        this, [&] { FieldW = addNumField(this, 12, 144, spec("幅(&I)", 20, 256, "px")); });
-    FSizes = fieldWidgets(FieldW, labels);
-    labels = withLabels(
-        this, [&] { FieldH = addNumField(this, 12, 188, spec("高さ(&H)", 20, 256, "px")); });
-    for (QWidget *w : fieldWidgets(FieldH, labels))
+    FieldW = addNumField(this, 12, 144, fieldSpec("幅(&I)", 20, 256, "px"));
+    FieldH = addNumField(this, 12, 188, fieldSpec("高さ(&H)", 20, 256, "px"));
+    FSizes = FieldW.widgets();
+    for (QWidget *w : FieldH.widgets())
         FSizes.push_back(w);
     addLabel(this, 12, 236, "色1");
     FCell1 = addCell(this, 52, 236);
@@ -442,7 +373,7 @@ TFormPlasma4::TFormPlasma4(QWidget *owner) : TFilterRecordForm(owner)
         CmbM->addItem(name);
     }
     connect(CmbM, &QComboBox::activated, this, [this] { ValueChange(CmbM); });
-    FieldO = addNumField(this, 12, 104, spec("不透明度(&O)", 1, 100, "%"));
+    FieldO = addNumField(this, 12, 104, fieldSpec("不透明度(&O)", 1, 100, "%"));
     BtnR = addButton(this, 240, 100, u8("再作成(&R)"));
     fitClientHeight(152);
 }

@@ -19,9 +19,6 @@ class QPushButton;
 class QRadioButton;
 class TPickerColorCell;
 
-// The tool window's colours as the filters see them (alpha 255; black without a tool window).
-TColor32 toolForegroundColour();
-TColor32 toolBackgroundColour();
 // A cell's colour with alpha 255, and a colour put into a cell.
 TColor32 cellColour(const TPickerColorCell &cell);
 void setCellColour(TPickerColorCell &cell, TColor32 c);

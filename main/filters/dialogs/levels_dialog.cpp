@@ -19,11 +19,6 @@ SLevelsMemo &memo()
 {
     return filterDialogMemos().levels;
 }
-
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
 } // namespace
 
 TFormLevels4::TFormLevels4(QWidget *owner) : TFilterRecordForm(owner)

@@ -17,19 +17,11 @@
 #include <cmath>
 
 namespace {
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
+// Most of this dialog's fields have no trackbar.
 SNumFieldSpec spec(const char *caption, float min, float max, const char *unit = "",
                    bool track = false)
 {
-    SNumFieldSpec s;
-    s.caption = u8(caption);
-    s.min = min;
-    s.max = max;
-    s.unit = u8(unit);
+    SNumFieldSpec s = fieldSpec(caption, min, max, unit);
     s.track = track;
     return s;
 }
@@ -49,18 +41,6 @@ TColor32 colourRGB(uint8_t r, uint8_t g, uint8_t b)
     c.b = b;
     c.a = 255;
     return c;
-}
-
-// The labels a call adds to parent.
-template <class Make> std::vector<QWidget *> withLabels(QWidget *parent, Make make)
-{
-    const QList<QLabel *> before = parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
-    make();
-    std::vector<QWidget *> added;
-    for (QLabel *l : parent->findChildren<QLabel *>(Qt::FindDirectChildrenOnly))
-        if (!before.contains(l))
-            added.push_back(l);
-    return added;
 }
 
 constexpr int kLeft = 8;
@@ -108,15 +88,9 @@ void resetLightingDialogMemo()
 // ---------------------------------------------------------------------------------------------
 // TFormLighting4
 
-TFormLighting4::TFormLighting4(QWidget *owner) : TFormFilter(owner)
+TFormLighting4::TFormLighting4(QWidget *owner) : TFilterBlockForm(owner)
 {
     setWindowTitle(u8("照明"));
-    initFltObjComplex(FCurParam, 1, sizeof(SFltLight));
-    initFltObjComplex(FPreParam, 1, sizeof(SFltLight));
-    initFltLight(FCurData);
-    initFltLight(FPreData);
-    FCurParam.data = std::span(reinterpret_cast<const uint8_t *>(&FCurData), sizeof(SFltLight));
-    FPreParam.data = std::span(reinterpret_cast<const uint8_t *>(&FPreData), sizeof(SFltLight));
 
     FPreview = new TLightPreview(this);
     FPreview->SetBounds(8, 8, 208, 208);
@@ -161,19 +135,12 @@ TFormLighting4::TFormLighting4(QWidget *owner) : TFormFilter(owner)
     SNumFieldSpec h = spec("角度(&H)", -999, 999, "°");
     h.wrapMin = -180;
     h.wrapMax = 180;
-    auto labels = withLabels(this, [&] { FieldH = addNumField(this, kMid, kTop + 72, h); });
-    const auto angleLabels = [&](const std::vector<QWidget *> &ls, const SNumField &f) {
-        for (QWidget *w : ls)
+    FieldH = addNumField(this, kMid, kTop + 72, h);
+    FieldP = addNumField(this, kMid, kTop + 96, spec("傾斜(&T)", 0, 90, "°"));
+    FieldF = addNumField(this, kMid, kTop + 120, spec("拡散(&F)", 0, 180, "°"));
+    for (const SNumField *f : {&FieldH, &FieldP, &FieldF})
+        for (QWidget *w : f->widgets())
             FAngleWidgets.push_back(w);
-        FAngleWidgets.push_back(f.edit);
-    };
-    angleLabels(labels, FieldH);
-    labels = withLabels(
-        this, [&] { FieldP = addNumField(this, kMid, kTop + 96, spec("傾斜(&T)", 0, 90, "°")); });
-    angleLabels(labels, FieldP);
-    labels = withLabels(
-        this, [&] { FieldF = addNumField(this, kMid, kTop + 120, spec("拡散(&F)", 0, 180, "°")); });
-    angleLabels(labels, FieldF);
 
     setClientSize(448, 380);
 }
@@ -193,8 +160,7 @@ void TFormLighting4::SetPreParam(const void *rec)
     FPreParam.data1.all = r->data1.all;
     FPreParam.data2.all = r->data2.all;
     FPreParam.data3.all = r->data3.all;
-    if (r->data.size() >= sizeof(SFltLight))
-        std::memcpy(&FPreData, r->data.data(), sizeof(SFltLight));
+    setPreData(*r);
 }
 
 bool TFormLighting4::IsChanged()
@@ -210,22 +176,30 @@ bool TFormLighting4::Attach(CFlt4Core &core)
 
 void TFormLighting4::ReadCurParam()
 {
-    initFltLight(FCurData);
     FCurParam.data0.all = int32_t(cellColour(*FCell2).bgra);
     FCurParam.data1.all = roundHalfAway(FieldL.num->Value());
-    FCurData.kind = std::max(CmbK->currentIndex(), 0);
-    FCurData.power = roundHalfAway(FieldI.num->Value());
-    FCurData.color.all = cellColour(*FCell1).bgra;
-    FCurData.range = roundHalfAway(FieldR.num->Value());
-    // 0.5 + X / layer width: a light can stand outside the area.
-    FCurData.posx = FieldX.num->Position() * 2 - 0.5f;
-    FCurData.posy = FieldY.num->Position() * 2 - 0.5f;
-    FCurData.posz = roundHalfAway(FieldD.num->Value());
+    FCurData = controlsLight();
     if (FCurData.kind != flkPoint) {
         FCurData.phi = radians(FieldP.num->Value());
         FCurData.theta = radians(-double(FieldH.num->Value()));
-        FCurData.wide = roundHalfAway(FieldF.num->Value());
     }
+}
+
+SFltLight TFormLighting4::controlsLight() const
+{
+    SFltLight l;
+    initFltLight(l);
+    l.kind = std::max(CmbK->currentIndex(), 0);
+    l.power = roundHalfAway(FieldI.num->Value());
+    l.color.all = cellColour(*FCell1).bgra;
+    l.range = roundHalfAway(FieldR.num->Value());
+    // 0.5 + X / layer width: a light can stand outside the area.
+    l.posx = FieldX.num->Position() * 2 - 0.5f;
+    l.posy = FieldY.num->Position() * 2 - 0.5f;
+    l.posz = roundHalfAway(FieldD.num->Value());
+    if (l.kind != flkPoint)
+        l.wide = roundHalfAway(FieldF.num->Value());
+    return l;
 }
 
 void TFormLighting4::sideViewFollows()
@@ -365,44 +339,24 @@ void TFormLighting4::ButtonOKClick()
     m.ambient = cellColour(*FCell2);
     m.lightness = roundHalfAway(FieldL.num->Value());
     SFltLight &l = m.light;
-    initFltLight(l);
-    l.kind = std::max(CmbK->currentIndex(), 0);
-    l.power = roundHalfAway(FieldI.num->Value());
-    l.color.all = cellColour(*FCell1).bgra;
-    l.range = roundHalfAway(FieldR.num->Value());
-    l.posx = FieldX.num->Position() * 2 - 0.5f;
-    l.posy = FieldY.num->Position() * 2 - 0.5f;
-    l.posz = roundHalfAway(FieldD.num->Value());
+    l = controlsLight();
     if (l.kind != flkPoint) {
+        // Remembered in whole degrees; the repeat turns them into radians.
         l.phi = float(roundHalfAway(FieldP.num->Value()));
         l.theta = float(roundHalfAway(-FieldH.num->Value()));
-        l.wide = roundHalfAway(FieldF.num->Value());
     }
     m.preview = PreviewChecked();
 }
 
 bool execLightingDialog(sFltObjComplex &rec, SFltLight &light, CFlt4Core &core)
 {
-    auto dialog = std::make_unique<TFormLighting4>(filterDialogOwner(core));
-    if (!dialog->Attach(core))
-        return false;
-    int result = kavrin::mrCancel;
-    try {
-        result = runFilterModal(*dialog);
-    } catch (...) {
-        // The layer goes back to its backup before the command reports the failure.
-        core.Revert(true);
-        throw;
-    }
-    core.Revert(result != kavrin::mrOk);
-    if (result != kavrin::mrOk)
-        return false;
-    initFltObjComplex(rec, 1, sizeof(SFltLight));
-    rec.data0.all = dialog->curParam().data0.all;
-    rec.data1.all = dialog->curParam().data1.all;
-    light = dialog->curData();
-    rec.data = std::span(reinterpret_cast<const uint8_t *>(&light), sizeof(SFltLight));
-    return true;
+    return runFilterDialogWith<TFormLighting4>(core, [&rec, &light](TFormLighting4 &dialog) {
+        initFltObjComplex(rec, 1, sizeof(SFltLight));
+        rec.data0.all = dialog.curParam().data0.all;
+        rec.data1.all = dialog.curParam().data1.all;
+        light = dialog.curData();
+        rec.data = std::span(reinterpret_cast<const uint8_t *>(&light), sizeof(SFltLight));
+    });
 }
 
 bool makeLightingLastParam(sFltObjComplex &rec, SFltLight &light)

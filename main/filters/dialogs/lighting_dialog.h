@@ -36,15 +36,12 @@ struct SLightingMemo
 SLightingMemo &lightingDialogMemo();
 void resetLightingDialogMemo();
 
-class TFormLighting4 : public TFormFilter
+class TFormLighting4 : public TFilterBlockForm<TFormFilter, SFltLight, initFltLight>
 {
   public:
     explicit TFormLighting4(QWidget *owner = nullptr);
     ~TFormLighting4() override;
 
-    void *CurParam() override { return &FCurParam; }
-    const void *GetPreParam() const override { return &FPreParam; }
-    int32_t GetParamSize() const override { return kFltObjComplexSize; }
     void SetPreParam(const void *rec) override;
     void ReadCurParam() override;
     void SetupControls() override;
@@ -52,9 +49,6 @@ class TFormLighting4 : public TFormFilter
     bool IsChanged() override;
     // The thumbnail, then the base; false when either refuses.
     bool Attach(CFlt4Core &core) override;
-
-    const sFltObjComplex &curParam() const { return FCurParam; }
-    const SFltLight &curData() const { return FCurData; }
 
     QComboBox *CmbK = nullptr;
     TPickerColorCell *FCell1 = nullptr, *FCell2 = nullptr;
@@ -70,11 +64,9 @@ class TFormLighting4 : public TFormFilter
     // The kind's defaults into the controls and both views (notify: announce the preview).
     void kindChange(int32_t kind, bool notify);
     void sideViewFollows();
+    // The light the controls describe, all but its tilt and heading.
+    SFltLight controlsLight() const;
 
-    sFltObjComplex FCurParam{};
-    sFltObjComplex FPreParam{};
-    SFltLight FCurData{};
-    SFltLight FPreData{};
     std::vector<QWidget *> FAngleWidgets;
 };
 

@@ -9,11 +9,6 @@
 #include <QLabel>
 
 namespace {
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
 SNumFieldSpec offsetSpec(const char *caption)
 {
     SNumFieldSpec s;
@@ -30,8 +25,6 @@ SRadialBlurMemo &memo()
     return effectDialogMemos().radialBlur;
 }
 
-constexpr int kLeft = 16;
-constexpr int kTop = 246;
 } // namespace
 
 TFormRadialBlur4::TFormRadialBlur4(QWidget *owner) : TFilterRecordForm(owner)
@@ -41,9 +34,9 @@ TFormRadialBlur4::TFormRadialBlur4(QWidget *owner) : TFilterRecordForm(owner)
     a.caption = u8("量(&A)");
     a.min = 1;
     a.max = 100;
-    FieldA = addNumField(this, kLeft, kTop, a);
-    FieldL = addNumField(this, kLeft, kTop + 44, offsetSpec("&X"));
-    FieldT = addNumField(this, kLeft, kTop + 68, offsetSpec("&Y"));
+    FieldA = addNumField(this, kControlsLeft, kControlsTop, a);
+    FieldL = addNumField(this, kControlsLeft, kControlsTop + 44, offsetSpec("&X"));
+    FieldT = addNumField(this, kControlsLeft, kControlsTop + 68, offsetSpec("&Y"));
     auto *caption = new QLabel(u8("中心"), this);
     caption->setGeometry(240, 104, 88, 16);
     TrackLT = new TTrackArea(this);

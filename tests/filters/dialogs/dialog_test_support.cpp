@@ -49,15 +49,6 @@ bool countingFilter(sFlt4Params &p, const void *, int32_t)
     return true;
 }
 
-std::vector<uint32_t> pixelsOf(const CBlockVMTC &img)
-{
-    std::vector<uint32_t> out;
-    for (int32_t y = 0; y < img.height(); ++y)
-        for (int32_t x = 0; x < img.width(); ++x)
-            out.push_back(img.getColor(x, y));
-    return out;
-}
-
 void fillLayer(CBlockVMTC &img, uint32_t c)
 {
     for (int32_t y = 0; y < img.height(); ++y)

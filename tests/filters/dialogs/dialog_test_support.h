@@ -22,7 +22,15 @@ int &filterRuns();
 // Counts itself, then inverts the colours of dstRect (any record, any size).
 bool countingFilter(sFlt4Params &p, const void *argp, int32_t args);
 
-std::vector<uint32_t> pixelsOf(const CBlockVMTC &img);
+// Every pixel of img (a layer or a plain picture), row by row.
+template <class Image> std::vector<uint32_t> pixelsOf(const Image &img)
+{
+    std::vector<uint32_t> out;
+    for (int32_t y = 0; y < img.height(); ++y)
+        for (int32_t x = 0; x < img.width(); ++x)
+            out.push_back(img.getColor(x, y));
+    return out;
+}
 // Every pixel of img set to c.
 void fillLayer(CBlockVMTC &img, uint32_t c);
 

@@ -23,15 +23,6 @@ using namespace dialogtest;
 
 namespace {
 
-std::vector<uint32_t> texturePixels(const TMTC &t)
-{
-    std::vector<uint32_t> px;
-    for (int32_t y = 0; y < t.height(); ++y)
-        for (int32_t x = 0; x < t.width(); ++x)
-            px.push_back(t.getColor(x, y));
-    return px;
-}
-
 // A temporary folder with a small red picture and the warnings shown meanwhile.
 struct TextureFiles
 {
@@ -45,7 +36,7 @@ struct TextureFiles
         int32_t dpi = 0;
         TMTC tex(kFloorTextureSize, kFloorTextureSize);
         scaleCanvasInto(tex, *loadImageFile(red, &dpi), false, 0);
-        redTexture = texturePixels(tex);
+        redTexture = pixelsOf(tex);
         kavrin::MessageHandlers h;
         h.warning = [this](const QString &text) { warnings.push_back(text); };
         previous = kavrin::installMessageHandlers(h);
@@ -124,7 +115,7 @@ TEST(FloorDialog, AChosenFileCanBeReleasedToTheLayerPicture)
     TFormFloor4 dlg;
     ASSERT_TRUE(dlg.Attach(*rig.core));
     const SFltFloor &rec = dlg.curParam();
-    const auto layerTexture = texturePixels(*rec.stex[1].tc);
+    const auto layerTexture = pixelsOf(*rec.stex[1].tc);
     EXPECT_EQ(+rec.sfloor.tex1w, 32) << "the effect rectangle";
     EXPECT_EQ(+rec.sfloor.tex1h, 20);
     EXPECT_FALSE(dlg.Btn4->isEnabled());
@@ -134,7 +125,7 @@ TEST(FloorDialog, AChosenFileCanBeReleasedToTheLayerPicture)
     EXPECT_TRUE(dlg.FloorTex());
     EXPECT_TRUE(dlg.Btn4->isEnabled());
     EXPECT_FALSE(dlg.Btn2->isEnabled());
-    EXPECT_EQ(texturePixels(*rec.stex[1].tc), files.redTexture);
+    EXPECT_EQ(pixelsOf(*rec.stex[1].tc), files.redTexture);
     EXPECT_EQ(rec.stex[1].path, files.red);
     EXPECT_EQ(+rec.sfloor.tex1w, 8);
     EXPECT_EQ(+rec.sfloor.tex1h, 4);
@@ -143,8 +134,7 @@ TEST(FloorDialog, AChosenFileCanBeReleasedToTheLayerPicture)
     dlg.Btn4->click();
     EXPECT_FALSE(dlg.FloorTex());
     EXPECT_FALSE(dlg.Btn4->isEnabled());
-    EXPECT_EQ(texturePixels(*rec.stex[1].tc), layerTexture)
-        << "the same rectangle as at the opening";
+    EXPECT_EQ(pixelsOf(*rec.stex[1].tc), layerTexture) << "the same rectangle as at the opening";
     EXPECT_EQ(+rec.sfloor.tex1w, 32);
     EXPECT_TRUE(rec.stex[1].path.isEmpty());
     EXPECT_EQ(+rec.sfloor.texTypeFlag, 0);
@@ -157,7 +147,7 @@ TEST(FloorDialog, AnUnreadableFileIsWarnedAndChangesNothing)
     TextureFiles files;
     TFormFloor4 dlg;
     ASSERT_TRUE(dlg.Attach(*rig.core));
-    const auto before = texturePixels(*dlg.curParam().stex[0].tc);
+    const auto before = pixelsOf(*dlg.curParam().stex[0].tc);
     const QString bad = files.dir.filePath(QStringLiteral("missing.png"));
     files.choose(dlg, bad);
     dlg.Btn1->click();
@@ -166,7 +156,7 @@ TEST(FloorDialog, AnUnreadableFileIsWarnedAndChangesNothing)
               QString::fromUtf8("画像ファイルを開くことができませんでした！\r    path = ") + bad);
     EXPECT_FALSE(dlg.RoofTex());
     EXPECT_FALSE(dlg.Btn2->isEnabled());
-    EXPECT_EQ(texturePixels(*dlg.curParam().stex[0].tc), before);
+    EXPECT_EQ(pixelsOf(*dlg.curParam().stex[0].tc), before);
     EXPECT_TRUE(dlg.curParam().stex[0].path.isEmpty());
 
     // Cancel in the file dialog: nothing at all.
@@ -216,7 +206,7 @@ TEST(FloorDialog, OpensAtTheFormValuesWhileTheRepeatUsesTheLastOk)
     EXPECT_EQ(+rec.sfloor.clear, 1);
     EXPECT_EQ(+rec.sfloor.texTypeFlag, 1);
     EXPECT_EQ(ceiling.width(), 256);
-    EXPECT_EQ(texturePixels(ceiling), files.redTexture);
+    EXPECT_EQ(pixelsOf(ceiling), files.redTexture);
     EXPECT_EQ(rec.stex[0].path, files.red);
 
     EXPECT_FALSE(execFloorDialog(rec, *rig.core));
@@ -240,7 +230,7 @@ TEST(FloorDialog, OpensAtTheFormValuesWhileTheRepeatUsesTheLastOk)
     EXPECT_EQ(+last.sfloor.version, 3);
     EXPECT_EQ(+last.sfloor.texEnbFlag, 3);
     EXPECT_EQ(+last.sfloor.texTypeFlag, 1);
-    EXPECT_EQ(texturePixels(c2), files.redTexture);
+    EXPECT_EQ(pixelsOf(c2), files.redTexture);
     EXPECT_EQ(+last.sfloor.tex0w, 8);
     EXPECT_EQ(+last.sfloor.tex1w, 20);
     EXPECT_EQ(+last.sfloor.tex1h, 10);
