@@ -18,12 +18,7 @@ sRect toS(const QRect &r)
 
 sRGBA stopColorOf(TColor32 c)
 {
-    sRGBA s;
-    s.R = c.r;
-    s.G = c.g;
-    s.B = c.b;
-    s.A = 255;
-    return s;
+    return makeRGBA(c.r, c.g, c.b, 255);
 }
 
 TGradientListView::TGradientListView(QWidget *parent) : TSetListView(parent)

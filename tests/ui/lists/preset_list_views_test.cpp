@@ -23,21 +23,11 @@ namespace {
 const TListViewCommandTypes kEdit{lvcSelect, lvcMove,   lvcAppend, lvcInsert, lvcDelete,
                                   lvcDrag,   lvcDrop,   lvcEditDialog};
 
-sRGBA rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t kind)
-{
-    sRGBA c;
-    c.R = r;
-    c.G = g;
-    c.B = b;
-    c.A = kind;
-    return c;
-}
-
 // Gradients named "g0", "g1", ... after the fixed one when special.
 void fillGradients(CGradMngr &m, int n)
 {
     for (int i = 0; i < n; ++i) {
-        const int idx = m.appendGrad(rgba(uint8_t(i), 0, 0, 0), rgba(255, 255, 255, 1));
+        const int idx = m.appendGrad(makeRGBA(uint8_t(i), 0, 0, 0), makeRGBA(255, 255, 255, 1));
         m.getGrad(idx)->crsg->setName(QStringLiteral("g%1").arg(i));
     }
     m.setCurGrad(0);
