@@ -74,6 +74,16 @@ inline void playEventFile(HeadlessDocument &doc, const QString &file, const Blan
     ASSERT_EQ(r, eEvPlayStat::epsEnd) << ev.playError.toStdString();
 }
 
+// Plays the file from the replay tool's blank start and composes the picture.
+inline void playFromBlankStart(HeadlessDocument &doc, const QString &file)
+{
+    playEventFile(doc, file, [&](int32_t pw, int32_t ph, bool t) {
+        return blankStart(*doc.paper, pw, ph, t);
+    });
+    if (!::testing::Test::HasFatalFailure())
+        UpdateVRAM(*doc.paper, false, true);
+}
+
 // The picture equals the PNG golden: the first differing pixels and the count by row otherwise.
 inline void expectPicture(const QImage &got, const QString &golden)
 {

@@ -108,10 +108,7 @@ TEST(StrokeLiveReplay, TheStrokeFileReplaysToItsPicture)
         ASSERT_TRUE(live.save(kPicture, "PNG"));
     }
     HeadlessDocument doc;
-    ASSERT_NO_FATAL_FAILURE(playEventFile(doc, kFile, [&](int32_t pw, int32_t ph, bool t) {
-        return blankStart(*doc.paper, pw, ph, t);
-    }));
-    UpdateVRAM(*doc.paper, false, true);
+    ASSERT_NO_FATAL_FAILURE(playFromBlankStart(doc, kFile));
     const QImage got = pictureOf(doc.paper->vram());
     expectPicture(got, kPicture);
     // Something was drawn.

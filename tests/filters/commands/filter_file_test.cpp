@@ -120,10 +120,7 @@ TEST(FilterReplay, TheFilterFileReplaysFromABlankStartToItsPicture)
         ASSERT_TRUE(live.save(kPicture, "PNG"));
     }
     HeadlessDocument doc;
-    ASSERT_NO_FATAL_FAILURE(playEventFile(doc, kFile, [&](int32_t pw, int32_t ph, bool t) {
-        return blankStart(*doc.paper, pw, ph, t);
-    }));
-    UpdateVRAM(*doc.paper, false, true);
+    ASSERT_NO_FATAL_FAILURE(playFromBlankStart(doc, kFile));
     const QImage got = pictureOf(doc.paper->vram());
     setCurrentDrawWindow(nullptr);
     expectPicture(got, kPicture);
