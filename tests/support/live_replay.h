@@ -26,6 +26,7 @@
 #include "paint/stroke/stroke.h"
 #include "paint/tone/tone_manager.h"
 #include "support/captured_messages.h"
+#include "support/event_goldens.h"
 #include "support/paper_fakes.h"
 
 #include <QTemporaryDir>
@@ -60,14 +61,9 @@ namespace live_replay {
 // The first difference between two documents; empty when they agree.
 inline std::string firstDifference(const TPaper &a, const TPaper &b)
 {
-    auto text = [](const QString &s) { return s.toStdString(); };
-    // The undo counts differ by design: the replay runs with undo off.
-    auto dump = [](const TPaper &p) {
-        QString d = dumpPaperState(p);
-        return d.left(d.lastIndexOf(QStringLiteral("undo undo=")));
-    };
-    if (dump(a) != dump(b))
-        return "state:\n" + text(dump(a)) + "---- replayed:\n" + text(dump(b));
+    const QString sa = event_goldens::stateText(a), sb = event_goldens::stateText(b);
+    if (sa != sb)
+        return "state:\n" + sa.toStdString() + "---- replayed:\n" + sb.toStdString();
     for (int32_t i = 0; i < a.getLayerCount(); ++i) {
         const CBlockVMTC &ia = *a.getLayerData(i)->imageTC;
         const CBlockVMTC &ib = *b.getLayerData(i)->imageTC;

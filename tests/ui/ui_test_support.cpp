@@ -2,6 +2,7 @@
 
 #include "ui/base/system_colours.h"
 #include "ui/base/user_interface.h"
+#include "ui/lists/list_view.h"
 
 #include <QDir>
 #include <QPainter>
@@ -99,4 +100,12 @@ std::string px(TColor32 c)
 {
     return std::to_string(c.b) + "," + std::to_string(c.g) + "," + std::to_string(c.r) + "," +
            std::to_string(c.a);
+}
+
+QString itemNames(const TqZListView &v)
+{
+    QString s;
+    for (int i = 0; i < v.ItemCount(); ++i)
+        s += v.GetItemName(i) + ' ';
+    return s.trimmed();
 }

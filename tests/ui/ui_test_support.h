@@ -28,3 +28,7 @@ std::string compareWithGolden(const QImage &actual, const QString &name,
 
 // A pixel as "b,g,r,a".
 std::string px(TColor32 c);
+
+class TqZListView;
+// A list's item names in order, space-separated.
+QString itemNames(const TqZListView &v);

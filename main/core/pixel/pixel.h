@@ -34,6 +34,16 @@ union sRGBA
     uint32_t all;
 };
 
+inline sRGBA makeRGBA(uint8_t r, uint8_t g, uint8_t b, uint8_t a) noexcept
+{
+    sRGBA c;
+    c.R = r;
+    c.G = g;
+    c.B = b;
+    c.A = a;
+    return c;
+}
+
 // A 3-byte colour, blue first (colour fields of event records).
 struct sBGR
 {

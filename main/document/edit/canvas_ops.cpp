@@ -347,6 +347,29 @@ bool eventEditResize(TPaper &paper, TFlowImage *flow, int32_t w, int32_t h, int3
     return true;
 }
 
+namespace {
+
+// Every layer takes its new image (made for all before any changes) as the whole of a
+// width x height paper, and the paper takes that size.
+void installWholeImages(TPaper &paper, TFlowImage *flow,
+                        std::vector<std::unique_ptr<CBlockVMTC>> &images, int32_t width,
+                        int32_t height)
+{
+    for (int32_t i = 0; i < paper.getLayerCount(); ++i) {
+        CLayerData &ld = *paper.getLayerData(i);
+        ld.replaceImage(std::move(images[size_t(i)]));
+        ld.viewPos = {0, 0};
+        ld.viewSize = {width, height};
+        paper.chkOldMaskMode(i, ld.mode);
+        ld.resizePreview();
+    }
+    changePaperSize(paper, flow, width, height);
+    updatePreviewAll(paper);
+    afterPaperChange(paper, flow);
+}
+
+} // namespace
+
 bool orgEventEditResize(TPaper &paper, TFlowImage *flow, int32_t width, int32_t height,
                         int32_t place)
 {
@@ -370,17 +393,7 @@ bool orgEventEditResize(TPaper &paper, TFlowImage *flow, int32_t width, int32_t 
         img->shrinkMemory();
         images.push_back(std::move(img));
     }
-    for (int32_t i = 0; i < paper.getLayerCount(); ++i) {
-        CLayerData &ld = *paper.getLayerData(i);
-        ld.replaceImage(std::move(images[size_t(i)]));
-        ld.viewPos = {0, 0};
-        ld.viewSize = {width, height};
-        paper.chkOldMaskMode(i, ld.mode);
-        ld.resizePreview();
-    }
-    changePaperSize(paper, flow, width, height);
-    updatePreviewAll(paper);
-    afterPaperChange(paper, flow);
+    installWholeImages(paper, flow, images, width, height);
     return true;
 }
 
@@ -484,17 +497,7 @@ bool orgEventEditResolution(TPaper &paper, TFlowImage *flow, int32_t width, int3
         }
         images.push_back(std::move(img));
     }
-    for (int32_t i = 0; i < paper.getLayerCount(); ++i) {
-        CLayerData &ld = *paper.getLayerData(i);
-        ld.replaceImage(std::move(images[size_t(i)]));
-        ld.viewPos = {0, 0};
-        ld.viewSize = {width, height};
-        paper.chkOldMaskMode(i, ld.mode);
-        ld.resizePreview();
-    }
-    changePaperSize(paper, flow, width, height);
-    updatePreviewAll(paper);
-    afterPaperChange(paper, flow);
+    installWholeImages(paper, flow, images, width, height);
     if (IPaperOwner *o = paper.owner())
         o->updateMaskView();
     return true;

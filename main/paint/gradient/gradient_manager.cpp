@@ -16,16 +16,6 @@ namespace {
 
 constexpr int32_t kFixOne = 0x10000;
 
-sRGBA rgbKind(uint8_t r, uint8_t g, uint8_t b, uint8_t kind)
-{
-    sRGBA c;
-    c.R = r;
-    c.G = g;
-    c.B = b;
-    c.A = kind;
-    return c;
-}
-
 std::unique_ptr<CGradObj> gradientOfStops(std::initializer_list<sRGBA> colours,
                                           std::initializer_list<int32_t> widths)
 {
@@ -49,19 +39,19 @@ QString setMessage(const char *format, int32_t code)
 sRGBA profileForeStopColor()
 {
     if (!gAppProfile) {
-        return rgbKind(0, 0, 0, kCrsKindForeground);
+        return makeRGBA(0, 0, 0, kCrsKindForeground);
     }
     const sBGRA c = gAppProfile->colorFG;
-    return rgbKind(c.R, c.G, c.B, kCrsKindForeground);
+    return makeRGBA(c.R, c.G, c.B, kCrsKindForeground);
 }
 
 sRGBA profileBackStopColor()
 {
     if (!gAppProfile) {
-        return rgbKind(255, 255, 255, kCrsKindBackground);
+        return makeRGBA(255, 255, 255, kCrsKindBackground);
     }
     const sBGRA c = gAppProfile->colorBG;
-    return rgbKind(c.R, c.G, c.B, kCrsKindBackground);
+    return makeRGBA(c.R, c.G, c.B, kCrsKindBackground);
 }
 
 SGradAttr profileGradAttr()
@@ -121,8 +111,8 @@ bool CGradMngr::useSpecialIndex(bool sw)
     if (hasSpecialGrad()) {
         return true;
     }
-    auto grad = std::make_unique<CGradObj>(rgbKind(0, 0, 0, kCrsKindForeground),
-                                           rgbKind(255, 255, 255, kCrsKindOwn), specialName());
+    auto grad = std::make_unique<CGradObj>(makeRGBA(0, 0, 0, kCrsKindForeground),
+                                           makeRGBA(255, 255, 255, kCrsKindOwn), specialName());
     SGradAttr a = profileGradAttr();
     a.enbAttr = false;
     grad->copyGradAttr(a);
@@ -324,12 +314,12 @@ bool CGradMngr::changeGradCrsg(int32_t idx, const CColorSlotGroup &crsg, bool ne
 
 void CGradMngr::makeDefault()
 {
-    const sRGBA black = rgbKind(0, 0, 0, kCrsKindOwn);
-    const sRGBA white = rgbKind(255, 255, 255, kCrsKindOwn);
-    const sRGBA yellow = rgbKind(255, 255, 0, kCrsKindOwn);
-    const sRGBA blue = rgbKind(0, 0, 255, kCrsKindOwn);
-    const sRGBA green = rgbKind(0, 255, 0, kCrsKindOwn);
-    const sRGBA red = rgbKind(255, 0, 0, kCrsKindOwn);
+    const sRGBA black = makeRGBA(0, 0, 0, kCrsKindOwn);
+    const sRGBA white = makeRGBA(255, 255, 255, kCrsKindOwn);
+    const sRGBA yellow = makeRGBA(255, 255, 0, kCrsKindOwn);
+    const sRGBA blue = makeRGBA(0, 0, 255, kCrsKindOwn);
+    const sRGBA green = makeRGBA(0, 255, 0, kCrsKindOwn);
+    const sRGBA red = makeRGBA(255, 0, 0, kCrsKindOwn);
 
     std::unique_ptr<CGradObj> defaults[] = {
         gradientOfStops({black, white}, {kFixOne, kFixOne}),

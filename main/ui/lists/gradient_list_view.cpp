@@ -18,15 +18,10 @@ sRect toS(const QRect &r)
 
 sRGBA stopColorOf(TColor32 c)
 {
-    sRGBA s;
-    s.R = c.r;
-    s.G = c.g;
-    s.B = c.b;
-    s.A = 255;
-    return s;
+    return makeRGBA(c.r, c.g, c.b, 255);
 }
 
-TGradientListView::TGradientListView(QWidget *parent) : TqZListView(parent)
+TGradientListView::TGradientListView(QWidget *parent) : TSetListView(parent)
 {
     FSupportTypes = {lvIconS, lvIconM, lvIconL, lvListS,     lvListM,
                      lvListL, lvText,  lvDrop,  lvCheckDrop, lvDropMulti};
@@ -49,20 +44,13 @@ void TGradientListView::Attach(CGradMngr *AManager)
         FLastIndex = IsValidIndex(0) ? 0 : -1;
     if (FManager)
         SetCommonAttr(FManager->CommonAttr());
-    DrawButton();
-    UpdateDisplayPosition(true);
-    if (OnChangeManager)
-        OnChangeManager(this);
+    ManagerBound();
 }
 
 CGradMngr *TGradientListView::Detach()
 {
-    CGradMngr *old = FManager;
-    FManager = nullptr;
     FLastIndex = -1;
-    UpdateDisplayPosition(true);
-    DrawButton();
-    return old;
+    return UnbindManager();
 }
 
 // ---- common attribute
@@ -157,12 +145,7 @@ CGradObj *TGradientListView::GetItemRef(int AIndex) const
 
 void TGradientListView::SetItem(int AIndex, const CGradObj &Item)
 {
-    CGradObj *grad = GetItemRef(AIndex);
-    if (!grad)
-        return;
-    grad->copy(Item);
-    SetModified(true);
-    DoChange();
+    CopyOver(GetItemRef(AIndex), Item);
 }
 
 CGradObj *TGradientListView::GetSelectItemRef() const
@@ -181,22 +164,16 @@ bool TGradientListView::AppendItem(std::unique_ptr<CGradObj> Item, bool Updt)
     if (!FManager)
         return false;
     const int index = FManager->appendGrad(std::move(Item));
-    if (index < 0)
-        return false;
-    SetModified(true);
-    SelectItem(index, Updt);
-    return true;
+    return SelectPlaced(index >= 0, index, Updt);
 }
 
 bool TGradientListView::InsertItem(int AIndex, std::unique_ptr<CGradObj> Item, bool Updt)
 {
     if (!IsValidIndex(AIndex))
         return AppendItem(std::move(Item), Updt);
-    if (HasType(AIndex, lviFixedIndex) || FManager->insertGrad(AIndex, std::move(Item)) < 0)
+    if (HasType(AIndex, lviFixedIndex))
         return false;
-    SetModified(true);
-    SelectItem(AIndex, Updt);
-    return true;
+    return SelectPlaced(FManager->insertGrad(AIndex, std::move(Item)) >= 0, AIndex, Updt);
 }
 
 CGradObj *TGradientListView::AliasRef() const
@@ -243,11 +220,7 @@ void TGradientListView::SetAliasAttr(const SGradAttr &attr)
 
 void TGradientListView::SetSupportCommand(TListViewCommandTypes ACommand)
 {
-    if (ACommand == FSupportCommand)
-        return;
-    FSupportCommand = ACommand;
-    FBorder = FPadding = true;
-    DrawItems();
+    ApplySupportCommand(ACommand, true);
 }
 
 int TGradientListView::GetItemCount() const
@@ -303,22 +276,12 @@ void TGradientListView::SetSelectIndex(int AIndex)
 
 bool TGradientListView::CreateItem(bool Updt)
 {
-    const auto &edit = listViewHooks().duplicateAndEditGradient;
-    if (!edit || !FManager)
-        return false;
-    const bool kept = edit(*this);
-    SelectItem(GetSelectIndex(), Updt);
-    return kept;
+    return RunEditor(listViewHooks().duplicateAndEditGradient, Updt);
 }
 
 bool TGradientListView::EditItemValue(int)
 {
-    const auto &edit = listViewHooks().showGradientEditor;
-    if (!edit || !FManager)
-        return false;
-    const bool kept = edit(*this);
-    SelectItem(GetSelectIndex(), true);
-    return kept;
+    return RunEditor(listViewHooks().showGradientEditor, true);
 }
 
 bool TGradientListView::CanDeleteItem(int Dst) const
@@ -326,22 +289,9 @@ bool TGradientListView::CanDeleteItem(int Dst) const
     return TqZListView::CanDeleteItem(Dst) && GetItemCount() > 1 && !IsSpecial(Dst);
 }
 
-void TGradientListView::Reselect(int deleted, int selected, bool Updt)
-{
-    const int n = GetItemCount();
-    SelectItem(deleted < selected ? selected - 1 : std::min(selected, n - 1), Updt);
-}
-
 bool TGradientListView::DeleteItem(int Dst, bool Updt)
 {
-    if (!CanDeleteItem(Dst))
-        return false;
-    const int selected = GetSelectIndex();
-    if (!FManager->deleteGrad(Dst))
-        return false;
-    SetModified(true);
-    Reselect(Dst, selected, Updt);
-    return true;
+    return DeleteThrough(Dst, Updt, [&] { return FManager->deleteGrad(Dst); });
 }
 
 bool TGradientListView::CanMoveItem(int Dst, int Src) const
@@ -356,47 +306,22 @@ bool TGradientListView::CanInsertItem(int Dst, const TListViewCommands *SrcView,
 
 bool TGradientListView::DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt)
 {
-    auto *dst = dynamic_cast<TGradientListView *>(DstView);
-    const CGradObj *src = GetItemRef(Src);
-    if (!dst || !src || !dst->CanDuplicateItem(Dst, this, Src))
-        return false;
-    return dst->InsertItem(Dst, std::make_unique<CGradObj>(*src), Updt);
-}
-
-bool TGradientListView::Modified() const
-{
-    return FManager ? FManager->Modified() : FModified;
-}
-
-void TGradientListView::SetModified(bool Value)
-{
-    if (FManager)
-        FManager->setModified(Value);
-    else
-        FModified = Value;
-    if (OnModified)
-        OnModified(this);
+    return DuplicateInto<TGradientListView>(DstView, Dst, Src, GetItemRef(Src), Updt,
+                                            [](const CGradObj &src) {
+                                                return std::make_unique<CGradObj>(src);
+                                            });
 }
 
 // ---- popup
 
 bool TGradientListView::CreatePopupForm()
 {
-    const auto &create = listViewHooks().createGradientPopup;
-    if (FPopupForm || !create)
-        return false;
-    FPopupForm = create(*this, FManager);
-    return FPopupForm != nullptr;
+    return MakePopupForm(listViewHooks().createGradientPopup, *this, FManager);
 }
 
 bool TGradientListView::DestroyPopupForm()
 {
-    IListPopup *popup = std::exchange(FPopupForm, nullptr);
-    if (!popup)
-        return false;
-    if (const auto &release = listViewHooks().freeGradientPopup)
-        release(popup);
-    return true;
+    return FreePopupForm(listViewHooks().freeGradientPopup);
 }
 
 void TGradientListView::PopupListChange(QObject *Sender)

@@ -5,7 +5,7 @@
 
 #include "core/image/canvas.h"
 #include "paint/gradient/gradient_manager.h"
-#include "ui/lists/list_view.h"
+#include "ui/lists/set_list_view.h"
 
 #include <cstdint>
 #include <memory>
@@ -13,7 +13,7 @@
 // The common shape of gradients without an attribute of their own.
 enum TGradientType : uint8_t { gtStandard, gtRadial, gtCircular };
 
-class TGradientListView : public TqZListView
+class TGradientListView : public TSetListView<CGradMngr>
 {
   public:
     using TqZListView::DuplicateItem;
@@ -21,7 +21,6 @@ class TGradientListView : public TqZListView
     explicit TGradientListView(QWidget *parent = nullptr);
     ~TGradientListView() override;
 
-    CGradMngr *Manager() const { return FManager; }
     // Binds a set (not owned) and takes over its common attribute.
     void Attach(CGradMngr *AManager);
     // Unbinds the set and returns it.
@@ -73,21 +72,15 @@ class TGradientListView : public TqZListView
     bool CanInsertItem(int Dst, const TListViewCommands *SrcView, int Src) const override;
     bool DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt) override;
     bool EditItemValue(int AIndex) override;
-    bool Modified() const override;
-    void SetModified(bool Value) override;
     bool CreatePopupForm() override;
     bool DestroyPopupForm() override;
     void PopupListChange(QObject *Sender) override;
     void DrawPreviewIcon(TMemoryGraphic &AImage, const QRect &ARect, int AIndex,
                          TListViewItemStatus State) override;
 
-    TNotifyEvent OnChangeManager;
-
   private:
     bool IsSpecial(int AIndex) const { return FManager && FManager->isSpecialIdx(AIndex); }
-    void Reselect(int deleted, int selected, bool Updt);
 
-    CGradMngr *FManager = nullptr;
     TMTC FGradWork;
     TGradientType FCommonType = gtStandard;
     bool FCommonRound = false;

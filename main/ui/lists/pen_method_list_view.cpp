@@ -9,7 +9,7 @@
 #include <utility>
 
 TPenMethodListView::TPenMethodListView(QWidget *parent)
-    : TqZListView(parent), FAliasParam(std::make_unique<TPaintParam>(TPaintMode::pmPencil5))
+    : TSetListView(parent), FAliasParam(std::make_unique<TPaintParam>(TPaintMode::pmPencil5))
 {
     FSupportTypes = {lvIconS, lvIconM, lvIconL, lvListS, lvListM,
                      lvListL, lvText,  lvDrop,  lvDropMulti};
@@ -31,22 +31,15 @@ void TPenMethodListView::Attach(CPenMethodMngr *AManager, TStroke *AStroke,
         FLastIndex = -1;
     else
         FLastIndex = FSupportCommand.contains(lvcSelect) ? GetSelectIndex() : 0;
-    DrawButton();
-    UpdateDisplayPosition(true);
-    if (OnChangeManager)
-        OnChangeManager(this);
+    ManagerBound();
 }
 
 CPenMethodMngr *TPenMethodListView::Detach()
 {
-    CPenMethodMngr *old = FManager;
-    FManager = nullptr;
     FStroke = nullptr;
     FPenParams = nullptr;
     FLastIndex = -1;
-    UpdateDisplayPosition(true);
-    DrawButton();
-    return old;
+    return UnbindManager();
 }
 
 // ---- positions among a method kind
@@ -402,22 +395,12 @@ void TPenMethodListView::SetSelectIndex(int AIndex)
 
 bool TPenMethodListView::CreateItem(bool Updt)
 {
-    const auto &edit = listViewHooks().duplicateAndEditPenMethod;
-    if (!edit || !FManager)
-        return false;
-    const bool kept = edit(*this);
-    SelectItem(GetSelectIndex(), Updt);
-    return kept;
+    return RunEditor(listViewHooks().duplicateAndEditPenMethod, Updt);
 }
 
 bool TPenMethodListView::EditItemValue(int)
 {
-    const auto &edit = listViewHooks().showPenMethodEditor;
-    if (!edit || !FManager)
-        return false;
-    const bool kept = edit(*this);
-    SelectItem(GetSelectIndex(), true);
-    return kept;
+    return RunEditor(listViewHooks().showPenMethodEditor, true);
 }
 
 bool TPenMethodListView::CanDeleteItem(int Dst) const
@@ -430,60 +413,27 @@ bool TPenMethodListView::CanDeleteItem(int Dst) const
 
 bool TPenMethodListView::DeleteItem(int Dst, bool Updt)
 {
-    if (!CanDeleteItem(Dst))
-        return false;
-    const int selected = GetSelectIndex();
-    if (!FManager->deleteMethod(SetIndexOf(Dst)))
-        return false;
-    SetModified(true);
-    const int n = GetItemCount();
-    SelectItem(Dst < selected ? selected - 1 : std::min(selected, n - 1), Updt);
-    return true;
+    return DeleteThrough(Dst, Updt, [&] { return FManager->deleteMethod(SetIndexOf(Dst)); });
 }
 
 bool TPenMethodListView::DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt)
 {
-    auto *dst = dynamic_cast<TPenMethodListView *>(DstView);
-    const CPenMethodObj *src = GetPenMtdObjRef(Src);
-    if (!dst || !src || !dst->CanDuplicateItem(Dst, this, Src))
-        return false;
-    return dst->InsertItem(Dst, std::make_unique<CPenMethodObj>(*src), Updt);
-}
-
-bool TPenMethodListView::Modified() const
-{
-    return FManager ? FManager->Modified() : FModified;
-}
-
-void TPenMethodListView::SetModified(bool Value)
-{
-    if (FManager)
-        FManager->setModified(Value);
-    else
-        FModified = Value;
-    if (OnModified)
-        OnModified(this);
+    return DuplicateInto<TPenMethodListView>(DstView, Dst, Src, GetPenMtdObjRef(Src), Updt,
+                                             [](const CPenMethodObj &src) {
+                                                 return std::make_unique<CPenMethodObj>(src);
+                                             });
 }
 
 // ---- popup
 
 bool TPenMethodListView::CreatePopupForm()
 {
-    const auto &create = listViewHooks().createPenMethodPopup;
-    if (FPopupForm || IsLegacy() || !create)
-        return false;
-    FPopupForm = create(*this, FManager);
-    return FPopupForm != nullptr;
+    return !IsLegacy() && MakePopupForm(listViewHooks().createPenMethodPopup, *this, FManager);
 }
 
 bool TPenMethodListView::DestroyPopupForm()
 {
-    IListPopup *popup = std::exchange(FPopupForm, nullptr);
-    if (!popup)
-        return false;
-    if (const auto &release = listViewHooks().freePenMethodPopup)
-        release(popup);
-    return true;
+    return FreePopupForm(listViewHooks().freePenMethodPopup);
 }
 
 void TPenMethodListView::PopupListChange(QObject *Sender)

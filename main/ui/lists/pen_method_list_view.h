@@ -5,7 +5,7 @@
 
 #include "paint/brush/paint_param.h"
 #include "paint/presets/pen_preset_managers.h"
-#include "ui/lists/list_view.h"
+#include "ui/lists/set_list_view.h"
 
 #include <array>
 #include <memory>
@@ -14,7 +14,7 @@ class TChannel;
 class TMTC;
 class TStroke;
 
-class TPenMethodListView : public TqZListView
+class TPenMethodListView : public TSetListView<CPenMethodMngr>
 {
   public:
     using TqZListView::DuplicateItem;
@@ -22,7 +22,6 @@ class TPenMethodListView : public TqZListView
     explicit TPenMethodListView(QWidget *parent = nullptr);
     ~TPenMethodListView() override;
 
-    CPenMethodMngr *Manager() const { return FManager; }
     // Binds the set, the stroke the older engines write into and their pen slots (none owned).
     void Attach(CPenMethodMngr *AManager, TStroke *AStroke, PPenParamQZ2Array APenParams);
     CPenMethodMngr *Detach();
@@ -69,8 +68,6 @@ class TPenMethodListView : public TqZListView
     bool DeleteItem(int Dst, bool Updt) override;
     bool DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt) override;
     bool EditItemValue(int AIndex) override;
-    bool Modified() const override;
-    void SetModified(bool Value) override;
     bool CreatePopupForm() override;
     bool DestroyPopupForm() override;
     void PopupListChange(QObject *Sender) override;
@@ -78,7 +75,6 @@ class TPenMethodListView : public TqZListView
     void DrawPreviewIcon(TMemoryGraphic &AImage, const QRect &ARect, int AIndex,
                          TListViewItemStatus State) override;
 
-    TNotifyEvent OnChangeManager;
     TNotifyEvent OnChangePaintMode;
 
   private:
@@ -93,7 +89,6 @@ class TPenMethodListView : public TqZListView
     void AliasChanged(bool toStroke);
 
     TPaintLevel FPaintLevel = TPaintLevel::pl5;
-    CPenMethodMngr *FManager = nullptr;
     TPenMethodType FPenMtdType = TPenMethodType::pmtPencil5;
     std::array<int, kPenMethodTypeCount> FPenMtdIndexs{};
     PPenParamQZ2Array FPenParams = nullptr;

@@ -19,7 +19,7 @@ float nibIconScale(int side, float radius)
 }
 
 TPenNibListView::TPenNibListView(QWidget *parent)
-    : TqZListView(parent), FAlias(std::make_unique<CPenShapeObj>()), FNibWork(clBtnFace32())
+    : TSetListView(parent), FAlias(std::make_unique<CPenShapeObj>()), FNibWork(clBtnFace32())
 {
     FAlias->enable = true;
     FSupportTypes = {lvIconM, lvIconL, lvListM, lvListL, lvDrop, lvDropMulti};
@@ -39,20 +39,13 @@ void TPenNibListView::Attach(CPenShapeMngr *AManager)
         FLastIndex = -1;
     else
         FLastIndex = FSupportCommand.contains(lvcSelect) ? GetSelectIndex() : 0;
-    DrawButton();
-    UpdateDisplayPosition(true);
-    if (OnChangeManager)
-        OnChangeManager(this);
+    ManagerBound();
 }
 
 CPenShapeMngr *TPenNibListView::Detach()
 {
-    CPenShapeMngr *old = FManager;
-    FManager = nullptr;
     FLastIndex = -1;
-    UpdateDisplayPosition(true);
-    DrawButton();
-    return old;
+    return UnbindManager();
 }
 
 void TPenNibListView::SetUseAlias(bool Value)
@@ -127,12 +120,7 @@ bool TPenNibListView::AppendItem(std::unique_ptr<CPenShapeObj> Item, bool Updt)
     if (!FManager)
         return false;
     const int at = FManager->appendShape(std::move(Item));
-    if (at < 0)
-        return false;
-    const int index = FUseAlias ? at + 1 : at;
-    SetModified(true);
-    SelectItem(index, Updt);
-    return true;
+    return SelectPlaced(at >= 0, FUseAlias ? at + 1 : at, Updt);
 }
 
 bool TPenNibListView::InsertItem(int AIndex, std::unique_ptr<CPenShapeObj> Item, bool Updt)
@@ -141,11 +129,8 @@ bool TPenNibListView::InsertItem(int AIndex, std::unique_ptr<CPenShapeObj> Item,
         return AppendItem(std::move(Item), Updt);
     if (HasType(AIndex, lviFixedIndex) || !FManager)
         return false;
-    if (FManager->insertShape(SetIndexOf(AIndex), std::move(Item)) < 0)
-        return false;
-    SetModified(true);
-    SelectItem(AIndex, Updt);
-    return true;
+    return SelectPlaced(FManager->insertShape(SetIndexOf(AIndex), std::move(Item)) >= 0, AIndex,
+                        Updt);
 }
 
 // ---- the view's primitives
@@ -209,22 +194,12 @@ void TPenNibListView::SetSelectIndex(int Value)
 
 bool TPenNibListView::CreateItem(bool Updt)
 {
-    const auto &edit = listViewHooks().duplicateAndEditPenNib;
-    if (!edit || !FManager)
-        return false;
-    const bool kept = edit(*this);
-    SelectItem(GetSelectIndex(), Updt);
-    return kept;
+    return RunEditor(listViewHooks().duplicateAndEditPenNib, Updt);
 }
 
 bool TPenNibListView::EditItemValue(int)
 {
-    const auto &edit = listViewHooks().showPenNibEditor;
-    if (!edit || !FManager)
-        return false;
-    const bool kept = edit(*this);
-    SelectItem(GetSelectIndex(), true);
-    return kept;
+    return RunEditor(listViewHooks().showPenNibEditor, true);
 }
 
 // The set keeps at least one nib.
@@ -235,63 +210,30 @@ bool TPenNibListView::CanDeleteItem(int Dst) const
 
 bool TPenNibListView::DeleteItem(int Dst, bool Updt)
 {
-    if (!CanDeleteItem(Dst))
-        return false;
-    const int selected = GetSelectIndex();
-    if (!FManager->deleteShape(SetIndexOf(Dst)))
-        return false;
-    SetModified(true);
-    const int n = GetItemCount();
-    SelectItem(Dst < selected ? selected - 1 : std::min(selected, n - 1), Updt);
-    return true;
+    return DeleteThrough(Dst, Updt, [&] { return FManager->deleteShape(SetIndexOf(Dst)); });
 }
 
 bool TPenNibListView::DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt)
 {
-    auto *dst = dynamic_cast<TPenNibListView *>(DstView);
-    const CPenShapeObj *src = GetItemRef(Src);
-    if (!dst || !src || !IsValidIndex(Src) || !dst->CanDuplicateItem(Dst, this, Src))
+    if (!IsValidIndex(Src))
         return false;
-    auto copy = std::make_unique<CPenShapeObj>();
-    if (!copy->copy(*src))
-        return false;
-    return dst->InsertItem(Dst, std::move(copy), Updt);
-}
-
-bool TPenNibListView::Modified() const
-{
-    return FManager ? FManager->Modified() : FModified;
-}
-
-void TPenNibListView::SetModified(bool Value)
-{
-    if (FManager)
-        FManager->setModified(Value);
-    else
-        FModified = Value;
-    if (OnModified)
-        OnModified(this);
+    return DuplicateInto<TPenNibListView>(DstView, Dst, Src, GetItemRef(Src), Updt,
+                                          [](const CPenShapeObj &src) {
+                                              auto copy = std::make_unique<CPenShapeObj>();
+                                              return copy->copy(src) ? std::move(copy) : nullptr;
+                                          });
 }
 
 // ---- popup
 
 bool TPenNibListView::CreatePopupForm()
 {
-    const auto &create = listViewHooks().createPenNibPopup;
-    if (FPopupForm || !create)
-        return false;
-    FPopupForm = create(*this, FManager, FAlias.get(), GetSelectIndex());
-    return FPopupForm != nullptr;
+    return MakePopupForm(listViewHooks().createPenNibPopup, *this, FManager, FAlias.get(), GetSelectIndex());
 }
 
 bool TPenNibListView::DestroyPopupForm()
 {
-    IListPopup *popup = std::exchange(FPopupForm, nullptr);
-    if (!popup)
-        return false;
-    if (const auto &release = listViewHooks().freePenNibPopup)
-        release(popup);
-    return true;
+    return FreePopupForm(listViewHooks().freePenNibPopup);
 }
 
 // ---- drawing

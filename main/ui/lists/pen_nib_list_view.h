@@ -3,11 +3,11 @@
 #pragma once
 
 #include "paint/presets/pen_preset_managers.h"
-#include "ui/lists/list_view.h"
+#include "ui/lists/set_list_view.h"
 
 #include <memory>
 
-class TPenNibListView : public TqZListView
+class TPenNibListView : public TSetListView<CPenShapeMngr>
 {
   public:
     using TqZListView::DuplicateItem;
@@ -15,7 +15,6 @@ class TPenNibListView : public TqZListView
     explicit TPenNibListView(QWidget *parent = nullptr);
     ~TPenNibListView() override;
 
-    CPenShapeMngr *Manager() const { return FManager; }
     void Attach(CPenShapeMngr *AManager);
     CPenShapeMngr *Detach();
 
@@ -46,20 +45,15 @@ class TPenNibListView : public TqZListView
     bool DeleteItem(int Dst, bool Updt) override;
     bool DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt) override;
     bool EditItemValue(int AIndex) override;
-    bool Modified() const override;
-    void SetModified(bool Value) override;
     bool CreatePopupForm() override;
     bool DestroyPopupForm() override;
     void DrawPreviewIcon(TMemoryGraphic &AImage, const QRect &ARect, int AIndex,
                          TListViewItemStatus State) override;
 
-    TNotifyEvent OnChangeManager;
-
   private:
     bool IsAliasItem(int AIndex) const { return FUseAlias && AIndex == 0; }
     int SetIndexOf(int AIndex) const { return FUseAlias ? AIndex - 1 : AIndex; }
 
-    CPenShapeMngr *FManager = nullptr;
     bool FUseAlias = true;
     std::unique_ptr<CPenShapeObj> FAlias;
     bool FAliasSelected = true;

@@ -6,11 +6,11 @@
 #include <utility>
 
 TSwatchListView::TSwatchListView(QWidget *parent)
-    : TqZListView(parent),
+    : TSetListView(parent),
       FOwnManager(std::make_unique<TSwatchMngr>()),
-      FManager(FOwnManager.get()),
       FSelectItem(makeColor32(0, 0, 0, 255))
 {
+    FManager = FOwnManager.get();
     static const int sides[] = {12, 16, 24, 20, 24, 24, 20, 32, 32, 32};
     for (int t = 0; t < kListViewTypeCount; ++t)
         FItemSizes[size_t(t)] = QSize(sides[t], sides[t]);
@@ -26,21 +26,12 @@ TSwatchListView::~TSwatchListView()
 
 bool TSwatchListView::CreatePopupForm()
 {
-    const auto &create = listViewHooks().createSwatchPopup;
-    if (FPopupForm || !create)
-        return false;
-    FPopupForm = create(*this, FManager);
-    return FPopupForm != nullptr;
+    return MakePopupForm(listViewHooks().createSwatchPopup, *this, FManager);
 }
 
 bool TSwatchListView::DestroyPopupForm()
 {
-    IListPopup *popup = std::exchange(FPopupForm, nullptr);
-    if (!popup)
-        return false;
-    if (const auto &release = listViewHooks().freeSwatchPopup)
-        release(popup);
-    return true;
+    return FreePopupForm(listViewHooks().freeSwatchPopup);
 }
 
 void TSwatchListView::TellManagerSizes()
@@ -95,11 +86,7 @@ void TSwatchListView::SetItemSize(QSize ASize)
 
 void TSwatchListView::SetSupportCommand(TListViewCommandTypes ACommand)
 {
-    if (ACommand == FSupportCommand)
-        return;
-    FSupportCommand = ACommand;
-    FBorder = FPadding = false;
-    DrawItems();
+    ApplySupportCommand(ACommand, false);
 }
 
 QString TSwatchListView::GetItemName(int AIndex) const
@@ -133,13 +120,6 @@ void TSwatchListView::SetSelectColor(TColor32 Value)
     FManager->setModified(true);
     DrawItems();
     DoChange();
-}
-
-void TSwatchListView::SetModified(bool Value)
-{
-    FManager->setModified(Value);
-    if (OnModified)
-        OnModified(this);
 }
 
 bool TSwatchListView::InsertItem(int AIndex, TColor32 Item, bool Updt)
@@ -185,8 +165,7 @@ bool TSwatchListView::CreateItem(bool Updt)
 
 void TSwatchListView::Reselect(int deleted, int selected, bool Updt)
 {
-    const int n = GetItemCount();
-    const int next = deleted < selected ? selected - 1 : std::min(selected, n - 1);
+    const int next = NextAfterDelete(deleted, selected);
     if (FSupportCommand.contains(lvcSelect))
         SelectItem(next, Updt);
     else {

@@ -4,12 +4,12 @@
 #pragma once
 
 #include "paint/palette/swatches.h"
-#include "ui/lists/list_view.h"
+#include "ui/lists/set_list_view.h"
 
 #include <functional>
 #include <memory>
 
-class TSwatchListView : public TqZListView
+class TSwatchListView : public TSetListView<TSwatchMngr>
 {
   public:
     using TqZListView::CreateItem;
@@ -18,7 +18,6 @@ class TSwatchListView : public TqZListView
     explicit TSwatchListView(QWidget *parent = nullptr);
     ~TSwatchListView() override;
 
-    TSwatchMngr *Manager() const { return FManager; }
     // Binds a manager (not owned); re-attaching the bound one only re-applies the layout.
     void Attach(TSwatchMngr *AManager);
     // Unbinds the bound manager and returns it; the view falls back on its own empty one.
@@ -43,21 +42,17 @@ class TSwatchListView : public TqZListView
     bool DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt) override;
     bool PutItem(int Dst, bool Updt) override;
     bool EditItemValue(int AIndex) override;
-    bool Modified() const override { return FManager->Modified(); }
-    void SetModified(bool Value) override;
     void DrawPreviewIcon(TMemoryGraphic &AImage, const QRect &ARect, int AIndex,
                          TListViewItemStatus State) override;
     bool CreatePopupForm() override;
     bool DestroyPopupForm() override;
 
     std::function<void(QObject *sender, TColor32 &Item)> OnPutItem;
-    TNotifyEvent OnChangeManager;
 
   private:
     void TellManagerSizes();
     void Reselect(int deleted, int selected, bool Updt);
 
     std::unique_ptr<TSwatchMngr> FOwnManager; // the manager used while none is attached
-    TSwatchMngr *FManager = nullptr;
     TColor32 FSelectItem;
 };

@@ -12,7 +12,7 @@ std::unique_ptr<CPat8> copyPatternTile(const CPat8 &src)
     return std::make_unique<CPat8>(src);
 }
 
-TToneListView::TToneListView(QWidget *parent) : TqZListView(parent)
+TToneListView::TToneListView(QWidget *parent) : TSetListView(parent)
 {
     FSupportTypes = {lvIconS, lvIconM, lvIconL, lvListS,     lvListM,
                      lvListL, lvText,  lvDrop,  lvCheckDrop, lvDropMulti};
@@ -32,19 +32,12 @@ void TToneListView::Attach(CToneMngr *AManager)
         FLastIndex = GetSelectIndex();
     else
         FLastIndex = IsValidIndex(0) ? 0 : -1;
-    DrawButton();
-    UpdateDisplayPosition(true);
-    if (OnChangeManager)
-        OnChangeManager(this);
+    ManagerBound();
 }
 
 CToneMngr *TToneListView::Detach()
 {
-    CToneMngr *old = FManager;
-    FManager = nullptr;
-    UpdateDisplayPosition(true);
-    DrawButton();
-    return old;
+    return UnbindManager();
 }
 
 // ---- items
@@ -56,12 +49,7 @@ CPat8 *TToneListView::GetItemRef(int AIndex) const
 
 void TToneListView::SetItem(int AIndex, const CPat8 &Item)
 {
-    CPat8 *pat = GetItemRef(AIndex);
-    if (!pat)
-        return;
-    pat->copy(Item);
-    SetModified(true);
-    DoChange();
+    CopyOver(GetItemRef(AIndex), Item);
 }
 
 CPat8 *TToneListView::GetSelectItemRef() const
@@ -71,12 +59,7 @@ CPat8 *TToneListView::GetSelectItemRef() const
 
 void TToneListView::SetSelectItem(const CPat8 &Item)
 {
-    CPat8 *pat = GetSelectItemRef();
-    if (!pat)
-        return;
-    pat->copy(Item);
-    SetModified(true);
-    DoChange();
+    CopyOver(GetSelectItemRef(), Item);
 }
 
 bool TToneListView::AppendItem(std::unique_ptr<CPat8> Item, bool Updt)
@@ -84,22 +67,16 @@ bool TToneListView::AppendItem(std::unique_ptr<CPat8> Item, bool Updt)
     if (!FManager)
         return false;
     const int index = FManager->appendPattern(std::move(Item));
-    if (index < 0)
-        return false;
-    SetModified(true);
-    SelectItem(index, Updt);
-    return true;
+    return SelectPlaced(index >= 0, index, Updt);
 }
 
 bool TToneListView::InsertItem(int AIndex, std::unique_ptr<CPat8> Item, bool Updt)
 {
     if (!IsValidIndex(AIndex))
         return AppendItem(std::move(Item), Updt);
-    if (HasType(AIndex, lviFixedIndex) || FManager->insertPattern(AIndex, std::move(Item)) < 0)
+    if (HasType(AIndex, lviFixedIndex))
         return false;
-    SetModified(true);
-    SelectItem(AIndex, Updt);
-    return true;
+    return SelectPlaced(FManager->insertPattern(AIndex, std::move(Item)) >= 0, AIndex, Updt);
 }
 
 CPat8 *TToneListView::AliasRef() const
@@ -133,11 +110,7 @@ void TToneListView::SetAliasAttr(QPoint Offset, int Scale, bool Nega)
 
 void TToneListView::SetSupportCommand(TListViewCommandTypes ACommand)
 {
-    if (ACommand == FSupportCommand)
-        return;
-    FSupportCommand = ACommand;
-    FBorder = FPadding = true;
-    DrawItems();
+    ApplySupportCommand(ACommand, true);
 }
 
 int TToneListView::GetItemCount() const
@@ -183,22 +156,12 @@ void TToneListView::SetSelectIndex(int AIndex)
 
 bool TToneListView::CreateItem(bool Updt)
 {
-    const auto &edit = listViewHooks().duplicateAndEditTone;
-    if (!edit || !FManager)
-        return false;
-    const bool kept = edit(*this);
-    SelectItem(GetSelectIndex(), Updt);
-    return kept;
+    return RunEditor(listViewHooks().duplicateAndEditTone, Updt);
 }
 
 bool TToneListView::EditItemValue(int)
 {
-    const auto &edit = listViewHooks().showToneEditor;
-    if (!edit || !FManager)
-        return false;
-    const bool kept = edit(*this);
-    SelectItem(GetSelectIndex(), true);
-    return kept;
+    return RunEditor(listViewHooks().showToneEditor, true);
 }
 
 bool TToneListView::CanDeleteItem(int Dst) const
@@ -208,60 +171,25 @@ bool TToneListView::CanDeleteItem(int Dst) const
 
 bool TToneListView::DeleteItem(int Dst, bool Updt)
 {
-    if (!CanDeleteItem(Dst))
-        return false;
-    const int selected = GetSelectIndex();
-    if (!FManager->deletePattern(Dst))
-        return false;
-    SetModified(true);
-    const int n = GetItemCount();
-    SelectItem(Dst < selected ? selected - 1 : std::min(selected, n - 1), Updt);
-    return true;
+    return DeleteThrough(Dst, Updt, [&] { return FManager->deletePattern(Dst); });
 }
 
 bool TToneListView::DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt)
 {
-    auto *dst = dynamic_cast<TToneListView *>(DstView);
-    const CPat8 *src = GetItemRef(Src);
-    if (!dst || !src || !dst->CanDuplicateItem(Dst, this, Src))
-        return false;
-    return dst->InsertItem(Dst, copyPatternTile(*src), Updt);
-}
-
-bool TToneListView::Modified() const
-{
-    return FManager ? FManager->Modified() : FModified;
-}
-
-void TToneListView::SetModified(bool Value)
-{
-    if (FManager)
-        FManager->setModified(Value);
-    else
-        FModified = Value;
-    if (OnModified)
-        OnModified(this);
+    return DuplicateInto<TToneListView>(DstView, Dst, Src, GetItemRef(Src), Updt,
+                                        copyPatternTile);
 }
 
 // ---- popup
 
 bool TToneListView::CreatePopupForm()
 {
-    const auto &create = listViewHooks().createTonePopup;
-    if (FPopupForm || !create)
-        return false;
-    FPopupForm = create(*this, FManager);
-    return FPopupForm != nullptr;
+    return MakePopupForm(listViewHooks().createTonePopup, *this, FManager);
 }
 
 bool TToneListView::DestroyPopupForm()
 {
-    IListPopup *popup = std::exchange(FPopupForm, nullptr);
-    if (!popup)
-        return false;
-    if (const auto &release = listViewHooks().freeTonePopup)
-        release(popup);
-    return true;
+    return FreePopupForm(listViewHooks().freeTonePopup);
 }
 
 void TToneListView::PopupListChange(QObject *Sender)

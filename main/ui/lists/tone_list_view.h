@@ -4,11 +4,11 @@
 
 #include "core/image/canvas.h"
 #include "paint/tone/tone_manager.h"
-#include "ui/lists/list_view.h"
+#include "ui/lists/set_list_view.h"
 
 #include <memory>
 
-class TToneListView : public TqZListView
+class TToneListView : public TSetListView<CToneMngr>
 {
   public:
     using TqZListView::DuplicateItem;
@@ -16,7 +16,6 @@ class TToneListView : public TqZListView
     explicit TToneListView(QWidget *parent = nullptr);
     ~TToneListView() override;
 
-    CToneMngr *Manager() const { return FManager; }
     void Attach(CToneMngr *AManager);
     CToneMngr *Detach();
 
@@ -46,18 +45,13 @@ class TToneListView : public TqZListView
     bool DeleteItem(int Dst, bool Updt) override;
     bool DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt) override;
     bool EditItemValue(int AIndex) override;
-    bool Modified() const override;
-    void SetModified(bool Value) override;
     bool CreatePopupForm() override;
     bool DestroyPopupForm() override;
     void PopupListChange(QObject *Sender) override;
     void DrawPreviewIcon(TMemoryGraphic &AImage, const QRect &ARect, int AIndex,
                          TListViewItemStatus State) override;
 
-    TNotifyEvent OnChangeManager;
-
   private:
-    CToneMngr *FManager = nullptr;
     TMTC FToneWork;
 };
 

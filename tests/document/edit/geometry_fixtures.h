@@ -5,6 +5,7 @@
 #include "core/tiles/block_layer_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
+#include "document/undo/undo_fixtures.h"
 
 #include <cstdint>
 #include <memory>
@@ -33,15 +34,7 @@ inline void fillRandom(CBlockVMTC &img, uint32_t seed, bool opaque = false)
             img.setPixel(x, y, uint32_t(rng()) | (opaque ? 0xFF000000u : 0u));
 }
 
-inline std::vector<uint32_t> pixelsOf(const CBlockVMTC &img)
-{
-    std::vector<uint32_t> v;
-    v.reserve(size_t(img.width()) * size_t(img.height()));
-    for (int32_t y = 0; y < img.height(); ++y)
-        for (int32_t x = 0; x < img.width(); ++x)
-            v.push_back(img.getColor(x, y));
-    return v;
-}
+using undo_test::pixelsOf;
 
 // A mask of w x h at view position vp with value v at each listed pixel.
 struct SMaskDot

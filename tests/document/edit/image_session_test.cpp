@@ -9,6 +9,7 @@
 #include "document/events/event_file.h"
 #include "document/undo/undo_fixtures.h"
 #include "image_ops_fixtures.h"
+#include "support/event_goldens.h"
 
 #include <QFile>
 #include <QImage>
@@ -18,6 +19,7 @@
 namespace {
 
 using enum udCmdName;
+using namespace event_goldens;
 
 const QString kFile = QStringLiteral(KAVRIN_TEST_DATA "/events/image-session.qe5");
 const QString kPicture = QStringLiteral(KAVRIN_TEST_DATA "/events/image-session.png");
@@ -39,21 +41,6 @@ std::unique_ptr<TMTC> gradientImage(int32_t w, int32_t h, uint32_t alpha)
             tc->seek32(x, y)->all = alpha << 24 | uint32_t(x * 7 % 256) << 16 |
                                     uint32_t(y * 5 % 256) << 8 | uint32_t((x + y) * 3 % 256);
     return tc;
-}
-
-QImage pictureOf(const TMTC &img)
-{
-    QImage out(img.width(), img.height(), QImage::Format_ARGB32);
-    for (int32_t y = 0; y < img.height(); ++y)
-        for (int32_t x = 0; x < img.width(); ++x)
-            out.setPixel(x, y, img.getColor(x, y) | 0xFF000000u);
-    return out;
-}
-
-QString stateText(const TPaper &paper)
-{
-    const QString d = dumpPaperState(paper);
-    return d.left(d.indexOf(QStringLiteral("undo undo=")));
 }
 
 void recordSession(LiveReplayApp &app, QImage &picture, QString &state)
@@ -114,26 +101,15 @@ TEST(ImageCommandsLiveReplay, TheImageSessionReplaysToItsStateAndPicture)
         f.write(state.toUtf8());
     }
     HeadlessDocument doc;
-    ASSERT_EQ(loadEventFile(kFile, *doc.paper), 0);
-    doc.owner.eventPlaying = true;
-    setCurrentDrawWindow(&doc.owner);
-    CEventMngr &ev = doc.paper->eventMngr();
-    ASSERT_EQ(ev.beginPlayingBlank([&](int32_t pw, int32_t ph, bool t) {
+    ASSERT_NO_FATAL_FAILURE(playEventFile(doc, kFile, [&](int32_t pw, int32_t ph, bool t) {
         return blankStart(*doc.paper, pw, ph, t);
-    }),
-              eEvStartStat::ersOK);
-    eEvPlayStat r = eEvPlayStat::epsContinue;
-    int steps = 0;
-    while (r == eEvPlayStat::epsContinue && steps++ < 1000)
-        r = ev.playEventSingle();
-    ASSERT_EQ(r, eEvPlayStat::epsEnd) << ev.playError.toStdString();
+    }));
     setCurrentDrawWindow(nullptr);
     UpdateVRAM(*doc.paper, false, true);
     QFile f(kState);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(stateText(*doc.paper).toStdString(), QString::fromUtf8(f.readAll()).toStdString());
-    const QImage expected = QImage(kPicture).convertToFormat(QImage::Format_ARGB32);
-    EXPECT_TRUE(pictureOf(doc.paper->vram()) == expected);
+    expectPicture(pictureOf(doc.paper->vram()), kPicture);
 }
 
 } // namespace

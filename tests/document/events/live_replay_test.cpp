@@ -211,6 +211,20 @@ bool liveStroke(TPaper &paper, ePaintLevel level, int n, std::mt19937 &rng, bool
     return EventStrokeEnd(paper, flow, st, paper.owner(), box, true);
 }
 
+// A green-to-yellow gradient added to the set and made current, and an opaque pen of the width
+// that paints with it.
+void useNewGradientPen(LiveReplayApp &app, int width)
+{
+    app.grads.appendGrad(sRGBA{{20, 200, 40, kCrsKindOwn}}, sRGBA{{250, 240, 10, kCrsKindOwn}});
+    app.grads.setCurGrad(app.grads.count() - 1);
+    TStroke &st = app.stroke;
+    st.SetPenWidth(width);
+    st.m_opaque = 1;
+    st.SetDrawMode(TDrawMode::DM_PEN);
+    st.m_bUseTone = false;
+    st.m_bUseGradation = true;
+}
+
 } // namespace
 
 TEST(StrokeLiveReplay, StrokesOfEveryLevelAndLength)
@@ -305,18 +319,10 @@ TEST(StrokeLiveReplay, GradientStrokesTakeTheWorkingGradientChosenAfterTheDocume
                 app.grads.setCurGrad(0);
             }
             expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t) {
-                app.grads.appendGrad(sRGBA{{20, 200, 40, kCrsKindOwn}},
-                                     sRGBA{{250, 240, 10, kCrsKindOwn}});
-                app.grads.setCurGrad(app.grads.count() - 1);
+                useNewGradientPen(app, 12);
                 std::mt19937 rng(7);
-                TStroke &st = app.stroke;
-                st.SetPenWidth(12);
-                st.m_opaque = 1;
-                st.SetDrawMode(TDrawMode::DM_PEN);
-                st.m_bUseTone = false;
-                st.m_bUseGradation = true;
                 const bool ok = liveStroke(paper, level, 20, rng);
-                st.m_bUseGradation = false;
+                app.stroke.m_bUseGradation = false;
                 return ok;
             });
         }
@@ -332,16 +338,9 @@ TEST(StrokeLiveReplay, GradientStrokeAfterTheSetWasEmptied)
         SCOPED_TRACE("level " + std::to_string(int(level)));
         LiveReplayApp app;
         expectLiveEqualsReplay(basicStart, [&](TPaper &paper, uint32_t) {
-            app.grads.appendGrad(sRGBA{{20, 200, 40, kCrsKindOwn}},
-                                 sRGBA{{250, 240, 10, kCrsKindOwn}});
-            app.grads.setCurGrad(app.grads.count() - 1);
-            std::mt19937 rng(11);
+            useNewGradientPen(app, 10);
             TStroke &st = app.stroke;
-            st.SetPenWidth(10);
-            st.m_opaque = 1;
-            st.SetDrawMode(TDrawMode::DM_PEN);
-            st.m_bUseTone = false;
-            st.m_bUseGradation = true;
+            std::mt19937 rng(11);
             bool ok = liveStroke(paper, level, 12, rng);
             app.grads.reset();
             ok = ok && liveStroke(paper, level, 12, rng);

@@ -7,6 +7,7 @@
 #include "document/paper/layer_data.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/view/composition.h"
+#include "support/event_goldens.h"
 #include "support/live_replay.h"
 
 #include <QFile>
@@ -16,18 +17,10 @@
 
 namespace {
 
+using namespace event_goldens;
+
 const QString kFile = QStringLiteral(KAVRIN_TEST_DATA "/events/strokes.qe5");
 const QString kPicture = QStringLiteral(KAVRIN_TEST_DATA "/events/strokes.png");
-
-bool blankStart(TPaper &paper, int32_t pw, int32_t ph, bool transparent)
-{
-    if (!setupHeadlessPaper(paper, {pw, ph}, 0xFFFFFF, 1) || !startPaintModeQZ5(paper))
-        return false;
-    if (!transparent)
-        paper.getLayerData(0)->fillAlpha(255);
-    UpdateVRAM(paper, false, true);
-    return true;
-}
 
 void stroke(TPaper &paper, ePaintLevel level, float y)
 {
@@ -59,15 +52,6 @@ void stroke(TPaper &paper, ePaintLevel level, float y)
         ASSERT_TRUE(eventStrokeEnd4(paper, flow, st, paper.owner(), box, true));
     else
         ASSERT_TRUE(EventStrokeEnd(paper, flow, st, paper.owner(), box, true));
-}
-
-QImage pictureOf(const TMTC &img)
-{
-    QImage out(img.width(), img.height(), QImage::Format_ARGB32);
-    for (int32_t y = 0; y < img.height(); ++y)
-        for (int32_t x = 0; x < img.width(); ++x)
-            out.setPixel(x, y, img.getColor(x, y) | 0xFF000000u);
-    return out;
 }
 
 // Records the file: creation, begin, then strokes at levels 5, 4 and 2.
@@ -124,44 +108,9 @@ TEST(StrokeLiveReplay, TheStrokeFileReplaysToItsPicture)
         ASSERT_TRUE(live.save(kPicture, "PNG"));
     }
     HeadlessDocument doc;
-    ASSERT_EQ(loadEventFile(kFile, *doc.paper), 0);
-    doc.owner.eventPlaying = true;
-    setCurrentDrawWindow(&doc.owner);
-    CEventMngr &ev = doc.paper->eventMngr();
-    ASSERT_EQ(ev.beginPlayingBlank([&](int32_t pw, int32_t ph, bool t) {
-        return blankStart(*doc.paper, pw, ph, t);
-    }),
-              eEvStartStat::ersOK);
-    eEvPlayStat r = eEvPlayStat::epsContinue;
-    int steps = 0;
-    while (r == eEvPlayStat::epsContinue && steps++ < 1000)
-        r = ev.playEventSingle();
-    ASSERT_EQ(r, eEvPlayStat::epsEnd) << ev.playError.toStdString();
-    UpdateVRAM(*doc.paper, false, true);
-    const QImage expected = QImage(kPicture).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_NO_FATAL_FAILURE(playFromBlankStart(doc, kFile));
     const QImage got = pictureOf(doc.paper->vram());
-    ASSERT_EQ(got.size(), expected.size());
-    int differ = 0;
-    for (int y = 0; y < got.height(); ++y)
-        for (int x = 0; x < got.width(); ++x)
-            if (got.pixel(x, y) != expected.pixel(x, y)) {
-                if (differ < 5)
-                    ADD_FAILURE() << "pixel (" << x << ", " << y << "): " << std::hex
-                                  << got.pixel(x, y) << " replayed, " << expected.pixel(x, y)
-                                  << " recorded" << std::dec;
-                ++differ;
-            }
-    EXPECT_EQ(differ, 0);
-    if (differ) {
-        std::string rows;
-        for (int y = 0; y < got.height(); ++y) {
-            int n = 0;
-            for (int x = 0; x < got.width(); ++x)
-                n += got.pixel(x, y) != expected.pixel(x, y);
-            rows += std::to_string(n) + " ";
-        }
-        ADD_FAILURE() << "differences by row: " << rows;
-    }
+    expectPicture(got, kPicture);
     // Something was drawn.
     EXPECT_NE(got.pixel(20, 14), 0xFFFFFFFFu);
 }

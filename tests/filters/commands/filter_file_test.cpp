@@ -11,6 +11,7 @@
 #include "filters/commands/filter_command_rig.h"
 #include "filters/commands/filter_replay_rows.h"
 #include "support/fixed_clock.h"
+#include "support/event_goldens.h"
 #include "support/live_replay.h"
 
 #include <QFile>
@@ -23,29 +24,10 @@
 namespace {
 
 using namespace filter_cases;
+using namespace event_goldens;
 
 const QString kFile = QStringLiteral(KAVRIN_TEST_DATA "/events/filters.qe5");
 const QString kPicture = QStringLiteral(KAVRIN_TEST_DATA "/events/filters.png");
-
-// The start the replay tool makes for --blank-start.
-bool blankStart(TPaper &paper, int32_t pw, int32_t ph, bool transparent)
-{
-    if (!setupHeadlessPaper(paper, {pw, ph}, 0xFFFFFF, 1) || !startPaintModeQZ5(paper))
-        return false;
-    if (!transparent)
-        paper.getLayerData(0)->fillAlpha(255);
-    UpdateVRAM(paper, false, true);
-    return true;
-}
-
-QImage pictureOf(const TMTC &img)
-{
-    QImage out(img.width(), img.height(), QImage::Format_ARGB32);
-    for (int32_t y = 0; y < img.height(); ++y)
-        for (int32_t x = 0; x < img.width(); ++x)
-            out.setPixel(x, y, img.getColor(x, y) | 0xFF000000u);
-    return out;
-}
 
 // The commands of the file in their order: the plasma gives the white layer something to work
 // on, then a few of every family.
@@ -138,33 +120,8 @@ TEST(FilterReplay, TheFilterFileReplaysFromABlankStartToItsPicture)
         ASSERT_TRUE(live.save(kPicture, "PNG"));
     }
     HeadlessDocument doc;
-    ASSERT_EQ(loadEventFile(kFile, *doc.paper), 0);
-    doc.owner.eventPlaying = true;
-    setCurrentDrawWindow(&doc.owner);
-    CEventMngr &ev = doc.paper->eventMngr();
-    ASSERT_EQ(ev.beginPlayingBlank([&](int32_t pw, int32_t ph, bool t) {
-        return blankStart(*doc.paper, pw, ph, t);
-    }),
-              eEvStartStat::ersOK);
-    eEvPlayStat r = eEvPlayStat::epsContinue;
-    int steps = 0;
-    while (r == eEvPlayStat::epsContinue && steps++ < 1000)
-        r = ev.playEventSingle();
-    ASSERT_EQ(r, eEvPlayStat::epsEnd) << ev.playError.toStdString();
-    UpdateVRAM(*doc.paper, false, true);
-    const QImage expected = QImage(kPicture).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_NO_FATAL_FAILURE(playFromBlankStart(doc, kFile));
     const QImage got = pictureOf(doc.paper->vram());
     setCurrentDrawWindow(nullptr);
-    ASSERT_EQ(got.size(), expected.size());
-    int differ = 0;
-    for (int y = 0; y < got.height(); ++y)
-        for (int x = 0; x < got.width(); ++x)
-            if (got.pixel(x, y) != expected.pixel(x, y)) {
-                if (differ < 5)
-                    ADD_FAILURE() << "pixel (" << x << ", " << y << "): " << std::hex
-                                  << got.pixel(x, y) << " replayed, " << expected.pixel(x, y)
-                                  << " recorded" << std::dec;
-                ++differ;
-            }
-    EXPECT_EQ(differ, 0);
+    expectPicture(got, kPicture);
 }

@@ -1,6 +1,7 @@
 #include "ui/fields/num_mngr.h"
 
 #include "platform/desktop/messages.h"
+#include "support/captured_messages.h"
 #include "ui/fields/label_fields.h"
 
 #include <QLocale>
@@ -21,23 +22,6 @@ struct Counted
     {
         m.OnChange = [this](QObject *) { ++changes; };
     }
-};
-
-// Collects the warnings instead of showing them.
-class WarningCatcher
-{
-  public:
-    WarningCatcher()
-    {
-        kavrin::MessageHandlers h;
-        h.warning = [this](const QString &t) { warnings << t; };
-        m_previous = kavrin::installMessageHandlers(h);
-    }
-    ~WarningCatcher() { kavrin::installMessageHandlers(m_previous); }
-    QStringList warnings;
-
-  private:
-    kavrin::MessageHandlers m_previous;
 };
 
 } // namespace
@@ -160,7 +144,7 @@ TEST(FieldsModel, TypedText)
 
 TEST(FieldsModel, TextBeyondSingleAndRefusedText)
 {
-    WarningCatcher catcher;
+    CapturedMessages catcher;
     const QString huge = QString(39, u'9');
     Counted c;
     c.m.SetValues(nullptr, 7, -100, 100);

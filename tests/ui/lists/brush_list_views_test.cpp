@@ -40,14 +40,6 @@ void fillMethods(CPenMethodMngr &m, const char *kinds)
     m.setModified(false);
 }
 
-QString names(const TqZListView &v)
-{
-    QString s;
-    for (int i = 0; i < v.ItemCount(); ++i)
-        s += v.GetItemName(i) + ' ';
-    return s.trimmed();
-}
-
 // A nib set of the given radii.
 void fillNibs(CPenShapeMngr &m, std::initializer_list<float> radii)
 {
@@ -157,11 +149,11 @@ TEST(ListsBrush, KindFilteredListsAndTheAlias)
     int modeChanges = 0;
     v.OnChangePaintMode = [&](QObject *) { ++modeChanges; };
     v.Attach(&m, nullptr, nullptr);
-    EXPECT_EQ(names(v), "P0 P2 P4");
+    EXPECT_EQ(itemNames(v), "P0 P2 P4");
 
     // A move places the method there in the filtered list.
     EXPECT_TRUE(v.MoveItem(0, 2, true));
-    EXPECT_EQ(names(v), "P4 P0 P2");
+    EXPECT_EQ(itemNames(v), "P4 P0 P2");
     EXPECT_EQ(v.SelectIndex(), 0);
     EXPECT_EQ(m.getCurObj()->methodName, "P4");
 
@@ -169,11 +161,11 @@ TEST(ListsBrush, KindFilteredListsAndTheAlias)
     v.SetPaintMode(TPaintMode::pmEraser5);
     EXPECT_EQ(modeChanges, 1);
     EXPECT_EQ(v.PenMtdType(), TPenMethodType::pmtEraser5);
-    EXPECT_EQ(names(v), "E1 E3");
+    EXPECT_EQ(itemNames(v), "E1 E3");
     EXPECT_EQ(m.getCurObj()->methodName, "E1") << "the alias follows the kind's selection";
     EXPECT_TRUE(v.DeleteItem(1, true));
     EXPECT_FALSE(v.DeleteItem(0, true));
-    EXPECT_EQ(names(v), "E1");
+    EXPECT_EQ(itemNames(v), "E1");
 
     // The alias goes back into the selected method.
     v.SetAliasParam(TPaintParamType::ppDensity, 0.4f);
@@ -187,9 +179,9 @@ TEST(ListsBrush, KindFilteredListsAndTheAlias)
     // Sorting by name, both ways.
     v.SetShowAll(true);
     v.SortItemByName(true, true);
-    EXPECT_EQ(names(v), "P4 P2 P0 E1");
+    EXPECT_EQ(itemNames(v), "P4 P2 P0 E1");
     v.SortItemByName(false, true);
-    EXPECT_EQ(names(v), "E1 P0 P2 P4");
+    EXPECT_EQ(itemNames(v), "E1 P0 P2 P4");
     EXPECT_EQ(m.getCurObj()->methodName, "E1");
 }
 

@@ -38,16 +38,6 @@ class GreyView : public TqZListView
     int m_count;
 };
 
-sRGBA rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t kind)
-{
-    sRGBA c;
-    c.R = r;
-    c.G = g;
-    c.B = b;
-    c.A = kind;
-    return c;
-}
-
 } // namespace
 
 TEST(ListsGoldens, IconGridAndDropStrip)
@@ -80,9 +70,9 @@ TEST(ListsGoldens, PresetGrids)
 
     CGradMngr grads;
     grads.makeDefault();
-    auto clear = std::make_unique<CGradObj>(rgba(255, 0, 0, 255), rgba(0, 0, 255, 255),
+    auto clear = std::make_unique<CGradObj>(makeRGBA(255, 0, 0, 255), makeRGBA(0, 0, 255, 255),
                                             QStringLiteral("clear"));
-    clear->crsg->setColor(1, rgba(0, 0, 255, 255), 0x10000, 0); // fades out over the board
+    clear->crsg->setColor(1, makeRGBA(0, 0, 255, 255), 0x10000, 0); // fades out over the board
     clear->refresh();
     grads.appendGrad(std::move(clear));
     grads.setCurGrad(1);
@@ -135,8 +125,8 @@ TEST(ListsGoldens, Previews)
     swatch.SetBounds(0, 0, 32, 32);
 
     TGradientPreview grad;
-    CGradObj g(rgba(255, 0, 0, 255), rgba(0, 0, 255, 255), QStringLiteral("g"));
-    g.crsg->setColor(1, rgba(0, 0, 255, 255), 0x10000, 0);
+    CGradObj g(makeRGBA(255, 0, 0, 255), makeRGBA(0, 0, 255, 255), QStringLiteral("g"));
+    g.crsg->setColor(1, makeRGBA(0, 0, 255, 255), 0x10000, 0);
     g.refresh();
     SGradAttr attr;
     initGradAttr(attr);

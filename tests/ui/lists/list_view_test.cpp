@@ -1,6 +1,7 @@
 #include "ui/lists/list_view.h"
 
 #include "platform/desktop/messages.h"
+#include "support/captured_messages.h"
 #include "ui/base/drag_manager.h"
 #include "ui/graphics/appearance.h"
 #include "ui/ui_test_support.h"
@@ -95,22 +96,6 @@ QPoint cell(int column, int row)
     return QPoint(2 + column * 32 + 16, 2 + row * 32 + 16);
 }
 
-class WarningCatcher
-{
-  public:
-    WarningCatcher()
-    {
-        kavrin::MessageHandlers h;
-        h.warning = [this](const QString &t) { warnings << t; };
-        m_previous = kavrin::installMessageHandlers(h);
-    }
-    ~WarningCatcher() { kavrin::installMessageHandlers(m_previous); }
-    QStringList warnings;
-
-  private:
-    kavrin::MessageHandlers m_previous;
-};
-
 const TListViewCommandTypes kAll{lvcSelect,  lvcAppend, lvcInsert, lvcReplace,
                                  lvcDelete, lvcDrag,   lvcDrop,   lvcEditDialog};
 
@@ -199,7 +184,7 @@ TEST(ListsView, ClickGestures)
 
 TEST(ListsView, AppendFailureWarnsAndEditorsOpenOnlyWhereAllowed)
 {
-    WarningCatcher catcher;
+    CapturedMessages catcher;
     FakeView v(4, kAll);
     v.SetBounds(0, 0, 118, 94);
     v.show();

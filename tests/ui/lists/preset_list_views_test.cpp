@@ -4,6 +4,7 @@
 
 #include "core/image/channel.h"
 #include "platform/desktop/messages.h"
+#include "support/captured_messages.h"
 #include "ui/base/drag_manager.h"
 #include "ui/forms/base_forms.h"
 #include "ui/graphics/appearance.h"
@@ -23,21 +24,11 @@ namespace {
 const TListViewCommandTypes kEdit{lvcSelect, lvcMove,   lvcAppend, lvcInsert, lvcDelete,
                                   lvcDrag,   lvcDrop,   lvcEditDialog};
 
-sRGBA rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t kind)
-{
-    sRGBA c;
-    c.R = r;
-    c.G = g;
-    c.B = b;
-    c.A = kind;
-    return c;
-}
-
 // Gradients named "g0", "g1", ... after the fixed one when special.
 void fillGradients(CGradMngr &m, int n)
 {
     for (int i = 0; i < n; ++i) {
-        const int idx = m.appendGrad(rgba(uint8_t(i), 0, 0, 0), rgba(255, 255, 255, 1));
+        const int idx = m.appendGrad(makeRGBA(uint8_t(i), 0, 0, 0), makeRGBA(255, 255, 255, 1));
         m.getGrad(idx)->crsg->setName(QStringLiteral("g%1").arg(i));
     }
     m.setCurGrad(0);
@@ -58,30 +49,6 @@ void fillPatterns(CToneMngr &m, int n)
     m.setCurPat(0);
     m.setModified(false);
 }
-
-QString names(const TqZListView &v)
-{
-    QString s;
-    for (int i = 0; i < v.ItemCount(); ++i)
-        s += v.GetItemName(i) + ' ';
-    return s.trimmed();
-}
-
-class WarningCatcher
-{
-  public:
-    WarningCatcher()
-    {
-        kavrin::MessageHandlers h;
-        h.warning = [this](const QString &t) { warnings << t; };
-        m_previous = kavrin::installMessageHandlers(h);
-    }
-    ~WarningCatcher() { kavrin::installMessageHandlers(m_previous); }
-    QStringList warnings;
-
-  private:
-    kavrin::MessageHandlers m_previous;
-};
 
 // Puts the hooks back as they were when the test ends.
 class HooksScope
@@ -170,7 +137,7 @@ TEST(ListsPresets, TheFixedGradientStaysInPlace)
     EXPECT_EQ(v.GetItemName(1), "renamed");
     EXPECT_FALSE(v.InsertItem(0, std::make_unique<CGradObj>(*m.getGrad(1)), true));
     EXPECT_TRUE(v.MoveItem(1, 3, true));
-    EXPECT_EQ(names(v), fixed + " g2 renamed g1");
+    EXPECT_EQ(itemNames(v), fixed + " g2 renamed g1");
     EXPECT_TRUE(m.isSpecialIdx(0));
 
     // Alone, even inserting before it is refused.
@@ -305,12 +272,12 @@ TEST(ListsPresets, ItemsCopiedBetweenViewsOfOneClassOnly)
     };
     // Cell 2 of a (x 66..98) onto the left edge of cell 1 of b.
     drag(a, QPoint(2 + 64 + 16, 18), b, QPoint(2 + 32 + 2, 18));
-    EXPECT_EQ(names(b), "g0 g2 g1");
+    EXPECT_EQ(itemNames(b), "g0 g2 g1");
     EXPECT_EQ(gb.getGradIdx(), 1);
-    EXPECT_EQ(names(a), "g0 g1 g2");
+    EXPECT_EQ(itemNames(a), "g0 g1 g2");
     // Gradient onto tone: refused.
     drag(a, QPoint(18, 18), t, QPoint(18, 18));
-    EXPECT_EQ(names(t), "p0 p1");
+    EXPECT_EQ(itemNames(t), "p0 p1");
     // A brush dragged over a gradient view is refused.
     TPenMethodListView brushes;
     bool accept = true;
@@ -318,7 +285,7 @@ TEST(ListsPresets, ItemsCopiedBetweenViewsOfOneClassOnly)
     EXPECT_FALSE(accept);
     // Within a view the gradient moves.
     drag(a, QPoint(18, 18), a, QPoint(2 + 64 + 30, 18));
-    EXPECT_EQ(names(a), "g1 g2 g0");
+    EXPECT_EQ(itemNames(a), "g1 g2 g0");
     // A tone copied into another tone view stays a tone of the same pixels.
     CToneMngr tb;
     fillPatterns(tb, 1);
@@ -326,7 +293,7 @@ TEST(ListsPresets, ItemsCopiedBetweenViewsOfOneClassOnly)
     t2.SetSupportCommand(cmds);
     t2.Attach(&tb);
     EXPECT_TRUE(t.DuplicateItem(&t2, 0, 1, true));
-    EXPECT_EQ(names(t2), "p1 p0");
+    EXPECT_EQ(itemNames(t2), "p1 p0");
     EXPECT_EQ(tb.getActiveTone()->getValue(0, 0), 40);
 }
 

@@ -13,16 +13,6 @@
 
 namespace {
 
-sRGBA rgba(uint8_t r, uint8_t g, uint8_t b, uint8_t kind)
-{
-    sRGBA c;
-    c.R = r;
-    c.G = g;
-    c.B = b;
-    c.A = kind;
-    return c;
-}
-
 // An 8 x 8 pattern whose columns step through 0, 32, ... 224 (pairs of equal columns), at the zoom
 // and offset.
 std::unique_ptr<CPat8> columnPattern(int zoom, sPos ofs)
@@ -110,7 +100,7 @@ TEST(ListsPreviews, PreviewsOutliveTheirSources)
     // Gradient.
     TGradientPreview g;
     g.SetBounds(0, 0, 30, 12);
-    auto grad = std::make_unique<CGradObj>(rgba(255, 0, 0, 255), rgba(0, 0, 255, 255),
+    auto grad = std::make_unique<CGradObj>(makeRGBA(255, 0, 0, 255), makeRGBA(0, 0, 255, 255),
                                            QStringLiteral("g"));
     SGradAttr attr;
     initGradAttr(attr);
