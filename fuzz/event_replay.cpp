@@ -45,30 +45,82 @@ struct App
 
 } // namespace
 
-// One document for every input: the rows registered here change pixels and attributes but never
-// the layer list or the paper, so the document stays a valid start (making one per input would
-// cost more than playing).
+// Two documents serve every input (making one per input would cost more than playing): a start of
+// two layers, and an empty one for streams that make their own canvas. After an input that changed
+// the layer list or the paper, the document is made a valid start again.
 struct Doc
 {
-    Doc()
+    explicit Doc(bool blank) : m_blank(blank)
     {
         paper = TPaper::Create(&owner);
         if (!paper)
             std::abort();
         owner.attach(*paper);
-        if (!setupHeadlessPaper(*paper, {24, 16}, 0xFFFFFF, 2) || !startPaintModeQZ5(*paper))
+        if (!startPaintModeQZ5(*paper) || !reset())
             std::abort();
+    }
+    bool reset()
+    {
+        paper->layerMngr().deleteAll();
+        paper->layerMngr().setTotalNum(0);
+        if (m_blank) {
+            paper->m_ready = false;
+            return true;
+        }
+        if (!setupHeadlessPaper(*paper, {24, 16}, 0xFFFFFF, 2))
+            return false;
+        // A layer larger than the paper grew the work image: give that memory back.
+        owner.flow()->changeSize(true);
+        return true;
+    }
+    // The input left the document as a start should be.
+    bool intact() const
+    {
+        if (m_blank)
+            return paper->getLayerCount() == 0;
+        return paper->getLayerCount() == 2 && paper->m_paperSize == sSize{24, 16} &&
+               paper->getLayerData(0)->imageTC->FPSZ() == sSize{24, 16} &&
+               paper->getLayerData(1)->imageTC->FPSZ() == sSize{24, 16};
     }
     CHeadlessPaperOwner owner;
     std::unique_ptr<TPaper> paper;
+    bool m_blank;
 };
+
+// The stream holds a canvas creation.
+bool createsCanvas(const CEventMngr &ev)
+{
+    bool found = false;
+    ev.walkPackets(0, ev.topEventPos, [&](const SEventPacketInfo &pk) {
+        found = found || (pk.hdr.group == 2 && (pk.hdr.code == 0 || pk.hdr.code == 8));
+        return !found;
+    });
+    return found;
+}
+
+namespace {
+bool startBegun = false;
+bool blankBegun = false;
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static App app;
-    static Doc doc;
+    static Doc start(false);
+    static Doc blank(true);
     if (size > 65536)
         return 0;
+    // The stream is loaded into the start's recorder to be walked, then into the chosen one.
+    Doc *chosen = &start;
+    {
+        CEventMngr &probe = start.paper->eventMngr();
+        if (probe.restart() && probe.writeDataEx(data, uint32_t(size)) == size) {
+            probe.setupPlayPos(uint32_t(size), 1);
+            if (createsCanvas(probe))
+                chosen = &blank;
+        }
+    }
+    Doc &doc = *chosen;
     CEventMngr &ev = doc.paper->eventMngr();
     if (ev.restart() && ev.writeDataEx(data, uint32_t(size)) == size) {
         ev.setupPlayPos(uint32_t(size), 1);
@@ -76,7 +128,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         setCurrentDrawWindow(&doc.owner);
         // The replay objects are made once (making them is most of the cost of an input); later
         // inputs start over on them as a replay continued after a load would.
-        static bool begun = false;
+        bool &begun = chosen == &start ? startBegun : blankBegun;
         bool ready = true;
         if (!begun) {
             ready = begun = ev.beginPlaying(false) == eEvStartStat::ersOK;
@@ -101,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         setCurrentDrawWindow(nullptr);
         doc.owner.eventPlaying = false;
     }
-    if (doc.paper->getLayerCount() != 2)
+    if (!doc.intact() && !doc.reset())
         std::abort();
     return 0;
 }

@@ -326,6 +326,8 @@ class CEventMngr : public IPaperPlayback
     int32_t getRedoCnt() const { return evTopTable.foreCnt < 2 ? 0 : evTopTable.foreCnt - 1; }
     bool undoEvent();
     bool redoEvent();
+    // Nothing recorded so far can be undone or redone any more (the stream stays); clearRedo
+    // forgets the redo side only.
     bool clearUndo();
     bool clearRedo();
     // Forgets the statuses written in [from, to) (and the tone and nib ids they defined); false

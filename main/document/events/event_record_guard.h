@@ -1,6 +1,7 @@
 // The withdraw guard of an operation whose change can fail after it recorded: it remembers the
 // stream length, the event count, the event ring, the status cache, the object maps and the
-// stroke buffer, and unless commit() is called after the change succeeded, puts them all back
+// stroke buffer (and the bytes of undone events that a redo would bring back), and unless commit()
+// is called after the change succeeded, puts them all back
 // when it goes, so that no packet of a failed change stays and the next event is written as if
 // nothing had happened. Over a manager that is not recording it does nothing.
 #pragma once
@@ -32,6 +33,7 @@ class CEventRecordGuard
     uint32_t m_topEventPos = 0;
     uint32_t m_eventCnt = 0;
     std::vector<uint8_t> m_ring;
+    std::vector<uint8_t> m_redoBytes; // the undone events past the stream's end
     int32_t m_backCnt = 0;
     int32_t m_foreCnt = 0;
     std::ptrdiff_t m_top = 0;

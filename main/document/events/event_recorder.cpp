@@ -205,6 +205,10 @@ bool CEventMngr::writePacket(SEventHdr hdr, const void *body, uint32_t bodyLen, 
 
 bool CEventMngr::endEvent()
 {
+    // A new event ends what could be redone; the first one (after everything was undone, too)
+    // takes the current place.
+    if (eventCnt == 0)
+        evTopTable.clearForeCnt();
     const bool ok =
         eventCnt == 0 ? evTopTable.setValue(topEventPos) : evTopTable.addValue(topEventPos);
     if (!ok)
@@ -589,7 +593,11 @@ void CEventMngr::remapIdsDefinedIn(uint32_t from, uint32_t to)
 
 bool CEventMngr::clearUndo()
 {
-    return evTopTable.clearForeCnt() > 0;
+    // No event can be undone (or, without its undo, redone) any more; the stream stays.
+    const bool had = evTopTable.backCnt > 0 || evTopTable.foreCnt > 0;
+    evTopTable.clearForeCnt();
+    evTopTable.backCnt = 0;
+    return had;
 }
 
 bool CEventMngr::clearRedo()
@@ -698,6 +706,18 @@ CEventRecordGuard::CEventRecordGuard(CEventMngr &mngr) : m_mngr(mngr)
     m_backCnt = ring.backCnt;
     m_foreCnt = ring.foreCnt;
     m_top = ring.topPtr ? ring.topPtr - ring.bufPtr.get() : 0;
+    // Undone events lie past the end of the stream until they are redone: what this operation
+    // writes there must not cost them their bytes when it is withdrawn.
+    uint32_t redoEnd = 0;
+    if (ring.foreCnt >= 2 && ring.getValue(ring.foreCnt, redoEnd) && redoEnd > m_curLength &&
+        redoEnd <= mngr.limitLen) {
+        m_redoBytes.resize(redoEnd - m_curLength);
+        mngr.curLength = redoEnd;
+        if (mngr.readDataEx(m_curLength, m_redoBytes.data(), uint32_t(m_redoBytes.size())) !=
+            m_redoBytes.size())
+            m_redoBytes.clear();
+        mngr.curLength = m_curLength;
+    }
     m_enb = mngr.evEnbStat;
     m_values = mngr.statusValues;
     m_fontText = mngr.fontText;
@@ -720,6 +740,8 @@ CEventRecordGuard::~CEventRecordGuard()
 void CEventRecordGuard::restore()
 {
     CEventMngr &m = m_mngr;
+    if (!m_redoBytes.empty())
+        m.writeDataEx(m_curLength, m_redoBytes.data(), uint32_t(m_redoBytes.size()));
     m.curLength = std::min(m_curLength, m.limitLen);
     m.topEventPos = m_topEventPos;
     m.eventCnt = m_eventCnt;

@@ -330,14 +330,6 @@ bool playLayerAttr(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<cons
     CLayerData *ld = paper.getLayerData(a.idx);
     if (!ld || a.mode >= uint8_t(TLayerMode::LM_MAX_NUM))
         return false;
-    if (code == 20) {
-        // Alpha protection only; nothing to recompose.
-        ld->maskProtected = (a.flags & 2) != 0;
-        if (mngr.playStroke && a.idx == paper.ActiveLayer())
-            mngr.playStroke->m_bProtectMask = ld->maskProtected;
-        mngr.playUpdt |= updtLayerWin;
-        return true;
-    }
     ld->mode = TLayerMode(a.mode);
     ld->trans = a.trans;
     ld->visible = (a.flags & 1) != 0;
@@ -354,6 +346,7 @@ bool playLayerAttr(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<cons
 }
 
 void registerStrokeReplayRows(); // event_replay_strokes.cpp
+void registerEditReplayRows();   // document/edit/edit_replay_rows.cpp
 
 void registerOwnReplayRows()
 {
@@ -363,12 +356,10 @@ void registerOwnReplayRows()
     }
     registerEventReplay(2, 254, QStringLiteral("begin"), playDocumentControl);
     registerEventReplay(2, 255, QStringLiteral("end"), playDocumentControl);
-    for (uint8_t c : {16, 17, 18, 20, 21, 52, 53})
+    for (uint8_t c : {16, 17, 18, 21, 52, 53})
         registerEventReplay(4, c, QStringLiteral("layer attribute %1").arg(c), playLayerAttr);
     registerStrokeReplayRows();
-    const QString creation = QStringLiteral("the canvas creation is not built yet");
-    refuseEventReplay(2, 0, creation);
-    refuseEventReplay(2, 8, creation);
+    registerEditReplayRows();
     const QString filters = QStringLiteral("no filter replay entry is installed");
     for (uint8_t g : {32, 33, 34, 35, 38})
         for (int c = 0; c < 256; ++c)

@@ -43,6 +43,15 @@ class CHeadlessPaperOwner : public IPaperOwner
     int32_t playEventFileVersion() const override { return eventFileVersion; }
     // Sets the alpha of the flow image's pixels to 255 (as the window does).
     void clearFlowAlphaOfImage() override;
+    void refreshAfterEvent(bool formsize, bool prev, bool mk) override
+    {
+        refreshCalls.push_back({formsize, prev, mk});
+    }
+    void resetScrollBars() override { ++scrollResetCount; }
+    void updateCaption(bool) override { ++captionCount; }
+    void updateLayerView() override { ++layerViewCount; }
+    void updateMaskView() override { ++maskViewCount; }
+    void updateNavigatorImage() override { ++navigatorCount; }
 
     // The background of the view outside the paper, as the window's brush gives it.
     static constexpr uint32_t kViewBackColor = 0x00CCCCCC;
@@ -68,6 +77,18 @@ class CHeadlessPaperOwner : public IPaperOwner
     int32_t strokeCount = 0;
     int32_t eventFileVersion = 0;
     int32_t clearFlowAlphaCount = 0;
+    // The refreshes after document changes: (formsize, prev, mk) per call, and the counts of the
+    // scroll-bar, caption, panel and navigator requests.
+    struct SRefreshCall
+    {
+        bool formsize, prev, mk;
+    };
+    std::vector<SRefreshCall> refreshCalls;
+    int32_t scrollResetCount = 0;
+    int32_t captionCount = 0;
+    int32_t layerViewCount = 0;
+    int32_t maskViewCount = 0;
+    int32_t navigatorCount = 0;
 
   private:
     std::unique_ptr<TFlowImage> m_flow;

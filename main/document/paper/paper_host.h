@@ -69,6 +69,19 @@ class IPaperOwner
     virtual int32_t playEventFileVersion() const = 0;
     // Sets the alpha of every pixel of the window's flow image to 255.
     virtual void clearFlowAlphaOfImage() = 0;
+
+    // ---- the window and the tool window after a document change
+    // The refresh after an edit: the view (re-laid out to the document's size with formsize),
+    // the stroke pipeline prepared (prev), the navigator image and the panels rebuilt (mk).
+    virtual void refreshAfterEvent(bool formsize, bool prev, bool mk) = 0;
+    // Lays the scroll bars out again for the document's size.
+    virtual void resetScrollBars() = 0;
+    // Shows the document's caption (clr: the modified mark cleared first).
+    virtual void updateCaption(bool clr) = 0;
+    // The tool window's layer panel, mask panel and navigator image follow the document.
+    virtual void updateLayerView() = 0;
+    virtual void updateMaskView() = 0;
+    virtual void updateNavigatorImage() = 0;
 };
 
 // The progress window of a long file operation (loading and saving documents and event files).

@@ -233,7 +233,7 @@ TEST(EventPlayer, BadPacketsFailTheStep)
     SEvIdxPair del{0, 0};
     const Case cases[] = {
         {"points of count 0", StreamBuilder().bare(17, 0).bytes, "17/0"},
-        {"unregistered row", StreamBuilder().packet(4, 1, del).bytes, "4/1"},
+        {"unregistered row", StreamBuilder().packet(4, 5, del).bytes, "4/5"},
         {"unknown group", StreamBuilder().bare(99, 0).bytes, "99/0"},
         {"cut body", {4, 17, 0, 0}, "4/17"},
         {"stroke on a missing layer", StreamBuilder().packet(80, 0, badLayer).bytes, "80/0"},
@@ -285,13 +285,13 @@ TEST(ReplayHandlers, TheTargetStatus)
         EXPECT_EQ(rig.ev().playStroke->m_drawLayer, 0);
     }
     {
-        // Another layer needs the layer activation, which is not installed here.
+        // Another layer is made the active one.
         PlayerRig rig;
         SEvTrgtObj other{1, 0xFFFF};
         rig.load(StreamBuilder().packet(0, 8, other).bare(2, 255).bytes);
-        EXPECT_EQ(rig.ev().playEventSingle(), eEvPlayStat::epsError);
-        EXPECT_TRUE(rig.ev().playError.contains(QStringLiteral("EventLayerActive")));
-        EXPECT_EQ(rig.paper().ActiveLayer(), 0);
+        EXPECT_EQ(rig.ev().playEventSingle(), eEvPlayStat::epsEnd);
+        EXPECT_EQ(rig.paper().ActiveLayer(), 1);
+        EXPECT_EQ(rig.ev().playStroke->m_drawLayer, 1);
     }
     {
         PlayerRig rig;
