@@ -506,7 +506,7 @@ uint8_t checkLayerRecord(const SOlyHeader &h, const TPaper &paper)
         h.repSize.y != blocksFor(h.imgSize.y))
         return CS_BAD_BLOCK_SIZE;
     const CLayerMngr &lm = paper.layerMngr();
-    if (h.index < 0 || h.index > lm.getLayerCount() || !lm.canAddLayer())
+    if (h.index < 0 || !lm.canAddLayer())
         return CS_LAYER_NOT_CREATED;
     return CS_OK;
 }
@@ -666,7 +666,9 @@ uint8_t readLayerChunk(QIODevice &stream, TPaper &paper, uint32_t chunkSize, SQz
         const SOlyHeader h = parseLayerRecord(b);
         if (uint8_t r = checkLayerRecord(h, paper))
             return r;
-        const int32_t idx = CreateLayer(paper, h.index, h.imgSize.x, h.imgSize.y,
+        // A layer skipped before this one leaves its place empty: the record goes on top.
+        const int32_t at = std::min(h.index, paper.getLayerCount());
+        const int32_t idx = CreateLayer(paper, at, h.imgSize.x, h.imgSize.y,
                                         TLayerMode(h.mode), h.trans, h.flags & kOlyVisible);
         CLayerData *ld = paper.getLayerData(idx);
         if (idx < 0 || !ld || !ld->imageTC)
@@ -818,9 +820,10 @@ void finishMasks(TPaper &paper, const SImageFileHeader &h)
 {
     CMaskMngr &masks = paper.maskMngr();
     if (!masks.hasMask()) {
-        masks.resetTotalNum(0);
         masks.insertMask(0);
         masks.setCurIndex(0);
+        masks.resetTotalNum(0); // after the insert, which may count itself
+
         return;
     }
     masks.setCurIndex(masks.chkIndex(h.activeMask) ? h.activeMask : 0);
@@ -839,7 +842,9 @@ uint8_t loadBody(QIODevice &stream, TPaper &paper, const SImageFileHeader &h,
                          (h.flags & kQziCanvasHidden) != 0, true))
         return CS_LAYER_NOT_CREATED;
     paper.bVisBGPat = (h.flags & kQziBGPattern) != 0;
-    DeleteLayer(paper, 0);
+    // Anew: the layer just made goes, and so would any a reused document still held.
+    while (paper.getLayerCount() > 0)
+        DeleteLayer(paper, paper.getLayerCount() - 1);
     changePaperColor(paper, h.canvasColor);
     paper.maskMngr().deleteAll();
 

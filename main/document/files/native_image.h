@@ -89,7 +89,8 @@ static_assert(offsetof(SImageFileHeader, maskTotalNum) == 46);
 // false and the old file stays as it was. Never throws.
 bool saveNativeImage(const QString &path, TPaper &paper, uint32_t flags);
 
-// Rebuilds paper from the file. 4 no such file, 6 it cannot be opened, the header's codes (the
+// Rebuilds paper from the file; the paper belongs to a fresh document window whose recording
+// the caller has stopped (the file's events, when it has any, are recorded on from). 4 no such file, 6 it cannot be opened, the header's codes (the
 // paper untouched), 21 the new document cannot be made, 3 an exception; 0 also when damaged
 // chunks were warned of and skipped (the document keeps what could be read).
 uint8_t loadNativeImage(const QString &path, TPaper &paper);
@@ -147,8 +148,8 @@ struct SQziReadContext
 [[nodiscard]] uint8_t readImageChunks(QIODevice &stream, TPaper &paper, SQziReadContext &ctx);
 // The rest of a `QLYR` chunk whose 8-byte head (size chunkSize) was just read, and its runs. The
 // record is checked before the layer is made: 17 a size under 72 or a mode above 21, 12 a version
-// above 1, 22 an image side outside 1..32768 or a grid unlike the image's, 21 an index the list
-// cannot take; 9 short, 1 no memory, 3 an exception, or the runs' codes (the layer then stays with
+// above 1, 22 an image side outside 1..32768 or a grid unlike the image's, 21 a negative index or
+// a full list (an index past the top puts the layer on top); 9 short, 1 no memory, 3 an exception, or the runs' codes (the layer then stays with
 // what was read).
 [[nodiscard]] uint8_t readLayerChunk(QIODevice &stream, TPaper &paper, uint32_t chunkSize,
                                      SQziReadContext &ctx);
