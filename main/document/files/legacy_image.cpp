@@ -206,18 +206,26 @@ int64_t decodeLegacyRuns(std::span<const uint8_t> src, uint8_t *dst, int32_t w, 
 
 bool LoadFromFile2(TPaper &paper, TFlowImage *flow, const QString &filename, TEventPacket &event)
 {
-    WaitCursor wait;
     QByteArray file;
     {
         std::unique_ptr<QFile> f = tryCreateFileStream(filename, QIODevice::ReadOnly);
         if (f)
             file = f->readAll();
     }
+    return importLegacyImage(paper, flow, filename, file, event);
+}
+
+bool importLegacyImage(TPaper &paper, TFlowImage *flow, const QString &filename,
+                       const QByteArray &file, TEventPacket &event)
+{
+    WaitCursor wait;
     SLegacyImage img;
     if (!parseLegacyImage(file, img)) {
         showWarning(QStringLiteral("未知の形式です！"));
         return false;
     }
+    // A document made anew: nothing a reused one held stays.
+    paper.layerMngr().deleteAll();
     if (!EventEditCreate(paper, filename, flow, img.width, img.height, 0, false, true))
         return false;
     changePaperColor(paper, img.canvasColor);

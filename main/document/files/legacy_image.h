@@ -20,6 +20,7 @@
 // written (tested after each run, the last run cut there).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -43,6 +44,9 @@ int32_t legacyImageSignature(std::span<const uint8_t> head);
 // and false, its events still loaded. Broken event data keep the image, show their message, empty
 // event and block appending.
 bool LoadFromFile2(TPaper &paper, TFlowImage *flow, const QString &filename, TEventPacket &event);
+// The same from the file's bytes in memory.
+bool importLegacyImage(TPaper &paper, TFlowImage *flow, const QString &filename,
+                       const QByteArray &file, TEventPacket &event);
 
 // The older layout is not read: shows "not implemented!" and answers false.
 bool LoadFromFile(TPaper &paper, TFlowImage *flow, const QString &filename);

@@ -866,22 +866,19 @@ uint8_t loadBody(QIODevice &stream, TPaper &paper, const SImageFileHeader &h,
     finishMasks(paper, h);
     const int32_t active = paper.layerMngr().chkIndex(h.activeLayer) ? h.activeLayer : 0;
     EventLayerActive(paper, flow, active, true);
+    // The display shows the loaded layers (a thumbnail saved next is made from it).
+    UpdateVRAM(paper, false, false);
     eventBeginRecording(paper);
     return CS_OK;
 }
 
 } // namespace
 
-uint8_t loadNativeImage(const QString &path, TPaper &paper)
+uint8_t loadNativeImage(QIODevice &stream, const QString &path, TPaper &paper)
 {
     try {
-        if (!QFileInfo::exists(path))
-            return CS_FILE_MISSING;
-        std::unique_ptr<QFile> file = tryCreateFileStream(path, QIODevice::ReadOnly);
-        if (!file)
-            return CS_CANNOT_OPEN;
         SImageFileHeader h;
-        if (uint8_t r = readImageHeader(*file, h))
+        if (uint8_t r = readImageHeader(stream, h))
             return r;
         int steps = 0;
         if (h.flags & kQziLayers)
@@ -892,10 +889,24 @@ uint8_t loadNativeImage(const QString &path, TPaper &paper)
             steps, QStringLiteral("%1ロード中 (%2)").arg(QStringLiteral("画像"), fileNameOnly(path)),
             QString());
         SQziReadContext ctx;
-        ctx.fileSize = file->size();
+        ctx.fileSize = stream.size();
         ctx.fileVersion = h.version;
         ctx.progress = progress.get();
-        return loadBody(*file, paper, h, path, ctx);
+        return loadBody(stream, paper, h, path, ctx);
+    } catch (...) {
+        return CS_EXCEPTION;
+    }
+}
+
+uint8_t loadNativeImage(const QString &path, TPaper &paper)
+{
+    try {
+        if (!QFileInfo::exists(path))
+            return CS_FILE_MISSING;
+        std::unique_ptr<QFile> file = tryCreateFileStream(path, QIODevice::ReadOnly);
+        if (!file)
+            return CS_CANNOT_OPEN;
+        return loadNativeImage(*file, path, paper);
     } catch (...) {
         return CS_EXCEPTION;
     }

@@ -94,6 +94,9 @@ bool saveNativeImage(const QString &path, TPaper &paper, uint32_t flags);
 // paper untouched), 21 the new document cannot be made, 3 an exception; 0 also when damaged
 // chunks were warned of and skipped (the document keeps what could be read).
 uint8_t loadNativeImage(const QString &path, TPaper &paper);
+// The same from a stream that holds the file from its position to its end (path names the
+// document).
+uint8_t loadNativeImage(QIODevice &stream, const QString &path, TPaper &paper);
 
 // Reads and checks the header at the stream position: 9 short, 16 tag, 17 size, 12 a version
 // above 2, 13 a width or height outside 1..10000.

@@ -1,0 +1,52 @@
+// Fuzz target of the oldest layered image import: the bytes are imported as a `.wpb` file with
+// its event stream into one headless document, reused for every input. Nothing may crash, read
+// outside the file or the canvas, or hang; a refused file leaves the document as it was.
+#include "document/events/legacy_event_stream.h"
+#include "document/files/legacy_image.h"
+#include "document/paper/document_init.h"
+#include "document/paper/headless_owner.h"
+#include "document/paper/paper.h"
+
+#include <QByteArray>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+void check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+struct Doc
+{
+    Doc()
+    {
+        initialiseDocument();
+        paper = TPaper::Create(&owner);
+        check(paper != nullptr);
+        owner.attach(*paper);
+    }
+    CHeadlessPaperOwner owner;
+    std::unique_ptr<TPaper> paper;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static Doc doc;
+    TPaper &paper = *doc.paper;
+    const sSize before = paper.m_paperSize;
+    const int32_t layers = paper.getLayerCount();
+    TEventPacket event;
+    const QByteArray file(reinterpret_cast<const char *>(data), qsizetype(size));
+    const bool ok = importLegacyImage(paper, nullptr, QStringLiteral("fuzz.wpb"), file, event);
+    if (legacyImageSignature({data, size}) != 2)
+        check(!ok && paper.m_paperSize == before && paper.getLayerCount() == layers);
+    // A loaded stream is reopened for appending: its end code is gone.
+    check(event.memory().writed() == 0 || event.eventNum() >= 2);
+    return 0;
+}
