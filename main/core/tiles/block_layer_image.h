@@ -90,6 +90,10 @@ class CBlockVMTC : public CBlockViewImage<TVMTC, 5, 4>
     uint32_t PixelGet(int32_t x, int32_t y) const;
     // initColor outside the image.
     uint32_t getColor2(int32_t x, int32_t y) const;
+    // The colour read outside the image and given to the blocks of a later Resize (0x00FFFFFF
+    // until set; pasted layer attributes carry their own).
+    uint32_t getInitColor() const { return initColor; }
+    void setInitColor(uint32_t col) { initColor = col; }
     uint8_t PixelGetY(int32_t x, int32_t y) const;
     // Commits the block of (x, y) and stores col; false outside the image or without memory.
     bool setPixel(int32_t x, int32_t y, uint32_t col);

@@ -347,6 +347,8 @@ bool playLayerAttr(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<cons
 
 void registerStrokeReplayRows(); // event_replay_strokes.cpp
 void registerEditReplayRows();   // document/edit/edit_replay_rows.cpp
+void registerImageReplayRows();  // document/edit/image_replay_rows.cpp
+void registerLayerStructureReplayRows(); // document/edit/layer_structure_replay_rows.cpp
 
 void registerOwnReplayRows()
 {
@@ -360,6 +362,8 @@ void registerOwnReplayRows()
         registerEventReplay(4, c, QStringLiteral("layer attribute %1").arg(c), playLayerAttr);
     registerStrokeReplayRows();
     registerEditReplayRows();
+    registerImageReplayRows();
+    registerLayerStructureReplayRows();
     const QString filters = QStringLiteral("no filter replay entry is installed");
     for (uint8_t g : {32, 33, 34, 35, 38})
         for (int c = 0; c < 256; ++c)

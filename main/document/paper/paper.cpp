@@ -273,6 +273,20 @@ const CColorSlotGroup *TPaper::getActiveColorSlotGroup() const
 
 // ---- modified state and readiness
 
+std::unique_ptr<CLayerMngr> TPaper::swapLayerMngr(std::unique_ptr<CLayerMngr> mngr)
+{
+    if (mngr)
+        std::swap(m_layerMngr, mngr);
+    return mngr;
+}
+
+std::unique_ptr<CMaskMngr> TPaper::swapMaskMngr(std::unique_ptr<CMaskMngr> mngr)
+{
+    if (mngr)
+        std::swap(m_maskMngr, mngr);
+    return mngr;
+}
+
 void TPaper::setModified(bool sw)
 {
     if (m_ownerDW)

@@ -107,6 +107,11 @@ class TPaper : public IMaskOwner, public IViewTransform, public IStrokePaper, pu
     // ---- owned parts
     CLayerMngr &layerMngr() const { return *m_layerMngr; }
     CMaskMngr &maskMngr() const { return *m_maskMngr; }
+    // Puts another layer or mask list in place and hands back the previous one (the canvas
+    // commands build new lists beside the old and keep the old for undo). A nullptr changes
+    // nothing and is answered back.
+    std::unique_ptr<CLayerMngr> swapLayerMngr(std::unique_ptr<CLayerMngr> mngr);
+    std::unique_ptr<CMaskMngr> swapMaskMngr(std::unique_ptr<CMaskMngr> mngr);
     CEventMngr &eventMngr() const { return *m_eventMngr; }
     CGradation *grad() const { return m_grad.get(); }
     TTC &vram() const { return *m_vram; }

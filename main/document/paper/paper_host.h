@@ -82,6 +82,10 @@ class IPaperOwner
     virtual void updateLayerView() = 0;
     virtual void updateMaskView() = 0;
     virtual void updateNavigatorImage() = 0;
+    // The tool window shows the document's new pixel size (canvas size, crop, resolution).
+    virtual void setDisplaySize(const sSize &) {}
+    // The window holds changes not yet saved (the low-memory question then advises saving).
+    virtual bool isModified() const { return false; }
 };
 
 // The progress window of a long file operation (loading and saving documents and event files).

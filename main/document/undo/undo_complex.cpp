@@ -1,6 +1,7 @@
 #include "document/undo/undo_structure.h"
 
 #include "core/image/channel.h"
+#include "core/mask/mask_manager.h"
 #include "core/tiles/block_layer_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
@@ -264,7 +265,8 @@ bool fillComplex(CUndoData &r, CLayerMngr &lm, const CUndoObj &obj, udCmdName cn
         r.dataVal2 = undoHighHalf(n2);
         r.dataVal3 = n3;
         return true;
-    case udcnComplexMoveLayerGroupPos: {
+    case udcnComplexMoveLayerGroupPos:
+    case udcnComplexMoveLayerGroupSelPos: {
         TUndoLayerList *list = obj.layerList();
         const CLayerData *ld = lm.getLayer(n0);
         if (!list || !ld || n1 <= 0 || list->size() != size_t(n1) || n0 + n1 > lm.getLayerCount())
@@ -290,7 +292,8 @@ bool fillComplex(CUndoData &r, CLayerMngr &lm, const CUndoObj &obj, udCmdName cn
         r.dataIds = {p->uniqueID, s->uniqueID};
         return true;
     }
-    case udcnComplexMoveLayerLinkPos: {
+    case udcnComplexMoveLayerLinkPos:
+    case udcnComplexMoveLayerLinkSelPos: {
         TUndoLayerList *list = obj.layerList();
         const CLayerData *ld = lm.getLayer(n0);
         if (!list || !ld || list->size() != size_t(lm.getLayerCount()))
@@ -361,14 +364,15 @@ bool restoreListBind(SRestore &s)
     return true;
 }
 
-// 29: the members' clip flags come back (undo) or go again (redo). The base keeps the flag it
-// had: releasing never changes it.
+// 29: the members' clip flags come back (undo) or go again (redo). The base gets back the flag
+// it had (undo); after the release it has none (redo): only a bottom layer can be a flagged
+// base, and releasing clears its flag.
 bool restoreReleaseClip(SRestore &s)
 {
     const int32_t base = s.rec.layerIdx, n = s.rec.dataVal1;
     if (!s.lm.chkIndex(base) || n < 0 || base + n > s.lm.getMaxIndex())
         return false;
-    s.lm.getLayer(base)->ChangeUnderLyrClip(s.rec.dataVal0 != 0);
+    s.lm.getLayer(base)->ChangeUnderLyrClip(!s.redo() && s.rec.dataVal0 != 0);
     for (int32_t k = 1; k <= n; ++k)
         s.lm.getLayer(base + k)->ChangeUnderLyrClip(!s.redo());
     s.lm.chkCurIndex();
@@ -757,6 +761,114 @@ bool restoreVisibility(SRestore &s)
 }
 
 } // namespace
+
+// ---- the moves that carry a selection mask along (40, 49, 52)
+
+namespace {
+
+// What moveSelect does without the ants: the mask's view position lowered by ofs, its preview
+// redrawn.
+void shiftMask(CMaskMngr &mm, CMaskData &md, const sPos &ofs)
+{
+    md.viewPos.x -= ofs.x;
+    md.viewPos.y -= ofs.y;
+    mm.updatePreview(&md);
+}
+
+// The mask a record names by index and whole id, when it is there and holds a selection.
+CMaskData *recordMask(CMaskMngr &mm, int32_t idx, int32_t id)
+{
+    CMaskData *md = mm.getMask(idx);
+    return md && md->uniqueID == id && CMaskData::hasMask(md) ? md : nullptr;
+}
+
+// 40: the layer and its kept copy exchange as in 39, the mask moves back (undo) or again (redo).
+bool restoreMoveWithSelect(SRestore &s, CMaskMngr &mm)
+{
+    CLayerData *in = s.rec.dataObj.layer();
+    const int32_t i = s.lm.findLayer(s.rec.layerID);
+    if (!in || i < 0 || s.rec.dataIds.size() != 1)
+        return false;
+    const int32_t clash = s.lm.findLayer(in->uniqueID);
+    CMaskData *md = recordMask(mm, undoLowHalf(s.rec.dataVal1), s.rec.dataIds[0]);
+    if ((clash >= 0 && clash != i) || !md)
+        return false;
+    const sPos d{s.rec.dataVal2, s.rec.dataVal3};
+    s.box = in->imageBox();
+    s.rec.layerID = in->uniqueID;
+    CLayerData *out = exchange(s.lm, i, in);
+    s.rec.setBox({0, 0, out->imageBox().w, out->imageBox().h});
+    s.rec.dataObj = out;
+    shiftMask(mm, *md, s.redo() ? d : sPos{-d.x, -d.y});
+    s.idx = i;
+    s.flip();
+    return true;
+}
+
+} // namespace
+
+bool isSelectMoveUndoCommand(udCmdName cn)
+{
+    return cn == udcnComplexMoveLayerSelectPos || cn == udcnComplexMoveLayerGroupSelPos ||
+           cn == udcnComplexMoveLayerLinkSelPos;
+}
+
+std::unique_ptr<CUndoData> makeSelectMoveRecord(CLayerMngr &lm, CMaskMngr &mm,
+                                                const CUndoObj &obj, udCmdName cn, int32_t n0,
+                                                int32_t n1, int32_t n2, int32_t n3,
+                                                SUndoExtras &extras)
+{
+    if (cn != udcnComplexMoveLayerSelectPos) {
+        // 49 and 52 are 48 and 51 with the mask index in n3 (49) or n2 (52).
+        const int32_t midx = cn == udcnComplexMoveLayerGroupSelPos ? n3 : n2;
+        const CMaskData *md = mm.getMask(midx);
+        if (!CMaskData::hasMask(md))
+            return nullptr;
+        std::unique_ptr<CUndoData> rec = makeComplexRecord(lm, obj, cn, n0, n1, n2, n3, extras);
+        if (rec)
+            rec->dataIds = {md->uniqueID};
+        return rec;
+    }
+    // 40: the index and the mask index with the low halves of the new layer's and the mask's
+    // ids; the whole ids are read here, where both are still there.
+    int32_t id = 0;
+    const CMaskData *md = mm.getMask(undoLowHalf(n1));
+    if (!obj.layer() || !wholeIdAt(lm, undoLowHalf(n0), undoHighHalf(n0), id) ||
+        !CMaskData::hasMask(md) || undoLowHalf(md->uniqueID) != undoHighHalf(n1))
+        return nullptr;
+    auto rec = std::make_unique<CUndoData>(-1);
+    rec->setAttr(true, -1, udDataType::uddtComplex, cn, 0, 0, 0, 0);
+    rec->layerIdx = undoLowHalf(n0);
+    rec->layerID = id;
+    keepBox(*rec, *lm.getLayer(rec->layerIdx));
+    rec->dataVal0 = n0;
+    rec->dataVal1 = n1;
+    rec->dataVal2 = n2;
+    rec->dataVal3 = n3;
+    rec->dataIds = {md->uniqueID};
+    rec->dataObj = obj.layer();
+    return rec;
+}
+
+bool restoreSelectMoveRecord(CUndoData &rec, CLayerMngr &lm, CMaskMngr &mm, int32_t &idx,
+                             sBox &box)
+{
+    SRestore s{rec, lm, idx, box};
+    if (rec.cmdName == udcnComplexMoveLayerSelectPos)
+        return restoreMoveWithSelect(s, mm);
+    const bool group = rec.cmdName == udcnComplexMoveLayerGroupSelPos;
+    if (rec.dataIds.size() != 1 || (!group && rec.cmdName != udcnComplexMoveLayerLinkSelPos))
+        return false;
+    CMaskData *md = recordMask(mm, group ? rec.dataVal3 : rec.dataVal2, rec.dataIds[0]);
+    if (!md)
+        return false;
+    const bool redo = rec.bNowRedo;
+    if (!restoreMovePositions(s, !group))
+        return false;
+    const sPos d = group ? sPos{rec.dataVal1, rec.dataVal2} : sPos{rec.dataVal0, rec.dataVal1};
+    shiftMask(mm, *md, redo ? d : sPos{-d.x, -d.y});
+    return true;
+}
 
 int32_t undoLowHalf(int32_t v)
 {

@@ -1,5 +1,7 @@
 #include "document/undo/undo_manager.h"
 
+#include "document/edit/canvas_undo.h"
+
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_layer_image.h"
 #include "document/paper/layer_data.h"
@@ -437,7 +439,14 @@ bool CUndoMngrEx::pushStructure(const CUndoObj &obj, udCmdName cn, int32_t n0, i
         return false;
     try {
         std::unique_ptr<CUndoData> rec;
-        if (getUndoCmdDataType(cn) == uddtComplex)
+        if (isCanvasUndoCommand(cn))
+            rec = ownerPaper ? makeCanvasRecord(*ownerPaper, obj, cn, n0, n1, n2, n3, extras)
+                             : nullptr;
+        else if (isSelectMoveUndoCommand(cn))
+            rec = ownerPaper ? makeSelectMoveRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn,
+                                                    n0, n1, n2, n3, extras)
+                             : nullptr;
+        else if (getUndoCmdDataType(cn) == uddtComplex)
             rec = makeComplexRecord(*ownerObj, obj, cn, n0, n1, n2, n3, extras);
         else if (ownerPaper)
             rec =
@@ -520,7 +529,11 @@ bool CUndoMngrEx::restoreStructure(bool redo, int32_t &idx, sBox &box)
     CUndoData &rec = *listOf(redo).getAt(0);
     bool ok = false;
     try {
-        if (ownerObj && rec.dataType == uddtComplex)
+        if (ownerPaper && isCanvasUndoCommand(rec.cmdName))
+            ok = restoreCanvasRecord(rec, *ownerPaper, idx, box);
+        else if (ownerObj && ownerPaper && isSelectMoveUndoCommand(rec.cmdName))
+            ok = restoreSelectMoveRecord(rec, *ownerObj, ownerPaper->maskMngr(), idx, box);
+        else if (ownerObj && rec.dataType == uddtComplex)
             ok = restoreComplexRecord(rec, *ownerObj, idx, box);
         else if (ownerObj && ownerPaper && rec.dataType == uddtMask)
             ok = restoreMaskRecord(rec, *ownerObj, ownerPaper->maskMngr(), idx, box);

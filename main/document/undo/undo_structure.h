@@ -11,8 +11,12 @@
 // reserves the room its insertions need; when anything is off it answers false and the document is
 // as it was (the manager then drops the record).
 //
-// The records whose restore needs an operation that is not built (31, 40, 49, 52, 57-60, 69) are
-// not made: their push answers nullptr and a record of them is refused by the restore.
+// The records whose restore needs an operation that is not built (31, 69) are not made: their
+// push answers nullptr and a record of them is refused by the restore. The moves that carry a
+// selection along (40, 49, 52) also shift the mask, and are made and applied by the forms below
+// that take the mask list. The
+// whole-canvas records 57-60 work on the document and are made and applied by
+// document/edit/canvas_undo.h.
 #pragma once
 
 #include "core/base/geometry.h"
@@ -41,6 +45,18 @@ std::unique_ptr<CUndoData> makeMaskRecord(CLayerMngr &lm, CMaskMngr &mm, const C
                                           int32_t n3, SUndoExtras &extras);
 // idx is left as it came; box := the whole image of the layer at idx.
 bool restoreMaskRecord(CUndoData &rec, CLayerMngr &lm, CMaskMngr &mm, int32_t idx, sBox &box);
+
+// The moves of layers that carry a selection mask along (40, 49, 52). 40: obj the layer as it
+// was, n0 index + low half of the new layer's id x 65536, n1 mask index + low half of the mask's
+// id x 65536, n2 and n3 the offset. 49 and 52 as 48 and 51 with the mask index in n3 (49) or n2
+// (52). The restore moves the mask back (undo) or again (redo) as the layers go.
+bool isSelectMoveUndoCommand(udCmdName cn);
+std::unique_ptr<CUndoData> makeSelectMoveRecord(CLayerMngr &lm, CMaskMngr &mm,
+                                                const CUndoObj &obj, udCmdName cn, int32_t n0,
+                                                int32_t n1, int32_t n2, int32_t n3,
+                                                SUndoExtras &extras);
+bool restoreSelectMoveRecord(CUndoData &rec, CLayerMngr &lm, CMaskMngr &mm, int32_t &idx,
+                             sBox &box);
 
 // The low and high halves of a cell as the operations pack them, and the packing.
 int32_t undoLowHalf(int32_t v);

@@ -688,7 +688,7 @@ TEST(StructuralUndo, ARecordOfAKindWhoseOperationIsNotBuiltIsDroppedUnapplied)
     ASSERT_TRUE(d.ok);
     StoringUndoMngr um(d.paper());
     const DocSnap before = d.snap();
-    for (udCmdName cn : {udcnComplexMoveLayerSelectPos, udcnComplexRot90All, udcnMaskState}) {
+    for (udCmdName cn : {udcnComplexLayerAndMaskFreeTransform, udcnMaskState}) {
         SCOPED_TRACE(cmdNumber(cn));
         ASSERT_TRUE(um.store(getUndoCmdDataType(cn), cn, d.id(0)));
         int32_t idx = 0;
