@@ -230,8 +230,11 @@ bool eventEditResolution(TPaper &paper, TFlowImage *flow, int32_t w, int32_t h, 
         }
         afterPaperChange(paper, flow);
     } else {
-        const bool masksDone = kind == eResample::smallenHQ ? mm.changeResolutionOld(size)
-                                                            : mm.changeResolutionHQ(size);
+        // The masks change only when one holds a selection, as with a new list: a replay (in
+        // place) must leave them as the recording did.
+        const bool masksDone = mm.findLastIndexMaskImage() < 0 ||
+                               (kind == eResample::smallenHQ ? mm.changeResolutionOld(size)
+                                                             : mm.changeResolutionHQ(size));
         if (!masksDone || !changeResolutionInPlace(paper, flow, size, kind))
             return false;
         guard.commit();

@@ -25,7 +25,8 @@ void applyLayerAttr(CLayerData &layer, const SOlyHeader &hdr, const QString *tit
 {
     layer.mode = TLayerMode(std::min<uint8_t>(hdr.mode, uint8_t(TLayerMode::LM_PINLIGHT)));
     layer.trans = hdr.trans;
-    layer.viewPos = hdr.viewPos;
+    // Field by field: the header is packed, and a reference to its members may be misaligned.
+    layer.viewPos = {hdr.viewPos.x, hdr.viewPos.y};
     if (layer.imageTC)
         layer.imageTC->setInitColor(hdr.bgCol);
     layer.visible = (hdr.flags & kOlyVisible) != 0;

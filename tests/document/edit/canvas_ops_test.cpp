@@ -308,3 +308,92 @@ TEST(CanvasOpsUndoRedo, WholeCanvasChangesComeBackExactlyWithTheSameObjects)
 }
 
 } // namespace
+
+namespace {
+
+// What each layer shows on the paper: its pixels over the paper at its view position.
+std::vector<std::vector<uint32_t>> paperViews(const TPaper &paper)
+{
+    std::vector<std::vector<uint32_t>> out;
+    for (int32_t i = 0; i < paper.getLayerCount(); ++i) {
+        const CLayerData &ld = *paper.getLayerData(i);
+        std::vector<uint32_t> v;
+        for (int32_t y = 0; y < paper.m_paperSize.y; ++y)
+            for (int32_t x = 0; x < paper.m_paperSize.x; ++x)
+                v.push_back(ld.imageTC->getColor2(x + ld.viewPos.x, y + ld.viewPos.y));
+        out.push_back(std::move(v));
+    }
+    return out;
+}
+
+// In place, running out part-way: the canvas size takes back the views of the layers it already
+// converted (the document shows what it showed); the resolution stops with the message, each
+// layer wholly converted or untouched and every view size still the paper's.
+TEST(CanvasOpsOutOfMemory, InPlaceChangesStopCleanlyPartWay)
+{
+    LiveReplayApp app;
+    for (int n = 0; n < 40; ++n) {
+        SCOPED_TRACE(n);
+        HeadlessDocument doc;
+        TPaper &paper = *doc.paper;
+        ASSERT_TRUE(opsStartPlain(paper, 21));
+        const auto views = paperViews(paper);
+        bool resized;
+        {
+            ScopedBlockMemoryLimit limit(n);
+            resized = resizeCanvasInPlace(paper, nullptr, {70, 50}, int32_t(pgType::pgtBR));
+        }
+        if (!resized) {
+            EXPECT_EQ(paper.m_paperSize, kOpsPaper);
+            EXPECT_EQ(paperViews(paper), views);
+            for (int32_t i = 0; i < 3; ++i)
+                EXPECT_EQ(paper.getLayerData(i)->viewSize, kOpsPaper);
+        }
+
+        HeadlessDocument doc2;
+        TPaper &paper2 = *doc2.paper;
+        ASSERT_TRUE(opsStartPlain(paper2, 21));
+        app.messages.clear();
+        bool resampled;
+        {
+            ScopedBlockMemoryLimit limit(n);
+            resampled = changeResolutionHQInPlace(paper2, nullptr, {80, 60});
+        }
+        if (!resampled) {
+            EXPECT_EQ(paper2.m_paperSize, kOpsPaper);
+            EXPECT_TRUE(app.messages.warnings.contains(
+                QStringLiteral("メモリ不足により解像度の変更の実行に失敗しました！")));
+            for (int32_t i = 0; i < 3; ++i)
+                EXPECT_EQ(paper2.getLayerData(i)->viewSize, kOpsPaper);
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The oldest forms make every layer exactly the new size at view position (0, 0).
+TEST(CanvasOps, OldestFormsMakeEveryLayerThePaper)
+{
+    LiveReplayApp app;
+    HeadlessDocument doc;
+    TPaper &paper = *doc.paper;
+    ASSERT_TRUE(opsStartPlain(paper, 30));
+    const uint32_t corner = paper.getLayerData(0)->imageTC->getColor(0, 0);
+    ASSERT_TRUE(orgEventEditResize(paper, nullptr, 50, 40, int32_t(pgType::pgtBR)));
+    EXPECT_EQ(paper.m_paperSize, (sSize{50, 40}));
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(paper.getLayerData(i)->imageTC->FPSZ(), (sSize{50, 40}));
+        EXPECT_EQ(paper.getLayerData(i)->viewPos, (sPos{0, 0}));
+    }
+    // The old paper lands at the bottom right: (10, 10).
+    EXPECT_EQ(paper.getLayerData(0)->imageTC->getColor(10, 10), corner);
+    ASSERT_TRUE(orgEventEditResolution(paper, nullptr, 25, 20));
+    EXPECT_EQ(paper.m_paperSize, (sSize{25, 20}));
+    EXPECT_EQ(paper.getLayerData(1)->imageTC->FPSZ(), (sSize{25, 20}));
+    EXPECT_FALSE(orgEventEditResize(paper, nullptr, 0, 20, 0));
+    EXPECT_FALSE(orgEventEditResolution(paper, nullptr, 25, 10001));
+}
+
+} // namespace

@@ -165,6 +165,19 @@ TEST(PasteOps, NewLayersAreSizedPlacedAndGroupedByTheRules)
     ASSERT_TRUE(eventPasteNewLayer(paper, nullptr, *small, nullptr, nullptr, false));
     EXPECT_EQ(paper.getLayerData(3)->imageTC->FPSZ(), kOpsPaper);
 
+    // A copied layer comes back with its attributes.
+    const SOlyHeader h = copiedHeader(kOlyProtected | kOlyClipboardSize);
+    const QString title = QStringLiteral("影");
+    ASSERT_TRUE(eventPasteNewLayer(paper, nullptr, *pastedImage(60, 35, 7), &h, &title, false));
+    const CLayerData &c = *paper.getLayerData(paper.ActiveLayer());
+    EXPECT_EQ(c.mode, TLayerMode::LM_SCR);
+    EXPECT_EQ(c.trans, 99);
+    EXPECT_FALSE(c.visible);
+    EXPECT_TRUE(c.maskProtected);
+    EXPECT_EQ(c.title, title);
+    EXPECT_EQ(c.viewPos, (sPos{7, 2}));
+    EXPECT_EQ(c.imageTC->FPSZ(), (sSize{60, 35}));
+
     EXPECT_FALSE(eventLayerPaste(paper, nullptr, 9, *small, nullptr, nullptr, false));
     EXPECT_FALSE(eventLayerPaste(paper, nullptr, -1, *small, nullptr, nullptr, false));
 }
