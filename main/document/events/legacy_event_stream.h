@@ -303,6 +303,12 @@ class TEventPacket
     void PopEventEditUndoDisposeIndex(int32_t &layer) { layer = m_event.ReadBYTE(); }
     void PopEventEditCreate2(int32_t &w, int32_t &h);
 
+    // Drops the points still to come of the present stroke (the replay refused or ended it).
+    void endStroke()
+    {
+        m_ifStroking = false;
+        m_strokeCount = 0;
+    }
     bool isStroking() const { return m_ifStroking; }
     int32_t strokeCount() const { return m_strokeCount; }
     int32_t eventNum() const { return m_eventNum; }
