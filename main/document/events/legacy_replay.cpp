@@ -411,7 +411,8 @@ bool EventAnalyze(TPaper &paper, TFlowImage *flow, TEventPacket &event, TStroke 
     if (!event.isStroking()) {
         if (m.ReadRemain() < 2)
             return true;
-        const uint16_t code = m.ReadWORD(0);
+        // A peek: the memory's reads at index 0 advance.
+        const uint16_t code = uint16_t(m.PositionBuffer()[0] | m.PositionBuffer()[1] << 8);
         // Codes of the table wait until their whole record is there; others end the replay.
         const int32_t len = legacyInstructionLength(m.PositionBuffer(), m.ReadRemain());
         if (len < 0 && isKnownCode(code))
