@@ -1,10 +1,25 @@
 // Fuzz target of the oldest event stream: the bytes are validated as a stream and, when taken,
-// handed out instruction by instruction through the decoders (at most 100,000 steps) and written
-// back. Nothing may read outside the stream, and a stream that validated is walked to its end.
+// replayed step by step into a headless document until the replay ends (at most 100,000 steps).
+// Nothing may crash, read outside the stream or hang, and every step keeps the stream's read
+// position inside its data.
 #include "document/events/legacy_event_stream.h"
+#include "document/events/legacy_replay.h"
+#include "document/paper/document_init.h"
+#include "document/paper/headless.h"
+#include "document/paper/headless_owner.h"
+#include "document/paper/layer_manager.h"
+#include "document/paper/paper.h"
+#include "document/stroke/paper_stroke.h"
+#include "document/stroke/stroke_pixel_procs.h"
+#include "paint/presets/pen_presets.h"
+#include "paint/render/pen_render4.h"
+#include "paint/render/pen_render5.h"
+#include "paint/stroke/stroke.h"
+
+#include <QtEndian>
 
 #include <cstdlib>
-#include <vector>
+#include <memory>
 
 namespace {
 
@@ -14,48 +29,60 @@ void check(bool ok)
         std::abort();
 }
 
-// One instruction through its decoder; false at the end code.
-bool popOne(TEventPacket &ev)
+struct App
 {
-    using namespace legacy_event;
-    int32_t a = 0, b = 0, c = 0, d = 0, e = 0;
-    uint32_t col = 0;
-    float p = 0;
-    bool flag = false;
-    std::vector<int32_t> pts;
-    SLegacyStrokeParam prm;
-    if (ev.isStroking()) {
-        ev.PopEventStroke(a, b, p);
-        return true;
+    App()
+    {
+        SPaperAppHooks h;
+        h.mainStroke = [this] { return &stroke; };
+        h.mainPenRender = [this] { return &render4; };
+        h.mainPenRender5 = [this] { return &render5; };
+        h.selectedPenShape = [this] { return &nib; };
+        installPaperAppHooks(h);
+        initialiseDocument();
     }
-    const uint16_t code = ev.PopInstruction();
-    switch (code) {
-    case kEnd:
-        return false;
-    case kLayerPolyCut:
-        ev.PopEventLayerPolyCut(a, b, pts);
-        check(b >= 0 && pts.size() == size_t(b) * 2);
-        return true;
-    case kLayerPolyFill:
-        ev.PopEventLayerPolyFill(a, col, b, pts);
-        check(b >= 0 && pts.size() == size_t(b) * 2);
-        return true;
-    case kLayerLine:
-        ev.PopEventLayerLine(prm, e, a, b, c, d);
-        return true;
-    case kLayerVisible:
-        ev.PopEventLayerVisible(a, flag);
-        return true;
-    default:
-        break;
+    TStroke stroke{5};
+    CPenRender render4{&stroke};
+    CPenRender5 render5{&stroke};
+    CPenShapeObj nib;
+};
+
+// One document for every input, made a small start again before each.
+struct Doc
+{
+    Doc()
+    {
+        paper = TPaper::Create(&owner);
+        check(paper != nullptr);
+        owner.attach(*paper);
     }
-    if (code <= kStrokeLast) {
-        ev.PopEventStrokeBegin(prm, a, b, p);
-        return true;
+    void reset()
+    {
+        paper->layerMngr().deleteAll();
+        paper->layerMngr().setTotalNum(0);
+        check(setupHeadlessPaper(*paper, {32, 24}, 0xFFFFFF, 2));
+        setDrawProcLevel1(*paper);
+        paper->m_paperMode = TPaperMode::PM_NORMAL;
     }
-    const int32_t n = fixedOperandBytes(code);
-    check(n >= 0);
-    ev.memory().Seek(n);
+    CHeadlessPaperOwner owner;
+    std::unique_ptr<TPaper> paper;
+};
+
+// Canvases of the largest sizes cost their memory, not new paths.
+bool smallSizes(const TMyMemory &m)
+{
+    const uint8_t *p = m.BeginBuffer();
+    for (int64_t at = 0; at + 2 <= m.writed();) {
+        const int32_t len = legacyInstructionLength(p + at, m.writed() - at);
+        if (len < 0)
+            return true;
+        const uint16_t code = qFromLittleEndian<uint16_t>(p + at);
+        if ((code == 512 || code == 514 || code == 515) &&
+            (qFromLittleEndian<uint16_t>(p + at + 2) > 512 ||
+             qFromLittleEndian<uint16_t>(p + at + 4) > 512))
+            return false;
+        at += len;
+    }
     return true;
 }
 
@@ -63,16 +90,25 @@ bool popOne(TEventPacket &ev)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    static App app;
+    static Doc doc;
     TMyMemory mem(64);
     mem.WriteFromBuffer(data, int32_t(size));
     TEventPacket ev;
-    TEventChecker check_;
-    if (!ev.LoadFromMemory(mem, check_))
+    TEventChecker checker;
+    if (!ev.LoadFromMemory(mem, checker) || !smallSizes(ev.memory()))
         return 0;
-    int steps = 0;
-    while (steps < 100000 && popOne(ev))
-        ++steps;
-    check(steps < 100000 || ev.memory().ReadRemain() >= 0);
-    check(ev.memory().position() <= ev.memory().writed());
+    doc.reset();
+    setCurrentDrawWindow(&doc.owner);
+    bool refresh = false;
+    uint16_t inst = 0;
+    for (int step = 0; step < 100000; ++step) {
+        const bool goOn =
+            EventAnalyze(*doc.paper, nullptr, ev, app.stroke, &doc.owner, refresh, inst);
+        check(ev.memory().position() <= ev.memory().writed());
+        if (!goOn || (ev.memory().ReadRemain() == 0 && !ev.isStroking()))
+            break;
+    }
+    setCurrentDrawWindow(nullptr);
     return 0;
 }
