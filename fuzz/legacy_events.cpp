@@ -9,6 +9,7 @@
 #include "document/paper/headless_owner.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
+#include "platform/desktop/messages.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/stroke/stroke_pixel_procs.h"
 #include "paint/presets/pen_presets.h"
@@ -40,6 +41,9 @@ struct App
         h.selectedPenShape = [this] { return &nib; };
         installPaperAppHooks(h);
         initialiseDocument();
+        // Refusal messages are expected by the thousand: not shown.
+        kavrin::installMessageHandlers(kavrin::MessageHandlers{
+            .warning = [](const QString &) {}, .warningEx = [](const QString &, void *, const QString &) {}});
     }
     TStroke stroke{5};
     CPenRender render4{&stroke};

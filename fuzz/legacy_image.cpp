@@ -6,6 +6,7 @@
 #include "document/paper/document_init.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"
+#include "platform/desktop/messages.h"
 
 #include <QByteArray>
 
@@ -25,6 +26,9 @@ struct Doc
     Doc()
     {
         initialiseDocument();
+        // Refusal messages are expected by the thousand: not shown.
+        kavrin::installMessageHandlers(kavrin::MessageHandlers{
+            .warning = [](const QString &) {}, .warningEx = [](const QString &, void *, const QString &) {}});
         paper = TPaper::Create(&owner);
         check(paper != nullptr);
         owner.attach(*paper);

@@ -511,10 +511,12 @@ uint8_t checkLayerRecord(const SOlyHeader &h, const TPaper &paper)
     return CS_OK;
 }
 
-void applyLayerRecord(CLayerData &ld, const SOlyHeader &h)
+void applyLayerRecord(CLayerData &ld, const SOlyHeader &h, const sSize &paperSize)
 {
+    // A layer always covers the paper it belongs to: a stored view size other than the paper's
+    // (which the preview would reduce pixel by pixel) is taken as the paper's.
+    ld.viewSize = paperSize;
     ld.viewPos = h.viewPos;
-    ld.viewSize = h.viewSize;
     ld.checkViewPos(true);
     ld.maskProtected = h.flags & kOlyProtected;
     if (h.flags & kOlyExtended) {
@@ -673,7 +675,7 @@ uint8_t readLayerChunk(QIODevice &stream, TPaper &paper, uint32_t chunkSize, SQz
         CLayerData *ld = paper.getLayerData(idx);
         if (idx < 0 || !ld || !ld->imageTC)
             return CS_LAYER_NOT_CREATED;
-        applyLayerRecord(*ld, h);
+        applyLayerRecord(*ld, h, paper.m_paperSize);
         QString title;
         if (uint8_t r = readLayerTitle(stream, int64_t(chunkSize) - kLayerRecordSize,
                                        ctx.fileVersion, title))
