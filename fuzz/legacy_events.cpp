@@ -2,6 +2,7 @@
 // replayed step by step into a headless document until the replay ends (at most 100,000 steps).
 // Nothing may crash, read outside the stream or hang, and every step keeps the stream's read
 // position inside its data.
+#include "document/events/event_manager.h"
 #include "document/events/legacy_event_stream.h"
 #include "document/events/legacy_replay.h"
 #include "document/paper/document_init.h"
@@ -62,6 +63,8 @@ struct Doc
     }
     void reset()
     {
+        // Nothing recorded: a recording would grow without end over the inputs.
+        paper->eventMngr().stopRecording();
         paper->layerMngr().deleteAll();
         paper->layerMngr().setTotalNum(0);
         check(setupHeadlessPaper(*paper, {32, 24}, 0xFFFFFF, 2));

@@ -1,6 +1,7 @@
 // Fuzz target of the oldest layered image import: the bytes are imported as a `.wpb` file with
 // its event stream into one headless document, reused for every input. Nothing may crash, read
 // outside the file or the canvas, or hang; a refused file leaves the document as it was.
+#include "document/events/event_manager.h"
 #include "document/events/legacy_event_stream.h"
 #include "document/files/legacy_image.h"
 #include "document/paper/document_init.h"
@@ -43,6 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static Doc doc;
     TPaper &paper = *doc.paper;
+    // As the window that opens such a file: nothing recorded (a recording would grow without end
+    // over the inputs).
+    paper.eventMngr().stopRecording();
     const sSize before = paper.m_paperSize;
     const int32_t layers = paper.getLayerCount();
     TEventPacket event;
