@@ -75,7 +75,8 @@ struct Doc
     std::unique_ptr<TPaper> paper;
 };
 
-// Canvases of the largest sizes cost their memory, not new paths.
+// Canvases of the largest sizes and the widest pens cost their memory and pixel loops, not new
+// paths.
 bool smallSizes(const TMyMemory &m)
 {
     const uint8_t *p = m.BeginBuffer();
@@ -85,8 +86,11 @@ bool smallSizes(const TMyMemory &m)
             return true;
         const uint16_t code = qFromLittleEndian<uint16_t>(p + at);
         if ((code == 512 || code == 514 || code == 515) &&
-            (qFromLittleEndian<uint16_t>(p + at + 2) > 512 ||
-             qFromLittleEndian<uint16_t>(p + at + 4) > 512))
+            (qFromLittleEndian<uint16_t>(p + at + 2) > 64 ||
+             qFromLittleEndian<uint16_t>(p + at + 4) > 64))
+            return false;
+        // The pen width word of a stroke's or a line's parameter block, in 1/256 pixel.
+        if ((code <= 4 || code == 305) && qFromLittleEndian<uint16_t>(p + at + 2 + 7) > 8 * 256)
             return false;
         at += len;
     }

@@ -10,6 +10,7 @@
 #include "platform/desktop/messages.h"
 
 #include <QByteArray>
+#include <QtEndian>
 
 #include <cstdlib>
 #include <memory>
@@ -43,6 +44,11 @@ struct Doc
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static Doc doc;
+    // Papers of the largest sizes (a file without image data may name any) cost their memory, not
+    // new paths.
+    if (size >= 16 && int64_t(qFromLittleEndian<int32_t>(data + 8)) *
+                              qFromLittleEndian<int32_t>(data + 12) > 256 * 256)
+        return 0;
     TPaper &paper = *doc.paper;
     // As the window that opens such a file: nothing recorded (a recording would grow without end
     // over the inputs).

@@ -115,7 +115,15 @@ bool polyEdit(SStep &s, bool fill)
             y0 = std::min(y0, pts[i + 1]);
             y1 = std::max(y1, pts[i + 1]);
         }
-        orgUndoStockPart(s.paper, idx, x0 - 2, y0 - 2, x1 - x0 + 4, y1 - y0 + 4);
+        // The box grown by 2, kept to the layer (points may lie anywhere in 16 bits).
+        const sRect lr = s.paper.getLayerData(idx)->getLayerRect();
+        const int64_t bx0 = std::max<int64_t>(int64_t(x0) - 2, lr.x0);
+        const int64_t by0 = std::max<int64_t>(int64_t(y0) - 2, lr.y0);
+        const int64_t bx1 = std::min<int64_t>(int64_t(x1) + 2, lr.x1);
+        const int64_t by1 = std::min<int64_t>(int64_t(y1) + 2, lr.y1);
+        if (bx0 <= bx1 && by0 <= by1)
+            orgUndoStockPart(s.paper, idx, int32_t(bx0), int32_t(by0), int32_t(bx1 - bx0 + 1),
+                             int32_t(by1 - by0 + 1));
     }
     UpdateVRAM(s.paper, false, false);
     invalidate(s.paper);
