@@ -22,6 +22,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -92,6 +93,26 @@ bool smallSizes(const TMyMemory &m)
         // The pen width word of a stroke's or a line's parameter block, in 1/256 pixel.
         if ((code <= 4 || code == 305) && qFromLittleEndian<uint16_t>(p + at + 2 + 7) > 8 * 256)
             return false;
+        // Stroke points far off the canvas draw long lines of dabs outside it.
+        if (code <= 4 || code == 305) {
+            const uint8_t *ops = p + at + 2 + 17; // after the parameter block
+            std::vector<int64_t> at16;
+            if (code == 305) {
+                at16 = {2, 4, 6, 8};
+            } else {
+                at16 = {0, 2};
+                const int64_t n = qFromLittleEndian<uint16_t>(ops + 6);
+                for (int64_t k = 0; k < n; ++k) {
+                    at16.push_back(8 + 6 * k);
+                    at16.push_back(10 + 6 * k);
+                }
+            }
+            for (int64_t o : at16) {
+                const int16_t v = qFromLittleEndian<int16_t>(ops + o);
+                if (v < -128 || v > 128)
+                    return false;
+            }
+        }
         at += len;
     }
     return true;
