@@ -2,6 +2,9 @@
 //
 //   kavrin-replay FILE -o OUT.png [--dump] [--blank-start]
 //
+// A `.wpe` stream, or the stream inside a `.wpb` image, of the oldest generation is played from its
+// own canvas creation, one instruction a step (--dump prints each step's offset and code).
+//
 // --dump prints every step (offset, its packets as group/code/length, the dotted name of its
 // operation and the result), then the count of each operation as "name<TAB>count".
 // --blank-start replaces the canvas creation by a blank document of its size (one layer,
@@ -14,6 +17,9 @@
 #include "document/events/event_file.h"
 #include "document/events/event_manager.h"
 #include "document/events/event_replay.h"
+#include "document/events/legacy_event_stream.h"
+#include "document/events/legacy_replay.h"
+#include "document/files/legacy_image.h"
 #include "document/paper/document_init.h"
 #include "document/paper/headless.h"
 #include "document/paper/headless_app.h"
@@ -66,6 +72,62 @@ bool writePng(const TMTC &img, const QString &path)
     return out.save(path, "PNG");
 }
 
+// The oldest stream of path (a `.wpe` file, or a `.wpb` image's events) played into a fresh
+// document; exit codes as main's.
+int playLegacy(const QString &path, const QString &out, bool dump)
+{
+    CHeadlessPaperOwner owner;
+    std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
+    if (!paper)
+        return 2;
+    owner.attach(*paper);
+    TEventPacket events;
+    bool loaded;
+    if (path.endsWith(QStringLiteral(".wpb"), Qt::CaseInsensitive)) {
+        // The image is read only for its events; the replay makes the picture anew.
+        CHeadlessPaperOwner scratchOwner;
+        std::unique_ptr<TPaper> scratch = TPaper::Create(&scratchOwner);
+        if (scratch) {
+            scratchOwner.attach(*scratch);
+            LoadFromFile2(*scratch, nullptr, path, events);
+            scratchOwner.detach();
+        }
+        loaded = events.memory().writed() > 0;
+    } else {
+        TEventChecker check;
+        loaded = events.LoadFromFile(path, check);
+    }
+    if (!loaded) {
+        std::fprintf(stderr, "cannot read the event stream of %s\n", path.toUtf8().constData());
+        owner.detach();
+        return 2;
+    }
+    setCurrentDrawWindow(&owner);
+    TStroke &stroke = *appMainStroke();
+    bool refresh = false;
+    uint16_t inst = 0;
+    for (int step = 0; step < 10000000; ++step) {
+        const int32_t from = events.memory().position();
+        const bool goOn = EventAnalyze(*paper, nullptr, events, stroke, &owner, refresh, inst);
+        if (dump)
+            std::printf("%d\t%u\t%s\n", from, inst, goOn ? "continue" : "end");
+        if (!goOn || (events.memory().ReadRemain() == 0 && !events.isStroking()))
+            break;
+    }
+    int rc = 0;
+    if (paper->getLayerCount() == 0) {
+        std::fprintf(stderr, "the stream made no canvas\n");
+        rc = 3;
+    } else {
+        UpdateVRAM(*paper, false, true);
+        if (!writePng(paper->vram(), out))
+            rc = 4;
+    }
+    setCurrentDrawWindow(nullptr);
+    owner.detach();
+    return rc;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -92,6 +154,10 @@ int main(int argc, char **argv)
     initialiseFilters();
     initialiseEventReplay();
     installFilterReplayEntries();
+    const QString file = parser.positionalArguments()[0];
+    if (file.endsWith(QStringLiteral(".wpe"), Qt::CaseInsensitive) ||
+        file.endsWith(QStringLiteral(".wpb"), Qt::CaseInsensitive))
+        return playLegacy(file, parser.value(QStringLiteral("o")), dump);
     CHeadlessPaperOwner owner;
     std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
     if (!paper)

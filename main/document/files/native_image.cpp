@@ -1,0 +1,915 @@
+#include "document/files/native_image.h"
+
+#include "core/codec/image_codec.h"
+#include "core/mask/mask_manager.h"
+#include "document/edit/edit_ops.h"
+#include "document/edit/layer_list_ops.h"
+#include "document/events/event_file.h"
+#include "document/events/event_manager.h"
+#include "document/files/new_document.h"
+#include "document/format/chunk.h"
+#include "document/format/image_records.h"
+#include "document/format/mask_records.h"
+#include "document/paper/layer_data.h"
+#include "document/paper/layer_header.h"
+#include "document/paper/layer_manager.h"
+#include "document/paper/paper.h"
+#include "document/paper/paper_host.h"
+#include "document/view/composition.h"
+#include "platform/codec/block_compress.h"
+#include "platform/desktop/messages.h"
+#include "platform/system/file_stream.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+
+// The event chunks of a native file, read from their chunk header on (document/events).
+uint8_t readNativeEvents(QIODevice &stream, TPaper &paper, IPaperProgress *progress);
+
+namespace {
+
+constexpr uint32_t kTagQPIM = chunkTag("QPIM");
+constexpr uint32_t kTagQLYR = chunkTag("QLYR");
+constexpr uint32_t kTagQBIM = chunkTag("QBIM");
+constexpr uint32_t kTagQMSK = chunkTag("QMSK");
+constexpr uint32_t kTagQBMK = chunkTag("QBMK");
+constexpr uint32_t kTagQEVP = chunkTag("QEVP");
+constexpr uint32_t kTagQEVS = chunkTag("QEVS");
+constexpr uint32_t kTagQBEV = chunkTag("QBEV");
+constexpr uint32_t kTagQTNL = chunkTag("QTNL");
+
+constexpr int32_t kBlockSide = 32;
+constexpr uint32_t kBlockBytes = kBlockSide * kBlockSide * 4;
+constexpr int32_t kLayerRecordSize = int32_t(sizeof(SOlyHeader));
+constexpr uint32_t kRunHeadRest = kQziRunHeadSize - kChunkHeaderSize;
+constexpr uint32_t kMaxLayerMode = 21;
+
+template <typename T> void put(uint8_t *p, size_t at, T v)
+{
+    std::memcpy(p + at, &v, sizeof(T)); // the program runs little-endian only
+}
+
+template <typename T> T get(const uint8_t *p, size_t at)
+{
+    T v;
+    std::memcpy(&v, p + at, sizeof(T));
+    return v;
+}
+
+bool readExactly(QIODevice &stream, void *p, int64_t n)
+{
+    return n >= 0 && stream.read(static_cast<char *>(p), n) == n;
+}
+
+QString fileNameOnly(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+void setMessage(IPaperProgress *progress, const QString &what, bool saving)
+{
+    if (progress)
+        progress->setMessage((saving ? QStringLiteral("%1を保存しています...")
+                                     : QStringLiteral("%1をロードしています..."))
+                                 .arg(what));
+}
+
+void step(IPaperProgress *progress)
+{
+    if (progress)
+        progress->step(1);
+}
+
+// ---- saving ----
+
+QByteArray runHead(uint32_t size, uint32_t kind, int32_t count, uint32_t packed, uint32_t raw)
+{
+    QByteArray bytes(kQziRunHeadSize, '\0');
+    auto *p = reinterpret_cast<uint8_t *>(bytes.data());
+    put<uint32_t>(p, 0, kTagQBIM);
+    put<uint32_t>(p, 4, size);
+    put<int32_t>(p, 8, kBlockSide);
+    put<int32_t>(p, 12, kBlockSide);
+    put<uint32_t>(p, 16, kind);
+    put<int32_t>(p, 20, count);
+    put<uint32_t>(p, 24, packed);
+    put<uint32_t>(p, 28, raw);
+    return bytes;
+}
+
+SThumbnailSource thumbnailSourceOf(TPaper &paper)
+{
+    SThumbnailSource src;
+    src.paperSize = paper.m_paperSize;
+    src.displayImage = [&paper]() -> const TMTC * { return &paper.vram(); };
+    src.isVramDirty = [&paper] { return paper.isVramDirty(); };
+    src.updateVRAM = [&paper] { UpdateVRAM(paper, false, false); };
+    src.drawOptionalImage = [&paper] { paper.drawOptionalImage(); };
+    return src;
+}
+
+// A part of the save: its answer, an exception counting as a failure of that part.
+template <typename F> bool savePart(F &&part)
+{
+    try {
+        return part();
+    } catch (...) {
+        return false;
+    }
+}
+
+bool writeParts(QIODevice &stream, TPaper &paper, uint32_t flags, IPaperProgress *progress)
+{
+    if (writeImageHeader(stream, paper, flags) != CS_OK)
+        return false;
+    bool ok = true;
+    if (flags & kQziThumbnail) {
+        setMessage(progress, QStringLiteral("サムネイル"), true);
+        ok &= savePart([&] {
+            return writeDocumentThumbnail(stream, thumbnailSourceOf(paper), true) == CS_OK;
+        });
+        step(progress);
+    }
+    if (flags & kQziLayers) {
+        ok &= savePart(
+            [&] { return writeLayerChunks(stream, paper, progress) == paper.getLayerCount(); });
+    }
+    if ((flags & kQziMasks) && paper.maskMngr().hasMask()) {
+        SMaskProgress mp;
+        if (progress) {
+            mp.setMsg2 = [progress](const QString &t) {
+                progress->setMessage(QStringLiteral("%1を保存しています...").arg(t));
+            };
+            mp.incStep = [progress](int32_t n) { progress->step(n); };
+        }
+        const CMaskMngr &masks = paper.maskMngr();
+        ok &= savePart([&] {
+            return writeAllMasks(stream, masks, paper.m_paperSize, &mp) == masks.getMaskCount();
+        });
+    }
+    if (flags & kQziEvents) {
+        if (progress)
+            progress->reset(int(paper.eventMngr().getDataSegCount()));
+        setMessage(progress, QStringLiteral("イベントデータ"), true);
+        ok &= savePart([&] { return writeNativeEvents(stream, paper, progress) == CS_OK; });
+    }
+    return ok;
+}
+
+} // namespace
+
+SImageFileHeader makeImageHeader(const TPaper &paper, uint32_t flags)
+{
+    SImageFileHeader h;
+    h.tag = kTagQPIM;
+    h.size = 48;
+    h.width = paper.m_paperSize.x;
+    h.height = paper.m_paperSize.y;
+    h.version = kQziVersion;
+    h.writerMajor = 5;
+    h.writerMinor = 104;
+    h.flags = flags & 0x0F;
+    h.canvasColor = paper.m_canvascolor;
+    if (!paper.bVisCanvasCol)
+        h.flags |= kQziCanvasHidden;
+    if (paper.bVisBGPat)
+        h.flags |= kQziBGPattern;
+    if (flags & kQziLayers) {
+        h.activeLayer = int16_t(paper.ActiveLayer());
+        h.layerCount = int16_t(paper.MaxLayer() + 1);
+        h.layerTotalNum = int16_t(paper.layerMngr().getTotalNum());
+        h.flags |= kQziLayerInfo;
+    }
+    if (flags & kQziMasks) {
+        const CMaskMngr &m = paper.maskMngr();
+        h.activeMask = int16_t(m.getCurIndex());
+        h.maskCount = int16_t(m.getMaskCount());
+        if (paper.bEnbMask)
+            h.flags |= kQziMaskEnabled;
+        if (paper.bVisMask)
+            h.flags |= kQziMaskShown;
+        h.maskTotalNum = int16_t(m.getTotalNum());
+        h.flags |= kQziMaskInfo;
+    }
+    h.dpi = uint16_t(paper.m_paperDPI);
+    return h;
+}
+
+uint8_t writeImageHeader(QIODevice &stream, const TPaper &paper, uint32_t flags)
+{
+    const SImageFileHeader h = makeImageHeader(paper, flags);
+    QByteArray bytes(int(sizeof h), '\0');
+    auto *p = reinterpret_cast<uint8_t *>(bytes.data());
+    put(p, 0, h.tag);
+    put(p, 4, h.size);
+    put(p, 8, h.width);
+    put(p, 12, h.height);
+    put(p, 16, h.version);
+    put(p, 20, h.writerMajor);
+    put(p, 22, h.writerMinor);
+    put(p, 24, h.flags);
+    put(p, 28, h.canvasColor);
+    put(p, 32, h.activeLayer);
+    put(p, 34, h.activeMask);
+    put(p, 36, h.dpi);
+    put(p, 40, h.layerCount);
+    put(p, 42, h.layerTotalNum);
+    put(p, 44, h.maskCount);
+    put(p, 46, h.maskTotalNum);
+    return writeBytes(stream, bytes);
+}
+
+uint8_t writeLayerHeader(QIODevice &stream, const CLayerData &layer, int32_t *size)
+{
+    const uint32_t area = wideTextAreaSize(uint32_t(layer.title.size()));
+    if (size) {
+        *size = int32_t(kChunkHeaderSize + kLayerRecordSize + area);
+        return CS_OK;
+    }
+    const SOlyHeader h = makeOlyHeader(layer);
+    QByteArray bytes(kLayerRecordSize, '\0');
+    auto *p = reinterpret_cast<uint8_t *>(bytes.data());
+    put(p, 0, h.index);
+    put(p, 4, h.flags);
+    put(p, 6, h.mode);
+    put(p, 7, h.trans);
+    put(p, 8, h.blkSize.x);
+    put(p, 12, h.blkSize.y);
+    put(p, 16, h.repSize.x);
+    put(p, 20, h.repSize.y);
+    put(p, 24, h.imgSize.x);
+    put(p, 28, h.imgSize.y);
+    put(p, 32, h.viewPos.x);
+    put(p, 36, h.viewPos.y);
+    put(p, 40, h.viewSize.x);
+    put(p, 44, h.viewSize.y);
+    put(p, 48, h.bgCol);
+    put(p, 52, h.nameLength);
+    put(p, 54, h.version);
+    put(p, 56, h.dither);
+    put(p, 57, h.groupLevel);
+    put(p, 58, h.underLyrClip);
+    put(p, 60, h.dizSeed);
+    put(p, 64, h.linkID);
+    if (uint8_t r = writeChunkHeader(stream, kTagQLYR, uint32_t(kLayerRecordSize) + area))
+        return r;
+    if (uint8_t r = writeBytes(stream, bytes))
+        return r;
+    return writeWideTextArea(stream, layer.title);
+}
+
+int32_t gatherBlockPixels(std::vector<uint8_t> &buffer, const CBlockImage &image, const sSize &grid,
+                          int32_t count, const sPos &start)
+{
+    const int64_t first = int64_t(start.y) * grid.x + start.x;
+    const uint32_t unit = image.getUnitBytes();
+    if (count <= 0 || first < 0 || first + count > image.blockCount() || unit % 4 != 0)
+        return 0;
+    try {
+        buffer.assign(size_t(count) * unit, 0);
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+    for (int32_t i = 0; i < count; ++i) {
+        const SBlockPack &pack = image.blockAt(int32_t(first + i));
+        uint8_t *dst = buffer.data() + size_t(i) * unit;
+        if (pack.commit) {
+            std::memcpy(dst, pack.vAddr.get(), unit);
+        } else {
+            for (uint32_t k = 0; k < unit; k += 4)
+                put<uint32_t>(dst, k, pack.bgCol.all);
+        }
+    }
+    return count;
+}
+
+int32_t gatherBlockColors(std::vector<uint8_t> &buffer, const CBlockImage &image, int32_t count,
+                          const sPos &start, const sSize &grid)
+{
+    const int64_t first = int64_t(start.y) * grid.x + start.x;
+    if (count <= 0 || first < 0 || first + count > image.blockCount())
+        return 0;
+    try {
+        buffer.assign(size_t(count) * 4, 0);
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+    for (int32_t i = 0; i < count; ++i)
+        put<uint32_t>(buffer.data(), size_t(i) * 4, image.blockAt(int32_t(first + i)).bgCol.all);
+    return count;
+}
+
+uint8_t writeBlockRun(QIODevice &stream, const CBlockImage &image, int32_t first, int32_t count)
+{
+    const sSize grid = image.getRepSize();
+    std::vector<uint8_t> pixels;
+    if (grid.x <= 0 ||
+        gatherBlockPixels(pixels, image, grid, count, {first % grid.x, first / grid.x}) == 0)
+        return CS_NO_MEMORY;
+    const int64_t headAt = stream.pos();
+    const uint32_t raw = uint32_t(pixels.size());
+    if (uint8_t r = writeBytes(stream, runHead(kRunHeadRest, 1, count, 0, raw)))
+        return r;
+    std::vector<uint8_t> work;
+    const int32_t packed = compressToStream(pixels.data(), raw, work, stream);
+    // No compressed bytes is a failed write: the reader refuses such a run.
+    if (packed <= 0)
+        return CS_WRITE_FAILED;
+    if (uint8_t r = writeZeros(stream, chunkPadding(uint64_t(stream.pos()))))
+        return r;
+    const int64_t end = stream.pos();
+    const uint32_t size = uint32_t(end - headAt - kChunkHeaderSize);
+    if (!stream.seek(headAt) || writeBytes(stream, runHead(size, 1, count, uint32_t(packed), raw)))
+        return CS_WRITE_FAILED;
+    return stream.seek(end) ? CS_OK : CS_WRITE_FAILED;
+}
+
+uint8_t writeBackgroundRun(QIODevice &stream, const CBlockImage &image, int32_t first,
+                           int32_t count)
+{
+    const sSize grid = image.getRepSize();
+    std::vector<uint8_t> colors;
+    if (grid.x <= 0 ||
+        gatherBlockColors(colors, image, count, {first % grid.x, first / grid.x}, grid) == 0)
+        return CS_NO_MEMORY;
+    const uint32_t raw = uint32_t(colors.size());
+    QByteArray run = runHead(kRunHeadRest + raw, 2, count, 0, raw);
+    run.append(reinterpret_cast<const char *>(colors.data()), qsizetype(raw));
+    return writeBytes(stream, run);
+}
+
+uint8_t writeLayerBlocks(QIODevice &stream, const CBlockImage &image)
+{
+    const int32_t total = image.blockCount();
+    int32_t start = 0;
+    for (int32_t i = 0; i <= total; ++i) {
+        const bool atEnd = i == total;
+        const bool groupAllocated = start < total && image.blockAt(start).commit;
+        // The pending group ends at a change of state, at the end, or at 16 allocated blocks.
+        const bool close = atEnd || image.blockAt(i).commit != groupAllocated ||
+                           (groupAllocated && i - start == kQziRunMaxBlocks);
+        if (!close || i == start)
+            continue;
+        const uint8_t r = groupAllocated ? writeBlockRun(stream, image, start, i - start)
+                                         : writeBackgroundRun(stream, image, start, i - start);
+        if (r != CS_OK)
+            return r;
+        start = i;
+    }
+    return CS_OK;
+}
+
+uint8_t writeLayerChunk(QIODevice &stream, const CLayerData &layer)
+{
+    return writeChunkSafely(stream, [&layer](QIODevice &s) -> uint8_t {
+        if (!layer.imageTC)
+            return CS_BAD_BLOCK_SIZE;
+        if (uint8_t r = writeLayerHeader(s, layer, nullptr))
+            return r;
+        if (layer.imageTC->blockUnit() != kBlockSide)
+            return CS_BAD_BLOCK_SIZE;
+        return writeLayerBlocks(s, *layer.imageTC);
+    });
+}
+
+int32_t writeLayerChunks(QIODevice &stream, TPaper &paper, IPaperProgress *progress)
+{
+    int32_t written = 0;
+    for (int32_t i = 0; i <= paper.MaxLayer(); ++i) {
+        const CLayerData *ld = paper.getLayerData(i);
+        const QString title = ld ? ld->title : QString();
+        setMessage(progress, title, true);
+        const uint8_t r = ld ? writeLayerChunk(stream, *ld) : uint8_t(CS_LAYER_NOT_CREATED);
+        if (r != CS_OK) {
+            showWarning(QStringLiteral("%1 (\"%2\") の保存に失敗しました! (err=%3)")
+                            .arg(QStringLiteral("レイヤ"), title)
+                            .arg(r));
+        } else {
+            ++written;
+        }
+        step(progress);
+    }
+    return written;
+}
+
+bool saveNativeImage(const QString &path, TPaper &paper, uint32_t flags)
+{
+    try {
+        int steps = 0;
+        if (flags & kQziThumbnail)
+            ++steps;
+        if (flags & kQziLayers)
+            steps += paper.getLayerCount();
+        if ((flags & kQziMasks) && paper.maskMngr().hasMask())
+            steps += paper.maskMngr().getMaskCount();
+        std::unique_ptr<IPaperProgress> progress = appOpenProgress(
+            steps,
+            QStringLiteral("%1保存中 (%2)").arg(QStringLiteral("画像"), fileNameOnly(path)),
+            QString());
+        std::unique_ptr<QSaveFile> file = tryCreateSaveStream(path);
+        if (!file)
+            return false;
+        // A file with a failed part is dropped whole: the old file stays as it was.
+        return writeParts(*file, paper, flags, progress.get()) && commitSaveFile(*file);
+    } catch (...) {
+        return false;
+    }
+}
+
+// ---- loading ----
+
+uint8_t readImageHeader(QIODevice &stream, SImageFileHeader &header)
+{
+    uint8_t b[sizeof(SImageFileHeader)];
+    if (!readExactly(stream, b, sizeof b))
+        return CS_READ_FAILED;
+    SImageFileHeader h;
+    h.tag = get<uint32_t>(b, 0);
+    h.size = get<uint32_t>(b, 4);
+    if (h.tag != kTagQPIM)
+        return CS_BAD_TAG;
+    if (h.size != 48)
+        return CS_BAD_SIZE;
+    h.width = get<int32_t>(b, 8);
+    h.height = get<int32_t>(b, 12);
+    h.version = get<uint32_t>(b, 16);
+    h.writerMajor = get<uint16_t>(b, 20);
+    h.writerMinor = get<uint16_t>(b, 22);
+    h.flags = get<uint32_t>(b, 24);
+    h.canvasColor = get<uint32_t>(b, 28);
+    h.activeLayer = get<int16_t>(b, 32);
+    h.activeMask = get<int16_t>(b, 34);
+    h.dpi = get<uint16_t>(b, 36);
+    h.layerCount = get<int16_t>(b, 40);
+    h.layerTotalNum = get<int16_t>(b, 42);
+    h.maskCount = get<int16_t>(b, 44);
+    h.maskTotalNum = get<int16_t>(b, 46);
+    if (h.version > kQziVersion)
+        return CS_BAD_VERSION;
+    if (h.width < 1 || h.width > kQziMaxSide || h.height < 1 || h.height > kQziMaxSide)
+        return CS_TOO_LARGE;
+    header = h;
+    return CS_OK;
+}
+
+uint8_t readImageHeadSize(QIODevice &stream, sSize &docSize)
+{
+    SImageFileHeader h;
+    const uint8_t r = readImageHeader(stream, h);
+    if (r == CS_OK)
+        docSize = {h.width, h.height};
+    return r;
+}
+
+namespace {
+
+SOlyHeader parseLayerRecord(const uint8_t *p)
+{
+    SOlyHeader h;
+    h.index = get<int32_t>(p, 0);
+    h.flags = get<uint16_t>(p, 4);
+    h.mode = p[6];
+    h.trans = p[7];
+    h.blkSize = {get<int32_t>(p, 8), get<int32_t>(p, 12)};
+    h.repSize = {get<int32_t>(p, 16), get<int32_t>(p, 20)};
+    h.imgSize = {get<int32_t>(p, 24), get<int32_t>(p, 28)};
+    h.viewPos = {get<int32_t>(p, 32), get<int32_t>(p, 36)};
+    h.viewSize = {get<int32_t>(p, 40), get<int32_t>(p, 44)};
+    h.bgCol = get<uint32_t>(p, 48);
+    h.nameLength = get<uint16_t>(p, 52);
+    h.version = get<uint16_t>(p, 54);
+    h.dither = p[56];
+    h.groupLevel = p[57];
+    h.underLyrClip = p[58];
+    h.dizSeed = get<uint32_t>(p, 60);
+    h.linkID = get<uint16_t>(p, 64);
+    return h;
+}
+
+int32_t blocksFor(int32_t side)
+{
+    return (side + kBlockSide - 1) / kBlockSide;
+}
+
+uint8_t checkLayerRecord(const SOlyHeader &h, const TPaper &paper)
+{
+    if (h.mode > kMaxLayerMode)
+        return CS_BAD_SIZE;
+    if (h.version > 1)
+        return CS_BAD_VERSION;
+    const auto sideOk = [](int32_t v) { return v >= 1 && v <= kQziMaxLayerSide; };
+    if (!sideOk(h.imgSize.x) || !sideOk(h.imgSize.y) || h.repSize.x != blocksFor(h.imgSize.x) ||
+        h.repSize.y != blocksFor(h.imgSize.y))
+        return CS_BAD_BLOCK_SIZE;
+    const CLayerMngr &lm = paper.layerMngr();
+    if (h.index < 0 || !lm.canAddLayer())
+        return CS_LAYER_NOT_CREATED;
+    return CS_OK;
+}
+
+void applyLayerRecord(CLayerData &ld, const SOlyHeader &h, const sSize &paperSize)
+{
+    // A layer always covers the paper it belongs to: a stored view size other than the paper's
+    // (which the preview would reduce pixel by pixel) is taken as the paper's.
+    ld.viewSize = paperSize;
+    ld.viewPos = h.viewPos;
+    ld.checkViewPos(true);
+    ld.maskProtected = h.flags & kOlyProtected;
+    if (h.flags & kOlyExtended) {
+        ld.ditherEnable = h.flags & kOlyDither;
+        ld.dither = h.dither;
+        ld.setDitherState(h.dizSeed);
+    }
+    ld.setGroupLevel(h.groupLevel);
+    ld.ChangeUnderLyrClip(h.underLyrClip != 0);
+    ld.setLinkIndex(h.linkID);
+}
+
+uint8_t readLayerTitle(QIODevice &stream, int64_t count, uint32_t version, QString &title)
+{
+    if (count <= 0) {
+        title.clear();
+        return CS_OK;
+    }
+    return version > 1 ? readWideString(stream, count, title)
+                       : readAnsiString(stream, count, title);
+}
+
+struct SRunHead
+{
+    uint32_t size = 0;
+    int32_t blockW = 0, blockH = 0;
+    uint32_t kind = 0;
+    int32_t count = 0;
+    uint32_t packed = 0, raw = 0;
+};
+
+uint8_t readRunHead(QIODevice &stream, SRunHead &run, int64_t &start, const SQziReadContext &ctx)
+{
+    start = stream.pos();
+    uint8_t b[kQziRunHeadSize];
+    if (!readExactly(stream, b, sizeof b))
+        return CS_READ_FAILED;
+    if (get<uint32_t>(b, 0) != kTagQBIM)
+        return CS_BAD_TAG;
+    run.size = get<uint32_t>(b, 4);
+    run.blockW = get<int32_t>(b, 8);
+    run.blockH = get<int32_t>(b, 12);
+    run.kind = b[16];
+    run.count = get<int32_t>(b, 20);
+    run.packed = get<uint32_t>(b, 24);
+    run.raw = get<uint32_t>(b, 28);
+    if (start + kChunkHeaderSize + int64_t(run.size) > ctx.fileSize || run.size < kRunHeadRest)
+        return CS_PAST_END;
+    if (run.blockW != kBlockSide || run.blockH != kBlockSide)
+        return CS_BAD_BLOCK_SIZE;
+    if (run.kind != 1 && run.kind != 2)
+        return CS_BAD_RUN_KIND;
+    if (run.count <= 0)
+        return CS_EMPTY_BLOCK_RUN;
+    return CS_OK;
+}
+
+uint8_t placePixelRun(QIODevice &stream, const SRunHead &run, CBlockImage &image, int32_t first,
+                      int64_t runEnd)
+{
+    if (run.count > kQziRunMaxBlocks || uint64_t(run.count) * kBlockBytes != run.raw ||
+        run.packed < 1 || run.packed > run.size - kRunHeadRest)
+        return CS_RUN_LENGTHS;
+    std::vector<uint8_t> packed(run.packed);
+    if (!readExactly(stream, packed.data(), run.packed))
+        return CS_READ_FAILED;
+    if (!stream.seek(runEnd))
+        return CS_SEEK_FAILED;
+    std::vector<uint8_t> blocks(run.raw, 0);
+    if (codec::codecDecompress(packed, blocks) != codec::CodecStatus::Nothing)
+        return CS_READ_FAILED;
+    for (int32_t i = 0; i < run.count; ++i) {
+        SBlockPack &pack = image.blockAt(first + i);
+        if (!image.commitBlock(pack))
+            return CS_NO_BLOCK;
+        std::memcpy(pack.vAddr.get(), blocks.data() + size_t(i) * kBlockBytes, kBlockBytes);
+    }
+    return CS_OK;
+}
+
+uint8_t placeColorRun(QIODevice &stream, const SRunHead &run, CBlockImage &image, int32_t first,
+                      int64_t runEnd)
+{
+    const uint64_t bytes = uint64_t(run.count) * 4;
+    if (bytes > run.size - kRunHeadRest)
+        return CS_RUN_LENGTHS;
+    std::vector<uint8_t> colors(bytes);
+    if (!readExactly(stream, colors.data(), int64_t(bytes)))
+        return CS_READ_FAILED;
+    if (!stream.seek(runEnd))
+        return CS_SEEK_FAILED;
+    for (int32_t i = 0; i < run.count; ++i) {
+        SBlockPack &pack = image.blockAt(first + i);
+        const uint32_t col = get<uint32_t>(colors.data(), size_t(i) * 4);
+        pack.bgCol.all = col;
+        if (pack.commit) {
+            for (uint32_t k = 0; k < kBlockBytes; k += 4)
+                put<uint32_t>(static_cast<uint8_t *>(pack.vAddr.get()), k, col);
+        }
+    }
+    return CS_OK;
+}
+
+} // namespace
+
+uint8_t readBlockRunChunk(QIODevice &stream, CBlockImage &image, int32_t first, int32_t remaining,
+                          int32_t &count, const SQziReadContext &ctx)
+{
+    count = 0;
+    SRunHead run;
+    int64_t start = 0;
+    if (uint8_t r = readRunHead(stream, run, start, ctx))
+        return r;
+    if (image.blockUnit() != kBlockSide || image.getUnitBytes() != kBlockBytes)
+        return CS_BAD_BLOCK_SIZE;
+    if (run.count > remaining || first < 0 || int64_t(first) + run.count > image.blockCount())
+        return CS_RUN_LENGTHS;
+    const int64_t runEnd = start + kChunkHeaderSize + int64_t(run.size);
+    const uint8_t r = run.kind == 1 ? placePixelRun(stream, run, image, first, runEnd)
+                                    : placeColorRun(stream, run, image, first, runEnd);
+    if (r == CS_OK)
+        count = run.count;
+    return r;
+}
+
+uint8_t readLayerBlocks(QIODevice &stream, CBlockImage &image, const sSize &grid,
+                        const SQziReadContext &ctx)
+{
+    int32_t remaining = grid.x * grid.y;
+    int32_t current = 0;
+    while (remaining > 0) {
+        int32_t count = 0;
+        if (uint8_t r = readBlockRunChunk(stream, image, current, remaining, count, ctx))
+            return r;
+        current += count;
+        remaining -= count;
+    }
+    return CS_OK;
+}
+
+uint8_t readLayerChunk(QIODevice &stream, TPaper &paper, uint32_t chunkSize, SQziReadContext &ctx)
+{
+    try {
+        if (chunkSize < uint32_t(kLayerRecordSize))
+            return CS_BAD_SIZE;
+        uint8_t b[kLayerRecordSize];
+        if (!readExactly(stream, b, sizeof b))
+            return CS_READ_FAILED;
+        const SOlyHeader h = parseLayerRecord(b);
+        if (uint8_t r = checkLayerRecord(h, paper))
+            return r;
+        // A layer skipped before this one leaves its place empty: the record goes on top.
+        const int32_t at = std::min(h.index, paper.getLayerCount());
+        const int32_t idx = CreateLayer(paper, at, h.imgSize.x, h.imgSize.y,
+                                        TLayerMode(h.mode), h.trans, h.flags & kOlyVisible);
+        CLayerData *ld = paper.getLayerData(idx);
+        if (idx < 0 || !ld || !ld->imageTC)
+            return CS_LAYER_NOT_CREATED;
+        applyLayerRecord(*ld, h, paper.m_paperSize);
+        QString title;
+        if (uint8_t r = readLayerTitle(stream, int64_t(chunkSize) - kLayerRecordSize,
+                                       ctx.fileVersion, title))
+            return r;
+        ld->title = title;
+        setMessage(ctx.progress, title, false);
+        const uint8_t r = readLayerBlocks(stream, *ld->imageTC, h.repSize, ctx);
+        if (r == CS_OK)
+            ld->imageTC->shrinkMemory();
+        else
+            ld->imageTC->setupTraceRect();
+        ResizePreview(paper, idx);
+        ld->updatePreview();
+        step(ctx.progress);
+        return r;
+    } catch (...) {
+        return CS_EXCEPTION;
+    }
+}
+
+namespace {
+
+struct SChunkWalk
+{
+    int32_t unknownCount = 0;
+    uint32_t unknownTag = 0;
+    bool badEventBlock = false;
+};
+
+uint8_t readEventChunk(QIODevice &stream, TPaper &paper, int64_t start, SQziReadContext &ctx,
+                       SChunkWalk &walk)
+{
+    setMessage(ctx.progress, QStringLiteral("イベントデータ"), false);
+    CEventMngr &ev = paper.eventMngr();
+    if (!stream.seek(start))
+        return CS_SEEK_FAILED;
+    const uint8_t r = readNativeEvents(stream, paper, ctx.progress);
+    if (r != CS_OK) {
+        if (r == CS_BAD_EVENT_BLOCK) {
+            walk.badEventBlock = true;
+            showWarning(QStringLiteral("不正なイベントブロックは読み込めません!"));
+        } else {
+            showWarning(QStringLiteral(
+                "イベントデータ部の読み込みに失敗しました!\rイベントは破棄されました。"));
+        }
+        ev.stopRecording();
+        return r;
+    }
+    if (!ev.startRecordingContinue(true)) {
+        showWarning(QStringLiteral(
+            "イベント追記モードに移行できませんでした!\r以降のイベントは記録されません..."));
+        ev.stopRecording();
+    }
+    return CS_OK;
+}
+
+uint8_t dispatchChunk(QIODevice &stream, TPaper &paper, const SChunkHeader &head, int64_t start,
+                      SQziReadContext &ctx, SChunkWalk &walk)
+{
+    const uint32_t tag = head.tag;
+    if (tag == kTagQLYR) {
+        const uint8_t r = readLayerChunk(stream, paper, head.size, ctx);
+        if (r != CS_OK)
+            showWarning(QStringLiteral("%1の読み込みに失敗しました! (err=%2)")
+                            .arg(QStringLiteral("レイヤ"))
+                            .arg(r));
+        return r;
+    }
+    if (tag == kTagQMSK) {
+        SMaskProgress mp;
+        if (ctx.progress) {
+            IPaperProgress *p = ctx.progress;
+            mp.setMsg2 = [p](const QString &t) {
+                p->setMessage(QStringLiteral("%1をロードしています...").arg(t));
+            };
+            mp.incStep = [p](int32_t n) { p->step(n); };
+        }
+        const SMaskReadTarget target{&paper.maskMngr(), paper.m_paperSize,
+                                     uint16_t(ctx.fileVersion)};
+        uint8_t r;
+        try {
+            r = readMaskRecord(stream, target, head.size, &mp);
+        } catch (...) {
+            r = CS_EXCEPTION;
+        }
+        if (r != CS_OK)
+            showWarning(QStringLiteral("%1の読み込みに失敗しました! (err=%2)")
+                            .arg(QStringLiteral("マスク"))
+                            .arg(r));
+        return r;
+    }
+    if (tag == kTagQEVP || tag == kTagQEVS)
+        return readEventChunk(stream, paper, start, ctx, walk);
+    if (tag == kTagQTNL)
+        return CS_THUMBNAIL_SKIPPED;
+    if (tag == kTagQBIM || tag == kTagQBMK)
+        return CS_BLOCK_OUT_OF_PLACE;
+    if (tag == kTagQBEV)
+        return walk.badEventBlock ? CS_BAD_EVENT_BLOCK : CS_BLOCK_OUT_OF_PLACE;
+    ++walk.unknownCount;
+    walk.unknownTag = tag;
+    return CS_BAD_TAG;
+}
+
+} // namespace
+
+uint8_t readImageChunks(QIODevice &stream, TPaper &paper, SQziReadContext &ctx)
+{
+    SChunkWalk walk;
+    uint8_t status = CS_OK;
+    while (stream.pos() < ctx.fileSize) {
+        const int64_t start = stream.pos();
+        SChunkHeader head;
+        if (readChunkHeader(stream, head) != CS_OK) {
+            status = CS_READ_FAILED;
+            break;
+        }
+        // A chunk that cannot be all there is refused before any of it is read.
+        if (start + kChunkHeaderSize + int64_t(head.size) > ctx.fileSize) {
+            status = CS_PAST_END;
+            break;
+        }
+        status = dispatchChunk(stream, paper, head, start, ctx, walk);
+        if (status == CS_OK)
+            continue;
+        const uint8_t s = skipChunk(stream, start, head);
+        if (s != CS_OK) {
+            status = s;
+            break;
+        }
+    }
+    if (walk.unknownCount > 0)
+        showWarning(QStringLiteral("%1個の未知のデータブロックを無視しました!  (id = %2)")
+                        .arg(walk.unknownCount)
+                        .arg(chunkTagName(walk.unknownTag)));
+    return status;
+}
+
+namespace {
+
+// Masks after the chunks: an empty one when none was read, else the header's current one with its
+// outline and the selection state.
+void finishMasks(TPaper &paper, const SImageFileHeader &h)
+{
+    CMaskMngr &masks = paper.maskMngr();
+    if (!masks.hasMask()) {
+        masks.insertMask(0);
+        masks.setCurIndex(0);
+        masks.resetTotalNum(0); // after the insert, which may count itself
+
+        return;
+    }
+    masks.setCurIndex(masks.chkIndex(h.activeMask) ? h.activeMask : 0);
+    masks.createAnts(paper.m_paperSize, -1);
+    if (h.flags & kQziMaskShown)
+        paper.bVisMask = true;
+    if (h.flags & kQziMaskEnabled)
+        paper.bEnbMask = true;
+}
+
+uint8_t loadBody(QIODevice &stream, TPaper &paper, const SImageFileHeader &h,
+                 const QString &path, SQziReadContext &ctx)
+{
+    TFlowImage *flow = paper.owner() ? paper.owner()->flow() : nullptr;
+    if (!EventEditCreate(paper, path, flow, h.width, h.height, h.dpi,
+                         (h.flags & kQziCanvasHidden) != 0, true))
+        return CS_LAYER_NOT_CREATED;
+    paper.bVisBGPat = (h.flags & kQziBGPattern) != 0;
+    // Anew: the layer just made goes, and so would any a reused document still held.
+    while (paper.getLayerCount() > 0)
+        DeleteLayer(paper, paper.getLayerCount() - 1);
+    changePaperColor(paper, h.canvasColor);
+    paper.maskMngr().deleteAll();
+
+    const uint8_t r = readImageChunks(stream, paper, ctx);
+    if (r != CS_OK)
+        showWarning(QStringLiteral("読み込み中にエラーが検出されました! (err=%1)").arg(r));
+    if (h.flags & kQziLayerInfo)
+        paper.layerMngr().setTotalNum(h.layerTotalNum);
+    if (h.flags & kQziMaskInfo)
+        paper.maskMngr().resetTotalNum(h.maskTotalNum);
+    if (paper.getLayerCount() == 0) {
+        const int32_t idx = CreateLayer(paper, 0, TLayerMode::LM_STD, 255, true);
+        if (CLayerData *ld = paper.getLayerData(idx)) {
+            paper.layerMngr().setDefaultCaption(idx, 1);
+            ld->imageTC->clearImage(ld->mode);
+            ld->updatePreview();
+        }
+    }
+    finishMasks(paper, h);
+    const int32_t active = paper.layerMngr().chkIndex(h.activeLayer) ? h.activeLayer : 0;
+    EventLayerActive(paper, flow, active, true);
+    // The display shows the loaded layers (a thumbnail saved next is made from it).
+    UpdateVRAM(paper, false, false);
+    eventBeginRecording(paper);
+    return CS_OK;
+}
+
+} // namespace
+
+uint8_t loadNativeImage(QIODevice &stream, const QString &path, TPaper &paper)
+{
+    try {
+        SImageFileHeader h;
+        if (uint8_t r = readImageHeader(stream, h))
+            return r;
+        int steps = 0;
+        if (h.flags & kQziLayers)
+            steps += std::max<int>(h.layerCount, 0);
+        if (h.flags & kQziMasks)
+            steps += std::max<int>(h.maskCount, 0);
+        std::unique_ptr<IPaperProgress> progress = appOpenProgress(
+            steps, QStringLiteral("%1ロード中 (%2)").arg(QStringLiteral("画像"), fileNameOnly(path)),
+            QString());
+        SQziReadContext ctx;
+        ctx.fileSize = stream.size();
+        ctx.fileVersion = h.version;
+        ctx.progress = progress.get();
+        return loadBody(stream, paper, h, path, ctx);
+    } catch (...) {
+        return CS_EXCEPTION;
+    }
+}
+
+uint8_t loadNativeImage(const QString &path, TPaper &paper)
+{
+    try {
+        if (!QFileInfo::exists(path))
+            return CS_FILE_MISSING;
+        std::unique_ptr<QFile> file = tryCreateFileStream(path, QIODevice::ReadOnly);
+        if (!file)
+            return CS_CANNOT_OPEN;
+        return loadNativeImage(*file, path, paper);
+    } catch (...) {
+        return CS_EXCEPTION;
+    }
+}

@@ -1,0 +1,152 @@
+// kavrin-qzi: looks at native layered image files.
+//
+//   kavrin-qzi dump FILE          every chunk (offset, tag, size) with the fields of its record
+//   kavrin-qzi resave IN OUT      loads IN and saves its layers, masks and thumbnail as OUT
+//   kavrin-qzi render IN OUT.png  loads IN and writes the composed picture as PNG
+//
+// Exit codes: 0 done, 1 bad arguments, 2 the file cannot be read (its status code is printed),
+// 3 the output cannot be written.
+#include "core/image/canvas.h"
+#include "core/mask/mask_manager.h"
+#include "document/events/event_manager.h"
+#include "document/files/native_image.h"
+#include "document/format/chunk.h"
+#include "document/paper/document_init.h"
+#include "document/paper/headless_app.h"
+#include "document/paper/headless_owner.h"
+#include "document/paper/paper.h"
+#include "document/view/composition.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QImage>
+#include <QtEndian>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+int32_t i32(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<int32_t>(b.constData() + at);
+}
+
+int32_t u16(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<uint16_t>(b.constData() + at);
+}
+
+int32_t i16(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<int16_t>(b.constData() + at);
+}
+
+void dumpHeader(const QByteArray &b, qsizetype at)
+{
+    if (at + 56 > b.size())
+        return;
+    std::printf("  size %dx%d version %d writer %d.%d flags 0x%x canvas 0x%08x dpi %d\n",
+                i32(b, at + 8), i32(b, at + 12), i32(b, at + 16), u16(b, at + 20),
+                u16(b, at + 22), uint32_t(i32(b, at + 24)), uint32_t(i32(b, at + 28)),
+                u16(b, at + 36));
+    std::printf("  layers %d active %d names %d; masks %d active %d names %d\n", i16(b, at + 40),
+                i16(b, at + 32), i16(b, at + 42), i16(b, at + 44), i16(b, at + 34),
+                i16(b, at + 46));
+}
+
+void dumpLayer(const QByteArray &b, qsizetype at, uint32_t size)
+{
+    const qsizetype r = at + 8;
+    if (size < 72 || r + 72 > b.size())
+        return;
+    std::printf("  index %d flags 0x%x mode %d trans %d block %dx%d grid %dx%d image %dx%d\n",
+                i32(b, r), u16(b, r + 4), uint8_t(b[r + 6]), uint8_t(b[r + 7]), i32(b, r + 8),
+                i32(b, r + 12), i32(b, r + 16), i32(b, r + 20), i32(b, r + 24), i32(b, r + 28));
+    std::printf("  view %d,%d %dx%d bg 0x%08x nameLength %d version %d dither %d group %d "
+                "clip %d seed %u link %d\n",
+                i32(b, r + 32), i32(b, r + 36), i32(b, r + 40), i32(b, r + 44),
+                uint32_t(i32(b, r + 48)), u16(b, r + 52), u16(b, r + 54), uint8_t(b[r + 56]),
+                uint8_t(b[r + 57]), uint8_t(b[r + 58]), uint32_t(i32(b, r + 60)), u16(b, r + 64));
+    const qsizetype n = std::min<qsizetype>(size - 72, b.size() - (r + 72));
+    QString title = QString::fromUtf16(reinterpret_cast<const char16_t *>(b.constData() + r + 72),
+                                       n / 2);
+    title.truncate(title.indexOf(QChar(0)) < 0 ? title.size() : title.indexOf(QChar(0)));
+    std::printf("  title \"%s\"\n", title.toUtf8().constData());
+}
+
+int dump(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot open %s\n", path.toUtf8().constData());
+        return 2;
+    }
+    const QByteArray b = f.readAll();
+    for (qsizetype at = 0; at + 8 <= b.size();) {
+        const uint32_t tag = qFromLittleEndian<uint32_t>(b.constData() + at);
+        const uint32_t size = qFromLittleEndian<uint32_t>(b.constData() + at + 4);
+        std::printf("%lld %s %u\n", static_cast<long long>(at),
+                    chunkTagName(tag).toUtf8().constData(), size);
+        if (tag == chunkTag("QPIM"))
+            dumpHeader(b, at);
+        else if (tag == chunkTag("QLYR"))
+            dumpLayer(b, at, size);
+        else if ((tag == chunkTag("QBIM") || tag == chunkTag("QBMK")) && at + 40 <= b.size())
+            std::printf("  kind %d count %d compressed %d raw %d\n", i32(b, at + 16) & 0xFF,
+                        i32(b, at + 20), i32(b, at + 24), i32(b, at + 28));
+        at += 8 + qsizetype(size);
+    }
+    return 0;
+}
+
+bool writePng(const TMTC &img, const QString &path)
+{
+    QImage out(img.width(), img.height(), QImage::Format_ARGB32);
+    for (int32_t y = 0; y < img.height(); ++y)
+        for (int32_t x = 0; x < img.width(); ++x)
+            out.setPixel(x, y, img.getColor(x, y) | 0xFF000000u);
+    return out.save(path, "PNG");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication qapp(argc, argv);
+    const QStringList args = qapp.arguments();
+    const QString cmd = args.size() > 1 ? args[1] : QString();
+    if (cmd == QStringLiteral("dump") && args.size() == 3)
+        return dump(args[2]);
+    if ((cmd != QStringLiteral("resave") && cmd != QStringLiteral("render")) || args.size() != 4) {
+        std::fprintf(stderr, "usage: kavrin-qzi dump FILE | resave IN OUT | render IN OUT.png\n");
+        return 1;
+    }
+    CHeadlessPaperApp app;
+    initialiseDocument();
+    CHeadlessPaperOwner owner;
+    std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
+    if (!paper)
+        return 2;
+    owner.attach(*paper);
+    paper->eventMngr().stopRecording();
+    int rc = 0;
+    const uint8_t code = loadNativeImage(args[2], *paper);
+    if (code != 0) {
+        std::fprintf(stderr, "cannot read %s (err=%d)\n", args[2].toUtf8().constData(), code);
+        rc = 2;
+    } else if (cmd == QStringLiteral("resave")) {
+        uint32_t flags = kQziLayers | kQziThumbnail;
+        if (paper->maskMngr().hasMask())
+            flags |= kQziMasks;
+        if (!saveNativeImage(args[3], *paper, flags))
+            rc = 3;
+    } else {
+        UpdateVRAM(*paper, false, true);
+        if (!writePng(paper->vram(), args[3]))
+            rc = 3;
+    }
+    owner.detach();
+    paper.reset();
+    return rc;
+}
