@@ -8,7 +8,7 @@
 
 std::unique_ptr<CLayerData> newGeometryLayer(const CLayerData &src, int64_t w, int64_t h)
 {
-    if (w <= 0 || h <= 0 || w > INT32_MAX || h > INT32_MAX)
+    if (w <= 0 || h <= 0 || w > kMaxLayerSide || h > kMaxLayerSide)
         return nullptr;
     try {
         auto ld = std::make_unique<CLayerData>(src.index, false);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/base/geometry.h"
+#include "document/files/new_document.h"
 
 #include <QString>
 
@@ -11,8 +12,13 @@
 class CBlockVMTC;
 class CLayerData;
 
+// The largest side a builder or a move makes a layer image: room for a layer of the largest paper
+// moved by a paper's width or height either way. A larger one is refused as out of memory (its
+// block table alone would not fit: a zoom of a layer placed far off the paper asked for 45 GB).
+inline constexpr int64_t kMaxLayerSide = 4 * int64_t(kMaxPaperSide);
+
 // A layer for src's place: src's index, no own history, a w x h image of src's mode. nullptr when
-// a side is not in 1..INT32_MAX or the image cannot be made.
+// a side is not in 1..kMaxLayerSide or the image cannot be made.
 std::unique_ptr<CLayerData> newGeometryLayer(const CLayerData &src, int64_t w, int64_t h);
 // src's attributes (with copyAttr, otherwise its title only), the paper as view size, uniform
 // blocks released, the preview resized (to previewSize, or to the layer list's edge when it is

@@ -29,11 +29,6 @@ namespace {
 
 using enum udCmdName;
 
-// The largest side a move grows a layer image to: room for a layer of the largest paper moved by
-// a paper's width or height either way. Beyond it the move is refused as one that ran out of
-// memory (the image's block table alone would not fit).
-constexpr int64_t kMaxGrownSide = 4 * int64_t(kMaxPaperSide);
-
 bool fitsInt(int64_t v)
 {
     return v >= std::numeric_limits<int32_t>::min() && v <= std::numeric_limits<int32_t>::max();
@@ -52,7 +47,7 @@ bool growAxis(bool set, int64_t offset, int32_t &pos, int32_t &size, int32_t &pl
         s += offset;
         at = offset;
     }
-    if (!fitsInt(p) || s <= 0 || s > std::max<int64_t>(size, kMaxGrownSide) || !fitsInt(at))
+    if (!fitsInt(p) || s <= 0 || s > std::max<int64_t>(size, kMaxLayerSide) || !fitsInt(at))
         return false;
     pos = int32_t(p);
     size = int32_t(s);

@@ -134,6 +134,12 @@ TEST(LayerGeometry, UntrustedAnglesAndZoomSizesAreRefused)
     src->viewPos = {-2147483000, 0};
     EXPECT_EQ(makeRotated90Layer({8, 8}, *src, true), nullptr);
     EXPECT_EQ(makeRotatedLayer({8, 8}, *src, 30.0f), nullptr);
+    // A small layer placed far off the paper and zoomed: its scaled place alone would ask for an
+    // image 37.5 million pixels wide; refused as out of memory before anything is had.
+    src = geoLayer(8, 8);
+    src->viewPos = {30000, 0};
+    EXPECT_EQ(makeZoomedLayer({8, 8}, *src, 10000, 10), nullptr);
+    EXPECT_EQ(makeZoomedLayer2({8, 8}, *src, 10000, 10), nullptr);
 }
 
 // e = w * viewPos.x div iw, f likewise; the image is (e + max(w - e, paper)) wide.
