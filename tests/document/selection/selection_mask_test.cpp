@@ -67,6 +67,32 @@ const std::vector<SelectionOpCase> &selectionOpCases()
          [](SelectionSession &s) { return eventSelectCopyLayerMask(s.paper(), s.flow(), 3, 1, true); }},
         {"hide", [](SelectionSession &s) { return !eventMaskVisible(s.paper(), false, true); }},
         {"disable", [](SelectionSession &s) { return !eventMaskEnable(s.paper(), false, true); }},
+        // Undone, these give back the selection hidden and disabled as it was.
+        {"select all while hidden and disabled",
+         [](SelectionSession &s) { return eventSelectAll(s.paper(), s.flow(), 0, true); },
+         [](SelectionSession &s) {
+             return !eventMaskVisible(s.paper(), false, true) &&
+                    !eventMaskEnable(s.paper(), false, true);
+         }},
+        {"a mask from a layer while hidden",
+         [](SelectionSession &s) {
+             return eventSelectFromLayer(s.paper(), s.flow(), 2, 0, eMaskLayerConv::mlcMask,
+                                         matNew, true);
+         },
+         [](SelectionSession &s) { return !eventMaskVisible(s.paper(), false, true); }},
+        // The undone insert gave its title number back: this one takes the same.
+        {"insert after an undone insert",
+         [](SelectionSession &s) { return eventSelectInsert(s.paper(), s.flow(), 0, -1, true); },
+         [](SelectionSession &s) {
+             return eventSelectInsert(s.paper(), s.flow(), 0, -1, true) && s.undoStep();
+         }},
+        // Neither end of the move is the current mask.
+        {"move a mask other than the current",
+         [](SelectionSession &s) { return eventSelectMove(s.paper(), s.flow(), 0, 2, 0, true); },
+         [](SelectionSession &s) {
+             return eventSelectDuplicate(s.paper(), s.flow(), 0, -1, true) &&
+                    s.paper().getActiveMaskIndex() == 1;
+         }},
         {"move the mask",
          [](SelectionSession &s) { return eventMoveActiveMask(s.paper(), {3, -2}, true); }},
         {"grow by 3", [](SelectionSession &s) { return growSelection(s.paper(), 0, -1, 3, 0, true); }},
@@ -424,19 +450,22 @@ TEST(SelectionMaskLiveReplay, AMixedSessionWithUndoReplaysToTheSameDocument)
 {
     LiveReplayApp app;
     const ScopedUndoMax undoMax(100);
-    SelectionSession s{30};
-    ASSERT_TRUE(s.start());
     const auto &cases = selectionOpCases();
-    std::mt19937 rng(30);
-    for (int i = 0; i < 40; ++i) {
-        const SelectionOpCase &c = cases[rng() % cases.size()];
-        SCOPED_TRACE(std::to_string(i) + " " + c.name);
-        c.prepare(s);
-        c.run(s);
-        if (rng() % 4 == 0)
-            s.undoStep();
-        ASSERT_TRUE(s.historiesInStep());
-        ASSERT_EQ(s.replayDifference(false), "");
+    for (uint32_t seed = 30; seed < 30 + uint32_t(liveReplayIterations(1)); ++seed) {
+        SelectionSession s{seed};
+        ASSERT_TRUE(s.start());
+        std::mt19937 rng(seed);
+        for (int i = 0; i < 40; ++i) {
+            const SelectionOpCase &c = cases[rng() % cases.size()];
+            SCOPED_TRACE("seed " + std::to_string(seed) + " step " + std::to_string(i) + " " +
+                         c.name);
+            c.prepare(s);
+            c.run(s);
+            if (rng() % 4 == 0)
+                s.undoStep();
+            ASSERT_TRUE(s.historiesInStep());
+            ASSERT_EQ(s.replayDifference(false), "");
+        }
     }
 }
 
