@@ -404,6 +404,9 @@ bool eventSelectInsert(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t mid
     if (midx > mm.getMaskCount())
         return false;
     const int32_t old = mm.getCurIndex();
+    // The new mask takes the next default title: its undo gives the number back.
+    SUndoExtras extras;
+    extras.maskTitleNum = mm.getTotalNum();
     CEventRecordGuard guard(ev(paper));
     if (!recordEvent(ev(paper), undo, [&] { return ev(paper).pushEventSelectCmd(idx, midx, 0); }))
         return false;
@@ -418,7 +421,8 @@ bool eventSelectInsert(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t mid
     guard.commit();
     if (undo)
         pushMaskValues(paper, udcnMaskInsert, idx, nw, idAt(mm, nw),
-                       int32_t((uint32_t(nw) << 16) | (uint32_t(old) & 0xFFFF)));
+                       int32_t((uint32_t(nw) << 16) | (uint32_t(old) & 0xFFFF)),
+                       std::move(extras));
     eventSelectActivate(paper, flow, idx, nw, false);
     return true;
 }

@@ -199,6 +199,19 @@ class CUndoData
     CLayerData *dataLayer2 = nullptr;
     CMaskMngr *dataMasks = nullptr;
     TPaper *dataPaper = nullptr;
+    // The selection on the other side of a mask record: as it was before the operation while
+    // the record waits to be undone, as it was after it once undone. The operations change the
+    // current mask, the two selection flags and the running number of default mask titles
+    // beside what their record restores; a restore puts these back whole.
+    struct SSelectionSide
+    {
+        bool kept = false;
+        int32_t current = -1;
+        bool visible = false;
+        bool enabled = false;
+        int32_t titleNum = 0;
+    };
+    SSelectionSide selectionSide;
 
   private:
     // Frees a previous image and sets enable, kind and command.

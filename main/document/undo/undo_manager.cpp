@@ -26,6 +26,36 @@ void warnUndoMemory()
     showWarning(QString::fromUtf16(kUndoMemoryMessage));
 }
 
+CUndoData::SSelectionSide selectionSideOf(const TPaper &paper)
+{
+    const CMaskMngr &mm = paper.maskMngr();
+    return {true, mm.getCurIndex(), paper.bVisMask, paper.bEnbMask, mm.getTotalNum()};
+}
+
+// Inserting, removing and making current keep the current index of both sides in their own
+// values (their operations push after the index changed); the rest leave it to the side kept.
+bool restoresOwnCurrent(udCmdName cn)
+{
+    return cn == udcnMaskInsert || cn == udcnMaskInsert2 || cn == udcnMaskRemove ||
+           cn == udcnMaskActivate;
+}
+
+// After a mask record's own restore has put the list back as it was on that side.
+void putSelectionSide(TPaper &paper, udCmdName cn, const CUndoData::SSelectionSide &side)
+{
+    CMaskMngr &mm = paper.maskMngr();
+    if (!restoresOwnCurrent(cn)) {
+        // Never the index past the end: making that current would append a mask.
+        if (mm.chkIndex(side.current))
+            mm.setCurIndex(side.current);
+        else
+            mm.chkCurIndex();
+    }
+    paper.bVisMask = side.visible;
+    paper.bEnbMask = side.enabled;
+    mm.resetTotalNum(side.titleNum);
+}
+
 bool isValueCmd(udCmdName cn)
 {
     return cn >= udcnValuePaperColor && cn <= udcnValueLayerClipping;
@@ -451,9 +481,17 @@ bool CUndoMngrEx::pushStructure(const CUndoObj &obj, udCmdName cn, int32_t n0, i
             rec = ownerPaper ? makeSelectionRecord(*ownerPaper, obj, cn, n0, n1, n2, n3) : nullptr;
         else if (getUndoCmdDataType(cn) == uddtComplex)
             rec = makeComplexRecord(*ownerObj, obj, cn, n0, n1, n2, n3, extras);
-        else if (ownerPaper)
+        else if (ownerPaper) {
             rec =
                 makeMaskRecord(*ownerObj, ownerPaper->maskMngr(), obj, cn, n0, n1, n2, n3, extras);
+            if (rec) {
+                // Pushed before the operation switches the selection on or makes a mask
+                // current, so this is the selection the undo gives back.
+                rec->selectionSide = selectionSideOf(*ownerPaper);
+                if (extras.maskTitleNum >= 0)
+                    rec->selectionSide.titleNum = extras.maskTitleNum;
+            }
+        }
         // A command outside the tables, or an object that is not there, stores nothing.
         return rec && finishPush(rec);
     } catch (const std::bad_alloc &) {
@@ -540,8 +578,14 @@ bool CUndoMngrEx::restoreStructure(bool redo, int32_t &idx, sBox &box)
             ok = restoreSelectionRecord(rec, *ownerPaper, idx, box);
         else if (ownerObj && rec.dataType == uddtComplex)
             ok = restoreComplexRecord(rec, *ownerObj, idx, box);
-        else if (ownerObj && ownerPaper && rec.dataType == uddtMask)
+        else if (ownerObj && ownerPaper && rec.dataType == uddtMask) {
+            const CUndoData::SSelectionSide now = selectionSideOf(*ownerPaper);
             ok = restoreMaskRecord(rec, *ownerObj, ownerPaper->maskMngr(), idx, box);
+            if (ok && rec.selectionSide.kept) {
+                putSelectionSide(*ownerPaper, rec.cmdName, rec.selectionSide);
+                rec.selectionSide = now;
+            }
+        }
     } catch (const std::bad_alloc &) {
         // Only the room a restore reserves before it changes anything can run out.
         ok = false;

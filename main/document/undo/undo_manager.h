@@ -58,6 +58,9 @@ struct SUndoExtras
     CLayerData *layer2 = nullptr;      // a second layer (merge down)
     CMaskMngr *masks = nullptr;        // a mask manager (resolution change)
     TPaper *paper = nullptr;           // the document of whole-canvas records
+    // The running number of default mask titles before a mask operation that took one (-1:
+    // the operation took none, the number as it is now is kept).
+    int32_t maskTitleNum = -1;
 };
 
 class CUndoMngr
