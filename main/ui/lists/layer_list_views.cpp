@@ -316,10 +316,13 @@ void TLayerListView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shi
 {
     // The layer under the press, as it was: a Ctrl press may have deleted it (lvcDelete).
     const int index = GetIndexAt(x, y);
-    const CLayerData *pressed = GetItemRef(index);
+    const auto idAt = [this](int i) {
+        const CLayerData *l = GetItemRef(i);
+        return l ? l->uniqueID : -1;
+    };
+    const int32_t pressed = idAt(index);
     TDocumentListView::MouseDown(button, shift, x, y, dbl);
-    if (button != Qt::LeftButton || dbl || !EditGate() || !pressed ||
-        GetItemRef(index) != pressed)
+    if (button != Qt::LeftButton || dbl || !EditGate() || pressed < 0 || idAt(index) != pressed)
         return;
     if (GetAreaType(x, y) == kAreaMarks) {
         WaitCursor busy;

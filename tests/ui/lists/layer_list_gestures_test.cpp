@@ -366,6 +366,22 @@ TEST_F(DocumentListsLayerGestures, CtrlClickMakesASelectionFromTheLayer)
     EXPECT_EQ(s.replayDifference(), "");
 }
 
+// Where the list offers deleting by Ctrl + click the press deletes the layer; the selection is not
+// then taken from the layer that slid into its place.
+TEST_F(DocumentListsLayerGestures, CtrlClickThatDeletesMakesNoSelection)
+{
+    ListSession s;
+    attach(s);
+    view->SetSupportCommand({lvcSelect, lvcDelete});
+    const int32_t masks = getMaskCount(s.paper_()), above = s.idOf(4);
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, rowAt(3, 80));
+    EXPECT_EQ(s.paper_().getLayerCount(), 5);
+    EXPECT_EQ(s.idOf(3), above);
+    EXPECT_EQ(getMaskCount(s.paper_()), masks);
+    EXPECT_EQ(s.ev().eventCnt, 1u);
+    EXPECT_EQ(s.replayDifference(), "");
+}
+
 TEST_F(DocumentListsLayerGestures, ClosedGateRefusesTheLinkAndSelectionClicks)
 {
     ListSession s;
