@@ -4,11 +4,14 @@
 #include "core/mask/mask_manager.h"
 #include "document/edit/edit_ops.h"
 #include "document/edit/layer_attr.h"
+#include "document/edit/layer_group_ops.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/paper/layer_blend_table.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
+#include "document/selection/selection_ops.h"
+#include "ui/base/popup_menu.h"
 #include "ui/graphics/appearance.h"
 #include "platform/desktop/cursor.h"
 #include "ui/graphics/glyph_manager.h"
@@ -270,13 +273,17 @@ bool TLayerListView::MoveItem(int Dst, int Src, bool Updt)
         Dst = GetItemCount();
     if (!CanMoveItem(Dst, Src))
         return false;
-    // A whole group moves by an operation of its own, which the document does not offer yet.
-    if (HasLayerGroup())
-        return false;
-    // The document takes the layer's index after the move.
-    const int to = Dst > Src ? Dst - 1 : Dst;
-    if (!EventLayerInsert(*FPaper, FDrawWindow->flowImage(), Src, to, true))
-        return false;
+    if (HasLayerGroup()) {
+        // A group head takes its members along; the document takes the insertion position.
+        if (!eventLayerGroupInsert(*FPaper, FDrawWindow->flowImage(), Src,
+                                   getLayerGroupCount(*FPaper, Src), Dst, true))
+            return false;
+    } else {
+        // The document takes the layer's index after the move.
+        const int to = Dst > Src ? Dst - 1 : Dst;
+        if (!EventLayerInsert(*FPaper, FDrawWindow->flowImage(), Src, to, true))
+            return false;
+    }
     AfterListChange(Updt);
     return true;
 }
@@ -307,16 +314,42 @@ bool TLayerListView::EditItemValue(int)
 void TLayerListView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y,
                                bool dbl)
 {
-    TDocumentListView::MouseDown(button, shift, x, y, dbl);
-    if (button != Qt::LeftButton || dbl || !EditGate())
-        return;
+    // The layer under the press, as it was: a Ctrl press may have deleted it (lvcDelete).
     const int index = GetIndexAt(x, y);
-    if (!IsValidIndex(index))
+    const auto idAt = [this](int i) {
+        const CLayerData *l = GetItemRef(i);
+        return l ? l->uniqueID : -1;
+    };
+    const int32_t pressed = idAt(index);
+    TDocumentListView::MouseDown(button, shift, x, y, dbl);
+    if (button != Qt::LeftButton || dbl || !EditGate() || pressed < 0 || idAt(index) != pressed)
         return;
-    if (GetAreaType(x, y) == kAreaMarks && x <= kEyeColumnRight) {
+    if (GetAreaType(x, y) == kAreaMarks) {
         WaitCursor busy;
-        ClickEye(index, shift & Qt::AltModifier);
+        if (x <= kEyeColumnRight)
+            ClickEye(index, shift & Qt::AltModifier);
+        else
+            ClickLink(index);
+    } else if (shift & Qt::ControlModifier) {
+        WaitCursor busy;
+        SelectFromLayer(index);
     }
+}
+
+void TLayerListView::ClickLink(int AIndex)
+{
+    const int active = FPaper->ActiveLayer();
+    if (AIndex == active)
+        return;
+    if (eventLayerLink(*FPaper, active, AIndex, true))
+        FDrawWindow->refreshAfterEvent(false, false, false);
+}
+
+void TLayerListView::SelectFromLayer(int AIndex)
+{
+    if (eventSelectFromLayer(*FPaper, FDrawWindow->flowImage(), AIndex, -1,
+                             eMaskLayerConv::mlcMask, eMaskAddType::matNew, true))
+        FDrawWindow->refreshAfterEvent(false, true, true);
 }
 
 void TLayerListView::ClickEye(int AIndex, bool alt)
@@ -588,6 +621,142 @@ QString TMaskListView::GetItemName(int AIndex) const
 int TMaskListView::GetSelectIndex() const
 {
     return FPaper && FSupportCommand.contains(lvcSelect) ? FPaper->getActiveMaskIndex() : -1;
+}
+
+// Only a valid index with the gate open: during a replay nothing may be recorded, and the mask
+// count would append an empty mask.
+void TMaskListView::SetSelectIndex(int AIndex)
+{
+    if (AIndex == GetSelectIndex() || !FSupportCommand.contains(lvcSelect))
+        return;
+    if (FDrawWindow && FDrawWindow->isKeyOnly())
+        FDrawWindow->updateEventProcs(true);
+    if (!IsValidIndex(AIndex) || !EditGate())
+        return;
+    eventSelectActivate(*FPaper, FDrawWindow->flowImage(), FPaper->ActiveLayer(), AIndex, true);
+    FDrawWindow->refreshAfterEvent(false, false, false);
+    FLastIndex = AIndex;
+    DoChange();
+}
+
+void TMaskListView::SetItemName(int AIndex, const QString &Name)
+{
+    if (!IsValidIndex(AIndex) || Name == GetItemName(AIndex) || !EditGate())
+        return;
+    if (!eventSelectName(*FPaper, FDrawWindow->flowImage(), FPaper->ActiveLayer(), AIndex, Name,
+                         true))
+        return;
+    FDrawWindow->refreshAfterEvent(false, false, false);
+    SetModified(true);
+    DoChange();
+}
+
+void TMaskListView::AfterListChange(bool Updt)
+{
+    FDrawWindow->refreshAfterEvent(false, true, true);
+    SetModified(true);
+    DoChange();
+    if (Updt)
+        UpdateDisplayPosition(true);
+}
+
+bool TMaskListView::DeleteItem(int Dst, bool Updt)
+{
+    if (!CanDeleteItem(Dst))
+        return false;
+    if (!eventSelectRemove(*FPaper, FDrawWindow->flowImage(), FPaper->ActiveLayer(), Dst, true))
+        return false;
+    AfterListChange(Updt);
+    return true;
+}
+
+// Dst is an insertion position, as for layers.
+bool TMaskListView::MoveItem(int Dst, int Src, bool Updt)
+{
+    if (!IsValidIndex(Src))
+        return false;
+    if (!IsValidIndex(Dst))
+        Dst = GetItemCount();
+    if (!CanMoveItem(Dst, Src))
+        return false;
+    const int to = Dst > Src ? Dst - 1 : Dst;
+    if (!eventSelectMove(*FPaper, FDrawWindow->flowImage(), FPaper->ActiveLayer(), to, Src, true))
+        return false;
+    AfterListChange(Updt);
+    return true;
+}
+
+bool TMaskListView::DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt)
+{
+    if (!DstView || !DstView->CanDuplicateItem(Dst, this, Src))
+        return false;
+    if (!IsValidIndex(Dst))
+        Dst = GetItemCount();
+    if (!eventSelectDuplicate(*FPaper, FDrawWindow->flowImage(), FPaper->ActiveLayer(), Src, true))
+        return false;
+    if (Dst != Src + 1)
+        MoveItem(Dst, Src + 1, false);
+    AfterListChange(Updt);
+    return true;
+}
+
+bool TMaskListView::EditItemValue(int)
+{
+    if (!EditGate() || !GetSelectItemRef())
+        return false;
+    FDrawWindow->DoMaskInfoWin();
+    return true;
+}
+
+uint8_t TMaskListView::GetAreaType(int X, int Y) const
+{
+    return FIgnoreAreaType ? uint8_t(kAreaCustom) : TDocumentListView::GetAreaType(X, Y);
+}
+
+void TMaskListView::MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y,
+                              bool dbl)
+{
+    const int index = GetIndexAt(x, y);
+    const Qt::KeyboardModifiers keys =
+        shift & (Qt::ShiftModifier | Qt::AltModifier | Qt::ControlModifier);
+    if (button == Qt::LeftButton && !dbl && keys && IsValidIndex(index) && EditGate()) {
+        // The press neither selects nor runs the base item commands: it combines masks.
+        FIgnoreAreaType = true;
+        TDocumentListView::MouseDown(button, shift, x, y, dbl);
+        FIgnoreAreaType = false;
+        const bool sh = keys & Qt::ShiftModifier, alt = keys & Qt::AltModifier;
+        const eMaskAddType mat = sh && alt ? eMaskAddType::matAnd
+                                 : sh      ? eMaskAddType::matAdd
+                                 : alt     ? eMaskAddType::matSub
+                                           : eMaskAddType::matNew;
+        BindInto(index, mat);
+        return;
+    }
+    TDocumentListView::MouseDown(button, shift, x, y, dbl);
+    if (button == Qt::RightButton && parentWidget() && EditGate() && IsValidIndex(index) &&
+        index != FPaper->getActiveMaskIndex())
+        ShowBindMenu(index, x, y);
+}
+
+void TMaskListView::BindInto(int AIndex, eMaskAddType mat)
+{
+    if (eventSelectBind(*FPaper, FDrawWindow->flowImage(), FPaper->ActiveLayer(),
+                        FPaper->getActiveMaskIndex(), AIndex, mat, true))
+        AfterListChange(false);
+}
+
+void TMaskListView::ShowBindMenu(int AIndex, int x, int y)
+{
+    constexpr int kFirstId = 1000;
+    std::vector<TPopupMenuEntry> entries;
+    for (int i = 0; i < kMaskAddTypeCount; ++i)
+        entries.push_back({kFirstId + i, maskAddTypeCaption(eMaskAddType(i))});
+    const int id = trackPopupMenu(entries, mapToGlobal(QPoint(x, y)), nullptr, parentWidget());
+    // The document may have changed while the menu was open.
+    if (id < kFirstId || id >= kFirstId + kMaskAddTypeCount || !EditGate() ||
+        !IsValidIndex(AIndex))
+        return;
+    BindInto(AIndex, eMaskAddType(id - kFirstId));
 }
 
 void TMaskListView::SetItemSize(QSize ASize)

@@ -7,6 +7,10 @@
 #include "ui/lists/document_list_window.h"
 #include "ui/lists/list_view.h"
 
+#include <cstdint>
+
+enum class eMaskAddType : uint8_t;
+
 class CLayerData;
 class CMaskData;
 class TPaper;
@@ -104,6 +108,10 @@ class TLayerListView : public TDocumentListView
     void AfterListChange(bool Updt);
     // The eye column: Alt shows only this layer (or all again), otherwise toggles it.
     void ClickEye(int AIndex, bool alt);
+    // The link column: links or unlinks the layer with the active one.
+    void ClickLink(int AIndex);
+    // A new selection mask from the layer's transparency; the layer is not selected.
+    void SelectFromLayer(int AIndex);
     bool GroupRule(int Dst, int Src) const;
     void ApplyPreviewSize();
     // The eye and mark boxes, indent and clipping mark; answers where the rest of the row starts.
@@ -113,6 +121,8 @@ class TLayerListView : public TDocumentListView
 class TMaskListView : public TDocumentListView
 {
   public:
+    using TDocumentListView::DuplicateItem;
+
     explicit TMaskListView(QWidget *parent = nullptr);
 
     void Attach(IDocumentListWindow *AWindow);
@@ -124,8 +134,17 @@ class TMaskListView : public TDocumentListView
     int GetItemCount() const override;
     QString GetItemName(int AIndex) const override;
     int GetSelectIndex() const override;
+    // Makes a valid other mask current, behind the edit gate.
+    void SetSelectIndex(int AIndex) override;
+    void SetItemName(int AIndex, const QString &Name) override;
+    bool DeleteItem(int Dst, bool Updt) override;
+    bool MoveItem(int Dst, int Src, bool Updt) override;
+    bool DuplicateItem(TListViewCommands *DstView, int Dst, int Src, bool Updt) override;
+    bool EditItemValue(int AIndex) override;
     void SetItemSize(QSize ASize) override;
     QSize GetPreviewIconSize(int AIndex) const override;
+    // A modifier press belongs to the view, not to the base handling.
+    uint8_t GetAreaType(int X, int Y) const override;
 
     bool CanMoveItem(int Dst, int Src) const override;
     bool CanAppendItem(const TListViewCommands *SrcView, int Src) const override;
@@ -136,6 +155,17 @@ class TMaskListView : public TDocumentListView
     void DrawPreviewIcon(TMemoryGraphic &AImage, const QRect &ARect, int AIndex,
                          TListViewItemStatus State) override;
 
+  protected:
+    void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y,
+                   bool dbl) override;
+
   private:
     void ApplyPreviewSize();
+    void AfterListChange(bool Updt);
+    // Combines mask AIndex into the current one.
+    void BindInto(int AIndex, eMaskAddType mat);
+    // The combine menu over a mask other than the current one.
+    void ShowBindMenu(int AIndex, int x, int y);
+
+    bool FIgnoreAreaType = false;
 };

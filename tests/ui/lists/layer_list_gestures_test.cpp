@@ -3,10 +3,15 @@
 #include "ui/lists/layer_list_views.h"
 
 #include "document/edit/edit_ops.h"
+#include "document/edit/layer_group_ops.h"
+#include "document/selection/selection_ops.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/view/composition.h"
 #include "support/live_replay.h"
+#include "ui/base/popup_menu.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -15,11 +20,13 @@
 
 namespace {
 
-// Six painted layers, recording; with grouped, layer 3 heads a group of 3 and 4.
+// Six painted layers, recording; with grouped, layer 3 heads a group of 4 and 5. With masks,
+// masks 1, 2 and 3 are taken from the transparency of layers 1, 2 and 3 after the empty mask 0,
+// and mask 1 is current.
 struct ListSession : IDocumentListWindow
 {
-    explicit ListSession(bool grouped = false, int32_t layers = 6)
-        : FGrouped(grouped), FLayers(layers)
+    explicit ListSession(bool grouped = false, int32_t layers = 6, bool masks = false)
+        : FGrouped(grouped), FMasks(masks), FLayers(layers)
     {
         EXPECT_TRUE(start(*live.paper));
         setCurrentDrawWindow(&live.owner);
@@ -40,6 +47,14 @@ struct ListSession : IDocumentListWindow
             paper.getLayerData(int32_t(rng() % uint32_t(FLayers)))
                 ->imageTC->setPixel(int32_t(rng() % 32), int32_t(rng() % 24), rng());
         UpdateVRAM(paper, false, true);
+        if (FMasks) {
+            for (int32_t i : {1, 2, 3})
+                if (!eventSelectFromLayer(paper, paper.getActiveFlow(), i, -1,
+                                          eMaskLayerConv::mlcMask, eMaskAddType::matNew, false))
+                    return false;
+            if (!eventSelectActivate(paper, paper.getActiveFlow(), paper.ActiveLayer(), 1, false))
+                return false;
+        }
         return true;
     }
 
@@ -80,7 +95,7 @@ struct ListSession : IDocumentListWindow
     void doLayerInfoWin() override { ++infoDialogs; }
     void DoMaskInfoWin() override {}
 
-    bool FGrouped;
+    bool FGrouped, FMasks;
     int32_t FLayers;
     HeadlessDocument live;
     bool gate = true, keyOnly = false;
@@ -107,6 +122,21 @@ struct DocumentListsLayerGestures : ::testing::Test
     std::unique_ptr<QWidget> parent;
     TLayerListView *view = nullptr;
 };
+
+// The same start, changed by the document operation the gesture stands for.
+std::string differenceFromDirect(ListSession &s, bool grouped, bool masks,
+                                 const std::function<bool(TPaper &, TFlowImage *)> &direct)
+{
+    ListSession ref(grouped, 6, masks);
+    const bool done = direct(ref.paper_(), ref.flowImage());
+    setCurrentDrawWindow(&s.live.owner);
+    if (!done)
+        return "the direct operation failed";
+    if (ref.ev().eventCnt != s.ev().eventCnt)
+        return "events: " + std::to_string(s.ev().eventCnt) + " by the gesture, " +
+               std::to_string(ref.ev().eventCnt) + " direct";
+    return live_replay::firstDifference(s.paper_(), ref.paper_());
+}
 
 } // namespace
 
@@ -266,4 +296,274 @@ TEST_F(DocumentListsLayerGestures, GroupHeadIsNotDroppedInsideItself)
     QTest::mouseRelease(view, Qt::LeftButton, {}, inside);
     EXPECT_EQ(s.ev().eventCnt, 0u);
     EXPECT_EQ(view->DropIndex(), -1);
+}
+
+TEST_F(DocumentListsLayerGestures, GroupHeadMovesWithItsMembers)
+{
+    ListSession s(true);
+    attach(s);
+    const int32_t head = s.idOf(3), last = s.idOf(5);
+    // Press on the head, drop at insertion position 1 (between layers 0 and 1).
+    QTest::mousePress(view, Qt::LeftButton, {}, rowAt(3, 60));
+    const QPoint drop(60, view->GetItemRect(0).top());
+    ASSERT_EQ(view->GetDropIndexAt(drop.x(), drop.y()), 1);
+    view->DragDrop(view, drop);
+    QTest::mouseRelease(view, Qt::LeftButton, {}, drop);
+    EXPECT_EQ(s.idOf(1), head);
+    EXPECT_EQ(s.idOf(3), last);
+    EXPECT_EQ(s.paper_().ActiveLayer(), 1);
+    EXPECT_EQ(differenceFromDirect(s, true, false,
+                                   [](TPaper &p, TFlowImage *f) {
+                                       return eventLayerGroupInsert(p, f, 3, 3, 1, true);
+                                   }),
+              "");
+    EXPECT_EQ(s.replayDifference(), "");
+
+    // A layer outside the group moves past it by the same operation.
+    const int32_t bottom = s.idOf(0);
+    ASSERT_TRUE(view->MoveItem(6, 0, true));
+    EXPECT_EQ(s.idOf(5), bottom);
+    EXPECT_EQ(s.ev().eventCnt, 2u);
+    EXPECT_EQ(s.replayDifference(), "");
+}
+
+TEST_F(DocumentListsLayerGestures, LinkColumnLinksWithTheActiveLayer)
+{
+    ListSession s;
+    attach(s);
+    ASSERT_EQ(s.paper_().ActiveLayer(), 0);
+    QTest::mouseClick(view, Qt::LeftButton, {}, rowAt(2, 25));
+    EXPECT_TRUE(isLinked(s.paper_(), 0, 2));
+    EXPECT_EQ(s.paper_().ActiveLayer(), 0); // the link column does not select
+    EXPECT_EQ(s.ev().eventCnt, 1u);
+    QTest::mouseClick(view, Qt::LeftButton, {}, rowAt(4, 25));
+    EXPECT_TRUE(isLinked(s.paper_(), 0, 4));
+    QTest::mouseClick(view, Qt::LeftButton, {}, rowAt(2, 25)); // again: unlinked
+    EXPECT_FALSE(isLinked(s.paper_(), 0, 2));
+    EXPECT_TRUE(isLinked(s.paper_(), 0, 4));
+    // The active layer's own mark does nothing.
+    QTest::mouseClick(view, Qt::LeftButton, {}, rowAt(0, 25));
+    EXPECT_EQ(s.ev().eventCnt, 3u);
+    EXPECT_EQ(s.replayDifference(), "");
+}
+
+TEST_F(DocumentListsLayerGestures, CtrlClickMakesASelectionFromTheLayer)
+{
+    ListSession s;
+    attach(s);
+    const int32_t masks = getMaskCount(s.paper_());
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, rowAt(3, 80));
+    EXPECT_EQ(s.paper_().ActiveLayer(), 0); // not selected
+    EXPECT_EQ(getMaskCount(s.paper_()), masks + 1);
+    EXPECT_TRUE(hasActiveMaskImage(s.paper_()));
+    EXPECT_EQ(differenceFromDirect(s, false, false,
+                                   [](TPaper &p, TFlowImage *f) {
+                                       return eventSelectFromLayer(p, f, 3, -1,
+                                                                   eMaskLayerConv::mlcMask,
+                                                                   eMaskAddType::matNew, true);
+                                   }),
+              "");
+    EXPECT_EQ(s.replayDifference(), "");
+}
+
+// Where the list offers deleting by Ctrl + click the press deletes the layer; the selection is not
+// then taken from the layer that slid into its place.
+TEST_F(DocumentListsLayerGestures, CtrlClickThatDeletesMakesNoSelection)
+{
+    ListSession s;
+    attach(s);
+    view->SetSupportCommand({lvcSelect, lvcDelete});
+    const int32_t masks = getMaskCount(s.paper_()), above = s.idOf(4);
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, rowAt(3, 80));
+    EXPECT_EQ(s.paper_().getLayerCount(), 5);
+    EXPECT_EQ(s.idOf(3), above);
+    EXPECT_EQ(getMaskCount(s.paper_()), masks);
+    EXPECT_EQ(s.ev().eventCnt, 1u);
+    EXPECT_EQ(s.replayDifference(), "");
+}
+
+TEST_F(DocumentListsLayerGestures, ClosedGateRefusesTheLinkAndSelectionClicks)
+{
+    ListSession s;
+    attach(s);
+    s.gate = false;
+    const QString before = dumpPaperState(s.paper_());
+    QTest::mouseClick(view, Qt::LeftButton, {}, rowAt(2, 25));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, rowAt(3, 80));
+    EXPECT_EQ(dumpPaperState(s.paper_()), before);
+    EXPECT_EQ(s.ev().eventCnt, 0u);
+    EXPECT_EQ(s.refreshes, 0);
+}
+
+namespace {
+
+// The mask list over a session with four masks, as the tool window offers its commands.
+struct DocumentListsMaskGestures : ::testing::Test
+{
+    DocumentListsMaskGestures()
+    {
+        previousRunner = installPopupMenuRunner([this](QMenu &menu, QPoint) -> QAction * {
+            ++menus;
+            captions.clear();
+            QAction *chosen = nullptr;
+            for (QAction *a : menu.actions()) {
+                captions << a->text();
+                if (a->data().toInt() == choose)
+                    chosen = a;
+            }
+            return chosen;
+        });
+    }
+    ~DocumentListsMaskGestures() override { installPopupMenuRunner(previousRunner); }
+
+    void attach(ListSession &s)
+    {
+        parent = std::make_unique<QWidget>();
+        parent->resize(220, 260);
+        view = new TMaskListView(parent.get());
+        view->SetSupportCommand({lvcSelect, lvcMove, lvcDuplicate, lvcDrag, lvcDrop, lvcEditDialog});
+        view->SetBounds(0, 0, 200, 240);
+        view->Attach(&s);
+        parent->show();
+    }
+    QPoint rowAt(int index) const { return QPoint(80, view->GetItemRect(index).center().y()); }
+
+    LiveReplayApp app;
+    TPopupMenuRunner previousRunner;
+    int menus = 0, choose = 0;
+    QStringList captions;
+    std::unique_ptr<QWidget> parent;
+    TMaskListView *view = nullptr;
+};
+
+} // namespace
+
+TEST_F(DocumentListsMaskGestures, EachGestureIsItsDocumentOperation)
+{
+    using Direct = std::function<bool(TPaper &, TFlowImage *)>;
+    struct Case
+    {
+        const char *name;
+        std::function<void(DocumentListsMaskGestures &)> gesture;
+        Direct direct;
+    };
+    const auto bind = [](int32_t src, eMaskAddType mat) -> Direct {
+        return [=](TPaper &p, TFlowImage *f) {
+            return eventSelectBind(p, f, p.ActiveLayer(), 1, src, mat, true);
+        };
+    };
+    const auto press = [](Qt::KeyboardModifiers keys) {
+        return [=](DocumentListsMaskGestures &t) {
+            QTest::mouseClick(t.view, Qt::LeftButton, keys, t.rowAt(2));
+        };
+    };
+    const Case cases[] = {
+        {"select", [](auto &t) { QTest::mouseClick(t.view, Qt::LeftButton, {}, t.rowAt(2)); },
+         [](TPaper &p, TFlowImage *f) { return eventSelectActivate(p, f, p.ActiveLayer(), 2, true); }},
+        {"rename", [](auto &t) { t.view->SetItemName(2, QStringLiteral("Sky")); },
+         [](TPaper &p, TFlowImage *f) {
+             return eventSelectName(p, f, p.ActiveLayer(), 2, QStringLiteral("Sky"), true);
+         }},
+        // Insertion position 4 (after the last mask) is index 3 once mask 1 is out.
+        {"move up the list", [](auto &t) { t.view->MoveItem(4, 1, true); },
+         [](TPaper &p, TFlowImage *f) { return eventSelectMove(p, f, p.ActiveLayer(), 3, 1, true); }},
+        {"move to the top", [](auto &t) { t.view->MoveItem(0, 2, true); },
+         [](TPaper &p, TFlowImage *f) { return eventSelectMove(p, f, p.ActiveLayer(), 0, 2, true); }},
+        {"duplicate beside", [](auto &t) { t.view->DuplicateItem(2, 1, true); },
+         [](TPaper &p, TFlowImage *f) { return eventSelectDuplicate(p, f, p.ActiveLayer(), 1, true); }},
+        // Past the list: the position is the count before the copy, then a move from Src + 1.
+        {"duplicate past the list", [](auto &t) { t.view->DuplicateItem(7, 1, true); },
+         [](TPaper &p, TFlowImage *f) {
+             return eventSelectDuplicate(p, f, p.ActiveLayer(), 1, true) &&
+                    eventSelectMove(p, f, p.ActiveLayer(), 3, 2, true);
+         }},
+        {"duplicate to the top", [](auto &t) { t.view->DuplicateItem(0, 2, true); },
+         [](TPaper &p, TFlowImage *f) {
+             return eventSelectDuplicate(p, f, p.ActiveLayer(), 2, true) &&
+                    eventSelectMove(p, f, p.ActiveLayer(), 0, 3, true);
+         }},
+        {"delete", [](auto &t) { t.view->DeleteItem(2, true); },
+         [](TPaper &p, TFlowImage *f) { return eventSelectRemove(p, f, p.ActiveLayer(), 2, true); }},
+        {"Shift press", press(Qt::ShiftModifier), bind(2, eMaskAddType::matAdd)},
+        {"Alt press", press(Qt::AltModifier), bind(2, eMaskAddType::matSub)},
+        {"Shift+Alt press", press(Qt::ShiftModifier | Qt::AltModifier), bind(2, eMaskAddType::matAnd)},
+        {"Ctrl press", press(Qt::ControlModifier), bind(2, eMaskAddType::matNew)},
+        {"menu entry", [](auto &t) {
+             t.choose = 1002;
+             QTest::mouseClick(t.view, Qt::RightButton, {}, t.rowAt(3));
+         },
+         bind(3, eMaskAddType::matSub)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ListSession s(false, 6, true);
+        attach(s);
+        ASSERT_EQ(view->GetItemCount(), 4);
+        ASSERT_EQ(view->SelectIndex(), 1);
+        c.gesture(*this);
+        EXPECT_GE(s.ev().eventCnt, 1u);
+        EXPECT_GT(s.refreshes, 0);
+        EXPECT_EQ(differenceFromDirect(s, false, true, c.direct), "");
+        EXPECT_EQ(s.replayDifference(), "");
+    }
+}
+
+TEST_F(DocumentListsMaskGestures, BindMenu)
+{
+    ListSession s(false, 6, true);
+    attach(s);
+    // On the current mask: no menu.
+    QTest::mouseClick(view, Qt::RightButton, {}, rowAt(1));
+    EXPECT_EQ(menus, 0);
+    // On another: the four ways of combining; nothing chosen changes nothing.
+    QTest::mouseClick(view, Qt::RightButton, {}, rowAt(0));
+    EXPECT_EQ(menus, 1);
+    QStringList expected;
+    for (eMaskAddType mat : {eMaskAddType::matNew, eMaskAddType::matAdd, eMaskAddType::matSub,
+                             eMaskAddType::matAnd})
+        expected << maskAddTypeCaption(mat);
+    EXPECT_EQ(captions, expected);
+    EXPECT_EQ(s.ev().eventCnt, 0u);
+}
+
+TEST_F(DocumentListsMaskGestures, TheOnlyMaskStays)
+{
+    ListSession s;
+    attach(s);
+    ASSERT_EQ(view->GetItemCount(), 1);
+    EXPECT_FALSE(view->DeleteItem(0, true));
+    view->SetSupportCommand({lvcSelect, lvcDelete});
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, rowAt(0));
+    EXPECT_EQ(view->GetItemCount(), 1);
+    EXPECT_EQ(s.replayDifference(), "");
+}
+
+// Making a mask current is refused during a replay and for an index past the list: neither may
+// record, and the mask count would append an empty mask.
+TEST_F(DocumentListsMaskGestures, SelectionWritesAreGated)
+{
+    ListSession s(false, 6, true);
+    attach(s);
+    view->SetSelectIndex(4);
+    view->SetSelectIndex(-1);
+    EXPECT_EQ(view->GetItemCount(), 4);
+    EXPECT_EQ(view->SelectIndex(), 1);
+    EXPECT_EQ(s.ev().eventCnt, 0u);
+
+    s.gate = false;
+    const QString before = dumpPaperState(s.paper_());
+    view->SetSelectIndex(2);
+    QTest::mouseClick(view, Qt::LeftButton, {}, rowAt(2));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, rowAt(2));
+    QTest::mouseClick(view, Qt::LeftButton, Qt::ControlModifier, rowAt(3));
+    QTest::mouseClick(view, Qt::RightButton, {}, rowAt(2));
+    view->SetItemName(2, QStringLiteral("Sky"));
+    EXPECT_FALSE(view->DeleteItem(2, true));
+    EXPECT_FALSE(view->MoveItem(4, 1, true));
+    EXPECT_FALSE(view->DuplicateItem(view, 3, 1, true));
+    EXPECT_FALSE(view->EditItemValue(1));
+    EXPECT_EQ(menus, 0);
+    EXPECT_EQ(dumpPaperState(s.paper_()), before);
+    EXPECT_EQ(s.ev().eventCnt, 0u);
+    EXPECT_EQ(s.refreshes, 0);
 }
