@@ -379,8 +379,9 @@ void TFormColorMask::modifiersChanged(Qt::KeyboardModifiers mods)
     const bool shift = mods & Qt::ShiftModifier, ctrl = mods & Qt::ControlModifier;
     m_moveMode = shift && ctrl;
     if (!m_moveMode)
-        setCurPicMode(shift ? ePicMode::modePlus
-                            : ctrl ? ePicMode::modeMinus : ePicMode::modeNomal);
+        setCurPicMode(shift  ? ePicMode::modePlus
+                      : ctrl ? ePicMode::modeMinus
+                             : ePicMode::modeNomal);
     updateCursors();
 }
 
