@@ -199,6 +199,11 @@ bool TFormColorMask::SetParams(IPaperOwner *dw, TFlowImage *flow, int32_t idx)
     return true;
 }
 
+bool TFormColorMask::Recovery(CLayerData &ld, const CBlockVMTC &bkup)
+{
+    return ld.imageTC && ld.imageTC->copyArea(bkup);
+}
+
 void TFormColorMask::GetParameter(SColorMask &param, std::span<const SPicCol> &pcol) const
 {
     param = m_picks.param(CurTarget() == 1);

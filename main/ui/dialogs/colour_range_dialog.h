@@ -19,6 +19,7 @@
 #include <span>
 
 class CBlockVMTC;
+class CLayerData;
 class IPaperOwner;
 class QButtonGroup;
 class QComboBox;
@@ -47,6 +48,8 @@ class TFormColorMask : public TDialogBaseForm
     // show the layer (no effect rectangle) or memory runs out.
     bool SetParams(IPaperOwner *dw, TFlowImage *flow, int32_t idx);
     void FilterBegin() { m_enabled = true; }
+    // Puts the backup's pixels back into the layer image.
+    static bool Recovery(CLayerData &ld, const CBlockVMTC &bkup);
     // The record and the picks (valid while the dialog lives).
     void GetParameter(SColorMask &param, std::span<const SPicCol> &pcol) const;
 
