@@ -54,6 +54,7 @@ class CHeadlessPaperOwner : public IPaperOwner
     // No clipboard here: the answer is clipboardWorks.
     bool copyLayerToClipboardWithMask(int32_t, int32_t) override { return clipboardWorks; }
     void updateNavigatorImage() override { ++navigatorCount; }
+    bool canAcceptEditCmd(bool, bool, bool) override { return acceptsEditCmd; }
 
     // The background of the view outside the paper, as the window's brush gives it.
     static constexpr uint32_t kViewBackColor = 0x00CCCCCC;
@@ -66,6 +67,8 @@ class CHeadlessPaperOwner : public IPaperOwner
     // Set by a test to make the document believe that events replay.
     bool eventPlaying = false;
     bool clipboardWorks = true;
+    // Set by a test to make the window refuse edit commands (as while a drag runs).
+    bool acceptsEditCmd = true;
     // The client area and the smooth-zoom setting a window would have.
     sSize client{640, 480};
     bool smoothZoom = false;

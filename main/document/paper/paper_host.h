@@ -89,6 +89,10 @@ class IPaperOwner
     // Copies the part of layer idx selected by mask midx (negative: the current one) to the
     // clipboard; false when the clipboard cannot take it.
     virtual bool copyLayerToClipboardWithMask(int32_t, int32_t) { return false; }
+    // Whether an editing command may start now (netOK: also in network mode; playOK: also while
+    // events replay; needPause: a running replay is paused first). A window that refuses says
+    // nothing; the command just does not start.
+    virtual bool canAcceptEditCmd(bool, bool, bool) { return true; }
 };
 
 // The progress window of a long file operation (loading and saving documents and event files).

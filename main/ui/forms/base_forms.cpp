@@ -225,6 +225,27 @@ bool modalFormShowing()
     return QApplication::activeModalWidget() != nullptr;
 }
 
+namespace {
+ModalRunner &modalRunner()
+{
+    static ModalRunner runner;
+    return runner;
+}
+} // namespace
+
+ModalRunner installModalRunner(ModalRunner runner)
+{
+    std::swap(modalRunner(), runner);
+    return runner;
+}
+
+int doShowModal(QDialog &dialog)
+{
+    if (modalRunner())
+        return modalRunner()(dialog);
+    return dialog.exec();
+}
+
 sRect monitorRectNear(sPos point)
 {
     const QPoint p(point.x, point.y);

@@ -13,6 +13,7 @@
 #include <QRect>
 
 #include <cstdint>
+#include <functional>
 
 class QPushButton;
 
@@ -102,6 +103,14 @@ class TPopupBaseForm : public TBaseForm
 
 // A modal window is showing.
 bool modalFormShowing();
+
+// Shows a dialog modally and answers its modal result (kavrin::mrOk, kavrin::mrCancel). The main
+// window installs its own runner; without one the dialog runs its own event loop. Tests install a
+// runner that drives the dialog instead.
+using ModalRunner = std::function<int(QDialog &dialog)>;
+// Installs the runner (empty: the default) and answers the previous one.
+ModalRunner installModalRunner(ModalRunner runner);
+int doShowModal(QDialog &dialog);
 
 // The full rectangle of the screen nearest to point (the virtual screen's first screen without
 // one); what the fitting functions below take as their monitor.

@@ -205,12 +205,17 @@ bool TPreviewFrame::AttachSource(const SPreviewSource &src)
 void TPreviewFrame::SetBounds(int left, int top, int width, int height)
 {
     setGeometry(left, top, width, height);
-    PaintBox1->setGeometry(0, 0, width, std::max(height - kZoomBarHeight, 0));
+    placePicture(0, height - kZoomBarHeight);
+    DrawViewTC();
+}
+
+void TPreviewFrame::placePicture(int top, int height)
+{
+    PaintBox1->setGeometry(0, top, width(), std::max(height, 0));
     FViewTC.Resize(std::max(PaintBox1->width(), 1), std::max(PaintBox1->height(), 1));
     FViewTC.PixelFill(clBtnFace32().bgra | 0xFF000000u);
     setDstWidth(FViewTC.width() - 2);
     setDstHeight(FViewTC.height() - 2);
-    DrawViewTC();
 }
 
 int32_t TPreviewFrame::SrcWidth() const

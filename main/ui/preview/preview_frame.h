@@ -97,6 +97,9 @@ class TPreviewFrame : public QWidget
     void Timer1Timer();
 
   protected:
+    // Puts the paint box at (0, top) with the frame's width and the given height; the view canvas
+    // follows it (at least 1 x 1) and the shown part takes the view canvas less its frame.
+    void placePicture(int top, int height);
     // Step 2 of drawing: the shown part of the layer into FSrcTC; false stops the drawing and
     // keeps the previous picture.
     virtual bool LoadSource();
