@@ -13,17 +13,23 @@
 #include "document/events/legacy_event_stream.h"
 #include "document/files/new_document.h"
 #include "document/paper/layer_data.h"
+#include "document/paper/flow_image.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
 #include "document/paper/paper_host.h"
+#include "document/selection/select_mng.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/undo/undo_stock.h"
 #include "document/view/composition.h"
+#include "document/view/view_geometry.h"
 #include "paint/brush/legacy_pen_records.h"
+#include "paint/render/legacy_dabs.h"
+#include "paint/render/stroke_context.h"
 #include "paint/stroke/stroke.h"
 
 #include <algorithm>
-#include <limits>
+#include <optional>
+#include <span>
 #include <vector>
 
 namespace {
@@ -92,38 +98,100 @@ bool rectEdit(SStep &s, bool fill)
     return true;
 }
 
-// 297, 304: the points' box grown by 2 is stocked for undo. The polygon is drawn through the
-// document's selection store, which a document of this build does not have: as for a document
-// whose stream made none, the polygon changes no pixel.
+// Installs the plain per-pixel puts for one operation and restores what was installed: a stroke
+// replayed before may have left its own.
+struct SPlainPuts
+{
+    fptrStrokePutTC canvas = gCanvasPutAt;
+    StrokeColorPutSwap color{pixelPutAlpha};
+    SPlainPuts() { gCanvasPutAt = pixelPutPlain; }
+    ~SPlainPuts() { gCanvasPutAt = canvas; }
+    SPlainPuts(const SPlainPuts &) = delete;
+    SPlainPuts &operator=(const SPlainPuts &) = delete;
+};
+
+// The points' bounding box grown by 2 on every side (paper coordinates), cut to the layer; false
+// without points or when nothing of it lies on the layer. Points may lie anywhere in 16 bits.
+bool polygonBox(const CLayerData &ld, std::span<const sPos> pts, sBox &box)
+{
+    if (pts.empty())
+        return false;
+    int64_t x0 = pts[0].x, y0 = pts[0].y, x1 = x0, y1 = y0;
+    for (const sPos &p : pts) {
+        x0 = std::min<int64_t>(x0, p.x);
+        x1 = std::max<int64_t>(x1, p.x);
+        y0 = std::min<int64_t>(y0, p.y);
+        y1 = std::max<int64_t>(y1, p.y);
+    }
+    const sRect lr = ld.getLayerRect(); // right and bottom exclusive
+    const int64_t bx0 = std::max<int64_t>(x0 - 2, lr.x0), by0 = std::max<int64_t>(y0 - 2, lr.y0);
+    const int64_t bx1 = std::min<int64_t>(x1 + 2, lr.x1), by1 = std::min<int64_t>(y1 + 2, lr.y1);
+    if (bx0 >= bx1 || by0 >= by1)
+        return false;
+    box = {int32_t(bx0), int32_t(by0), int32_t(bx1 - bx0), int32_t(by1 - by0)};
+    return true;
+}
+
+// The colour painted through the polygon into layer idx over box (paper coordinates): the
+// polygon goes into the active slot of the selection store, the flow image takes the layer's
+// pixels, the colour goes through the slot's channel at full strength (alpha kept), and the
+// result goes back into the layer. The slot is disabled again afterwards. A document without a
+// store (its stream did not create it) and a polygon that covers no area (fewer than 3 points)
+// change no pixel.
+void paintPolygon(SStep &s, int32_t idx, std::span<const sPos> pts, uint32_t colour,
+                  const sBox &box)
+{
+    TSelectMng *sel = s.paper.m_select.get();
+    CLayerData &ld = *s.paper.getLayerData(idx);
+    if (!sel || !ld.imageTC)
+        return;
+    std::optional<TFlowImage> own;
+    TFlowImage *flow = s.flow;
+    if (!flow)
+        flow = &own.emplace(&s.paper);
+    if (sel->EventSelectPoly(sel->activeSelect(), pts, TBoolMode::BM_EQL)) {
+        const TSelect slot = sel->Select();
+        s.paper.setFlow(*flow, idx, false);
+        sBox lb{box.x + ld.viewPos.x, box.y + ld.viewPos.y, box.w, box.h};
+        if (!slot.disabled && slot.image && flow->layerIdx() == idx &&
+            boxClipToSize(lb, ld.imageTC->FPSZ()) && boxClipToSize(lb, flow->image().FPSZ())) {
+            ld.imageTC->bltTo(flow->image(), lb.pos(), lb, 255, false);
+            const sBox chBox{lb.x - ld.viewPos.x, lb.y - ld.viewPos.y, lb.w, lb.h};
+            SPlainPuts puts;
+            if (drawColorThroughChannel(flow->image(), *slot.image, lb.pos(), chBox, colour, 255,
+                                        false))
+                bltToLayer(s.paper, idx, flow->image(), lb.pos(), lb, 255);
+            s.paper.setFlow(*flow, idx, true);
+            ld.updatePreview();
+        }
+    }
+    sel->EventSelectDisabled(0);
+}
+
+// 297, 304: the points' box grown by 2 is stocked for undo; on layers below 24 the colour (the
+// blend mode's neutral colour for a cut) is painted through the polygon.
 bool polyEdit(SStep &s, bool fill)
 {
     int32_t idx, count;
     uint32_t color = 0;
-    std::vector<int32_t> pts;
+    std::vector<int32_t> raw;
     if (fill)
-        s.event.PopEventLayerPolyFill(idx, color, count, pts);
+        s.event.PopEventLayerPolyFill(idx, color, count, raw);
     else
-        s.event.PopEventLayerPolyCut(idx, count, pts);
+        s.event.PopEventLayerPolyCut(idx, count, raw);
     if (count < 0 || !validLayer(s.paper, idx))
         return false;
-    if (count > 0) {
-        int32_t x0 = std::numeric_limits<int32_t>::max(), y0 = x0;
-        int32_t x1 = std::numeric_limits<int32_t>::min(), y1 = x1;
-        for (size_t i = 0; i + 1 < pts.size(); i += 2) {
-            x0 = std::min(x0, pts[i]);
-            x1 = std::max(x1, pts[i]);
-            y0 = std::min(y0, pts[i + 1]);
-            y1 = std::max(y1, pts[i + 1]);
-        }
-        // The box grown by 2, kept to the layer (points may lie anywhere in 16 bits).
-        const sRect lr = s.paper.getLayerData(idx)->getLayerRect();
-        const int64_t bx0 = std::max<int64_t>(int64_t(x0) - 2, lr.x0);
-        const int64_t by0 = std::max<int64_t>(int64_t(y0) - 2, lr.y0);
-        const int64_t bx1 = std::min<int64_t>(int64_t(x1) + 2, lr.x1);
-        const int64_t by1 = std::min<int64_t>(int64_t(y1) + 2, lr.y1);
-        if (bx0 <= bx1 && by0 <= by1)
-            orgUndoStockPart(s.paper, idx, int32_t(bx0), int32_t(by0), int32_t(bx1 - bx0 + 1),
-                             int32_t(by1 - by0 + 1));
+    // One position more than the points: room for closing the polygon.
+    std::vector<sPos> pts;
+    pts.reserve(size_t(count) + 1);
+    for (size_t i = 0; i + 1 < raw.size(); i += 2)
+        pts.push_back({raw[i], raw[i + 1]});
+    CLayerData &ld = *s.paper.getLayerData(idx);
+    sBox box;
+    if (polygonBox(ld, pts, box)) {
+        orgUndoStockPart(s.paper, idx, box.x, box.y, box.w, box.h);
+        if (idx < kLegacyCutLayers)
+            paintPolygon(s, idx, pts, fill ? color : neutralColor(ld.mode), box);
     }
     UpdateVRAM(s.paper, false, false);
     invalidate(s.paper);
@@ -405,6 +473,22 @@ bool editInstruction(SStep &s, uint16_t code)
     }
 }
 
+// A polygon record whose count has arrived and is negative has no length of its own: its head
+// (code, layer, colour, count) is played, refused and read past, so the replay does not wait on
+// it for ever. -1 for any other record.
+int32_t negativePolygonHead(const uint8_t *p, int64_t remain)
+{
+    if (remain < 2)
+        return -1;
+    const uint16_t code = uint16_t(p[0] | p[1] << 8);
+    if (code != kLayerPolyCut && code != kLayerPolyFill)
+        return -1;
+    const int32_t head = code == kLayerPolyCut ? 5 : 8;
+    if (remain < head || int16_t(uint16_t(p[head - 2] | p[head - 1] << 8)) >= 0)
+        return -1;
+    return head;
+}
+
 } // namespace
 
 bool EventAnalyze(TPaper &paper, TFlowImage *flow, TEventPacket &event, TStroke &stroke,
@@ -422,7 +506,9 @@ bool EventAnalyze(TPaper &paper, TFlowImage *flow, TEventPacket &event, TStroke 
         // A peek: the memory's reads at index 0 advance.
         const uint16_t code = uint16_t(m.PositionBuffer()[0] | m.PositionBuffer()[1] << 8);
         // Codes of the table wait until their whole record is there; others end the replay.
-        const int32_t len = legacyInstructionLength(m.PositionBuffer(), m.ReadRemain());
+        int32_t len = legacyInstructionLength(m.PositionBuffer(), m.ReadRemain());
+        if (len < 0)
+            len = negativePolygonHead(m.PositionBuffer(), m.ReadRemain());
         if (len < 0 && isKnownCode(code))
             return true;
         refresh = true;

@@ -2,6 +2,7 @@
 
 #include "document/events/legacy_event_stream.h"
 #include "document/paper/layer_manager.h"
+#include "document/selection/select_mng.h"
 #include "../stroke/stroke_rig.h"
 
 #include <gtest/gtest.h>
@@ -183,6 +184,116 @@ TEST(LegacyReplay, RecordsAndTheirEffects)
     }
 }
 
+// A document made by the stream (which gives it a selection store), layer 0 filled grey, and a
+// polygon record on it: a 12 x 8 box at (4, 6) for a fill, a triangle for a cut.
+struct PolyDoc : Replay
+{
+    static constexpr uint32_t kGrey = 0x808080;
+    PolyDoc()
+    {
+        rec().w(kEditCreate).w(32).w(24).w(kLayerFill).b(0).b(0x80).b(0x80).b(0x80);
+        if (!ready)
+            return;
+        setDrawProcLevel1(paper()); // the procedure of the documents these streams make
+        ready = step() && paper().m_select && step();
+        if (ready)
+            before = stroke_test::layerPixels(paper(), 0);
+    }
+    void polyFill(uint8_t layer, uint32_t rgb)
+    {
+        rec().w(kLayerPolyFill).b(layer).b(uint8_t(rgb >> 16)).b(uint8_t(rgb >> 8)).b(uint8_t(rgb)).s(4);
+        rec().s(4).s(6).s(16).s(6).s(16).s(14).s(4).s(14);
+    }
+    uint32_t at(int32_t x, int32_t y) { return paper().getLayerData(0)->imageTC->getColor(x, y); }
+    // The pixels that differ from those before the polygon, as (x, y) pairs.
+    std::vector<sPos> changed()
+    {
+        std::vector<sPos> out;
+        const std::vector<uint32_t> now = stroke_test::layerPixels(paper(), 0);
+        const int32_t w = paper().getLayerData(0)->imageTC->width();
+        for (size_t i = 0; i < now.size(); ++i)
+            if (now[i] != before[i])
+                out.push_back({int32_t(i) % w, int32_t(i) / w});
+        return out;
+    }
+    std::vector<uint32_t> before;
+};
+
+TEST(LegacyReplay, PolygonFillPaintsInsideOnlyAndUndoes)
+{
+    PolyDoc d;
+    ASSERT_TRUE(d.ready);
+    const uint32_t alpha = d.at(10, 10) & 0xFF000000u;
+    d.polyFill(0, 0x123456);
+    EXPECT_TRUE(d.step());
+    EXPECT_FALSE(d.refresh);
+    // Inside the colour with the pixel's own alpha; every change within the points' box.
+    for (sPos p : {sPos{5, 7}, sPos{10, 10}, sPos{15, 13}})
+        EXPECT_EQ(d.at(p.x, p.y), alpha | 0x123456u) << p.x << "," << p.y;
+    for (sPos p : {sPos{3, 10}, sPos{17, 10}, sPos{10, 5}, sPos{10, 15}})
+        EXPECT_EQ(d.at(p.x, p.y), alpha | PolyDoc::kGrey) << p.x << "," << p.y;
+    const std::vector<sPos> ch = d.changed();
+    EXPECT_GE(ch.size(), 10u * 6u);
+    for (sPos p : ch) {
+        EXPECT_TRUE(p.x >= 2 && p.x < 18 && p.y >= 4 && p.y < 16) << p.x << "," << p.y;
+    }
+    // The store is empty again.
+    const TSelectMng &sel = *d.paper().m_select;
+    EXPECT_TRUE(sel.SelectDisabled(0));
+    EXPECT_EQ(sel.slotImage(0)->getColor(10, 10), 0u);
+    EXPECT_EQ(sel.slotPreview(0)->getColor(0, 0), 0xFFFFFFFFu);
+    // Undo on the layer brings back every pixel.
+    d.rec().w(kLayerUndo).b(0);
+    EXPECT_TRUE(d.step());
+    EXPECT_EQ(stroke_test::layerPixels(d.paper(), 0), d.before);
+}
+
+TEST(LegacyReplay, PolygonCutPaintsTheNeutralColour)
+{
+    PolyDoc d;
+    ASSERT_TRUE(d.ready);
+    const uint32_t alpha = d.at(10, 10) & 0xFF000000u;
+    d.rec().w(kLayerPolyCut).b(0).s(3).s(2).s(2).s(30).s(2).s(2).s(22);
+    EXPECT_TRUE(d.step());
+    EXPECT_EQ(d.at(4, 4), alpha | 0xFFFFFFu);  // inside, near the right angle
+    EXPECT_EQ(d.at(28, 20), alpha | PolyDoc::kGrey); // beyond the long side
+    EXPECT_TRUE(d.paper().m_select->SelectDisabled(0));
+}
+
+TEST(LegacyReplay, PolygonsThatCannotPaintChangeNoPixel)
+{
+    struct Case
+    {
+        const char *name;
+        bool withStore;
+        std::function<void(Rec &)> write;
+    };
+    const Case cases[] = {
+        {"two points", true,
+         [](Rec &r) { r.w(kLayerPolyFill).b(0).b(1).b(2).b(3).s(2).s(1).s(1).s(20).s(20); }},
+        {"no points", true, [](Rec &r) { r.w(kLayerPolyCut).b(0).s(0); }},
+        {"far off the layer", true,
+         [](Rec &r) { r.w(kLayerPolyCut).b(0).s(3).s(-900).s(-900).s(-800).s(-900).s(-800).s(-800); }},
+        {"no selection store", false,
+         [](Rec &r) { r.w(kLayerPolyFill).b(0).b(1).b(2).b(3).s(3).s(1).s(1).s(20).s(1).s(1).s(20); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        PolyDoc d;
+        ASSERT_TRUE(d.ready);
+        if (!c.withStore)
+            d.paper().m_select.reset();
+        Rec rec = d.rec();
+        c.write(rec);
+        EXPECT_TRUE(d.step());
+        EXPECT_EQ(d.event.memory().ReadRemain(), 0);
+        EXPECT_TRUE(d.changed().empty());
+        if (c.withStore) {
+            EXPECT_TRUE(d.paper().m_select->SelectDisabled(0));
+        }
+    }
+}
+
 TEST(LegacyReplay, BadOperandsAnswerFalseChangeNothingAndAreReadPast)
 {
     struct Case
@@ -202,6 +313,10 @@ TEST(LegacyReplay, BadOperandsAnswerFalseChangeNothingAndAreReadPast)
          [](Rec &r) { r.w(1).param(5).s(1).s(1).s(1024).w(1).s(2).s(2).s(1024); }},
         {"line on layer 2", [](Rec &r) { r.w(kLayerLine).param(2).s(1).s(0).s(0).s(9).s(9); }},
         {"fill layer 3", [](Rec &r) { r.w(kLayerFill).b(3).b(0).b(0).b(0); }},
+        {"polygon fill on layer 2",
+         [](Rec &r) { r.w(kLayerPolyFill).b(2).b(1).b(2).b(3).s(3).s(1).s(1).s(9).s(1).s(1).s(9); }},
+        {"polygon cut of -1 points", [](Rec &r) { r.w(kLayerPolyCut).b(0).s(-1); }},
+        {"polygon fill of -300 points", [](Rec &r) { r.w(kLayerPolyFill).b(0).b(1).b(2).b(3).s(-300); }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
