@@ -3,6 +3,7 @@
 #include "core/codec/image_codec.h"
 #include "core/scale/scale_canvas.h"
 #include "document/events/event_file.h"
+#include "document/files/native_image.h"
 #include "platform/desktop/cursor.h"
 #include "platform/desktop/font.h"
 #include "ui/dialogs/paint_box.h"
@@ -18,9 +19,10 @@
 
 namespace {
 
+// The layered file's own head reader; tests may put another in its place.
 TNativeHeadReader &headReader()
 {
-    static TNativeHeadReader reader;
+    static TNativeHeadReader reader = readImageHeadSize;
     return reader;
 }
 

@@ -315,6 +315,15 @@ TEST_F(FileDialogTest, NativeFilePreviewReadsThroughTheInstalledHeadReader)
     EXPECT_EQ(d.preview.canvas().getColor(10, 10) & 0xFFFFFF, 0u);
 }
 
+// Without anything installed the preview reads a layered file written by our own writer.
+TEST_F(FileDialogTest, NativeFilePreviewOfARealFileShowsItsThumbnailAndSize)
+{
+    CPrevOpenDialog d;
+    d.SelectionChange(QStringLiteral(KAVRIN_TEST_DATA "/native/sample.qzi"));
+    EXPECT_TRUE(d.preview.enabled());
+    EXPECT_EQ(str(d.prevFrame->LabelSize->text()), "大きさ: 64 × 48");
+}
+
 TEST_F(FileDialogTest, PreviewScalesThePictureUprightAndTheBoxHidesIt)
 {
     CPrevOpenDialog d;
