@@ -3,10 +3,10 @@
 // is the packet's body after the layer and mask words: the cells of groups 32-35, or for group 38
 // the rest of the block head and the block. The row plays it onto a 32 x 24 headless document;
 // whatever the bytes, nothing may crash or read outside its buffer. Three recorded sizes that set
-// the work per input are kept below 256: the older tiles' size (a triangle tile rasterises two masks
-// of its own size), the older motion blur's distance and radial blur's amount (samples per pixel);
-// their values up to the refused 10000 and 32767 would spend most of the run on a few inputs, and
-// the unit tests of those filters cover the large values and the refusals.
+// the work per input are kept below 256: the older tiles' size (a triangle tile rasterises two
+// masks of its own size), the older motion blur's distance and radial blur's amount (samples per
+// pixel); their values up to the refused 10000 and 32767 would spend most of the run on a few
+// inputs, and the unit tests of those filters cover the large values and the refusals.
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_channel.h"
 #include "core/tiles/block_layer_image.h"
@@ -21,6 +21,7 @@
 #include "document/paper/paper.h"
 #include "filters/commands/filter_replay_rows.h"
 #include "filters/core/pixel_mechanics.h"
+#include "platform/desktop/messages.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -50,6 +51,10 @@ struct Document
         initialiseFilters();
         initialiseEventReplay();
         installFilterReplayEntries();
+        // A floor whose file texture is missing tells the user: nobody reads it here.
+        kavrin::MessageHandlers quiet;
+        quiet.warning = [](const QString &) {};
+        kavrin::installMessageHandlers(quiet);
         // A window no larger than the document keeps each input's view update small.
         owner.client = {32, 24};
         paper = TPaper::Create(&owner);

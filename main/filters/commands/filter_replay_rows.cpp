@@ -12,6 +12,7 @@
 #include "filters/commands/replay_entries.h"
 #include "paint/gradient/gradient_set_file.h"
 #include "paint/gradient/gradient_stops.h"
+#include "platform/desktop/messages.h"
 
 #include <QBuffer>
 
@@ -212,11 +213,33 @@ std::unique_ptr<TMTC> layerFloorTexture(const SFilterPacket &p)
     return tex;
 }
 
+// What stands in for a file texture the recording lacks: the layer's effect rectangle as the
+// dialog draws a slot from the layer when the record keeps the layer's picture, else a copy of
+// the whole layer.
+std::unique_ptr<TMTC> missingFloorTexture(const SFilterPacket &p, bool keepPicture)
+{
+    if (keepPicture)
+        return layerFloorTexture(p);
+    return std::make_unique<TMTC>(p.flow->image());
+}
+
 // The floor: file textures from the status images played before it (128 slot 0, 129 slot 1)
 // with their dpi from data0; from version 1 on, a slot drawn from the layer is built from the
-// layer whatever the player holds, so a replay equals the live run.
+// layer whatever the player holds, so a replay equals the live run; the older floor (version 0)
+// takes what the recording carried for both slots. A file texture the recording lacks is
+// replaced (the user is told once) instead of failing the replay. The played images belong to
+// this packet alone: they are freed on every path, so a later floor never takes them.
 bool floorRow(SFilterPacket &p, FilterBackup &b)
 {
+    struct PlayedImages
+    {
+        CEventMngr &mngr;
+        ~PlayedImages()
+        {
+            mngr.playTC0.reset();
+            mngr.playTC1.reset();
+        }
+    } played_{*p.mngr};
     if (p.fc.count != 1 || p.fc.eachLen != sizeof(SFltFloorParam) ||
         p.block.size() != sizeof(SFltFloorParam))
         return false;
@@ -226,27 +249,36 @@ bool floorRow(SFilterPacket &p, FilterBackup &b)
     const SFltFloorParam &f = floor.sfloor;
     TMTC *played[2] = {p.mngr->playTC0.get(), p.mngr->playTC1.get()};
     std::array<std::unique_ptr<TMTC>, 2> made;
+    bool missing = false;
     for (int32_t slot = 0; slot < 2; ++slot) {
-        if (!(f.texEnbFlag & (1 << slot)))
-            continue;
         SFltTexture &tex = floor.stex[size_t(slot)];
         if (isFloorSlotFile(f, slot)) {
-            if (!played[slot])
-                return false;
+            if (played[slot]) {
+                tex.tc = played[slot];
+                LDATA dpis;
+                dpis.all = p.fc.data0.all;
+                tex.dpi = floorSlotDpi(dpis, slot);
+                continue;
+            }
+            missing = true;
+            made[size_t(slot)] = missingFloorTexture(p, f.useOrgPic != 0);
+        } else if (f.version == 0) {
             tex.tc = played[slot];
-            LDATA dpis;
-            dpis.all = p.fc.data0.all;
-            tex.dpi = floorSlotDpi(dpis, slot);
-        } else if (f.version >= 1) {
+            continue;
+        } else if (f.texEnbFlag & (1 << slot)) {
             made[size_t(slot)] = layerFloorTexture(p);
-            if (!made[size_t(slot)])
-                return false;
-            tex.tc = made[size_t(slot)].get();
-            tex.dpi = p.paper->m_paperDPI;
         } else {
-            tex.tc = played[slot];
+            continue;
         }
+        if (!made[size_t(slot)])
+            return false;
+        tex.tc = made[size_t(slot)].get();
+        tex.dpi = p.paper->m_paperDPI;
     }
+    if (missing)
+        showWarning(QString::fromUtf8("再生に必要な画像オブジェクトが不足しています! (%1, %2)")
+                        .arg(38)
+                        .arg(40));
     return orgEventFilterFloor(ARGS, &floor, false);
 }
 } // namespace

@@ -120,15 +120,18 @@ void PaperFilterHost::pushEventFilterComplex(int32_t idx, int32_t midx, uint8_t 
 void PaperFilterHost::pushEventFilterFloor(int32_t idx, int32_t midx, const SFltFloor &rec)
 {
     // The recorder writes its first texture as status image 128 with the low half of data0:
-    // that is slot 0 (the ceiling), its second 129 and slot 1.
+    // that is slot 0 (the ceiling), its second 129 and slot 1. A file texture travels with the
+    // event; the older floor (version 0) replays both slots from what the event carries, so
+    // both go with it.
     const auto *p = reinterpret_cast<const uint8_t *>(&rec.sfloor);
     const SFltTexture &slot0 = rec.stex[kFloorSlotCeiling];
     const SFltTexture &slot1 = rec.stex[kFloorSlotFloor];
-    const bool file0 = isFloorSlotFile(rec.sfloor, kFloorSlotCeiling);
-    const bool file1 = isFloorSlotFile(rec.sfloor, kFloorSlotFloor);
+    const bool older = rec.sfloor.version == 0;
+    const bool carry0 = older || isFloorSlotFile(rec.sfloor, kFloorSlotCeiling);
+    const bool carry1 = older || isFloorSlotFile(rec.sfloor, kFloorSlotFloor);
     m_paper.eventMngr().pushEventFilterFloor(
-        idx, midx, std::span<const uint8_t>(p, sizeof(SFltFloorParam)), file0 ? slot0.tc : nullptr,
-        slot0.path, uint16_t(slot0.dpi), file1 ? slot1.tc : nullptr, slot1.path,
+        idx, midx, std::span<const uint8_t>(p, sizeof(SFltFloorParam)), carry0 ? slot0.tc : nullptr,
+        slot0.path, uint16_t(slot0.dpi), carry1 ? slot1.tc : nullptr, slot1.path,
         uint16_t(slot1.dpi));
 }
 

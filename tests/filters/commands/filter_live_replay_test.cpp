@@ -9,6 +9,7 @@
 #include "filters/commands/filter_command_rig.h"
 #include "filters/commands/filter_replay_rows.h"
 #include "filters/commands/older_filter_commands.h"
+#include "support/captured_messages.h"
 #include "support/fixed_clock.h"
 #include "support/live_replay.h"
 
@@ -206,6 +207,23 @@ TEST(FilterLiveReplay, AnOlderEventRecordedAgainReplaysToTheSameLayer)
              }
              return orgEventFilterLighting(nullptr, flow, 0, b, lights, 3, 0x00FFFFFF, 40, true);
          }},
+        // The older floor replays both slots from the textures its event carries: recorded
+        // again, it carries them too.
+        {{38, 99},
+         [](TFlowImage &flow, FilterBackup &b) {
+             TMTC floorTex(16, 16), skyTex(16, 16);
+             floorTex.PixelFill(0xFF8040C0);
+             skyTex.PixelFill(0xFF20A040);
+             SFltFloor floor;
+             initFltFloor(floor);
+             floor.sfloor.y = 40.0f;
+             floor.sfloor.eye2scr = 64;
+             floor.sfloor.skyheight = 80;
+             floor.sfloor.texEnbFlag = 3;
+             floor.stex[0].tc = &floorTex;
+             floor.stex[1].tc = &skyTex;
+             return orgEventFilterFloor(nullptr, flow, 0, b, &floor, true);
+         }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(int(c.recorded.code));
@@ -284,6 +302,71 @@ TEST(FilterLiveReplay, TheFloorReplaysItsFileTextureAndRebuildsTheLayerSlot)
                 EXPECT_EQ(layerTextures, 0);
                 return ok;
             });
+    }
+}
+
+// A floor event whose file texture the recording lacks replays with a stand-in and tells the
+// user once: the layer's effect rectangle when the record keeps the layer's picture (the texture
+// a slot drawn from the layer gets), else a copy of the whole layer. The images played for one
+// floor event are never taken by a later one.
+TEST(FilterLiveReplay, AFloorFileTextureTheRecordingLacksIsStoodInFor)
+{
+    initialiseEventReplay();
+    installFilterReplayEntries();
+    FilterCommandRig r;
+    r.select({4, 6, 50, 40});
+    FakeModule mod;
+    mod.fill = [&](SFilterParams &p) {
+        ASSERT_TRUE(fillFloorFromFileAndLayer(p, r.paper(), r.flow()));
+    };
+    registerFilterModule(99, mod.module());
+    const auto start = r.pixels();
+    const uint32_t from = r.mark();
+    ASSERT_TRUE(doFilterFloor(&r.view, r.flow(), 0, true));
+    const std::vector<uint8_t> recorded = r.rig.body({38, 99}, from);
+    ASSERT_EQ(recorded.size(), sizeof(SEvFilterComplex) + sizeof(SFltFloorParam));
+    ASSERT_TRUE(r.undo());
+    ASSERT_EQ(r.pixels(), start);
+    CEventMngr &ev = r.rig.ev();
+    const int32_t dpi = r.paper().m_paperDPI;
+    // The body with its slots' kinds, the keep-picture flag and both dpis the paper's.
+    const auto body = [&](uint8_t types, bool keep) {
+        std::vector<uint8_t> b = recorded;
+        const size_t at = sizeof(SEvFilterComplex);
+        b[at + offsetof(SFltFloorParam, texTypeFlag)] = types;
+        b[at + offsetof(SFltFloorParam, useOrgPic)] = keep ? 1 : 0;
+        const uint32_t dpis = uint32_t(dpi) | uint32_t(dpi) << 16;
+        std::memcpy(b.data() + offsetof(SEvFilterComplex, data0), &dpis, 4);
+        return b;
+    };
+    const auto replay = [&](const std::vector<uint8_t> &b) {
+        r.setPixels(start);
+        EXPECT_TRUE(eventReplayRow({38, 99}).fn(ev, r.paper(), 99, b));
+        EXPECT_FALSE(ev.playTC0 || ev.playTC1) << "the played images are freed";
+        return r.pixels();
+    };
+    const QString told =
+        QString::fromUtf8("再生に必要な画像オブジェクトが不足しています! (38, 40)");
+
+    // Keep picture: the missing ceiling file gets the texture a slot drawn from the layer gets.
+    const auto fromLayer = replay(body(0, true));
+    ASSERT_NE(fromLayer, start);
+    {
+        CapturedMessages msgs;
+        EXPECT_EQ(replay(body(1, true)), fromLayer);
+        EXPECT_EQ(msgs.warnings, QStringList{told});
+    }
+    // Otherwise both missing files get a copy of the whole layer, as if the recording had
+    // carried that copy for each; one message for the two.
+    r.setPixels(start);
+    ev.playTC0 = std::make_unique<TMTC>(r.flow().image());
+    ev.playTC1 = std::make_unique<TMTC>(r.flow().image());
+    const auto carried = replay(body(3, false));
+    ASSERT_NE(carried, start);
+    {
+        CapturedMessages msgs;
+        EXPECT_EQ(replay(body(3, false)), carried) << "nothing left over from the last floor";
+        EXPECT_EQ(msgs.warnings, QStringList{told});
     }
 }
 
