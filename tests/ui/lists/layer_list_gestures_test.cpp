@@ -689,6 +689,10 @@ TEST(DocumentListsLiveReplay, RandomGestureRuns)
                 break;
             }
         }
+        // Making a layer current records nothing by itself: the next recorded event carries
+        // the current layer. A run ending on a click that made another layer current ends
+        // with one more recorded operation, so that the replay knows of it.
+        layers->SetItemName(paper.ActiveLayer(), QStringLiteral("end"));
         layers->Detach();
         masks->Detach();
         EXPECT_GT(paper.eventMngr().eventCnt, 3u) << "the run recorded little";
