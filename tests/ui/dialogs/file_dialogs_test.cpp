@@ -2,8 +2,8 @@
 
 #include "core/image/canvas.h"
 #include "core/profile/app_profile.h"
-#include "document/events/event_file.h"
 #include "core/scale/scale_canvas.h"
+#include "document/events/event_file.h"
 #include "document/files/native_image.h"
 #include "paint/presets/pen_preset_managers.h"
 #include "support/captured_messages.h"

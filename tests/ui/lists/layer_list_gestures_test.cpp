@@ -157,10 +157,9 @@ TEST_F(DocumentListsLayerGestures, DragMovesToTheInsertionPosition)
     QTest::mouseRelease(view, Qt::LeftButton, {}, drop);
     EXPECT_EQ(s.idOf(4), moved);
     EXPECT_EQ(s.ev().eventCnt, 1u);
-    EXPECT_EQ(differenceFromDirect(s, false, false,
-                                   [](TPaper &p, TFlowImage *f) {
-                                       return EventLayerInsert(p, f, 2, 4, true);
-                                   }),
+    EXPECT_EQ(differenceFromDirect(
+                  s, false, false,
+                  [](TPaper &p, TFlowImage *f) { return EventLayerInsert(p, f, 2, 4, true); }),
               "");
     EXPECT_EQ(s.replayDifference(), "");
 }
