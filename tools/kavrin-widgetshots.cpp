@@ -33,6 +33,15 @@
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"
+#include "document/edit/edit_ops.h"
+#include "document/edit/layer_list_ops.h"
+#include "document/events/event_file.h"
+#include "document/paper/headless_app.h"
+#include "document/paper/paper_host.h"
+#include "document/stroke/paper_stroke.h"
+#include "document/view/composition.h"
+#include "ui/dialogs/event_report.h"
+#include "ui/dialogs/file_dialogs.h"
 #include "ui/lists/event_list_view.h"
 #include "ui/lists/layer_list_views.h"
 #include "ui/views/loupe.h"
@@ -49,6 +58,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
@@ -1009,12 +1021,168 @@ QImage documentListsLayers()
     return out;
 }
 
+// ---- dialogs
+
+// Lets the dialogs' file lists fill in (they are read on another thread).
+void settle(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// A folder for the file dialogs: a picture, a recorded event file and a sub-folder.
+class DialogFolder
+{
+  public:
+    DialogFolder()
+    {
+        QImage img(320, 200, QImage::Format_ARGB32);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                img.setPixelColor(x, y, QColor(x * 255 / 320, y * 255 / 200, 160));
+        img.save(path("landscape.png"), "PNG");
+        QDir(dir.path()).mkdir(QStringLiteral("sketches"));
+        writeEvents();
+    }
+    QString path(const char *name) const { return dir.filePath(QString::fromUtf8(name)); }
+    QString folder() const { return dir.path(); }
+
+  private:
+    // A painted document whose recording renames a layer.
+    void writeEvents() const
+    {
+        CHeadlessPaperApp app;
+        ShotDocumentWindow window;
+        if (!window.doc)
+            return;
+        TPaper &paper = *window.doc; // 64 x 40, four layers
+        if (!startPaintModeQZ5(paper))
+            return;
+        for (int y = 6; y < 34; ++y)
+            for (int x = 8; x < 56; ++x)
+                paper.getLayerData(1)->imageTC->setPixel(
+                    x, y, 0xFF000000u | uint32_t(x * 3) << 16 | uint32_t(y * 4) << 8 | 0x60);
+        UpdateVRAM(paper, false, true);
+        const int32_t depth = eventUndoDepth(16);
+        if (!paper.eventMngr().startRecording(appMainStroke(), appMainToneMngrFor(&paper), depth,
+                                              depth))
+            return;
+        eventLayerName(paper, paper.getActiveFlow(), 1, QStringLiteral("Sky"), true);
+        exportEventFile(path("replay.qe5"), paper, true, -1, -1, true);
+    }
+    QTemporaryDir dir;
+};
+
+// Runs a file dialog procedure and grabs its dialog once prepare has done its part.
+QImage grabFileDialog(const std::function<void()> &run,
+                      const std::function<void(QFileDialog &)> &prepare)
+{
+    QImage out;
+    QTimer::singleShot(0, [&] {
+        auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        settle(700);
+        prepare(*d);
+        settle(300);
+        out = d->grab().toImage();
+        d->reject();
+    });
+    run();
+    return out;
+}
+
+// Selects a file of the list, which the preview follows.
+void selectInList(QFileDialog &d, const QString &path)
+{
+    d.selectFile(path);
+    if (auto *prev = dynamic_cast<CPrevOpenDialog *>(&d))
+        prev->SelectionChange(path);
+}
+
+QImage dialogOpenImage()
+{
+    DialogFolder f;
+    QString path, folder = f.folder();
+    int index = 7;
+    return grabFileDialog(
+        [&] { execFileDialog(path, ofAllImagesR, QString(), &index, &folder); },
+        [&](QFileDialog &d) { selectInList(d, f.path("landscape.png")); });
+}
+
+QImage dialogSaveImage()
+{
+    DialogFolder f;
+    QString path, folder = f.folder();
+    int index = 3; // JPEG: the name takes ".jpg"
+    return grabFileDialog(
+        [&] { execFileDialog(path, ofAllImagesW, QStringLiteral("sketch.qzi"), &index, &folder); },
+        [&](QFileDialog &d) {
+            // The preview of the file under the pointer; the typed name stays.
+            if (auto *prev = dynamic_cast<CPrevOpenDialog *>(&d))
+                prev->SelectionChange(f.path("landscape.png"));
+        });
+}
+
+QImage dialogOpenEvents()
+{
+    DialogFolder f;
+    QString path, folder = f.folder();
+    bool stopped = false;
+    int index = 6;
+    return grabFileDialog(
+        [&] { execOpenEventDialog(path, stopped, QStringLiteral("replay"), &index, &folder); },
+        [&](QFileDialog &d) { selectInList(d, f.path("replay.qe5")); });
+}
+
+QImage dialogSaveEvents()
+{
+    DialogFolder f;
+    QString path, folder = f.folder();
+    return grabFileDialog(
+        [&] { execSaveEventDialog(path, QStringLiteral("replay.qe4"), nullptr, &folder); },
+        [](QFileDialog &) {});
+}
+
+QImage dialogEventReport()
+{
+    std::vector<std::unique_ptr<TMTC>> images;
+    TEventReportParam p;
+    p.Reason = rrEnd;
+    p.FileName = QStringLiteral("replay.qe5");
+    p.Continue = true;
+    p.Time = 3723042;
+    p.Step = 1234;
+    const sSize sizes[] = {{97, 64}, {64, 97}, {80, 80}, {97, 97}, {40, 30}, {96, 54}, {120, 120}};
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        auto img = std::make_unique<TMTC>(sizes[i].x, sizes[i].y);
+        for (int y = 0; y < sizes[i].y; ++y)
+            for (int x = 0; x < sizes[i].x; ++x)
+                img->seek32(x, y)->all = 0xFF000000u | uint32_t(x * 2 + int(i) * 30) % 256 << 16 |
+                                         uint32_t(y * 2) % 256 << 8 | uint32_t(i * 35);
+        p.Image[i] = img.get();
+        images.push_back(std::move(img));
+    }
+    TFormEventReport form;
+    form.setReport(p);
+    form.show();
+    settle(100);
+    return form.grab().toImage();
+}
+
 std::vector<Shot> allShots()
 {
     return {
         {"navigation", "navigator", navigationNavigator},
         {"navigation", "loupe", navigationLoupe},
         {"navigation", "preview", navigationPreview},
+        {"dialogs", "open-image", dialogOpenImage},
+        {"dialogs", "save-image", dialogSaveImage},
+        {"dialogs", "open-events", dialogOpenEvents},
+        {"dialogs", "save-events", dialogSaveEvents},
+        {"dialogs", "event-report", dialogEventReport},
         {"documentlists", "event-list", documentListsEvents},
         {"documentlists", "layer-list", documentListsLayers},
         {"lists", "grid-7-items", listGrid7},

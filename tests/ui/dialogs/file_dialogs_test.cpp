@@ -2,8 +2,11 @@
 
 #include "core/image/canvas.h"
 #include "core/profile/app_profile.h"
+#include "core/scale/scale_canvas.h"
 #include "document/events/event_file.h"
+#include "document/files/native_image.h"
 #include "paint/presets/pen_preset_managers.h"
+#include "support/captured_messages.h"
 #include "ui/dialogs/paint_box.h"
 
 #include <QApplication>
@@ -200,6 +203,25 @@ TEST_F(FileDialogTest, OpenDialogIgnoresTypeChangesAndTakesAnExistingFile)
     EXPECT_EQ(after, "sketch.qzi");
     EXPECT_EQ(path, file("pic.png"));
     EXPECT_EQ(filterIndex, 5);
+
+    // A name that is no file is no choice: the dialog stays open (Qt says why in a box of its
+    // own, closed here) and nothing changes.
+    bool stayedOpen = false;
+    whenDialogOpens([&](QFileDialog &d) {
+        nameEdit(d)->setText(QStringLiteral("missing.png"));
+        QTimer::singleShot(0, [&d] {
+            QWidget *box = QApplication::activeModalWidget();
+            if (box && box != &d)
+                box->close();
+        });
+        pressOpen(d);
+        stayedOpen = d.isVisible();
+    });
+    EXPECT_FALSE(
+        execFileDialog(path, ofAllImagesR, QStringLiteral("sketch.qzi"), &filterIndex, &folder));
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(path, file("pic.png"));
+    EXPECT_EQ(filterIndex, 5);
 }
 
 TEST_F(FileDialogTest, OpenEventDialogReturnsItsStoppedBox)
@@ -251,6 +273,7 @@ TEST_F(FileDialogTest, PreviewFollowsTheSelectedFile)
         {"missing.png", false, "大きさ:"},
         {"A.PSD", false, "大きさ:"},
     };
+    CapturedMessages messages; // an unreadable file is shown disabled, never with a message
     CPrevOpenDialog d;
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -280,6 +303,8 @@ TEST_F(FileDialogTest, PreviewFollowsTheSelectedFile)
     EXPECT_EQ(d.preview.size(), docSize);
     EXPECT_EQ(str(d.prevFrame->LabelSize->text()),
               str(QString::fromUtf8("大きさ: %1 × %2").arg(docSize.x).arg(docSize.y)));
+    EXPECT_TRUE(messages.warnings.isEmpty()) << str(messages.warnings.join(u'\n'));
+    EXPECT_TRUE(messages.informations.isEmpty());
 }
 
 TEST_F(FileDialogTest, NativeFilePreviewReadsThroughTheInstalledHeadReader)
@@ -319,9 +344,26 @@ TEST_F(FileDialogTest, NativeFilePreviewReadsThroughTheInstalledHeadReader)
 TEST_F(FileDialogTest, NativeFilePreviewOfARealFileShowsItsThumbnailAndSize)
 {
     CPrevOpenDialog d;
-    d.SelectionChange(QStringLiteral(KAVRIN_TEST_DATA "/native/sample.qzi"));
+    const QString path = QStringLiteral(KAVRIN_TEST_DATA "/native/sample.qzi");
+    d.SelectionChange(path);
     EXPECT_TRUE(d.preview.enabled());
     EXPECT_EQ(str(d.prevFrame->LabelSize->text()), "大きさ: 64 × 48");
+
+    // The canvas holds the file's thumbnail fitted upright on colour 0.
+    std::unique_ptr<TMTC> thumb;
+    ASSERT_EQ(readFileThumbnail(path, thumb, nullptr, readImageHeadSize), 0);
+    ASSERT_NE(thumb, nullptr);
+    TMTC expected(kPreviewCanvasSize, kPreviewCanvasSize);
+    ASSERT_TRUE(scaleCanvasInto(expected, *thumb, true, 0));
+    const TTC &shown = d.preview.canvas();
+    int differ = 0, coloured = 0;
+    for (int y = 0; y < kPreviewCanvasSize; ++y)
+        for (int x = 0; x < kPreviewCanvasSize; ++x) {
+            differ += shown.getColor(x, y) != expected.getColor(x, y);
+            coloured += (shown.getColor(x, y) & 0xFFFFFF) != 0;
+        }
+    EXPECT_EQ(differ, 0);
+    EXPECT_GT(coloured, 0) << "the thumbnail is drawn";
 }
 
 TEST_F(FileDialogTest, PreviewScalesThePictureUprightAndTheBoxHidesIt)

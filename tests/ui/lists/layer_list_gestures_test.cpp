@@ -4,6 +4,7 @@
 
 #include "document/edit/edit_ops.h"
 #include "document/edit/layer_group_ops.h"
+#include "document/edit/layer_list_ops.h"
 #include "document/selection/selection_ops.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/view/composition.h"
@@ -20,9 +21,33 @@
 
 namespace {
 
-// Six painted layers, recording; with grouped, layer 3 heads a group of 4 and 5. With masks,
+// Painted layers (six unless told); with grouped, layer 3 heads a group of 4 and 5. With masks,
 // masks 1, 2 and 3 are taken from the transparency of layers 1, 2 and 3 after the empty mask 0,
-// and mask 1 is current.
+// and mask 1 is current. Nothing is recorded.
+bool startListDocument(TPaper &paper, bool grouped, int32_t layers, bool masks)
+{
+    if (!setupHeadlessPaper(paper, {32, 24}, 0xFFFFFF, layers) || !startPaintModeQZ5(paper))
+        return false;
+    if (grouped)
+        for (int i : {4, 5})
+            paper.getLayerData(i)->setGroupLevel(1);
+    std::mt19937 rng(7);
+    for (int i = 0; i < 40; ++i)
+        paper.getLayerData(int32_t(rng() % uint32_t(layers)))
+            ->imageTC->setPixel(int32_t(rng() % 32), int32_t(rng() % 24), rng());
+    UpdateVRAM(paper, false, true);
+    if (masks) {
+        for (int32_t i : {1, 2, 3})
+            if (!eventSelectFromLayer(paper, paper.getActiveFlow(), i, -1, eMaskLayerConv::mlcMask,
+                                      eMaskAddType::matNew, false))
+                return false;
+        if (!eventSelectActivate(paper, paper.getActiveFlow(), paper.ActiveLayer(), 1, false))
+            return false;
+    }
+    return true;
+}
+
+// A document of startListDocument, recording.
 struct ListSession : IDocumentListWindow
 {
     explicit ListSession(bool grouped = false, int32_t layers = 6, bool masks = false)
@@ -35,28 +60,7 @@ struct ListSession : IDocumentListWindow
                                         depth, depth));
     }
 
-    bool start(TPaper &paper) const
-    {
-        if (!setupHeadlessPaper(paper, {32, 24}, 0xFFFFFF, FLayers) || !startPaintModeQZ5(paper))
-            return false;
-        if (FGrouped)
-            for (int i : {4, 5})
-                paper.getLayerData(i)->setGroupLevel(1);
-        std::mt19937 rng(7);
-        for (int i = 0; i < 40; ++i)
-            paper.getLayerData(int32_t(rng() % uint32_t(FLayers)))
-                ->imageTC->setPixel(int32_t(rng() % 32), int32_t(rng() % 24), rng());
-        UpdateVRAM(paper, false, true);
-        if (FMasks) {
-            for (int32_t i : {1, 2, 3})
-                if (!eventSelectFromLayer(paper, paper.getActiveFlow(), i, -1,
-                                          eMaskLayerConv::mlcMask, eMaskAddType::matNew, false))
-                    return false;
-            if (!eventSelectActivate(paper, paper.getActiveFlow(), paper.ActiveLayer(), 1, false))
-                return false;
-        }
-        return true;
-    }
+    bool start(TPaper &paper) const { return startListDocument(paper, FGrouped, FLayers, FMasks); }
 
     // The stream so far replayed onto the same start, compared with the live document.
     std::string replayDifference()
@@ -153,6 +157,10 @@ TEST_F(DocumentListsLayerGestures, DragMovesToTheInsertionPosition)
     QTest::mouseRelease(view, Qt::LeftButton, {}, drop);
     EXPECT_EQ(s.idOf(4), moved);
     EXPECT_EQ(s.ev().eventCnt, 1u);
+    EXPECT_EQ(differenceFromDirect(
+                  s, false, false,
+                  [](TPaper &p, TFlowImage *f) { return EventLayerInsert(p, f, 2, 4, true); }),
+              "");
     EXPECT_EQ(s.replayDifference(), "");
 }
 
@@ -566,4 +574,130 @@ TEST_F(DocumentListsMaskGestures, SelectionWritesAreGated)
     EXPECT_EQ(dumpPaperState(s.paper_()), before);
     EXPECT_EQ(s.ev().eventCnt, 0u);
     EXPECT_EQ(s.refreshes, 0);
+}
+
+namespace {
+
+// The document window over whichever document the harness hands its operation; its gate is open.
+struct PaperWindow : IDocumentListWindow
+{
+    explicit PaperWindow(TPaper &p) : FPaper(p) {}
+    TPaper *paper() const override { return &FPaper; }
+    TFlowImage *flowImage() const override { return FPaper.getActiveFlow(); }
+    bool canAcceptEditCmd(bool, bool, bool) override { return true; }
+    void refreshAfterEvent(bool, bool, bool) override {}
+    bool isKeyOnly() const override { return false; }
+    void updateEventProcs(bool) override {}
+    bool doLayerVisAll(bool) override { return false; }
+    void doLayerInfoWin() override {}
+    void DoMaskInfoWin() override {}
+    TPaper &FPaper;
+};
+
+} // namespace
+
+// Random runs of the layer and mask lists' gestures, recorded live, give the same document when
+// replayed onto the same start from memory and through an exported event file.
+TEST(DocumentListsLiveReplay, RandomGestureRuns)
+{
+    LiveReplayApp app;
+    std::mt19937 menuRng(1);
+    const TPopupMenuRunner previousRunner =
+        installPopupMenuRunner([&](QMenu &menu, QPoint) -> QAction * {
+            const QList<QAction *> actions = menu.actions();
+            return actions.isEmpty() ? nullptr : actions[qsizetype(menuRng() % actions.size())];
+        });
+    const LiveSetup setup = [](TPaper &paper, uint32_t seed) {
+        return startListDocument(paper, seed % 2 == 0, 6, true);
+    };
+    const LiveOperation operation = [&](TPaper &paper, uint32_t seed) {
+        menuRng.seed(seed);
+        PaperWindow window(paper);
+        QWidget parent;
+        parent.resize(440, 1420);
+        const TListViewCommandTypes commands{lvcSelect, lvcMove, lvcDuplicate,
+                                             lvcDrag,   lvcDrop, lvcEditDialog};
+        auto *layers = new TLayerListView(&parent);
+        layers->SetSupportCommand(commands);
+        layers->SetBounds(0, 0, 200, 1400); // every row in sight
+        layers->Attach(&window);
+        auto *masks = new TMaskListView(&parent);
+        masks->SetSupportCommand(commands);
+        masks->SetBounds(220, 0, 200, 1400);
+        masks->Attach(&window);
+        parent.show();
+
+        std::mt19937 rng(seed);
+        const auto pick = [&](int n) { return n > 0 ? int(rng() % uint32_t(n)) : 0; };
+        const auto row = [](TqZListView *v, int i, int x) {
+            return QPoint(x, v->GetItemRect(i).center().y());
+        };
+        const Qt::KeyboardModifiers maskKeys[] = {Qt::ShiftModifier, Qt::AltModifier,
+                                                  Qt::ShiftModifier | Qt::AltModifier,
+                                                  Qt::ControlModifier};
+        for (int step = 0; step < 14; ++step) {
+            const int nl = layers->GetItemCount(), nm = masks->GetItemCount();
+            const int li = pick(nl), lj = pick(nl + 1), mi = pick(nm), mj = pick(nm + 1);
+            const int gesture = pick(14);
+            SCOPED_TRACE(testing::Message() << "step " << step << " gesture " << gesture << " ("
+                                            << li << ", " << lj << ", " << mi << ", " << mj << ")");
+            switch (gesture) {
+            case 0:
+                QTest::mouseClick(layers, Qt::LeftButton, {}, row(layers, li, 80));
+                break;
+            case 1:
+                layers->SetItemName(li, QStringLiteral("L%1").arg(step));
+                break;
+            case 2:
+                layers->MoveItem(lj, li, true);
+                break;
+            case 3:
+                layers->DuplicateItem(lj, li, true);
+                break;
+            case 4:
+                layers->DeleteItem(li, true);
+                break;
+            case 5:
+                QTest::mouseClick(layers, Qt::LeftButton, {}, row(layers, li, 8));
+                break;
+            case 6:
+                QTest::mouseClick(layers, Qt::LeftButton, Qt::AltModifier, row(layers, li, 8));
+                break;
+            case 7:
+                QTest::mouseClick(layers, Qt::LeftButton, {}, row(layers, li, 25));
+                break;
+            case 8:
+                QTest::mouseClick(layers, Qt::LeftButton, Qt::ControlModifier, row(layers, li, 80));
+                break;
+            case 9:
+                QTest::mouseClick(masks, Qt::LeftButton, {}, row(masks, mi, 80));
+                break;
+            case 10:
+                masks->SetItemName(mi, QStringLiteral("M%1").arg(step));
+                masks->MoveItem(mj, mi, true);
+                break;
+            case 11:
+                masks->DuplicateItem(mj, mi, true);
+                masks->DeleteItem(pick(masks->GetItemCount()), true);
+                break;
+            case 12:
+                QTest::mouseClick(masks, Qt::LeftButton, maskKeys[pick(4)], row(masks, mi, 80));
+                break;
+            default:
+                QTest::mouseClick(masks, Qt::RightButton, {}, row(masks, mi, 80));
+                break;
+            }
+        }
+        // Making a layer current records nothing by itself: the next recorded event carries
+        // the current layer. A run ending on a click that made another layer current ends
+        // with one more recorded operation, so that the replay knows of it.
+        layers->SetItemName(paper.ActiveLayer(), QStringLiteral("end"));
+        layers->Detach();
+        masks->Detach();
+        EXPECT_GT(paper.eventMngr().eventCnt, 3u) << "the run recorded little";
+        return true;
+    };
+    for (int seed = 1; seed <= liveReplayIterations(4); ++seed)
+        expectLiveEqualsReplay(setup, operation, uint32_t(seed));
+    installPopupMenuRunner(previousRunner);
 }

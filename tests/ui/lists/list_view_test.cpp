@@ -262,6 +262,55 @@ TEST(ListsView, DropStripFollowsSelection)
     EXPECT_EQ(px(v.Image().GetPixel(r.center().x(), r.center().y())), px(clRed32));
 }
 
+// The strip's arrows show exactly on the sides where items are hidden.
+TEST(ListsView, DropStripArrowsOnlyOverHiddenItems)
+{
+    ASSERT_NE(gAppearanceManager, nullptr);
+    const TMemoryGraphic *left = gAppearanceManager->GetArrowImage(2, gsNone);
+    const TMemoryGraphic *right = gAppearanceManager->GetArrowImage(3, gsNone);
+    ASSERT_TRUE(left && right);
+    // An opaque pixel of an arrow and where it lands in the strip picture.
+    const auto opaquePixel = [](const TMemoryGraphic &a) {
+        for (int y = 0; y < a.Height(); ++y)
+            for (int x = 0; x < a.Width(); ++x)
+                if (a.GetPixel(x, y).a == 255)
+                    return QPoint(x, y);
+        return QPoint(-1, -1);
+    };
+    const QPoint l = opaquePixel(*left), r = opaquePixel(*right);
+    ASSERT_GE(l.x(), 0);
+    ASSERT_GE(r.x(), 0);
+    const auto shows = [&](const FakeView &v, bool atRight) {
+        const TMemoryGraphic &img = v.Image();
+        const TMemoryGraphic &a = atRight ? *right : *left;
+        const QPoint p = atRight ? r : l;
+        const int x0 = atRight ? img.Width() - a.Width() - 1 : 1;
+        return px(img.GetPixel(x0 + p.x(), (img.Height() - a.Height()) / 2 + p.y())) ==
+               px(a.GetPixel(p.x(), p.y()));
+    };
+    struct Case
+    {
+        int count, selected;
+        bool leftShown, rightShown;
+    } cases[] = {
+        {9, 4, false, false},  // all nine fit
+        {5, 0, false, false},  // fewer than fit
+        {20, 0, false, true},  // hidden on the right only
+        {20, 10, true, true},  // items 3..11 shown
+        {20, 19, true, false}, // the end reached
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.count << " items, " << c.selected << " selected");
+        FakeView v(c.count, {lvcSelect});
+        v.SetListType(lvDropMulti);
+        v.SetBounds(0, 0, 111 + 14, 24);
+        v.SelectItem(c.selected, true);
+        v.DrawItems();
+        EXPECT_EQ(shows(v, false), c.leftShown);
+        EXPECT_EQ(shows(v, true), c.rightShown);
+    }
+}
+
 TEST(ListsView, CheckBoxAndHoverStates)
 {
     QWidget window;
@@ -351,6 +400,55 @@ TEST(ListsView, DragAndDrop)
     dragBetween(a, cell(0, 0), c, cell(0, 0));
     EXPECT_EQ(c.names(), "ab");
     EXPECT_FALSE(TDragManager::instance().dragging());
+}
+
+// A real drag: the pointer is followed through the source's grab, the release drops on the view
+// under it, Esc cancels; the source hears of the start and of the end.
+TEST(ListsView, DragEndsOnReleaseOrEscape)
+{
+    const TListViewCommandTypes cmds{lvcSelect, lvcDrag, lvcDrop};
+    QWidget window;
+    window.resize(300, 120);
+    FakeView a(4, cmds), b(2, cmds);
+    a.setParent(&window);
+    a.SetBounds(0, 0, 118, 94);
+    b.setParent(&window);
+    b.SetBounds(130, 0, 118, 94);
+    window.show();
+    QStringList log;
+    a.OnStartDrag = [&](QObject *) { log << "start"; };
+    a.OnEndDrag = [&](QObject *, QObject *target) {
+        log << (target == &b ? "end on b" : target ? "end elsewhere" : "end nowhere");
+    };
+    const QPoint from = cell(2, 0);
+    const QPoint beyond = from + QPoint(QApplication::startDragDistance() + 1, 0);
+    // Left half of b's first cell, in a's coordinates: the pointer is still a's.
+    const QPoint overB = a.mapFromGlobal(b.mapToGlobal(cell(0, 0) - QPoint(10, 0)));
+
+    QTest::mousePress(&a, Qt::LeftButton, {}, from);
+    QTest::mouseMove(&a, beyond);
+    ASSERT_TRUE(TDragManager::instance().dragging());
+    EXPECT_TRUE(a.Dragging());
+    QTest::mouseMove(&a, overB);
+    EXPECT_TRUE(b.LastAccept());
+    QTest::mouseRelease(&a, Qt::LeftButton, {}, overB);
+    EXPECT_FALSE(TDragManager::instance().dragging());
+    EXPECT_FALSE(a.Dragging());
+    EXPECT_EQ(b.names(), "cab");
+    EXPECT_EQ(log, (QStringList{"start", "end on b"}));
+
+    // Esc ends the drag with nothing dropped, even over an accepting view.
+    log.clear();
+    QTest::mousePress(&a, Qt::LeftButton, {}, from);
+    QTest::mouseMove(&a, beyond);
+    QTest::mouseMove(&a, overB);
+    ASSERT_TRUE(TDragManager::instance().dragging());
+    QTest::keyClick(&a, Qt::Key_Escape);
+    EXPECT_FALSE(TDragManager::instance().dragging());
+    QTest::mouseRelease(&a, Qt::LeftButton, {}, overB);
+    EXPECT_EQ(b.names(), "cab");
+    EXPECT_EQ(a.names(), "abcd");
+    EXPECT_EQ(log, (QStringList{"start", "end nowhere"}));
 }
 
 // The scroll bar lives on the parent: either may go first.

@@ -7,6 +7,8 @@
 
 #include <QImage>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -93,6 +95,36 @@ TEST(ListsPreviews, PatternTileAtItsZoomAndOffset)
     auto tiny = columnPattern(1, {0, 0});
     t.SetTone(tiny.get());
     EXPECT_EQ(px(t.Image().GetPixel(5, 5)), px(clWindow32()));
+}
+
+// A screen tone whose ruling is not above 0 has no pitch: it previews white.
+TEST(ListsPreviews, ToneWithoutARulingShowsWhite)
+{
+    SToneAttr attr;
+    initToneAttr(attr);
+    attr.dpi = 300;
+    attr.line = 60;
+    attr.percent = 40;
+    CPat8Tone tone;
+    ASSERT_TRUE(tone.build(&attr, nullptr, true, nullptr));
+    TTonePreview t;
+    t.SetBounds(0, 0, 24, 24);
+    const auto whiteInside = [&] {
+        for (int y = 2; y < 22; ++y)
+            for (int x = 2; x < 22; ++x)
+                if (px(t.Image().GetPixel(x, y)) != px(clWindow32()))
+                    return false;
+        return true;
+    };
+    t.SetTone(&tone);
+    EXPECT_FALSE(whiteInside()) << "a tone of 40 % shows dots";
+    for (float line : {0.0f, -60.0f, std::nanf("")}) {
+        SCOPED_TRACE(line);
+        CPat8Tone bad(tone);
+        bad.toneAttr.line = line;
+        t.SetTone(&bad);
+        EXPECT_TRUE(whiteInside());
+    }
 }
 
 TEST(ListsPreviews, PreviewsOutliveTheirSources)
