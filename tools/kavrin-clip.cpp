@@ -126,9 +126,10 @@ int info()
     return clipboardHasImage() ? 0 : 2;
 }
 
-int compare(const QStringList &args)
+int compare(QStringList args)
 {
-    if (args.size() < 2)
+    const bool opaqueA = args.removeAll(QStringLiteral("--opaque")) > 0;
+    if (args.size() != 2)
         return usage();
     QImage a(args[0]), b(args[1]);
     if (a.isNull() || b.isNull()) {
@@ -137,7 +138,7 @@ int compare(const QStringList &args)
     }
     a = a.convertToFormat(QImage::Format_ARGB32);
     b = b.convertToFormat(QImage::Format_ARGB32);
-    const uint32_t opaque = args.contains(QLatin1String("--opaque")) ? 0xFF000000u : 0;
+    const uint32_t opaque = opaqueA ? 0xFF000000u : 0;
     if (a.size() != b.size()) {
         std::printf("sizes differ: %dx%d and %dx%d\n", a.width(), a.height(), b.width(),
                     b.height());

@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -335,10 +337,12 @@ TEST_F(ClipboardPaste, AlphaSurvivesOnlyBesideLayerAttributes)
         ASSERT_TRUE(clipboardEmpty(true));
         ASSERT_TRUE(c.bitCount == 24 ? copyImageToClipboard24(*img, {0, 0, 5, 3})
                                      : copyImageToClipboard32(*img, {0, 0, 5, 3}));
-        if (c.attr != Attr::None)
+        if (c.attr != Attr::None) {
             ASSERT_TRUE(putLayerAttrToClipboard(*ld));
-        if (c.attr == Attr::Promised)
+        }
+        if (c.attr == Attr::Promised) {
             ASSERT_TRUE(clipboardPromiseLayerAttr());
+        }
         EXPECT_TRUE(clipboardHasImage());
         const auto got = getClipboardImage();
         ASSERT_TRUE(got);
@@ -499,6 +503,17 @@ TEST(ClipboardLiveReplay, ClipboardPastesReplayToTheLiveDocument)
     clipboardEmpty(true);
 }
 
+// The document's layers, masks and pixels: the dump without the undo counts and the running
+// number of default layer names, which undo leaves where they are.
+std::string documentState(const TPaper &paper)
+{
+    QStringList lines = dumpPaperState(paper).split(QLatin1Char('\n'));
+    lines.removeIf([](const QString &l) { return l.startsWith(QLatin1String("undo ")); });
+    return lines.join(QLatin1Char('\n'))
+        .replace(QRegularExpression(QStringLiteral(" names=\\d+")), QString())
+        .toStdString();
+}
+
 TEST(ClipboardUndoRedo, UndoRemovesTheClipboardPasteAndRedoBringsItBack)
 {
     undo_test::ScopedUndoMax undoMax(20);
@@ -508,17 +523,17 @@ TEST(ClipboardUndoRedo, UndoRemovesTheClipboardPasteAndRedoBringsItBack)
         HeadlessDocument doc;
         TPaper &paper = *doc.paper;
         ASSERT_TRUE(opsStartPlain(paper, seed));
-        const QString before = dumpPaperState(paper);
+        const std::string before = documentState(paper);
         ASSERT_TRUE(putSeededCopy(seed));
         ASSERT_TRUE(eventPasteNewLayer(paper, nullptr, true));
-        const QString after = dumpPaperState(paper);
+        const std::string after = documentState(paper);
         ASSERT_NE(after, before);
         int32_t idx = 0;
         sRect r;
         ASSERT_TRUE(eventLayerUndo(paper, nullptr, idx, r));
-        EXPECT_EQ(dumpPaperState(paper).toStdString(), before.toStdString());
+        EXPECT_EQ(documentState(paper), before);
         ASSERT_TRUE(eventLayerRedo(paper, nullptr, idx, r));
-        EXPECT_EQ(dumpPaperState(paper).toStdString(), after.toStdString());
+        EXPECT_EQ(documentState(paper), after);
     }
     clipboardEmpty(true);
 }

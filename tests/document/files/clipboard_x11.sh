@@ -36,7 +36,7 @@ xclip -o -selection clipboard -t image/png >"$out/copied.png"
 "$tool" compare "$picture" "$out/copied.png"
 
 # xclip takes the clipboard over: the copier sees that and ends.
-xclip -i -selection clipboard -t image/png "$picture"
+xclip -i -selection clipboard -t image/png "$picture" >/dev/null 2>&1
 wait "$copier"
 grep -q "taken over" "$out/copy.log"
 
