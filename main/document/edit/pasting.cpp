@@ -6,6 +6,7 @@
 #include "document/edit/edit_ops.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/events/event_record_guard.h"
+#include "document/files/clipboard.h"
 #include "document/files/new_document.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 void applyLayerAttr(CLayerData &layer, const SOlyHeader &hdr, const QString *title)
@@ -160,6 +162,18 @@ bool pasteIntoLayer(TPaper &paper, TFlowImage *flow, int32_t idx, const TMTC &tc
 }
 
 } // namespace
+
+bool eventPasteNewLayer(TPaper &paper, TFlowImage *flow, bool undo)
+{
+    const std::unique_ptr<TMTC> tc = getClipboardImage();
+    if (!tc)
+        return false;
+    SOlyHeader hdr;
+    QString title;
+    if (getLayerAttrFromClipboard(hdr, title))
+        return eventPasteNewLayer(paper, flow, *tc, &hdr, &title, undo);
+    return eventPasteNewLayer(paper, flow, *tc, nullptr, nullptr, undo);
+}
 
 bool eventPasteNewLayer(TPaper &paper, TFlowImage *flow, const TMTC &tc, const SOlyHeader *hdr,
                         const QString *nam, bool undo)

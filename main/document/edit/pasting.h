@@ -30,6 +30,10 @@ bool pasteLayerSize(const sSize &image, const sSize &paper, const SOlyHeader *hd
 
 // ---- the operations (pattern of edit_ops.h). tc is the image; hdr and nam the copied layer's
 // attributes and title, or nullptr.
+// The clipboard's picture (getClipboardImage) as a new layer, with the copied layer's attributes
+// and title when the clipboard holds them; false when there is no picture. Recorded as the image
+// form below records.
+bool eventPasteNewLayer(TPaper &paper, TFlowImage *flow, bool undo);
 // A new layer above the active one (group level 0, clipped when the layer above its place is),
 // sized by pasteLayerSize, holding tc at (0, 0), made active. The record keeps the index that was
 // active, so that undo makes that layer active again.

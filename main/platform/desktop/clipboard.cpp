@@ -109,6 +109,13 @@ bool clipboardOwned()
     return cb && ownedBy(cb);
 }
 
+QStringList clipboardFormats()
+{
+    QClipboard *cb = clipboard();
+    const QMimeData *data = cb ? cb->mimeData() : nullptr;
+    return data ? data->formats() : QStringList();
+}
+
 bool clipboardPromise(const QString &fmt)
 {
     QClipboard *cb = clipboard();

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -21,6 +22,8 @@ bool clipboardHasFormat(const QString &fmt);
 bool clipboardEmpty(bool force);
 // The program put the clipboard's current contents there.
 bool clipboardOwned();
+// The formats announced on the clipboard, with data or promised, in the owner's order.
+QStringList clipboardFormats();
 // Announces fmt for delayed rendering; false for an empty format name.
 bool clipboardPromise(const QString &fmt);
 // Puts data under fmt (beside the formats the program already put there); true when the clipboard
