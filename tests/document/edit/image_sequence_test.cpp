@@ -107,10 +107,8 @@ const std::vector<std::pair<const char *, RandomOp>> &randomOps()
              return r() % 2 ? eventLayerZoom(p, f, anyIndex(p, r), anySide(r), anySide(r), true)
                             : eventLayerZoom2(p, f, anyIndex(p, r), anySide(r), anySide(r), true);
          }},
-        {"image turn",
-         [](TPaper &p, TFlowImage *f, std::mt19937 &r) {
-             return EventEditRotate(p, f, r() % 2 != 0, true);
-         }},
+        {"image turn", [](TPaper &p, TFlowImage *f,
+                          std::mt19937 &r) { return EventEditRotate(p, f, r() % 2 != 0, true); }},
         {"canvas size",
          [](TPaper &p, TFlowImage *f, std::mt19937 &r) {
              // The commands pass version 1 (version 0 streams come from files only).
@@ -118,8 +116,7 @@ const std::vector<std::pair<const char *, RandomOp>> &randomOps()
          }},
         {"crop",
          [](TPaper &p, TFlowImage *f, std::mt19937 &r) {
-             const sBox box{int32_t(r() % 30) - 10, int32_t(r() % 30) - 10, anySide(r),
-                            anySide(r)};
+             const sBox box{int32_t(r() % 30) - 10, int32_t(r() % 30) - 10, anySide(r), anySide(r)};
              return eventEditCrop(p, f, anyIndex(p, r), box, true, uint16_t(r() % 2));
          }},
         {"resolution",
@@ -135,10 +132,8 @@ const std::vector<std::pair<const char *, RandomOp>> &randomOps()
                  return eventEditResolutionHQ2(p, f, w, h, ver, true);
              }
          }},
-        {"trim",
-         [](TPaper &p, TFlowImage *f, std::mt19937 &r) {
-             return eventLayerCutOutside(p, f, anyIndex(p, r), true);
-         }},
+        {"trim", [](TPaper &p, TFlowImage *f,
+                    std::mt19937 &r) { return eventLayerCutOutside(p, f, anyIndex(p, r), true); }},
     };
     return ops;
 }
