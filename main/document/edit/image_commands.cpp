@@ -278,8 +278,10 @@ bool eventLayerCmdEx(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx,
     sBox box = rectToBox(sel);
     boxOffset(box, ld->viewPos.x, ld->viewPos.y);
     TMTC tc;
+    // The blocks under the box are had first: the write-back through the mask then cannot stop
+    // part-way, after the record and the undo stock.
     if (!boxClipToSize(box, ld->imageTC->FPSZ()) || !boxToCanvas(*ld->imageTC, box, tc) ||
-        !transformCanvas(tc, cn)) {
+        !transformCanvas(tc, cn) || !commitLayerArea(*ld->imageTC, box)) {
         warnCommandFailed();
         return false;
     }
@@ -296,8 +298,13 @@ bool eventLayerCmdEx(TPaper &paper, TFlowImage *flow, int32_t idx, int32_t midx,
     const sBox whole = boxFromSize(tc.FPSZ());
     const bool ok = noprt ? pasteThroughMask(*ld, tc, box.pos(), md, whole)
                           : pasteThroughMaskKeepAlpha(*ld, tc, box.pos(), md, whole);
-    if (ok)
+    if (ok) {
         guard.commit();
+    } else if (undo && paper.undoMngrEx()) {
+        // The stocked record would undo a change that was not made (its event goes with the
+        // guard).
+        paper.undoMngrEx()->popUndo();
+    }
     bindFlow(paper, flow, idx, true);
     paper.setModified(true);
     dispatchView(paper, idx);

@@ -53,7 +53,8 @@ bool stepHistories(TPaper &paper, TFlowImage *flow, int32_t &index, sRect &rect,
     CUndoMngrEx *um = paper.undoMngrEx();
     CUndoData *top = nullptr;
     const bool added = (redo ? um->getTopRedo(top) : um->getTopUndo(top)) &&
-                       top->cmdName == udCmdName::udcnComplexAddLayer;
+                       (top->cmdName == udCmdName::udcnComplexAddLayer ||
+                        top->cmdName == udCmdName::udcnComplexPasteLayer);
     udUpdateType ut;
     index = paper.ActiveLayer();
     const bool applied = redo ? paper.layerMngr().doRedo(*um, index, rect, ut)
@@ -61,8 +62,8 @@ bool stepHistories(TPaper &paper, TFlowImage *flow, int32_t &index, sRect &rect,
     if (!applied)
         return false;
     if (added) {
-        // An added layer took the next default name: its undo gives the number back, so that
-        // the next layer is named as the stream without the undone add names it.
+        // An added or pasted layer took the next default name: its undo gives the number back,
+        // so that the next layer is named as the stream without the undone step names it.
         CLayerMngr &lm = paper.layerMngr();
         lm.setTotalNum(lm.getTotalNum() + (redo ? 1 : -1));
     }

@@ -287,4 +287,37 @@ TEST(ImageCommandsOutOfMemory, FailuresLeaveDocumentAndStreamAsTheyWere)
     }
 }
 
+// A command inside the selection on a layer whose blocks are not yet had: the write-back needs
+// memory, and a failure leaves the layer, the stream and both histories as they were.
+TEST(ImageCommandsOutOfMemory, ACommandInTheSelectionFailsWhole)
+{
+    ScopedUndoMax undoMax(20);
+    for (const bool noprt : {true, false}) {
+        SCOPED_TRACE(noprt);
+        bool done = false;
+        int n = 0;
+        for (; !done && n < 50; ++n) {
+            LiveReplayApp app;
+            HeadlessDocument doc;
+            TPaper &paper = *doc.paper;
+            ASSERT_TRUE(opsStartSelected(paper, 13));
+            CBlockVMTC &img = *paper.getLayerData(0)->imageTC;
+            ASSERT_TRUE(img.PixelFill(0xFF203040u));
+            img.shrinkMemory();
+            const QString before = dumpPaperState(paper);
+            const uint32_t stream = paper.eventMngr().topEventPos;
+            {
+                ScopedBlockMemoryLimit limit(n);
+                done = eventLayerCmdEx(paper, nullptr, 0, -1, udcnCmdFlipLR, noprt, true);
+            }
+            if (!done) {
+                EXPECT_EQ(dumpPaperState(paper).toStdString(), before.toStdString());
+                EXPECT_EQ(paper.eventMngr().topEventPos, stream);
+            }
+        }
+        EXPECT_TRUE(done);
+        EXPECT_GT(n, 1);
+    }
+}
+
 } // namespace

@@ -149,6 +149,35 @@ TEST(LayerMerge, WorkedPixelsOfMultiplyAndClipping)
     EXPECT_EQ(pixelAt(p, 0, 30, 30), 0xFF808080u);
 }
 
+// A dithered layer clipped to the bottom one puts a pixel only where the next draw of its own
+// generator falls below density x alpha / 255; the draws run over the base's opaque pixels in
+// order. Seed 12345 over 0..255 draws 98, 73, 20, 141, 161, 87, 112, 20: against 128 the fourth
+// and fifth pixels keep the base's colour.
+TEST(LayerMerge, ADitheredClippedLayerPutsWhereItsGeneratorDrawsBelowTheDensity)
+{
+    LiveReplayApp app;
+    HeadlessDocument doc;
+    ASSERT_TRUE(doc.paper && bareStart(*doc.paper, 2));
+    TPaper &p = *doc.paper;
+    const uint32_t blue = 0xFF000080u, red = 0xFFFF0000u;
+    for (int32_t x = 0; x < 8; ++x)
+        ASSERT_TRUE(p.getLayerData(0)->imageTC->setPixel(x, 0, blue));
+    CLayerData &dith = *p.getLayerData(1);
+    fillLayer(p, 1, red);
+    dith.ChangeUnderLyrClip(true);
+    dith.ditherEnable = true;
+    dith.dither = 128;
+    dith.setDitherState(12345);
+    ASSERT_TRUE(eventBindLayerAll(p, nullptr, 0, 0, false));
+    ASSERT_EQ(p.getLayerCount(), 1);
+    const uint32_t expected[8] = {red, red, red, blue, blue, red, red, red};
+    for (int32_t x = 0; x < 8; ++x)
+        EXPECT_EQ(pixelAt(p, 0, x, 0), expected[x]) << x;
+    // The base's transparent pixels take nothing from the clipped layer.
+    EXPECT_NE(pixelAt(p, 0, 8, 0), red);
+    EXPECT_NE(pixelAt(p, 0, 3, 1), red);
+}
+
 TEST(LayerMerge, AHiddenLayerStaysAboveTheMergedOneWithItsClippedLayers)
 {
     LiveReplayApp app;

@@ -192,6 +192,7 @@ TEST(PasteOpsUndoRedo, UndoRemovesThePastedLayerAndReactivatesTheOldOne)
     ASSERT_TRUE(opsStartPlain(paper, 2));
     const CLayerData *bottom = paper.getLayerData(0);
     const auto bottomPixels = layerPixels(*bottom);
+    const int32_t names = paper.layerMngr().getTotalNum();
     ASSERT_TRUE(eventPasteNewLayer(paper, nullptr, *pastedImage(20, 20, 1), nullptr, nullptr, true));
     ASSERT_TRUE(eventLayerPaste(paper, nullptr, 0, *pastedImage(30, 30, 2), nullptr, nullptr, true));
     const auto pasted = layerPixels(*paper.getLayerData(0));
@@ -203,9 +204,13 @@ TEST(PasteOpsUndoRedo, UndoRemovesThePastedLayerAndReactivatesTheOldOne)
     EXPECT_EQ(paper.getLayerCount(), 3);
     EXPECT_EQ(paper.ActiveLayer(), 1);
     EXPECT_EQ(paper.getLayerData(0), bottom);
+    // The default name the pasted layer took is given back: the next new layer is named as a
+    // replay of the stream without the paste names it.
+    EXPECT_EQ(paper.layerMngr().getTotalNum(), names);
     ASSERT_TRUE(eventLayerRedo(paper, nullptr, idx, r));
     ASSERT_TRUE(eventLayerRedo(paper, nullptr, idx, r));
     EXPECT_EQ(paper.getLayerCount(), 4);
+    EXPECT_EQ(paper.layerMngr().getTotalNum(), names + 1);
     EXPECT_EQ(layerPixels(*paper.getLayerData(0)), pasted);
 }
 

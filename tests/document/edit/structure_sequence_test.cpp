@@ -90,6 +90,11 @@ const std::vector<std::pair<const char *, RandomOp>> &randomOps()
          [](TPaper &p, TFlowImage *f, std::mt19937 &r) {
              return eventLayerSelectMove(p, f, anyIndex(p, r), anyMask(r), anyOffset(r), true);
          }},
+        {"ungroup all",
+         [](TPaper &p, TFlowImage *f, std::mt19937 &) {
+             ungroupAllLayers(p, f);
+             return true;
+         }},
         {"hide or show",
          [](TPaper &p, TFlowImage *, std::mt19937 &r) {
              return EventLayerVisible(p, anyIndex(p, r), r() % 3 != 0, true);
