@@ -26,7 +26,7 @@ im_layers() { # OUT.psd then options
   local name=$1
   shift
   "$im" base.png \( layer-one.png -set page +4+3 -set label one \) \
-    \( layer-two.png -set page +50+40 -set label "two two" \) "$@" "$out/$name"
+    \( layer-two.png -set page +50+40 -set label "two two" \) -depth 8 -type TrueColorAlpha "$@" "$out/$name"
   cp layer-one.png "$out/${name%.psd}-0.png"
   cp layer-two.png "$out/${name%.psd}-1.png"
   echo "${name} 0 4 3 34 23 255 0 0 norm ${name%.psd}-0.png one" >>"$manifest"
@@ -34,14 +34,15 @@ im_layers() { # OUT.psd then options
 }
 im_layers im-rgb-rle.psd -compress RLE
 im_layers im-rgb-zip.psd -compress Zip
-"$im" base.png -colorspace Gray -depth 8 "$out/im-grey.psd"
-"$im" base.png -colorspace Gray -depth 8 "$out/im-grey.png"
-echo "im-grey.psd merged 0 0 64 48 255 0 0 norm im-grey.png (背景)" >>"$manifest"
-"$im" base.png -depth 16 "$out/im-16bit.psd"
-echo "im-16bit.psd merged 0 0 64 48 255 0 0 norm - (背景)" >>"$manifest"
-"$im" base.png -monochrome "$out/im-1bit.psd"
-"$im" base.png -monochrome "$out/im-1bit.png"
-echo "im-1bit.psd merged 0 0 64 48 255 0 0 norm im-1bit.png (背景)" >>"$manifest"
+# A single picture: ImageMagick writes it as one layer "L1" over the whole canvas.
+"$im" base.png -colorspace Gray -type Grayscale -depth 8 "$out/im-grey.psd"
+"$im" base.png -colorspace Gray -type Grayscale -depth 8 PNG32:"$out/im-grey.png"
+echo "im-grey.psd 0 0 0 64 48 255 0 0 norm im-grey.png L1" >>"$manifest"
+"$im" base.png -type TrueColor -depth 16 "$out/im-16bit.psd"
+echo "im-16bit.psd 0 0 0 64 48 255 0 0 norm - L1" >>"$manifest"
+"$im" base.png -monochrome -depth 1 "$out/im-1bit.psd"
+"$im" base.png -monochrome PNG32:"$out/im-1bit.png"
+echo "im-1bit.psd 0 0 0 64 48 255 0 0 norm im-1bit.png L1" >>"$manifest"
 
 # ---- psd-tools: layer records built through its low-level API (raw and RLE channels, clipping,
 # Japanese names as Shift_JIS pascal strings and "luni"), and a file without layers.

@@ -81,7 +81,7 @@ void readLayerRowByte(const CBlockVMTC &img, int32_t y, int32_t x0, int32_t w, i
 {
     const int32_t unit = img.getUnitSize().x;
     for (int32_t x = x0; x < x0 + w;) {
-        const SBlockPack *pack = img.seekBlockBP(x, y);
+        const SBlockPack *pack = img.seekBlockBP(x / unit, y / unit);
         const int32_t n = std::min(unit - (x % unit), x0 + w - x);
         if (pack && pack->commit) {
             const auto *row = static_cast<const uint8_t *>(pack->vAddr.get()) +
@@ -255,7 +255,9 @@ uint8_t importPsdLayer(TPaper &paper, const CPsdFile &file, const SPsdDocInfo &d
                              data.channelId == codec::kPsdUserMask;
         const int32_t byte = psdChannelToByte(data.channelId);
         if (codec::succeeded(s) && byte >= 0) {
-            const bool grey = doc.imageType == codec::kPsdImageGrey && data.channelId == 0;
+            const bool grey = (doc.imageType == codec::kPsdImageGrey ||
+                               doc.imageType == codec::kPsdImageBitmap) &&
+                              data.channelId == 0;
             const int32_t w = data.boxW;
             const int32_t rows = w > 0 ? int32_t(std::min<int64_t>(data.boxH, data.dataBytes / w)) : 0;
             const int32_t len = std::min(rectW, w);

@@ -93,6 +93,9 @@ bool psdUnpackBits(std::span<const uint8_t> src, std::span<uint8_t> dst)
             o += len;
         }
     }
+    // Some writers end a row with no-op headers (-128); anything else left over is an error.
+    while (s < src.size() && src[s] == 0x80)
+        ++s;
     return s == src.size();
 }
 

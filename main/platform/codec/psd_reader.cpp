@@ -296,6 +296,9 @@ CodecStatus readLayerRecord(Cursor &c, SPsdLayerRef &ref, SSection &section)
         extra.pos += padded;
     CodecStatus status = CodecStatus::Nothing;
     readLayerExtras(extra, info, section, status);
+    // The Unicode name, when there is one, is the name.
+    if (info.wideName)
+        info.setName(*info.wideName);
     return status;
 }
 
@@ -644,7 +647,7 @@ CodecStatus CPsdFile::getLayerChannel(SPsdChannelData &data) const
     data.boxW = ch.boxW;
     data.boxH = ch.boxH;
     data.dataBytes = 0;
-    if (d->depth != 8)
+    if (d->depth != 8 && d->depth != 1)
         return CodecStatus::ColorMode;
     const int64_t bytes = int64_t(ch.boxW) * ch.boxH;
     if (bytes == 0)
@@ -652,12 +655,26 @@ CodecStatus CPsdFile::getLayerChannel(SPsdChannelData &data) const
     if (!sizeBuffer(data, bytes))
         return CodecStatus::NoMemory;
     const auto *base = reinterpret_cast<const uint8_t *>(d->file.constData());
-    const CodecStatus s =
-        decodeStored(base, ch.offset, ch.length, ch.boxH, ch.boxW, 8,
-                     std::span<uint8_t>(data.buffer.data(), size_t(bytes)));
-    if (!succeeded(s))
+    const std::span<uint8_t> dst(data.buffer.data(), size_t(bytes));
+    if (d->depth == 8) {
+        const CodecStatus s = decodeStored(base, ch.offset, ch.length, ch.boxH, ch.boxW, 8, dst);
+        if (!succeeded(s))
+            data.dataBytes = 0;
+        return s;
+    }
+    // Bits of a bitmap document's layer: handed out as grey bytes, a set bit black.
+    const int64_t rowBytes = rowBytesOf(ch.boxW, 1);
+    std::vector<uint8_t> bits(size_t(rowBytes * ch.boxH));
+    const CodecStatus s = decodeStored(base, ch.offset, ch.length, ch.boxH, rowBytes, 1, bits);
+    if (!succeeded(s)) {
         data.dataBytes = 0;
-    return s;
+        return s;
+    }
+    for (int64_t y = 0; y < ch.boxH; ++y)
+        for (int64_t x = 0; x < ch.boxW; ++x)
+            dst[size_t(y * ch.boxW + x)] =
+                (bits[size_t(y * rowBytes + x / 8)] >> (7 - x % 8)) & 1 ? 0 : 255;
+    return CodecStatus::Nothing;
 }
 
 CodecStatus CPsdFile::getDocChannel(SPsdChannelData &data) const

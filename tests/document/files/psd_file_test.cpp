@@ -196,8 +196,9 @@ TEST(PsdImport, MergedPictureGreyBitmapAndRefusedDepths)
     EXPECT_EQ(img.getColor(0, 0), 0xFF000000u);
     EXPECT_EQ(img.getColor(1, 0), 0xFFFFFFFFu);
     EXPECT_EQ(img.getColor(2, 0), 0xFF000000u);
-    EXPECT_EQ(img.getColor(9, 1), 0xFF000000u);
-    EXPECT_EQ(img.getColor(8, 1), 0xFFFFFFFFu);
+    EXPECT_EQ(img.getColor(9, 0), 0xFF000000u);
+    EXPECT_EQ(img.getColor(8, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(img.getColor(9, 1), 0xFFFFFFFFu) << "bits past the width are not pixels";
 
     // 16 bits per channel and CMYK are refused with 15, the document untouched.
     File deep = fileOf(4, 2, {});

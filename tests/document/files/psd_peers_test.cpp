@@ -67,16 +67,17 @@ QImage picture(const QString &path)
     return QImage(path).convertToFormat(QImage::Format_ARGB32);
 }
 
-// Alpha equal everywhere, colour equal where a pixel shows.
+// Alpha equal everywhere (within alphaSlack), colour equal where a pixel shows.
 void expectSamePixels(const QImage &want, const std::function<uint32_t(int, int)> &got,
-                      const QString &what)
+                      const QString &what, int alphaSlack = 0)
 {
     ASSERT_FALSE(want.isNull()) << what.toStdString();
     int bad = 0;
     for (int y = 0; y < want.height(); ++y)
         for (int x = 0; x < want.width(); ++x) {
             const uint32_t w = want.pixel(x, y), g = got(x, y);
-            const bool same = (w >> 24) == (g >> 24) && ((w >> 24) == 0 || w == g);
+            const int da = std::abs(int(w >> 24) - int(g >> 24));
+            const bool same = da <= alphaSlack && ((w >> 24) == 0 || (w & 0xFFFFFF) == (g & 0xFFFFFF));
             if (!same && bad++ < 3)
                 ADD_FAILURE() << what.toStdString() << " at " << x << "," << y << std::hex
                               << " want " << w << " got " << g;
@@ -133,6 +134,9 @@ void checkFixtures(const QString &dir)
         }
         std::unique_ptr<codec::CPsdFile> f;
         ASSERT_EQ(codec::CPsdFile::open(&path, f), codec::CodecStatus::Nothing) << what.toStdString();
+        codec::SPsdDocInfo docInfo;
+        ASSERT_EQ(f->getDocInfo(docInfo), codec::CodecStatus::Nothing);
+        const bool grey = docInfo.colorChannels == 1;
         codec::SPsdLayerInfo info;
         const int32_t idx = m.index.toInt();
         ASSERT_EQ(f->getLayerInfo(idx, info), codec::CodecStatus::Nothing) << what.toStdString();
@@ -146,13 +150,19 @@ void checkFixtures(const QString &dir)
         EXPECT_EQ(bool(info.flags & codec::kPsdFlagHidden), m.hidden) << what.toStdString();
         EXPECT_EQ(info.clipping != 0, m.clipped) << what.toStdString();
         EXPECT_EQ(QByteArray(info.key.data(), 4), m.key.toLatin1()) << what.toStdString();
-        const QImage want = picture(QDir(dir).filePath(m.png));
-        const int w = m.right - m.left;
-        expectSamePixels(want, [&](int x, int y) { return layerPixel(*f, idx, x, y, w, false); },
-                         what);
-        // And the whole file into a document.
         HeadlessDocument doc;
         doc.paper->eventMngr().stopRecording();
+        if (m.png == "-") {
+            // A depth the program does not take: reported, refused by the import.
+            EXPECT_NE(docInfo.bitsPerPixel, 8 * docInfo.colorChannels) << what.toStdString();
+            EXPECT_EQ(loadPsdFile(path, *doc.paper), CS_PSD_BAD_TYPE) << what.toStdString();
+            continue;
+        }
+        const QImage want = picture(QDir(dir).filePath(m.png));
+        const int w = m.right - m.left;
+        expectSamePixels(want, [&](int x, int y) { return layerPixel(*f, idx, x, y, w, grey); },
+                         what);
+        // And the whole file into a document.
         ASSERT_EQ(loadPsdFile(path, *doc.paper), CS_OK) << what.toStdString();
         ASSERT_GT(doc.paper->getLayerCount(), idx);
         const CLayerData &ld = *doc.paper->getLayerData(idx);
@@ -244,9 +254,14 @@ TEST(PsdPeers, TheyReadWhatWeWrite)
         int code = -1;
         run("convert-im6.q16", {path + QStringLiteral("[%1]").arg(i + 1), "PNG32:" + png}, &code);
         ASSERT_EQ(code, 0);
-        const CBlockVMTC &img = *p.getLayerData(i)->imageTC;
-        expectSamePixels(picture(png), [&](int x, int y) { return img.getColor(x, y); },
-                         QStringLiteral("ImageMagick layer %1").arg(i));
+        // ImageMagick folds the layer's opacity into its alpha.
+        const CLayerData &ld = *p.getLayerData(i);
+        expectSamePixels(picture(png),
+                         [&](int x, int y) {
+                             const uint32_t c = ld.imageTC->getColor(x, y);
+                             return (c & 0xFFFFFF) | ((c >> 24) * ld.trans + 127) / 255 << 24;
+                         },
+                         QStringLiteral("ImageMagick layer %1").arg(i), 1);
     }
 
     // psd-tools: names, boxes, visibility, opacity, mode and pixels.

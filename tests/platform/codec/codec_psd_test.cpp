@@ -219,6 +219,8 @@ TEST(CodecPsdPackBits, GoldenRowsAndBoundedDecoding)
         {"bytes left over", hex("01010200"), 2, false},
         {"a run without its byte", hex("fd"), 4, false},
         {"-128 is skipped", hex("80fd05"), 4, true},
+        {"a trailing -128 too", hex("fd0580"), 4, true},
+        {"but no other trailing header", hex("fd0581"), 4, false},
         {"empty row", hex(""), 0, true},
     };
     for (const Bad &b : bad) {
@@ -577,7 +579,9 @@ TEST(CodecPsdReader, StoredFormsModesAndFolders)
     ASSERT_EQ(h->getDocInfo(doc), CodecStatus::Nothing);
     EXPECT_EQ(doc.bitsPerPixel, 48);
     EXPECT_EQ(doc.imageType, kPsdImageColour);
-    EXPECT_EQ(channelBytes(*h, 0, 0, data), QByteArray()) << "16-bit channels are refused";
+    data.layerIndex = 0;
+    data.channelNumber = 0;
+    EXPECT_EQ(h->getLayerChannel(data), CodecStatus::ColorMode) << "16-bit channels are refused";
 }
 
 TEST(CodecPsdReader, StructuralFaultsFailTheOpen)
@@ -614,7 +618,7 @@ TEST(CodecPsdReader, StructuralFaultsFailTheOpen)
         {"layer info past its section",
          [lm](QByteArray &b) { setBe32(b, lm + 4, getBe32(b, lm) - 2); }, CodecStatus::FileRead},
         {"layer count past the section", [rec](QByteArray &b) { setBe16(b, rec - 2, 40); },
-         CodecStatus::FileRead},
+         CodecStatus::Failed},
         {"channel length past the section",
          [chan0](QByteArray &b) { setBe32(b, chan0 + 2, 5000); }, CodecStatus::FileRead},
         {"a side past the format's limit",
@@ -667,7 +671,7 @@ TEST(CodecPsdReader, StructuralFaultsFailTheOpen)
     EXPECT_EQ(channelBytes(*f, 0, 1, data), p);
     data.channelNumber = 2;
     EXPECT_EQ(f->getLayerChannel(data), CodecStatus::Range);
-    bad.layers[0].channels[1].stored = zipChannel(p, 3, 1, false); // one row short
+    bad.layers[0].channels[1].stored = zipChannel(p.left(3), 3, 1, false); // one row short
     ASSERT_TRUE(f = openOk(bad.bytes()));
     data.channelNumber = 1;
     EXPECT_EQ(f->getLayerChannel(data), CodecStatus::Extract);
