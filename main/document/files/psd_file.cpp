@@ -307,7 +307,7 @@ uint8_t importPsdBackground(TPaper &paper, const CPsdFile &file, const SPsdDocIn
     CBlockVMTC &img = *ld->imageTC;
     int32_t read = 0;
     SPsdChannelData data;
-    for (int32_t c = 0; c < std::min(3, doc.colorChannels); ++c) {
+    for (int32_t c = 0; c < std::min(3, int32_t(doc.colorChannels)); ++c) {
         data.channelNumber = c;
         if (!codec::succeeded(file.getDocChannel(data)))
             continue;
@@ -316,7 +316,7 @@ uint8_t importPsdBackground(TPaper &paper, const CPsdFile &file, const SPsdDocIn
         if (rowBytes <= 0)
             continue;
         const int32_t rows = int32_t(std::min<int64_t>(data.boxH, data.dataBytes / rowBytes));
-        const int32_t len = std::min(w, doc.width);
+        const int32_t len = std::min(w, int32_t(doc.width));
         for (int32_t r = 0; r < rows && r < doc.height; ++r) {
             const uint8_t *src = data.buffer.data() + size_t(r) * size_t(rowBytes);
             switch (doc.imageType) {
@@ -378,7 +378,7 @@ uint8_t importPsdAlphaChannels(TPaper &paper, const CPsdFile &file, const SPsdDo
             const int32_t rows = w > 0 ? int32_t(std::min<int64_t>(data.boxH, data.dataBytes / w)) : 0;
             for (int32_t r = 0; r < rows && r < doc.height; ++r) {
                 const uint8_t *src = data.buffer.data() + size_t(r) * size_t(w);
-                forRowRuns<CBlockVCH, uint8_t>(*md->maskTC, r, 0, std::min(w, doc.width),
+                forRowRuns<CBlockVCH, uint8_t>(*md->maskTC, r, 0, std::min(w, int32_t(doc.width)),
                                                [&](uint8_t *p, int32_t off, int32_t n) {
                                                    std::memcpy(p, src + off, size_t(n));
                                                });
@@ -421,7 +421,7 @@ uint8_t importDocument(CPsdFile &file, const QString &path, TPaper &paper, IPape
         return CS_PSD_BAD_TYPE;
     const int32_t alphaChannels = doc.totalChannels - doc.colorChannels - doc.mergedAlpha;
     if (progress)
-        progress->reset(std::max(doc.layerCount, 1) + std::max(alphaChannels, 0));
+        progress->reset(std::max(int32_t(doc.layerCount), 1) + std::max(alphaChannels, 0));
 
     TFlowImage *flow = paper.owner() ? paper.owner()->flow() : nullptr;
     paper.maskMngr().deleteAll();

@@ -355,7 +355,7 @@ CodecStatus readLayerInfo(Cursor li, CPsdFile::Impl &d, std::vector<int32_t> &fl
         SPsdLayerRef &ref = refs[size_t(i)];
         ref.info.index = int32_t(d.layers.size());
         flatOfRecord[size_t(i)] = ref.info.index;
-        d.doc.layerRunningNumber = std::max(d.doc.layerRunningNumber, ref.info.layerId);
+        d.doc.layerRunningNumber = std::max(int32_t(d.doc.layerRunningNumber), ref.info.layerId);
         d.layers.push_back(std::move(ref));
     }
     return CodecStatus::Nothing;
