@@ -196,17 +196,22 @@ TEST(ImageCodec, OtherExtensionsAreRefusedBeforeTheFileIsRead)
     EXPECT_EQ(err, MOPIXDLLERR_FAILED);
 }
 
-TEST(ImageCodec, PsdIsNotSupportedYetAndOtherExtensionsAreNotPsd)
+TEST(ImageCodec, PsdGivesTheMergedPictureAndOtherExtensionsAreNotPsd)
 {
     QTemporaryDir dir;
     sSize doc = {7, 7};
     MopixDllErr err = MOPIXDLLERR_NOTHING;
     EXPECT_FALSE(loadPsdImage(dir.filePath("a.PSD"), doc, &err));
-    EXPECT_EQ(err, MOPIXDLLERR_NO_SUPPORT);
-    EXPECT_FALSE(loadImageFile(dir.filePath("a.psd"), nullptr, &err));
-    EXPECT_EQ(err, MOPIXDLLERR_NO_SUPPORT);
+    EXPECT_EQ(err, MOPIXDLLERR_FILE_OPEN);
     EXPECT_FALSE(loadPsdImage(dir.filePath("a.png"), doc, &err));
     EXPECT_EQ(doc, (sSize{7, 7}));
+    // A file of another writer (no layers): the merged picture and the document size.
+    const QString psd = QStringLiteral(KAVRIN_TEST_DATA "/psd/pt-nolayers.psd");
+    std::unique_ptr<TMTC> img = loadPsdImage(psd, doc, &err);
+    ASSERT_TRUE(img);
+    EXPECT_EQ(doc, (sSize{64, 48}));
+    EXPECT_EQ(img->FPSZ(), (sSize{64, 48}));
+    EXPECT_TRUE(loadImageFile(psd, nullptr, &err));
 }
 
 TEST(ImageCodec, DibToCanvasRefusesDibsItCannotHold)
