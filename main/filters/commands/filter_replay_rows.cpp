@@ -12,6 +12,7 @@
 #include "filters/commands/replay_entries.h"
 #include "paint/gradient/gradient_set_file.h"
 #include "paint/gradient/gradient_stops.h"
+#include "platform/desktop/messages.h"
 
 #include <QBuffer>
 
@@ -212,8 +213,21 @@ std::unique_ptr<TMTC> layerFloorTexture(const SFilterPacket &p)
     return tex;
 }
 
+// A file texture that was not recorded: the layer's effect rectangle scaled to 256 x 256 when
+// the planes keep the layer's picture, else a copy of the whole layer.
+std::unique_ptr<TMTC> substituteFloorTexture(const SFltFloorParam &f, const SFilterPacket &p)
+{
+    if (f.useOrgPic)
+        return layerFloorTexture(p);
+    auto tex = std::make_unique<TMTC>(p.flow->image());
+    if (!tex->isEnable())
+        return nullptr;
+    return tex;
+}
+
 // The floor: file textures from the status images played before it (128 slot 0, 129 slot 1)
-// with their dpi from data0; from version 1 on, a slot drawn from the layer is built from the
+// with their dpi from data0; a file texture that was not recorded is replaced by a substitute
+// and the user told once. From version 1 on, a slot drawn from the layer is built from the
 // layer whatever the player holds, so a replay equals the live run.
 bool floorRow(SFilterPacket &p, FilterBackup &b)
 {
@@ -226,17 +240,24 @@ bool floorRow(SFilterPacket &p, FilterBackup &b)
     const SFltFloorParam &f = floor.sfloor;
     TMTC *played[2] = {p.mngr->playTC0.get(), p.mngr->playTC1.get()};
     std::array<std::unique_ptr<TMTC>, 2> made;
+    bool missing = false;
     for (int32_t slot = 0; slot < 2; ++slot) {
         if (!(f.texEnbFlag & (1 << slot)))
             continue;
         SFltTexture &tex = floor.stex[size_t(slot)];
         if (isFloorSlotFile(f, slot)) {
-            if (!played[slot])
-                return false;
-            tex.tc = played[slot];
             LDATA dpis;
             dpis.all = p.fc.data0.all;
             tex.dpi = floorSlotDpi(dpis, slot);
+            if (played[slot]) {
+                tex.tc = played[slot];
+                continue;
+            }
+            made[size_t(slot)] = substituteFloorTexture(f, p);
+            if (!made[size_t(slot)])
+                return false;
+            tex.tc = made[size_t(slot)].get();
+            missing = true;
         } else if (f.version >= 1) {
             made[size_t(slot)] = layerFloorTexture(p);
             if (!made[size_t(slot)])
@@ -247,6 +268,11 @@ bool floorRow(SFilterPacket &p, FilterBackup &b)
             tex.tc = played[slot];
         }
     }
+    // The same numbers for both slots and both codes, as the message always gave them.
+    if (missing)
+        showWarning(QStringLiteral("再生に必要な画像オブジェクトが不足しています! (%1, %2)")
+                        .arg(38)
+                        .arg(40));
     return orgEventFilterFloor(ARGS, &floor, false);
 }
 } // namespace

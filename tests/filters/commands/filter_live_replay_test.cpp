@@ -287,6 +287,53 @@ TEST(FilterLiveReplay, TheFloorReplaysItsFileTextureAndRebuildsTheLayerSlot)
     }
 }
 
+// A stream whose floor packet lacks the file textures it names (no status images before it)
+// replays with substitutes, telling the user once with the two numbers the message always gave:
+// with useOrgPic the layer's effect rectangle at 256 x 256, else a copy of the whole layer. The
+// live run here paints with exactly those pictures as its file textures.
+TEST(FilterLiveReplay, AFloorWithoutItsRecordedTexturesReplaysWithSubstitutesAndSaysSoOnce)
+{
+    initialiseEventReplay();
+    installFilterReplayEntries();
+    for (const bool useOrgPic : {true, false}) {
+        SCOPED_TRACE(useOrgPic ? "effect rectangle" : "whole layer");
+        FilterCommandRig r;
+        CapturedMessages &messages = r.rig.messages;
+        r.select({5, 7, 41, 33});
+        FakeModule mod;
+        mod.fill = [&](SFilterParams &p) {
+            ASSERT_TRUE(fillFloorFromFileAndLayer(p, r.paper(), r.flow()));
+            SFltFloorParam &fl = p.floor.sfloor;
+            fl.useOrgPic = useOrgPic ? 1 : 0;
+            fl.texTypeFlag = 3;
+            // Both slots from "files" holding the picture the substitute is made of.
+            const TMTC substitute(useOrgPic ? *p.floor.stex[1].tc : r.flow().image());
+            for (SFltTexture &t : p.floor.stex) {
+                t.tc->Resize(substitute.width(), substitute.height());
+                t.tc->copyImage(substitute);
+                t.dpi = 72;
+            }
+        };
+        registerFilterModule(99, mod.module());
+        const auto start = r.pixels();
+        const uint32_t from = r.mark();
+        ASSERT_TRUE(doFilterFloor(&r.view, r.flow(), 0, true));
+        const auto live = r.pixels();
+        ASSERT_NE(live, start);
+        const std::vector<uint8_t> body = r.rig.body({38, 99}, from);
+        ASSERT_TRUE(r.undo());
+        ASSERT_EQ(r.pixels(), start);
+        ASSERT_FALSE(r.rig.ev().playTC0);
+        ASSERT_FALSE(r.rig.ev().playTC1);
+        messages.clear();
+        EXPECT_TRUE(eventReplayRow({38, 99}).fn(r.rig.ev(), r.paper(), 99, body));
+        EXPECT_EQ(r.pixels(), live);
+        EXPECT_EQ(
+            messages.warnings,
+            QStringList{QStringLiteral("再生に必要な画像オブジェクトが不足しています! (38, 40)")});
+    }
+}
+
 // Recordings before 2.07 replay with protect false: a filter whose record must agree with the
 // layer's protection then refuses on a protected layer; from 2.07 on it takes the layer's.
 TEST(FilterLiveReplay, ProtectionComesFromTheLayerFromVersion207On)
