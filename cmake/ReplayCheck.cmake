@@ -1,9 +1,15 @@
-# Plays EVENTS with the replay tool TOOL from a blank start into OUT and checks that the picture is
-# PICTURE: the same header and the same image data. The pHYs chunk is left out of the comparison,
-# since it holds the resolution of the screen the writer ran under, not the picture.
+# Plays EVENTS with the replay tool TOOL from a blank start (or, with -DOWN_CREATION=ON, from the
+# stream's own canvas creation) into OUT and checks that the picture is PICTURE: the same header
+# and the same image data. The pHYs chunk is left out of the comparison, since it holds the
+# resolution of the screen the writer ran under, not the picture.
 #
-#   cmake -DTOOL=... -DEVENTS=... -DPICTURE=... -DOUT=... -P ReplayCheck.cmake
-execute_process(COMMAND ${TOOL} ${EVENTS} -o ${OUT} --blank-start RESULT_VARIABLE rc)
+#   cmake -DTOOL=... -DEVENTS=... -DPICTURE=... -DOUT=... [-DOWN_CREATION=ON] -P ReplayCheck.cmake
+if(OWN_CREATION)
+  set(start "")
+else()
+  set(start "--blank-start")
+endif()
+execute_process(COMMAND ${TOOL} ${EVENTS} -o ${OUT} ${start} RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "kavrin-replay ${EVENTS} exited with ${rc}")
 endif()

@@ -7,6 +7,8 @@
 //
 // --dump prints every step (offset, its packets as group/code/length, the dotted name of its
 // operation and the result), then the count of each operation as "name<TAB>count".
+// Without --blank-start the stream plays from its own canvas creation, and recordings of version
+// 32 or later then paint at the newest levels, as the document window starts them.
 // --blank-start replaces the canvas creation by a blank document of its size (one layer,
 // transparent when the creation says so), for streams whose creation cannot be played yet.
 // Exit codes: 0 done, 1 bad arguments, 2 the file cannot be read (its status code is printed),
@@ -178,13 +180,24 @@ int main(int argc, char **argv)
         start = ev.beginPlayingBlank([&](int32_t pw, int32_t ph, bool transparent) {
             if (!setupHeadlessPaper(*paper, {pw, ph}, 0xFFFFFF, 1) || !startPaintModeQZ5(*paper))
                 return false;
-            if (!transparent)
+            // The work image was loaded from the transparent layer: it is loaded again, or
+            // strokes would paint as on a transparent layer.
+            if (!transparent) {
                 paper->getLayerData(0)->fillAlpha(255);
+                if (!paper->setFlow(*paper->getActiveFlow(), 0, true))
+                    return false;
+            }
             UpdateVRAM(*paper, false, true);
             return true;
         });
     } else {
         start = ev.beginPlaying(true);
+        // As the document window does once the creation has played: recordings of version 32
+        // or later paint at the newest levels.
+        QString ext;
+        if (start == eEvStartStat::ersOK && ev.getPlayFileVersion(ext) >= 32 &&
+            !startPaintModeQZ5(*paper))
+            start = eEvStartStat::ersErrOther;
     }
     if (start != eEvStartStat::ersOK) {
         std::fprintf(stderr, "%s\n%s\n",

@@ -30,8 +30,12 @@ inline bool blankStart(TPaper &paper, int32_t pw, int32_t ph, bool transparent)
 {
     if (!setupHeadlessPaper(paper, {pw, ph}, 0xFFFFFF, 1) || !startPaintModeQZ5(paper))
         return false;
-    if (!transparent)
+    // The work image is loaded again from the now opaque layer.
+    if (!transparent) {
         paper.getLayerData(0)->fillAlpha(255);
+        if (!paper.setFlow(*paper.getActiveFlow(), 0, true))
+            return false;
+    }
     UpdateVRAM(paper, false, true);
     return true;
 }

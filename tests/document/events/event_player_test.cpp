@@ -1,6 +1,7 @@
 // The event player: starting, stepping, pausing, strokes point by point, and refusals; and the
 // replay rows of status, control and layer-attribute packets.
 #include "core/image/canvas.h"
+#include "core/image/channel.h"
 #include "document/events/event_replay.h"
 #include "document/events/image_packet.h"
 #include "document/paper/layer_data.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -218,7 +220,8 @@ TEST(EventPlayer, BadPacketsFailTheStep)
     {
         const char *what;
         std::vector<uint8_t> bytes;
-        const char *error; // in playError
+        const char *error;    // in playError
+        const char *why = ""; // in playError too, when given
     };
     std::vector<uint8_t> nanPoint = {18, 1};
     const SEvStrokePoint nan{std::nanf(""), 4, 0.5f};
@@ -233,7 +236,11 @@ TEST(EventPlayer, BadPacketsFailTheStep)
     SEvIdxPair del{0, 0};
     const Case cases[] = {
         {"points of count 0", StreamBuilder().bare(17, 0).bytes, "17/0"},
-        {"unregistered row", StreamBuilder().packet(4, 5, del).bytes, "4/5"},
+        {"unregistered row", StreamBuilder().packet(6, 5, std::array<uint8_t, 22>{}).bytes, "6/5",
+         "not played: unknown packet"},
+        {"filter row without its entries", StreamBuilder().packet(32, 87, del).bytes, "32/87",
+         "not played: no filter replay entry is installed"},
+        {"merging the bottom layer down", StreamBuilder().packet(4, 5, del).bytes, "4/5", "failed"},
         {"unknown group", StreamBuilder().bare(99, 0).bytes, "99/0"},
         {"cut body", {4, 17, 0, 0}, "4/17"},
         {"stroke on a missing layer", StreamBuilder().packet(80, 0, badLayer).bytes, "80/0"},
@@ -251,6 +258,8 @@ TEST(EventPlayer, BadPacketsFailTheStep)
         rig.load(c.bytes);
         EXPECT_EQ(rig.ev().playEventSingle(), eEvPlayStat::epsError);
         EXPECT_TRUE(rig.ev().playError.contains(QString::fromLatin1(c.error)))
+            << rig.ev().playError.toStdString();
+        EXPECT_TRUE(rig.ev().playError.contains(QString::fromLatin1(c.why)))
             << rig.ev().playError.toStdString();
     }
 }
@@ -401,4 +410,92 @@ TEST(ReplayHandlers, ImagePacketsAreCheckedBeforeAnythingIsMade)
     EXPECT_EQ(rig.ev().playEventSingle(), eEvPlayStat::epsEnd);
     ASSERT_TRUE(rig.ev().playTC0);
     EXPECT_EQ(rig.ev().playTC0->width(), 3);
+}
+
+// The coverage packets of the seed fill (13/0): every size, offset and length of the packet is
+// checked against the layer and the body, and the coverage must decompress exactly, before the
+// fill paints; a refused packet leaves every layer as it was.
+TEST(ReplayHandlers, CoveragePacketsAreCheckedBeforeAnythingIsPainted)
+{
+    std::vector<uint8_t> good;
+    {
+        PlayerRig rec;
+        CEventMngr &ev = rec.ev();
+        rec.doc.owner.eventPlaying = false;
+        ASSERT_TRUE(
+            ev.startRecording(appMainStroke(), appMainToneMngrFor(rec.doc.paper.get()), 64, 64));
+        TChannel ch(64, 48);
+        ch.PixelFill(0);
+        ch.fillBox(6, 5, 30, 20, 255);
+        ch.fillBox(10, 9, 20, 12, 90);
+        ASSERT_TRUE(
+            ev.pushEventAlpha(0, rec.paper().getActiveMaskIndex(), ch, {8, 7}, 0, 0, 0, 0, 0));
+        ev.walkPackets(0, ev.topEventPos, [&](const SEventPacketInfo &pk) {
+            if (pk.hdr.group == 13 && pk.hdr.code == 0) {
+                good.resize(2 + pk.bodyLen);
+                ev.readDataEx(pk.pos, good.data(), uint32_t(good.size()));
+            }
+            return true;
+        });
+        ASSERT_GT(good.size(), 2 + sizeof(SEvAlpha));
+    }
+    auto field = [](std::vector<uint8_t> &p, size_t ofs, auto v) {
+        std::memcpy(p.data() + 2 + ofs, &v, sizeof v);
+    };
+    SEvAlpha head;
+    std::memcpy(&head, good.data() + 2, sizeof head);
+    const uint32_t packed = head.packed;
+    struct Case
+    {
+        const char *what;
+        std::function<void(std::vector<uint8_t> &)> spoil;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"good", [](std::vector<uint8_t> &) {}, true},
+        {"layer 9",
+         [&](std::vector<uint8_t> &p) { field(p, offsetof(SEvAlpha, idx), uint16_t(9)); }, false},
+        {"a mask that is not the current one",
+         [&](std::vector<uint8_t> &p) { field(p, offsetof(SEvAlpha, midx), uint16_t(3)); }, false},
+        {"mask add type 200",
+         [&](std::vector<uint8_t> &p) { field(p, offsetof(SEvAlpha, mt), uint8_t(200)); }, false},
+        {"box past the right edge",
+         [&](std::vector<uint8_t> &p) { field(p, offsetof(SEvAlpha, box), int32_t(40)); }, false},
+        {"box at a negative row",
+         [&](std::vector<uint8_t> &p) { field(p, offsetof(SEvAlpha, box) + 4, int32_t(-1)); },
+         false},
+        {"bytes other than width x height",
+         [&](std::vector<uint8_t> &p) {
+             field(p, offsetof(SEvAlpha, bytes), uint32_t(30 * 20 + 1));
+         },
+         false},
+        {"packed beyond the padded data",
+         [&](std::vector<uint8_t> &p) {
+             field(p, offsetof(SEvAlpha, packed), uint32_t(head.padded + 1));
+         },
+         false},
+        {"packed data cut short",
+         [&](std::vector<uint8_t> &p) { field(p, offsetof(SEvAlpha, packed), packed / 2); }, false},
+        {"packed data garbled",
+         [&](std::vector<uint8_t> &p) {
+             std::fill(p.begin() + 2 + sizeof(SEvAlpha), p.end(), uint8_t(0xA5));
+         },
+         false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerRig rig;
+        rig.paper().getActiveStroke()->m_drawColor = 0xFF2040C0;
+        std::vector<uint8_t> p = good;
+        c.spoil(p);
+        p.push_back(2);
+        p.push_back(255);
+        rig.load(p);
+        const std::vector<uint32_t> before0 = rig.layerPixels(0), before1 = rig.layerPixels(1);
+        const eEvPlayStat r = rig.ev().playEventSingle();
+        EXPECT_EQ(r, c.ok ? eEvPlayStat::epsContinue : eEvPlayStat::epsError)
+            << rig.ev().playError.toStdString();
+        EXPECT_EQ(rig.layerPixels(0) != before0, c.ok);
+        EXPECT_EQ(rig.layerPixels(1), before1);
+    }
 }
