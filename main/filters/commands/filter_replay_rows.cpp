@@ -220,7 +220,10 @@ std::unique_ptr<TMTC> missingFloorTexture(const SFilterPacket &p, bool keepPictu
 {
     if (keepPicture)
         return layerFloorTexture(p);
-    return std::make_unique<TMTC>(p.flow->image());
+    auto tex = std::make_unique<TMTC>(p.flow->image());
+    if (!tex->isEnable())
+        return nullptr;
+    return tex;
 }
 
 // The floor: file textures from the status images played before it (128 slot 0, 129 slot 1)

@@ -92,6 +92,8 @@ class FileDialogTest : public ::testing::Test
         ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub.png")));
         ASSERT_TRUE(QFile::copy(QStringLiteral(KAVRIN_TEST_DATA "/events/strokes.qe5"),
                                 file("strokes.qe5")));
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KAVRIN_TEST_DATA "/psd/im-rgb-rle.psd"),
+                                file("layers.psd")));
         if (!gAppProfile) {
             initialiseAppProfile();
             ownProfile = true;
@@ -271,7 +273,8 @@ TEST_F(FileDialogTest, PreviewFollowsTheSelectedFile)
         {"corrupt.png", false, "大きさ:"},
         {"notes.txt", false, "大きさ:"},
         {"missing.png", false, "大きさ:"},
-        {"A.PSD", false, "大きさ:"},
+        {"A.PSD", false, "大きさ:"},    // a PSD cut after its signature
+        {"layers.psd", true, "大きさ: 64 × 48"},
     };
     CapturedMessages messages; // an unreadable file is shown disabled, never with a message
     CPrevOpenDialog d;
@@ -445,12 +448,13 @@ TEST_F(FileDialogTest, TypePatternsMatchNamesInAnyCase)
     // Photoshop's pattern is "*.PSD", the whole set's are lower case.
     d->selectNameFilter(filters[5]);
     EXPECT_TRUE(
-        listed({QStringLiteral("A.PSD"), QStringLiteral("b.psd"), QStringLiteral("sub.png")}))
+        listed({QStringLiteral("A.PSD"), QStringLiteral("b.psd"), QStringLiteral("layers.psd"),
+                QStringLiteral("sub.png")}))
         << str(names().join(QLatin1Char(',')));
     d->selectNameFilter(filters[6]);
     EXPECT_TRUE(
         listed({QStringLiteral("A.PSD"), QStringLiteral("b.psd"), QStringLiteral("corrupt.png"),
-                QStringLiteral("pic.png"), QStringLiteral("sub.png")}))
+                QStringLiteral("layers.psd"), QStringLiteral("pic.png"), QStringLiteral("sub.png")}))
         << str(names().join(QLatin1Char(',')));
     d->reject();
 }
