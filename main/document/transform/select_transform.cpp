@@ -603,8 +603,6 @@ void TSelectTransform::dragEnd()
 void TSelectTransform::setTransformOfs(const sFPos &ofs)
 {
     TTransPoints &v = FViewPoints;
-    const sFPos startCentre = FDragStartTransPoints[9];
-    const bool atStartCentre = !FIsMovedAnchor && v[8] == v[9];
     for (int i = 0; i < 4; ++i)
         v[size_t(i)] = add(v[size_t(i)], ofs);
     updateMidPoints(v);
@@ -618,7 +616,7 @@ void TSelectTransform::setTransformOfs(const sFPos &ofs)
     const int32_t on = FMarkerTypeOnAnchor;
     if (on >= 0 && on < 8)
         v[8] = v[size_t(on)];
-    else if (atStartCentre || (!FIsMovedAnchor && FFrameAngle == 0 && v[8] == startCentre))
+    else if (on == kMarkerFrameCentre && !FIsMovedAnchor) // still at the frame centre
         v[8] = v[9];
     FTransPoints[8] = v[8];
 }

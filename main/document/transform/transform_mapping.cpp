@@ -233,9 +233,11 @@ bool mapImageContent(CBlockVMTC &dst, const TMTC &src, const sFPos *corners, boo
     const SQuadBounds q = quadBounds(corners);
     int32_t xs, xe, ys, ye;
     const int32_t sw = src.width(), sh = src.height();
-    if (!src.isEnable() || sw < 3 || sh < 3 || !clampRange(q.x0, q.x1, dst.width(), xs, xe) ||
-        !clampRange(q.y0, q.y1, dst.height(), ys, ye))
+    if (!src.isEnable() || sw < 3 || sh < 3)
         return false;
+    // A frame that leaves the image, or is one pixel thin, maps nothing.
+    if (!clampRange(q.x0, q.x1, dst.width(), xs, xe) || !clampRange(q.y0, q.y1, dst.height(), ys, ye))
+        return true;
     const int32_t s0 = aa ? 0 : 1;
     const double spanX = double(sw - 1 - s0), spanY = double(sh - 1 - s0);
     // How many source pixels one destination pixel covers; an enlargement still averages one.
@@ -276,9 +278,10 @@ bool simpleMoveContent(CBlockVMTC &dst, const TMTC &src, const sFPos *corners)
 {
     const SQuadBounds q = quadBounds(corners);
     int32_t xs, xe, ys, ye;
-    if (!src.isEnable() || !clampRange(q.x0, q.x1, dst.width(), xs, xe) ||
-        !clampRange(q.y0, q.y1, dst.height(), ys, ye))
+    if (!src.isEnable())
         return false;
+    if (!clampRange(q.x0, q.x1, dst.width(), xs, xe) || !clampRange(q.y0, q.y1, dst.height(), ys, ye))
+        return true;
     // The origin is the unclamped corner minimum: content moved past an edge is cut, not shifted.
     const int64_t ox = q.x0 - 1, oy = q.y0 - 1;
     const int64_t fx = std::max<int64_t>(xs, ox), tx = std::min<int64_t>(xe, ox + src.width() - 1);

@@ -65,7 +65,8 @@ void mapMaskContent(TChannel &dst, const TChannel &content, const sFPos *corners
 // the layer image dst over the frame. Without aa every pixel inside the frame takes the nearest
 // source pixel composited by transformOverPixel; with aa the area average of the source over the
 // destination pixel's footprint composited over it (averageAreaF). The footprint's side is
-// Trunc(w / frame width + 0.5) source pixels, at least one.
+// Trunc(w / frame width + 0.5) source pixels, at least one. False only when a destination tile
+// cannot be committed (or src is unusable); a frame off the image maps nothing and succeeds.
 bool mapImageContent(CBlockVMTC &dst, const TMTC &src, const sFPos *corners, bool aa);
 
 // A simple move of src: the frame's rounded bounding rectangle (clamped into dst for the loop

@@ -86,6 +86,21 @@ TEST(FreeTransformMapping, ContentMovedOffTheEdgeComesBackWhole)
     EXPECT_EQ(pixelsOf(*doc.paper->getLayerData(0)->imageTC), start);
 }
 
+TEST(FreeTransformMapping, ContentMovedWhollyOffTheLayerIsCommittedAsGone)
+{
+    HeadlessDocument doc;
+    ASSERT_TRUE(startPaper(*doc.paper, {100, 80}));
+    paintPattern(*doc.paper, 0, {0, 0, 64, 64});
+    ASSERT_TRUE(doLayerTransform(*doc.paper));
+    doTransformKeyMove(*doc.paper, {-300, 0});
+    doc.paper->FFreeTransformer->changeTransformParam(kTransRotate, 0, 0, 0.5f);
+    ASSERT_TRUE(doTransformEnd(*doc.paper, true));
+    const CBlockVMTC &img = *doc.paper->getLayerData(0)->imageTC;
+    for (int32_t y = 0; y < 80; ++y)
+        for (int32_t x = 0; x < 100; ++x)
+            ASSERT_EQ(img.getColor(x, y) >> 24, 0u) << x << ", " << y;
+}
+
 TEST(FreeTransformMapping, HalvingCommitsTheAverageOfTwoByTwoPixels)
 {
     HeadlessDocument doc;
