@@ -80,21 +80,24 @@ CInverseBilinear::CInverseBilinear(const sFPos *c)
 
 bool CInverseBilinear::rowSpan(int64_t Y, int64_t &xs, int64_t &xe) const
 {
-    const double y = double(Y);
+    // The rounding of the pixel's offset may shift the hull by up to one pixel on each axis: the
+    // hull's part within a band of rows around Y, widened sideways by the same.
+    constexpr double margin = 1.5;
+    const double b0 = double(Y) - margin, b1 = double(Y) + margin;
     double lo = std::numeric_limits<double>::infinity(), hi = -lo;
-    // The hull's section by the row: every segment between two corners that the row (widened
-    // by the margin) crosses, and every corner within the margin.
-    constexpr double margin = 2.0;
+    const auto take = [&](double x) { lo = std::min(lo, x), hi = std::max(hi, x); };
     for (int i = 0; i < 4; ++i) {
-        if (std::fabs(hullY[i] - y) <= margin)
-            lo = std::min(lo, hullX[i]), hi = std::max(hi, hullX[i]);
+        if (hullY[i] >= b0 && hullY[i] <= b1)
+            take(hullX[i]);
         for (int j = i + 1; j < 4; ++j) {
             const double ya = hullY[i], yb = hullY[j];
-            if ((ya - y) * (yb - y) > 0 || ya == yb)
+            if (ya == yb)
                 continue;
-            const double t = (y - ya) / (yb - ya);
-            const double x = hullX[i] + t * (hullX[j] - hullX[i]);
-            lo = std::min(lo, x), hi = std::max(hi, x);
+            for (const double y : {b0, b1}) {
+                if ((ya - y) * (yb - y) > 0)
+                    continue;
+                take(hullX[i] + (y - ya) / (yb - ya) * (hullX[j] - hullX[i]));
+            }
         }
     }
     if (!(lo <= hi))
