@@ -13,6 +13,7 @@
 #include "document/selection/selection_ops.h"
 #include "document/transform/transform_mapping.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -135,6 +136,10 @@ bool TSelectTransform::setTransImage()
                     }
                 }
         } else {
+            // Transparent white where the layer gives nothing (the ring, skipped empty blocks),
+            // as the layer's own empty pixels read.
+            for (int32_t j = 0; j < h + 2; ++j)
+                std::fill_n(FTrnsImage->seek32(0, j), w + 2, sBGRA{.all = 0x00FFFFFFu});
             img.bltTo(*FTrnsImage, sPos{0, 0}, sBox{ox, oy, w + 2, h + 2}, 255, true);
             if (!hole.clearImage(TLayerMode::LM_STD) || !hole.setAlphaAll(0))
                 throw std::bad_alloc();
