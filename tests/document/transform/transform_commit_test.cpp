@@ -8,6 +8,7 @@
 #include "document/edit/layer_undo.h"
 #include "document/events/event_manager.h"
 #include "platform/desktop/messages.h"
+#include "support/block_memory.h"
 
 #include <numbers>
 #include <optional>
@@ -216,6 +217,28 @@ TEST(FreeTransformCommit, TheCommitFollowsTheFrameAfterTheCentreMarkerWasPressed
     ASSERT_TRUE(eventFreeTransform(b.paper(), p[0].second.topLeft, p[0].second.topRight,
                                    p[0].second.bottomRight, p[0].second.bottomLeft, false, 57));
     EXPECT_EQ(live_replay::firstDifference(r.paper(), b.paper()), "");
+}
+
+TEST(FreeTransformOutOfMemory, ACommitThatCannotCopyLeavesTheDocumentAsBefore)
+{
+    for (bool layer : {false, true}) {
+        SCOPED_TRACE(layer ? "layer and selection" : "selection");
+        RecordingDoc r(true);
+        const QString before = dumpPaperState(r.paper());
+        const uint32_t stream = r.ev().topEventPos;
+        ASSERT_TRUE(layer ? doLayerTransform(r.paper()) : doSelectTransform(r.paper()));
+        r.paper().FFreeTransformer->changeTransformParam(kTransRotate, 0, 0, 0.3f);
+        bool applied;
+        {
+            const ScopedBlockMemoryLimit none(0);
+            applied = doTransformEnd(r.paper(), true);
+        }
+        EXPECT_FALSE(applied);
+        EXPECT_EQ(r.paper().FFreeTransformer, nullptr);
+        EXPECT_EQ(r.ev().topEventPos, stream);
+        EXPECT_EQ(dumpPaperState(r.paper()), before);
+        EXPECT_FALSE(r.app.messages.warnings.isEmpty());
+    }
 }
 
 TEST(FreeTransformCommit, TheCommitCompositesOverWhatWasNotLifted)

@@ -360,6 +360,7 @@ TEST(FreeTransformReference, TheFastLoopsEqualThePlainVersionOnRandomQuads)
 {
     const char *fixedSeed = std::getenv("KAVRIN_TRANSFORM_SEED");
     const uint32_t seed = fixedSeed ? uint32_t(std::strtoul(fixedSeed, nullptr, 10)) : std::random_device{}();
+    std::printf("seed %u (KAVRIN_TRANSFORM_SEED repeats it)\n", seed);
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
     for (int n = 0; n < 300; ++n) {
@@ -432,6 +433,7 @@ TEST(FreeTransformReference, ASimpleMoveEqualsTheMappingOfAWholeMove)
 TEST(FreeTransformReference, OnParallelogramsTheNearestMappingIsTheAffineInverse)
 {
     const uint32_t seed = std::random_device{}();
+    std::printf("seed %u\n", seed);
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
     int compared = 0;
@@ -474,6 +476,7 @@ TEST(FreeTransformReference, OnParallelogramsTheNearestMappingIsTheAffineInverse
 TEST(FreeTransformReference, ASolvedPairMapsForwardOntoItsPixel)
 {
     const uint32_t seed = std::random_device{}();
+    std::printf("seed %u\n", seed);
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 rng(seed);
     int solved = 0;
