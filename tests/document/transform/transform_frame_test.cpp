@@ -54,6 +54,11 @@ const HandleCase kHandleCases[] = {
     {"bottom-edge-alt", 6, {0, 10}, false, false, true, {40, 20}, {140, 20}, {140, 120}, {40, 120}},
 };
 
+void PrintTo(const HandleCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
+
 class FreeTransformFrameHandles : public ::testing::TestWithParam<std::tuple<int32_t, HandleCase>>
 {
 };
@@ -71,7 +76,7 @@ TEST_P(FreeTransformFrameHandles, TheCornersLandWhereTheRuleSays)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    ZoomOneAndTwo, FreeTransformFrameHandles,
+    FreeTransformFrame, FreeTransformFrameHandles,
     ::testing::Combine(::testing::Values(1, 2), ::testing::ValuesIn(kHandleCases)),
     [](const auto &info) {
         std::string n = std::string(std::get<1>(info.param).name) + "_zoom" +
