@@ -278,8 +278,9 @@ bool playFreeTransform(CEventMngr &mngr, TPaper &paper, uint8_t code,
     SEvFreeTransform r;
     if (!readEventRecord(body, r))
         return false;
-    const bool ok = eventFreeTransform(paper, r.topLeft, r.topRight, r.bottomRight, r.bottomLeft,
-                                       r.simple != 0, code);
+    // Copied out of the packed record: its members are not aligned.
+    const sFPos tl = r.topLeft, tr = r.topRight, br = r.bottomRight, bl = r.bottomLeft;
+    const bool ok = eventFreeTransform(paper, tl, tr, br, bl, r.simple != 0, code);
     if (ok)
         mngr.playUpdt |= updtRefresh | updtLayerWin | updtSelectWin;
     return ok;

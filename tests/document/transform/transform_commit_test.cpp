@@ -170,10 +170,12 @@ TEST(FreeTransformCommit, EachKindRecordsItsCodeWithTheCornersAndTheSimpleFlag)
         const auto p = r.packets();
         ASSERT_EQ(p.size(), 1u);
         EXPECT_EQ(p[0].first, c.hdr);
-        EXPECT_EQ(p[0].second.topLeft, v[0]);
-        EXPECT_EQ(p[0].second.topRight, v[1]);
-        EXPECT_EQ(p[0].second.bottomRight, v[2]);
-        EXPECT_EQ(p[0].second.bottomLeft, v[3]);
+        const sFPos tl = p[0].second.topLeft, tr = p[0].second.topRight;
+        const sFPos br = p[0].second.bottomRight, bl = p[0].second.bottomLeft;
+        EXPECT_EQ(tl, v[0]);
+        EXPECT_EQ(tr, v[1]);
+        EXPECT_EQ(br, v[2]);
+        EXPECT_EQ(bl, v[3]);
         EXPECT_EQ(p[0].second.simple, c.scale ? 0 : 1);
         EXPECT_EQ(r.paper().FFreeTransformer, nullptr);
         EXPECT_GT(r.doc.owner.optionViewCount, 0);
@@ -214,8 +216,9 @@ TEST(FreeTransformCommit, TheCommitFollowsTheFrameAfterTheCentreMarkerWasPressed
     const auto p = r.packets();
     ASSERT_EQ(p.size(), 1u);
     RecordingDoc b(true);
-    ASSERT_TRUE(eventFreeTransform(b.paper(), p[0].second.topLeft, p[0].second.topRight,
-                                   p[0].second.bottomRight, p[0].second.bottomLeft, false, 57));
+    const SEvFreeTransform rec = p[0].second;
+    const sFPos tl = rec.topLeft, tr = rec.topRight, br = rec.bottomRight, bl = rec.bottomLeft;
+    ASSERT_TRUE(eventFreeTransform(b.paper(), tl, tr, br, bl, false, 57));
     EXPECT_EQ(live_replay::firstDifference(r.paper(), b.paper()), "");
 }
 
