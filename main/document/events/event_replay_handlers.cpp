@@ -353,6 +353,7 @@ void registerSelectionReplayRows(); // document/selection/selection_replay_rows.
 void registerFigureReplayRows();    // document/selection/figure_fill_ops.cpp
 void registerColourRangeReplayRows(); // document/selection/colour_range.cpp
 void registerSeedFillReplayRows();    // document/selection/seed_fill_ops.cpp
+void registerTransformReplayRows();   // document/transform/transform_driving.cpp
 
 void registerOwnReplayRows()
 {
@@ -372,6 +373,7 @@ void registerOwnReplayRows()
     registerFigureReplayRows();
     registerColourRangeReplayRows();
     registerSeedFillReplayRows();
+    registerTransformReplayRows();
     const QString filters = QStringLiteral("no filter replay entry is installed");
     for (uint8_t g : {32, 33, 34, 35, 38})
         for (int c = 0; c < 256; ++c)

@@ -55,6 +55,12 @@ class CHeadlessPaperOwner : public IPaperOwner
     bool copyLayerToClipboardWithMask(int32_t, int32_t) override { return clipboardWorks; }
     void updateNavigatorImage() override { ++navigatorCount; }
     bool canAcceptEditCmd(bool, bool, bool) override { return acceptsEditCmd; }
+    void UpdateAllPartWithVramCache(const sBox &box) override { vramCacheBoxes.push_back(box); }
+    void setTransPopup(const sSize &) override { ++transPopupCount; }
+    void setTransDat(float x, float y) override { transDat = {x, y}; }
+    void setTransScale(float w, float h) override { transScale = {w, h}; }
+    void setTransAngle(float a) override { transAngle = a; }
+    void UpdateOptionView(bool) override { ++optionViewCount; }
 
     // The background of the view outside the paper, as the window's brush gives it.
     static constexpr uint32_t kViewBackColor = 0x00CCCCCC;
@@ -95,6 +101,13 @@ class CHeadlessPaperOwner : public IPaperOwner
     int32_t layerViewCount = 0;
     int32_t maskViewCount = 0;
     int32_t navigatorCount = 0;
+    // The free transform's requests: repainted boxes and the tool window's transform fields.
+    std::vector<sBox> vramCacheBoxes;
+    int32_t transPopupCount = 0;
+    sFPos transDat;
+    sFPos transScale;
+    float transAngle = 0;
+    int32_t optionViewCount = 0;
 
   private:
     std::unique_ptr<TFlowImage> m_flow;

@@ -11,6 +11,7 @@
 #include "document/selection/select_mng.h"
 #include "document/stroke/paper_stroke.h"
 #include "document/stroke/stroke_pixel_procs.h"
+#include "document/transform/select_transform.h"
 #include "document/undo/undo_manager.h"
 #include "document/view/composition.h"
 #include "paint/gradient/gradation.h"
@@ -119,6 +120,8 @@ TPaper::~TPaper()
     changeReadyState(false);
     // A stroke left open keeps nothing of the recorder, which goes below.
     m_strokeRecord.reset();
+    // A running free transform holds copies of layers and masks of this document.
+    FFreeTransformer.reset();
     closePaintModeQZ5(*this);
     // Strokes must not reach a document that is gone.
     if (m_ownerDW && currentDrawOwner() == m_ownerDW)

@@ -44,6 +44,7 @@ class IPaperPlayback;
 class TFlowImage;
 class TPaper;
 class TSelectMng;
+class TSelectTransform;
 class TStroke;
 class CUndoMngrEx;
 
@@ -275,6 +276,8 @@ class TPaper : public IMaskOwner, public IViewTransform, public IStrokePaper, pu
     std::unique_ptr<CEventRecordGuard> m_strokeRecord;
     // The selection store of a document started by the level-1 creation; nullptr otherwise.
     std::unique_ptr<TSelectMng> m_select;
+    // The free transform running in the document; nullptr when none runs.
+    std::unique_ptr<TSelectTransform> FFreeTransformer;
 
   private:
     explicit TPaper(IPaperOwner *dw);

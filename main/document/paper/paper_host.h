@@ -93,6 +93,17 @@ class IPaperOwner
     // events replay; needPause: a running replay is paused first). A window that refuses says
     // nothing; the command just does not start.
     virtual bool canAcceptEditCmd(bool, bool, bool) { return true; }
+
+    // ---- the free transform
+    // Repaints a document box of the view from the display image (the zoom caches follow).
+    virtual void UpdateAllPartWithVramCache(const sBox &) {}
+    // The tool window's transform fields: the datum ranges fitted to the paper size, the datum
+    // (document pixels), the scale (percent), the angle (degrees), and the option panel re-laid.
+    virtual void setTransPopup(const sSize &) {}
+    virtual void setTransDat(float, float) {}
+    virtual void setTransScale(float, float) {}
+    virtual void setTransAngle(float) {}
+    virtual void UpdateOptionView(bool) {}
 };
 
 // The progress window of a long file operation (loading and saving documents and event files).

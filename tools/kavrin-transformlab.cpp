@@ -1,0 +1,208 @@
+// kavrin-transformlab: applies a free transform to a picture headless, the way a replayed
+// transform does (or one drag step of it), and writes the layer (and the selection) as PNGs.
+// A developer tool for looking at what the free transform does.
+//
+//   kavrin-transformlab LAYER.png OUT.png --corners x0,y0,x1,y1,x2,y2,x3,y3 [--mask MASK.png]
+//                       [--mask-out M.png] [--simple] [--drag]
+//
+// The corners are top-left, top-right, bottom-right and bottom-left, in pixels of the picture.
+// With a mask (its grey values, the picture's size) the pixels inside it move with it (code 57);
+// without one the whole content moves (code 56). --simple marks the transform as a plain move
+// (copies instead of resampling); --drag makes one drag step (nearest pixels) instead of the
+// commit (area average).
+// Exit status: 0 applied, 1 refused by the transform, 2 bad arguments or unreadable files.
+#include "core/mask/mask_manager.h"
+#include "core/pixel/pixel.h"
+#include "core/tiles/block_channel.h"
+#include "core/tiles/block_layer_image.h"
+#include "document/paper/document_init.h"
+#include "document/paper/headless.h"
+#include "document/paper/headless_app.h"
+#include "document/paper/headless_owner.h"
+#include "document/paper/layer_data.h"
+#include "document/paper/paper.h"
+#include "document/transform/select_transform.h"
+#include "document/transform/transform_driving.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QString>
+#include <QStringList>
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr int kApplied = 0, kRefused = 1, kBadArguments = 2;
+
+int usage(const char *why)
+{
+    std::fprintf(stderr, "kavrin-transformlab: %s\n", why);
+    std::fprintf(stderr, "usage: kavrin-transformlab LAYER.png OUT.png --corners "
+                         "x0,y0,x1,y1,x2,y2,x3,y3 [--mask MASK.png] [--mask-out M.png] "
+                         "[--simple] [--drag]\n");
+    return kBadArguments;
+}
+
+struct Options
+{
+    QString layer, out, mask, maskOut;
+    sFPos corners[4];
+    bool simple = false, drag = false;
+};
+
+bool parseCorners(const QString &text, sFPos *c)
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    if (parts.size() != 8)
+        return false;
+    float v[8];
+    for (int i = 0; i < 8; ++i) {
+        bool ok = false;
+        v[i] = parts[i].trimmed().toFloat(&ok);
+        // Corners must be finite and within 2^24 pixels.
+        if (!ok || !std::isfinite(v[i]) || std::fabs(v[i]) > 16777216.0f)
+            return false;
+    }
+    for (int i = 0; i < 4; ++i)
+        c[i] = {v[2 * i], v[2 * i + 1]};
+    return true;
+}
+
+// Empty on success, else what is wrong.
+const char *parse(const QStringList &args, Options &o)
+{
+    bool corners = false;
+    QStringList files;
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &a = args[i];
+        const bool hasNext = i + 1 < args.size();
+        if (a == QLatin1String("--corners")) {
+            if (!hasNext || !parseCorners(args[++i], o.corners))
+                return "--corners needs eight finite numbers within 2^24";
+            corners = true;
+        } else if (a == QLatin1String("--mask")) {
+            if (!hasNext)
+                return "--mask needs a file";
+            o.mask = args[++i];
+        } else if (a == QLatin1String("--mask-out")) {
+            if (!hasNext)
+                return "--mask-out needs a file";
+            o.maskOut = args[++i];
+        } else if (a == QLatin1String("--simple")) {
+            o.simple = true;
+        } else if (a == QLatin1String("--drag")) {
+            o.drag = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            return "unknown option";
+        } else {
+            files << a;
+        }
+    }
+    if (files.size() != 2)
+        return "LAYER.png and OUT.png are needed";
+    if (!corners)
+        return "--corners is needed";
+    o.layer = files[0], o.out = files[1];
+    return nullptr;
+}
+
+void loadLayer(CBlockVMTC &img, const QImage &pic)
+{
+    const QImage p = pic.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < p.height(); ++y) {
+        const QRgb *row = reinterpret_cast<const QRgb *>(p.constScanLine(y));
+        for (int x = 0; x < p.width(); ++x)
+            img.setPixel(x, y, row[x]);
+    }
+}
+
+bool saveLayer(const CBlockVMTC &img, const QString &path)
+{
+    QImage out(img.width(), img.height(), QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            out.setPixel(x, y, img.getColor(x, y));
+    return out.save(path, "PNG");
+}
+
+bool saveMask(const CMaskData &md, const QSize &size, const QString &path)
+{
+    QImage out(size, QImage::Format_Grayscale8);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            out.scanLine(y)[x] = uint8_t(std::max(md.getMaskValue(x, y), 0));
+    return out.save(path, "PNG");
+}
+
+// One drag step over the frame of the content: the pixels lifted, the corners set, mapped once.
+bool dragStep(TPaper &paper, const Options &o)
+{
+    TSelectTransform t(paper);
+    if (!t.createFreeTransform() || !t.setTransMask() || !t.setTransImage())
+        return false;
+    t.setTransformPoints(o.corners[0], o.corners[1], o.corners[2], o.corners[3]);
+    t.FIsSimpleMove = o.simple;
+    t.transformMask();
+    return t.transformImage(false);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    Options o;
+    if (const char *why = parse(app.arguments(), o))
+        return usage(why);
+    QImage pic;
+    if (!pic.load(o.layer) || pic.isNull()) {
+        std::fprintf(stderr, "kavrin-transformlab: cannot read %s\n", qPrintable(o.layer));
+        return kBadArguments;
+    }
+    QImage mask;
+    if (!o.mask.isEmpty() && (!mask.load(o.mask) || mask.size() != pic.size())) {
+        std::fprintf(stderr, "kavrin-transformlab: cannot read %s as a mask of the picture's size\n",
+                     qPrintable(o.mask));
+        return kBadArguments;
+    }
+    initialiseDocument();
+    CHeadlessPaperApp hooks;
+    CHeadlessPaperOwner owner;
+    std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
+    if (!paper)
+        return kRefused;
+    owner.attach(*paper);
+    const sSize size{pic.width(), pic.height()};
+    int status = kRefused;
+    if (setupHeadlessPaper(*paper, size, 0xFFFFFF, 1)) {
+        loadLayer(*paper->getLayerData(0)->imageTC, pic);
+        if (!mask.isNull()) {
+            CMaskData &md = *paper->getActiveMaskData();
+            const QImage g = mask.convertToFormat(QImage::Format_Grayscale8);
+            md.createMask(size.x, size.y);
+            for (int y = 0; y < size.y; ++y)
+                for (int x = 0; x < size.x; ++x)
+                    md.maskTC->setPixel(x, y, g.constScanLine(y)[x]);
+        }
+        const uint8_t code = mask.isNull() ? 56 : 57;
+        const bool ok = o.drag ? dragStep(*paper, o)
+                               : eventFreeTransform(*paper, o.corners[0], o.corners[1],
+                                                    o.corners[2], o.corners[3], o.simple, code);
+        if (!ok) {
+            std::fprintf(stderr, "kavrin-transformlab: the transform could not be applied\n");
+        } else if (!saveLayer(*paper->getLayerData(0)->imageTC, o.out) ||
+                   (!o.maskOut.isEmpty() &&
+                    !saveMask(*paper->getActiveMaskData(), pic.size(), o.maskOut))) {
+            std::fprintf(stderr, "kavrin-transformlab: cannot write the result\n");
+            status = kBadArguments;
+        } else {
+            status = kApplied;
+        }
+    }
+    owner.detach();
+    paper.reset();
+    return status;
+}
