@@ -207,7 +207,7 @@ bool eventSeedFill(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos
         return false;
     if (!pastLeftOrTop(*ld)) {
         // The layer's pixels are the paper's: the mark already lies in layer coordinates.
-        return eventSeedFillOld(paper, f, idx, pos, anti, erase, undo);
+        return eventSeedFill_Old(paper, f, idx, pos, anti, erase, undo);
     }
     if (!markToLayer(f->alpha(), *ld, paper.m_paperSize)) {
         f->alpha().PixelFill(0);
@@ -217,7 +217,7 @@ bool eventSeedFill(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos
                            {ld->imageTC->width(), ld->imageTC->height()}, anti, erase, undo);
 }
 
-bool eventSeedFillOld(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos, bool anti,
+bool eventSeedFill_Old(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos, bool anti,
                       bool erase, bool undo)
 {
     TFlowImage *f = flowOrOwner(paper, flow);
@@ -328,7 +328,7 @@ bool eventMagicWand(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &po
         return false;
     if (pastLeftOrTop(*ld))
         return eventMagicWandEx(paper, f, idx, pos, {0, 0}, paper.m_paperSize, mat, anti, undo);
-    return eventMagicWandOld(paper, f, idx, pos, mat, anti, undo);
+    return eventMagicWand_Old(paper, f, idx, pos, mat, anti, undo);
 }
 
 namespace {
@@ -367,7 +367,7 @@ bool wandCommit(TPaper &paper, TFlowImage &f, int32_t idx, const sPos &pos, cons
 
 } // namespace
 
-bool eventMagicWandOld(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos,
+bool eventMagicWand_Old(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos,
                        eMaskAddType mat, bool anti, bool undo)
 {
     TFlowImage *f = flowOrOwner(paper, flow);
@@ -568,9 +568,9 @@ bool playCoverage(CEventMngr &mngr, TPaper &paper, uint8_t code, std::span<const
             paper.setFlow(*f, a.idx, true);
         return false;
     }
-    const bool ok = code == 1 ? eventMagicWandOld(paper, f, a.idx, seed, eMaskAddType(a.mt),
+    const bool ok = code == 1 ? eventMagicWand_Old(paper, f, a.idx, seed, eMaskAddType(a.mt),
                                                   a.op2 != 0, false)
-                              : eventSeedFillOld(paper, f, a.idx, seed, a.op2 != 0, code == 4,
+                              : eventSeedFill_Old(paper, f, a.idx, seed, a.op2 != 0, code == 4,
                                                  false);
     if (ok)
         mngr.playUpdt |= code == 1 ? (updtRefresh | updtSelectWin) : updtRefresh;

@@ -42,7 +42,7 @@ std::unique_ptr<TMTC> makeViewImage2(TPaper &paper, int32_t idx, wandOptTarget t
 bool eventSeedFill(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos, bool anti,
                    bool erase, bool undo);
 // Paints the work image's coverage channel (layer coordinates) into the layer.
-bool eventSeedFillOld(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos, bool anti,
+bool eventSeedFill_Old(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos, bool anti,
                       bool erase, bool undo);
 // The same after replacing the layer by a copy of size sz at origin ofs minus its view position;
 // undo keeps the whole old layer.
@@ -53,7 +53,7 @@ bool eventSeedFillEx(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &p
 bool eventMagicWand(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos,
                     eMaskAddType mat, bool anti, bool undo);
 // The current mask rebuilt from the coverage channel (paper coordinates moved into the layer's).
-bool eventMagicWandOld(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos,
+bool eventMagicWand_Old(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos,
                        eMaskAddType mat, bool anti, bool undo);
 // The same with the coverage placed at ofs with size sz.
 bool eventMagicWandEx(TPaper &paper, TFlowImage *flow, int32_t idx, const sPos &pos,

@@ -6,61 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-namespace {
-
-std::vector<uint8_t> packet(uint8_t g, uint8_t c, const void *body, size_t len,
-                            const std::vector<uint8_t> &tail = {})
-{
-    std::vector<uint8_t> b(2 + len + tail.size());
-    b[0] = g;
-    b[1] = c;
-    std::memcpy(b.data() + 2, body, len);
-    std::copy(tail.begin(), tail.end(), b.begin() + std::ptrdiff_t(2 + len));
-    return b;
-}
-
-template <class T>
-std::vector<uint8_t> packet(uint8_t g, uint8_t c, const T &body,
-                            const std::vector<uint8_t> &tail = {})
-{
-    return packet(g, c, &body, sizeof body, tail);
-}
-
-// Plays one stream onto a fresh start (layers layers, none for 0); the step's result and the
-// document's text before and after.
-struct Played
-{
-    eEvPlayStat result;
-    QString before, after;
-    QString error;
-};
-
-Played play(const std::vector<uint8_t> &bytes, int32_t layers = 4)
-{
-    HeadlessDocument d;
-    if (layers > 0) {
-        EXPECT_TRUE(editStart(*d.paper, 1, layers));
-    }
-    Played out;
-    out.before = dumpPaperState(*d.paper);
-    CEventMngr &ev = d.paper->eventMngr();
-    EXPECT_TRUE(ev.restart());
-    EXPECT_EQ(ev.writeDataEx(bytes.data(), uint32_t(bytes.size())), bytes.size());
-    ev.setupPlayPos(uint32_t(bytes.size()), 1);
-    d.owner.eventPlaying = true;
-    setCurrentDrawWindow(&d.owner);
-    EXPECT_EQ(ev.beginPlaying(false), eEvStartStat::ersOK);
-    out.result = ev.playEventSingle();
-    out.error = ev.playError;
-    out.after = dumpPaperState(*d.paper);
-    setCurrentDrawWindow(nullptr);
-    return out;
-}
-
-} // namespace
-
 TEST(LayerListOps, ReplayRowsRefuseUntrustedOperands)
 {
     LiveReplayApp app;
@@ -115,7 +60,7 @@ TEST(LayerListOps, ReplayRowsRefuseUntrustedOperands)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
-        const Played p = play(c.bytes, c.layers);
+        const PlayedPacket p = playOnePacket(c.bytes, c.layers);
         EXPECT_EQ(p.result, eEvPlayStat::epsError);
         EXPECT_EQ(p.after, p.before);
     }
@@ -132,7 +77,7 @@ TEST(NewDocument, TheCreationRowMakesTheCanvasOfAnEmptyDocument)
     c.dpi = 200;
     c.ctp = canvasFlagByte(true);
     c.ltp = canvasFlagByte(false);
-    const Played p = play(packet(2, 8, c), 0);
+    const PlayedPacket p = playOnePacket(packet(2, 8, c), 0);
     EXPECT_EQ(p.result, eEvPlayStat::epsContinue) << p.error.toStdString();
     EXPECT_TRUE(
         p.after.contains(QStringLiteral("paper size=40x30 dpi=200 canvas=FFFFFF visCanvas=0")))

@@ -18,6 +18,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <cstring>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -39,6 +41,61 @@ inline bool editStart(TPaper &paper, uint32_t seed, int32_t layers = 4)
         paper.setFlow(*flow, paper.ActiveLayer(), true);
     UpdateVRAM(paper, false, true);
     return true;
+}
+
+// A packet as the recorder lays it out: group, code, the body and what follows it.
+inline std::vector<uint8_t> packet(uint8_t g, uint8_t c, const void *body, size_t len,
+                                   const std::vector<uint8_t> &tail = {})
+{
+    std::vector<uint8_t> b(2 + len + tail.size());
+    b[0] = g;
+    b[1] = c;
+    std::memcpy(b.data() + 2, body, len);
+    std::copy(tail.begin(), tail.end(), b.begin() + std::ptrdiff_t(2 + len));
+    return b;
+}
+
+template <class T>
+std::vector<uint8_t> packet(uint8_t g, uint8_t c, const T &body,
+                            const std::vector<uint8_t> &tail = {})
+{
+    return packet(g, c, &body, sizeof body, tail);
+}
+
+// One step of a stream played onto a fresh start: its result and the document's text before and
+// after.
+struct PlayedPacket
+{
+    eEvPlayStat result;
+    QString before, after;
+    QString error;
+};
+
+// Plays the first packet of bytes onto editStart's document of layers layers (none for 0),
+// which prepare may change first without recording.
+inline PlayedPacket playOnePacket(const std::vector<uint8_t> &bytes, int32_t layers = 4,
+                                  const std::function<void(TPaper &)> &prepare = {})
+{
+    HeadlessDocument d;
+    if (layers > 0) {
+        EXPECT_TRUE(editStart(*d.paper, 1, layers));
+    }
+    if (prepare)
+        prepare(*d.paper);
+    PlayedPacket out;
+    out.before = dumpPaperState(*d.paper);
+    CEventMngr &ev = d.paper->eventMngr();
+    EXPECT_TRUE(ev.restart());
+    EXPECT_EQ(ev.writeDataEx(bytes.data(), uint32_t(bytes.size())), bytes.size());
+    ev.setupPlayPos(uint32_t(bytes.size()), 1);
+    d.owner.eventPlaying = true;
+    setCurrentDrawWindow(&d.owner);
+    EXPECT_EQ(ev.beginPlaying(false), eEvStartStat::ersOK);
+    out.result = ev.playEventSingle();
+    out.error = ev.playError;
+    out.after = dumpPaperState(*d.paper);
+    setCurrentDrawWindow(nullptr);
+    return out;
 }
 
 // The document's layers, attributes, pixels and masks without what undo leaves to the record

@@ -166,6 +166,25 @@ TEST(LegacyReplay, RecordsAndTheirEffects)
          [](TPaper &p) { EXPECT_EQ(p.m_canvascolor & 0xFFFFFF, 0x010203u); }},
         {"516 turns the canvas", [](Rec &r) { r.w(kEditRotRight); },
          [](TPaper &p) { EXPECT_EQ(p.m_paperSize, (sSize{48, 64})); }},
+        // The stored anchor numbers the grid row by row: 1 is the top centre, 3 the middle left.
+        {"514 anchor 1 keeps the picture at the top centre",
+         [](Rec &r) { r.w(kLayerFill).b(0).b(0x11).b(0x22).b(0x33).w(kEditResize).w(84).w(48).b(1); },
+         [](TPaper &p) {
+             ASSERT_EQ(p.m_paperSize, (sSize{84, 48}));
+             const CBlockVMTC &img = *p.getLayerData(0)->imageTC;
+             EXPECT_NE(img.getColor(5, 5) & 0xFFFFFF, 0x112233u);
+             EXPECT_EQ(img.getColor(40, 5) & 0xFFFFFF, 0x112233u);
+             EXPECT_NE(img.getColor(78, 5) & 0xFFFFFF, 0x112233u);
+         }},
+        {"514 anchor 3 keeps the picture at the middle left",
+         [](Rec &r) { r.w(kLayerFill).b(0).b(0x11).b(0x22).b(0x33).w(kEditResize).w(84).w(68).b(3); },
+         [](TPaper &p) {
+             ASSERT_EQ(p.m_paperSize, (sSize{84, 68}));
+             const CBlockVMTC &img = *p.getLayerData(0)->imageTC;
+             EXPECT_NE(img.getColor(5, 5) & 0xFFFFFF, 0x112233u);
+             EXPECT_EQ(img.getColor(5, 30) & 0xFFFFFF, 0x112233u);
+             EXPECT_NE(img.getColor(70, 30) & 0xFFFFFF, 0x112233u);
+         }},
         {"258 of different modes does nothing",
          [](Rec &r) { r.w(kLayerMode).b(1).b(5).w(kLayerMerge); },
          [](TPaper &p) { EXPECT_EQ(p.getLayerCount(), 2); }},

@@ -470,6 +470,7 @@ TEST(NativeImageFile, DamagedChunksAreSkippedAndTheRestLoads)
     const std::vector<Chunk> cs = chunksOf(f.good);
     const qsizetype ly1 = nth(cs, "QLYR", 1).at + 8;
     const qsizetype run0 = nth(cs, "QBIM", 0).at;
+    ASSERT_EQ(f.good[run0 + 16], 1);
     struct Case
     {
         const char *name;
@@ -499,6 +500,18 @@ TEST(NativeImageFile, DamagedChunksAreSkippedAndTheRestLoads)
          {"L0", "L1", "L2"}, layerErr.arg(25)},
         {"run count 0", [&](QByteArray &b) { putAt<int32_t>(b, run0 + 20, 0); },
          {"L0", "L1", "L2"}, layerErr.arg(23)},
+        // The first run holds the packed pixels of allocated blocks of layer 0.
+        {"packed length 0", [&](QByteArray &b) { putAt<uint32_t>(b, run0 + 24, 0); },
+         {"L0", "L1", "L2"}, layerErr.arg(25)},
+        {"packed length past the chunk",
+         [&](QByteArray &b) { putAt<uint32_t>(b, run0 + 24, u32At(b, run0 + 4)); },
+         {"L0", "L1", "L2"}, layerErr.arg(25)},
+        {"unpacked length unlike the count",
+         [&](QByteArray &b) { putAt<uint32_t>(b, run0 + 28, u32At(b, run0 + 28) - 4096); }, {"L0", "L1", "L2"},
+         layerErr.arg(25)},
+        {"packed bytes that do not unpack",
+         [&](QByteArray &b) { b.replace(run0 + 40, 16, QByteArray(16, '\xff')); },
+         {"L0", "L1", "L2"}, layerErr.arg(9)},
         {"run block size 64", [&](QByteArray &b) { putAt<int32_t>(b, run0 + 8, 64); },
          {"L0", "L1", "L2"}, layerErr.arg(22)},
         {"unknown tag in the middle",

@@ -75,8 +75,10 @@ TEST(ColourRange, TransparencyRaisesPartialValuesAndNearlyClearPixelsStayOut)
     EXPECT_EQ(out[1], v);
     EXPECT_EQ(out[2], 0);
     EXPECT_EQ(out[3], 0);
-    // The worked case of a value of 100 at alpha 128.
-    EXPECT_EQ(100 + 100 * 127 / 255, 149);
+    // The worked case: 80 red and 11 green off the pick, d = 6521, gives 100; at alpha 128, 149.
+    ASSERT_EQ(colorRangeFalloff(80 * 80 + 11 * 11, 5000), 100u);
+    EXPECT_EQ(render({0x80500B00u, 0xFF500B00u}, {add(0xFF000000, 50)}),
+              (std::vector<uint8_t>{149, 100}));
 }
 
 TEST(ColourRange, RemovingEntriesActOnEarlierEntriesOnly)

@@ -69,10 +69,38 @@ TEST(FigureFill, FillingTheLayerGivesTheStrokeItsColourBack)
     ASSERT_TRUE(eventFillAll(p, s.flow(), 1, 0xFF00FF00, true, true));
     EXPECT_EQ(st.m_drawColor, 0xFF0000FFu);
     EXPECT_EQ(p.getLayerData(1)->imageTC->getColor(7, 9), 0xFF00FF00u);
-    // A failed fill gives it back too.
+    // A refused fill gives it back too.
     EXPECT_FALSE(eventFillAll(p, s.flow(), 7, 0xFF00FF00, true, true));
     EXPECT_EQ(st.m_drawColor, 0xFF0000FFu);
     EXPECT_FALSE(st.m_bUseGradation);
+}
+
+TEST(FigureFill, FillingTheLayerWithAToneStrokePaintsTheTone)
+{
+    LiveReplayApp app;
+    app.tones.makeDefault();
+    const ScopedUndoMax undoMax(10);
+    EditSession s{55};
+    ASSERT_TRUE(s.start());
+    TPaper &p = s.paper();
+    TStroke &st = *p.getActiveStroke();
+    st.m_drawColor = 0xFF0000FF;
+    st.m_bUseTone = true;
+    ASSERT_TRUE(eventLayerAdd(p, s.flow(), 4, 48, 40, TLayerMode::LM_STD, 255, true, true));
+    ASSERT_TRUE(eventFillAll(p, s.flow(), 4, 0xFF00FF00, true, true));
+    // The tone's dots take the colour at full strength, the gaps between them stay clear.
+    const CBlockVMTC &img = *p.getLayerData(4)->imageTC;
+    int32_t full = 0, clear = 0;
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 0; x < 48; ++x) {
+            full += img.getColor(x, y) == 0xFF00FF00u;
+            clear += (img.getColor(x, y) >> 24) == 0;
+        }
+    EXPECT_GT(full, 0);
+    EXPECT_GT(clear, 0);
+    EXPECT_EQ(st.m_drawColor, 0xFF0000FFu);
+    EXPECT_TRUE(st.m_bUseTone);
+    EXPECT_EQ(s.replayDifference(false), "");
 }
 
 TEST(FigureFill, GradientSetOnlyChangesTheLineAlone)

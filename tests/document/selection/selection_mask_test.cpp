@@ -2,8 +2,10 @@
 // growth at the mask image's edge, and for every recording operation the undo/redo round trip,
 // the replay of its events and what running out of memory leaves.
 #include "core/tiles/block_channel.h"
+#include "document/edit/layer_move.h"
 #include "document/selection/colour_range.h"
 #include "document/selection/figure_fill_ops.h"
+#include "document/selection/seed_fill_ops.h"
 #include "document/undo/undo_stock.h"
 #include "selection_rig.h"
 #include "support/block_memory.h"
@@ -169,6 +171,54 @@ const std::vector<SelectionOpCase> &selectionOpCases()
          }},
         {"cut the selected part",
          [](SelectionSession &s) { return eventEditCutLayer(s.paper(), s.flow(), 1, -1, true); }},
+        // The bucket fills and wands, with no selection or a rectangle of it.
+        {"seed fill",
+         [](SelectionSession &s) {
+             return eventSeedFill(s.paper(), s.flow(), 0, {20, 20}, false, false, true);
+         },
+         [](SelectionSession &s) { return eventSelectActivate(s.paper(), s.flow(), 0, 0, true); }},
+        {"seed fill inside a selected rectangle",
+         [](SelectionSession &s) {
+             return eventSeedFill(s.paper(), s.flow(), 0, {20, 20}, true, false, true);
+         },
+         [](SelectionSession &s) {
+             return eventSelectRect(s.paper(), s.flow(), 0, {5, 5}, {30, 28}, matNew, true);
+         }},
+        {"magic wand, adding",
+         [](SelectionSession &s) {
+             return eventMagicWand(s.paper(), s.flow(), 0, {20, 20}, matAdd, false, true);
+         }},
+        {"flood fill",
+         [](SelectionSession &s) {
+             return eventFloodFill(s.paper(), s.flow(), 0, {20, 20}, false, false, true, -1, -1);
+         },
+         [](SelectionSession &s) { return eventSelectActivate(s.paper(), s.flow(), 0, 0, true); }},
+        {"flood-fill wand",
+         [](SelectionSession &s) {
+             return eventMagicWand2(s.paper(), s.flow(), 0, {20, 20}, matNew, true, true, 0, 20);
+         }},
+        // A layer reaching past the paper's left and top edges goes through the Ex variants.
+        {"seed fill on a layer past the paper",
+         [](SelectionSession &s) {
+             return eventSeedFill(s.paper(), s.flow(), 4, {30, 20}, false, false, true);
+         },
+         [](SelectionSession &s) {
+             TPaper &p = s.paper();
+             return eventLayerAdd(p, s.flow(), 4, 70, 52, TLayerMode::LM_STD, 255, true, true) &&
+                    eventLayerMove(p, s.flow(), 4, -10, -6, true) &&
+                    p.getLayerData(4)->viewPos.x > 0 &&
+                    eventSelectActivate(p, s.flow(), 4, 0, true);
+         }},
+        {"magic wand on a layer past the paper",
+         [](SelectionSession &s) {
+             return eventMagicWand(s.paper(), s.flow(), 4, {30, 20}, matNew, false, true);
+         },
+         [](SelectionSession &s) {
+             TPaper &p = s.paper();
+             return eventLayerAdd(p, s.flow(), 4, 70, 52, TLayerMode::LM_STD, 255, true, true) &&
+                    eventLayerMove(p, s.flow(), 4, -10, -6, true) &&
+                    p.getLayerData(4)->viewPos.x > 0;
+         }},
         {"crop a mask past the paper",
          [](SelectionSession &s) {
              return eventSelectCutOutside(s.paper(), s.flow(), 4, -1, true) &&
