@@ -126,7 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static Doc doc;
     TMyMemory mem(64);
     mem.WriteFromBuffer(data, int32_t(size));
-    TEventPacket ev;
+    // One stream for every input: a new one zeroes its whole first increment each time.
+    static TEventPacket ev;
+    ev.EventClear();
     TEventChecker checker;
     if (!ev.LoadFromMemory(mem, checker) || !smallSizes(ev.memory()))
         return 0;

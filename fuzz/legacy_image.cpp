@@ -55,7 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     paper.eventMngr().stopRecording();
     const sSize before = paper.m_paperSize;
     const int32_t layers = paper.getLayerCount();
-    TEventPacket event;
+    // One stream for every input: a new one zeroes its whole first increment each time.
+    static TEventPacket event;
+    event.EventClear();
     const QByteArray file(reinterpret_cast<const char *>(data), qsizetype(size));
     const bool ok = importLegacyImage(paper, nullptr, QStringLiteral("fuzz.wpb"), file, event);
     if (legacyImageSignature({data, size}) != 2)
