@@ -7,7 +7,7 @@
 #include "document/paper/document_init.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"
-#include "platform/desktop/messages.h"
+#include "fuzz_document.h"
 
 #include <QByteArray>
 #include <QtEndian>
@@ -17,27 +17,8 @@
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-struct Doc
-{
-    Doc()
-    {
-        initialiseDocument();
-        // Refusal messages are expected by the thousand: not shown.
-        kavrin::installMessageHandlers(kavrin::MessageHandlers{
-            .warning = [](const QString &) {}, .warningEx = [](const QString &, void *, const QString &) {}});
-        paper = TPaper::Create(&owner);
-        check(paper != nullptr);
-        owner.attach(*paper);
-    }
-    CHeadlessPaperOwner owner;
-    std::unique_ptr<TPaper> paper;
-};
+using fuzz_document::check;
+using fuzz_document::Doc;
 
 } // namespace
 

@@ -8,7 +8,7 @@
 #include "document/paper/document_init.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"
-#include "platform/desktop/messages.h"
+#include "fuzz_document.h"
 
 #include <QBuffer>
 #include <QtEndian>
@@ -18,27 +18,8 @@
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-struct Doc
-{
-    Doc()
-    {
-        initialiseDocument();
-        // Warnings of damaged chunks are expected by the thousand: not shown.
-        kavrin::installMessageHandlers(kavrin::MessageHandlers{
-            .warning = [](const QString &) {}, .warningEx = [](const QString &, void *, const QString &) {}});
-        paper = TPaper::Create(&owner);
-        check(paper != nullptr);
-        owner.attach(*paper);
-    }
-    CHeadlessPaperOwner owner;
-    std::unique_ptr<TPaper> paper;
-};
+using fuzz_document::check;
+using fuzz_document::Doc;
 
 // Documents and layers of the largest sizes cost their memory, not new paths: inputs that ask for
 // more than a small size are left out.

@@ -8,34 +8,15 @@
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"
 #include "platform/codec/psd_codec.h"
-#include "platform/desktop/messages.h"
+#include "fuzz_document.h"
 
 #include <cstdlib>
 #include <memory>
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-struct Doc
-{
-    Doc()
-    {
-        initialiseDocument();
-        // Warnings of damaged layers are expected by the thousand: not shown.
-        kavrin::installMessageHandlers(kavrin::MessageHandlers{
-            .warning = [](const QString &) {}, .warningEx = [](const QString &, void *, const QString &) {}});
-        paper = TPaper::Create(&owner);
-        check(paper != nullptr);
-        owner.attach(*paper);
-    }
-    CHeadlessPaperOwner owner;
-    std::unique_ptr<TPaper> paper;
-};
+using fuzz_document::check;
+using fuzz_document::Doc;
 
 // Large documents and layers cost their memory, not new paths: inputs that ask for more than a
 // small size are left out.

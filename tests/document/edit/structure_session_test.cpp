@@ -11,6 +11,8 @@
 #include "document/files/new_document.h"
 #include "edit_rig.h"
 
+#include "support/event_goldens.h"
+
 #include <QFile>
 #include <QImage>
 
@@ -21,15 +23,6 @@ namespace {
 const QString kFile = QStringLiteral(KAVRIN_TEST_DATA "/events/structure-session.qe5");
 const QString kPicture = QStringLiteral(KAVRIN_TEST_DATA "/events/structure-session.png");
 const QString kText = QStringLiteral(KAVRIN_TEST_DATA "/events/structure-session.txt");
-
-QImage pictureOf(const TMTC &img)
-{
-    QImage out(img.width(), img.height(), QImage::Format_ARGB32);
-    for (int32_t y = 0; y < img.height(); ++y)
-        for (int32_t x = 0; x < img.width(); ++x)
-            out.setPixel(x, y, img.getColor(x, y) | 0xFF000000u);
-    return out;
-}
 
 void undoRedo(TPaper &paper, bool redo)
 {
@@ -99,7 +92,7 @@ void recordFile(QString &liveText)
     editSession(*doc.paper);
     ASSERT_TRUE(exportEventFile(kFile, *doc.paper, true, -1, -1, true));
     UpdateVRAM(*doc.paper, false, true);
-    ASSERT_TRUE(pictureOf(doc.paper->vram()).save(kPicture, "PNG"));
+    ASSERT_TRUE(event_goldens::pictureOf(doc.paper->vram()).save(kPicture, "PNG"));
     liveText = dumpPaperState(*doc.paper);
     setCurrentDrawWindow(nullptr);
 }
@@ -124,16 +117,8 @@ TEST(LayerMergeLiveReplay, TheStructureSessionFileReplaysFromItsCreation)
     }
     // Replayed as the replay tool plays it: a fresh document, its creation from the stream.
     HeadlessDocument doc;
-    ASSERT_EQ(loadEventFile(kFile, *doc.paper), 0);
-    doc.owner.eventPlaying = true;
-    setCurrentDrawWindow(&doc.owner);
-    CEventMngr &ev = doc.paper->eventMngr();
-    ASSERT_EQ(ev.beginPlaying(true), eEvStartStat::ersOK) << ev.playError.toStdString();
-    eEvPlayStat r = eEvPlayStat::epsContinue;
-    int steps = 0;
-    while (r == eEvPlayStat::epsContinue && steps++ < 1000)
-        r = ev.playEventSingle();
-    ASSERT_EQ(r, eEvPlayStat::epsEnd) << ev.playError.toStdString();
+    event_goldens::playEventFile(doc, kFile, nullptr);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     doc.owner.eventPlaying = false;
     UpdateVRAM(*doc.paper, false, true);
 
@@ -141,16 +126,7 @@ TEST(LayerMergeLiveReplay, TheStructureSessionFileReplaysFromItsCreation)
     ASSERT_TRUE(text.open(QIODevice::ReadOnly));
     EXPECT_EQ(withoutUndoCounts(dumpPaperState(*doc.paper)).toStdString(),
               QString::fromUtf8(text.readAll()).toStdString());
-    const QImage expected = QImage(kPicture).convertToFormat(QImage::Format_ARGB32);
-    const QImage got = pictureOf(doc.paper->vram());
-    ASSERT_EQ(got.size(), expected.size());
-    int differ = 0;
-    for (int y = 0; y < got.height(); ++y)
-        for (int x = 0; x < got.width(); ++x)
-            if (got.pixel(x, y) != expected.pixel(x, y) && differ++ < 5)
-                ADD_FAILURE() << "pixel (" << x << ", " << y << "): " << std::hex << got.pixel(x, y)
-                              << " replayed, " << expected.pixel(x, y) << " recorded";
-    EXPECT_EQ(differ, 0);
+    event_goldens::expectPicture(event_goldens::pictureOf(doc.paper->vram()), kPicture);
     setCurrentDrawWindow(nullptr);
 }
 

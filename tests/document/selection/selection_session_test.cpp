@@ -15,6 +15,8 @@
 #include "paint/stroke/stroke.h"
 #include "../edit/edit_rig.h"
 
+#include "support/event_goldens.h"
+
 #include <QFile>
 #include <QImage>
 
@@ -27,15 +29,6 @@ const QString kPicture = QStringLiteral(KAVRIN_TEST_DATA "/events/selection-sess
 const QString kText = QStringLiteral(KAVRIN_TEST_DATA "/events/selection-session.txt");
 
 using enum eMaskAddType;
-
-QImage pictureOf(const TMTC &img)
-{
-    QImage out(img.width(), img.height(), QImage::Format_ARGB32);
-    for (int32_t y = 0; y < img.height(); ++y)
-        for (int32_t x = 0; x < img.width(); ++x)
-            out.setPixel(x, y, img.getColor(x, y) | 0xFF000000u);
-    return out;
-}
 
 void undoRedo(TPaper &paper, bool redo)
 {
@@ -96,7 +89,7 @@ void recordFile(QString &liveText)
     selectionSession(*doc.paper);
     ASSERT_TRUE(exportEventFile(kFile, *doc.paper, true, -1, -1, true));
     UpdateVRAM(*doc.paper, false, true);
-    ASSERT_TRUE(pictureOf(doc.paper->vram()).save(kPicture, "PNG"));
+    ASSERT_TRUE(event_goldens::pictureOf(doc.paper->vram()).save(kPicture, "PNG"));
     liveText = dumpPaperState(*doc.paper);
     setCurrentDrawWindow(nullptr);
 }
@@ -122,16 +115,8 @@ TEST(SelectionMaskLiveReplay, TheSelectionSessionFileReplaysFromItsCreation)
         text.write(withoutUndoCounts(live).toUtf8());
     }
     HeadlessDocument doc;
-    ASSERT_EQ(loadEventFile(kFile, *doc.paper), 0);
-    doc.owner.eventPlaying = true;
-    setCurrentDrawWindow(&doc.owner);
-    CEventMngr &ev = doc.paper->eventMngr();
-    ASSERT_EQ(ev.beginPlaying(true), eEvStartStat::ersOK) << ev.playError.toStdString();
-    eEvPlayStat r = eEvPlayStat::epsContinue;
-    int steps = 0;
-    while (r == eEvPlayStat::epsContinue && steps++ < 1000)
-        r = ev.playEventSingle();
-    ASSERT_EQ(r, eEvPlayStat::epsEnd) << ev.playError.toStdString();
+    event_goldens::playEventFile(doc, kFile, nullptr);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     doc.owner.eventPlaying = false;
     UpdateVRAM(*doc.paper, false, true);
 
@@ -139,14 +124,6 @@ TEST(SelectionMaskLiveReplay, TheSelectionSessionFileReplaysFromItsCreation)
     ASSERT_TRUE(text.open(QIODevice::ReadOnly));
     EXPECT_EQ(withoutUndoCounts(dumpPaperState(*doc.paper)).toStdString(),
               QString::fromUtf8(text.readAll()).toStdString());
-    const QImage expected = QImage(kPicture).convertToFormat(QImage::Format_ARGB32);
-    const QImage got = pictureOf(doc.paper->vram());
-    ASSERT_EQ(got.size(), expected.size());
-    int differ = 0;
-    for (int y = 0; y < got.height(); ++y)
-        for (int x = 0; x < got.width(); ++x)
-            if (got.pixel(x, y) != expected.pixel(x, y) && differ++ < 5)
-                ADD_FAILURE() << "pixel (" << x << ", " << y << ")";
-    EXPECT_EQ(differ, 0);
+    event_goldens::expectPicture(event_goldens::pictureOf(doc.paper->vram()), kPicture);
     setCurrentDrawWindow(nullptr);
 }
