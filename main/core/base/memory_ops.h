@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 // Releases memory from tryGetMem; the deleter of MemPtr and MemArray.
@@ -66,3 +67,16 @@ void copyLongFast(void *dst, const void *src, int32_t count);
 int32_t compareBytes(const void *a, const void *b, int32_t count);
 // Reverses count bytes in place.
 void reverseBytes(void *buf, int32_t count);
+
+// A value of a packed little-endian record at byte offset at, read or written whole (the program
+// runs little-endian only; memcpy keeps unaligned offsets defined).
+template <typename T> T getAt(const uint8_t *p, size_t at)
+{
+    T v;
+    std::memcpy(&v, p + at, sizeof(T));
+    return v;
+}
+template <typename T> void putAt(uint8_t *p, size_t at, T v)
+{
+    std::memcpy(p + at, &v, sizeof(T));
+}

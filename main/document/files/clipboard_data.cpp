@@ -1,4 +1,5 @@
 #include "document/files/clipboard_data.h"
+#include "core/base/memory_ops.h"
 
 #include "core/codec/image_codec.h"
 #include "core/image/canvas.h"
@@ -18,18 +19,6 @@ constexpr uint32_t kClipPixelOffset = kClipFileHeaderBytes + kClipDibHeaderBytes
 // The flags word of the record, after the chunk head and the record's index.
 constexpr int32_t kLayerAttrFlagsAt = 8 + 4;
 
-template <typename T> void put(uint8_t *p, size_t at, T v)
-{
-    std::memcpy(p + at, &v, sizeof(T)); // the program runs little-endian only
-}
-
-template <typename T> T get(const uint8_t *p, size_t at)
-{
-    T v;
-    std::memcpy(&v, p + at, sizeof(T));
-    return v;
-}
-
 uint32_t dibStride(int32_t width, int32_t bitCount)
 {
     return bitCount == 24 ? (uint32_t(width) * 3 + 3) & ~3u : uint32_t(width) * 4;
@@ -48,7 +37,7 @@ const uint8_t *infoHeaderOf(std::span<const uint8_t> bitmap)
 // header and the colour table the header counts.
 bool isPlainDib(std::span<const uint8_t> bitmap, const tagBITMAPINFOHEADER &ih)
 {
-    const uint32_t offBits = get<uint32_t>(bitmap.data(), 10);
+    const uint32_t offBits = getAt<uint32_t>(bitmap.data(), 10);
     return ih.biSize == uint32_t(kClipDibHeaderBytes) && ih.biCompression == BI_RGB &&
            (ih.biBitCount == 24 || ih.biBitCount == 32) &&
            uint64_t(offBits) == kClipPixelOffset + uint64_t(ih.biClrUsed) * 4;
@@ -86,13 +75,13 @@ QByteArray makeClipboardDib(const TMTC &image, sBox box, int32_t bitCount)
         return {};
     }
     auto *p = reinterpret_cast<uint8_t *>(dib.data());
-    put<uint32_t>(p, 0, kClipDibHeaderBytes);
-    put<int32_t>(p, 4, box.w);
-    put<int32_t>(p, 8, box.h);
-    put<uint16_t>(p, 12, 1);
-    put<uint16_t>(p, 14, uint16_t(bitCount));
-    put<uint32_t>(p, 16, BI_RGB);
-    put<uint32_t>(p, 20, uint32_t(imageBytes));
+    putAt<uint32_t>(p, 0, kClipDibHeaderBytes);
+    putAt<int32_t>(p, 4, box.w);
+    putAt<int32_t>(p, 8, box.h);
+    putAt<uint16_t>(p, 12, 1);
+    putAt<uint16_t>(p, 14, uint16_t(bitCount));
+    putAt<uint32_t>(p, 16, BI_RGB);
+    putAt<uint32_t>(p, 20, uint32_t(imageBytes));
     // Bottom-up: the box's last row comes first. Row padding stays zero.
     uint8_t *row = p + kClipDibHeaderBytes;
     for (int32_t j = box.h - 1; j >= 0; --j, row += stride) {
@@ -117,9 +106,9 @@ QByteArray makeClipboardBitmap(const QByteArray &dib)
         return {};
     }
     auto *p = reinterpret_cast<uint8_t *>(bitmap.data());
-    put<uint16_t>(p, 0, BMP_FILE_TAG);
-    put<uint32_t>(p, 2, uint32_t(bitmap.size()));
-    put<uint32_t>(p, 10, kClipPixelOffset);
+    putAt<uint16_t>(p, 0, BMP_FILE_TAG);
+    putAt<uint32_t>(p, 2, uint32_t(bitmap.size()));
+    putAt<uint32_t>(p, 10, kClipPixelOffset);
     return bitmap;
 }
 
@@ -129,18 +118,18 @@ bool readClipboardDibInfo(std::span<const uint8_t> bitmap, SClipDibInfo &info)
     if (!h)
         return false;
     const size_t room = bitmap.size() - kClipFileHeaderBytes;
-    const uint32_t size = get<uint32_t>(h, 0);
+    const uint32_t size = getAt<uint32_t>(h, 0);
     int64_t w = 0, ht = 0;
     int32_t bits = 0;
     if (size == 12) {
         // The old core header: 16-bit sides.
-        w = get<uint16_t>(h, 4);
-        ht = get<uint16_t>(h, 6);
-        bits = get<uint16_t>(h, 10);
+        w = getAt<uint16_t>(h, 4);
+        ht = getAt<uint16_t>(h, 6);
+        bits = getAt<uint16_t>(h, 10);
     } else if (size >= uint32_t(kClipDibHeaderBytes) && size <= room) {
-        w = get<int32_t>(h, 4);
-        ht = get<int32_t>(h, 8);
-        bits = get<uint16_t>(h, 14);
+        w = getAt<int32_t>(h, 4);
+        ht = getAt<int32_t>(h, 8);
+        bits = getAt<uint16_t>(h, 14);
     } else {
         return false;
     }
@@ -194,19 +183,20 @@ QByteArray makeLayerAttrData(const CLayerData &layer)
         return {};
     }
     auto *p = reinterpret_cast<uint8_t *>(data.data());
-    put<uint16_t>(p, kLayerAttrFlagsAt, get<uint16_t>(p, kLayerAttrFlagsAt) | kOlyClipboardSize);
+    putAt<uint16_t>(p, kLayerAttrFlagsAt,
+                    getAt<uint16_t>(p, kLayerAttrFlagsAt) | kOlyClipboardSize);
     return data;
 }
 
 bool parseLayerAttrData(std::span<const uint8_t> data, SClipLayerAttr &out)
 {
     if (data.size() < size_t(kClipLayerAttrMinBytes) || std::memcmp(data.data(), "QLYR", 4) != 0 ||
-        get<uint32_t>(data.data(), 4) < sizeof(SOlyHeader))
+        getAt<uint32_t>(data.data(), 4) < sizeof(SOlyHeader))
         return false;
     std::memcpy(&out.hdr, data.data() + 8, sizeof(SOlyHeader));
     out.title.clear();
     for (size_t at = kClipLayerAttrMinBytes; at + 2 <= data.size(); at += 2) {
-        const char16_t c = get<char16_t>(data.data(), at);
+        const char16_t c = getAt<char16_t>(data.data(), at);
         if (c == 0)
             break;
         out.title.append(QChar(c));
@@ -218,10 +208,10 @@ QByteArray makeClipBoxData(const sBox &box)
 {
     QByteArray data(kClipBoxBytes, '\0');
     auto *p = reinterpret_cast<uint8_t *>(data.data());
-    put(p, 0, box.x);
-    put(p, 4, box.y);
-    put(p, 8, box.w);
-    put(p, 12, box.h);
+    putAt(p, 0, box.x);
+    putAt(p, 4, box.y);
+    putAt(p, 8, box.w);
+    putAt(p, 12, box.h);
     return data;
 }
 
@@ -229,7 +219,7 @@ bool parseClipBoxData(std::span<const uint8_t> data, sBox &box)
 {
     if (data.size() < size_t(kClipBoxBytes))
         return false;
-    box = {get<int32_t>(data.data(), 0), get<int32_t>(data.data(), 4), get<int32_t>(data.data(), 8),
-           get<int32_t>(data.data(), 12)};
+    box = {getAt<int32_t>(data.data(), 0), getAt<int32_t>(data.data(), 4),
+           getAt<int32_t>(data.data(), 8), getAt<int32_t>(data.data(), 12)};
     return true;
 }

@@ -1,4 +1,5 @@
 #include "document/files/legacy_image.h"
+#include "core/base/memory_ops.h"
 
 #include "core/image/canvas.h"
 #include "document/edit/edit_ops.h"
@@ -21,13 +22,6 @@
 namespace {
 
 constexpr uint32_t kMaxLayerMode = 21;
-
-template <typename T> T get(const uint8_t *p, size_t at)
-{
-    T v;
-    std::memcpy(&v, p + at, sizeof(T)); // the program runs little-endian only
-    return v;
-}
 
 struct SLegacyLayer
 {
@@ -85,14 +79,14 @@ bool parseLegacyImage(const QByteArray &file, SLegacyImage &img)
     const int64_t size = file.size();
     if (size < kLegacyImageHeadSize || legacyImageSignature({p, 4}) != 2)
         return false;
-    img.noImage = get<uint32_t>(p, 4) != 0;
-    img.width = get<int32_t>(p, 8);
-    img.height = get<int32_t>(p, 12);
-    img.canvasColor = get<uint32_t>(p, 16);
+    img.noImage = getAt<uint32_t>(p, 4) != 0;
+    img.width = getAt<int32_t>(p, 8);
+    img.height = getAt<int32_t>(p, 12);
+    img.canvasColor = getAt<uint32_t>(p, 16);
     const int32_t count = int32_t(p[20]) + 1;
     img.active = p[21];
     img.noAppend = p[22] != 0;
-    img.eventSize = get<uint32_t>(p, 23);
+    img.eventSize = getAt<uint32_t>(p, 23);
     if (img.width < 1 || img.width > kMaxPaperSide || img.height < 1 || img.height > kMaxPaperSide)
         return false;
     int64_t at = kLegacyImageHeadSize;
@@ -104,7 +98,7 @@ bool parseLegacyImage(const QByteArray &file, SLegacyImage &img)
             ly.mode = p[at];
             ly.trans = p[at + 1];
             ly.visible = p[at + 2] != 0;
-            ly.dataSize = get<uint32_t>(p, size_t(at + 7));
+            ly.dataSize = getAt<uint32_t>(p, size_t(at + 7));
             ly.dataAt = at + kLegacyLayerHeadSize;
             if (ly.mode > kMaxLayerMode || ly.dataSize > size - ly.dataAt ||
                 !runsFill(p + ly.dataAt, ly.dataSize, int64_t(img.width) * img.height))
@@ -122,17 +116,17 @@ bool importLayer(TPaper &paper, int32_t i, const SLegacyImage &img, const QByteA
                  TMTC &canvas)
 {
     const SLegacyLayer &ly = img.layers[size_t(i)];
-    const int32_t idx = CreateLayer(paper, i, img.width, img.height, TLayerMode(ly.mode), ly.trans,
-                                    ly.visible);
+    const int32_t idx =
+        CreateLayer(paper, i, img.width, img.height, TLayerMode(ly.mode), ly.trans, ly.visible);
     CLayerData *ld = paper.getLayerData(idx);
     if (!ld || !ld->imageTC)
         return false;
     paper.layerMngr().setDefaultCaption(idx, 1);
     std::vector<uint8_t> pixels(size_t(img.width) * size_t(img.height) * 4, 0);
     int64_t used = 0;
-    decodeLegacyRuns({reinterpret_cast<const uint8_t *>(file.constData()) + ly.dataAt,
-                      size_t(ly.dataSize)},
-                     pixels.data(), img.width, img.height, used);
+    decodeLegacyRuns(
+        {reinterpret_cast<const uint8_t *>(file.constData()) + ly.dataAt, size_t(ly.dataSize)},
+        pixels.data(), img.width, img.height, used);
     for (int32_t y = 0; y < img.height; ++y)
         std::memcpy(canvas.seek(0, y), pixels.data() + size_t(y) * size_t(img.width) * 4,
                     size_t(img.width) * 4);
@@ -143,8 +137,7 @@ bool importLayer(TPaper &paper, int32_t i, const SLegacyImage &img, const QByteA
     return true;
 }
 
-void loadEvents(TPaper &paper, const SLegacyImage &img, const QByteArray &file,
-                TEventPacket &event)
+void loadEvents(TPaper &paper, const SLegacyImage &img, const QByteArray &file, TEventPacket &event)
 {
     if (img.eventSize <= 0)
         return;

@@ -1,4 +1,5 @@
 #include "document/files/native_image.h"
+#include "core/base/memory_ops.h"
 
 #include "core/codec/image_codec.h"
 #include "core/mask/mask_manager.h"
@@ -48,18 +49,6 @@ constexpr int32_t kLayerRecordSize = int32_t(sizeof(SOlyHeader));
 constexpr uint32_t kRunHeadRest = kQziRunHeadSize - kChunkHeaderSize;
 constexpr uint32_t kMaxLayerMode = 21;
 
-template <typename T> void put(uint8_t *p, size_t at, T v)
-{
-    std::memcpy(p + at, &v, sizeof(T)); // the program runs little-endian only
-}
-
-template <typename T> T get(const uint8_t *p, size_t at)
-{
-    T v;
-    std::memcpy(&v, p + at, sizeof(T));
-    return v;
-}
-
 bool readExactly(QIODevice &stream, void *p, int64_t n)
 {
     return n >= 0 && stream.read(static_cast<char *>(p), n) == n;
@@ -70,34 +59,20 @@ QString fileNameOnly(const QString &path)
     return QFileInfo(path).fileName();
 }
 
-void setMessage(IPaperProgress *progress, const QString &what, bool saving)
-{
-    if (progress)
-        progress->setMessage((saving ? QStringLiteral("%1を保存しています...")
-                                     : QStringLiteral("%1をロードしています..."))
-                                 .arg(what));
-}
-
-void step(IPaperProgress *progress)
-{
-    if (progress)
-        progress->step(1);
-}
-
 // ---- saving ----
 
 QByteArray runHead(uint32_t size, uint32_t kind, int32_t count, uint32_t packed, uint32_t raw)
 {
     QByteArray bytes(kQziRunHeadSize, '\0');
     auto *p = reinterpret_cast<uint8_t *>(bytes.data());
-    put<uint32_t>(p, 0, kTagQBIM);
-    put<uint32_t>(p, 4, size);
-    put<int32_t>(p, 8, kBlockSide);
-    put<int32_t>(p, 12, kBlockSide);
-    put<uint32_t>(p, 16, kind);
-    put<int32_t>(p, 20, count);
-    put<uint32_t>(p, 24, packed);
-    put<uint32_t>(p, 28, raw);
+    putAt<uint32_t>(p, 0, kTagQBIM);
+    putAt<uint32_t>(p, 4, size);
+    putAt<int32_t>(p, 8, kBlockSide);
+    putAt<int32_t>(p, 12, kBlockSide);
+    putAt<uint32_t>(p, 16, kind);
+    putAt<int32_t>(p, 20, count);
+    putAt<uint32_t>(p, 24, packed);
+    putAt<uint32_t>(p, 28, raw);
     return bytes;
 }
 
@@ -128,11 +103,11 @@ bool writeParts(QIODevice &stream, TPaper &paper, uint32_t flags, IPaperProgress
         return false;
     bool ok = true;
     if (flags & kQziThumbnail) {
-        setMessage(progress, QStringLiteral("サムネイル"), true);
+        setFileProgressMessage(progress, QStringLiteral("サムネイル"), true);
         ok &= savePart([&] {
             return writeDocumentThumbnail(stream, thumbnailSourceOf(paper), true) == CS_OK;
         });
-        step(progress);
+        stepProgress(progress);
     }
     if (flags & kQziLayers) {
         ok &= savePart(
@@ -154,7 +129,7 @@ bool writeParts(QIODevice &stream, TPaper &paper, uint32_t flags, IPaperProgress
     if (flags & kQziEvents) {
         if (progress)
             progress->reset(int(paper.eventMngr().getDataSegCount()));
-        setMessage(progress, QStringLiteral("イベントデータ"), true);
+        setFileProgressMessage(progress, QStringLiteral("イベントデータ"), true);
         ok &= savePart([&] { return writeNativeEvents(stream, paper, progress) == CS_OK; });
     }
     return ok;
@@ -204,22 +179,22 @@ uint8_t writeImageHeader(QIODevice &stream, const TPaper &paper, uint32_t flags)
     const SImageFileHeader h = makeImageHeader(paper, flags);
     QByteArray bytes(int(sizeof h), '\0');
     auto *p = reinterpret_cast<uint8_t *>(bytes.data());
-    put(p, 0, h.tag);
-    put(p, 4, h.size);
-    put(p, 8, h.width);
-    put(p, 12, h.height);
-    put(p, 16, h.version);
-    put(p, 20, h.writerMajor);
-    put(p, 22, h.writerMinor);
-    put(p, 24, h.flags);
-    put(p, 28, h.canvasColor);
-    put(p, 32, h.activeLayer);
-    put(p, 34, h.activeMask);
-    put(p, 36, h.dpi);
-    put(p, 40, h.layerCount);
-    put(p, 42, h.layerTotalNum);
-    put(p, 44, h.maskCount);
-    put(p, 46, h.maskTotalNum);
+    putAt(p, 0, h.tag);
+    putAt(p, 4, h.size);
+    putAt(p, 8, h.width);
+    putAt(p, 12, h.height);
+    putAt(p, 16, h.version);
+    putAt(p, 20, h.writerMajor);
+    putAt(p, 22, h.writerMinor);
+    putAt(p, 24, h.flags);
+    putAt(p, 28, h.canvasColor);
+    putAt(p, 32, h.activeLayer);
+    putAt(p, 34, h.activeMask);
+    putAt(p, 36, h.dpi);
+    putAt(p, 40, h.layerCount);
+    putAt(p, 42, h.layerTotalNum);
+    putAt(p, 44, h.maskCount);
+    putAt(p, 46, h.maskTotalNum);
     return writeBytes(stream, bytes);
 }
 
@@ -233,28 +208,28 @@ uint8_t writeLayerHeader(QIODevice &stream, const CLayerData &layer, int32_t *si
     const SOlyHeader h = makeOlyHeader(layer);
     QByteArray bytes(kLayerRecordSize, '\0');
     auto *p = reinterpret_cast<uint8_t *>(bytes.data());
-    put(p, 0, h.index);
-    put(p, 4, h.flags);
-    put(p, 6, h.mode);
-    put(p, 7, h.trans);
-    put(p, 8, h.blkSize.x);
-    put(p, 12, h.blkSize.y);
-    put(p, 16, h.repSize.x);
-    put(p, 20, h.repSize.y);
-    put(p, 24, h.imgSize.x);
-    put(p, 28, h.imgSize.y);
-    put(p, 32, h.viewPos.x);
-    put(p, 36, h.viewPos.y);
-    put(p, 40, h.viewSize.x);
-    put(p, 44, h.viewSize.y);
-    put(p, 48, h.bgCol);
-    put(p, 52, h.nameLength);
-    put(p, 54, h.version);
-    put(p, 56, h.dither);
-    put(p, 57, h.groupLevel);
-    put(p, 58, h.underLyrClip);
-    put(p, 60, h.dizSeed);
-    put(p, 64, h.linkID);
+    putAt(p, 0, h.index);
+    putAt(p, 4, h.flags);
+    putAt(p, 6, h.mode);
+    putAt(p, 7, h.trans);
+    putAt(p, 8, h.blkSize.x);
+    putAt(p, 12, h.blkSize.y);
+    putAt(p, 16, h.repSize.x);
+    putAt(p, 20, h.repSize.y);
+    putAt(p, 24, h.imgSize.x);
+    putAt(p, 28, h.imgSize.y);
+    putAt(p, 32, h.viewPos.x);
+    putAt(p, 36, h.viewPos.y);
+    putAt(p, 40, h.viewSize.x);
+    putAt(p, 44, h.viewSize.y);
+    putAt(p, 48, h.bgCol);
+    putAt(p, 52, h.nameLength);
+    putAt(p, 54, h.version);
+    putAt(p, 56, h.dither);
+    putAt(p, 57, h.groupLevel);
+    putAt(p, 58, h.underLyrClip);
+    putAt(p, 60, h.dizSeed);
+    putAt(p, 64, h.linkID);
     if (uint8_t r = writeChunkHeader(stream, kTagQLYR, uint32_t(kLayerRecordSize) + area))
         return r;
     if (uint8_t r = writeBytes(stream, bytes))
@@ -281,7 +256,7 @@ int32_t gatherBlockPixels(std::vector<uint8_t> &buffer, const CBlockImage &image
             std::memcpy(dst, pack.vAddr.get(), unit);
         } else {
             for (uint32_t k = 0; k < unit; k += 4)
-                put<uint32_t>(dst, k, pack.bgCol.all);
+                putAt<uint32_t>(dst, k, pack.bgCol.all);
         }
     }
     return count;
@@ -299,7 +274,7 @@ int32_t gatherBlockColors(std::vector<uint8_t> &buffer, const CBlockImage &image
         return 0;
     }
     for (int32_t i = 0; i < count; ++i)
-        put<uint32_t>(buffer.data(), size_t(i) * 4, image.blockAt(int32_t(first + i)).bgCol.all);
+        putAt<uint32_t>(buffer.data(), size_t(i) * 4, image.blockAt(int32_t(first + i)).bgCol.all);
     return count;
 }
 
@@ -382,7 +357,7 @@ int32_t writeLayerChunks(QIODevice &stream, TPaper &paper, IPaperProgress *progr
     for (int32_t i = 0; i <= paper.MaxLayer(); ++i) {
         const CLayerData *ld = paper.getLayerData(i);
         const QString title = ld ? ld->title : QString();
-        setMessage(progress, title, true);
+        setFileProgressMessage(progress, title, true);
         const uint8_t r = ld ? writeLayerChunk(stream, *ld) : uint8_t(CS_LAYER_NOT_CREATED);
         if (r != CS_OK) {
             showWarning(QStringLiteral("%1 (\"%2\") の保存に失敗しました! (err=%3)")
@@ -391,7 +366,7 @@ int32_t writeLayerChunks(QIODevice &stream, TPaper &paper, IPaperProgress *progr
         } else {
             ++written;
         }
-        step(progress);
+        stepProgress(progress);
     }
     return written;
 }
@@ -407,8 +382,7 @@ bool saveNativeImage(const QString &path, TPaper &paper, uint32_t flags)
         if ((flags & kQziMasks) && paper.maskMngr().hasMask())
             steps += paper.maskMngr().getMaskCount();
         std::unique_ptr<IPaperProgress> progress = appOpenProgress(
-            steps,
-            QStringLiteral("%1保存中 (%2)").arg(QStringLiteral("画像"), fileNameOnly(path)),
+            steps, QStringLiteral("%1保存中 (%2)").arg(QStringLiteral("画像"), fileNameOnly(path)),
             QString());
         std::unique_ptr<QSaveFile> file = tryCreateSaveStream(path);
         if (!file)
@@ -428,26 +402,26 @@ uint8_t readImageHeader(QIODevice &stream, SImageFileHeader &header)
     if (!readExactly(stream, b, sizeof b))
         return CS_READ_FAILED;
     SImageFileHeader h;
-    h.tag = get<uint32_t>(b, 0);
-    h.size = get<uint32_t>(b, 4);
+    h.tag = getAt<uint32_t>(b, 0);
+    h.size = getAt<uint32_t>(b, 4);
     if (h.tag != kTagQPIM)
         return CS_BAD_TAG;
     if (h.size != 48)
         return CS_BAD_SIZE;
-    h.width = get<int32_t>(b, 8);
-    h.height = get<int32_t>(b, 12);
-    h.version = get<uint32_t>(b, 16);
-    h.writerMajor = get<uint16_t>(b, 20);
-    h.writerMinor = get<uint16_t>(b, 22);
-    h.flags = get<uint32_t>(b, 24);
-    h.canvasColor = get<uint32_t>(b, 28);
-    h.activeLayer = get<int16_t>(b, 32);
-    h.activeMask = get<int16_t>(b, 34);
-    h.dpi = get<uint16_t>(b, 36);
-    h.layerCount = get<int16_t>(b, 40);
-    h.layerTotalNum = get<int16_t>(b, 42);
-    h.maskCount = get<int16_t>(b, 44);
-    h.maskTotalNum = get<int16_t>(b, 46);
+    h.width = getAt<int32_t>(b, 8);
+    h.height = getAt<int32_t>(b, 12);
+    h.version = getAt<uint32_t>(b, 16);
+    h.writerMajor = getAt<uint16_t>(b, 20);
+    h.writerMinor = getAt<uint16_t>(b, 22);
+    h.flags = getAt<uint32_t>(b, 24);
+    h.canvasColor = getAt<uint32_t>(b, 28);
+    h.activeLayer = getAt<int16_t>(b, 32);
+    h.activeMask = getAt<int16_t>(b, 34);
+    h.dpi = getAt<uint16_t>(b, 36);
+    h.layerCount = getAt<int16_t>(b, 40);
+    h.layerTotalNum = getAt<int16_t>(b, 42);
+    h.maskCount = getAt<int16_t>(b, 44);
+    h.maskTotalNum = getAt<int16_t>(b, 46);
     if (h.version > kQziVersion)
         return CS_BAD_VERSION;
     if (h.width < 1 || h.width > kQziMaxSide || h.height < 1 || h.height > kQziMaxSide)
@@ -470,23 +444,23 @@ namespace {
 SOlyHeader parseLayerRecord(const uint8_t *p)
 {
     SOlyHeader h;
-    h.index = get<int32_t>(p, 0);
-    h.flags = get<uint16_t>(p, 4);
+    h.index = getAt<int32_t>(p, 0);
+    h.flags = getAt<uint16_t>(p, 4);
     h.mode = p[6];
     h.trans = p[7];
-    h.blkSize = {get<int32_t>(p, 8), get<int32_t>(p, 12)};
-    h.repSize = {get<int32_t>(p, 16), get<int32_t>(p, 20)};
-    h.imgSize = {get<int32_t>(p, 24), get<int32_t>(p, 28)};
-    h.viewPos = {get<int32_t>(p, 32), get<int32_t>(p, 36)};
-    h.viewSize = {get<int32_t>(p, 40), get<int32_t>(p, 44)};
-    h.bgCol = get<uint32_t>(p, 48);
-    h.nameLength = get<uint16_t>(p, 52);
-    h.version = get<uint16_t>(p, 54);
+    h.blkSize = {getAt<int32_t>(p, 8), getAt<int32_t>(p, 12)};
+    h.repSize = {getAt<int32_t>(p, 16), getAt<int32_t>(p, 20)};
+    h.imgSize = {getAt<int32_t>(p, 24), getAt<int32_t>(p, 28)};
+    h.viewPos = {getAt<int32_t>(p, 32), getAt<int32_t>(p, 36)};
+    h.viewSize = {getAt<int32_t>(p, 40), getAt<int32_t>(p, 44)};
+    h.bgCol = getAt<uint32_t>(p, 48);
+    h.nameLength = getAt<uint16_t>(p, 52);
+    h.version = getAt<uint16_t>(p, 54);
     h.dither = p[56];
     h.groupLevel = p[57];
     h.underLyrClip = p[58];
-    h.dizSeed = get<uint32_t>(p, 60);
-    h.linkID = get<uint16_t>(p, 64);
+    h.dizSeed = getAt<uint32_t>(p, 60);
+    h.linkID = getAt<uint16_t>(p, 64);
     return h;
 }
 
@@ -554,15 +528,15 @@ uint8_t readRunHead(QIODevice &stream, SRunHead &run, int64_t &start, const SQzi
     uint8_t b[kQziRunHeadSize];
     if (!readExactly(stream, b, sizeof b))
         return CS_READ_FAILED;
-    if (get<uint32_t>(b, 0) != kTagQBIM)
+    if (getAt<uint32_t>(b, 0) != kTagQBIM)
         return CS_BAD_TAG;
-    run.size = get<uint32_t>(b, 4);
-    run.blockW = get<int32_t>(b, 8);
-    run.blockH = get<int32_t>(b, 12);
+    run.size = getAt<uint32_t>(b, 4);
+    run.blockW = getAt<int32_t>(b, 8);
+    run.blockH = getAt<int32_t>(b, 12);
     run.kind = b[16];
-    run.count = get<int32_t>(b, 20);
-    run.packed = get<uint32_t>(b, 24);
-    run.raw = get<uint32_t>(b, 28);
+    run.count = getAt<int32_t>(b, 20);
+    run.packed = getAt<uint32_t>(b, 24);
+    run.raw = getAt<uint32_t>(b, 28);
     if (start + kChunkHeaderSize + int64_t(run.size) > ctx.fileSize || run.size < kRunHeadRest)
         return CS_PAST_END;
     if (run.blockW != kBlockSide || run.blockH != kBlockSide)
@@ -610,11 +584,11 @@ uint8_t placeColorRun(QIODevice &stream, const SRunHead &run, CBlockImage &image
         return CS_SEEK_FAILED;
     for (int32_t i = 0; i < run.count; ++i) {
         SBlockPack &pack = image.blockAt(first + i);
-        const uint32_t col = get<uint32_t>(colors.data(), size_t(i) * 4);
+        const uint32_t col = getAt<uint32_t>(colors.data(), size_t(i) * 4);
         pack.bgCol.all = col;
         if (pack.commit) {
             for (uint32_t k = 0; k < kBlockBytes; k += 4)
-                put<uint32_t>(static_cast<uint8_t *>(pack.vAddr.get()), k, col);
+                putAt<uint32_t>(static_cast<uint8_t *>(pack.vAddr.get()), k, col);
         }
     }
     return CS_OK;
@@ -670,8 +644,8 @@ uint8_t readLayerChunk(QIODevice &stream, TPaper &paper, uint32_t chunkSize, SQz
             return r;
         // A layer skipped before this one leaves its place empty: the record goes on top.
         const int32_t at = std::min(h.index, paper.getLayerCount());
-        const int32_t idx = CreateLayer(paper, at, h.imgSize.x, h.imgSize.y,
-                                        TLayerMode(h.mode), h.trans, h.flags & kOlyVisible);
+        const int32_t idx = CreateLayer(paper, at, h.imgSize.x, h.imgSize.y, TLayerMode(h.mode),
+                                        h.trans, h.flags & kOlyVisible);
         CLayerData *ld = paper.getLayerData(idx);
         if (idx < 0 || !ld || !ld->imageTC)
             return CS_LAYER_NOT_CREATED;
@@ -681,7 +655,7 @@ uint8_t readLayerChunk(QIODevice &stream, TPaper &paper, uint32_t chunkSize, SQz
                                        ctx.fileVersion, title))
             return r;
         ld->title = title;
-        setMessage(ctx.progress, title, false);
+        setFileProgressMessage(ctx.progress, title, false);
         const uint8_t r = readLayerBlocks(stream, *ld->imageTC, h.repSize, ctx);
         if (r == CS_OK)
             ld->imageTC->shrinkMemory();
@@ -689,7 +663,7 @@ uint8_t readLayerChunk(QIODevice &stream, TPaper &paper, uint32_t chunkSize, SQz
             ld->imageTC->setupTraceRect();
         ResizePreview(paper, idx);
         ld->updatePreview();
-        step(ctx.progress);
+        stepProgress(ctx.progress);
         return r;
     } catch (...) {
         return CS_EXCEPTION;
@@ -708,7 +682,7 @@ struct SChunkWalk
 uint8_t readEventChunk(QIODevice &stream, TPaper &paper, int64_t start, SQziReadContext &ctx,
                        SChunkWalk &walk)
 {
-    setMessage(ctx.progress, QStringLiteral("イベントデータ"), false);
+    setFileProgressMessage(ctx.progress, QStringLiteral("イベントデータ"), false);
     CEventMngr &ev = paper.eventMngr();
     if (!stream.seek(start))
         return CS_SEEK_FAILED;
@@ -836,8 +810,8 @@ void finishMasks(TPaper &paper, const SImageFileHeader &h)
         paper.bEnbMask = true;
 }
 
-uint8_t loadBody(QIODevice &stream, TPaper &paper, const SImageFileHeader &h,
-                 const QString &path, SQziReadContext &ctx)
+uint8_t loadBody(QIODevice &stream, TPaper &paper, const SImageFileHeader &h, const QString &path,
+                 SQziReadContext &ctx)
 {
     TFlowImage *flow = paper.owner() ? paper.owner()->flow() : nullptr;
     if (!EventEditCreate(paper, path, flow, h.width, h.height, h.dpi,
@@ -888,7 +862,8 @@ uint8_t loadNativeImage(QIODevice &stream, const QString &path, TPaper &paper)
         if (h.flags & kQziMasks)
             steps += std::max<int>(h.maskCount, 0);
         std::unique_ptr<IPaperProgress> progress = appOpenProgress(
-            steps, QStringLiteral("%1ロード中 (%2)").arg(QStringLiteral("画像"), fileNameOnly(path)),
+            steps,
+            QStringLiteral("%1ロード中 (%2)").arg(QStringLiteral("画像"), fileNameOnly(path)),
             QString());
         SQziReadContext ctx;
         ctx.fileSize = stream.size();

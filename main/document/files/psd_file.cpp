@@ -5,8 +5,8 @@
 #include "core/tiles/block_channel.h"
 #include "document/edit/edit_ops.h"
 #include "document/edit/layer_list_ops.h"
-#include "document/files/new_document.h"
 #include "document/files/native_image.h"
+#include "document/files/new_document.h"
 #include "document/format/chunk.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
@@ -31,29 +31,25 @@ using codec::SPsdLayerInfo;
 
 namespace {
 
-QString fileNameOnly(const QString &path) { return QFileInfo(path).fileName(); }
-
-void setMessage(IPaperProgress *progress, const QString &what, bool saving)
+QString fileNameOnly(const QString &path)
 {
-    if (progress)
-        progress->setMessage((saving ? QStringLiteral("%1を保存しています...")
-                                     : QStringLiteral("%1をロードしています..."))
-                                 .arg(what));
-}
-
-void step(IPaperProgress *progress)
-{
-    if (progress)
-        progress->step(1);
+    return QFileInfo(path).fileName();
 }
 
 // Byte b of a pixel (0 blue, 1 green, 2 red, 3 alpha).
-uint8_t &byteOf(sBGRA &p, int b) { return reinterpret_cast<uint8_t *>(&p)[b]; }
-uint8_t byteOf(const sBGRA &p, int b) { return reinterpret_cast<const uint8_t *>(&p)[b]; }
+uint8_t &byteOf(sBGRA &p, int b)
+{
+    return reinterpret_cast<uint8_t *>(&p)[b];
+}
+uint8_t byteOf(const sBGRA &p, int b)
+{
+    return reinterpret_cast<const uint8_t *>(&p)[b];
+}
 
 void warnReadError(const QString &what, uint8_t code)
 {
-    showWarning(QStringLiteral("%1読み込み中にエラーが検出されました! (err=%2)").arg(what).arg(code));
+    showWarning(
+        QStringLiteral("%1読み込み中にエラーが検出されました! (err=%2)").arg(what).arg(code));
 }
 
 // ---- pixels of tiled images, a row at a time
@@ -101,7 +97,8 @@ QString defaultPsdTitle(const SPsdLayerInfo &info)
 {
     const bool noId = info.layerId < 0;
     if (info.index == 0)
-        return (noId ? QStringLiteral("(*%1)") : QStringLiteral("(%1)")).arg(QStringLiteral("背景"));
+        return (noId ? QStringLiteral("(*%1)") : QStringLiteral("(%1)"))
+            .arg(QStringLiteral("背景"));
     return (noId ? QStringLiteral("(*%1 %2)") : QStringLiteral("(%1 %2)"))
         .arg(QStringLiteral("レイヤ"))
         .arg(noId ? info.index : info.layerId);
@@ -212,8 +209,8 @@ uint8_t importPsdLayer(TPaper &paper, const CPsdFile &file, const SPsdDocInfo &d
     const int64_t y1 = std::max<int64_t>(info.bottom, paper.m_paperSize.y);
     if (x1 - x0 > kQziMaxLayerSide || y1 - y0 > kQziMaxLayerSide)
         return CS_LAYER_NOT_CREATED;
-    const TLayerMode mode = info.mode < uint16_t(TLayerMode::LM_MAX_NUM) ? TLayerMode(info.mode)
-                                                                         : TLayerMode::LM_STD;
+    const TLayerMode mode =
+        info.mode < uint16_t(TLayerMode::LM_MAX_NUM) ? TLayerMode(info.mode) : TLayerMode::LM_STD;
     const int32_t at = std::clamp(info.index, 0, paper.getLayerCount());
     const int32_t idx = CreateLayer(paper, at, int32_t(x1 - x0), int32_t(y1 - y0), mode,
                                     info.opacity, !(info.flags & codec::kPsdFlagHidden));
@@ -238,7 +235,7 @@ uint8_t importPsdLayer(TPaper &paper, const CPsdFile &file, const SPsdDocInfo &d
         ld->title = info.nameText();
     else
         ld->title = defaultPsdTitle(info);
-    setMessage(progress, ld->title, false);
+    setFileProgressMessage(progress, ld->title, false);
     ld->ChangeUnderLyrClip(info.clipping != 0);
 
     CBlockVMTC &img = *ld->imageTC;
@@ -251,28 +248,29 @@ uint8_t importPsdLayer(TPaper &paper, const CPsdFile &file, const SPsdDocInfo &d
         data.layerIndex = info.index;
         data.channelNumber = c;
         const CodecStatus s = file.getLayerChannel(data);
-        const bool release = data.channelId == codec::kPsdTransparency ||
-                             data.channelId == codec::kPsdUserMask;
+        const bool release =
+            data.channelId == codec::kPsdTransparency || data.channelId == codec::kPsdUserMask;
         const int32_t byte = psdChannelToByte(data.channelId);
         if (codec::succeeded(s) && byte >= 0) {
             const bool grey = (doc.imageType == codec::kPsdImageGrey ||
                                doc.imageType == codec::kPsdImageBitmap) &&
                               data.channelId == 0;
             const int32_t w = data.boxW;
-            const int32_t rows = w > 0 ? int32_t(std::min<int64_t>(data.boxH, data.dataBytes / w)) : 0;
+            const int32_t rows =
+                w > 0 ? int32_t(std::min<int64_t>(data.boxH, data.dataBytes / w)) : 0;
             const int32_t len = std::min(rectW, w);
             for (int32_t r = 0; r < rows && len > 0; ++r) {
                 const uint8_t *src = data.buffer.data() + size_t(r) * size_t(w);
-                forRowRuns<CBlockVMTC, sBGRA>(img, dy + r, dx, len,
-                                              [&](sBGRA *p, int32_t off, int32_t n) {
-                                                  for (int32_t k = 0; k < n; ++k) {
-                                                      const uint8_t v = src[off + k];
-                                                      if (grey)
-                                                          byteOf(p[k], 0) = byteOf(p[k], 1) = byteOf(p[k], 2) = v;
-                                                      else
-                                                          byteOf(p[k], byte) = v;
-                                                  }
-                                              });
+                forRowRuns<CBlockVMTC, sBGRA>(
+                    img, dy + r, dx, len, [&](sBGRA *p, int32_t off, int32_t n) {
+                        for (int32_t k = 0; k < n; ++k) {
+                            const uint8_t v = src[off + k];
+                            if (grey)
+                                byteOf(p[k], 0) = byteOf(p[k], 1) = byteOf(p[k], 2) = v;
+                            else
+                                byteOf(p[k], byte) = v;
+                        }
+                    });
             }
             present[byte] = true;
             ++read;
@@ -286,11 +284,10 @@ uint8_t importPsdLayer(TPaper &paper, const CPsdFile &file, const SPsdDocInfo &d
     if (!present[3]) {
         const int32_t rows = info.bottom - info.top;
         for (int32_t r = 0; r < rows && rectW > 0; ++r)
-            forRowRuns<CBlockVMTC, sBGRA>(img, dy + r, dx, rectW,
-                                          [](sBGRA *p, int32_t, int32_t n) {
-                                              for (int32_t k = 0; k < n; ++k)
-                                                  byteOf(p[k], 3) = 255;
-                                          });
+            forRowRuns<CBlockVMTC, sBGRA>(img, dy + r, dx, rectW, [](sBGRA *p, int32_t, int32_t n) {
+                for (int32_t k = 0; k < n; ++k)
+                    byteOf(p[k], 3) = 255;
+            });
     }
     img.shrinkMemory();
     ResizePreview(paper, idx);
@@ -375,7 +372,8 @@ uint8_t importPsdAlphaChannels(TPaper &paper, const CPsdFile &file, const SPsdDo
             if (!md->maskTC)
                 return CS_PSD_MASK_NOT_MADE;
             const int32_t w = data.boxW;
-            const int32_t rows = w > 0 ? int32_t(std::min<int64_t>(data.boxH, data.dataBytes / w)) : 0;
+            const int32_t rows =
+                w > 0 ? int32_t(std::min<int64_t>(data.boxH, data.dataBytes / w)) : 0;
             for (int32_t r = 0; r < rows && r < doc.height; ++r) {
                 const uint8_t *src = data.buffer.data() + size_t(r) * size_t(w);
                 forRowRuns<CBlockVCH, uint8_t>(*md->maskTC, r, 0, std::min(w, int32_t(doc.width)),
@@ -386,14 +384,14 @@ uint8_t importPsdAlphaChannels(TPaper &paper, const CPsdFile &file, const SPsdDo
             md->title = !name.isEmpty()
                             ? name
                             : QStringLiteral("(%1 %2)").arg(QStringLiteral("マスク")).arg(made + 1);
-            setMessage(progress, md->title, false);
+            setFileProgressMessage(progress, md->title, false);
             md->maskTC->shrinkMemory();
             md->makePreview(doc.width, doc.height);
             if (masks.insertAt(masks.getMaskCount(), md) < 0)
                 return CS_PSD_MASK_NOT_ADDED;
             masks.renumberIndex();
             ++made;
-            step(progress);
+            stepProgress(progress);
         }
         return made == 0 ? CS_PSD_NO_MASK : uint8_t(CS_OK);
     } catch (...) {
@@ -433,12 +431,12 @@ uint8_t importDocument(CPsdFile &file, const QString &path, TPaper &paper, IPape
     int32_t made = 0;
     uint8_t status = CS_OK;
     if (doc.layerCount < 1) {
-        setMessage(progress, QStringLiteral("画像"), false);
+        setFileProgressMessage(progress, QStringLiteral("画像"), false);
         status = importPsdBackground(paper, file, doc);
         made = status == CS_OK ? 1 : 0;
-        step(progress);
+        stepProgress(progress);
     } else {
-        setMessage(progress, QStringLiteral("レイヤ"), false);
+        setFileProgressMessage(progress, QStringLiteral("レイヤ"), false);
         for (int32_t i = 0; i < doc.layerCount; ++i) {
             SPsdLayerInfo info;
             if (codec::succeeded(file.getLayerInfo(i, info))) {
@@ -446,7 +444,7 @@ uint8_t importDocument(CPsdFile &file, const QString &path, TPaper &paper, IPape
                 if (status == CS_OK)
                     ++made;
             }
-            step(progress);
+            stepProgress(progress);
         }
     }
     if (status != CS_OK)
@@ -461,7 +459,7 @@ uint8_t importDocument(CPsdFile &file, const QString &path, TPaper &paper, IPape
                                                               : doc.layerCount - 1);
 
     if (doc.colorChannels + doc.mergedAlpha < doc.totalChannels) {
-        setMessage(progress, QStringLiteral("チャンネル"), false);
+        setFileProgressMessage(progress, QStringLiteral("チャンネル"), false);
         const uint8_t r = importPsdAlphaChannels(paper, file, doc, progress);
         if (r != CS_OK)
             warnReadError(QStringLiteral("マスク"), r);
@@ -626,17 +624,18 @@ class CPsdExportContext : public codec::SPsdWriteCallbacks
             return false;
         const CBlockVMTC &img = *ld->imageTC;
         if (data.channelNumber == 0)
-            setMessage(m_progress, ld->title, true);
+            setFileProgressMessage(m_progress, ld->title, true);
         if (data.boxW != img.width() || data.boxH != img.height())
             return false;
         const size_t bytes = size_t(data.boxW) * size_t(data.boxH);
         if (data.buffer.size() < bytes)
             data.buffer.resize(bytes);
         for (int32_t y = 0; y < data.boxH; ++y)
-            readLayerRowByte(img, y, 0, data.boxW, byte, data.buffer.data() + size_t(y) * size_t(data.boxW));
+            readLayerRowByte(img, y, 0, data.boxW, byte,
+                             data.buffer.data() + size_t(y) * size_t(data.boxW));
         data.dataBytes = uint32_t(bytes);
         if (data.channelId == 0)
-            step(m_progress);
+            stepProgress(m_progress);
         if (data.channelNumber == 3)
             ld->imageTC->shrinkMemory();
         return true;
@@ -665,7 +664,7 @@ class CPsdExportContext : public codec::SPsdWriteCallbacks
         const CMaskData *md = m_paper.maskMngr().getMask(k);
         if (!md)
             return false;
-        setMessage(m_progress, md->title, true);
+        setFileProgressMessage(m_progress, md->title, true);
         if (md->maskTC) {
             const CBlockImage &img = *md->maskTC;
             // Mask pixel (mx, my) lies at document position (mx - viewPos.x, my - viewPos.y).
@@ -680,7 +679,7 @@ class CPsdExportContext : public codec::SPsdWriteCallbacks
                         uint8_t(std::max(0, md->getMaskValue(x, y)));
             }
         }
-        step(m_progress);
+        stepProgress(m_progress);
         return true;
     }
 

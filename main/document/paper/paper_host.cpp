@@ -79,3 +79,11 @@ std::unique_ptr<IPaperProgress> appOpenProgress(int steps, const QString &captio
         return nullptr;
     return gPaperAppHooks.openProgress(steps, caption, msg);
 }
+
+void setFileProgressMessage(IPaperProgress *progress, const QString &what, bool saving)
+{
+    if (progress)
+        progress->setMessage((saving ? QStringLiteral("%1を保存しています...")
+                                     : QStringLiteral("%1をロードしています..."))
+                                 .arg(what));
+}

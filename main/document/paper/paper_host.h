@@ -118,6 +118,16 @@ class IPaperProgress
     virtual void step(int count) = 0;
 };
 
+// The progress window's line while a file's part what is saved or loaded; nothing without a
+// window.
+void setFileProgressMessage(IPaperProgress *progress, const QString &what, bool saving);
+// One step on, when there is a window.
+inline void stepProgress(IPaperProgress *progress)
+{
+    if (progress)
+        progress->step(1);
+}
+
 // The process-wide objects of the main window and the tool window that documents paint with.
 // An empty member answers nullptr.
 struct SPaperAppHooks
