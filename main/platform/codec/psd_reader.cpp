@@ -552,7 +552,7 @@ CodecStatus CPsdFile::Impl::parse()
         const int32_t dy = int32_t((uint64_t(be32(buf + 8)) + 0x8000) >> 16);
         if (dx > 0)
             doc.dpiX = dx;
-        doc.dpiY = dy > 0 ? dy : doc.dpiX;
+        doc.dpiY = dy > 0 ? dy : int32_t(doc.dpiX); // a copy: the record is packed
     }
     uint8_t target[2];
     if (resource(1024, {}) == 2 && resource(1024, target) == 2) {
