@@ -63,17 +63,8 @@ QString fileNameOnly(const QString &path)
 
 QByteArray runHead(uint32_t size, uint32_t kind, int32_t count, uint32_t packed, uint32_t raw)
 {
-    QByteArray bytes(kQziRunHeadSize, '\0');
-    auto *p = reinterpret_cast<uint8_t *>(bytes.data());
-    putAt<uint32_t>(p, 0, kTagQBIM);
-    putAt<uint32_t>(p, 4, size);
-    putAt<int32_t>(p, 8, kBlockSide);
-    putAt<int32_t>(p, 12, kBlockSide);
-    putAt<uint32_t>(p, 16, kind);
-    putAt<int32_t>(p, 20, count);
-    putAt<uint32_t>(p, 24, packed);
-    putAt<uint32_t>(p, 28, raw);
-    return bytes;
+    static_assert(kQziRunHeadSize == kMaskRunHeadSize);
+    return blockRunHead(kTagQBIM, size, kBlockSide, kind, count, packed, raw);
 }
 
 SThumbnailSource thumbnailSourceOf(TPaper &paper)

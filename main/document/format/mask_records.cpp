@@ -1,8 +1,8 @@
 #include "document/format/mask_records.h"
 
-#include "core/tiles/block_channel.h"
 #include "core/codec/image_codec.h"
 #include "core/mask/mask_manager.h"
+#include "core/tiles/block_channel.h"
 #include "document/format/chunk.h"
 #include "platform/codec/block_compress.h"
 #include "platform/desktop/messages.h"
@@ -79,17 +79,7 @@ QByteArray maskHead(const sSize &paperSize, const CMaskData &mask)
 
 QByteArray runHead(uint32_t size, uint32_t kind, int32_t count, uint32_t packed, uint32_t raw)
 {
-    QByteArray bytes(kMaskRunHeadSize, '\0');
-    auto *p = reinterpret_cast<uint8_t *>(bytes.data());
-    put<uint32_t>(p, 0, kTagQBMK);
-    put<uint32_t>(p, 4, size);
-    put<int32_t>(p, 8, kBlockSide);
-    put<int32_t>(p, 12, kBlockSide);
-    put<uint32_t>(p, 16, kind);
-    put<int32_t>(p, 20, count);
-    put<uint32_t>(p, 24, packed);
-    put<uint32_t>(p, 28, raw);
-    return bytes;
+    return blockRunHead(kTagQBMK, size, kBlockSide, kind, count, packed, raw);
 }
 
 // count drawn blocks from block index first: their bytes gathered and compressed as one block.
@@ -445,4 +435,20 @@ uint8_t readMaskRecord(QIODevice &stream, const SMaskReadTarget &paper, uint32_t
     } catch (...) {
         return CS_EXCEPTION;
     }
+}
+
+QByteArray blockRunHead(uint32_t tag, uint32_t size, int32_t blockSide, uint32_t kind,
+                        int32_t count, uint32_t packed, uint32_t raw)
+{
+    QByteArray bytes(kMaskRunHeadSize, '\0');
+    auto *p = reinterpret_cast<uint8_t *>(bytes.data());
+    put<uint32_t>(p, 0, tag);
+    put<uint32_t>(p, 4, size);
+    put<int32_t>(p, 8, blockSide);
+    put<int32_t>(p, 12, blockSide);
+    put<uint32_t>(p, 16, kind);
+    put<int32_t>(p, 20, count);
+    put<uint32_t>(p, 24, packed);
+    put<uint32_t>(p, 28, raw);
+    return bytes;
 }

@@ -47,6 +47,10 @@ inline constexpr uint8_t CS_MASK_NOT_ADDED = 35;  // the mask cannot be added
 
 inline constexpr int32_t kMaskHeadSize = 80;
 inline constexpr int32_t kMaskRunHeadSize = 40;
+// The 40-byte head of a run of blocks, shared by the mask runs and the layered file's image runs:
+// tag, size, the block's sides, kind, block count, packed and raw lengths, 8 bytes of zero.
+QByteArray blockRunHead(uint32_t tag, uint32_t size, int32_t blockSide, uint32_t kind,
+                        int32_t count, uint32_t packed, uint32_t raw);
 // Drawn blocks are written at most this many to a run.
 inline constexpr int32_t kMaskRunMaxDrawn = 16;
 // Masks read from files are at most this many pixels on a side (they may reach past the paper).
