@@ -13,6 +13,7 @@
 #include "document/files/psd_file.h"
 #include "document/paper/document_init.h"
 #include "document/paper/headless_app.h"
+#include "document/paper/headless_document.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"
 #include "platform/codec/psd_codec.h"
@@ -30,7 +31,10 @@ using namespace codec;
 
 namespace {
 
-QByteArray text(const QString &s) { return s.toUtf8(); }
+QByteArray text(const QString &s)
+{
+    return s.toUtf8();
+}
 
 int openFile(const QString &path, std::unique_ptr<CPsdFile> &f, SPsdDocInfo &doc)
 {
@@ -125,19 +129,19 @@ int layers(const QString &path, const QString &outDir)
 
 int convert(const QString &in, const QString &out)
 {
-    const bool toPsd = QFileInfo(out).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0;
-    const bool fromPsd = QFileInfo(in).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0;
+    const bool toPsd =
+        QFileInfo(out).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0;
+    const bool fromPsd =
+        QFileInfo(in).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0;
     if (toPsd == fromPsd) {
         std::fprintf(stderr, "convert goes from .qzi to .psd or from .psd to .qzi\n");
         return 1;
     }
     CHeadlessPaperApp app;
-    initialiseDocument();
-    CHeadlessPaperOwner owner;
-    std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
-    if (!paper)
+    HeadlessDocument doc;
+    if (!doc.paper)
         return 2;
-    owner.attach(*paper);
+    std::unique_ptr<TPaper> &paper = doc.paper;
     paper->eventMngr().stopRecording();
     int rc = 0;
     const uint8_t code = fromPsd ? loadPsdFile(in, *paper) : loadNativeImage(in, *paper);
@@ -157,8 +161,6 @@ int convert(const QString &in, const QString &out)
         if (!saveNativeImage(out, *paper, flags))
             rc = 3;
     }
-    owner.detach();
-    paper.reset();
     return rc;
 }
 

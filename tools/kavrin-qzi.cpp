@@ -13,6 +13,7 @@
 #include "document/format/chunk.h"
 #include "document/paper/document_init.h"
 #include "document/paper/headless_app.h"
+#include "document/paper/headless_document.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"
 #include "document/view/composition.h"
@@ -47,9 +48,8 @@ void dumpHeader(const QByteArray &b, qsizetype at)
     if (at + 56 > b.size())
         return;
     std::printf("  size %dx%d version %d writer %d.%d flags 0x%x canvas 0x%08x dpi %d\n",
-                i32(b, at + 8), i32(b, at + 12), i32(b, at + 16), u16(b, at + 20),
-                u16(b, at + 22), uint32_t(i32(b, at + 24)), uint32_t(i32(b, at + 28)),
-                u16(b, at + 36));
+                i32(b, at + 8), i32(b, at + 12), i32(b, at + 16), u16(b, at + 20), u16(b, at + 22),
+                uint32_t(i32(b, at + 24)), uint32_t(i32(b, at + 28)), u16(b, at + 36));
     std::printf("  layers %d active %d names %d; masks %d active %d names %d\n", i16(b, at + 40),
                 i16(b, at + 32), i16(b, at + 42), i16(b, at + 44), i16(b, at + 34),
                 i16(b, at + 46));
@@ -69,8 +69,8 @@ void dumpLayer(const QByteArray &b, qsizetype at, uint32_t size)
                 uint32_t(i32(b, r + 48)), u16(b, r + 52), u16(b, r + 54), uint8_t(b[r + 56]),
                 uint8_t(b[r + 57]), uint8_t(b[r + 58]), uint32_t(i32(b, r + 60)), u16(b, r + 64));
     const qsizetype n = std::min<qsizetype>(size - 72, b.size() - (r + 72));
-    QString title = QString::fromUtf16(reinterpret_cast<const char16_t *>(b.constData() + r + 72),
-                                       n / 2);
+    QString title =
+        QString::fromUtf16(reinterpret_cast<const char16_t *>(b.constData() + r + 72), n / 2);
     title.truncate(title.indexOf(QChar(0)) < 0 ? title.size() : title.indexOf(QChar(0)));
     std::printf("  title \"%s\"\n", title.toUtf8().constData());
 }
@@ -123,12 +123,10 @@ int main(int argc, char **argv)
         return 1;
     }
     CHeadlessPaperApp app;
-    initialiseDocument();
-    CHeadlessPaperOwner owner;
-    std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
-    if (!paper)
+    HeadlessDocument doc;
+    if (!doc.paper)
         return 2;
-    owner.attach(*paper);
+    std::unique_ptr<TPaper> &paper = doc.paper;
     paper->eventMngr().stopRecording();
     int rc = 0;
     const uint8_t code = loadNativeImage(args[2], *paper);
@@ -146,7 +144,5 @@ int main(int argc, char **argv)
         if (!writePng(paper->vram(), args[3]))
             rc = 3;
     }
-    owner.detach();
-    paper.reset();
     return rc;
 }

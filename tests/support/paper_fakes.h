@@ -6,6 +6,7 @@
 #include "document/paper/document_init.h"
 #include "document/paper/flow_image.h"
 #include "document/paper/headless.h"
+#include "document/paper/headless_document.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"
 #include "document/paper/paper_host.h"
@@ -48,29 +49,4 @@ struct FakePaperPlayback : IPaperPlayback
     CPenRender5 *playedPenRender5() const override { return render5; }
     TStroke *playedStroke() const override { return stroke; }
     const CColorSlotGroup *playedColorSlotGroup() const override { return colors; }
-};
-
-// A document owned by a headless owner that holds its flow image, as a window would.
-struct HeadlessDocument
-{
-    HeadlessDocument()
-    {
-        initialiseDocument();
-        paper = TPaper::Create(&owner);
-        if (paper)
-            owner.attach(*paper);
-    }
-    // The flow image goes first, then the document, as the window frees them.
-    ~HeadlessDocument()
-    {
-        owner.detach();
-        paper.reset();
-    }
-    HeadlessDocument(const HeadlessDocument &) = delete;
-    HeadlessDocument &operator=(const HeadlessDocument &) = delete;
-
-    TFlowImage &flow() { return *owner.flow(); }
-
-    CHeadlessPaperOwner owner;
-    std::unique_ptr<TPaper> paper;
 };
