@@ -5,7 +5,7 @@
 set(KAVRIN_LIBRARIES "")
 # Every library made so far, the highest first: what programs (kavrin, tools, bench, fuzz) link.
 set(KAVRIN_ALL_LIBRARIES "")
-set(KAVRIN_NESTED_LIBRARY_DIRS main/platform/widgets main/document/format)
+set(KAVRIN_NESTED_LIBRARY_DIRS main/platform/widgets)
 
 function(kavrin_library name folder test_prefix)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})

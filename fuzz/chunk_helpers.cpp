@@ -4,7 +4,7 @@
 //
 // Input: byte 0 picks the text kind of every chunk (bit 0: UTF-16, else ANSI); the rest is the
 // chunk sequence.
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 
 #include <QBuffer>
 

@@ -1,7 +1,7 @@
 // Fuzz target of the gradient set reader: any bytes, read as a .qgs file from memory, then as one
 // gradient chunk. Every gradient handed out must be packed and laid out, evaluate without fault
 // in every shape, and write and read back unchanged.
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "paint/gradient/gradation.h"
 #include "paint/gradient/gradient_set_file.h"
 

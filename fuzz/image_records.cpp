@@ -1,13 +1,13 @@
 // Feeds outside bytes to the image and mask record readers. Byte 0 picks the reader (data, channel,
 // canvas, thumbnail search, mask with version-1 or version-2 titles); the rest is the stream. An
 // image record or mask that reads is written again and must read back to the same pixels.
-#include "document/format/image_records.h"
+#include "format/image_records.h"
 #include "core/tiles/block_channel.h"
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
 #include "core/mask/mask_manager.h"
-#include "document/format/chunk.h"
-#include "document/format/mask_records.h"
+#include "format/chunk.h"
+#include "format/mask_records.h"
 
 #include <QBuffer>
 

@@ -4,7 +4,7 @@
 #include "core/mask/mask_manager.h"
 #include "document/events/event_manager.h"
 #include "document/files/native_image.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "document/paper/document_init.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"

@@ -5,7 +5,7 @@
 #include "paint/presets/pen_set_files.h"
 
 #include "core/image/channel.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "paint/brush/paint_param.h"
 
 #include <QBuffer>

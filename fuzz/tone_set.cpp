@@ -3,7 +3,7 @@
 // maker), is sampled and previewed, and the set is written and read back, which must succeed with
 // the same number of patterns. Very large tiles stop early (see kMaxWorkingCopyPixels).
 #include "core/image/canvas.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "paint/tone/tone_manager.h"
 #include "paint/tone/tone_set_file.h"
 

@@ -10,7 +10,7 @@
 #include "core/mask/mask_manager.h"
 #include "document/events/event_manager.h"
 #include "document/files/native_image.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "document/paper/document_init.h"
 #include "document/paper/headless_app.h"
 #include "document/paper/headless_document.h"

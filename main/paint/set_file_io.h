@@ -3,7 +3,7 @@
 // codes of the chunked files.
 #pragma once
 
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 
 #include <QFile>
 #include <QString>

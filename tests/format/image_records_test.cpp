@@ -1,9 +1,9 @@
-#include "document/format/image_records.h"
+#include "format/image_records.h"
 
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
 #include "core/codec/image_codec.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "format/format_test_support.h"
 
 #include <QBuffer>

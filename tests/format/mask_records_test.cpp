@@ -1,8 +1,8 @@
-#include "document/format/mask_records.h"
+#include "format/mask_records.h"
 
 #include "core/tiles/block_channel.h"
 #include "core/mask/mask_manager.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "format/format_test_support.h"
 #include "platform/desktop/messages.h"
 

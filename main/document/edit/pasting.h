@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/base/geometry.h"
-#include "document/format/layer_header.h"
+#include "format/layer_header.h"
 
 #include <QByteArray>
 #include <QString>

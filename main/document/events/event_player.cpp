@@ -4,7 +4,7 @@
 #include "document/events/event_file.h"
 #include "document/events/event_manager.h"
 #include "document/events/event_replay.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "document/paper/paper.h"
 #include "document/stroke/paper_stroke.h"
 #include "paint/stroke/stroke.h"

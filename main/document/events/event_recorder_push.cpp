@@ -6,7 +6,7 @@
 #include "core/codec/image_codec.h"
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
-#include "document/format/layer_header.h"
+#include "format/layer_header.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/paper.h"
 

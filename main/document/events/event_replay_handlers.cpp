@@ -4,7 +4,7 @@
 #include "document/events/event_manager.h"
 #include "document/events/event_replay.h"
 #include "document/events/image_packet.h"
-#include "document/format/layer_header.h"
+#include "format/layer_header.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/paper.h"
 #include "document/stroke/paper_stroke.h"

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "document/events/event_packets.h"
-#include "document/format/layer_header.h"
+#include "format/layer_header.h"
 
 #include <QByteArray>
 

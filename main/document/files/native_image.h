@@ -102,7 +102,7 @@ uint8_t loadNativeImage(QIODevice &stream, const QString &path, TPaper &paper);
 // above 2, 13 a width or height outside 1..10000.
 [[nodiscard]] uint8_t readImageHeader(QIODevice &stream, SImageFileHeader &header);
 // readImageHeader giving the document size: the head reader of the file dialogs' thumbnail
-// preview (the shape of TNativeHeadReader in document/format/image_records.h).
+// preview (the shape of TNativeHeadReader in format/image_records.h).
 [[nodiscard]] uint8_t readImageHeadSize(QIODevice &stream, sSize &docSize);
 
 // The header of paper with the flags given (bits 8 and 9 and the selection bits are added from the

@@ -7,7 +7,7 @@
 #include "document/edit/layer_list_ops.h"
 #include "document/files/native_image.h"
 #include "document/files/new_document.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"
 #include "document/paper/paper.h"

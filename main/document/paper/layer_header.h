@@ -1,8 +1,8 @@
-// The stored layer record (document/format/layer_header.h) of a layer, as the native file, the
+// The stored layer record (format/layer_header.h) of a layer, as the native file, the
 // image packets and the clipboard write it.
 #pragma once
 
-#include "document/format/layer_header.h"
+#include "format/layer_header.h"
 
 class CLayerData;
 

@@ -2,7 +2,7 @@
 
 #include "core/profile/app_profile.h"
 #include "core/base/numeric.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "paint/gradient/gradient_set_file.h"
 #include "platform/desktop/messages.h"
 

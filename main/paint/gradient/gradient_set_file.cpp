@@ -1,6 +1,6 @@
 #include "paint/gradient/gradient_set_file.h"
 
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "paint/set_file_io.h"
 #include "platform/system/file_stream.h"
 

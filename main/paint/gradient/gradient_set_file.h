@@ -12,7 +12,7 @@
 // bytes, u16 stop count, u16 stop size 24, u16 name bytes, the UTF-16 name padded with zeros to
 // 4, then the stops as sCRSlot records byte for byte.
 //
-// Readers return the set files' status codes (document/format/chunk.h); a gradient is accepted
+// Readers return the set files' status codes (format/chunk.h); a gradient is accepted
 // only when its stops form a packed group that lays out (positive widths).
 #pragma once
 

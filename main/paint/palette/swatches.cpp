@@ -1,7 +1,7 @@
 #include "paint/palette/swatches.h"
 
 #include "core/profile/app_profile.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "platform/system/file_stream.h"
 #include "platform/desktop/messages.h"
 

@@ -2,8 +2,8 @@
 
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
-#include "document/format/chunk.h"
-#include "document/format/image_records.h"
+#include "format/chunk.h"
+#include "format/image_records.h"
 #include "paint/set_file_io.h"
 #include "platform/system/file_stream.h"
 #include "platform/desktop/messages.h"

@@ -1,5 +1,5 @@
 // The nib set file `.psh` and the method set file `.pmt`: how CPenShapeMngr and CPenMethodMngr
-// keep their presets on disk. Both are chunk sequences (document/format/chunk.h), all integers
+// keep their presets on disk. Both are chunk sequences (format/chunk.h), all integers
 // little-endian, every unnamed byte 0; offsets below are from the chunk's tag.
 //
 // Nib set: a 32-byte `PSST` head, then per nib a `PSHP` chunk, an image nib's chunk followed

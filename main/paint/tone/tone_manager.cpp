@@ -4,7 +4,7 @@
 #include "core/image/channel.h"
 #include "core/pixel/pixel.h"
 #include "core/scale/scale_image.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "paint/tone/tone_set_file.h"
 #include "platform/desktop/messages.h"
 

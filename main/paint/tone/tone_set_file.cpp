@@ -1,8 +1,8 @@
 #include "paint/tone/tone_set_file.h"
 
 #include "core/image/channel.h"
-#include "document/format/chunk.h"
-#include "document/format/image_records.h"
+#include "format/chunk.h"
+#include "format/image_records.h"
 #include "paint/set_file_io.h"
 #include "paint/tone/pattern_tiles.h"
 #include "platform/system/file_stream.h"

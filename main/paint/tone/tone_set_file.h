@@ -2,7 +2,7 @@
 //
 // File, little-endian: a 32-byte head ("PTST", 24, u16 0, u16 version 1, u16 number of patterns,
 // u16 current index, 16 zero bytes), then per pattern in list order a `QPAT` chunk followed by an
-// image record (`QTNL`, document/format/image_records.h) holding the pattern's stored 8-bit tile:
+// image record (`QTNL`, format/image_records.h) holding the pattern's stored 8-bit tile:
 // kind 2 with the writer's scrambling, sub-type 4 for a plain pattern or 2 for a screentone.
 //
 // `QPAT` chunk: "QPAT", u32 size = 72 + name bytes + padding (the image record is not included),

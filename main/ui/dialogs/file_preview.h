@@ -6,7 +6,7 @@
 #include "core/base/geometry.h"
 #include "core/image/display_canvas.h"
 #include "document/files/file_types.h"
-#include "document/format/image_records.h"
+#include "format/image_records.h"
 
 #include <QDateTime>
 #include <QString>

@@ -2,8 +2,8 @@
 #include "document/events/event_file.h"
 
 #include "core/image/canvas.h"
-#include "document/format/chunk.h"
-#include "document/format/image_records.h"
+#include "format/chunk.h"
+#include "format/image_records.h"
 #include "recorder_rig.h"
 
 #include <QBuffer>

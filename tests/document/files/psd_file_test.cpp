@@ -3,7 +3,7 @@
 #include "core/mask/mask_manager.h"
 #include "document/events/event_manager.h"
 #include "core/tiles/block_channel.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "document/paper/headless.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"

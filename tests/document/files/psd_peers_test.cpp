@@ -4,7 +4,7 @@
 #include "document/files/psd_file.h"
 
 #include "document/events/event_manager.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "document/paper/headless.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/layer_manager.h"

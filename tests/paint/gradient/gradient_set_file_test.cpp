@@ -1,6 +1,6 @@
 #include "paint/gradient/gradient_set_file.h"
 
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "paint/gradient/gradient_manager.h"
 
 #include "paint/gradient_test_support.h"

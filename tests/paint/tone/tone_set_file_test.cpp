@@ -1,8 +1,8 @@
 #include "paint/tone/tone_set_file.h"
 
 #include "core/image/channel.h"
-#include "document/format/chunk.h"
-#include "document/format/image_records.h"
+#include "format/chunk.h"
+#include "format/image_records.h"
 #include "paint/tone/tone_manager.h"
 #include "paint/paint_test_support.h"
 

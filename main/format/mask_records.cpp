@@ -1,9 +1,9 @@
-#include "document/format/mask_records.h"
+#include "format/mask_records.h"
 
 #include "core/codec/image_codec.h"
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_channel.h"
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 #include "platform/codec/block_compress.h"
 #include "platform/desktop/messages.h"
 

@@ -35,7 +35,7 @@ class QIODevice;
 class CMaskData;
 class CMaskMngr;
 
-// Status codes of the mask records beyond those of document/format/chunk.h (same numbering).
+// Status codes of the mask records beyond those of format/chunk.h (same numbering).
 inline constexpr uint8_t CS_NO_MASK_MANAGER = 28; // the document has no mask manager
 inline constexpr uint8_t CS_MASK_NOT_MADE = 29;   // the mask cannot be made
 inline constexpr uint8_t CS_MASK_BLOCK_SIZE = 30; // a block size other than 64 x 64

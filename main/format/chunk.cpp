@@ -1,4 +1,4 @@
-#include "document/format/chunk.h"
+#include "format/chunk.h"
 
 #include <QBuffer>
 #include <QFileDevice>

@@ -34,7 +34,7 @@ class QIODevice;
 class TChannel;
 class TMTC;
 
-// Status codes of the image records beyond those of document/format/chunk.h (same numbering).
+// Status codes of the image records beyond those of format/chunk.h (same numbering).
 inline constexpr uint8_t CS_BAD_IMAGE_KIND = 14; // a record kind other than 1 and 2
 
 // Kinds of record; readers test only the low byte.
