@@ -1,5 +1,7 @@
 // Kavrin: the program's entry point. The application shell is not assembled yet, so the program
 // starts its Qt application object and ends.
+#include "platform/system/environment.h"
+
 #include <QGuiApplication>
 
 int main(int argc, char **argv)
@@ -8,6 +10,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    ensureRuntimeFolder();
     QGuiApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Trevolt");
     QCoreApplication::setApplicationName("Kavrin");

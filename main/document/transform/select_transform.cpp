@@ -41,10 +41,6 @@ sFPos mid(const sFPos &a, const sFPos &b)
 {
     return {(a.x + b.x) / 2, (a.y + b.y) / 2};
 }
-sFPos neg(const sFPos &a)
-{
-    return {-a.x, -a.y};
-}
 
 bool finite(const sFPos &p)
 {

@@ -19,7 +19,8 @@ struct SGradAttr;
 // The backup holder of the replay entries (the current ones do not use it).
 using FilterBackup = std::unique_ptr<CBlockVMTC>;
 
-#define KAVRIN_REPLAY_HEAD IFilterView *dw, TFlowImage &flow, int32_t idx, FilterBackup &backup
+#define KAVRIN_REPLAY_HEAD                                                                         \
+    IFilterView *dw, TFlowImage &flow, int32_t idx, [[maybe_unused]] FilterBackup &backup
 
 bool eventFilterGrayscale(KAVRIN_REPLAY_HEAD, bool undo);
 bool eventFilterInvert(KAVRIN_REPLAY_HEAD, bool undo);

@@ -11,6 +11,9 @@
 
 #include <chrono>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 QString gAppTitle = QStringLiteral("Kavrin");
 
 namespace {
@@ -134,4 +137,21 @@ SStartupEnvironment readStartupEnvironment()
     env.tmpPath = QDir::tempPath();
     env.presetPath = presetFolder();
     return env;
+}
+
+void ensureRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    QByteArray base = qgetenv("TMPDIR");
+    if (base.isEmpty())
+        base = "/tmp";
+    const QByteArray dir = base + "/kavrin-runtime-" + QByteArray::number(uint(getuid()));
+    ::mkdir(dir.constData(), 0700);
+    struct stat st = {};
+    // A folder someone else made or opened up is never taken: Qt would then warn as before.
+    if (::lstat(dir.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid() ||
+        (st.st_mode & 0077) != 0)
+        return;
+    qputenv("XDG_RUNTIME_DIR", dir);
 }

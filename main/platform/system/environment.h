@@ -35,6 +35,12 @@ inline constexpr int32_t kDefaultScreenHeight = 1080;
 
 SStartupEnvironment readStartupEnvironment();
 
+// Gives the process a private runtime folder when XDG_RUNTIME_DIR is unset (a terminal without a
+// login session, a container, a render job), so Qt neither complains nor shares one with others:
+// $TMPDIR/kavrin-runtime-<uid>, made with mode 0700 and used only when it belongs to this user and
+// no one else can enter it. Called before the Qt application object is made.
+void ensureRuntimeFolder();
+
 // The preset folder: $KAVRIN_DATA_DIR when set, else $XDG_DATA_HOME/Trevolt/Kavrin5e
 // (~/.local/share when XDG_DATA_HOME is unset). Read anew on every call.
 QString presetFolder();

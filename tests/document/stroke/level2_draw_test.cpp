@@ -184,8 +184,9 @@ TEST(Level2Draw, EveryModeDrawsAndRestoresTheColourPut)
             EventStrokeAdd(d.paper(), d.flow(), d.stroke, x, 12, 1, &d.doc.owner, false);
         EXPECT_EQ(gStrokeColorPut, put);
         EXPECT_FALSE(d.dabs.empty());
-        if (mode != TDrawMode::DM_PEN) // the pen paints coverage, laid on by the step's show
+        if (mode != TDrawMode::DM_PEN) { // the pen paints coverage, laid on by the step's show
             EXPECT_NE(imagePixels(d.flow().image()), before);
+        }
         sBox box;
         EXPECT_TRUE(EventStrokeEnd(d.paper(), d.flow(), d.stroke, &d.doc.owner, box, false));
         EXPECT_FALSE(d.doc.owner.nowStroking());

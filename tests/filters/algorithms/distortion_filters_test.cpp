@@ -156,8 +156,9 @@ TEST(DistortionFilters, ScaleIdentityClearAndMirrorSizes)
                 ASSERT_EQ(r.image->getColor(x, y) >> 24, f.src->getColor(x, y) >> 24)
                     << x << "," << y;
                 if (f.mask->getMaskValue(x, y) == 255 && x >= effect.x0 && x < effect.x1 &&
-                    y >= effect.y0 && y < effect.y1)
+                    y >= effect.y0 && y < effect.y1) {
                     ASSERT_EQ(r.image->getColor(x, y) & 0xFFFFFFu, 0xFFFFFFu) << x << "," << y;
+                }
             }
     }
 

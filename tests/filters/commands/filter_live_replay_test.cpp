@@ -108,8 +108,9 @@ TEST(FilterLiveReplay, EveryCurrentFilterReplaysToTheLiveDocument)
                         clearFilterModules();
                         const bool changed = layerPixels(paper) != start;
                         // On the plain layer every filter of the table changes something.
-                        if (!v.select && !v.protect)
+                        if (!v.select && !v.protect) {
                             EXPECT_TRUE(ok && changed);
+                        }
                         // A filter that refuses (protection that differs from its record) or
                         // changes nothing records nothing.
                         EXPECT_EQ(recordedFilterHeaders(paper),

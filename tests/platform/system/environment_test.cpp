@@ -4,7 +4,11 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 TEST(Environment, LocaleIdentifiersAndCodePages)
 {
@@ -55,4 +59,36 @@ TEST(Environment, StartUpValuesAreFilled)
     EXPECT_EQ(env.appName, program.fileName());
     EXPECT_EQ(env.tmpPath, QDir::tempPath());
     EXPECT_EQ(env.presetPath, QStringLiteral("/srv/presets"));
+}
+
+TEST(Environment, PrivateRuntimeFolderOnlyWhenUnsetAndOnlyIfClosed)
+{
+    QTemporaryDir tmp;
+    ASSERT_TRUE(tmp.isValid());
+    const QByteArray base = QFile::encodeName(tmp.path());
+    const QByteArray expected = base + "/kavrin-runtime-" + QByteArray::number(uint(getuid()));
+    ScopedEnv tmpdir("TMPDIR", base);
+    {
+        ScopedEnv unset("XDG_RUNTIME_DIR", std::nullopt);
+        ensureRuntimeFolder();
+        EXPECT_EQ(qgetenv("XDG_RUNTIME_DIR"), expected);
+        const QFileInfo info(QFile::decodeName(expected));
+        EXPECT_TRUE(info.isDir());
+        EXPECT_EQ(info.permissions() & (QFileDevice::ReadGroup | QFileDevice::ReadOther |
+                                        QFileDevice::ExeGroup | QFileDevice::ExeOther),
+                  QFileDevice::Permissions());
+    }
+    {
+        // A folder another process opened to everyone is not taken.
+        ASSERT_EQ(::chmod(expected.constData(), 0755), 0);
+        ScopedEnv unset("XDG_RUNTIME_DIR", std::nullopt);
+        ensureRuntimeFolder();
+        EXPECT_FALSE(qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"));
+    }
+    {
+        // A folder the user already has is kept.
+        ScopedEnv set("XDG_RUNTIME_DIR", "/somewhere/else");
+        ensureRuntimeFolder();
+        EXPECT_EQ(qgetenv("XDG_RUNTIME_DIR"), QByteArray("/somewhere/else"));
+    }
 }

@@ -134,8 +134,9 @@ TEST_F(ControlsAirMapDropDown, OpeningShowsTheCurrentCurve)
     picker->setAirMap(P::pamFlat); // no button for it
     open();
     for (int i = 0; i < 7; ++i)
-        if (TItemButton *b = picker->CurveButton(P(i)))
+        if (TItemButton *b = picker->CurveButton(P(i))) {
             EXPECT_FALSE(b->Down()) << i;
+        }
     closeWith(kavrin::mrOk);
 }
 
