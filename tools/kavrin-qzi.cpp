@@ -17,6 +17,7 @@
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"
 #include "document/view/composition.h"
+#include "document/view/outside_picture.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -100,13 +101,12 @@ int dump(const QString &path)
     return 0;
 }
 
-bool writePng(const TMTC &img, const QString &path)
+// The document's picture as other programs should read it (alpha kept under a hidden canvas
+// colour).
+bool writePng(TPaper &paper, const QString &path)
 {
-    QImage out(img.width(), img.height(), QImage::Format_ARGB32);
-    for (int32_t y = 0; y < img.height(); ++y)
-        for (int32_t x = 0; x < img.width(); ++x)
-            out.setPixel(x, y, img.getColor(x, y) | 0xFF000000u);
-    return out.save(path, "PNG");
+    TMTC picture;
+    return composeOutsidePicture(paper, picture) && picture.imageView().save(path, "PNG");
 }
 
 } // namespace
@@ -141,7 +141,7 @@ int main(int argc, char **argv)
             rc = 3;
     } else {
         UpdateVRAM(*paper, false, true);
-        if (!writePng(paper->vram(), args[3]))
+        if (!writePng(*paper, args[3]))
             rc = 3;
     }
     return rc;

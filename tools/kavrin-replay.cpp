@@ -31,6 +31,7 @@
 #include "document/stroke/paper_stroke.h"
 #include "document/stroke/stroke_pixel_procs.h"
 #include "document/view/composition.h"
+#include "document/view/outside_picture.h"
 #include "filters/commands/filter_replay_rows.h"
 #include "filters/core/pixel_mechanics.h"
 #include "paint/gradient/gradient_manager.h"
@@ -65,13 +66,12 @@ const char *resultName(eEvPlayStat r)
     }
 }
 
-bool writePng(const TMTC &img, const QString &path)
+// The document's picture as other programs should read it (alpha kept under a hidden canvas
+// colour).
+bool writePng(TPaper &paper, const QString &path)
 {
-    QImage out(img.width(), img.height(), QImage::Format_ARGB32);
-    for (int32_t y = 0; y < img.height(); ++y)
-        for (int32_t x = 0; x < img.width(); ++x)
-            out.setPixel(x, y, img.getColor(x, y) | 0xFF000000u);
-    return out.save(path, "PNG");
+    TMTC picture;
+    return composeOutsidePicture(paper, picture) && picture.imageView().save(path, "PNG");
 }
 
 // The oldest stream of path (a `.wpe` file, or a `.wpb` image's events) played into a fresh
@@ -122,7 +122,7 @@ int playLegacy(const QString &path, const QString &out, bool dump)
         rc = 3;
     } else {
         UpdateVRAM(*paper, false, true);
-        if (!writePng(paper->vram(), out))
+        if (!writePng(*paper, out))
             rc = 4;
     }
     setCurrentDrawWindow(nullptr);
@@ -238,7 +238,7 @@ int main(int argc, char **argv)
         for (const auto &[name, n] : counts)
             std::printf("%s\t%d\n", name.c_str(), n);
     UpdateVRAM(*paper, false, true);
-    if (rc == 0 && !writePng(paper->vram(), parser.value(QStringLiteral("o"))))
+    if (rc == 0 && !writePng(*paper, parser.value(QStringLiteral("o"))))
         rc = 4;
     owner.eventPlaying = false;
     setCurrentDrawWindow(nullptr);

@@ -14,6 +14,7 @@
 #include "document/paper/paper_host.h"
 #include "document/selection/selection_ops.h"
 #include "document/view/composition.h"
+#include "document/view/outside_picture.h"
 #include "platform/codec/psd_codec.h"
 #include "platform/desktop/messages.h"
 
@@ -511,10 +512,9 @@ uint8_t loadPsdFile(const QString &path, TPaper &paper)
 
 // ---- export
 
-codec::CodecImage makePsdThumbnail(TPaper &paper)
+codec::CodecImage makePsdThumbnail(const TMTC &view)
 {
     codec::CodecImage out;
-    const TMTC &view = paper.vram();
     if (!view.isEnable())
         return out;
     const int32_t pw = view.width(), ph = view.height();
@@ -554,9 +554,10 @@ namespace {
 class CPsdExportContext : public codec::SPsdWriteCallbacks
 {
   public:
-    CPsdExportContext(TPaper &paper, const SPsdDocInfo &doc, codec::CodecImage thumb,
-                      IPaperProgress *progress)
-        : m_paper(paper), m_doc(doc), m_thumb(std::move(thumb)), m_progress(progress)
+    CPsdExportContext(TPaper &paper, const SPsdDocInfo &doc, const TMTC &picture,
+                      codec::CodecImage thumb, IPaperProgress *progress)
+        : m_paper(paper), m_doc(doc), m_picture(picture), m_thumb(std::move(thumb)),
+          m_progress(progress)
     {
     }
 
@@ -649,7 +650,7 @@ class CPsdExportContext : public codec::SPsdWriteCallbacks
         data.dataBytes = uint32_t(plane);
         if (data.channelNumber < m_doc.colorChannels + m_doc.mergedAlpha) {
             const int32_t byte = psdChannelToByte(data.channelId);
-            const TMTC &view = m_paper.vram();
+            const TMTC &view = m_picture;
             if (byte < 0 || view.width() < w || view.height() < h)
                 return false;
             for (int32_t y = 0; y < h; ++y) {
@@ -697,6 +698,7 @@ class CPsdExportContext : public codec::SPsdWriteCallbacks
   private:
     TPaper &m_paper;
     const SPsdDocInfo &m_doc;
+    const TMTC &m_picture;
     codec::CodecImage m_thumb;
     IPaperProgress *m_progress;
 };
@@ -721,8 +723,13 @@ uint8_t savePsdFile(const QString &path, TPaper &paper, int32_t version, bool ov
             steps, QStringLiteral("%1保存中 (%2)").arg(QStringLiteral("画像"), fileNameOnly(path)),
             QString());
         const bool dirty = paper.isVramDirty();
-        UpdateVRAM(paper, false, false);
-        codec::CodecImage thumb = makePsdThumbnail(paper);
+        // Without a picture the merged channels cannot be given and the write fails there.
+        TMTC picture;
+        composeOutsidePicture(paper, picture);
+        codec::CodecImage thumb = makePsdThumbnail(picture);
+        // While the canvas colour is hidden the merged image keeps the composite's transparency
+        // in the channel after the colours, unless the masks need every channel a file takes.
+        const bool mergedAlpha = !paper.bVisCanvasCol && lastImage + 1 < kPsdMaxMaskChannels;
 
         SPsdDocInfo doc;
         doc.bitsPerPixel = 24;
@@ -731,14 +738,14 @@ uint8_t savePsdFile(const QString &path, TPaper &paper, int32_t version, bool ov
         doc.dpiX = doc.dpiY = paper.m_paperDPI;
         doc.imageType = codec::kPsdImageColour;
         doc.colorChannels = 3;
-        doc.totalChannels = 3 + (lastImage + 1);
+        doc.totalChannels = 3 + (mergedAlpha ? 1 : 0) + (lastImage + 1);
         doc.layerCount = paper.getLayerCount();
         doc.activeLayer = paper.ActiveLayer();
         doc.layerRunningNumber = paper.layerMngr().getTotalNum() + 1;
-        doc.mergedAlpha = 0;
+        doc.mergedAlpha = mergedAlpha ? 1 : 0;
         doc.alphaPresent = doc.alphaPresent2 = doc.totalChannels > doc.colorChannels ? 255 : 0;
 
-        CPsdExportContext ctx(paper, doc, std::move(thumb), progress.get());
+        CPsdExportContext ctx(paper, doc, picture, std::move(thumb), progress.get());
         uint8_t status = psdErrorToStatus(uint8_t(file->setDocInfo(doc)));
         if (status == CS_OK)
             status = psdErrorToStatus(uint8_t(file->setVersion(version)));

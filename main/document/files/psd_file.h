@@ -21,6 +21,7 @@
 #include <cstdint>
 
 class IPaperProgress;
+class TMTC;
 class TPaper;
 
 namespace codec {
@@ -68,9 +69,10 @@ uint8_t importPsdBackground(TPaper &paper, const codec::CPsdFile &file,
 // The document's alpha channels as masks, named from resources 1045 or 1006.
 uint8_t importPsdAlphaChannels(TPaper &paper, const codec::CPsdFile &file,
                                const codec::SPsdDocInfo &doc, IPaperProgress *progress);
-// The composed view reduced to the largest size of its aspect inside 128 x 128, its width rounded
-// up to a multiple of 4, on white: a 32-bit bottom-up DIB. Empty when it cannot be made.
-codec::CodecImage makePsdThumbnail(TPaper &paper);
+// The document's picture (composeOutsidePicture) reduced to the largest size of its aspect inside
+// 128 x 128, its width rounded up to a multiple of 4, on white: a 32-bit bottom-up DIB. Empty when
+// it cannot be made.
+codec::CodecImage makePsdThumbnail(const TMTC &picture);
 // The byte of an sBGRA pixel that a channel id fills: 0 red -> 2, 1 green -> 1, 2 blue -> 0,
 // -1 transparency -> 3; -1 for any other id.
 int32_t psdChannelToByte(int32_t id);
