@@ -5,7 +5,9 @@
 // while pulling layers, channels, alpha channels and the thumbnail through callbacks.
 //
 // Reading: bitmap (1-bit), greyscale and RGB at 8 bits give channels; other colour modes and depths
-// are opened and reported (bits per pixel, image type) but give no channel (ColorMode). Channels may
+// (16 and 32 bits among them) are opened and reported (bits per pixel, image type) but give no
+// channel, layer picture or merged picture (ColorMode), so that a file gets one answer whichever
+// way it is read. Channels may
 // be raw, PackBits (RLE), ZIP or ZIP with prediction. Section dividers ("lsct"/"lsdk") are not
 // handed out as layers; their members come flat, and members of a hidden folder come hidden.
 // Opening checks every section, record, length, count and offset against the file before anything
@@ -165,6 +167,9 @@ std::array<char, 4> psdBlendKeyOfMode(uint16_t mode);
 // any other key.
 uint16_t psdModeOfBlendKey(const std::array<char, 4> &key);
 
+// The documents whose pixels are read: grey or RGB at 8 bits per channel, or a 1-bit bitmap.
+bool psdTypeIsReadable(const SPsdDocInfo &doc);
+
 // A handle on one PSD document: opened from a file (reading) or empty (writing).
 class CPsdFile
 {
@@ -214,7 +219,14 @@ class CPsdFile
     std::unique_ptr<Impl> d;
 };
 
-// A pascal-string name: UTF-8 when the bytes are valid UTF-8, else Shift_JIS.
+// The pixels of layer index over its rectangle as a 32-bit bottom-up DIB: transparency, red, green
+// and blue from their channels (the one colour channel of a grey or bitmap document in all three),
+// alpha 255 without a transparency channel. ColorMode for a document that is not readable (above),
+// NoData for an empty rectangle, else the first failure of a channel.
+[[nodiscard]] CodecStatus psdGetLayerImage(const CPsdFile &file, int32_t index, CodecImage &out);
+
+// A pascal-string name: UTF-8 when the bytes are valid UTF-8, else Shift_JIS (the code page names
+// are written in).
 QString psdDecodeName(std::span<const uint8_t> bytes);
 
 // PackBits, as the format keeps its RLE rows. Decoding fills exactly dst.size() bytes from exactly
