@@ -4,6 +4,7 @@
 #include "platform/codec/psd_internal.h"
 
 #include <QFile>
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <cstring>
@@ -61,16 +62,21 @@ void SPsdLayerInfo::setName(const QString &text)
 QByteArray psdAnsiCut(const QString &text, int maxBytes)
 {
     QStringEncoder enc("Shift_JIS");
-    if (!enc.isValid())
+    QStringDecoder dec("Shift_JIS");
+    if (!enc.isValid() || !dec.isValid())
         return text.toLatin1().left(maxBytes);
     QByteArray out;
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        QByteArray ch = enc.encode(QStringView(text).mid(i, len));
-        // A character the code page lacks reads as '?' there (the Unicode name keeps it).
-        if (enc.hasError()) {
+        const QStringView piece = QStringView(text).mid(i, len);
+        QByteArray ch = enc.encode(piece);
+        // A character the code page lacks reads as '?' there (the Unicode name keeps it): the
+        // encoder flags some and writes an undefined code for others.
+        const QString back = dec.decode(ch);
+        if (enc.hasError() || back.isEmpty() || back.contains(QChar::ReplacementCharacter)) {
             ch = "?";
-            enc.resetState();
+            enc = QStringEncoder("Shift_JIS");
+            dec = QStringDecoder("Shift_JIS");
         }
         if (out.size() + ch.size() > maxBytes)
             break;

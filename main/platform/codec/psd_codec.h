@@ -7,9 +7,10 @@
 // Reading: bitmap (1-bit), greyscale and RGB at 8 bits give channels; other colour modes and depths
 // (16 and 32 bits among them) are opened and reported (bits per pixel, image type) but give no
 // channel, layer picture or merged picture (ColorMode), so that a file gets one answer whichever
-// way it is read. Channels may
-// be raw, PackBits (RLE), ZIP or ZIP with prediction. Section dividers ("lsct"/"lsdk") are not
-// handed out as layers; their members come flat, and members of a hidden folder come hidden.
+// way it is read. Channels may be raw, PackBits (RLE), ZIP or ZIP with prediction. Section
+// dividers ("lsct"/"lsdk") are not handed out as layers; their members come flat, and members of a
+// hidden folder come hidden. The one-byte names (layer names, resource 1006) are written in
+// Shift_JIS, the code page of the program's text, beside their Unicode forms.
 // Opening checks every section, record, length, count and offset against the file before anything
 // is handed out: Failed for a file that is not a version-1 PSD or a malformed header, FileRead for a
 // length, count or offset past its section or the file, Range for a document side outside
@@ -193,8 +194,9 @@ class CPsdFile
     // The record of layer index (bottom = 0): Range for an index out of range.
     [[nodiscard]] CodecStatus getLayerInfo(int32_t index, SPsdLayerInfo &info) const;
     // Channel data.channelNumber of layer data.layerIndex: its id, box and bytes. Range for a
-    // layer or channel number out of range, ColorMode for a depth other than 8, Extract for data
-    // that do not decode to the channel's size.
+    // layer or channel number out of range, ColorMode for a document that is not readable
+    // (psdTypeIsReadable), Extract for data that do not decode to the channel's size. A bitmap
+    // document's bits come as bytes, 0 for a set (black) bit and 255 for a clear one.
     [[nodiscard]] CodecStatus getLayerChannel(SPsdChannelData &data) const;
     // Channel data.channelNumber of the merged image, box the whole document.
     [[nodiscard]] CodecStatus getDocChannel(SPsdChannelData &data) const;
