@@ -36,14 +36,41 @@ QByteArray text(const QString &s)
     return s.toUtf8();
 }
 
+// One line on stderr for a file that cannot be read: its name, the reason when there is one to
+// give, the code. Answers the exit code 2.
+int cannotRead(const QString &path, int code, const QString &reason = QString())
+{
+    if (reason.isEmpty())
+        std::fprintf(stderr, "cannot read %s (err=%d)\n", text(path).constData(), code);
+    else
+        std::fprintf(stderr, "cannot read %s: %s (err=%d)\n", text(path).constData(),
+                     text(reason).constData(), code);
+    return 2;
+}
+
+// The reason of an import status, when it is one a user can act on.
+QString importReason(uint8_t status)
+{
+    return status == CS_PSD_BAD_TYPE
+               ? QStringLiteral("only 8-bit grey or RGB and 1-bit bitmap documents are read")
+               : QString();
+}
+
 int openFile(const QString &path, std::unique_ptr<CPsdFile> &f, SPsdDocInfo &doc)
 {
     const CodecStatus s = CPsdFile::open(&path, f);
-    if (!succeeded(s) || !succeeded(f->getDocInfo(doc))) {
-        std::fprintf(stderr, "cannot read %s (err=%d)\n", text(path).constData(), int(s));
-        return 2;
-    }
+    if (!succeeded(s) || !succeeded(f->getDocInfo(doc)))
+        return cannotRead(path, int(s));
     return 0;
+}
+
+// A 32-bit DIB as a PNG file.
+bool savePng(const CodecImage &dib, const QString &path)
+{
+    QImage img(dib.info.biWidth, std::abs(dib.info.biHeight), QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y)
+        std::memcpy(img.scanLine(y), dibRowFromTop(dib.info, dib.bits, y), size_t(img.width()) * 4);
+    return img.save(path, "PNG");
 }
 
 int dump(const QString &path)
@@ -79,51 +106,25 @@ int layers(const QString &path, const QString &outDir)
     SPsdDocInfo doc;
     if (int rc = openFile(path, f, doc))
         return rc;
+    // Refused before anything is written, with the code and reason the import gives.
+    if (const uint8_t s = psdCheckImageType(doc); s != 0)
+        return cannotRead(path, s, importReason(s));
     QDir().mkpath(outDir);
-    const bool grey = doc.imageType == kPsdImageGrey;
     for (int32_t i = 0; i < doc.layerCount; ++i) {
-        SPsdLayerInfo l;
-        if (!succeeded(f->getLayerInfo(i, l)))
-            continue;
-        const int w = l.right - l.left, h = l.bottom - l.top;
-        if (w <= 0 || h <= 0)
-            continue;
-        QImage img(w, h, QImage::Format_ARGB32);
-        img.fill(0xFF000000u);
-        SPsdChannelData data;
-        for (int32_t c = 0; c < l.channels; ++c) {
-            data.layerIndex = i;
-            data.channelNumber = c;
-            if (!succeeded(f->getLayerChannel(data)) || data.boxW != w || data.boxH != h)
-                continue;
-            const int id = data.channelId;
-            if (id < -1 || id > 2)
-                continue;
-            for (int y = 0; y < h; ++y) {
-                auto *row = reinterpret_cast<uint8_t *>(img.scanLine(y));
-                for (int x = 0; x < w; ++x) {
-                    const uint8_t v = data.buffer[size_t(y) * size_t(w) + size_t(x)];
-                    if (id == -1)
-                        row[x * 4 + 3] = v;
-                    else if (grey)
-                        row[x * 4] = row[x * 4 + 1] = row[x * 4 + 2] = v;
-                    else
-                        row[x * 4 + 2 - id] = v;
-                }
-            }
-        }
-        if (!img.save(QDir(outDir).filePath(QStringLiteral("layer-%1.png").arg(i)), "PNG"))
+        CodecImage pic;
+        const CodecStatus s = psdGetLayerImage(*f, i, pic);
+        if (s == CodecStatus::NoData)
+            continue; // an empty rectangle has no picture
+        if (!succeeded(s))
+            return cannotRead(path, int(s), QStringLiteral("layer %1").arg(i));
+        if (!savePng(pic, QDir(outDir).filePath(QStringLiteral("layer-%1.png").arg(i))))
             return 3;
     }
     CodecImage merged;
-    if (succeeded(psdGetImage(path, merged))) {
-        QImage img(merged.info.biWidth, std::abs(merged.info.biHeight), QImage::Format_ARGB32);
-        for (int y = 0; y < img.height(); ++y)
-            std::memcpy(img.scanLine(y), dibRowFromTop(merged.info, merged.bits, y),
-                        size_t(img.width()) * 4);
-        if (!img.save(QDir(outDir).filePath(QStringLiteral("merged.png")), "PNG"))
-            return 3;
-    }
+    if (const CodecStatus s = psdGetImage(path, merged); !succeeded(s))
+        return cannotRead(path, int(s), QStringLiteral("the merged picture"));
+    if (!savePng(merged, QDir(outDir).filePath(QStringLiteral("merged.png"))))
+        return 3;
     return 0;
 }
 
@@ -146,8 +147,7 @@ int convert(const QString &in, const QString &out)
     int rc = 0;
     const uint8_t code = fromPsd ? loadPsdFile(in, *paper) : loadNativeImage(in, *paper);
     if (code != 0) {
-        std::fprintf(stderr, "cannot read %s (err=%d)\n", text(in).constData(), code);
-        rc = 2;
+        rc = cannotRead(in, code, fromPsd ? importReason(code) : QString());
     } else if (toPsd) {
         const uint8_t s = savePsdFile(out, *paper, 6, true);
         if (s != 0) {

@@ -160,6 +160,11 @@ int32_t psdChannelToByte(int32_t id)
     }
 }
 
+uint8_t psdCheckImageType(const SPsdDocInfo &doc)
+{
+    return codec::psdTypeIsReadable(doc) ? uint8_t(CS_OK) : CS_PSD_BAD_TYPE;
+}
+
 uint8_t psdErrorToStatus(uint8_t err)
 {
     switch (CodecStatus(err & 0x7F)) {
@@ -402,13 +407,6 @@ uint8_t importPsdAlphaChannels(TPaper &paper, const CPsdFile &file, const SPsdDo
 
 namespace {
 
-bool acceptedType(const SPsdDocInfo &doc)
-{
-    if (doc.imageType == codec::kPsdImageGrey || doc.imageType == codec::kPsdImageColour)
-        return doc.colorChannels > 0 && doc.bitsPerPixel == 8 * doc.colorChannels;
-    return doc.imageType == codec::kPsdImageBitmap && doc.bitsPerPixel == 1;
-}
-
 uint8_t importDocument(CPsdFile &file, const QString &path, TPaper &paper, IPaperProgress *progress)
 {
     if (!file.isReadable())
@@ -416,8 +414,8 @@ uint8_t importDocument(CPsdFile &file, const QString &path, TPaper &paper, IPape
     SPsdDocInfo doc;
     if (!codec::succeeded(file.getDocInfo(doc)))
         return CS_PSD_NO_DOC_RECORD;
-    if (!acceptedType(doc))
-        return CS_PSD_BAD_TYPE;
+    if (const uint8_t s = psdCheckImageType(doc); s != CS_OK)
+        return s;
     const int32_t alphaChannels = doc.totalChannels - doc.colorChannels - doc.mergedAlpha;
     if (progress)
         progress->reset(std::max(int32_t(doc.layerCount), 1) + std::max(alphaChannels, 0));

@@ -76,5 +76,8 @@ codec::CodecImage makePsdThumbnail(const TMTC &picture);
 // The byte of an sBGRA pixel that a channel id fills: 0 red -> 2, 1 green -> 1, 2 blue -> 0,
 // -1 transparency -> 3; -1 for any other id.
 int32_t psdChannelToByte(int32_t id);
+// 0 for a document whose pixels are read (8-bit grey or RGB, 1-bit), else 15: the import and
+// anything else that reads a file's pixels refuse alike.
+uint8_t psdCheckImageType(const codec::SPsdDocInfo &doc);
 // A codec result (its low 7 bits) as a status code.
 uint8_t psdErrorToStatus(uint8_t err);

@@ -4,6 +4,8 @@
 #include "platform/codec/psd_internal.h"
 
 #include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <cstring>
 
@@ -57,12 +59,25 @@ void SPsdLayerInfo::setName(const QString &text)
     std::memcpy(name.data(), text.utf16(), size_t(n) * 2);
 }
 
-QByteArray psdUtf8Cut(const QString &text, int maxBytes)
+QByteArray psdAnsiCut(const QString &text, int maxBytes)
 {
+    QStringEncoder enc("Shift_JIS");
+    QStringDecoder dec("Shift_JIS");
+    if (!enc.isValid() || !dec.isValid())
+        return text.toLatin1().left(maxBytes);
     QByteArray out;
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype len = (text[i].isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
-        const QByteArray ch = text.mid(i, len).toUtf8();
+        const QStringView piece = QStringView(text).mid(i, len);
+        QByteArray ch = enc.encode(piece);
+        // A character the code page lacks reads as '?' there (the Unicode name keeps it): the
+        // encoder flags some and writes an undefined code for others.
+        const QString back = dec.decode(ch);
+        if (enc.hasError() || back.isEmpty() || back.contains(QChar::ReplacementCharacter)) {
+            ch = "?";
+            enc = QStringEncoder("Shift_JIS");
+            dec = QStringDecoder("Shift_JIS");
+        }
         if (out.size() + ch.size() > maxBytes)
             break;
         out += ch;
@@ -133,6 +148,67 @@ uint32_t psdPackBits(std::span<const uint8_t> row, QByteArray &out)
 CPsdFile::CPsdFile() : d(std::make_unique<Impl>()) {}
 CPsdFile::~CPsdFile() = default;
 
+bool psdTypeIsReadable(const SPsdDocInfo &doc)
+{
+    if (doc.imageType == kPsdImageBitmap)
+        return doc.colorChannels == 1 && doc.bitsPerPixel == 1;
+    const int32_t colours = doc.imageType == kPsdImageGrey     ? 1
+                            : doc.imageType == kPsdImageColour ? 3
+                                                               : 0;
+    return colours > 0 && doc.colorChannels == colours && doc.bitsPerPixel == 8 * colours;
+}
+
+CodecStatus psdGetLayerImage(const CPsdFile &file, int32_t index, CodecImage &out)
+{
+    out = CodecImage{};
+    SPsdDocInfo doc;
+    SPsdLayerInfo info;
+    if (CodecStatus s = file.getDocInfo(doc); !succeeded(s))
+        return s;
+    if (CodecStatus s = file.getLayerInfo(index, info); !succeeded(s))
+        return s;
+    if (!psdTypeIsReadable(doc))
+        return CodecStatus::ColorMode;
+    const int32_t w = info.right - info.left, h = info.bottom - info.top;
+    if (w <= 0 || h <= 0)
+        return CodecStatus::NoData;
+    CodecImage img;
+    if (CodecStatus s = makeDib(img, w, h, 32, 0, 0, kPsdMaxLayerSide); !succeeded(s))
+        return s;
+    for (int32_t y = 0; y < h; ++y) {
+        uint8_t *p = dibRowFromTop(img, y);
+        for (int32_t x = 0; x < w; ++x)
+            p[x * 4 + 3] = 255;
+    }
+    // A grey or bitmap document's one colour channel is every colour.
+    const bool oneColour = doc.colorChannels == 1;
+    SPsdChannelData data;
+    for (int32_t c = 0; c < info.channels; ++c) {
+        data.layerIndex = index;
+        data.channelNumber = c;
+        if (CodecStatus s = file.getLayerChannel(data); !succeeded(s))
+            return s;
+        const int32_t id = data.channelId;
+        // User masks have a box of their own and no byte of the picture.
+        if (id < kPsdTransparency || id >= doc.colorChannels || data.boxW != w || data.boxH != h)
+            continue;
+        for (int32_t y = 0; y < h; ++y) {
+            uint8_t *p = dibRowFromTop(img, y);
+            const uint8_t *src = data.buffer.data() + size_t(y) * size_t(w);
+            for (int32_t x = 0; x < w; ++x, p += 4) {
+                if (id == kPsdTransparency)
+                    p[3] = src[x];
+                else if (oneColour)
+                    p[0] = p[1] = p[2] = src[x];
+                else
+                    p[2 - id] = src[x];
+            }
+        }
+    }
+    out = std::move(img);
+    return CodecStatus::Nothing;
+}
+
 CodecStatus psdReadImage(const QByteArray &bytes, CodecImage &out)
 {
     out = CodecImage{};
@@ -142,11 +218,9 @@ CodecStatus psdReadImage(const QByteArray &bytes, CodecImage &out)
     SPsdDocInfo doc;
     if (CodecStatus s = f->getDocInfo(doc); !succeeded(s))
         return s;
-    const bool bitmap = doc.imageType == kPsdImageBitmap && doc.bitsPerPixel == 1;
-    const bool eight = (doc.imageType == kPsdImageGrey || doc.imageType == kPsdImageColour) &&
-                       doc.bitsPerPixel == 8 * doc.colorChannels;
-    if (!bitmap && !eight)
+    if (!psdTypeIsReadable(doc))
         return CodecStatus::ColorMode;
+    const bool bitmap = doc.imageType == kPsdImageBitmap;
     const int32_t ppm = pelsPerMeterFromDpi(doc.dpiX);
     CodecImage img;
     if (CodecStatus s = makeDib(img, doc.width, doc.height, 32, ppm, pelsPerMeterFromDpi(doc.dpiY));

@@ -5,9 +5,12 @@
 // while pulling layers, channels, alpha channels and the thumbnail through callbacks.
 //
 // Reading: bitmap (1-bit), greyscale and RGB at 8 bits give channels; other colour modes and depths
-// are opened and reported (bits per pixel, image type) but give no channel (ColorMode). Channels may
-// be raw, PackBits (RLE), ZIP or ZIP with prediction. Section dividers ("lsct"/"lsdk") are not
-// handed out as layers; their members come flat, and members of a hidden folder come hidden.
+// (16 and 32 bits among them) are opened and reported (bits per pixel, image type) but give no
+// channel, layer picture or merged picture (ColorMode), so that a file gets one answer whichever
+// way it is read. Channels may be raw, PackBits (RLE), ZIP or ZIP with prediction. Section
+// dividers ("lsct"/"lsdk") are not handed out as layers; their members come flat, and members of a
+// hidden folder come hidden. The one-byte names (layer names, resource 1006) are written in
+// Shift_JIS, the code page of the program's text, beside their Unicode forms.
 // Opening checks every section, record, length, count and offset against the file before anything
 // is handed out: Failed for a file that is not a version-1 PSD or a malformed header, FileRead for a
 // length, count or offset past its section or the file, Range for a document side outside
@@ -165,6 +168,9 @@ std::array<char, 4> psdBlendKeyOfMode(uint16_t mode);
 // any other key.
 uint16_t psdModeOfBlendKey(const std::array<char, 4> &key);
 
+// The documents whose pixels are read: grey or RGB at 8 bits per channel, or a 1-bit bitmap.
+bool psdTypeIsReadable(const SPsdDocInfo &doc);
+
 // A handle on one PSD document: opened from a file (reading) or empty (writing).
 class CPsdFile
 {
@@ -188,8 +194,9 @@ class CPsdFile
     // The record of layer index (bottom = 0): Range for an index out of range.
     [[nodiscard]] CodecStatus getLayerInfo(int32_t index, SPsdLayerInfo &info) const;
     // Channel data.channelNumber of layer data.layerIndex: its id, box and bytes. Range for a
-    // layer or channel number out of range, ColorMode for a depth other than 8, Extract for data
-    // that do not decode to the channel's size.
+    // layer or channel number out of range, ColorMode for a document that is not readable
+    // (psdTypeIsReadable), Extract for data that do not decode to the channel's size. A bitmap
+    // document's bits come as bytes, 0 for a set (black) bit and 255 for a clear one.
     [[nodiscard]] CodecStatus getLayerChannel(SPsdChannelData &data) const;
     // Channel data.channelNumber of the merged image, box the whole document.
     [[nodiscard]] CodecStatus getDocChannel(SPsdChannelData &data) const;
@@ -214,7 +221,14 @@ class CPsdFile
     std::unique_ptr<Impl> d;
 };
 
-// A pascal-string name: UTF-8 when the bytes are valid UTF-8, else Shift_JIS.
+// The pixels of layer index over its rectangle as a 32-bit bottom-up DIB: transparency, red, green
+// and blue from their channels (the one colour channel of a grey or bitmap document in all three),
+// alpha 255 without a transparency channel. ColorMode for a document that is not readable (above),
+// NoData for an empty rectangle, else the first failure of a channel.
+[[nodiscard]] CodecStatus psdGetLayerImage(const CPsdFile &file, int32_t index, CodecImage &out);
+
+// A pascal-string name: UTF-8 when the bytes are valid UTF-8, else Shift_JIS (the code page names
+// are written in).
 QString psdDecodeName(std::span<const uint8_t> bytes);
 
 // PackBits, as the format keeps its RLE rows. Decoding fills exactly dst.size() bytes from exactly

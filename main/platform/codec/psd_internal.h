@@ -44,7 +44,8 @@ struct CPsdFile::Impl
     uint32_t resource(uint16_t id, std::span<uint8_t> buffer) const;
 };
 
-// The text as UTF-8 of at most maxBytes bytes, cut at a whole character.
-QByteArray psdUtf8Cut(const QString &text, int maxBytes);
+// The text in the code page of the one-byte name fields (Shift_JIS), at most maxBytes bytes, cut
+// at a whole character (never half of a double-byte one).
+QByteArray psdAnsiCut(const QString &text, int maxBytes);
 
 } // namespace codec

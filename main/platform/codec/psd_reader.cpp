@@ -647,7 +647,7 @@ CodecStatus CPsdFile::getLayerChannel(SPsdChannelData &data) const
     data.boxW = ch.boxW;
     data.boxH = ch.boxH;
     data.dataBytes = 0;
-    if (d->depth != 8 && d->depth != 1)
+    if (!psdTypeIsReadable(d->doc))
         return CodecStatus::ColorMode;
     const int64_t bytes = int64_t(ch.boxW) * ch.boxH;
     if (bytes == 0)
@@ -689,7 +689,7 @@ CodecStatus CPsdFile::getDocChannel(SPsdChannelData &data) const
     data.boxW = doc.width;
     data.boxH = doc.height;
     data.dataBytes = 0;
-    if (d->depth != 8 && !(d->depth == 1 && doc.imageType == kPsdImageBitmap))
+    if (!psdTypeIsReadable(doc))
         return CodecStatus::ColorMode;
     const int64_t rowBytes = rowBytesOf(doc.width, d->depth);
     const int64_t plane = rowBytes * doc.height;

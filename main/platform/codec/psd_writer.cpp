@@ -135,7 +135,7 @@ struct SWriter
                 a.channelNumber = c;
                 if (!cb.alphaChannelRecord(a))
                     return fail(CodecStatus::UserData);
-                const QByteArray n = psdUtf8Cut(a.name, 255);
+                const QByteArray n = psdAnsiCut(a.name, 255);
                 names.append(char(n.size()));
                 names += n;
                 unicodeString(wide, a.wideName.isEmpty() ? a.name : a.wideName, true);
@@ -202,7 +202,7 @@ struct SWriter
         for (int i = 0; i < 10; ++i)
             be32(extra, 0x0000FFFF);
         const QString title = info.wideName ? *info.wideName : info.nameText();
-        const QByteArray name = psdUtf8Cut(title, 255);
+        const QByteArray name = psdAnsiCut(title, 255);
         const qsizetype nameAt = extra.size();
         extra.append(char(name.size()));
         extra += name;

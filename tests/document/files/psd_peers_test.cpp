@@ -286,3 +286,70 @@ for i, l in enumerate(psd):
                          QStringLiteral("psd-tools layer %1").arg(i));
     }
 }
+
+// ---- 1-bit and 16-bit documents, and names in the old one-byte field
+
+// Whatever reads a file's pixels gives one answer: the import's layer is the codec's layer picture,
+// and a depth the codec refuses is refused by the import with the code of the type check.
+TEST(NewUserFaultsPsdDepth, ImportAndLayerPictureGiveOneAnswer)
+{
+    CapturedMessages msgs;
+    for (const char *name : {"im-1bit.psd", "im-16bit.psd", "im-grey.psd"}) {
+        const QString path = kFixtures + "/" + name;
+        std::unique_ptr<codec::CPsdFile> f;
+        ASSERT_EQ(codec::CPsdFile::open(&path, f), codec::CodecStatus::Nothing) << name;
+        codec::SPsdDocInfo info;
+        ASSERT_EQ(f->getDocInfo(info), codec::CodecStatus::Nothing) << name;
+        codec::CodecImage pic;
+        const codec::CodecStatus s = codec::psdGetLayerImage(*f, 0, pic);
+        HeadlessDocument doc;
+        doc.paper->eventMngr().stopRecording();
+        const uint8_t r = loadPsdFile(path, *doc.paper);
+        if (s == codec::CodecStatus::ColorMode) {
+            EXPECT_EQ(psdCheckImageType(info), CS_PSD_BAD_TYPE) << name;
+            EXPECT_EQ(r, CS_PSD_BAD_TYPE) << name;
+            continue;
+        }
+        ASSERT_EQ(s, codec::CodecStatus::Nothing) << name;
+        EXPECT_EQ(psdCheckImageType(info), CS_OK) << name;
+        ASSERT_EQ(r, CS_OK) << name;
+        const CLayerData &ld = *doc.paper->getLayerData(0);
+        QImage want(pic.info.biWidth, std::abs(pic.info.biHeight), QImage::Format_ARGB32);
+        for (int y = 0; y < want.height(); ++y)
+            std::memcpy(want.scanLine(y), codec::dibRowFromTop(pic.info, pic.bits, y),
+                        size_t(want.width()) * 4);
+        expectSamePixels(want, [&](int x, int y) { return ld.imageTC->getColor(x, y); },
+                         QString::fromLatin1(name));
+    }
+    EXPECT_TRUE(msgs.warnings.isEmpty()) << msgs.warnings.join('|').toStdString();
+}
+
+// A reader of the old one-byte field (psd-tools' own records, read as Shift_JIS) gets our names,
+// a long one cut at a whole character.
+TEST(NewUserFaultsPsdNames, PsdToolsReadsTheOldNameField)
+{
+    if (QProcess::execute("/usr/bin/python3", {"-c", "import psd_tools"}) != 0)
+        GTEST_SKIP() << "psd-tools not installed (scripts/peers)";
+    HeadlessDocument doc;
+    TPaper &p = *doc.paper;
+    ASSERT_TRUE(setupHeadlessPaper(p, {8, 6}, 0xFFFFFF, 2));
+    const QString longName(200, QChar(0x3042)); // "あ", two bytes in Shift_JIS
+    p.getLayerData(0)->title = QStringLiteral("レイヤ1");
+    p.getLayerData(1)->title = longName;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("names.psd");
+    ASSERT_EQ(savePsdFile(path, p, 6, true), CS_OK);
+    const QString script = QStringLiteral(R"(
+import sys
+from psd_tools.psd import PSD
+with open(sys.argv[1], "rb") as f:
+    psd = PSD.read(f, encoding="shift_jis")
+for r in psd.layer_and_mask_information.layer_info.layer_records:
+    sys.stdout.buffer.write((r.name + "\n").encode("utf-8"))
+)");
+    const QStringList rows =
+        run("/usr/bin/python3", {"-c", script, path}).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 2) << rows.join(' ').toStdString();
+    EXPECT_EQ(rows[0].toStdString(), "レイヤ1");
+    EXPECT_EQ(rows[1].toStdString(), longName.left(127).toStdString());
+}

@@ -3,6 +3,8 @@
 #include "support/psd_builder.h"
 
 #include <QFile>
+#include <QImage>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -395,13 +397,12 @@ TEST(CodecPsdRoundTrip, OurWriterToOurReader)
     EXPECT_EQ(QByteArray(got.key.data(), 4), QByteArray("diss"));
     EXPECT_EQ(got.mode, 3);
     EXPECT_EQ(got.opacity, 128);
-    // The pascal name: whole UTF-8 characters within 255 bytes (85 of the 3-byte character), the
-    // record's name its first 256 units (from the wide name).
+    // The record's name is the first 256 units of the wide name.
     ASSERT_EQ(f->getLayerInfo(24, got), CodecStatus::Nothing);
     EXPECT_EQ(got.nameText(), long300.left(256));
     EXPECT_EQ(f->getLayerInfo(26, got), CodecStatus::Range);
 
-    // Merged channels and the alpha channel names (1006 UTF-8 pascal strings, 1045 Unicode).
+    // Merged channels and the alpha channel names (1006 Shift_JIS pascal strings, 1045 Unicode).
     SPsdChannelData m;
     for (int32_t c = 0; c < doc.totalChannels; ++c) {
         m.channelNumber = c;
@@ -414,9 +415,9 @@ TEST(CodecPsdRoundTrip, OurWriterToOurReader)
     const uint32_t n1006 = f->getResource(1006, {});
     std::vector<uint8_t> names(n1006);
     ASSERT_EQ(f->getResource(1006, names), n1006);
-    const QByteArray utf8 = QStringLiteral("選択範囲").toUtf8();
+    const QByteArray sjis("\x91\x49\x91\xf0\x94\xcd\x88\xcd", 8); // "選択範囲"
     EXPECT_EQ(QByteArray(reinterpret_cast<const char *>(names.data()), qsizetype(names.size())),
-              char(utf8.size()) + utf8 + QByteArray(1, '\0') + "\x05third");
+              char(sjis.size()) + sjis + QByteArray(1, '\0') + "\x05third");
     EXPECT_GT(f->getResource(1045, {}), 0u);
     EXPECT_GT(f->getResource(1036, {}), 28u);
     EXPECT_EQ(f->getResource(1234, {}), 0u);
@@ -675,4 +676,140 @@ TEST(CodecPsdReader, StructuralFaultsFailTheOpen)
     ASSERT_TRUE(f = openOk(bad.bytes()));
     data.channelNumber = 1;
     EXPECT_EQ(f->getLayerChannel(data), CodecStatus::Extract);
+}
+
+// ---- 1-bit and 16-bit documents, and names in the old one-byte field
+
+namespace {
+
+const QString kPsdFixtures = QStringLiteral(KAVRIN_TEST_DATA "/psd");
+
+// Pixel (x, y) from the top of a 32-bit DIB as 0xAARRGGBB.
+uint32_t dibPixel(const CodecImage &img, int x, int y)
+{
+    const uint8_t *p = dibRowFromTop(img.info, img.bits, y) + x * 4;
+    return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+}
+
+// The pascal name of the first layer record of a file.
+QByteArray firstPascalName(const QByteArray &b)
+{
+    qsizetype at = layerSectionAt(b) + 4 + 4 + 2; // section length, layer info length, count
+    const uint16_t channels = getBe16(b, at + 16);
+    at += 18 + 6 * channels + 12 + 4; // rectangle, channels, blending, extra length
+    at += 4 + getBe32(b, at);         // layer mask
+    at += 4 + getBe32(b, at);         // blending ranges
+    return b.mid(at + 1, uint8_t(b[at]));
+}
+
+QString fromShiftJis(const QByteArray &bytes, bool &ok)
+{
+    QStringDecoder dec("Shift_JIS");
+    const QString s = dec.decode(bytes);
+    ok = !dec.hasError();
+    return s;
+}
+
+} // namespace
+
+// A 1-bit document reads as black and white alike as layer and as merged picture, and as the
+// picture its writer made of it.
+TEST(NewUserFaultsPsdDepth, OneBitLayerAndMergedPictureAgreeWithThePeer)
+{
+    const QString path = kPsdFixtures + "/im-1bit.psd";
+    std::unique_ptr<CPsdFile> f;
+    ASSERT_EQ(CPsdFile::open(&path, f), CodecStatus::Nothing);
+    SPsdDocInfo doc;
+    ASSERT_EQ(f->getDocInfo(doc), CodecStatus::Nothing);
+    EXPECT_TRUE(psdTypeIsReadable(doc));
+    CodecImage layer, merged;
+    ASSERT_EQ(psdGetLayerImage(*f, 0, layer), CodecStatus::Nothing);
+    ASSERT_EQ(psdGetImage(path, merged), CodecStatus::Nothing);
+    const QImage want =
+        QImage(kPsdFixtures + "/im-1bit.png").convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(want.size(), QSize(64, 48));
+    ASSERT_EQ(layer.info.biWidth, 64);
+    ASSERT_EQ(std::abs(layer.info.biHeight), 48);
+    int bad = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const uint32_t w = want.pixel(x, y);
+            if ((dibPixel(layer, x, y) != w || dibPixel(merged, x, y) != w) && bad++ < 3)
+                ADD_FAILURE() << x << "," << y << std::hex << " want " << w << " layer "
+                              << dibPixel(layer, x, y) << " merged " << dibPixel(merged, x, y);
+        }
+}
+
+// A depth the reader does not turn into pixels is refused with one code by every way of reading.
+TEST(NewUserFaultsPsdDepth, SixteenBitIsRefusedAlikeByEveryReader)
+{
+    const QString path = kPsdFixtures + "/im-16bit.psd";
+    std::unique_ptr<CPsdFile> f;
+    ASSERT_EQ(CPsdFile::open(&path, f), CodecStatus::Nothing);
+    SPsdDocInfo doc;
+    ASSERT_EQ(f->getDocInfo(doc), CodecStatus::Nothing);
+    EXPECT_EQ(doc.bitsPerPixel, 48);
+    EXPECT_FALSE(psdTypeIsReadable(doc));
+    CodecImage layer, merged;
+    EXPECT_EQ(psdGetLayerImage(*f, 0, layer), CodecStatus::ColorMode);
+    EXPECT_TRUE(layer.bits.empty());
+    EXPECT_EQ(psdGetImage(path, merged), CodecStatus::ColorMode);
+    SPsdChannelData data;
+    EXPECT_EQ(f->getLayerChannel(data), CodecStatus::ColorMode);
+    EXPECT_EQ(f->getDocChannel(data), CodecStatus::ColorMode);
+}
+
+// The old one-byte name field holds Shift_JIS, cut to 255 bytes at a whole character; the Unicode
+// name stays whole, and a reader without it gets the cut name back.
+TEST(NewUserFaultsPsdNames, OldNameFieldIsShiftJisCutAtACharacter)
+{
+    const QString a200 = QString(200, QChar(0x3042)); // "あ": two bytes each
+    const QString a1 = QStringLiteral("a") + QString(199, QChar(0x3042));
+    struct Case
+    {
+        QString name, field;
+    } cases[] = {
+        {QStringLiteral("レイヤ1"), QStringLiteral("レイヤ1")},
+        {QStringLiteral("Layer 2"), QStringLiteral("Layer 2")},
+        {QStringLiteral("é😀x"), QStringLiteral("??x")}, // not in the code page
+        {a200, a200.left(127)}, // 254 bytes: a 128th character would be cut in half
+        {a1, a1.left(128)},     // exactly 255 bytes
+    };
+    for (const Case &c : cases) {
+        const std::string what = c.name.left(8).toStdString();
+        TestDoc d(4, 3);
+        SPsdLayerInfo info = layerInfo(0, 0, 4, 3, 3, c.name);
+        info.wideName = c.name;
+        d.addLayer(info, 1);
+        d.alphaNames = {c.name};
+        d.finish();
+        QByteArray b = d.write();
+        const QByteArray field = firstPascalName(b);
+        EXPECT_LE(field.size(), 255) << what;
+        bool ok = false;
+        EXPECT_EQ(fromShiftJis(field, ok).toStdString(), c.field.toStdString());
+        EXPECT_TRUE(ok) << what;
+        // The alpha channel's name (resource 1006) alike.
+        std::unique_ptr<CPsdFile> f = openOk(b);
+        ASSERT_TRUE(f);
+        std::vector<uint8_t> names(f->getResource(1006, {}));
+        ASSERT_FALSE(names.empty()) << what;
+        f->getResource(1006, names);
+        EXPECT_EQ(fromShiftJis(QByteArray(reinterpret_cast<const char *>(names.data()) + 1,
+                                          names[0]),
+                               ok)
+                      .toStdString(),
+                  c.field.toStdString());
+        SPsdLayerInfo got;
+        ASSERT_EQ(f->getLayerInfo(0, got), CodecStatus::Nothing);
+        EXPECT_EQ(got.wideName.value_or(QString()).toStdString(), c.name.toStdString());
+        // Without its Unicode block the reader falls back on the old field.
+        const qsizetype luni = b.indexOf("8BIMluni");
+        ASSERT_GT(luni, 0);
+        b[luni + 7] = 'X';
+        ASSERT_TRUE(f = openOk(b));
+        ASSERT_EQ(f->getLayerInfo(0, got), CodecStatus::Nothing);
+        EXPECT_FALSE(got.wideName.has_value()) << what;
+        EXPECT_EQ(got.nameText().toStdString(), c.field.toStdString());
+    }
 }
