@@ -17,6 +17,7 @@
 #include "document/paper/headless_document.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"
+#include "format/chunk.h"
 #include "platform/codec/psd_codec.h"
 #include "tool_support.h"
 

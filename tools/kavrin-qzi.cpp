@@ -93,7 +93,7 @@ int dump(const QString &path)
     head.setData(b);
     SImageFileHeader header;
     if (const uint8_t code = head.open(QIODevice::ReadOnly) ? readImageHeader(head, header)
-                                                            : CS_CANNOT_OPEN) {
+                                                            : uint8_t(CS_CANNOT_OPEN)) {
         tool::fail(path, tool::fileStatusText(code));
         return 2;
     }
