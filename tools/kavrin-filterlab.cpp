@@ -347,7 +347,8 @@ int main(int argc, char **argv)
         if (a == "--filter" && hasValue) {
             entry = findFilterEntry(args[++i]);
             if (!entry) {
-                std::fprintf(stderr, "unknown filter %s (see --list)\n", args[i].c_str());
+                tool::fail(QStringLiteral("unknown filter %1 (see --list)")
+                               .arg(QString::fromStdString(args[i])));
                 return kBadArguments;
             }
         } else if (a == "--cells" && hasValue) {
@@ -359,7 +360,7 @@ int main(int argc, char **argv)
             SFltLight l{};
             std::string err;
             if (!parseLightCells(args[++i], l, &err)) {
-                std::fprintf(stderr, "%s\n", err.c_str());
+                tool::fail(QString::fromStdString(err));
                 return kBadArguments;
             }
             light = l;
@@ -388,14 +389,16 @@ int main(int argc, char **argv)
 
     std::unique_ptr<CBlockVMTC> layer;
     if (!loadLayer(args[0].c_str(), layer)) {
-        tool::fail(QString::fromLocal8Bit(args[0].c_str()), QStringLiteral("cannot be read as a picture"));
+        tool::fail(QString::fromLocal8Bit(args[0].c_str()),
+                   QStringLiteral("cannot be read as a picture"));
         return kBadArguments;
     }
     auto mask = std::make_unique<CMaskData>(0);
     if (!maskPath.empty()) {
         QImage m(QString::fromStdString(maskPath));
         if (m.isNull()) {
-            tool::fail(QString::fromStdString(maskPath), QStringLiteral("cannot be read as a picture"));
+            tool::fail(QString::fromStdString(maskPath),
+                       QStringLiteral("cannot be read as a picture"));
             return kBadArguments;
         }
         mask = std::make_unique<CMaskData>(0, m.width(), m.height());
@@ -407,7 +410,7 @@ int main(int argc, char **argv)
     bool built = false;
     if (light) {
         if (entry->recordSize != kFltObjComplexSize || !cells.empty()) {
-            std::fprintf(stderr, "--light goes with the lighting filter and no cells\n");
+            tool::fail(QStringLiteral("--light goes with the lighting filter and no cells"));
             return kBadArguments;
         }
         rec.buildLight(*light, ambientRGB, brightness);
@@ -415,11 +418,11 @@ int main(int argc, char **argv)
     } else if (!texturePaths.empty()) {
         QString err;
         if (entry->recordSize != kFltFloorSize) {
-            std::fprintf(stderr, "--texture goes with the floor filters\n");
+            tool::fail(QStringLiteral("--texture goes with the floor filters"));
             return kBadArguments;
         }
         if (!loadFloorLabTextures(QString::fromStdString(texturePaths), rec.floorTextures, &err)) {
-            std::fprintf(stderr, "%s\n", qPrintable(err));
+            tool::fail(err);
             return kBadArguments;
         }
         built = rec.buildFloorFromFiles(cells);
@@ -427,19 +430,22 @@ int main(int argc, char **argv)
         built = rec.build(entry->recordSize, cells);
     }
     if (!built) {
-        std::fprintf(stderr, "%s takes a record of %d bytes\n", entry->name, entry->recordSize);
+        tool::fail(QStringLiteral("%1 takes a record of %2 bytes")
+                       .arg(QLatin1String(entry->name))
+                       .arg(entry->recordSize));
         return kBadArguments;
     }
 
     LabHost host(std::move(layer), std::move(mask), protect);
     CFlt4Core core;
     if (!core.SetParams(host, 0, entry->fn, false)) {
-        std::fprintf(stderr, "no effect rectangle\n");
+        tool::fail(QString::fromLocal8Bit(args[0].c_str()), QStringLiteral("no effect rectangle"));
         return kRefused;
     }
     const sRect *vr = view ? &*view : nullptr;
     if (!core.Filter(rec.argp, entry->recordSize, vr)) {
-        std::fprintf(stderr, "%s refused\n", entry->name);
+        tool::fail(QString::fromLocal8Bit(args[0].c_str()),
+                   QStringLiteral("%1 refused").arg(QLatin1String(entry->name)));
         return kRefused;
     }
     if (!saveLayer(*host.image, args[1].c_str()))

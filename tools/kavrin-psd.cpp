@@ -158,8 +158,9 @@ int layers(const QString &path, const QString &outDir)
     }
     CodecImage merged;
     if (const CodecStatus s = psdGetImage(path, merged); !succeeded(s)) {
-        tool::fail(path, QStringLiteral("the merged picture cannot be read: %1")
-                             .arg(tool::codecStatusText(s)));
+        tool::fail(
+            path,
+            QStringLiteral("the merged picture cannot be read: %1").arg(tool::codecStatusText(s)));
         return 2;
     }
     QImage img(merged.info.biWidth, std::abs(merged.info.biHeight), QImage::Format_ARGB32);

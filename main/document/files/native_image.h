@@ -90,13 +90,13 @@ static_assert(offsetof(SImageFileHeader, maskTotalNum) == 46);
 bool saveNativeImage(const QString &path, TPaper &paper, uint32_t flags);
 
 // Rebuilds paper from the file; the paper belongs to a fresh document window whose recording
-// the caller has stopped (the file's events, when it has any, are recorded on from). 4 no such file, 6 it cannot be opened, the header's codes (the
-// paper untouched), 21 the new document cannot be made, 3 an exception; 0 also when damaged
-// chunks were warned of and skipped (the document keeps what could be read).
-// A load that lost part of the file sets *damage (when given) to the code of the first layer,
-// mask or event chunk that failed, or to the code that ended the reading early; else 0 (chunks of
-// unknown tags are only ignored). Such a document keeps no path: saving it asks for a name, so
-// that the damaged file is never replaced by the part of it that could be read.
+// the caller has stopped (the file's events, when it has any, are recorded on from). 4 no such
+// file, 6 it cannot be opened, the header's codes (the paper untouched), 21 the new document cannot
+// be made, 3 an exception; 0 also when damaged chunks were warned of and skipped (the document
+// keeps what could be read). A load that lost part of the file sets *damage (when given) to the
+// code of the first layer, mask or event chunk that failed, or to the code that ended the reading
+// early; else 0 (chunks of unknown tags are only ignored). Such a document keeps no path: saving it
+// asks for a name, so that the damaged file is never replaced by the part of it that could be read.
 uint8_t loadNativeImage(const QString &path, TPaper &paper, uint8_t *damage = nullptr);
 // The same from a stream that holds the file from its position to its end (path names the
 // document).

@@ -603,7 +603,9 @@ TEST(NewUserFaultsNativeImage, ADamagedLoadIsReportedAndLeavesTheDocumentPathles
     const Case cases[] = {
         {"intact", [](QByteArray &) {}, CS_OK},
         {"unknown tag in the middle",
-         [&](QByteArray &b) { b.insert(nth(cs, "QLYR", 1).at, QByteArray("ZZZZ\x04\0\0\0abcd", 12)); },
+         [&](QByteArray &b) {
+             b.insert(nth(cs, "QLYR", 1).at, QByteArray("ZZZZ\x04\0\0\0abcd", 12));
+         },
          CS_OK},
         {"cut inside a run's head", [&](QByteArray &b) { b.truncate(nth(cs, "QBIM", 1).at + 20); },
          CS_READ_FAILED},
@@ -614,8 +616,7 @@ TEST(NewUserFaultsNativeImage, ADamagedLoadIsReportedAndLeavesTheDocumentPathles
         {"layer version 2",
          [&](QByteArray &b) { putAt<uint16_t>(b, nth(cs, "QLYR", 1).at + 8 + 54, 2); },
          CS_BAD_VERSION},
-        {"run kind 3", [&](QByteArray &b) { b[nth(cs, "QBIM", 0).at + 16] = 3; },
-         CS_BAD_RUN_KIND},
+        {"run kind 3", [&](QByteArray &b) { b[nth(cs, "QBIM", 0).at + 16] = 3; }, CS_BAD_RUN_KIND},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -30,7 +30,8 @@ struct ToolRun
     QStringList errLines() const
     {
         QStringList lines = err.split(u'\n', Qt::SkipEmptyParts);
-        lines.removeIf([](const QString &l) { return l.startsWith(QLatin1String("QStandardPaths: ")); });
+        lines.removeIf(
+            [](const QString &l) { return l.startsWith(QLatin1String("QStandardPaths: ")); });
         return lines;
     }
 };
@@ -42,8 +43,8 @@ enum class Env
 };
 
 // The tool under sh with the file-size limit in 512-byte blocks (0: none), from dir.
-ToolRun runTool(const QString &tool, const QStringList &args, const QString &dir, Env env = Env::Offscreen,
-            int sizeLimit = 0)
+ToolRun runTool(const QString &tool, const QStringList &args, const QString &dir,
+                Env env = Env::Offscreen, int sizeLimit = 0)
 {
     QProcess p;
     QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
@@ -96,9 +97,9 @@ class NewUserFaultsTools : public ::testing::Test
   protected:
     void SetUp() override
     {
-        const QStringList tools{"kavrin-qzi",          "kavrin-psd",  "kavrin-replay",
-                                "kavrin-filterlab",    "kavrin-clip", "kavrin-transformlab",
-                                "kavrin-widgetshots",  "kavrin-strokelab"};
+        const QStringList tools{"kavrin-qzi",         "kavrin-psd",      "kavrin-replay",
+                                "kavrin-filterlab",   "kavrin-clip",     "kavrin-transformlab",
+                                "kavrin-widgetshots", "kavrin-strokelab"};
         for (const QString &t : tools)
             if (!QFileInfo(toolPath(t)).isExecutable())
                 GTEST_SKIP() << qPrintable(t) << " is not built";
@@ -146,8 +147,8 @@ class NewUserFaultsTools : public ::testing::Test
     QStringList filesBut(const QStringList &inputs) const
     {
         QStringList extra;
-        for (const QString &f : QDir(dir.path()).entryList(QDir::Files | QDir::Dirs |
-                                                              QDir::NoDotAndDotDot))
+        for (const QString &f :
+             QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
             if (!inputs.contains(f))
                 extra << f;
         return extra;
@@ -155,7 +156,7 @@ class NewUserFaultsTools : public ::testing::Test
 
     QTemporaryDir dir;
     QString sample, picture, psd, events;
-    const QStringList inputs{"blocker", "layers",   "cut.qzi",
+    const QStringList inputs{"blocker",   "layers",         "cut.qzi",
                              "noise.qzi", "bad-merged.psd", "busy.png"};
 };
 
@@ -177,37 +178,74 @@ TEST_F(NewUserFaultsTools, FailuresExitNonZeroWithOneLineNamingTheFile)
         {"kavrin-psd", {"convert", sample, under + ".psd"}, 3, under + ".psd", "cannot be"},
         {"kavrin-psd", {"convert", psd, under + ".qzi"}, 3, under + ".qzi", "cannot be written"},
         {"kavrin-psd", {"layers", psd, under}, 3, under, "cannot be made"},
-        {"kavrin-replay", {events, "-o", under + ".png", "--blank-start"}, 4, under + ".png",
+        {"kavrin-replay",
+         {events, "-o", under + ".png", "--blank-start"},
+         4,
+         under + ".png",
          "cannot be written"},
-        {"kavrin-filterlab", {picture, under + ".png", "--filter", "fltBlur"}, 2, under + ".png",
+        {"kavrin-filterlab",
+         {picture, under + ".png", "--filter", "fltBlur"},
+         2,
+         under + ".png",
          "cannot be written"},
-        {"kavrin-filterlab", {"--pattern", "32x32", under + ".png"}, 2, under + ".png",
+        {"kavrin-filterlab",
+         {"--pattern", "32x32", under + ".png"},
+         2,
+         under + ".png",
          "cannot be written"},
-        {"kavrin-transformlab", {picture, under + ".png", "--corners", "8,4,60,10,56,60,2,50"}, 2,
-         under + ".png", "cannot be written"},
-        {"kavrin-strokelab", {"-o", under + ".png", "--dab", "32,32,1", "--size", "64x64"}, 2,
-         under + ".png", "cannot be written"},
+        {"kavrin-transformlab",
+         {picture, under + ".png", "--corners", "8,4,60,10,56,60,2,50"},
+         2,
+         under + ".png",
+         "cannot be written"},
+        {"kavrin-strokelab",
+         {"-o", under + ".png", "--dab", "32,32,1", "--size", "64x64"},
+         2,
+         under + ".png",
+         "cannot be written"},
         {"kavrin-widgetshots", {under, "colour"}, 1, under, "cannot be made"},
         // Damaged layered files: the load's warnings, then the refusal; nothing is written.
-        {"kavrin-qzi", {"render", path("cut.qzi"), path("cut.png")}, 2, path("cut.qzi"),
+        {"kavrin-qzi",
+         {"render", path("cut.qzi"), path("cut.png")},
+         2,
+         path("cut.qzi"),
          "past the end of the file (err=11)"},
-        {"kavrin-qzi", {"resave", path("cut.qzi"), path("cut-again.qzi")}, 2, path("cut.qzi"),
+        {"kavrin-qzi",
+         {"resave", path("cut.qzi"), path("cut-again.qzi")},
+         2,
+         path("cut.qzi"),
          "(err=11)"},
-        {"kavrin-psd", {"convert", path("cut.qzi"), path("cut.psd")}, 2, path("cut.qzi"),
+        {"kavrin-psd",
+         {"convert", path("cut.qzi"), path("cut.psd")},
+         2,
+         path("cut.qzi"),
          "(err=11)"},
         {"kavrin-qzi", {"dump", path("noise.qzi")}, 2, path("noise.qzi"), "(err=16)"},
-        {"kavrin-qzi", {"render", path("noise.qzi"), path("noise.png")}, 2, path("noise.qzi"),
+        {"kavrin-qzi",
+         {"render", path("noise.qzi"), path("noise.png")},
+         2,
+         path("noise.qzi"),
          "(err=16)"},
         // A merged picture that cannot be read is said, not skipped.
-        {"kavrin-psd", {"layers", path("bad-merged.psd"), path("layers")}, 2, path("bad-merged.psd"),
+        {"kavrin-psd",
+         {"layers", path("bad-merged.psd"), path("layers")},
+         2,
+         path("bad-merged.psd"),
          "merged picture"},
         // Output extensions that name no format, or the wrong one.
         {"kavrin-psd", {"convert", psd, path("x.png")}, 1, path("x.png"), ".qzi or .psd"},
         {"kavrin-qzi", {"render", sample, path("x.qzi")}, 1, path("x.qzi"), "extension"},
         {"kavrin-replay", {events, "-o", path("x.txt")}, 1, path("x.txt"), "extension"},
-        {"kavrin-filterlab", {picture, path("x"), "--filter", "fltBlur"}, 2, path("x"), "extension"},
-        {"kavrin-transformlab", {picture, path("x.qzi"), "--corners", "8,4,60,10,56,60,2,50"}, 2,
-         path("x.qzi"), "extension"},
+        {"kavrin-filterlab",
+         {picture, path("x"), "--filter", "fltBlur"},
+         2,
+         path("x"),
+         "extension"},
+        {"kavrin-transformlab",
+         {picture, path("x.qzi"), "--corners", "8,4,60,10,56,60,2,50"},
+         2,
+         path("x.qzi"),
+         "extension"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(QStringLiteral("%1 %2").arg(c.tool, c.args.join(u' ')).toStdString());
@@ -220,7 +258,8 @@ TEST_F(NewUserFaultsTools, FailuresExitNonZeroWithOneLineNamingTheFile)
         }
         // The tool's own line comes last (after the load's warnings, when there were any).
         const QString last = lines.last();
-        EXPECT_TRUE(last.startsWith(QStringLiteral("%1: %2: ").arg(c.tool, c.names))) << qPrintable(last);
+        EXPECT_TRUE(last.startsWith(QStringLiteral("%1: %2: ").arg(c.tool, c.names)))
+            << qPrintable(last);
         EXPECT_TRUE(last.contains(c.words)) << qPrintable(last);
         for (qsizetype i = 0; i + 1 < lines.size(); ++i)
             EXPECT_TRUE(lines[i].startsWith(QLatin1String("warning: "))) << qPrintable(r.err);
@@ -231,7 +270,8 @@ TEST_F(NewUserFaultsTools, FailuresExitNonZeroWithOneLineNamingTheFile)
 TEST_F(NewUserFaultsTools, ADamagedLayeredFileNeverReplacesItself)
 {
     const QByteArray cut = readAll(path("cut.qzi"));
-    const ToolRun r = runTool("kavrin-qzi", {"resave", path("cut.qzi"), path("cut.qzi")}, dir.path());
+    const ToolRun r =
+        runTool("kavrin-qzi", {"resave", path("cut.qzi"), path("cut.qzi")}, dir.path());
     EXPECT_EQ(r.exit, 2);
     // The load's own warning stays.
     EXPECT_TRUE(r.err.contains(QStringLiteral("読み込み中にエラーが検出されました! (err=11)")))
@@ -256,9 +296,13 @@ TEST_F(NewUserFaultsTools, AWriteOverTheFileSizeLimitFailsAndKeepsTheOldTarget)
         // Its second layer's picture is the first over the limit.
         {"kavrin-psd", {"layers", psd, path("old")}, 3, "old/layer-1.png"},
         {"kavrin-filterlab", {"--pattern", "256x256", path("old.png")}, 2, "old.png"},
-        {"kavrin-filterlab", {path("busy.png"), path("old.png"), "--filter", "fltBlur"}, 2,
+        {"kavrin-filterlab",
+         {path("busy.png"), path("old.png"), "--filter", "fltBlur"},
+         2,
          "old.png"},
-        {"kavrin-transformlab", {picture, path("old.png"), "--corners", "8,4,60,10,56,60,2,50"}, 2,
+        {"kavrin-transformlab",
+         {picture, path("old.png"), "--corners", "8,4,60,10,56,60,2,50"},
+         2,
          "old.png"},
     };
     // An old target larger than the limit (one block of 512 bytes), so that a write that went
@@ -272,7 +316,8 @@ TEST_F(NewUserFaultsTools, AWriteOverTheFileSizeLimitFailsAndKeepsTheOldTarget)
         EXPECT_EQ(r.exit, c.exit) << qPrintable(r.err);
         const QStringList lines = r.errLines();
         EXPECT_FALSE(lines.isEmpty());
-        EXPECT_TRUE(!lines.isEmpty() && lines.last().contains(QFileInfo(path(c.target)).fileName())) << qPrintable(r.err);
+        EXPECT_TRUE(!lines.isEmpty() && lines.last().contains(QFileInfo(path(c.target)).fileName()))
+            << qPrintable(r.err);
         EXPECT_EQ(readAll(path(c.target)), old);
         // No temporary file is left beside the target.
         const QFileInfo target(path(c.target));
@@ -285,13 +330,14 @@ TEST_F(NewUserFaultsTools, AWriteOverTheFileSizeLimitFailsAndKeepsTheOldTarget)
 
 TEST_F(NewUserFaultsTools, HelpPrintsUsageWithoutADisplay)
 {
-    for (const char *tool : {"kavrin-qzi", "kavrin-psd", "kavrin-replay", "kavrin-filterlab",
-                             "kavrin-clip", "kavrin-transformlab", "kavrin-widgetshots",
-                             "kavrin-strokelab"}) {
+    for (const char *tool :
+         {"kavrin-qzi", "kavrin-psd", "kavrin-replay", "kavrin-filterlab", "kavrin-clip",
+          "kavrin-transformlab", "kavrin-widgetshots", "kavrin-strokelab"}) {
         SCOPED_TRACE(tool);
         const ToolRun r = runTool(tool, {"--help"}, dir.path(), Env::NoDisplay);
         EXPECT_EQ(r.exit, 0) << qPrintable(r.err);
-        EXPECT_TRUE(r.out.contains(QStringLiteral("kavrin-")) && r.out.contains(QStringLiteral("sage")))
+        EXPECT_TRUE(r.out.contains(QStringLiteral("kavrin-")) &&
+                    r.out.contains(QStringLiteral("sage")))
             << qPrintable(r.out);
         EXPECT_EQ(filesBut(inputs), QStringList()) << "--help made something";
     }
@@ -300,7 +346,8 @@ TEST_F(NewUserFaultsTools, HelpPrintsUsageWithoutADisplay)
 // Options Qt has of its own (-title, -display...) are the tool's.
 TEST_F(NewUserFaultsTools, QtDoesNotTakeTheToolsOptions)
 {
-    const ToolRun r = runTool("kavrin-clip", {"copy", picture, "--title", "T", "--hold", "0"}, dir.path());
+    const ToolRun r =
+        runTool("kavrin-clip", {"copy", picture, "--title", "T", "--hold", "0"}, dir.path());
     EXPECT_EQ(r.exit, 0) << qPrintable(r.err);
     EXPECT_TRUE(r.out.contains(QStringLiteral("layer \"T\""))) << qPrintable(r.out);
 }
@@ -310,14 +357,15 @@ TEST_F(NewUserFaultsTools, TransformFramesOfNoAreaAreRefused)
     for (const char *corners : {"10,10,10,10,10,10,10,10", "0,0,20,20,40,40,60,60"}) {
         SCOPED_TRACE(corners);
         const ToolRun r = runTool("kavrin-transformlab",
-                              {picture, path("t.png"), "--corners", corners}, dir.path());
+                                  {picture, path("t.png"), "--corners", corners}, dir.path());
         EXPECT_EQ(r.exit, 2) << qPrintable(r.err);
         EXPECT_TRUE(r.err.contains(QStringLiteral("no area"))) << qPrintable(r.err);
         EXPECT_FALSE(QFileInfo::exists(path("t.png")));
     }
     // A frame that twists over itself still has an area.
-    const ToolRun twisted = runTool("kavrin-transformlab",
-                                {picture, path("t.png"), "--corners", "0,0,64,64,64,0,0,64"}, dir.path());
+    const ToolRun twisted =
+        runTool("kavrin-transformlab", {picture, path("t.png"), "--corners", "0,0,64,64,64,0,0,64"},
+                dir.path());
     EXPECT_EQ(twisted.exit, 0) << qPrintable(twisted.err);
 }
 
