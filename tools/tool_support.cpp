@@ -12,109 +12,69 @@ namespace {
 
 const char *gToolName = "kavrin-tool";
 
+// The chunked files' codes with the PSD codes the document joins to them.
+struct SStatusWords
+{
+    uint8_t code;
+    const char *words;
+};
+constexpr SStatusWords kFileStatusWords[] = {
+    {0, "done"},
+    {1, "there is not enough memory"},
+    {2, "a block lies outside its layer or mask"},
+    {3, "an exception was raised"},
+    {4, "the file does not exist"},
+    {5, "the file cannot be created"},
+    {6, "the file cannot be opened"},
+    {8, "the file could not be written in full"},
+    {9, "the file is cut short"},
+    {10, "a part of the file cannot be reached"},
+    {11, "a part runs past the end of the file"},
+    {12, "the version is not supported"},
+    {13, "the picture is larger than 10000 pixels on a side"},
+    {15, "the file is of the wrong type"},
+    {16, "the file holds data of an unexpected kind"},
+    {17, "a part of the file has an unexpected size"},
+    {19, "the thumbnail was skipped"},
+    {20, "an item cannot be written"},
+    {21, "a layer cannot be created"},
+    {22, "the block size is not supported"},
+    {23, "a block run holds no blocks"},
+    {24, "a block run is of an unknown kind"},
+    {25, "the lengths of a block run do not agree"},
+    {26, "a block cannot be had"},
+    {29, "a mask cannot be made"},
+    {35, "a mask cannot be added"},
+    {37, "nothing was saved or loaded"},
+    {38, "the file uses something that is not supported"},
+    {39, "an event block cannot be read as events"},
+    {40, "there is no usable event recorder"},
+    {41, "the recorder did not take the events"},
+    {42, "there is nothing to write"},
+    {43, "an event segment is cut short"},
+    {44, "an event segment has the wrong length"},
+    {45, "the recorder did not take an event segment"},
+    {48, "an item could not be added to its set"},
+    {52, "the file cannot be read"},
+    {53, "the file cannot be opened as a PSD file"},
+    {55, "the document record is missing"},
+    {56, "the merged picture's channel is missing"},
+    {57, "a layer is missing"},
+    {58, "a mask is missing"},
+    {61, "the reader or writer could not be set up"},
+    {62, "a value is out of range"},
+    {63, "the picture is of a size the format does not take"},
+    {64, "the file is not of this format or its header is damaged"},
+    {65, "stopped by the user"},
+    {66, "the user data were refused"},
+};
+
 const char *fileStatusWords(uint8_t code)
 {
-    // The chunked files' codes with the PSD codes the document joins to them.
-    switch (code) {
-    case 0:
-        return "done";
-    case 1:
-        return "there is not enough memory";
-    case 2:
-        return "a block lies outside its layer or mask";
-    case 3:
-        return "an exception was raised";
-    case 4:
-        return "the file does not exist";
-    case 5:
-        return "the file cannot be created";
-    case 6:
-        return "the file cannot be opened";
-    case 8:
-        return "the file could not be written in full";
-    case 9:
-        return "the file is cut short";
-    case 10:
-        return "a part of the file cannot be reached";
-    case 11:
-        return "a part runs past the end of the file";
-    case 12:
-        return "the version is not supported";
-    case 13:
-        return "the picture is larger than 10000 pixels on a side";
-    case 15:
-        return "the file is of the wrong type";
-    case 16:
-        return "the file holds data of an unexpected kind";
-    case 17:
-        return "a part of the file has an unexpected size";
-    case 19:
-        return "the thumbnail was skipped";
-    case 20:
-        return "an item cannot be written";
-    case 21:
-        return "a layer cannot be created";
-    case 22:
-        return "the block size is not supported";
-    case 23:
-        return "a block run holds no blocks";
-    case 24:
-        return "a block run is of an unknown kind";
-    case 25:
-        return "the lengths of a block run do not agree";
-    case 26:
-        return "a block cannot be had";
-    case 29:
-        return "a mask cannot be made";
-    case 35:
-        return "a mask cannot be added";
-    case 37:
-        return "nothing was saved or loaded";
-    case 38:
-        return "the file uses something that is not supported";
-    case 39:
-        return "an event block cannot be read as events";
-    case 40:
-        return "there is no usable event recorder";
-    case 41:
-        return "the recorder did not take the events";
-    case 42:
-        return "there is nothing to write";
-    case 43:
-        return "an event segment is cut short";
-    case 44:
-        return "an event segment has the wrong length";
-    case 45:
-        return "the recorder did not take an event segment";
-    case 48:
-        return "an item could not be added to its set";
-    case 52:
-        return "the file cannot be read";
-    case 53:
-        return "the file cannot be opened as a PSD file";
-    case 55:
-        return "the document record is missing";
-    case 56:
-        return "the merged picture's channel is missing";
-    case 57:
-        return "a layer is missing";
-    case 58:
-        return "a mask is missing";
-    case 61:
-        return "the reader or writer could not be set up";
-    case 62:
-        return "a value is out of range";
-    case 63:
-        return "the picture is of a size the format does not take";
-    case 64:
-        return "the file is not of this format or its header is damaged";
-    case 65:
-        return "stopped by the user";
-    case 66:
-        return "the user data were refused";
-    default:
-        return "an unknown error";
-    }
+    for (const SStatusWords &w : kFileStatusWords)
+        if (w.code == code)
+            return w.words;
+    return "an unknown error";
 }
 
 const char *codecStatusWords(codec::CodecStatus code)
