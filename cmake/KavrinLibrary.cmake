@@ -69,7 +69,7 @@ function(kavrin_all_tests)
       target_compile_definitions(${lib}_tests PRIVATE KAVRIN_TEST_WIDGETS=1)
     endif()
     target_compile_definitions(${lib}_tests PRIVATE
-      KAVRIN_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
+      KAVRIN_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data" KAVRIN_TOOLS_DIR="${CMAKE_BINARY_DIR}/tools")
     gtest_discover_tests(${lib}_tests TEST_PREFIX "${prefix}." DISCOVERY_TIMEOUT 120
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
   endforeach()

@@ -17,6 +17,7 @@
 #include "document/files/clipboard.h"
 #include "document/paper/layer_data.h"
 #include "platform/desktop/clipboard.h"
+#include "tool_support.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -26,18 +27,22 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 namespace {
 
+const char kUsage[] =
+    "usage: kavrin-clip copy PICTURE [--title T] [--mode N] [--opacity N] [--hidden]"
+    " [--hold SECONDS]\n"
+    "       kavrin-clip paste OUT.png\n"
+    "       kavrin-clip info\n"
+    "       kavrin-clip compare A B [--opaque]\n"
+    "exit 0 done (compare: equal), 1 bad arguments, 2 nothing to read or the pictures differ,\n"
+    "3 a file cannot be read or written, 4 the clipboard refused\n";
+
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: kavrin-clip copy PICTURE [--title T] [--mode N] [--opacity N] [--hidden]"
-                 " [--hold SECONDS]\n"
-                 "       kavrin-clip paste OUT.png\n"
-                 "       kavrin-clip info\n"
-                 "       kavrin-clip compare A B [--opaque]\n");
-    return 1;
+    return tool::usageError(kUsage, 1);
 }
 
 // The value after option name in args, or fallback.
@@ -53,13 +58,13 @@ int copy(const QStringList &args)
     MopixDllErr err = MOPIXDLLERR_NOTHING;
     const std::unique_ptr<TMTC> picture = loadImageFile(path, nullptr, &err);
     if (!picture) {
-        std::fprintf(stderr, "kavrin-clip: cannot read %s (code %d)\n", qPrintable(path), err);
+        tool::fail(path, tool::codecStatusText(codec::CodecStatus(err)));
         return 3;
     }
     const int mode = std::clamp(option(args, "--mode", QStringLiteral("3")).toInt(), 0, 255);
     CLayerData layer(0, false);
     if (!layer.createLayer(picture->width(), picture->height(), TLayerMode(mode))) {
-        std::fprintf(stderr, "kavrin-clip: no memory\n");
+        tool::fail(path, tool::codecStatusText(codec::CodecStatus::NoMemory));
         return 3;
     }
     layer.title = option(args, "--title", QStringLiteral("Layer"));
@@ -70,10 +75,10 @@ int copy(const QStringList &args)
     clipboardEmpty(true);
     if (!copyImageToClipboard32(*picture, box) || !putLayerAttrToClipboard(layer) ||
         !putClipBoxToClipboard(box)) {
-        std::fprintf(stderr, "kavrin-clip: the clipboard refused the picture\n");
+        tool::fail(path, QStringLiteral("the clipboard refused the picture"));
         return 4;
     }
-    std::printf("copied %dx%d\n", box.w, box.h);
+    std::printf("copied %dx%d as layer \"%s\"\n", box.w, box.h, layer.title.toUtf8().constData());
     std::fflush(stdout);
 
     const int hold = std::max(0, option(args, "--hold", QStringLiteral("30")).toInt());
@@ -94,15 +99,15 @@ int paste(const QStringList &args)
 {
     if (args.size() != 1)
         return usage();
+    if (!tool::checkPictureOutput(args[0]))
+        return 1;
     const std::unique_ptr<TMTC> picture = getClipboardImage();
     if (!picture) {
-        std::fprintf(stderr, "kavrin-clip: no picture on the clipboard\n");
+        tool::fail(QStringLiteral("no picture on the clipboard"));
         return 2;
     }
-    if (!picture->imageView().save(args[0], "PNG")) {
-        std::fprintf(stderr, "kavrin-clip: cannot write %s\n", qPrintable(args[0]));
+    if (!tool::writePicture(picture->imageView(), args[0]))
         return 3;
-    }
     std::printf("pasted %dx%d\n", picture->width(), picture->height());
     return 0;
 }
@@ -132,10 +137,11 @@ int compare(QStringList args)
     if (args.size() != 2)
         return usage();
     QImage a(args[0]), b(args[1]);
-    if (a.isNull() || b.isNull()) {
-        std::fprintf(stderr, "kavrin-clip: cannot read the pictures\n");
-        return 3;
-    }
+    for (const auto &[picture, path] : {std::pair{&a, args[0]}, std::pair{&b, args[1]}})
+        if (picture->isNull()) {
+            tool::fail(path, QStringLiteral("cannot be read as a picture"));
+            return 3;
+        }
     a = a.convertToFormat(QImage::Format_ARGB32);
     b = b.convertToFormat(QImage::Format_ARGB32);
     const uint32_t opaque = opaqueA ? 0xFF000000u : 0;
@@ -159,9 +165,14 @@ int compare(QStringList args)
 
 int main(int argc, char **argv)
 {
-    QGuiApplication qapp(argc, argv);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
+    tool::startTool("kavrin-clip");
+    QStringList args = tool::toolArguments(argc, argv);
+    // Before the application: help needs no display.
+    if (tool::asksForHelp(args))
+        return tool::printHelp(kUsage);
+    // Qt sees only the tool's name, or it would take --title and the like as its own.
+    int qtArgc = 1;
+    QGuiApplication qapp(qtArgc, argv);
     if (args.isEmpty())
         return usage();
     const QString command = args.takeFirst();

@@ -16,7 +16,8 @@
 // wide" (--light, with the ambient colour and brightness of --ambient, black at 100 % by default);
 // the floor takes its ceiling and floor pictures from files (--texture, scaled to 256 x 256), its
 // cells then overlaying the parameters.
-// Exit status: 0 applied, 1 refused by the filter, 2 bad arguments or unreadable files.
+// The output's extension picks its format; it is written whole or not at all.
+// Exit status: 0 applied, 1 refused by the filter, 2 bad arguments, unreadable or unwritable files.
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
 #include "core/mask/mask_manager.h"
@@ -27,6 +28,7 @@
 #include "filters/core/filter_host.h"
 #include "filters/core/pixel_mechanics.h"
 #include "paint/gradient/gradient_stops.h"
+#include "tool_support.h"
 
 #include <QImage>
 #include <QString>
@@ -44,16 +46,19 @@ namespace {
 
 constexpr int kApplied = 0, kRefused = 1, kBadArguments = 2;
 
+const char kUsage[] = "usage: kavrin-filterlab --list\n"
+                      "       kavrin-filterlab --pattern WxH OUT.png\n"
+                      "       kavrin-filterlab IN.png OUT.png --filter NAME [--cells v,...] "
+                      "[--mask M.png] [--protect] [--view x0,y0,x1,y1]\n"
+                      "                        [--light CELLS [--ambient 0xRRGGBB,PERCENT]] "
+                      "[--texture A.png[,B.png]]\n"
+                      "The output's extension picks its format (.png, .bmp, .jpg...).\n"
+                      "exit 0 applied, 1 refused by the filter, 2 bad arguments, unreadable or\n"
+                      "unwritable files\n";
+
 int usage()
 {
-    std::fprintf(stderr,
-                 "usage: kavrin-filterlab --list\n"
-                 "       kavrin-filterlab --pattern WxH OUT.png\n"
-                 "       kavrin-filterlab IN.png OUT.png --filter NAME [--cells v,...] "
-                 "[--mask M.png] [--protect] [--view x0,y0,x1,y1]\n"
-                 "                        [--light CELLS [--ambient 0xRRGGBB,PERCENT]] "
-                 "[--texture A.png[,B.png]]\n");
-    return kBadArguments;
+    return tool::usageError(kUsage, kBadArguments);
 }
 
 // One layer, its selection and its flow image, for the filter core.
@@ -280,7 +285,7 @@ bool saveLayer(const CBlockVMTC &layer, const char *path)
     for (int32_t y = 0; y < layer.height(); ++y)
         for (int32_t x = 0; x < layer.width(); ++x)
             img.setPixel(x, y, layer.getColor(x, y));
-    return img.save(QString::fromLocal8Bit(path), "PNG");
+    return tool::writePicture(img, QString::fromLocal8Bit(path));
 }
 
 // Soft colour gradients, a few hard shapes and a transparent lower-right region with a soft edge.
@@ -289,6 +294,8 @@ int writePattern(const std::string &size, const char *out)
     int w = 0, h = 0;
     if (std::sscanf(size.c_str(), "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0 || w > 16384 || h > 16384)
         return usage();
+    if (!tool::checkPictureOutput(QString::fromLocal8Bit(out)))
+        return kBadArguments;
     CBlockVMTC layer(w, h);
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x) {
@@ -310,6 +317,9 @@ int writePattern(const std::string &size, const char *out)
 
 int main(int argc, char **argv)
 {
+    tool::startTool("kavrin-filterlab");
+    if (tool::asksForHelp(tool::toolArguments(argc, argv)))
+        return tool::printHelp(kUsage);
     initialiseFilters();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "--list") {
@@ -337,7 +347,8 @@ int main(int argc, char **argv)
         if (a == "--filter" && hasValue) {
             entry = findFilterEntry(args[++i]);
             if (!entry) {
-                std::fprintf(stderr, "unknown filter %s (see --list)\n", args[i].c_str());
+                tool::fail(QStringLiteral("unknown filter %1 (see --list)")
+                               .arg(QString::fromStdString(args[i])));
                 return kBadArguments;
             }
         } else if (a == "--cells" && hasValue) {
@@ -349,7 +360,7 @@ int main(int argc, char **argv)
             SFltLight l{};
             std::string err;
             if (!parseLightCells(args[++i], l, &err)) {
-                std::fprintf(stderr, "%s\n", err.c_str());
+                tool::fail(QString::fromStdString(err));
                 return kBadArguments;
             }
             light = l;
@@ -373,17 +384,21 @@ int main(int argc, char **argv)
     }
     if (!entry)
         return usage();
+    if (!tool::checkPictureOutput(QString::fromLocal8Bit(args[1].c_str())))
+        return kBadArguments;
 
     std::unique_ptr<CBlockVMTC> layer;
     if (!loadLayer(args[0].c_str(), layer)) {
-        std::fprintf(stderr, "cannot read %s\n", args[0].c_str());
+        tool::fail(QString::fromLocal8Bit(args[0].c_str()),
+                   QStringLiteral("cannot be read as a picture"));
         return kBadArguments;
     }
     auto mask = std::make_unique<CMaskData>(0);
     if (!maskPath.empty()) {
         QImage m(QString::fromStdString(maskPath));
         if (m.isNull()) {
-            std::fprintf(stderr, "cannot read %s\n", maskPath.c_str());
+            tool::fail(QString::fromStdString(maskPath),
+                       QStringLiteral("cannot be read as a picture"));
             return kBadArguments;
         }
         mask = std::make_unique<CMaskData>(0, m.width(), m.height());
@@ -395,7 +410,7 @@ int main(int argc, char **argv)
     bool built = false;
     if (light) {
         if (entry->recordSize != kFltObjComplexSize || !cells.empty()) {
-            std::fprintf(stderr, "--light goes with the lighting filter and no cells\n");
+            tool::fail(QStringLiteral("--light goes with the lighting filter and no cells"));
             return kBadArguments;
         }
         rec.buildLight(*light, ambientRGB, brightness);
@@ -403,11 +418,11 @@ int main(int argc, char **argv)
     } else if (!texturePaths.empty()) {
         QString err;
         if (entry->recordSize != kFltFloorSize) {
-            std::fprintf(stderr, "--texture goes with the floor filters\n");
+            tool::fail(QStringLiteral("--texture goes with the floor filters"));
             return kBadArguments;
         }
         if (!loadFloorLabTextures(QString::fromStdString(texturePaths), rec.floorTextures, &err)) {
-            std::fprintf(stderr, "%s\n", qPrintable(err));
+            tool::fail(err);
             return kBadArguments;
         }
         built = rec.buildFloorFromFiles(cells);
@@ -415,24 +430,25 @@ int main(int argc, char **argv)
         built = rec.build(entry->recordSize, cells);
     }
     if (!built) {
-        std::fprintf(stderr, "%s takes a record of %d bytes\n", entry->name, entry->recordSize);
+        tool::fail(QStringLiteral("%1 takes a record of %2 bytes")
+                       .arg(QLatin1String(entry->name))
+                       .arg(entry->recordSize));
         return kBadArguments;
     }
 
     LabHost host(std::move(layer), std::move(mask), protect);
     CFlt4Core core;
     if (!core.SetParams(host, 0, entry->fn, false)) {
-        std::fprintf(stderr, "no effect rectangle\n");
+        tool::fail(QString::fromLocal8Bit(args[0].c_str()), QStringLiteral("no effect rectangle"));
         return kRefused;
     }
     const sRect *vr = view ? &*view : nullptr;
     if (!core.Filter(rec.argp, entry->recordSize, vr)) {
-        std::fprintf(stderr, "%s refused\n", entry->name);
+        tool::fail(QString::fromLocal8Bit(args[0].c_str()),
+                   QStringLiteral("%1 refused").arg(QLatin1String(entry->name)));
         return kRefused;
     }
-    if (!saveLayer(*host.image, args[1].c_str())) {
-        std::fprintf(stderr, "cannot write %s\n", args[1].c_str());
+    if (!saveLayer(*host.image, args[1].c_str()))
         return kBadArguments;
-    }
     return kApplied;
 }

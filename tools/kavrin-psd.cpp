@@ -5,8 +5,9 @@
 //                                    the layer rectangle only) and the merged picture as merged.png
 //   kavrin-psd convert IN OUT        .qzi -> .psd or .psd -> .qzi (by the extensions)
 //
-// Exit codes: 0 done, 1 bad arguments, 2 the file cannot be read (its status code is printed),
-// 3 the output cannot be written.
+// Exit codes: 0 done, 1 bad arguments, 2 the file (or a layer or the merged picture of it) cannot
+// be read, or a layered file lost a part while loading (its status code is printed), 3 the output
+// cannot be written.
 #include "core/mask/mask_manager.h"
 #include "document/events/event_manager.h"
 #include "document/files/native_image.h"
@@ -16,7 +17,9 @@
 #include "document/paper/headless_document.h"
 #include "document/paper/headless_owner.h"
 #include "document/paper/paper.h"
+#include "format/chunk.h"
 #include "platform/codec/psd_codec.h"
+#include "tool_support.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -36,41 +39,18 @@ QByteArray text(const QString &s)
     return s.toUtf8();
 }
 
-// One line on stderr for a file that cannot be read: its name, the reason when there is one to
-// give, the code. Answers the exit code 2.
-int cannotRead(const QString &path, int code, const QString &reason = QString())
-{
-    if (reason.isEmpty())
-        std::fprintf(stderr, "cannot read %s (err=%d)\n", text(path).constData(), code);
-    else
-        std::fprintf(stderr, "cannot read %s: %s (err=%d)\n", text(path).constData(),
-                     text(reason).constData(), code);
-    return 2;
-}
-
-// The reason of an import status, when it is one a user can act on.
-QString importReason(uint8_t status)
-{
-    return status == CS_PSD_BAD_TYPE
-               ? QStringLiteral("only 8-bit grey or RGB and 1-bit bitmap documents are read")
-               : QString();
-}
-
 int openFile(const QString &path, std::unique_ptr<CPsdFile> &f, SPsdDocInfo &doc)
 {
-    const CodecStatus s = CPsdFile::open(&path, f);
-    if (!succeeded(s) || !succeeded(f->getDocInfo(doc)))
-        return cannotRead(path, int(s));
+    CodecStatus s = CPsdFile::open(&path, f);
+    if (succeeded(s) && !f)
+        s = CodecStatus::Handle;
+    if (succeeded(s))
+        s = f->getDocInfo(doc);
+    if (!succeeded(s)) {
+        tool::fail(path, tool::codecStatusText(s));
+        return 2;
+    }
     return 0;
-}
-
-// A 32-bit DIB as a PNG file.
-bool savePng(const CodecImage &dib, const QString &path)
-{
-    QImage img(dib.info.biWidth, std::abs(dib.info.biHeight), QImage::Format_ARGB32);
-    for (int y = 0; y < img.height(); ++y)
-        std::memcpy(img.scanLine(y), dibRowFromTop(dib.info, dib.bits, y), size_t(img.width()) * 4);
-    return img.save(path, "PNG");
 }
 
 int dump(const QString &path)
@@ -84,10 +64,15 @@ int dump(const QString &path)
                 doc.width, doc.height, doc.bitsPerPixel, doc.imageType, doc.colorChannels,
                 doc.totalChannels, doc.layerCount, doc.activeLayer, doc.layerRunningNumber,
                 doc.dpiX, doc.mergedAlpha);
+    int rc = 0;
     for (int32_t i = 0; i < doc.layerCount; ++i) {
         SPsdLayerInfo l;
-        if (!succeeded(f->getLayerInfo(i, l)))
+        if (const CodecStatus s = f->getLayerInfo(i, l); !succeeded(s)) {
+            std::fflush(stdout);
+            tool::fail(path, QStringLiteral("layer %1: %2").arg(i).arg(tool::codecStatusText(s)));
+            rc = 2;
             continue;
+        }
         const QString name = l.wideName ? *l.wideName : l.nameText();
         std::printf("layer %d id %d rect %d,%d,%d,%d channels %d mode %d key \"%.4s\" opacity %d "
                     "clip %d flags 0x%02x name \"%s\"\n",
@@ -97,86 +82,157 @@ int dump(const QString &path)
     for (uint16_t id : {1005, 1006, 1024, 1036, 1045})
         if (const uint32_t n = f->getResource(id, {}))
             std::printf("resource %d %u bytes\n", id, n);
-    return 0;
+    return rc;
 }
 
+// A decoded picture as a QImage (its rows from the top).
+QImage toImage(const CodecImage &dib)
+{
+    QImage img(dib.info.biWidth, std::abs(dib.info.biHeight), QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y)
+        std::memcpy(img.scanLine(y), dibRowFromTop(dib.info, dib.bits, y), size_t(img.width()) * 4);
+    return img;
+}
+
+// The reason of an import status, when it is one a user can act on beyond the code's words.
+QString importReason(uint8_t status)
+{
+    return status == CS_PSD_BAD_TYPE
+               ? QStringLiteral("only 8-bit grey or RGB and 1-bit bitmap documents are read "
+                                "(err=%1)")
+                     .arg(status)
+               : tool::fileStatusText(status);
+}
+
+// Every layer and the merged picture as PNGs; what cannot be read is said and the rest written
+// (exit 2), a picture that cannot be written stops with 3. A document of a kind the import refuses
+// is refused before anything is written, with the import's code and reason.
 int layers(const QString &path, const QString &outDir)
 {
     std::unique_ptr<CPsdFile> f;
     SPsdDocInfo doc;
     if (int rc = openFile(path, f, doc))
         return rc;
-    // Refused before anything is written, with the code and reason the import gives.
-    if (const uint8_t s = psdCheckImageType(doc); s != 0)
-        return cannotRead(path, s, importReason(s));
-    QDir().mkpath(outDir);
+    if (const uint8_t s = psdCheckImageType(doc); s != 0) {
+        tool::fail(path, importReason(s));
+        return 2;
+    }
+    if (!QDir().mkpath(outDir) || !QFileInfo(outDir).isDir()) {
+        tool::fail(outDir, QStringLiteral("the folder cannot be made"));
+        return 3;
+    }
+    int rc = 0;
     for (int32_t i = 0; i < doc.layerCount; ++i) {
         CodecImage pic;
         const CodecStatus s = psdGetLayerImage(*f, i, pic);
         if (s == CodecStatus::NoData)
             continue; // an empty rectangle has no picture
-        if (!succeeded(s))
-            return cannotRead(path, int(s), QStringLiteral("layer %1").arg(i));
-        if (!savePng(pic, QDir(outDir).filePath(QStringLiteral("layer-%1.png").arg(i))))
+        if (!succeeded(s)) {
+            tool::fail(path, QStringLiteral("layer %1: %2").arg(i).arg(tool::codecStatusText(s)));
+            rc = 2;
+            continue;
+        }
+        if (!tool::writePicture(toImage(pic),
+                                QDir(outDir).filePath(QStringLiteral("layer-%1.png").arg(i))))
             return 3;
     }
     CodecImage merged;
-    if (const CodecStatus s = psdGetImage(path, merged); !succeeded(s))
-        return cannotRead(path, int(s), QStringLiteral("the merged picture"));
-    if (!savePng(merged, QDir(outDir).filePath(QStringLiteral("merged.png"))))
+    if (const CodecStatus s = psdGetImage(path, merged); !succeeded(s)) {
+        tool::fail(
+            path,
+            QStringLiteral("the merged picture cannot be read: %1").arg(tool::codecStatusText(s)));
+        return 2;
+    }
+    if (!tool::writePicture(toImage(merged), QDir(outDir).filePath(QStringLiteral("merged.png"))))
         return 3;
-    return 0;
+    return rc;
+}
+
+bool isKind(const QString &path, const char *suffix)
+{
+    return QFileInfo(path).suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
+}
+
+// Loads in into paper: 0, or 2 said when the file cannot be read or a layered file lost a part on
+// the way (what was salvaged of it is no copy of the file, so nothing is made from it).
+int load(const QString &in, bool fromPsd, TPaper &paper)
+{
+    uint8_t damage = 0;
+    uint8_t code = fromPsd ? loadPsdFile(in, paper) : loadNativeImage(in, paper, &damage);
+    if (code == 0)
+        code = damage;
+    if (code == 0)
+        return 0;
+    tool::fail(in, fromPsd ? importReason(code) : tool::fileStatusText(code));
+    return 2;
 }
 
 int convert(const QString &in, const QString &out)
 {
-    const bool toPsd =
-        QFileInfo(out).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0;
-    const bool fromPsd =
-        QFileInfo(in).suffix().compare(QLatin1String("psd"), Qt::CaseInsensitive) == 0;
+    const bool fromPsd = isKind(in, "psd"), toPsd = isKind(out, "psd");
+    if (!fromPsd && !isKind(in, "qzi")) {
+        tool::fail(in, QStringLiteral("convert reads a .qzi or .psd file"));
+        return 1;
+    }
+    if (!toPsd && !isKind(out, "qzi")) {
+        tool::fail(out, QStringLiteral("convert writes a .qzi or .psd file"));
+        return 1;
+    }
     if (toPsd == fromPsd) {
-        std::fprintf(stderr, "convert goes from .qzi to .psd or from .psd to .qzi\n");
+        tool::fail(out, QStringLiteral("convert goes from .qzi to .psd or from .psd to .qzi"));
         return 1;
     }
     CHeadlessPaperApp app;
     HeadlessDocument doc;
-    if (!doc.paper)
+    if (!doc.paper) {
+        tool::fail(in, tool::fileStatusText(CS_LAYER_NOT_CREATED));
         return 2;
+    }
     std::unique_ptr<TPaper> &paper = doc.paper;
     paper->eventMngr().stopRecording();
-    int rc = 0;
-    const uint8_t code = fromPsd ? loadPsdFile(in, *paper) : loadNativeImage(in, *paper);
-    if (code != 0) {
-        rc = cannotRead(in, code, fromPsd ? importReason(code) : QString());
-    } else if (toPsd) {
-        const uint8_t s = savePsdFile(out, *paper, 6, true);
-        if (s != 0) {
-            std::fprintf(stderr, "cannot write %s (err=%d)\n", text(out).constData(), s);
-            rc = 3;
+    if (const int rc = load(in, fromPsd, *paper))
+        return rc;
+    if (toPsd) {
+        if (const uint8_t s = savePsdFile(out, *paper, 6, true)) {
+            tool::fail(out, QStringLiteral("cannot be written: %1").arg(tool::fileStatusText(s)));
+            return 3;
         }
-    } else {
-        uint32_t flags = kQziLayers | kQziThumbnail;
-        if (paper->maskMngr().hasMask())
-            flags |= kQziMasks;
-        if (!saveNativeImage(out, *paper, flags))
-            rc = 3;
+        return 0;
     }
-    return rc;
+    uint32_t flags = kQziLayers | kQziThumbnail;
+    if (paper->maskMngr().hasMask())
+        flags |= kQziMasks;
+    if (!saveNativeImage(out, *paper, flags)) {
+        tool::fail(out, QStringLiteral("cannot be written"));
+        return 3;
+    }
+    return 0;
 }
+
+const char kUsage[] =
+    "usage: kavrin-psd dump FILE | layers FILE OUTDIR | convert IN OUT\n"
+    "  dump     the document record and every layer record (one line each)\n"
+    "  layers   every layer's pixels as OUTDIR/layer-N.png and the merged picture as merged.png\n"
+    "  convert  .qzi -> .psd or .psd -> .qzi (by the extensions)\n"
+    "exit 0 done, 1 bad arguments, 2 the file cannot be read (or a part of it), 3 the output\n"
+    "cannot be written\n";
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication qapp(argc, argv);
-    const QStringList args = qapp.arguments();
-    const QString cmd = args.size() > 1 ? args[1] : QString();
-    if (cmd == QStringLiteral("dump") && args.size() == 3)
-        return dump(args[2]);
-    if (cmd == QStringLiteral("layers") && args.size() == 4)
-        return layers(args[2], args[3]);
-    if (cmd == QStringLiteral("convert") && args.size() == 4)
-        return convert(args[2], args[3]);
-    std::fprintf(stderr, "usage: kavrin-psd dump FILE | layers FILE OUTDIR | convert IN OUT\n");
-    return 1;
+    tool::startTool("kavrin-psd");
+    const QStringList args = tool::toolArguments(argc, argv);
+    if (tool::asksForHelp(args))
+        return tool::printHelp(kUsage);
+    int qtArgc = 1;
+    QCoreApplication qapp(qtArgc, argv);
+    const QString cmd = args.value(0);
+    if (cmd == QStringLiteral("dump") && args.size() == 2)
+        return dump(args[1]);
+    if (cmd == QStringLiteral("layers") && args.size() == 3)
+        return layers(args[1], args[2]);
+    if (cmd == QStringLiteral("convert") && args.size() == 3)
+        return convert(args[1], args[2]);
+    return tool::usageError(kUsage, 1);
 }

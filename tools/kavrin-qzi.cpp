@@ -2,10 +2,11 @@
 //
 //   kavrin-qzi dump FILE          every chunk (offset, tag, size) with the fields of its record
 //   kavrin-qzi resave IN OUT      loads IN and saves its layers, masks and thumbnail as OUT
-//   kavrin-qzi render IN OUT.png  loads IN and writes the composed picture as PNG
+//   kavrin-qzi render IN OUT.png  loads IN and writes the composed picture (in the format of the
+//                                 extension)
 //
-// Exit codes: 0 done, 1 bad arguments, 2 the file cannot be read (its status code is printed),
-// 3 the output cannot be written.
+// Exit codes: 0 done, 1 bad arguments, 2 the file cannot be read or lost a part while loading
+// (its status code is printed, nothing is written), 3 the output cannot be written.
 #include "core/image/canvas.h"
 #include "core/mask/mask_manager.h"
 #include "document/events/event_manager.h"
@@ -18,9 +19,12 @@
 #include "document/paper/paper.h"
 #include "document/view/composition.h"
 #include "document/view/outside_picture.h"
+#include "tool_support.h"
 
 #include <QCoreApplication>
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QtEndian>
 
@@ -76,14 +80,24 @@ void dumpLayer(const QByteArray &b, qsizetype at, uint32_t size)
     std::printf("  title \"%s\"\n", title.toUtf8().constData());
 }
 
+// Every chunk of the file; a file that is not a layered image, or whose chunks run past its end,
+// is said after what could be listed.
 int dump(const QString &path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "cannot open %s\n", path.toUtf8().constData());
+        tool::fail(path, tool::fileStatusText(f.exists() ? CS_CANNOT_OPEN : CS_FILE_MISSING));
         return 2;
     }
     const QByteArray b = f.readAll();
+    QBuffer head;
+    head.setData(b);
+    SImageFileHeader header;
+    if (const uint8_t code = head.open(QIODevice::ReadOnly) ? readImageHeader(head, header)
+                                                            : uint8_t(CS_CANNOT_OPEN)) {
+        tool::fail(path, tool::fileStatusText(code));
+        return 2;
+    }
     for (qsizetype at = 0; at + 8 <= b.size();) {
         const uint32_t tag = qFromLittleEndian<uint32_t>(b.constData() + at);
         const uint32_t size = qFromLittleEndian<uint32_t>(b.constData() + at + 4);
@@ -97,6 +111,11 @@ int dump(const QString &path)
             std::printf("  kind %d count %d compressed %d raw %d\n", i32(b, at + 16) & 0xFF,
                         i32(b, at + 20), i32(b, at + 24), i32(b, at + 28));
         at += 8 + qsizetype(size);
+        if (at > b.size() || (at < b.size() && at + 8 > b.size())) {
+            std::fflush(stdout);
+            tool::fail(path, tool::fileStatusText(at > b.size() ? CS_PAST_END : CS_READ_FAILED));
+            return 2;
+        }
     }
     return 0;
 }
@@ -106,43 +125,74 @@ int dump(const QString &path)
 bool writePng(TPaper &paper, const QString &path)
 {
     TMTC picture;
-    return composeOutsidePicture(paper, picture) && picture.imageView().save(path, "PNG");
+    return composeOutsidePicture(paper, picture) && tool::writePicture(picture.imageView(), path);
 }
+
+// Loads in into paper: 0, or 2 said when the file cannot be read or lost a part on the way (what
+// was salvaged of it is no copy of the file, so nothing is made from it).
+int load(const QString &in, TPaper &paper)
+{
+    uint8_t damage = 0;
+    uint8_t code = loadNativeImage(in, paper, &damage);
+    if (code == 0)
+        code = damage;
+    if (code == 0)
+        return 0;
+    tool::fail(in, tool::fileStatusText(code));
+    return 2;
+}
+
+const char kUsage[] = "usage: kavrin-qzi dump FILE | resave IN OUT.qzi | render IN OUT.png\n"
+                      "  dump    every chunk (offset, tag, size) with the fields of its record\n"
+                      "  resave  loads IN and saves its layers, masks and thumbnail as OUT\n"
+                      "  render  loads IN and writes the composed picture (the extension picks\n"
+                      "          the format: .png, .bmp, .jpg...)\n"
+                      "exit 0 done, 1 bad arguments, 2 the file cannot be read or is damaged,\n"
+                      "3 the output cannot be written\n";
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication qapp(argc, argv);
-    const QStringList args = qapp.arguments();
-    const QString cmd = args.size() > 1 ? args[1] : QString();
-    if (cmd == QStringLiteral("dump") && args.size() == 3)
-        return dump(args[2]);
-    if ((cmd != QStringLiteral("resave") && cmd != QStringLiteral("render")) || args.size() != 4) {
-        std::fprintf(stderr, "usage: kavrin-qzi dump FILE | resave IN OUT | render IN OUT.png\n");
+    tool::startTool("kavrin-qzi");
+    const QStringList args = tool::toolArguments(argc, argv);
+    if (tool::asksForHelp(args))
+        return tool::printHelp(kUsage);
+    int qtArgc = 1;
+    QCoreApplication qapp(qtArgc, argv);
+    const QString cmd = args.value(0);
+    if (cmd == QStringLiteral("dump") && args.size() == 2)
+        return dump(args[1]);
+    if ((cmd != QStringLiteral("resave") && cmd != QStringLiteral("render")) || args.size() != 3)
+        return tool::usageError(kUsage, 1);
+    const QString in = args[1], out = args[2];
+    if (cmd == QStringLiteral("render") && !tool::checkPictureOutput(out))
+        return 1;
+    if (cmd == QStringLiteral("resave") &&
+        QFileInfo(out).suffix().compare(QLatin1String("qzi"), Qt::CaseInsensitive) != 0) {
+        tool::fail(out, QStringLiteral("a layered image is written as .qzi"));
         return 1;
     }
     CHeadlessPaperApp app;
     HeadlessDocument doc;
-    if (!doc.paper)
+    if (!doc.paper) {
+        tool::fail(in, tool::fileStatusText(CS_LAYER_NOT_CREATED));
         return 2;
+    }
     std::unique_ptr<TPaper> &paper = doc.paper;
     paper->eventMngr().stopRecording();
-    int rc = 0;
-    const uint8_t code = loadNativeImage(args[2], *paper);
-    if (code != 0) {
-        std::fprintf(stderr, "cannot read %s (err=%d)\n", args[2].toUtf8().constData(), code);
-        rc = 2;
-    } else if (cmd == QStringLiteral("resave")) {
+    if (const int rc = load(in, *paper))
+        return rc;
+    if (cmd == QStringLiteral("resave")) {
         uint32_t flags = kQziLayers | kQziThumbnail;
         if (paper->maskMngr().hasMask())
             flags |= kQziMasks;
-        if (!saveNativeImage(args[3], *paper, flags))
-            rc = 3;
-    } else {
-        UpdateVRAM(*paper, false, true);
-        if (!writePng(*paper, args[3]))
-            rc = 3;
+        if (!saveNativeImage(out, *paper, flags)) {
+            tool::fail(out, QStringLiteral("cannot be written"));
+            return 3;
+        }
+        return 0;
     }
-    return rc;
+    UpdateVRAM(*paper, false, true);
+    return writePng(*paper, out) ? 0 : 3;
 }

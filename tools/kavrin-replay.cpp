@@ -40,6 +40,7 @@
 #include "paint/render/pen_render5.h"
 #include "paint/stroke/stroke.h"
 #include "paint/tone/tone_manager.h"
+#include "tool_support.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -71,7 +72,7 @@ const char *resultName(eEvPlayStat r)
 bool writePng(TPaper &paper, const QString &path)
 {
     TMTC picture;
-    return composeOutsidePicture(paper, picture) && picture.imageView().save(path, "PNG");
+    return composeOutsidePicture(paper, picture) && tool::writePicture(picture.imageView(), path);
 }
 
 // The oldest stream of path (a `.wpe` file, or a `.wpb` image's events) played into a fresh
@@ -80,8 +81,10 @@ int playLegacy(const QString &path, const QString &out, bool dump)
 {
     CHeadlessPaperOwner owner;
     std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
-    if (!paper)
+    if (!paper) {
+        tool::fail(path, QStringLiteral("no document can be made"));
         return 2;
+    }
     owner.attach(*paper);
     TEventPacket events;
     bool loaded;
@@ -100,7 +103,7 @@ int playLegacy(const QString &path, const QString &out, bool dump)
         loaded = events.LoadFromFile(path, check);
     }
     if (!loaded) {
-        std::fprintf(stderr, "cannot read the event stream of %s\n", path.toUtf8().constData());
+        tool::fail(path, QStringLiteral("the event stream cannot be read"));
         owner.detach();
         return 2;
     }
@@ -118,7 +121,7 @@ int playLegacy(const QString &path, const QString &out, bool dump)
     }
     int rc = 0;
     if (paper->getLayerCount() == 0) {
-        std::fprintf(stderr, "the stream made no canvas\n");
+        tool::fail(path, QStringLiteral("the stream made no canvas"));
         rc = 3;
     } else {
         UpdateVRAM(*paper, false, true);
@@ -132,9 +135,25 @@ int playLegacy(const QString &path, const QString &out, bool dump)
 
 } // namespace
 
+const char kUsage[] =
+    "usage: kavrin-replay FILE -o OUT.png [--dump] [--blank-start]\n"
+    "  plays an event file (.qe5, or the oldest .wpe stream and the stream inside a .wpb\n"
+    "  image) into a headless document and writes the composed picture (the extension picks\n"
+    "  the format: .png, .bmp, .jpg...)\n"
+    "  --dump         print every step, then the count of each operation\n"
+    "  --blank-start  start from a blank document of the creation's size\n"
+    "exit 0 done, 1 bad arguments, 2 the file cannot be read, 3 a step failed, 4 the picture\n"
+    "cannot be written\n";
+
 int main(int argc, char **argv)
 {
-    QCoreApplication qapp(argc, argv);
+    tool::startTool("kavrin-replay");
+    const QStringList args = tool::toolArguments(argc, argv);
+    if (tool::asksForHelp(args))
+        return tool::printHelp(kUsage);
+    // Qt sees only the tool's name: the arguments are the tool's.
+    int qtArgc = 1;
+    QCoreApplication qapp(qtArgc, argv);
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("the event file"));
     parser.addOption(
@@ -142,12 +161,14 @@ int main(int argc, char **argv)
     parser.addOption({QStringLiteral("dump"), QStringLiteral("print every step")});
     parser.addOption({QStringLiteral("blank-start"),
                       QStringLiteral("start from a blank document of the creation's size")});
-    parser.addHelpOption();
-    parser.process(qapp);
-    if (parser.positionalArguments().size() != 1 || !parser.isSet(QStringLiteral("o"))) {
-        std::fprintf(stderr, "usage: kavrin-replay FILE -o OUT.png [--dump] [--blank-start]\n");
-        return 1;
+    if (!parser.parse(QStringList{QStringLiteral("kavrin-replay")} + args) ||
+        parser.positionalArguments().size() != 1 || !parser.isSet(QStringLiteral("o"))) {
+        if (!parser.errorText().isEmpty())
+            tool::fail(parser.errorText());
+        return tool::usageError(kUsage, 1);
     }
+    if (!tool::checkPictureOutput(parser.value(QStringLiteral("o"))))
+        return 1;
     const bool dump = parser.isSet(QStringLiteral("dump"));
 
     CHeadlessPaperApp app;
@@ -162,14 +183,16 @@ int main(int argc, char **argv)
         return playLegacy(file, parser.value(QStringLiteral("o")), dump);
     CHeadlessPaperOwner owner;
     std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
-    if (!paper)
+    if (!paper) {
+        tool::fail(file, QStringLiteral("no document can be made"));
         return 2;
+    }
     owner.attach(*paper);
     CEventMngr &ev = paper->eventMngr();
 
     const uint8_t code = loadEventFile(parser.positionalArguments()[0], *paper);
     if (code != 0) {
-        std::fprintf(stderr, "cannot read the event file (err=%d)\n", code);
+        tool::fail(file, tool::fileStatusText(code));
         owner.detach();
         return 2;
     }
@@ -200,9 +223,11 @@ int main(int argc, char **argv)
             start = eEvStartStat::ersErrOther;
     }
     if (start != eEvStartStat::ersOK) {
-        std::fprintf(stderr, "%s\n%s\n",
-                     CEventMngr::getPlayStartMessage(start).toUtf8().constData(),
-                     ev.playError.toUtf8().constData());
+        // The program's own message, then what went wrong, on one line.
+        QString why = CEventMngr::getPlayStartMessage(start).simplified();
+        if (!ev.playError.isEmpty())
+            why += QStringLiteral(": ") + ev.playError.simplified();
+        tool::fail(file, why);
         owner.detach();
         return 3;
     }
@@ -225,8 +250,10 @@ int main(int argc, char **argv)
             std::printf("\t%s\t%s\n", name, resultName(r));
         }
         if (r == eEvPlayStat::epsError) {
-            std::fprintf(stderr, "step at offset %u failed: %s\n", from,
-                         ev.playError.toUtf8().constData());
+            std::fflush(stdout);
+            tool::fail(file, QStringLiteral("the step at offset %1 failed: %2")
+                                 .arg(from)
+                                 .arg(ev.playError.simplified()));
             rc = 3;
             break;
         }

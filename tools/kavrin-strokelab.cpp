@@ -43,6 +43,7 @@
 #include "paint/render/stroke_context.h"
 #include "paint/stroke/stroke_placement.h"
 #include "paint/stroke/stroke_placement4.h"
+#include "tool_support.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -111,6 +112,13 @@ struct Options
 {
     std::fprintf(stderr, "kavrin-strokelab: %s\n", qPrintable(message));
     std::exit(2);
+}
+
+// Writes the picture whole or not at all; a failed write (said by the writer) ends the tool.
+void writeOutput(const QImage &picture, const QString &path)
+{
+    if (!tool::writePicture(picture, path))
+        std::exit(2);
 }
 
 float number(const QString &text, const char *what)
@@ -259,6 +267,8 @@ Options parseOptions(const QCoreApplication &app)
     if (!p.isSet("output"))
         fail("an output file is needed (-o out.png)");
     o.output = p.value("output");
+    if (!tool::checkPictureOutput(o.output))
+        std::exit(2);
     if (p.isSet("size")) {
         const QStringList wh = p.value("size").split('x');
         if (wh.size() != 2)
@@ -471,8 +481,7 @@ class LabDocument
         const CBlockVMTC &img = *m_paper->getLayerData(0)->imageTC;
         TMTC out(img.width(), img.height());
         img.bltTo(out, {0, 0}, {0, 0, img.width(), img.height()}, 255, false);
-        if (!out.imageView().save(path, "PNG"))
-            fail(QStringLiteral("cannot write %1").arg(path));
+        writeOutput(out.imageView(), path);
     }
 
   private:
@@ -631,8 +640,8 @@ int runOlderEngine(const Options &o)
         drawEngine4(o, canvas);
     else
         drawEngine1(o, canvas);
-    if (!o.document && !canvas.layer().imageView().save(o.output, "PNG"))
-        fail(QStringLiteral("cannot write %1").arg(o.output));
+    if (!o.document)
+        writeOutput(canvas.layer().imageView(), o.output);
     return 0;
 }
 
@@ -641,7 +650,7 @@ bool writeChannel(const TChannel &ch, const QString &path)
     QImage img(ch.width(), ch.height(), QImage::Format_Grayscale8);
     for (int y = 0; y < ch.height(); ++y)
         std::copy_n(ch.seek8(0, y), ch.width(), img.scanLine(y));
-    return img.save(path, "PNG");
+    return tool::writePicture(img, path);
 }
 
 // The points as one version-5 stroke on a document-free layer; the layer is written.
@@ -692,8 +701,7 @@ int drawStroke(const Options &o, CPenShapeObj &nib, const SPenRenderAttr &attr)
         fail("out of memory for the canvas");
     if (!canvas.drawStroke(mngr, stroke, o.points))
         fail("the stroke did not start");
-    if (!canvas.layer().imageView().save(o.output, "PNG"))
-        fail(QStringLiteral("cannot write %1").arg(o.output));
+    writeOutput(canvas.layer().imageView(), o.output);
     std::printf("a stroke of %zu points, %d dabs, into %s\n", o.points.size(), dabs,
                 qPrintable(o.output));
     return 0;
@@ -703,6 +711,7 @@ int drawStroke(const Options &o, CPenShapeObj &nib, const SPenRenderAttr &attr)
 
 int main(int argc, char **argv)
 {
+    tool::startTool("kavrin-strokelab");
     QCoreApplication app(argc, argv);
     const Options o = parseOptions(app);
     if (o.engine != 5)
@@ -753,10 +762,10 @@ int main(int argc, char **argv)
     }
     render.endRender();
 
-    const bool saved =
-        o.channel ? writeChannel(alpha, o.output) : canvas.imageView().save(o.output, "PNG");
+    const bool saved = o.channel ? writeChannel(alpha, o.output)
+                                 : tool::writePicture(canvas.imageView(), o.output);
     if (!saved)
-        fail(QStringLiteral("cannot write %1").arg(o.output));
+        return 2;
     std::printf("%d of %zu dabs painted into %s\n", painted, dabs.size(), qPrintable(o.output));
     return 0;
 }

@@ -10,7 +10,10 @@
 // without one the whole content moves (code 56). --simple marks the transform as a plain move
 // (copies instead of resampling); --drag makes one drag step (nearest pixels) instead of the
 // commit (area average).
-// Exit status: 0 applied, 1 refused by the transform, 2 bad arguments or unreadable files.
+// Corners that span no area (all on one line or one point) are refused. The outputs' extensions
+// pick their formats; each is written whole or not at all.
+// Exit status: 0 applied, 1 refused by the transform, 2 bad arguments, unreadable or unwritable
+// files.
 #include "core/mask/mask_manager.h"
 #include "core/pixel/pixel.h"
 #include "core/tiles/block_channel.h"
@@ -23,6 +26,7 @@
 #include "document/paper/paper.h"
 #include "document/transform/select_transform.h"
 #include "document/transform/transform_driving.h"
+#include "tool_support.h"
 
 #include <QCoreApplication>
 #include <QImage>
@@ -37,13 +41,17 @@ namespace {
 
 constexpr int kApplied = 0, kRefused = 1, kBadArguments = 2;
 
+const char kUsage[] =
+    "usage: kavrin-transformlab LAYER.png OUT.png --corners x0,y0,x1,y1,x2,y2,x3,y3 "
+    "[--mask MASK.png] [--mask-out M.png] [--simple] [--drag]\n"
+    "  the corners are top-left, top-right, bottom-right and bottom-left, in pixels; the\n"
+    "  outputs' extensions pick their formats (.png, .bmp, .jpg...)\n"
+    "exit 0 applied, 1 refused by the transform, 2 bad arguments, unreadable or unwritable files\n";
+
 int usage(const char *why)
 {
-    std::fprintf(stderr, "kavrin-transformlab: %s\n", why);
-    std::fprintf(stderr, "usage: kavrin-transformlab LAYER.png OUT.png --corners "
-                         "x0,y0,x1,y1,x2,y2,x3,y3 [--mask MASK.png] [--mask-out M.png] "
-                         "[--simple] [--drag]\n");
-    return kBadArguments;
+    tool::fail(QString::fromUtf8(why));
+    return tool::usageError(kUsage, kBadArguments);
 }
 
 struct Options
@@ -71,6 +79,24 @@ bool parseCorners(const QString &text, sFPos *c)
     return true;
 }
 
+// Whether the corners span an area: not all four on one line (or one point), which would map
+// the whole layer onto nothing. A frame that twists over itself still spans one.
+bool spansArea(const sFPos *c)
+{
+    for (int skip = 0; skip < 4; ++skip) {
+        const sFPos *p[3];
+        for (int i = 0, n = 0; i < 4; ++i)
+            if (i != skip)
+                p[n++] = &c[i];
+        const double cross = (double(p[1]->x) - p[0]->x) * (double(p[2]->y) - p[0]->y) -
+                             (double(p[1]->y) - p[0]->y) * (double(p[2]->x) - p[0]->x);
+        // Twice the triangle's area, in square pixels.
+        if (std::fabs(cross) >= 1e-6)
+            return true;
+    }
+    return false;
+}
+
 // Empty on success, else what is wrong.
 const char *parse(const QStringList &args, Options &o)
 {
@@ -82,6 +108,8 @@ const char *parse(const QStringList &args, Options &o)
         if (a == QLatin1String("--corners")) {
             if (!hasNext || !parseCorners(args[++i], o.corners))
                 return "--corners needs eight finite numbers within 2^24";
+            if (!spansArea(o.corners))
+                return "--corners make a frame of no area (all on one line or one point)";
             corners = true;
         } else if (a == QLatin1String("--mask")) {
             if (!hasNext)
@@ -125,7 +153,7 @@ bool saveLayer(const CBlockVMTC &img, const QString &path)
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
             out.setPixel(x, y, img.getColor(x, y));
-    return out.save(path, "PNG");
+    return tool::writePicture(out, path);
 }
 
 bool saveMask(const CMaskData &md, const QSize &size, const QString &path)
@@ -134,7 +162,7 @@ bool saveMask(const CMaskData &md, const QSize &size, const QString &path)
     for (int y = 0; y < size.height(); ++y)
         for (int x = 0; x < size.width(); ++x)
             out.scanLine(y)[x] = uint8_t(std::max(md.getMaskValue(x, y), 0));
-    return out.save(path, "PNG");
+    return tool::writePicture(out, path);
 }
 
 // One drag step over the frame of the content: the pixels lifted, the corners set, mapped once.
@@ -153,31 +181,42 @@ bool dragStep(TPaper &paper, const Options &o)
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
+    tool::startTool("kavrin-transformlab");
+    const QStringList args = tool::toolArguments(argc, argv);
+    if (tool::asksForHelp(args))
+        return tool::printHelp(kUsage);
+    int qtArgc = 1;
+    QCoreApplication app(qtArgc, argv);
     Options o;
-    if (const char *why = parse(app.arguments(), o))
+    if (const char *why = parse(QStringList{QStringLiteral("kavrin-transformlab")} + args, o))
         return usage(why);
+    if (!tool::checkPictureOutput(o.out) ||
+        (!o.maskOut.isEmpty() && !tool::checkPictureOutput(o.maskOut)))
+        return kBadArguments;
     QImage pic;
     if (!pic.load(o.layer) || pic.isNull()) {
-        std::fprintf(stderr, "kavrin-transformlab: cannot read %s\n", qPrintable(o.layer));
+        tool::fail(o.layer, QStringLiteral("cannot be read as a picture"));
         return kBadArguments;
     }
     QImage mask;
     if (!o.mask.isEmpty() && (!mask.load(o.mask) || mask.size() != pic.size())) {
-        std::fprintf(stderr, "kavrin-transformlab: cannot read %s as a mask of the picture's size\n",
-                     qPrintable(o.mask));
+        tool::fail(o.mask, QStringLiteral("cannot be read as a mask of the picture's size"));
         return kBadArguments;
     }
     initialiseDocument();
     CHeadlessPaperApp hooks;
     CHeadlessPaperOwner owner;
     std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
-    if (!paper)
+    if (!paper) {
+        tool::fail(QStringLiteral("no document can be made"));
         return kRefused;
+    }
     owner.attach(*paper);
     const sSize size{pic.width(), pic.height()};
     int status = kRefused;
-    if (setupHeadlessPaper(*paper, size, 0xFFFFFF, 1)) {
+    if (!setupHeadlessPaper(*paper, size, 0xFFFFFF, 1)) {
+        tool::fail(o.layer, QStringLiteral("no document of the picture's size can be made"));
+    } else {
         loadLayer(*paper->getLayerData(0)->imageTC, pic);
         if (!mask.isNull()) {
             CMaskData &md = *paper->getActiveMaskData();
@@ -192,11 +231,10 @@ int main(int argc, char **argv)
                                : eventFreeTransform(*paper, o.corners[0], o.corners[1],
                                                     o.corners[2], o.corners[3], o.simple, code);
         if (!ok) {
-            std::fprintf(stderr, "kavrin-transformlab: the transform could not be applied\n");
+            tool::fail(o.layer, QStringLiteral("the transform could not be applied"));
         } else if (!saveLayer(*paper->getLayerData(0)->imageTC, o.out) ||
                    (!o.maskOut.isEmpty() &&
                     !saveMask(*paper->getActiveMaskData(), pic.size(), o.maskOut))) {
-            std::fprintf(stderr, "kavrin-transformlab: cannot write the result\n");
             status = kBadArguments;
         } else {
             status = kApplied;

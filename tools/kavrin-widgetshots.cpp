@@ -481,6 +481,9 @@ QImage pickerDialogRing()
 #include "ui/controls/mode_drop_downs.h"
 #include "ui/controls/pressure_gamma.h"
 
+#include "tool_support.h"
+
+#include <QFileInfo>
 #include <QMouseEvent>
 
 namespace {
@@ -1235,23 +1238,37 @@ std::vector<Shot> allShots()
     };
 }
 
+const char kUsage[] = "usage: kavrin-widgetshots [--system] OUTDIR [FAMILY...]\n"
+                      "       kavrin-widgetshots --list\n"
+                      "  writes OUTDIR/<family>/<name>.png (every family when none is named);\n"
+                      "  --list names the shots, --system takes the system's colours\n"
+                      "exit 0 done, 1 a shot cannot be written, 2 bad arguments\n";
+
 int usage()
 {
-    std::fprintf(stderr, "usage: kavrin-widgetshots [--system] OUTDIR [FAMILY...]\n"
-                         "       kavrin-widgetshots --list\n");
-    return 2;
+    return tool::usageError(kUsage, 2);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
+    tool::startTool("kavrin-widgetshots");
+    QStringList args = tool::toolArguments(argc, argv);
+    if (tool::asksForHelp(args))
+        return tool::printHelp(kUsage);
     const bool list = args.removeAll("--list") > 0;
     const bool system = args.removeAll("--system") > 0;
+    // An option it does not know is no folder to write into.
+    for (const QString &a : args)
+        if (a.startsWith(u'-')) {
+            tool::fail(QStringLiteral("unknown option %1").arg(a));
+            return usage();
+        }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     const std::vector<Shot> shots = allShots();
     if (list) {
         for (const Shot &s : shots)
@@ -1264,9 +1281,13 @@ int main(int argc, char **argv)
     for (const QString &family : args)
         if (std::none_of(shots.begin(), shots.end(),
                          [&](const Shot &s) { return s.family == family; })) {
-            std::fprintf(stderr, "kavrin-widgetshots: no family \"%s\"\n", qPrintable(family));
+            tool::fail(QStringLiteral("no family \"%1\"").arg(family));
             return 2;
         }
+    if (!QDir().mkpath(outDir) || !QFileInfo(outDir).isDir()) {
+        tool::fail(outDir, QStringLiteral("the folder cannot be made"));
+        return 1;
+    }
     if (!system)
         installSysColorTable(fixedSysColorTable());
     initialiseUserInterface();
@@ -1277,8 +1298,12 @@ int main(int argc, char **argv)
             continue;
         const QString dir = outDir + u'/' + s.family;
         const QString path = dir + u'/' + s.name + QStringLiteral(".png");
-        if (!QDir().mkpath(dir) || !s.make().save(path)) {
-            std::fprintf(stderr, "kavrin-widgetshots: cannot write %s\n", qPrintable(path));
+        if (!QDir().mkpath(dir)) {
+            tool::fail(dir, QStringLiteral("the folder cannot be made"));
+            ++failed;
+            continue;
+        }
+        if (!tool::writePicture(s.make(), path)) {
             ++failed;
             continue;
         }

@@ -697,16 +697,25 @@ uint8_t readEventChunk(QIODevice &stream, TPaper &paper, int64_t start, SQziRead
     return CS_OK;
 }
 
+// Keeps the first failure that lost part of the file.
+void noteDamage(SQziReadContext &ctx, uint8_t status)
+{
+    if (ctx.damage == CS_OK)
+        ctx.damage = status;
+}
+
 uint8_t dispatchChunk(QIODevice &stream, TPaper &paper, const SChunkHeader &head, int64_t start,
                       SQziReadContext &ctx, SChunkWalk &walk)
 {
     const uint32_t tag = head.tag;
     if (tag == kTagQLYR) {
         const uint8_t r = readLayerChunk(stream, paper, head.size, ctx);
-        if (r != CS_OK)
+        if (r != CS_OK) {
+            noteDamage(ctx, r);
             showWarning(QStringLiteral("%1の読み込みに失敗しました! (err=%2)")
                             .arg(QStringLiteral("レイヤ"))
                             .arg(r));
+        }
         return r;
     }
     if (tag == kTagQMSK) {
@@ -726,14 +735,20 @@ uint8_t dispatchChunk(QIODevice &stream, TPaper &paper, const SChunkHeader &head
         } catch (...) {
             r = CS_EXCEPTION;
         }
-        if (r != CS_OK)
+        if (r != CS_OK) {
+            noteDamage(ctx, r);
             showWarning(QStringLiteral("%1の読み込みに失敗しました! (err=%2)")
                             .arg(QStringLiteral("マスク"))
                             .arg(r));
+        }
         return r;
     }
-    if (tag == kTagQEVP || tag == kTagQEVS)
-        return readEventChunk(stream, paper, start, ctx, walk);
+    if (tag == kTagQEVP || tag == kTagQEVS) {
+        const uint8_t r = readEventChunk(stream, paper, start, ctx, walk);
+        if (r != CS_OK)
+            noteDamage(ctx, r);
+        return r;
+    }
     if (tag == kTagQTNL)
         return CS_THUMBNAIL_SKIPPED;
     if (tag == kTagQBIM || tag == kTagQBMK)
@@ -756,11 +771,13 @@ uint8_t readImageChunks(QIODevice &stream, TPaper &paper, SQziReadContext &ctx)
         SChunkHeader head;
         if (readChunkHeader(stream, head) != CS_OK) {
             status = CS_READ_FAILED;
+            noteDamage(ctx, status);
             break;
         }
         // A chunk that cannot be all there is refused before any of it is read.
         if (start + kChunkHeaderSize + int64_t(head.size) > ctx.fileSize) {
             status = CS_PAST_END;
+            noteDamage(ctx, status);
             break;
         }
         status = dispatchChunk(stream, paper, head, start, ctx, walk);
@@ -769,6 +786,7 @@ uint8_t readImageChunks(QIODevice &stream, TPaper &paper, SQziReadContext &ctx)
         const uint8_t s = skipChunk(stream, start, head);
         if (s != CS_OK) {
             status = s;
+            noteDamage(ctx, status);
             break;
         }
     }
@@ -831,6 +849,10 @@ uint8_t loadBody(QIODevice &stream, TPaper &paper, const SImageFileHeader &h, co
         }
     }
     finishMasks(paper, h);
+    // What was salvaged of a damaged file is not that file: it gets no path, so that a save asks
+    // for a name instead of replacing the file with less.
+    if (ctx.damage != CS_OK)
+        paper.m_filename.clear();
     const int32_t active = paper.layerMngr().chkIndex(h.activeLayer) ? h.activeLayer : 0;
     EventLayerActive(paper, flow, active, true);
     // The display shows the loaded layers (a thumbnail saved next is made from it).
@@ -841,8 +863,10 @@ uint8_t loadBody(QIODevice &stream, TPaper &paper, const SImageFileHeader &h, co
 
 } // namespace
 
-uint8_t loadNativeImage(QIODevice &stream, const QString &path, TPaper &paper)
+uint8_t loadNativeImage(QIODevice &stream, const QString &path, TPaper &paper, uint8_t *damage)
 {
+    if (damage)
+        *damage = CS_OK;
     try {
         SImageFileHeader h;
         if (uint8_t r = readImageHeader(stream, h))
@@ -860,21 +884,26 @@ uint8_t loadNativeImage(QIODevice &stream, const QString &path, TPaper &paper)
         ctx.fileSize = stream.size();
         ctx.fileVersion = h.version;
         ctx.progress = progress.get();
-        return loadBody(stream, paper, h, path, ctx);
+        const uint8_t r = loadBody(stream, paper, h, path, ctx);
+        if (damage)
+            *damage = ctx.damage;
+        return r;
     } catch (...) {
         return CS_EXCEPTION;
     }
 }
 
-uint8_t loadNativeImage(const QString &path, TPaper &paper)
+uint8_t loadNativeImage(const QString &path, TPaper &paper, uint8_t *damage)
 {
+    if (damage)
+        *damage = CS_OK;
     try {
         if (!QFileInfo::exists(path))
             return CS_FILE_MISSING;
         std::unique_ptr<QFile> file = tryCreateFileStream(path, QIODevice::ReadOnly);
         if (!file)
             return CS_CANNOT_OPEN;
-        return loadNativeImage(*file, path, paper);
+        return loadNativeImage(*file, path, paper, damage);
     } catch (...) {
         return CS_EXCEPTION;
     }

@@ -90,13 +90,18 @@ static_assert(offsetof(SImageFileHeader, maskTotalNum) == 46);
 bool saveNativeImage(const QString &path, TPaper &paper, uint32_t flags);
 
 // Rebuilds paper from the file; the paper belongs to a fresh document window whose recording
-// the caller has stopped (the file's events, when it has any, are recorded on from). 4 no such file, 6 it cannot be opened, the header's codes (the
-// paper untouched), 21 the new document cannot be made, 3 an exception; 0 also when damaged
-// chunks were warned of and skipped (the document keeps what could be read).
-uint8_t loadNativeImage(const QString &path, TPaper &paper);
+// the caller has stopped (the file's events, when it has any, are recorded on from). 4 no such
+// file, 6 it cannot be opened, the header's codes (the paper untouched), 21 the new document cannot
+// be made, 3 an exception; 0 also when damaged chunks were warned of and skipped (the document
+// keeps what could be read). A load that lost part of the file sets *damage (when given) to the
+// code of the first layer, mask or event chunk that failed, or to the code that ended the reading
+// early; else 0 (chunks of unknown tags are only ignored). Such a document keeps no path: saving it
+// asks for a name, so that the damaged file is never replaced by the part of it that could be read.
+uint8_t loadNativeImage(const QString &path, TPaper &paper, uint8_t *damage = nullptr);
 // The same from a stream that holds the file from its position to its end (path names the
 // document).
-uint8_t loadNativeImage(QIODevice &stream, const QString &path, TPaper &paper);
+uint8_t loadNativeImage(QIODevice &stream, const QString &path, TPaper &paper,
+                        uint8_t *damage = nullptr);
 
 // Reads and checks the header at the stream position: 9 short, 16 tag, 17 size, 12 a version
 // above 2, 13 a width or height outside 1..10000.
@@ -144,10 +149,13 @@ struct SQziReadContext
     int64_t fileSize = 0;
     uint32_t fileVersion = kQziVersion;
     IPaperProgress *progress = nullptr;
+    // The first failure that lost part of the file (see loadNativeImage), 0 while there is none.
+    uint8_t damage = 0;
 };
 
 // The chunks from the stream position to the end of the file (see loadNativeImage); the status of
-// the last chunk handled, or 9, 10 or 11 when the reading had to stop.
+// the last chunk handled, or 9, 10 or 11 when the reading had to stop. ctx.damage keeps the first
+// failure that lost part of the file.
 [[nodiscard]] uint8_t readImageChunks(QIODevice &stream, TPaper &paper, SQziReadContext &ctx);
 // The rest of a `QLYR` chunk whose 8-byte head (size chunkSize) was just read, and its runs. The
 // record is checked before the layer is made: 17 a size under 72 or a mode above 21, 12 a version

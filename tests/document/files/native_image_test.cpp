@@ -588,4 +588,56 @@ TEST(NativeImageFile, FailedSaveAnswersFalseAndKeepsTheOldFile)
     EXPECT_EQ(readFile(path), QByteArray("old contents"));
 }
 
+// A load that lost part of the file says so beside the warnings, and the salvaged document keeps
+// no path, so that saving it cannot replace the damaged file with less.
+TEST(NewUserFaultsNativeImage, ADamagedLoadIsReportedAndLeavesTheDocumentPathless)
+{
+    CorruptFixture f;
+    const std::vector<Chunk> cs = chunksOf(f.good);
+    struct Case
+    {
+        const char *name;
+        std::function<void(QByteArray &)> damage;
+        uint8_t code; // what the load reports lost, 0 nothing
+    };
+    const Case cases[] = {
+        {"intact", [](QByteArray &) {}, CS_OK},
+        {"unknown tag in the middle",
+         [&](QByteArray &b) {
+             b.insert(nth(cs, "QLYR", 1).at, QByteArray("ZZZZ\x04\0\0\0abcd", 12));
+         },
+         CS_OK},
+        {"cut inside a run's head", [&](QByteArray &b) { b.truncate(nth(cs, "QBIM", 1).at + 20); },
+         CS_READ_FAILED},
+        {"cut inside a layer record",
+         [&](QByteArray &b) { b.truncate(nth(cs, "QLYR", 2).at + 30); }, CS_PAST_END},
+        {"cut inside a chunk head", [&](QByteArray &b) { b.truncate(nth(cs, "QLYR", 2).at + 4); },
+         CS_READ_FAILED},
+        {"layer version 2",
+         [&](QByteArray &b) { putAt<uint16_t>(b, nth(cs, "QLYR", 1).at + 8 + 54, 2); },
+         CS_BAD_VERSION},
+        {"run kind 3", [&](QByteArray &b) { b[nth(cs, "QBIM", 0).at + 16] = 3; }, CS_BAD_RUN_KIND},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        QByteArray b = f.good;
+        c.damage(b);
+        writeFile(f.dir.filePath("d.qzi"), b);
+        HeadlessDocument d;
+        d.paper->eventMngr().stopRecording();
+        CapturedMessages msgs;
+        uint8_t damage = 0xFF;
+        // What loads is as before: the header was good, so the answer is 0.
+        ASSERT_EQ(loadNativeImage(f.dir.filePath("d.qzi"), *d.paper, &damage), CS_OK);
+        EXPECT_EQ(damage, c.code);
+        EXPECT_GE(d.paper->getLayerCount(), 1);
+        if (c.code == CS_OK) {
+            EXPECT_EQ(d.paper->m_filename, f.dir.filePath("d.qzi"));
+        } else {
+            EXPECT_TRUE(d.paper->m_filename.isEmpty());
+            EXPECT_FALSE(msgs.warnings.isEmpty());
+        }
+    }
+}
+
 } // namespace
