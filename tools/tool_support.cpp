@@ -1,5 +1,7 @@
 #include "tool_support.h"
 
+#include "platform/system/environment.h"
+
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QSaveFile>
@@ -137,6 +139,7 @@ void startTool(const char *name)
 {
     gToolName = name;
     std::signal(SIGXFSZ, SIG_IGN);
+    ensureRuntimeFolder();
 }
 
 QStringList toolArguments(int argc, char **argv)

@@ -15,7 +15,8 @@
 namespace tool {
 
 // Names the tool in its messages. A write past the file-size limit then fails with an error the
-// tool reports, instead of the signal that would end it with a half-written file.
+// tool reports, instead of the signal that would end it with a half-written file. Called before
+// the Qt application is made: it also gives the process a runtime folder when it has none.
 void startTool(const char *name);
 
 // argv[1..] as text. The tools hand Qt only their own name, so that Qt's options (-title,
