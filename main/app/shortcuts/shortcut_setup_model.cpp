@@ -455,7 +455,8 @@ void CShortCutSetupModel::updateButtons()
     }
     const QString &text = FRows[size_t(FRow)].keyText;
     btnDecisionEnabled = btnCancel1Enabled = text != FOldEditText;
-    const bool hasKey = !text.isEmpty() && !(FState & stEdit);
+    // Adding and deleting act on what the row holds: not while a key entered there waits.
+    const bool hasKey = !text.isEmpty() && !(FState & stEdit) && text == FOldEditText;
     // One key per tool: tools of a category share it and cycle.
     btnAddEnabled = hasKey && FMainType != smTool;
     // The binding of Enter cannot be changed, nor deleted.

@@ -1,6 +1,7 @@
 #include "app/shortcuts/shortcut_manager.h"
 
 #include "platform/desktop/keys.h"
+#include "shortcut_test_support.h"
 
 #include <gtest/gtest.h>
 

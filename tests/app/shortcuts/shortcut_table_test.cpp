@@ -1,6 +1,7 @@
 #include "app/shortcuts/shortcut_table.h"
 
 #include "platform/system/environment.h"
+#include "shortcut_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,14 @@
 #include <QString>
 #include <QStringList>
 
+#include <ostream>
 #include <sys/resource.h>
+
+// Texts in test failures as text.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 // Answers the shortcut file dialogs with path (an empty path cancels them) for the lifetime of
 // the guard, noting what they were asked.
