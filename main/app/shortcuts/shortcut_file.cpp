@@ -58,8 +58,8 @@ bool keepsBinding(qlonglong command, qlonglong key)
 {
     // A command of a newer program, a key no shortcut word can hold and the modifiers alone
     // are left out; the rest of the file still loads.
-    return command > 0 && command <= 0xFFFF && shortCutRowOfCommand(int(command)) > 0 &&
-           key >= 1 && key <= 254 && !(key >= 16 && key <= 18);
+    return command > 0 && command <= 0xFFFF && shortCutRowOfCommand(int(command)) > 0 && key >= 1 &&
+           key <= 254 && !(key >= 16 && key <= 18);
 }
 
 bool readDocument(const QString &path, QDomDocument &doc)
@@ -173,7 +173,8 @@ bool CShortCutMngr::load(const QString &path, CShortCutMngr &mngr)
     if (readShortCutFile(path, mngr, status))
         return true;
     if (status != kStatusMissing)
-        showWarning(QStringLiteral("%1の読み込みに失敗しました! (err=%2)").arg(kSetName).arg(status));
+        showWarning(
+            QStringLiteral("%1の読み込みに失敗しました! (err=%2)").arg(kSetName).arg(status));
     mngr.initShortCutAll();
     return false;
 }

@@ -48,6 +48,8 @@ struct SDefaultKey
 };
 constexpr uint8_t S = 1, C = 2, A = 4;
 
+// One menu or tool family a line.
+// clang-format off
 constexpr SDefaultKey kDefaultKeys[] = {
     // File
     {16, 'N', C}, {17, 'V', S | C}, {18, 'O', C}, {19, 'O', C | A}, {20, 'W', C}, {21, 'S', C},
@@ -98,6 +100,7 @@ constexpr SDefaultKey kDefaultKeys[] = {
     {1360, VK_OEM_6, C}, {1361, VK_OEM_4, C}, {1362, VK_OEM_6, A}, {1363, VK_OEM_4, A},
     {1364, 'N', S | C | A},
 };
+// clang-format on
 
 } // namespace
 
@@ -269,8 +272,8 @@ void CShortCutMngr::makeViewList(CShortCutMngr &dst) const
             found = true;
         }
         if (!found)
-            dst.appendObj({getMainType(row), getSubType(row), command, 0, false, false, false,
-                           false});
+            dst.appendObj(
+                {getMainType(row), getSubType(row), command, 0, false, false, false, false});
     }
 }
 
@@ -335,8 +338,8 @@ int CShortCutMngr::getCommandFromName(const QString &name) const
     return 0;
 }
 
-bool CShortCutMngr::getTableRange(TShortCutMainType mainType, TShortCutSubType subType,
-                                  int &first, int &last) const
+bool CShortCutMngr::getTableRange(TShortCutMainType mainType, TShortCutSubType subType, int &first,
+                                  int &last) const
 {
     switch (mainType) {
     case smMenu:

@@ -83,6 +83,17 @@ TShortCutSetupForm::TShortCutSetupForm(CShortCutMngr &table, QWidget *owner)
         move(screen->geometry().center() - rect().center());
 }
 
+TShortCutSetupForm::~TShortCutSetupForm()
+{
+    // The controls outlive the model while the base class deletes them: nothing they do on
+    // the way out (a focus change, a current item cleared) may reach it.
+    valueListEditor->onKeyDown = nullptr;
+    valueListEditor->onKeyUp = nullptr;
+    valueListEditor->onExit = nullptr;
+    valueListEditor->disconnect(this);
+    TreeView->disconnect(this);
+}
+
 void TShortCutSetupForm::createTree()
 {
     TreeView = new QTreeWidget(this);
@@ -156,17 +167,22 @@ QPushButton *TShortCutSetupForm::addButton(const QString &caption,
 
 void TShortCutSetupForm::createButtons()
 {
-    btnDecision = addButton(QStringLiteral("編集の確定"), &CShortCutSetupModel::btnDecisionClick, true);
-    btnCancel1 = addButton(QStringLiteral("編集の取り消し"), &CShortCutSetupModel::btnCancel1Click,
-                           true);
-    btnAdd = addButton(QStringLiteral("ショートカットキーの追加"), &CShortCutSetupModel::btnAddClick,
-                       true);
+    btnDecision =
+        addButton(QStringLiteral("編集の確定"), &CShortCutSetupModel::btnDecisionClick, true);
+    btnCancel1 =
+        addButton(QStringLiteral("編集の取り消し"), &CShortCutSetupModel::btnCancel1Click, true);
+    btnAdd = addButton(QStringLiteral("ショートカットキーの追加"),
+                       &CShortCutSetupModel::btnAddClick, true);
     btnDelete = addButton(QStringLiteral("ショートカットーキーの削除"),
                           &CShortCutSetupModel::btnDeleteClick, true);
-    btnDup = addButton(QStringLiteral("重複先を削除して確定"), &CShortCutSetupModel::btnDupClick, true);
-    btnInit = addButton(QStringLiteral("初期設定に戻す"), &CShortCutSetupModel::btnInitClick, false);
-    btnImport = addButton(QStringLiteral("インポート"), &CShortCutSetupModel::btnImportClick, false);
-    btnExport = addButton(QStringLiteral("エクスポート"), &CShortCutSetupModel::btnExportClick, false);
+    btnDup =
+        addButton(QStringLiteral("重複先を削除して確定"), &CShortCutSetupModel::btnDupClick, true);
+    btnInit =
+        addButton(QStringLiteral("初期設定に戻す"), &CShortCutSetupModel::btnInitClick, false);
+    btnImport =
+        addButton(QStringLiteral("インポート"), &CShortCutSetupModel::btnImportClick, false);
+    btnExport =
+        addButton(QStringLiteral("エクスポート"), &CShortCutSetupModel::btnExportClick, false);
     ButtonOK->setAutoDefault(false);
     ButtonOK->setDefault(false); // Enter is a key to bind, not the OK button
     ButtonCancel->setAutoDefault(false);
@@ -179,8 +195,7 @@ void TShortCutSetupForm::layoutControls()
     const int listWidth = right - kMargin - (kMargin + kTreeWidth + 6);
     const int listLeft = kMargin + kTreeWidth + 6;
     TreeView->setGeometry(kMargin, kMargin, kTreeWidth, h - 2 * kMargin);
-    valueListEditor->setGeometry(listLeft, kMargin, listWidth,
-                                 h - 3 * kMargin - kPanelHeight + 2);
+    valueListEditor->setGeometry(listLeft, kMargin, listWidth, h - 3 * kMargin - kPanelHeight + 2);
     Panel1->setGeometry(listLeft, h - kMargin - kPanelHeight, listWidth, kPanelHeight);
     lblMessage->setGeometry(6, 4, listWidth - 12, kPanelHeight - 8);
     const struct

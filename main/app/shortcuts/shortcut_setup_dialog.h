@@ -35,6 +35,7 @@ class TShortCutSetupForm : public TDialogBaseForm
   public:
     // Edits a working copy of table; OK puts it back into table.
     explicit TShortCutSetupForm(CShortCutMngr &table, QWidget *owner = nullptr);
+    ~TShortCutSetupForm() override;
 
     CShortCutSetupModel &model() { return FModel; }
     // The list's row as the model numbers them (0-based).

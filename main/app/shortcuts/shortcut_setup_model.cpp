@@ -334,9 +334,9 @@ void CShortCutSetupModel::confirmEdit()
     int keepEntry = r.entry, keepRow = FRow;
     if ((FState & stInsert) && FSetKey != 0 && FErrType == seNone) {
         const CShortCutObj *src = FShortCutMngrEdit.getObj(FInsertKeyIdx);
-        if (src && FShortCutMngrEdit.setData(FInsertIdx, src->FMainType, src->FSubType,
-                                             src->FCommand, FSetKey, FShift, FCtrl, FAlt,
-                                             false) >= 0)
+        if (src &&
+            FShortCutMngrEdit.setData(FInsertIdx, src->FMainType, src->FSubType, src->FCommand,
+                                      FSetKey, FShift, FCtrl, FAlt, false) >= 0)
             keepEntry = FInsertIdx;
         clearModifiers();
         FState &= ~TShortCutStates(stInsert);
@@ -393,9 +393,8 @@ bool CShortCutSetupModel::getListRange(int &first, int &last) const
     first = last = -1;
     for (int i = 0; i < FShortCutMngrEdit.count(); ++i) {
         const CShortCutObj &o = *FShortCutMngrEdit.getObj(i);
-        const bool inRange = FMainType == smMenu
-                                 ? o.FMainType == smMenu && o.FSubType == FSubType
-                                 : o.FMainType == FMainType;
+        const bool inRange = FMainType == smMenu ? o.FMainType == smMenu && o.FSubType == FSubType
+                                                 : o.FMainType == FMainType;
         if (!inRange)
             continue;
         if (first < 0)

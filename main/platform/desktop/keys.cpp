@@ -107,18 +107,15 @@ struct KeyName
 
 // Named keys that are not letters, digits, function keys or keypad digits.
 constexpr KeyName kKeyNames[] = {
-    {VK_BACK, "Backspace"},   {VK_TAB, "Tab"},        {VK_RETURN, "Enter"},
-    {VK_SHIFT, "Shift"},      {VK_CONTROL, "Ctrl"},   {VK_MENU, "Alt"},
-    {VK_ESCAPE, "Esc"},       {VK_SPACE, "Space"},    {VK_PRIOR, "Page Up"},
-    {VK_NEXT, "Page Down"},   {VK_END, "End"},        {VK_HOME, "Home"},
-    {VK_LEFT, "Left"},        {VK_UP, "Up"},          {VK_RIGHT, "Right"},
-    {VK_DOWN, "Down"},        {VK_INSERT, "Insert"},  {VK_DELETE, "Delete"},
-    {VK_MULTIPLY, "Num *"},   {VK_ADD, "Num +"},      {VK_SUBTRACT, "Num -"},
-    {VK_DECIMAL, "Num Del"},  {VK_DIVIDE, "Num /"},   {VK_OEM_1, ";"},
-    {VK_OEM_PLUS, "="},       {VK_OEM_COMMA, ","},    {VK_OEM_MINUS, "-"},
-    {VK_OEM_PERIOD, "."},     {VK_OEM_2, "/"},        {VK_OEM_3, "`"},
-    {VK_OEM_4, "["},          {VK_OEM_5, "\\"},       {VK_OEM_6, "]"},
-    {VK_OEM_7, "'"},          {VK_OEM_102, "\\"},
+    {VK_BACK, "Backspace"}, {VK_TAB, "Tab"},         {VK_RETURN, "Enter"},   {VK_SHIFT, "Shift"},
+    {VK_CONTROL, "Ctrl"},   {VK_MENU, "Alt"},        {VK_ESCAPE, "Esc"},     {VK_SPACE, "Space"},
+    {VK_PRIOR, "Page Up"},  {VK_NEXT, "Page Down"},  {VK_END, "End"},        {VK_HOME, "Home"},
+    {VK_LEFT, "Left"},      {VK_UP, "Up"},           {VK_RIGHT, "Right"},    {VK_DOWN, "Down"},
+    {VK_INSERT, "Insert"},  {VK_DELETE, "Delete"},   {VK_MULTIPLY, "Num *"}, {VK_ADD, "Num +"},
+    {VK_SUBTRACT, "Num -"}, {VK_DECIMAL, "Num Del"}, {VK_DIVIDE, "Num /"},   {VK_OEM_1, ";"},
+    {VK_OEM_PLUS, "="},     {VK_OEM_COMMA, ","},     {VK_OEM_MINUS, "-"},    {VK_OEM_PERIOD, "."},
+    {VK_OEM_2, "/"},        {VK_OEM_3, "`"},         {VK_OEM_4, "["},        {VK_OEM_5, "\\"},
+    {VK_OEM_6, "]"},        {VK_OEM_7, "'"},         {VK_OEM_102, "\\"},
 };
 
 int32_t vkOfMouseButton(Qt::MouseButton button)

@@ -4,7 +4,6 @@
 #include "platform/desktop/keys.h"
 #include "shortcut_test_support.h"
 #include "support/captured_messages.h"
-#include "shortcut_test_support.h"
 
 #include <QDir>
 #include <QTemporaryDir>

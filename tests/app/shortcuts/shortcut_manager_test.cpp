@@ -29,8 +29,14 @@ class ShortCutMngr : public ::testing::Test
                                 bool alt = false)
     {
         const int row = shortCutRowOfCommand(command);
-        return {shortCutMainTypeOfRow(row), shortCutSubTypeOfRow(row), uint16_t(command),
-                uint16_t(key), shift, ctrl, alt, false};
+        return {shortCutMainTypeOfRow(row),
+                shortCutSubTypeOfRow(row),
+                uint16_t(command),
+                uint16_t(key),
+                shift,
+                ctrl,
+                alt,
+                false};
     }
     uint16_t commandOf(int key, bool shift, bool ctrl, bool alt) const
     {

@@ -190,8 +190,8 @@ std::vector<Script> scripts(const QString &exportPath)
          }},
         {"Shift alone empties the cell on release, and Enter then deletes",
          {row("開く"), down(Qt::Key_Shift, S),
-          check([](const M &m) { EXPECT_EQ(keyText(m, "開く"), "Shift+"); }),
-          up(Qt::Key_Shift), check([](const M &m) {
+          check([](const M &m) { EXPECT_EQ(keyText(m, "開く"), "Shift+"); }), up(Qt::Key_Shift),
+          check([](const M &m) {
               EXPECT_EQ(keyText(m, "開く"), "");
               EXPECT_TRUE(m.btnDecisionEnabled);
           }),
@@ -200,7 +200,8 @@ std::vector<Script> scripts(const QString &exportPath)
               EXPECT_FALSE(m.btnDecisionEnabled);
               EXPECT_FALSE(m.btnDeleteEnabled);
           })},
-         true, [](const CShortCutMngr &t) { EXPECT_EQ(keysOf(t, 18), QStringList{}); }},
+         true,
+         [](const CShortCutMngr &t) { EXPECT_EQ(keysOf(t, 18), QStringList{}); }},
         {"the Enter binding cannot be changed",
          {tree("表示"), row("イベント再生の一時停止"), press(Qt::Key_F4), check([](const M &m) {
               EXPECT_EQ(m.FErrType, seFixed);
@@ -208,9 +209,11 @@ std::vector<Script> scripts(const QString &exportPath)
               EXPECT_EQ(keyText(m, "イベント再生の一時停止"), "Enter");
               EXPECT_FALSE(m.btnDeleteEnabled);
           }),
-          press(Qt::Key_Return),
-          check([](const M &m) { EXPECT_EQ(m.FMessage, "このショートカットキーは変更できません。"); })},
-         true, [](const CShortCutMngr &t) { EXPECT_EQ(keysOf(t, 225), QStringList{"Enter"}); }},
+          press(Qt::Key_Return), check([](const M &m) {
+              EXPECT_EQ(m.FMessage, "このショートカットキーは変更できません。");
+          })},
+         true,
+         [](const CShortCutMngr &t) { EXPECT_EQ(keysOf(t, 225), QStringList{"Enter"}); }},
         {"refused keys name the key; keys without a name are refused silently",
          {row("新規作成"), press(Qt::Key_Backtab, C | S), check([](const M &m) {
               EXPECT_EQ(m.FErrType, seNotUseKey);
@@ -225,11 +228,11 @@ std::vector<Script> scripts(const QString &exportPath)
               EXPECT_EQ(m.FErrType, seNotUseKey);
               EXPECT_EQ(m.FMessage, "");
           })},
-         true, [](const CShortCutMngr &t) { EXPECT_EQ(keysOf(t, 16), QStringList{"Ctrl+N"}); }},
+         true,
+         [](const CShortCutMngr &t) { EXPECT_EQ(keysOf(t, 16), QStringList{"Ctrl+N"}); }},
         {"tools take one key each and share it within their category",
-         {tree("ツール"), row("消しゴム"),
-          check([](const M &m) { EXPECT_FALSE(m.btnAddEnabled); }), press(Qt::Key_A),
-          check([](const M &m) {
+         {tree("ツール"), row("消しゴム"), check([](const M &m) { EXPECT_FALSE(m.btnAddEnabled); }),
+          press(Qt::Key_A), check([](const M &m) {
               EXPECT_EQ(m.FErrType, seDuplication);
               EXPECT_TRUE(m.FMessage.endsWith("[ツール] - [鉛筆]"));
           }),
@@ -270,13 +273,15 @@ std::vector<Script> scripts(const QString &exportPath)
               EXPECT_EQ(keyText(m, "拡大表示"), "Ctrl+=");
               EXPECT_EQ(m.rows()[size_t(rowOf(m, "拡大表示", 1))].name, "縮小表示");
           })},
-         true, [](const CShortCutMngr &t) { EXPECT_EQ(keysOf(t, 208), QStringList{"Ctrl+="}); }},
+         true,
+         [](const CShortCutMngr &t) { EXPECT_EQ(keysOf(t, 208), QStringList{"Ctrl+="}); }},
         {"initialise restores the defaults only on Yes",
          {row("開く"), press(Qt::Key_M, C), press(Qt::Key_Return), answer(kavrin::mrNo),
           click(Btn::Init), check([](const M &m) { EXPECT_EQ(keyText(m, "開く"), "Ctrl+M"); }),
           answer(kavrin::mrYes), click(Btn::Init),
           check([](const M &m) { EXPECT_EQ(keyText(m, "開く"), "Ctrl+O"); })},
-         true, [](const CShortCutMngr &t) { EXPECT_EQ(keysOf(t, 18), QStringList{"Ctrl+O"}); }},
+         true,
+         [](const CShortCutMngr &t) { EXPECT_EQ(keysOf(t, 18), QStringList{"Ctrl+O"}); }},
         {"import replaces the working copy",
          {click(Btn::Import), check([](const M &m) {
               EXPECT_EQ(keyText(m, "新規作成"), "Ctrl+B");
@@ -289,16 +294,16 @@ std::vector<Script> scripts(const QString &exportPath)
          }},
         {"export leaves out the bindings marked for deletion",
          {row("開く"), click(Btn::Delete), click(Btn::Export)},
-         false, [exportPath](const CShortCutMngr &) {
+         false,
+         [exportPath](const CShortCutMngr &) {
              const QByteArray bytes = fileBytes(exportPath);
              EXPECT_TRUE(bytes.contains("Command=\"16\""));
              EXPECT_FALSE(bytes.contains("Command=\"18\""));
          }},
         {"Esc puts the row back, and Enter on an untouched row changes nothing",
          {row("開く"), press(Qt::Key_M, C), press(Qt::Key_Escape),
-          check([](const M &m) { EXPECT_EQ(keyText(m, "開く"), "Ctrl+O"); }),
-          press(Qt::Key_Return), row("新規作成"), press(Qt::Key_K, C | A), row("開く"),
-          press(Qt::Key_Return)},
+          check([](const M &m) { EXPECT_EQ(keyText(m, "開く"), "Ctrl+O"); }), press(Qt::Key_Return),
+          row("新規作成"), press(Qt::Key_K, C | A), row("開く"), press(Qt::Key_Return)},
          true,
          [](const CShortCutMngr &t) {
              EXPECT_EQ(keysOf(t, 18), QStringList{"Ctrl+O"});
@@ -349,11 +354,11 @@ class ShortCutSetup : public ::testing::Test
     void answerFileDialog(ScopedShortCutFileDialog &d)
     {
         d.answer = importPath;
-        installShortCutFileDialog([this](QString &out, TOpenFilterType kind, const QString &,
-                                         const QString &) {
-            out = kind == ofShortCutR ? importPath : exportPath;
-            return true;
-        });
+        installShortCutFileDialog(
+            [this](QString &out, TOpenFilterType kind, const QString &, const QString &) {
+                out = kind == ofShortCutR ? importPath : exportPath;
+                return true;
+            });
     }
 
     QTemporaryDir dir;
@@ -538,7 +543,8 @@ TEST_F(ShortCutSetup, TheDialogsLayoutAndKeyboard)
     freshTable(table);
     TShortCutSetupForm form(table);
     form.show();
-    EXPECT_EQ(form.size(), QSize(TShortCutSetupForm::kClientWidth, TShortCutSetupForm::kClientHeight));
+    EXPECT_EQ(form.size(),
+              QSize(TShortCutSetupForm::kClientWidth, TShortCutSetupForm::kClientHeight));
     EXPECT_EQ(form.minimumSize(), form.size());
     EXPECT_EQ(form.windowTitle(), "ショートカットキー設定");
     EXPECT_FALSE(form.btnDup->isVisibleTo(&form));

@@ -21,11 +21,11 @@ TEST(ShortCutTable, RowsFallIntoTheirGroupAndCategoryByRowNumber)
         TShortCutMainType main;
         TShortCutSubType sub;
     } cases[] = {
-        {0, smMenu, sbOther},   {1, smMenu, sbFile},         {17, smMenu, sbFile},
-        {18, smMenu, sbEdit},   {174, smMenu, sbWindow},     {175, smMenu, sbHelp},
-        {177, smMenu, sbHelp},  {178, smTool, sbPencil},     {184, smTool, sbEraser},
+        {0, smMenu, sbOther},       {1, smMenu, sbFile},     {17, smMenu, sbFile},
+        {18, smMenu, sbEdit},       {174, smMenu, sbWindow}, {175, smMenu, sbHelp},
+        {177, smMenu, sbHelp},      {178, smTool, sbPencil}, {184, smTool, sbEraser},
         {210, smTool, sbMagicWand}, {218, smTool, sbZoom},   {219, smTool, sbExchange},
-        {220, smEtc, sbOther},  {244, smEtc, sbOther},       {245, smOther, sbOther},
+        {220, smEtc, sbOther},      {244, smEtc, sbOther},   {245, smOther, sbOther},
         {-1, smOther, sbOther},
     };
     for (const auto &c : cases) {
@@ -75,20 +75,20 @@ TEST(ShortCutTable, EveryToolDetailHasItsToolsCommand)
     EXPECT_EQ(gToolDetailCommands[size_t(tdSeedEraser)], 531);
     // Each detail's command is a tool row of its kind's category.
     const TToolKind kindOfDetail[kToolDetailCount] = {
-        TToolKind::tkPencil,     TToolKind::tkPencil,     TToolKind::tkPencil,
-        TToolKind::tkEraser,     TToolKind::tkEraser,     TToolKind::tkEraser,
-        TToolKind::tkEraser,     TToolKind::tkWaterColor, TToolKind::tkWaterColor,
-        TToolKind::tkWaterColor, TToolKind::tkAirBrush,   TToolKind::tkAirBrush,
-        TToolKind::tkAirBrush,   TToolKind::tkBlurFinger, TToolKind::tkBlurFinger,
-        TToolKind::tkBlurFinger, TToolKind::tkBlurFinger, TToolKind::tkBlurFinger,
-        TToolKind::tkBurnDodge,  TToolKind::tkBurnDodge,  TToolKind::tkBurnDodge,
-        TToolKind::tkBurnDodge,  TToolKind::tkFillFigure, TToolKind::tkFillFigure,
-        TToolKind::tkFillFigure, TToolKind::tkFillFigure, TToolKind::tkFillGradient,
-        TToolKind::tkFillGradient, TToolKind::tkSelect,   TToolKind::tkSelect,
-        TToolKind::tkSelect,     TToolKind::tkSelect,     TToolKind::tkMagicWand,
-        TToolKind::tkLayerMove,  TToolKind::tkLayerMove,  TToolKind::tkText,
-        TToolKind::tkText,       TToolKind::tkTrim,       TToolKind::tkSpuit,
-        TToolKind::tkGrabber,    TToolKind::tkGrabber,    TToolKind::tkZoom,
+        TToolKind::tkPencil,       TToolKind::tkPencil,     TToolKind::tkPencil,
+        TToolKind::tkEraser,       TToolKind::tkEraser,     TToolKind::tkEraser,
+        TToolKind::tkEraser,       TToolKind::tkWaterColor, TToolKind::tkWaterColor,
+        TToolKind::tkWaterColor,   TToolKind::tkAirBrush,   TToolKind::tkAirBrush,
+        TToolKind::tkAirBrush,     TToolKind::tkBlurFinger, TToolKind::tkBlurFinger,
+        TToolKind::tkBlurFinger,   TToolKind::tkBlurFinger, TToolKind::tkBlurFinger,
+        TToolKind::tkBurnDodge,    TToolKind::tkBurnDodge,  TToolKind::tkBurnDodge,
+        TToolKind::tkBurnDodge,    TToolKind::tkFillFigure, TToolKind::tkFillFigure,
+        TToolKind::tkFillFigure,   TToolKind::tkFillFigure, TToolKind::tkFillGradient,
+        TToolKind::tkFillGradient, TToolKind::tkSelect,     TToolKind::tkSelect,
+        TToolKind::tkSelect,       TToolKind::tkSelect,     TToolKind::tkMagicWand,
+        TToolKind::tkLayerMove,    TToolKind::tkLayerMove,  TToolKind::tkText,
+        TToolKind::tkText,         TToolKind::tkTrim,       TToolKind::tkSpuit,
+        TToolKind::tkGrabber,      TToolKind::tkGrabber,    TToolKind::tkZoom,
     };
     for (int d = 0; d < kToolDetailCount; ++d) {
         const int row = shortCutRowOfCommand(gToolDetailCommands[size_t(d)]);

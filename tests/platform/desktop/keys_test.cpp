@@ -73,11 +73,24 @@ TEST(KeyTable, KeysHaveTheirUsLayoutNames)
         int32_t vk;
         const char *name;
     } cases[] = {
-        {'A', "A"},          {'7', "7"},          {VK_F1, "F1"},           {VK_F24, "F24"},
-        {VK_NUMPAD0, "Num 0"}, {VK_NUMPAD0 + 9, "Num 9"}, {VK_ADD, "Num +"}, {VK_DECIMAL, "Num Del"},
-        {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"}, {VK_PRIOR, "Page Up"}, {VK_DOWN, "Down"},
-        {VK_CONTROL, "Ctrl"}, {VK_OEM_PLUS, "="}, {VK_OEM_3, "`"},        {VK_OEM_5, "\\"},
-        {VK_OEM_7, "'"},     {VK_OEM_102, "\\"},
+        {'A', "A"},
+        {'7', "7"},
+        {VK_F1, "F1"},
+        {VK_F24, "F24"},
+        {VK_NUMPAD0, "Num 0"},
+        {VK_NUMPAD0 + 9, "Num 9"},
+        {VK_ADD, "Num +"},
+        {VK_DECIMAL, "Num Del"},
+        {VK_RETURN, "Enter"},
+        {VK_ESCAPE, "Esc"},
+        {VK_PRIOR, "Page Up"},
+        {VK_DOWN, "Down"},
+        {VK_CONTROL, "Ctrl"},
+        {VK_OEM_PLUS, "="},
+        {VK_OEM_3, "`"},
+        {VK_OEM_5, "\\"},
+        {VK_OEM_7, "'"},
+        {VK_OEM_102, "\\"},
     };
     for (const Case &c : cases) {
         QString name;
