@@ -231,27 +231,39 @@ void TShortCutSetupForm::selectRow(int row)
     valueListEditor->setCurrentCell(row, 0);
 }
 
+namespace {
+
+// Up and Down alone move between rows; they could never be bound (arrow keys are refused).
+bool isRowMove(const QKeyEvent *event)
+{
+    const bool plain =
+        !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+    return plain && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
+}
+
+} // namespace
+
 void TShortCutSetupForm::listKeyDown(QKeyEvent *event)
 {
-    const Qt::KeyboardModifiers mods = event->modifiers();
-    const int vk = vkFromQtKey(event->key(), mods);
-    // The modifier key itself counts as held while it goes down.
-    FModel.valueListEditorKeyDown(vk, mods.testFlag(Qt::ShiftModifier) || vk == VK_SHIFT,
-                                  mods.testFlag(Qt::ControlModifier) || vk == VK_CONTROL,
-                                  mods.testFlag(Qt::AltModifier) || vk == VK_MENU);
-    // Up and Down alone also move to the next row, as a click there does.
-    const bool plain = !(mods & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
-    if (plain && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down)) {
+    if (isRowMove(event)) {
         const int row = FModel.row() + (event->key() == Qt::Key_Up ? -1 : 1);
         if (row >= 0 && row < int(FModel.rows().size()))
             FModel.valueListEditorClick(row);
+    } else {
+        const Qt::KeyboardModifiers mods = event->modifiers();
+        const int vk = vkFromQtKey(event->key(), mods);
+        // The modifier key itself counts as held while it goes down.
+        FModel.valueListEditorKeyDown(vk, mods.testFlag(Qt::ShiftModifier) || vk == VK_SHIFT,
+                                      mods.testFlag(Qt::ControlModifier) || vk == VK_CONTROL,
+                                      mods.testFlag(Qt::AltModifier) || vk == VK_MENU);
     }
     showModel();
 }
 
-void TShortCutSetupForm::listKeyUp(QKeyEvent *)
+void TShortCutSetupForm::listKeyUp(QKeyEvent *event)
 {
-    FModel.valueListEditorKeyUp();
+    if (!isRowMove(event))
+        FModel.valueListEditorKeyUp();
     showModel();
 }
 

@@ -555,11 +555,19 @@ TEST_F(ShortCutSetup, TheDialogsLayoutAndKeyboard)
     EXPECT_EQ(form.TreeView->topLevelItem(0)->childCount(), 9);
     EXPECT_EQ(form.TreeView->topLevelItem(0)->child(8)->text(0), "ヘルプ");
 
-    // Down moves to the next row as a click does; the refused arrow leaves no message.
+    // Up and Down move between the rows as a click does, and are no keys to bind.
     form.valueListEditor->setFocus();
+    QTest::keyClick(form.valueListEditor, Qt::Key_Up);
+    EXPECT_EQ(form.model().row(), 0);
+    EXPECT_EQ(form.model().rows()[0].keyText, "Ctrl+N");
+    EXPECT_EQ(form.lblMessage->text(), "");
+    EXPECT_FALSE(form.btnDecision->isEnabled());
+    QTest::keyClick(form.valueListEditor, Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(form.model().rows()[0].keyText, "Ctrl+M");
     QTest::keyClick(form.valueListEditor, Qt::Key_Down);
     EXPECT_EQ(form.model().row(), 1);
     EXPECT_EQ(form.valueListEditor->currentRow(), 1);
+    EXPECT_EQ(form.valueListEditor->item(0, 1)->text(), "Ctrl+N"); // left unconfirmed
     EXPECT_EQ(form.lblMessage->text(), "");
     EXPECT_EQ(form.model().rows()[1].keyText, "Shift+Ctrl+V");
     QTest::keyClick(form.valueListEditor, Qt::Key_Up);
