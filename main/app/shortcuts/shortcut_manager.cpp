@@ -35,7 +35,10 @@ bool sameKeys(const CShortCutObj &a, const CShortCutObj &b)
 
 QString defaultShortCutPath()
 {
-    const QString folder = gAppProfile ? gAppProfile->presetPath : presetFolder();
+    // A profile not loaded yet knows no folder: never a path relative to the working folder.
+    const QString folder = gAppProfile && !gAppProfile->presetPath.isEmpty()
+                               ? gAppProfile->presetPath
+                               : presetFolder();
     return QDir(folder).filePath(QStringLiteral("keyConfig.qsl"));
 }
 

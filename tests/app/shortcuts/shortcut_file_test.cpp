@@ -1,7 +1,9 @@
 #include "app/shortcuts/shortcut_file.h"
 
 #include "app/shortcuts/shortcut_manager.h"
+#include "core/profile/app_profile.h"
 #include "platform/desktop/keys.h"
+#include "platform/scoped_env.h"
 #include "shortcut_test_support.h"
 #include "support/captured_messages.h"
 
@@ -206,6 +208,18 @@ TEST_F(ShortCutFile, AFailedSaveWarnsAndKeepsTheOldFile)
     EXPECT_EQ(messages.warnings, QStringList{"ショートカット集の保存に失敗しました! (err=8)"});
     EXPECT_EQ(fileBytes(target), "old");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"keyConfig.qsl"});
+}
+
+TEST_F(ShortCutFile, TheFileLivesInThePresetFolder)
+{
+    std::unique_ptr<CAppProfile> saved = std::move(gAppProfile);
+    const ScopedEnv data("KAVRIN_DATA_DIR", QFile::encodeName(path("data")));
+    EXPECT_EQ(CShortCutMngr().shortCutPath, path("data/keyConfig.qsl")); // no profile yet
+    gAppProfile = std::make_unique<CAppProfile>();
+    EXPECT_EQ(CShortCutMngr().shortCutPath, path("data/keyConfig.qsl")); // not loaded yet
+    gAppProfile->presetPath = path("presets");
+    EXPECT_EQ(CShortCutMngr().shortCutPath, path("presets/keyConfig.qsl"));
+    gAppProfile = std::move(saved);
 }
 
 TEST_F(ShortCutFile, SaveMakesThePresetFolder)
