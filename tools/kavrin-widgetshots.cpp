@@ -3,6 +3,7 @@
 // none is named). --list prints the shots instead. The colours are the fixed table of the tests
 // unless --system is given.
 #include "paint/presets/method_icons.h"
+#include "app/shortcuts/shortcut_setup_dialog.h"
 #include "core/image/display_canvas.h"
 #include "core/mask/mask_manager.h"
 #include "filters/dialogs/adjustment_dialogs.h"
@@ -59,6 +60,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QLabel>
@@ -224,6 +226,24 @@ QImage dialogBase()
     TDialogBaseForm dlg;
     dlg.show();
     return dlg.grab().toImage();
+}
+
+// The shortcut setup dialog on the default bindings; with duplicate, after Ctrl+N pressed on the
+// row of 開く (Ctrl+N belongs to 新規作成).
+QImage shortcutSetup(bool duplicate)
+{
+    CShortCutMngr table;
+    table.initShortCutAll();
+    TShortCutSetupForm form(table);
+    form.show();
+    if (duplicate) {
+        form.selectRow(2);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_N, Qt::ControlModifier);
+        QApplication::sendEvent(form.valueListEditor, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_N, Qt::ControlModifier);
+        QApplication::sendEvent(form.valueListEditor, &release);
+    }
+    return form.grab().toImage();
 }
 
 QImage dialogOkOnly()
@@ -1210,6 +1230,8 @@ std::vector<Shot> allShots()
         {"graphics", "brush-shapes", brushShapes},
         {"graphics", "glyph-labels", glyphLabels},
         {"forms", "dialog-base", dialogBase},
+        {"shortcuts", "setup", [] { return shortcutSetup(false); }},
+        {"shortcuts", "setup-duplicate", [] { return shortcutSetup(true); }},
         {"forms", "dialog-ok-only", dialogOkOnly},
         {"forms", "progress-dialog", progressDialog},
         {"forms", "progress-bars", progressBars},

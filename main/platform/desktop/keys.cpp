@@ -99,6 +99,25 @@ constexpr KeyPair kKeypadTable[] = {
     {Qt::Key_Enter, VK_RETURN},
 };
 
+struct KeyName
+{
+    int32_t vk;
+    const char *name;
+};
+
+// Named keys that are not letters, digits, function keys or keypad digits.
+constexpr KeyName kKeyNames[] = {
+    {VK_BACK, "Backspace"}, {VK_TAB, "Tab"},         {VK_RETURN, "Enter"},   {VK_SHIFT, "Shift"},
+    {VK_CONTROL, "Ctrl"},   {VK_MENU, "Alt"},        {VK_ESCAPE, "Esc"},     {VK_SPACE, "Space"},
+    {VK_PRIOR, "Page Up"},  {VK_NEXT, "Page Down"},  {VK_END, "End"},        {VK_HOME, "Home"},
+    {VK_LEFT, "Left"},      {VK_UP, "Up"},           {VK_RIGHT, "Right"},    {VK_DOWN, "Down"},
+    {VK_INSERT, "Insert"},  {VK_DELETE, "Delete"},   {VK_MULTIPLY, "Num *"}, {VK_ADD, "Num +"},
+    {VK_SUBTRACT, "Num -"}, {VK_DECIMAL, "Num Del"}, {VK_DIVIDE, "Num /"},   {VK_OEM_1, ";"},
+    {VK_OEM_PLUS, "="},     {VK_OEM_COMMA, ","},     {VK_OEM_MINUS, "-"},    {VK_OEM_PERIOD, "."},
+    {VK_OEM_2, "/"},        {VK_OEM_3, "`"},         {VK_OEM_4, "["},        {VK_OEM_5, "\\"},
+    {VK_OEM_6, "]"},        {VK_OEM_7, "'"},         {VK_OEM_102, "\\"},
+};
+
 int32_t vkOfMouseButton(Qt::MouseButton button)
 {
     switch (button) {
@@ -198,6 +217,29 @@ int32_t vkFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers)
             return k.vk;
     }
     return 0;
+}
+
+bool keyNameOfVk(int32_t vk, QString &name)
+{
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) {
+        name = QChar(char16_t(vk));
+        return true;
+    }
+    if (vk >= VK_F1 && vk <= VK_F24) {
+        name = QStringLiteral("F%1").arg(vk - VK_F1 + 1);
+        return true;
+    }
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD0 + 9) {
+        name = QStringLiteral("Num %1").arg(vk - VK_NUMPAD0);
+        return true;
+    }
+    for (const KeyName &k : kKeyNames) {
+        if (k.vk == vk) {
+            name = QString::fromLatin1(k.name);
+            return true;
+        }
+    }
+    return false;
 }
 
 void initialiseKeyState()

@@ -5,6 +5,7 @@
 // also asked of Qt directly.
 #pragma once
 
+#include <QString>
 #include <Qt>
 
 #include <cstdint>
@@ -34,6 +35,11 @@ constexpr int32_t SHIFT_FLAG_LBUTTON = 8, SHIFT_FLAG_RBUTTON = 16, SHIFT_FLAG_MB
 // The virtual key of a Qt key; 0 for a key without one. Keypad keys (KeypadModifier) give the
 // VK_NUMPAD keys; shifted symbols give the key that carries them on a US layout ('!' gives '1').
 int32_t vkFromQtKey(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+
+// The name a key is shown by in shortcut texts ("A", "F5", "Num +", "Page Up", ";"). One fixed
+// table of the names a US layout gives, so that the texts never change with the keyboard layout.
+// False (and name unchanged) for a key without a name.
+bool keyNameOfVk(int32_t vk, QString &name);
 
 // Installs the recorder on the application object (once; later calls do nothing).
 void initialiseKeyState();

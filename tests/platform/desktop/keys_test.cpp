@@ -66,6 +66,45 @@ TEST(KeyTable, QtKeysMapToVirtualKeys)
         EXPECT_EQ(vkFromQtKey(c.qt, c.mods), c.vk) << std::hex << c.qt;
 }
 
+TEST(KeyTable, KeysHaveTheirUsLayoutNames)
+{
+    struct Case
+    {
+        int32_t vk;
+        const char *name;
+    } cases[] = {
+        {'A', "A"},
+        {'7', "7"},
+        {VK_F1, "F1"},
+        {VK_F24, "F24"},
+        {VK_NUMPAD0, "Num 0"},
+        {VK_NUMPAD0 + 9, "Num 9"},
+        {VK_ADD, "Num +"},
+        {VK_DECIMAL, "Num Del"},
+        {VK_RETURN, "Enter"},
+        {VK_ESCAPE, "Esc"},
+        {VK_PRIOR, "Page Up"},
+        {VK_DOWN, "Down"},
+        {VK_CONTROL, "Ctrl"},
+        {VK_OEM_PLUS, "="},
+        {VK_OEM_3, "`"},
+        {VK_OEM_5, "\\"},
+        {VK_OEM_7, "'"},
+        {VK_OEM_102, "\\"},
+    };
+    for (const Case &c : cases) {
+        QString name;
+        EXPECT_TRUE(keyNameOfVk(c.vk, name)) << c.vk;
+        EXPECT_EQ(name, QString::fromLatin1(c.name)) << c.vk;
+    }
+    // Keys without a name leave the text as it was.
+    for (int32_t vk : {0, VK_PAUSE, VK_LWIN, VK_SEPARATOR, VK_NUMLOCK, 0xE5, 300}) {
+        QString name = QStringLiteral("x");
+        EXPECT_FALSE(keyNameOfVk(vk, name)) << vk;
+        EXPECT_EQ(name, QStringLiteral("x"));
+    }
+}
+
 TEST_F(KeyState, KeysAreDownBetweenPressAndRelease)
 {
     EXPECT_FALSE(isKeyDown(VK_SPACE));
