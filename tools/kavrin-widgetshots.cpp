@@ -9,6 +9,8 @@
 #include "filters/dialogs/blur_noise_dialogs.h"
 #include "filters/dialogs/histogram.h"
 #include "filters/dialogs/levels_dialog.h"
+#include "ui/base/caption_fit.h"
+#include "ui/base/qt_translations.h"
 #include "ui/base/system_colours.h"
 #include "ui/base/user_interface.h"
 #include "ui/colour/colour_cells.h"
@@ -323,19 +325,28 @@ QImage popupFieldStates()
     return grid({row}, 4);
 }
 
+// The brush editor's strip in its place (352 x 19) with each tab active, then the same tabs
+// given a place too narrow for them and fitted to their captions.
 QImage tabStrip()
 {
-    TGraphicTabControl tabs;
-    tabs.SetBounds(0, 0, 240, 26);
-    for (const char *c : {"Brush", "Nib", "Stroke", "Texture"})
-        tabs.AddTab(c);
-    tabs.setActiveIndex(1);
-    TGraphicTabControl squeezed;
-    squeezed.SetBounds(0, 0, 140, 26);
-    for (const char *c : {"Brush", "Nib", "Stroke", "Texture"})
-        squeezed.AddTab(c);
-    squeezed.setActiveIndex(2);
-    return grid({{copyOf(tabs.Image())}, {copyOf(squeezed.Image())}}, 4);
+    const char *captions[] = {"ブラシ設定", "ペン先設定", "ストロークオプション"};
+    QList<QList<QImage>> rows;
+    for (int active = 0; active < 3; ++active) {
+        TGraphicTabControl tabs;
+        tabs.SetBounds(0, 0, 352, 19);
+        for (const char *c : captions)
+            tabs.AddTab(QString::fromUtf8(c));
+        tabs.setActiveIndex(active);
+        rows.append({copyOf(tabs.Image())});
+    }
+    TGraphicTabControl fitted;
+    fitted.SetBounds(0, 0, 140, 19);
+    for (const char *c : captions)
+        fitted.AddTab(QString::fromUtf8(c));
+    fitted.setActiveIndex(1);
+    fitCaptionWidth(&fitted);
+    rows.append({copyOf(fitted.Image())});
+    return grid(rows, 4);
 }
 
 QImage labelFields()
@@ -1249,6 +1260,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    installQtTranslations();
     QStringList args = app.arguments().mid(1);
     const bool list = args.removeAll("--list") > 0;
     const bool system = args.removeAll("--system") > 0;
