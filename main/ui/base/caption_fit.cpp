@@ -25,8 +25,8 @@ int fitCaptionWidth(QWidget *control)
         return r.width();
     const auto *label = qobject_cast<const QLabel *>(control);
     // A label aligned right shows its text against its right edge: it grows to the left.
-    const int left = label && (label->alignment() & Qt::AlignRight) ? r.right() + 1 - need
-                                                                    : r.left();
+    const int left =
+        label && (label->alignment() & Qt::AlignRight) ? r.right() + 1 - need : r.left();
     // An owner-drawn control resizes its picture in SetBounds; Qt tells a hidden one only later.
     if (auto *drawn = dynamic_cast<TGraphicControl *>(control))
         drawn->SetBounds(left, r.top(), need, r.height());

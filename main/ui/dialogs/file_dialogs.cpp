@@ -68,7 +68,8 @@ class CFileDialogFitter : public QObject
     {
         // Once the dialog is laid out at its size.
         if (watched == &m_dialog && ev->type() == QEvent::Show)
-            QMetaObject::invokeMethod(this, [this] { fit(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { fit(); }, Qt::QueuedConnection);
         return false;
     }
 
@@ -77,10 +78,13 @@ class CFileDialogFitter : public QObject
     {
         if (!m_dialog.isVisible())
             return;
-        const int grow = fitPlaces() + fitColumns();
-        if (grow <= 0)
-            return;
-        int width = m_dialog.width() + grow;
+        if (const int lack = fitPlaces() + fitColumns(); lack > 0)
+            grow(lack);
+    }
+
+    void grow(int by)
+    {
+        int width = m_dialog.width() + by;
         if (const QScreen *screen = m_dialog.screen())
             width = std::min(width, screen->availableGeometry().width());
         if (width > m_dialog.width())
@@ -93,8 +97,8 @@ class CFileDialogFitter : public QObject
         if (!m_places || !m_splitter)
             return 0;
         QList<int> sizes = m_splitter->sizes();
-        const int need = m_places->sizeHintForColumn(0) + 2 * m_places->frameWidth() +
-                         2 * m_places->spacing();
+        const int need =
+            m_places->sizeHintForColumn(0) + 2 * m_places->frameWidth() + 2 * m_places->spacing();
         if (sizes.size() < 2 || sizes[0] >= need)
             return 0;
         const int lack = need - sizes[0];
@@ -115,8 +119,11 @@ class CFileDialogFitter : public QObject
                                                view->sizeHintForColumn(c)}));
             others += header->sectionSize(c);
         }
-        const int names = std::min(view->sizeHintForColumn(0),
-                                   m_tree->fontMetrics().averageCharWidth() * 32);
+        // The list view shows no columns.
+        if (!m_tree->isVisible())
+            return 0;
+        const int names =
+            std::min(view->sizeHintForColumn(0), m_tree->fontMetrics().averageCharWidth() * 32);
         const int need = std::max(header->sectionSizeHint(0), names);
         return others + need - m_tree->viewport()->width();
     }

@@ -34,8 +34,7 @@ const CaptionCase kCaptionCases[] = {
      [](QWidget *p) { return new QRadioButton(QString::fromUtf8("比較(暗)(&D)"), p); }, false},
     {"push button",
      [](QWidget *p) { return new QPushButton(QString::fromUtf8("自動調整(&A)"), p); }, false},
-    {"label", [](QWidget *p) { return new QLabel(QString::fromUtf8("出力レベル(&O)"), p); },
-     false},
+    {"label", [](QWidget *p) { return new QLabel(QString::fromUtf8("出力レベル(&O)"), p); }, false},
     {"label aligned right", [](QWidget *p) { return rightLabel(p); }, true},
 };
 
@@ -53,8 +52,7 @@ TEST(NewUserFaultsCaptions, ACaptionControlTooNarrowForItsTextGrowsToIt)
         ASSERT_GT(need, 20);
         EXPECT_EQ(fitCaptionWidth(w), need);
         EXPECT_EQ(w->width(), need);
-        EXPECT_EQ(c.keepsRightEdge ? w->geometry().right() : w->x(),
-                  c.keepsRightEdge ? 119 : 100);
+        EXPECT_EQ(c.keepsRightEdge ? w->geometry().right() : w->x(), c.keepsRightEdge ? 119 : 100);
         EXPECT_EQ(w->y(), 10);
         EXPECT_EQ(w->height(), 20);
     }

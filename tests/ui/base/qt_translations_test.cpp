@@ -50,8 +50,8 @@ TEST(NewUserFaultsCaptions, QtsFileDialogSpeaksJapaneseOnceTheTranslationsAreIns
     for (const auto &t : texts) {
         const QString shown = QCoreApplication::translate(t.context, t.source, t.disambiguation);
         // Japanese: kana or kanji, not the English source.
-        EXPECT_TRUE(std::any_of(shown.begin(), shown.end(),
-                                [](QChar c) { return c.unicode() >= 0x3040; }))
+        EXPECT_TRUE(
+            std::any_of(shown.begin(), shown.end(), [](QChar c) { return c.unicode() >= 0x3040; }))
             << t.context << " \"" << t.source << "\" shows \"" << shown.toStdString() << '"';
     }
 }
