@@ -8,7 +8,8 @@ class QWidget;
 
 // Widens a caption control that is narrower than its text needs (its size hint) to that width,
 // never narrowing it; a label aligned right keeps its right edge, every other control its left
-// edge. Answers the control's width.
+// edge (an owner-drawn control is placed through SetBounds, as a tab strip sized to its tabs).
+// Answers the control's width.
 int fitCaptionWidth(QWidget *control);
 
 // fitCaptionWidth on every caption control inside form (labels that wrap their words excepted).
