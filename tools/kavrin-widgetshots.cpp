@@ -10,6 +10,8 @@
 #include "filters/dialogs/blur_noise_dialogs.h"
 #include "filters/dialogs/histogram.h"
 #include "filters/dialogs/levels_dialog.h"
+#include "ui/base/caption_fit.h"
+#include "ui/base/qt_translations.h"
 #include "ui/base/system_colours.h"
 #include "ui/base/user_interface.h"
 #include "ui/colour/colour_cells.h"
@@ -343,19 +345,28 @@ QImage popupFieldStates()
     return grid({row}, 4);
 }
 
+// The brush editor's strip in its place (352 x 19) with each tab active, then the same tabs
+// given a place too narrow for them and fitted to their captions.
 QImage tabStrip()
 {
-    TGraphicTabControl tabs;
-    tabs.SetBounds(0, 0, 240, 26);
-    for (const char *c : {"Brush", "Nib", "Stroke", "Texture"})
-        tabs.AddTab(c);
-    tabs.setActiveIndex(1);
-    TGraphicTabControl squeezed;
-    squeezed.SetBounds(0, 0, 140, 26);
-    for (const char *c : {"Brush", "Nib", "Stroke", "Texture"})
-        squeezed.AddTab(c);
-    squeezed.setActiveIndex(2);
-    return grid({{copyOf(tabs.Image())}, {copyOf(squeezed.Image())}}, 4);
+    const char *captions[] = {"ブラシ設定", "ペン先設定", "ストロークオプション"};
+    QList<QList<QImage>> rows;
+    for (int active = 0; active < 3; ++active) {
+        TGraphicTabControl tabs;
+        tabs.SetBounds(0, 0, 352, 19);
+        for (const char *c : captions)
+            tabs.AddTab(QString::fromUtf8(c));
+        tabs.setActiveIndex(active);
+        rows.append({copyOf(tabs.Image())});
+    }
+    TGraphicTabControl fitted;
+    fitted.SetBounds(0, 0, 140, 19);
+    for (const char *c : captions)
+        fitted.AddTab(QString::fromUtf8(c));
+    fitted.setActiveIndex(1);
+    fitCaptionWidth(&fitted);
+    rows.append({copyOf(fitted.Image())});
+    return grid(rows, 4);
 }
 
 QImage labelFields()
@@ -1291,6 +1302,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    installQtTranslations();
     const std::vector<Shot> shots = allShots();
     if (list) {
         for (const Shot &s : shots)

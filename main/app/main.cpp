@@ -1,6 +1,7 @@
 // Kavrin: the program's entry point. The application shell is not assembled yet, so the program
 // starts its Qt application object and ends.
 #include "platform/system/environment.h"
+#include "ui/base/qt_translations.h"
 
 #include <QGuiApplication>
 
@@ -14,5 +15,6 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Trevolt");
     QCoreApplication::setApplicationName("Kavrin");
+    installQtTranslations();
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "platform/desktop/cursor.h"
 #include "platform/desktop/messages.h"
 #include "platform/system/clock.h"
+#include "ui/base/caption_fit.h"
 #include "ui/fields/edit_boxes.h"
 #include "ui/fields/num_mngr.h"
 #include "ui/fields/trackbar.h"
@@ -235,6 +236,9 @@ void TFormFilter::TimerUpdateTimer()
 
 void TFormFilter::showEvent(QShowEvent *ev)
 {
+    // The rectangles were measured for the original interface font: every caption grows to its
+    // text in the font in use before the dialog is seen.
+    fitCaptions(this);
     TDialogBaseForm::showEvent(ev);
     CanUpdateAll(true);
 }

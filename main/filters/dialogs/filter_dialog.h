@@ -148,7 +148,7 @@ class TFormFilter : public TDialogBaseForm
     void CheckBoxPreviewClick();
 
   protected:
-    // FormShow: the first preview.
+    // FormShow: every caption fitted to its text, then the first preview.
     void showEvent(QShowEvent *ev) override;
     void ButtonOKClick() override;
 

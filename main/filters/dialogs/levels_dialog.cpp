@@ -24,7 +24,9 @@ SLevelsMemo &memo()
 TFormLevels4::TFormLevels4(QWidget *owner) : TFilterRecordForm(owner)
 {
     setWindowTitle(u8("レベル補正"));
-    setClientSize(400, 260);
+    // Wide enough that OK and Cancel line up with the column of controls at 304 and the Preview
+    // tick's caption fits inside.
+    setClientSize(408, 260);
     GroupBoxC = new QGroupBox(this);
     GroupBoxC->setGeometry(8, 8, 288, 244);
     auto *label = new QLabel(u8("チャンネル(&C)"), GroupBoxC);

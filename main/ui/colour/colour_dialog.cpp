@@ -2,6 +2,7 @@
 
 #include "platform/desktop/messages.h"
 #include "platform/system/regex.h"
+#include "ui/base/caption_fit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -76,9 +77,12 @@ TColorPickerForm::TColorPickerForm(QWidget *owner) : TDialogBaseForm(owner)
     LabelK = new QLabel(QStringLiteral("種類(&K)"), this);
     LabelK->move(312, 84);
     ComboBoxK = new QComboBox(this);
-    ComboBoxK->setGeometry(352, 80, 120, ComboBoxK->sizeHint().height());
     ComboBoxK->addItems({QStringLiteral("エリアとスライダ"), QStringLiteral("色相環とエリア"),
                          QStringLiteral("色相環とスライダ")});
+    // 120 wide, or as wide as the longest kind needs in the font in use (the box measures
+    // itself once, so only after its items are in).
+    ComboBoxK->setGeometry(352, 80, 120, ComboBoxK->sizeHint().height());
+    fitCaptionWidth(ComboBoxK);
     LabelK->setBuddy(ComboBoxK);
 
     for (int i = 0; i < 9; ++i) {

@@ -4,9 +4,18 @@
 #include "paint/presets/pen_preset_managers.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QListView>
+#include <QScreen>
+#include <QSplitter>
+#include <QTreeView>
+
+#include <algorithm>
 
 namespace {
 
@@ -29,6 +38,101 @@ QLineEdit *fileNameEdit(const QFileDialog &dialog)
 {
     return dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
 }
+
+// Sizes the parts of Qt's dialog to their texts in the dialog's font: the places list to its
+// entries, the Size, Type and Date columns of the detail list to their heads and the texts of the
+// folder shown (a column the user made wider stays so), and the Name column to what room is left.
+// When that room is short of the names (up to about 32 characters) the dialog grows, within the
+// screen. It runs when the dialog is shown and each time a folder has been read.
+class CFileDialogFitter : public QObject
+{
+  public:
+    explicit CFileDialogFitter(QFileDialog &dialog)
+        : QObject(&dialog), m_dialog(dialog),
+          m_tree(dialog.findChild<QTreeView *>(QStringLiteral("treeView"))),
+          m_places(dialog.findChild<QListView *>(QStringLiteral("sidebar"))),
+          m_splitter(dialog.findChild<QSplitter *>(QStringLiteral("splitter")))
+    {
+        auto *model = dialog.findChild<QFileSystemModel *>(QStringLiteral("qt_filesystem_model"));
+        if (!m_tree || !model)
+            return;
+        QHeaderView *header = m_tree->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        connect(model, &QFileSystemModel::directoryLoaded, this, [this] { fit(); });
+        dialog.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *ev) override
+    {
+        // Once the dialog is laid out at its size.
+        if (watched == &m_dialog && ev->type() == QEvent::Show)
+            QMetaObject::invokeMethod(
+                this, [this] { fit(); }, Qt::QueuedConnection);
+        return false;
+    }
+
+  private:
+    void fit()
+    {
+        if (!m_dialog.isVisible())
+            return;
+        if (const int lack = fitPlaces() + fitColumns(); lack > 0)
+            grow(lack);
+    }
+
+    void grow(int by)
+    {
+        int width = m_dialog.width() + by;
+        if (const QScreen *screen = m_dialog.screen())
+            width = std::min(width, screen->availableGeometry().width());
+        if (width > m_dialog.width())
+            m_dialog.resize(width, m_dialog.height());
+    }
+
+    // The width the places list lacks for its entries (it takes it from the file list).
+    int fitPlaces()
+    {
+        if (!m_places || !m_splitter)
+            return 0;
+        QList<int> sizes = m_splitter->sizes();
+        const int need =
+            m_places->sizeHintForColumn(0) + 2 * m_places->frameWidth() + 2 * m_places->spacing();
+        if (sizes.size() < 2 || sizes[0] >= need)
+            return 0;
+        const int lack = need - sizes[0];
+        sizes[0] = need;
+        sizes[1] -= lack;
+        m_splitter->setSizes(sizes);
+        return lack;
+    }
+
+    // The width the Name column lacks once the other columns fit their texts.
+    int fitColumns()
+    {
+        const QAbstractItemView *view = m_tree; // where measuring a column is public
+        QHeaderView *header = m_tree->header();
+        int others = 0;
+        for (int c = 1; c < header->count(); ++c) {
+            header->resizeSection(c, std::max({header->sectionSize(c), header->sectionSizeHint(c),
+                                               view->sizeHintForColumn(c)}));
+            others += header->sectionSize(c);
+        }
+        // The list view shows no columns.
+        if (!m_tree->isVisible())
+            return 0;
+        const int names =
+            std::min(view->sizeHintForColumn(0), m_tree->fontMetrics().averageCharWidth() * 32);
+        const int need = std::max(header->sectionSizeHint(0), names);
+        return others + need - m_tree->viewport()->width();
+    }
+
+    QFileDialog &m_dialog;
+    QTreeView *m_tree;
+    QListView *m_places;
+    QSplitter *m_splitter;
+};
 
 void setModeOptions(QFileDialog &dialog, bool save)
 {
@@ -200,6 +304,7 @@ std::unique_ptr<QFileDialog> createFileDialog(TOpenFilterType kind, QWidget *own
         return nullptr;
     }
     setModeOptions(*dialog, isSaveFilterType(kind));
+    new CFileDialogFitter(*dialog);
     return dialog;
 }
 

@@ -6,6 +6,7 @@
 #include "document/files/native_image.h"
 #include "platform/desktop/cursor.h"
 #include "platform/desktop/font.h"
+#include "ui/base/caption_fit.h"
 #include "ui/dialogs/paint_box.h"
 #include "ui/graphics/appearance.h"
 
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QPainter>
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -178,6 +180,13 @@ TOpenFrame::TOpenFrame(QWidget *parent) : QWidget(parent)
     CheckBoxPreview = new QCheckBox(QString::fromUtf8("プレビュー(&P)"), this);
     CheckBoxPreview->setGeometry(0, 186, 97, 20);
     CheckBoxPreview->setChecked(true);
+    // The panel is 140 wide unless a caption needs more in the font in use; the update time's
+    // first caption, all zeros, is as wide as any date it shows.
+    int right = 140;
+    for (QWidget *w : {static_cast<QWidget *>(LabelSize), static_cast<QWidget *>(LabelUpdateTime),
+                       static_cast<QWidget *>(CheckBoxPreview)})
+        right = std::max(right, w->x() + fitCaptionWidth(w));
+    setFixedWidth(right);
 }
 
 TOpenFrame::~TOpenFrame() = default;
@@ -208,6 +217,7 @@ QCheckBox *TOpenFrame::addBottomCheckBox(const QString &caption)
     BottomCheckBox = new QCheckBox(caption, this);
     BottomCheckBox->setGeometry(0, height() - 23, 140, 14);
     BottomCheckBox->setChecked(false);
+    setFixedWidth(std::max(width(), fitCaptionWidth(BottomCheckBox)));
     return BottomCheckBox;
 }
 

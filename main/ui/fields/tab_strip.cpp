@@ -63,6 +63,18 @@ void TGraphicTabControl::SetBounds(int left, int top, int width, int height)
     Redraw();
 }
 
+QSize TGraphicTabControl::sizeHint() const
+{
+    std::vector<int> widths;
+    std::vector<bool> shown;
+    TabWidths(widths, shown);
+    // In a strip of no width the overflow is the width the tabs need.
+    int need = 0;
+    layoutTabLefts(widths, shown, 0, &need);
+    const int tabHeight = FItems.empty() ? 18 : FItems[0]->Image(tsNone).Height();
+    return {need, tabHeight + 1};
+}
+
 int TGraphicTabControl::AddTab(const QString &ACaption)
 {
     if (Count() >= kMaxTabs)
@@ -90,14 +102,19 @@ void TGraphicTabControl::setActiveIndex(int AIndex)
         OnChange(this);
 }
 
-void TGraphicTabControl::Layout()
+void TGraphicTabControl::TabWidths(std::vector<int> &widths, std::vector<bool> &shown) const
 {
-    std::vector<int> widths;
-    std::vector<bool> shown;
     for (const auto &t : FItems) {
         widths.push_back(t->Image(tsNone).Width());
         shown.push_back(t->FDisplay);
     }
+}
+
+void TGraphicTabControl::Layout()
+{
+    std::vector<int> widths;
+    std::vector<bool> shown;
+    TabWidths(widths, shown);
     const std::vector<int> lefts = layoutTabLefts(widths, shown, width());
     for (size_t i = 0; i < FItems.size(); ++i)
         if (FItems[i]->FDisplay)

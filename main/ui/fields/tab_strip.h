@@ -41,6 +41,9 @@ class TGraphicTabControl : public TGraphicControl
     explicit TGraphicTabControl(QWidget *parent = nullptr);
 
     void SetBounds(int left, int top, int width, int height) override;
+    // The size that shows every displayed tab at its place, none pushed over its neighbour: what
+    // an owner fits the strip to (fitCaptionWidth) when the place it gives is too narrow.
+    QSize sizeHint() const override;
 
     // Appends a tab and redraws; its index, or -1 when it cannot be added.
     virtual int AddTab(const QString &ACaption);
@@ -66,6 +69,8 @@ class TGraphicTabControl : public TGraphicControl
                    bool dbl) override;
 
   private:
+    // The width of every tab's picture and whether it is shown, in order.
+    void TabWidths(std::vector<int> &widths, std::vector<bool> &shown) const;
     void Layout();
     void DrawTab(int index, TTabState state, int top);
 

@@ -53,6 +53,19 @@ class ColourDialog : public ::testing::Test
 
 } // namespace
 
+// The kind box shows its longest kind whole, inside the dialog.
+class NewUserFaultsCaptionsColourPicker : public ColourDialog
+{
+};
+
+TEST_F(NewUserFaultsCaptionsColourPicker, TheKindBoxShowsItsKindsWhole)
+{
+    const QComboBox &box = *form.ComboBoxK;
+    EXPECT_GE(box.width(), 120);
+    EXPECT_GE(box.width(), box.sizeHint().width());
+    EXPECT_LE(box.geometry().right(), form.width());
+}
+
 TEST_F(ColourDialog, LayoutAndOpening)
 {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("カラーピッカー"));
