@@ -157,14 +157,13 @@ bool isKind(const QString &path, const char *suffix)
 // the way (what was salvaged of it is no copy of the file, so nothing is made from it).
 int load(const QString &in, bool fromPsd, TPaper &paper)
 {
-    uint8_t damage = 0;
-    uint8_t code = fromPsd ? loadPsdFile(in, paper) : loadNativeImage(in, paper, &damage);
-    if (code == 0)
-        code = damage;
-    if (code == 0)
-        return 0;
-    tool::fail(in, fromPsd ? importReason(code) : tool::fileStatusText(code));
-    return 2;
+    if (!fromPsd)
+        return tool::loadLayeredFile(in, paper);
+    if (const uint8_t code = loadPsdFile(in, paper)) {
+        tool::fail(in, importReason(code));
+        return 2;
+    }
+    return 0;
 }
 
 int convert(const QString &in, const QString &out)
@@ -199,14 +198,7 @@ int convert(const QString &in, const QString &out)
         }
         return 0;
     }
-    uint32_t flags = kQziLayers | kQziThumbnail;
-    if (paper->maskMngr().hasMask())
-        flags |= kQziMasks;
-    if (!saveNativeImage(out, *paper, flags)) {
-        tool::fail(out, QStringLiteral("cannot be written"));
-        return 3;
-    }
-    return 0;
+    return tool::saveLayeredFile(out, *paper);
 }
 
 const char kUsage[] =

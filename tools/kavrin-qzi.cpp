@@ -128,20 +128,6 @@ bool writePng(TPaper &paper, const QString &path)
     return composeOutsidePicture(paper, picture) && tool::writePicture(picture.imageView(), path);
 }
 
-// Loads in into paper: 0, or 2 said when the file cannot be read or lost a part on the way (what
-// was salvaged of it is no copy of the file, so nothing is made from it).
-int load(const QString &in, TPaper &paper)
-{
-    uint8_t damage = 0;
-    uint8_t code = loadNativeImage(in, paper, &damage);
-    if (code == 0)
-        code = damage;
-    if (code == 0)
-        return 0;
-    tool::fail(in, tool::fileStatusText(code));
-    return 2;
-}
-
 const char kUsage[] = "usage: kavrin-qzi dump FILE | resave IN OUT.qzi | render IN OUT.png\n"
                       "  dump    every chunk (offset, tag, size) with the fields of its record\n"
                       "  resave  loads IN and saves its layers, masks and thumbnail as OUT\n"
@@ -181,18 +167,10 @@ int main(int argc, char **argv)
     }
     std::unique_ptr<TPaper> &paper = doc.paper;
     paper->eventMngr().stopRecording();
-    if (const int rc = load(in, *paper))
+    if (const int rc = tool::loadLayeredFile(in, *paper))
         return rc;
-    if (cmd == QStringLiteral("resave")) {
-        uint32_t flags = kQziLayers | kQziThumbnail;
-        if (paper->maskMngr().hasMask())
-            flags |= kQziMasks;
-        if (!saveNativeImage(out, *paper, flags)) {
-            tool::fail(out, QStringLiteral("cannot be written"));
-            return 3;
-        }
-        return 0;
-    }
+    if (cmd == QStringLiteral("resave"))
+        return tool::saveLayeredFile(out, *paper);
     UpdateVRAM(*paper, false, true);
     return writePng(*paper, out) ? 0 : 3;
 }

@@ -1,5 +1,8 @@
 #include "tool_support.h"
 
+#include "core/mask/mask_manager.h"
+#include "document/files/native_image.h"
+#include "document/paper/paper.h"
 #include "platform/system/environment.h"
 
 #include <QFileInfo>
@@ -232,6 +235,29 @@ bool writePicture(const QImage &picture, const QString &path)
         return false;
     }
     return true;
+}
+
+int loadLayeredFile(const QString &in, TPaper &paper)
+{
+    uint8_t damage = 0;
+    uint8_t code = loadNativeImage(in, paper, &damage);
+    if (code == 0)
+        code = damage;
+    if (code == 0)
+        return 0;
+    fail(in, fileStatusText(code));
+    return 2;
+}
+
+int saveLayeredFile(const QString &out, TPaper &paper)
+{
+    uint32_t flags = kQziLayers | kQziThumbnail;
+    if (paper.maskMngr().hasMask())
+        flags |= kQziMasks;
+    if (saveNativeImage(out, paper, flags))
+        return 0;
+    fail(out, QStringLiteral("cannot be written"));
+    return 3;
 }
 
 } // namespace tool

@@ -12,6 +12,8 @@
 
 #include <cstdint>
 
+class TPaper;
+
 namespace tool {
 
 // Names the tool in its messages. A write past the file-size limit then fails with an error the
@@ -50,5 +52,12 @@ bool checkPictureOutput(const QString &path);
 // replaces path only when the whole picture was written. A failure (reported with the error line)
 // leaves no temporary file and an existing path as it was.
 bool writePicture(const QImage &picture, const QString &path);
+
+// Loads the layered file in into paper: 0, or 2 with the error line when it cannot be read or lost
+// a part on the way (what was salvaged of it is no copy of the file, so nothing is made from it).
+int loadLayeredFile(const QString &in, TPaper &paper);
+// Saves paper as the layered file out with its layers, thumbnail and masks: 0, or 3 with the error
+// line.
+int saveLayeredFile(const QString &out, TPaper &paper);
 
 } // namespace tool
