@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -90,6 +91,26 @@ void readFixedRecord(const CEventMngr &m, SEventHdr hdr, uint32_t body)
         (void)record<SEvStrokePoint>(m, body + 12u * (hdr.code - 1u));
 }
 
+// One pair of streams per segment size for every input: a new stream makes its segment list
+// ready for the whole expected length, a megabyte of list for the smallest sizes, which cost far
+// more than the input itself. restart (and loadData) empty a stream for the next input.
+struct SStreams
+{
+    explicit SStreams(uint32_t unit)
+        : m(nullptr, kEventExpectedLen, unit), back(nullptr, kEventExpectedLen, unit)
+    {
+    }
+    CEventMngr m, back;
+};
+
+SStreams &streamsFor(size_t pick, uint32_t unit)
+{
+    static std::unique_ptr<SStreams> streams[5];
+    if (!streams[pick])
+        streams[pick] = std::make_unique<SStreams>(unit);
+    return *streams[pick];
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -100,7 +121,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint32_t unit = units[data[0] % 5];
     const std::span<const uint8_t> bytes(data + 1, size - 1);
 
-    CEventMngr m(nullptr, kEventExpectedLen, unit);
+    SStreams &streams = streamsFor(data[0] % 5, unit);
+    CEventMngr &m = streams.m;
     check(m.restart());
     check(m.writeDataEx(bytes.data(), uint32_t(bytes.size())) == bytes.size());
     check(m.curLength == bytes.size() && m.curLength < m.limitLen);
@@ -142,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     QBuffer in(&saved);
     check(in.open(QIODevice::ReadOnly));
-    CEventMngr back(nullptr, kEventExpectedLen, unit);
+    CEventMngr &back = streams.back;
     check(back.loadData(in, uint32_t(bytes.size()) + 10, 3) == bytes.size());
     check(back.curLength == bytes.size() && back.eventCnt == 3);
     m.shrinkBuffer();

@@ -6,7 +6,8 @@
 // the work per input are kept below 256: the older tiles' size (a triangle tile rasterises two
 // masks of its own size), the older motion blur's distance and radial blur's amount (samples per
 // pixel); their values up to the refused 10000 and 32767 would spend most of the run on a few
-// inputs, and the unit tests of those filters cover the large values and the refusals.
+// inputs, and the unit tests of those filters cover the large values and the refusals. Both
+// motion blurs' distances are kept below 64 for the same reason.
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_channel.h"
 #include "core/tiles/block_layer_image.h"
@@ -120,6 +121,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         body[4 + 3] = 0; // the tile size's high byte
     if (((row[0] == 33 && row[1] == 2) || (row[0] == 34 && row[1] == 3)) && rest >= 4)
         std::memset(body.get() + 4 + 1, 0, 3); // the distance's or amount's upper bytes
+    // Both motion blurs sample along their whole distance for every pixel: distances below 64
+    // keep their passes and their edges at a quarter of the largest one's work.
+    if (row[0] == 33 && (row[1] == 2 || row[1] == 4) && rest >= 1)
+        body[4] &= 63;
     const SEvReplayRow &r = eventReplayRow({row[0], row[1]});
     if (r.registered())
         r.fn(paper.eventMngr(), paper, row[1], std::span<const uint8_t>(body.get(), 4 + rest));

@@ -9,6 +9,8 @@
 //                    [--texture A.png[,B.png]]
 //
 // Cells are 32-bit values (decimal, 0x hex or f:Single) laid out little-endian as the record.
+// Without --cells the filter runs at its dialog's defaults (--list shows every filter's cells with
+// their names and default values; the scale is 100 % of the picture, seeds are 1).
 // The gradient map takes cell 0 = reverse (bit 0) and protect (bit 8) and then its stops as
 // 0xAARRGGBB (black to white by default); a complex record takes data0..data7 and then its block;
 // the floor takes the 63 bytes of its parameters and two 256 x 256 textures.
@@ -27,6 +29,7 @@
 #include "filters/core/filter_core.h"
 #include "filters/core/filter_host.h"
 #include "filters/core/pixel_mechanics.h"
+#include "filters/dialogs/filter_defaults.h"
 #include "paint/gradient/gradient_stops.h"
 #include "tool_support.h"
 
@@ -323,8 +326,12 @@ int main(int argc, char **argv)
     initialiseFilters();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && args[0] == "--list") {
-        for (const SFilterCatalogueEntry &e : filterCatalogue())
+        for (const SFilterCatalogueEntry &e : filterCatalogue()) {
             std::printf("%-24s %d\n", e.name, e.recordSize);
+            int i = 0;
+            for (const SFilterCell &c : filterDefaultCells(e.name))
+                std::printf("    %2d  0x%08X  %s\n", i++, c.value, c.name.c_str());
+        }
         return kApplied;
     }
     if (args.size() == 3 && args[0] == "--pattern")
@@ -334,6 +341,7 @@ int main(int argc, char **argv)
 
     const SFilterCatalogueEntry *entry = nullptr;
     std::vector<uint32_t> cells;
+    bool cellsGiven = false;
     std::string maskPath;
     bool protect = false;
     std::optional<sRect> view;
@@ -354,6 +362,7 @@ int main(int argc, char **argv)
         } else if (a == "--cells" && hasValue) {
             if (!parseList(args[++i], cells))
                 return usage();
+            cellsGiven = true;
         } else if (a == "--mask" && hasValue) {
             maskPath = args[++i];
         } else if (a == "--light" && hasValue) {
@@ -427,6 +436,8 @@ int main(int argc, char **argv)
         }
         built = rec.buildFloorFromFiles(cells);
     } else {
+        if (!cellsGiven)
+            cells = filterDefaultValues(entry->name, {layer->width(), layer->height(), protect});
         built = rec.build(entry->recordSize, cells);
     }
     if (!built) {

@@ -3,7 +3,7 @@
 //   kavrin-replay FILE -o OUT.png [--dump] [--blank-start]
 //
 // A `.wpe` stream, or the stream inside a `.wpb` image, of the oldest generation is played from its
-// own canvas creation, one instruction a step (--dump prints each step's offset and code).
+// own canvas creation, one instruction a step (--dump prints each step's offset, code and name).
 //
 // --dump prints every step (offset, its packets as group/code/length, the dotted name of its
 // operation and the result), then the count of each operation as "name<TAB>count".
@@ -115,7 +115,8 @@ int playLegacy(const QString &path, const QString &out, bool dump)
         const int32_t from = events.memory().position();
         const bool goOn = EventAnalyze(*paper, nullptr, events, stroke, &owner, refresh, inst);
         if (dump)
-            std::printf("%d\t%u\t%s\n", from, inst, goOn ? "continue" : "end");
+            std::printf("%d\t%u\t%s\t%s\n", from, inst, legacyInstructionName(inst),
+                        goOn ? "continue" : "end");
         if (!goOn || (events.memory().ReadRemain() == 0 && !events.isStroking()))
             break;
     }

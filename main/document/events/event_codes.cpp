@@ -39,7 +39,9 @@ constexpr SCodeRow kDocumentCodes[] = {
     {3, E::ecImage_Transform_Scale}, {4, E::ecImage_Transform_Rotate_90},
     {5, E::ecImage_Transform_Rotate_270}, {6, E::ecImage_Property_Size_Crop},
     {7, E::ecLayer_Merge_Visible}, {8, E::ecImage_Create_New}, {9, E::ecImage_Transform_Scale},
-    {10, E::ecLayer_Merge_Visible}, {12, E::ecImage_Transform_Scale2},
+    {10, E::ecLayer_Merge_Visible},
+    // The crop that records its version is the same operation as the first crop.
+    {11, E::ecImage_Property_Size_Crop}, {12, E::ecImage_Transform_Scale2},
     {16, E::ecVisibleLayer_Transform_Flip_Horizontal},
     {17, E::ecVisibleLayer_Transform_Flip_Vertical}, {18, E::ecVisibleLayer_Transform_Rotate_180},
     {19, E::ecVisibleLayer_Adjustment_Invert}, {24, E::ecVisibility_Layer_All},

@@ -456,6 +456,64 @@ bool isCriticalCode(uint16_t code)
 
 } // namespace legacy_event
 
+const char *legacyInstructionName(uint16_t code)
+{
+    using namespace legacy_event;
+    static const char *const kStrokes[] = {"stroke (pen)", "stroke (watercolour)", "stroke (blur)",
+                                           "stroke (eraser)", "stroke (blur 2)"};
+    if (code <= kStrokeLast)
+        return kStrokes[code];
+    struct SRow
+    {
+        uint16_t code;
+        const char *name;
+    };
+    static const SRow kRows[] = {
+        {kLayerAdd, "add a layer"},
+        {kLayerDelete, "delete a layer"},
+        {kLayerMerge, "merge the layers"},
+        {kLayerCopy, "copy a layer"},
+        {kLayerInsert, "move a layer in the stack"},
+        {kLayerCombLower, "merge a layer into the one below"},
+        {kLayerUndo, "undo on a layer"},
+        {kLayerActive, "make a layer active"},
+        {kLayerVisible, "show or hide a layer"},
+        {kLayerTrans, "set a layer's opacity"},
+        {kLayerMode, "set a layer's blend mode"},
+        {kLayerVisibleFlip, "toggle a layer's visibility"},
+        {kLayerUpsideDown, "flip a layer top to bottom"},
+        {kLayerMirror, "mirror a layer"},
+        {kLayer180, "turn a layer by 180 degrees"},
+        {kLayerNegaposi, "invert a layer's colours"},
+        {kLayerClear, "clear a layer"},
+        {kLayerFill, "fill a layer with a colour"},
+        {kLayerMove, "move a layer's picture"},
+        {kLayerRectCut, "clear a rectangle"},
+        {kLayerRectFill, "fill a rectangle"},
+        {kLayerPolyCut, "clear a polygon"},
+        {kLayerPolyFill, "fill a polygon"},
+        {kLayerLine, "draw a straight line"},
+        {kEditCreate, "create the canvas"},
+        {kEditPC, "set the paper colour"},
+        {kEditResize, "change the canvas size"},
+        {kEditReso, "change the resolution"},
+        {kEditRotRight, "turn the canvas one way by 90 degrees"},
+        {kEditRotLeft, "turn the canvas the other way"},
+        {kEditUndoDispose, "discard the undo history"},
+        {kEditUndoDisposeIndex, "discard one layer's undo"},
+        {kEditCreate2, "create the canvas (second form)"},
+        {kEditUpsideDown, "flip the whole image top to bottom"},
+        {kEditMirror, "mirror the whole image"},
+        {kEdit180, "turn the whole image by 180 degrees"},
+        {kEditNegaposi, "invert the whole image's colours"},
+        {kEnd, "end of the stream"},
+    };
+    for (const SRow &r : kRows)
+        if (r.code == code)
+            return r.name;
+    return "";
+}
+
 int32_t legacyInstructionLength(const uint8_t *p, int64_t remain)
 {
     using namespace legacy_event;

@@ -209,6 +209,9 @@ bool isKnownCode(uint16_t code);
 bool isCriticalCode(uint16_t code);
 } // namespace legacy_event
 
+// What the instruction does, in a few words ("add a layer"); empty for a code outside the table.
+const char *legacyInstructionName(uint16_t code);
+
 // A stroke's parameter block as stored.
 struct SLegacyStrokeParam
 {

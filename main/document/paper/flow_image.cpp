@@ -75,8 +75,12 @@ bool TFlowImage::SetFlow(int32_t idx, CBlockVMTC &blk, bool force)
 
 bool TFlowImage::changeSize(bool shrink)
 {
-    sSize target;
-    if (!m_paper || !m_paper->getMaxSize(target))
+    if (!m_paper)
+        return false;
+    // A document without layers (one being made anew) is fitted to its paper: the image of
+    // whatever the document held before must not live on at that size.
+    sSize target = m_paper->m_paperSize;
+    if (!m_paper->getMaxSize(target) && (target.x < 1 || target.y < 1))
         return false;
     const sSize cur = m_image->FPSZ();
     if (!shrink)

@@ -40,10 +40,11 @@ class TFlowImage : public IStrokeFlow
     // layer and the paper and the document's stroke is told its drawing layer. When the image
     // cannot grow the answer is false and nothing changes.
     bool SetFlow(int32_t idx, CBlockVMTC &blk, bool force);
-    // Fits the image to the largest layer image of the document (never smaller than now unless
-    // shrink): a new image of 0x00FFFFFF, the channel cleared, fitEmpty, viewPos (0, 0), viewSize
-    // the paper size; true. False, nothing changed, without layers, when the size is already right
-    // or when the new image cannot be made.
+    // Fits the image to the largest layer image of the document, or to the paper when it has no
+    // layers (never smaller than now unless shrink): a new image of 0x00FFFFFF, the channel
+    // cleared, fitEmpty, viewPos (0, 0), viewSize the paper size; true. False, nothing changed,
+    // without layers and paper, when the size is already right or when the new image cannot be
+    // made.
     bool changeSize(bool shrink);
     // Clears the coverage channel.
     void clearAlpha();

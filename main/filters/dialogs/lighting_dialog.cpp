@@ -361,7 +361,12 @@ bool execLightingDialog(sFltObjComplex &rec, SFltLight &light, CFlt4Core &core)
 
 bool makeLightingLastParam(sFltObjComplex &rec, SFltLight &light)
 {
-    const SLightingMemo &m = lightingDialogMemo();
+    lightingRecordFromMemo(lightingDialogMemo(), rec, light);
+    return true;
+}
+
+void lightingRecordFromMemo(const SLightingMemo &m, sFltObjComplex &rec, SFltLight &light)
+{
     initFltObjComplex(rec, 1, sizeof(SFltLight));
     rec.data0.all = int32_t(m.ambient.bgra);
     rec.data1.all = m.lightness;
@@ -379,5 +384,4 @@ bool makeLightingLastParam(sFltObjComplex &rec, SFltLight &light)
         light.theta = radians(m.light.theta);
         light.wide = m.light.wide;
     }
-    return true;
 }

@@ -74,3 +74,5 @@ class TFormLighting4 : public TFilterBlockForm<TFormFilter, SFltLight, initFltLi
 // light.
 bool execLightingDialog(sFltObjComplex &rec, SFltLight &light, CFlt4Core &core);
 bool makeLightingLastParam(sFltObjComplex &rec, SFltLight &light);
+// The record the remembered values m give (rec's one item pointing at light).
+void lightingRecordFromMemo(const SLightingMemo &m, sFltObjComplex &rec, SFltLight &light);
