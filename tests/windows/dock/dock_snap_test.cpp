@@ -1,5 +1,5 @@
 // Snapping a moving palette window: the worker driven with numbers.
-#include "windows/dock/dock_float.h"
+#include "windows/dock/dock_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -53,4 +53,19 @@ TEST(DockSnap, EachMonitorStartsFromTheStageThresholdsAndTheLastHandsOn)
     EXPECT_EQ(r.topLeft(), QPoint(0, 10));
     EXPECT_EQ(tx, 8);
     EXPECT_EQ(ty, 8);
+}
+
+class DockSnapWindows : public DockFixture
+{
+};
+
+TEST_F(DockSnapWindows, DockSnapSkipLeavesTheWindowItselfOut)
+{
+    TDockFloatForm *a = makeWindow({100, 100}, {1});
+    const QRect start = a->geometry().translated(a->width() + 5, 0);
+    QRect kept = start, snapped = start;
+    EXPECT_FALSE(snapPaletteRect(kept, a, true));
+    EXPECT_EQ(kept, start);
+    EXPECT_TRUE(snapPaletteRect(snapped, a, false));
+    EXPECT_EQ(snapped, start.translated(-5, 0));
 }
