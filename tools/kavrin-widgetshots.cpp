@@ -11,6 +11,8 @@
 #include "filters/dialogs/histogram.h"
 #include "filters/dialogs/levels_dialog.h"
 #include "ui/base/caption_fit.h"
+#include "windows/dock/dock_float.h"
+#include "windows/dock/dock_view.h"
 #include "ui/base/qt_translations.h"
 #include "ui/base/system_colours.h"
 #include "ui/base/user_interface.h"
@@ -1206,6 +1208,49 @@ QImage dialogEventReport()
     return form.grab().toImage();
 }
 
+// A first pane of 200 x 19 with three tabs, the middle one active.
+QImage dockTabStrip()
+{
+    TDockViewManager pane;
+    std::vector<std::unique_ptr<TCustomDockView>> views;
+    for (const char *caption : {"ツール", "カラー", "レイヤー"}) {
+        views.push_back(std::make_unique<TCustomDockView>());
+        views.back()->setCaption(QString::fromUtf8(caption));
+        pane.AddTab(views.back().get());
+    }
+    pane.setActiveIndex(1);
+    QImage out = copyOf(pane.Image());
+    for (auto &v : views)
+        pane.RemoveTab(v.get());
+    return out;
+}
+
+// A palette window with two panes, the lower one collapsed.
+QImage dockPaletteWindow()
+{
+    QWidget mainWindow;
+    mainWindow.setGeometry(400, 100, 300, 200);
+    TDockFloatManager manager(&mainWindow);
+    TDockFloatForm *form = manager.AddForm();
+    form->setWindowTitle(QStringLiteral("Palettes"));
+    form->move(20, 20);
+    const char *captions[] = {"ナビゲーター", "ルーペ", "レイヤー"};
+    for (int i = 0; i < 3; ++i) {
+        auto *v = new TCustomDockView;
+        v->setCaption(QString::fromUtf8(captions[i]));
+        v->OnPaint = [v](QObject *) {
+            QPainter p(v);
+            p.fillRect(v->rect().adjusted(2, 0, -2, -2), Qt::white);
+            p.drawText(v->rect(), Qt::AlignCenter, v->Caption());
+        };
+        form->DockView(i == 2 ? 1 : 0, v);
+    }
+    form->Pane(1)->setCollapsed(true);
+    form->ShowMM();
+    settle(50);
+    return form->grab().toImage();
+}
+
 std::vector<Shot> allShots()
 {
     return {
@@ -1268,6 +1313,8 @@ std::vector<Shot> allShots()
         {"filters", "dialog-custom", filterDialog<TFormCustom4>},
         {"filters", "dialog-diffuse", filterDialog<TFormDifuse4>},
         {"filters", "dialog-colour-halftone", filterDialog<TFormColorHalftone4>},
+        {"dock", "tab-strip", dockTabStrip},
+        {"dock", "palette-window", dockPaletteWindow},
     };
 }
 
