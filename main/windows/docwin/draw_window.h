@@ -12,6 +12,7 @@
 #include "core/image/canvas.h"
 #include "core/profile/tool_kinds.h"
 #include "document/paper/paper_host.h"
+#include "document/view/composition.h"
 
 #include <QPolygon>
 #include <QString>
@@ -132,6 +133,8 @@ struct SViewCache
     std::unique_ptr<TMTC> tc;
     bool started = false;
     bool cached = false;
+    // The group table as composing left it at idx, so that the layers above continue from it.
+    tblLyrGrpAttr ltbl{};
 };
 
 class TDrawWindow : public IPaperOwner
@@ -355,7 +358,11 @@ class TDrawWindow : public IPaperOwner
     void applyPlacement(const sRect &bounds);
     void xorEllipse(const sRect &r);
     void statusZoomRot();
-    bool composeLayerInto(TMTC &dst, const sBox &box, int32_t idx);
+    // Composes layers from..to-1 over the paper box b into dst, whose pixel (0, 0) is paper point
+    // origin, continuing ltbl; false when a clipping group reaches to or past to.
+    bool composeLayerRange(TMTC &dst, const sPos &origin, const sBox &b, int32_t from, int32_t to,
+                           tblLyrGrpAttr &ltbl);
+    int32_t viewCacheBase() const;
     sPos canvasPointAtCentre() const;
     void showScrollBars(bool show);
 

@@ -467,7 +467,8 @@ void TDrawWindow::applyPlacement(const sRect &bounds)
 void TDrawWindow::formSizeCorrect(bool mv)
 {
     int32_t &counter = cascadeCounterRef();
-    const auto advance = [&counter] { counter = counter + 1 >= kCascadeWindows ? 0 : counter + 1; };
+    // The counter runs 0..6; the seventh window starts over (see below), so 6 is never a place.
+    const auto advance = [&counter] { counter = counter >= kCascadeWindows ? 0 : counter + 1; };
     if (placement.state != eWindowState::wsNormal) {
         invalidateView(true, false);
         advance();

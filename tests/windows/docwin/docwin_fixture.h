@@ -6,6 +6,7 @@
 #include "document/paper/document_init.h"
 #include "document/paper/headless.h"
 #include "document/paper/paper.h"
+#include "document/view/composition.h"
 #include "windows/docwin/draw_window.h"
 #include "windows/render_settings.h"
 #include "windows/shell_host.h"
@@ -39,6 +40,9 @@ struct DocWinFixture : ::testing::Test
         if (!w)
             return w;
         EXPECT_TRUE(setupHeadlessPaper(*w->paper, canvas, 0xFFFFFF, layers));
+        // As a load does: the display composed, the window sized to the document and cascaded.
+        UpdateVRAM(*w->paper, true, true);
+        w->formSizeCorrect(true);
         w->FormResize(client);
         return w;
     }
