@@ -68,8 +68,7 @@ int32_t TDrawWindow::cascadeCount()
     return gCascadeCount;
 }
 
-// Package-private access to the cascade counter for the sizing code.
-int32_t &cascadeCounterRef()
+int32_t &TDrawWindow::cascadeCounter()
 {
     return gCascadeCount;
 }

@@ -252,7 +252,8 @@ class TDrawWindow : public IPaperOwner
     void RotToNormal();
     void RevToNomal();
     void dispatchReverse(bool first);
-    // The grabber's drags: pan by the pointer's movement since lastPos; rotate from firstPos.
+    // The grabber's drags: pan by the pointer's movement since lastPos; rotate from lastPos (the
+    // drag's start) to pos about the client centre, tmpSingle (radians) being the start angle.
     void panDrag(const sPos &pos);
     void rotateDrag(const sPos &pos);
 
@@ -351,6 +352,8 @@ class TDrawWindow : public IPaperOwner
   private:
     TDrawWindow();
     bool FormCreate();
+    // The cascade counter of new windows (0..6), process-wide.
+    static int32_t &cascadeCounter();
     void FormDestroy();
     bool isActive() const;
     bool grabberShown() const;

@@ -443,7 +443,7 @@ void TDrawWindow::panDrag(const sPos &pos)
 void TDrawWindow::rotateDrag(const sPos &pos)
 {
     const float hx = float(clnSize.x / 2), hy = float(clnSize.y / 2);
-    const float ux = float(firstPos.x) - hx, uy = float(firstPos.y) - hy;
+    const float ux = float(lastPos.x) - hx, uy = float(lastPos.y) - hy;
     const float vx = float(pos.x) - hx, vy = float(pos.y) - hy;
     const float a = std::atan2(ux * vy - uy * vx, ux * vx + uy * vy);
     const float turn = paper->bVisReverse ? a : -a;

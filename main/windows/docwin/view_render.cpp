@@ -18,8 +18,6 @@
 #include <algorithm>
 #include <cmath>
 
-int32_t &cascadeCounterRef();
-
 namespace {
 
 // The brush of every margin: 0xCCCCCC, opaque on the surface.
@@ -466,7 +464,7 @@ void TDrawWindow::applyPlacement(const sRect &bounds)
 
 void TDrawWindow::formSizeCorrect(bool mv)
 {
-    int32_t &counter = cascadeCounterRef();
+    int32_t &counter = cascadeCounter();
     // The counter runs 0..6; the seventh window starts over (see below), so 6 is never a place.
     const auto advance = [&counter] { counter = counter >= kCascadeWindows ? 0 : counter + 1; };
     if (placement.state != eWindowState::wsNormal) {
@@ -474,13 +472,13 @@ void TDrawWindow::formSizeCorrect(bool mv)
         advance();
         return;
     }
-    const IMainForm &main = mainForm();
+    IMainForm &main = mainForm();
     const SWorkspace ws = main.workspace();
     sRect b = placement.bounds;
     if (mv) {
         if (main.documentWindows().size() % kCascadeWindows == 1)
             counter = 0;
-        b.x0 = const_cast<IMainForm &>(main).toolForm().width() + kCascadeStep * counter;
+        b.x0 = main.toolForm().width() + kCascadeStep * counter;
         b.y0 = kCascadeStep * counter;
         advance();
     }

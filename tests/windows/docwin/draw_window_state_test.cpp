@@ -265,6 +265,26 @@ TEST_F(DocWindowState, DestructionUnbindsTheToolWindowAndLeavesTheWindowList)
     EXPECT_FALSE(main().enableCalls.back());
 }
 
+TEST_F(DocWindowState, ActivationBindsTheToolWindowAndDeactivationErasesTheOutline)
+{
+    auto a = makeWindow();
+    auto b = makeWindow();
+    a->paper->m_filename = QStringLiteral("a.qzi");
+    a->paper->changeReadyState(true);
+    b->paper->changeReadyState(true);
+    EXPECT_EQ(tool().window, b.get());
+    main().enableCalls.clear();
+    a->FormActivate();
+    EXPECT_EQ(tool().window, a.get());
+    EXPECT_EQ(a->Caption, QStringLiteral("a.qzi"));
+    EXPECT_EQ(main().enableCalls, std::vector<bool>{true});
+    a->DrawBrushGhost(20, 20, false);
+    a->bIsCurveMode = true;
+    a->FormDeactivate();
+    EXPECT_FALSE(a->FGhostVis);
+    EXPECT_FALSE(a->bIsCurveMode);
+}
+
 TEST_F(DocWindowState, DefaultsAtCreation)
 {
     auto w = makeWindow();

@@ -164,7 +164,7 @@ TEST_F(ViewNavigation, RotatingDragTurnsAgainstThePointer)
         auto w = makeWindow({600, 400}, 1, {400, 300});
         if (mirrored)
             w->dispatchReverse(true);
-        w->firstPos = {200 + 100, 150};
+        w->lastPos = {200 + 100, 150};
         w->tmpSingle = 0;
         w->rotateDrag({200, 150 + 100});
         const float want = mirrored ? 90.0f : -90.0f;
