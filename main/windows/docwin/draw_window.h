@@ -51,7 +51,8 @@ struct BDrawState
     void clear(BDrawStateBit b) { bits = uint16_t(bits & ~uint16_t(b)); }
 };
 
-// Print settings of the window, packed as the print records keep them.
+// Print settings of the window: copies across and down, fitted or not, centred or at (Left,
+// Top) in millimetres, and the print scale when not fitted.
 #pragma pack(push, 1)
 struct TPrintValue
 {
@@ -59,12 +60,12 @@ struct TPrintValue
     int32_t RepeatY = 1;
     bool Auto = false;
     bool Center = true;
-    int32_t Left = 0;
-    int32_t Top = 0;
-    double Scale = 1.0;
+    float Left = 0;
+    float Top = 0;
+    float Scale = 1.0f;
 };
 #pragma pack(pop)
-static_assert(sizeof(TPrintValue) == 26);
+static_assert(sizeof(TPrintValue) == 22);
 
 // A scroll bar as the window keeps it; the widget mirrors it in a QScrollBar whose range is
 // 0 .. Max - PageSize.

@@ -290,7 +290,7 @@ TEST_F(DocWindowState, DefaultsAtCreation)
     auto w = makeWindow();
     EXPECT_EQ(w->FPrintValue.RepeatX, 1);
     EXPECT_TRUE(w->FPrintValue.Center);
-    EXPECT_EQ(w->FPrintValue.Scale, 1.0);
+    EXPECT_EQ(w->FPrintValue.Scale, 1.0f);
     EXPECT_EQ(w->posList.size(), 10u);
     EXPECT_EQ(w->marginSize, (sSize{960, 960}));
     EXPECT_EQ(w->TimerAutoScroll.Interval, 100);

@@ -151,6 +151,10 @@ TEST_F(DocWindowWidget, KeyOnlyStateKeepsTheWindowAsItIs)
     EXPECT_FALSE(sub->isMaximized());
     EXPECT_FALSE(sub->isMinimized());
     EXPECT_FALSE(gAppProfile->childWinMax);
+    sub->close();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(sub);
+    EXPECT_TRUE(sub->isVisible());
 
     widget->window().drawState.clear(BDrawStateBit::stKeyOnly);
     emit menu->aboutToShow();
