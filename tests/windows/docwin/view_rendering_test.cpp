@@ -181,6 +181,22 @@ TEST_F(ViewRendering, MoveInsideWorkspaceShiftsBackWithoutPassingZero)
     EXPECT_EQ(w->placement.bounds.x0, 0);
 }
 
+TEST_F(ViewRendering, AnEmptyClientAreaPaintsNothing)
+{
+    auto w = makeWindow({200, 100}, 1, {0, 0});
+    EXPECT_EQ(w->viewSurface(), nullptr);
+    w->paintView();
+    w->changeZoom(2, 1, false);
+    w->dispatchRotate(45, true);
+    w->scrollViewBy(5, 5);
+    w->DrawBrushGhost(3, 3, false);
+    w->EraseBrushGhost();
+    EXPECT_FLOAT_EQ(w->paper->GetZoomScale(), 2.0f);
+    w->FormResize({50, 40});
+    ASSERT_NE(w->viewSurface(), nullptr);
+    EXPECT_EQ(w->viewSurface()->width(), 50);
+}
+
 // ---- the view cache
 
 struct LayerSpec
