@@ -285,6 +285,51 @@ TEST_F(DocWindowState, ActivationBindsTheToolWindowAndDeactivationErasesTheOutli
     EXPECT_FALSE(a->bIsCurveMode);
 }
 
+TEST_F(DocWindowState, NoWindowWhenTheDocumentCannotBeMade)
+{
+    const PaperPartFault old =
+        setPaperPartFault([](ePaperPart part) { return part == ePaperPart::eventMngr; });
+    auto w = TDrawWindow::Create();
+    setPaperPartFault(old);
+    EXPECT_EQ(w, nullptr);
+    EXPECT_TRUE(drawWindows().empty());
+}
+
+TEST_F(DocWindowState, DisposeUndoAllAsksAndAnswersThatItAsked)
+{
+    CapturedMessages boxes;
+    auto w = makeWindow();
+    for (int answer : {kavrin::mrNo, kavrin::mrYes}) {
+        boxes.clear();
+        boxes.answer = answer;
+        EXPECT_TRUE(w->disposeUndoAll());
+        EXPECT_EQ(boxes.questions,
+                  QStringList{QStringLiteral("すべての 取り消し/やり直し を破棄してよろしいですか?")});
+    }
+    boxes.clear();
+    w->setNowStroking(true);
+    EXPECT_FALSE(w->disposeUndoAll());
+    w->setNowStroking(false);
+    w->m_eventPlaying = true;
+    EXPECT_FALSE(w->disposeUndoAll());
+    EXPECT_TRUE(boxes.questions.isEmpty());
+}
+
+TEST_F(DocWindowState, SaveNeedsANormalIdleWindow)
+{
+    auto w = makeWindow();
+    EXPECT_TRUE(w->canSave());
+    w->paper->m_paperMode = TPaperMode::PM_NETWORK;
+    EXPECT_FALSE(w->canSave());
+    w->paper->m_paperMode = TPaperMode::PM_NORMAL;
+    w->m_eventPlaying = true;
+    EXPECT_FALSE(w->canSave());
+    w->m_eventPlaying = false;
+    w->drawState.set(BDrawStateBit::stKeyOnly);
+    EXPECT_FALSE(w->canSave());
+    EXPECT_FALSE(w->canChangeView());
+}
+
 TEST_F(DocWindowState, DefaultsAtCreation)
 {
     auto w = makeWindow();
