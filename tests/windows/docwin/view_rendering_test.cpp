@@ -199,7 +199,7 @@ TEST_F(ViewRendering, AnEmptyClientAreaPaintsNothing)
 
 // ---- the view cache
 
-struct LayerSpec
+struct LayerSetup
 {
     bool visible = true;
     uint8_t trans = 255;
@@ -211,7 +211,7 @@ struct LayerSpec
 struct StackCase
 {
     const char *name;
-    std::vector<LayerSpec> layers;
+    std::vector<LayerSetup> layers;
     int32_t active;
     bool canvasShown = true;
 };
