@@ -1,0 +1,379 @@
+// The window of one open document. TDrawWindow is a plain class: it owns the document, the
+// off-screen buffer the view is composed in and the screen surface its widget shows, and runs
+// with no widget at all (render mode, tests, tools). CDrawWindowWidget (draw_window_widget.h)
+// is the thin Qt face that forwards events to it and copies the surface to the screen.
+//
+// Members are defined in files by family: draw_window.cpp (life cycle, state and gates),
+// view_render.cpp (buffer, painting, scroll bars, margins, sizing, view cache),
+// view_navigation.cpp (zoom, scrolling, rotation, mirroring).
+#pragma once
+
+#include "core/base/geometry.h"
+#include "core/image/canvas.h"
+#include "core/profile/tool_kinds.h"
+#include "document/paper/paper_host.h"
+#include "document/view/composition.h"
+
+#include <QPolygon>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TFlowImage;
+class TPaper;
+
+// The states of drawState.
+enum class BDrawStateBit : uint16_t
+{
+    stLBtn = 1 << 0,
+    stRBtn = 1 << 1,
+    stMBtn = 1 << 2,
+    stFirst = 1 << 3,
+    stDirty = 1 << 4,
+    stIgnore = 1 << 5,
+    stMultiSelect = 1 << 6,
+    stKeyOnly = 1 << 7,
+    stForceEnd = 1 << 8,
+    stHookSysMode = 1 << 9,
+    stShowGlyph = 1 << 10,
+    stSnap = 1 << 11,
+};
+
+struct BDrawState
+{
+    uint16_t bits = 0;
+    bool has(BDrawStateBit b) const { return (bits & uint16_t(b)) != 0; }
+    void set(BDrawStateBit b) { bits = uint16_t(bits | uint16_t(b)); }
+    void clear(BDrawStateBit b) { bits = uint16_t(bits & ~uint16_t(b)); }
+};
+
+// Print settings of the window: copies across and down, fitted or not, centred or at (Left,
+// Top) in millimetres, and the print scale when not fitted.
+#pragma pack(push, 1)
+struct TPrintValue
+{
+    int32_t RepeatX = 1;
+    int32_t RepeatY = 1;
+    bool Auto = false;
+    bool Center = true;
+    float Left = 0;
+    float Top = 0;
+    float Scale = 1.0f;
+};
+#pragma pack(pop)
+static_assert(sizeof(TPrintValue) == 22);
+
+// A scroll bar as the window keeps it; the widget mirrors it in a QScrollBar whose range is
+// 0 .. Max - PageSize.
+struct CScrollBarModel
+{
+    int32_t Position = 0;
+    int32_t Max = 0;
+    int32_t PageSize = 0;
+    int32_t LargeChange = 1;
+    int32_t SmallChange = 1;
+    sRect bounds;
+    bool Visible = false;
+    // The bar's thickness in pixels (the style's; 16 with no widget).
+    int32_t thickness = 16;
+    // Counts the changes, so that the widget knows when to follow.
+    uint32_t changes = 0;
+    void setPosition(int32_t p);
+};
+
+// The scroll codes of a scroll-bar action.
+enum class TScrollCode : uint8_t
+{
+    scLineUp,
+    scLineDown,
+    scPageUp,
+    scPageDown,
+    scPosition,
+    scTrack,
+    scTop,
+    scBottom,
+    scEndScroll,
+};
+
+// A timer the widget drives by a QTimer; tests fire it.
+struct CWindowTimer
+{
+    bool Enabled = false;
+    int32_t Interval = 100;
+    std::function<void()> OnTimer;
+    void fire()
+    {
+        if (Enabled && OnTimer)
+            OnTimer();
+    }
+};
+
+enum class eWindowState : uint8_t
+{
+    wsNormal,
+    wsMinimized,
+    wsMaximized,
+};
+
+// Where the window stands in the main window's client area (outer bounds, frame included).
+struct SWindowPlacement
+{
+    sRect bounds;
+    eWindowState state = eWindowState::wsNormal;
+};
+
+// The view cache of partial redraws during a layer drag.
+struct SViewCache
+{
+    int32_t idx = -1;
+    sBox box;
+    std::unique_ptr<TMTC> tc;
+    bool started = false;
+    bool cached = false;
+    // The group table as composing left it at idx, so that the layers above continue from it.
+    tblLyrGrpAttr ltbl{};
+};
+
+class TDrawWindow : public IPaperOwner
+{
+  public:
+    // Makes a window and its document (FormCreate); nullptr when the document cannot be made.
+    static std::unique_ptr<TDrawWindow> Create();
+    // FormDestroy.
+    ~TDrawWindow() override;
+    TDrawWindow(const TDrawWindow &) = delete;
+    TDrawWindow &operator=(const TDrawWindow &) = delete;
+
+    // The process-wide state back to its start (initialiseWindows()).
+    static void resetProcessState();
+    static int32_t untitledCount();
+    static int32_t cascadeCount();
+
+    TPaper &document() const { return *paper; }
+
+    // ---- state and gates (draw_window.cpp)
+    // Sets m_bModified and answers the value it had.
+    bool setModifiedFlag(bool sw);
+    bool hasFileName() const { return !filePath.isEmpty(); }
+    bool canSave() const;
+    bool isInKeyOnly() const { return drawState.has(BDrawStateBit::stKeyOnly); }
+    bool canChangeView() const { return !isInKeyOnly(); }
+    bool isStrokingNow() const;
+    uint32_t getStrokingCount() const;
+    bool syncObjects();
+    bool canUndo();
+    bool canRedo();
+    bool Undo();
+    bool Redo();
+    bool disposeUndoAll();
+    void UpdateView(bool mk);
+    void updateCaption(bool clr) override;
+    void dispatchProfile(bool mk);
+    void UpdateControls(int32_t X, int32_t Y);
+    void UpdateControls();
+    void invalidateView(bool bg, bool clr);
+    void PaperChangeReadyState(bool ready);
+    static void makeUntitledName(QString &name);
+    bool setupPosList(int32_t n);
+    bool hasPosList() const { return !posList.empty(); }
+    void clearPosList();
+    bool isEventRecording() const;
+    bool canSaveEvent() const;
+    bool isEventPlayPaused() const { return m_eventPlaying && m_eventPaused; }
+
+    void FormActivate();
+    void FormDeactivate();
+    // The close question; true: the window may close.
+    bool FormCloseQuery();
+
+    // ---- view rendering (view_render.cpp)
+    // Rebuilds the buffer and the surface for a client size (nothing while minimised).
+    void FormResize(const sSize &client);
+    // Paints when the window was invalidated (the widget's paint event asks first).
+    void FormPaint();
+    bool isDirty() const { return m_dirty; }
+    void paintView();
+    void UpdateAll();
+    void UpdateAllPart(const sBox &box);
+    void UpdateAllPartWithVramCache(const sBox &box) override;
+    void updateViewNow(bool mk, const sPos *barpos);
+    void resetScrollBars(const sPos *barpos);
+    void initScrollPos();
+    void fillBG(TMTC &dc, const sRect *r);
+    int32_t getTrueClientSize(int32_t &w, int32_t &h) const;
+    bool showAnts(TMTC &dc);
+    void Timer1Timer();
+    void DrawBrushGhost(int32_t X, int32_t Y, bool Erase);
+    void EraseBrushGhost();
+    void formSizeCorrect(bool mv);
+    void moveInsideWorkspace();
+    bool isNeedToUpdateRotVram() const;
+    void layoutScrollBars();
+    void scrollViewTo(int32_t x, int32_t y);
+    void updateViewRect();
+    void makeViewRgn();
+    void refreshViewRgn();
+    void freeViewRgn();
+    bool buildViewCache();
+    bool drawFromViewCache(const sBox &box, bool overlay = false);
+    void releaseViewCache();
+
+    // ---- zoom, scrolling, rotation, mirroring (view_navigation.cpp)
+    void ZoomIn(bool alt, int32_t cx, int32_t cy);
+    void ZoomOut(bool alt, int32_t cx, int32_t cy);
+    void ZoomReset(bool alt, int32_t cx, int32_t cy);
+    void ZoomReset(bool alt);
+    float changeZoom(int32_t Numerator, int32_t Denominator, bool alt, const sPos *pos);
+    float changeZoom(int32_t Numerator, int32_t Denominator, bool alt);
+    void applyZoom(bool alt, sPos centre);
+    void doZoom(const sPos &pos, bool zin, bool alt);
+    void doZoom(bool zin);
+    float GetZoomAutoSingle() const;
+    bool CheckZoomAuto() const;
+    bool CanZoomAuto() const;
+    bool ZoomAuto(bool alt, int32_t cx, int32_t cy, bool zin);
+    bool ZoomAuto(bool alt, bool zin);
+    bool switchSmoothZoom(bool sw);
+    bool restoreSmoothZoom();
+    void disableSmoothZoom() { m_bSmoothZoom = false; }
+    void ScrollBar1Scroll(TScrollCode code, int32_t pos);
+    void ScrollBar2Scroll(TScrollCode code, int32_t pos);
+    // The wheel step the main window hands back (delta < 0: toward the user).
+    void mouseWheel(int32_t delta, bool leftButton);
+    void SetDisplayCenter(int32_t dx, int32_t dy);
+    void scrollViewBy(int32_t dx, int32_t dy);
+    void calcViewBound(sPos &pos, bool left) const;
+    void convFromCanvasScale(sPos &dst, const sPos &src) const;
+    void convToCanvasScale(sPos &dst, const sPos &src) const;
+    void dispatchRotate(float deg, bool first);
+    void RotToNormal();
+    void RevToNomal();
+    void dispatchReverse(bool first);
+    // The grabber's drags: pan by the pointer's movement since lastPos; rotate from lastPos (the
+    // drag's start) to pos about the client centre, tmpSingle (radians) being the start angle.
+    void panDrag(const sPos &pos);
+    void rotateDrag(const sPos &pos);
+
+    // ---- IPaperOwner
+    void setModified(bool sw) override { setModifiedFlag(sw); }
+    bool isModified() const override { return m_bModified; }
+    bool isEventPlaying() const override { return m_eventPlaying; }
+    TFlowImage *flow() override { return flowImage.get(); }
+    void invalidate(bool erase) override;
+    sSize clientSize() const override { return clnSize; }
+    bool isSmoothZoom() const override { return m_bSmoothZoom; }
+    TMTC *viewSurface() override;
+    void surfacePainted(const sRect &r) override;
+    void updateNow() override;
+    void eraseBrushGhost() override { EraseBrushGhost(); }
+    void showGrid(const sBox *box) override;
+    uint32_t viewBackColor() const override { return gViewBackColor; }
+    bool nowStroking() const override { return m_nowStroking; }
+    void setNowStroking(bool sw) override { m_nowStroking = sw; }
+    int32_t cntStroking() const override { return m_cntStroking; }
+    void setCntStroking(int32_t n) override { m_cntStroking = n; }
+    int32_t playEventFileVersion() const override { return m_playEventFileVersion; }
+    void clearFlowAlphaOfImage() override;
+    void refreshAfterEvent(bool formsize, bool prev, bool mk) override;
+    void resetScrollBars() override { resetScrollBars(nullptr); }
+    void updateLayerView() override;
+    void updateMaskView() override;
+    void updateNavigatorImage() override;
+    void setDisplaySize(const sSize &size) override;
+    bool canAcceptEditCmd(bool netOK, bool playOK, bool needPause) override;
+
+    // ---- the widget's hooks (empty with no widget)
+    // The window wants repainting (invalidate) / a rectangle of the surface changed.
+    std::function<void()> onInvalidate;
+    std::function<void(const sRect &)> onSurfacePainted;
+    // The placement or the scroll bars changed.
+    std::function<void()> onPlacementChanged;
+    std::function<void()> onScrollBarsChanged;
+
+    // ---- fields
+    std::unique_ptr<TPaper> paper;
+    std::unique_ptr<TFlowImage> flowImage;
+    // The off-screen buffer the view is composed in, and the screen surface the widget shows.
+    TMTC dwBuffer;
+    TMTC m_surface;
+    QString filePath;
+    QString eventPath;
+    QString Caption;
+    bool m_eventPlaying = false;
+    bool m_eventPaused = false;
+    bool m_eventStop = false;
+    int32_t FWpeCount = 0;
+    std::array<uint32_t, 153> m_info{};
+    bool m_bEnabled = false;
+    bool m_bModified = false;
+    bool m_bSizeMove = false;
+    bool m_bAutoScrolled = false;
+    bool m_bMasterSmoothZoom = false;
+    bool m_bSmoothZoom = false;
+    SViewCache vramCache;
+    sSize clnSize;
+    sSize marginSize;
+    BDrawState drawState;
+    sPos clientPos;
+    sFPos vramPos;
+    sPos firstPos, lastPos, scrPos, tmpPos, tmpPos2;
+    sFPos tmpFPos, tmpFPos2;
+    float tmpSingle = 0;
+    TToolSubKind FOldToolSubKind = TToolSubKind::tskDrawLocus;
+    // The canvas outline in client pixels (winding fill); empty: no region.
+    QPolygon viewRgn;
+    bool hasViewRgn = false;
+    sRect viewRect;
+    std::array<sRect, 4> bgRects{};
+    int32_t posNum = 0;
+    std::vector<sPos> posList;
+    bool bIsCurveMode = false;
+    bool bSnap = false, bSnapGrid = true;
+    int32_t FOldGridX = 0, FOldGridY = 0;
+    std::array<std::unique_ptr<TMTC>, 10> FIndexImages;
+    TPrintValue FPrintValue;
+    bool FGhostVis = false;
+    sRect FGhostRect;
+    CScrollBarModel ScrollBar1; // horizontal
+    CScrollBarModel ScrollBar2; // vertical
+    CWindowTimer TimerAutoScroll;
+    SWindowPlacement placement;
+    // The cursor position in client pixels (the widget keeps it; headless: set by tests).
+    sPos cursorPos;
+    bool cursorInside = false;
+    // Space is held (the key table's answer; the widget keeps it).
+    bool spaceHeld = false;
+    // How often syncObjects ran.
+    int32_t syncCount = 0;
+
+  private:
+    TDrawWindow();
+    bool FormCreate();
+    // The cascade counter of new windows (0..6), process-wide.
+    static int32_t &cascadeCounter();
+    void FormDestroy();
+    bool isActive() const;
+    bool grabberShown() const;
+    void setCursor(int32_t n);
+    void applyPlacement(const sRect &bounds);
+    void xorEllipse(const sRect &r);
+    void statusZoomRot();
+    // Composes layers from..to-1 over the paper box b into dst, whose pixel (0, 0) is paper point
+    // origin, continuing ltbl; false when a clipping group reaches to or past to.
+    bool composeLayerRange(TMTC &dst, const sPos &origin, const sBox &b, int32_t from, int32_t to,
+                           tblLyrGrpAttr &ltbl);
+    int32_t viewCacheBase() const;
+    sPos canvasPointAtCentre() const;
+    void showScrollBars(bool show);
+
+    bool m_dirty = false;
+    bool m_nowStroking = false;
+    int32_t m_cntStroking = 0;
+    int32_t m_playEventFileVersion = 0;
+    int32_t m_cursor = kCursorNone;
+    static constexpr int32_t kCursorNone = -2;
+};

@@ -1,0 +1,113 @@
+#include "windows/shell_host.h"
+
+#include "document/paper/paper_host.h"
+#include "paint/brush/paint_modes.h"
+#include "windows/docwin/draw_window.h"
+
+namespace {
+
+IMainForm *gInstalledMainForm = nullptr;
+
+std::string withValues(const char *name, const QString &values)
+{
+    return std::string(name) + " " + values.toStdString();
+}
+
+} // namespace
+
+IMainForm *installMainForm(IMainForm *form)
+{
+    IMainForm *old = gInstalledMainForm;
+    gInstalledMainForm = form;
+    return old;
+}
+
+CHeadlessMainForm &headlessMainForm()
+{
+    static CHeadlessMainForm form;
+    return form;
+}
+
+IMainForm &mainForm()
+{
+    return gInstalledMainForm ? *gInstalledMainForm : headlessMainForm();
+}
+
+void CHeadlessToolForm::setWindow(TDrawWindow *w)
+{
+    window = w;
+    calls.push_back(w ? "Window" : "Window none");
+}
+
+void CHeadlessToolForm::SetDisplaySize(const sSize &size)
+{
+    calls.push_back(withValues("SetDisplaySize", QStringLiteral("%1,%2").arg(size.x).arg(size.y)));
+}
+
+void CHeadlessToolForm::SetClientSize(const sSize &size)
+{
+    calls.push_back(withValues("SetClientSize", QStringLiteral("%1,%2").arg(size.x).arg(size.y)));
+}
+
+void CHeadlessToolForm::SetDisplayCenter(int32_t x, int32_t y)
+{
+    displayCenter = {x, y};
+    calls.push_back(withValues("SetDisplayCenter", QStringLiteral("%1,%2").arg(x).arg(y)));
+}
+
+void CHeadlessToolForm::SetDisplayScale(float scale)
+{
+    displayScale = scale;
+    calls.push_back(withValues("SetDisplayScale", QString::number(scale)));
+}
+
+void CHeadlessToolForm::SetDisplayRotation(float rad, bool reversed)
+{
+    displayRotation = rad;
+    displayReversed = reversed;
+    calls.push_back(withValues("SetDisplayRotation", QString::number(rad)));
+}
+
+std::vector<TDrawWindow *> CHeadlessMainForm::documentWindows() const
+{
+    return drawWindows();
+}
+
+TDrawWindow *CHeadlessMainForm::activeWindow() const
+{
+    if (active)
+        return active;
+    const auto &all = drawWindows();
+    return all.empty() ? nullptr : all.back();
+}
+
+void CHeadlessMainForm::outputStatusText(eStatusItem item, const QString &text)
+{
+    statusText[int(item)] = text;
+}
+
+void CHeadlessMainForm::outputStatusZoom(float scale)
+{
+    statusText[int(eStatusItem::stiZoom)] = QStringLiteral("%1%").arg(double(scale));
+}
+
+void CHeadlessMainForm::outputStatusRot(float degree)
+{
+    statusText[int(eStatusItem::stiRot)] = QStringLiteral("%1°").arg(double(degree));
+}
+
+TStroke *CHeadlessMainForm::Stroke() const
+{
+    return appMainStroke();
+}
+
+ePaintLevel CHeadlessMainForm::paintLevel() const
+{
+    return appMainPaintLevel();
+}
+
+void CHeadlessMainForm::forwardMouseWheel(int32_t delta, bool leftButton)
+{
+    if (TDrawWindow *w = activeWindow())
+        w->mouseWheel(delta, leftButton);
+}

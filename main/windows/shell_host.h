@@ -1,0 +1,196 @@
+// What the document windows need of the main window and of the tool window. The application
+// installs its main window at start-up; until then (render mode, tests, tools) mainForm() answers a
+// headless main window that records what it is told and answers settable values. Every member of
+// the tool window lives on IToolForm, reached through IMainForm::toolForm().
+#pragma once
+
+#include "core/base/geometry.h"
+#include "core/profile/tool_kinds.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TDrawWindow;
+class TGrabberControl;
+class TStroke;
+enum class ePaintLevel : uint8_t;
+
+// The status bar's panels the document window writes.
+enum class eStatusItem : uint8_t
+{
+    stiZoom,
+    stiRot,
+    stiReso,
+    stiHint,
+};
+
+// Cursor numbers of the program's cursor table; -1 hides the cursor.
+constexpr int32_t kCursorHidden = -1;
+constexpr int32_t kCursorSelect = 5; // "CR_SELECT"
+
+// The main window's client area in which document windows live, and the platform metrics the
+// window sizing uses.
+struct SWorkspace
+{
+    sSize client{1600, 1000};
+    // The status bar's top in client pixels, or -1 while it is hidden.
+    int32_t statusBarTop = -1;
+    int32_t statusBarHeight = 0;
+    int32_t cxFrame = 4, cyFrame = 4, cyCaption = 18, cxEdge = 2, cyEdge = 2;
+    int32_t fullScreenWidth = 1920;
+};
+
+class IToolForm
+{
+  public:
+    virtual ~IToolForm() = default;
+    // The document window the tool window shows (nullptr: none).
+    virtual TDrawWindow *Window() const = 0;
+    virtual void setWindow(TDrawWindow *w) = 0;
+    virtual TToolSubKind FToolSubMode() const = 0;
+    virtual TToolKind FToolMode() const = 0;
+    virtual TToolDetail FToolDetail() const = 0;
+    // The sub-kind a held modifier key selects for the moment, when one does.
+    virtual std::optional<TToolSubKind> temporarySubKind() const = 0;
+    // The brush engine of the current tool detail, when the detail has one.
+    virtual std::optional<int32_t> brushEngine() const = 0;
+    virtual int32_t ToolCursors(TToolSubKind kind) const = 0;
+    virtual int32_t BrushCursors(int32_t engine) const = 0;
+    // The navigator control (nullptr when there is none).
+    virtual TGrabberControl *FGrbCtrl() const = 0;
+    // Half the brush size in client pixels.
+    virtual sSize FGhostSize() const = 0;
+    virtual int32_t width() const = 0;
+    virtual void SetDisplaySize(const sSize &size) = 0;
+    virtual void SetClientSize(const sSize &size) = 0;
+    virtual void SetDisplayCenter(int32_t x, int32_t y) = 0;
+    virtual void SetDisplayScale(float scale) = 0;
+    // Radians; reversed: the view is mirrored.
+    virtual void SetDisplayRotation(float rad, bool reversed) = 0;
+    virtual void UpdateLayerView() = 0;
+    virtual void UpdateMaskView() = 0;
+    virtual void UpdateNavigatorView() = 0;
+    virtual void FPreviewMakeImage() = 0;
+    virtual void clearInformationView() = 0;
+};
+
+class IMainForm
+{
+  public:
+    virtual ~IMainForm() = default;
+    // The active document window (the MDI frame's active child); nullptr when none.
+    virtual TDrawWindow *activeWindow() const = 0;
+    // Every document window, in creation order.
+    virtual std::vector<TDrawWindow *> documentWindows() const = 0;
+    virtual IToolForm &toolForm() = 0;
+    virtual bool isModalLoop() const = 0;
+    virtual bool isDestroying() const = 0;
+    // The commands that need a document follow (enabled or not).
+    virtual void UpdateEnable(bool hasDocument) = 0;
+    virtual void outputStatusText(eStatusItem item, const QString &text) = 0;
+    virtual void outputStatusZoom(float scale) = 0;
+    virtual void outputStatusRot(float degree) = 0;
+    virtual void outputStatus() = 0;
+    virtual TStroke *Stroke() const = 0;
+    virtual ePaintLevel paintLevel() const = 0;
+    virtual SWorkspace workspace() const = 0;
+    // Sets the mouse cursor of the document windows (kCursorHidden: none).
+    virtual void cursor(int32_t n) = 0;
+    // The wheel reaches the main window first; it hands the step back to the active window.
+    virtual void forwardMouseWheel(int32_t delta, bool leftButton) = 0;
+};
+
+// Installs the main window and answers the previous one (nullptr restores the headless one).
+IMainForm *installMainForm(IMainForm *form);
+// Never null: the installed main window, else the process's headless one.
+IMainForm &mainForm();
+
+// The tool window with no window: it records the calls it gets, in order, and answers its fields.
+class CHeadlessToolForm : public IToolForm
+{
+  public:
+    TDrawWindow *Window() const override { return window; }
+    void setWindow(TDrawWindow *w) override;
+    TToolSubKind FToolSubMode() const override { return subKind; }
+    TToolKind FToolMode() const override { return toolKind; }
+    TToolDetail FToolDetail() const override { return detail; }
+    std::optional<TToolSubKind> temporarySubKind() const override { return tempSubKind; }
+    std::optional<int32_t> brushEngine() const override { return engine; }
+    int32_t ToolCursors(TToolSubKind kind) const override { return 100 + int32_t(kind); }
+    int32_t BrushCursors(int32_t e) const override { return 200 + e; }
+    TGrabberControl *FGrbCtrl() const override { return grabber; }
+    sSize FGhostSize() const override { return ghostSize; }
+    int32_t width() const override { return formWidth; }
+    void SetDisplaySize(const sSize &size) override;
+    void SetClientSize(const sSize &size) override;
+    void SetDisplayCenter(int32_t x, int32_t y) override;
+    void SetDisplayScale(float scale) override;
+    void SetDisplayRotation(float rad, bool reversed) override;
+    void UpdateLayerView() override { calls.push_back("UpdateLayerView"); }
+    void UpdateMaskView() override { calls.push_back("UpdateMaskView"); }
+    void UpdateNavigatorView() override { calls.push_back("UpdateNavigatorView"); }
+    void FPreviewMakeImage() override { calls.push_back("FPreviewMakeImage"); }
+    void clearInformationView() override { calls.push_back("clearInformationView"); }
+
+    TDrawWindow *window = nullptr;
+    TToolSubKind subKind = TToolSubKind::tskDrawLocus;
+    TToolKind toolKind = TToolKind(0);
+    TToolDetail detail = TToolDetail(0);
+    std::optional<TToolSubKind> tempSubKind;
+    std::optional<int32_t> engine = 0;
+    TGrabberControl *grabber = nullptr;
+    sSize ghostSize{5, 5};
+    int32_t formWidth = 200;
+    // The calls by name ("SetDisplayCenter 10,20" with their values), in order.
+    std::vector<std::string> calls;
+    sPos displayCenter;
+    float displayScale = 1;
+    float displayRotation = 0;
+    bool displayReversed = false;
+};
+
+// The main window with no window: records what it is told; the workspace, the paint level and
+// the modal loop are settable.
+class CHeadlessMainForm : public IMainForm
+{
+  public:
+    TDrawWindow *activeWindow() const override;
+    // The windows made and not yet destroyed (drawWindows()).
+    std::vector<TDrawWindow *> documentWindows() const override;
+    IToolForm &toolForm() override { return tool; }
+    bool isModalLoop() const override { return modalLoop; }
+    bool isDestroying() const override { return destroying; }
+    void UpdateEnable(bool hasDocument) override { enableCalls.push_back(hasDocument); }
+    void outputStatusText(eStatusItem item, const QString &text) override;
+    void outputStatusZoom(float scale) override;
+    void outputStatusRot(float degree) override;
+    void outputStatus() override { ++statusCount; }
+    TStroke *Stroke() const override;
+    ePaintLevel paintLevel() const override;
+    SWorkspace workspace() const override { return space; }
+    void cursor(int32_t n) override { cursors.push_back(n); }
+    // Sends the wheel back to the active window, as the main window does.
+    void forwardMouseWheel(int32_t delta, bool leftButton) override;
+
+    // The active window; nullptr: the last one made.
+    TDrawWindow *active = nullptr;
+    CHeadlessToolForm tool;
+    bool modalLoop = false;
+    bool destroying = false;
+    SWorkspace space;
+    std::vector<bool> enableCalls;
+    QString statusText[4];
+    int32_t statusCount = 0;
+    std::vector<int32_t> cursors;
+};
+
+// Every document window alive, in creation order (each registers itself as it is made).
+const std::vector<TDrawWindow *> &drawWindows();
+
+// The headless main window the process falls back on (for a test to set values on).
+CHeadlessMainForm &headlessMainForm();
