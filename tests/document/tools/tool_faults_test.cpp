@@ -58,6 +58,13 @@ ToolRun runTool(const QString &tool, const QStringList &args, const QString &dir
     p.setProcessEnvironment(e);
     p.setWorkingDirectory(dir);
     if (sizeLimit > 0) {
+        // Qt's PNG writer keeps its row buffer when libpng gives up on a failed write; under the
+        // leak checker of a sanitized build that would turn the tool's own exit code into the
+        // checker's.
+        const QString asan = e.value(QStringLiteral("ASAN_OPTIONS"));
+        if (!asan.isEmpty())
+            e.insert(QStringLiteral("ASAN_OPTIONS"), asan + QStringLiteral(":detect_leaks=0"));
+        p.setProcessEnvironment(e);
         QStringList shArgs{QStringLiteral("-c"),
                            QStringLiteral("ulimit -f %1; exec \"$0\" \"$@\"").arg(sizeLimit),
                            toolPath(tool)};
@@ -130,6 +137,8 @@ class NewUserFaultsTools : public ::testing::Test
     static QByteArray damagedMergedPicture()
     {
         QByteArray b = readAll(kData + QStringLiteral("/psd/pt-nolayers.psd"));
+        if (b.size() < 26)
+            return b; // the fixture is missing: the cases that use it fail on their own
         const int channels = qFromBigEndian<uint16_t>(b.constData() + 12);
         const int rows = int(qFromBigEndian<uint32_t>(b.constData() + 14));
         qsizetype at = 26; // the colour table, resources, and layers sections follow the header
