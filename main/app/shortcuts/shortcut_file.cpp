@@ -67,7 +67,9 @@ bool readDocument(const QString &path, QDomDocument &doc)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxShortCutFileSize)
         return false;
-    const QByteArray bytes = file.read(kMaxShortCutFileSize + 1);
+    // Read what is there (a buffer of the largest size for every small file would cost more than
+    // the parse); a file that grew past the limit meanwhile is still refused.
+    const QByteArray bytes = file.readAll();
     if (bytes.size() > kMaxShortCutFileSize)
         return false;
     return bool(doc.setContent(bytes));
