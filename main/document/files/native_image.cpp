@@ -385,7 +385,6 @@ uint8_t writePackedRun(QIODevice &stream, const SPackedRun &run, int32_t count)
     return writeZeros(stream, padding);
 }
 
-
 } // namespace
 
 uint8_t writeLayerBlocks(QIODevice &stream, const CBlockImage &image)
