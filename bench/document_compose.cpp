@@ -2,10 +2,11 @@
 // of 255 and below) into its display image with UpdateVRAMPart over the whole paper, without the
 // zoom caches. In the same run: pixman compositing the same 20 layers, premultiplied, OVER the
 // canvas colour with a solid mask for each opacity; the same stack with mixed modes, groups and
-// clipping; and the refresh of the zoom caches. The last line compares the composition with
-// pixman.
+// clipping; and the refresh of the zoom caches. pixman runs on one thread; our composition on one
+// and on all threads. The last line compares the composition on all threads with pixman.
 #include "core/image/canvas.h"
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 #include "document/paper/document_init.h"
 #include "document/paper/headless.h"
 #include "document/paper/headless_owner.h"
@@ -182,14 +183,22 @@ void bmZoomCache(benchmark::State &state)
 
 int main(int argc, char **argv)
 {
+    const int all = workThreads();
+    benchmark::RegisterBenchmark("compose/normal-1-thread", [](benchmark::State &st) {
+        setWorkThreads(1);
+        bmCompose(st);
+        setWorkThreads(0);
+    })->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("compose/normal", bmCompose)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("pixman/over", bmPixman)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("compose/mixed", bmComposeMixed)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("zoomCache/refresh", bmZoomCache)->Unit(benchmark::kMillisecond);
     std::map<std::string, double> t = runBenchmarks(argc, argv);
-    if (t["compose/normal"] <= 0 || t["pixman/over"] <= 0)
+    if (t["compose/normal"] <= 0 || t["compose/normal-1-thread"] <= 0 || t["pixman/over"] <= 0)
         return 1;
-    std::printf("compose 20 layers 4000x3000 vs pixman: %.2f\n",
+    std::printf("compose 20 layers 4000x3000, 1 thread vs pixman, 1 thread: %.2f\n",
+                t["compose/normal-1-thread"] / t["pixman/over"]);
+    std::printf("compose 20 layers 4000x3000, all %d threads vs pixman, 1 thread: %.2f\n", all,
                 t["compose/normal"] / t["pixman/over"]);
     return 0;
 }

@@ -3,8 +3,10 @@
 // 1024 x 1024 document, where every step is recomposed into the display image, the zoom caches
 // are refreshed and the window surface is painted; in the same run through the document-free
 // stand-in (CStrokeCanvas) and libmypaint (same radius and spacing, one OpenMP thread). Also a
-// 4000 x 3000 document of 10 layers. The last lines give the document's radius-8 time divided by
-// the stand-in's and by libmypaint's.
+// 4000 x 3000 document of 10 layers. libmypaint runs on one thread; the document on one and on all
+// threads. The last lines give the document's radius-8 time divided by the stand-in's and by
+// libmypaint's, the last on all threads.
+#include "core/tiles/work_threads.h"
 #include "document/paper/document_init.h"
 #include "document/paper/flow_image.h"
 #include "document/paper/headless.h"
@@ -198,6 +200,11 @@ int main(int argc, char **argv)
     auto reg = [](const char *name, auto fn, auto... args) {
         benchmark::RegisterBenchmark(name, fn, args...)->Unit(benchmark::kMillisecond);
     };
+    reg("document-1-thread/r8", [](benchmark::State &st) {
+        setWorkThreads(1);
+        bmDocument(st, 8.0f, 1024, 1024, 1);
+        setWorkThreads(0);
+    });
     reg("document/r8", bmDocument, 8.0f, 1024, 1024, 1);
     reg("document/r64", bmDocument, 64.0f, 1024, 1024, 1);
     reg("strokeCanvas/r8", bmStandIn, 8.0f);
@@ -208,11 +215,16 @@ int main(int argc, char **argv)
     reg("document4000x3000x10/r64", bmDocument, 64.0f, 4000, 3000, 10);
 
     auto t = runBenchmarks(argc, argv);
-    for (const char *n : {"document/r8", "strokeCanvas/r8", "libmypaint/r8"})
+    for (const char *n : {"document/r8", "document-1-thread/r8", "strokeCanvas/r8", "libmypaint/r8"})
         if (t.find(n) == t.end() || t[n] <= 0)
             return 1;
-    std::printf("document stroke r8 vs stroke canvas: %.2f\n",
+    std::printf("(all = %d threads; the stroke canvas and libmypaint run on 1 thread)\n",
+                workThreads());
+    std::printf("document stroke r8, all threads vs stroke canvas: %.2f\n",
                 t["document/r8"] / t["strokeCanvas/r8"]);
-    std::printf("document stroke r8 vs libmypaint: %.2f\n", t["document/r8"] / t["libmypaint/r8"]);
+    std::printf("document stroke r8, 1 thread vs libmypaint, 1 thread: %.2f\n",
+                t["document-1-thread/r8"] / t["libmypaint/r8"]);
+    std::printf("document stroke r8, all threads vs libmypaint, 1 thread: %.2f\n",
+                t["document/r8"] / t["libmypaint/r8"]);
     return 0;
 }

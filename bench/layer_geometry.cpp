@@ -1,7 +1,9 @@
 // A 4096 x 4096 layer turned by 30 degrees (makeRotatedLayer, bilinear in 16.16) against OpenCV's
 // cv::warpAffine with INTER_LINEAR on the same pixels, and the layer halved by the alpha-weighted
-// area average (makeZoomedLayer2) against cv::resize with INTER_AREA, all on one thread. The last
-// line gives the time of the layer rotation over OpenCV's warp.
+// area average (makeZoomedLayer2) against cv::resize with INTER_AREA; both sides on one thread,
+// then both on all threads. The halved pictures are compared and their largest channel difference
+// printed (ours weights colours by alpha, OpenCV's does not: they differ where alpha changes). The
+// last line gives the time of the layer rotation over OpenCV's warp, one thread each.
 #include "core/tiles/block_layer_image.h"
 #include "core/tiles/work_threads.h"
 #include "document/edit/layer_geometry.h"
@@ -13,11 +15,14 @@
 #include <benchmark/benchmark.h>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <random>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -57,9 +62,25 @@ Source &source()
     return s;
 }
 
+// Both sides' thread count for a run (0: all).
+struct Threads
+{
+    explicit Threads(int64_t n) : was(cv::getNumThreads())
+    {
+        setWorkThreads(int(n));
+        cv::setNumThreads(workThreads());
+    }
+    ~Threads()
+    {
+        setWorkThreads(0);
+        cv::setNumThreads(was);
+    }
+    int was;
+};
+
 void bmRotateLayer(benchmark::State &state)
 {
-    setWorkThreads(1);
+    const Threads threads(state.range(0));
     Source &s = source();
     for (auto _ : state) {
         auto out = makeRotatedLayer({kSide, kSide}, *s.layer, kDegrees);
@@ -72,8 +93,7 @@ void bmRotateLayer(benchmark::State &state)
 
 void bmOpenCvWarp(benchmark::State &state)
 {
-    const int was = cv::getNumThreads();
-    cv::setNumThreads(1);
+    const Threads threads(state.range(0));
     Source &s = source();
     // The same turn about the same centre, into an image large enough for the turned square.
     const int side = int(std::ceil(kSide * (std::cos(M_PI / 6) + std::sin(M_PI / 6))));
@@ -87,12 +107,11 @@ void bmOpenCvWarp(benchmark::State &state)
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
-    cv::setNumThreads(was);
 }
 
 void bmHalveLayer(benchmark::State &state)
 {
-    setWorkThreads(1);
+    const Threads threads(state.range(0));
     Source &s = source();
     for (auto _ : state) {
         auto out = makeZoomedLayer2({kSide / 2, kSide / 2}, *s.layer, kSide / 2, kSide / 2);
@@ -105,8 +124,7 @@ void bmHalveLayer(benchmark::State &state)
 
 void bmOpenCvArea(benchmark::State &state)
 {
-    const int was = cv::getNumThreads();
-    cv::setNumThreads(1);
+    const Threads threads(state.range(0));
     Source &s = source();
     cv::Mat out;
     for (auto _ : state) {
@@ -114,31 +132,58 @@ void bmOpenCvArea(benchmark::State &state)
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
-    cv::setNumThreads(was);
+}
+
+// The largest difference of one channel between our halved layer and OpenCV's.
+int halvedDifference()
+{
+    Source &s = source();
+    auto ours = makeZoomedLayer2({kSide / 2, kSide / 2}, *s.layer, kSide / 2, kSide / 2);
+    cv::Mat theirs;
+    cv::resize(s.mat, theirs, cv::Size(kSide / 2, kSide / 2), 0, 0, cv::INTER_AREA);
+    if (!ours)
+        return -1;
+    int most = 0;
+    for (int y = 0; y < kSide / 2; ++y) {
+        const uint8_t *row = theirs.ptr<uint8_t>(y);
+        for (int x = 0; x < kSide / 2; ++x) {
+            const sBGRA p{.all = ours->imageTC->getColor(x, y)};
+            const uint8_t mine[4] = {p.B, p.G, p.R, p.A};
+            for (int c = 0; c < 4; ++c)
+                most = std::max(most, std::abs(int(mine[c]) - int(row[4 * x + c])));
+        }
+    }
+    return most;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    benchmark::RegisterBenchmark("rotate-layer/4096-at-30", bmRotateLayer)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("opencv-warpaffine/4096-at-30", bmOpenCvWarp)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("halve-layer-hq2/4096", bmHalveLayer)
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("opencv-area/4096-to-2048", bmOpenCvArea)
-        ->Unit(benchmark::kMillisecond);
-
-    const std::map<std::string, double> seconds = runBenchmarks(argc, argv);
-    const auto halve = seconds.find("halve-layer-hq2/4096");
-    const auto area = seconds.find("opencv-area/4096-to-2048");
-    const auto ours = seconds.find("rotate-layer/4096-at-30");
-    const auto warp = seconds.find("opencv-warpaffine/4096-at-30");
-    if (ours == seconds.end() || warp == seconds.end() || warp->second <= 0 ||
-        halve == seconds.end() || area == seconds.end() || area->second <= 0)
-        return 1;
-    std::printf("halve layer hq2 vs opencv-area: %.2f\n", halve->second / area->second);
-    std::printf("rotate layer vs opencv-warpaffine: %.2f\n", ours->second / warp->second);
+    const int all = workThreads();
+    const std::pair<const char *, void (*)(benchmark::State &)> runs[] = {
+        {"rotate-layer/4096-at-30", bmRotateLayer},
+        {"opencv-warpaffine/4096-at-30", bmOpenCvWarp},
+        {"halve-layer-hq2/4096", bmHalveLayer},
+        {"opencv-area/4096-to-2048", bmOpenCvArea}};
+    for (const auto &[name, fn] : runs)
+        benchmark::RegisterBenchmark(name, fn)->Arg(1)->Arg(all)->Unit(benchmark::kMillisecond);
+    std::map<std::string, double> t = runBenchmarks(argc, argv);
+    const std::string one = "/1", many = "/" + std::to_string(all);
+    for (const auto &[name, fn] : runs)
+        if (t[name + one] <= 0 || t[name + many] <= 0)
+            return 1;
+    std::printf("(all = %d threads)\n", all);
+    std::printf("halved pictures, largest channel difference from opencv-area: %d\n",
+                halvedDifference());
+    for (const std::string &n : {many, one}) {
+        const char *what = n == one ? "1 thread each" : "all threads each";
+        std::printf("halve layer hq2 vs opencv-area, %s: %.2f\n", what,
+                    t["halve-layer-hq2/4096" + n] / t["opencv-area/4096-to-2048" + n]);
+    }
+    std::printf("rotate layer vs opencv-warpaffine, all threads each: %.2f\n",
+                t["rotate-layer/4096-at-30" + many] / t["opencv-warpaffine/4096-at-30" + many]);
+    std::printf("rotate layer vs opencv-warpaffine, 1 thread each: %.2f\n",
+                t["rotate-layer/4096-at-30" + one] / t["opencv-warpaffine/4096-at-30" + one]);
     return 0;
 }

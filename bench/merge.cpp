@@ -2,9 +2,13 @@
 // (opacities 255 and 128 in turn, varied alpha over an opaque bottom layer) into one opaque layer
 // (eventBindLayerAll with type 0, undo off); the document is made again, untimed, before each
 // merge. In the same run pixman chains OVER of the same 8 images, premultiplied, with a solid mask
-// for opacity 128. The last line compares the two.
+// for opacity 128, then puts the result OVER a display buffer once: the merge also recomposes the
+// display. Our core step alone (the 8 layers composed into a fresh layer image with layerBlt) is set
+// against pixman's chain alone. pixman runs on one thread: our side runs on one and on all threads.
+// The last line compares the whole merge on all threads.
 #include "core/image/canvas.h"
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 #include "document/edit/layer_merge.h"
 #include "document/paper/document_init.h"
 #include "document/paper/headless.h"
@@ -20,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -104,8 +109,15 @@ struct Document
     }
 };
 
+struct Threads
+{
+    explicit Threads(int64_t n) { setWorkThreads(int(n)); }
+    ~Threads() { setWorkThreads(0); }
+};
+
 void bmMerge(benchmark::State &state)
 {
+    const Threads threads(state.range(0));
     sources();
     for (auto _ : state) {
         state.PauseTiming();
@@ -121,10 +133,32 @@ void bmMerge(benchmark::State &state)
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(kPixels) * kLayers);
 }
 
-void bmPixman(benchmark::State &state)
+// The layers composed bottom up into a fresh layer image, as the merge composes them.
+void bmLayerChain(benchmark::State &state)
+{
+    const Threads threads(state.range(0));
+    sources();
+    Document d;
+    const sBox box{0, 0, kSide, kSide};
+    for (auto _ : state) {
+        CBlockVMTC merged(kSide, kSide);
+        for (int32_t i = 0; i < kLayers; ++i) {
+            const CLayerData &ld = *d.paper->getLayerData(i);
+            if (!merged.layerBlt(*ld.imageTC, ld, {0, 0}, box))
+                std::abort();
+        }
+        benchmark::DoNotOptimize(merged.blockAt(0).commit);
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(kPixels) * kLayers);
+}
+
+// pixman's chain of OVER; with display, the result then put OVER a display buffer once.
+void bmPixman(benchmark::State &state, bool display)
 {
     Sources &s = sources();
-    std::vector<uint32_t> canvas(kPixels);
+    std::vector<uint32_t> canvas(kPixels), screen(kPixels, 0xFFFFFFFFu);
+    pixman_image_t *view =
+        pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, screen.data(), kSide * 4);
     pixman_image_t *dst =
         pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, canvas.data(), kSide * 4);
     std::vector<pixman_image_t *> layers, masks;
@@ -141,6 +175,9 @@ void bmPixman(benchmark::State &state)
         for (int32_t i = 1; i < kLayers; ++i)
             pixman_image_composite32(PIXMAN_OP_OVER, layers[size_t(i)], masks[size_t(i)], dst, 0, 0,
                                      0, 0, 0, 0, kSide, kSide);
+        if (display)
+            pixman_image_composite32(PIXMAN_OP_OVER, dst, nullptr, view, 0, 0, 0, 0, 0, 0, kSide,
+                                     kSide);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * int64_t(kPixels) * kLayers);
@@ -150,6 +187,7 @@ void bmPixman(benchmark::State &state)
         if (img)
             pixman_image_unref(img);
     pixman_image_unref(dst);
+    pixman_image_unref(view);
 }
 
 } // namespace
@@ -157,11 +195,35 @@ void bmPixman(benchmark::State &state)
 int main(int argc, char **argv)
 {
     initialiseDocument();
-    benchmark::RegisterBenchmark("merge/visible", bmMerge)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("pixman/over-chain", bmPixman)->Unit(benchmark::kMillisecond);
+    const int all = workThreads();
+    benchmark::RegisterBenchmark("merge/visible", bmMerge)
+        ->Arg(1)
+        ->Arg(all)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("layers/compose-chain", bmLayerChain)
+        ->Arg(1)
+        ->Arg(all)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("pixman/over-chain", bmPixman, false)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("pixman/over-chain+display", bmPixman, true)
+        ->Unit(benchmark::kMillisecond);
     std::map<std::string, double> t = runBenchmarks(argc, argv);
-    if (t["merge/visible"] <= 0 || t["pixman/over-chain"] <= 0)
-        return 1;
-    std::printf("merge visible vs pixman: %.2f\n", t["merge/visible"] / t["pixman/over-chain"]);
+    const std::string one = "/1", many = "/" + std::to_string(all);
+    for (const std::string &n : {"merge/visible" + one, "merge/visible" + many,
+                                 "layers/compose-chain" + one, "layers/compose-chain" + many,
+                                 std::string("pixman/over-chain"),
+                                 std::string("pixman/over-chain+display")})
+        if (t[n] <= 0)
+            return 1;
+    std::printf("(all = %d threads; pixman runs on 1 thread in every line)\n", all);
+    std::printf("layer chain, 1 thread vs pixman over-chain, 1 thread: %.2f\n",
+                t["layers/compose-chain" + one] / t["pixman/over-chain"]);
+    std::printf("layer chain, all threads vs pixman over-chain, 1 thread: %.2f\n",
+                t["layers/compose-chain" + many] / t["pixman/over-chain"]);
+    std::printf("merge visible, 1 thread vs pixman over-chain + display, 1 thread: %.2f\n",
+                t["merge/visible" + one] / t["pixman/over-chain+display"]);
+    std::printf("merge visible, all threads vs pixman over-chain + display, 1 thread: %.2f\n",
+                t["merge/visible" + many] / t["pixman/over-chain+display"]);
     return 0;
 }

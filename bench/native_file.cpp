@@ -1,6 +1,12 @@
 // Saving and loading a 4096 x 4096 document of 4 half-filled layers as a native layered file,
 // against libpng writing and reading the same 4 layers as 4 PNG files (RGBA, default settings) in
-// the same run. The last line compares the saves.
+// the same run. libpng works on one thread: our side runs once on one thread and once on all.
+// A load builds a document and composes its display, so it is set against libpng's decode plus
+// pixman's OVER of the 4 layers (one thread); our layer decode alone (the block runs of each layer
+// read into a layer image) is set against libpng's decode alone. The last line compares the saves
+// on all threads.
+#include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 #include "document/events/event_manager.h"
 #include "document/files/native_image.h"
 #include "document/paper/document_init.h"
@@ -13,9 +19,11 @@
 #include "bench_support.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+#include <pixman.h>
 #include <png.h>
 
 #include <cstdio>
@@ -115,8 +123,16 @@ bool readPng(const QString &path, std::vector<uint32_t> &px)
     return true;
 }
 
+// The thread count of a run: 0 all, else that many.
+struct Threads
+{
+    explicit Threads(int64_t n) { setWorkThreads(int(n)); }
+    ~Threads() { setWorkThreads(0); }
+};
+
 void bmQziSave(benchmark::State &state)
 {
+    const Threads threads(state.range(0));
     const QString path = gFix->dir.filePath("doc.qzi");
     for (auto _ : state)
         if (!saveNativeImage(path, *gFix->paper, kQziLayers))
@@ -125,6 +141,7 @@ void bmQziSave(benchmark::State &state)
 
 void bmQziLoad(benchmark::State &state)
 {
+    const Threads threads(state.range(0));
     const QString path = gFix->dir.filePath("doc.qzi");
     saveNativeImage(path, *gFix->paper, kQziLayers);
     CHeadlessPaperOwner owner;
@@ -138,6 +155,30 @@ void bmQziLoad(benchmark::State &state)
     owner.detach();
 }
 
+// The layers' block runs alone, one file each, read back into layer images.
+void bmQziDecode(benchmark::State &state)
+{
+    const Threads threads(state.range(0));
+    std::vector<QString> paths;
+    for (int l = 0; l < kLayers; ++l) {
+        paths.push_back(gFix->dir.filePath(QStringLiteral("l%1.blk").arg(l)));
+        QFile f(paths.back());
+        if (!f.open(QIODevice::WriteOnly) ||
+            writeLayerBlocks(f, *gFix->paper->getLayerData(l)->imageTC) != 0)
+            state.SkipWithError("blocks not written");
+    }
+    for (auto _ : state)
+        for (const QString &path : paths) {
+            QFile f(path);
+            CBlockVMTC img(kSide, kSide);
+            SQziReadContext ctx;
+            ctx.fileSize = f.size();
+            if (!f.open(QIODevice::ReadOnly) || readLayerBlocks(f, img, img.getRepSize(), ctx) != 0)
+                state.SkipWithError("blocks not read");
+            benchmark::DoNotOptimize(img.blockAt(0).commit);
+        }
+}
+
 void bmPngSave(benchmark::State &state)
 {
     for (auto _ : state)
@@ -147,15 +188,46 @@ void bmPngSave(benchmark::State &state)
                 state.SkipWithError("png write failed");
 }
 
-void bmPngLoad(benchmark::State &state)
+void writePngs()
 {
     for (int l = 0; l < kLayers; ++l)
         writePng(gFix->dir.filePath(QStringLiteral("l%1.png").arg(l)), gFix->layers[size_t(l)]);
+}
+
+void bmPngLoad(benchmark::State &state)
+{
+    writePngs();
     std::vector<uint32_t> px;
     for (auto _ : state)
         for (int l = 0; l < kLayers; ++l)
             if (!readPng(gFix->dir.filePath(QStringLiteral("l%1.png").arg(l)), px))
                 state.SkipWithError("png read failed");
+}
+
+// The nearest whole to our load: the layers decoded, then composed over the white paper with OVER
+// (their alpha taken as premultiplied: the same work for pixman).
+void bmPngLoadCompose(benchmark::State &state)
+{
+    writePngs();
+    std::vector<std::vector<uint32_t>> px(kLayers);
+    std::vector<uint32_t> display(size_t(kSide) * kSide);
+    pixman_image_t *dst =
+        pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, display.data(), kSide * 4);
+    for (auto _ : state) {
+        std::fill(display.begin(), display.end(), 0xFFFFFFFFu);
+        for (int l = 0; l < kLayers; ++l) {
+            std::vector<uint32_t> &p = px[size_t(l)];
+            if (!readPng(gFix->dir.filePath(QStringLiteral("l%1.png").arg(l)), p))
+                state.SkipWithError("png read failed");
+            pixman_image_t *src =
+                pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, p.data(), kSide * 4);
+            pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, 0, 0, kSide,
+                                     kSide);
+            pixman_image_unref(src);
+        }
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(dst);
 }
 
 } // namespace
@@ -165,15 +237,38 @@ int main(int argc, char **argv)
     CHeadlessPaperApp app;
     Fixture fixture;
     gFix = &fixture;
-    benchmark::RegisterBenchmark("qzi/save", bmQziSave)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("qzi/load", bmQziLoad)->Unit(benchmark::kMillisecond);
+    const int all = workThreads();
+    for (const char *name : {"qzi/save", "qzi/load", "qzi/decode-layers"}) {
+        auto *fn = std::string(name) == "qzi/save"   ? bmQziSave
+                   : std::string(name) == "qzi/load" ? bmQziLoad
+                                                     : bmQziDecode;
+        benchmark::RegisterBenchmark(name, fn)->Arg(1)->Arg(all)->Unit(benchmark::kMillisecond);
+    }
     benchmark::RegisterBenchmark("libpng/save", bmPngSave)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("libpng/load", bmPngLoad)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("libpng+pixman/load-compose", bmPngLoadCompose)
+        ->Unit(benchmark::kMillisecond);
     std::map<std::string, double> t = runBenchmarks(argc, argv);
-    for (const char *n : {"qzi/save", "qzi/load", "libpng/save", "libpng/load"})
+    const std::string one = "/1", many = "/" + std::to_string(all);
+    for (const std::string &n :
+         {"qzi/save" + one, "qzi/save" + many, "qzi/load" + one, "qzi/load" + many,
+          "qzi/decode-layers" + one, "qzi/decode-layers" + many, std::string("libpng/save"),
+          std::string("libpng/load"), std::string("libpng+pixman/load-compose")})
         if (t.find(n) == t.end() || t[n] <= 0)
             return 1;
-    std::printf("qzi load vs libpng: %.2f\n", t["qzi/load"] / t["libpng/load"]);
-    std::printf("qzi save vs libpng: %.2f\n", t["qzi/save"] / t["libpng/save"]);
+    const auto line = [&](const char *what, const std::string &ours, const std::string &peer) {
+        std::printf("%s: %.2f\n", what, t[ours] / t[peer]);
+    };
+    std::printf("(all = %d threads; libpng and pixman run on 1 thread in every line)\n", all);
+    line("qzi layer decode, 1 thread vs libpng decode, 1 thread", "qzi/decode-layers" + one,
+         "libpng/load");
+    line("qzi layer decode, all threads vs libpng decode, 1 thread", "qzi/decode-layers" + many,
+         "libpng/load");
+    line("qzi load (document + display), 1 thread vs libpng decode + pixman OVER, 1 thread",
+         "qzi/load" + one, "libpng+pixman/load-compose");
+    line("qzi load (document + display), all threads vs libpng decode + pixman OVER, 1 thread",
+         "qzi/load" + many, "libpng+pixman/load-compose");
+    line("qzi save, 1 thread vs libpng, 1 thread", "qzi/save" + one, "libpng/save");
+    line("qzi save, all threads vs libpng, 1 thread", "qzi/save" + many, "libpng/save");
     return 0;
 }

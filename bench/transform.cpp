@@ -2,10 +2,12 @@
 // frame turned 30 degrees and scaled to 0.8 about its centre: one drag step (the hole put back and
 // the nearest-pixel mapping, transformImage(false)) and the commit's mapping (the area average,
 // transformImage(true)). In the same run pixman's transformed OVER of the same pixels with the same
-// matrix, with its nearest and its bilinear filter. The last line compares the drag step with
-// pixman's nearest and the commit with pixman's bilinear.
+// matrix, with its nearest and its bilinear filter. pixman works on one thread; ours runs on one
+// and on all threads, each line saying which. The last line compares the commit (all threads)
+// with pixman's bilinear (one thread).
 #include "core/image/display_canvas.h"
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 #include "document/paper/document_init.h"
 #include "document/paper/headless.h"
 #include "document/paper/headless_app.h"
@@ -26,6 +28,7 @@
 #include <memory>
 #include <numbers>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -83,6 +86,7 @@ Scene &scene()
 
 void bmTransform(benchmark::State &state, bool aa)
 {
+    setWorkThreads(int(state.range(0)));
     Scene &s = scene();
     if (!s.ok) {
         state.SkipWithError("the transform could not start");
@@ -90,6 +94,7 @@ void bmTransform(benchmark::State &state, bool aa)
     }
     for (auto _ : state)
         benchmark::DoNotOptimize(s.t->transformImage(aa));
+    setWorkThreads(0);
 }
 
 void bmPixman(benchmark::State &state, pixman_filter_t filter)
@@ -141,17 +146,34 @@ void bmPixman(benchmark::State &state, pixman_filter_t filter)
 
 int main(int argc, char **argv)
 {
-    benchmark::RegisterBenchmark("transform/drag", bmTransform, false)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("transform/commit", bmTransform, true)->Unit(benchmark::kMillisecond);
+    const int all = workThreads();
+    benchmark::RegisterBenchmark("transform/drag", bmTransform, false)
+        ->Arg(1)
+        ->Arg(all)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("transform/commit", bmTransform, true)
+        ->Arg(1)
+        ->Arg(all)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("pixman/nearest", bmPixman, PIXMAN_FILTER_NEAREST)
         ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("pixman/bilinear", bmPixman, PIXMAN_FILTER_BILINEAR)
         ->Unit(benchmark::kMillisecond);
     std::map<std::string, double> t = runBenchmarks(argc, argv);
-    for (const char *n : {"transform/drag", "transform/commit", "pixman/nearest", "pixman/bilinear"})
-        if (t.find(n) == t.end() || t[n] <= 0)
+    const std::string one = "/1", many = "/" + std::to_string(all);
+    for (const std::string &n : {"transform/drag" + one, "transform/drag" + many,
+                                 "transform/commit" + one, "transform/commit" + many,
+                                 std::string("pixman/nearest"), std::string("pixman/bilinear")})
+        if (t[n] <= 0)
             return 1;
-    std::printf("transform vs pixman: %.2f, commit vs pixman: %.2f\n",
-                t["transform/drag"] / t["pixman/nearest"], t["transform/commit"] / t["pixman/bilinear"]);
+    std::printf("(all = %d threads; pixman runs on 1 thread in every line)\n", all);
+    std::printf("drag step, 1 thread vs pixman nearest, 1 thread: %.2f\n",
+                t["transform/drag" + one] / t["pixman/nearest"]);
+    std::printf("drag step, all threads vs pixman nearest, 1 thread: %.2f\n",
+                t["transform/drag" + many] / t["pixman/nearest"]);
+    std::printf("commit, 1 thread vs pixman bilinear, 1 thread: %.2f\n",
+                t["transform/commit" + one] / t["pixman/bilinear"]);
+    std::printf("commit, all threads vs pixman bilinear, 1 thread: %.2f\n",
+                t["transform/commit" + many] / t["pixman/bilinear"]);
     return 0;
 }

@@ -185,9 +185,14 @@ class CBlockVMTC : public CBlockViewImage<TVMTC, 5, 4>
     bool saveBmpAlpha(const QString &path) const;
 
     // ---- compositing (core/tiles/layer_composite.cpp; see core/tiles/layer_composite.h)
-    // Composites src (the layer obj) into this image by obj's mode and opacity.
+    // Composites src (the layer obj) into this image by obj's mode and opacity; rows of blocks are
+    // blended over the work threads.
     bool layerBlt(const CBlockVMTC &src, const ILayerBlendAttr &obj, sPos dpos, sBox box);
     bool layerBlt(const CBlockVMTC &src, const ILayerBlendAttr &obj, int32_t dx, int32_t dy);
+    // The walk layerBlt replaced, one piece committed and blended after another; the same pixels
+    // on one thread (tests hold the two together).
+    bool layerBltSequential(const CBlockVMTC &src, const ILayerBlendAttr &obj, sPos dpos,
+                            sBox box);
     // Fades this image's alpha by dA, then puts src with fnPut and opacity sA.
     bool mixWith(const CBlockVMTC &src, sPos dpos, sBox box, uint32_t dA, uint32_t sA,
                  fptrPixelPut4core fnPut);

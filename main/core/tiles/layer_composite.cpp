@@ -1,9 +1,12 @@
 #include "core/tiles/layer_composite.h"
 
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <vector>
 
 fptrPixelPut4core armLayerPut(const ILayerBlendAttr &obj) noexcept
 {
@@ -83,7 +86,88 @@ void setAlphaOpaque(TMTC &target, const sBox &box)
 // ---------------------------------------------------------------------------------------------
 // Layer into layer
 
+namespace {
+
+struct SBltPiece
+{
+    sPos dp;
+    sBox sb;
+};
+
+// One piece of layerBlt, its destination block already given memory where it needs it.
+void blendPiece(CBlockVMTC &dst, const CBlockVMTC &src, const SBltPiece &pc, uint32_t a,
+                const RowPut &put)
+{
+    using V = CBlockVMTC;
+    const SBlockPack &s = *src.seekBlock(pc.sb.x, pc.sb.y);
+    if (isUniformTransparent(s))
+        return;
+    SBlockPack &d = *dst.seekBlock(pc.dp.x, pc.dp.y, false);
+    if (!s.commit && !d.commit) {
+        put.p(&d.bgCol, s.bgCol.all, a);
+        return;
+    }
+    if (s.commit)
+        blendPart(V::view(d), inBlock(pc.dp), V::view(s), inBlock(pc.sb), a, put);
+    else
+        fillPart(V::view(d), {pc.dp.x & kMask, pc.dp.y & kMask, pc.sb.w, pc.sb.h}, s.bgCol.all,
+                 a, put);
+}
+
+} // namespace
+
 bool CBlockVMTC::layerBlt(const CBlockVMTC &src, const ILayerBlendAttr &obj, sPos dpos, sBox box)
+{
+    const SBlendModeRow *row = getBlendModeRow(obj.layerMode());
+    if (!row)
+        return false;
+    const fptrPixelPut4core p = row->fnPutA;
+    const RowPut put(p);
+    const uint32_t a = obj.layerTrans();
+    // The pieces in the order of the one-at-a-time walk.
+    std::vector<SBltPiece> pieces;
+    if (!effectArea(src, dpos, box, [&](const sPos &dp, const sBox &sb) {
+            pieces.push_back({dp, sb});
+            return true;
+        })) {
+        setupTraceRect();
+        return false;
+    }
+    // Blocks are given memory here, in that order and by the same rule, so that the blending
+    // below only writes pixels; a block that cannot be had ends the work there.
+    size_t done = 0;
+    for (; done < pieces.size(); ++done) {
+        const SBltPiece &pc = pieces[done];
+        const SBlockPack &s = *src.seekBlock(pc.sb.x, pc.sb.y);
+        if (isUniformTransparent(s))
+            continue;
+        SBlockPack &d = *seekBlock(pc.dp.x, pc.dp.y, false);
+        const bool wholeColour =
+            !s.commit && !d.commit && isWholeBlockPiece(d, {pc.dp.x, pc.dp.y, pc.sb.w, pc.sb.h});
+        if (!wholeColour && !commitBlock(d))
+            break;
+    }
+    // A row of destination blocks is written by its pieces alone: rows go to any thread.
+    int32_t firstRow = INT32_MAX, lastRow = -1;
+    for (size_t i = 0; i < done; ++i) {
+        firstRow = std::min(firstRow, pieces[i].dp.y >> BLOCK_SHIFT);
+        lastRow = std::max(lastRow, pieces[i].dp.y >> BLOCK_SHIFT);
+    }
+    const int32_t rows = done > 0 ? lastRow - firstRow + 1 : 0;
+    std::vector<std::vector<uint32_t>> byRow(static_cast<size_t>(rows));
+    for (size_t i = 0; i < done; ++i)
+        byRow[size_t((pieces[i].dp.y >> BLOCK_SHIFT) - firstRow)].push_back(uint32_t(i));
+    parallelRanges(rows, 1, [&](int32_t begin, int32_t end) {
+        for (int32_t r = begin; r < end; ++r)
+            for (uint32_t i : byRow[size_t(r)])
+                blendPiece(*this, src, pieces[i], a, put);
+    });
+    setupTraceRect();
+    return done == pieces.size();
+}
+
+bool CBlockVMTC::layerBltSequential(const CBlockVMTC &src, const ILayerBlendAttr &obj, sPos dpos,
+                                    sBox box)
 {
     const SBlendModeRow *row = getBlendModeRow(obj.layerMode());
     if (!row)

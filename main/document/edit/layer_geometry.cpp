@@ -2,6 +2,7 @@
 
 #include "core/base/numeric.h"
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 #include "document/edit/geometry_layers.h"
 #include "document/edit/scale_layer_image.h"
 #include "document/paper/layer_data.h"
@@ -10,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -120,8 +122,62 @@ uint32_t mixAlphaWeighted(const uint32_t px[4], const int64_t w[4])
     return out;
 }
 
+// dst's pixels set to colour(x, y) as setting each pixel that differs would set them: a block
+// whose every pixel keeps its uniform colour keeps no memory. Block rows are worked out over the
+// work threads a band at a time; blocks are given memory afterwards, in order, on this thread.
+template <class Colour> bool putPixelsByBlock(CBlockVMTC &dst, const Colour &colour)
+{
+    constexpr int32_t kUnit = CBlockVMTC::kUnit;
+    constexpr int32_t kBandRows = 32; // block rows held at once: 4 MiB per 1024 pixels of width
+    const sSize grid = dst.getRepSize();
+    const auto writeRows = [&](const SBlockPack &pack, int32_t bx, int32_t by, const uint32_t *px) {
+        const int32_t w = std::min(kUnit, dst.width() - bx * kUnit);
+        const int32_t h = std::min(kUnit, dst.height() - by * kUnit);
+        auto *to = static_cast<uint32_t *>(pack.vAddr.get());
+        for (int32_t y = 0; y < h; ++y)
+            std::copy_n(px + y * kUnit, w, to + y * kUnit);
+    };
+    for (int32_t top = 0; top < grid.y; top += kBandRows) {
+        const int32_t rows = std::min(kBandRows, grid.y - top);
+        // The pixels of the blocks that must be given memory first.
+        std::vector<std::vector<uint32_t>> pending(size_t(rows) * size_t(grid.x));
+        parallelRanges(rows, 1, [&](int32_t begin, int32_t end) {
+            std::vector<uint32_t> px(size_t(kUnit) * kUnit);
+            for (int32_t r = begin; r < end; ++r)
+                for (int32_t bx = 0; bx < grid.x; ++bx) {
+                    const int32_t by = top + r;
+                    const SBlockPack &pack = dst.blockAt(by * grid.x + bx);
+                    const int32_t w = std::min(kUnit, dst.width() - bx * kUnit);
+                    const int32_t h = std::min(kUnit, dst.height() - by * kUnit);
+                    bool differs = false;
+                    for (int32_t y = 0; y < h; ++y)
+                        for (int32_t x = 0; x < w; ++x) {
+                            const uint32_t c = colour(bx * kUnit + x, by * kUnit + y);
+                            px[size_t(y * kUnit + x)] = c;
+                            differs |= c != pack.bgCol.all;
+                        }
+                    if (pack.commit)
+                        writeRows(pack, bx, by, px.data());
+                    else if (differs)
+                        pending[size_t(r) * size_t(grid.x) + size_t(bx)] = px;
+                }
+        });
+        for (int32_t r = 0; r < rows; ++r)
+            for (int32_t bx = 0; bx < grid.x; ++bx) {
+                const std::vector<uint32_t> &px = pending[size_t(r) * size_t(grid.x) + size_t(bx)];
+                SBlockPack &pack = dst.blockAt((top + r) * grid.x + bx);
+                if (px.empty())
+                    continue;
+                if (!dst.commitBlock(pack))
+                    return false;
+                writeRows(pack, bx, top + r, px.data());
+            }
+    }
+    return true;
+}
+
 std::unique_ptr<CLayerData> rotatedLayer(const sSize &S, const CLayerData &layer, float degrees,
-                                         bool alphaWeighted)
+                                         bool alphaWeighted, bool byBlock)
 {
     if (!std::isfinite(degrees) || !layer.imageTC || S.x <= 0 || S.y <= 0)
         return nullptr;
@@ -149,15 +205,21 @@ std::unique_ptr<CLayerData> rotatedLayer(const sSize &S, const CLayerData &layer
     const int64_t scy = int64_t(layer.viewPos.y) * kOne + hh;
     const CBlockVMTC &src = *layer.imageTC;
     CBlockVMTC &dst = *ld->imageTC;
+    const auto colour = [&](int32_t x, int32_t y) {
+        int64_t ux, uy;
+        turn.inverse(x * kOne - dcx + kHalf, y * kOne - dcy + kHalf, ux, uy);
+        const SBilinear b = bilinearAt(scx + ux - kHalf, scy + uy - kHalf);
+        const int32_t ix = int32_t(b.ix), iy = int32_t(b.iy);
+        const uint32_t px[4] = {src.getColor2(ix, iy), src.getColor2(ix + 1, iy),
+                                src.getColor2(ix, iy + 1), src.getColor2(ix + 1, iy + 1)};
+        return alphaWeighted ? mixAlphaWeighted(px, b.w) : mixPlain(px, b.w);
+    };
+    if (byBlock)
+        return putPixelsByBlock(dst, colour) && finishGeometryLayer(*ld, layer, S) ? std::move(ld)
+                                                                                     : nullptr;
     for (int32_t y = 0; y < dst.height(); ++y) {
         for (int32_t x = 0; x < dst.width(); ++x) {
-            int64_t ux, uy;
-            turn.inverse(x * kOne - dcx + kHalf, y * kOne - dcy + kHalf, ux, uy);
-            const SBilinear b = bilinearAt(scx + ux - kHalf, scy + uy - kHalf);
-            const int32_t ix = int32_t(b.ix), iy = int32_t(b.iy);
-            const uint32_t px[4] = {src.getColor2(ix, iy), src.getColor2(ix + 1, iy),
-                                    src.getColor2(ix, iy + 1), src.getColor2(ix + 1, iy + 1)};
-            const uint32_t col = alphaWeighted ? mixAlphaWeighted(px, b.w) : mixPlain(px, b.w);
+            const uint32_t col = colour(x, y);
             // Pixels that already hold the colour stay unwritten, so uniform blocks keep no
             // memory.
             if (dst.getColor(x, y) != col && !dst.setPixel(x, y, col))
@@ -311,13 +373,20 @@ std::unique_ptr<CLayerData> makeRotated90Layer(const sSize &S, const CLayerData 
 std::unique_ptr<CLayerData> makeRotatedLayer(const sSize &paperSize, const CLayerData &layer,
                                              float degrees)
 {
-    return guarded([&] { return rotatedLayer(paperSize, layer, degrees, false); });
+    return guarded([&] { return rotatedLayer(paperSize, layer, degrees, false, true); });
+}
+
+std::unique_ptr<CLayerData> makeRotatedLayerByPixel(const sSize &paperSize,
+                                                    const CLayerData &layer, float degrees,
+                                                    bool alphaWeighted)
+{
+    return guarded([&] { return rotatedLayer(paperSize, layer, degrees, alphaWeighted, false); });
 }
 
 std::unique_ptr<CLayerData> makeRotatedLayer2(const sSize &paperSize, const CLayerData &layer,
                                               float degrees)
 {
-    return guarded([&] { return rotatedLayer(paperSize, layer, degrees, true); });
+    return guarded([&] { return rotatedLayer(paperSize, layer, degrees, true, true); });
 }
 
 std::unique_ptr<CLayerData> makeZoomedLayer(const sSize &paperSize, const CLayerData &layer,

@@ -47,6 +47,11 @@ std::unique_ptr<CLayerData> makeRotatedLayer(const sSize &paperSize, const CLaye
                                              float degrees);
 std::unique_ptr<CLayerData> makeRotatedLayer2(const sSize &paperSize, const CLayerData &layer,
                                               float degrees);
+// The pixel-at-a-time walk the two forms above replaced (they work block by block over the work
+// threads); the same layer, kept as the reference of tests.
+std::unique_ptr<CLayerData> makeRotatedLayerByPixel(const sSize &paperSize,
+                                                    const CLayerData &layer, float degrees,
+                                                    bool alphaWeighted);
 
 // The whole layer image resampled (area average) to w x h, the image's top-left corner kept at
 // the scaled place of the view position; the image covers the paper. The second form weights the

@@ -3,6 +3,7 @@
 
 #include "core/codec/image_codec.h"
 #include "core/mask/mask_manager.h"
+#include "core/tiles/work_threads.h"
 #include "document/edit/edit_ops.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/events/event_file.h"
@@ -48,6 +49,9 @@ constexpr uint32_t kBlockBytes = kBlockSide * kBlockSide * 4;
 constexpr int32_t kLayerRecordSize = int32_t(sizeof(SOlyHeader));
 constexpr uint32_t kRunHeadRest = kQziRunHeadSize - kChunkHeaderSize;
 constexpr uint32_t kMaxLayerMode = 21;
+// Runs compressed or unpacked at once: enough to keep every thread busy, few enough to bound the
+// memory held (16 MiB of pixels).
+constexpr size_t kRunsPerBand = 256;
 
 bool readExactly(QIODevice &stream, void *p, int64_t n)
 {
@@ -308,8 +312,20 @@ uint8_t writeBackgroundRun(QIODevice &stream, const CBlockImage &image, int32_t 
     return writeBytes(stream, run);
 }
 
-uint8_t writeLayerBlocks(QIODevice &stream, const CBlockImage &image)
+namespace {
+
+// A run of blocks as the writer groups them: allocated neighbours up to 16, unallocated ones
+// without limit.
+struct SBlockRun
 {
+    int32_t first = 0;
+    int32_t count = 0;
+    bool allocated = false;
+};
+
+std::vector<SBlockRun> blockRunsOf(const CBlockImage &image)
+{
+    std::vector<SBlockRun> runs;
     const int32_t total = image.blockCount();
     int32_t start = 0;
     for (int32_t i = 0; i <= total; ++i) {
@@ -320,11 +336,78 @@ uint8_t writeLayerBlocks(QIODevice &stream, const CBlockImage &image)
                            (groupAllocated && i - start == kQziRunMaxBlocks);
         if (!close || i == start)
             continue;
-        const uint8_t r = groupAllocated ? writeBlockRun(stream, image, start, i - start)
-                                         : writeBackgroundRun(stream, image, start, i - start);
-        if (r != CS_OK)
-            return r;
+        runs.push_back({start, i - start, groupAllocated});
         start = i;
+    }
+    return runs;
+}
+
+// An allocated run compressed ahead of its writing: its zlib block, or the code of its failure.
+struct SPackedRun
+{
+    std::vector<uint8_t> bytes;
+    uint32_t raw = 0;
+    uint8_t status = CS_OK;
+};
+
+void packBlockRun(const CBlockImage &image, const SBlockRun &run, SPackedRun &out)
+{
+    const sSize grid = image.getRepSize();
+    std::vector<uint8_t> pixels;
+    if (grid.x <= 0 || gatherBlockPixels(pixels, image, grid, run.count,
+                                         {run.first % grid.x, run.first / grid.x}) == 0) {
+        out.status = CS_NO_MEMORY;
+        return;
+    }
+    out.raw = uint32_t(pixels.size());
+    const int32_t packed = compressToMemory(pixels.data(), out.raw, out.bytes);
+    // No compressed bytes is a failed write: the reader refuses such a run.
+    if (packed <= 0)
+        out.status = CS_WRITE_FAILED;
+    else
+        out.bytes.resize(size_t(packed));
+}
+
+// What writeBlockRun writes, from a run compressed beforehand: the head knows every length at
+// once, so nothing is written twice.
+uint8_t writePackedRun(QIODevice &stream, const SPackedRun &run, int32_t count)
+{
+    if (run.status != CS_OK)
+        return run.status;
+    const uint32_t packed = uint32_t(run.bytes.size());
+    const uint32_t padding = chunkPadding(uint64_t(stream.pos()) + kQziRunHeadSize + packed);
+    const uint32_t size = kRunHeadRest + packed + padding;
+    if (uint8_t r = writeBytes(stream, runHead(size, 1, count, packed, run.raw)))
+        return r;
+    const QByteArrayView bytes(run.bytes.data(), qsizetype(packed));
+    if (uint8_t r = writeBytes(stream, bytes))
+        return r;
+    return writeZeros(stream, padding);
+}
+
+} // namespace
+
+uint8_t writeLayerBlocks(QIODevice &stream, const CBlockImage &image)
+{
+    const std::vector<SBlockRun> runs = blockRunsOf(image);
+    std::vector<SPackedRun> packed;
+    for (size_t band = 0; band < runs.size(); band += kRunsPerBand) {
+        const size_t n = std::min(kRunsPerBand, runs.size() - band);
+        packed.assign(n, SPackedRun{});
+        // Each run is its own zlib stream: they are compressed in any order, written in theirs.
+        parallelRanges(int32_t(n), 1, [&](int32_t begin, int32_t end) {
+            for (int32_t i = begin; i < end; ++i)
+                if (runs[band + size_t(i)].allocated)
+                    packBlockRun(image, runs[band + size_t(i)], packed[size_t(i)]);
+        });
+        for (size_t i = 0; i < n; ++i) {
+            const SBlockRun &run = runs[band + i];
+            const uint8_t r = run.allocated
+                                  ? writePackedRun(stream, packed[i], run.count)
+                                  : writeBackgroundRun(stream, image, run.first, run.count);
+            if (r != CS_OK)
+                return r;
+        }
     }
     return CS_OK;
 }
@@ -539,27 +622,77 @@ uint8_t readRunHead(QIODevice &stream, SRunHead &run, int64_t &start, const SQzi
     return CS_OK;
 }
 
-uint8_t placePixelRun(QIODevice &stream, const SRunHead &run, CBlockImage &image, int32_t first,
-                      int64_t runEnd)
+// A pixel run's checks and its compressed bytes; the stream is left at the run's end.
+uint8_t readPixelRun(QIODevice &stream, const SRunHead &run, int64_t runEnd,
+                     std::vector<uint8_t> &packed)
 {
     if (run.count > kQziRunMaxBlocks || uint64_t(run.count) * kBlockBytes != run.raw ||
         run.packed < 1 || run.packed > run.size - kRunHeadRest)
         return CS_RUN_LENGTHS;
-    std::vector<uint8_t> packed(run.packed);
+    packed.resize(run.packed);
     if (!readExactly(stream, packed.data(), run.packed))
         return CS_READ_FAILED;
-    if (!stream.seek(runEnd))
-        return CS_SEEK_FAILED;
-    std::vector<uint8_t> blocks(run.raw, 0);
-    if (codec::codecDecompress(packed, blocks) != codec::CodecStatus::Nothing)
-        return CS_READ_FAILED;
-    for (int32_t i = 0; i < run.count; ++i) {
+    return stream.seek(runEnd) ? uint8_t(CS_OK) : uint8_t(CS_SEEK_FAILED);
+}
+
+uint8_t unpackPixelRun(const std::vector<uint8_t> &packed, int32_t count,
+                       std::vector<uint8_t> &blocks)
+{
+    blocks.assign(size_t(count) * kBlockBytes, 0);
+    return codec::codecDecompress(packed, blocks) == codec::CodecStatus::Nothing
+               ? uint8_t(CS_OK)
+               : uint8_t(CS_READ_FAILED);
+}
+
+uint8_t placeBlocks(CBlockImage &image, int32_t first, int32_t count, const uint8_t *blocks)
+{
+    for (int32_t i = 0; i < count; ++i) {
         SBlockPack &pack = image.blockAt(first + i);
         if (!image.commitBlock(pack))
             return CS_NO_BLOCK;
-        std::memcpy(pack.vAddr.get(), blocks.data() + size_t(i) * kBlockBytes, kBlockBytes);
+        std::memcpy(pack.vAddr.get(), blocks + size_t(i) * kBlockBytes, kBlockBytes);
     }
     return CS_OK;
+}
+
+uint8_t placePixelRun(QIODevice &stream, const SRunHead &run, CBlockImage &image, int32_t first,
+                      int64_t runEnd)
+{
+    std::vector<uint8_t> packed, blocks;
+    if (uint8_t r = readPixelRun(stream, run, runEnd, packed))
+        return r;
+    if (uint8_t r = unpackPixelRun(packed, run.count, blocks))
+        return r;
+    return placeBlocks(image, first, run.count, blocks.data());
+}
+
+// Pixel runs read ahead of their unpacking, which then goes over every thread at once. They are
+// placed in file order and stop at the first that fails, as if each had been placed on reading.
+struct SPendingRun
+{
+    int32_t first = 0;
+    int32_t count = 0;
+    std::vector<uint8_t> packed;
+};
+
+uint8_t placePendingRuns(CBlockImage &image, std::vector<SPendingRun> &band)
+{
+    std::vector<std::vector<uint8_t>> blocks(band.size());
+    std::vector<uint8_t> status(band.size(), CS_OK);
+    parallelRanges(int32_t(band.size()), 1, [&](int32_t begin, int32_t end) {
+        for (int32_t i = begin; i < end; ++i) {
+            const SPendingRun &run = band[size_t(i)];
+            status[size_t(i)] = unpackPixelRun(run.packed, run.count, blocks[size_t(i)]);
+        }
+    });
+    uint8_t r = CS_OK;
+    for (size_t i = 0; i < band.size() && r == CS_OK; ++i) {
+        r = status[i];
+        if (r == CS_OK)
+            r = placeBlocks(image, band[i].first, band[i].count, blocks[i].data());
+    }
+    band.clear();
+    return r;
 }
 
 uint8_t placeColorRun(QIODevice &stream, const SRunHead &run, CBlockImage &image, int32_t first,
@@ -587,11 +720,13 @@ uint8_t placeColorRun(QIODevice &stream, const SRunHead &run, CBlockImage &image
 
 } // namespace
 
-uint8_t readBlockRunChunk(QIODevice &stream, CBlockImage &image, int32_t first, int32_t remaining,
-                          int32_t &count, const SQziReadContext &ctx)
+namespace {
+
+// A run's head, checked against the image and the blocks that remain; runEnd receives where the
+// run ends in the file.
+uint8_t readRunStart(QIODevice &stream, const CBlockImage &image, int32_t first, int32_t remaining,
+                     SRunHead &run, int64_t &runEnd, const SQziReadContext &ctx)
 {
-    count = 0;
-    SRunHead run;
     int64_t start = 0;
     if (uint8_t r = readRunHead(stream, run, start, ctx))
         return r;
@@ -599,7 +734,38 @@ uint8_t readBlockRunChunk(QIODevice &stream, CBlockImage &image, int32_t first, 
         return CS_BAD_BLOCK_SIZE;
     if (run.count > remaining || first < 0 || int64_t(first) + run.count > image.blockCount())
         return CS_RUN_LENGTHS;
-    const int64_t runEnd = start + kChunkHeaderSize + int64_t(run.size);
+    runEnd = start + kChunkHeaderSize + int64_t(run.size);
+    return CS_OK;
+}
+
+// The next run into the band (pixels) or onto the image (colours, after the band); the band is
+// unpacked when full.
+uint8_t readRunInto(QIODevice &stream, CBlockImage &image, const SRunHead &run, int64_t runEnd,
+                    int32_t first, std::vector<SPendingRun> &band)
+{
+    if (run.kind != 1) {
+        if (uint8_t r = placePendingRuns(image, band))
+            return r;
+        return placeColorRun(stream, run, image, first, runEnd);
+    }
+    band.push_back({first, run.count, {}});
+    if (uint8_t r = readPixelRun(stream, run, runEnd, band.back().packed)) {
+        band.pop_back();
+        return r;
+    }
+    return band.size() < kRunsPerBand ? uint8_t(CS_OK) : placePendingRuns(image, band);
+}
+
+} // namespace
+
+uint8_t readBlockRunChunk(QIODevice &stream, CBlockImage &image, int32_t first, int32_t remaining,
+                          int32_t &count, const SQziReadContext &ctx)
+{
+    count = 0;
+    SRunHead run;
+    int64_t runEnd = 0;
+    if (uint8_t r = readRunStart(stream, image, first, remaining, run, runEnd, ctx))
+        return r;
     const uint8_t r = run.kind == 1 ? placePixelRun(stream, run, image, first, runEnd)
                                     : placeColorRun(stream, run, image, first, runEnd);
     if (r == CS_OK)
@@ -612,14 +778,29 @@ uint8_t readLayerBlocks(QIODevice &stream, CBlockImage &image, const sSize &grid
 {
     int32_t remaining = grid.x * grid.y;
     int32_t current = 0;
-    while (remaining > 0) {
-        int32_t count = 0;
-        if (uint8_t r = readBlockRunChunk(stream, image, current, remaining, count, ctx))
-            return r;
-        current += count;
-        remaining -= count;
+    std::vector<SPendingRun> band;
+    uint8_t r = CS_OK;
+    try {
+        while (remaining > 0 && r == CS_OK) {
+            SRunHead run;
+            int64_t runEnd = 0;
+            r = readRunStart(stream, image, current, remaining, run, runEnd, ctx);
+            if (r == CS_OK)
+                r = readRunInto(stream, image, run, runEnd, current, band);
+            current += run.count;
+            remaining -= run.count;
+        }
+    } catch (...) {
+        // The runs read before the failure are kept, as they would have been one by one.
+        try {
+            placePendingRuns(image, band);
+        } catch (...) {
+        }
+        throw;
     }
-    return CS_OK;
+    // A run that fails to unpack came before any failure met while reading on.
+    const uint8_t placed = placePendingRuns(image, band);
+    return placed != CS_OK ? placed : r;
 }
 
 uint8_t readLayerChunk(QIODevice &stream, TPaper &paper, uint32_t chunkSize, SQziReadContext &ctx)

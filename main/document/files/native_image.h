@@ -124,7 +124,8 @@ SImageFileHeader makeImageHeader(const TPaper &paper, uint32_t flags);
 [[nodiscard]] uint8_t writeLayerChunk(QIODevice &stream, const CLayerData &layer);
 // Every layer from the bottom, warning of each that fails; answers how many were written.
 int32_t writeLayerChunks(QIODevice &stream, TPaper &paper, IPaperProgress *progress);
-// The image's runs: allocated neighbours grouped up to 16, unallocated ones without limit.
+// The image's runs: allocated neighbours grouped up to 16, unallocated ones without limit. The
+// allocated runs are compressed over the work threads, a band at a time, and written in order.
 [[nodiscard]] uint8_t writeLayerBlocks(QIODevice &stream, const CBlockImage &image);
 // A kind-1 run of count allocated blocks from block number first: 1 no memory, 8 a short write
 // or a compression that gave no bytes.
@@ -164,7 +165,9 @@ struct SQziReadContext
 // what was read).
 [[nodiscard]] uint8_t readLayerChunk(QIODevice &stream, TPaper &paper, uint32_t chunkSize,
                                      SQziReadContext &ctx);
-// count x grid blocks of the image's runs, in block order.
+// count x grid blocks of the image's runs, in block order. Pixel runs are read ahead a band at a
+// time and unpacked over the work threads; they are placed in order up to the first that fails,
+// so a damaged file leaves the image as reading run by run with readBlockRunChunk would.
 [[nodiscard]] uint8_t readLayerBlocks(QIODevice &stream, CBlockImage &image, const sSize &grid,
                                       const SQziReadContext &ctx);
 // One run placed from block number first with remaining blocks left: 9 short, 11 past the end of

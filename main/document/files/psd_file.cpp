@@ -3,6 +3,7 @@
 #include "core/image/display_canvas.h"
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_channel.h"
+#include "core/tiles/work_threads.h"
 #include "document/edit/edit_ops.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/files/native_image.h"
@@ -206,6 +207,24 @@ uint8_t psdErrorToStatus(uint8_t err)
 
 // ---- import
 
+// Every channel of a layer decoded, each into its own buffer: they are separate streams, decoded
+// over the work threads at once and placed afterwards in their order.
+void decodeLayerChannels(const CPsdFile &file, const SPsdLayerInfo &info,
+                         std::vector<SPsdChannelData> &channels, std::vector<CodecStatus> &status)
+{
+    const int32_t count = std::max(info.channels, 0);
+    channels.assign(size_t(count), SPsdChannelData{});
+    status.assign(size_t(count), CodecStatus::Nothing);
+    parallelRanges(count, 1, [&](int32_t begin, int32_t end) {
+        for (int32_t c = begin; c < end; ++c) {
+            SPsdChannelData &data = channels[size_t(c)];
+            data.layerIndex = info.index;
+            data.channelNumber = c;
+            status[size_t(c)] = file.getLayerChannel(data);
+        }
+    });
+}
+
 uint8_t importPsdLayer(TPaper &paper, const CPsdFile &file, const SPsdDocInfo &doc,
                        const SPsdLayerInfo &info, IPaperProgress *progress)
 {
@@ -249,15 +268,13 @@ uint8_t importPsdLayer(TPaper &paper, const CPsdFile &file, const SPsdDocInfo &d
     const int32_t rectW = info.right - info.left;
     bool present[4] = {};
     int32_t read = 0;
-    SPsdChannelData data;
+    std::vector<SPsdChannelData> channels;
+    std::vector<CodecStatus> status;
+    decodeLayerChannels(file, info, channels, status);
     for (int32_t c = 0; c < info.channels; ++c) {
-        data.layerIndex = info.index;
-        data.channelNumber = c;
-        const CodecStatus s = file.getLayerChannel(data);
-        const bool release =
-            data.channelId == codec::kPsdTransparency || data.channelId == codec::kPsdUserMask;
+        SPsdChannelData &data = channels[size_t(c)];
         const int32_t byte = psdChannelToByte(data.channelId);
-        if (codec::succeeded(s) && byte >= 0) {
+        if (codec::succeeded(status[size_t(c)]) && byte >= 0) {
             const bool grey = (doc.imageType == codec::kPsdImageGrey ||
                                doc.imageType == codec::kPsdImageBitmap) &&
                               data.channelId == 0;
@@ -281,10 +298,8 @@ uint8_t importPsdLayer(TPaper &paper, const CPsdFile &file, const SPsdDocInfo &d
             present[byte] = true;
             ++read;
         }
-        if (release)
-            CPsdFile::freeBuffer(data);
+        CPsdFile::freeBuffer(data);
     }
-    CPsdFile::freeBuffer(data);
     if (read == 0)
         return CS_PSD_NO_LAYER;
     if (!present[3]) {
@@ -615,6 +630,11 @@ class CPsdExportContext : public codec::SPsdWriteCallbacks
         return true;
     }
 
+    void spread(int32_t count, const std::function<void(int32_t, int32_t)> &body) override
+    {
+        parallelRanges(count, 1, body);
+    }
+
     bool layerChannelData(SPsdChannelData &data) override
     {
         CLayerData *ld = m_paper.getLayerData(data.layerIndex);
@@ -629,9 +649,12 @@ class CPsdExportContext : public codec::SPsdWriteCallbacks
         const size_t bytes = size_t(data.boxW) * size_t(data.boxH);
         if (data.buffer.size() < bytes)
             data.buffer.resize(bytes);
-        for (int32_t y = 0; y < data.boxH; ++y)
-            readLayerRowByte(img, y, 0, data.boxW, byte,
-                             data.buffer.data() + size_t(y) * size_t(data.boxW));
+        // Rows only read the layer: any number of them at once.
+        parallelRanges(data.boxH, 16, [&](int32_t begin, int32_t end) {
+            for (int32_t y = begin; y < end; ++y)
+                readLayerRowByte(img, y, 0, data.boxW, byte,
+                                 data.buffer.data() + size_t(y) * size_t(data.boxW));
+        });
         data.dataBytes = uint32_t(bytes);
         if (data.channelId == 0)
             stepProgress(m_progress);
@@ -651,12 +674,14 @@ class CPsdExportContext : public codec::SPsdWriteCallbacks
             const TMTC &view = m_picture;
             if (byte < 0 || view.width() < w || view.height() < h)
                 return false;
-            for (int32_t y = 0; y < h; ++y) {
-                const auto *src = static_cast<const sBGRA *>(view.seek(0, y));
-                uint8_t *dst = data.buffer.data() + size_t(y) * size_t(w);
-                for (int32_t x = 0; x < w; ++x)
-                    dst[x] = byteOf(src[x], byte);
-            }
+            parallelRanges(h, 16, [&](int32_t begin, int32_t end) {
+                for (int32_t y = begin; y < end; ++y) {
+                    const auto *src = static_cast<const sBGRA *>(view.seek(0, y));
+                    uint8_t *dst = data.buffer.data() + size_t(y) * size_t(w);
+                    for (int32_t x = 0; x < w; ++x)
+                        dst[x] = byteOf(src[x], byte);
+                }
+            });
             return true;
         }
         const int32_t k = data.channelNumber - m_doc.colorChannels - m_doc.mergedAlpha;

@@ -24,6 +24,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -158,6 +159,13 @@ class SPsdWriteCallbacks
     virtual bool documentChannelData(SPsdChannelData &data) = 0;
     // The thumbnail as a 24- or 32-bit DIB; false for none (the file then has no thumbnail).
     virtual bool thumbnail(BitmapInfoHeader &info, std::vector<uint8_t> &bits) = 0;
+    // Runs body(begin, end) over ranges covering [0, count) that may run at once on other threads
+    // (the writer packs bands of rows through it, each into its own bytes): here on this thread.
+    virtual void spread(int32_t count, const std::function<void(int32_t, int32_t)> &body)
+    {
+        if (count > 0)
+            body(0, count);
+    }
     // Asked between layers; true ends the writing with UserBreak.
     virtual bool userBreak() = 0;
 };

@@ -9,7 +9,9 @@
 
 #include <QBuffer>
 
+#include <algorithm>
 #include <new>
+#include <vector>
 
 namespace codec {
 
@@ -61,11 +63,28 @@ void extraBlock(QByteArray &out, const char *key, const QByteArray &data)
     out += d;
 }
 
-// The rows of a w x h channel as PackBits: counts appended to counts, rows to data.
-void packRows(const uint8_t *src, int64_t w, int64_t h, QByteArray &counts, QByteArray &data)
+// The rows of a w x h channel as PackBits: counts appended to counts, rows to data. Bands of rows
+// are packed apart, through spread, and joined in their order.
+void packRows(const uint8_t *src, int64_t w, int64_t h, QByteArray &counts, QByteArray &data,
+              SPsdWriteCallbacks &cb)
 {
-    for (int64_t y = 0; y < h; ++y)
-        be16(counts, uint16_t(psdPackBits(std::span<const uint8_t>(src + y * w, size_t(w)), data)));
+    constexpr int64_t kBandRows = 64;
+    const int32_t bands = int32_t((h + kBandRows - 1) / kBandRows);
+    std::vector<QByteArray> bandCounts(static_cast<size_t>(bands));
+    std::vector<QByteArray> bandData(static_cast<size_t>(bands));
+    cb.spread(bands, [&](int32_t begin, int32_t end) {
+        for (int32_t b = begin; b < end; ++b) {
+            const int64_t y1 = std::min(h, (b + 1) * kBandRows);
+            for (int64_t y = b * kBandRows; y < y1; ++y)
+                be16(bandCounts[size_t(b)],
+                     uint16_t(psdPackBits(std::span<const uint8_t>(src + y * w, size_t(w)),
+                                          bandData[size_t(b)])));
+        }
+    });
+    for (int32_t b = 0; b < bands; ++b) {
+        counts += bandCounts[size_t(b)];
+        data += bandData[size_t(b)];
+    }
 }
 
 bool keyIsSet(const std::array<char, 4> &k) { return k[0] || k[1] || k[2] || k[3]; }
@@ -183,7 +202,7 @@ struct SWriter
             } else {
                 be16(channelData, 1);
                 QByteArray rows;
-                packRows(data.buffer.data(), w, h, channelData, rows);
+                packRows(data.buffer.data(), w, h, channelData, rows, cb);
                 channelData += rows;
             }
             be16(records, uint16_t(int16_t(data.channelId)));
@@ -256,7 +275,7 @@ struct SWriter
                 return fail(CodecStatus::UserData);
             if (int64_t(data.dataBytes) < plane || int64_t(data.buffer.size()) < plane)
                 return fail(CodecStatus::Param);
-            packRows(data.buffer.data(), w, h, counts, rows);
+            packRows(data.buffer.data(), w, h, counts, rows, cb);
         }
         be16(out, 1);
         out += counts;
