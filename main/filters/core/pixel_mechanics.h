@@ -8,11 +8,13 @@
 #include "core/base/numeric.h"
 #include "core/pixel/pixel.h"
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 #include "filters/core/filter_core.h"
 #include "paint/render/stroke_base_puts.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 
@@ -125,6 +127,29 @@ template <class F> bool walkDstRect(sFlt4Params &p, F f)
             x0 += n;
         }
     return true;
+}
+
+// walkDstRect spread over the work threads in bands of whole block rows: no two bands share a
+// layer block, so each band commits and writes blocks of its own. makeBand() is called once per
+// band and gives the band's f (so that state such as cached rows is not shared); every f must only
+// read what other bands may read at the same time. The pixels and their results are those of
+// walkDstRect; only a failure to get a block differs (the other bands still run).
+template <class MakeBand> bool walkDstRectBands(sFlt4Params &p, MakeBand makeBand)
+{
+    constexpr int32_t kUnit = CBlockVMTC::kUnit;
+    const sRect r = p.dstRect;
+    if (r.y1 <= r.y0 || r.x1 <= r.x0)
+        return true;
+    const int32_t first = r.y0 / kUnit, last = (r.y1 - 1) / kUnit;
+    std::atomic<bool> ok{true};
+    parallelRanges(last - first + 1, 1, [&](int32_t b0, int32_t b1) {
+        sFlt4Params band = p;
+        band.dstRect.y0 = std::max(r.y0, (first + b0) * kUnit);
+        band.dstRect.y1 = std::min(r.y1, (first + b1) * kUnit);
+        if (!walkDstRect(band, makeBand()))
+            ok = false;
+    });
+    return ok;
 }
 
 // The draw discipline of the random filters: draw() is called once for every pixel of the

@@ -1,0 +1,160 @@
+// Every filter with a fast path against its plain reference: the same bytes on random pictures
+// (mixed, opaque and transparent), with and without a soft selection, with protected
+// transparency, random records across their whole ranges and at the dialogs' extremes, odd sizes
+// (1 x 1, 1 x N, N x 1, sizes that are no multiple of a vector or a block), destinations at the
+// edges of the effect rectangle, on 1, 3 and all threads, at every vector level of the processor.
+#include "filters/algorithms/sharpen_filters.h"
+
+#include "core/pixel/each_simd_level.h"
+#include "core/tiles/work_threads.h"
+#include "filters/algorithms/algorithm_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace algotest;
+
+namespace {
+
+// A record made from the generator: the fast run and the reference run of the same record, and
+// its description for the failure message.
+struct SFastCase
+{
+    std::string what;
+    FilterRun fast, reference;
+};
+using CaseMaker = std::function<SFastCase(std::mt19937 &rng, int round)>;
+
+enum class PictureKind
+{
+    mixed,
+    opaque,
+    transparent
+};
+
+std::unique_ptr<CBlockVMTC> picture(int32_t w, int32_t h, PictureKind kind, std::mt19937 &rng)
+{
+    auto img = randomLayer(w, h, rng);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            const uint32_t c = img->getColor(x, y);
+            if (kind == PictureKind::opaque)
+                img->setPixel(x, y, c | 0xFF000000u);
+            else if (kind == PictureKind::transparent)
+                img->setPixel(x, y, c & 0x00FFFFFFu);
+        }
+    return img;
+}
+
+// A destination inside the effect rectangle touching one or two of its edges (or all of it).
+sRect edgeDestination(const sRect &e, std::mt19937 &rng)
+{
+    sRect d = randomSubRect(e, rng);
+    switch (rng() % 5) {
+    case 0:
+        return e;
+    case 1:
+        d.x0 = e.x0;
+        break;
+    case 2:
+        d.x1 = e.x1;
+        break;
+    case 3:
+        d.y0 = e.y0;
+        break;
+    default:
+        d.y1 = e.y1, d.x1 = e.x1;
+        break;
+    }
+    return d;
+}
+
+class FastEqualsReference : public EachSimdLevel
+{
+  protected:
+    void TearDown() override
+    {
+        setWorkThreads(0);
+        EachSimdLevel::TearDown();
+    }
+
+    // Every size, thread count and setup for rounds records of make.
+    void expectSameBytes(const CaseMaker &make, int rounds = 4)
+    {
+        const uint32_t seed = filtertest::testSeed();
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        initialiseFilters();
+        static const sSize sizes[] = {{1, 1}, {1, 13}, {11, 1}, {37, 45}, {70, 97}};
+        for (const sSize size : sizes)
+            for (const int threads : {1, 3, 0})
+                for (int round = 0; round < rounds; ++round) {
+                    setWorkThreads(threads);
+                    const SFastCase c = make(rng, round);
+                    const auto kind = PictureKind(round % 3);
+                    const auto src = picture(size.x, size.y, kind, rng);
+                    const auto mask = softMask(size.x, size.y, rng);
+                    SRunSetup s;
+                    s.effect = round == 0 ? sRect{0, 0, size.x, size.y}
+                                          : randomSubRect({0, 0, size.x, size.y}, rng);
+                    s.dst = edgeDestination(s.effect, rng);
+                    s.mask = round % 2 == 1 ? mask.get() : nullptr;
+                    s.prt = round % 4 >= 2;
+                    SCOPED_TRACE(c.what + " size " + std::to_string(size.x) + "x" +
+                                 std::to_string(size.y) + " threads " + std::to_string(threads) +
+                                 " round " + std::to_string(round));
+                    const SRunResult fast = runFilter(*src, s, c.fast);
+                    const SRunResult ref = runFilter(*src, s, c.reference);
+                    ASSERT_EQ(fast.ok, ref.ok);
+                    ASSERT_EQ(fast.unchanged, ref.unchanged);
+                    ASSERT_EQ(filtertest::firstDifference(*fast.image, *ref.image), "");
+                }
+    }
+};
+
+// A record run through a pixel function.
+template <class R> FilterRun withRecord(fptrFilter4 fn, R rec, int32_t size)
+{
+    return [fn, rec, size](sFlt4Params &p) { return fn(p, &rec, size); };
+}
+
+int32_t pick(std::mt19937 &rng, std::initializer_list<int32_t> extremes, int32_t lo, int32_t hi)
+{
+    if (rng() % 3 == 0)
+        return *(extremes.begin() + rng() % extremes.size());
+    return lo + int32_t(rng() % uint32_t(hi - lo + 1));
+}
+
+float pickF(std::mt19937 &rng, std::initializer_list<float> extremes, float lo, float hi)
+{
+    if (rng() % 3 == 0)
+        return *(extremes.begin() + rng() % extremes.size());
+    return std::uniform_real_distribution<float>(lo, hi)(rng);
+}
+
+} // namespace
+
+TEST_P(FastEqualsReference, Emboss)
+{
+    expectSameBytes(
+        [](std::mt19937 &rng, int) {
+            // Angles past a turn, heights the dialog allows and beyond (whole and half pixels
+            // too), amounts from nothing to past the dialog's 500 %.
+            const int32_t angle = pick(rng, {0, 45, 90, -90, 180, -180, 360}, -720, 720);
+            const float height = pickF(rng, {0.1f, 1.0f, 2.0f, 0.5f, 3.5f, 100.0f, -7.0f, 0.0f},
+                                       -120.0f, 120.0f);
+            const int32_t amount = pick(rng, {1, 100, 500, 0, -300}, -600, 600);
+            const sFltObj4 rec = obj4(angle, floatBits(height), amount, 0);
+            return SFastCase{"emboss " + std::to_string(angle) + " " + std::to_string(height) +
+                                 " " + std::to_string(amount),
+                             withRecord(fltEmboss, rec, kFltObj4Size),
+                             withRecord(fltEmbossReference, rec, kFltObj4Size)};
+        },
+        8);
+}
+
+INSTANTIATE_EACH_SIMD_LEVEL(FastEqualsReference);
