@@ -10,8 +10,10 @@
 #include "filters/core/pixel_toolkit.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <numbers>
 #include <utility>
 #include <vector>
@@ -165,6 +167,73 @@ bool gaussSetup(sFlt4Params &p, float sigma, GaussSetup &s)
     return true;
 }
 
+// One row of the intermediate canvas premultiplied for the horizontal pass: per pixel B A, G A,
+// R A and A, and the running sum of A. The wrapping products q C = cell A C are the same
+// integers as cell (A C), so the sums come out as the tap-by-tap ones do.
+struct GaussRow
+{
+    int32_t y = -1;
+    std::vector<std::array<uint32_t, 4>> pre; // B A, G A, R A, A
+    std::vector<uint32_t> alphaSum;           // alphaSum[i]: the A of pixels 0 .. i - 1
+
+    void load(const TMTC &mid, int32_t row, int32_t layerY)
+    {
+        const int32_t n = mid.width();
+        const sBGRA *src = mid.seek32(0, row);
+        pre.resize(size_t(n));
+        alphaSum.resize(size_t(n) + 1);
+        alphaSum[0] = 0;
+        for (int32_t i = 0; i < n; ++i) {
+            const uint32_t a = src[i].A;
+            pre[size_t(i)] = {src[i].B * a, src[i].G * a, src[i].R * a, a};
+            alphaSum[size_t(i) + 1] = alphaSum[size_t(i)] + a;
+        }
+        y = layerY;
+    }
+};
+
+// The horizontal kernel with its cells shifted once, and the taps each pixel may use.
+struct GaussRowKernel
+{
+    std::vector<uint32_t> cell; // cell[t]: kx[w / 2 - rx + t] >> 5, 0 where that is outside kx
+    int32_t tLo = 0, tHi = -1;  // the taps whose kernel cell exists
+    int32_t rx = 0, midX0 = 0, midX1 = 0;
+
+    GaussRowKernel(const GaussSetup &s, int32_t w)
+        : cell(size_t(2 * s.rx + 1), 0), rx(s.rx), midX0(s.mid.x0), midX1(s.mid.x1)
+    {
+        tLo = std::max(0, s.rx - w / 2);
+        tHi = std::min(2 * s.rx, w - 1 - w / 2 + s.rx);
+        for (int32_t t = tLo; t <= tHi; ++t)
+            cell[size_t(t)] = uint32_t(s.kx[size_t(w / 2 - s.rx + t)] >> 5);
+    }
+
+    // The pixel at column X of the intermediate row (X = x - mid.x0); false without weight.
+    bool pixel(const GaussRow &row, int32_t X, uint32_t &colour) const
+    {
+        // Taps t reach column X - rx + t, which must lie on the intermediate canvas.
+        const int32_t lo = std::max(tLo, rx - X), hi = std::min(tHi, midX1 - midX0 - 1 - X + rx);
+        if (hi < lo)
+            return false;
+        uint32_t acc[4] = {0, 0, 0, 0};
+        const std::array<uint32_t, 4> *pre = row.pre.data();
+        for (int32_t t = lo; t <= hi; ++t) {
+            const uint32_t c = cell[size_t(t)];
+            const std::array<uint32_t, 4> &v = pre[X - rx + t];
+            for (int j = 0; j < 4; ++j)
+                acc[j] += c * v[size_t(j)];
+        }
+        const uint32_t n = uint32_t(hi - lo + 1);
+        const uint32_t a = row.alphaSum[size_t(X - rx + hi + 1)] - row.alphaSum[size_t(X - rx + lo)];
+        GaussSums g;
+        g.b = acc[0], g.g = acc[1], g.r = acc[2], g.w = acc[3], g.a = a, g.n = n;
+        if (!g.ready())
+            return false;
+        colour = g.colour();
+        return true;
+    }
+};
+
 } // namespace
 
 bool fltGaussianBlur(sFlt4Params &p, const void *argp, int32_t args)
@@ -192,37 +261,38 @@ bool fltGaussianBlur(sFlt4Params &p, const void *argp, int32_t args)
     mid.PixelFill(0);
     p.layerTC->bltTo(src, sPos{0, 0}, sBox{s.mid.x0, sy0, iw, sy1 - sy0}, 255, false);
 
-    // Vertical pass, tap rows outer so that each row of sums runs along memory.
-    std::vector<GaussSums> sums(static_cast<size_t>(iw));
-    for (int32_t y = d.y0; y < d.y1; ++y) {
-        std::fill(sums.begin(), sums.end(), GaussSums{});
-        for (int32_t t = 0; t <= 2 * s.ry; ++t) {
-            const int32_t o = y - s.ry + t, i = h / 2 - s.ry + t;
-            if (i < 0 || i >= h || o < 0 || o >= h)
-                continue;
-            const sBGRA *row = src.seek32(0, o - sy0);
+    // Vertical pass, tap rows outer so that each row of sums runs along memory; bands of rows
+    // on the work threads (each writes its own rows of mid).
+    parallelRanges(ih, 16, [&](int32_t r0, int32_t r1) {
+        std::vector<GaussSums> sums(static_cast<size_t>(iw));
+        for (int32_t y = d.y0 + r0; y < d.y0 + r1; ++y) {
+            std::fill(sums.begin(), sums.end(), GaussSums{});
+            for (int32_t t = 0; t <= 2 * s.ry; ++t) {
+                const int32_t o = y - s.ry + t, i = h / 2 - s.ry + t;
+                if (i < 0 || i >= h || o < 0 || o >= h)
+                    continue;
+                const sBGRA *row = src.seek32(0, o - sy0);
+                for (int32_t x = 0; x < iw; ++x)
+                    sums[size_t(x)].add(row[x], s.ky[size_t(i)]);
+            }
+            sBGRA *out = mid.seek32(0, y - d.y0);
             for (int32_t x = 0; x < iw; ++x)
-                sums[size_t(x)].add(row[x], s.ky[size_t(i)]);
+                if (sums[size_t(x)].ready())
+                    out[x].all = sums[size_t(x)].colour();
         }
-        sBGRA *out = mid.seek32(0, y - d.y0);
-        for (int32_t x = 0; x < iw; ++x)
-            if (sums[size_t(x)].ready())
-                out[x].all = sums[size_t(x)].colour();
-    }
+    });
 
-    // Horizontal pass over the intermediate canvas.
+    // Horizontal pass over the intermediate canvas, in bands of rows.
+    const GaussRowKernel k(s, w);
     const fptrPixelPut4core put = filterPut(p);
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        const sBGRA *row = mid.seek32(0, y - d.y0);
-        GaussSums g;
-        for (int32_t t = 0; t <= 2 * s.rx; ++t) {
-            const int32_t i = w / 2 - s.rx + t, q = x - s.rx + t;
-            if (i < 0 || i >= w || q < s.mid.x0 || q >= s.mid.x1)
-                continue;
-            g.add(row[q - s.mid.x0], s.kx[size_t(i)]);
-        }
-        if (g.ready())
-            put(&px, g.colour(), uint32_t(m));
+    return walkDstRectBands(p, [&] {
+        return [&, row = std::make_shared<GaussRow>()](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            if (row->y != y)
+                row->load(mid, y - d.y0, y);
+            uint32_t c;
+            if (k.pixel(*row, x - s.mid.x0, c))
+                put(&px, c, uint32_t(m));
+        };
     });
 }
 

@@ -3,6 +3,7 @@
 // transparency, random records across their whole ranges and at the dialogs' extremes, odd sizes
 // (1 x 1, 1 x N, N x 1, sizes that are no multiple of a vector or a block), destinations at the
 // edges of the effect rectangle, on 1, 3 and all threads, at every vector level of the processor.
+#include "filters/algorithms/blur_filters.h"
 #include "filters/algorithms/sharpen_filters.h"
 
 #include "core/pixel/each_simd_level.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <random>
 #include <string>
@@ -155,6 +157,22 @@ TEST_P(FastEqualsReference, Emboss)
                              withRecord(fltEmbossReference, rec, kFltObj4Size)};
         },
         8);
+}
+
+TEST_P(FastEqualsReference, Gaussian)
+{
+    expectSameBytes([](std::mt19937 &rng, int) {
+        // From nothing (no change) through the dialog's range to kernels wider than the picture.
+        const float sigma = pickF(rng, {0.0f, -1.0f, 0.1f, 0.5f, 1.0f, 2.5f, 60.0f, 250.0f}, 0.0f, 40.0f);
+        sFltObj2 rec{};
+        rec.data0._float = sigma;
+        return SFastCase{"gaussian " + std::to_string(sigma), withRecord(fltGaussianBlur, rec, kFltObj2Size),
+                         [sigma](sFlt4Params &p) {
+                             // The record's form says "unchanged" for a deviation of 0 or less.
+                             p.unchanged = std::isfinite(sigma) && sigma <= 0;
+                             return gaussianBlurReference(p, sigma);
+                         }};
+    });
 }
 
 INSTANTIATE_EACH_SIMD_LEVEL(FastEqualsReference);
