@@ -9,6 +9,7 @@
 #include "core/pixel/each_simd_level.h"
 #include "core/tiles/work_threads.h"
 #include "filters/algorithms/algorithm_test_support.h"
+#include "filters/core/pixel_toolkit.h"
 
 #include <gtest/gtest.h>
 
@@ -172,6 +173,68 @@ TEST_P(FastEqualsReference, Gaussian)
                              p.unchanged = std::isfinite(sigma) && sigma <= 0;
                              return gaussianBlurReference(p, sigma);
                          }};
+    });
+}
+
+TEST_P(FastEqualsReference, KernelFilters)
+{
+    // The blurs and sharpens are the alpha-weighted convolution with their kernels.
+    static const std::vector<int32_t> ones5(25, 1);
+    static const struct
+    {
+        const char *name;
+        fptrFilter4 fn;
+        std::vector<int32_t> k;
+    } kernels[] = {
+        {"blur", fltBlur, {1, 1, 1, 1, 1, 1, 1, 1, 1}},
+        {"blur2", fltBlur2, {0, 1, 0, 1, 4, 1, 0, 1, 0}},
+        {"blur more", fltBlurMore, ones5},
+        {"blur more2", fltBlurMore2, {1, 2, 1, 2, 2, 2, 1, 2, 1}},
+        {"sharpen", fltSharpen, {0, -1, 0, -1, 8, -1, 0, -1, 0}},
+        {"sharpen more", fltSharpenMore, {-1, -1, -1, -1, 12, -1, -1, -1, -1}},
+    };
+    for (const auto &c : kernels) {
+        const int32_t side = c.k.size() == 25 ? 5 : 3;
+        const sBox box{-(side / 2), -(side / 2), side, side};
+        expectSameBytes([&](std::mt19937 &, int) {
+            return SFastCase{c.name, [&c](sFlt4Params &p) { return c.fn(p, nullptr, 0); },
+                             [&c, box](sFlt4Params &p) { return convolveKernelReference(p, c.k, box, 0); }};
+        }, 3);
+    }
+}
+
+TEST_P(FastEqualsReference, CustomSharpen)
+{
+    expectSameBytes([](std::mt19937 &rng, int) {
+        // Amounts from none (no change) to strengths that wrap the sums, and one refused.
+        const float amount = pickF(rng, {0.0f, 0.001f, 1.0f, 100.0f, 1e6f, -1.0f}, 0.0f, 5.0f);
+        sFltObj2 rec{};
+        rec.data0._float = amount;
+        return SFastCase{"custom sharpen " + std::to_string(amount),
+                         withRecord(fltSharpenCustom, rec, kFltObj2Size), [amount](sFlt4Params &p) {
+                             int32_t k = 0;
+                             if (!customSharpenStrength(amount, k))
+                                 return false;
+                             p.unchanged = k == 0;
+                             const std::vector<int32_t> w = {0, -k, 0, -k, 999, -k, 0, -k, 0};
+                             return k == 0 || convolveKernelReference(p, w, {-1, -1, 3, 3}, 0);
+                         }};
+    });
+}
+
+TEST_P(FastEqualsReference, PlainConvolution)
+{
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        // The custom filter's 5 x 5 matrix, scale and offset, some weights zero, sums that wrap.
+        std::vector<int32_t> k(25);
+        for (int32_t &v : k)
+            v = rng() % 3 == 0 ? 0 : pick(rng, {1, -1, 999, -999, 0x7FFFFFF}, -50, 50);
+        const int32_t scale = pick(rng, {1, -1, 0, 9999}, -300, 300);
+        const int32_t offset = pick(rng, {0, 255, -255}, -100, 100);
+        const sBox box = round % 2 ? sBox{-2, -2, 5, 5} : sBox{-4, 1, 5, 5};
+        return SFastCase{"plain convolution scale " + std::to_string(scale),
+                         [=](sFlt4Params &p) { return convolvePlain(p, k, box, scale, offset); },
+                         [=](sFlt4Params &p) { return convolvePlainReference(p, k, box, scale, offset); }};
     });
 }
 
