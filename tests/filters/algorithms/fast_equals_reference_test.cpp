@@ -4,6 +4,7 @@
 // (1 x 1, 1 x N, N x 1, sizes that are no multiple of a vector or a block), destinations at the
 // edges of the effect rectangle, on 1, 3 and all threads, at every vector level of the processor.
 #include "filters/algorithms/blur_filters.h"
+#include "filters/algorithms/distortion_filters.h"
 #include "filters/algorithms/sharpen_filters.h"
 
 #include "core/pixel/each_simd_level.h"
@@ -236,6 +237,46 @@ TEST_P(FastEqualsReference, PlainConvolution)
                          [=](sFlt4Params &p) { return convolvePlain(p, k, box, scale, offset); },
                          [=](sFlt4Params &p) { return convolvePlainReference(p, k, box, scale, offset); }};
     });
+}
+
+TEST_P(FastEqualsReference, RotateAndScale)
+{
+    expectSameBytes(
+        [](std::mt19937 &rng, int round) {
+            const uint8_t method = uint8_t(round % 2); // older records, then current ones
+            if (rng() % 2) {
+                const float angle = pickF(rng, {0.0f, 30.0f, 90.0f, 180.0f, -180.0f, 359.9f, 1e-3f},
+                                          -720.0f, 720.0f);
+                sFltObj2 rec{};
+                rec.data0._float = angle;
+                rec.data1.b1 = method;
+                const auto run = [rec](fptrFilter4 fn) {
+                    return [rec, fn](sFlt4Params &p) mutable {
+                        rec.data1.b0 = p.layerPrt;
+                        return fn(p, &rec, kFltObj2Size);
+                    };
+                };
+                return method ? SFastCase{"rotate2 " + std::to_string(angle), run(fltRotate2),
+                                          run(fltRotate2Reference)}
+                              : SFastCase{"rotate " + std::to_string(angle), run(fltRotate),
+                                          run(fltRotateReference)};
+            }
+            // Sizes from nothing and mirrors to enlargements past the picture.
+            const int32_t c = pick(rng, {0, 1, -1, 37, -37, 500}, -120, 120);
+            const int32_t e = pick(rng, {0, 1, -1, 45, -45, 500}, -120, 120);
+            sFltObj4 rec = obj4(c, e, 0, 0);
+            rec.data2.b1 = method;
+            const auto run = [rec](fptrFilter4 fn) {
+                return [rec, fn](sFlt4Params &p) mutable {
+                    rec.data2.b0 = p.layerPrt;
+                    return fn(p, &rec, kFltObj4Size);
+                };
+            };
+            const std::string what = " " + std::to_string(c) + "x" + std::to_string(e);
+            return method ? SFastCase{"scale2" + what, run(fltScale2), run(fltScale2Reference)}
+                          : SFastCase{"scale" + what, run(fltScale), run(fltScaleReference)};
+        },
+        8);
 }
 
 INSTANTIATE_EACH_SIMD_LEVEL(FastEqualsReference);
