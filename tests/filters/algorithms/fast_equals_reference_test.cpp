@@ -5,6 +5,7 @@
 // edges of the effect rectangle, on 1, 3 and all threads, at every vector level of the processor.
 #include "filters/algorithms/blur_filters.h"
 #include "filters/algorithms/distortion_filters.h"
+#include "filters/algorithms/median_filter.h"
 #include "filters/algorithms/sharpen_filters.h"
 
 #include "core/pixel/each_simd_level.h"
@@ -277,6 +278,18 @@ TEST_P(FastEqualsReference, RotateAndScale)
                           : SFastCase{"scale" + what, run(fltScale), run(fltScaleReference)};
         },
         8);
+}
+
+TEST_P(FastEqualsReference, Median)
+{
+    expectSameBytes([](std::mt19937 &rng, int) {
+        // Radii from none to windows far wider than the picture (the dialog's 100 included).
+        const int32_t r = pick(rng, {0, 1, 2, 100}, 0, 12);
+        const bool keepAlpha = rng() % 2;
+        const sFltObj2 rec = obj2(uint8_t(r), keepAlpha, 0, 0);
+        return SFastCase{"median " + std::to_string(r), withRecord(fltMedian, rec, kFltObj2Size),
+                         [r, keepAlpha](sFlt4Params &p) { return medianFilterReference(p, r, keepAlpha); }};
+    }, 3);
 }
 
 INSTANTIATE_EACH_SIMD_LEVEL(FastEqualsReference);
