@@ -72,32 +72,56 @@ bool fltSharpenCustom(sFlt4Params &p, const void *argp, int32_t args)
     return convolveKernel(p, w, k3x3, 0);
 }
 
+namespace {
+
+// One pixel of Find Edges: the weighted differences to its eight neighbours (edges repeated).
+void findEdgesPixel(const TMTC &flow, int32_t w, int32_t h, int32_t x, int32_t y, sBGRA &px,
+                    int32_t m)
+{
+    const sBGRA *r0 = flow.seek32(0, std::max(y - 1, 0));
+    const sBGRA *r1 = flow.seek32(0, y);
+    const sBGRA *r2 = flow.seek32(0, std::min(y + 1, h - 1));
+    const int32_t xl = std::max(x - 1, 0), xr = std::min(x + 1, w - 1);
+    const sBGRA c = r1[x];
+    // Upper-left, upper, upper-right, left, right, lower-left, lower, lower-right.
+    const sBGRA n[8] = {r0[xl], r0[x], r0[xr], r1[xl], r1[xr], r2[xl], r2[x], r2[xr]};
+    static constexpr int32_t wt[8] = {2, 3, 2, 3, 3, 2, 3, 2};
+    int32_t sb = 0, sg = 0, sr = 0;
+    for (int i = 0; i < 8; ++i) {
+        sb += wt[i] * std::abs(c.B - n[i].B);
+        sg += wt[i] * std::abs(c.G - n[i].G);
+        sr += wt[i] * std::abs(c.R - n[i].R);
+    }
+    sBGRA out = c;
+    out.B = clampByte(255 - sb / 5);
+    out.G = clampByte(255 - sg / 5);
+    out.R = clampByte(255 - sr / 5);
+    pixelPutAlpha(&px, out.all, uint32_t(m));
+}
+
+} // namespace
+
 bool fltFindEdges(sFlt4Params &p, const void *, int32_t args)
 {
     if (!checkFilterFrame(p, args, 0))
         return false;
     const int32_t w = p.layerTC->width(), h = p.layerTC->height();
     const TMTC &flow = *p.flowTC;
+    return walkDstRectBands(p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            findEdgesPixel(flow, w, h, x, y, px, m);
+        };
+    });
+}
+
+bool fltFindEdgesReference(sFlt4Params &p, const void *, int32_t args)
+{
+    if (!checkFilterFrame(p, args, 0))
+        return false;
+    const int32_t w = p.layerTC->width(), h = p.layerTC->height();
+    const TMTC &flow = *p.flowTC;
     return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        const sBGRA *r0 = flow.seek32(0, std::max(y - 1, 0));
-        const sBGRA *r1 = flow.seek32(0, y);
-        const sBGRA *r2 = flow.seek32(0, std::min(y + 1, h - 1));
-        const int32_t xl = std::max(x - 1, 0), xr = std::min(x + 1, w - 1);
-        const sBGRA c = r1[x];
-        // Upper-left, upper, upper-right, left, right, lower-left, lower, lower-right.
-        const sBGRA n[8] = {r0[xl], r0[x], r0[xr], r1[xl], r1[xr], r2[xl], r2[x], r2[xr]};
-        static constexpr int32_t wt[8] = {2, 3, 2, 3, 3, 2, 3, 2};
-        int32_t sb = 0, sg = 0, sr = 0;
-        for (int i = 0; i < 8; ++i) {
-            sb += wt[i] * std::abs(c.B - n[i].B);
-            sg += wt[i] * std::abs(c.G - n[i].G);
-            sr += wt[i] * std::abs(c.R - n[i].R);
-        }
-        sBGRA out = c;
-        out.B = clampByte(255 - sb / 5);
-        out.G = clampByte(255 - sg / 5);
-        out.R = clampByte(255 - sr / 5);
-        pixelPutAlpha(&px, out.all, uint32_t(m));
+        findEdgesPixel(flow, w, h, x, y, px, m);
     });
 }
 

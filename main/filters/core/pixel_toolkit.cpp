@@ -41,36 +41,77 @@ inline fptrPixelPut4core tablePut(bool putKeepsAlpha)
 // ---------------------------------------------------------------------------------------------
 // Table applications
 
-bool applyChannelTables(sFlt4Params &p, const ChannelTable &t, bool putKeepsAlpha)
+namespace {
+
+// The table walks: bands of rows on the work threads, or the calling thread alone (the
+// references); f only reads the table.
+template <class F> bool walkTable(sFlt4Params &p, bool banded, F f)
+{
+    return banded ? walkDstRectBands(p, [&] { return f; }) : walkDstRect(p, f);
+}
+
+bool channelTables(sFlt4Params &p, const ChannelTable &t, bool putKeepsAlpha, bool banded)
 {
     if (!checkFlt4Params(p))
         return false;
     const fptrPixelPut4core put = tablePut(putKeepsAlpha);
-    return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
+    return walkTable(p, banded, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
         const sBGRA c = bgra(t[px.B].B, t[px.G].G, t[px.R].R, t[px.A].A);
         put(&px, c.all, uint32_t(m));
     });
 }
 
-bool applyLumaTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+bool lumaTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha, bool banded)
 {
     if (!checkFlt4Params(p))
         return false;
     const fptrPixelPut4core put = tablePut(putKeepsAlpha);
-    return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
+    return walkTable(p, banded, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
         put(&px, t[pixelLuma(px)], uint32_t(m));
     });
 }
 
-bool applyLumaColourTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+bool lumaColourTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha, bool banded)
 {
     if (!checkFlt4Params(p))
         return false;
     const fptrPixelPut4core put = tablePut(putKeepsAlpha);
-    return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
+    return walkTable(p, banded, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
         const uint32_t c = (t[pixelLuma(px)] & 0x00FFFFFFu) | (t[px.A] & 0xFF000000u);
         put(&px, c, uint32_t(m));
     });
+}
+
+} // namespace
+
+bool applyChannelTables(sFlt4Params &p, const ChannelTable &t, bool putKeepsAlpha)
+{
+    return channelTables(p, t, putKeepsAlpha, true);
+}
+
+bool applyLumaTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+{
+    return lumaTable(p, t, putKeepsAlpha, true);
+}
+
+bool applyLumaColourTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+{
+    return lumaColourTable(p, t, putKeepsAlpha, true);
+}
+
+bool applyChannelTablesReference(sFlt4Params &p, const ChannelTable &t, bool putKeepsAlpha)
+{
+    return channelTables(p, t, putKeepsAlpha, false);
+}
+
+bool applyLumaTableReference(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+{
+    return lumaTable(p, t, putKeepsAlpha, false);
+}
+
+bool applyLumaColourTableReference(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+{
+    return lumaColourTable(p, t, putKeepsAlpha, false);
 }
 
 // ---------------------------------------------------------------------------------------------

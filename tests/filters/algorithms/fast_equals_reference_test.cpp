@@ -195,6 +195,10 @@ TEST_P(FastEqualsReference, KernelFilters)
         {"sharpen", fltSharpen, {0, -1, 0, -1, 8, -1, 0, -1, 0}},
         {"sharpen more", fltSharpenMore, {-1, -1, -1, -1, 12, -1, -1, -1, -1}},
     };
+    expectSameBytes([](std::mt19937 &, int) {
+        return SFastCase{"find edges", [](sFlt4Params &p) { return fltFindEdges(p, nullptr, 0); },
+                         [](sFlt4Params &p) { return fltFindEdgesReference(p, nullptr, 0); }};
+    }, 3);
     for (const auto &c : kernels) {
         const int32_t side = c.k.size() == 25 ? 5 : 3;
         const sBox box{-(side / 2), -(side / 2), side, side};
@@ -290,6 +294,31 @@ TEST_P(FastEqualsReference, Median)
         return SFastCase{"median " + std::to_string(r), withRecord(fltMedian, rec, kFltObj2Size),
                          [r, keepAlpha](sFlt4Params &p) { return medianFilterReference(p, r, keepAlpha); }};
     }, 3);
+}
+
+TEST_P(FastEqualsReference, TableApplications)
+{
+    // The tone and colour adjustments map each pixel through tables of these three kinds.
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        ChannelTable ct;
+        LumaTable lt;
+        for (size_t i = 0; i < 256; ++i)
+            ct[i].all = rng(), lt[i] = rng();
+        const bool keep = rng() % 2;
+        const auto run = [=](auto fn, const auto &table) {
+            return [=](sFlt4Params &p) { return fn(p, table, keep); };
+        };
+        switch (round % 3) {
+        case 0:
+            return SFastCase{"channel tables", run(applyChannelTables, ct),
+                             run(applyChannelTablesReference, ct)};
+        case 1:
+            return SFastCase{"luma table", run(applyLumaTable, lt), run(applyLumaTableReference, lt)};
+        default:
+            return SFastCase{"luma colour table", run(applyLumaColourTable, lt),
+                             run(applyLumaColourTableReference, lt)};
+        }
+    }, 6);
 }
 
 INSTANTIATE_EACH_SIMD_LEVEL(FastEqualsReference);
