@@ -213,10 +213,32 @@ bool medianStrip(sFlt4Params &p, int32_t x0, int32_t x1, int32_t r, fptrPixelPut
     return true;
 }
 
+// Commits the layer blocks the serpentine over the whole of dstRect reaches with a weight above 0,
+// in its order, on the calling thread (committing adds to the layer's trace). False when one
+// cannot be had.
+bool commitSerpentineBlocks(sFlt4Params &p)
+{
+    const sRect &d = p.dstRect;
+    const CBlockVMTC &layer = *p.layerTC;
+    for (int32_t x = d.x0; x < d.x1; ++x) {
+        const bool down = (x - d.x0) % 2 == 0;
+        for (int32_t i = 0; i < d.y1 - d.y0; ++i) {
+            const int32_t y = down ? d.y0 + i : d.y1 - 1 - i;
+            const SBlockPack *pack = layer.seekBlock(x, y);
+            if (pack && pack->commit)
+                continue;
+            if (p.maskWeight(x, y) > 0 && !p.layerTC->seekPixelNC(x, y))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 // Each pixel's medians depend only on its window, so strips of whole block columns run the
-// serpentine apart on the work threads (no two strips share a layer block).
+// serpentine apart on the work threads (no two strips share a layer block) once the blocks are
+// committed.
 bool fltMedian(sFlt4Params &p, const void *argp, int32_t args)
 {
     if (!checkFilterFrame(p, args, kFltObj2Size) || !argp)
@@ -226,6 +248,8 @@ bool fltMedian(sFlt4Params &p, const void *argp, int32_t args)
     const int32_t r = rec.data0.b0;
     const fptrPixelPut4core put = rec.data0.b1 != 0 || p.layerPrt ? pixelPutAlpha : pixelPutWithAlpha;
     const sRect d = p.dstRect;
+    if (!commitSerpentineBlocks(p))
+        return false;
     constexpr int32_t kUnit = CBlockVMTC::kUnit;
     const int32_t first = d.x0 / kUnit, last = (d.x1 - 1) / kUnit;
     std::atomic<bool> ok{true};
