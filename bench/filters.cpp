@@ -3,11 +3,11 @@
 // the emboss against cv::filter2D with the same (or a relief) kernel and the same border (the
 // edge pixels repeated), the median against cv::medianBlur, the Gaussian against
 // cv::GaussianBlur; the resampling filters against cv::resize and cv::warpAffine (scale50:
-// fltScale2 to half size vs INTER_AREA, both writing 2000 x 1500 pixels; scale200: fltScale2 to
-// double size vs INTER_LINEAR of the middle quarter, both writing 4000 x 3000 pixels; rotate30:
-// fltRotate2 by 30 degrees vs an INTER_LINEAR warp about the centre); Find Edges and Invert, which
-// have no OpenCV peer, against their reference and memcpy only. Both sides run on one thread
-// and on all threads (OpenCV's count set per run). A filter with a plain reference is also timed
+// fltScale2 to half size, which writes the whole 4000 x 3000 layer, vs INTER_AREA writing
+// 2000 x 1500 pixels; scale200: fltScale2 to double size vs INTER_LINEAR of the middle quarter,
+// both writing 4000 x 3000 pixels; rotate30: fltRotate2 by 30 degrees vs an INTER_LINEAR warp
+// about the centre); Find Edges and Invert, which have no OpenCV peer, against their reference
+// and memcpy only. Both sides run on one thread and on all threads (OpenCV's count set per run). A filter with a plain reference is also timed
 // against it, and every filter against a memcpy of the picture (the floor of any filter).
 //
 // After the table, per filter: "<what> vs opencv (one thread): R" and "(all threads): R" (our
