@@ -7,8 +7,9 @@
 // 2000 x 1500 pixels; scale200: fltScale2 to double size vs INTER_LINEAR of the middle quarter,
 // both writing 4000 x 3000 pixels; rotate30: fltRotate2 by 30 degrees vs an INTER_LINEAR warp
 // about the centre); Find Edges and Invert, which have no OpenCV peer, against their reference
-// and memcpy only. Both sides run on one thread and on all threads (OpenCV's count set per run). A filter with a plain reference is also timed
-// against it, and every filter against a memcpy of the picture (the floor of any filter).
+// and memcpy only. Both sides run on one thread and on all threads (OpenCV's count set per run).
+// A filter with a plain reference is also timed against it, and every filter against a memcpy of
+// the picture (the floor of any filter).
 //
 // After the table, per filter: "<what> vs opencv (one thread): R" and "(all threads): R" (our
 // time over OpenCV's), "<what> vs reference: R" (our all-thread time over the reference's) and
