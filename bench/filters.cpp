@@ -1,17 +1,26 @@
 // The filters on one 4000 x 3000 picture, held as a layer (with its flow canvas) and as a cv::Mat
 // of the same pixels, in the same run: the kernel blurs against cv::blur, the custom sharpen and
-// the emboss against cv::filter2D with the same (or a relief) kernel, the median against
-// cv::medianBlur, the Gaussian against cv::GaussianBlur; the resampling filters against cv::resize
-// and cv::warpAffine (scale50: fltScale2 to half size vs INTER_AREA; scale200: fltScale2 to double
-// size vs INTER_LINEAR of the middle quarter, both writing 4000 x 3000 pixels; rotate30: fltRotate2
-// by 30 degrees vs an INTER_LINEAR warp about the centre). OpenCV runs with its default threads and
-// with one thread. After the table: one "<what> vs opencv: R" line per pair (our time over
-// OpenCV's default-thread time, the one-thread ratio in parentheses), the largest interior
-// channel difference of the Gaussian, and last the Gaussian's ratio.
+// the emboss against cv::filter2D with the same (or a relief) kernel and the same border (the
+// edge pixels repeated), the median against cv::medianBlur, the Gaussian against
+// cv::GaussianBlur; the resampling filters against cv::resize and cv::warpAffine (scale50:
+// fltScale2 to half size, which writes the whole 4000 x 3000 layer, vs INTER_AREA writing
+// 2000 x 1500 pixels; scale200: fltScale2 to double size vs INTER_LINEAR of the middle quarter,
+// both writing 4000 x 3000 pixels; rotate30: fltRotate2 by 30 degrees vs an INTER_LINEAR warp
+// about the centre); Find Edges and Invert, which have no OpenCV peer, against their reference
+// and memcpy only. Both sides run on one thread and on all threads (OpenCV's count set per run).
+// A filter with a plain reference is also timed against it, and every filter against a memcpy of
+// the picture (the floor of any filter).
+//
+// After the table, per filter: "<what> vs opencv (one thread): R" and "(all threads): R" (our
+// time over OpenCV's), "<what> vs reference: R" (our all-thread time over the reference's) and
+// "<what> vs memcpy: R"; the largest interior channel difference of the Gaussian; last the
+// geometric mean of the one-thread ratios, "filters vs opencv (one thread): R".
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
 #include "core/mask/mask_manager.h"
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
+#include "filters/algorithms/adjustment_filters.h"
 #include "filters/algorithms/blur_filters.h"
 #include "filters/algorithms/distortion_filters.h"
 #include "filters/algorithms/median_filter.h"
@@ -26,7 +35,9 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -98,16 +109,29 @@ struct Ours
     const void *argp() const { return size == kFltObj2Size ? (const void *)&rec2 : (size == 0 ? nullptr : &rec4); }
 };
 
-void runOurs(benchmark::State &state, const Ours &o)
+void runOurs(benchmark::State &state, const Ours &o, int threads)
 {
     Picture &pic = picture();
+    setWorkThreads(threads);
     for (auto _ : state) {
         sFlt4Params p = pic.params();
         if (!o.fn(p, o.argp(), o.size))
             state.SkipWithError("the filter refused");
         benchmark::ClobberMemory();
     }
+    setWorkThreads(0);
     pic.reset();
+}
+
+// The floor of any filter: every pixel of the picture read and written once.
+void runMemcpy(benchmark::State &state)
+{
+    Picture &pic = picture();
+    std::vector<uint8_t> to(size_t(kW) * kH * 4);
+    for (auto _ : state) {
+        std::memcpy(to.data(), pic.pic.buffer(), to.size());
+        benchmark::ClobberMemory();
+    }
 }
 
 void runOpenCv(benchmark::State &state, const std::function<void(const cv::Mat &, cv::Mat &)> &f,
@@ -115,8 +139,7 @@ void runOpenCv(benchmark::State &state, const std::function<void(const cv::Mat &
 {
     Picture &pic = picture();
     const int before = cv::getNumThreads();
-    if (threads > 0)
-        cv::setNumThreads(threads);
+    cv::setNumThreads(threads > 0 ? threads : -1);
     const cv::Mat src = pic.mat();
     for (auto _ : state) {
         f(src, pic.out);
@@ -147,7 +170,8 @@ struct Pair
 {
     std::string what;
     Ours ours;
-    std::function<void(const cv::Mat &, cv::Mat &)> opencv;
+    std::function<void(const cv::Mat &, cv::Mat &)> opencv; // empty: no OpenCV equivalent
+    fptrFilter4 reference = nullptr; // the plain form the fast path is held to, if any
 };
 
 std::vector<Pair> pairs()
@@ -182,8 +206,9 @@ std::vector<Pair> pairs()
          [sharpenKernel](const cv::Mat &a, cv::Mat &b) { cv::filter2D(a, b, -1, sharpenKernel); }},
         {"emboss", emboss,
          [relief](const cv::Mat &a, cv::Mat &b) {
-             cv::filter2D(a, b, -1, relief, cv::Point(-1, -1), 127);
-         }},
+             cv::filter2D(a, b, -1, relief, cv::Point(-1, -1), 127, cv::BORDER_REPLICATE);
+         },
+         fltEmbossReference},
         {"median r2", med2, [](const cv::Mat &a, cv::Mat &b) { medianPerChannel(a, b, 5); }},
         {"median r8", med8, [](const cv::Mat &a, cv::Mat &b) { medianPerChannel(a, b, 17); }},
         {"scale50", scale50,
@@ -199,6 +224,8 @@ std::vector<Pair> pairs()
          [turn](const cv::Mat &a, cv::Mat &b) {
              cv::warpAffine(a, b, turn, a.size(), cv::INTER_LINEAR);
          }},
+        {"find edges", Ours{fltFindEdges}, {}, fltFindEdgesReference},
+        {"invert", Ours{fltInvert}, {}},
         {"gaussian r10", gauss,
          [ksize](const cv::Mat &a, cv::Mat &b) {
              cv::GaussianBlur(a, b, cv::Size(ksize, ksize), kGaussSigma, kGaussSigma,
@@ -240,30 +267,45 @@ int gaussianDifference()
 int main(int argc, char **argv)
 {
     const std::vector<Pair> all = pairs();
+    const auto add = [](const std::string &name, std::function<void(benchmark::State &)> f) {
+        benchmark::RegisterBenchmark(name.c_str(), f)->Unit(benchmark::kMillisecond);
+    };
     for (const Pair &pr : all) {
-        benchmark::RegisterBenchmark(("ours/" + pr.what).c_str(),
-                                     [o = pr.ours](benchmark::State &s) { runOurs(s, o); })
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("opencv/" + pr.what).c_str(),
-                                     [f = pr.opencv](benchmark::State &s) { runOpenCv(s, f, 0); })
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("opencv-1thread/" + pr.what).c_str(),
-                                     [f = pr.opencv](benchmark::State &s) { runOpenCv(s, f, 1); })
-            ->Unit(benchmark::kMillisecond);
+        add("ours-1thread/" + pr.what, [o = pr.ours](benchmark::State &s) { runOurs(s, o, 1); });
+        add("ours/" + pr.what, [o = pr.ours](benchmark::State &s) { runOurs(s, o, 0); });
+        if (pr.opencv) {
+            add("opencv-1thread/" + pr.what, [f = pr.opencv](benchmark::State &s) { runOpenCv(s, f, 1); });
+            add("opencv/" + pr.what, [f = pr.opencv](benchmark::State &s) { runOpenCv(s, f, 0); });
+        }
+        if (pr.reference) {
+            Ours ref = pr.ours;
+            ref.fn = pr.reference;
+            add("reference/" + pr.what, [ref](benchmark::State &s) { runOurs(s, ref, 1); });
+        }
     }
+    add("memcpy", runMemcpy);
     const std::map<std::string, double> seconds = runBenchmarks(argc, argv);
-    const auto ratio = [&](const std::string &what, const char *kind) {
-        const auto o = seconds.find("ours/" + what), c = seconds.find(kind + what);
+    const auto ratio = [&](const std::string &ours, const std::string &other) {
+        const auto o = seconds.find(ours), c = seconds.find(other);
         return o == seconds.end() || c == seconds.end() || c->second <= 0 ? -1.0 : o->second / c->second;
     };
-    const auto line = [&](const std::string &what) {
-        std::printf("%s vs opencv: %.2f (one thread: %.2f)\n", what.c_str(),
-                    ratio(what, "opencv/"), ratio(what, "opencv-1thread/"));
-    };
-    for (const Pair &pr : all)
-        if (pr.what != "gaussian r10")
-            line(pr.what);
+    double logSum = 0;
+    int counted = 0;
+    for (const Pair &pr : all) {
+        const std::string &w = pr.what;
+        const double one = pr.opencv ? ratio("ours-1thread/" + w, "opencv-1thread/" + w) : -1.0;
+        if (pr.opencv) {
+            std::printf("%s vs opencv (one thread): %.2f\n", w.c_str(), one);
+            std::printf("%s vs opencv (all threads): %.2f\n", w.c_str(),
+                        ratio("ours/" + w, "opencv/" + w));
+        }
+        if (pr.reference)
+            std::printf("%s vs reference: %.3f\n", w.c_str(), ratio("ours/" + w, "reference/" + w));
+        std::printf("%s vs memcpy: %.2f\n", w.c_str(), ratio("ours/" + w, "memcpy"));
+        if (one > 0)
+            logSum += std::log(one), ++counted;
+    }
     std::printf("largest interior channel difference of the gaussian: %d\n", gaussianDifference());
-    line("gaussian r10");
+    std::printf("filters vs opencv (one thread): %.2f\n", counted ? std::exp(logSum / counted) : -1.0);
     return 0;
 }

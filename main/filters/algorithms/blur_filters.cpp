@@ -2,6 +2,7 @@
 
 #include "core/base/numeric.h"
 #include "core/image/canvas.h"
+#include "core/pixel/simd_level.h"
 #include "core/scale/scale_image.h"
 #include "core/tiles/block_layer_image.h"
 #include "filters/core/bilinear_samplers.h"
@@ -10,11 +11,17 @@
 #include "filters/core/pixel_toolkit.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <numbers>
 #include <utility>
 #include <vector>
+
+#if KAVRIN_HAS_AVX2_LOOPS
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -165,6 +172,160 @@ bool gaussSetup(sFlt4Params &p, float sigma, GaussSetup &s)
     return true;
 }
 
+// One row of the intermediate canvas premultiplied for the horizontal pass: per pixel B A, G A,
+// R A and A, and the running sum of A. The wrapping products q C = cell A C are the same
+// integers as cell (A C), so the sums come out as the tap-by-tap ones do.
+struct GaussRow
+{
+    int32_t y = -1;
+    std::vector<std::array<uint32_t, 4>> pre; // B A, G A, R A, A
+    std::vector<uint32_t> alphaSum;           // alphaSum[i]: the A of pixels 0 .. i - 1
+
+    void load(const TMTC &mid, int32_t row, int32_t layerY)
+    {
+        const int32_t n = mid.width();
+        const sBGRA *src = mid.seek32(0, row);
+        pre.resize(size_t(n));
+        alphaSum.resize(size_t(n) + 1);
+        alphaSum[0] = 0;
+        for (int32_t i = 0; i < n; ++i) {
+            const uint32_t a = src[i].A;
+            pre[size_t(i)] = {src[i].B * a, src[i].G * a, src[i].R * a, a};
+            alphaSum[size_t(i) + 1] = alphaSum[size_t(i)] + a;
+        }
+        y = layerY;
+    }
+};
+
+#if KAVRIN_HAS_AVX2_LOOPS
+// acc[j] += cell[t] pre[t][j] over n taps, with wrapping 32-bit products (two taps a register).
+// cell holds each tap's cell four times over.
+KAVRIN_TARGET_AVX2 void tapsAvx2(const std::array<uint32_t, 4> *cell,
+                                 const std::array<uint32_t, 4> *pre, int32_t n, uint32_t *acc)
+{
+    __m256i sum = _mm256_setzero_si256();
+    int32_t t = 0;
+    for (; t + 2 <= n; t += 2) {
+        const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(cell + t));
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(pre + t));
+        sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(c, v));
+    }
+    __m128i s4 = _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
+    if (t < n)
+        s4 = _mm_add_epi32(s4, _mm_mullo_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cell + t)),
+                                               _mm_loadu_si128(reinterpret_cast<const __m128i *>(pre + t))));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(acc), s4);
+}
+#else
+void tapsAvx2(const std::array<uint32_t, 4> *, const std::array<uint32_t, 4> *, int32_t,
+              uint32_t *)
+{
+}
+#endif
+
+// The horizontal kernel with its cells shifted once, and the taps each pixel may use.
+struct GaussRowKernel
+{
+    std::vector<uint32_t> cell; // cell[t]: kx[w / 2 - rx + t] >> 5, 0 where that is outside kx
+    std::vector<std::array<uint32_t, 4>> cell4; // each cell four times, for the vector loop
+    int32_t tLo = 0, tHi = -1;  // the taps whose kernel cell exists
+    int32_t rx = 0, midX0 = 0, midX1 = 0;
+    bool avx2 = simdUseAvx2();
+
+    GaussRowKernel(const GaussSetup &s, int32_t w)
+        : cell(size_t(2 * s.rx + 1), 0), rx(s.rx), midX0(s.mid.x0), midX1(s.mid.x1)
+    {
+        tLo = std::max(0, s.rx - w / 2);
+        tHi = std::min(2 * s.rx, w - 1 - w / 2 + s.rx);
+        for (int32_t t = tLo; t <= tHi; ++t)
+            cell[size_t(t)] = uint32_t(s.kx[size_t(w / 2 - s.rx + t)] >> 5);
+        for (const uint32_t c : cell)
+            cell4.push_back({c, c, c, c});
+    }
+
+    // The pixel at column X of the intermediate row (X = x - mid.x0); false without weight.
+    bool pixel(const GaussRow &row, int32_t X, uint32_t &colour) const
+    {
+        // Taps t reach column X - rx + t, which must lie on the intermediate canvas.
+        const int32_t lo = std::max(tLo, rx - X), hi = std::min(tHi, midX1 - midX0 - 1 - X + rx);
+        if (hi < lo)
+            return false;
+        uint32_t acc[4] = {0, 0, 0, 0};
+        const std::array<uint32_t, 4> *pre = row.pre.data() + (X - rx + lo);
+        if (avx2)
+            tapsAvx2(cell4.data() + lo, pre, hi - lo + 1, acc);
+        else
+            for (int32_t t = lo; t <= hi; ++t) {
+                const uint32_t c = cell[size_t(t)];
+                const std::array<uint32_t, 4> &v = pre[t - lo];
+                for (int j = 0; j < 4; ++j)
+                    acc[j] += c * v[size_t(j)];
+            }
+        const uint32_t n = uint32_t(hi - lo + 1);
+        const uint32_t a = row.alphaSum[size_t(X - rx + hi + 1)] - row.alphaSum[size_t(X - rx + lo)];
+        GaussSums g;
+        g.b = acc[0], g.g = acc[1], g.r = acc[2], g.w = acc[3], g.a = a, g.n = n;
+        if (!g.ready())
+            return false;
+        colour = g.colour();
+        return true;
+    }
+};
+
+#if KAVRIN_HAS_AVX2_LOOPS
+// The vertical pass of one intermediate row with AVX2, two pixels per register: per pixel the
+// lanes B A q, G A q, R A q, q (q = A cell, the same wrapping products as GaussSums) and beside
+// them the plain channel sums, whose alpha lane is GaussSums' a. sums holds 8 words per pixel.
+KAVRIN_TARGET_AVX2 void gaussColumnsAvx2(const TMTC &src, int32_t sy0, int32_t iw, int32_t y,
+                                         int32_t h, const GaussSetup &s, uint32_t *sums, sBGRA *out)
+{
+    std::fill(sums, sums + size_t(iw) * 8, 0u);
+    uint32_t n = 0;
+    const __m256i one = _mm256_set1_epi32(1);
+    for (int32_t t = 0; t <= 2 * s.ry; ++t) {
+        const int32_t o = y - s.ry + t, i = h / 2 - s.ry + t;
+        if (i < 0 || i >= h || o < 0 || o >= h)
+            continue;
+        ++n;
+        const __m256i cell = _mm256_set1_epi32(int32_t(uint32_t(s.ky[size_t(i)] >> 5)));
+        const sBGRA *row = src.seek32(0, o - sy0);
+        int32_t x = 0;
+        for (; x + 2 <= iw; x += 2) {
+            const __m256i v =
+                _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(row + x)));
+            const __m256i q = _mm256_mullo_epi32(_mm256_shuffle_epi32(v, 0xFF), cell);
+            const __m256i c = _mm256_blend_epi32(v, one, 0x88);
+            // Words 0-3 and 8-11 the weighted sums of pixels x and x + 1, 4-7 and 12-15 the plain.
+            __m256i *w = reinterpret_cast<__m256i *>(sums + size_t(x) * 8);
+            const __m256i weighted = _mm256_mullo_epi32(q, c);
+            const __m256i lo = _mm256_permute2x128_si256(weighted, v, 0x20);
+            const __m256i hi = _mm256_permute2x128_si256(weighted, v, 0x31);
+            _mm256_storeu_si256(w, _mm256_add_epi32(_mm256_loadu_si256(w), lo));
+            _mm256_storeu_si256(w + 1, _mm256_add_epi32(_mm256_loadu_si256(w + 1), hi));
+        }
+        for (; x < iw; ++x) {
+            const sBGRA c = row[x];
+            uint32_t *w = sums + size_t(x) * 8;
+            const uint32_t q = uint32_t(c.A) * uint32_t(s.ky[size_t(i)] >> 5);
+            w[0] += q * c.B, w[1] += q * c.G, w[2] += q * c.R, w[3] += q;
+            w[7] += c.A;
+        }
+    }
+    for (int32_t x = 0; x < iw; ++x) {
+        const uint32_t *w = sums + size_t(x) * 8;
+        GaussSums g;
+        g.b = w[0], g.g = w[1], g.r = w[2], g.w = w[3], g.a = w[7], g.n = n;
+        if (g.ready())
+            out[x].all = g.colour();
+    }
+}
+#else
+void gaussColumnsAvx2(const TMTC &, int32_t, int32_t, int32_t, int32_t, const GaussSetup &,
+                      uint32_t *, sBGRA *)
+{
+}
+#endif
+
 } // namespace
 
 bool fltGaussianBlur(sFlt4Params &p, const void *argp, int32_t args)
@@ -192,37 +353,44 @@ bool fltGaussianBlur(sFlt4Params &p, const void *argp, int32_t args)
     mid.PixelFill(0);
     p.layerTC->bltTo(src, sPos{0, 0}, sBox{s.mid.x0, sy0, iw, sy1 - sy0}, 255, false);
 
-    // Vertical pass, tap rows outer so that each row of sums runs along memory.
-    std::vector<GaussSums> sums(static_cast<size_t>(iw));
-    for (int32_t y = d.y0; y < d.y1; ++y) {
-        std::fill(sums.begin(), sums.end(), GaussSums{});
-        for (int32_t t = 0; t <= 2 * s.ry; ++t) {
-            const int32_t o = y - s.ry + t, i = h / 2 - s.ry + t;
-            if (i < 0 || i >= h || o < 0 || o >= h)
+    // Vertical pass, tap rows outer so that each row of sums runs along memory; bands of rows
+    // on the work threads (each writes its own rows of mid).
+    const bool avx2 = simdUseAvx2();
+    parallelRanges(ih, 16, [&](int32_t r0, int32_t r1) {
+        std::vector<GaussSums> sums(static_cast<size_t>(iw));
+        std::vector<uint32_t> wide(avx2 ? size_t(iw) * 8 + 8 : 0);
+        for (int32_t y = d.y0 + r0; y < d.y0 + r1; ++y) {
+            sBGRA *out = mid.seek32(0, y - d.y0);
+            if (avx2) {
+                gaussColumnsAvx2(src, sy0, iw, y, h, s, wide.data(), out);
                 continue;
-            const sBGRA *row = src.seek32(0, o - sy0);
+            }
+            std::fill(sums.begin(), sums.end(), GaussSums{});
+            for (int32_t t = 0; t <= 2 * s.ry; ++t) {
+                const int32_t o = y - s.ry + t, i = h / 2 - s.ry + t;
+                if (i < 0 || i >= h || o < 0 || o >= h)
+                    continue;
+                const sBGRA *row = src.seek32(0, o - sy0);
+                for (int32_t x = 0; x < iw; ++x)
+                    sums[size_t(x)].add(row[x], s.ky[size_t(i)]);
+            }
             for (int32_t x = 0; x < iw; ++x)
-                sums[size_t(x)].add(row[x], s.ky[size_t(i)]);
+                if (sums[size_t(x)].ready())
+                    out[x].all = sums[size_t(x)].colour();
         }
-        sBGRA *out = mid.seek32(0, y - d.y0);
-        for (int32_t x = 0; x < iw; ++x)
-            if (sums[size_t(x)].ready())
-                out[x].all = sums[size_t(x)].colour();
-    }
+    });
 
-    // Horizontal pass over the intermediate canvas.
+    // Horizontal pass over the intermediate canvas, in bands of rows.
+    const GaussRowKernel k(s, w);
     const fptrPixelPut4core put = filterPut(p);
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        const sBGRA *row = mid.seek32(0, y - d.y0);
-        GaussSums g;
-        for (int32_t t = 0; t <= 2 * s.rx; ++t) {
-            const int32_t i = w / 2 - s.rx + t, q = x - s.rx + t;
-            if (i < 0 || i >= w || q < s.mid.x0 || q >= s.mid.x1)
-                continue;
-            g.add(row[q - s.mid.x0], s.kx[size_t(i)]);
-        }
-        if (g.ready())
-            put(&px, g.colour(), uint32_t(m));
+    return walkDstRectBands(p, [&] {
+        return [&, row = std::make_shared<GaussRow>()](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            if (row->y != y)
+                row->load(mid, y - d.y0, y);
+            uint32_t c;
+            if (k.pixel(*row, x - s.mid.x0, c))
+                put(&px, c, uint32_t(m));
+        };
     });
 }
 

@@ -94,11 +94,14 @@ class CLookedUpSource : public CScaleImage
         m_layer = {f.srcSize.x - 1, f.srcSize.y - 1};
         if (!m_tc.Resize(cells.x1 - cells.x0, cells.y1 - cells.y0) || !m_tc.isEnable())
             return false;
-        for (int32_t y = cells.y0; y < cells.y1; ++y) {
-            sBGRA *row = m_tc.seek32(0, y - m_org.y);
-            for (int32_t x = cells.x0; x < cells.x1; ++x)
-                row[x - m_org.x] = f.lookup(x, y);
-        }
+        // Rows on the work threads: the lookup only reads.
+        parallelRanges(cells.y1 - cells.y0, 16, [&](int32_t r0, int32_t r1) {
+            for (int32_t y = cells.y0 + r0; y < cells.y0 + r1; ++y) {
+                sBGRA *row = m_tc.seek32(0, y - m_org.y);
+                for (int32_t x = cells.x0; x < cells.x1; ++x)
+                    row[x - m_org.x] = f.lookup(x, y);
+            }
+        });
         return true;
     }
 
@@ -145,6 +148,15 @@ enum class eWalk
     Fast,
     Plain,
 };
+
+// The fast walk runs bands of rows on the work threads when shared says that the per-pixel work
+// only reads what the bands share; the plain walk is the one serial frame.
+template <class MakeBand> bool walkFor(eWalk walk, bool shared, sFlt4Params &p, MakeBand makeBand)
+{
+    if (walk == eWalk::Fast && shared)
+        return walkDstRectBands(p, makeBand);
+    return walkDstRect(p, makeBand());
+}
 
 class CFilterResampler
 {
@@ -193,6 +205,8 @@ class CFilterResampler
     }
 
     sBGRA undefColour() const { return m_filter.undefColour(); }
+    // Whether colour only reads (the looked-up canvas is in use), so that bands may share it.
+    bool readsOnly() const { return m_cached; }
 
   private:
     CScaleImageFilter m_filter;
@@ -240,10 +254,12 @@ bool rotateFilter(sFlt4Params &p, const void *argp, int32_t args, bool current, 
         const sBGRA outside = opaqueNeutral(p);
         const fptrFractionHandler fn = p.layerPrt ? mixColour : scaleAlpha;
         const sRect box = fixBox(mr);
-        return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-            sBGRA col;
-            sampleRectMix(col, outside, scaler, fn, box, source(x, y));
-            put(&px, col.all, uint32_t(m));
+        return walkFor(walk, true, p, [&] {
+            return [&, scaler](int32_t x, int32_t y, sBGRA &px, int32_t m) mutable {
+                sBGRA col;
+                sampleRectMix(col, outside, scaler, fn, box, source(x, y));
+                put(&px, col.all, uint32_t(m));
+            };
         });
     }
 
@@ -256,12 +272,14 @@ bool rotateFilter(sFlt4Params &p, const void *argp, int32_t args, bool current, 
     };
     if (walk == eWalk::Fast)
         rs.lookUpOnce(p, footprint);
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        sRect r;
-        footprint(x, y, r);
-        sBGRA col;
-        rs.colour(col, r);
-        put(&px, col.all, uint32_t(m));
+    return walkFor(walk, rs.readsOnly(), p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            sRect r;
+            footprint(x, y, r);
+            sBGRA col;
+            rs.colour(col, r);
+            put(&px, col.all, uint32_t(m));
+        };
     });
 }
 
@@ -344,16 +362,18 @@ bool scaleFilter(sFlt4Params &p, const void *argp, int32_t args, bool current, e
         const sBGRA outside = opaqueNeutral(p);
         const fptrFractionHandler fn = p.layerPrt ? mixColour : scaleAlpha;
         const sRect box = fixBox(mr);
-        return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-            sRect r;
-            sBGRA col = px;
-            if (footprint(x, y, r))
-                sampleRectMix(col, outside, scaler, fn, box, r);
-            else if (p.layerPrt)
-                col.all = (col.all & 0xFF000000u) | (outside.all & 0x00FFFFFFu);
-            else
-                col.A = 0;
-            put(&px, col.all, uint32_t(m));
+        return walkFor(walk, true, p, [&] {
+            return [&, scaler](int32_t x, int32_t y, sBGRA &px, int32_t m) mutable {
+                sRect r;
+                sBGRA col = px;
+                if (footprint(x, y, r))
+                    sampleRectMix(col, outside, scaler, fn, box, r);
+                else if (p.layerPrt)
+                    col.all = (col.all & 0xFF000000u) | (outside.all & 0x00FFFFFFu);
+                else
+                    col.A = 0;
+                put(&px, col.all, uint32_t(m));
+            };
         });
     }
 
@@ -361,16 +381,18 @@ bool scaleFilter(sFlt4Params &p, const void *argp, int32_t args, bool current, e
     if (walk == eWalk::Fast)
         rs.lookUpOnce(p, footprint);
     const sBGRA undef = rs.undefColour();
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        sRect r;
-        sBGRA col = px;
-        if (footprint(x, y, r))
-            rs.colour(col, r);
-        else if (p.layerPrt)
-            col.all = (col.all & 0xFF000000u) | (undef.all & 0x00FFFFFFu);
-        else
-            col.A = 0;
-        put(&px, col.all, uint32_t(m));
+    return walkFor(walk, rs.readsOnly(), p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            sRect r;
+            sBGRA col = px;
+            if (footprint(x, y, r))
+                rs.colour(col, r);
+            else if (p.layerPrt)
+                col.all = (col.all & 0xFF000000u) | (undef.all & 0x00FFFFFFu);
+            else
+                col.A = 0;
+            put(&px, col.all, uint32_t(m));
+        };
     });
 }
 

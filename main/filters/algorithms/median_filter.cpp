@@ -2,10 +2,12 @@
 
 #include "core/image/canvas.h"
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 #include "filters/core/pixel_mechanics.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <memory>
 
@@ -178,24 +180,21 @@ uint32_t medianColour(const MedianHistograms &h, int32_t alphaThr)
 
 } // namespace
 
-bool fltMedian(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+// The serpentine over the columns x0 .. x1 - 1 of dstRect: down the first, one step right, up
+// the next, and so on. False when a layer block cannot be had.
+bool medianStrip(sFlt4Params &p, int32_t x0, int32_t x1, int32_t r, fptrPixelPut4core put)
 {
-    if (!checkFilterFrame(p, args, kFltObj2Size) || !argp)
-        return false;
-    sFltObj2 rec;
-    std::memcpy(&rec, argp, sizeof rec);
-    const int32_t r = rec.data0.b0;
-    const fptrPixelPut4core put = rec.data0.b1 != 0 || p.layerPrt ? pixelPutAlpha : pixelPutWithAlpha;
     const int32_t n = 2 * r + 1, alphaThr = n * n / 2 + 1;
     const int32_t w = p.layerTC->width(), h = p.layerTC->height();
     const sRect &d = p.dstRect;
     auto win = std::make_unique<MedianWindow>(*p.flowTC, w, h, r);
-    win->build(d.x0, d.y0);
-    // Down the first column, one step right, up the next, and so on.
+    win->build(x0, d.y0);
     int32_t y = d.y0;
-    for (int32_t x = d.x0; x < d.x1; ++x) {
-        const bool down = (x - d.x0) % 2 == 0;
-        if (x > d.x0)
+    for (int32_t x = x0; x < x1; ++x) {
+        const bool down = (x - x0) % 2 == 0;
+        if (x > x0)
             win->stepColumn(x - 1, y);
         for (int32_t i = 0; i < d.y1 - d.y0; ++i) {
             if (i > 0) {
@@ -212,6 +211,55 @@ bool fltMedian(sFlt4Params &p, const void *argp, int32_t args)
         }
     }
     return true;
+}
+
+// Commits the layer blocks the serpentine over the whole of dstRect reaches with a weight above 0,
+// in its order, on the calling thread (committing adds to the layer's trace). False when one
+// cannot be had.
+bool commitSerpentineBlocks(sFlt4Params &p)
+{
+    const sRect &d = p.dstRect;
+    const CBlockVMTC &layer = *p.layerTC;
+    for (int32_t x = d.x0; x < d.x1; ++x) {
+        const bool down = (x - d.x0) % 2 == 0;
+        for (int32_t i = 0; i < d.y1 - d.y0; ++i) {
+            const int32_t y = down ? d.y0 + i : d.y1 - 1 - i;
+            const SBlockPack *pack = layer.seekBlock(x, y);
+            if (pack && pack->commit)
+                continue;
+            if (p.maskWeight(x, y) > 0 && !p.layerTC->seekPixelNC(x, y))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// Each pixel's medians depend only on its window, so strips of whole block columns run the
+// serpentine apart on the work threads (no two strips share a layer block) once the blocks are
+// committed.
+bool fltMedian(sFlt4Params &p, const void *argp, int32_t args)
+{
+    if (!checkFilterFrame(p, args, kFltObj2Size) || !argp)
+        return false;
+    sFltObj2 rec;
+    std::memcpy(&rec, argp, sizeof rec);
+    const int32_t r = rec.data0.b0;
+    const fptrPixelPut4core put = rec.data0.b1 != 0 || p.layerPrt ? pixelPutAlpha : pixelPutWithAlpha;
+    const sRect d = p.dstRect;
+    if (!commitSerpentineBlocks(p))
+        return false;
+    constexpr int32_t kUnit = CBlockVMTC::kUnit;
+    const int32_t first = d.x0 / kUnit, last = (d.x1 - 1) / kUnit;
+    std::atomic<bool> ok{true};
+    parallelRanges(last - first + 1, 1, [&](int32_t b0, int32_t b1) {
+        const int32_t x0 = std::max(d.x0, (first + b0) * kUnit);
+        const int32_t x1 = std::min(d.x1, (first + b1) * kUnit);
+        if (!medianStrip(p, x0, x1, r, put))
+            ok = false;
+    });
+    return ok;
 }
 
 bool medianFilterReference(sFlt4Params &p, int32_t radius, bool keepAlpha)

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <numbers>
 
 namespace {
@@ -71,36 +72,72 @@ bool fltSharpenCustom(sFlt4Params &p, const void *argp, int32_t args)
     return convolveKernel(p, w, k3x3, 0);
 }
 
+namespace {
+
+// One pixel of Find Edges: the weighted differences to its eight neighbours (edges repeated).
+void findEdgesPixel(const TMTC &flow, int32_t w, int32_t h, int32_t x, int32_t y, sBGRA &px,
+                    int32_t m)
+{
+    const sBGRA *r0 = flow.seek32(0, std::max(y - 1, 0));
+    const sBGRA *r1 = flow.seek32(0, y);
+    const sBGRA *r2 = flow.seek32(0, std::min(y + 1, h - 1));
+    const int32_t xl = std::max(x - 1, 0), xr = std::min(x + 1, w - 1);
+    const sBGRA c = r1[x];
+    // Upper-left, upper, upper-right, left, right, lower-left, lower, lower-right.
+    const sBGRA n[8] = {r0[xl], r0[x], r0[xr], r1[xl], r1[xr], r2[xl], r2[x], r2[xr]};
+    static constexpr int32_t wt[8] = {2, 3, 2, 3, 3, 2, 3, 2};
+    int32_t sb = 0, sg = 0, sr = 0;
+    for (int i = 0; i < 8; ++i) {
+        sb += wt[i] * std::abs(c.B - n[i].B);
+        sg += wt[i] * std::abs(c.G - n[i].G);
+        sr += wt[i] * std::abs(c.R - n[i].R);
+    }
+    sBGRA out = c;
+    out.B = clampByte(255 - sb / 5);
+    out.G = clampByte(255 - sg / 5);
+    out.R = clampByte(255 - sr / 5);
+    pixelPutAlpha(&px, out.all, uint32_t(m));
+}
+
+} // namespace
+
 bool fltFindEdges(sFlt4Params &p, const void *, int32_t args)
 {
     if (!checkFilterFrame(p, args, 0))
         return false;
     const int32_t w = p.layerTC->width(), h = p.layerTC->height();
     const TMTC &flow = *p.flowTC;
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        const sBGRA *r0 = flow.seek32(0, std::max(y - 1, 0));
-        const sBGRA *r1 = flow.seek32(0, y);
-        const sBGRA *r2 = flow.seek32(0, std::min(y + 1, h - 1));
-        const int32_t xl = std::max(x - 1, 0), xr = std::min(x + 1, w - 1);
-        const sBGRA c = r1[x];
-        // Upper-left, upper, upper-right, left, right, lower-left, lower, lower-right.
-        const sBGRA n[8] = {r0[xl], r0[x], r0[xr], r1[xl], r1[xr], r2[xl], r2[x], r2[xr]};
-        static constexpr int32_t wt[8] = {2, 3, 2, 3, 3, 2, 3, 2};
-        int32_t sb = 0, sg = 0, sr = 0;
-        for (int i = 0; i < 8; ++i) {
-            sb += wt[i] * std::abs(c.B - n[i].B);
-            sg += wt[i] * std::abs(c.G - n[i].G);
-            sr += wt[i] * std::abs(c.R - n[i].R);
-        }
-        sBGRA out = c;
-        out.B = clampByte(255 - sb / 5);
-        out.G = clampByte(255 - sg / 5);
-        out.R = clampByte(255 - sr / 5);
-        pixelPutAlpha(&px, out.all, uint32_t(m));
+    return walkDstRectBands(p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            findEdgesPixel(flow, w, h, x, y, px, m);
+        };
     });
 }
 
-bool fltEmboss(sFlt4Params &p, const void *argp, int32_t args)
+bool fltFindEdgesReference(sFlt4Params &p, const void *, int32_t args)
+{
+    if (!checkFilterFrame(p, args, 0))
+        return false;
+    const int32_t w = p.layerTC->width(), h = p.layerTC->height();
+    const TMTC &flow = *p.flowTC;
+    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+        findEdgesPixel(flow, w, h, x, y, px, m);
+    });
+}
+
+namespace {
+
+// What the emboss works out once from its record: the offsets of its two samples (16.16, the
+// half pixel that centres a square added) and the amount.
+struct EmbossSetup
+{
+    sFXPos off[2];
+    long double a = 0;
+    int32_t w = 0, h = 0;
+};
+
+// The record's checks; false for a record the emboss refuses.
+bool makeEmbossSetup(const sFlt4Params &p, const void *argp, int32_t args, EmbossSetup &e)
 {
     if (!checkFilterFrame(p, args, kFltObj4Size) || !argp)
         return false;
@@ -110,38 +147,172 @@ bool fltEmboss(sFlt4Params &p, const void *argp, int32_t args)
     // A height of 65536 or more would wrap its 16.16 offsets.
     if (!std::isfinite(height) || std::fabs(height) >= 65536.0f)
         return false;
-    const int32_t w = p.layerTC->width(), h = p.layerTC->height();
-    if (w > kMaxFixSide || h > kMaxFixSide)
+    e.w = p.layerTC->width(), e.h = p.layerTC->height();
+    if (e.w > kMaxFixSide || e.h > kMaxFixSide)
         return false;
-    const long double a = amount / 100.0L;
-    sFXPos off[2];
+    e.a = amount / 100.0L;
     for (int i = 0; i < 2; ++i) {
         const long double theta =
             ((int64_t(angle) + 180 * i) % 360) * std::numbers::pi_v<long double> / 180;
-        off[i] = {floatToFix(float(std::cos(theta) * height / 2)) + 0x8000,
-                  floatToFix(float(std::sin(theta) * height / 2)) + 0x8000};
+        e.off[i] = {floatToFix(float(std::cos(theta) * height / 2)) + 0x8000,
+                    floatToFix(float(std::sin(theta) * height / 2)) + 0x8000};
     }
-    CScaleImageTMTC scaler(p.flowTC, nullptr);
-    scaler.srcSize = {w, h};
-    const sRect box{0, 0, w << 16, h << 16};
+    return true;
+}
+
+uint8_t embossChannel(long double a, uint8_t c0, uint8_t c1)
+{
+    return clampByte(std::trunc((int32_t(c0) - int32_t(c1)) * a + 127.5L));
+}
+
+// One pixel the plain way: two area samples through the scaler, each channel through the amount.
+void embossPixel(const EmbossSetup &e, CScaleImageTMTC &scaler, int32_t x, int32_t y, sBGRA &px,
+                 int32_t m)
+{
+    const sRect box{0, 0, e.w << 16, e.h << 16};
     // Positions farther out than half a pixel beyond the box all sample the same edge strip:
     // holding them a pixel beyond keeps the sums inside 32 bits.
     const auto place = [&](int32_t v, int32_t o, int32_t hi) {
         return int32_t(std::clamp<int64_t>((int64_t(v) << 16) + o, -0x10000, int64_t(hi) + 0x10000));
     };
+    sBGRA s[2];
+    for (int i = 0; i < 2; ++i)
+        sampleSquare(s[i], scaler, mixColour, box,
+                     sFXPos{place(x, e.off[i].x, box.x1), place(y, e.off[i].y, box.y1)});
+    sBGRA out = px;
+    out.B = embossChannel(e.a, s[0].B, s[1].B);
+    out.G = embossChannel(e.a, s[0].G, s[1].G);
+    out.R = embossChannel(e.a, s[0].R, s[1].R);
+    pixelPutAlpha(&px, out.all, uint32_t(m));
+}
+
+// One sample's footprint on one axis: the square starts at v << 16 plus q, so it covers pixel
+// v + lead alone (fraction 0) or v + lead and the next by 1 - f and f.
+struct SampleAxis
+{
+    int32_t lead = 0;
+    float w0 = 1, w1 = 0; // (65536 - f) / 65536 and f / 65536, as the scaler forms them
+    bool aligned = true;
+    int32_t lo = 0, hi = 0; // the positions v whose square lies inside 0 .. size, hi exclusive
+
+    SampleAxis() = default;
+    SampleAxis(int32_t q, int32_t size)
+        : lead(q >> 16), w0(float(0x10000 - (q & 0xFFFF)) / 65536.0f),
+          w1(float(q & 0xFFFF) / 65536.0f), aligned((q & 0xFFFF) == 0)
+    {
+        // v << 16 + q >= 0 and v << 16 + q + 65536 <= size << 16.
+        lo = int32_t(std::clamp<int64_t>(-(int64_t(q) >> 16), 0, size));
+        hi = int32_t(std::clamp<int64_t>(int64_t(size - 1) + ((-int64_t(q)) >> 16) + 1, 0, size));
+        hi = std::max(hi, lo);
+    }
+};
+
+// The scaler's plain average of a unit square inside the image, one channel, with the same
+// Single operations: the row sums (first pixel times w0, plus the second times w1), then the rows
+// (the first times its weight rounded to a Single, plus the second times its weight: the exact
+// sum, which a Double holds, rounded once).
+struct EmbossSampler
+{
+    SampleAxis ax, ay;
+    // thr[n]: the least Single from which the store's Trunc(sum + 0.01) passes n.
+    const std::array<float, 256> *thr = nullptr;
+
+    float row(const uint8_t *p) const
+    {
+        if (ax.aligned)
+            return float(p[0]);
+        return float(p[0]) * ax.w0 + float(p[4]) * ax.w1;
+    }
+    uint8_t channel(const uint8_t *r0, const uint8_t *r1) const
+    {
+        float s;
+        if (ay.aligned)
+            s = row(r0);
+        else {
+            const float first = float(double(row(r0)) * double(ay.w0));
+            s = float(double(first) + double(row(r1)) * double(ay.w1));
+        }
+        const int32_t n = int32_t(s);
+        return uint8_t(std::min(255, n + (s >= (*thr)[size_t(n)] ? 1 : 0)));
+    }
+};
+
+// For every n, the least Single s >= n for which Trunc(s + 0.01) (extended) is above n.
+std::array<float, 256> storeThresholds()
+{
+    std::array<float, 256> t{};
+    for (int32_t n = 0; n < 256; ++n) {
+        const auto passes = [n](float s) { return std::trunc((long double)s + 0.01L) > n; };
+        float s = float(n + 0.99L);
+        while (s > float(n) && passes(std::nextafter(s, float(n))))
+            s = std::nextafter(s, float(n));
+        while (!passes(s))
+            s = std::nextafter(s, float(n + 1));
+        t[size_t(n)] = s;
+    }
+    return t;
+}
+
+} // namespace
+
+bool fltEmbossReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    EmbossSetup e;
+    if (!makeEmbossSetup(p, argp, args, e))
+        return false;
+    CScaleImageTMTC scaler(p.flowTC, nullptr);
+    scaler.srcSize = {e.w, e.h};
     return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        sBGRA s[2];
-        for (int i = 0; i < 2; ++i)
-            sampleSquare(s[i], scaler, mixColour, box,
-                         sFXPos{place(x, off[i].x, box.x1), place(y, off[i].y, box.y1)});
-        const auto ch = [&](uint8_t c0, uint8_t c1) {
-            const long double v = std::trunc((int32_t(c0) - int32_t(c1)) * a + 127.5L);
-            return clampByte(v);
+        embossPixel(e, scaler, x, y, px, m);
+    });
+}
+
+// The pixels whose two squares lie inside the image read their four neighbours straight from the
+// flow canvas with the weights worked out once, and map the two samples' difference through a
+// table of the amount's 511 results; the rest go the plain way. Bands of rows run on the work
+// threads.
+bool fltEmboss(sFlt4Params &p, const void *argp, int32_t args)
+{
+    EmbossSetup e;
+    if (!makeEmbossSetup(p, argp, args, e))
+        return false;
+    static const std::array<float, 256> thr = storeThresholds();
+    std::array<uint8_t, 511> diff;
+    for (int32_t d = -255; d <= 255; ++d)
+        diff[size_t(d + 255)] = clampByte(std::trunc(d * e.a + 127.5L));
+    EmbossSampler smp[2];
+    int32_t xlo = 0, xhi = e.w, ylo = 0, yhi = e.h;
+    for (int i = 0; i < 2; ++i) {
+        // The square's corner: the centre's offset less half a pixel.
+        smp[i] = {SampleAxis(e.off[i].x - 0x8000, e.w), SampleAxis(e.off[i].y - 0x8000, e.h), &thr};
+        xlo = std::max(xlo, smp[i].ax.lo), xhi = std::min(xhi, smp[i].ax.hi);
+        ylo = std::max(ylo, smp[i].ay.lo), yhi = std::min(yhi, smp[i].ay.hi);
+    }
+    const TMTC &flow = *p.flowTC;
+    return walkDstRectBands(p, [&] {
+        auto scaler = std::make_shared<CScaleImageTMTC>(p.flowTC, nullptr);
+        scaler->srcSize = {e.w, e.h};
+        return [&, scaler](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            if (x < xlo || x >= xhi || y < ylo || y >= yhi) {
+                embossPixel(e, *scaler, x, y, px, m);
+                return;
+            }
+            const uint8_t *r[2][2];
+            for (int i = 0; i < 2; ++i) {
+                const int32_t sx = x + smp[i].ax.lead, sy = y + smp[i].ay.lead;
+                r[i][0] = reinterpret_cast<const uint8_t *>(flow.seek32(sx, sy));
+                r[i][1] = smp[i].ay.aligned
+                              ? r[i][0]
+                              : reinterpret_cast<const uint8_t *>(flow.seek32(sx, sy + 1));
+            }
+            sBGRA out = px;
+            uint8_t *o = reinterpret_cast<uint8_t *>(&out);
+            for (int c = 0; c < 3; ++c) {
+                const int32_t d = smp[0].channel(r[0][0] + c, r[0][1] + c) -
+                                  smp[1].channel(r[1][0] + c, r[1][1] + c);
+                o[c] = diff[size_t(d + 255)];
+            }
+            pixelPutAlpha(&px, out.all, uint32_t(m));
         };
-        sBGRA out = px;
-        out.B = ch(s[0].B, s[1].B);
-        out.G = ch(s[0].G, s[1].G);
-        out.R = ch(s[0].R, s[1].R);
-        pixelPutAlpha(&px, out.all, uint32_t(m));
     });
 }

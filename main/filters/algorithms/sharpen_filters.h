@@ -18,6 +18,11 @@ bool fltSharpenCustom(sFlt4Params &p, const void *argp, int32_t args);
 // amount that is not finite, makes the base negative or k too large for the kernel's sums.
 bool customSharpenStrength(float amount, int32_t &k);
 bool fltFindEdges(sFlt4Params &p, const void *argp, int32_t args);
+// The same bytes on the calling thread alone.
+bool fltFindEdgesReference(sFlt4Params &p, const void *argp, int32_t args);
 // sFltObj4: data0 the angle in degrees, data1 the height in pixels (Single, below 65536 in
 // magnitude), data2 the amount in percent.
 bool fltEmboss(sFlt4Params &p, const void *argp, int32_t args);
+// The same bytes, each pixel sampled through the scaler one at a time: the plain form the fast
+// one is held to.
+bool fltEmbossReference(sFlt4Params &p, const void *argp, int32_t args);

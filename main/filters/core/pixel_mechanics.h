@@ -8,11 +8,13 @@
 #include "core/base/numeric.h"
 #include "core/pixel/pixel.h"
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 #include "filters/core/filter_core.h"
 #include "paint/render/stroke_base_puts.h"
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 
@@ -125,6 +127,55 @@ template <class F> bool walkDstRect(sFlt4Params &p, F f)
             x0 += n;
         }
     return true;
+}
+
+// Commits, on the calling thread, the layer blocks that walkDstRect would commit, in the order it
+// would (committing adds to the layer's trace, which is not for several threads at once): the
+// block of each run of a row that has a pixel of weight above 0. False when one cannot be had.
+inline bool commitDstBlocks(sFlt4Params &p)
+{
+    constexpr int32_t kUnit = CBlockVMTC::kUnit;
+    const sRect &r = p.dstRect;
+    const CBlockVMTC &layer = *p.layerTC;
+    for (int32_t y = r.y0; y < r.y1; ++y)
+        for (int32_t x0 = r.x0; x0 < r.x1;) {
+            const int32_t n = std::min(r.x1, (x0 & ~(kUnit - 1)) + kUnit) - x0;
+            const SBlockPack *pack = layer.seekBlock(x0, y);
+            if (!pack || !pack->commit)
+                for (int32_t i = 0; i < n; ++i)
+                    if (p.maskWeight(x0 + i, y) > 0) {
+                        if (!p.layerTC->seekPixelNC(x0, y))
+                            return false;
+                        break;
+                    }
+            x0 += n;
+        }
+    return true;
+}
+
+// walkDstRect spread over the work threads in bands of whole block rows, once the blocks are
+// committed. makeBand() is called once per band and gives the band's f (so that state such as
+// cached rows is not shared); every f must only read what other bands may read at the same time.
+// The pixels and their results are those of walkDstRect; only a block that cannot be had differs
+// (nothing is written then).
+template <class MakeBand> bool walkDstRectBands(sFlt4Params &p, MakeBand makeBand)
+{
+    constexpr int32_t kUnit = CBlockVMTC::kUnit;
+    const sRect r = p.dstRect;
+    if (r.y1 <= r.y0 || r.x1 <= r.x0)
+        return true;
+    if (!commitDstBlocks(p))
+        return false;
+    const int32_t first = r.y0 / kUnit, last = (r.y1 - 1) / kUnit;
+    std::atomic<bool> ok{true};
+    parallelRanges(last - first + 1, 1, [&](int32_t b0, int32_t b1) {
+        sFlt4Params band = p;
+        band.dstRect.y0 = std::max(r.y0, (first + b0) * kUnit);
+        band.dstRect.y1 = std::min(r.y1, (first + b1) * kUnit);
+        if (!walkDstRect(band, makeBand()))
+            ok = false;
+    });
+    return ok;
 }
 
 // The draw discipline of the random filters: draw() is called once for every pixel of the

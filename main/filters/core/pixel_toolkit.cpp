@@ -41,36 +41,77 @@ inline fptrPixelPut4core tablePut(bool putKeepsAlpha)
 // ---------------------------------------------------------------------------------------------
 // Table applications
 
-bool applyChannelTables(sFlt4Params &p, const ChannelTable &t, bool putKeepsAlpha)
+namespace {
+
+// The table walks: bands of rows on the work threads, or the calling thread alone (the
+// references); f only reads the table.
+template <class F> bool walkTable(sFlt4Params &p, bool banded, F f)
+{
+    return banded ? walkDstRectBands(p, [&] { return f; }) : walkDstRect(p, f);
+}
+
+bool channelTables(sFlt4Params &p, const ChannelTable &t, bool putKeepsAlpha, bool banded)
 {
     if (!checkFlt4Params(p))
         return false;
     const fptrPixelPut4core put = tablePut(putKeepsAlpha);
-    return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
+    return walkTable(p, banded, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
         const sBGRA c = bgra(t[px.B].B, t[px.G].G, t[px.R].R, t[px.A].A);
         put(&px, c.all, uint32_t(m));
     });
 }
 
-bool applyLumaTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+bool lumaTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha, bool banded)
 {
     if (!checkFlt4Params(p))
         return false;
     const fptrPixelPut4core put = tablePut(putKeepsAlpha);
-    return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
+    return walkTable(p, banded, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
         put(&px, t[pixelLuma(px)], uint32_t(m));
     });
 }
 
-bool applyLumaColourTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+bool lumaColourTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha, bool banded)
 {
     if (!checkFlt4Params(p))
         return false;
     const fptrPixelPut4core put = tablePut(putKeepsAlpha);
-    return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
+    return walkTable(p, banded, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
         const uint32_t c = (t[pixelLuma(px)] & 0x00FFFFFFu) | (t[px.A] & 0xFF000000u);
         put(&px, c, uint32_t(m));
     });
+}
+
+} // namespace
+
+bool applyChannelTables(sFlt4Params &p, const ChannelTable &t, bool putKeepsAlpha)
+{
+    return channelTables(p, t, putKeepsAlpha, true);
+}
+
+bool applyLumaTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+{
+    return lumaTable(p, t, putKeepsAlpha, true);
+}
+
+bool applyLumaColourTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+{
+    return lumaColourTable(p, t, putKeepsAlpha, true);
+}
+
+bool applyChannelTablesReference(sFlt4Params &p, const ChannelTable &t, bool putKeepsAlpha)
+{
+    return channelTables(p, t, putKeepsAlpha, false);
+}
+
+bool applyLumaTableReference(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+{
+    return lumaTable(p, t, putKeepsAlpha, false);
+}
+
+bool applyLumaColourTableReference(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha)
+{
+    return lumaColourTable(p, t, putKeepsAlpha, false);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -141,37 +182,39 @@ PackedKernel packKernel(std::span<const int32_t> weights, const sBox &box)
     return k;
 }
 
-// Walks dstRect; for each pixel with weight m calls tap(w, source pixel) for every packed tap
-// (positions clamped into w x h) and then done(x, y, pixel, m). With skipMissing, a pixel whose
-// kernel span misses the image gets neither.
-template <class Begin, class Tap, class Done>
-bool walkConvolution(sFlt4Params &p, const PackedKernel &k, bool skipMissing, Begin begin,
-                     Tap tap, Done done)
+// Walks dstRect in bands of rows on the work threads; for each pixel with weight m, with fresh
+// sums S of the band's own, calls sums.add(w, source pixel) for every packed tap (positions
+// clamped into w x h) and then done(sums, x, y, pixel, m). With skipMissing, a pixel whose kernel
+// span misses the image gets neither. done must be safe to run on several bands at once.
+template <class Sums, class Done>
+bool walkConvolution(sFlt4Params &p, const PackedKernel &k, bool skipMissing, Done done)
 {
     const int32_t w = p.layerTC->width(), h = p.layerTC->height();
     const TMTC &flow = *p.flowTC;
-    std::vector<const sBGRA *> rows(k.taps.size());
-    int32_t rowY = 0;
-    bool rowsReady = false, rowMeets = false;
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        if (!rowsReady || y != rowY) {
-            rowY = y;
-            rowsReady = true;
-            for (size_t t = 0; t < k.taps.size(); ++t)
-                rows[t] = flow.seek32(0, std::clamp(y + k.taps[t].dy, 0, h - 1));
-            rowMeets = y + k.span.y0 < h && y + k.span.y1 > 0;
-        }
-        if (skipMissing && (!rowMeets || x + k.span.x0 >= w || x + k.span.x1 <= 0))
-            return;
-        begin();
-        if (x + k.span.x0 >= 0 && x + k.span.x1 <= w) {
-            for (size_t t = 0; t < k.taps.size(); ++t)
-                tap(k.taps[t].w, rows[t][x + k.taps[t].dx]);
-        } else {
-            for (size_t t = 0; t < k.taps.size(); ++t)
-                tap(k.taps[t].w, rows[t][std::clamp(x + k.taps[t].dx, 0, w - 1)]);
-        }
-        done(x, y, px, m);
+    return walkDstRectBands(p, [&] {
+        // The band's tap rows, looked up once per row.
+        return [&, rows = std::vector<const sBGRA *>(k.taps.size()), rowY = int32_t(0),
+                rowsReady = false, rowMeets = false](int32_t x, int32_t y, sBGRA &px,
+                                                     int32_t m) mutable {
+            if (!rowsReady || y != rowY) {
+                rowY = y;
+                rowsReady = true;
+                for (size_t t = 0; t < k.taps.size(); ++t)
+                    rows[t] = flow.seek32(0, std::clamp(y + k.taps[t].dy, 0, h - 1));
+                rowMeets = y + k.span.y0 < h && y + k.span.y1 > 0;
+            }
+            if (skipMissing && (!rowMeets || x + k.span.x0 >= w || x + k.span.x1 <= 0))
+                return;
+            Sums sums;
+            if (x + k.span.x0 >= 0 && x + k.span.x1 <= w) {
+                for (size_t t = 0; t < k.taps.size(); ++t)
+                    sums.add(k.taps[t].w, rows[t][x + k.taps[t].dx]);
+            } else {
+                for (size_t t = 0; t < k.taps.size(); ++t)
+                    sums.add(k.taps[t].w, rows[t][std::clamp(x + k.taps[t].dx, 0, w - 1)]);
+            }
+            done(sums, x, y, px, m);
+        };
     });
 }
 
@@ -243,10 +286,8 @@ bool convolveKernel(sFlt4Params &p, std::span<const int32_t> weights, const sBox
     if (k.taps.empty())
         return true;
     const fptrPixelPut4core put = filterPut(p);
-    KernelSums sums;
-    return walkConvolution(
-        p, k, true, [&] { sums = {}; }, [&](int32_t w, sBGRA c) { sums.add(w, c); },
-        [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+    return walkConvolution<KernelSums>(
+        p, k, true, [&](const KernelSums &sums, int32_t x, int32_t y, sBGRA &px, int32_t m) {
             put(&px, sums.colour(*p.flowTC->seek32(x, y), offset), uint32_t(m));
         });
 }
@@ -262,9 +303,8 @@ bool convolvePlain(sFlt4Params &p, std::span<const int32_t> weights, const sBox 
         return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
             pixelPutAlpha(&px, sums.colour(scale, offset), uint32_t(m));
         });
-    return walkConvolution(
-        p, k, false, [&] { sums = {}; }, [&](int32_t w, sBGRA c) { sums.add(w, c); },
-        [&](int32_t, int32_t, sBGRA &px, int32_t m) {
+    return walkConvolution<PlainSums>(
+        p, k, false, [&](const PlainSums &sums, int32_t, int32_t, sBGRA &px, int32_t m) {
             pixelPutAlpha(&px, sums.colour(scale, offset), uint32_t(m));
         });
 }

@@ -36,6 +36,11 @@ bool applyChannelTables(sFlt4Params &p, const ChannelTable &t, bool putKeepsAlph
 bool applyLumaTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha);
 // B, G, R of the entry at the pixel's luminance; alpha the alpha byte of the entry at its alpha.
 bool applyLumaColourTable(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha);
+// The same three on the calling thread alone (the fast forms run bands of rows on the work
+// threads).
+bool applyChannelTablesReference(sFlt4Params &p, const ChannelTable &t, bool putKeepsAlpha);
+bool applyLumaTableReference(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha);
+bool applyLumaColourTableReference(sFlt4Params &p, const LumaTable &t, bool putKeepsAlpha);
 
 // ---------------------------------------------------------------------------------------------
 // Destination helpers, pixel functions without a record (args must be 0).

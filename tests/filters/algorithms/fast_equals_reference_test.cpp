@@ -1,0 +1,337 @@
+// Every filter with a fast path against its plain reference: the same bytes on random pictures
+// (mixed, opaque and transparent), with and without a soft selection, with protected
+// transparency, random records across their whole ranges and at the dialogs' extremes, odd sizes
+// (1 x 1, 1 x N, N x 1, sizes that are no multiple of a vector or a block), destinations at the
+// edges of the effect rectangle, on 1, 3 and all threads, at every vector level of the processor.
+#include "filters/algorithms/blur_filters.h"
+#include "filters/algorithms/distortion_filters.h"
+#include "filters/algorithms/median_filter.h"
+#include "filters/algorithms/sharpen_filters.h"
+
+#include "core/pixel/each_simd_level.h"
+#include "core/tiles/work_threads.h"
+#include "filters/algorithms/algorithm_test_support.h"
+#include "filters/core/pixel_toolkit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace algotest;
+
+namespace {
+
+// A record made from the generator: the fast run and the reference run of the same record, and
+// its description for the failure message.
+struct SFastCase
+{
+    std::string what;
+    FilterRun fast, reference;
+};
+using CaseMaker = std::function<SFastCase(std::mt19937 &rng, int round)>;
+
+enum class PictureKind
+{
+    mixed,
+    opaque,
+    transparent,
+    sparse // a few pixels in the first block, the other blocks never committed
+};
+
+std::unique_ptr<CBlockVMTC> picture(int32_t w, int32_t h, PictureKind kind, std::mt19937 &rng)
+{
+    if (kind == PictureKind::sparse) {
+        auto img = std::make_unique<CBlockVMTC>(w, h);
+        for (int i = 0; i < 5; ++i)
+            img->setPixel(int32_t(rng() % uint32_t(std::min(w, 32))),
+                          int32_t(rng() % uint32_t(std::min(h, 32))), rng());
+        return img;
+    }
+    auto img = randomLayer(w, h, rng);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            const uint32_t c = img->getColor(x, y);
+            if (kind == PictureKind::opaque)
+                img->setPixel(x, y, c | 0xFF000000u);
+            else if (kind == PictureKind::transparent)
+                img->setPixel(x, y, c & 0x00FFFFFFu);
+        }
+    return img;
+}
+
+// A destination inside the effect rectangle touching one or two of its edges (or all of it).
+sRect edgeDestination(const sRect &e, std::mt19937 &rng)
+{
+    sRect d = randomSubRect(e, rng);
+    switch (rng() % 5) {
+    case 0:
+        return e;
+    case 1:
+        d.x0 = e.x0;
+        break;
+    case 2:
+        d.x1 = e.x1;
+        break;
+    case 3:
+        d.y0 = e.y0;
+        break;
+    default:
+        d.y1 = e.y1, d.x1 = e.x1;
+        break;
+    }
+    return d;
+}
+
+class FastEqualsReference : public EachSimdLevel
+{
+  protected:
+    void TearDown() override
+    {
+        setWorkThreads(0);
+        EachSimdLevel::TearDown();
+    }
+
+    // Every size, thread count and setup for rounds records of make.
+    void expectSameBytes(const CaseMaker &make, int rounds = 4)
+    {
+        const uint32_t seed = filtertest::testSeed();
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 rng(seed);
+        initialiseFilters();
+        static const sSize sizes[] = {{1, 1}, {1, 13}, {11, 1}, {37, 45}, {70, 97}};
+        for (const sSize size : sizes)
+            for (const int threads : {1, 3, 0})
+                for (int round = 0; round < rounds; ++round) {
+                    setWorkThreads(threads);
+                    const SFastCase c = make(rng, round);
+                    const auto kind = PictureKind(round % 4);
+                    const auto src = picture(size.x, size.y, kind, rng);
+                    const auto mask = softMask(size.x, size.y, rng);
+                    SRunSetup s;
+                    s.effect = round == 0 ? sRect{0, 0, size.x, size.y}
+                                          : randomSubRect({0, 0, size.x, size.y}, rng);
+                    s.dst = edgeDestination(s.effect, rng);
+                    s.mask = round % 2 == 1 ? mask.get() : nullptr;
+                    s.prt = round % 4 >= 2;
+                    SCOPED_TRACE(c.what + " size " + std::to_string(size.x) + "x" +
+                                 std::to_string(size.y) + " threads " + std::to_string(threads) +
+                                 " round " + std::to_string(round));
+                    const SRunResult fast = runFilter(*src, s, c.fast);
+                    const SRunResult ref = runFilter(*src, s, c.reference);
+                    ASSERT_EQ(fast.ok, ref.ok);
+                    ASSERT_EQ(fast.unchanged, ref.unchanged);
+                    ASSERT_EQ(filtertest::firstDifference(*fast.image, *ref.image), "");
+                    // The same blocks committed in the same order leave the same trace.
+                    const SRectTracer &tf = fast.image->getTrace(), &tr = ref.image->getTrace();
+                    ASSERT_EQ(tf.cnt, tr.cnt);
+                    for (int32_t i = 0; i < tf.cnt; ++i)
+                        ASSERT_EQ(tf.rects[size_t(i)], tr.rects[size_t(i)]) << "trace " << i;
+                }
+    }
+};
+
+// A record run through a pixel function.
+template <class R> FilterRun withRecord(fptrFilter4 fn, R rec, int32_t size)
+{
+    return [fn, rec, size](sFlt4Params &p) { return fn(p, &rec, size); };
+}
+
+int32_t pick(std::mt19937 &rng, std::initializer_list<int32_t> extremes, int32_t lo, int32_t hi)
+{
+    if (rng() % 3 == 0)
+        return *(extremes.begin() + rng() % extremes.size());
+    return lo + int32_t(rng() % uint32_t(hi - lo + 1));
+}
+
+float pickF(std::mt19937 &rng, std::initializer_list<float> extremes, float lo, float hi)
+{
+    if (rng() % 3 == 0)
+        return *(extremes.begin() + rng() % extremes.size());
+    return std::uniform_real_distribution<float>(lo, hi)(rng);
+}
+
+} // namespace
+
+TEST_P(FastEqualsReference, Emboss)
+{
+    expectSameBytes(
+        [](std::mt19937 &rng, int) {
+            // Angles past a turn, heights the dialog allows and beyond (whole and half pixels
+            // too), amounts from nothing to past the dialog's 500 %.
+            const int32_t angle = pick(rng, {0, 45, 90, -90, 180, -180, 360}, -720, 720);
+            const float height = pickF(rng, {0.1f, 1.0f, 2.0f, 0.5f, 3.5f, 100.0f, -7.0f, 0.0f},
+                                       -120.0f, 120.0f);
+            const int32_t amount = pick(rng, {1, 100, 500, 0, -300}, -600, 600);
+            const sFltObj4 rec = obj4(angle, floatBits(height), amount, 0);
+            return SFastCase{"emboss " + std::to_string(angle) + " " + std::to_string(height) +
+                                 " " + std::to_string(amount),
+                             withRecord(fltEmboss, rec, kFltObj4Size),
+                             withRecord(fltEmbossReference, rec, kFltObj4Size)};
+        },
+        8);
+}
+
+TEST_P(FastEqualsReference, Gaussian)
+{
+    expectSameBytes([](std::mt19937 &rng, int) {
+        // From nothing (no change) through the dialog's range to kernels wider than the picture.
+        const float sigma = pickF(rng, {0.0f, -1.0f, 0.1f, 0.5f, 1.0f, 2.5f, 60.0f, 250.0f}, 0.0f, 40.0f);
+        sFltObj2 rec{};
+        rec.data0._float = sigma;
+        return SFastCase{"gaussian " + std::to_string(sigma), withRecord(fltGaussianBlur, rec, kFltObj2Size),
+                         [sigma](sFlt4Params &p) {
+                             // The record's form says "unchanged" for a deviation of 0 or less.
+                             p.unchanged = std::isfinite(sigma) && sigma <= 0;
+                             return gaussianBlurReference(p, sigma);
+                         }};
+    });
+}
+
+TEST_P(FastEqualsReference, KernelFilters)
+{
+    // The blurs and sharpens are the alpha-weighted convolution with their kernels.
+    static const std::vector<int32_t> ones5(25, 1);
+    static const struct
+    {
+        const char *name;
+        fptrFilter4 fn;
+        std::vector<int32_t> k;
+    } kernels[] = {
+        {"blur", fltBlur, {1, 1, 1, 1, 1, 1, 1, 1, 1}},
+        {"blur2", fltBlur2, {0, 1, 0, 1, 4, 1, 0, 1, 0}},
+        {"blur more", fltBlurMore, ones5},
+        {"blur more2", fltBlurMore2, {1, 2, 1, 2, 2, 2, 1, 2, 1}},
+        {"sharpen", fltSharpen, {0, -1, 0, -1, 8, -1, 0, -1, 0}},
+        {"sharpen more", fltSharpenMore, {-1, -1, -1, -1, 12, -1, -1, -1, -1}},
+    };
+    expectSameBytes([](std::mt19937 &, int) {
+        return SFastCase{"find edges", [](sFlt4Params &p) { return fltFindEdges(p, nullptr, 0); },
+                         [](sFlt4Params &p) { return fltFindEdgesReference(p, nullptr, 0); }};
+    }, 3);
+    for (const auto &c : kernels) {
+        const int32_t side = c.k.size() == 25 ? 5 : 3;
+        const sBox box{-(side / 2), -(side / 2), side, side};
+        expectSameBytes([&](std::mt19937 &, int) {
+            return SFastCase{c.name, [&c](sFlt4Params &p) { return c.fn(p, nullptr, 0); },
+                             [&c, box](sFlt4Params &p) { return convolveKernelReference(p, c.k, box, 0); }};
+        }, 3);
+    }
+}
+
+TEST_P(FastEqualsReference, CustomSharpen)
+{
+    expectSameBytes([](std::mt19937 &rng, int) {
+        // Amounts from none (no change) to strengths that wrap the sums, and one refused.
+        const float amount = pickF(rng, {0.0f, 0.001f, 1.0f, 100.0f, 1e6f, -1.0f}, 0.0f, 5.0f);
+        sFltObj2 rec{};
+        rec.data0._float = amount;
+        return SFastCase{"custom sharpen " + std::to_string(amount),
+                         withRecord(fltSharpenCustom, rec, kFltObj2Size), [amount](sFlt4Params &p) {
+                             int32_t k = 0;
+                             if (!customSharpenStrength(amount, k))
+                                 return false;
+                             p.unchanged = k == 0;
+                             const std::vector<int32_t> w = {0, -k, 0, -k, 999, -k, 0, -k, 0};
+                             return k == 0 || convolveKernelReference(p, w, {-1, -1, 3, 3}, 0);
+                         }};
+    });
+}
+
+TEST_P(FastEqualsReference, PlainConvolution)
+{
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        // The custom filter's 5 x 5 matrix, scale and offset, some weights zero, sums that wrap.
+        std::vector<int32_t> k(25);
+        for (int32_t &v : k)
+            v = rng() % 3 == 0 ? 0 : pick(rng, {1, -1, 999, -999, 0x7FFFFFF}, -50, 50);
+        const int32_t scale = pick(rng, {1, -1, 0, 9999}, -300, 300);
+        const int32_t offset = pick(rng, {0, 255, -255}, -100, 100);
+        const sBox box = round % 2 ? sBox{-2, -2, 5, 5} : sBox{-4, 1, 5, 5};
+        return SFastCase{"plain convolution scale " + std::to_string(scale),
+                         [=](sFlt4Params &p) { return convolvePlain(p, k, box, scale, offset); },
+                         [=](sFlt4Params &p) { return convolvePlainReference(p, k, box, scale, offset); }};
+    });
+}
+
+TEST_P(FastEqualsReference, RotateAndScale)
+{
+    expectSameBytes(
+        [](std::mt19937 &rng, int round) {
+            const uint8_t method = uint8_t(round % 2); // older records, then current ones
+            if (rng() % 2) {
+                const float angle = pickF(rng, {0.0f, 30.0f, 90.0f, 180.0f, -180.0f, 359.9f, 1e-3f},
+                                          -720.0f, 720.0f);
+                sFltObj2 rec{};
+                rec.data0._float = angle;
+                rec.data1.b1 = method;
+                const auto run = [rec](fptrFilter4 fn) {
+                    return [rec, fn](sFlt4Params &p) mutable {
+                        rec.data1.b0 = p.layerPrt;
+                        return fn(p, &rec, kFltObj2Size);
+                    };
+                };
+                return method ? SFastCase{"rotate2 " + std::to_string(angle), run(fltRotate2),
+                                          run(fltRotate2Reference)}
+                              : SFastCase{"rotate " + std::to_string(angle), run(fltRotate),
+                                          run(fltRotateReference)};
+            }
+            // Sizes from nothing and mirrors to enlargements past the picture.
+            const int32_t c = pick(rng, {0, 1, -1, 37, -37, 500}, -120, 120);
+            const int32_t e = pick(rng, {0, 1, -1, 45, -45, 500}, -120, 120);
+            sFltObj4 rec = obj4(c, e, 0, 0);
+            rec.data2.b1 = method;
+            const auto run = [rec](fptrFilter4 fn) {
+                return [rec, fn](sFlt4Params &p) mutable {
+                    rec.data2.b0 = p.layerPrt;
+                    return fn(p, &rec, kFltObj4Size);
+                };
+            };
+            const std::string what = " " + std::to_string(c) + "x" + std::to_string(e);
+            return method ? SFastCase{"scale2" + what, run(fltScale2), run(fltScale2Reference)}
+                          : SFastCase{"scale" + what, run(fltScale), run(fltScaleReference)};
+        },
+        8);
+}
+
+TEST_P(FastEqualsReference, Median)
+{
+    expectSameBytes([](std::mt19937 &rng, int) {
+        // Radii from none to windows far wider than the picture (the dialog's 100 included).
+        const int32_t r = pick(rng, {0, 1, 2, 100}, 0, 12);
+        const bool keepAlpha = rng() % 2;
+        const sFltObj2 rec = obj2(uint8_t(r), keepAlpha, 0, 0);
+        return SFastCase{"median " + std::to_string(r), withRecord(fltMedian, rec, kFltObj2Size),
+                         [r, keepAlpha](sFlt4Params &p) { return medianFilterReference(p, r, keepAlpha); }};
+    }, 3);
+}
+
+TEST_P(FastEqualsReference, TableApplications)
+{
+    // The tone and colour adjustments map each pixel through tables of these three kinds.
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        ChannelTable ct;
+        LumaTable lt;
+        for (size_t i = 0; i < 256; ++i)
+            ct[i].all = rng(), lt[i] = rng();
+        const bool keep = rng() % 2;
+        const auto run = [=](auto fn, const auto &table) {
+            return [=](sFlt4Params &p) { return fn(p, table, keep); };
+        };
+        switch (round % 3) {
+        case 0:
+            return SFastCase{"channel tables", run(applyChannelTables, ct),
+                             run(applyChannelTablesReference, ct)};
+        case 1:
+            return SFastCase{"luma table", run(applyLumaTable, lt), run(applyLumaTableReference, lt)};
+        default:
+            return SFastCase{"luma colour table", run(applyLumaColourTable, lt),
+                             run(applyLumaColourTableReference, lt)};
+        }
+    }, 6);
+}
+
+INSTANTIATE_EACH_SIMD_LEVEL(FastEqualsReference);
