@@ -333,9 +333,14 @@ TEST_F(DocWindowState, SaveNeedsANormalIdleWindow)
 TEST_F(DocWindowState, DefaultsAtCreation)
 {
     auto w = makeWindow();
-    EXPECT_EQ(w->FPrintValue.RepeatX, 1);
-    EXPECT_TRUE(w->FPrintValue.Center);
-    EXPECT_EQ(w->FPrintValue.Scale, 1.0f);
+    // The print record is packed: its fields are copied out before they are compared.
+    const TPrintValue print = w->FPrintValue;
+    const int32_t repeatX = print.RepeatX;
+    const bool center = print.Center;
+    const float scale = print.Scale;
+    EXPECT_EQ(repeatX, 1);
+    EXPECT_TRUE(center);
+    EXPECT_EQ(scale, 1.0f);
     EXPECT_EQ(w->posList.size(), 10u);
     EXPECT_EQ(w->marginSize, (sSize{960, 960}));
     EXPECT_EQ(w->TimerAutoScroll.Interval, 100);
