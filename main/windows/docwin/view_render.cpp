@@ -286,41 +286,47 @@ void TDrawWindow::scrollViewTo(int32_t x, int32_t y)
     const bool fill = f.Numerator >= f.Denominator;
     bgRects.fill(sRect{});
 
-    const int32_t xmax = int32_t(float(paper->m_paperSize.x) * s) + 2 * M.x - W;
-    if (x > xmax) {
-        ScrollBar1.setPosition(xmax);
-        x = xmax;
-    }
-    int32_t dx = 0, vx = 0;
-    if (x < M.x) {
-        dx = M.x - x;
-        if (fill)
-            bgRects[0] = {0, 0, dx, H};
-    } else {
-        vx = int32_t(float(x - M.x) / s);
-    }
-    if (x + M.x + W >= ScrollBar1.Max && fill) {
-        const int32_t start = W - (x + M.x + W - ScrollBar1.Max);
-        bgRects[1] = {start, 0, start + W, H};
-    }
-
-    const int32_t ymax = int32_t(float(paper->m_paperSize.y) * s) + 2 * M.y - H;
-    if (y > ymax) {
-        ScrollBar2.setPosition(ymax);
-        y = ymax;
-    }
-    int32_t dy = 0, vy = 0;
-    if (y < M.y) {
-        dy = M.y - y;
-        if (fill)
-            bgRects[2] = {0, 0, W, dy};
-    } else {
-        vy = int32_t(float(y - M.y) / s);
-    }
-    if (y + M.y + H >= ScrollBar2.Max && fill) {
-        const int32_t start = H - (y + M.y + H - ScrollBar2.Max);
-        bgRects[3] = {0, start, W, start + H};
-    }
+    // One axis: the position clamped to the bar's end, the draw offset where the margin before
+    // the canvas shows, the view position inside it, and the spans of margin before and after
+    // (along the axis: from, to) that a filled view paints.
+    struct SAxis
+    {
+        int32_t draw = 0, view = 0;
+        bool before = false, after = false;
+        int32_t beforeEnd = 0, afterStart = 0;
+    };
+    const auto axis = [&](int32_t &pos, int32_t canvas, int32_t margin, int32_t client,
+                          CScrollBarModel &bar) {
+        SAxis a;
+        const int32_t maxPos = int32_t(float(canvas) * s) + 2 * margin - client;
+        if (pos > maxPos) {
+            bar.setPosition(maxPos);
+            pos = maxPos;
+        }
+        if (pos < margin) {
+            a.draw = margin - pos;
+            a.before = fill;
+            a.beforeEnd = a.draw;
+        } else {
+            a.view = int32_t(float(pos - margin) / s);
+        }
+        if (pos + margin + client >= bar.Max && fill) {
+            a.after = true;
+            a.afterStart = client - (pos + margin + client - bar.Max);
+        }
+        return a;
+    };
+    const SAxis ax = axis(x, paper->m_paperSize.x, M.x, W, ScrollBar1);
+    const SAxis ay = axis(y, paper->m_paperSize.y, M.y, H, ScrollBar2);
+    if (ax.before)
+        bgRects[0] = {0, 0, ax.beforeEnd, H};
+    if (ax.after)
+        bgRects[1] = {ax.afterStart, 0, ax.afterStart + W, H};
+    if (ay.before)
+        bgRects[2] = {0, 0, W, ay.beforeEnd};
+    if (ay.after)
+        bgRects[3] = {0, ay.afterStart, W, ay.afterStart + H};
+    const int32_t dx = ax.draw, dy = ay.draw, vx = ax.view, vy = ay.view;
 
     SetDrawPoint(*paper, dx, dy);
     SetViewPoint(*paper, vx, vy);
