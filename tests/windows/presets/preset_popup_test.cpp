@@ -5,22 +5,26 @@
 #include "core/profile/app_profile.h"
 #include "paint/gradient/gradient_manager.h"
 #include "paint/palette/swatches.h"
+#include "paint/presets/pen_preset_managers.h"
 #include "paint/tone/tone_manager.h"
 #include "support/captured_messages.h"
 #include "ui/base/popup_menu.h"
 #include "ui/controls/item_picker.h"
 #include "ui/fields/num_mngr.h"
 #include "ui/lists/gradient_list_view.h"
+#include "ui/lists/pen_method_list_view.h"
 #include "ui/lists/preset_previews.h"
 #include "ui/lists/swatch_list_view.h"
 #include "ui/lists/tone_list_view.h"
 #include "windows/presets/preset_hooks.h"
 #include "windows/presets/preset_popup.h"
+#include "windows/shell_host.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -378,4 +382,43 @@ TEST(PresetPopup, AListViewOpensThePopupThroughTheHooks)
         EXPECT_EQ(v.SelectIndex(), result == kavrin::mrOk ? 2 : 0);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+}
+
+TEST(PresetPopup, NoBrushPopupWithoutBrushes)
+{
+    ProfileScope profile;
+    CPenMethodMngr empty;
+    TPenMethodListView view;
+    EXPECT_EQ(createPenMethodPopup(view, &empty), nullptr);
+    EXPECT_EQ(createPenMethodPopup(view, nullptr), nullptr);
+}
+
+TEST(PresetPopupRoundTrip, RevertReloadsTheWrittenSet)
+{
+    ProfileScope profile;
+    CapturedMessages messages;
+    auto &tool = dynamic_cast<CHeadlessToolForm &>(mainForm().toolForm());
+    tool.loadedSets.clear();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tones.qts"));
+    CToneMngr m;
+    fillPatterns(m, 3);
+    ASSERT_TRUE(m.save(path));
+    ASSERT_EQ(m.LastPath(), path);
+    TToneListView view;
+    view.Attach(&m);
+    std::unique_ptr<TPresetPopupForm> f(createTonePopup(view, &m));
+    f->PresetPopupMenuPopup();
+    EXPECT_FALSE(f->MenuEntry(TPresetMenuEntry::SetRevert)->isEnabled()) << "not modified";
+
+    messages.answer = kavrin::mrYes;
+    chooseEntry(*f, TPresetMenuEntry::ItemDelete);
+    ASSERT_EQ(m.count(), 2);
+    ASSERT_TRUE(f->ListView()->Modified());
+    chooseEntry(*f, TPresetMenuEntry::SetRevert);
+    ASSERT_EQ(m.count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(m.getPattern(i)->name(), QStringLiteral("p%1").arg(i));
+    ASSERT_EQ(tool.loadedSets.size(), 1u);
+    EXPECT_EQ(tool.loadedSets[0], std::make_pair(TPresetKind::Tone, false));
 }
