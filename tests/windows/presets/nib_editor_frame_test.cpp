@@ -192,7 +192,7 @@ TEST(NibEditorFrame, CreatingFromAPictureNeedsADocument)
     main.paper = nullptr;
 }
 
-TEST(NibEditorFrameRoundTrip, ASetWrittenAgainThroughTheFrameIsUnchanged)
+TEST(NibEditorFrameRoundTrip, ADrawnNibWrittenAgainThroughTheFrameIsUnchanged)
 {
     CapturedMessages messages;
     initialisePenSetFiles(); // the set writer and reader
