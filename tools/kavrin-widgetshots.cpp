@@ -75,6 +75,14 @@
 #include <cstdio>
 #include <functional>
 #include <numbers>
+#include "paint/presets/pen_preset_managers.h"
+#include "paint/tone/tone_manager.h"
+#include "ui/lists/pen_method_list_view.h"
+#include "ui/lists/tone_list_view.h"
+#include "windows/presets/nib_editor_frame.h"
+#include "windows/presets/preset_popup.h"
+#include "windows/presets/value_dialogs.h"
+
 #include <vector>
 
 namespace {
@@ -1251,6 +1259,82 @@ QImage dockPaletteWindow()
     return form->grab().toImage();
 }
 
+// ---- presets
+
+
+QImage presetsDialog(TFormValue &dlg)
+{
+    dlg.show();
+    settle(30);
+    return dlg.grab().toImage();
+}
+
+QImage presetsValue()
+{
+    TFormValue dlg;
+    return presetsDialog(dlg);
+}
+
+QImage presetsSplit()
+{
+    TFormSplit dlg;
+    return presetsDialog(dlg);
+}
+
+QImage presetsSelExt()
+{
+    TFormSelExt dlg;
+    return presetsDialog(dlg);
+}
+
+QImage presetsNibFrame()
+{
+    TFramePenNibEditor frame;
+    frame.show();
+    settle(30);
+    return frame.grab(QRect(0, 0, 352, 384)).toImage();
+}
+
+QImage presetsPopup(TPresetPopupForm *popup)
+{
+    std::unique_ptr<TPresetPopupForm> f(popup);
+    if (!f)
+        return {};
+    f->show();
+    f->ListView()->DrawItems();
+    settle(50);
+    return f->grab().toImage();
+}
+
+QImage presetsBrushPopup()
+{
+    CPenMethodMngr m;
+    m.makeDefault();
+    TPenMethodListView view;
+    view.Attach(&m, nullptr, nullptr);
+    return presetsPopup(createPenMethodPopup(view, &m));
+}
+
+QImage presetsGradientPopup()
+{
+    CGradMngr m;
+    fillShotGradients(m);
+    TGradientListView view;
+    view.Attach(&m);
+    return presetsPopup(createGradientPopup(view, &m));
+}
+
+QImage presetsTonePopup()
+{
+    CToneMngr m;
+    m.makeDefault();
+    TToneListView view;
+    view.Attach(&m);
+    return presetsPopup(createTonePopup(view, &m));
+}
+
+} // namespace
+
 std::vector<Shot> allShots()
 {
     return {
@@ -1315,6 +1399,13 @@ std::vector<Shot> allShots()
         {"filters", "dialog-colour-halftone", filterDialog<TFormColorHalftone4>},
         {"dock", "tab-strip", dockTabStrip},
         {"dock", "palette-window", dockPaletteWindow},
+        {"presets", "value", presetsValue},
+        {"presets", "split", presetsSplit},
+        {"presets", "sel-ext", presetsSelExt},
+        {"presets", "nib-frame", presetsNibFrame},
+        {"presets", "brush-popup", presetsBrushPopup},
+        {"presets", "gradient-popup", presetsGradientPopup},
+        {"presets", "tone-popup", presetsTonePopup},
     };
 }
 
@@ -1329,7 +1420,6 @@ int usage()
     return tool::usageError(kUsage, 2);
 }
 
-} // namespace
 
 int main(int argc, char **argv)
 {

@@ -3,6 +3,7 @@
 #include "document/paper/paper_host.h"
 #include "paint/brush/paint_modes.h"
 #include "windows/docwin/draw_window.h"
+#include "windows/presets/preset_kinds.h"
 
 namespace {
 
@@ -110,4 +111,22 @@ void CHeadlessMainForm::forwardMouseWheel(int32_t delta, bool leftButton)
 {
     if (TDrawWindow *w = activeWindow())
         w->mouseWheel(delta, leftButton);
+}
+
+TPaper *CHeadlessMainForm::activePaper() const
+{
+    if (paper)
+        return paper;
+    TDrawWindow *w = activeWindow();
+    return w ? &w->document() : nullptr;
+}
+
+QString CHeadlessToolForm::gradientHint(int role) const
+{
+    return QStringLiteral("gradient hint %1").arg(role);
+}
+
+void CHeadlessToolForm::presetSetLoaded(TPresetKind kind, bool append)
+{
+    loadedSets.emplace_back(kind, append);
 }

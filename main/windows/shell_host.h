@@ -6,6 +6,7 @@
 
 #include "core/base/geometry.h"
 #include "core/profile/tool_kinds.h"
+#include "ui/colour/colour_model.h"
 
 #include <QString>
 
@@ -15,9 +16,17 @@
 #include <string>
 #include <vector>
 
+class CGradMngr;
+class CPenMethodMngr;
+class CPenShapeMngr;
+class CToneMngr;
 class TDrawWindow;
 class TGrabberControl;
+class TPaintParam;
+class TPaper;
 class TStroke;
+class TSwatchMngr;
+enum class TPresetKind : uint8_t;
 enum class ePaintLevel : uint8_t;
 
 // The status bar's panels the document window writes.
@@ -77,6 +86,20 @@ class IToolForm
     virtual void UpdateNavigatorView() = 0;
     virtual void FPreviewMakeImage() = 0;
     virtual void clearInformationView() = 0;
+    // The preset sets the tool window holds (nullptr when missing).
+    virtual CPenMethodMngr *penMethodSet() const = 0;
+    virtual CPenShapeMngr *penNibSet() const = 0;
+    virtual TSwatchMngr *swatchSet() const = 0;
+    virtual CGradMngr *gradientSet() const = 0;
+    virtual CToneMngr *toneSet() const = 0;
+    // The brush setting being painted with (the method list's alias).
+    virtual TPaintParam *currentPaintParam() const = 0;
+    virtual TColorPickerValue ForegroundColor() const = 0;
+    virtual TColorPickerValue BackgroundColor() const = 0;
+    // The hint of the gradient control of a role (0 repeat label .. 8 remind button).
+    virtual QString gradientHint(int role) const = 0;
+    // A set of this kind was loaded (appended or replacing): its list is refreshed.
+    virtual void presetSetLoaded(TPresetKind kind, bool append) = 0;
 };
 
 class IMainForm
@@ -103,6 +126,8 @@ class IMainForm
     virtual void cursor(int32_t n) = 0;
     // The wheel reaches the main window first; it hands the step back to the active window.
     virtual void forwardMouseWheel(int32_t delta, bool leftButton) = 0;
+    // The active window's document; nullptr when none.
+    virtual TPaper *activePaper() const = 0;
 };
 
 // Installs the main window and answers the previous one (nullptr restores the headless one).
@@ -136,6 +161,16 @@ class CHeadlessToolForm : public IToolForm
     void UpdateNavigatorView() override { calls.push_back("UpdateNavigatorView"); }
     void FPreviewMakeImage() override { calls.push_back("FPreviewMakeImage"); }
     void clearInformationView() override { calls.push_back("clearInformationView"); }
+    CPenMethodMngr *penMethodSet() const override { return penMethods; }
+    CPenShapeMngr *penNibSet() const override { return penNibs; }
+    TSwatchMngr *swatchSet() const override { return swatches; }
+    CGradMngr *gradientSet() const override { return gradients; }
+    CToneMngr *toneSet() const override { return tones; }
+    TPaintParam *currentPaintParam() const override { return paintParam; }
+    TColorPickerValue ForegroundColor() const override { return foreground; }
+    TColorPickerValue BackgroundColor() const override { return background; }
+    QString gradientHint(int role) const override;
+    void presetSetLoaded(TPresetKind kind, bool append) override;
 
     TDrawWindow *window = nullptr;
     TToolSubKind subKind = TToolSubKind::tskDrawLocus;
@@ -152,6 +187,15 @@ class CHeadlessToolForm : public IToolForm
     float displayScale = 1;
     float displayRotation = 0;
     bool displayReversed = false;
+    CPenMethodMngr *penMethods = nullptr;
+    CPenShapeMngr *penNibs = nullptr;
+    TSwatchMngr *swatches = nullptr;
+    CGradMngr *gradients = nullptr;
+    CToneMngr *tones = nullptr;
+    TPaintParam *paintParam = nullptr;
+    TColorPickerValue foreground, background;
+    // The sets reported loaded: kind and append, in order.
+    std::vector<std::pair<TPresetKind, bool>> loadedSets;
 };
 
 // The main window with no window: records what it is told; the workspace, the paint level and
@@ -176,6 +220,9 @@ class CHeadlessMainForm : public IMainForm
     void cursor(int32_t n) override { cursors.push_back(n); }
     // Sends the wheel back to the active window, as the main window does.
     void forwardMouseWheel(int32_t delta, bool leftButton) override;
+    // The stored document, else the active window's.
+    TPaper *activePaper() const override;
+    TPaper *paper = nullptr;
 
     // The active window; nullptr: the last one made.
     TDrawWindow *active = nullptr;

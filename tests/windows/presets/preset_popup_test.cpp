@@ -1,0 +1,424 @@
+// The preset popup on real list views: its layout and the preview sizes, the menu as the list
+// allows it, the gradient and tone strips, the close button and the keys, the profile, deleting,
+// and the hooks that let a list view open it.
+#include "core/image/channel.h"
+#include "core/profile/app_profile.h"
+#include "paint/gradient/gradient_manager.h"
+#include "paint/palette/swatches.h"
+#include "paint/presets/pen_preset_managers.h"
+#include "paint/tone/tone_manager.h"
+#include "support/captured_messages.h"
+#include "ui/base/popup_menu.h"
+#include "ui/controls/item_picker.h"
+#include "ui/fields/num_mngr.h"
+#include "ui/lists/gradient_list_view.h"
+#include "ui/lists/pen_method_list_view.h"
+#include "ui/lists/preset_previews.h"
+#include "ui/lists/swatch_list_view.h"
+#include "ui/lists/tone_list_view.h"
+#include "windows/presets/preset_hooks.h"
+#include "windows/presets/preset_popup.h"
+#include "windows/shell_host.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+void fillGradients(CGradMngr &m, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const int idx = m.appendGrad(makeRGBA(uint8_t(i), 0, 0, 0), makeRGBA(255, 255, 255, 1));
+        m.getGrad(idx)->crsg->setName(QStringLiteral("g%1").arg(i));
+    }
+    m.setCurGrad(0);
+    m.setModified(false);
+}
+
+void fillPatterns(CToneMngr &m, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        TChannel ch(4, 4);
+        ch.PixelFill(uint8_t(40 * i));
+        const int idx = m.appendPattern(ch, 100, nullptr);
+        m.getPattern(idx)->setName(QStringLiteral("p%1").arg(i));
+    }
+    m.setCurPat(0);
+    m.setModified(false);
+}
+
+// The profile as it was (or none), put back afterwards.
+class ProfileScope
+{
+  public:
+    ProfileScope()
+    {
+        if (!gAppProfile) {
+            gAppProfile = std::make_unique<CAppProfile>();
+            m_made = true;
+        }
+        m_saved = *gAppProfile;
+    }
+    ~ProfileScope()
+    {
+        if (m_made)
+            gAppProfile.reset();
+        else
+            *gAppProfile = m_saved;
+    }
+
+  private:
+    CAppProfile m_saved;
+    bool m_made = false;
+};
+
+class HooksScope
+{
+  public:
+    HooksScope() : m_saved(listViewHooks()) {}
+    ~HooksScope() { listViewHooks() = m_saved; }
+
+  private:
+    TListViewHooks m_saved;
+};
+
+// A gradient list, its set, and a popup over it, never stored sizes in the profile.
+struct GradientRig
+{
+    GradientRig(bool special = false) : m(special)
+    {
+        gAppProfile->PopGradListSize = {-1, -1};
+        gAppProfile->PopGradPrevType = -1;
+        fillGradients(m, 5);
+        view.Attach(&m);
+        popup.reset(createGradientPopup(view, &m));
+    }
+    ProfileScope profile;
+    CGradMngr m;
+    TGradientListView view;
+    std::unique_ptr<TPresetPopupForm> popup;
+};
+
+QRect childRect(const QWidget *w)
+{
+    return w->geometry();
+}
+
+// Chooses a menu entry by running the menu through the runner.
+void chooseEntry(TPresetPopupForm &f, TPresetMenuEntry e, int *runs = nullptr)
+{
+    TPopupMenuRunner prev = installPopupMenuRunner([&](QMenu &, QPoint) {
+        if (runs)
+            ++*runs;
+        QAction *a = f.MenuEntry(e);
+        if (a->isEnabled())
+            a->trigger();
+        return a;
+    });
+    QTest::mousePress(f.Client(), Qt::LeftButton, {}, f.MenuButtonRect().center());
+    QTest::mouseRelease(f.Client(), Qt::LeftButton, {}, f.MenuButtonRect().center());
+    installPopupMenuRunner(prev);
+}
+
+// The mouse moved over a client point with no button held.
+void moveOver(TPresetPopupForm &f, QPoint pt)
+{
+    QMouseEvent ev(QEvent::MouseMove, pt, f.Client()->mapToGlobal(pt), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+    QApplication::sendEvent(f.Client(), &ev);
+}
+
+} // namespace
+
+TEST(PresetPopup, LayoutOfTheGradientPopup)
+{
+    GradientRig rig;
+    TPresetPopupForm &f = *rig.popup;
+    const QSize c = f.clientSize();
+    EXPECT_EQ(c, QSize(223, 97 + 120));
+    EXPECT_EQ(f.size(), c + QSize(8, 8));
+    EXPECT_EQ(f.minimumClientSize(), c);
+    const int W = c.width();
+    EXPECT_EQ(f.CloseButtonRect().topLeft(), QPoint(W - 13, 2));
+    EXPECT_EQ(f.MenuButtonRect().topLeft(), QPoint(W - 13, 20));
+    const QRect list = childRect(f.ListView());
+    EXPECT_EQ(list, QRect(0, 0, W - 15, c.height() - 120));
+    EXPECT_EQ(childRect(f.BtnGradLine()), QRect(2, list.bottom() + 3, 20, 16));
+    EXPECT_EQ(childRect(f.GradPreview()), QRect(0, list.bottom() + 23, W - 15, 96));
+    // Anchors: a wider, taller window widens the list and keeps the strip under it.
+    f.setClientExtent(W + 40, c.height() + 30);
+    EXPECT_EQ(childRect(f.ListView()), QRect(0, 0, W + 25, c.height() - 90));
+    EXPECT_EQ(childRect(f.BtnGradLine()).top(), list.bottom() + 33);
+    EXPECT_EQ(childRect(f.GradPreview()).width(), W + 25);
+}
+
+TEST(PresetPopup, PreviewSizesMoveOnlyThePreview)
+{
+    GradientRig rig;
+    TPresetPopupForm &f = *rig.popup;
+    const QSize c = f.clientSize();
+    const QRect list = childRect(f.ListView()), line = childRect(f.BtnGradLine());
+
+    chooseEntry(f, TPresetMenuEntry::PreviewHide);
+    EXPECT_EQ(f.clientSize(), c - QSize(0, 100));
+    EXPECT_EQ(f.minimumClientSize(), c - QSize(0, 100));
+    EXPECT_EQ(childRect(f.ListView()), list);
+    EXPECT_EQ(childRect(f.BtnGradLine()), line);
+    EXPECT_FALSE(f.GradPreview()->isVisibleTo(&f));
+    EXPECT_FALSE(f.UsePreview());
+
+    chooseEntry(f, TPresetMenuEntry::PreviewL);
+    EXPECT_EQ(f.clientSize(), c + QSize(0, 96));
+    EXPECT_EQ(childRect(f.ListView()), list);
+    EXPECT_EQ(childRect(f.BtnGradLine()), line);
+    EXPECT_EQ(childRect(f.GradPreview()), QRect(0, line.bottom() + 5, list.width(), 192));
+    chooseEntry(f, TPresetMenuEntry::PreviewL);
+    EXPECT_EQ(f.clientSize(), c + QSize(0, 96));
+}
+
+TEST(PresetPopup, TheMenuFollowsTheListAndTheKind)
+{
+    GradientRig rig;
+    TPresetPopupForm &f = *rig.popup;
+    f.PresetPopupMenuPopup();
+    EXPECT_EQ(f.MenuEntry(TPresetMenuEntry::ItemAppend)->text(),
+              QString::fromUtf8("新規グラデーション(&N)..."));
+    EXPECT_FALSE(f.MenuEntry(TPresetMenuEntry::DispAll)->isVisible());
+    EXPECT_TRUE(f.MenuEntry(TPresetMenuEntry::PreviewM)->isVisible());
+    EXPECT_TRUE(f.MenuEntry(TPresetMenuEntry::PreviewM)->isChecked());
+    EXPECT_FALSE(f.MenuEntry(TPresetMenuEntry::SetRevert)->isEnabled()) << "no file";
+    const TListViewTypes types = f.ListView()->SupportType();
+    for (size_t i = 0; i < kDispEntryTypes.size(); ++i)
+        EXPECT_EQ(f.MenuEntry(TPresetMenuEntry(int(TPresetMenuEntry::DispText) + int(i)))->isVisible(),
+                  types.contains(kDispEntryTypes[i]))
+            << i;
+
+    // A display entry sets the list's type; the swatch popup offers no preview entries.
+    chooseEntry(f, TPresetMenuEntry::DispListM);
+    EXPECT_EQ(f.ListView()->ListType(), lvListM);
+    ProfileScope profile;
+    TSwatchMngr sm;
+    sm.MakeDefault();
+    TSwatchListView sv;
+    sv.Attach(&sm);
+    std::unique_ptr<TPresetPopupForm> sp(createSwatchPopup(sv, &sm));
+    sp->PresetPopupMenuPopup();
+    EXPECT_FALSE(sp->MenuEntry(TPresetMenuEntry::PreviewM)->isVisible());
+    EXPECT_EQ(sp->MenuEntry(TPresetMenuEntry::SetSave)->text(), QString::fromUtf8("色見本を保存(&S)..."));
+}
+
+TEST(PresetPopup, TheGradientStripCarriesTheAttribute)
+{
+    GradientRig rig;
+    TPresetPopupForm &f = *rig.popup;
+    TGradientListView &list = *dynamic_cast<TGradientListView *>(f.ListView());
+    list.SetAliasAttr({true, gtRot, gmReturn, grEndless, 7});
+    f.ReadGradAttr();
+    EXPECT_TRUE(f.BtnGradRad()->Down());
+    EXPECT_FALSE(f.BtnGradLine()->Down());
+    EXPECT_TRUE(f.BtnGradRet()->Down());
+    EXPECT_TRUE(f.BtnGradInf()->Down());
+    EXPECT_FLOAT_EQ(f.NumGradRep()->Value(), 7);
+    const SGradAttr before = list.AliasAttr();
+    f.NumGradRep()->setValue(7); // an apply with nothing changed
+    f.BtnGradRet()->OnClick(f.BtnGradRet());
+    EXPECT_EQ(list.AliasAttr(), before);
+    f.NumGradRep()->setValue(3);
+    EXPECT_EQ(list.AliasAttr().gradRepCnt, 3);
+}
+
+TEST(PresetPopup, RemindIsDisabledAndUpForTheFixedGradient)
+{
+    GradientRig rig(true);
+    ASSERT_TRUE(rig.m.hasSpecialGrad());
+    ASSERT_TRUE(rig.m.isSpecialIdx(0)); // the fixed gradient comes first
+    rig.m.setCurGrad(0);
+    ASSERT_TRUE(rig.m.isUsingSpecialGrad());
+    rig.popup->ReadGradAttr();
+    EXPECT_FALSE(rig.popup->BtnGradRemind()->isEnabled());
+    EXPECT_FALSE(rig.popup->BtnGradRemind()->Down());
+}
+
+TEST(PresetPopup, TheCloseButtonNeedsPressAndReleaseOnIt)
+{
+    struct Case
+    {
+        const char *name;
+        bool pressOn, releaseOn;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"on it", true, true, true},
+        {"pressed elsewhere", false, true, false},
+        {"released outside", true, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        GradientRig rig;
+        TPresetPopupForm &f = *rig.popup;
+        f.ShowPopUp(0, 0, nullptr);
+        ASSERT_TRUE(f.Down());
+        const QPoint on = f.CloseButtonRect().center(), off = f.MenuButtonRect().bottomLeft() + QPoint(0, 8);
+        QTest::mousePress(f.Client(), Qt::LeftButton, {}, c.pressOn ? on : off);
+        QTest::mouseRelease(f.Client(), Qt::LeftButton, {}, c.releaseOn ? on : off);
+        EXPECT_EQ(f.Down(), !c.closes);
+        if (c.closes) {
+            EXPECT_EQ(f.PopupResult(), kavrin::mrOk);
+        }
+        f.ClosePopup();
+    }
+}
+
+TEST(PresetPopup, WithoutAMenuTheMenuButtonIsDisabled)
+{
+    GradientRig rig;
+    TPresetPopupForm &f = *rig.popup;
+    f.setPresetPopupMenu(nullptr);
+    int runs = 0;
+    chooseEntry(f, TPresetMenuEntry::PreviewHide, &runs);
+    EXPECT_EQ(runs, 0);
+    moveOver(f, f.MenuButtonRect().center());
+    EXPECT_EQ(f.ArrowState(), gsNone);
+    moveOver(f, f.CloseButtonRect().center());
+    EXPECT_EQ(f.CloseState(), gsActive);
+}
+
+TEST(PresetPopup, TheProfileKeepsTypeAndSizeButNotForSwatches)
+{
+    ProfileScope profile;
+    {
+        gAppProfile->PopGradListType = 42; // no list type at all
+        gAppProfile->PopGradListSize = {100, 50};   // below the minimum
+        gAppProfile->PopGradPrevType = pphSmall;
+        CGradMngr m;
+        fillGradients(m, 3);
+        TGradientListView view;
+        view.Attach(&m);
+        std::unique_ptr<TPresetPopupForm> f(createGradientPopup(view, &m));
+        EXPECT_EQ(f->ListView()->ListType(), lvIconM);
+        f->LoadSettings();
+        EXPECT_EQ(f->ListView()->ListType(), lvIconM);
+        EXPECT_EQ(f->PreviewHeight(), pphSmall);
+        EXPECT_EQ(f->clientSize(), f->minimumClientSize());
+        f->setClientExtent(300, 400);
+        f->ListView()->SetListType(lvListL);
+        f->SaveSettings();
+        EXPECT_EQ(gAppProfile->PopGradListSize, (sSize{300, 400}));
+        EXPECT_EQ(gAppProfile->PopGradListType, lvListL);
+        EXPECT_EQ(gAppProfile->PopGradPrevType, pphSmall);
+    }
+    const CAppProfile before = *gAppProfile;
+    TSwatchMngr sm;
+    sm.MakeDefault();
+    TSwatchListView sv;
+    sv.Attach(&sm);
+    std::unique_ptr<TPresetPopupForm> sp(createSwatchPopup(sv, &sm));
+    EXPECT_EQ(sp->ListView()->ListType(), lvIconS);
+    sp->LoadSettings();
+    sp->setClientExtent(400, 300);
+    sp->SaveSettings();
+    freePresetPopup(sp.release());
+    EXPECT_EQ(gAppProfile->PopBrushListSize, before.PopBrushListSize);
+    EXPECT_EQ(gAppProfile->PopGradListSize, before.PopGradListSize);
+    EXPECT_EQ(gAppProfile->PopGradListType, before.PopGradListType);
+    EXPECT_EQ(gAppProfile->PopToneListType, before.PopToneListType);
+}
+
+TEST(PresetPopup, DeletingAToneAsksFirst)
+{
+    ProfileScope profile;
+    CapturedMessages messages;
+    for (int answer : {kavrin::mrNo, kavrin::mrYes}) {
+        CToneMngr m;
+        fillPatterns(m, 3);
+        TToneListView view;
+        view.Attach(&m);
+        std::unique_ptr<TPresetPopupForm> f(createTonePopup(view, &m));
+        ASSERT_NE(f->NumToneScl(), nullptr);
+        messages.answer = answer;
+        messages.questions.clear();
+        chooseEntry(*f, TPresetMenuEntry::ItemDelete);
+        EXPECT_EQ(messages.questions, QStringList{QString::fromUtf8("選択されたトーンを削除してよろしいですか？")});
+        EXPECT_EQ(m.count(), answer == kavrin::mrYes ? 2 : 3);
+    }
+}
+
+TEST(PresetPopup, AListViewOpensThePopupThroughTheHooks)
+{
+    HooksScope hooks;
+    ProfileScope profile;
+    installPresetHooks();
+    for (int result : {kavrin::mrOk, kavrin::mrCancel}) {
+        SCOPED_TRACE(result);
+        CGradMngr m;
+        fillGradients(m, 4);
+        TGradientListView v;
+        v.SetSupportCommand({lvcSelect});
+        v.SetListType(lvDrop);
+        v.SetBounds(0, 0, 120, 36);
+        v.Attach(&m);
+        v.show();
+        QTest::mouseClick(&v, Qt::LeftButton, {}, QPoint(120 - 6, 18)); // the drop button
+        IListPopup *p = v.PopupForm();
+        ASSERT_NE(p, nullptr);
+        auto *f = dynamic_cast<TPresetPopupForm *>(p);
+        ASSERT_NE(f, nullptr);
+        EXPECT_EQ(f->OldIndex(), 0);
+        f->ListView()->SelectItem(2, true);
+        EXPECT_EQ(v.SelectIndex(), 2) << "the pick applies at once";
+        if (result == kavrin::mrOk)
+            f->closeWithResult(result);
+        else
+            QTest::keyClick(f, Qt::Key_Escape);
+        EXPECT_EQ(v.PopupForm(), nullptr);
+        EXPECT_EQ(v.SelectIndex(), result == kavrin::mrOk ? 2 : 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST(PresetPopup, NoBrushPopupWithoutBrushes)
+{
+    ProfileScope profile;
+    CPenMethodMngr empty;
+    TPenMethodListView view;
+    EXPECT_EQ(createPenMethodPopup(view, &empty), nullptr);
+    EXPECT_EQ(createPenMethodPopup(view, nullptr), nullptr);
+}
+
+TEST(PresetPopupRoundTrip, RevertReloadsTheWrittenSet)
+{
+    ProfileScope profile;
+    CapturedMessages messages;
+    auto &tool = dynamic_cast<CHeadlessToolForm &>(mainForm().toolForm());
+    tool.loadedSets.clear();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tones.qts"));
+    CToneMngr m;
+    fillPatterns(m, 3);
+    ASSERT_TRUE(m.save(path));
+    ASSERT_EQ(m.LastPath(), path);
+    TToneListView view;
+    view.Attach(&m);
+    std::unique_ptr<TPresetPopupForm> f(createTonePopup(view, &m));
+    f->PresetPopupMenuPopup();
+    EXPECT_FALSE(f->MenuEntry(TPresetMenuEntry::SetRevert)->isEnabled()) << "not modified";
+
+    messages.answer = kavrin::mrYes;
+    chooseEntry(*f, TPresetMenuEntry::ItemDelete);
+    ASSERT_EQ(m.count(), 2);
+    ASSERT_TRUE(f->ListView()->Modified());
+    chooseEntry(*f, TPresetMenuEntry::SetRevert);
+    ASSERT_EQ(m.count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(m.getPattern(i)->name(), QStringLiteral("p%1").arg(i));
+    ASSERT_EQ(tool.loadedSets.size(), 1u);
+    EXPECT_EQ(tool.loadedSets[0], std::make_pair(TPresetKind::Tone, false));
+}
