@@ -4,6 +4,7 @@
 #include "document/files/native_image.h"
 #include "document/paper/paper.h"
 #include "platform/system/environment.h"
+#include "platform/system/file_stream.h"
 
 #include <QFileInfo>
 #include <QImageWriter>
@@ -224,13 +225,7 @@ bool writePicture(const QImage &picture, const QString &path)
         file.cancelWriting();
         return false;
     }
-    // The buffer's last bytes are flushed first: a short write there must not be committed.
-    if (!file.flush()) {
-        fail(path, QStringLiteral("cannot be written (%1)").arg(file.errorString()));
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
+    if (!commitSaveFile(file)) {
         fail(path, QStringLiteral("cannot be written (%1)").arg(file.errorString()));
         return false;
     }

@@ -1,7 +1,10 @@
 #include "app/shortcuts/shortcut_file.h"
 
+#include "platform/system/file_stream.h"
+
 #include "app/shortcuts/shortcut_manager.h"
 #include "platform/desktop/messages.h"
+#include "platform/system/file_stream.h"
 #include "ui/dialogs/file_dialogs.h"
 
 #include <QDir>
@@ -133,10 +136,12 @@ bool writeShortCutFile(const QString &path, const CShortCutMngr &mngr, int &stat
         xml.writeAttribute(QStringLiteral("Alt"), boolText(o.FAlt));
     }
     xml.writeEndDocument();
-    // Flushed here: a write that fails only in commit's own flush would still be renamed over
-    // the old file.
-    if (xml.hasError() || !file.flush() || !file.commit()) {
+    if (xml.hasError()) {
         file.cancelWriting();
+        status = kStatusWriteFailed;
+        return false;
+    }
+    if (!commitSaveFile(file)) {
         status = kStatusWriteFailed;
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include "core/image/channel.h"
 #include "platform/desktop/messages.h"
+#include "support/preset_fixtures.h"
 #include "support/captured_messages.h"
 #include "ui/base/drag_manager.h"
 #include "ui/forms/base_forms.h"
@@ -23,43 +24,6 @@ namespace {
 
 const TListViewCommandTypes kEdit{lvcSelect, lvcMove,   lvcAppend, lvcInsert, lvcDelete,
                                   lvcDrag,   lvcDrop,   lvcEditDialog};
-
-// Gradients named "g0", "g1", ... after the fixed one when special.
-void fillGradients(CGradMngr &m, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        const int idx = m.appendGrad(makeRGBA(uint8_t(i), 0, 0, 0), makeRGBA(255, 255, 255, 1));
-        m.getGrad(idx)->crsg->setName(QStringLiteral("g%1").arg(i));
-    }
-    m.setCurGrad(0);
-    m.setModified(false);
-}
-
-// Plain 4 x 4 patterns named "p0", "p1", ... of the grey value 40 i.
-void fillPatterns(CToneMngr &m, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        TChannel ch(4, 4);
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 4; ++x)
-                *ch.seek8(x, y) = uint8_t(40 * i);
-        const int idx = m.appendPattern(ch, 100, nullptr);
-        m.getPattern(idx)->setName(QStringLiteral("p%1").arg(i));
-    }
-    m.setCurPat(0);
-    m.setModified(false);
-}
-
-// Puts the hooks back as they were when the test ends.
-class HooksScope
-{
-  public:
-    HooksScope() : m_saved(listViewHooks()) {}
-    ~HooksScope() { listViewHooks() = m_saved; }
-
-  private:
-    TListViewHooks m_saved;
-};
 
 } // namespace
 

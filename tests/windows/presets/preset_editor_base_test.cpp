@@ -2,6 +2,7 @@
 // that never closes, the menu's states and actions, and the settings hooks around the modal run.
 #include "core/image/channel.h"
 #include "paint/tone/tone_manager.h"
+#include "support/preset_fixtures.h"
 #include "support/captured_messages.h"
 #include "ui/dialogs/paint_box.h"
 #include "ui/fields/path_label.h"
@@ -45,17 +46,6 @@ class ToneEditor : public TFormPresetEditor
     QString path;
     std::vector<std::string> log;
 };
-
-void fillPatterns(CToneMngr &m, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        TChannel ch(4, 4);
-        ch.PixelFill(uint8_t(40 * i));
-        m.appendPattern(ch, 100, nullptr);
-    }
-    m.setCurPat(0);
-    m.setModified(false);
-}
 
 class ScopedRunner
 {

@@ -7,6 +7,7 @@
 #include "paint/palette/swatches.h"
 #include "paint/presets/pen_preset_managers.h"
 #include "paint/tone/tone_manager.h"
+#include "support/preset_fixtures.h"
 #include "support/captured_messages.h"
 #include "ui/base/popup_menu.h"
 #include "ui/controls/item_picker.h"
@@ -33,28 +34,6 @@
 
 namespace {
 
-void fillGradients(CGradMngr &m, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        const int idx = m.appendGrad(makeRGBA(uint8_t(i), 0, 0, 0), makeRGBA(255, 255, 255, 1));
-        m.getGrad(idx)->crsg->setName(QStringLiteral("g%1").arg(i));
-    }
-    m.setCurGrad(0);
-    m.setModified(false);
-}
-
-void fillPatterns(CToneMngr &m, int n)
-{
-    for (int i = 0; i < n; ++i) {
-        TChannel ch(4, 4);
-        ch.PixelFill(uint8_t(40 * i));
-        const int idx = m.appendPattern(ch, 100, nullptr);
-        m.getPattern(idx)->setName(QStringLiteral("p%1").arg(i));
-    }
-    m.setCurPat(0);
-    m.setModified(false);
-}
-
 // The profile as it was (or none), put back afterwards.
 class ProfileScope
 {
@@ -78,16 +57,6 @@ class ProfileScope
   private:
     CAppProfile m_saved;
     bool m_made = false;
-};
-
-class HooksScope
-{
-  public:
-    HooksScope() : m_saved(listViewHooks()) {}
-    ~HooksScope() { listViewHooks() = m_saved; }
-
-  private:
-    TListViewHooks m_saved;
 };
 
 // A gradient list, its set, and a popup over it, never stored sizes in the profile.
