@@ -1,7 +1,5 @@
 #include "app/shortcuts/shortcut_file.h"
 
-#include "platform/system/file_stream.h"
-
 #include "app/shortcuts/shortcut_manager.h"
 #include "platform/desktop/messages.h"
 #include "platform/system/file_stream.h"
