@@ -171,6 +171,5 @@ int main(int argc, char **argv)
         return rc;
     if (cmd == QStringLiteral("resave"))
         return tool::saveLayeredFile(out, *paper);
-    UpdateVRAM(*paper, false, true);
     return writePng(*paper, out) ? 0 : 3;
 }

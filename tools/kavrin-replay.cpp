@@ -125,7 +125,6 @@ int playLegacy(const QString &path, const QString &out, bool dump)
         tool::fail(path, QStringLiteral("the stream made no canvas"));
         rc = 3;
     } else {
-        UpdateVRAM(*paper, false, true);
         if (!writePng(*paper, out))
             rc = 4;
     }
@@ -265,7 +264,6 @@ int main(int argc, char **argv)
     if (dump)
         for (const auto &[name, n] : counts)
             std::printf("%s\t%d\n", name.c_str(), n);
-    UpdateVRAM(*paper, false, true);
     if (rc == 0 && !writePng(*paper, parser.value(QStringLiteral("o"))))
         rc = 4;
     owner.eventPlaying = false;
