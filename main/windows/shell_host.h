@@ -54,6 +54,20 @@ struct SWorkspace
     int32_t fullScreenWidth = 1920;
 };
 
+// The tool window's gradient controls whose hints the gradient popup copies to its controls of
+// the same role, in the tool window's order.
+enum TGradientHintRole : int
+{
+    ghrLblGradRep,
+    ghrEdtGradRep,
+    ghrBtnGradInf,
+    ghrBtnGradLine,
+    ghrBtnGradRad,
+    ghrBtnGradCir,
+    ghrBtnGradRet,
+    ghrBtnGradRemind,
+};
+
 class IToolForm
 {
   public:
@@ -96,7 +110,7 @@ class IToolForm
     virtual TPaintParam *currentPaintParam() const = 0;
     virtual TColorPickerValue ForegroundColor() const = 0;
     virtual TColorPickerValue BackgroundColor() const = 0;
-    // The hint of the gradient control of a role (0 repeat label .. 8 remind button).
+    // The hint of the gradient control of a role (TGradientHintRole).
     virtual QString gradientHint(int role) const = 0;
     // A set of this kind was loaded (appended or replacing): its list is refreshed.
     virtual void presetSetLoaded(TPresetKind kind, bool append) = 0;

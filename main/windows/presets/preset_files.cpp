@@ -15,67 +15,121 @@
 
 #include <QFileInfo>
 
+#include <functional>
+
 namespace {
 
-// The collection behind the list and what reading and writing it take.
+// What reading and writing one set takes; empty functions for none.
 struct SSetAccess
 {
+    TPresetKind kind = TPresetKind::Other;
     QString lastPath;
-    TOpenFilterType openType = ofPenMethodsR, saveType = ofPenMethodsW;
     std::function<bool(const QString &, bool)> load;
     std::function<bool(const QString &)> save;
 };
 
 template <class M>
-SSetAccess accessOf(M *m, TOpenFilterType r, TOpenFilterType w)
+SSetAccess accessOf(TPresetKind kind, M *m)
 {
     if (!m)
         return {};
-    return {m->LastPath(), r, w, [m](const QString &p, bool a) { return m->load(p, a); },
+    return {kind, m->LastPath(), [m](const QString &p, bool a) { return m->load(p, a); },
             [m](const QString &p) { return m->save(p); }};
 }
 
-SSetAccess setAccess(const TqZListView &list)
+SSetAccess setAccess(const TPresetSetRef &manager)
 {
-    if (auto *v = dynamic_cast<const TPenMethodListView *>(&list))
-        return accessOf(v->Manager(), ofPenMethodsR, ofPenMethodsW);
-    if (auto *v = dynamic_cast<const TPenNibListView *>(&list))
-        return accessOf(v->Manager(), ofPenShapesR, ofPenShapesW);
-    if (auto *v = dynamic_cast<const TGradientListView *>(&list))
-        return accessOf(v->Manager(), ofGradientsR, ofGradientsW);
-    if (auto *v = dynamic_cast<const TToneListView *>(&list))
-        return accessOf(v->Manager(), ofScreenTonesR, ofScreenTonesW);
-    if (auto *v = dynamic_cast<const TSwatchListView *>(&list)) {
-        TSwatchMngr *m = v->Manager();
-        if (!m)
-            return {};
-        return {m->LastPath(), ofColorPalettesR, ofColorPalettesW,
-                [m](const QString &p, bool a) { return m->Load(p, a); },
-                [m](const QString &p) { return m->Save(p); }};
+    struct Visitor
+    {
+        SSetAccess operator()(std::monostate) const { return {}; }
+        SSetAccess operator()(CPenMethodMngr *m) const { return accessOf(TPresetKind::PenMethod, m); }
+        SSetAccess operator()(CPenShapeMngr *m) const { return accessOf(TPresetKind::PenNib, m); }
+        SSetAccess operator()(CGradMngr *m) const { return accessOf(TPresetKind::Gradient, m); }
+        SSetAccess operator()(CToneMngr *m) const { return accessOf(TPresetKind::Tone, m); }
+        // The swatch set spells its reading and writing in capitals.
+        SSetAccess operator()(TSwatchMngr *m) const
+        {
+            if (!m)
+                return {};
+            return {TPresetKind::Swatch, m->LastPath(),
+                    [m](const QString &p, bool a) { return m->Load(p, a); },
+                    [m](const QString &p) { return m->Save(p); }};
+        }
+    };
+    return std::visit(Visitor{}, manager);
+}
+
+// The open and save dialogs' file types of a kind.
+bool fileTypes(TPresetKind kind, TOpenFilterType &open, TOpenFilterType &save)
+{
+    switch (kind) {
+    case TPresetKind::PenMethod:
+        open = ofPenMethodsR, save = ofPenMethodsW;
+        return true;
+    case TPresetKind::PenNib:
+        open = ofPenShapesR, save = ofPenShapesW;
+        return true;
+    case TPresetKind::Swatch:
+        open = ofColorPalettesR, save = ofColorPalettesW;
+        return true;
+    case TPresetKind::Gradient:
+        open = ofGradientsR, save = ofGradientsW;
+        return true;
+    case TPresetKind::Tone:
+        open = ofScreenTonesR, save = ofScreenTonesW;
+        return true;
+    default:
+        return false;
     }
-    return {};
+}
+
+// The manager's access when it is one of the kind, else none.
+SSetAccess kindAccess(TPresetKind kind, const TPresetSetRef &manager, TOpenFilterType &open,
+                      TOpenFilterType &save)
+{
+    SSetAccess a = setAccess(manager);
+    if (!a.load || a.kind != kind || !fileTypes(kind, open, save))
+        return {};
+    return a;
 }
 
 } // namespace
 
-QString presetSetPath(const TqZListView &list)
+TPresetSetRef presetSetOf(const TqZListView &list)
 {
-    return setAccess(list).lastPath;
+    if (auto *v = dynamic_cast<const TPenMethodListView *>(&list))
+        return v->Manager();
+    if (auto *v = dynamic_cast<const TPenNibListView *>(&list))
+        return v->Manager();
+    if (auto *v = dynamic_cast<const TSwatchListView *>(&list))
+        return v->Manager();
+    if (auto *v = dynamic_cast<const TGradientListView *>(&list))
+        return v->Manager();
+    if (auto *v = dynamic_cast<const TToneListView *>(&list))
+        return v->Manager();
+    return {};
 }
 
-bool presetSetFileExists(const TqZListView &list)
+QString presetSetPath(const TPresetSetRef &manager)
 {
-    const QString p = presetSetPath(list);
+    return setAccess(manager).lastPath;
+}
+
+bool presetSetFileExists(const TPresetSetRef &manager)
+{
+    const QString p = presetSetPath(manager);
     return !p.isEmpty() && QFileInfo(p).isFile();
 }
 
-bool loadPresetSet(TPresetKind kind, TqZListView &list, const QString &path, bool append)
+bool loadPresetSet(TPresetKind kind, const TPresetSetRef &manager, const QString &path,
+                   bool append)
 {
-    SSetAccess a = setAccess(list);
+    TOpenFilterType open{}, save{};
+    const SSetAccess a = kindAccess(kind, manager, open, save);
     if (!a.load)
         return false;
     QString file = path;
-    if (file.isEmpty() && !execFileDialog(file, a.openType, a.lastPath))
+    if (file.isEmpty() && !execFileDialog(file, open, a.lastPath))
         return false;
     if (!a.load(file, append))
         return false;
@@ -83,11 +137,12 @@ bool loadPresetSet(TPresetKind kind, TqZListView &list, const QString &path, boo
     return true;
 }
 
-bool savePresetSet(TPresetKind, TqZListView &list)
+bool savePresetSet(TPresetKind kind, const TPresetSetRef &manager)
 {
-    SSetAccess a = setAccess(list);
+    TOpenFilterType open{}, save{};
+    const SSetAccess a = kindAccess(kind, manager, open, save);
     QString file;
-    if (!a.save || !execFileDialog(file, a.saveType, a.lastPath))
+    if (!a.save || !execFileDialog(file, save, a.lastPath))
         return false;
     return a.save(file);
 }

@@ -19,6 +19,7 @@
 #include "ui/lists/swatch_list_view.h"
 #include "ui/lists/tone_list_view.h"
 #include "windows/presets/preset_files.h"
+#include "windows/shell_host.h"
 
 #include <QMenu>
 #include <QMouseEvent>
@@ -495,7 +496,7 @@ void TPresetPopupForm::PresetPopupMenuPopup()
     in.dispAll = FDispAll;
     in.supportPreview = FSupportPreview;
     in.preview = FPreviewHeight;
-    in.setFileExists = presetSetFileExists(l);
+    in.setFileExists = presetSetFileExists(presetSetOf(l));
     in.modified = l.Modified();
     const auto state = presetMenuState(in);
     for (size_t i = 0; i < state.size(); ++i) {
@@ -553,19 +554,21 @@ void TPresetPopupForm::MenuSetChange(TPresetMenuEntry e)
     const TPresetKind kind = Kind();
     if (!presetKindInfo(kind).hasSetFile)
         return;
+    const TPresetSetRef set = presetSetOf(*FListView);
     bool loaded = false;
     switch (e) {
     case E::SetRevert:
-        loaded = loadPresetSet(kind, *FListView, presetSetPath(*FListView), false);
+        // An empty path would open the dialog instead of reverting.
+        loaded = presetSetFileExists(set) && loadPresetSet(kind, set, presetSetPath(set), false);
         break;
     case E::SetAppend:
-        loaded = loadPresetSet(kind, *FListView, QString(), true);
+        loaded = loadPresetSet(kind, set, QString(), true);
         break;
     case E::SetOpen:
-        loaded = loadPresetSet(kind, *FListView, QString(), false);
+        loaded = loadPresetSet(kind, set, QString(), false);
         break;
     case E::SetSave:
-        savePresetSet(kind, *FListView);
+        savePresetSet(kind, set);
         break;
     default:
         break;
@@ -654,6 +657,15 @@ void TPresetPopupForm::CreateGradientStrip()
                                                        FBtnGradInf, FBtnGradRemind})
         anchor(w, true, false, false, true);
     anchor(FGradPreview, true, false, true, true);
+    const std::pair<TGraphicControl *, TGradientHintRole> hints[] = {
+        {FLblGradRep, ghrLblGradRep},   {FEdtGradRep, ghrEdtGradRep},
+        {FBtnGradInf, ghrBtnGradInf},   {FBtnGradLine, ghrBtnGradLine},
+        {FBtnGradRad, ghrBtnGradRad},   {FBtnGradCir, ghrBtnGradCir},
+        {FBtnGradRet, ghrBtnGradRet},   {FBtnGradRemind, ghrBtnGradRemind},
+    };
+    const IToolForm &tool = mainForm().toolForm();
+    for (const auto &[control, role] : hints)
+        control->setHint(tool.gradientHint(role));
     FNumGradRep->OnChange = [this](QObject *) { ApplyGradAttr(); };
     for (TqZGlyphButton *b : {FBtnGradLine, FBtnGradRad, FBtnGradCir, FBtnGradRet, FBtnGradInf,
                               FBtnGradRemind})

@@ -73,6 +73,7 @@ class TPresetPopupForm : public TPopupBaseForm, public IListPopup
 
     // The gradient strip (nullptr in the other popups).
     TNumMngr *NumGradRep() const { return FNumGradRep; }
+    TqZGlyphLabel *LblGradRep() const { return FLblGradRep; }
     TNumLabelEditPopup *EdtGradRep() const { return FEdtGradRep; }
     TqZGlyphButton *BtnGradLine() const { return FBtnGradLine; }
     TqZGlyphButton *BtnGradRad() const { return FBtnGradRad; }

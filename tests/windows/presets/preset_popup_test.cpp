@@ -12,24 +12,30 @@
 #include "ui/base/popup_menu.h"
 #include "ui/controls/item_picker.h"
 #include "ui/fields/num_mngr.h"
+#include "ui/fields/popup_sliders.h"
+#include "ui/graphics/glyph_manager.h"
 #include "ui/lists/gradient_list_view.h"
 #include "ui/lists/pen_method_list_view.h"
 #include "ui/lists/preset_previews.h"
 #include "ui/lists/swatch_list_view.h"
 #include "ui/lists/tone_list_view.h"
+#include "windows/presets/preset_files.h"
 #include "windows/presets/preset_hooks.h"
 #include "windows/presets/preset_popup.h"
 #include "windows/shell_host.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMouseEvent>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -103,6 +109,28 @@ void moveOver(TPresetPopupForm &f, QPoint pt)
     QMouseEvent ev(QEvent::MouseMove, pt, f.Client()->mapToGlobal(pt), Qt::NoButton, Qt::NoButton,
                    Qt::NoModifier);
     QApplication::sendEvent(f.Client(), &ev);
+}
+
+// Runs drive on the file dialog the next call opens and counts it; a dialog drive leaves open is
+// cancelled, so that the call always returns.
+void whenFileDialogOpens(std::function<void(QFileDialog &)> drive, int &opened)
+{
+    QTimer::singleShot(0, [drive, &opened] {
+        auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!d)
+            return;
+        ++opened;
+        drive(*d);
+        if (d->isVisible())
+            d->reject();
+    });
+}
+
+// Chooses path in the dialog as a user does.
+void choose(QFileDialog &d, const QString &path)
+{
+    d.selectFile(path);
+    static_cast<QDialog &>(d).accept();
 }
 
 } // namespace
@@ -204,6 +232,22 @@ TEST(PresetPopup, TheGradientStripCarriesTheAttribute)
     EXPECT_EQ(list.AliasAttr().gradRepCnt, 3);
 }
 
+TEST(PresetPopup, TheGradientStripTakesTheToolWindowsHints)
+{
+    GradientRig rig;
+    TPresetPopupForm &f = *rig.popup;
+    const std::pair<const TGraphicControl *, TGradientHintRole> cases[] = {
+        {f.LblGradRep(), ghrLblGradRep},  {f.EdtGradRep(), ghrEdtGradRep},
+        {f.BtnGradInf(), ghrBtnGradInf},  {f.BtnGradLine(), ghrBtnGradLine},
+        {f.BtnGradRad(), ghrBtnGradRad},  {f.BtnGradCir(), ghrBtnGradCir},
+        {f.BtnGradRet(), ghrBtnGradRet},  {f.BtnGradRemind(), ghrBtnGradRemind},
+    };
+    // The headless tool window answers a different hint for every role, so a swap shows.
+    const IToolForm &tool = mainForm().toolForm();
+    for (const auto &[control, role] : cases)
+        EXPECT_EQ(control->hint(), tool.gradientHint(role)) << role;
+}
+
 TEST(PresetPopup, RemindIsDisabledAndUpForTheFixedGradient)
 {
     GradientRig rig(true);
@@ -243,6 +287,26 @@ TEST(PresetPopup, TheCloseButtonNeedsPressAndReleaseOnIt)
             EXPECT_EQ(f.PopupResult(), kavrin::mrOk);
         }
         f.ClosePopup();
+    }
+}
+
+TEST(PresetPopup, EscapeCancelsWhileTheOtherKeysKeep)
+{
+    const struct
+    {
+        Qt::Key key;
+        int result;
+    } cases[] = {{Qt::Key_Escape, kavrin::mrCancel}, {Qt::Key_Return, kavrin::mrOk},
+                 {Qt::Key_Space, kavrin::mrOk}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.key);
+        GradientRig rig;
+        TPresetPopupForm &f = *rig.popup;
+        f.ShowPopUp(0, 0, nullptr);
+        ASSERT_TRUE(f.Down());
+        QTest::keyClick(f.ListView(), c.key); // where the keys land while the popup is open
+        EXPECT_FALSE(f.Down());
+        EXPECT_EQ(f.PopupResult(), c.result);
     }
 }
 
@@ -390,4 +454,49 @@ TEST(PresetPopupRoundTrip, RevertReloadsTheWrittenSet)
         EXPECT_EQ(m.getPattern(i)->name(), QStringLiteral("p%1").arg(i));
     ASSERT_EQ(tool.loadedSets.size(), 1u);
     EXPECT_EQ(tool.loadedSets[0], std::make_pair(TPresetKind::Tone, false));
+}
+
+TEST(PresetPopupRoundTrip, SetFilesThroughTheDialogs)
+{
+    ProfileScope profile;
+    CapturedMessages messages;
+    auto &tool = dynamic_cast<CHeadlessToolForm &>(mainForm().toolForm());
+    tool.loadedSets.clear();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grads.qgs"));
+    CGradMngr m;
+    fillGradients(m, 3);
+    int opened = 0;
+
+    whenFileDialogOpens([&](QFileDialog &d) { choose(d, path); }, opened);
+    ASSERT_TRUE(savePresetSet(TPresetKind::Gradient, &m));
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(presetSetFileExists(&m));
+    EXPECT_TRUE(tool.loadedSets.empty()) << "a save reports no load";
+
+    // Cancelled: nothing read, nothing reported.
+    whenFileDialogOpens([](QFileDialog &) {}, opened);
+    EXPECT_FALSE(loadPresetSet(TPresetKind::Gradient, &m, QString(), true));
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(m.count(), 3);
+    EXPECT_TRUE(tool.loadedSets.empty());
+
+    whenFileDialogOpens([&](QFileDialog &d) { choose(d, path); }, opened);
+    ASSERT_TRUE(loadPresetSet(TPresetKind::Gradient, &m, QString(), true));
+    EXPECT_EQ(m.count(), 6);
+    ASSERT_EQ(tool.loadedSets.size(), 1u);
+    EXPECT_EQ(tool.loadedSets[0], std::make_pair(TPresetKind::Gradient, true));
+
+    // By path, replacing; a manager of another kind or none is refused before any dialog.
+    ASSERT_TRUE(loadPresetSet(TPresetKind::Gradient, &m, path, false));
+    EXPECT_EQ(m.count(), 3);
+    EXPECT_EQ(tool.loadedSets.back(), std::make_pair(TPresetKind::Gradient, false));
+    whenFileDialogOpens([&](QFileDialog &d) { choose(d, path); }, opened);
+    EXPECT_FALSE(loadPresetSet(TPresetKind::Tone, &m, QString(), false));
+    EXPECT_FALSE(loadPresetSet(TPresetKind::Gradient, static_cast<CGradMngr *>(nullptr), path, false));
+    EXPECT_FALSE(savePresetSet(TPresetKind::Other, TPresetSetRef{}));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(opened, 2 + 1) << "no dialog for a refused set";
+    EXPECT_EQ(tool.loadedSets.size(), 2u);
+    EXPECT_TRUE(messages.warnings.isEmpty());
 }
