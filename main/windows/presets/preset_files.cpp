@@ -16,6 +16,7 @@
 #include <QFileInfo>
 
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -59,28 +60,25 @@ SSetAccess setAccess(const TPresetSetRef &manager)
     return std::visit(Visitor{}, manager);
 }
 
-// The open and save dialogs' file types of a kind.
+// The open and save dialogs' file types, by kind up to Tone (Other has none).
+struct SFileTypes
+{
+    TOpenFilterType open, save;
+};
+constexpr SFileTypes kFileTypes[] = {
+    {ofPenMethodsR, ofPenMethodsW},       {ofPenShapesR, ofPenShapesW},
+    {ofColorPalettesR, ofColorPalettesW}, {ofGradientsR, ofGradientsW},
+    {ofScreenTonesR, ofScreenTonesW},
+};
+static_assert(std::size(kFileTypes) == size_t(TPresetKind::Other));
+
 bool fileTypes(TPresetKind kind, TOpenFilterType &open, TOpenFilterType &save)
 {
-    switch (kind) {
-    case TPresetKind::PenMethod:
-        open = ofPenMethodsR, save = ofPenMethodsW;
-        return true;
-    case TPresetKind::PenNib:
-        open = ofPenShapesR, save = ofPenShapesW;
-        return true;
-    case TPresetKind::Swatch:
-        open = ofColorPalettesR, save = ofColorPalettesW;
-        return true;
-    case TPresetKind::Gradient:
-        open = ofGradientsR, save = ofGradientsW;
-        return true;
-    case TPresetKind::Tone:
-        open = ofScreenTonesR, save = ofScreenTonesW;
-        return true;
-    default:
+    if (size_t(kind) >= std::size(kFileTypes))
         return false;
-    }
+    open = kFileTypes[size_t(kind)].open;
+    save = kFileTypes[size_t(kind)].save;
+    return true;
 }
 
 // The manager's access when it is one of the kind, else none.

@@ -260,18 +260,25 @@ TEST(PresetPopup, RemindIsDisabledAndUpForTheFixedGradient)
     EXPECT_FALSE(rig.popup->BtnGradRemind()->Down());
 }
 
-TEST(PresetPopup, TheCloseButtonNeedsPressAndReleaseOnIt)
+TEST(PresetPopup, EachWayOfClosingGivesItsResult)
 {
+    // The close button needs press and release on it; Escape restores, the other keys keep.
+    enum Press { Click, Key };
     struct Case
     {
         const char *name;
-        bool pressOn, releaseOn;
-        bool closes;
+        Press how;
+        bool pressOn, releaseOn; // on the close button (clicks)
+        Qt::Key key;
+        int result; // 0: stays open
     };
     const Case cases[] = {
-        {"on it", true, true, true},
-        {"pressed elsewhere", false, true, false},
-        {"released outside", true, false, false},
+        {"on it", Click, true, true, Qt::Key_unknown, kavrin::mrOk},
+        {"pressed elsewhere", Click, false, true, Qt::Key_unknown, 0},
+        {"released outside", Click, true, false, Qt::Key_unknown, 0},
+        {"Escape", Key, false, false, Qt::Key_Escape, kavrin::mrCancel},
+        {"Enter", Key, false, false, Qt::Key_Return, kavrin::mrOk},
+        {"Space", Key, false, false, Qt::Key_Space, kavrin::mrOk},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -279,34 +286,19 @@ TEST(PresetPopup, TheCloseButtonNeedsPressAndReleaseOnIt)
         TPresetPopupForm &f = *rig.popup;
         f.ShowPopUp(0, 0, nullptr);
         ASSERT_TRUE(f.Down());
-        const QPoint on = f.CloseButtonRect().center(), off = f.MenuButtonRect().bottomLeft() + QPoint(0, 8);
-        QTest::mousePress(f.Client(), Qt::LeftButton, {}, c.pressOn ? on : off);
-        QTest::mouseRelease(f.Client(), Qt::LeftButton, {}, c.releaseOn ? on : off);
-        EXPECT_EQ(f.Down(), !c.closes);
-        if (c.closes) {
-            EXPECT_EQ(f.PopupResult(), kavrin::mrOk);
+        if (c.how == Click) {
+            const QPoint on = f.CloseButtonRect().center(),
+                         off = f.MenuButtonRect().bottomLeft() + QPoint(0, 8);
+            QTest::mousePress(f.Client(), Qt::LeftButton, {}, c.pressOn ? on : off);
+            QTest::mouseRelease(f.Client(), Qt::LeftButton, {}, c.releaseOn ? on : off);
+        } else {
+            QTest::keyClick(f.ListView(), c.key); // where the keys land while it is open
+        }
+        EXPECT_EQ(f.Down(), c.result == 0);
+        if (c.result != 0) {
+            EXPECT_EQ(f.PopupResult(), c.result);
         }
         f.ClosePopup();
-    }
-}
-
-TEST(PresetPopup, EscapeCancelsWhileTheOtherKeysKeep)
-{
-    const struct
-    {
-        Qt::Key key;
-        int result;
-    } cases[] = {{Qt::Key_Escape, kavrin::mrCancel}, {Qt::Key_Return, kavrin::mrOk},
-                 {Qt::Key_Space, kavrin::mrOk}};
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.key);
-        GradientRig rig;
-        TPresetPopupForm &f = *rig.popup;
-        f.ShowPopUp(0, 0, nullptr);
-        ASSERT_TRUE(f.Down());
-        QTest::keyClick(f.ListView(), c.key); // where the keys land while the popup is open
-        EXPECT_FALSE(f.Down());
-        EXPECT_EQ(f.PopupResult(), c.result);
     }
 }
 
@@ -426,13 +418,20 @@ TEST(PresetPopup, NoBrushPopupWithoutBrushes)
     EXPECT_EQ(createPenMethodPopup(view, nullptr), nullptr);
 }
 
-TEST(PresetPopupRoundTrip, RevertReloadsTheWrittenSet)
+// Set files in a temporary folder; the tool window's record of loaded sets starts empty.
+class PresetPopupRoundTrip : public ::testing::Test
 {
+  protected:
+    void SetUp() override { tool.loadedSets.clear(); }
+
     ProfileScope profile;
     CapturedMessages messages;
-    auto &tool = dynamic_cast<CHeadlessToolForm &>(mainForm().toolForm());
-    tool.loadedSets.clear();
+    CHeadlessToolForm &tool = dynamic_cast<CHeadlessToolForm &>(mainForm().toolForm());
     QTemporaryDir dir;
+};
+
+TEST_F(PresetPopupRoundTrip, RevertReloadsTheWrittenSet)
+{
     const QString path = dir.filePath(QStringLiteral("tones.qts"));
     CToneMngr m;
     fillPatterns(m, 3);
@@ -456,13 +455,8 @@ TEST(PresetPopupRoundTrip, RevertReloadsTheWrittenSet)
     EXPECT_EQ(tool.loadedSets[0], std::make_pair(TPresetKind::Tone, false));
 }
 
-TEST(PresetPopupRoundTrip, SetFilesThroughTheDialogs)
+TEST_F(PresetPopupRoundTrip, SetFilesThroughTheDialogs)
 {
-    ProfileScope profile;
-    CapturedMessages messages;
-    auto &tool = dynamic_cast<CHeadlessToolForm &>(mainForm().toolForm());
-    tool.loadedSets.clear();
-    QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("grads.qgs"));
     CGradMngr m;
     fillGradients(m, 3);
