@@ -367,6 +367,21 @@ TEST_F(TabletInput, WithoutATabletOrAFunctionNothingOpens)
     }
 }
 
+TEST_F(TabletInput, ATabletIsThereOnceQtReportsAStylus)
+{
+    // No override: the offscreen platform knows no stylus until a tablet event arrives.
+    SWintabTestSetup real;
+    real.virtualScreen = QRect(0, 0, 1920, 1080);
+    setWintabTestSetup(real);
+    TWinTab32 tab(true, 1);
+    tab.m_osVer = 601;
+    ASSERT_FALSE(wintabTabletPresent());
+    EXPECT_FALSE(tab.Open(&sink));
+    send({{10, 10}});
+    EXPECT_TRUE(wintabTabletPresent());
+    EXPECT_TRUE(tab.Open(&sink));
+}
+
 TEST_F(TabletInput, EventsReachTheirWidgetAndMakeOnePacketEach)
 {
     auto tab = openTablet();
