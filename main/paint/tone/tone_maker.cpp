@@ -43,19 +43,20 @@ float floatOfSortKey(uint32_t key)
     return std::bit_cast<float>((key & 0x80000000u) ? key & 0x7FFFFFFFu : ~key);
 }
 
-// The sort keys of the values in ascending order: a radix sort, three passes of 11 bits, whose
-// counts are all taken in one pass. The tile holds up to half a million thresholds, which a
-// comparison sort orders several times slower.
-std::vector<uint32_t> sortedKeys(const std::vector<float> &values)
+// Sorts the sort keys of the values into keys, ascending: a radix sort, three passes of 11 bits,
+// whose counts are all taken in one pass. The tile holds up to half a million thresholds, which a
+// comparison sort orders several times slower. work is the sort's scratch; both buffers are the
+// caller's so that building tone after tone reuses their pages.
+void sortKeysOf(const std::vector<float> &values, std::vector<uint32_t> &keys,
+                std::vector<uint32_t> &work)
 {
     constexpr int kBits = 11;
     constexpr int kPasses = 3;
     constexpr uint32_t kBuckets = 1u << kBits;
     const size_t n = values.size();
-    std::vector<uint32_t> keys(n);
-    // Every element of the work buffer is written by the first pass before it is read.
-    const std::unique_ptr<uint32_t[]> work(new uint32_t[n]);
-    std::vector<size_t> starts(size_t(kPasses) * kBuckets, 0);
+    keys.resize(n);
+    work.resize(n);
+    std::array<size_t, size_t(kPasses) * kBuckets> starts{};
     for (size_t i = 0; i < n; ++i) {
         const uint32_t k = floatSortKey(values[i]);
         keys[i] = k;
@@ -63,7 +64,7 @@ std::vector<uint32_t> sortedKeys(const std::vector<float> &values)
             ++starts[size_t(pass) * kBuckets + ((k >> (pass * kBits)) & (kBuckets - 1))];
         }
     }
-    uint32_t *from = keys.data(), *to = work.get();
+    uint32_t *from = keys.data(), *to = work.data();
     for (int pass = 0; pass < kPasses; ++pass) {
         size_t *start = starts.data() + size_t(pass) * kBuckets;
         size_t sum = 0;
@@ -80,7 +81,6 @@ std::vector<uint32_t> sortedKeys(const std::vector<float> &values)
     if (from != keys.data()) {
         std::copy(from, from + n, keys.data());
     }
-    return keys;
 }
 
 // Distance of |x| to its nearest whole number.
@@ -289,11 +289,20 @@ bool CToneMaker::buildTone(int32_t pat, float _d, float deg, float per, int32_t 
 void CToneMaker::buildThresholdMap()
 {
     const int32_t w = tileCH->width(), h = tileCH->height();
+    // The column products are the same on every row: taken once, they round exactly as they
+    // would inside the loop.
+    std::vector<long double> cnX(static_cast<size_t>(w)), snX(static_cast<size_t>(w));
+    for (int32_t c = 0; c < w; ++c) {
+        const long double x = c + 0.5L;
+        cnX[size_t(c)] = cn * x;
+        snX[size_t(c)] = sn * x;
+    }
     for (int32_t r = 0; r < h; ++r) {
+        const long double y = r + (long double)k + 0.5L;
+        const long double snY = sn * y, cnY = cn * y;
         for (int32_t c = 0; c < w; ++c) {
-            const long double x = c + 0.5L, y = r + (long double)k + 0.5L;
-            const long double u = (cn * x - sn * y) / d;
-            const long double v = (sn * x + cn * y) / d;
+            const long double u = (cnX[size_t(c)] - snY) / d;
+            const long double v = (snX[size_t(c)] + cnY) / d;
             const long double cu = 2 * (u - cellIndex(u)) - 1;
             const long double cv = 2 * (v - cellIndex(v)) - 1;
             valAry[size_t(r) * size_t(w) + size_t(c)] = float(-shapeValue(patType, cu, cv));
@@ -321,7 +330,8 @@ void CToneMaker::buildThresholdMap()
 
 void CToneMaker::buildPercentTable()
 {
-    const std::vector<uint32_t> sorted = sortedKeys(valAry);
+    sortKeysOf(valAry, sortKeys, sortWork);
+    const std::vector<uint32_t> &sorted = sortKeys;
     const int64_t count = int64_t(sorted.size());
     // -0 and +0 have keys of their own but are the same threshold: equal runs compare as floats.
     const auto floatLess = [](uint32_t a, uint32_t b) {

@@ -129,6 +129,8 @@ class CToneMaker
 
     std::unique_ptr<TChannel> tileCH; // (A + B) x max(A, B)
     std::vector<float> valAry;        // normalised threshold of every tile pixel, row by row
+    std::vector<uint32_t> sortKeys;   // the thresholds' sort keys, and the sort's work buffer:
+    std::vector<uint32_t> sortWork;   // kept, since a new tone sorts a tile of the same size
     float reqD = 0;                   // the pitch last requested (the cache key)
     bool hasGeometry = false;
     bool mapValid = false;
