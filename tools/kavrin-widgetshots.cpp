@@ -79,9 +79,12 @@
 #include "paint/tone/tone_manager.h"
 #include "ui/lists/pen_method_list_view.h"
 #include "ui/lists/tone_list_view.h"
+#include "paint/brush/paint_param.h"
+#include "windows/presets/brush_editor.h"
 #include "windows/presets/nib_editor_frame.h"
 #include "windows/presets/preset_popup.h"
 #include "windows/presets/value_dialogs.h"
+#include "windows/shell_host.h"
 
 #include <vector>
 
@@ -1295,6 +1298,44 @@ QImage presetsNibFrame()
     return frame.grab(QRect(0, 0, 352, 384)).toImage();
 }
 
+// The brush editor over the default sets, handed over as the tool window does.
+QImage presetsBrushEditor(TBrushEditorType type)
+{
+    CPenMethodMngr methods;
+    methods.makeDefault();
+    methods.setCurIndex(11); // the version-5 watercolour: every effect in use
+    CPenShapeMngr nibs;
+    nibs.makeDefault();
+    nibs.setCurIndex(2);
+    TPaintParam current(TPaintMode::pmPencil5);
+    CHeadlessToolForm &tool = headlessMainForm().tool;
+    tool.penMethods = &methods;
+    tool.penNibs = &nibs;
+    tool.paintParam = &current;
+    QImage out;
+    {
+        TFormBrushEditor e;
+        e.SetEditorType(type);
+        e.show();
+        settle(50);
+        out = e.grab(QRect(0, 0, 608, 448)).toImage();
+    }
+    tool.penMethods = nullptr;
+    tool.penNibs = nullptr;
+    tool.paintParam = nullptr;
+    return out;
+}
+
+QImage presetsBrushEditorBrush()
+{
+    return presetsBrushEditor(TBrushEditorType::beEditPenMtd);
+}
+
+QImage presetsBrushEditorNib()
+{
+    return presetsBrushEditor(TBrushEditorType::beEditPenNib);
+}
+
 QImage presetsPopup(TPresetPopupForm *popup)
 {
     std::unique_ptr<TPresetPopupForm> f(popup);
@@ -1406,6 +1447,8 @@ std::vector<Shot> allShots()
         {"presets", "brush-popup", presetsBrushPopup},
         {"presets", "gradient-popup", presetsGradientPopup},
         {"presets", "tone-popup", presetsTonePopup},
+        {"presets", "brush-editor", presetsBrushEditorBrush},
+        {"presets", "nib-editor", presetsBrushEditorNib},
     };
 }
 

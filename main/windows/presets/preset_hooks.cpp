@@ -2,6 +2,7 @@
 
 #include "ui/lists/list_hooks.h"
 #include "ui/lists/pen_nib_list_view.h"
+#include "windows/presets/brush_editor.h"
 #include "windows/presets/preset_popup.h"
 
 void installPresetHooks()
@@ -28,4 +29,10 @@ void installPresetHooks()
     h.freeSwatchPopup = freePresetPopup;
     h.freeGradientPopup = freePresetPopup;
     h.freeTonePopup = freePresetPopup;
+
+    // The brush and nib editors edit the tool window's sets, whichever view opened them.
+    h.duplicateAndEditPenMethod = [](TPenMethodListView &v) { return duplicateAndEditPenMethod(v); };
+    h.showPenMethodEditor = [](TPenMethodListView &) { return showPenMethodEditor(); };
+    h.duplicateAndEditPenNib = [](TPenNibListView &v) { return duplicateAndEditPenNib(v); };
+    h.showPenNibEditor = [](TPenNibListView &) { return showPenNibEditor(); };
 }
