@@ -1307,6 +1307,8 @@ QImage presetsBrushEditor(TBrushEditorType type)
     CPenShapeMngr nibs;
     nibs.makeDefault();
     nibs.setCurIndex(2);
+    methods.setModified(false);
+    nibs.setModified(false);
     TPaintParam current(TPaintMode::pmPencil5);
     CHeadlessToolForm &tool = headlessMainForm().tool;
     tool.penMethods = &methods;

@@ -11,6 +11,7 @@
 #include "paint/presets/pen_set_files.h"
 #include "support/captured_messages.h"
 #include "support/preset_fixtures.h"
+#include "ui/controls/airmap_controls.h"
 #include "ui/fields/num_mngr.h"
 #include "ui/fields/path_label.h"
 #include "ui/fields/tab_strip.h"
@@ -220,6 +221,36 @@ TEST_F(BrushEditorTest, ApplyWritesTheSelectedBrush)
         if (i != 11) {
             EXPECT_NE(brushAt(i).ItemName(), QStringLiteral("wet")) << i;
         }
+    }
+}
+
+TEST_F(BrushEditorTest, ASettingTheItemCannotHoldIsNotApplied)
+{
+    // The flat fall-off curve has no stored form: apply must neither change the item nor mark
+    // the set, and the edit stays to be applied.
+    for (TBrushEditorType type : {TBrushEditorType::beEditPenMtd, TBrushEditorType::beEditPenNib}) {
+        SCOPED_TRACE(int(type));
+        TFormBrushEditor e;
+        e.SetEditorType(type);
+        e.show();
+        e.ListView()->SelectItem(3, true);
+        const TPaintParam before = brushAt(3);
+        SPenShapeData nibBefore;
+        ASSERT_TRUE(nibs.getData(3, nibBefore));
+        e.GrpPenNib->NumRadius->setValue(40);
+        TAirMapControl *curve = e.GrpPenNib->airMapControl();
+        curve->setAirMap(TPaintAirMap::pamFlat);
+        curve->OnChange(curve);
+        ASSERT_TRUE(e.ButtonOK->isEnabled());
+        clickApply(e);
+        EXPECT_TRUE(e.ButtonOK->isEnabled());
+        EXPECT_FALSE(methods.Modified());
+        EXPECT_FALSE(nibs.Modified());
+        EXPECT_FALSE(e.LblPath->Modified());
+        EXPECT_FLOAT_EQ(brushAt(3).Radius(), before.Radius());
+        SPenShapeData nibAfter;
+        ASSERT_TRUE(nibs.getData(3, nibAfter));
+        EXPECT_EQ(nibAfter.param.radius, nibBefore.param.radius);
     }
 }
 
