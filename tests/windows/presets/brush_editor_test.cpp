@@ -280,13 +280,15 @@ TEST_F(BrushEditorTest, TheSetMenuSelectsTheFirstItemUnlessItAppends)
     {
         const char *name;
         QAction *TFormBrushEditor::*entry;
-        bool throughDialog;
+        bool throughDialog, cancelled;
         int count, selected;
     };
     const Case cases[] = {
-        {"revert", &TFormBrushEditor::MenuSetRevert, false, 13, 0},
-        {"replace", &TFormBrushEditor::MenuSetOpen, true, 13, 0},
-        {"append", &TFormBrushEditor::MenuSetAppend, true, 26, 5},
+        {"revert", &TFormBrushEditor::MenuSetRevert, false, false, 13, 0},
+        {"replace", &TFormBrushEditor::MenuSetOpen, true, false, 13, 0},
+        {"append", &TFormBrushEditor::MenuSetAppend, true, false, 26, 5},
+        // Nothing read: the selection and the edit not yet applied stay.
+        {"cancelled replace", &TFormBrushEditor::MenuSetOpen, true, true, 13, 5},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -295,14 +297,17 @@ TEST_F(BrushEditorTest, TheSetMenuSelectsTheFirstItemUnlessItAppends)
         e.PenMtdList()->SelectItem(5, true);
         e.GrpPenMtd->NumDensity->setValue(12);
         if (c.throughDialog)
-            whenFileDialogOpens([&](QFileDialog &d) { choose(d, path); });
+            whenFileDialogOpens([&](QFileDialog &d) {
+                if (!c.cancelled)
+                    choose(d, path);
+            });
         (e.*c.entry)->trigger();
         EXPECT_EQ(methods.count(), c.count);
         EXPECT_EQ(e.PenMtdList()->SelectIndex(), c.selected);
+        EXPECT_EQ(e.ButtonOK->isEnabled(), c.selected != 0) << "an edit stays with its item";
         EXPECT_EQ(e.LblPath->Path(), path);
         if (c.selected == 0) {
             EXPECT_EQ(e.PaintParam().Mode(), brushAt(0).Mode()) << "the controls show item 0";
-            EXPECT_FALSE(e.ButtonOK->isEnabled());
         }
     }
     EXPECT_TRUE(messages.warnings.isEmpty());
