@@ -134,7 +134,7 @@ void TFramePenMtdEditor::buildGeneralGroup()
     EdtName = new QLineEdit(GrpGeneral);
     EdtName->setGeometry(84, 18, 252, 20);
     label(GrpGeneral, "名前(&N)", 16, 20, 64)->setBuddy(EdtName);
-    connect(EdtName, &QLineEdit::textEdited, this, [this] { ValueChange(EdtName); });
+    connect(EdtName, &QLineEdit::textChanged, this, [this] { ValueChange(EdtName); });
 
     auto combo = [this](const char *const *items, int n) {
         auto *c = new QComboBox(GrpGeneral);
