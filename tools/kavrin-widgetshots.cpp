@@ -82,6 +82,12 @@
 #include "windows/presets/nib_editor_frame.h"
 #include "windows/presets/preset_popup.h"
 #include "windows/presets/value_dialogs.h"
+#include "windows/presets/gradient_editor.h"
+#include "windows/presets/tone_editor.h"
+#include "windows/shell_host.h"
+#include "paint/tone/tone_manager.h"
+
+#include <utility>
 
 #include <vector>
 
@@ -1333,6 +1339,48 @@ QImage presetsTonePopup()
     return presetsPopup(createTonePopup(view, &m));
 }
 
+// An editor over a set the headless tool window lends it, grabbed whole.
+template <class TForm, class TSet>
+QImage presetsEditor(TSet *&slot, TSet &set)
+{
+    TSet *old = std::exchange(slot, &set);
+    QImage shot;
+    {
+        TForm f;
+        f.show();
+        f.ListView()->DrawItems();
+        settle(50);
+        shot = f.grab().toImage();
+    }
+    slot = old;
+    return shot;
+}
+
+QImage presetsToneEditor()
+{
+    CToneMngr m;
+    m.makeDefault();
+    SToneAttr a;
+    a.pattern = tptRound;
+    a.dpi = 320;
+    a.line = 40;
+    a.percent = 30;
+    a.degree = 45;
+    a.band = 10;
+    a.name = QStringLiteral("tone 8px 45° 30, 10%");
+    m.appendTone(a, true, nullptr);
+    m.setCurPat(2);
+    return presetsEditor<TFormToneEditor>(headlessMainForm().tool.tones, m);
+}
+
+QImage presetsGradientEditor()
+{
+    CGradMngr m;
+    fillShotGradients(m);
+    m.setCurGrad(0);
+    return presetsEditor<TFormGradEditor>(headlessMainForm().tool.gradients, m);
+}
+
 } // namespace
 
 std::vector<Shot> allShots()
@@ -1406,6 +1454,8 @@ std::vector<Shot> allShots()
         {"presets", "brush-popup", presetsBrushPopup},
         {"presets", "gradient-popup", presetsGradientPopup},
         {"presets", "tone-popup", presetsTonePopup},
+        {"presets", "tone-editor", presetsToneEditor},
+        {"presets", "gradient-editor", presetsGradientEditor},
     };
 }
 

@@ -2,7 +2,9 @@
 
 #include "ui/lists/list_hooks.h"
 #include "ui/lists/pen_nib_list_view.h"
+#include "windows/presets/gradient_editor.h"
 #include "windows/presets/preset_popup.h"
+#include "windows/presets/tone_editor.h"
 
 void installPresetHooks()
 {
@@ -28,4 +30,8 @@ void installPresetHooks()
     h.freeSwatchPopup = freePresetPopup;
     h.freeGradientPopup = freePresetPopup;
     h.freeTonePopup = freePresetPopup;
+    h.duplicateAndEditTone = [](TToneListView &v) { return duplicateAndEditTone(v); };
+    h.showToneEditor = [](TToneListView &) { return showToneEditor(); };
+    h.duplicateAndEditGradient = [](TGradientListView &v) { return duplicateAndEditGradient(v); };
+    h.showGradientEditor = [](TGradientListView &) { return showGradientEditor(); };
 }
