@@ -115,12 +115,20 @@ class GradientEditorRoundTrip : public GradientEditor
 {
 };
 
-bool sameSlots(const CColorSlotGroup &a, const CColorSlotGroup &b)
+testing::AssertionResult sameSlots(const CColorSlotGroup &a, const CColorSlotGroup &b)
 {
     const uint8_t *da = nullptr, *db = nullptr;
     int32_t na = 0, nb = 0;
-    return a.getSlotImage(da, na) && b.getSlotImage(db, nb) && na == nb &&
-           std::memcmp(da, db, size_t(na)) == 0;
+    if (!a.getSlotImage(da, na) || !b.getSlotImage(db, nb))
+        return testing::AssertionFailure() << "an empty group";
+    if (na != nb)
+        return testing::AssertionFailure() << na << " bytes against " << nb;
+    for (int32_t i = 0; i < na; ++i)
+        if (da[i] != db[i])
+            return testing::AssertionFailure()
+                   << "byte " << i << " (slot " << i / 24 << ", offset " << i % 24
+                   << "): " << int(da[i]) << " against " << int(db[i]);
+    return testing::AssertionSuccess();
 }
 
 } // namespace
@@ -307,14 +315,25 @@ TEST_F(GradientEditor, TheJoinedPointGroupActsOnTheRightStopOfAPair)
     g.GetType(type, 2);
     EXPECT_EQ(type, gepForeground);
     EXPECT_FALSE(e.colorCellR()->isEnabled());
-    e.colorCellR()->setSelectColor(rgb(0, 1, 0));
     e.RadRFixed->click();
     g.GetType(type, 2);
     EXPECT_EQ(type, gepCustom);
+    EXPECT_TRUE(e.colorCellR()->isEnabled());
     TColorPickerValue c{};
+    ASSERT_TRUE(g.GetColor(c, 2));
+    const TColorPickerValue cell = e.colorCellR()->SelectColor();
+    EXPECT_FLOAT_EQ(c.rgb.r, cell.rgb.r);
+    EXPECT_FLOAT_EQ(c.rgb.g, cell.rgb.g);
+    EXPECT_FLOAT_EQ(c.rgb.b, cell.rgb.b);
+    // The cell's colour goes to the right stop while it is of its own colour.
+    TColorPickerValue left{};
+    g.GetColor(left, 1);
+    e.colorCellR()->setSelectColor(rgb(0, 1, 0));
     ASSERT_TRUE(g.GetColor(c, 2));
     EXPECT_FLOAT_EQ(c.rgb.g, 1);
     EXPECT_FLOAT_EQ(c.rgb.r, 0);
+    g.GetColor(c, 1);
+    EXPECT_FLOAT_EQ(c.rgb.g, left.rgb.g) << "not the left stop";
     g.GetType(type, 1);
     EXPECT_EQ(type, gepCustom) << "the left stop of the pair is not touched";
 
@@ -531,6 +550,8 @@ TEST_F(GradientEditorRoundTrip, EditedStopsComeBackFromTheSetFile)
     ASSERT_EQ(readGradSetFile(path, back, false), CS_OK);
     ASSERT_EQ(back.count(), 3);
     const CGradObj *g = back.getGrad(1);
+    // Reading gives the stops that follow the tool colours the colours of the moment.
+    edited.setColors(profileForeStopColor(), profileBackStopColor());
     EXPECT_TRUE(sameSlots(*g->crsg, edited));
     EXPECT_EQ(g->crsg->name, QStringLiteral("edited"));
     EXPECT_EQ(g->attr, (SGradAttr{true, gtGrade, gmNormal, grTimes, 4}));

@@ -3,6 +3,7 @@
 // image patterns, apply, the open procedures and a set file written after apply.
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
+#include "document/files/new_document.h"
 #include "document/paper/headless_document.h"
 #include "format/chunk.h"
 #include "paint/tone/tone_manager.h"
@@ -381,7 +382,8 @@ TEST_F(ToneEditor, CreatingFromTheDocumentTakesItsDisplayImage)
     }
     HeadlessDocument doc;
     ASSERT_TRUE(doc.paper);
-    doc.paper->m_filename = QStringLiteral("/pictures/page.one.qzi");
+    ASSERT_TRUE(EventEditCreate(*doc.paper, QStringLiteral("/pictures/page.one.qzi"), &doc.flow(),
+                                40, 30, 72, false, false));
     main.paper = doc.paper.get();
     {
         TFormToneEditor e;
@@ -389,7 +391,8 @@ TEST_F(ToneEditor, CreatingFromTheDocumentTakesItsDisplayImage)
         e.BtnShapeCreate->click();
         EXPECT_EQ(e.EdtName->text(), QStringLiteral("page.one"));
         ASSERT_TRUE(e.patternTile());
-        EXPECT_EQ(e.patternTile()->width(), doc.paper->vram().width());
+        EXPECT_EQ(e.patternTile()->width(), 40);
+        EXPECT_EQ(e.patternTile()->height(), 30);
         EXPECT_EQ(e.patternTile()->getColor(0, 0), 0) << "the white canvas, inverted";
     }
     main.paper = nullptr;
