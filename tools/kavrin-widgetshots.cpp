@@ -1377,8 +1377,15 @@ QImage presetsGradientEditor()
 {
     CGradMngr m;
     fillShotGradients(m);
-    m.setCurGrad(0);
-    return presetsEditor<TFormGradEditor>(headlessMainForm().tool.gradients, m);
+    m.setCurGrad(5);
+    CHeadlessToolForm &tool = headlessMainForm().tool;
+    const TColorPickerValue fore = tool.foreground, back = tool.background;
+    tool.foreground.rgb = {0.8f, 0.1f, 0.1f};
+    tool.background.rgb = {1, 1, 0.9f};
+    QImage shot = presetsEditor<TFormGradEditor>(tool.gradients, m);
+    tool.foreground = fore;
+    tool.background = back;
+    return shot;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // gradient set the tool window lends it: showing a gradient, the attribute controls and the
 // set's common attribute, the two stop groups, the split, copy and exchange commands, the colour
 // picker, the open procedures and a set file written after apply.
+#include "core/profile/app_profile.h"
 #include "format/chunk.h"
 #include "paint/gradient/gradient_manager.h"
 #include "support/captured_messages.h"
@@ -563,4 +564,40 @@ TEST_F(GradientEditorRoundTrip, EditedStopsComeBackFromTheSetFile)
     EXPECT_EQ(g->crsg->getSlot(1)->opaque, 94);
     EXPECT_EQ(back.getGrad(0)->crsg->name, QStringLiteral("g0"));
     EXPECT_TRUE(messages.warnings.isEmpty());
+}
+
+TEST_F(GradientEditor, TheSetMenuRevertsAndTheProfileKeepsTheListType)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("set.qgs"));
+    ASSERT_EQ(writeGradSetFile(path, m), CS_OK);
+    {
+        TFormGradEditor e;
+        ASSERT_TRUE(e.gradList()->DeleteItem(0, true));
+        e.MenuSetRevert->trigger();
+        EXPECT_EQ(m.count(), 3);
+        EXPECT_EQ(m.getGradIdx(), 0);
+        EXPECT_EQ(e.EdtName->text(), QStringLiteral("g0"));
+        EXPECT_EQ(e.LblPath->Path(), path);
+        EXPECT_FALSE(e.LblPath->Modified());
+    }
+    const bool madeProfile = !gAppProfile;
+    if (madeProfile)
+        gAppProfile = std::make_unique<CAppProfile>();
+    const int32_t saved = gAppProfile->EdtGradListType;
+    gAppProfile->EdtGradListType = lvText;
+    TListViewType seen = lvDrop;
+    {
+        ModalDriver driver([&seen](QDialog &d) {
+            auto &e = dynamic_cast<TFormGradEditor &>(d);
+            seen = e.gradList()->ListType();
+            e.gradList()->SetListType(lvIconS);
+        });
+        EXPECT_TRUE(showGradientEditor());
+    }
+    EXPECT_EQ(seen, lvText);
+    EXPECT_EQ(gAppProfile->EdtGradListType, lvIconS);
+    gAppProfile->EdtGradListType = saved;
+    if (madeProfile)
+        gAppProfile.reset();
 }

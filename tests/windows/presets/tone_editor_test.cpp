@@ -3,6 +3,7 @@
 // image patterns, apply, the open procedures and a set file written after apply.
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
+#include "core/profile/app_profile.h"
 #include "document/files/new_document.h"
 #include "document/paper/headless_document.h"
 #include "format/chunk.h"
@@ -23,11 +24,14 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -610,5 +614,107 @@ TEST_F(ToneEditorRoundTrip, AppliedTonesComeBackFromTheSetFile)
         }
     }
     EXPECT_EQ(back.getPattern(1)->name(), QStringLiteral("renamed"));
+    EXPECT_TRUE(messages.warnings.isEmpty());
+}
+
+namespace {
+
+// The profile as it was (or none), put back afterwards.
+class ProfileScope
+{
+  public:
+    ProfileScope()
+    {
+        if (!gAppProfile) {
+            gAppProfile = std::make_unique<CAppProfile>();
+            m_made = true;
+        }
+        m_saved = *gAppProfile;
+    }
+    ~ProfileScope()
+    {
+        if (m_made)
+            gAppProfile.reset();
+        else
+            *gAppProfile = m_saved;
+    }
+
+  private:
+    CAppProfile m_saved;
+    bool m_made = false;
+};
+
+// Chooses path in the next file dialog as a user does.
+void chooseInNextFileDialog(const QString &path)
+{
+    QTimer::singleShot(0, [path] {
+        if (auto *d = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            d->selectFile(path);
+            static_cast<QDialog *>(d)->accept();
+        }
+    });
+}
+
+} // namespace
+
+TEST_F(ToneEditor, TheListTypeComesFromTheProfileAndGoesBack)
+{
+    ProfileScope profile;
+    fillPatterns(m, 2);
+    struct Case
+    {
+        int32_t stored;
+        TListViewType shown;
+    };
+    for (const Case &c : {Case{lvText, lvText}, Case{99, lvListS}, Case{-1, lvListS}}) {
+        SCOPED_TRACE(c.stored);
+        gAppProfile->EdtToneListType = c.stored;
+        TListViewType seen = lvDrop;
+        ModalDriver driver([&seen](QDialog &d) {
+            auto &e = dynamic_cast<TFormToneEditor &>(d);
+            seen = e.toneList()->ListType();
+            e.toneList()->SetListType(lvIconL);
+        });
+        EXPECT_TRUE(showToneEditor());
+        EXPECT_EQ(seen, c.shown);
+        EXPECT_EQ(gAppProfile->EdtToneListType, lvIconL);
+    }
+}
+
+TEST_F(ToneEditor, TheSetMenuRevertsAppendsReplacesAndSaves)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("set.qts"));
+    fillPatterns(m, 3);
+    ASSERT_EQ(writeToneSetFile(path, m), CS_OK);
+    m.setCurPat(2);
+    TFormToneEditor e;
+    EXPECT_EQ(e.LblPath->Path(), path);
+    ASSERT_TRUE(e.toneList()->DeleteItem(0, true));
+
+    e.MenuSetRevert->trigger();
+    EXPECT_EQ(m.count(), 3);
+    EXPECT_EQ(m.getPatIdx(), 0);
+    EXPECT_EQ(e.EdtName->text(), QStringLiteral("p0"));
+    EXPECT_FALSE(e.LblPath->Modified());
+
+    e.toneList()->SetSelectIndex(1);
+    chooseInNextFileDialog(path);
+    e.MenuSetAppend->trigger();
+    EXPECT_EQ(m.count(), 6);
+    EXPECT_EQ(m.getPatIdx(), 1) << "appending keeps the selection";
+    EXPECT_TRUE(e.LblPath->Modified());
+
+    chooseInNextFileDialog(path);
+    e.MenuSetOpen->trigger();
+    EXPECT_EQ(m.count(), 3);
+    EXPECT_EQ(m.getPatIdx(), 0);
+
+    const QString other = dir.filePath(QStringLiteral("other.qts"));
+    chooseInNextFileDialog(other);
+    e.MenuSetSave->trigger();
+    EXPECT_TRUE(QFileInfo::exists(other));
+    EXPECT_EQ(e.LblPath->Path(), other);
+    EXPECT_FALSE(e.LblPath->Modified());
     EXPECT_TRUE(messages.warnings.isEmpty());
 }
