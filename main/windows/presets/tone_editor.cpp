@@ -123,6 +123,8 @@ TFormToneEditor::TFormToneEditor(QWidget *owner) : TFormPresetEditor(owner)
         ValueChange(s);
     // Re-selecting loads the selected tone through the list's notification.
     FToneList->SetSelectIndex(FToneList->SelectIndex());
+    if (!FToneList->IsValidIndex(FToneList->SelectIndex()))
+        ButtonOK->setEnabled(false); // nothing to apply to
     UpdatePathLabel();
 }
 

@@ -718,3 +718,12 @@ TEST_F(ToneEditor, TheSetMenuRevertsAppendsReplacesAndSaves)
     EXPECT_FALSE(e.LblPath->Modified());
     EXPECT_TRUE(messages.warnings.isEmpty());
 }
+
+TEST_F(ToneEditor, AnEmptySetOpensWithNothingToApply)
+{
+    TFormToneEditor e;
+    EXPECT_FALSE(e.ButtonOK->isEnabled());
+    e.NumDensity->setValue(20); // an edit with no item to write it to
+    e.ButtonOK->click();
+    EXPECT_EQ(m.count(), 0);
+}
