@@ -374,6 +374,14 @@ TEST_F(ToneEditor, APictureBecomesAnInvertedImagePattern)
     EXPECT_EQ(e.EdtName->text(), QString::fromUtf8("円(網) 8px 0° 10, 10%"));
     EXPECT_TRUE(dynamic_cast<const CPat8Tone *>(e.workingTone()));
     EXPECT_FALSE(e.BtnShapeRemove->isEnabled());
+
+    // A picture taken while names are generated keeps its own name through later changes.
+    e.SetPatternImage(&picture, QStringLiteral("again"));
+    ASSERT_TRUE(e.ChkAutoName->isChecked());
+    e.NumScale->setValue(150);
+    EXPECT_EQ(e.EdtName->text(), QStringLiteral("again"));
+    EXPECT_EQ(e.workingTone()->name(), QStringLiteral("again"));
+    EXPECT_EQ(e.workingTone()->zoom, 150);
 }
 
 TEST_F(ToneEditor, CreatingFromTheDocumentTakesItsDisplayImage)
