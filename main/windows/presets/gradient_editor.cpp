@@ -30,7 +30,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -314,6 +316,24 @@ void TFormGradEditor::buildActions()
     PopColor->addAction(ActExchangeR2);
     DropPosition->PopupMenu = PopPosition;
     DropColor->PopupMenu = PopColor;
+}
+
+void TFormGradEditor::resizeEvent(QResizeEvent *ev)
+{
+    TFormPresetEditor::resizeEvent(ev);
+    if (!FGradList)
+        return;
+    // The list and the preview grow with the window; everything right of them keeps to its
+    // right edge.
+    const int dx = width() - 608, dy = height() - 448;
+    FGradList->SetBounds(16, 30, std::max(210 + dx, 16), std::max(291 + dy, 16));
+    FGradPreview->SetBounds(16, 328 + dy, std::max(210 + dx, 16), 84);
+    FGradEdit->SetBounds(240 + dx, 120, 352, 36);
+    const std::pair<QWidget *, int> right[] = {
+        {GrpGeneral, 240}, {BtnFlip, 284}, {BtnSplit, 420}, {GroupBox3, 240}, {GrpRColor, 240},
+    };
+    for (const auto &[w, x] : right)
+        w->move(x + dx, w->y());
 }
 
 // ---- the base's slots

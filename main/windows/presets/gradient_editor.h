@@ -96,6 +96,9 @@ class TFormGradEditor : public TFormPresetEditor
             *ActExchangeR2 = nullptr;
     QMenu *PopSplit = nullptr, *PopPosition = nullptr, *PopColor = nullptr;
 
+  protected:
+    void resizeEvent(QResizeEvent *ev) override;
+
   private:
     void buildGeneral();
     void buildStopGroups();

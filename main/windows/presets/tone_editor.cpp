@@ -32,6 +32,7 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -249,6 +250,20 @@ void TFormToneEditor::buildBitmapGroup()
     connect(BtnShapeLoad, &QPushButton::clicked, this, [this] { BtnShapeLoadClick(); });
     connect(BtnShapeCreate, &QPushButton::clicked, this, [this] { BtnShapeCreateClick(); });
     connect(BtnShapeRemove, &QPushButton::clicked, this, [this] { BtnShapeRemoveClick(); });
+}
+
+void TFormToneEditor::resizeEvent(QResizeEvent *ev)
+{
+    TFormPresetEditor::resizeEvent(ev);
+    if (!FToneList)
+        return;
+    // The list and the preview grow with the window; the settings keep to its right edge (the
+    // bitmap group too, which would otherwise run under a wider list).
+    const int dx = width() - 608, dy = height() - 448;
+    FToneList->SetBounds(16, 30, std::max(210 + dx, 16), std::max(291 + dy, 16));
+    FTonePreview->SetBounds(16, 328 + dy, std::max(210 + dx, 16), 84);
+    for (QGroupBox *g : {GrpGeneral, GrpPattern, GrpBitmap})
+        g->move(240 + dx, g->y());
 }
 
 // ---- the base's slots

@@ -85,6 +85,9 @@ class TFormToneEditor : public TFormPresetEditor
     TGraphicTrackbar *FTrkLineWidth = nullptr, *FTrkDensity = nullptr, *FTrkDegree = nullptr,
                      *FTrkBlur = nullptr;
 
+  protected:
+    void resizeEvent(QResizeEvent *ev) override;
+
   private:
     void buildGeneralGroup();
     void buildPatternGroup();

@@ -14,6 +14,7 @@
 #include "ui/fields/path_label.h"
 #include "ui/fields/trackbar.h"
 #include "ui/lists/gradient_list_view.h"
+#include "ui/lists/preset_previews.h"
 #include "windows/presets/editor_models.h"
 #include "windows/presets/gradient_editor.h"
 #include "windows/presets/preset_hooks.h"
@@ -25,6 +26,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -600,4 +602,18 @@ TEST_F(GradientEditor, TheSetMenuRevertsAndTheProfileKeepsTheListType)
     gAppProfile->EdtGradListType = saved;
     if (madeProfile)
         gAppProfile.reset();
+}
+
+TEST_F(GradientEditor, ResizingGrowsTheListAndKeepsTheSettingsRight)
+{
+    TFormGradEditor e;
+    e.show();
+    e.resize(708, 548);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(e.gradList()->geometry(), QRect(16, 30, 310, 391));
+    EXPECT_EQ(e.gradPreview()->geometry(), QRect(16, 428, 310, 84));
+    EXPECT_EQ(e.gradEdit()->geometry().x(), 340);
+    EXPECT_EQ(e.GroupBox3->x(), 340);
+    EXPECT_EQ(e.BtnSplit->x(), 520);
+    EXPECT_EQ(e.ButtonCancel->geometry().topLeft(), QPoint(604, 520));
 }
