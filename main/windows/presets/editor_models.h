@@ -46,7 +46,7 @@ struct SPatternImageFit
     int32_t sx = 0, sy = 0;
 };
 SPatternImageFit patternImageFit(sSize tile, sSize box);
-// Draws the tile into the fitted part of work: each pixel the inverted mean of a 4 x 4 grid of
+// Draws the tile into the fitted area of work: each pixel the inverted mean of a 4 x 4 grid of
 // tile samples, grey and opaque. The rest of work is left alone. False for an empty tile or work.
 bool showPatternImage(TMTC &work, const TChannel &tile);
 

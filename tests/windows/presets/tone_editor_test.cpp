@@ -198,8 +198,8 @@ TEST_F(ToneEditor, EachDrawnPixelIsTheInvertedMeanOfItsSixteenSamples)
     EXPECT_EQ(work.seek32(10, 75)->G, 255 - 20);
     EXPECT_EQ(work.seek32(147, 40)->B, 0);
     EXPECT_EQ(work.seek32(10, 27)->A, 255);
-    EXPECT_EQ(work.getColor(10, 26), grey) << "above the drawn part";
-    EXPECT_EQ(work.getColor(10, 76), grey) << "below the drawn part";
+    EXPECT_EQ(work.getColor(10, 26), grey) << "above the drawn area";
+    EXPECT_EQ(work.getColor(10, 76), grey) << "below the drawn area";
 
     // At its own size every sample is the pixel itself.
     work.fillAll(grey);
