@@ -367,6 +367,7 @@ void TFormToneEditor::ListViewChange()
     ValueChange(nullptr);
     BoxShape->update();
     ButtonOK->setEnabled(false);
+    UpdatePathLabel();
 }
 
 void TFormToneEditor::ValueChange(QObject *Sender)

@@ -699,6 +699,7 @@ TEST_F(ToneEditor, TheSetMenuRevertsAppendsReplacesAndSaves)
     TFormToneEditor e;
     EXPECT_EQ(e.LblPath->Path(), path);
     ASSERT_TRUE(e.toneList()->DeleteItem(0, true));
+    EXPECT_TRUE(e.LblPath->Modified());
 
     e.MenuSetRevert->trigger();
     EXPECT_EQ(m.count(), 3);
