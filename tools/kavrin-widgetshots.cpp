@@ -2,23 +2,38 @@
 // at: kavrin-widgetshots OUTDIR [FAMILY...] writes OUTDIR/<family>/<name>.png (every family when
 // none is named). --list prints the shots instead. The colours are the fixed table of the tests
 // unless --system is given.
-#include "paint/presets/method_icons.h"
 #include "app/shortcuts/shortcut_setup_dialog.h"
 #include "core/image/display_canvas.h"
 #include "core/mask/mask_manager.h"
+#include "document/edit/edit_ops.h"
+#include "document/edit/layer_list_ops.h"
+#include "document/events/event_file.h"
+#include "document/paper/headless.h"
+#include "document/paper/headless_app.h"
+#include "document/paper/headless_owner.h"
+#include "document/paper/layer_data.h"
+#include "document/paper/layer_manager.h"
+#include "document/paper/paper.h"
+#include "document/paper/paper_host.h"
+#include "document/stroke/paper_stroke.h"
+#include "document/view/composition.h"
 #include "filters/dialogs/adjustment_dialogs.h"
 #include "filters/dialogs/blur_noise_dialogs.h"
 #include "filters/dialogs/histogram.h"
 #include "filters/dialogs/levels_dialog.h"
+#include "paint/brush/paint_param.h"
+#include "paint/presets/method_icons.h"
+#include "paint/presets/pen_preset_managers.h"
+#include "paint/tone/tone_manager.h"
 #include "ui/base/caption_fit.h"
-#include "windows/dock/dock_float.h"
-#include "windows/dock/dock_view.h"
 #include "ui/base/qt_translations.h"
 #include "ui/base/system_colours.h"
 #include "ui/base/user_interface.h"
 #include "ui/colour/colour_cells.h"
 #include "ui/colour/colour_dialog.h"
 #include "ui/colour/colour_pickers.h"
+#include "ui/dialogs/event_report.h"
+#include "ui/dialogs/file_dialogs.h"
 #include "ui/fields/drop_down_menu.h"
 #include "ui/fields/label_fields.h"
 #include "ui/fields/num_mngr.h"
@@ -33,59 +48,44 @@
 #include "ui/graphics/brush_previews.h"
 #include "ui/graphics/glyph_manager.h"
 #include "ui/graphics/glyph_strip.h"
-#include "document/paper/headless.h"
-#include "document/paper/headless_owner.h"
-#include "document/paper/layer_data.h"
-#include "document/paper/layer_manager.h"
-#include "document/paper/paper.h"
-#include "document/edit/edit_ops.h"
-#include "document/edit/layer_list_ops.h"
-#include "document/events/event_file.h"
-#include "document/paper/headless_app.h"
-#include "document/paper/paper_host.h"
-#include "document/stroke/paper_stroke.h"
-#include "document/view/composition.h"
-#include "ui/dialogs/event_report.h"
-#include "ui/dialogs/file_dialogs.h"
 #include "ui/lists/event_list_view.h"
-#include "ui/lists/layer_list_views.h"
-#include "ui/views/loupe.h"
-#include "ui/views/navigator.h"
-#include "ui/views/navigator_preview.h"
 #include "ui/lists/gradient_list_view.h"
+#include "ui/lists/layer_list_views.h"
 #include "ui/lists/pen_method_list_view.h"
 #include "ui/lists/pen_nib_list_view.h"
 #include "ui/lists/preset_previews.h"
 #include "ui/lists/swatch_list_view.h"
 #include "ui/lists/tone_list_view.h"
 #include "ui/preview/preview_frame.h"
+#include "ui/views/loupe.h"
+#include "ui/views/navigator.h"
+#include "ui/views/navigator_preview.h"
+#include "windows/dock/dock_float.h"
+#include "windows/dock/dock_view.h"
+#include "windows/presets/brush_editor.h"
+#include "windows/presets/gradient_editor.h"
+#include "windows/presets/nib_editor_frame.h"
+#include "windows/presets/preset_popup.h"
+#include "windows/presets/tone_editor.h"
+#include "windows/presets/value_dialogs.h"
+#include "windows/shell_host.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <numbers>
-#include "paint/presets/pen_preset_managers.h"
-#include "paint/tone/tone_manager.h"
-#include "ui/lists/pen_method_list_view.h"
-#include "ui/lists/tone_list_view.h"
-#include "paint/brush/paint_param.h"
-#include "windows/presets/brush_editor.h"
-#include "windows/presets/nib_editor_frame.h"
-#include "windows/presets/preset_popup.h"
-#include "windows/presets/value_dialogs.h"
-#include "windows/shell_host.h"
-
+#include <utility>
 #include <vector>
 
 namespace {
@@ -1376,6 +1376,55 @@ QImage presetsTonePopup()
     return presetsPopup(createTonePopup(view, &m));
 }
 
+// An editor over a set the headless tool window lends it, grabbed whole.
+template <class TForm, class TSet>
+QImage presetsEditor(TSet *&slot, TSet &set)
+{
+    TSet *old = std::exchange(slot, &set);
+    QImage shot;
+    {
+        TForm f;
+        f.show();
+        f.ListView()->DrawItems();
+        settle(50);
+        shot = f.grab().toImage();
+    }
+    slot = old;
+    return shot;
+}
+
+QImage presetsToneEditor()
+{
+    CToneMngr m;
+    m.makeDefault();
+    SToneAttr a;
+    a.pattern = tptRound;
+    a.dpi = 320;
+    a.line = 40;
+    a.percent = 30;
+    a.degree = 45;
+    a.band = 10;
+    a.name = QStringLiteral("tone 8px 45° 30, 10%");
+    m.appendTone(a, true, nullptr);
+    m.setCurPat(2);
+    return presetsEditor<TFormToneEditor>(headlessMainForm().tool.tones, m);
+}
+
+QImage presetsGradientEditor()
+{
+    CGradMngr m;
+    fillShotGradients(m);
+    m.setCurGrad(5);
+    CHeadlessToolForm &tool = headlessMainForm().tool;
+    const TColorPickerValue fore = tool.foreground, back = tool.background;
+    tool.foreground.rgb = {0.8f, 0.1f, 0.1f};
+    tool.background.rgb = {1, 1, 0.9f};
+    QImage shot = presetsEditor<TFormGradEditor>(tool.gradients, m);
+    tool.foreground = fore;
+    tool.background = back;
+    return shot;
+}
+
 } // namespace
 
 std::vector<Shot> allShots()
@@ -1451,6 +1500,8 @@ std::vector<Shot> allShots()
         {"presets", "tone-popup", presetsTonePopup},
         {"presets", "brush-editor", presetsBrushEditorBrush},
         {"presets", "nib-editor", presetsBrushEditorNib},
+        {"presets", "tone-editor", presetsToneEditor},
+        {"presets", "gradient-editor", presetsGradientEditor},
     };
 }
 

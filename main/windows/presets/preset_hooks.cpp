@@ -3,7 +3,9 @@
 #include "ui/lists/list_hooks.h"
 #include "ui/lists/pen_nib_list_view.h"
 #include "windows/presets/brush_editor.h"
+#include "windows/presets/gradient_editor.h"
 #include "windows/presets/preset_popup.h"
+#include "windows/presets/tone_editor.h"
 
 void installPresetHooks()
 {
@@ -30,9 +32,13 @@ void installPresetHooks()
     h.freeGradientPopup = freePresetPopup;
     h.freeTonePopup = freePresetPopup;
 
-    // The brush and nib editors edit the tool window's sets, whichever view opened them.
+    // The editors edit the tool window's sets, whichever view opened them.
     h.duplicateAndEditPenMethod = [](TPenMethodListView &v) { return duplicateAndEditPenMethod(v); };
     h.showPenMethodEditor = [](TPenMethodListView &) { return showPenMethodEditor(); };
     h.duplicateAndEditPenNib = [](TPenNibListView &v) { return duplicateAndEditPenNib(v); };
     h.showPenNibEditor = [](TPenNibListView &) { return showPenNibEditor(); };
+    h.duplicateAndEditTone = [](TToneListView &v) { return duplicateAndEditTone(v); };
+    h.showToneEditor = [](TToneListView &) { return showToneEditor(); };
+    h.duplicateAndEditGradient = [](TGradientListView &v) { return duplicateAndEditGradient(v); };
+    h.showGradientEditor = [](TGradientListView &) { return showGradientEditor(); };
 }

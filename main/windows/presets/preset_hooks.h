@@ -1,4 +1,4 @@
-// Fills the list views' hook table with the preset popups (and, later, the editors). Start-up
+// Fills the list views' hook table with the preset popups and the editors. Start-up
 // and the window tests call it once before a list view opens a popup.
 #pragma once
 
