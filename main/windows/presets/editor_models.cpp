@@ -63,6 +63,7 @@ std::array<bool, 3> supportedEffects(TPaintMode mode)
 int32_t smoothLevelFromNumber(float value)
 {
     return int32_t(std::lrint(value));
+}
 
 // Screentone editor
 
