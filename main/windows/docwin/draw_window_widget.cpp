@@ -52,6 +52,8 @@ CDrawWindowWidget::CDrawWindowWidget(std::unique_ptr<TDrawWindow> window, QWidge
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    // Held keys are asked of the key table (Space, Shift, Ctrl, Alt while drawing).
+    initialiseKeyState();
     m_hbar = new QScrollBar(Qt::Horizontal, this);
     m_vbar = new QScrollBar(Qt::Vertical, this);
     m_grip = new QSizeGrip(this);

@@ -69,6 +69,8 @@ TEST_F(InputDispatch, ABorrowedToolLastsFromItsPressToItsRelease)
     w->FormMouseDown(TMouseButton::mbLeft, kLeft, 10, 20);
     EXPECT_EQ(tool().subKind, TToolSubKind::tskChangePenSize);
     EXPECT_TRUE(w->isToolHooked());
+    // The main window's timer rests from the press to the release.
+    EXPECT_FALSE(main().mainTimerEnabled);
     w->FormMouseMove(kLeft, 12, 20);
     hold({});
     w->FormMouseUp(TMouseButton::mbLeft, {}, 14, 20);
@@ -78,6 +80,16 @@ TEST_F(InputDispatch, ABorrowedToolLastsFromItsPressToItsRelease)
     // The borrowed tool's release runs once: its forced end on the way back finds no press.
     EXPECT_EQ(handlerLog(), (Log{"3 LDown 10,20", "3 LHold 12,20", "3 LUp 14,20", "3 ForceEnd 14,20"}));
     EXPECT_EQ(w->drawState.bits, 0);
+    EXPECT_TRUE(main().mainTimerEnabled);
+
+    // A right press borrows the view tools too.
+    handlerLog().clear();
+    hold({VK_SPACE});
+    w->FormMouseDown(TMouseButton::mbRight, TShiftState::ssRight, 3, 4);
+    EXPECT_EQ(tool().subKind, TToolSubKind::tskGrabberPosition);
+    w->FormMouseUp(TMouseButton::mbRight, {}, 5, 4);
+    EXPECT_EQ(tool().subKind, TToolSubKind::tskDrawRectangle);
+    EXPECT_EQ(handlerLog(), (Log{"3 RDown 3,4", "3 RUp 5,4", "3 ForceEnd 5,4"}));
 }
 
 TEST_F(InputDispatch, TheMiddleButtonBorrowsTheToolOfItsSetting)
