@@ -2,6 +2,12 @@
 // releases, keys and forced ends reach the current table's handlers, and what a replay refuses.
 #include "input_fixture.h"
 
+#include "windows/docwin/draw_window_widget.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -224,6 +230,34 @@ TEST_F(InputDispatch, EveryRowIsFullAndUnknownToolsGetTheNullTable)
     w->FormMouseDown(TMouseButton::mbLeft, kLeft, 1, 1);
     w->FormMouseUp(TMouseButton::mbLeft, {}, 1, 1);
     EXPECT_EQ(w->drawState.bits, 0);
+}
+
+TEST_F(InputDispatch, TheWidgetHandsItsPointerAndKeysToTheWindow)
+{
+    QMdiArea area;
+    area.resize(800, 600);
+    area.show();
+    CDrawWindowWidget *widget = CDrawWindowWidget::openIn(area, makeWindow({200, 100}, 1));
+    area.setActiveSubWindow(widget->subWindow());
+    QCoreApplication::processEvents();
+    TDrawWindow &win = widget->window();
+    tool().setWindow(&win);
+    win.updateEventProcs(false);
+    logGroup<0>();
+    // A double click is a press flagged double, which no release handler follows.
+    QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
+    EXPECT_EQ(handlerLog(), (Log{"0 LDblClk 30,40"}));
+    EXPECT_EQ(win.drawState.bits, 0);
+    handlerLog().clear();
+    QTest::mousePress(widget, Qt::RightButton, Qt::NoModifier, QPoint(50, 60));
+    QTest::mouseMove(widget, QPoint(52, 61));
+    QTest::mouseRelease(widget, Qt::RightButton, Qt::NoModifier, QPoint(52, 61));
+    EXPECT_EQ(handlerLog(), (Log{"0 RDown 50,60", "0 LHold 52,61", "0 RUp 52,61"}));
+    handlerLog().clear();
+    QTest::keyClick(widget, Qt::Key_Left);
+    EXPECT_EQ(handlerLog(), (Log{"0 Key 37"}));
+    QTest::keyClick(widget, Qt::Key_F4, Qt::AltModifier);
+    EXPECT_EQ(main().shellCalls, std::vector<std::string>{"postClose"});
 }
 
 } // namespace
