@@ -141,6 +141,22 @@ TEST_F(InputDispatch, AMiddleDragDrivesTheBorrowedToolOnceAndOnlyIt)
     EXPECT_EQ(handlerLog(), (Log{"0 LDown 30,40", "0 LUp 32,40"}));
 }
 
+TEST_F(InputDispatch, APressAfterALostMiddleReleaseGivesTheBorrowedToolBack)
+{
+    logGroup<0>();
+    logGroup<4>();
+    prof().mouseMBtnFunc = 7;
+    w->FormMouseDown(TMouseButton::mbMiddle, kMiddle, 30, 40);
+    // The release never came: the next press ends that press without executing it.
+    w->FormMouseDown(TMouseButton::mbLeft, kLeft, 31, 41);
+    EXPECT_EQ(w->refusedBeeps, 1);
+    EXPECT_EQ(tool().subKind, TToolSubKind::tskDrawLocus);
+    EXPECT_FALSE(w->isToolHooked());
+    w->FormMouseUp(TMouseButton::mbLeft, {}, 32, 41);
+    EXPECT_EQ(handlerLog(), (Log{"4 LDown 30,40", "0 LDown 31,41", "0 LUp 32,41"}));
+    EXPECT_EQ(w->drawState.bits, 0);
+}
+
 TEST_F(InputDispatch, ASecondButtonWhileOneIsHeldIsIgnored)
 {
     logGroup<0>();
