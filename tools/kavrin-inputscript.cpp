@@ -131,7 +131,8 @@ bool makeDocument(TDrawWindow &w)
     if (!ev.startRecording(appMainStroke(), appMainToneMngrFor(&paper), depth, depth) ||
         !EventEditCreate(paper, QString(), w.flow(), kDocument.x, kDocument.y, 72, false,
                          false) ||
-        !startPaintModeQZ5(paper) || !w.switchPaintLevel(ePaintLevel::PAINT_LEVEL_qZ5))
+        !startPaintModeQZ5(paper) || !dispatchUndoCount(paper) ||
+        !w.switchPaintLevel(ePaintLevel::PAINT_LEVEL_qZ5))
         return false;
     UpdateVRAM(paper, true, true);
     w.formSizeCorrect(true);
@@ -176,6 +177,8 @@ int main(int argc, char **argv)
     CHeadlessPaperApp app;
     initialiseWindows();
     resetRenderSettings();
+    // The preferences' default undo depth: the profile is not read from the user's settings.
+    gAppProfile->undoMax = 100;
     choosePencil(app);
     SWintabTestSetup tablet;
     tablet.present = true;

@@ -11,6 +11,7 @@
 // recording's, and the replays must record nothing.
 #pragma once
 
+#include "document/edit/edit_ops.h"
 #include "document/events/event_file.h"
 #include "document/events/event_manager.h"
 #include "document/paper/headless.h"
@@ -40,7 +41,7 @@ using WindowSetup = std::function<bool(TDrawWindow &window, uint32_t seed)>;
 namespace window_live_replay {
 
 // The start most cases share: a white document of canvas with layers layers at level 5 in a
-// window of client pixels, at 1:1 and centred as a load leaves it.
+// window of client pixels, at 1:1 with the canvas centred.
 inline bool plainStart(TDrawWindow &w, sSize canvas, int32_t layers, sSize client)
 {
     if (!setupHeadlessPaper(*w.paper, canvas, 0xFFFFFF, layers) || !startPaintModeQZ5(*w.paper))
@@ -48,6 +49,7 @@ inline bool plainStart(TDrawWindow &w, sSize canvas, int32_t layers, sSize clien
     UpdateVRAM(*w.paper, true, true);
     w.formSizeCorrect(true);
     w.FormResize(client);
+    w.changeZoom(1, 1, false);
     return true;
 }
 
@@ -76,11 +78,12 @@ inline std::unique_ptr<TDrawWindow> makeWindow(const WindowSetup &setup, uint32_
     return w;
 }
 
-// Makes w the window the main window and the painting procedures work with.
+// Makes w the active window, as the main window makes a window it opens or plays into.
 inline void makeCurrent(TDrawWindow &w)
 {
     headlessMainForm().active = &w;
     mainForm().toolForm().setWindow(&w);
+    w.FormActivate();
     setCurrentDrawWindow(&w);
 }
 
@@ -89,8 +92,8 @@ inline void makeCurrent(TDrawWindow &w)
 inline bool playInto(TDrawWindow &w, bool untilEnd)
 {
     CEventMngr &ev = w.paper->eventMngr();
-    makeCurrent(w);
     w.m_eventPlaying = true;
+    makeCurrent(w);
     const bool begun = ev.beginPlaying(false) == eEvStartStat::ersOK;
     EXPECT_TRUE(begun) << ev.playError.toStdString();
     bool ok = begun;
@@ -171,6 +174,8 @@ inline void expectWindowLiveEqualsReplay(const WindowSetup &setup, const QString
     CEventMngr &ev = live->paper->eventMngr();
     makeCurrent(*live);
     ASSERT_TRUE(ev.startRecording(appMainStroke(), appMainToneMngrFor(live->paper.get()), 64, 64));
+    // The undo depth of the preferences, as every document window takes it.
+    ASSERT_TRUE(dispatchUndoCount(*live->paper));
     ASSERT_TRUE(applyScript(*live, steps));
     ASSERT_FALSE(live->isStrokingNow()) << "the script left a stroke running";
     ASSERT_EQ(ev.walkPackets(0, ev.topEventPos, nullptr).end, TEventWalkEnd::Clean);
