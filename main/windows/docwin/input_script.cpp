@@ -95,10 +95,10 @@ struct CLineReader
         out = v;
         return true;
     }
-    bool real(int i, float min, float max, float &out)
+    template <typename T> bool real(int i, T min, T max, T &out)
     {
         bool ok = false;
-        const float v = words[i].toFloat(&ok);
+        const T v = T(words[i].toDouble(&ok));
         if (!ok || !std::isfinite(v))
             return fail(QStringLiteral("\"%1\" is not a number").arg(words[i]));
         if (v < min || v > max)
@@ -112,8 +112,8 @@ struct CLineReader
         if (!integer(i, -kMaxCoordinate, kMaxCoordinate, x) ||
             !integer(i + 1, -kMaxCoordinate, kMaxCoordinate, y))
             return false;
-        s.x = float(x);
-        s.y = float(y);
+        s.x = x;
+        s.y = y;
         return true;
     }
     bool modifiers(int from, SInputStep &s)
@@ -171,8 +171,9 @@ bool parseWords(CLineReader &r, SInputStep &s)
     }
     if (w == QLatin1String("tablet")) {
         s.kind = eInputStepKind::Tablet;
-        if (!r.count(3, 4) || !r.real(1, -kMaxCoordinate, kMaxCoordinate, s.x) ||
-            !r.real(2, -kMaxCoordinate, kMaxCoordinate, s.y) || !r.real(3, 0, 1, s.pressure))
+        const double range = kMaxCoordinate;
+        if (!r.count(3, 4) || !r.real(1, -range, range, s.x) || !r.real(2, -range, range, s.y) ||
+            !r.real(3, 0.0, 1.0, s.pressure))
             return false;
         if (r.words.size() == 5 && r.words[4] != QLatin1String("eraser"))
             return r.fail(QStringLiteral("tablet takes \"eraser\" last, not \"%1\"").arg(r.words[4]));
@@ -240,7 +241,7 @@ bool parseWords(CLineReader &r, SInputStep &s)
     }
     if (w == QLatin1String("rotate")) {
         s.kind = eInputStepKind::Rotate;
-        return r.count(1, 1) && r.real(1, -3600, 3600, s.degrees);
+        return r.count(1, 1) && r.real(1, -3600.0f, 3600.0f, s.degrees);
     }
     if (w == QLatin1String("scroll")) {
         s.kind = eInputStepKind::Scroll;

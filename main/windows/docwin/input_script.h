@@ -77,9 +77,10 @@ struct SInputStep
     // The line of the script it came from (1 for the first).
     int32_t line = 0;
     eInputButton button = eInputButton::Left;
-    // Pointer steps: client pixels. Tablet steps: screen pixels with fraction.
-    float x = 0, y = 0;
-    float pressure = 0;
+    // Pointer steps: client pixels. Tablet steps: screen pixels with fraction, kept as written
+    // (a pen's position reaches the tablet as a double).
+    double x = 0, y = 0;
+    double pressure = 0;
     uint8_t mods = 0;
     // Tablet: the eraser end. Proximity: in. Key: down.
     bool on = false;

@@ -287,7 +287,8 @@ struct Gesture
     double pressure = 0;
 };
 
-QString scriptOf(const std::vector<Gesture> &gestures)
+// The script of the gestures on a window whose client origin is at origin on the screen.
+QString scriptOf(const std::vector<Gesture> &gestures, sPos origin)
 {
     QString s;
     for (const Gesture &g : gestures)
@@ -308,14 +309,15 @@ QString scriptOf(const std::vector<Gesture> &gestures)
             s += QStringLiteral("proximity out\n");
             break;
         case Gesture::Pen:
-            s += line("tablet %.6f %.6f %.6f", g.x, g.y, g.pressure);
+            s += line("tablet %.6f %.6f %.3f", g.x + origin.x, g.y + origin.y, g.pressure);
             break;
         }
     return s;
 }
 
 // Mouse strokes, and pen strokes whose positions have fractions and whose pressure rises and
-// falls; the mouse is ignored while the pen is in range.
+// falls; the mouse is ignored while the pen is in range. Pen positions are 64ths of a pixel and
+// pressures thousandths, so that the script's text holds them exactly.
 std::vector<Gesture> gesturesFor(uint32_t seed)
 {
     std::mt19937 rng(seed);
@@ -334,9 +336,9 @@ std::vector<Gesture> gesturesFor(uint32_t seed)
         const double x0 = 30 + rng() % 150, y0 = 30 + rng() % 120;
         for (int i = 0; i < n; ++i) {
             const double t = double(i) / double(n);
-            g.push_back({Gesture::Pen, x0 + 100 * t + double(rng() % 64) / 64.0,
-                         y0 + 30 * std::sin(6 * t) + double(rng() % 64) / 64.0,
-                         0.05 + 0.9 * std::sin(3.14159 * t)});
+            const auto at = [&](double v) { return std::floor(v * 64 + rng() % 64) / 64; };
+            g.push_back({Gesture::Pen, at(x0 + 100 * t), at(y0 + 30 * std::sin(6 * t)),
+                         std::round(50 + 900 * std::sin(3.14159 * t)) / 1000});
         }
         g.push_back({Gesture::Pen, x0 + 100, y0, 0});
     };
@@ -456,11 +458,15 @@ TEST_F(WindowLiveReplayWidget, MouseAndPenOnTheWidgetRecordWhatTheirScriptRecord
             appMainStroke(), appMainToneMngrFor(headless->paper.get()), 64, 64));
         std::vector<SInputStep> steps;
         QString error;
-        ASSERT_TRUE(parseInputScript(scriptOf(gestures), steps, error)) << error.toStdString();
+        // The pen's screen positions become client ones by the same origin.
+        const sPos origin = shown.clientScreenOrigin();
+        headless->onScreenOrigin = [origin] { return origin; };
+        ASSERT_TRUE(parseInputScript(scriptOf(gestures, origin), steps, error))
+            << error.toStdString();
         ASSERT_TRUE(applyScript(*headless, steps));
         const std::vector<uint8_t> fromScript = recording(*headless);
 
-        // Four mouse and pen strokes each, the mouse stroke in the pen's range ignored.
+        // Four strokes: the mouse stroke in the pen's range is ignored.
         EXPECT_EQ(shown.paper->eventMngr().eventCnt, 4u);
         EXPECT_EQ(fromWidget.size(), fromScript.size());
         const auto [a, b] = std::mismatch(fromWidget.begin(), fromWidget.end(), fromScript.begin(),
