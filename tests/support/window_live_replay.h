@@ -146,8 +146,9 @@ inline bool applyScript(TDrawWindow &w, const std::vector<SInputStep> &steps)
 
 // Runs script live on a recording window and checks its replays, for one seed. A LiveReplayApp
 // (the painting objects) must live around the call.
+// events, when given, receives how many events the live window recorded.
 inline void expectWindowLiveEqualsReplay(const WindowSetup &setup, const QString &script,
-                                         uint32_t seed = 1)
+                                         uint32_t seed = 1, uint32_t *events = nullptr)
 {
     using namespace window_live_replay;
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -180,6 +181,8 @@ inline void expectWindowLiveEqualsReplay(const WindowSetup &setup, const QString
     ASSERT_FALSE(live->isStrokingNow()) << "the script left a stroke running";
     ASSERT_EQ(ev.walkPackets(0, ev.topEventPos, nullptr).end, TEventWalkEnd::Clean);
     const std::vector<uint8_t> bytes = recordedBytes(ev, ev.topEventPos);
+    if (events)
+        *events = ev.eventCnt;
     const CUndoMngrEx *undo = live->paper->undoMngrEx();
     ASSERT_TRUE(undo);
     EXPECT_EQ(undo->getUndoCnt(), ev.getUndoCnt()) << "undo steps and recorded events differ";

@@ -177,19 +177,24 @@ TEST_F(WindowLiveReplay, SpaceRefusesPencilPointsAndAPressWithSpaceDrawsNothing)
         script += QStringLiteral("key down Space\npress L 100 100\nmove 140 120\n"
                                  "release L 140 120\nkey up Space\n");
         script += mouseStroke(rng, 20);
-        expectWindowLiveEqualsReplay(start, script, seed);
+        uint32_t events = 0;
+        expectWindowLiveEqualsReplay(start, script, seed, &events);
+        // The two random strokes and the one Space interrupted; the view drag drew nothing.
+        EXPECT_EQ(events, 3u);
     }
 }
 
 TEST_F(WindowLiveReplay, AStrokePastThePointLimitEndsAndTheDragBeginsAnother)
 {
-    QString script = QStringLiteral("press L 20 20\n");
-    // Past 60001 points the stroke ends and the next point begins a new one.
+    QString script = QStringLiteral("press L 60 50\n");
+    // Past 60001 points the stroke ends and the next point begins a new one, all on the canvas.
     QStringList moves;
     for (int i = 0; i < 60050; ++i)
-        moves << QStringLiteral("move %1 %2").arg(20 + (i / 200) % 150).arg(20 + i % 100);
-    script += moves.join(u'\n') + QStringLiteral("\nrelease L 40 40\n");
-    expectWindowLiveEqualsReplay(start, script, 1);
+        moves << QStringLiteral("move %1 %2").arg(60 + (i / 200) % 150).arg(50 + i % 100);
+    script += moves.join(u'\n') + QStringLiteral("\nrelease L 90 90\n");
+    uint32_t events = 0;
+    expectWindowLiveEqualsReplay(start, script, 1, &events);
+    EXPECT_EQ(events, 2u);
 }
 
 TEST_F(WindowLiveReplay, AutoScrollDuringADragMovesTheStrokeWithTheView)
@@ -247,7 +252,10 @@ TEST_F(WindowLiveReplay, DeleteClearsTheLayerOnceWhateverItsRepeats)
                                QStringLiteral("key down Delete\nkey down Delete repeat\n"
                                               "key down Delete repeat\nkey up Delete\n") +
                                mouseStroke(rng, 20) + QStringLiteral("undo\nredo\n");
-        expectWindowLiveEqualsReplay(start, script, seed);
+        uint32_t events = 0;
+        expectWindowLiveEqualsReplay(start, script, seed, &events);
+        // Three strokes and one clear.
+        EXPECT_EQ(events, 4u);
     }
 }
 
