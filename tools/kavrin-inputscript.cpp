@@ -137,9 +137,12 @@ bool makeDocument(TDrawWindow &w)
     UpdateVRAM(paper, true, true);
     w.formSizeCorrect(true);
     w.FormResize(kDocument);
-    // The canvas's top left corner to the client's.
-    w.scrollViewBy(-w.viewRect.x0, -w.viewRect.y0);
+    w.changeZoom(1, 1, false);
+    // The canvas point the client's top left corner shows goes to that corner.
     sPos c;
+    w.convToCanvasPos(c, sPos{0, 0});
+    if (c != sPos{0, 0})
+        w.scrollViewBy(c.x, c.y);
     w.convToCanvasPos(c, sPos{7, 5});
     return c == sPos{7, 5};
 }
