@@ -5,6 +5,7 @@
 #include "platform/desktop/window_message.h"
 #include "windows/shell_host.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -52,6 +53,8 @@ CDrawWindowWidget::CDrawWindowWidget(std::unique_ptr<TDrawWindow> window, QWidge
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    // Held keys are asked of the key table (Space, Shift, Ctrl, Alt while drawing).
+    initialiseKeyState();
     m_hbar = new QScrollBar(Qt::Horizontal, this);
     m_vbar = new QScrollBar(Qt::Vertical, this);
     m_grip = new QSizeGrip(this);
@@ -80,6 +83,7 @@ CDrawWindowWidget::CDrawWindowWidget(std::unique_ptr<TDrawWindow> window, QWidge
     m_window->onSurfacePainted = [this](const sRect &r) { repaint(qrect(r)); };
     m_window->onScrollBarsChanged = [this] { followScrollBars(); };
     m_window->onPlacementChanged = [this] { followPlacement(); };
+    m_window->onBeepRefused = [] { QApplication::beep(); };
     m_window->onScreenOrigin = [this] {
         const QPoint o = mapToGlobal(QPoint(0, 0));
         return sPos{o.x(), o.y()};
@@ -93,6 +97,7 @@ CDrawWindowWidget::~CDrawWindowWidget()
     m_window->onScrollBarsChanged = nullptr;
     m_window->onPlacementChanged = nullptr;
     m_window->onScreenOrigin = nullptr;
+    m_window->onBeepRefused = nullptr;
     if (m_active)
         m_window->FormDeactivate();
 }

@@ -59,12 +59,6 @@ constexpr std::array<SEventProcs, kEventProcGroups> kProgramTables = {{
     pendingGroup(true, true),   // 9 text
 }};
 
-std::array<SEventProcs, kEventProcGroups> &tables()
-{
-    static std::array<SEventProcs, kEventProcGroups> t = kProgramTables;
-    return t;
-}
-
 int currentGroup()
 {
     return toolSubKindGroup(mainForm().toolForm().FToolSubMode());
@@ -85,14 +79,20 @@ bool nullExecProc(TDrawWindow &, const sPos &, const sPos &)
     return false;
 }
 
+std::array<SEventProcs, kEventProcGroups> &eventProcTables()
+{
+    static std::array<SEventProcs, kEventProcGroups> t = kProgramTables;
+    return t;
+}
+
 SEventProcs &eventProcTable(int group)
 {
-    return tables().at(size_t(group));
+    return eventProcTables().at(size_t(group));
 }
 
 void resetEventProcTables()
 {
-    tables() = kProgramTables;
+    eventProcTables() = kProgramTables;
 }
 
 const SEventProcs &nullEventProcs()

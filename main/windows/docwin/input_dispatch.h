@@ -90,8 +90,10 @@ void trackMouseMove(TDrawWindow &w, TShiftState shift, const sPos *pos);
 
 inline constexpr int kEventProcGroups = 10;
 
-// The handler table of a palette group (0..9). The rows are the process's current ones: a test
-// may replace a row with recording handlers and must put it back (resetEventProcTables).
+// The handler tables, one row per palette group (0..9). The rows are the process's current ones:
+// a test may replace a row with recording handlers and must put it back (resetEventProcTables).
+std::array<SEventProcs, kEventProcGroups> &eventProcTables();
+// One row; std::out_of_range for a group outside 0..9.
 SEventProcs &eventProcTable(int group);
 // All rows back to the program's own.
 void resetEventProcTables();

@@ -2,6 +2,12 @@
 // releases, keys and forced ends reach the current table's handlers, and what a replay refuses.
 #include "input_fixture.h"
 
+#include "windows/docwin/draw_window_widget.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,6 +75,8 @@ TEST_F(InputDispatch, ABorrowedToolLastsFromItsPressToItsRelease)
     w->FormMouseDown(TMouseButton::mbLeft, kLeft, 10, 20);
     EXPECT_EQ(tool().subKind, TToolSubKind::tskChangePenSize);
     EXPECT_TRUE(w->isToolHooked());
+    // The main window's timer rests from the press to the release.
+    EXPECT_FALSE(main().mainTimerEnabled);
     w->FormMouseMove(kLeft, 12, 20);
     hold({});
     w->FormMouseUp(TMouseButton::mbLeft, {}, 14, 20);
@@ -78,6 +86,16 @@ TEST_F(InputDispatch, ABorrowedToolLastsFromItsPressToItsRelease)
     // The borrowed tool's release runs once: its forced end on the way back finds no press.
     EXPECT_EQ(handlerLog(), (Log{"3 LDown 10,20", "3 LHold 12,20", "3 LUp 14,20", "3 ForceEnd 14,20"}));
     EXPECT_EQ(w->drawState.bits, 0);
+    EXPECT_TRUE(main().mainTimerEnabled);
+
+    // A right press borrows the view tools too.
+    handlerLog().clear();
+    hold({VK_SPACE});
+    w->FormMouseDown(TMouseButton::mbRight, TShiftState::ssRight, 3, 4);
+    EXPECT_EQ(tool().subKind, TToolSubKind::tskGrabberPosition);
+    w->FormMouseUp(TMouseButton::mbRight, {}, 5, 4);
+    EXPECT_EQ(tool().subKind, TToolSubKind::tskDrawRectangle);
+    EXPECT_EQ(handlerLog(), (Log{"3 RDown 3,4", "3 RUp 5,4", "3 ForceEnd 5,4"}));
 }
 
 TEST_F(InputDispatch, TheMiddleButtonBorrowsTheToolOfItsSetting)
@@ -121,6 +139,22 @@ TEST_F(InputDispatch, AMiddleDragDrivesTheBorrowedToolOnceAndOnlyIt)
     w->FormMouseMove(kMiddle, 31, 40);
     w->FormMouseUp(TMouseButton::mbMiddle, {}, 32, 40);
     EXPECT_EQ(handlerLog(), (Log{"0 LDown 30,40", "0 LUp 32,40"}));
+}
+
+TEST_F(InputDispatch, APressAfterALostMiddleReleaseGivesTheBorrowedToolBack)
+{
+    logGroup<0>();
+    logGroup<4>();
+    prof().mouseMBtnFunc = 7;
+    w->FormMouseDown(TMouseButton::mbMiddle, kMiddle, 30, 40);
+    // The release never came: the next press ends that press without executing it.
+    w->FormMouseDown(TMouseButton::mbLeft, kLeft, 31, 41);
+    EXPECT_EQ(w->refusedBeeps, 1);
+    EXPECT_EQ(tool().subKind, TToolSubKind::tskDrawLocus);
+    EXPECT_FALSE(w->isToolHooked());
+    w->FormMouseUp(TMouseButton::mbLeft, {}, 32, 41);
+    EXPECT_EQ(handlerLog(), (Log{"4 LDown 30,40", "0 LDown 31,41", "0 LUp 32,41"}));
+    EXPECT_EQ(w->drawState.bits, 0);
 }
 
 TEST_F(InputDispatch, ASecondButtonWhileOneIsHeldIsIgnored)
@@ -212,6 +246,34 @@ TEST_F(InputDispatch, EveryRowIsFullAndUnknownToolsGetTheNullTable)
     w->FormMouseDown(TMouseButton::mbLeft, kLeft, 1, 1);
     w->FormMouseUp(TMouseButton::mbLeft, {}, 1, 1);
     EXPECT_EQ(w->drawState.bits, 0);
+}
+
+TEST_F(InputDispatch, TheWidgetHandsItsPointerAndKeysToTheWindow)
+{
+    QMdiArea area;
+    area.resize(800, 600);
+    area.show();
+    CDrawWindowWidget *widget = CDrawWindowWidget::openIn(area, makeWindow({200, 100}, 1));
+    area.setActiveSubWindow(widget->subWindow());
+    QCoreApplication::processEvents();
+    TDrawWindow &win = widget->window();
+    tool().setWindow(&win);
+    win.updateEventProcs(false);
+    logGroup<0>();
+    // A double click is a press flagged double, which no release handler follows.
+    QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
+    EXPECT_EQ(handlerLog(), (Log{"0 LDblClk 30,40"}));
+    EXPECT_EQ(win.drawState.bits, 0);
+    handlerLog().clear();
+    QTest::mousePress(widget, Qt::RightButton, Qt::NoModifier, QPoint(50, 60));
+    QTest::mouseMove(widget, QPoint(52, 61));
+    QTest::mouseRelease(widget, Qt::RightButton, Qt::NoModifier, QPoint(52, 61));
+    EXPECT_EQ(handlerLog(), (Log{"0 RDown 50,60", "0 LHold 52,61", "0 RUp 52,61"}));
+    handlerLog().clear();
+    QTest::keyClick(widget, Qt::Key_Left);
+    EXPECT_EQ(handlerLog(), (Log{"0 Key 37"}));
+    QTest::keyClick(widget, Qt::Key_F4, Qt::AltModifier);
+    EXPECT_EQ(main().shellCalls, std::vector<std::string>{"postClose"});
 }
 
 } // namespace

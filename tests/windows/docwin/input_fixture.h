@@ -7,6 +7,7 @@
 
 #include "document/paper/headless_app.h"
 #include "document/stroke/paper_stroke.h"
+#include "paint/brush/pen_records.h"
 #include "platform/desktop/keys.h"
 #include "platform/tablet/wintab.h"
 #include "windows/docwin/input_dispatch.h"
@@ -72,6 +73,11 @@ struct InputFixture : DocWinFixture
         setKeyToggled(VK_CAPITAL, false);
         resetEventProcTables();
         handlerLog().clear();
+        SPenParam prm;
+        initPenParam(prm, 5);
+        app.render4.changePenParam(prm);
+        app.render5.changePenParam(prm);
+        app.stroke.SetDrawColor(0xFF204080);
         w = makeWindow(canvas, 1, client);
         if (!w)
             return;

@@ -198,14 +198,17 @@ TEST_F(StrokeInput, APointerBeyondTheInnerBoxScrollsTowardItself)
 TEST_F(StrokeInput, ADragScrollsEachTickAndTheReleaseStopsIt)
 {
     prof().useAutoScroll = true;
+    int32_t cw = 0, ch = 0;
+    w->getTrueClientSize(cw, ch);
     const int32_t before = w->ScrollBar1.Position;
     w->FormMouseDown(TMouseButton::mbLeft, TShiftState::ssLeft, 100, 100);
-    w->FormMouseMove(TShiftState::ssLeft, 2, 100);
+    // 15 pixels past the inner box's right edge: 60 pixels a tick.
+    w->FormMouseMove(TShiftState::ssLeft, cw - 2, 100);
     ASSERT_TRUE(w->TimerAutoScroll.Enabled);
     w->TimerAutoScroll.fire();
-    EXPECT_EQ(w->ScrollBar1.Position, before - 56);
+    EXPECT_EQ(w->ScrollBar1.Position, before + 60);
     EXPECT_TRUE(w->m_bAutoScrolled);
-    w->FormMouseUp(TMouseButton::mbLeft, {}, 2, 100);
+    w->FormMouseUp(TMouseButton::mbLeft, {}, cw - 2, 100);
     EXPECT_FALSE(w->TimerAutoScroll.Enabled);
     EXPECT_FALSE(w->m_bAutoScrolled);
 }
