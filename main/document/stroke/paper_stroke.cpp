@@ -108,6 +108,12 @@ bool finishStroke(TPaper &paper, TFlowImage &flow, const sBox &box, sBox &lbox, 
     if (undo && hasBox) {
         sBox stockBox = lbox;
         stocked = undoStockPart(paper, idx, stockBox, udCmdName::udcnImageStroke);
+    } else if (undo && paper.m_strokeRecord) {
+        // A stroke that changed no pixel of its layer is still recorded (its packets may carry
+        // status the replay needs): it takes one undo step of a single unchanged pixel, so that
+        // the next undo stays paired with its own event.
+        sBox one{0, 0, 1, 1};
+        undoStockPart(paper, idx, one, udCmdName::udcnImageStroke);
     }
     if (hasBox && !bltToLayer(paper, idx, flow.image(), lbox.pos(), lbox, 255)) {
         if (stocked && isUsingNewUndo(paper))
