@@ -16,14 +16,15 @@ namespace {
 // The put the clearing put mixes the colour with: the chain's colour put before the swap.
 fptrPixelPut4core gClearBasePut = nullptr;
 
-// Puts the stroke's tone switch, the hold and the put slots back when the clear ends.
+// Puts the stroke's tone switch and opacity, the hold and the put slots back when the clear ends,
+// however it ends: the procedures chosen for the clear are not left to the next stroke.
 class CClearScope
 {
   public:
     explicit CClearScope(TStroke &stroke)
         : m_stroke(stroke), m_tone(stroke.m_bUseTone), m_opaque(stroke.m_opaque),
-          m_locked(gStrokeProcsLocked), m_base(gClearBasePut), m_ch(gChannelPutAt),
-          m_tc(gCanvasPutAt)
+          m_locked(gStrokeProcsLocked), m_base(gClearBasePut), m_colour(gStrokeColorPut),
+          m_ch(gChannelPutAt), m_tc(gCanvasPutAt)
     {
     }
     ~CClearScope()
@@ -32,6 +33,7 @@ class CClearScope
         m_stroke.m_opaque = m_opaque;
         gStrokeProcsLocked = m_locked;
         gClearBasePut = m_base;
+        gStrokeColorPut = m_colour;
         gChannelPutAt = m_ch;
         gCanvasPutAt = m_tc;
     }
@@ -44,6 +46,7 @@ class CClearScope
     float m_opaque;
     bool m_locked;
     fptrPixelPut4core m_base;
+    fptrPixelPut4core m_colour;
     fptrStrokePutCh m_ch;
     fptrStrokePutTC m_tc;
 };

@@ -14,6 +14,7 @@
 #include "platform/codec/jpeg_codec.h"
 #include "platform/codec/png_codec.h"
 #include "windows/docwin/draw_window.h"
+#include "windows/docwin/saving.h"
 #include "windows/render_settings.h"
 #include "windows/shell_host.h"
 
@@ -26,7 +27,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cstring>
 
 int32_t gRenderResultCode = -1;
 int32_t gRenderMarkerCount = 0;
@@ -49,19 +49,6 @@ bool makeOutputFolder()
     return gRenderOutDir.isEmpty() || QDir().mkpath(gRenderOutDir);
 }
 
-codec::BitmapInfoHeader toCodecHeader(const tagBITMAPINFOHEADER &info)
-{
-    codec::BitmapInfoHeader h;
-    std::memcpy(&h, &info, sizeof h);
-    return h;
-}
-
-std::span<const uint8_t> dibSpan(const tagBITMAPINFOHEADER &info, const uint8_t *bits)
-{
-    const int64_t h = info.biHeight < 0 ? -int64_t(info.biHeight) : int64_t(info.biHeight);
-    return {bits, size_t(codec::dibRowBytes(info.biWidth, info.biBitCount) * uint64_t(h))};
-}
-
 bool saveRenderJpeg(const QString &path, const TMTC &image, int32_t dpi)
 {
     tagBITMAPINFOHEADER info{};
@@ -70,7 +57,7 @@ bool saveRenderJpeg(const QString &path, const TMTC &image, int32_t dpi)
         return false;
     const codec::JpegSaveOptions opt{0, 0, 0, gRenderJpegQuality, 0};
     return codec::succeeded(
-        codec::jpegSaveImage(path, toCodecHeader(info), dibSpan(info, bits.get()), opt));
+        codec::jpegSaveImage(path, codecHeaderOf(info), dibBitsOf(info, bits.get()), opt));
 }
 
 bool saveRenderPng(const QString &path, const TPaper &paper)
@@ -86,7 +73,7 @@ bool saveRenderPng(const QString &path, const TPaper &paper)
     if (!image.makeBMP24(paper.m_paperDPI, info, bits))
         return false;
     return codec::succeeded(
-        codec::pngSaveImage(path, toCodecHeader(info), dibSpan(info, bits.get()), -1));
+        codec::pngSaveImage(path, codecHeaderOf(info), dibBitsOf(info, bits.get()), -1));
 }
 
 // "name<TAB>count<CR><LF>" for every code that occurred, in code order.

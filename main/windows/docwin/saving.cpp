@@ -15,6 +15,7 @@
 #include "document/paper/flow_image.h"
 #include "document/paper/layer_data.h"
 #include "document/paper/paper.h"
+#include "document/selection/selection_ops.h"
 #include "document/view/composition.h"
 #include "platform/codec/bmp_codec.h"
 #include "platform/codec/jpeg_codec.h"
@@ -30,27 +31,12 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <cstring>
 
 namespace {
 
 CAppProfile &profile()
 {
     return *gAppProfile;
-}
-
-codec::BitmapInfoHeader toCodecHeader(const tagBITMAPINFOHEADER &info)
-{
-    static_assert(sizeof(codec::BitmapInfoHeader) == sizeof(tagBITMAPINFOHEADER));
-    codec::BitmapInfoHeader h;
-    std::memcpy(&h, &info, sizeof h);
-    return h;
-}
-
-size_t dibBytes(const tagBITMAPINFOHEADER &info)
-{
-    const int64_t h = info.biHeight < 0 ? -int64_t(info.biHeight) : int64_t(info.biHeight);
-    return size_t(codec::dibRowBytes(info.biWidth, info.biBitCount) * uint64_t(h));
 }
 
 // The folder a dialog proposes: the document's own when asked for and it exists, else the save
@@ -74,6 +60,29 @@ void storeFolder(const QString &path, QString &saveFolder)
 }
 
 } // namespace
+
+codec::BitmapInfoHeader codecHeaderOf(const tagBITMAPINFOHEADER &info)
+{
+    codec::BitmapInfoHeader h;
+    h.biSize = info.biSize;
+    h.biWidth = info.biWidth;
+    h.biHeight = info.biHeight;
+    h.biPlanes = info.biPlanes;
+    h.biBitCount = info.biBitCount;
+    h.biCompression = info.biCompression;
+    h.biSizeImage = info.biSizeImage;
+    h.biXPelsPerMeter = info.biXPelsPerMeter;
+    h.biYPelsPerMeter = info.biYPelsPerMeter;
+    h.biClrUsed = info.biClrUsed;
+    h.biClrImportant = info.biClrImportant;
+    return h;
+}
+
+std::span<const uint8_t> dibBitsOf(const tagBITMAPINFOHEADER &info, const uint8_t *bits)
+{
+    const int64_t h = info.biHeight < 0 ? -int64_t(info.biHeight) : int64_t(info.biHeight);
+    return {bits, size_t(codec::dibRowBytes(info.biWidth, info.biBitCount) * uint64_t(h))};
+}
 
 CExportCanvas::CExportCanvas(TPaper &paper) : m_paper(paper)
 {
@@ -115,7 +124,7 @@ uint32_t TDrawWindow::nativeSaveFlags() const
 {
     const CMaskMngr &mm = paper->maskMngr();
     uint32_t flags = 1 | 4;
-    if (mm.getMaskCount() > 1 || mm.hasActiveMask())
+    if (mm.getMaskCount() > 1 || hasActiveMask(*paper))
         flags |= 2;
     if (canSaveEvent())
         flags |= 8;
@@ -144,7 +153,7 @@ bool TDrawWindow::savePng(const QString &path, const TMTC &image)
     if (!image.makeBMP24(paper->m_paperDPI, info, bits))
         return false;
     return codec::succeeded(codec::pngSaveImage(
-        path, toCodecHeader(info), std::span<const uint8_t>(bits.get(), dibBytes(info)), -1));
+        path, codecHeaderOf(info), dibBitsOf(info, bits.get()), -1));
 }
 
 int32_t TDrawWindow::saveJpeg(const QString &path, const TMTC &image)
@@ -160,7 +169,7 @@ int32_t TDrawWindow::saveJpeg(const QString &path, const TMTC &image)
     const codec::JpegSaveOptions rec{opt.Progressive ? -1 : 0, opt.Grayscale ? -1 : 0,
                                      opt.Smooth > 0 ? -1 : 0, opt.Quality, opt.Smooth};
     const codec::CodecStatus st = codec::jpegSaveImage(
-        path, toCodecHeader(info), std::span<const uint8_t>(bits.get(), dibBytes(info)), rec);
+        path, codecHeaderOf(info), dibBitsOf(info, bits.get()), rec);
     return codec::succeeded(st) ? 0 : 1;
 }
 
@@ -304,12 +313,12 @@ bool TDrawWindow::saveLayer(const QString &path, int32_t idx)
         paper->setFlow(*flow, paper->ActiveLayer(), true);
         return false;
     }
-    const std::span<const uint8_t> data(bits.get(), dibBytes(info));
+    const std::span<const uint8_t> data = dibBitsOf(info, bits.get());
     bool ok;
     if (type == frmtBMP)
-        ok = codec::succeeded(codec::bmpSaveImage(path, toCodecHeader(info), data));
+        ok = codec::succeeded(codec::bmpSaveImage(path, codecHeaderOf(info), data));
     else
-        ok = codec::succeeded(codec::pngSaveImage(path, toCodecHeader(info), data, -1));
+        ok = codec::succeeded(codec::pngSaveImage(path, codecHeaderOf(info), data, -1));
     // The work image belongs to the active layer again.
     paper->setFlow(*flow, paper->ActiveLayer(), true);
     if (ok)

@@ -1,11 +1,15 @@
 // Helpers of the document window's saving and export that other families share.
 #pragma once
 
+#include "platform/codec/dib.h"
+
 #include <QString>
 
 #include <cstdint>
+#include <span>
 
 class TPaper;
+struct tagBITMAPINFOHEADER;
 
 // The display image composed for a flattened output (a save, a copy, a render): without the grid,
 // and on a white canvas colour when the document hides its canvas colour. When it goes the
@@ -32,3 +36,7 @@ class CExportCanvas
 // Today's automatic picture in folder: "YYYY-MM-DD.bmp", or the first free "YYYY-MM-DD(n).bmp"
 // from n = 2. The date is the local date of the installed UTC clock.
 QString makeAutoBmpFileName(const QString &folder);
+
+// A DIB made by the canvas as the codec's writers take it: the header and its pixel rows.
+codec::BitmapInfoHeader codecHeaderOf(const tagBITMAPINFOHEADER &info);
+std::span<const uint8_t> dibBitsOf(const tagBITMAPINFOHEADER &info, const uint8_t *bits);

@@ -9,6 +9,7 @@
 #include "document/events/event_file.h"
 #include "document/files/new_document.h"
 #include "document/stroke/paper_stroke.h"
+#include "document/stroke/stroke_pixel_procs.h"
 #include "document/events/event_manager.h"
 #include "document/events/event_replay.h"
 #include "document/paper/headless_app.h"
@@ -54,8 +55,8 @@ struct DocCmdFixture : DocWinFixture
     }
 
     // A window whose recording starts with the document's creation, as the program makes one:
-    // what an event file holds. ctp hides the canvas colour.
-    std::unique_ptr<TDrawWindow> createdWindow(sSize canvas, bool ctp = false)
+    // what an event file holds. transparent hides the canvas colour and makes the layer clear.
+    std::unique_ptr<TDrawWindow> createdWindow(sSize canvas, bool transparent = false)
     {
         auto w = TDrawWindow::Create();
         if (!w)
@@ -64,23 +65,24 @@ struct DocCmdFixture : DocWinFixture
         EXPECT_TRUE(w->paper->eventMngr().startRecording(
             appMainStroke(), appMainToneMngrFor(w->paper.get()), 64, 64));
         EXPECT_TRUE(EventEditCreate(*w->paper, QStringLiteral("test"), w->flow(), canvas.x,
-                                    canvas.y, 72, ctp, false));
+                                    canvas.y, 72, transparent, transparent));
         EXPECT_TRUE(startPaintModeQZ5(*w->paper));
         w->FormResize({400, 300});
         return w;
     }
 
-    // An event file of a created document and n - 1 recorded canvas colour changes (n events).
+    // An event file of n events: a created document, recorded canvas colour changes, and the end
+    // event the export adds.
     std::unique_ptr<TDrawWindow> writeEvents(const QString &path, int32_t n)
     {
         auto w = createdWindow({24, 16});
         if (!w)
             return w;
         CEventMngr &ev = w->paper->eventMngr();
-        for (uint32_t i = 1; int32_t(ev.eventCnt) < n; ++i)
+        for (uint32_t i = 1; int32_t(ev.eventCnt) < n - 1; ++i)
             if (!EventEditPC(*w->paper, 0x010101u * (i % 200 + 1), true))
                 break;
-        EXPECT_EQ(int32_t(ev.eventCnt), n);
+        EXPECT_EQ(int32_t(ev.eventCnt), n - 1);
         EXPECT_TRUE(exportEventFile(path, *w->paper, true, -1, -1, true));
         return w;
     }
@@ -109,6 +111,19 @@ struct DocCmdFixture : DocWinFixture
             return true;
         });
         return codes;
+    }
+
+    // The (group, code) of every command packet recorded since from.
+    static std::vector<std::pair<int, int>> packetsSince(const TPaper &paper, uint32_t from)
+    {
+        std::vector<std::pair<int, int>> out;
+        const CEventMngr &ev = paper.eventMngr();
+        ev.walkPackets(from, ev.topEventPos, [&](const SEventPacketInfo &pk) {
+            if (pk.hdr.group >= 2)
+                out.emplace_back(pk.hdr.group, pk.hdr.code);
+            return true;
+        });
+        return out;
     }
 
     static uint32_t pixel(const TPaper &paper, int32_t layer, int32_t x, int32_t y)

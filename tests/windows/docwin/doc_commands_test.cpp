@@ -57,7 +57,12 @@ TEST_F(DocCommands, EachGateKindRefusesWhereItsGateSays)
         {"duplicateLayer", [](TDrawWindow &w) { return w.duplicateLayer(); }, editGate},
         {"doPaperCmd", [](TDrawWindow &w) { return w.doPaperCmd(ePaperCmd::cmdFlipTB, false); },
          editGate},
-        {"bindLayerLower", [](TDrawWindow &w) { return w.bindLayerLower(0); }, editGate},
+        {"bindLayerLower",
+         [](TDrawWindow &w) {
+             EventLayerActive(*w.paper, w.flow(), 1);
+             return w.bindLayerLower(0);
+         },
+         editGate},
         // (true, false, true)
         {"doLayerCmd", [](TDrawWindow &w) { return w.doLayerCmd(ePaperCmd::cmdNeg); }, editGate},
         {"fillLayerMask", [](TDrawWindow &w) { return w.fillLayerMask(0x80); }, editGate},
@@ -77,8 +82,9 @@ TEST_F(DocCommands, EachGateKindRefusesWhereItsGateSays)
             const int32_t layers = w->paper->getLayerCount();
             kStates[s].set(*w);
             EXPECT_EQ(c.run(*w), c.allowed[s]);
-            if (!c.allowed[s])
+            if (!c.allowed[s]) {
                 EXPECT_EQ(w->paper->getLayerCount(), layers);
+            }
         }
     }
 }
@@ -184,7 +190,8 @@ TEST_F(DocCommands, ClearingLowersAlphaByTheSelectionsCoverage)
     EXPECT_EQ(sBGRA{.all = pixel(p, 0, 2, 1)}.A, 0);
     EXPECT_EQ(pixel(p, 0, 3, 1), 0xFF336699u);
     EXPECT_EQ(sBGRA{.all = pixel(p, 0, 4, 1)}.A, 0);
-    EXPECT_EQ(codesSince(p, from), std::vector<TEventCode>{TEventCode::ecLayer_Erase_Clear});
+    // One fill command of kind 5 (its colour the clearing colour).
+    EXPECT_EQ(packetsSince(p, from), (std::vector<std::pair<int, int>>{{6, 5}}));
 }
 
 TEST_F(DocCommands, ClearingPutsTheStrokesPutToneAndHoldBackWhenTheFillFails)
@@ -244,13 +251,14 @@ TEST_F(DocCommands, LayerPropertiesRecordEachChangeOnceInTheirOrder)
         c.edit(v);
         main().layerOptionAnswer = v;
         const uint32_t from = w->paper->eventMngr().topEventPos;
+        const QString title = w->paper->getLayerData(0)->title;
         EXPECT_TRUE(w->doLayerInfoWin());
-        EXPECT_EQ(main().proposedLayerOption.Name, w->paper->getLayerData(0)->title);
+        EXPECT_EQ(main().proposedLayerOption.Name, title);
         EXPECT_EQ(codesSince(*w->paper, from), c.expected);
     }
 }
 
-TEST_F(DocCommands, DeletingAGroupHeadDeletesItsGroup)
+TEST_F(DocCommands, DeletingAGroupHeadGoesThroughTheGroupDelete)
 {
     auto w = recordingWindow({32, 24}, 4);
     ASSERT_TRUE(w);
@@ -260,14 +268,22 @@ TEST_F(DocCommands, DeletingAGroupHeadDeletesItsGroup)
     p.getLayerData(3)->setGroupLevel(1);
     ASSERT_GT(p.layerMngr().countGroupMember(1, true), 0);
     EventLayerActive(p, w->flow(), 1);
+    ASSERT_EQ(p.ActiveLayer(), 1);
+    uint32_t from = p.eventMngr().topEventPos;
     EXPECT_TRUE(w->deleteCurLayer());
-    EXPECT_EQ(p.getLayerCount(), 1);
-    // A plain layer goes alone.
-    auto v = recordingWindow({32, 24}, 3);
-    ASSERT_TRUE(v);
-    EventLayerActive(*v->paper, v->flow(), 1);
-    EXPECT_TRUE(v->deleteCurLayer());
-    EXPECT_EQ(v->paper->getLayerCount(), 2);
+    // The head goes; its members stay, one level up.
+    EXPECT_EQ(p.getLayerCount(), 3);
+    EXPECT_EQ(p.getLayerData(1)->groupLevel, 0);
+    EXPECT_EQ(p.getLayerData(2)->groupLevel, 0);
+    EXPECT_EQ(packetsSince(p, from), (std::vector<std::pair<int, int>>{{5, 8}}));
+
+    // A plain layer goes by the plain delete.
+    from = p.eventMngr().topEventPos;
+    EXPECT_TRUE(w->deleteCurLayer());
+    EXPECT_EQ(p.getLayerCount(), 2);
+    const auto plain = packetsSince(p, from);
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_NE(plain[0], (std::pair<int, int>{5, 8}));
 }
 
 TEST_F(DocCommands, NewLayerWithTheProposedNameLetsTheDocumentNameIt)

@@ -80,11 +80,10 @@ std::vector<std::pair<int, uint32_t>> thumbnailsTaken(TDrawWindow &w)
         std::array<bool, 10> had{};
         for (size_t k = 0; k < 10; ++k)
             had[k] = w.FIndexImages[k] != nullptr;
-        const uint32_t before = w.paper->eventMngr().playEventCnt;
         w.playEventQES();
         for (size_t k = 0; k < 10; ++k)
             if (!had[k] && w.FIndexImages[k])
-                taken.emplace_back(int(k), before + 1);
+                taken.emplace_back(int(k), w.paper->eventMngr().playEventCnt);
     }
     return taken;
 }
@@ -95,6 +94,7 @@ TEST_F(ReplayDriving, ThumbnailsAreTakenAtEachTenthOfTheReplay)
     writeEvents(path(QStringLiteral("hundred.qe5")), 100);
     auto w = opened(path(QStringLiteral("hundred.qe5")));
     ASSERT_TRUE(w);
+    ASSERT_EQ(w->paper->eventMngr().eventCnt, 100u);
     const auto taken = thumbnailsTaken(*w);
     ASSERT_EQ(taken.size(), 10u);
     for (const auto &[k, played] : taken)
@@ -112,6 +112,7 @@ TEST_F(ReplayDriving, AShortReplaySkipsEveryOtherThumbnailAndAnEmptyOneTakesNone
     writeEvents(path(QStringLiteral("five.qe5")), 5);
     auto w = opened(path(QStringLiteral("five.qe5")));
     ASSERT_TRUE(w);
+    ASSERT_EQ(w->paper->eventMngr().eventCnt, 5u);
     const auto taken = thumbnailsTaken(*w);
     ASSERT_FALSE(taken.empty());
     for (const auto &[k, played] : taken)

@@ -4,6 +4,7 @@
 #include "core/image/canvas.h"
 #include "core/mask/mask_manager.h"
 #include "document/files/native_image.h"
+#include "document/paper/flow_image.h"
 #include "document/paper/paper.h"
 #include "support/fixed_clock.h"
 #include "ui/forms/mru_list.h"
@@ -39,9 +40,13 @@ TEST_F(Saving, NativeFlagsFollowMasksAndEvents)
     };
     for (const SCase &c : cases) {
         SCOPED_TRACE(c.flags);
-        auto w = c.events ? recordingWindow() : makeWindow({64, 48});
+        auto w = makeWindow({64, 48});
         ASSERT_TRUE(w);
+        // A new document records from its start.
+        if (!c.events)
+            w->paper->eventMngr().stopRecording();
         CMaskMngr &mm = w->paper->maskMngr();
+        mm.deleteAll();
         if (c.activeMask)
             select(*w->paper, {{1, 1, 255}});
         if (c.secondMask) {
@@ -72,7 +77,7 @@ TEST_F(Saving, TypesTheProgramCannotWriteAreRefusedWithTheirMessage)
 
 TEST_F(Saving, OnlyTheNativeFormatClearsTheModifiedFlag)
 {
-    auto w = recordingWindow();
+    auto w = createdWindow({64, 48});
     ASSERT_TRUE(w);
     w->setModifiedFlag(true);
     const QString bmp = path(QStringLiteral("a.bmp"));
