@@ -183,7 +183,7 @@ TEST_F(RenderEnd, AVersion11StreamRendersAndItsStreamEndsOnce)
     EXPECT_EQ(ends, 1);
 }
 
-TEST(RenderExitStatus, CodesBecomeTheProcessStatus)
+TEST(RenderEndExitStatus, CodesBecomeTheProcessStatus)
 {
     const std::pair<int32_t, int32_t> cases[] = {{8, 0}, {9, 9}, {10, 10}, {12, 12}, {-1, 10},
                                                  {0, 10}};
