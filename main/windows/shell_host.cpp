@@ -6,6 +6,7 @@
 #include "ui/forms/mru_list.h"
 #include "windows/docwin/draw_window.h"
 #include "windows/presets/preset_kinds.h"
+#include "windows/tablet/wintab32.h"
 
 namespace {
 
@@ -251,4 +252,50 @@ bool CHeadlessMainForm::updateEventPlayCaption(TDrawWindow *, uint32_t, uint32_t
 {
     playCaptions.push_back(played);
     return true;
+}
+
+// ---- input
+
+bool CHeadlessToolForm::ChangeToolSubMode(TToolSubKind kind, bool forceEnd)
+{
+    const TToolSubKind old = subKind;
+    if (changingToolMode)
+        return kind != old;
+    changingToolMode = true;
+    TDrawWindow *w = window;
+    if (w)
+        w->updateEventProcs(forceEnd);
+    subKind = kind;
+    if (w) {
+        w->UpdateControls();
+        w->updateEventProcs(false);
+    }
+    changingToolMode = false;
+    return kind != old;
+}
+
+void CHeadlessToolForm::UpdateInfomationView(TDrawWindow *, float x, float y,
+                                             TInfomationUpdateOption option)
+{
+    infoPos = {x, y};
+    infoOption = option;
+    ++infoCount;
+}
+
+void CHeadlessToolForm::UpdateLoupeView(TPaper *, int32_t x, int32_t y, bool fix)
+{
+    loupeCentre = {x, y};
+    loupeFix = fix;
+    ++loupeCount;
+}
+
+bool CHeadlessMainForm::getCommandFromKey(uint32_t vkey, bool shift, int32_t &command, bool alt,
+                                          bool ctrl) const
+{
+    for (const SCommandKey &k : commandKeys)
+        if (k.vkey == vkey && k.shift == shift && k.alt == alt && k.ctrl == ctrl) {
+            command = k.command;
+            return true;
+        }
+    return false;
 }

@@ -32,6 +32,7 @@ class TStroke;
 class TSwatchMngr;
 class TMRUFileList;
 struct TEventReportParam;
+class TWinTab32;
 enum class TPresetKind : uint8_t;
 enum class ePaintLevel : uint8_t;
 
@@ -127,6 +128,17 @@ enum class ePlayGlyph : uint8_t
     qgPause,
 };
 
+// What the information view shows with a position.
+enum class TInfomationUpdateOption : uint8_t
+{
+    iuoNone,
+    iuoStandard,
+    iuoSelectStart,
+    iuoSelectEnd,
+    iuoOffsetUV,
+    iuoOffsetAD,
+};
+
 class IToolForm
 {
   public:
@@ -184,6 +196,19 @@ class IToolForm
     virtual QString gradientHint(int role) const = 0;
     // A set of this kind was loaded (appended or replacing): its list is refreshed.
     virtual void presetSetLoaded(TPresetKind kind, bool append) = 0;
+
+    // ---- input
+    // Sets the sub-kind: the bound window's table is re-installed (its forced end first with
+    // forceEnd), the sub-kind stored, the controls updated and the new table installed. True
+    // when the sub-kind changed.
+    virtual bool ChangeToolSubMode(TToolSubKind kind, bool forceEnd) = 0;
+    // The information view shows a window position (x, y client pixels).
+    virtual void UpdateInfomationView(TDrawWindow *w, float x, float y,
+                                      TInfomationUpdateOption option) = 0;
+    // The loupe around a canvas point; fix: live mode (a stroke runs or Caps Lock is on).
+    virtual void UpdateLoupeView(TPaper *paper, int32_t x, int32_t y, bool fix) = 0;
+    virtual bool loupeVisible() const = 0;
+    // ---- end of input
 };
 
 class IMainForm
@@ -235,6 +260,27 @@ class IMainForm
     virtual void forwardMouseWheel(int32_t delta, bool leftButton) = 0;
     // The active window's document; nullptr when none.
     virtual TPaper *activePaper() const = 0;
+
+    // ---- input
+    // The main window's timer (stopped from a press to its release).
+    virtual void setMainTimerEnabled(bool enabled) = 0;
+    // The last corrected pointer position (integer canvas pixels) and the time of the last
+    // stroke begin or end (milliseconds).
+    virtual sPos &csrPos() = 0;
+    virtual uint32_t &m_lastStroke() = 0;
+    // The process's tablet object; nullptr when there is none.
+    virtual TWinTab32 *tablet() const = 0;
+    // The shortcut command of a key with its modifiers; false when the key has none.
+    virtual bool getCommandFromKey(uint32_t vkey, bool shift, int32_t &command, bool alt,
+                                   bool ctrl) const = 0;
+    // Repeats the last filter.
+    virtual void repeatFilter() = 0;
+    // Activates the previous / next document window.
+    virtual void mdiPrevious() = 0;
+    virtual void mdiNext() = 0;
+    // Asks the main window to close (the whole application).
+    virtual void postClose() = 0;
+    // ---- end of input
 };
 
 // Installs the main window and answers the previous one (nullptr restores the headless one).
@@ -291,6 +337,22 @@ class CHeadlessToolForm : public IToolForm
     TColorPickerValue BackgroundColor() const override { return background; }
     QString gradientHint(int role) const override;
     void presetSetLoaded(TPresetKind kind, bool append) override;
+    // ---- input
+    bool ChangeToolSubMode(TToolSubKind kind, bool forceEnd) override;
+    void UpdateInfomationView(TDrawWindow *w, float x, float y,
+                              TInfomationUpdateOption option) override;
+    void UpdateLoupeView(TPaper *paper, int32_t x, int32_t y, bool fix) override;
+    bool loupeVisible() const override { return loupeShown; }
+    bool changingToolMode = false;
+    bool loupeShown = false;
+    // The last information and loupe updates.
+    sFPos infoPos;
+    TInfomationUpdateOption infoOption = TInfomationUpdateOption::iuoNone;
+    int32_t infoCount = 0;
+    sPos loupeCentre;
+    bool loupeFix = false;
+    int32_t loupeCount = 0;
+    // ---- end of input
 
     TDrawWindow *window = nullptr;
     TToolSubKind subKind = TToolSubKind::tskDrawLocus;
@@ -394,6 +456,32 @@ class CHeadlessMainForm : public IMainForm
     // The stored document, else the active window's.
     TPaper *activePaper() const override;
     TPaper *paper = nullptr;
+    // ---- input
+    void setMainTimerEnabled(bool enabled) override { mainTimerEnabled = enabled; }
+    sPos &csrPos() override { return cursorCanvasPos; }
+    uint32_t &m_lastStroke() override { return lastStroke; }
+    TWinTab32 *tablet() const override { return tab.get(); }
+    // Looks the key up in commandKeys.
+    bool getCommandFromKey(uint32_t vkey, bool shift, int32_t &command, bool alt,
+                           bool ctrl) const override;
+    void repeatFilter() override { shellCalls.push_back("repeatFilter"); }
+    void mdiPrevious() override { shellCalls.push_back("mdiPrevious"); }
+    void mdiNext() override { shellCalls.push_back("mdiNext"); }
+    void postClose() override { shellCalls.push_back("postClose"); }
+    struct SCommandKey
+    {
+        uint32_t vkey;
+        bool shift, alt, ctrl;
+        int32_t command;
+    };
+    // The shortcut table a test sets up.
+    std::vector<SCommandKey> commandKeys;
+    bool mainTimerEnabled = true;
+    sPos cursorCanvasPos;
+    uint32_t lastStroke = 0;
+    std::shared_ptr<TWinTab32> tab;
+    std::vector<std::string> shellCalls;
+    // ---- end of input
 
     // The active window; nullptr: the last one made.
     TDrawWindow *active = nullptr;

@@ -16,6 +16,12 @@ std::array<bool, 256> &keyTable()
     return down;
 }
 
+std::array<bool, 256> &toggleTable()
+{
+    static std::array<bool, 256> on{};
+    return on;
+}
+
 struct KeyPair
 {
     int qt;
@@ -260,8 +266,24 @@ void resetKeyState()
 
 void setKeyDown(int32_t vk, bool down)
 {
+    if (vk <= 0 || vk >= 256)
+        return;
+    bool &state = keyTable()[size_t(vk)];
+    // Caps Lock flips with each press, not with its repeats or its release.
+    if (vk == VK_CAPITAL && down && !state)
+        toggleTable()[size_t(vk)] = !toggleTable()[size_t(vk)];
+    state = down;
+}
+
+bool isKeyToggled(int32_t vk)
+{
+    return vk > 0 && vk < 256 && toggleTable()[size_t(vk)];
+}
+
+void setKeyToggled(int32_t vk, bool on)
+{
     if (vk > 0 && vk < 256)
-        keyTable()[size_t(vk)] = down;
+        toggleTable()[size_t(vk)] = on;
 }
 
 bool isKeyDown(int32_t vk)

@@ -49,5 +49,8 @@ void resetKeyState();
 void setKeyDown(int32_t vk, bool down);
 // The key or button is held now. VK_LSHIFT and the other sided modifiers answer for either side.
 bool isKeyDown(int32_t vk);
+// A toggle key (Caps Lock) is on: each press of it, noted by the recorder or setKeyDown, flips it.
+bool isKeyToggled(int32_t vk);
+void setKeyToggled(int32_t vk, bool on);
 // Shift 1, Alt 2, Ctrl 4, left button 8, right button 16, middle button 32.
 int32_t getShiftFlags();

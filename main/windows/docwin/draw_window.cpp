@@ -99,7 +99,10 @@ bool TDrawWindow::FormCreate()
     marginSize = {half, half};
     TimerAutoScroll.Interval = 100;
     TimerAutoScroll.Enabled = false;
+    TimerAutoScroll.OnTimer = [this] { TimerAutoScrollTimer(); };
+    endAutoScroll();
     setupPosList(10);
+    updateEventProcs(true);
     gViewBackColor = kViewBackBrush;
     gDrawWindows.push_back(this);
     updateViewRect();
@@ -411,12 +414,12 @@ void TDrawWindow::FormActivate()
 {
     IMainForm &main = mainForm();
     main.UpdateEnable(true);
+    updateEventProcs(true);
     dispatchProfile(false);
     setCurrentDrawWindow(this);
     if (TStroke *stroke = paper->getActiveStroke())
         prepareStrokeForPaper(*stroke, paper.get());
-    if (!isStrokingNow() && !m_eventPlaying)
-        switchPaintLevel(*paper, main.paintLevel());
+    switchPaintLevel(main.paintLevel());
     dispatchStrokeMngr(*paper, true);
     if (main.toolForm().Window() != this)
         PaperChangeReadyState(paper->m_ready);
@@ -426,6 +429,10 @@ void TDrawWindow::FormActivate()
 
 void TDrawWindow::FormDeactivate()
 {
+    if (TStroke *stroke = mainForm().Stroke(); stroke && isStrokingNow()) {
+        const sPos p = cursorClientPos();
+        chkStrokeEnd(float(p.x), float(p.y), *stroke, false, true);
+    }
     dispatchStrokeMngr(*paper, false);
     EraseBrushGhost();
     bIsCurveMode = false;

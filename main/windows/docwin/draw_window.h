@@ -16,6 +16,7 @@
 #include "document/events/event_recorder_types.h"
 #include "document/paper/paper_host.h"
 #include "document/view/composition.h"
+#include "windows/docwin/input_dispatch.h"
 
 #include <QPolygon>
 #include <QString>
@@ -54,6 +55,8 @@ enum class eEventType : uint8_t
     evtQES,
 };
 // ---- end of the document commands block
+struct TMessage;
+enum class ePaintLevel : uint8_t;
 
 // The states of drawState.
 enum class BDrawStateBit : uint16_t
@@ -354,6 +357,102 @@ class TDrawWindow : public IPaperOwner
     // The native writer's flags: layers and thumbnail, masks and events when there are some.
     uint32_t nativeSaveFlags() const;
     // ---- end of the document commands block
+
+    // ---- input: dispatch (input_dispatch.cpp), strokes (stroke_input.cpp), keyboard
+    // accelerators (key_accelerators.cpp). Positions are client pixels unless named otherwise.
+    // The form's mouse events; a double click is a press whose Shift holds ssDouble.
+    void FormMouseDown(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+    void FormMouseUp(TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y);
+    void FormMouseMove(TShiftState Shift, int32_t X, int32_t Y);
+    // Key messages: key a virtual key, data the key data (bit 30: an auto-repeat).
+    void keyDownMessage(uint32_t key, uint32_t data);
+    // Alt combinations and F10.
+    void sysKeyDownMessage(uint32_t key, uint32_t data);
+    void sysKeyUpMessage(uint32_t key, uint32_t data);
+    void FormKeyUp(uint32_t key, TShiftState Shift);
+    // The window's own keys, before the tool's: true when the key was handled.
+    bool checkKeyboardAccelarator(uint32_t vkey, uint32_t data);
+    // Alt+F4 closes the application; true for it only.
+    bool checkSysKeyAccelarator(uint32_t vkey, uint32_t data);
+    // Installs the table of the tool window's current sub-kind; with forceEnd the old table's
+    // forced end runs first, at the cursor.
+    void updateEventProcs(bool forceEnd);
+    // Ends the running press or keyboard operation without executing anything.
+    void stopCurrentEvent();
+    bool canRefreshView() const;
+    bool showGlyph(TMTC &dc);
+    void TimerAutoScrollTimer();
+    void callMouseProc(TShiftState shift, const sPos *pos, TMouseProc proc);
+    void callKeyProc(uint32_t key, uint32_t data, TKeyProc proc);
+    void callShowProc(TMTC &dc, TShowProc proc);
+    bool callExecProc(const sPos &p0, const sPos &p1, TExecProc proc);
+    void callForceEnd(TForceEndProc proc, bool withPos);
+    void releaseButton(TMouseButton button, TShiftState shift, const sPos *pos);
+    void abortButton(TMouseButton button, TShiftState shift, const sPos *pos);
+    void abortLeftOrRight(bool left, const sPos *pos);
+    // Temporary tools: borrowed while modifier keys or the middle button are held.
+    bool hookTool(int group, int index);
+    void unhookTool(bool forceEnd);
+    bool isToolHooked() const { return drawState.has(BDrawStateBit::stHookSysMode); }
+    bool getHookTool(int &group, int &index, bool noSelectDrag) const;
+    bool hookToolByKeys(bool anyTool, const sPos &pos);
+    bool hookMiddleButtonTool(int32_t func);
+    // A replay plays only with tools that leave the document alone.
+    bool canToolActNow() const;
+    // The refusal beep; counted, and the installed sound (onBeepRefused) played.
+    void beepRefused();
+    // The pointer in client pixels: the widget's cursor; headless, the last entry's position.
+    sPos cursorClientPos() const;
+    bool isFreeTransform() const;
+    // A client point in canvas coordinates (zoom, scroll, rotation, mirror); the integer form
+    // rounds half to even.
+    void convToCanvasPos(sFPos &dst, const sPos &src) const;
+    void convToCanvasPos(sPos &dst, const sPos &src) const;
+    // The fixed figure points (not the moving one after them) move by the offset.
+    void offsetPosList(int32_t dx, int32_t dy);
+
+    // Strokes. Refused while a stroke runs or a replay plays.
+    bool switchPaintLevel(ePaintLevel level);
+    void correctPosition(float &x, float &y, bool tablet);
+    bool dispatchStrokeBegin(TFlowImage &flow, TStroke &stroke, bool undo, float x, float y,
+                             float pressure);
+    void dispatchStrokeAdd(TFlowImage &flow, TStroke &stroke, bool undo, IPaperOwner *handle,
+                           float x, float y, float pressure);
+    bool dispatchStrokeEnd(TFlowImage &flow, TStroke &stroke, bool undo, sBox &box,
+                           IPaperOwner *handle);
+    // One input point; tb: (x, y) are screen pixels with fraction, else client pixels. -1 when
+    // refused, when it began a stroke or ended one at the point limit; 1 otherwise.
+    int32_t doPaint(float x, float y, float prs, TStroke &strk, bool tb);
+    // Ends the running stroke at a position, with add first adding it as a last point.
+    void chkStrokeEnd(float x, float y, TStroke &strk, bool tb, bool add);
+    void updateMousePos(const sPos &pos);
+    // One auto-scroll step at pos (screen: a screen position); true when the view scrolled.
+    bool doAutoScroll(const sPos &pos, bool tablet, bool screen);
+    bool doAutoScroll(const sPos &pos);
+    void endAutoScroll();
+    // The client origin in screen pixels (the widget's; (0, 0) with no widget).
+    sPos clientScreenOrigin() const;
+
+    // One tablet packet as the main window's handler feeds it: screen position with fraction,
+    // pressure 0..1. Pressure above 0 paints (doPaint), 0 ends the stroke with a last point.
+    // Without the profile's DrawToolMode the position is the whole pixel under the pen.
+    // Ignored while the window is moved or sized. The answer is doPaint's, 0 when ignored.
+    int32_t tabletStep(float screenX, float screenY, float pressure);
+    // A tablet window message (WT_PACKET, WT_PROXIMITY) read through the main window's tablet
+    // and fed to tabletStep; false when the message is not the tablet's.
+    bool tabletMessage(const TMessage &msg);
+
+    // The current handler table (never null once created).
+    const SEventProcs *eventProcs = nullptr;
+    // The window has the keyboard focus (the widget keeps it).
+    bool m_hasFocus = false;
+    // Refusal beeps so far, and the sound (none headless).
+    int32_t refusedBeeps = 0;
+    std::function<void()> onBeepRefused;
+    // The widget answers the cursor and the client origin on the screen.
+    std::function<sPos()> onCursorClientPos;
+    std::function<sPos()> onScreenOrigin;
+    // ---- end of input
 
     // ---- IPaperOwner
     void setModified(bool sw) override { setModifiedFlag(sw); }

@@ -1,6 +1,8 @@
 #include "windows/docwin/draw_window_widget.h"
 
 #include "core/profile/app_profile.h"
+#include "platform/desktop/keys.h"
+#include "platform/desktop/window_message.h"
 #include "windows/shell_host.h"
 
 #include <QCloseEvent>
@@ -50,6 +52,8 @@ CDrawWindowWidget::CDrawWindowWidget(std::unique_ptr<TDrawWindow> window, QWidge
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+    // Held keys are asked of the key table (Space, Shift, Ctrl, Alt while drawing).
+    initialiseKeyState();
     m_hbar = new QScrollBar(Qt::Horizontal, this);
     m_vbar = new QScrollBar(Qt::Vertical, this);
     m_grip = new QSizeGrip(this);
@@ -78,6 +82,10 @@ CDrawWindowWidget::CDrawWindowWidget(std::unique_ptr<TDrawWindow> window, QWidge
     m_window->onSurfacePainted = [this](const sRect &r) { repaint(qrect(r)); };
     m_window->onScrollBarsChanged = [this] { followScrollBars(); };
     m_window->onPlacementChanged = [this] { followPlacement(); };
+    m_window->onScreenOrigin = [this] {
+        const QPoint o = mapToGlobal(QPoint(0, 0));
+        return sPos{o.x(), o.y()};
+    };
 }
 
 CDrawWindowWidget::~CDrawWindowWidget()
@@ -86,6 +94,7 @@ CDrawWindowWidget::~CDrawWindowWidget()
     m_window->onSurfacePainted = nullptr;
     m_window->onScrollBarsChanged = nullptr;
     m_window->onPlacementChanged = nullptr;
+    m_window->onScreenOrigin = nullptr;
     if (m_active)
         m_window->FormDeactivate();
 }
@@ -230,25 +239,79 @@ bool CDrawWindowWidget::ghostFollowsPointer() const
            kind == TToolSubKind::tskChangePenSize;
 }
 
-void CDrawWindowWidget::mousePressEvent(QMouseEvent *event)
+TShiftState CDrawWindowWidget::shiftStateOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons)
+{
+    uint8_t b = 0;
+    if (mods & Qt::ShiftModifier)
+        b |= TShiftState::ssShift;
+    if (mods & Qt::AltModifier)
+        b |= TShiftState::ssAlt;
+    if (mods & Qt::ControlModifier)
+        b |= TShiftState::ssCtrl;
+    if (buttons & Qt::LeftButton)
+        b |= TShiftState::ssLeft;
+    if (buttons & Qt::RightButton)
+        b |= TShiftState::ssRight;
+    if (buttons & Qt::MiddleButton)
+        b |= TShiftState::ssMiddle;
+    return TShiftState(b);
+}
+
+namespace {
+
+bool buttonOf(Qt::MouseButton qb, TMouseButton &button)
+{
+    switch (qb) {
+    case Qt::LeftButton:
+        button = TMouseButton::mbLeft;
+        return true;
+    case Qt::RightButton:
+        button = TMouseButton::mbRight;
+        return true;
+    case Qt::MiddleButton:
+        button = TMouseButton::mbMiddle;
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void CDrawWindowWidget::pressed(QMouseEvent *event, bool dbl)
 {
     const QPoint p = event->position().toPoint();
-    m_window->cursorPos = {p.x(), p.y()};
-    if (event->button() == Qt::MiddleButton)
-        m_window->drawState.set(BDrawStateBit::stMBtn);
+    TMouseButton button;
+    if (!buttonOf(event->button(), button))
+        return;
+    TShiftState shift = shiftStateOf(event->modifiers(), event->buttons());
+    if (dbl)
+        shift = shift.with(TShiftState::ssDouble);
     if (event->button() == Qt::LeftButton &&
         mainForm().toolForm().FToolSubMode() == TToolSubKind::tskDrawLocus &&
         gAppProfile->BrushGhost)
         m_window->DrawBrushGhost(p.x(), p.y(), true);
+    m_window->FormMouseDown(button, shift, p.x(), p.y());
     followTimers();
+}
+
+void CDrawWindowWidget::mousePressEvent(QMouseEvent *event)
+{
+    pressed(event, false);
+}
+
+void CDrawWindowWidget::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    pressed(event, true);
 }
 
 void CDrawWindowWidget::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    m_window->cursorPos = {p.x(), p.y()};
-    if (event->button() == Qt::MiddleButton)
-        m_window->drawState.clear(BDrawStateBit::stMBtn);
+    TMouseButton button;
+    if (buttonOf(event->button(), button))
+        m_window->FormMouseUp(button, shiftStateOf(event->modifiers(), event->buttons()), p.x(),
+                              p.y());
     if (event->button() == Qt::LeftButton) {
         if (mainForm().toolForm().FToolSubMode() == TToolSubKind::tskDrawLocus &&
             gAppProfile->BrushGhost)
@@ -262,8 +325,8 @@ void CDrawWindowWidget::mouseReleaseEvent(QMouseEvent *event)
 void CDrawWindowWidget::mouseMoveEvent(QMouseEvent *event)
 {
     const QPoint p = event->position().toPoint();
-    m_window->cursorPos = {p.x(), p.y()};
     m_window->cursorInside = true;
+    m_window->FormMouseMove(shiftStateOf(event->modifiers(), event->buttons()), p.x(), p.y());
     if (ghostFollowsPointer())
         m_window->DrawBrushGhost(p.x(), p.y(), true);
     followTimers();
@@ -282,14 +345,60 @@ void CDrawWindowWidget::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Space && !event->isAutoRepeat())
         m_window->spaceHeld = true;
-    QWidget::keyPressEvent(event);
+    const int32_t vk = vkFromQtKey(event->key(), event->modifiers());
+    if (vk == 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // Bit 30 of the key data: the key was down before (an auto-repeat).
+    const uint32_t data = event->isAutoRepeat() ? 1u << 30 : 0u;
+    // Alt combinations and F10 arrive as system keys.
+    if ((event->modifiers() & Qt::AltModifier) || vk == VK_F1 + 9)
+        m_window->sysKeyDownMessage(uint32_t(vk), data);
+    else
+        m_window->keyDownMessage(uint32_t(vk), data);
+    followTimers();
+    event->accept();
 }
 
 void CDrawWindowWidget::keyReleaseEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Space && !event->isAutoRepeat())
         m_window->spaceHeld = false;
-    QWidget::keyReleaseEvent(event);
+    const int32_t vk = vkFromQtKey(event->key(), event->modifiers());
+    if (vk == 0) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    if (event->modifiers() & Qt::AltModifier)
+        m_window->sysKeyUpMessage(uint32_t(vk), 3u << 30);
+    else
+        m_window->FormKeyUp(uint32_t(vk), shiftStateOf(event->modifiers(), Qt::NoButton));
+    event->accept();
+}
+
+void CDrawWindowWidget::focusInEvent(QFocusEvent *event)
+{
+    m_window->m_hasFocus = true;
+    QWidget::focusInEvent(event);
+}
+
+void CDrawWindowWidget::focusOutEvent(QFocusEvent *event)
+{
+    m_window->m_hasFocus = false;
+    QWidget::focusOutEvent(event);
+}
+
+bool CDrawWindowWidget::event(QEvent *event)
+{
+    // The tablet context's messages, when this window is the one the context was opened for.
+    if (event->type() == TWindowMessageEvent::eventType()) {
+        auto *message = static_cast<TWindowMessageEvent *>(event);
+        m_window->tabletMessage(message->message());
+        followTimers();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void CDrawWindowWidget::leaveEvent(QEvent *)

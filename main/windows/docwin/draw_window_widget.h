@@ -38,16 +38,25 @@ class CDrawWindowWidget : public QWidget
   protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void leaveEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
+  public:
+    // The modifier keys and held buttons of a Qt event.
+    static TShiftState shiftStateOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons);
+
   private:
+    void pressed(QMouseEvent *event, bool dbl);
     void attachTo(QMdiSubWindow *sub);
     void followScrollBars();
     void followPlacement();

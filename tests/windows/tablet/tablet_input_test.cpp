@@ -1,11 +1,26 @@
 // Tablet input: synthetic QTabletEvents become the packets and window messages of an open
 // context, and TWinTab32 reads them back as screen positions and normalised axes.
 #include "core/profile/app_profile.h"
+#include "document/paper/document_init.h"
+#include "document/paper/headless.h"
+#include "document/paper/headless_app.h"
+#include "document/paper/layer_data.h"
+#include "document/paper/paper.h"
+#include "document/stroke/paper_stroke.h"
+#include "document/view/composition.h"
+#include "document/view/view_geometry.h"
+#include "paint/brush/pen_records.h"
+#include "paint/stroke/stroke_placement.h"
+#include "windows/docwin/draw_window_widget.h"
+#include "windows/render_settings.h"
+#include "windows/shell_host.h"
 #include "platform/desktop/window_message.h"
 #include "platform/tablet/wintab.h"
 #include "windows/tablet/wintab32.h"
 
 #include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointingDevice>
 #include <QTabletEvent>
 #include <QWidget>
@@ -398,6 +413,83 @@ TEST_F(TabletInput, EventsReachTheirWidgetAndMakeOnePacketEach)
     tab->GetPacket(msgs[2], bget);
     EXPECT_TRUE(bget);
     EXPECT_EQ(tab->m_packet.Pressure, 0);
+}
+
+TEST_F(TabletInput, SyntheticTabletEventsReachTheWindowWithTheirPressure)
+{
+    initialiseDocument();
+    initialiseWindows();
+    headlessMainForm() = CHeadlessMainForm{};
+    CHeadlessPaperApp app;
+    SPenParam prm;
+    initPenParam(prm, 5);
+    app.render5.changePenParam(prm);
+    app.stroke.SetDrawColor(0xFF204080);
+    gAppProfile->DrawToolMode = true;
+    auto made = TDrawWindow::Create();
+    ASSERT_TRUE(made);
+    ASSERT_TRUE(setupHeadlessPaper(*made->paper, {200, 100}, 0xFFFFFF, 1));
+    UpdateVRAM(*made->paper, true, true);
+    startPaintModeQZ5(*made->paper);
+    made->formSizeCorrect(true);
+    made->changeZoom(1, 1, false);
+    auto area = std::make_unique<QMdiArea>();
+    area->resize(800, 600);
+    area->show();
+    CDrawWindowWidget *widget = CDrawWindowWidget::openIn(*area, std::move(made));
+    QCoreApplication::processEvents();
+    TDrawWindow &w = widget->window();
+    headlessMainForm().tool.setWindow(&w);
+    w.FormActivate();
+    auto tab = std::make_shared<TWinTab32>(true, 1);
+    tab->m_osVer = 601;
+    ASSERT_TRUE(tab->Open(widget));
+    headlessMainForm().tab = tab;
+
+    // The pen's last sample as the document's stroke took it, and where it should be.
+    const auto lastSample = [&] {
+        SStrokeData sd;
+        EXPECT_TRUE(w.paper->strokeMngr5()->getLast(sd));
+        return sd;
+    };
+    const auto canvasOf = [&](QPointF local) {
+        float x = float(local.x()), y = float(local.y());
+        CursorCorrection(*w.paper, w.clnSize.x, w.clnSize.y, x, y);
+        return sFPos{x, y};
+    };
+    const auto pen = [&](QPointF local, qreal pressure, QEvent::Type type) {
+        SPen p{widget->mapToGlobal(local), pressure};
+        p.type = type;
+        send(p, widget);
+        QCoreApplication::sendPostedEvents(widget);
+    };
+
+    const sFPos mid = canvasOf({65, 31});
+    const CBlockVMTC &layer = *w.paper->getLayerData(0)->imageTC;
+    const uint32_t before = layer.getColor(int32_t(mid.x), int32_t(mid.y));
+    ASSERT_GT(mid.x, 0);
+    ASSERT_GT(mid.y, 0);
+    sendProximity(true);
+    QCoreApplication::sendPostedEvents(widget);
+    EXPECT_TRUE(tab->m_recognition);
+    pen({40.25, 30.5}, 0.5, QEvent::TabletPress);
+    ASSERT_TRUE(w.isStrokingNow());
+    // Pressure travels in 1/65535 steps.
+    EXPECT_NEAR(lastSample().p, 0.5f, 1.0f / 65535);
+    pen({90.75, 32.5}, 0.75, QEvent::TabletMove);
+    const SStrokeData moved = lastSample();
+    EXPECT_NEAR(moved.p, 0.75f, 1.0f / 65535);
+    EXPECT_EQ((sFPos{moved.x, moved.y}), canvasOf({90.75, 32.5}));
+    // The mouse Qt makes of the pen draws nothing while the pen is in range.
+    w.FormMouseMove(TShiftState::ssLeft, 150, 80);
+    EXPECT_EQ(lastSample().x, moved.x);
+    pen({90.75, 32.5}, 0, QEvent::TabletRelease);
+    EXPECT_FALSE(w.isStrokingNow());
+    EXPECT_NE(layer.getColor(int32_t(mid.x), int32_t(mid.y)), before);
+
+
+    area.reset();
+    headlessMainForm() = CHeadlessMainForm{};
 }
 
 } // namespace
