@@ -2,6 +2,8 @@
 
 #include "document/paper/paper_host.h"
 #include "paint/brush/paint_modes.h"
+#include "ui/dialogs/event_report.h"
+#include "ui/forms/mru_list.h"
 #include "windows/docwin/draw_window.h"
 #include "windows/presets/preset_kinds.h"
 #include "windows/tablet/wintab32.h"
@@ -130,6 +132,126 @@ QString CHeadlessToolForm::gradientHint(int role) const
 void CHeadlessToolForm::presetSetLoaded(TPresetKind kind, bool append)
 {
     loadedSets.emplace_back(kind, append);
+}
+
+// ---- document commands, replay and saving (document commands block)
+
+namespace {
+
+// A scripted dialog: the call recorded, the proposal kept, the answer (if any) taken.
+template <class T> bool answerDialog(std::vector<std::string> &calls, const char *name, T &value,
+                                     T &proposed, const std::optional<T> &answer)
+{
+    calls.emplace_back(name);
+    proposed = value;
+    if (!answer)
+        return false;
+    value = *answer;
+    return true;
+}
+
+} // namespace
+
+void CHeadlessToolForm::SetPlayMode(bool sw)
+{
+    playMode = sw;
+    calls.push_back(sw ? "SetPlayMode 1" : "SetPlayMode 0");
+}
+
+void CHeadlessToolForm::SetPlayStroke(const TStroke &)
+{
+    calls.push_back("SetPlayStroke");
+}
+
+void CHeadlessToolForm::SetPlayColor(uint32_t fore, uint32_t back)
+{
+    calls.push_back(withValues("SetPlayColor", QStringLiteral("%1,%2")
+                                                   .arg(fore, 8, 16, QChar(u'0'))
+                                                   .arg(back, 8, 16, QChar(u'0'))));
+}
+
+void CHeadlessToolForm::SetPlayProgress(uint32_t pos, uint32_t cnt, uint32_t)
+{
+    calls.push_back(withValues("SetPlayProgress", QStringLiteral("%1,%2").arg(pos).arg(cnt)));
+}
+
+bool CHeadlessMainForm::showImageSizeDialog(SImageSizeValue &value, int32_t)
+{
+    return answerDialog(dialogCalls, "showImageSizeDialog", value, proposedSize, sizeAnswer);
+}
+
+bool CHeadlessMainForm::showResolutionDialog(SResolutionValue &value, int32_t mode)
+{
+    proposedResoMode = mode;
+    return answerDialog(dialogCalls, "showResolutionDialog", value, proposedReso, resoAnswer);
+}
+
+bool CHeadlessMainForm::showNewLayerDialog(TNewLayerValue &value)
+{
+    return answerDialog(dialogCalls, "showNewLayerDialog", value, proposedNewLayer,
+                        newLayerAnswer);
+}
+
+bool CHeadlessMainForm::showRotationDialog(float &degrees)
+{
+    float proposed = 0;
+    return answerDialog(dialogCalls, "showRotationDialog", degrees, proposed, rotationAnswer);
+}
+
+bool CHeadlessMainForm::showLayerOptionDialog(TLayerOptionValue &value, const sSize &)
+{
+    return answerDialog(dialogCalls, "showLayerOptionDialog", value, proposedLayerOption,
+                        layerOptionAnswer);
+}
+
+bool CHeadlessMainForm::showMaskOptionDialog(TMaskOptionValue &value, const sSize &)
+{
+    return answerDialog(dialogCalls, "showMaskOptionDialog", value, proposedMaskOption,
+                        maskOptionAnswer);
+}
+
+bool CHeadlessMainForm::showJpegOptionDialog(TJpegSaveOption &value)
+{
+    TJpegSaveOption proposed;
+    return answerDialog(dialogCalls, "showJpegOptionDialog", value, proposed, jpegAnswer);
+}
+
+bool CHeadlessMainForm::execFileDialog(TOpenFilterType kind, QString &path)
+{
+    proposedKind = kind;
+    return answerDialog(dialogCalls, "execFileDialog", path, proposedPath, fileAnswer);
+}
+
+bool CHeadlessMainForm::execSaveEventDialog(QString &path)
+{
+    return answerDialog(dialogCalls, "execSaveEventDialog", path, proposedPath,
+                        eventFileAnswer);
+}
+
+bool CHeadlessMainForm::showEventReport(const TEventReportParam &param)
+{
+    dialogCalls.emplace_back("showEventReport");
+    SReport r;
+    r.reason = int(param.Reason);
+    r.step = param.Step;
+    r.cont = param.Continue;
+    for (const TMTC *img : param.Image)
+        r.images += img ? 1 : 0;
+    reports.push_back(r);
+    return true;
+}
+
+TMRUFileList *CHeadlessMainForm::fileMRUList()
+{
+    if (!recentFiles)
+        recentFiles = std::make_shared<TMRUFileList>();
+    return recentFiles.get();
+}
+
+bool CHeadlessMainForm::updateEventPlayCaption(TDrawWindow *, uint32_t, uint32_t, uint32_t played)
+{
+    playCaptions.push_back(played);
+    return true;
 }
 
 // ---- input

@@ -5,7 +5,11 @@
 #pragma once
 
 #include "core/base/geometry.h"
+#include "core/pixel/blend_modes.h"
+#include "core/profile/glyph_types.h"
 #include "core/profile/tool_kinds.h"
+#include "document/events/event_codes.h"
+#include "document/files/file_types.h"
 #include "ui/colour/colour_model.h"
 
 #include <QString>
@@ -26,6 +30,8 @@ class TPaintParam;
 class TPaper;
 class TStroke;
 class TSwatchMngr;
+class TMRUFileList;
+struct TEventReportParam;
 class TWinTab32;
 enum class TPresetKind : uint8_t;
 enum class ePaintLevel : uint8_t;
@@ -69,6 +75,59 @@ enum TGradientHintRole : int
     ghrBtnGradRemind,
 };
 
+// ---- document commands, replay and saving: the values the shell's dialogs edit
+// The canvas size dialog: the size and the anchor of its 3 x 3 grid, numbered row by row.
+struct SImageSizeValue
+{
+    int32_t Width = 0;
+    int32_t Height = 0;
+    int32_t Anchor = 4;
+};
+// The resolution dialog (mode 0 the canvas, 1 a layer).
+struct SResolutionValue
+{
+    int32_t Width = 0;
+    int32_t Height = 0;
+    int32_t DPI = 0;
+};
+struct TNewLayerValue
+{
+    QString Name;
+    TLayerMode LayerMode = TLayerMode::LM_STD;
+    int32_t Opaque = 255;
+    uint32_t Color = 0; // sBGRA order, alpha in the top byte
+};
+struct TLayerOptionValue
+{
+    int32_t X = 0, Y = 0; // the view position
+    bool Crop = false;
+    QString Name;
+    TLayerMode LayerMode = TLayerMode::LM_STD;
+    int32_t Opaque = 255;
+    bool Dither = false;
+    int32_t DitherDensity = 0;
+};
+struct TMaskOptionValue
+{
+    int32_t X = 0, Y = 0;
+    bool Crop = false;
+    QString Name;
+};
+struct TJpegSaveOption
+{
+    int32_t QualityType = 0;
+    int32_t Quality = 75;
+    int32_t Smooth = 0;
+    bool Grayscale = false;
+    bool Progressive = false;
+};
+// The play button's two faces.
+enum class ePlayGlyph : uint8_t
+{
+    qgPlay,
+    qgPause,
+};
+
 // What the information view shows with a position.
 enum class TInfomationUpdateOption : uint8_t
 {
@@ -84,6 +143,17 @@ class IToolForm
 {
   public:
     virtual ~IToolForm() = default;
+    // ---- replay display (document commands block)
+    // The tool window shows a replay (its panels follow the replayed stroke) or leaves it.
+    virtual void SetPlayMode(bool sw) = 0;
+    virtual void SetPlayStroke(const TStroke &stroke) = 0;
+    virtual void SetPlayColor(uint32_t fore, uint32_t back) = 0;
+    // pos of cnt events played, the replay started at start (ms).
+    virtual void SetPlayProgress(uint32_t pos, uint32_t cnt, uint32_t start) = 0;
+    virtual void appendEventList(TEventCode code) = 0;
+    virtual void setOptionViewCaption(const QString &text) = 0;
+    virtual void setPlayGlyph(ePlayGlyph glyph) = 0;
+    // ---- end of the replay display
     // The document window the tool window shows (nullptr: none).
     virtual TDrawWindow *Window() const = 0;
     virtual void setWindow(TDrawWindow *w) = 0;
@@ -145,6 +215,29 @@ class IMainForm
 {
   public:
     virtual ~IMainForm() = default;
+    // ---- document commands, replay and saving (document commands block)
+    // The shell's dialogs: true (OK) fills the value; Cancel answers false, the value untouched.
+    virtual bool showImageSizeDialog(SImageSizeValue &value, int32_t dpi) = 0;
+    virtual bool showResolutionDialog(SResolutionValue &value, int32_t mode) = 0;
+    virtual bool showNewLayerDialog(TNewLayerValue &value) = 0;
+    virtual bool showRotationDialog(float &degrees) = 0;
+    virtual bool showLayerOptionDialog(TLayerOptionValue &value, const sSize &canvas) = 0;
+    virtual bool showMaskOptionDialog(TMaskOptionValue &value, const sSize &canvas) = 0;
+    virtual bool showJpegOptionDialog(TJpegSaveOption &value) = 0;
+    // A save dialog of the kind proposing path (folder and name); OK puts the chosen path there.
+    virtual bool execFileDialog(TOpenFilterType kind, QString &path) = 0;
+    virtual bool execSaveEventDialog(QString &path) = 0;
+    virtual bool showEventReport(const TEventReportParam &param) = 0;
+    // The recent files (never null).
+    virtual TMRUFileList *fileMRUList() = 0;
+    // Passes the replay progress to the tool window at most once a second; true when it did.
+    virtual bool updateEventPlayCaption(TDrawWindow *w, uint32_t time, uint32_t total,
+                                        uint32_t played) = 0;
+    // Closes the main window once the current event is handled (a render's end).
+    virtual void closeMainWindow() = 0;
+    // The last replay colour the tool window was shown.
+    uint32_t m_thenColor = 0;
+    // ---- end of the document commands block
     // The active document window (the MDI frame's active child); nullptr when none.
     virtual TDrawWindow *activeWindow() const = 0;
     // Every document window, in creation order.
@@ -199,6 +292,19 @@ IMainForm &mainForm();
 class CHeadlessToolForm : public IToolForm
 {
   public:
+    // ---- replay display (document commands block): recorded in calls
+    void SetPlayMode(bool sw) override;
+    void SetPlayStroke(const TStroke &stroke) override;
+    void SetPlayColor(uint32_t fore, uint32_t back) override;
+    void SetPlayProgress(uint32_t pos, uint32_t cnt, uint32_t start) override;
+    void appendEventList(TEventCode code) override { eventList.push_back(code); }
+    void setOptionViewCaption(const QString &text) override { optionCaption = text; }
+    void setPlayGlyph(ePlayGlyph glyph) override { playGlyph = glyph; }
+    bool playMode = false;
+    std::vector<TEventCode> eventList;
+    QString optionCaption;
+    ePlayGlyph playGlyph = ePlayGlyph::qgPlay;
+    // ---- end of the replay display
     TDrawWindow *Window() const override { return window; }
     void setWindow(TDrawWindow *w) override;
     TToolSubKind FToolSubMode() const override { return subKind; }
@@ -279,6 +385,57 @@ class CHeadlessToolForm : public IToolForm
 class CHeadlessMainForm : public IMainForm
 {
   public:
+    // ---- document commands, replay and saving (document commands block). Each dialog call is
+    // recorded by name in dialogCalls with what it was proposed; a dialog answers the value the
+    // test scripted for it (OK), else Cancel.
+    bool showImageSizeDialog(SImageSizeValue &value, int32_t dpi) override;
+    bool showResolutionDialog(SResolutionValue &value, int32_t mode) override;
+    bool showNewLayerDialog(TNewLayerValue &value) override;
+    bool showRotationDialog(float &degrees) override;
+    bool showLayerOptionDialog(TLayerOptionValue &value, const sSize &canvas) override;
+    bool showMaskOptionDialog(TMaskOptionValue &value, const sSize &canvas) override;
+    bool showJpegOptionDialog(TJpegSaveOption &value) override;
+    bool execFileDialog(TOpenFilterType kind, QString &path) override;
+    bool execSaveEventDialog(QString &path) override;
+    bool showEventReport(const TEventReportParam &param) override;
+    TMRUFileList *fileMRUList() override;
+    bool updateEventPlayCaption(TDrawWindow *w, uint32_t time, uint32_t total,
+                                uint32_t played) override;
+    void closeMainWindow() override { ++closeCount; }
+    std::vector<std::string> dialogCalls;
+    // What was proposed to the last dialog of each kind.
+    SImageSizeValue proposedSize;
+    SResolutionValue proposedReso;
+    int32_t proposedResoMode = -1;
+    TNewLayerValue proposedNewLayer;
+    TLayerOptionValue proposedLayerOption;
+    TMaskOptionValue proposedMaskOption;
+    QString proposedPath;
+    TOpenFilterType proposedKind = TOpenFilterType(0);
+    // The scripted answers (none: Cancel).
+    std::optional<SImageSizeValue> sizeAnswer;
+    std::optional<SResolutionValue> resoAnswer;
+    std::optional<TNewLayerValue> newLayerAnswer;
+    std::optional<float> rotationAnswer;
+    std::optional<TLayerOptionValue> layerOptionAnswer;
+    std::optional<TMaskOptionValue> maskOptionAnswer;
+    std::optional<TJpegSaveOption> jpegAnswer;
+    std::optional<QString> fileAnswer;
+    std::optional<QString> eventFileAnswer;
+    // The reports shown: reason, step and whether events can be appended.
+    struct SReport
+    {
+        int reason = 0;
+        uint32_t step = 0;
+        bool cont = false;
+        int images = 0;
+    };
+    std::vector<SReport> reports;
+    std::shared_ptr<TMRUFileList> recentFiles;
+    // updateEventPlayCaption's calls (played counts).
+    std::vector<uint32_t> playCaptions;
+    int32_t closeCount = 0;
+    // ---- end of the document commands block
     TDrawWindow *activeWindow() const override;
     // The windows made and not yet destroyed (drawWindows()).
     std::vector<TDrawWindow *> documentWindows() const override;

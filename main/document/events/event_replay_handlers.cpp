@@ -354,6 +354,7 @@ void registerFigureReplayRows();    // document/selection/figure_fill_ops.cpp
 void registerColourRangeReplayRows(); // document/selection/colour_range.cpp
 void registerSeedFillReplayRows();    // document/selection/seed_fill_ops.cpp
 void registerTransformReplayRows();   // document/transform/transform_driving.cpp
+void registerSelectDeleteReplayRow(); // document/selection/select_delete.cpp
 
 void registerOwnReplayRows()
 {
@@ -374,6 +375,7 @@ void registerOwnReplayRows()
     registerColourRangeReplayRows();
     registerSeedFillReplayRows();
     registerTransformReplayRows();
+    registerSelectDeleteReplayRow();
     const QString filters = QStringLiteral("no filter replay entry is installed");
     for (uint8_t g : {32, 33, 34, 35, 38})
         for (int c = 0; c < 256; ++c)

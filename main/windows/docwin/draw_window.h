@@ -5,12 +5,15 @@
 //
 // Members are defined in files by family: draw_window.cpp (life cycle, state and gates),
 // view_render.cpp (buffer, painting, scroll bars, margins, sizing, view cache),
-// view_navigation.cpp (zoom, scrolling, rotation, mirroring).
+// view_navigation.cpp (zoom, scrolling, rotation, mirroring); commands.cpp (document and layer
+// commands), clipboard_commands.cpp, replay_driving.cpp (replays and filling a window),
+// render_end.cpp (the end of a render), saving.cpp (saving and export).
 #pragma once
 
 #include "core/base/geometry.h"
 #include "core/image/canvas.h"
 #include "core/profile/tool_kinds.h"
+#include "document/events/event_recorder_types.h"
 #include "document/paper/paper_host.h"
 #include "document/view/composition.h"
 #include "windows/docwin/input_dispatch.h"
@@ -24,9 +27,34 @@
 #include <memory>
 #include <vector>
 
+class CLayerData;
+class TEventPacket;
 class TFlowImage;
 class TPaper;
 class TStroke;
+enum class TLayerMode : uint8_t;
+
+// ---- document commands block: the commands' values
+// The whole-canvas and active-layer commands (the Ex ones act on the layer only).
+enum class ePaperCmd : uint8_t
+{
+    cmdFlipTB,
+    cmdFlipLR,
+    cmdRot90,
+    cmdRot180,
+    cmdRot270,
+    cmdNeg,
+    cmdFlipTBEx,
+    cmdFlipLREx,
+    cmdRot180Ex,
+};
+// What a replay plays: a version-1.1 stream or an event file of versions 2.2 to 5.
+enum class eEventType : uint8_t
+{
+    evtWPE,
+    evtQES,
+};
+// ---- end of the document commands block
 struct TMessage;
 enum class ePaintLevel : uint8_t;
 
@@ -262,6 +290,74 @@ class TDrawWindow : public IPaperOwner
     void panDrag(const sPos &pos);
     void rotateDrag(const sPos &pos);
 
+    // ---- document commands, clipboard, replay, render end, saving (document commands block)
+    // commands.cpp
+    void changePaperColor(uint32_t cc);
+    bool resizePaper();
+    bool changeReso();
+    bool createLayer(TLayerMode lm);
+    bool createLayerDlg();
+    bool deleteCurLayer();
+    bool notLayerMask();
+    bool fillLayerMask(uint32_t cc);
+    bool doPaperCmd(ePaperCmd cmd, bool refresh);
+    bool doLayerCmd(ePaperCmd cmd);
+    bool duplicateLayer();
+    bool bindLayerLower(int32_t ver);
+    bool doLayerVisAll(bool vis);
+    bool doLayerRotate();
+    bool doLayerZoom();
+    bool doLayerInfoWin();
+    bool doLayerClipping();
+    bool doReleaseClippingGroup();
+    bool doBindClippingGroup();
+    bool DoMaskInfoWin();
+    bool doSelectFill(int32_t idx, uint32_t color, bool undo, bool rec);
+    bool doSelectDelete(int32_t idx, uint32_t color, bool undo, bool rec);
+    bool canDeleteWithSelect() const;
+    // clipboard_commands.cpp
+    bool isMaskEnable(int32_t midx) const;
+    bool copyVramToClipboard();
+    bool copyLayerToClipboard(int32_t idx);
+    // newld: receives the masked copy when the copy was made (the caller owns it).
+    bool copyLayerToClipboardWithMask(int32_t idx, int32_t midx,
+                                      std::unique_ptr<CLayerData> *newld);
+    bool pasteStd();
+    // replay_driving.cpp
+    bool openQES(const QString &fname);
+    bool openWPE(const QString &fname);
+    eEvPlayStat playEventQES();
+    eEvPlayStat playEventWPE();
+    // True: wait; false: a step is due now (m_eventThen then moves to time).
+    bool checkEventPlayWait(uint32_t time);
+    // Milliseconds until the next step is due (0: now).
+    uint32_t nextReplayDelay(uint32_t now) const;
+    float getEventPlayProgress() const;
+    bool supportEventPlayPause() const;
+    void pauseEventPlay(bool sw);
+    bool eventStopRecording(bool msg);
+    void attachFile(const QString &path, const TMTC &tc, int32_t dpi, bool lyr, bool clp);
+    void afterLoadFile();
+    void makeIndexImage(int32_t k);
+    // render_end.cpp
+    static void renderQuit(const QString &evpath, int32_t code);
+    bool renderEventEnd(bool qes);
+    // saving.cpp
+    bool savePaper(const QString &path, bool dlg);
+    bool doSaveAs();
+    bool saveAutoBmp();
+    bool saveLayer(int32_t idx);
+    bool saveLayer(const QString &path, int32_t idx);
+    bool exportEventDlg();
+    bool saveNative(const QString &path);
+    bool savePsd(const QString &path);
+    bool savePng(const QString &path, const TMTC &image);
+    // 0 saved, 1 failed, 2 cancelled.
+    int32_t saveJpeg(const QString &path, const TMTC &image);
+    // The native writer's flags: layers and thumbnail, masks and events when there are some.
+    uint32_t nativeSaveFlags() const;
+    // ---- end of the document commands block
+
     // ---- input: dispatch (input_dispatch.cpp), strokes (stroke_input.cpp), keyboard
     // accelerators (key_accelerators.cpp). Positions are client pixels unless named otherwise.
     // The form's mouse events; a double click is a press whose Shift holds ssDouble.
@@ -435,6 +531,17 @@ class TDrawWindow : public IPaperOwner
     bool bSnap = false, bSnapGrid = true;
     int32_t FOldGridX = 0, FOldGridY = 0;
     std::array<std::unique_ptr<TMTC>, 10> FIndexImages;
+    // ---- replay fields (document commands block)
+    eEventType eventType = eEventType::evtQES;
+    uint32_t m_eventThen = 0;
+    uint32_t eventPlayStartTime = 0;
+    bool insideEventPlay = false;
+    // The replay stroke and stream of a version-1.1 replay.
+    std::unique_ptr<TStroke> eventStroke;
+    std::unique_ptr<TEventPacket> eventPacket;
+    // The window ignores the mouse (a replay that failed to open).
+    bool m_mouseIgnored = false;
+    // ---- end of the replay fields
     TPrintValue FPrintValue;
     bool FGhostVis = false;
     sRect FGhostRect;

@@ -1,15 +1,15 @@
 // TDrawWindow: the document window's own keys, asked before the current tool's key handler:
 // fixed document keys first, then the shortcut commands that act on the window itself.
 //
-// Keys whose operation belongs to a command not connected here (selection delete and fill,
-// replay pause, ending a free transform, layer creation) are not handled: they go on to the
-// shortcut table and the tool.
+// Keys whose operation belongs to a command not connected here (ending a free transform) are
+// not handled: they go on to the shortcut table and the tool.
 #include "core/profile/tool_kinds.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/paper/paper.h"
 #include "document/selection/selection_ops.h"
 #include "platform/desktop/keys.h"
 #include "windows/docwin/draw_window.h"
+#include "paint/stroke/stroke.h"
 #include "windows/shell_host.h"
 
 namespace {
@@ -24,6 +24,8 @@ enum : int32_t
     cmdWindowNext = 1313,
     cmdZoomIn = 1328,
     cmdZoomOut = 1329,
+    cmdFillBackground = 1330,
+    cmdNewLayer = 1364,
 };
 
 bool isKeyMoveKind(TToolSubKind kind)
@@ -50,9 +52,11 @@ bool TDrawWindow::checkKeyboardAccelarator(uint32_t vkey, uint32_t data)
     case VK_DELETE: {
         if (isFreeTransform())
             break;
-        const bool selection = hasActiveMaskImage(*paper) && paper->bEnbMask && !isInKeyOnly();
-        if (selection)
-            break;
+        // The selected part is cleared in the canvas colour.
+        if (canDeleteWithSelect()) {
+            doSelectDelete(paper->ActiveLayer(), 0xFF000000u | paper->m_canvascolor, true, true);
+            return true;
+        }
         if (canAcceptEditCmd(true, false, true)) {
             EventLayerClear(*paper, flowImage.get(), paper->ActiveLayer(), true);
             refreshAfterEvent(false, true, true);
@@ -62,7 +66,11 @@ bool TDrawWindow::checkKeyboardAccelarator(uint32_t vkey, uint32_t data)
     }
     case VK_RETURN:
     case VK_ESCAPE:
-        if ((m_eventPlaying && !ctrl) || isFreeTransform())
+        if (m_eventPlaying && !ctrl) {
+            pauseEventPlay(!isEventPlayPaused());
+            return true;
+        }
+        if (isFreeTransform())
             break;
         if (keysFree && isKeyMoveKind(main.toolForm().FToolSubMode())) {
             callKeyProc(vkey, data, eventProcs->onKeyDown);
@@ -77,6 +85,13 @@ bool TDrawWindow::checkKeyboardAccelarator(uint32_t vkey, uint32_t data)
             callKeyProc(vkey, data, eventProcs->onKeyDown);
             return true;
         }
+        break;
+    case VK_INSERT:
+        if (isFreeTransform())
+            break;
+        if (const TStroke *stroke = main.Stroke())
+            return doSelectFill(paper->ActiveLayer(), shift ? stroke->m_bgCol : stroke->m_drawColor,
+                                true, true);
         break;
     default:
         break;
@@ -99,6 +114,15 @@ bool TDrawWindow::checkKeyboardAccelarator(uint32_t vkey, uint32_t data)
         if (minimised)
             return false;
         doZoom(centre, command == cmdZoomIn, true);
+        return true;
+    case cmdFillBackground: {
+        const TStroke *stroke = main.Stroke();
+        if (isFreeTransform() || !stroke)
+            return false;
+        return doSelectFill(paper->ActiveLayer(), stroke->m_bgCol, true, true);
+    }
+    case cmdNewLayer:
+        createLayer(TLayerMode::LM_STD);
         return true;
     default:
         return false;
