@@ -5,6 +5,7 @@
 #include "platform/desktop/window_message.h"
 #include "windows/shell_host.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -82,6 +83,7 @@ CDrawWindowWidget::CDrawWindowWidget(std::unique_ptr<TDrawWindow> window, QWidge
     m_window->onSurfacePainted = [this](const sRect &r) { repaint(qrect(r)); };
     m_window->onScrollBarsChanged = [this] { followScrollBars(); };
     m_window->onPlacementChanged = [this] { followPlacement(); };
+    m_window->onBeepRefused = [] { QApplication::beep(); };
     m_window->onScreenOrigin = [this] {
         const QPoint o = mapToGlobal(QPoint(0, 0));
         return sPos{o.x(), o.y()};
@@ -95,6 +97,7 @@ CDrawWindowWidget::~CDrawWindowWidget()
     m_window->onScrollBarsChanged = nullptr;
     m_window->onPlacementChanged = nullptr;
     m_window->onScreenOrigin = nullptr;
+    m_window->onBeepRefused = nullptr;
     if (m_active)
         m_window->FormDeactivate();
 }
