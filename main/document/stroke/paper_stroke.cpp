@@ -115,7 +115,9 @@ bool finishStroke(TPaper &paper, TFlowImage &flow, const sBox &box, sBox &lbox, 
         paper.m_strokeRecord.reset(); // withdraws the stroke
         return false;
     }
-    if (undo && paper.m_strokeRecord) {
+    // A stroke that changed no pixel of its layer stocked no undo: recorded, it would pair the
+    // next undo with the wrong event, so it is withdrawn like a failed one.
+    if (undo && paper.m_strokeRecord && hasBox) {
         paper.eventMngr().pushEventStrokeEnd();
         paper.m_strokeRecord->commit();
     }

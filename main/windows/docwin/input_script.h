@@ -1,0 +1,130 @@
+// Input scripts: pointer, tablet, key and view input for a document window, one step a line, so
+// that tests, tools and benchmarks drive a window exactly as the widget does and a recording made
+// that way can be replayed and compared.
+//
+//   # a comment; blank lines are skipped
+//   press|release L|R|M X Y [MODS]   a button at client pixel (X, Y)
+//   move X Y [MODS]                  the pointer to client pixel (X, Y)
+//        MODS: any of shift ctrl alt space double (double: the press is a double click)
+//   tablet X Y PRESSURE [eraser]     a pen packet at screen position (X, Y), fractions kept;
+//                                    PRESSURE 0..1, 0 lifts the pen
+//   proximity in|out                 the pen enters or leaves the tablet's range
+//   key down|up VK [repeat]          a key by number (65, 0x2E) or name (A, Delete, F6, Space)
+//   tool SUBKIND                     the tool sub-kind by number or name (DrawLocus, tskSeedFill)
+//   level 1|2|4|5                    the document's paint level
+//   tick                             one tick of the window's timers
+//   zoom N:D   rotate DEG   mirror   scroll DX DY
+//   undo   redo   activate   deactivate
+//
+// The modifiers of a pointer step are held for that step only, on top of the keys a `key down`
+// step holds. A headless window's client origin is the screen's (0, 0).
+#pragma once
+
+#include "core/profile/tool_kinds.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class TDrawWindow;
+enum class ePaintLevel : uint8_t;
+
+enum class eInputStepKind : uint8_t
+{
+    Press,
+    Release,
+    Move,
+    Tablet,
+    Proximity,
+    Key,
+    Tool,
+    Level,
+    Tick,
+    Zoom,
+    Rotate,
+    Mirror,
+    Scroll,
+    Undo,
+    Redo,
+    Activate,
+    Deactivate,
+};
+
+enum class eInputButton : uint8_t
+{
+    Left,
+    Right,
+    Middle,
+};
+
+// The modifiers of a pointer step.
+enum eInputModifier : uint8_t
+{
+    imShift = 1,
+    imCtrl = 2,
+    imAlt = 4,
+    imSpace = 8,
+    imDouble = 16,
+};
+
+struct SInputStep
+{
+    eInputStepKind kind = eInputStepKind::Tick;
+    // The line of the script it came from (1 for the first).
+    int32_t line = 0;
+    eInputButton button = eInputButton::Left;
+    // Pointer steps: client pixels. Tablet steps: screen pixels with fraction, kept as written
+    // (a pen's position reaches the tablet as a double).
+    double x = 0, y = 0;
+    double pressure = 0;
+    uint8_t mods = 0;
+    // Tablet: the eraser end. Proximity: in. Key: down.
+    bool on = false;
+    bool repeat = false;
+    int32_t vk = 0;
+    TToolSubKind subKind = TToolSubKind::tskDrawLocus;
+    ePaintLevel level{};
+    int32_t num = 1, den = 1;
+    float degrees = 0;
+    int32_t dx = 0, dy = 0;
+};
+
+// One line of a script: a step, or nothing for a blank or comment line. On a bad line the
+// answer is false and error says what is wrong, prefixed by "line N: ".
+bool parseInputStep(QStringView text, int32_t line, std::optional<SInputStep> &step,
+                    QString &error);
+// Every step of a script, or false at its first bad line (error as above).
+bool parseInputScript(const QString &text, std::vector<SInputStep> &steps, QString &error);
+
+// The tool sub-kind of a name ("DrawLocus" or "tskDrawLocus", any case) or number.
+std::optional<TToolSubKind> toolSubKindFromName(QStringView name);
+// The virtual key of a number (decimal or 0x hex, 1..254) or key name (spaces left out, any case).
+std::optional<int32_t> virtualKeyFromName(QStringView name);
+
+// Applies one step to the window as its widget and the main window would. False when the step
+// could not be applied (a level the document refuses, nothing to undo, a tablet step with no
+// tablet context open); input the window ignores is not a failure.
+//
+// Pointer steps note their button in the key state (as the key recorder does) and pass the
+// held buttons and modifiers in the shift state. Tablet and proximity steps are pen events: they
+// go through the process's tablet (platform/tablet) to the open context's window, which must
+// hand its messages on, as the main window does and CHeadlessTabletTarget does headless.
+bool applyInputStep(TDrawWindow &window, const SInputStep &step);
+
+// The window a headless tablet context is opened for: it hands the context's packet and
+// proximity messages to the main window's active document window (tabletMessage), as the main
+// window's message handler does.
+class CHeadlessTabletTarget : public QObject
+{
+  public:
+    using QObject::QObject;
+    // Opens the main window's tablet context for this object; false without a tablet.
+    bool open();
+
+  protected:
+    bool event(QEvent *e) override;
+};
