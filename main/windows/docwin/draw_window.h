@@ -10,6 +10,7 @@
 
 #include "core/base/geometry.h"
 #include "core/image/canvas.h"
+#include "core/pixel/pixel.h"
 #include "core/profile/tool_kinds.h"
 #include "document/paper/paper_host.h"
 #include "document/view/composition.h"
@@ -358,6 +359,38 @@ class TDrawWindow : public IPaperOwner
     std::function<sPos()> onScreenOrigin;
     // ---- end of input
 
+    // ---- grid and snapping (grid.cpp). Canvas boxes and lines in canvas pixels.
+    // The grid over the whole canvas on the surface, on a given picture, or over a canvas box.
+    void showGrid();
+    void showGrid(TMTC &dc);
+    void showGrid(TMTC &dc, const sBox &box);
+    // One solid one-pixel line between two client points.
+    void drawGrid(TMTC &dc, const sPos &sp, const sPos &ep, sBGRA c);
+    // One line between two canvas points on the surface.
+    void drawSnapGrid(int32_t x0, int32_t y0, int32_t x1, int32_t y1, sBGRA c);
+    // Snapping is on and the grid shown; the brush (group 0) and the figure, fill, selection and
+    // text tools (groups 6-9) snap.
+    bool canSnap() const;
+    bool canSnapWithBrush() const;
+    bool canSnapWithTool() const;
+    void changeSnap();
+    void resetGridColor();
+    // Chooses the grid line(s) the client position snaps to (FSnapX, FSnapY).
+    void getNearGrid(const sPos &pos);
+    bool getScaleNearGrid(int32_t &zx, int32_t &zy, bool &gridX, bool &gridY, const sPos &pos);
+    void drawNearGrid(const sPos &pos);
+    // spos a canvas position; dpos the snapped canvas position.
+    void getPosNearGrid(sPos &dpos, const sPos &spos) const;
+    // srcpos a client position; dpos snapped: client for tools, canvas for the brush.
+    void setSnapPos(sPos &dpos, const sPos &srcpos);
+    void clearSnap();
+    // The line chosen on each axis; the has-flags tell whether there is one (0 is the canvas's
+    // left or top edge, a line like any other).
+    int32_t FSnapX = 0, FSnapY = 0;
+    bool bHasSnapX = false, bHasSnapY = false;
+    int32_t FCroppingXCnt = 0, FCroppingYCnt = 0;
+    // ---- end of grid
+
     // ---- IPaperOwner
     void setModified(bool sw) override { setModifiedFlag(sw); }
     bool isModified() const override { return m_bModified; }
@@ -433,7 +466,8 @@ class TDrawWindow : public IPaperOwner
     std::vector<sPos> posList;
     bool bIsCurveMode = false;
     bool bSnap = false, bSnapGrid = true;
-    int32_t FOldGridX = 0, FOldGridY = 0;
+    // The highlighted grid column and row; -1: none.
+    int32_t FOldGridX = -1, FOldGridY = -1;
     std::array<std::unique_ptr<TMTC>, 10> FIndexImages;
     TPrintValue FPrintValue;
     bool FGhostVis = false;
