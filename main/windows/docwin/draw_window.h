@@ -14,6 +14,7 @@
 #include "core/profile/tool_kinds.h"
 #include "document/paper/paper_host.h"
 #include "document/view/composition.h"
+#include "windows/docwin/figure_geometry.h"
 #include "windows/docwin/input_dispatch.h"
 
 #include <QPolygon>
@@ -358,6 +359,22 @@ class TDrawWindow : public IPaperOwner
     std::function<sPos()> onCursorClientPos;
     std::function<sPos()> onScreenOrigin;
     // ---- end of input
+
+    // ---- figures (figures.cpp). Figure points are client pixels.
+    // The aspect (square) and centre keys of the shortcut scheme.
+    bool isAspectKeyDown() const;
+    bool isCenterKeyDown() const;
+    // Draws the figure held in the point list with the active stroke as one raw-point shape
+    // stroke; the stroke's switches and the manager's settings come back on every path. False
+    // when nothing was drawn (no stroke, an unknown paint level, fewer than two points).
+    bool eventDrawExecute(const sPos &p0, const sPos &p1, eDRAWMODE dm, bool rec);
+    // The 15-degree snap of a line while the aspect key is held; true when it is held.
+    bool correctLinePos(const sPos &p0, sPos &p1) const;
+    // The figure's points as client floats (the polygon or polyline's end point stored after the
+    // fixed points, the ellipse and curve computed); closed tells whether the stroke closes.
+    std::vector<sFPos> figureStrokePoints(const sPos &p1, eDRAWMODE dm, bool &closed);
+    sPos curvePos0, curvePos1;
+    // ---- end of figures
 
     // ---- grid and snapping (grid.cpp). Canvas boxes and lines in canvas pixels.
     // The grid over the whole canvas on the surface, on a given picture, or over a canvas box.
