@@ -65,8 +65,9 @@ TEST_F(FigureDraw, EachFigurePaintsAndGivesTheBrushBack)
         EXPECT_TRUE(w->isModified());
         // The level-2 engine with this test's pen leaves the layer as it was; its pixels are
         // looked at by the stroke tests, here only the levels 4 and 5.
-        if (c.level != ePaintLevel::PAINT_LEVEL_qZ2)
+        if (c.level != ePaintLevel::PAINT_LEVEL_qZ2) {
             EXPECT_NE(dumpPaperState(*w->paper), before);
+        }
         EXPECT_FALSE(stroke().m_bRawPoint);
         EXPECT_FALSE(stroke().m_bDrawShape);
         EXPECT_TRUE(stroke().m_penIfSize);
