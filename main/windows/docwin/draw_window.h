@@ -376,6 +376,17 @@ class TDrawWindow : public IPaperOwner
     sPos curvePos0, curvePos1;
     // ---- end of figures
 
+    // ---- figure fills and selection shapes (fill_select_shapes.cpp)
+    // A client point in the active layer's coordinates; the integer form rounds half to even.
+    void convToCanvasPosEx(sFPos &dst, const sPos &src) const;
+    void convToCanvasPosEx(sPos &dst, const sPos &src) const;
+    bool isFillAspect() const;
+    bool isFillCenter() const;
+    // Fill the rectangle or ellipse dragged from p0 to p1 (client pixels) on the active layer.
+    bool fillRectExecute(const sPos &p0, const sPos &p1);
+    bool fillEllipseExecute(const sPos &p0, const sPos &p1);
+    // ---- end of figure fills and selection shapes
+
     // ---- grid and snapping (grid.cpp). Canvas boxes and lines in canvas pixels.
     // The grid over the whole canvas on the surface, on a given picture, or over a canvas box.
     void showGrid();

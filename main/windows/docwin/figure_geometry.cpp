@@ -126,6 +126,19 @@ std::vector<sFPos> flattenCurve(const sFPos &c0, const sFPos &c1, const sFPos &b
     return out;
 }
 
+std::optional<std::array<sPos, 2>> fillRectCorners(sPos p0, sPos p1, bool square, bool centre)
+{
+    if (p0 == p1)
+        return std::nullopt;
+    if (square)
+        makeSquare(p0, p1);
+    if (centre)
+        p0 = {2 * p0.x - p1.x, 2 * p0.y - p1.y};
+    (p0.x < p1.x ? p1.x : p0.x) -= (p0.x != p1.x) ? 1 : 0;
+    (p0.y < p1.y ? p1.y : p0.y) -= (p0.y != p1.y) ? 1 : 0;
+    return std::array<sPos, 2>{p0, p1};
+}
+
 // ---- grid
 
 namespace {

@@ -80,6 +80,12 @@ bool ellipseGuideShown(const sPos &p0, const sPos &p1);
 std::vector<sFPos> flattenCurve(const sFPos &c0, const sFPos &c1, const sFPos &b);
 inline constexpr int32_t kCurveMaxPoints = 257;
 
+// The two corners a figure fill receives for a drag from p0 to p1 (canvas pixels): squared
+// with square, p0 the centre with centre (p0 := 2 p0 - p1), then the larger x and the larger y
+// each lowered by one so that the far pixel is the last one filled. An axis whose two
+// coordinates are equal is not lowered. Nothing for two equal points.
+std::optional<std::array<sPos, 2>> fillRectCorners(sPos p0, sPos p1, bool square, bool centre);
+
 // ---- grid
 
 // The grid colour (the profile's value: alpha in the high byte, then blue, green, red) blended over white per channel: trunc(c * a + (1 - a) * 255), a = alpha / 255. The highlight
