@@ -12,10 +12,12 @@
 
 #include "core/base/geometry.h"
 #include "core/image/canvas.h"
+#include "core/pixel/pixel.h"
 #include "core/profile/tool_kinds.h"
 #include "document/events/event_recorder_types.h"
 #include "document/paper/paper_host.h"
 #include "document/view/composition.h"
+#include "windows/docwin/figure_geometry.h"
 #include "windows/docwin/input_dispatch.h"
 
 #include <QPolygon>
@@ -454,6 +456,65 @@ class TDrawWindow : public IPaperOwner
     std::function<sPos()> onScreenOrigin;
     // ---- end of input
 
+    // ---- figures (figures.cpp). Figure points are client pixels.
+    // The aspect (square) and centre keys of the shortcut scheme.
+    bool isAspectKeyDown() const;
+    bool isCenterKeyDown() const;
+    // Draws the figure held in the point list with the active stroke as one raw-point shape
+    // stroke; the stroke's switches and the manager's settings come back on every path. False
+    // when nothing was drawn (no stroke, an unknown paint level, fewer than two points).
+    bool eventDrawExecute(const sPos &p0, const sPos &p1, eDRAWMODE dm, bool rec);
+    // The 15-degree snap of a line while the aspect key is held; true when it is held.
+    bool correctLinePos(const sPos &p0, sPos &p1) const;
+    // The figure's points as client floats (the polygon or polyline's end point stored after the
+    // fixed points, the ellipse and curve computed); closed tells whether the stroke closes.
+    std::vector<sFPos> figureStrokePoints(const sPos &p1, eDRAWMODE dm, bool &closed);
+    sPos curvePos0, curvePos1;
+    // ---- end of figures
+
+    // ---- figure fills and selection shapes (fill_select_shapes.cpp)
+    // A client point in the active layer's coordinates; the integer form rounds half to even.
+    void convToCanvasPosEx(sFPos &dst, const sPos &src) const;
+    void convToCanvasPosEx(sPos &dst, const sPos &src) const;
+    bool isFillAspect() const;
+    bool isFillCenter() const;
+    // Fill the rectangle or ellipse dragged from p0 to p1 (client pixels) on the active layer.
+    bool fillRectExecute(const sPos &p0, const sPos &p1);
+    bool fillEllipseExecute(const sPos &p0, const sPos &p1);
+    // ---- end of figure fills and selection shapes
+
+    // ---- grid and snapping (grid.cpp). Canvas boxes and lines in canvas pixels.
+    // The grid over the whole canvas on the surface, on a given picture, or over a canvas box.
+    void showGrid();
+    void showGrid(TMTC &dc);
+    void showGrid(TMTC &dc, const sBox &box);
+    // One solid one-pixel line between two client points.
+    void drawGrid(TMTC &dc, const sPos &sp, const sPos &ep, sBGRA c);
+    // One line between two canvas points on the surface.
+    void drawSnapGrid(int32_t x0, int32_t y0, int32_t x1, int32_t y1, sBGRA c);
+    // Snapping is on and the grid shown; the brush (group 0) and the figure, fill, selection and
+    // text tools (groups 6-9) snap.
+    bool canSnap() const;
+    bool canSnapWithBrush() const;
+    bool canSnapWithTool() const;
+    void changeSnap();
+    void resetGridColor();
+    // Chooses the grid line(s) the client position snaps to (FSnapX, FSnapY).
+    void getNearGrid(const sPos &pos);
+    bool getScaleNearGrid(int32_t &zx, int32_t &zy, bool &gridX, bool &gridY, const sPos &pos);
+    void drawNearGrid(const sPos &pos);
+    // spos a canvas position; dpos the snapped canvas position.
+    void getPosNearGrid(sPos &dpos, const sPos &spos) const;
+    // srcpos a client position; dpos snapped: client for tools, canvas for the brush.
+    void setSnapPos(sPos &dpos, const sPos &srcpos);
+    void clearSnap();
+    // The line chosen on each axis; the has-flags tell whether there is one (0 is the canvas's
+    // left or top edge, a line like any other).
+    int32_t FSnapX = 0, FSnapY = 0;
+    bool bHasSnapX = false, bHasSnapY = false;
+    int32_t FCroppingXCnt = 0, FCroppingYCnt = 0;
+    // ---- end of grid
+
     // ---- IPaperOwner
     void setModified(bool sw) override { setModifiedFlag(sw); }
     bool isModified() const override { return m_bModified; }
@@ -529,7 +590,8 @@ class TDrawWindow : public IPaperOwner
     std::vector<sPos> posList;
     bool bIsCurveMode = false;
     bool bSnap = false, bSnapGrid = true;
-    int32_t FOldGridX = 0, FOldGridY = 0;
+    // The highlighted grid column and row; -1: none.
+    int32_t FOldGridX = -1, FOldGridY = -1;
     std::array<std::unique_ptr<TMTC>, 10> FIndexImages;
     // ---- replay fields (document commands block)
     eEventType eventType = eEventType::evtQES;

@@ -132,11 +132,6 @@ void TDrawWindow::updateNow()
     surfacePainted({0, 0, clnSize.x, clnSize.y});
 }
 
-void TDrawWindow::showGrid(const sBox *)
-{
-    // The grid comes with the view actions; until then there is none to draw.
-}
-
 void TDrawWindow::paintView()
 {
     m_dirty = false;
@@ -152,6 +147,7 @@ void TDrawWindow::paintView()
         grb->PaintTo(view, grb->x(), grb->y());
     }
     m_surface.copyImage(dwBuffer);
+    showGrid(m_surface);
     showAnts(m_surface);
     if (profile().showScrollBar && !isViewTurned(*paper)) {
         const sRect corner{clnSize.x - ScrollBar2.thickness, clnSize.y - ScrollBar1.thickness,
