@@ -349,28 +349,13 @@ void TFormBrushEditor::ButtonOKClick()
 
 void TFormBrushEditor::MenuSetLoadClick(QAction *Sender)
 {
-    const bool append = Sender == MenuSetAppend;
-    const TPresetKind kind = nibType() ? TPresetKind::PenNib : TPresetKind::PenMethod;
-    TPresetSetRef set;
+    const TSetMenuLoad how = Sender == MenuSetRevert   ? TSetMenuLoad::Revert
+                             : Sender == MenuSetAppend ? TSetMenuLoad::Append
+                                                    : TSetMenuLoad::Replace;
     if (nibType())
-        set = FPenNibMngr;
+        loadPresetSetFromMenu(TPresetKind::PenNib, FPenNibMngr, ListView(), how);
     else
-        set = FPenMtdMngr;
-    bool loaded = false;
-    if (Sender == MenuSetRevert) {
-        // Reverting reads the file the set came from, never a file chosen now.
-        const QString path = Path();
-        loaded = !path.isEmpty() && loadPresetSet(kind, set, path, false);
-    } else {
-        loaded = loadPresetSet(kind, set, QString(), append);
-    }
-    TqZListView *l = ListView();
-    if (loaded && l) {
-        if (append)
-            l->UpdateDisplayPosition(true);
-        else
-            l->SelectItem(0, true);
-    }
+        loadPresetSetFromMenu(TPresetKind::PenMethod, FPenMtdMngr, ListView(), how);
     UpdatePathLabel();
 }
 

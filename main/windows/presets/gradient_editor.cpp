@@ -622,18 +622,10 @@ void TFormGradEditor::MenuSetLoadClick(QAction *entry)
 {
     if (FDestroying || !FGradMngr)
         return;
-    const bool revert = entry == MenuSetRevert, append = entry == MenuSetAppend;
-    if (revert && FGradMngr->LastPath().isEmpty())
-        return; // nothing to go back to
-    if (!loadPresetSet(TPresetKind::Gradient, FGradMngr,
-                       revert ? FGradMngr->LastPath() : QString(), append)) {
-        UpdatePathLabel();
-        return;
-    }
-    if (append)
-        FGradList->UpdateDisplayPosition(true);
-    else
-        FGradList->SelectItem(0, true);
+    const TSetMenuLoad how = entry == MenuSetRevert   ? TSetMenuLoad::Revert
+                             : entry == MenuSetAppend ? TSetMenuLoad::Append
+                                                    : TSetMenuLoad::Replace;
+    loadPresetSetFromMenu(TPresetKind::Gradient, FGradMngr, FGradList, how);
     UpdatePathLabel();
 }
 

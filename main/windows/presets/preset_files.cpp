@@ -135,6 +135,25 @@ bool loadPresetSet(TPresetKind kind, const TPresetSetRef &manager, const QString
     return true;
 }
 
+bool loadPresetSetFromMenu(TPresetKind kind, const TPresetSetRef &manager, TqZListView *list,
+                           TSetMenuLoad how)
+{
+    bool loaded = false;
+    if (how == TSetMenuLoad::Revert) {
+        const QString path = presetSetPath(manager);
+        loaded = !path.isEmpty() && loadPresetSet(kind, manager, path, false);
+    } else {
+        loaded = loadPresetSet(kind, manager, QString(), how == TSetMenuLoad::Append);
+    }
+    if (loaded && list) {
+        if (how == TSetMenuLoad::Append)
+            list->UpdateDisplayPosition(true);
+        else
+            list->SelectItem(0, true);
+    }
+    return loaded;
+}
+
 bool savePresetSet(TPresetKind kind, const TPresetSetRef &manager)
 {
     TOpenFilterType open{}, save{};

@@ -32,5 +32,16 @@ bool presetSetFileExists(const TPresetSetRef &manager);
 // missing or not of the kind. The managers report their own read errors.
 bool loadPresetSet(TPresetKind kind, const TPresetSetRef &manager, const QString &path,
                    bool append);
+// An editor's set menu: replace and append ask for a file, revert reads again the file the set
+// came from (nothing when it has none). After a load the list shows the appended end, or its
+// first item. False when nothing was loaded.
+enum class TSetMenuLoad : uint8_t
+{
+    Replace,
+    Append,
+    Revert,
+};
+bool loadPresetSetFromMenu(TPresetKind kind, const TPresetSetRef &manager, TqZListView *list,
+                           TSetMenuLoad how);
 // Writes the manager's set to a file chosen in the kind's save dialog.
 bool savePresetSet(TPresetKind kind, const TPresetSetRef &manager);

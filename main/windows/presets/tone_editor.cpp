@@ -561,18 +561,10 @@ void TFormToneEditor::MenuSetLoadClick(QAction *entry)
 {
     if (FDestroying || !FToneMngr)
         return;
-    const bool revert = entry == MenuSetRevert, append = entry == MenuSetAppend;
-    if (revert && FToneMngr->LastPath().isEmpty())
-        return; // nothing to go back to
-    if (!loadPresetSet(TPresetKind::Tone, FToneMngr, revert ? FToneMngr->LastPath() : QString(),
-                       append)) {
-        UpdatePathLabel();
-        return;
-    }
-    if (append)
-        FToneList->UpdateDisplayPosition(true);
-    else
-        FToneList->SelectItem(0, true);
+    const TSetMenuLoad how = entry == MenuSetRevert   ? TSetMenuLoad::Revert
+                             : entry == MenuSetAppend ? TSetMenuLoad::Append
+                                                    : TSetMenuLoad::Replace;
+    loadPresetSetFromMenu(TPresetKind::Tone, FToneMngr, FToneList, how);
     UpdatePathLabel();
 }
 
