@@ -11,6 +11,7 @@
 #include "ui/lists/pen_nib_list_view.h"
 #include "ui/lists/preset_previews.h"
 #include "windows/presets/brush_frames.h"
+#include "windows/presets/editor_layout.h"
 #include "windows/presets/nib_editor_frame.h"
 #include "windows/presets/preset_files.h"
 #include "windows/shell_host.h"
@@ -23,10 +24,7 @@
 
 namespace {
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
+using editor_layout::u8;
 
 // The frames' place under the tab strip; the nib kinds stretch the nib frame up over the strip.
 const QRect kFrameRect(240, 32, 352, 384);

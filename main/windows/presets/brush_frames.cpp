@@ -15,6 +15,7 @@
 #include "ui/fields/num_mngr.h"
 #include "ui/fields/trackbar.h"
 #include "ui/graphics/glyph_manager.h"
+#include "windows/presets/editor_layout.h"
 #include "windows/presets/editor_models.h"
 
 #include <QCheckBox>
@@ -27,26 +28,12 @@
 
 namespace {
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-QLabel *label(QWidget *parent, const char *text, int x, int y, int w)
-{
-    auto *l = new QLabel(u8(text), parent);
-    l->setGeometry(x, y, w, 16);
-    return l;
-}
+using editor_layout::label;
+using editor_layout::u8;
 
 TNumEdit *field(QWidget *parent, TNumMngr *num, const char *format, int x, int y)
 {
-    auto *e = new TNumEdit(parent);
-    e->setGeometry(x, y, 48, 20);
-    e->setAlignment(taRightJustify);
-    e->setFormatString(QString::fromLatin1(format));
-    e->setAssociate(num);
-    return e;
+    return editor_layout::field(parent, num, format, x, y, 48);
 }
 
 TqZGlyphLabel *glyphLabel(QWidget *parent, TqZGlyphType g, int x, int y)

@@ -19,6 +19,7 @@
 #include "ui/graphics/appearance.h"
 #include "ui/graphics/brush_previews.h"
 #include "ui/graphics/glyph_manager.h"
+#include "windows/presets/editor_layout.h"
 #include "windows/presets/preset_kinds.h"
 #include "windows/shell_host.h"
 
@@ -32,17 +33,8 @@
 
 namespace {
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-QLabel *label(QWidget *parent, const char *text, int x, int y, int w = 80)
-{
-    auto *l = new QLabel(u8(text), parent);
-    l->setGeometry(x, y, w, 16);
-    return l;
-}
+using editor_layout::label;
+using editor_layout::u8;
 
 // The curves of the six buttons, left to right: pin top, gamma, rounded top, linear, square,
 // circle (the places of the resource's boxes 1 .. 6).

@@ -17,6 +17,7 @@
 #include "ui/graphics/appearance.h"
 #include "ui/lists/preset_previews.h"
 #include "ui/lists/tone_list_view.h"
+#include "windows/presets/editor_layout.h"
 #include "windows/presets/editor_models.h"
 #include "windows/presets/preset_files.h"
 #include "windows/presets/preset_kinds.h"
@@ -37,26 +38,12 @@
 
 namespace {
 
-QString u8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
-
-QLabel *label(QWidget *parent, const char *text, int x, int y, int w)
-{
-    auto *l = new QLabel(u8(text), parent);
-    l->setGeometry(x, y, w, 16);
-    return l;
-}
+using editor_layout::label;
+using editor_layout::u8;
 
 TNumEdit *field(QWidget *parent, TNumMngr *num, const char *format, int x, int y)
 {
-    auto *e = new TNumEdit(parent);
-    e->setGeometry(x, y, 44, 20);
-    e->setAlignment(taRightJustify);
-    e->setFormatString(QString::fromLatin1(format));
-    e->setAssociate(num);
-    return e;
+    return editor_layout::field(parent, num, format, x, y, 44);
 }
 
 int32_t rounded(float v)

@@ -1,0 +1,21 @@
+// The preset editors' hand-placed controls: the dialogs keep the pixel layout of their forms, so
+// their labels and number fields are made at fixed places by these few builders.
+#pragma once
+
+#include <QString>
+
+class QLabel;
+class QWidget;
+class TNumEdit;
+class TNumMngr;
+
+namespace editor_layout {
+
+// The dialogs' captions are written in the sources as UTF-8.
+QString u8(const char *s);
+// A one-line caption at (x, y), w wide.
+QLabel *label(QWidget *parent, const char *text, int x, int y, int w = 80);
+// A right-aligned number field bound to its number, showing it in the format.
+TNumEdit *field(QWidget *parent, TNumMngr *num, const char *format, int x, int y, int w);
+
+} // namespace editor_layout
