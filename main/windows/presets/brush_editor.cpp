@@ -347,9 +347,7 @@ void TFormBrushEditor::ButtonOKClick()
 
 void TFormBrushEditor::MenuSetLoadClick(QAction *Sender)
 {
-    const TSetMenuLoad how = Sender == MenuSetRevert   ? TSetMenuLoad::Revert
-                             : Sender == MenuSetAppend ? TSetMenuLoad::Append
-                                                    : TSetMenuLoad::Replace;
+    const TSetMenuLoad how = setMenuLoadOf(Sender);
     if (nibType())
         loadPresetSetFromMenu(TPresetKind::PenNib, FPenNibMngr, ListView(), how);
     else

@@ -609,9 +609,7 @@ void TFormGradEditor::MenuSetLoadClick(QAction *entry)
 {
     if (FDestroying || !FGradMngr)
         return;
-    const TSetMenuLoad how = entry == MenuSetRevert   ? TSetMenuLoad::Revert
-                             : entry == MenuSetAppend ? TSetMenuLoad::Append
-                                                    : TSetMenuLoad::Replace;
+    const TSetMenuLoad how = setMenuLoadOf(entry);
     loadPresetSetFromMenu(TPresetKind::Gradient, FGradMngr, FGradList, how);
     UpdatePathLabel();
 }

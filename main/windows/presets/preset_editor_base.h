@@ -6,6 +6,7 @@
 #pragma once
 
 #include "ui/forms/base_forms.h"
+#include "windows/presets/preset_files.h"
 
 #include <QString>
 
@@ -55,6 +56,13 @@ class TFormPresetEditor : public TDialogBaseForm
     QAction *MenuSetOpen = nullptr;
 
   protected:
+    // Which load the set menu's entry asks for (MenuSetOpen replaces).
+    TSetMenuLoad setMenuLoadOf(const QAction *entry) const
+    {
+        return entry == MenuSetRevert   ? TSetMenuLoad::Revert
+               : entry == MenuSetAppend ? TSetMenuLoad::Append
+                                        : TSetMenuLoad::Replace;
+    }
     void keyPressEvent(QKeyEvent *ev) override;
     void closeEvent(QCloseEvent *ev) override;
     void wheelEvent(QWheelEvent *ev) override;

@@ -548,9 +548,7 @@ void TFormToneEditor::MenuSetLoadClick(QAction *entry)
 {
     if (FDestroying || !FToneMngr)
         return;
-    const TSetMenuLoad how = entry == MenuSetRevert   ? TSetMenuLoad::Revert
-                             : entry == MenuSetAppend ? TSetMenuLoad::Append
-                                                    : TSetMenuLoad::Replace;
+    const TSetMenuLoad how = setMenuLoadOf(entry);
     loadPresetSetFromMenu(TPresetKind::Tone, FToneMngr, FToneList, how);
     UpdatePathLabel();
 }
