@@ -250,7 +250,9 @@ TEST_F(BrushEditorTest, ASettingTheItemCannotHoldIsNotApplied)
         EXPECT_FLOAT_EQ(brushAt(3).Radius(), before.Radius());
         SPenShapeData nibAfter;
         ASSERT_TRUE(nibs.getData(3, nibAfter));
-        EXPECT_EQ(nibAfter.param.radius, nibBefore.param.radius);
+        // The nib record is packed: compare copies, not references into it.
+        const int radiusAfter = nibAfter.param.radius, radiusBefore = nibBefore.param.radius;
+        EXPECT_EQ(radiusAfter, radiusBefore);
     }
 }
 
