@@ -94,16 +94,7 @@ TFramePenMtdEditor::~TFramePenMtdEditor()
 
 TNumMngr *TFramePenMtdEditor::number(float lo, float hi, float value)
 {
-    auto *n = new TNumMngr(this);
-    n->beginLoading();
-    n->setValueMin(lo);
-    n->setValueMax(hi);
-    n->setValueDefault(value);
-    n->setValue(value);
-    n->endLoading();
-    n->Amount = n->AmountLow = n->AmountHigh = 1;
-    n->OnChange = [this](QObject *s) { ValueChange(s); };
-    return n;
+    return editor_layout::number(this, lo, hi, value, [this](QObject *s) { ValueChange(s); });
 }
 
 TGraphicTrackbar *TFramePenMtdEditor::track(QWidget *parent, int x, int y)

@@ -112,16 +112,7 @@ TFormGradEditor::~TFormGradEditor()
 
 TNumMngr *TFormGradEditor::number(float lo, float hi, float value)
 {
-    auto *n = new TNumMngr(this);
-    n->beginLoading();
-    n->setValueMin(lo);
-    n->setValueMax(hi);
-    n->setValueDefault(value);
-    n->setValue(value);
-    n->endLoading();
-    n->Amount = n->AmountLow = n->AmountHigh = 1;
-    n->OnChange = [this](QObject *s) { ValueChange(s); };
-    return n;
+    return editor_layout::number(this, lo, hi, value, [this](QObject *s) { ValueChange(s); });
 }
 
 void TFormGradEditor::buildGeneral()
