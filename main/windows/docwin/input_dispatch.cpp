@@ -29,10 +29,38 @@ constexpr SEventProcs kNullProcs = {
 };
 
 constexpr SEventProcs kFreehandProcs = {
-    freehandLDown, freehandLHold, freehandLUp,    resetNavigatorScale, nullMouseProc,
+    freehandLDown, freehandLHold, freehandLUp,    resetNavigatorScale, TDrawWindow::rightButtonPick,
     nullMouseProc, nullMouseProc, nullMouseProc,  trackMouseMove,      nullKeyProc,
     nullShowProc,  nullExecProc,  defaultForceEnd,
 };
+
+// ---- tools (tools.cpp): the rows of groups 1 to 4
+constexpr SEventProcs kZoomProcs = {
+    TDrawWindow::zoomLDown, nullMouseProc,  nullMouseProc, resetNavigatorScale,
+    TDrawWindow::zoomLDown, nullMouseProc,  nullMouseProc, nullMouseProc,
+    trackMouseMove,         nullKeyProc,    nullShowProc,  nullExecProc,
+    defaultForceEnd,
+};
+constexpr SEventProcs kPickerProcs = {
+    TDrawWindow::pickerDown, nullMouseProc, nullMouseProc, resetNavigatorScale,
+    TDrawWindow::pickerDown, nullMouseProc, nullMouseProc, nullMouseProc,
+    TDrawWindow::pickerMove, nullKeyProc,   nullShowProc,  nullExecProc,
+    defaultForceEnd,
+};
+constexpr SEventProcs kGrabberProcs = {
+    TDrawWindow::grabberDown,    TDrawWindow::grabberHold, TDrawWindow::grabberUp,
+    resetNavigatorScale,         TDrawWindow::grabberDown, TDrawWindow::grabberHold,
+    TDrawWindow::grabberUp,      nullMouseProc,            trackMouseMove,
+    TDrawWindow::grabberKeyDown, nullShowProc,             nullExecProc,
+    defaultForceEnd,
+};
+constexpr SEventProcs kSeedProcs = {
+    TDrawWindow::seedFillDown,  nullMouseProc, nullMouseProc, resetNavigatorScale,
+    TDrawWindow::rightButtonPick, nullMouseProc, nullMouseProc, nullMouseProc,
+    TDrawWindow::seedMouseMove, nullKeyProc,   nullShowProc,  nullExecProc,
+    defaultForceEnd,
+};
+// ---- end of tools
 
 // A group with no tool yet: navigator reset on double click, pointer tracking where the group's
 // tools track the pointer (1, 3, 9), and the default forced end.
@@ -46,17 +74,25 @@ constexpr SEventProcs pendingGroup(bool tracks, bool resetsNavigator)
     return p;
 }
 
+// The text tool's row until the text tool comes: its right button already picks colours.
+constexpr SEventProcs textPending()
+{
+    SEventProcs p = pendingGroup(true, true);
+    p.onRDown = TDrawWindow::rightButtonPick;
+    return p;
+}
+
 constexpr std::array<SEventProcs, kEventProcGroups> kProgramTables = {{
     kFreehandProcs,
-    pendingGroup(true, true),   // 1 zoom
-    pendingGroup(false, true),  // 2 colour pick
-    pendingGroup(true, true),   // 3 grabber, pen size
-    pendingGroup(false, true),  // 4 seed fill, magic wand
+    kZoomProcs,                 // 1 zoom
+    kPickerProcs,               // 2 colour pick
+    kGrabberProcs,              // 3 grabber, pen size
+    kSeedProcs,                 // 4 seed fill, magic wand
     pendingGroup(false, true),  // 5 moves, transforms, gradient, trim
     pendingGroup(false, false), // 6 figures
     pendingGroup(false, false), // 7 figure fills
     pendingGroup(false, false), // 8 selection shapes
-    pendingGroup(true, true),   // 9 text
+    textPending(),              // 9 text
 }};
 
 int currentGroup()
