@@ -227,9 +227,11 @@ TEST_F(SeedToolFill, AClickReachesItsOperationWithTheProfileAndTheKeys)
         const bool erase = c.kind == tskSeedErase;
         const sPos at = erase ? sPos{5, 5} : sPos{44, 12};
         prof().UseOldShortCut = c.oldScheme;
-        prof().fillAntiAlias = prof().wandAntiAlias = c.anti;
-        prof().fillTarget = prof().wandTarget = c.target;
         const bool wand = c.kind == tskMagicWand;
+        // The other tool's switch is set the other way: each tool reads its own.
+        prof().fillAntiAlias = wand ? !c.anti : c.anti;
+        prof().wandAntiAlias = wand ? c.anti : !c.anti;
+        prof().fillTarget = prof().wandTarget = c.target;
         // The wand's combinations need a selection to combine with: the top right, across the
         // box's top.
         const auto start = [&](TDrawWindow &w, uint32_t seed) {
@@ -315,14 +317,16 @@ TEST_F(SeedToolFill, OnAMovedLayerTheClickedPixelIsFilled)
     std::unique_ptr<TDrawWindow> w = recordingWindow(movedStart);
     ASSERT_TRUE(w);
     const CBlockVMTC *img = w->paper->getLayerData(2)->imageTC.get();
-    // Canvas (10, 10) is layer pixel (16, 14); layer pixel (10, 10) lies off the paper.
-    ASSERT_EQ(img->getColor(16, 14) >> 24, 0u);
-    ASSERT_TRUE(run(*w, QStringLiteral("tool SeedFill\n") + clickAt(*w, {10, 10})));
+    // Canvas (26, 10), right of the layer's wall, is layer pixel (32, 14); layer pixel (26, 10)
+    // lies left of the wall.
+    ASSERT_EQ(img->getColor(32, 14) >> 24, 0u);
+    ASSERT_TRUE(run(*w, QStringLiteral("tool SeedFill\n") + clickAt(*w, {26, 10})));
     img = w->paper->getLayerData(2)->imageTC.get();
-    EXPECT_EQ(img->getColor(16, 14), 0xFF000000u | kFillColour);
-    // Off the paper the layer keeps its pixels; past its wall it is not reached.
-    EXPECT_EQ(img->getColor(3, 3) >> 24, 0u);
-    EXPECT_EQ(img->getColor(40, 14) >> 24, 0u);
+    EXPECT_EQ(img->getColor(32, 14), 0xFF000000u | kFillColour);
+    EXPECT_EQ(img->getColor(20, 14) >> 24, 0u);
+    // Off the paper the layer keeps its pixels.
+    EXPECT_EQ(img->getColor(68, 14) >> 24, 0u);
+    EXPECT_EQ(img->getColor(40, 2) >> 24, 0u);
 }
 
 struct SeedToolLiveReplay : SeedToolBase
