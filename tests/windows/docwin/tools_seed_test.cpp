@@ -392,6 +392,25 @@ TEST_F(SeedToolLiveReplay, APickThenAFillInThePickedColour)
     EXPECT_EQ(w->paper->getLayerData(1)->imageTC->getColor(5, 5), 0xFFF08020u);
 }
 
+TEST_F(SeedToolLiveReplay, TheMiddleButtonBorrowsTheSeedFillAndTheWand)
+{
+    std::unique_ptr<TDrawWindow> probe = window_live_replay::makeWindow(seedStart, 1);
+    ASSERT_TRUE(probe);
+    const sPos a = clientOf(*probe, {5, 5}), b = clientOf(*probe, {44, 12});
+    probe.reset();
+    for (int32_t func : {7, 10}) {
+        SCOPED_TRACE(func);
+        prof().mouseMBtnFunc = func;
+        const QString script = QString::asprintf(
+            "press M %d %d\nrelease M %d %d\npress M %d %d\nrelease M %d %d\n", a.x, a.y, a.x,
+            a.y, b.x, b.y, b.x, b.y);
+        uint32_t events = 0;
+        expectLiveReplayAndUndoRedo(seedStart, script, &events);
+        EXPECT_EQ(events, 2u);
+        EXPECT_EQ(mainForm().toolForm().FToolSubMode(), tskDrawLocus);
+    }
+}
+
 TEST_F(SeedToolLiveReplay, ZoomPanRotationAndMirroringBetweenTheEdits)
 {
     prof().fillAntiAlias = true;
