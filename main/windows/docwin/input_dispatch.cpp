@@ -20,7 +20,7 @@ using Bit = BDrawStateBit;
 
 constexpr uint32_t kRepeatBit = 1u << 30;
 
-// The program's own rows. Groups 1 to 9 get their handlers with the tools that own them; until
+// The program's own rows. Groups 5 to 9 get their handlers with the tools that own them; until
 // then they do nothing, and their forced end is the default one.
 constexpr SEventProcs kNullProcs = {
     nullMouseProc, nullMouseProc, nullMouseProc, nullMouseProc, nullMouseProc,
@@ -29,37 +29,57 @@ constexpr SEventProcs kNullProcs = {
 };
 
 constexpr SEventProcs kFreehandProcs = {
-    freehandLDown, freehandLHold, freehandLUp,    resetNavigatorScale, TDrawWindow::rightButtonPick,
+    freehandLDown, freehandLHold, freehandLUp,    resetNavigatorScale, nullMouseProc,
     nullMouseProc, nullMouseProc, nullMouseProc,  trackMouseMove,      nullKeyProc,
     nullShowProc,  nullExecProc,  defaultForceEnd,
 };
 
-// ---- tools (tools.cpp): the rows of groups 1 to 4
-constexpr SEventProcs kZoomProcs = {
-    TDrawWindow::zoomLDown, nullMouseProc,  nullMouseProc, resetNavigatorScale,
-    TDrawWindow::zoomLDown, nullMouseProc,  nullMouseProc, nullMouseProc,
-    trackMouseMove,         nullKeyProc,    nullShowProc,  nullExecProc,
-    defaultForceEnd,
-};
-constexpr SEventProcs kPickerProcs = {
-    TDrawWindow::pickerDown, nullMouseProc, nullMouseProc, resetNavigatorScale,
-    TDrawWindow::pickerDown, nullMouseProc, nullMouseProc, nullMouseProc,
-    TDrawWindow::pickerMove, nullKeyProc,   nullShowProc,  nullExecProc,
-    defaultForceEnd,
-};
-constexpr SEventProcs kGrabberProcs = {
-    TDrawWindow::grabberDown,    TDrawWindow::grabberHold, TDrawWindow::grabberUp,
-    resetNavigatorScale,         TDrawWindow::grabberDown, TDrawWindow::grabberHold,
-    TDrawWindow::grabberUp,      nullMouseProc,            trackMouseMove,
-    TDrawWindow::grabberKeyDown, nullShowProc,             nullExecProc,
-    defaultForceEnd,
-};
-constexpr SEventProcs kSeedProcs = {
-    TDrawWindow::seedFillDown,  nullMouseProc, nullMouseProc, resetNavigatorScale,
-    TDrawWindow::rightButtonPick, nullMouseProc, nullMouseProc, nullMouseProc,
-    TDrawWindow::seedMouseMove, nullKeyProc,   nullShowProc,  nullExecProc,
-    defaultForceEnd,
-};
+// ---- tools (tools.cpp): the rows of groups 1 to 4, and the right button's colour pick of the
+// groups that take it
+constexpr SEventProcs withRightPick(SEventProcs p)
+{
+    p.onRDown = TDrawWindow::rightButtonPick;
+    return p;
+}
+
+constexpr SEventProcs zoomProcs()
+{
+    SEventProcs p = kNullProcs;
+    p.onLDown = p.onRDown = TDrawWindow::zoomLDown;
+    p.onLDblClk = resetNavigatorScale;
+    p.onMouseMove = trackMouseMove;
+    return p;
+}
+
+constexpr SEventProcs pickerProcs()
+{
+    SEventProcs p = kNullProcs;
+    p.onLDown = p.onRDown = TDrawWindow::pickerDown;
+    p.onLDblClk = resetNavigatorScale;
+    p.onMouseMove = TDrawWindow::pickerMove;
+    return p;
+}
+
+constexpr SEventProcs grabberProcs()
+{
+    SEventProcs p = kNullProcs;
+    p.onLDown = p.onRDown = TDrawWindow::grabberDown;
+    p.onLHold = p.onRHold = TDrawWindow::grabberHold;
+    p.onLUp = p.onRUp = TDrawWindow::grabberUp;
+    p.onLDblClk = resetNavigatorScale;
+    p.onMouseMove = trackMouseMove;
+    p.onKeyDown = TDrawWindow::grabberKeyDown;
+    return p;
+}
+
+constexpr SEventProcs seedProcs()
+{
+    SEventProcs p = withRightPick(kNullProcs);
+    p.onLDown = TDrawWindow::seedFillDown;
+    p.onLDblClk = resetNavigatorScale;
+    p.onMouseMove = TDrawWindow::seedMouseMove;
+    return p;
+}
 // ---- end of tools
 
 // A group with no tool yet: navigator reset on double click, pointer tracking where the group's
@@ -74,25 +94,17 @@ constexpr SEventProcs pendingGroup(bool tracks, bool resetsNavigator)
     return p;
 }
 
-// The text tool's row until the text tool comes: its right button already picks colours.
-constexpr SEventProcs textPending()
-{
-    SEventProcs p = pendingGroup(true, true);
-    p.onRDown = TDrawWindow::rightButtonPick;
-    return p;
-}
-
 constexpr std::array<SEventProcs, kEventProcGroups> kProgramTables = {{
-    kFreehandProcs,
-    kZoomProcs,                 // 1 zoom
-    kPickerProcs,               // 2 colour pick
-    kGrabberProcs,              // 3 grabber, pen size
-    kSeedProcs,                 // 4 seed fill, magic wand
+    withRightPick(kFreehandProcs),
+    zoomProcs(),                // 1 zoom
+    pickerProcs(),              // 2 colour pick
+    grabberProcs(),             // 3 grabber, pen size
+    seedProcs(),                // 4 seed fill, magic wand
     pendingGroup(false, true),  // 5 moves, transforms, gradient, trim
     pendingGroup(false, false), // 6 figures
     pendingGroup(false, false), // 7 figure fills
     pendingGroup(false, false), // 8 selection shapes
-    textPending(),              // 9 text
+    withRightPick(pendingGroup(true, true)), // 9 text
 }};
 
 int currentGroup()

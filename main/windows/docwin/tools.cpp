@@ -283,8 +283,8 @@ void TDrawWindow::seedFillDown(TDrawWindow &w, TShiftState, const sPos *pos)
         done = eventSeedFill(p, w.flowImage.get(), idx, lp, prof.fillAntiAlias, true, true);
         break;
     case TToolSubKind::tskMagicWand:
-        done = eventMagicWand(p, w.flowImage.get(), idx, lp, getMaskAddType(p),
-                              prof.wandAntiAlias, true);
+        done = eventMagicWand(p, w.flowImage.get(), idx, lp, getMaskAddType(p), prof.wandAntiAlias,
+                              true);
         break;
     default:
         return;

@@ -236,8 +236,8 @@ TEST_F(SeedToolFill, AClickReachesItsOperationWithTheProfileAndTheKeys)
         // box's top.
         const auto start = [&](TDrawWindow &w, uint32_t seed) {
             return seedStart(w, seed) &&
-                   (!wand || eventSelectRect(*w.paper, w.flow(), 1, {30, 0}, {59, 20}, matNew,
-                                             false)) &&
+                   (!wand ||
+                    eventSelectRect(*w.paper, w.flow(), 1, {30, 0}, {59, 20}, matNew, false)) &&
                    (!erase || EventLayerActive(*w.paper, w.flow(), 0, true));
         };
         const auto direct = [&](TDrawWindow &w, bool anti, eMaskAddType mat) {
@@ -285,8 +285,8 @@ TEST_F(SeedToolFill, OutsideThePaperNothingIsRecordedAndOnlyAChangeMarks)
         // Left of and above the paper (the moved layer's image reaches there), and right of it.
         for (TToolSubKind kind : {tskSeedFill, tskSeedErase, tskMagicWand})
             for (sPos canvas : {sPos{-2, 5}, sPos{10, -1}, sPos{kCanvas.x, 5}}) {
-                ASSERT_TRUE(run(*w, QStringLiteral("tool %1\n").arg(int(kind)) +
-                                        clickAt(*w, canvas)));
+                ASSERT_TRUE(
+                    run(*w, QStringLiteral("tool %1\n").arg(int(kind)) + clickAt(*w, canvas)));
             }
         EXPECT_EQ(ev.eventCnt, 0u);
         EXPECT_EQ(documentBytes(*w->paper), before);
@@ -401,9 +401,9 @@ TEST_F(SeedToolLiveReplay, TheMiddleButtonBorrowsTheSeedFillAndTheWand)
     for (int32_t func : {7, 10}) {
         SCOPED_TRACE(func);
         prof().mouseMBtnFunc = func;
-        const QString script = QString::asprintf(
-            "press M %d %d\nrelease M %d %d\npress M %d %d\nrelease M %d %d\n", a.x, a.y, a.x,
-            a.y, b.x, b.y, b.x, b.y);
+        const QString script =
+            QString::asprintf("press M %d %d\nrelease M %d %d\npress M %d %d\nrelease M %d %d\n",
+                              a.x, a.y, a.x, a.y, b.x, b.y, b.x, b.y);
         uint32_t events = 0;
         expectLiveReplayAndUndoRedo(seedStart, script, &events);
         EXPECT_EQ(events, 2u);

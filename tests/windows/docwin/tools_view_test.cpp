@@ -92,16 +92,12 @@ struct ViewTool : InputFixture
     }
     int countCalls(const std::string &prefix)
     {
-        return int(std::count_if(tool().calls.begin(), tool().calls.end(), [&](const auto &c) {
-            return c.rfind(prefix, 0) == 0;
-        }));
+        return int(std::count_if(tool().calls.begin(), tool().calls.end(),
+                                 [&](const auto &c) { return c.rfind(prefix, 0) == 0; }));
     }
     float scale() const { return w->paper->GetZoomScale(); }
     // The view angle in radians, -pi .. pi.
-    float turn() const
-    {
-        return std::remainder(w->paper->m_vr, 2 * std::numbers::pi_v<float>);
-    }
+    float turn() const { return std::remainder(w->paper->m_vr, 2 * std::numbers::pi_v<float>); }
 };
 
 struct ViewToolZoom : ViewTool
@@ -133,9 +129,17 @@ TEST_F(ViewToolZoom, TheButtonTheToolAndTheSwitchKeyChooseTheDirection)
         {"older: Alt is no switch key", true, tskZoomIn, false, {VK_MENU}, 0},
         // Borrowed zoom tools were chosen by the keys held: Alt must not turn them again.
         {"Ctrl+Space borrows zoom in", false, tskDrawLocus, false, {VK_CONTROL, VK_SPACE}, +1},
-        {"Ctrl+Alt+Space borrows zoom out", false, tskDrawLocus, false,
-         {VK_CONTROL, VK_MENU, VK_SPACE}, -1},
-        {"a right press borrows zoom in too", false, tskDrawLocus, true, {VK_CONTROL, VK_SPACE},
+        {"Ctrl+Alt+Space borrows zoom out",
+         false,
+         tskDrawLocus,
+         false,
+         {VK_CONTROL, VK_MENU, VK_SPACE},
+         -1},
+        {"a right press borrows zoom in too",
+         false,
+         tskDrawLocus,
+         true,
+         {VK_CONTROL, VK_SPACE},
          -1},
     };
     for (const SCase &c : cases) {
@@ -149,7 +153,10 @@ TEST_F(ViewToolZoom, TheButtonTheToolAndTheSwitchKeyChooseTheDirection)
         click(b, kCentre, shiftOf(c.keys, c.right ? TShiftState::ssRight : TShiftState::ssLeft));
         hold({});
         const float after = scale();
-        EXPECT_EQ(after > before ? 1 : after < before ? -1 : 0, c.direction)
+        EXPECT_EQ(after > before   ? 1
+                  : after < before ? -1
+                                   : 0,
+                  c.direction)
             << before << " -> " << after;
         // The borrowed tool went back.
         EXPECT_EQ(tool().subKind, c.kind);
@@ -304,7 +311,10 @@ struct ViewToolPicker : ViewTool
         stroke().setBgCol(0x00040506);
         tool().calls.clear();
     }
-    uint32_t composite(const sPos &c) const { return w->paper->vram().getColor(c.x, c.y) & 0xFFFFFF; }
+    uint32_t composite(const sPos &c) const
+    {
+        return w->paper->vram().getColor(c.x, c.y) & 0xFFFFFF;
+    }
 };
 
 TEST_F(ViewToolPicker, PicksTheCompositeTheLayerWithCtrlAndTheBackgroundWithTheRightButton)
@@ -366,9 +376,9 @@ TEST_F(ViewToolPicker, TheRightButtonPicksWithOtherToolsOnlyWhenSwitchedOn)
         bool on;
     };
     const SCase cases[] = {
-        {tskDrawLocus, false, true}, {tskDrawLocus, true, true},  {tskDrawLocus, false, false},
-        {tskSeedFill, false, true},  {tskSeedFill, true, true},   {tskSeedFill, true, false},
-        {tskMagicWand, false, true}, {tskFillText, false, true},  {tskFillText, true, true},
+        {tskDrawLocus, false, true}, {tskDrawLocus, true, true}, {tskDrawLocus, false, false},
+        {tskSeedFill, false, true},  {tskSeedFill, true, true},  {tskSeedFill, true, false},
+        {tskMagicWand, false, true}, {tskFillText, false, true}, {tskFillText, true, true},
         {tskFillText, false, false},
     };
     const sPos dot = clientOf({40, 20});
@@ -382,8 +392,8 @@ TEST_F(ViewToolPicker, TheRightButtonPicksWithOtherToolsOnlyWhenSwitchedOn)
         tool().calls.clear();
         if (c.shift)
             hold({VK_SHIFT});
-        const TShiftState shift = c.shift ? shiftOf({VK_SHIFT}, TShiftState::ssRight)
-                                          : TShiftState(TShiftState::ssRight);
+        const TShiftState shift =
+            c.shift ? shiftOf({VK_SHIFT}, TShiftState::ssRight) : TShiftState(TShiftState::ssRight);
         click(TMouseButton::mbRight, dot, shift);
         hold({});
         EXPECT_EQ(countCalls("setForegroundColor"), c.on && !c.shift ? 1 : 0);
