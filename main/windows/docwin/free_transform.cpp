@@ -27,8 +27,7 @@ constexpr double kDegreesPerRadian = 57.295779513082320876798154814105;
 
 bool isTransformKind(TToolSubKind kind)
 {
-    return kind == TToolSubKind::tskTransformSelection ||
-           kind == TToolSubKind::tskTransformLayer ||
+    return kind == TToolSubKind::tskTransformSelection || kind == TToolSubKind::tskTransformLayer ||
            kind == TToolSubKind::tskTransformSelectionWithLayer;
 }
 

@@ -333,6 +333,23 @@ TEST_F(TransformTool, SpaceLeavesTheCursorAndThePressBorrowsTheViewMove)
     EXPECT_EQ(hover(transformer().getMarkerPoints(5)), kCursorTransformScale0);
 }
 
+TEST_F(TransformTool, EndingWhileAViewMoveIsBorrowedGivesBackTheFormerTool)
+{
+    ASSERT_TRUE(w->transformSelect());
+    hold({VK_SPACE});
+    const sPos p = clientOf(*w, kInside);
+    w->FormMouseDown(TMouseButton::mbLeft, kLeft, p.x, p.y);
+    ASSERT_TRUE(w->isToolHooked());
+    key(VK_ESCAPE);
+    EXPECT_FALSE(w->isFreeTransform());
+    EXPECT_FALSE(w->isToolHooked());
+    EXPECT_EQ(tool().subKind, tskSeedFill);
+    // The release finds nothing left to give back.
+    w->FormMouseUp(TMouseButton::mbLeft, TShiftState(), p.x, p.y);
+    EXPECT_EQ(tool().subKind, tskSeedFill);
+    EXPECT_EQ(w->eventProcs, &eventProcTable(4));
+}
+
 TEST_F(TransformTool, AnArrowMovesTheFrameOneCanvasPixelAtTwoToOne)
 {
     w->changeZoom(2, 1, false);
