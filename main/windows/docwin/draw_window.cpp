@@ -122,6 +122,9 @@ TDrawWindow::~TDrawWindow()
 void TDrawWindow::FormDestroy()
 {
     IMainForm &main = mainForm();
+    // A transform still pending goes unapplied, and the tool window gets its former tool back.
+    if (paper && paper->FFreeTransformer && !main.isDestroying())
+        transformEnd(false);
     for (auto &img : FIndexImages)
         img.reset();
     freeViewRgn();

@@ -531,6 +531,13 @@ TEST_F(TransformTool, ActivatingAnotherWindowEndsTheTransformUnapplied)
     tool().setWindow(nullptr);
 }
 
+TEST_F(TransformTool, AWindowClosedWhileTransformingGivesTheToolBack)
+{
+    ASSERT_TRUE(w->transformLayer());
+    w.reset();
+    EXPECT_EQ(tool().subKind, tskSeedFill);
+}
+
 TEST_F(TransformTool, SquarePointsLengthensTheShorterSide)
 {
     struct SCase
