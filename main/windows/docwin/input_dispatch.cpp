@@ -91,9 +91,9 @@ void transformRowKeyDown(TDrawWindow &w, uint32_t key, uint32_t)
 }
 
 constexpr SEventProcs kTransformRow = {
-    transformRowLDown, transformRowLHold, transformRowLUp,       resetNavigatorScale,
-    nullMouseProc,     nullMouseProc,     nullMouseProc,         nullMouseProc,
-    transformRowMouseMove, transformRowKeyDown, nullShowProc,   nullExecProc,
+    transformRowLDown,     transformRowLHold,   transformRowLUp, resetNavigatorScale,
+    nullMouseProc,         nullMouseProc,       nullMouseProc,   nullMouseProc,
+    transformRowMouseMove, transformRowKeyDown, nullShowProc,    nullExecProc,
     defaultForceEnd,
 };
 // ---- end of free transform
