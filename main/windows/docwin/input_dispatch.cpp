@@ -46,13 +46,65 @@ constexpr SEventProcs pendingGroup(bool tracks, bool resetsNavigator)
     return p;
 }
 
+// ---- free transform (free_transform.cpp): group 5 for the transform sub-kinds (9-11) only,
+// until the move tools' own row takes its place; the other sub-kinds of the group do nothing.
+bool transformToolNow()
+{
+    const TToolSubKind k = mainForm().toolForm().FToolSubMode();
+    return k == TToolSubKind::tskTransformSelection || k == TToolSubKind::tskTransformLayer ||
+           k == TToolSubKind::tskTransformSelectionWithLayer;
+}
+
+void transformRowLDown(TDrawWindow &w, TShiftState, const sPos *pos)
+{
+    if (!pos || !transformToolNow())
+        return;
+    w.transformDragStart(*pos);
+    w.lastPos = *pos;
+}
+
+void transformRowLHold(TDrawWindow &w, TShiftState shift, const sPos *pos)
+{
+    if (pos && transformToolNow())
+        w.transformDrag(shift, *pos);
+}
+
+void transformRowLUp(TDrawWindow &w, TShiftState, const sPos *pos)
+{
+    if (!pos || !transformToolNow())
+        return;
+    w.transformDragEnd();
+    w.drawState.clear(BDrawStateBit::stDirty);
+    w.invalidateView(true, false);
+}
+
+void transformRowMouseMove(TDrawWindow &w, TShiftState, const sPos *pos)
+{
+    if (pos && transformToolNow())
+        w.transformMouseMove(*pos);
+}
+
+void transformRowKeyDown(TDrawWindow &w, uint32_t key, uint32_t)
+{
+    if (transformToolNow())
+        w.transformKeyMove(key);
+}
+
+constexpr SEventProcs kTransformRow = {
+    transformRowLDown, transformRowLHold, transformRowLUp,       resetNavigatorScale,
+    nullMouseProc,     nullMouseProc,     nullMouseProc,         nullMouseProc,
+    transformRowMouseMove, transformRowKeyDown, nullShowProc,   nullExecProc,
+    defaultForceEnd,
+};
+// ---- end of free transform
+
 constexpr std::array<SEventProcs, kEventProcGroups> kProgramTables = {{
     kFreehandProcs,
     pendingGroup(true, true),   // 1 zoom
     pendingGroup(false, true),  // 2 colour pick
     pendingGroup(true, true),   // 3 grabber, pen size
     pendingGroup(false, true),  // 4 seed fill, magic wand
-    pendingGroup(false, true),  // 5 moves, transforms, gradient, trim
+    kTransformRow,              // 5 moves, transforms, gradient, trim
     pendingGroup(false, false), // 6 figures
     pendingGroup(false, false), // 7 figure fills
     pendingGroup(false, false), // 8 selection shapes

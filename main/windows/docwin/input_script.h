@@ -15,6 +15,7 @@
 //   tick                             one tick of the window's timers
 //   zoom N:D   rotate DEG   mirror   scroll DX DY
 //   undo   redo   activate   deactivate
+//   transform select|layer           starts the free transform of the selection / with the layer
 //
 // The modifiers of a pointer step are held for that step only, on top of the keys a `key down`
 // step holds. A headless window's client origin is the screen's (0, 0).
@@ -52,6 +53,9 @@ enum class eInputStepKind : uint8_t
     Redo,
     Activate,
     Deactivate,
+    // ---- free transform (free_transform.cpp): on: the selection alone
+    Transform,
+    // ---- end of free transform
 };
 
 enum class eInputButton : uint8_t
