@@ -122,6 +122,24 @@ std::unique_ptr<QMessageBox> makeConfirmBox(const QString &text, int buttons)
     return box;
 }
 
+std::unique_ptr<QMessageBox> makeQuestionExBox(const QString &text, const QString &caption,
+                                               const QString &yesText, const QString &noText,
+                                               int focused)
+{
+    auto box = makeBox(QMessageBox::Warning, warningCaption(caption), text,
+                       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    box->button(QMessageBox::Yes)->setText(yesText);
+    box->button(QMessageBox::No)->setText(noText);
+    box->setEscapeButton(QMessageBox::Cancel);
+    for (const SButtonResult &r : kButtonResults)
+        if (r.result == focused)
+            if (auto *p = qobject_cast<QPushButton *>(box->button(r.button))) {
+                box->setDefaultButton(p);
+                p->setFocus();
+            }
+    return box;
+}
+
 int execQuestionBox(QMessageBox &box)
 {
     box.exec();
@@ -144,6 +162,10 @@ void installShellMessageBoxes()
         return execQuestionBox(*makeConfirmBox(text, buttons));
     };
     h.yesNoCancel = [](const QString &text) { return execQuestionBox(*makeYesNoCancelBox(text)); };
+    h.questionEx = [](const QString &text, const QString &caption, const QString &yesText,
+                      const QString &noText, int focused) {
+        return execQuestionBox(*makeQuestionExBox(text, caption, yesText, noText, focused));
+    };
     kavrin::installMessageHandlers(std::move(h));
 }
 

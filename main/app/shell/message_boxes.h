@@ -25,6 +25,12 @@ std::unique_ptr<QMessageBox> makeWarningBox(const QString &text, QWidget *owner,
                                             const QString &caption);
 std::unique_ptr<QMessageBox> makeYesNoCancelBox(const QString &text);
 std::unique_ptr<QMessageBox> makeConfirmBox(const QString &text, int buttons);
+// A warning-type Yes/No/Cancel question with a caption (empty: the warning's), the Yes and No
+// buttons labelled yesText and noText, and the button of the kavrin::ModalResult focused holding
+// the focus and answering Enter.
+std::unique_ptr<QMessageBox> makeQuestionExBox(const QString &text, const QString &caption,
+                                               const QString &yesText, const QString &noText,
+                                               int focused);
 // Shows a question box and answers the kavrin::ModalResult of the button that closed it; Esc and
 // the close box answer mrCancel (or the box's own escape button when it has no Cancel).
 int execQuestionBox(QMessageBox &box);

@@ -128,6 +128,32 @@ TEST_F(MessageBoxes, AConfirmationOffersTheGivenButtons)
     EXPECT_EQ(showConfirm(QStringLiteral("?"), kavrin::cbYes | kavrin::cbNo), kavrin::mrNo);
 }
 
+TEST_F(MessageBoxes, TheQuestionWithItsOwnButtonsFocusesTheGivenOne)
+{
+    QStringList labels;
+    QString caption;
+    onNextBox([&](QMessageBox &b) {
+        labels << b.button(QMessageBox::Yes)->text() << b.button(QMessageBox::No)->text();
+        caption = b.windowTitle();
+        // Enter presses the focused button.
+        QTest::keyClick(&b, Qt::Key_Return);
+    }, "question-ex-box");
+    EXPECT_EQ(showQuestionEx(QStringLiteral("変形を確定しますか?"), QString(),
+                             QStringLiteral("確定"), QStringLiteral("破棄"), kavrin::mrCancel),
+              kavrin::mrCancel);
+    EXPECT_EQ(labels, (QStringList{"確定", "破棄"}));
+    EXPECT_EQ(caption, QStringLiteral("警告 (Kavrin)"));
+
+    onNextBox([](QMessageBox &b) { QTest::keyClick(&b, Qt::Key_Return); });
+    EXPECT_EQ(showQuestionEx(QStringLiteral("?"), QStringLiteral("変形"), QStringLiteral("確定"),
+                             QStringLiteral("破棄"), kavrin::mrNo),
+              kavrin::mrNo);
+    onNextBox([](QMessageBox &b) { QTest::mouseClick(b.button(QMessageBox::Yes), Qt::LeftButton); });
+    EXPECT_EQ(showQuestionEx(QStringLiteral("?"), QString(), QStringLiteral("確定"),
+                             QStringLiteral("破棄"), kavrin::mrCancel),
+              kavrin::mrYes);
+}
+
 // Render mode: no box ever; a warning while the active window plays a replay ends the render.
 struct RenderModeWarning : ::testing::Test
 {
