@@ -27,11 +27,15 @@ class CProgramRunner
   public:
     explicit CProgramRunner(const QString &instanceName) : m_instanceName(instanceName) {}
 
-    SProgramRun run(const QStringList &args, const QString &cwd, int timeoutMs = 120000)
+    // extraEnv: NAME=VALUE pairs set on top.
+    SProgramRun run(const QStringList &args, const QString &cwd, const QStringList &extraEnv = {},
+                    int timeoutMs = 120000)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QString::fromLatin1(name));
+        for (const QString &pair : extraEnv)
+            env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
         env.insert(QStringLiteral("KAVRIN_CONFIG_DIR"), m_home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("KAVRIN_DATA_DIR"), m_home.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("KAVRIN_INSTANCE_NAME"), m_instanceName);
