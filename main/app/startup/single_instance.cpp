@@ -49,6 +49,9 @@ void runPending()
 
 void enqueue(std::function<void()> f)
 {
+    // Without an application there is no loop to run them in.
+    if (!QCoreApplication::instance())
+        return;
     const bool idle = pending().empty();
     pending().push_back(std::move(f));
     if (idle)

@@ -44,6 +44,20 @@ QByteArray encodeFrame(const SInstanceFrame &frame)
     return bytes;
 }
 
+eFrameRead readFrame(QByteArray &buffer, SInstanceFrame &frame)
+{
+    if (buffer.size() < kHeaderSize)
+        return eFrameRead::Incomplete;
+    const uint32_t n = u32At(buffer, 8);
+    if (n > kMaxPayload || n % 2 != 0)
+        return eFrameRead::Bad;
+    if (buffer.size() < kHeaderSize + qsizetype(n))
+        return eFrameRead::Incomplete;
+    frame = SInstanceFrame{u32At(buffer, 0), u32At(buffer, 4), buffer.mid(kHeaderSize, n)};
+    buffer.remove(0, kHeaderSize + n);
+    return eFrameRead::Complete;
+}
+
 QString instanceServerName()
 {
     const QString given = qEnvironmentVariable("KAVRIN_INSTANCE_NAME");
@@ -147,17 +161,13 @@ void CInstanceServer::accept()
 void CInstanceServer::readFrom(SConnection &c)
 {
     c.buffer += c.socket->readAll();
-    while (c.buffer.size() >= kHeaderSize) {
-        const uint32_t n = u32At(c.buffer, 8);
-        if (n > kMaxPayload || n % 2 != 0) {
+    for (;;) {
+        SInstanceFrame frame;
+        const eFrameRead r = readFrame(c.buffer, frame);
+        if (r == eFrameRead::Bad)
             drop(c);
+        if (r != eFrameRead::Complete)
             return;
-        }
-        if (c.buffer.size() < kHeaderSize + qsizetype(n))
-            return;
-        SInstanceFrame frame{u32At(c.buffer, 0), u32At(c.buffer, 4),
-                             c.buffer.mid(kHeaderSize, n)};
-        c.buffer.remove(0, kHeaderSize + n);
         c.deadline.start(kFrameTimeoutMs);
         const uint32_t answer = m_handler ? m_handler(frame) : 0;
         QByteArray bytes;

@@ -37,6 +37,15 @@ struct SInstanceFrame
 // The request's bytes; empty when the payload is longer than kMaxPayload or of odd length.
 QByteArray encodeFrame(const SInstanceFrame &frame);
 
+enum class eFrameRead : uint8_t
+{
+    Complete,   // a request was taken off the buffer into frame
+    Incomplete, // the buffer holds less than one request: wait for more
+    Bad,        // the payload length is odd or too large: drop the connection
+};
+// Takes the first request off the front of buffer.
+eFrameRead readFrame(QByteArray &buffer, SInstanceFrame &frame);
+
 // "qZ5 Application-<uid>", or $KAVRIN_INSTANCE_NAME when set (read anew on every call).
 QString instanceServerName();
 // Where the server's socket file lies: the name itself when it is an absolute path, else the
