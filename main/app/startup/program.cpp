@@ -56,7 +56,8 @@ int32_t runRenderMode(const SCommandLine &cmd)
         errorLine("an unknown exception ended the job");
     }
     // Whatever failed outside the replay still leaves the failure marker and the notification.
-    TDrawWindow::renderQuit(cmd.files.value(0), 10);
+    if (!cmd.files.isEmpty())
+        TDrawWindow::renderQuit(cmd.files.first(), 10);
     return 10;
 }
 

@@ -63,7 +63,9 @@ QString instanceServerName()
     const QString given = qEnvironmentVariable("KAVRIN_INSTANCE_NAME");
     if (!given.isEmpty())
         return given;
-    return QStringLiteral("qZ5 Application-%1").arg(uint32_t(::getuid()));
+    const QString name = QStringLiteral("qZ5 Application-%1").arg(uint32_t(::getuid()));
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return QDir::isAbsolutePath(runtime) ? QDir(runtime).filePath(name) : name;
 }
 
 QString instanceSocketPath(const QString &name)

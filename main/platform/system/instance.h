@@ -46,7 +46,9 @@ enum class eFrameRead : uint8_t
 // Takes the first request off the front of buffer.
 eFrameRead readFrame(QByteArray &buffer, SInstanceFrame &frame);
 
-// "qZ5 Application-<uid>", or $KAVRIN_INSTANCE_NAME when set (read anew on every call).
+// "qZ5 Application-<uid>" in the user's private runtime folder ($XDG_RUNTIME_DIR, when set), so
+// that no other user can put a socket of theirs where ours is looked for; $KAVRIN_INSTANCE_NAME
+// as given when set. Read anew on every call.
 QString instanceServerName();
 // Where the server's socket file lies: the name itself when it is an absolute path, else the
 // name in the temporary folder (as QLocalServer places it).

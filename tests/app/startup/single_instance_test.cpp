@@ -171,6 +171,25 @@ TEST_F(SingleInstance, TheQueryAnswersByMode)
     EXPECT_EQ(answerQuery(0), 0u);
 }
 
+// Another user cannot put a socket where this user's instance is looked for.
+TEST(SingleInstanceName, TheChannelLiesInTheUsersRuntimeFolderUnlessNamed)
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray given = qgetenv("KAVRIN_INSTANCE_NAME");
+    qunsetenv("KAVRIN_INSTANCE_NAME");
+    qputenv("XDG_RUNTIME_DIR", "/run/user/test");
+    const QString name = instance::instanceServerName();
+    EXPECT_EQ(name, QStringLiteral("/run/user/test/qZ5 Application-%1").arg(::getuid()));
+    EXPECT_EQ(instance::instanceSocketPath(name), name);
+    qputenv("KAVRIN_INSTANCE_NAME", "mine");
+    EXPECT_EQ(instance::instanceServerName(), "mine");
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    if (given.isEmpty())
+        qunsetenv("KAVRIN_INSTANCE_NAME");
+    else
+        qputenv("KAVRIN_INSTANCE_NAME", given);
+}
+
 TEST(SingleInstancePayload, PathsTravelAsUtf16AndEndAtANull)
 {
     const QString path = QStringLiteral("/home/作品/a b.qe5");
