@@ -36,7 +36,7 @@ class CProgramRunner
             env.remove(QString::fromLatin1(name));
         for (const QString &pair : extraEnv)
             env.insert(pair.section(QLatin1Char('='), 0, 0), pair.section(QLatin1Char('='), 1));
-        env.insert(QStringLiteral("KAVRIN_CONFIG_DIR"), m_home.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("KAVRIN_CONFIG_DIR"), configDir());
         env.insert(QStringLiteral("KAVRIN_DATA_DIR"), m_home.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("KAVRIN_INSTANCE_NAME"), m_instanceName);
         QProcess p;
@@ -59,6 +59,9 @@ class CProgramRunner
         r.err = p.readAllStandardError();
         return r;
     }
+
+    // The program's configuration folder (its profile store).
+    QString configDir() const { return m_home.filePath(QStringLiteral("config")); }
 
   private:
     QString m_instanceName;

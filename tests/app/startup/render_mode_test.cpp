@@ -95,6 +95,7 @@ TEST_F(RenderMode, ASessionRendersEveryOutputIntoANewFolderAndNotifies)
     EXPECT_EQ(r2.exitCode, 0) << r2.errText();
     EXPECT_EQ(rgb(QDir(again).filePath("layer-session.png")), expected);
     EXPECT_FALSE(QFile::exists(QDir(out).filePath("layer-session.bad")));
+    EXPECT_FALSE(QFileInfo::exists(runner.configDir()));
 }
 
 TEST_F(RenderMode, AFileThatCannotBeReplayedEndsWithTenAndAnEmptyMarker)
@@ -172,6 +173,8 @@ TEST_F(RenderMode, TheViewerShowsTheReplayAndWritesNoEvents)
     EXPECT_EQ(r.exitCode, 0) << r.errText();
     EXPECT_EQ(rgb(path("out/layer-session.png")), rgb(data("events/layer-session.png")));
     EXPECT_FALSE(QFile::exists(path("out/layer-session.qe5")));
+    // Neither mode writes the profile: parallel renders would race on the store.
+    EXPECT_FALSE(QFileInfo::exists(runner.configDir()));
 }
 
 } // namespace
