@@ -16,7 +16,7 @@ function(kavrin_library name folder test_prefix)
       list(FILTER sources EXCLUDE REGEX "^${CMAKE_SOURCE_DIR}/${nested}/")
     endif()
   endforeach()
-  list(FILTER sources EXCLUDE REGEX "/main/app/main\\.cpp$")
+  list(FILTER sources EXCLUDE REGEX "/main/app/startup/main\\.cpp$")
   # Resolve the dependencies through the chain: a missing library stands for the one below it.
   set(deps "")
   foreach(dep ${ARG_DEPS})

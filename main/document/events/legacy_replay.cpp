@@ -427,9 +427,8 @@ bool editInstruction(SStep &s, uint16_t code)
         s.event.PopEventEditResize(w, h, a);
         if (!sideOk(w) || !sideOk(h) || a > 8)
             return false;
-        // The stored anchor numbers the 3 x 3 grid column by column.
         if (!s.network)
-            orgEventEditResize(paper, flow, w, h, (a % 3) * 3 + a / 3);
+            orgEventEditResize(paper, flow, w, h, legacyAnchorToPgType(uint8_t(a)));
         return true;
     }
     case kEditReso: {

@@ -9,6 +9,7 @@
 // negative. A record that fails answers false, changes nothing and is read past.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 class IPaperOwner;
@@ -20,6 +21,15 @@ class TStroke;
 // Version-1.1 documents have at most this many layers: the cut and fill instructions act only on
 // layer indices below it.
 inline constexpr int32_t kLegacyCutLayers = 24;
+
+// The anchor of a version-1.1 canvas resize numbers the 3 x 3 grid row by row (0 top left, 1 top
+// centre, 2 top right, 3 middle left ...); the program numbers it column by column (0 top left,
+// 1 middle left, 2 bottom left, 3 top centre ...). An anchor outside 0..8 answers -1.
+inline constexpr std::array<uint8_t, 9> kLegacyAnchorTable = {0, 3, 6, 1, 4, 7, 2, 5, 8};
+constexpr int32_t legacyAnchorToPgType(uint8_t anchor)
+{
+    return anchor < kLegacyAnchorTable.size() ? kLegacyAnchorTable[anchor] : -1;
+}
 
 // One step. True: the replay goes on (also when the next record has not wholly arrived and nothing
 // was done). False: the stream ended (end code, 520, a code outside the table) or the record was
