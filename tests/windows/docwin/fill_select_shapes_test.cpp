@@ -1,5 +1,8 @@
 #include "input_fixture.h"
 
+#include "support/block_memory.h"
+#include "support/captured_messages.h"
+
 #include "document/paper/headless.h"
 #include "document/paper/layer_data.h"
 #include "document/events/event_manager.h"
@@ -270,6 +273,43 @@ TEST_F(FillSelectShapes, FillsRecordAndMarkOnlyWhenSomethingWasFilled)
     EXPECT_NE(afterRect, before);
     EXPECT_TRUE(w->fillEllipseExecute(client(30, 10), client(50, 30)));
     EXPECT_NE(dumpPaperState(*w->paper), afterRect);
+}
+
+TEST_F(FillSelectShapes, OutOfMemoryShapesLeaveTheDocumentAsItWasWithAWarning)
+{
+    startRecording();
+    const QString before = dumpPaperState(*w->paper);
+    const uint32_t length = w->paper->eventMngr().topEventPos;
+    struct Case
+    {
+        TToolSubKind kind;
+        // The fills copy into the layer after their packet is written; the stream is looked at
+        // where the operation withdraws its packet on failure.
+        bool stream;
+    };
+    for (const Case &c : {Case{TToolSubKind::tskSelectRectangle, true},
+                          Case{TToolSubKind::tskSelectEllipse, true},
+                          Case{TToolSubKind::tskSelectLasso, true},
+                          Case{TToolSubKind::tskFillRectangle, false},
+                          Case{TToolSubKind::tskFillLasso, false}}) {
+        const TToolSubKind kind = c.kind;
+        SCOPED_TRACE(int(kind));
+        useTool(kind);
+        CapturedMessages messages;
+        {
+            ScopedBlockMemoryLimit limit(0);
+            drag(*w, {10, 10}, {60, 50});
+        }
+        EXPECT_FALSE(messages.warnings.isEmpty());
+        EXPECT_EQ(dumpPaperState(*w->paper), before);
+        if (c.stream) {
+            EXPECT_EQ(events(), 0u);
+            EXPECT_EQ(w->paper->eventMngr().topEventPos, length);
+        }
+        for (BDrawStateBit b : {BDrawStateBit::stLBtn, BDrawStateBit::stMultiSelect,
+                                BDrawStateBit::stShowGlyph, BDrawStateBit::stDirty})
+            EXPECT_FALSE(w->drawState.has(b)) << int(b);
+    }
 }
 
 } // namespace
