@@ -525,6 +525,8 @@ class TDrawWindow : public IPaperOwner
     bool isMultiSelect() const;
     // Draws a figure of cnt fixed points from p0 to p1 without recording it.
     bool playDrawing(eDRAWMODE dm, const sPos &p0, const sPos &p1, int32_t cnt);
+    // A figure's stroke that an exception broke off is ended where it got to.
+    void endBrokenStroke(TStroke &stroke, bool undo);
     // Strokes drawn through doPaint and chkStrokeEnd keep undo and are recorded; playDrawing
     // turns this off for its stroke.
     bool m_strokeUndo = true;

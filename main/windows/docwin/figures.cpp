@@ -208,6 +208,20 @@ std::vector<sFPos> TDrawWindow::figureStrokePoints(const sPos &p1, eDRAWMODE dm,
     return pts;
 }
 
+void TDrawWindow::endBrokenStroke(TStroke &stroke, bool undo)
+{
+    // The part drawn so far ends as a stroke of its own, recorded as it is in the layer, so that
+    // no stroke stays open for the next one to trip over.
+    if (!isStrokingNow())
+        return;
+    try {
+        sBox box;
+        dispatchStrokeEnd(*flowImage, stroke, undo, box, this);
+    } catch (...) {
+        // Ending failed as well: the document keeps what it had; the next stroke starts anew.
+    }
+}
+
 bool TDrawWindow::eventDrawExecute(const sPos &, const sPos &p1, eDRAWMODE dm, bool rec)
 {
     TStroke *stroke = mainForm().Stroke();
@@ -248,7 +262,13 @@ bool TDrawWindow::eventDrawExecute(const sPos &, const sPos &p1, eDRAWMODE dm, b
         }
         drawn = true;
     } catch (const std::bad_alloc &) {
+        endBrokenStroke(*stroke, rec);
         showWarning(QStringLiteral("メモリ不足のため実行できませんでした！"));
+        stopCurrentEvent();
+        return false;
+    } catch (const std::exception &e) {
+        endBrokenStroke(*stroke, rec);
+        showWarning(QString::fromLocal8Bit(e.what()));
         stopCurrentEvent();
         return false;
     }
