@@ -320,7 +320,9 @@ void TDrawWindow::setBoxPoints(const sPos &p0, const sPos &p1, bool centre, bool
         convToCanvasPos(d, c);
         return d;
     };
-    view.toClient = [this](const sPos &c) { return convToViewPos(*paper, c); };
+    view.toClient = [this](const sPos &c) {
+        return truncNudged(convToViewPos(*paper, sFPos{float(c.x), float(c.y)}));
+    };
     const std::array<sPos, 4> pts = boxClientPoints(view, p0, p1, centre, aspect);
     std::copy(pts.begin(), pts.end(), posList.begin());
     posNum = 4;
