@@ -312,4 +312,50 @@ TEST_F(FillSelectShapes, OutOfMemoryShapesLeaveTheDocumentAsItWasWithAWarning)
     }
 }
 
+TEST_F(FillSelectShapes, APressInsideTheSelectionBorrowsTheSelectionDrag)
+{
+    useTool(TToolSubKind::tskSelectRectangle);
+    struct Case
+    {
+        bool selection;
+        std::vector<int32_t> keys;
+        sPos at;
+        bool noSelectDrag;
+        bool borrows;
+    };
+    const sPos inside{15, 15}, outside{60, 60};
+    const Case cases[] = {
+        {true, {}, inside, false, true},       {true, {}, outside, false, false},
+        {true, {VK_SHIFT}, inside, false, false}, {true, {VK_MENU}, inside, false, false},
+        {true, {}, inside, true, false},       {false, {}, inside, false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.selection << " keys " << c.keys.size() << " at "
+                                        << c.at.x << " " << c.noSelectDrag);
+        if (c.selection && !hasActiveMaskImage(*w->paper))
+            selectRect(*w, {10, 10}, {29, 29}, eMaskAddType::matNew);
+        if (!c.selection && hasActiveMaskImage(*w->paper))
+            eventSelectDelete(*w->paper, w->flow(), 0, false);
+        resetKeyState();
+        for (int32_t k : c.keys)
+            setKeyDown(k, true);
+        w->cursorPos = client(c.at.x, c.at.y);
+        int group = -1, index = -1;
+        EXPECT_EQ(w->getHookTool(group, index, c.noSelectDrag), c.borrows);
+        if (c.borrows) {
+            EXPECT_EQ(toolSubKindAt(group, index), TToolSubKind::tskSelectDragMove);
+        }
+    }
+    // The press borrows it for as long as the button is held; the selection stays.
+    resetKeyState();
+    selectRect(*w, {10, 10}, {29, 29}, eMaskAddType::matNew);
+    const QString before = dumpPaperState(*w->paper);
+    const sPos p = client(inside.x, inside.y);
+    w->FormMouseDown(TMouseButton::mbLeft, TShiftState::ssLeft, p.x, p.y);
+    EXPECT_EQ(tool().FToolSubMode(), TToolSubKind::tskSelectDragMove);
+    w->FormMouseUp(TMouseButton::mbLeft, TShiftState::ssLeft, p.x, p.y);
+    EXPECT_EQ(tool().FToolSubMode(), TToolSubKind::tskSelectRectangle);
+    EXPECT_EQ(dumpPaperState(*w->paper), before);
+}
+
 } // namespace

@@ -1,6 +1,8 @@
 #include "docwin_fixture.h"
 #include "input_fixture.h"
 
+#include "windows/docwin/input_script.h"
+
 #include "document/view/view_geometry.h"
 #include "windows/docwin/figure_geometry.h"
 
@@ -246,6 +248,28 @@ TEST_F(GridSnapBrush, AStrokeKeepsTheColumnChosenAtItsStart)
         EXPECT_FALSE(painted(44, 65));
         EXPECT_FALSE(painted(47, 79));
     }
+}
+
+TEST_F(GridSnapBrush, ScriptStepsSetTheGridSnappingAndTheClientSize)
+{
+    std::vector<SInputStep> steps;
+    QString error;
+    ASSERT_TRUE(parseInputScript(QStringLiteral("grid off\nsnap off\nclient 300 200\n"
+                                                "grid 24\nsnap on\n"),
+                                 steps, error))
+        << error.toStdString();
+    for (size_t i = 0; i < steps.size(); ++i) {
+        ASSERT_TRUE(applyInputStep(*w, steps[i]));
+        if (i == 1) {
+            EXPECT_FALSE(w->paper->m_visGrid);
+            EXPECT_FALSE(w->bSnap);
+        }
+    }
+    EXPECT_EQ(w->clnSize, (sSize{300, 200}));
+    EXPECT_TRUE(w->paper->m_visGrid);
+    EXPECT_EQ(w->paper->m_gridSize, (sSize{24, 24}));
+    EXPECT_TRUE(w->bSnap);
+    EXPECT_TRUE(w->canSnapWithBrush());
 }
 
 } // namespace
