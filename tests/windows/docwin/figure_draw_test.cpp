@@ -187,4 +187,47 @@ TEST_F(FigureDraw, PlayDrawingDrawsWithoutRecording)
     EXPECT_EQ(ev.eventCnt, 1u);
 }
 
+// The points a rectangle's stroke records: at the older levels the closing point is added once
+// more as the stroke ends, at level 5 it is not.
+TEST_F(FigureDraw, RectangleClosesOnItsFirstPointAndTheOlderLevelsAddItOnceMore)
+{
+    struct Case
+    {
+        ePaintLevel level;
+        int32_t points;
+    };
+    const Case cases[] = {
+        {ePaintLevel::PAINT_LEVEL_qZ5, 5},
+        {ePaintLevel::PAINT_LEVEL_qZ4, 6},
+        {ePaintLevel::PAINT_LEVEL_qZ2, 6},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(int(c.level));
+        w = makeWindow({200, 100}, 1, {400, 300});
+        startPaintModeQZ5(*w->paper);
+        tool().setWindow(w.get());
+        w->FormActivate();
+        w->changeZoom(1, 1, false);
+        ASSERT_TRUE(w->switchPaintLevel(c.level));
+        stroke().m_penWidth = 5;
+        CEventMngr &ev = w->paper->eventMngr();
+        ASSERT_TRUE(
+            ev.startRecording(appMainStroke(), appMainToneMngrFor(w->paper.get()), 64, 64));
+        hold({client(20, 20), client(60, 20), client(60, 60), client(20, 60)});
+        w->firstPos = client(20, 20);
+        ASSERT_TRUE(
+            w->eventDrawExecute(w->firstPos, client(20, 60), eDRAWMODE::DRAWMODE_BOX, true));
+        int32_t points = 0;
+        ev.walkPackets(0, ev.topEventPos, [&](const SEventPacketInfo &info) {
+            // Stroke points travel in packets of 17 and in the end packet (18), the count in
+            // the code.
+            if (info.hdr.group == 17 || info.hdr.group == 18)
+                points += info.hdr.code;
+            return true;
+        });
+        EXPECT_EQ(points, c.points);
+        EXPECT_EQ(ev.eventCnt, 1u);
+    }
+}
+
 } // namespace
