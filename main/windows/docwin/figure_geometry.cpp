@@ -25,7 +25,9 @@ sFPos snapLineAngle(const sFPos &p0, const sFPos &p1)
 
 sPos truncNudged(const sFPos &p)
 {
-    return {int32_t(std::trunc(double(p.x) + 0.01)), int32_t(std::trunc(double(p.y) + 0.01))};
+    // Rounded down, not toward zero: a point left of or above the client area (a scrolled
+    // canvas) would otherwise land one pixel inside.
+    return {int32_t(std::floor(double(p.x) + 0.01)), int32_t(std::floor(double(p.y) + 0.01))};
 }
 
 std::array<sPos, 4> boxCorners(sPos s, sPos e, bool centre, bool aspect)

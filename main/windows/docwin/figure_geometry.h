@@ -43,8 +43,9 @@ void makeSquare(const P &p0, P &p1)
 // The end point p1 turned about p0 onto the nearest multiple of 15 degrees (7.5 degrees rounding
 // up), keeping the distance. Canvas coordinates; p1 itself when the points coincide.
 sFPos snapLineAngle(const sFPos &p0, const sFPos &p1);
-// A client point from a converted float position: each coordinate truncated after adding 0.01, so
-// that a value a rounding step below a whole pixel still lands on it.
+// A client point from a converted float position: each coordinate rounded down after adding 0.01,
+// so that a value a rounding step below a whole pixel still lands on it (also left of or above
+// the client area, where truncation would move it one pixel in).
 sPos truncNudged(const sFPos &p);
 
 // Client <-> canvas conversions of the window a figure is placed in; integer canvas points are

@@ -1,5 +1,13 @@
 #include "input_fixture.h"
 
+#include "document/events/event_manager.h"
+
+#include "support/captured_messages.h"
+
+#include <functional>
+#include <stdexcept>
+#include <utility>
+
 #include "document/paper/headless.h"
 #include "document/view/view_geometry.h"
 #include "paint/stroke/stroke_placement.h"
@@ -36,6 +44,9 @@ TEST_F(FigureDraw, EachFigurePaintsAndGivesTheBrushBack)
         {eDRAWMODE::DRAWMODE_POLYLINE, ePaintLevel::PAINT_LEVEL_qZ5},
         {eDRAWMODE::DRAWMODE_POLYLINE, ePaintLevel::PAINT_LEVEL_qZ2},
         {eDRAWMODE::DRAWMODE_LINE, ePaintLevel::PAINT_LEVEL_qZ4},
+        {eDRAWMODE::DRAWMODE_LINE, ePaintLevel::PAINT_LEVEL_qZ2},
+        {eDRAWMODE::DRAWMODE_ELLIPSE, ePaintLevel::PAINT_LEVEL_qZ2},
+        {eDRAWMODE::DRAWMODE_CURVE, ePaintLevel::PAINT_LEVEL_qZ4},
         {eDRAWMODE::DRAWMODE_ELLIPSE, ePaintLevel::PAINT_LEVEL_qZ5},
         {eDRAWMODE::DRAWMODE_CURVE, ePaintLevel::PAINT_LEVEL_qZ5},
     };
@@ -49,6 +60,8 @@ TEST_F(FigureDraw, EachFigurePaintsAndGivesTheBrushBack)
         ASSERT_TRUE(w->switchPaintLevel(c.level));
         w->setModifiedFlag(false);
         const QString before = dumpPaperState(*w->paper);
+        // The level-2 engine draws with the stroke's own width (the newer ones with their pen).
+        stroke().m_penWidth = 5;
         stroke().m_penIfSize = true;
         stroke().m_penIfTrans = true;
         CStrokeMngr5 *m5 = w->paper->strokeMngr5();
@@ -63,11 +76,7 @@ TEST_F(FigureDraw, EachFigurePaintsAndGivesTheBrushBack)
         w->curvePos1 = client(80, 70);
         EXPECT_TRUE(w->eventDrawExecute(w->firstPos, client(70, 30), c.dm, true));
         EXPECT_TRUE(w->isModified());
-        // The level-2 engine with this test's pen leaves the layer as it was; its pixels are
-        // looked at by the stroke tests, here only the levels 4 and 5.
-        if (c.level != ePaintLevel::PAINT_LEVEL_qZ2) {
-            EXPECT_NE(dumpPaperState(*w->paper), before);
-        }
+        EXPECT_NE(dumpPaperState(*w->paper), before);
         EXPECT_FALSE(stroke().m_bRawPoint);
         EXPECT_FALSE(stroke().m_bDrawShape);
         EXPECT_TRUE(stroke().m_penIfSize);
@@ -109,6 +118,116 @@ TEST_F(FigureDraw, AspectKeySnapsALine)
     InputFixture::hold({VK_SHIFT});
     EXPECT_TRUE(w->correctLinePos(client(20, 20), end));
     EXPECT_EQ(end, client(120, 20));
+}
+
+// A failure inside the stroke operation: the stroke's switches and the manager's settings come
+// back, the failure is reported and nothing is left running.
+TEST_F(FigureDraw, ExceptionsAndOutOfMemoryInTheStrokeGiveTheBrushBack)
+{
+    w->changeZoom(1, 1, false);
+    struct Case
+    {
+        const char *name;
+        std::function<void()> fail;
+        QString warning;
+    };
+    const Case cases[] = {
+        {"OutOfMemory", [] { throw std::bad_alloc(); },
+         QStringLiteral("メモリ不足のため実行できませんでした！")},
+        {"exception", [] { throw std::runtime_error("the surface is gone"); },
+         QStringLiteral("the surface is gone")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        CapturedMessages messages;
+        stroke().m_penIfSize = true;
+        stroke().m_penIfTrans = true;
+        CStrokeMngr5 *m5 = w->paper->strokeMngr5();
+        ASSERT_TRUE(m5);
+        m5->setSmoothLevel(3);
+        m5->setInterpolateType(eInterpolateType::iptBSpline);
+        hold({client(20, 20), client(60, 20), client(60, 60), client(20, 60)});
+        w->firstPos = client(20, 20);
+        // The window's surface fails once, as the stroke shows its first part.
+        bool failed = false;
+        w->onSurfacePainted = [&](const sRect &) {
+            if (!std::exchange(failed, true))
+                c.fail();
+        };
+        EXPECT_FALSE(
+            w->eventDrawExecute(w->firstPos, client(20, 60), eDRAWMODE::DRAWMODE_BOX, true));
+        w->onSurfacePainted = nullptr;
+        EXPECT_EQ(messages.warnings, QStringList{c.warning});
+        EXPECT_FALSE(stroke().m_bRawPoint);
+        EXPECT_FALSE(stroke().m_bDrawShape);
+        EXPECT_TRUE(stroke().m_penIfSize);
+        EXPECT_TRUE(stroke().m_penIfTrans);
+        EXPECT_EQ(m5->getSmoothLevel(), 3);
+        EXPECT_EQ(m5->getInterpolateType(), eInterpolateType::iptBSpline);
+        EXPECT_TRUE(w->m_strokeUndo);
+        EXPECT_FALSE(w->isStrokingNow());
+    }
+}
+
+TEST_F(FigureDraw, PlayDrawingDrawsWithoutRecording)
+{
+    w->changeZoom(1, 1, false);
+    CEventMngr &ev = w->paper->eventMngr();
+    ASSERT_TRUE(ev.startRecording(appMainStroke(), appMainToneMngrFor(w->paper.get()), 64, 64));
+    const QString before = dumpPaperState(*w->paper);
+    hold({client(20, 20), client(60, 20), client(60, 60)});
+    EXPECT_TRUE(w->playDrawing(eDRAWMODE::DRAWMODE_POLYGON, client(20, 20), client(30, 70), 3));
+    EXPECT_NE(dumpPaperState(*w->paper), before);
+    EXPECT_EQ(ev.eventCnt, 0u);
+    EXPECT_EQ(ev.topEventPos, 0u);
+    EXPECT_TRUE(w->m_strokeUndo);
+    // The same figure drawn as a tool draws it is recorded.
+    EXPECT_TRUE(w->eventDrawExecute(client(20, 20), client(30, 70), eDRAWMODE::DRAWMODE_POLYGON,
+                                    true));
+    EXPECT_EQ(ev.eventCnt, 1u);
+}
+
+// The points a rectangle's stroke records: at the older levels the closing point is added once
+// more as the stroke ends, at level 5 it is not.
+TEST_F(FigureDraw, RectangleClosesOnItsFirstPointAndTheOlderLevelsAddItOnceMore)
+{
+    struct Case
+    {
+        ePaintLevel level;
+        int32_t points;
+    };
+    const Case cases[] = {
+        {ePaintLevel::PAINT_LEVEL_qZ5, 5},
+        {ePaintLevel::PAINT_LEVEL_qZ4, 6},
+        {ePaintLevel::PAINT_LEVEL_qZ2, 6},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(int(c.level));
+        w = makeWindow({200, 100}, 1, {400, 300});
+        startPaintModeQZ5(*w->paper);
+        tool().setWindow(w.get());
+        w->FormActivate();
+        w->changeZoom(1, 1, false);
+        ASSERT_TRUE(w->switchPaintLevel(c.level));
+        stroke().m_penWidth = 5;
+        CEventMngr &ev = w->paper->eventMngr();
+        ASSERT_TRUE(
+            ev.startRecording(appMainStroke(), appMainToneMngrFor(w->paper.get()), 64, 64));
+        hold({client(20, 20), client(60, 20), client(60, 60), client(20, 60)});
+        w->firstPos = client(20, 20);
+        ASSERT_TRUE(
+            w->eventDrawExecute(w->firstPos, client(20, 60), eDRAWMODE::DRAWMODE_BOX, true));
+        int32_t points = 0;
+        ev.walkPackets(0, ev.topEventPos, [&](const SEventPacketInfo &info) {
+            // Stroke points travel in packets of 17 and in the end packet (18), the count in
+            // the code.
+            if (info.hdr.group == 17 || info.hdr.group == 18)
+                points += info.hdr.code;
+            return true;
+        });
+        EXPECT_EQ(points, c.points);
+        EXPECT_EQ(ev.eventCnt, 1u);
+    }
 }
 
 } // namespace

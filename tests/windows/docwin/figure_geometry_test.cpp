@@ -28,6 +28,10 @@ TEST(FigureGeometry, LineSnapsToFifteenDegreesAndKeepsItsLength)
         EXPECT_EQ(truncNudged(snapped), c.expected) << c.p1.x << "," << c.p1.y;
     }
     EXPECT_EQ(snapLineAngle(p0, p0), p0);
+    // Left of and above the client area (a scrolled canvas) the pixel is the one below the value,
+    // as on the right and below.
+    EXPECT_EQ(truncNudged(sFPos{-10.0f, -9.5f}), (sPos{-10, -10}));
+    EXPECT_EQ(truncNudged(sFPos{-0.004f, 10.996f}), (sPos{0, 11}));
 }
 
 TEST(FigureGeometry, MakeSquareKeepsTheDragDirection)

@@ -1,6 +1,7 @@
 // Input scripts: every kind of step read from its line, and bad lines refused with their number.
 #include "paint/brush/paint_modes.h"
 #include "platform/desktop/keys.h"
+#include "windows/docwin/draw_window.h"
 #include "windows/docwin/input_script.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,30 @@ TEST(InputScript, GoodLinesGiveTheirSteps)
              EXPECT_TRUE(s.on);
          }},
         {"transform layer", [](const SInputStep &s) { EXPECT_FALSE(s.on); }},
+        {"hscroll track 40", [](const SInputStep &s) {
+             EXPECT_EQ(s.kind, K::HScrollBar);
+             EXPECT_EQ(TScrollCode(s.scrollCode), TScrollCode::scTrack);
+             EXPECT_EQ(s.dx, 40);
+         }},
+        {"vscroll endscroll 0", [](const SInputStep &s) {
+             EXPECT_EQ(s.kind, K::VScrollBar);
+             EXPECT_EQ(TScrollCode(s.scrollCode), TScrollCode::scEndScroll);
+         }},
+        {"grid 16", [](const SInputStep &s) {
+             EXPECT_EQ(s.kind, K::Grid);
+             EXPECT_TRUE(s.on);
+             EXPECT_EQ(s.dx, 16);
+         }},
+        {"grid off", [](const SInputStep &s) { EXPECT_FALSE(s.on); }},
+        {"snap on", [](const SInputStep &s) {
+             EXPECT_EQ(s.kind, K::Snap);
+             EXPECT_TRUE(s.on);
+         }},
+        {"client 320 200", [](const SInputStep &s) {
+             EXPECT_EQ(s.kind, K::Client);
+             EXPECT_EQ(s.dx, 320);
+             EXPECT_EQ(s.dy, 200);
+         }},
     };
     for (const GoodLine &c : cases) {
         SCOPED_TRACE(c.text);
@@ -118,6 +143,11 @@ TEST(InputScript, BadLinesAreRefusedWithTheirNumberAndWhatIsWrong)
 {
     const std::vector<std::pair<const char *, const char *>> cases = {
         {"jump 1 2", "unknown step \"jump\""},
+        {"hscroll drag 4", "unknown scroll code \"drag\""},
+        {"vscroll track", "needs 2 value(s)"},
+        {"grid 1", "outside 2..10000"},
+        {"snap maybe", "on or off"},
+        {"client 10 -1", "outside 0..20000"},
         {"press X 1 2", "the button L, R or M"},
         {"press L 1", "needs 3 value(s)"},
         {"press L 1.5 2", "\"1.5\" is not a whole number"},
