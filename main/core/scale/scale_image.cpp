@@ -694,6 +694,84 @@ void CScaleImage::scaleAllFast(bool alpha)
     });
 }
 
+
+// The exact halving: every footprint is two whole pixels on each axis, so the Single sums of the
+// walk are exact integers and their order does not matter. Plain: trunc((s + 0.01) / 4) is
+// s div 4. Alpha-weighted: A is SA div 4 the same way; the colours go through FastAlpha's
+// checked division.
+namespace {
+
+const double *inverseTable()
+{
+    static const std::vector<double> table = [] {
+        std::vector<double> t(4 * 255 + 1, 0.0);
+        for (size_t i = 1; i < t.size(); ++i)
+            t[i] = 1.0 / double(i);
+        return t;
+    }();
+    return table.data();
+}
+
+} // namespace
+
+void halveRow(uint32_t *dst, const uint32_t *row0, const uint32_t *row1, int32_t count,
+              bool alpha)
+{
+    const auto *p0 = reinterpret_cast<const uint8_t *>(row0);
+    const auto *p1 = reinterpret_cast<const uint8_t *>(row1);
+    if (!alpha) {
+        const __m128i zero = _mm_setzero_si128();
+        int32_t i = 0;
+        for (; i + 2 <= count; i += 2) {
+            // Output pixels i and i + 1 are source pixels 2i .. 2i + 3: 16 bytes of each row.
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p0 + 8 * i));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p1 + 8 * i));
+            const __m128i lo = _mm_add_epi16(_mm_unpacklo_epi8(a, zero),
+                                             _mm_unpacklo_epi8(b, zero)); // source pixels 0, 1
+            const __m128i hi = _mm_add_epi16(_mm_unpackhi_epi8(a, zero),
+                                             _mm_unpackhi_epi8(b, zero)); // source pixels 2, 3
+            const __m128i sum0 = _mm_add_epi16(lo, _mm_srli_si128(lo, 8));
+            const __m128i sum1 = _mm_add_epi16(hi, _mm_srli_si128(hi, 8));
+            const __m128i both = _mm_srli_epi16(_mm_unpacklo_epi64(sum0, sum1), 2);
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(dst + i), _mm_packus_epi16(both, both));
+        }
+        for (; i < count; ++i) {
+            uint8_t *d = reinterpret_cast<uint8_t *>(dst + i);
+            for (int c = 0; c < 4; ++c)
+                d[c] = uint8_t((p0[8 * i + c] + p0[8 * i + 4 + c] + p1[8 * i + c] +
+                                p1[8 * i + 4 + c]) >> 2);
+        }
+        return;
+    }
+    const double *inv = inverseTable();
+    const FastArea quarter{4.0f, 0.25};
+    for (int32_t i = 0; i < count; ++i) {
+        const __m128i s =
+            _mm_add_epi32(_mm_add_epi32(alphaProducts(p0 + 8 * i), alphaProducts(p0 + 8 * i + 4)),
+                          _mm_add_epi32(alphaProducts(p1 + 8 * i), alphaProducts(p1 + 8 * i + 4)));
+        const int32_t sa = _mm_cvtsi128_si32(_mm_shuffle_epi32(s, _MM_SHUFFLE(3, 3, 3, 3)));
+        uint8_t *d = reinterpret_cast<uint8_t *>(dst + i);
+        if (sa == 0) {
+            dst[i] = 0x00FFFFFF;
+            continue;
+        }
+        const __m128 f = _mm_cvtepi32_ps(s);
+        const __m128d c = _mm_set1_pd(0.01), r = _mm_set1_pd(inv[sa]);
+        const __m128d lo = _mm_add_pd(_mm_mul_pd(_mm_cvtps_pd(f), r), c);
+        const __m128d hi = _mm_add_pd(
+            _mm_mul_pd(_mm_cvtps_pd(_mm_movehl_ps(f, f)), _mm_set_pd(quarter.inverse, inv[sa])),
+            c);
+        uint32_t bytes;
+        if (truncatedBytes(lo, hi, bytes)) {
+            std::memcpy(d, &bytes, 4);
+            continue;
+        }
+        float sums[4];
+        toScalarSums(f, sums);
+        bgraStoreAlpha(d, sums, quarter.area);
+    }
+}
+
 #endif // __SSE2__
 
 // ---------------------------------------------------------------------------------------------
