@@ -122,6 +122,20 @@ void bmHalveLayer(benchmark::State &state)
     state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
 }
 
+// The scaler's walk the exact halving replaced (one thread: it has no threaded form).
+void bmHalveLayerWalk(benchmark::State &state)
+{
+    Source &s = source();
+    for (auto _ : state) {
+        auto out = makeZoomedLayerByWalk({kSide / 2, kSide / 2}, *s.layer, kSide / 2, kSide / 2,
+                                         true);
+        if (!out)
+            state.SkipWithError("halving failed");
+        benchmark::DoNotOptimize(out.get());
+    }
+    state.SetItemsProcessed(int64_t(state.iterations()) * kSide * kSide);
+}
+
 void bmOpenCvArea(benchmark::State &state)
 {
     const Threads threads(state.range(0));
@@ -208,6 +222,8 @@ int main(int argc, char **argv)
         {"opencv-area/4096-to-2048", bmOpenCvArea}};
     for (const auto &[name, fn] : runs)
         benchmark::RegisterBenchmark(name, fn)->Arg(1)->Arg(all)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("halve-layer-hq2-walk/4096", bmHalveLayerWalk)
+        ->Unit(benchmark::kMillisecond);
     std::map<std::string, double> t = runBenchmarks(argc, argv);
     const std::string one = "/1", many = "/" + std::to_string(all);
     for (const auto &[name, fn] : runs)
@@ -220,6 +236,9 @@ int main(int argc, char **argv)
     std::printf("turned pictures inside the turned square, largest channel difference from "
                 "opencv-warpaffine: %d (channels differing by more than 1: %.3f%%)\n",
                 rotMost, rotShare);
+    std::printf("halve layer hq2, the scaler's walk it replaced vs opencv-area, 1 thread each: "
+                "%.2f\n",
+                t["halve-layer-hq2-walk/4096"] / t["opencv-area/4096-to-2048" + one]);
     for (const std::string &n : {many, one}) {
         const char *what = n == one ? "1 thread each" : "all threads each";
         std::printf("halve layer hq2 vs opencv-area, %s: %.2f\n", what,
