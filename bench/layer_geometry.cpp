@@ -181,7 +181,10 @@ std::pair<int, double> rotatedDifference()
     if (!ours)
         return {-1, 0};
     const int side = int(std::ceil(kSide * (std::cos(M_PI / 6) + std::sin(M_PI / 6))));
-    cv::Mat rot = cv::getRotationMatrix2D(cv::Point2f(kSide / 2.0f, kSide / 2.0f), -kDegrees, 1.0);
+    // OpenCV puts pixel centres on whole coordinates, ours half a pixel in: the paper's centre is
+    // OpenCV's (kSide / 2 - 0.5) on both axes.
+    const float c = kSide / 2.0f - 0.5f;
+    cv::Mat rot = cv::getRotationMatrix2D(cv::Point2f(c, c), -kDegrees, 1.0);
     const int off = (side - kSide) / 2;
     rot.at<double>(0, 2) += (side - kSide) / 2.0;
     rot.at<double>(1, 2) += (side - kSide) / 2.0;

@@ -745,10 +745,21 @@ void halveRow(uint32_t *dst, const uint32_t *row0, const uint32_t *row1, int32_t
     }
     const double *inv = inverseTable();
     const FastArea quarter{4.0f, 0.25};
+    // Per row, the two pixels' words interleaved channel by channel (B0 B1 G0 G1 R0 R1 A0 A1) times
+    // (A0 A1 A0 A1 A0 A1 1 1), adjacent products added: B x A, G x A, R x A and A of the pair.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i keepColour = _mm_set_epi32(0, -1, -1, -1);
+    const __m128i ones = _mm_set_epi32(0x00010001, 0, 0, 0);
+    const auto pairSums = [&](const uint8_t *p) {
+        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(p));
+        const __m128i w = _mm_unpacklo_epi8(bytes, zero);
+        const __m128i v = _mm_unpacklo_epi16(w, _mm_srli_si128(w, 8));
+        const __m128i a = _mm_or_si128(
+            _mm_and_si128(_mm_shuffle_epi32(v, _MM_SHUFFLE(3, 3, 3, 3)), keepColour), ones);
+        return _mm_madd_epi16(v, a);
+    };
     for (int32_t i = 0; i < count; ++i) {
-        const __m128i s =
-            _mm_add_epi32(_mm_add_epi32(alphaProducts(p0 + 8 * i), alphaProducts(p0 + 8 * i + 4)),
-                          _mm_add_epi32(alphaProducts(p1 + 8 * i), alphaProducts(p1 + 8 * i + 4)));
+        const __m128i s = _mm_add_epi32(pairSums(p0 + 8 * i), pairSums(p1 + 8 * i));
         const int32_t sa = _mm_cvtsi128_si32(_mm_shuffle_epi32(s, _MM_SHUFFLE(3, 3, 3, 3)));
         uint8_t *d = reinterpret_cast<uint8_t *>(dst + i);
         if (sa == 0) {
