@@ -9,6 +9,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr int32_t kUnit = CBlockVMTC::kUnit;
@@ -623,6 +627,38 @@ void CBlockVMTC::makePreview(TMTC &dst, int32_t dx, int32_t dy, int32_t dw, int3
     }
 }
 
+namespace {
+
+// sum[0..3] += the B, G, R and A of count pixels.
+void addChannels(uint32_t *sum, const uint32_t *from, int32_t count)
+{
+    int32_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    __m128i wide = zero;
+    while (i + 2 <= count) {
+        // Two pixels per step in 16-bit lanes, emptied every 128 steps before they could carry.
+        __m128i narrow = zero;
+        for (const int32_t stop = std::min(count - 1, i + 256); i < stop; i += 2)
+            narrow = _mm_add_epi16(
+                narrow,
+                _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(from + i)), zero));
+        wide = _mm_add_epi32(wide, _mm_add_epi32(_mm_unpacklo_epi16(narrow, zero),
+                                                 _mm_unpackhi_epi16(narrow, zero)));
+    }
+    uint32_t lanes[4];
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(lanes), wide);
+    for (int c = 0; c < 4; ++c)
+        sum[c] += lanes[c];
+#endif
+    for (; i < count; ++i) {
+        const sBGRA c{.all = from[i]};
+        sum[0] += c.B, sum[1] += c.G, sum[2] += c.R, sum[3] += c.A;
+    }
+}
+
+} // namespace
+
 void CBlockVMTC::clampedRow(int64_t x0, int32_t y, int32_t n, uint32_t *out) const
 {
     if (imageSize.x <= 0 || imageSize.y <= 0) {
@@ -689,10 +725,7 @@ void CBlockVMTC::FilterSmallenPart(TMTC &dst, int32_t dx, int32_t dy, int32_t dw
                 for (int32_t k = 0; k < cols; ++k) {
                     uint32_t *sum = sums.data() + size_t(k) * 4;
                     const uint32_t *from = line.data() + at[size_t(k)];
-                    for (int32_t i = 0; i <= nx; ++i) {
-                        const sBGRA c{.all = from[i]};
-                        sum[0] += c.B, sum[1] += c.G, sum[2] += c.R, sum[3] += c.A;
-                    }
+                    addChannels(sum, from, nx + 1);
                 }
             }
             for (int32_t k = 0; k < cols; ++k) {
