@@ -1,9 +1,11 @@
 // The averaged preview reads each source row once into a line and spreads its rows over the work
 // threads; the PixelGet walk it replaced is the reference, on one thread and on all, for
-// previews of the whole image, of parts, and of views reaching past the image's edges.
+// previews of the whole image, of parts, and of views reaching past the image's edges. The zoom
+// caches' reductions, spread over the threads too, give on all threads what they give on one.
 #include "core/block_test_support.h"
 
 #include "core/image/canvas.h"
+#include "core/scale/view_render.h"
 #include "core/tiles/work_threads.h"
 
 #include <gtest/gtest.h>
@@ -68,5 +70,31 @@ TEST(FastEqualsReference, ThePreviewGivesThePixelWalksPreview)
             for (int32_t y = 0; y < c.preview.y; ++y)
                 for (int32_t x = 0; x < c.preview.x; ++x)
                     ASSERT_EQ(got.seek32(x, y)->all, want.seek32(x, y)->all) << x << ", " << y;
+        }
+}
+
+TEST(FastEqualsReference, ZoomCacheReductionsDoNotDependOnTheThreadCount)
+{
+    std::mt19937 rng(5);
+    TMTC src(301, 203);
+    for (int32_t y = 0; y < src.height(); ++y)
+        for (int32_t x = 0; x < src.width(); ++x)
+            src.seek32(x, y)->all = uint32_t(rng()) & (rng() % 4 ? 0xFFFFFFFFu : 0x00FFFFFFu);
+    using Reduce = void (*)(TMTC &, const TMTC &, const sBox &, bool, uint32_t);
+    for (const Reduce reduce : {Reduce(cacheHalve), Reduce(cacheTwoThirds)})
+        for (const bool weighted : {false, true}) {
+            // The box reaches past the source: its pixels read the background there.
+            const sBox box{3, 0, 160, 140};
+            TMTC one(180, 150), all(180, 150);
+            one.PixelFill(0x01020304), all.PixelFill(0x01020304);
+            {
+                const ThreadCount tc(1);
+                reduce(one, src, box, weighted, 0x80FFFFFF);
+            }
+            reduce(all, src, box, weighted, 0x80FFFFFF);
+            for (int32_t y = 0; y < one.height(); ++y)
+                for (int32_t x = 0; x < one.width(); ++x)
+                    ASSERT_EQ(one.seek32(x, y)->all, all.seek32(x, y)->all)
+                        << x << ", " << y << (weighted ? " weighted" : "");
         }
 }
