@@ -233,35 +233,36 @@ std::unique_ptr<CLayerData> rotatedLayer(const sSize &S, const CLayerData &layer
 #if defined(__SSE2__)
 // The exact halving of the whole of src into dst's top-left w x h, whose blocks are committed:
 // each destination block reads the rows of the 2 x 2 source blocks it covers straight from
-// their memory (or their colour), bands of block rows on the work threads. No two bands share
-// a destination block.
+// their memory (a uniform block from a row of its colour), bands of block rows on the work
+// threads. No two bands share a destination block.
 void halveLayerImage(const CBlockVMTC &src, CBlockVMTC &dst, int32_t w, int32_t h, bool alpha)
 {
     constexpr int32_t U = CBlockVMTC::kUnit;
     const sSize sg = src.getRepSize(), dg = dst.getRepSize();
     const int32_t bw = (w + U - 1) / U, bh = (h + U - 1) / U;
     parallelRanges(bh, 1, [&](int32_t begin, int32_t end) {
-        std::vector<uint32_t> row0(2 * U), row1(2 * U);
-        // The 2U source pixels of row sy from block column sbx on.
-        const auto gather = [&](uint32_t *row, int32_t sbx, int32_t sy) {
-            for (int32_t k = 0; k < 2 && sbx + k < sg.x; ++k) {
-                const SBlockPack &p = src.blockAt((sy / U) * sg.x + sbx + k);
-                if (p.commit)
-                    std::copy_n(static_cast<const uint32_t *>(p.vAddr.get()) + (sy % U) * U, U,
-                                row + k * U);
-                else
-                    std::fill_n(row + k * U, U, p.bgCol.all);
-            }
+        // A uniform source block's rows: its colour U times (one per source row of a pair).
+        std::vector<uint32_t> flat0(U), flat1(U);
+        const auto rowOf = [&](std::vector<uint32_t> &flat, int32_t sbx, int32_t sy) {
+            const SBlockPack &p = src.blockAt((sy / U) * sg.x + sbx);
+            if (p.commit)
+                return static_cast<const uint32_t *>(p.vAddr.get()) + (sy % U) * U;
+            std::fill(flat.begin(), flat.end(), p.bgCol.all);
+            return static_cast<const uint32_t *>(flat.data());
         };
         for (int32_t by = begin; by < end; ++by)
             for (int32_t bx = 0; bx < bw; ++bx) {
                 auto *out = static_cast<uint32_t *>(dst.blockAt(by * dg.x + bx).vAddr.get());
                 const int32_t cw = std::min(U, w - bx * U), ch = std::min(U, h - by * U);
-                for (int32_t y = 0; y < ch; ++y) {
-                    const int32_t sy = 2 * (by * U + y);
-                    gather(row0.data(), 2 * bx, sy);
-                    gather(row1.data(), 2 * bx, sy + 1);
-                    halveRow(out + y * U, row0.data(), row1.data(), cw, alpha);
+                // Each half of the destination block's row comes from one source block's rows,
+                // read where they lie.
+                for (int32_t k = 0; k < 2 && k * U / 2 < cw; ++k) {
+                    const int32_t sbx = 2 * bx + k, count = std::min(U / 2, cw - k * U / 2);
+                    for (int32_t y = 0; y < ch; ++y) {
+                        const int32_t sy = 2 * (by * U + y);
+                        halveRow(out + y * U + k * U / 2, rowOf(flat0, sbx, sy),
+                                 rowOf(flat1, sbx, sy + 1), count, alpha);
+                    }
                 }
             }
     });
