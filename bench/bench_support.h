@@ -72,11 +72,13 @@ inline double longestProgressGap(const std::function<void()> &op, int &steps)
     };
     double longest = 0;
     steps = 0;
-    SPaperAppHooks hooks;
+    // The other hooks stay as they are.
+    const SPaperAppHooks was = installPaperAppHooks({});
+    SPaperAppHooks hooks = was;
     hooks.openProgress = [&](int, const QString &, const QString &) {
         return std::make_unique<Recorder>(longest, steps);
     };
-    const SPaperAppHooks was = installPaperAppHooks(hooks);
+    installPaperAppHooks(hooks);
     op();
     installPaperAppHooks(was);
     return longest;
