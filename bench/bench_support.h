@@ -33,3 +33,54 @@ inline std::map<std::string, double> runBenchmarks(int &argc, char **argv)
     benchmark::Shutdown();
     return reporter.seconds;
 }
+
+// ---- progress gaps (bench_support.h)
+#include "document/paper/paper_host.h"
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+// The longest wait, in seconds, the progress window of op shows without a step: from its opening
+// to its first step, between steps, and from its last step to its closing. steps gets the number
+// of steps. The progress hook is installed for op alone.
+inline double longestProgressGap(const std::function<void()> &op, int &steps)
+{
+    using Clock = std::chrono::steady_clock;
+    struct Recorder final : IPaperProgress
+    {
+        Recorder(double &longest, int &steps) : longest(longest), steps(steps) {}
+        ~Recorder() override { mark(); }
+        void setCaption(const QString &) override {}
+        void setMessage(const QString &) override {}
+        void reset(int) override {}
+        void step(int) override
+        {
+            ++steps;
+            mark();
+        }
+        void mark()
+        {
+            const Clock::time_point now = Clock::now();
+            longest = std::max(longest, std::chrono::duration<double>(now - last).count());
+            last = now;
+        }
+        double &longest;
+        int &steps;
+        Clock::time_point last = Clock::now();
+    };
+    double longest = 0;
+    steps = 0;
+    // The other hooks stay as they are.
+    const SPaperAppHooks was = installPaperAppHooks({});
+    SPaperAppHooks hooks = was;
+    hooks.openProgress = [&](int, const QString &, const QString &) {
+        return std::make_unique<Recorder>(longest, steps);
+    };
+    installPaperAppHooks(hooks);
+    op();
+    installPaperAppHooks(was);
+    return longest;
+}
+// ---- end of progress gaps

@@ -4,8 +4,10 @@
 // are refreshed and the window surface is painted; in the same run through the document-free
 // stand-in (CStrokeCanvas) and libmypaint (same radius and spacing, one OpenMP thread). Also a
 // 4000 x 3000 document of 10 layers. libmypaint runs on one thread; the document on one and on all
-// threads. The last lines give the document's radius-8 time divided by the stand-in's and by
-// libmypaint's, the last on all threads.
+// threads. A further peer adds to libmypaint's stroke pixman's OVER of each sample's dirty
+// rectangle into a display image (one thread), as the document composes each step. The last lines
+// give the document's radius-8 time divided by the stand-in's, by libmypaint's and by libmypaint's
+// with the OVER, the last one thread to one.
 #include "core/tiles/work_threads.h"
 #include "document/paper/document_init.h"
 #include "document/paper/flow_image.h"
@@ -32,6 +34,7 @@
 #include <mypaint-brush.h>
 #include <mypaint-fixed-tiled-surface.h>
 #include <omp.h>
+#include <pixman.h>
 
 #include <cmath>
 #include <cstdio>
@@ -192,6 +195,54 @@ void bmMyPaint(benchmark::State &state, float radius)
     mypaint_surface_unref(surface);
 }
 
+// libmypaint's stroke with, after every sample, pixman's OVER of the sample's dirty rectangle
+// from a layer image into a display image: the nearest like of the document's stroke, which
+// composes the dirty rectangle into the display at every step.
+void bmMyPaintOver(benchmark::State &state, float radius)
+{
+    omp_set_num_threads(1);
+    MyPaintFixedTiledSurface *fixed = mypaint_fixed_tiled_surface_new(1024, 1024);
+    MyPaintSurface *surface = mypaint_fixed_tiled_surface_interface(fixed);
+    MyPaintBrush *brush = mypaint_brush_new();
+    mypaint_brush_from_defaults(brush);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_RADIUS_LOGARITHMIC, std::log(radius));
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_DABS_PER_ACTUAL_RADIUS, 10);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_DABS_PER_BASIC_RADIUS, 0);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_DABS_PER_SECOND, 0);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_HARDNESS, 0.5f);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_OPAQUE, 1);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_SLOW_TRACKING, 0);
+    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_V, 0.5f);
+    std::vector<uint32_t> layerPx(size_t(1024) * 1024, 0x80203040u), displayPx(size_t(1024) * 1024);
+    pixman_image_t *layer =
+        pixman_image_create_bits(PIXMAN_a8r8g8b8, 1024, 1024, layerPx.data(), 1024 * 4);
+    pixman_image_t *display =
+        pixman_image_create_bits(PIXMAN_x8r8g8b8, 1024, 1024, displayPx.data(), 1024 * 4);
+    const std::vector<SStrokeData> pts = samples(1024);
+    const auto step = [&](float x, float y, float p) {
+        mypaint_surface_begin_atomic(surface);
+        mypaint_brush_stroke_to(brush, surface, x, y, p, 0, 0, 0.005);
+        MyPaintRectangle roi;
+        mypaint_surface_end_atomic(surface, &roi);
+        if (roi.width > 0 && roi.height > 0)
+            pixman_image_composite32(PIXMAN_OP_OVER, layer, nullptr, display, roi.x, roi.y, 0, 0,
+                                     roi.x, roi.y, roi.width, roi.height);
+    };
+    for (auto _ : state) {
+        mypaint_brush_reset(brush);
+        mypaint_brush_new_stroke(brush);
+        for (const SStrokeData &sd : pts)
+            step(sd.x, sd.y, sd.p);
+        step(pts.back().x, pts.back().y, 0);
+        benchmark::ClobberMemory();
+    }
+    rates(state);
+    pixman_image_unref(layer);
+    pixman_image_unref(display);
+    mypaint_brush_unref(brush);
+    mypaint_surface_unref(surface);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -211,11 +262,13 @@ int main(int argc, char **argv)
     reg("strokeCanvas/r64", bmStandIn, 64.0f);
     reg("libmypaint/r8", bmMyPaint, 8.0f);
     reg("libmypaint/r64", bmMyPaint, 64.0f);
+    reg("libmypaint+pixman-over/r8", bmMyPaintOver, 8.0f);
     reg("document4000x3000x10/r8", bmDocument, 8.0f, 4000, 3000, 10);
     reg("document4000x3000x10/r64", bmDocument, 64.0f, 4000, 3000, 10);
 
     auto t = runBenchmarks(argc, argv);
-    for (const char *n : {"document/r8", "document-1-thread/r8", "strokeCanvas/r8", "libmypaint/r8"})
+    for (const char *n : {"document/r8", "document-1-thread/r8", "strokeCanvas/r8", "libmypaint/r8",
+                          "libmypaint+pixman-over/r8"})
         if (t.find(n) == t.end() || t[n] <= 0)
             return 1;
     std::printf("(all = %d threads; the stroke canvas and libmypaint run on 1 thread)\n",
@@ -226,5 +279,11 @@ int main(int argc, char **argv)
                 t["document-1-thread/r8"] / t["libmypaint/r8"]);
     std::printf("document stroke r8, all threads vs libmypaint, 1 thread: %.2f\n",
                 t["document/r8"] / t["libmypaint/r8"]);
+    std::printf("document stroke r8, all threads vs libmypaint + pixman OVER of its dirty "
+                "rectangles, 1 thread: %.2f\n",
+                t["document/r8"] / t["libmypaint+pixman-over/r8"]);
+    std::printf("document stroke r8, 1 thread vs libmypaint + pixman OVER of its dirty "
+                "rectangles, 1 thread: %.2f\n",
+                t["document-1-thread/r8"] / t["libmypaint+pixman-over/r8"]);
     return 0;
 }

@@ -260,6 +260,24 @@ int main(int argc, char **argv)
         std::printf("%s: %.2f\n", what, t[ours] / t[peer]);
     };
     std::printf("(all = %d threads; libpng and pixman run on 1 thread in every line)\n", all);
+    {
+        // The progress window must move at least once a second: one thread, the slowest case.
+        setWorkThreads(1);
+        const QString path = gFix->dir.filePath("doc.qzi");
+        int steps = 0;
+        const double save = longestProgressGap(
+            [&] { saveNativeImage(path, *gFix->paper, kQziLayers); }, steps);
+        const int saveSteps = steps;
+        CHeadlessPaperOwner owner;
+        std::unique_ptr<TPaper> paper = TPaper::Create(&owner);
+        owner.attach(*paper);
+        const double load = longestProgressGap([&] { loadNativeImage(path, *paper); }, steps);
+        owner.detach();
+        setWorkThreads(0);
+        std::printf("progress, 1 thread: qzi save %d steps, longest gap %.2f s; qzi load %d steps, "
+                    "longest gap %.2f s\n",
+                    saveSteps, save, steps, load);
+    }
     line("qzi layer decode, 1 thread vs libpng decode, 1 thread", "qzi/decode-layers" + one,
          "libpng/load");
     line("qzi layer decode, all threads vs libpng decode, 1 thread", "qzi/decode-layers" + many,

@@ -195,6 +195,21 @@ int main(int argc, char **argv)
                     t[ours + at] / t[peer + at]);
     };
     std::printf("(all = %d threads)\n", all);
+    {
+        // The progress window must move at least once a second: one thread, the slowest case.
+        setWorkThreads(1);
+        int steps = 0;
+        const QString out = gFix->dir.filePath("progress.psd");
+        const double write = longestProgressGap(
+            [&] { savePsdFile(out, *gFix->doc.paper, 6, true); }, steps);
+        const int writeSteps = steps;
+        Doc d;
+        const double read = longestProgressGap([&] { loadPsdFile(gFix->path, *d.paper); }, steps);
+        setWorkThreads(0);
+        std::printf("progress, 1 thread: psd write %d steps, longest gap %.2f s; psd read %d "
+                    "steps, longest gap %.2f s\n",
+                    writeSteps, write, steps, read);
+    }
     for (int n : {1, all}) {
         line("psd channel decode vs imagemagick read", "psd/decode-channels", "imagemagick/read",
              n);

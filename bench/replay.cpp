@@ -3,6 +3,7 @@
 // document as the event player plays a file; in the same run libmypaint draws the same points
 // (same radius and spacing, one OpenMP thread). The last line gives the replay's radius-8 time
 // over libmypaint's.
+#include "document/events/event_file.h"
 #include "document/events/event_manager.h"
 #include "document/events/event_replay.h"
 #include "document/paper/document_init.h"
@@ -19,6 +20,8 @@
 #include "bench_support.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 #include <mypaint-brush.h>
@@ -100,7 +103,7 @@ void setBrush(CHeadlessPaperApp &app, float radius)
 // The recorded stream of the strokes and its event count (strokes record with undo on, as the
 // window draws them).
 std::vector<uint8_t> record(CHeadlessPaperApp &app, const std::vector<std::vector<Point>> &all,
-                            uint32_t &events)
+                            uint32_t &events, std::string *eventFile = nullptr)
 {
     Document doc(app);
     TPaper &pa = *doc.paper;
@@ -120,6 +123,26 @@ std::vector<uint8_t> record(CHeadlessPaperApp &app, const std::vector<std::vecto
     std::vector<uint8_t> bytes(ev.topEventPos);
     ev.readDataEx(0, bytes.data(), ev.topEventPos);
     events = ev.eventCnt;
+    if (eventFile) {
+        // The event file of the strokes, written and opened under a progress window.
+        QTemporaryDir dir;
+        const QString path = dir.filePath("strokes.qe5");
+        int saveSteps = 0, openSteps = 0;
+        const double save = longestProgressGap(
+            [&] { exportEventFile(path, pa, true, -1, -1, true); }, saveSteps);
+        Document other(app);
+        const double open = longestProgressGap(
+            [&] { loadEventFile(path, *other.paper); }, openSteps);
+        eventFile->assign(QString("event file of %1 events (%2 bytes): save %3 steps, longest gap "
+                                  "%4 s; open %5 steps, longest gap %6 s")
+                              .arg(events)
+                              .arg(QFileInfo(path).size())
+                              .arg(saveSteps)
+                              .arg(save, 0, 'f', 2)
+                              .arg(openSteps)
+                              .arg(open, 0, 'f', 2)
+                              .toStdString());
+    }
     return bytes;
 }
 
@@ -212,6 +235,16 @@ int main(int argc, char **argv)
     for (const char *n : {"replay/r8", "replay/r32", "libmypaint/r8", "libmypaint/r32"})
         if (t.find(n) == t.end() || t[n] <= 0)
             return 1;
+    {
+        // The progress window of the event file's save and open must move at least once a
+        // second.
+        CHeadlessPaperApp app;
+        setBrush(app, 32.0f);
+        uint32_t events = 0;
+        std::string line;
+        record(app, strokes(), events, &line);
+        std::printf("progress: %s\n", line.c_str());
+    }
     std::printf("replay r32 vs libmypaint: %.2f\n", t["replay/r32"] / t["libmypaint/r32"]);
     std::printf("replay vs libmypaint: %.2f\n", t["replay/r8"] / t["libmypaint/r8"]);
     return 0;

@@ -86,6 +86,14 @@ private:
     void scaleAllFast(bool alpha);
 };
 
+// Halving rows of 32-bit B, G, R, A pixels: dst[i] := the mean of source pixels 2i and 2i + 1 of
+// row0 and row1, plain or (alpha) alpha-weighted; the bytes scale and scale2 store for a
+// footprint of exactly two whole source pixels on each axis. Built with SSE2 only.
+#if defined(__SSE2__)
+void halveRow(uint32_t *dst, const uint32_t *row0, const uint32_t *row1, int32_t count,
+              bool alpha);
+#endif
+
 // The base of the scalers whose source has no alpha: the alpha-weighted slots are the plain ones.
 class CScaleImageNoAlpha : public CScaleImage
 {

@@ -3,6 +3,7 @@
 #include "core/image/canvas.h"
 #include "core/base/numeric.h"
 #include "core/scale/scale_image.h"
+#include "core/tiles/work_threads.h"
 
 #include <algorithm>
 #include <cmath>
@@ -237,12 +238,15 @@ void reduce(TMTC &dst, const TMTC &src, const sBox &box, bool weighted, uint32_t
     const auto at = [&](int32_t x, int32_t y) -> const sBGRA * {
         return ptInSize(x, y, src.width(), src.height()) ? src.seek32(x, y) : &backPx;
     };
-    for (int32_t y = b.y; y < b.y + b.h; ++y)
-        for (int32_t x = b.x; x < b.x + b.w; ++x) {
-            Tap taps[4];
-            tapsOf(x, y, at, taps);
-            mixTaps(dst.seek32(x, y), taps, total, weighted);
-        }
+    // Each destination row reads the source alone: bands of rows go to the work threads.
+    parallelRanges(b.h, 16, [&](int32_t begin, int32_t end) {
+        for (int32_t y = b.y + begin; y < b.y + end; ++y)
+            for (int32_t x = b.x; x < b.x + b.w; ++x) {
+                Tap taps[4];
+                tapsOf(x, y, at, taps);
+                mixTaps(dst.seek32(x, y), taps, total, weighted);
+            }
+    });
 }
 
 } // namespace

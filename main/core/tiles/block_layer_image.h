@@ -177,6 +177,13 @@ class CBlockVMTC : public CBlockViewImage<TVMTC, 5, 4>
     // Averaged reduction over (nx + 1) x (ny + 1) pixels per destination pixel.
     void FilterSmallenPart(TMTC &dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh, int32_t sx,
                            int32_t sy, int32_t simgW, int32_t simgH) const;
+    // The same pixel by pixel through PixelGet: the walk FilterSmallenPart replaced (it reads each
+    // source row once into a line and spreads the rows over the work threads), kept as the
+    // reference of tests.
+    void FilterSmallenPartByPixel(TMTC &dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh,
+                                  int32_t sx, int32_t sy, int32_t simgW, int32_t simgH) const;
+    // out[i] := PixelGet(x0 + i, y) for i in 0..n - 1, a block's row at a time.
+    void clampedRow(int64_t x0, int32_t y, int32_t n, uint32_t *out) const;
     // 4 x 4 samples per destination pixel, stored with setPixel; then dst.shrinkMemory.
     bool FilterSmallenHQ(CBlockVMTC &dst) const;
     // The image flattened (bltTo at 255) and saved as a 24-bit BMP.

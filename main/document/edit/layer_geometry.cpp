@@ -1,6 +1,7 @@
 #include "document/edit/layer_geometry.h"
 
 #include "core/base/numeric.h"
+#include "core/scale/scale_image.h"
 #include "core/tiles/block_layer_image.h"
 #include "core/tiles/work_threads.h"
 #include "document/edit/geometry_layers.h"
@@ -229,8 +230,48 @@ std::unique_ptr<CLayerData> rotatedLayer(const sSize &S, const CLayerData &layer
     return finishGeometryLayer(*ld, layer, S) ? std::move(ld) : nullptr;
 }
 
+#if defined(__SSE2__)
+// The exact halving of the whole of src into dst's top-left w x h, whose blocks are committed:
+// each destination block reads the rows of the 2 x 2 source blocks it covers straight from
+// their memory (a uniform block from a row of its colour), bands of block rows on the work
+// threads. No two bands share a destination block.
+void halveLayerImage(const CBlockVMTC &src, CBlockVMTC &dst, int32_t w, int32_t h, bool alpha)
+{
+    constexpr int32_t U = CBlockVMTC::kUnit;
+    const sSize sg = src.getRepSize(), dg = dst.getRepSize();
+    const int32_t bw = (w + U - 1) / U, bh = (h + U - 1) / U;
+    parallelRanges(bh, 1, [&](int32_t begin, int32_t end) {
+        // A uniform source block's rows: its colour U times (one per source row of a pair).
+        std::vector<uint32_t> flat0(U), flat1(U);
+        const auto rowOf = [&](std::vector<uint32_t> &flat, int32_t sbx, int32_t sy) {
+            const SBlockPack &p = src.blockAt((sy / U) * sg.x + sbx);
+            if (p.commit)
+                return static_cast<const uint32_t *>(p.vAddr.get()) + (sy % U) * U;
+            std::fill(flat.begin(), flat.end(), p.bgCol.all);
+            return static_cast<const uint32_t *>(flat.data());
+        };
+        for (int32_t by = begin; by < end; ++by)
+            for (int32_t bx = 0; bx < bw; ++bx) {
+                auto *out = static_cast<uint32_t *>(dst.blockAt(by * dg.x + bx).vAddr.get());
+                const int32_t cw = std::min(U, w - bx * U), ch = std::min(U, h - by * U);
+                // Each half of the destination block's row comes from one source block's rows,
+                // read where they lie.
+                for (int32_t k = 0; k < 2 && k * U / 2 < cw; ++k) {
+                    const int32_t sbx = 2 * bx + k, count = std::min(U / 2, cw - k * U / 2);
+                    for (int32_t y = 0; y < ch; ++y) {
+                        const int32_t sy = 2 * (by * U + y);
+                        halveRow(out + y * U + k * U / 2, rowOf(flat0, sbx, sy),
+                                 rowOf(flat1, sbx, sy + 1), count, alpha);
+                    }
+                }
+            }
+    });
+}
+#endif
+
 std::unique_ptr<CLayerData> zoomedLayer(const sSize &S, const CLayerData &layer, int32_t w,
-                                        int32_t h, bool alphaWeighted)
+                                        int32_t h, bool alphaWeighted,
+                                        [[maybe_unused]] bool byWalk)
 {
     if (w <= 0 || h <= 0 || !layer.imageTC || layer.imageTC->width() <= 0 ||
         layer.imageTC->height() <= 0)
@@ -247,9 +288,16 @@ std::unique_ptr<CLayerData> zoomedLayer(const sSize &S, const CLayerData &layer,
     // stops before the walk rather than during it.
     if (!commitLayerArea(*ld->imageTC, to))
         return nullptr;
-    const bool done = alphaWeighted ? scaler.scale2(from, to) : scaler.scale(from, to);
-    if (!done || !scaler.allStored())
-        return nullptr;
+#if defined(__SSE2__)
+    if (!byWalk && int64_t(w) * 2 == from.w && int64_t(h) * 2 == from.h) {
+        halveLayerImage(*layer.imageTC, *ld->imageTC, w, h, alphaWeighted);
+    } else
+#endif
+    {
+        const bool done = alphaWeighted ? scaler.scale2(from, to) : scaler.scale(from, to);
+        if (!done || !scaler.allStored())
+            return nullptr;
+    }
     ld->viewPos = {int32_t(e), int32_t(f)};
     return finishGeometryLayer(*ld, layer, S) ? std::move(ld) : nullptr;
 }
@@ -392,11 +440,17 @@ std::unique_ptr<CLayerData> makeRotatedLayer2(const sSize &paperSize, const CLay
 std::unique_ptr<CLayerData> makeZoomedLayer(const sSize &paperSize, const CLayerData &layer,
                                             int32_t w, int32_t h)
 {
-    return guarded([&] { return zoomedLayer(paperSize, layer, w, h, false); });
+    return guarded([&] { return zoomedLayer(paperSize, layer, w, h, false, false); });
 }
 
 std::unique_ptr<CLayerData> makeZoomedLayer2(const sSize &paperSize, const CLayerData &layer,
                                              int32_t w, int32_t h)
 {
-    return guarded([&] { return zoomedLayer(paperSize, layer, w, h, true); });
+    return guarded([&] { return zoomedLayer(paperSize, layer, w, h, true, false); });
+}
+
+std::unique_ptr<CLayerData> makeZoomedLayerByWalk(const sSize &paperSize, const CLayerData &layer,
+                                                  int32_t w, int32_t h, bool alphaWeighted)
+{
+    return guarded([&] { return zoomedLayer(paperSize, layer, w, h, alphaWeighted, true); });
 }

@@ -60,3 +60,7 @@ std::unique_ptr<CLayerData> makeZoomedLayer(const sSize &paperSize, const CLayer
                                             int32_t w, int32_t h);
 std::unique_ptr<CLayerData> makeZoomedLayer2(const sSize &paperSize, const CLayerData &layer,
                                              int32_t w, int32_t h);
+// The two forms above take an exact halving block by block over the work threads; this is the
+// scaler's walk over the whole image that they replaced there, kept as the reference of tests.
+std::unique_ptr<CLayerData> makeZoomedLayerByWalk(const sSize &paperSize, const CLayerData &layer,
+                                                  int32_t w, int32_t h, bool alphaWeighted);

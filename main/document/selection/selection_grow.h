@@ -24,6 +24,10 @@ int32_t octagonReach(int32_t n, int32_t d);
 // minimum. dst gets w x h bytes. Throws std::bad_alloc when its row buffers cannot be had.
 void octagonExtreme(std::span<const uint8_t> src, int32_t w, int32_t h, int32_t n, bool grow,
                     std::span<uint8_t> dst);
+// The same bytes by a window walk along each row over per-column extremes: the form the
+// separable one replaced, kept as the reference of tests.
+void octagonExtremeByRowWindow(std::span<const uint8_t> src, int32_t w, int32_t h, int32_t n,
+                               bool grow, std::span<uint8_t> dst);
 
 // The grown (or shrunk) image of a mask, ready to replace it: the channel and the view position
 // it goes in at. False when the mask holds nothing non-zero, n is outside 1..32 or memory runs

@@ -5,10 +5,12 @@
 #include "core/pixel/pixel.h"
 #include "core/scale/view_render.h"
 #include "core/tiles/block_layer_image.h"
+#include "core/tiles/work_threads.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -231,49 +233,138 @@ void mapMaskContent(TChannel &dst, const TChannel &content, const sFPos *corners
     }
 }
 
-bool mapImageContent(CBlockVMTC &dst, const TMTC &src, const sFPos *corners, bool aa)
+namespace {
+
+// What the image mapping works out before its loop; valid is false when src is unusable, empty
+// when the frame maps nothing.
+struct SImageMapping
 {
+    bool valid = false, empty = true;
+    int32_t xs = 0, xe = 0, ys = 0, ye = 0, s0 = 0;
+    double spanX = 0, spanY = 0;
+    float stepX = 1, stepY = 1;
+};
+
+SImageMapping imageMapping(const CBlockVMTC &dst, const TMTC &src, const sFPos *corners, bool aa)
+{
+    SImageMapping m;
     const SQuadBounds q = quadBounds(corners);
-    int32_t xs, xe, ys, ye;
     const int32_t sw = src.width(), sh = src.height();
     if (!src.isEnable() || sw < 3 || sh < 3)
-        return false;
+        return m;
+    m.valid = true;
     // A frame that leaves the image, or is one pixel thin, maps nothing.
-    if (!clampRange(q.x0, q.x1, dst.width(), xs, xe) || !clampRange(q.y0, q.y1, dst.height(), ys, ye))
-        return true;
-    const int32_t s0 = aa ? 0 : 1;
-    const double spanX = double(sw - 1 - s0), spanY = double(sh - 1 - s0);
+    if (!clampRange(q.x0, q.x1, dst.width(), m.xs, m.xe) ||
+        !clampRange(q.y0, q.y1, dst.height(), m.ys, m.ye))
+        return m;
+    m.empty = false;
+    m.s0 = aa ? 0 : 1;
+    m.spanX = double(sw - 1 - m.s0), m.spanY = double(sh - 1 - m.s0);
     // How many source pixels one destination pixel covers; an enlargement still averages one.
     const auto step = [](int32_t content, int64_t extent) {
         if (extent <= 0)
             return 1.0f;
         return float(std::max<int64_t>(int64_t(std::trunc(double(content) / double(extent) + 0.5)), 1));
     };
-    const float stepX = step(sw - 2, q.x1 - q.x0), stepY = step(sh - 2, q.y1 - q.y0);
-    const CInverseBilinear solver(corners);
-    for (int32_t y = ys; y <= ye; ++y) {
-        int64_t rs, re;
-        if (!solver.rowSpan(y, rs, re))
+    m.stepX = step(sw - 2, q.x1 - q.x0), m.stepY = step(sh - 2, q.y1 - q.y0);
+    return m;
+}
+
+// The columns of row y the loop visits; false when none.
+bool rowColumns(const CInverseBilinear &solver, const SImageMapping &m, int32_t y, int32_t &x0,
+                int32_t &x1)
+{
+    int64_t rs, re;
+    if (!solver.rowSpan(y, rs, re))
+        return false;
+    x0 = int32_t(std::max<int64_t>(rs, m.xs)), x1 = int32_t(std::min<int64_t>(re, m.xe));
+    return x0 <= x1;
+}
+
+// Maps one pixel of the frame into *d.
+void mapImagePixel(sBGRA *d, const TMTC &src, const SImageMapping &m, double u, double v, bool aa)
+{
+    const double sx = m.s0 + m.spanX * u, sy = m.s0 + m.spanY * v;
+    if (aa) {
+        sFRect r{float(sx), float(sy), float(sx) + m.stepX, float(sy) + m.stepY};
+        averageAreaF(d, src, r);
+    } else {
+        const int32_t px = std::clamp(int32_t(std::nearbyint(sx)), 0, src.width() - 1);
+        const int32_t py = std::clamp(int32_t(std::nearbyint(sy)), 0, src.height() - 1);
+        transformOverPixel(*d, *src.seek32(px, py));
+    }
+}
+
+// Commits, in the order the pixel walk would, every block the walk writes into: the first
+// pixel of each block that the frame covers. False when a block cannot be had.
+bool commitMappedBlocks(CBlockVMTC &dst, const CInverseBilinear &solver, const SImageMapping &m)
+{
+    for (int32_t y = m.ys; y <= m.ye; ++y) {
+        int32_t x0, x1;
+        if (!rowColumns(solver, m, y, x0, x1))
             continue;
-        const int32_t x0 = int32_t(std::max<int64_t>(rs, xs)), x1 = int32_t(std::min<int64_t>(re, xe));
+        for (int32_t x = x0; x <= x1; ++x) {
+            const SBlockPack *pack = std::as_const(dst).seekBlock(x, y);
+            if (pack && pack->commit) { // the rest of the block's row is had already
+                x |= CBlockVMTC::kUnit - 1;
+                continue;
+            }
+            double u, v;
+            if (solver.solve(x, y, u, v) && !dst.seekPixel(x, y))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool mapImageContentByPixel(CBlockVMTC &dst, const TMTC &src, const sFPos *corners, bool aa)
+{
+    const SImageMapping m = imageMapping(dst, src, corners, aa);
+    if (!m.valid || m.empty)
+        return m.valid;
+    const CInverseBilinear solver(corners);
+    for (int32_t y = m.ys; y <= m.ye; ++y) {
+        int32_t x0, x1;
+        if (!rowColumns(solver, m, y, x0, x1))
+            continue;
         for (int32_t x = x0; x <= x1; ++x) {
             double u, v;
             if (!solver.solve(x, y, u, v))
                 continue;
-            const double sx = s0 + spanX * u, sy = s0 + spanY * v;
             sBGRA *d = dst.seekPixel(x, y);
             if (!d)
                 return false;
-            if (aa) {
-                sFRect r{float(sx), float(sy), float(sx) + stepX, float(sy) + stepY};
-                averageAreaF(d, src, r);
-            } else {
-                const int32_t px = std::clamp(int32_t(std::nearbyint(sx)), 0, sw - 1);
-                const int32_t py = std::clamp(int32_t(std::nearbyint(sy)), 0, sh - 1);
-                transformOverPixel(*d, *src.seek32(px, py));
-            }
+            mapImagePixel(d, src, m, u, v, aa);
         }
     }
+    return true;
+}
+
+bool mapImageContent(CBlockVMTC &dst, const TMTC &src, const sFPos *corners, bool aa)
+{
+    const SImageMapping m = imageMapping(dst, src, corners, aa);
+    if (!m.valid || m.empty)
+        return m.valid;
+    const CInverseBilinear solver(corners);
+    // A block that cannot be had stops the walk where the pixel walk stops, with the pixels
+    // before it written: that walk does it.
+    if (!commitMappedBlocks(dst, solver, m))
+        return mapImageContentByPixel(dst, src, corners, aa);
+    // Every pixel is written once from the source alone: rows go to the work threads.
+    parallelRanges(m.ye - m.ys + 1, 8, [&](int32_t begin, int32_t end) {
+        for (int32_t y = m.ys + begin; y < m.ys + end; ++y) {
+            int32_t x0, x1;
+            if (!rowColumns(solver, m, y, x0, x1))
+                continue;
+            for (int32_t x = x0; x <= x1; ++x) {
+                double u, v;
+                if (solver.solve(x, y, u, v))
+                    mapImagePixel(dst.seekPixelAddr(x, y, false), src, m, u, v, aa);
+            }
+        }
+    });
     return true;
 }
 

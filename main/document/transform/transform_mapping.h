@@ -68,6 +68,10 @@ void mapMaskContent(TChannel &dst, const TChannel &content, const sFPos *corners
 // Trunc(w / frame width + 0.5) source pixels, at least one. False only when a destination tile
 // cannot be committed (or src is unusable); a frame off the image maps nothing and succeeds.
 bool mapImageContent(CBlockVMTC &dst, const TMTC &src, const sFPos *corners, bool aa);
+// The same pixel after pixel on the calling thread: the walk mapImageContent spreads over the
+// work threads (after committing the blocks it writes in this walk's order), kept as the
+// reference of tests.
+bool mapImageContentByPixel(CBlockVMTC &dst, const TMTC &src, const sFPos *corners, bool aa);
 
 // A simple move of src: the frame's rounded bounding rectangle (clamped into dst for the loop
 // only) takes src's pixel at (x - minX + 1, y - minY + 1) composited by transformOverPixel,

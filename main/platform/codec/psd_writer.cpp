@@ -63,28 +63,45 @@ void extraBlock(QByteArray &out, const char *key, const QByteArray &data)
     out += d;
 }
 
-// The rows of a w x h channel as PackBits: counts appended to counts, rows to data. Bands of rows
-// are packed apart, through spread, and joined in their order.
-void packRows(const uint8_t *src, int64_t w, int64_t h, QByteArray &counts, QByteArray &data,
-              SPsdWriteCallbacks &cb)
+// The rows of a w x h channel as PackBits: the byte counts of every row, and the packed rows in
+// bands. Bands of rows are packed apart, through spread; the caller joins them in their order.
+struct SPackedRows
+{
+    QByteArray counts;
+    std::vector<QByteArray> bands;
+};
+
+SPackedRows packRows(const uint8_t *src, int64_t w, int64_t h, SPsdWriteCallbacks &cb)
 {
     constexpr int64_t kBandRows = 64;
     const int32_t bands = int32_t((h + kBandRows - 1) / kBandRows);
     std::vector<QByteArray> bandCounts(static_cast<size_t>(bands));
-    std::vector<QByteArray> bandData(static_cast<size_t>(bands));
+    SPackedRows out;
+    out.bands.resize(static_cast<size_t>(bands));
     cb.spread(bands, [&](int32_t begin, int32_t end) {
         for (int32_t b = begin; b < end; ++b) {
             const int64_t y1 = std::min(h, (b + 1) * kBandRows);
             for (int64_t y = b * kBandRows; y < y1; ++y)
                 be16(bandCounts[size_t(b)],
                      uint16_t(psdPackBits(std::span<const uint8_t>(src + y * w, size_t(w)),
-                                          bandData[size_t(b)])));
+                                          out.bands[size_t(b)])));
         }
     });
-    for (int32_t b = 0; b < bands; ++b) {
-        counts += bandCounts[size_t(b)];
-        data += bandData[size_t(b)];
-    }
+    out.counts.reserve(qsizetype(h) * 2);
+    for (const QByteArray &c : bandCounts)
+        out.counts += c;
+    return out;
+}
+
+// Appends every band, having made room for them all at once.
+void appendBands(QByteArray &out, const std::vector<QByteArray> &bands)
+{
+    qsizetype total = out.size();
+    for (const QByteArray &b : bands)
+        total += b.size();
+    out.reserve(total);
+    for (const QByteArray &b : bands)
+        out += b;
 }
 
 bool keyIsSet(const std::array<char, 4> &k) { return k[0] || k[1] || k[2] || k[3]; }
@@ -201,9 +218,9 @@ struct SWriter
                 be16(channelData, 0);
             } else {
                 be16(channelData, 1);
-                QByteArray rows;
-                packRows(data.buffer.data(), w, h, channelData, rows, cb);
-                channelData += rows;
+                const SPackedRows packed = packRows(data.buffer.data(), w, h, cb);
+                channelData += packed.counts;
+                appendBands(channelData, packed.bands);
             }
             be16(records, uint16_t(int16_t(data.channelId)));
             be32(records, uint32_t(channelData.size() - start));
@@ -239,10 +256,12 @@ struct SWriter
         return true;
     }
 
-    bool layers(QByteArray &section)
+    // Appends the layer section to out: the pieces go in once, without being copied into one
+    // another first.
+    bool layers(QByteArray &out)
     {
         if (doc.layerCount <= 0) {
-            be32(section, 0);
+            be32(out, 0);
             return true;
         }
         QByteArray records, channelData;
@@ -250,21 +269,23 @@ struct SWriter
         for (int32_t i = 0; i < doc.layerCount; ++i)
             if (!layer(i, records, channelData))
                 return false;
-        QByteArray info = records + channelData;
-        pad(info, 0, 2);
-        QByteArray all;
-        be32(all, uint32_t(info.size()));
-        all += info;
-        be32(all, 0); // no global layer mask
-        be32(section, uint32_t(all.size()));
-        section += all;
+        const qsizetype info = records.size() + channelData.size();
+        const qsizetype padded = info + info % 2;
+        be32(out, uint32_t(padded + 8)); // the section: the info's length, it, no global mask
+        be32(out, uint32_t(padded));
+        out.reserve(out.size() + padded + 4);
+        out += records;
+        out += channelData;
+        pad(out, out.size() - info, 2);
+        be32(out, 0); // no global layer mask
         return true;
     }
 
+    // Appends the merged image to out: the counts of every channel, then the rows of every channel.
     bool merged(QByteArray &out)
     {
         const int64_t w = doc.width, h = doc.height, plane = w * h;
-        QByteArray counts, rows;
+        std::vector<SPackedRows> channels;
         for (int32_t c = 0; c < doc.totalChannels; ++c) {
             SPsdChannelData data;
             data.channelNumber = c;
@@ -275,11 +296,13 @@ struct SWriter
                 return fail(CodecStatus::UserData);
             if (int64_t(data.dataBytes) < plane || int64_t(data.buffer.size()) < plane)
                 return fail(CodecStatus::Param);
-            packRows(data.buffer.data(), w, h, counts, rows, cb);
+            channels.push_back(packRows(data.buffer.data(), w, h, cb));
         }
         be16(out, 1);
-        out += counts;
-        out += rows;
+        for (const SPackedRows &p : channels)
+            out += p.counts;
+        for (const SPackedRows &p : channels)
+            appendBands(out, p.bands);
         return true;
     }
 };
@@ -315,8 +338,8 @@ CodecStatus CPsdFile::writeBytes(QByteArray &out, SPsdWriteCallbacks &callbacks)
     try {
         const SPsdDocInfo &doc = d->doc;
         SWriter w{doc, callbacks};
-        QByteArray res, layers, merged;
-        if (!w.resources(res) || !w.layers(layers) || !w.merged(merged))
+        QByteArray res;
+        if (!w.resources(res))
             return w.status;
         out.append("8BPS", 4);
         be16(out, 1);
@@ -329,8 +352,11 @@ CodecStatus CPsdFile::writeBytes(QByteArray &out, SPsdWriteCallbacks &callbacks)
         be32(out, 0); // no colour mode data
         be32(out, uint32_t(res.size()));
         out += res;
-        out += layers;
-        out += merged;
+        // The sections go straight into the file's bytes; a failure leaves none of them.
+        if (!w.layers(out) || !w.merged(out)) {
+            out.clear();
+            return w.status;
+        }
         return CodecStatus::Nothing;
     } catch (const std::bad_alloc &) {
         out.clear();

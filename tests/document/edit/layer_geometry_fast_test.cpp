@@ -86,4 +86,48 @@ TEST(FastEqualsReference, FreeAngleTurnGivesThePixelWalksLayer)
     }
 }
 
+TEST(FastEqualsReference, HalvingGivesTheScalersWalk)
+{
+    struct Case
+    {
+        sSize paper;
+        sSize layer;
+        sPos viewPos;
+    };
+    // Whole blocks, blocks cut at the edge, a layer off the paper's corner, the smallest.
+    const Case cases[] = {
+        {{2, 2}, {2, 2}, {0, 0}},
+        {{128, 64}, {128, 64}, {0, 0}},
+        {{200, 150}, {230, 302}, {40, 20}},
+        {{100, 90}, {98, 66}, {-30, -7}},
+    };
+    std::mt19937 rng(23);
+    for (int threads : {1, 0}) {
+        ThreadCount tc(threads);
+        for (const Case &c : cases)
+            for (bool weighted : {false, true}) {
+                SCOPED_TRACE(testing::Message() << c.layer.x << "x" << c.layer.y
+                                                << (weighted ? " weighted" : "") << ", threads "
+                                                << threads);
+                auto src = patchyLayer(c.layer.x, c.layer.y, c.viewPos, c.paper, rng);
+                ASSERT_NE(src, nullptr);
+                // A square whose weighted red lands on a whole number less a hundredth
+                // (99 / 100 + 0.01): the fast division must give it to the exact one.
+                if (c.layer.x >= 4) {
+                    src->imageTC->setPixel(2, 0, 0x21030000); // alpha 33, red 3
+                    src->imageTC->setPixel(3, 0, 0x43000000); // alpha 67, red 0
+                    src->imageTC->setPixel(2, 1, 0);
+                    src->imageTC->setPixel(3, 1, 0);
+                }
+                const int32_t w = c.layer.x / 2, h = c.layer.y / 2;
+                auto ref = makeZoomedLayerByWalk(c.paper, *src, w, h, weighted);
+                auto got = weighted ? makeZoomedLayer2(c.paper, *src, w, h)
+                                    : makeZoomedLayer(c.paper, *src, w, h);
+                ASSERT_NE(ref, nullptr);
+                ASSERT_NE(got, nullptr);
+                expectSameLayer(*got, *ref);
+            }
+    }
+}
+
 } // namespace
