@@ -111,7 +111,7 @@ struct Ours
     sFltObj4 rec4{};
     sFltObj6 rec6{};
     sFltObjComplex complex{};
-    std::shared_ptr<std::vector<uint8_t>> block; // what complex.data refers to
+    std::shared_ptr<std::vector<uint8_t>> block{}; // what complex.data refers to
     int32_t size = 0;
     const void *argp() const
     {
@@ -378,9 +378,11 @@ int main(int argc, char **argv)
         if (pr.reference)
             std::printf("%s vs reference: %.3f\n", w.c_str(), ratio("ours/" + w, "reference/" + w));
         std::printf("%s vs memcpy: %.2f\n", w.c_str(), ratio("ours/" + w, "memcpy"));
+        if (seconds.find("ours/" + w) == seconds.end())
+            continue; // left out by the command line's filter
         const auto ms = [&](const std::string &name) {
             const auto it = seconds.find(name);
-            return it == seconds.end() ? -1.0 : it->second * 1000;
+            return it == seconds.end() ? -1.0 : it->second; // the benchmarks' unit is ms
         };
         std::printf("%s ms (one thread, all threads, reference, 1600 x 1000 preview): %.0f %.0f %.0f %.1f\n",
                     w.c_str(), ms("ours-1thread/" + w), ms("ours/" + w), ms("reference/" + w),

@@ -7,6 +7,7 @@
 #include "filters/algorithms/blur_filters.h"
 #include "filters/algorithms/distortion_filters.h"
 #include "filters/algorithms/floor_filter.h"
+#include "filters/algorithms/gen1_filters.h"
 #include "filters/algorithms/generator_filters.h"
 #include "filters/algorithms/lighting_filter.h"
 #include "filters/algorithms/median_filter.h"
@@ -608,6 +609,51 @@ TEST_P(FastEqualsReference, Floor)
                          },
                          [rec, tex, newest](sFlt4Params &p) { return fltFloorReference(p, rec, newest); }};
     }, 6);
+}
+
+TEST_P(FastEqualsReference, OlderMotionAndRadialBlur)
+{
+    // The older commands read a copy of the layer taken before the filter and find their own
+    // rectangle from the selection.
+    using OlderRun =
+        std::function<bool(const CBlockVMTC &, const SFilterLayerView &, const CMaskData *)>;
+    const auto older = [](OlderRun run) {
+        return [run](sFlt4Params &p) {
+            const CBlockVMTC source(*p.layerTC);
+            SFilterLayerView view;
+            view.image = p.layerTC;
+            return run(source, view, p.maskData);
+        };
+    };
+    expectSameBytes(
+        [&](std::mt19937 &rng, int round) {
+            const bool protect = rng() % 2;
+            if (round % 2 == 0) {
+                const float distance = pickF(rng, {0.0f, 1.0f, 40000.0f}, 0.0f, 12.0f);
+                const float angle = pickF(rng, {0.0f, 3.14159f, -1.5708f}, -7.0f, 7.0f);
+                return SFastCase{
+                    "older motion " + std::to_string(distance) + " " + std::to_string(angle),
+                    older([=](const CBlockVMTC &s, const SFilterLayerView &l, const CMaskData *m) {
+                        return orgFltMotionBlur(s, l, m, distance, angle, protect);
+                    }),
+                    older([=](const CBlockVMTC &s, const SFilterLayerView &l, const CMaskData *m) {
+                        return orgFltMotionBlurReference(s, l, m, distance, angle, protect);
+                    })};
+            }
+            const float amount = pickF(rng, {0.0f, 1.0f, 40000.0f}, 0.0f, 12.0f);
+            const int32_t cx = pick(rng, {0, -1, 1 << 20, (1 << 20) + 1}, -10, 80);
+            const int32_t cy = pick(rng, {0, 100000}, -10, 100);
+            return SFastCase{
+                "older radial " + std::to_string(amount) + " at " + std::to_string(cx) + "," +
+                    std::to_string(cy),
+                older([=](const CBlockVMTC &s, const SFilterLayerView &l, const CMaskData *m) {
+                    return orgFltRadialBlur(s, l, m, amount, cx, cy, protect);
+                }),
+                older([=](const CBlockVMTC &s, const SFilterLayerView &l, const CMaskData *m) {
+                    return orgFltRadialBlurReference(s, l, m, amount, cx, cy, protect);
+                })};
+        },
+        6);
 }
 
 INSTANTIATE_EACH_SIMD_LEVEL(FastEqualsReference);
