@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <numbers>
@@ -224,44 +225,72 @@ bool mosaicFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
         return e < b ? b : (e > limit ? limit : e);
     };
     const int64_t i0 = dr.x0 / b, i1 = (dr.x1 - 1) / b, j0 = dr.y0 / b, j1 = (dr.y1 - 1) / b;
-    // The fast form averages every cell first, rows of cells on the work threads (the averages
-    // only read the flow image); the puts then run in the serial order, so that the layer's
-    // blocks are committed as the plain form commits them.
-    std::vector<sBGRA> averages;
-    if (walk == eWalk::Fast) {
-        const int64_t across = i1 - i0 + 1;
-        averages.resize(size_t(across * (j1 - j0 + 1)));
-        parallelRanges(int32_t(j1 - j0 + 1), 1, [&](int32_t r0, int32_t r1) {
-            for (int64_t j = j0 + r0; j < j0 + r1; ++j) {
-                const int32_t cy0 = int32_t(b * j), cy1 = int32_t(cellEnd(j, mr.y1));
-                for (int64_t i = i0; i <= i1; ++i)
-                    averageRect(averages[size_t((j - j0) * across + (i - i0))], *p.flowTC,
-                                {int32_t(b * i), cy0, int32_t(cellEnd(i, mr.x1)), cy1});
+    const auto cellRect = [&](int64_t i, int64_t j) {
+        return sRect{int32_t(b * i), int32_t(b * j), int32_t(cellEnd(i, mr.x1)),
+                     int32_t(cellEnd(j, mr.y1))};
+    };
+    // The cell's pixels inside the destination, each of weight m > 0 put at col; false when a
+    // layer block cannot be had.
+    const auto putCell = [&](const sFlt4Params &q, const sRect &c, sBGRA col) {
+        for (int32_t y = std::max(c.y0, dr.y0); y < std::min(c.y1, dr.y1); ++y)
+            for (int32_t x = std::max(c.x0, dr.x0); x < std::min(c.x1, dr.x1); ++x) {
+                const int32_t m = q.maskWeight(x, y);
+                if (m <= 0)
+                    continue;
+                sBGRA *px = q.layerTC->seekPixelNC(x, y);
+                if (!px)
+                    return false;
+                put(px, col.all, uint32_t(m));
             }
-        });
+        return true;
+    };
+    if (walk == eWalk::Plain) {
+        for (int64_t j = j0; j <= j1; ++j)
+            for (int64_t i = i0; i <= i1; ++i) {
+                const sRect c = cellRect(i, j);
+                sBGRA col;
+                averageRect(col, *p.flowTC, c);
+                if (!putCell(p, c, col))
+                    return false;
+            }
+        return true;
     }
-    for (int64_t j = j0; j <= j1; ++j) {
-        const int32_t cy0 = int32_t(b * j), cy1 = int32_t(cellEnd(j, mr.y1));
+    // The fast form first commits, on this thread and in the plain walk's order (cells, then
+    // rows, then columns), every layer block the puts will write, as the plain walk would
+    // (committing adds to the layer's trace). Then each row of cells is averaged and put on the
+    // work threads: rows of cells cover rows of pixels of their own.
+    constexpr int32_t kUnit = CBlockVMTC::kUnit;
+    for (int64_t j = j0; j <= j1; ++j)
         for (int64_t i = i0; i <= i1; ++i) {
-            const int32_t cx0 = int32_t(b * i), cx1 = int32_t(cellEnd(i, mr.x1));
-            sBGRA col;
-            if (walk == eWalk::Fast)
-                col = averages[size_t((j - j0) * (i1 - i0 + 1) + (i - i0))];
-            else
-                averageRect(col, *p.flowTC, {cx0, cy0, cx1, cy1});
-            for (int32_t y = std::max(cy0, dr.y0); y < std::min(cy1, dr.y1); ++y)
-                for (int32_t x = std::max(cx0, dr.x0); x < std::min(cx1, dr.x1); ++x) {
-                    const int32_t m = p.maskWeight(x, y);
-                    if (m <= 0)
-                        continue;
-                    sBGRA *px = p.layerTC->seekPixelNC(x, y);
-                    if (!px)
-                        return false;
-                    put(px, col.all, uint32_t(m));
+            const sRect c = cellRect(i, j);
+            const int32_t xa = std::max(c.x0, dr.x0), xb = std::min(c.x1, dr.x1);
+            for (int32_t y = std::max(c.y0, dr.y0); y < std::min(c.y1, dr.y1); ++y)
+                for (int32_t x0 = xa; x0 < xb;) {
+                    const int32_t n = std::min(xb, (x0 & ~(kUnit - 1)) + kUnit) - x0;
+                    const SBlockPack *pack = p.layerTC->seekBlock(x0, y);
+                    if (!pack || !pack->commit)
+                        for (int32_t k = 0; k < n; ++k)
+                            if (p.maskWeight(x0 + k, y) > 0) {
+                                if (!p.layerTC->seekPixelNC(x0 + k, y))
+                                    return false;
+                                break;
+                            }
+                    x0 += n;
                 }
         }
-    }
-    return true;
+    std::atomic<bool> ok{true};
+    parallelRanges(int32_t(j1 - j0 + 1), 1, [&](int32_t r0, int32_t r1) {
+        const sFlt4Params band = p;
+        for (int64_t j = j0 + r0; j < j0 + r1; ++j)
+            for (int64_t i = i0; i <= i1; ++i) {
+                const sRect c = cellRect(i, j);
+                sBGRA col;
+                averageRect(col, *p.flowTC, c);
+                if (!putCell(band, c, col))
+                    ok = false;
+            }
+    });
+    return ok;
 }
 
 } // namespace
