@@ -9,12 +9,16 @@
 // about the centre); Find Edges and Invert, which have no OpenCV peer, against their reference
 // and memcpy only. Both sides run on one thread and on all threads (OpenCV's count set per run).
 // A filter with a plain reference is also timed against it, and every filter against a memcpy of
-// the picture (the floor of any filter).
+// the picture (the floor of any filter). The filters without an OpenCV peer (motion and radial
+// blur, hue/saturation, noise, diffuse, mosaic, wave, twirl, polar coordinates, the generators
+// and lighting) run against their serial reference and memcpy; every filter also runs as the
+// live preview does, on a 1600 x 1000 view in the middle of the effect rectangle.
 //
 // After the table, per filter: "<what> vs opencv (one thread): R" and "(all threads): R" (our
 // time over OpenCV's), "<what> vs reference: R" (our all-thread time over the reference's) and
 // "<what> vs memcpy: R"; the largest interior channel difference of the Gaussian; last the
-// geometric mean of the one-thread ratios, "filters vs opencv (one thread): R".
+// geometric mean of the one-thread ratios, "filters vs opencv (one thread): R". Each filter's
+// line "<what> ms (...)" gives its one-thread, all-thread, reference and preview times.
 #include "core/image/canvas.h"
 #include "core/image/channel.h"
 #include "core/mask/mask_manager.h"
@@ -23,8 +27,11 @@
 #include "filters/algorithms/adjustment_filters.h"
 #include "filters/algorithms/blur_filters.h"
 #include "filters/algorithms/distortion_filters.h"
+#include "filters/algorithms/generator_filters.h"
+#include "filters/algorithms/lighting_filter.h"
 #include "filters/algorithms/median_filter.h"
 #include "filters/algorithms/sharpen_filters.h"
+#include "filters/algorithms/texture_filters.h"
 #include "filters/core/filter_core.h"
 #include "filters/core/gauss_kernels.h"
 #include "filters/core/pixel_mechanics.h"
@@ -41,6 +48,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -105,16 +113,38 @@ struct Ours
     fptrFilter4 fn;
     sFltObj2 rec2{};
     sFltObj4 rec4{};
+    sFltObj6 rec6{};
+    sFltObjComplex complex{};
+    std::shared_ptr<std::vector<uint8_t>> block{}; // what complex.data refers to
     int32_t size = 0;
-    const void *argp() const { return size == kFltObj2Size ? (const void *)&rec2 : (size == 0 ? nullptr : &rec4); }
+    const void *argp() const
+    {
+        switch (size) {
+        case kFltObj2Size:
+            return &rec2;
+        case kFltObj4Size:
+            return &rec4;
+        case kFltObj6Size:
+            return &rec6;
+        case kFltObjComplexSize:
+            return &complex;
+        default:
+            return nullptr;
+        }
+    }
 };
 
-void runOurs(benchmark::State &state, const Ours &o, int threads)
+// The live preview's part: a 1600 x 1000 view in the middle of the effect rectangle.
+constexpr sRect kView{(kW - 1600) / 2, (kH - 1000) / 2, (kW + 1600) / 2, (kH + 1000) / 2};
+
+void runOurs(benchmark::State &state, const Ours &o, int threads, bool view = false)
 {
     Picture &pic = picture();
     setWorkThreads(threads);
     for (auto _ : state) {
         sFlt4Params p = pic.params();
+        if (view)
+            p.dstRect = kView;
         if (!o.fn(p, o.argp(), o.size))
             state.SkipWithError("the filter refused");
         benchmark::ClobberMemory();
@@ -199,6 +229,41 @@ std::vector<Pair> pairs()
     scale50.size = scale200.size = kFltObj4Size;
     rotate30.rec2.data0._float = 30, rotate30.rec2.data1.b1 = 1, rotate30.size = kFltObj2Size;
     const cv::Mat turn = cv::getRotationMatrix2D(cv::Point2f(kW / 2.0f, kH / 2.0f), 30, 1);
+    // The filters without an OpenCV peer, at settings from the middle of their dialogs.
+    Ours motion{fltMotionBlur}, radial{fltRadialBlur}, hueSat{fltHueSaturation}, noise{fltNoise},
+        diffuse{fltDiffuse}, wave{fltWave2}, twirl{fltTwirl}, polar{fltPolarCoordinates2},
+        clouds{fltClouds}, plasma{fltPlasma}, rocks{fltCloudsRocks}, tiles{fltTiles},
+        lighting{fltLighting}, mosaic{fltMosaic};
+    mosaic.rec2.data0.all = 8, mosaic.size = kFltObj2Size;
+    motion.rec2.data0.b0 = 20, motion.rec2.data0.b1 = 1, motion.rec2.data0.s1 = 30;
+    radial.rec2.data1.b0 = 20;
+    hueSat.rec4.data0.all = 40, hueSat.rec4.data1.all = 20, hueSat.rec4.data2.all = 10;
+    noise.rec4.data0.all = 40, noise.rec4.data2.all = 7;
+    diffuse.rec4.data0.all = 5, diffuse.rec4.data2.all = 7;
+    wave.rec2.data0.all = 0x0A0A0505, wave.rec2.data1._float = 1.0f;
+    twirl.rec2.data0.s0 = 90;
+    motion.size = radial.size = wave.size = twirl.size = polar.size = kFltObj2Size;
+    hueSat.size = noise.size = diffuse.size = clouds.size = plasma.size = tiles.size = kFltObj4Size;
+    clouds.rec4.data0.all = int32_t(0xFF000000u), clouds.rec4.data1.all = -1;
+    clouds.rec4.data2.all = 7, clouds.rec4.data3.w0 = 256, clouds.rec4.data3.b3 = 255;
+    plasma.rec4.data0.all = 7, plasma.rec4.data1.w1 = 256, plasma.rec4.data2.b1 = 255;
+    rocks.rec6.data0.all = int32_t(0xFF000000u), rocks.rec6.data1.all = -1;
+    rocks.rec6.data2.all = 7, rocks.rec6.data3.w0 = 512, rocks.rec6.data3.w1 = 512;
+    rocks.rec6.data4.w0 = 250, rocks.size = kFltObj6Size;
+    tiles.rec4.data0.b0 = 0, tiles.rec4.data0.b1 = 1, tiles.rec4.data0.w1 = 40;
+    tiles.rec4.data1.all = int32_t(0xFFFF0000u), tiles.rec4.data2.all = int32_t(0x8000FF00u);
+    tiles.rec4.data3.all = int32_t(0xFF0000FFu);
+    SFltLight light;
+    initFltLight(light);
+    light.kind = flkSpot, light.power = 100, light.color.all = 0x00FFFFFF, light.range = 100;
+    light.posx = 0.3f, light.posy = 0.4f, light.posz = 50, light.theta = 30, light.phi = 45;
+    light.wide = 40;
+    lighting.block = std::make_shared<std::vector<uint8_t>>(sizeof light);
+    std::memcpy(lighting.block->data(), &light, sizeof light);
+    initFltObjComplex(lighting.complex, 1, sizeof light);
+    lighting.complex.data0.all = 0x00404040, lighting.complex.data1.all = 100;
+    lighting.complex.data = *lighting.block;
+    lighting.size = kFltObjComplexSize;
     return {
         {"blur3", blur, [](const cv::Mat &a, cv::Mat &b) { cv::blur(a, b, cv::Size(3, 3)); }},
         {"blurmore5", blurMore, [](const cv::Mat &a, cv::Mat &b) { cv::blur(a, b, cv::Size(5, 5)); }},
@@ -231,6 +296,20 @@ std::vector<Pair> pairs()
              cv::GaussianBlur(a, b, cv::Size(ksize, ksize), kGaussSigma, kGaussSigma,
                               cv::BORDER_REPLICATE);
          }},
+        {"motion blur 20", motion, {}, fltMotionBlurReference},
+        {"radial blur 20", radial, {}, fltRadialBlurReference},
+        {"hue/saturation", hueSat, {}, fltHueSaturationReference},
+        {"noise", noise, {}, fltNoiseReference},
+        {"diffuse", diffuse, {}, fltDiffuseReference},
+        {"mosaic 8", mosaic, {}, fltMosaicReference},
+        {"wave", wave, {}, [](sFlt4Params &p, const void *a, int32_t n) { return fltWaveReference(p, a, n, 1); }},
+        {"twirl", twirl, {}, fltTwirlReference},
+        {"polar", polar, {}, fltPolarCoordinates2Reference},
+        {"clouds", clouds, {}, fltCloudsReference},
+        {"plasma", plasma, {}, fltPlasmaReference},
+        {"clouds and rocks", rocks, {}, fltCloudsRocksReference},
+        {"tiles", tiles, {}, fltTilesReference},
+        {"lighting", lighting, {}, fltLightingReference},
     };
 }
 
@@ -273,6 +352,7 @@ int main(int argc, char **argv)
     for (const Pair &pr : all) {
         add("ours-1thread/" + pr.what, [o = pr.ours](benchmark::State &s) { runOurs(s, o, 1); });
         add("ours/" + pr.what, [o = pr.ours](benchmark::State &s) { runOurs(s, o, 0); });
+        add("preview/" + pr.what, [o = pr.ours](benchmark::State &s) { runOurs(s, o, 0, true); });
         if (pr.opencv) {
             add("opencv-1thread/" + pr.what, [f = pr.opencv](benchmark::State &s) { runOpenCv(s, f, 1); });
             add("opencv/" + pr.what, [f = pr.opencv](benchmark::State &s) { runOpenCv(s, f, 0); });
@@ -302,6 +382,15 @@ int main(int argc, char **argv)
         if (pr.reference)
             std::printf("%s vs reference: %.3f\n", w.c_str(), ratio("ours/" + w, "reference/" + w));
         std::printf("%s vs memcpy: %.2f\n", w.c_str(), ratio("ours/" + w, "memcpy"));
+        if (seconds.find("ours/" + w) == seconds.end())
+            continue; // left out by the command line's filter
+        const auto ms = [&](const std::string &name) {
+            const auto it = seconds.find(name);
+            return it == seconds.end() ? -1.0 : it->second; // the benchmarks' unit is ms
+        };
+        std::printf("%s ms (one thread, all threads, reference, 1600 x 1000 preview): %.0f %.0f %.0f %.1f\n",
+                    w.c_str(), ms("ours-1thread/" + w), ms("ours/" + w), ms("reference/" + w),
+                    ms("preview/" + w));
         if (one > 0)
             logSum += std::log(one), ++counted;
     }

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -221,7 +222,50 @@ size_t byteIndex(int32_t v16)
 
 } // namespace
 
-bool fltHueSaturation(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+// The colours last met and what they became, for a conversion that depends on B, G and R alone:
+// neighbouring pixels often share their colour. One per band.
+class CColourMemo
+{
+  public:
+    CColourMemo() : m_slots(size_t(1) << kBits, Slot{0xFFFFFFFFu, 0}) {}
+
+    // convert(colour) for the colour's B, G and R; its alpha is kept.
+    template <class Convert> uint32_t map(uint32_t colour, const Convert &convert)
+    {
+        const uint32_t key = colour & 0x00FFFFFFu;
+        Slot &s = m_slots[(key * 2654435761u) >> (32 - kBits)];
+        if (s.key != key)
+            s = {key, convert(sBGRA{.all = key}) & 0x00FFFFFFu};
+        return (colour & 0xFF000000u) | s.value;
+    }
+
+  private:
+    static constexpr int kBits = 14;
+    struct Slot
+    {
+        uint32_t key, value;
+    };
+    std::vector<Slot> m_slots;
+};
+
+// Each pixel through convert (which keeps alpha) at its weight: the fast form remembers the
+// colours of its band.
+template <class Convert> bool putConverted(eWalk walk, sFlt4Params &p, const Convert &convert)
+{
+    if (walk == eWalk::Plain)
+        return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
+            pixelPutAlpha(&px, convert(px), uint32_t(m));
+        });
+    return walkDstRectBands(p, [&] {
+        return [&, memo = std::make_shared<CColourMemo>()](int32_t, int32_t, sBGRA &px, int32_t m) {
+            pixelPutAlpha(&px, memo->map(px.all, convert), uint32_t(m));
+        };
+    });
+}
+
+bool hueSaturationFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!checkFilterFrame(p, args, kFltObj4Size) || !argp)
         return false;
@@ -244,8 +288,7 @@ bool fltHueSaturation(sFlt4Params &p, const void *argp, int32_t args)
     if (method1) {
         buildLightBytes(*t, l);
         const bool viaHSL = h != 0 || s != 0 || colourise;
-        return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
-            sBGRA c = px;
+        return putConverted(walk, p, [&](sBGRA c) {
             if (viaHSL) {
                 sFixHSL hsl;
                 pixelToHSL(c, hsl);
@@ -254,21 +297,32 @@ bool fltHueSaturation(sFlt4Params &p, const void *argp, int32_t args)
                 hslToPixel(hsl, &c);
             }
             c.B = t->lightBytes[c.B], c.G = t->lightBytes[c.G], c.R = t->lightBytes[c.R];
-            pixelPutAlpha(&px, c.all, uint32_t(m));
+            return c.all;
         });
     }
     if (!buildLightCurve(*t, l))
         return false;
-    return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
-        sBGRA c = px;
+    return putConverted(walk, p, [&](sBGRA c) {
         sFixHSL hsl;
         pixelToHSL(c, hsl);
         hsl.h = t->hue[size_t(std::clamp(hsl.h >> 16, 0, 359))];
         hsl.s = t->sat[byteIndex(hsl.s)];
         hsl.l = t->lightCurve[byteIndex(hsl.l)];
         hslToPixel(hsl, &c);
-        pixelPutAlpha(&px, c.all, uint32_t(m));
+        return c.all;
     });
+}
+
+} // namespace
+
+bool fltHueSaturation(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return hueSaturationFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltHueSaturationReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return hueSaturationFilter(p, argp, args, eWalk::Plain);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -407,7 +461,9 @@ bool fltGradientMap(sFlt4Params &p, const void *argp, int32_t args)
     return applyLumaColourTable(p, table, r.protect || p.layerPrt);
 }
 
-bool fltAlphaViaDensity(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+bool alphaViaDensityFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!checkFilterFrame(p, args, kFltObj2Size) || !argp)
         return false;
@@ -418,17 +474,31 @@ bool fltAlphaViaDensity(sFlt4Params &p, const void *argp, int32_t args)
     const auto r = readRecord<sFltObj2>(argp);
     const sBGRA colour{.all = uint32_t(r.data0.all)};
     const bool keepLight = cellByte(r.data1, 0) != 0;
-    return walkDstRect(p, [&](int32_t, int32_t, sBGRA &px, int32_t m) {
-        const uint32_t L = pixelLuma(px);
-        sBGRA c = colour;
-        if (keepLight && L == 255) {
-            c = px;
-        } else if (keepLight) {
-            c.B = uint8_t(mix255(colour.B, px.B, uint32_t(m)));
-            c.G = uint8_t(mix255(colour.G, px.G, uint32_t(m)));
-            c.R = uint8_t(mix255(colour.R, px.R, uint32_t(m)));
-        }
-        c.A = uint8_t(mul255(255 - L, px.A));
-        pixelPutWithAlpha(&px, c.all, uint32_t(m));
+    return walkDstRectAs(walk, p, [&] {
+        return [&](int32_t, int32_t, sBGRA &px, int32_t m) {
+            const uint32_t L = pixelLuma(px);
+            sBGRA c = colour;
+            if (keepLight && L == 255) {
+                c = px;
+            } else if (keepLight) {
+                c.B = uint8_t(mix255(colour.B, px.B, uint32_t(m)));
+                c.G = uint8_t(mix255(colour.G, px.G, uint32_t(m)));
+                c.R = uint8_t(mix255(colour.R, px.R, uint32_t(m)));
+            }
+            c.A = uint8_t(mul255(255 - L, px.A));
+            pixelPutWithAlpha(&px, c.all, uint32_t(m));
+        };
     });
+}
+
+} // namespace
+
+bool fltAlphaViaDensity(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return alphaViaDensityFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltAlphaViaDensityReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return alphaViaDensityFilter(p, argp, args, eWalk::Plain);
 }

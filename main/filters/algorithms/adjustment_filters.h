@@ -36,3 +36,7 @@ bool fltSolarize(sFlt4Params &p, const void *argp, int32_t args);
 bool fltGradientMap(sFlt4Params &p, const void *argp, int32_t args);
 // sFltObj2: data0 the colour (B, G, R), data1 byte 0 keep-light. White becomes transparent.
 bool fltAlphaViaDensity(sFlt4Params &p, const void *argp, int32_t args);
+
+// The serial walks that the two above run in bands on the work threads: their oracles.
+bool fltHueSaturationReference(sFlt4Params &p, const void *argp, int32_t args);
+bool fltAlphaViaDensityReference(sFlt4Params &p, const void *argp, int32_t args);

@@ -57,15 +57,6 @@ bool flowCopy(const sFlt4Params &p, TMTC &tc)
     return true;
 }
 
-// Every destination pixel with weight m > 0 receives the canvas pixel by the layerPrt put.
-bool putFromCanvas(sFlt4Params &p, const TMTC &tc)
-{
-    const fptrPixelPut4core put = filterPut(p);
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        put(&px, tc.getColor(x, y), uint32_t(m));
-    });
-}
-
 // ceil(|v| / 65536) of a 16.16 offset.
 int32_t fixReach(int32_t v)
 {
@@ -493,7 +484,48 @@ void motionPassPair(const TMTC &src, TMTC &dst, const sRect &region, int32_t dx,
         }
 }
 
-bool fltMotionBlur(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+// The rows of region, in bands on the work threads for the fast form: every pass reads one
+// canvas and writes the other, so its rows are independent.
+template <class Rows> void passRows(eWalk walk, const sRect &region, Rows rows)
+{
+    if (walk == eWalk::Plain || region.y1 - region.y0 <= 1) {
+        rows(region);
+        return;
+    }
+    parallelRanges(region.y1 - region.y0, 8, [&](int32_t r0, int32_t r1) {
+        rows(sRect{region.x0, region.y0 + r0, region.x1, region.y0 + r1});
+    });
+}
+
+// Both canvases start as the flow's pixels; the copies are split into bands too.
+bool flowCopies(eWalk walk, const sFlt4Params &p, TMTC &a, TMTC &b)
+{
+    if (walk == eWalk::Plain)
+        return flowCopy(p, a) && flowCopy(p, b);
+    const int32_t w = p.layerTC->width(), h = p.layerTC->height();
+    if (!a.Resize(w, h) || !b.Resize(w, h))
+        return false;
+    passRows(walk, {0, 0, w, h}, [&](const sRect &band) {
+        a.copyArea(*p.flowTC, band.p0(), rectToBox(band));
+        b.copyArea(*p.flowTC, band.p0(), rectToBox(band));
+    });
+    return true;
+}
+
+// Every destination pixel with weight m > 0 receives the canvas pixel by the layerPrt put.
+bool putCanvas(eWalk walk, sFlt4Params &p, const TMTC &tc)
+{
+    const fptrPixelPut4core put = filterPut(p);
+    return walkDstRectAs(walk, p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            put(&px, tc.getColor(x, y), uint32_t(m));
+        };
+    });
+}
+
+bool motionBlur(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!checkFilterFrame(p, args, kFltObj2Size) || !argp || !fixAddressable(p))
         return false;
@@ -511,7 +543,7 @@ bool fltMotionBlur(sFlt4Params &p, const void *argp, int32_t args)
     // Two canvases of the layer's size stand in for the flow image during the passes, so the
     // flow image itself is never changed.
     TMTC a, b;
-    if (!flowCopy(p, a) || !flowCopy(p, b))
+    if (!flowCopies(walk, p, a, b))
         return false;
     TMTC *src = &a, *dst = &b;
     for (const float hl : passLengths(distance)) {
@@ -521,20 +553,22 @@ bool fltMotionBlur(sFlt4Params &p, const void *argp, int32_t args)
         if (method == 0) {
             // The pass samples the previous result and writes an intermediate canvas that is
             // then copied back into the sampled one.
-            motionPassArea(*src, *dst, region, dx, dy, p.layerPrt);
-            src->copyArea(*dst, region.p0(), rectToBox(region));
+            passRows(walk, region, [&](const sRect &band) {
+                motionPassArea(*src, *dst, band, dx, dy, p.layerPrt);
+            });
+            passRows(walk, region,
+                     [&](const sRect &band) { src->copyArea(*dst, band.p0(), rectToBox(band)); });
         } else {
-            motionPassPair(*src, *dst, region, dx, dy, p.layerPrt, method == 2);
+            passRows(walk, region, [&](const sRect &band) {
+                motionPassPair(*src, *dst, band, dx, dy, p.layerPrt, method == 2);
+            });
             std::swap(src, dst);
         }
     }
-    return putFromCanvas(p, *src);
+    return putCanvas(walk, p, *src);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Radial blur
-
-bool fltRadialBlur(sFlt4Params &p, const void *argp, int32_t args)
+bool radialBlur(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!checkFilterFrame(p, args, kFltObj2Size) || !argp || !fixAddressable(p))
         return false;
@@ -556,31 +590,59 @@ bool fltRadialBlur(sFlt4Params &p, const void *argp, int32_t args)
     const float k = float(65536.0L / diag);
     const int32_t w = p.layerTC->width(), h = p.layerTC->height();
     TMTC a, b;
-    if (!flowCopy(p, a) || !flowCopy(p, b))
+    if (!flowCopies(walk, p, a, b))
         return false;
     TMTC *src = &a, *dst = &b;
     for (const float hl : passLengths(amount)) {
         const int32_t v = int32_t(std::ceil(hl));
         const sRect region = grownRegion(p.dstRect, v, v, w, h);
         const int32_t s = roundSingle(float((long double)hl * k));
-        for (int32_t y = region.y0; y < region.y1; ++y) {
-            const int32_t y16 = y << 16;
-            const int32_t fy = fixMul(int32_t(uint32_t(y16) - uint32_t(cy)), s);
-            const int32_t oy = clampFix(int64_t(y16) + fy, h), iy = clampFix(int64_t(y16) - fy, h);
-            for (int32_t x = region.x0; x < region.x1; ++x) {
-                const int32_t x16 = x << 16;
-                const int32_t fx = fixMul(int32_t(uint32_t(x16) - uint32_t(cx)), s);
-                const int32_t ox = clampFix(int64_t(x16) + fx, w),
-                              ix = clampFix(int64_t(x16) - fx, w);
-                uint32_t c = saturating ? samplePairClampSat(*src, ox, oy, ix, iy)
-                                        : samplePairClamp(*src, ox, oy, ix, iy);
-                sBGRA *t = dst->seek32(x, y);
-                if (p.layerPrt)
-                    c = (c & 0x00FFFFFFu) | (t->all & 0xFF000000u);
-                t->all = c;
+        passRows(walk, region, [&](const sRect &band) {
+            for (int32_t y = band.y0; y < band.y1; ++y) {
+                const int32_t y16 = y << 16;
+                const int32_t fy = fixMul(int32_t(uint32_t(y16) - uint32_t(cy)), s);
+                const int32_t oy = clampFix(int64_t(y16) + fy, h),
+                              iy = clampFix(int64_t(y16) - fy, h);
+                for (int32_t x = region.x0; x < region.x1; ++x) {
+                    const int32_t x16 = x << 16;
+                    const int32_t fx = fixMul(int32_t(uint32_t(x16) - uint32_t(cx)), s);
+                    const int32_t ox = clampFix(int64_t(x16) + fx, w),
+                                  ix = clampFix(int64_t(x16) - fx, w);
+                    uint32_t c = saturating ? samplePairClampSat(*src, ox, oy, ix, iy)
+                                            : samplePairClamp(*src, ox, oy, ix, iy);
+                    sBGRA *t = dst->seek32(x, y);
+                    if (p.layerPrt)
+                        c = (c & 0x00FFFFFFu) | (t->all & 0xFF000000u);
+                    t->all = c;
+                }
             }
-        }
+        });
         std::swap(src, dst);
     }
-    return putFromCanvas(p, *src);
+    return putCanvas(walk, p, *src);
+}
+
+} // namespace
+
+bool fltMotionBlur(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return motionBlur(p, argp, args, eWalk::Fast);
+}
+
+bool fltMotionBlurReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return motionBlur(p, argp, args, eWalk::Plain);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Radial blur
+
+bool fltRadialBlur(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return radialBlur(p, argp, args, eWalk::Fast);
+}
+
+bool fltRadialBlurReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return radialBlur(p, argp, args, eWalk::Plain);
 }

@@ -35,6 +35,9 @@ bool fltMotionBlur(sFlt4Params &p, const void *argp, int32_t args);
 // sFltObj2: bytes 0-1 and 2-3 the centre's offset from the effect rectangle's centre (signed),
 // byte 4 the amount, byte 6 the sampler (1 saturating, otherwise wrapping).
 bool fltRadialBlur(sFlt4Params &p, const void *argp, int32_t args);
+// The passes and the put walked serially: the oracles of the two above, whose rows go in bands.
+bool fltMotionBlurReference(sFlt4Params &p, const void *argp, int32_t args);
+bool fltRadialBlurReference(sFlt4Params &p, const void *argp, int32_t args);
 
 // One pass of each motion method over region (layer coordinates, inside the canvases, which are
 // the layer's size), from src into dst; keepAlpha leaves dst's alpha as it is. The passes are

@@ -143,12 +143,6 @@ sRect footprintCells(const sRect &r, const sSize &src)
             ((std::min(r.x1, xEnd) - 1) >> 16) + 1, ((std::min(r.y1, yEnd) - 1) >> 16) + 1};
 }
 
-enum class eWalk
-{
-    Fast,
-    Plain,
-};
-
 // The fast walk runs bands of rows on the work threads when shared says that the per-pixel work
 // only reads what the bands share; the plain walk is the one serial frame.
 template <class MakeBand> bool walkFor(eWalk walk, bool shared, sFlt4Params &p, MakeBand makeBand)
@@ -399,7 +393,7 @@ bool scaleFilter(sFlt4Params &p, const void *argp, int32_t args, bool current, e
 // ---------------------------------------------------------------------------------------------
 // Polar coordinates
 
-bool polarFilter(sFlt4Params &p, const void *argp, int32_t args, bool alphaWeighted)
+bool polarFilter(sFlt4Params &p, const void *argp, int32_t args, bool alphaWeighted, eWalk walk)
 {
     if (!argp || !checkFilterFrame(p, args, kFltObj2Size))
         return false;
@@ -415,7 +409,6 @@ bool polarFilter(sFlt4Params &p, const void *argp, int32_t args, bool alphaWeigh
     const sRect mr = p.maskRect;
     const int32_t w = mr.x1 - mr.x0, h = mr.y1 - mr.y0;
     const float hw = float((long double)w / 2), hh = float((long double)h / 2);
-    CScaleImageTMTC scaler(p.flowTC, nullptr);
     const sRect box = fixBox(mr);
     const fptrPixelPut4core put = filterPut(p);
     using Sampler = void (*)(sBGRA &, CScaleImageTMTC &, fptrFractionHandler, const sRect &,
@@ -438,10 +431,14 @@ bool polarFilter(sFlt4Params &p, const void *argp, int32_t args, bool alphaWeigh
                       floatToFix(float(std::cos((long double)phi) * d * hh / h)) +
                           floatToFix(float(mr.y0 + hh))};
     };
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        sBGRA col;
-        sample(col, scaler, mixColour, box, source(x, y));
-        put(&px, col.all, uint32_t(m));
+    // Each band samples through a scaler of its own.
+    return walkDstRectAs(walk, p, [&] {
+        return [&, scaler = CScaleImageTMTC(p.flowTC, nullptr)](int32_t x, int32_t y, sBGRA &px,
+                                                                int32_t m) mutable {
+            sBGRA col;
+            sample(col, scaler, mixColour, box, source(x, y));
+            put(&px, col.all, uint32_t(m));
+        };
     });
 }
 
@@ -450,7 +447,9 @@ bool polarFilter(sFlt4Params &p, const void *argp, int32_t args, bool alphaWeigh
 // ---------------------------------------------------------------------------------------------
 // Wave
 
-bool fltWaveCore(sFlt4Params &p, const void *argp, int32_t args, int32_t version)
+namespace {
+
+bool waveFilter(sFlt4Params &p, const void *argp, int32_t args, int32_t version, eWalk walk)
 {
     if (!argp || !checkFilterFrame(p, args, kFltObj2Size))
         return false;
@@ -497,12 +496,28 @@ bool fltWaveCore(sFlt4Params &p, const void *argp, int32_t args, int32_t version
         v %= mod;
         return v < 0 ? v + mod : v;
     };
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        const size_t c = size_t(x - mr.x0), r = size_t(y - mr.y0);
-        const int64_t sx = wrap((int64_t(x) << 16) + rowDX[r] + colDX[c], modX);
-        const int64_t sy = wrap((int64_t(y) << 16) + rowDY[r] + colDY[c], modY);
-        put(&px, sampler(*p.flowTC, int32_t(sx), int32_t(sy)), uint32_t(m));
+    return walkDstRectAs(walk, p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            const size_t c = size_t(x - mr.x0), r = size_t(y - mr.y0);
+            const int64_t sx = wrap((int64_t(x) << 16) + rowDX[r] + colDX[c], modX);
+            const int64_t sy = wrap((int64_t(y) << 16) + rowDY[r] + colDY[c], modY);
+            put(&px, sampler(*p.flowTC, int32_t(sx), int32_t(sy)), uint32_t(m));
+        };
     });
+}
+
+bool twirlFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk);
+
+} // namespace
+
+bool fltWaveCore(sFlt4Params &p, const void *argp, int32_t args, int32_t version)
+{
+    return waveFilter(p, argp, args, version, eWalk::Fast);
+}
+
+bool fltWaveReference(sFlt4Params &p, const void *argp, int32_t args, int32_t version)
+{
+    return waveFilter(p, argp, args, version, eWalk::Plain);
 }
 
 bool fltWave(sFlt4Params &p, const void *argp, int32_t args)
@@ -525,6 +540,18 @@ bool fltWave3(sFlt4Params &p, const void *argp, int32_t args)
 
 bool fltTwirl(sFlt4Params &p, const void *argp, int32_t args)
 {
+    return twirlFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltTwirlReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return twirlFilter(p, argp, args, eWalk::Plain);
+}
+
+namespace {
+
+bool twirlFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
+{
     if (!argp || !checkFilterFrame(p, args, kFltObj2Size))
         return false;
     const auto &rec = *static_cast<const sFltObj2 *>(argp);
@@ -543,35 +570,51 @@ bool fltTwirl(sFlt4Params &p, const void *argp, int32_t args)
     const int32_t maxX = (p.layerTC->width() - 1) << 16, maxY = (p.layerTC->height() - 1) << 16;
     const auto sampler = rec.data0.b2 == 0 ? sampleBilinearClamp : sampleBilinearClampSat;
     const fptrPixelPut4core put = filterPut(p);
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        const int32_t dx = (x << 16) - cx, dy = (y << 16) - cy;
-        if (dy <= -ry || dy >= ry || dx <= -rx || dx >= rx)
-            return;
-        const long double ex = (long double)dx / rx, ey = (long double)dy / ry;
-        const long double d = std::sqrt(ex * ex + ey * ey);
-        if (!(d > 0 && d < 1))
-            return; // outside the ellipse, or its centre
-        const double t = double(a * (1 - d) * (1 - d));
-        const double s = std::sin(t), c = std::cos(t);
-        const int32_t sx = clampInt(
-            roundSingle(float(dx * (long double)c - s * (long double)fixMul(dy, u))) + cx, 0, maxX);
-        const int32_t sy = clampInt(
-            roundSingle(float(s * (long double)fixMul(dx, v) + c * (long double)dy)) + cy, 0, maxY);
-        put(&px, sampler(*p.flowTC, sx, sy), uint32_t(m));
+    return walkDstRectAs(walk, p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            const int32_t dx = (x << 16) - cx, dy = (y << 16) - cy;
+            if (dy <= -ry || dy >= ry || dx <= -rx || dx >= rx)
+                return;
+            const long double ex = (long double)dx / rx, ey = (long double)dy / ry;
+            const long double d = std::sqrt(ex * ex + ey * ey);
+            if (!(d > 0 && d < 1))
+                return; // outside the ellipse, or its centre
+            const double t = double(a * (1 - d) * (1 - d));
+            const double s = std::sin(t), c = std::cos(t);
+            const int32_t sx = clampInt(
+                roundSingle(float(dx * (long double)c - s * (long double)fixMul(dy, u))) + cx, 0,
+                maxX);
+            const int32_t sy = clampInt(
+                roundSingle(float(s * (long double)fixMul(dx, v) + c * (long double)dy)) + cy, 0,
+                maxY);
+            put(&px, sampler(*p.flowTC, sx, sy), uint32_t(m));
+        };
     });
 }
+
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Polar coordinates, rotate, scale
 
 bool fltPolarCoordinates(sFlt4Params &p, const void *argp, int32_t args)
 {
-    return polarFilter(p, argp, args, false);
+    return polarFilter(p, argp, args, false, eWalk::Fast);
 }
 
 bool fltPolarCoordinates2(sFlt4Params &p, const void *argp, int32_t args)
 {
-    return polarFilter(p, argp, args, true);
+    return polarFilter(p, argp, args, true, eWalk::Fast);
+}
+
+bool fltPolarCoordinatesReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return polarFilter(p, argp, args, false, eWalk::Plain);
+}
+
+bool fltPolarCoordinates2Reference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return polarFilter(p, argp, args, true, eWalk::Plain);
 }
 
 bool fltRotate(sFlt4Params &p, const void *argp, int32_t args)

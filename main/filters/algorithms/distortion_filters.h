@@ -37,6 +37,12 @@ bool fltRotate2(sFlt4Params &p, const void *argp, int32_t args);
 bool fltScale(sFlt4Params &p, const void *argp, int32_t args);
 bool fltScale2(sFlt4Params &p, const void *argp, int32_t args);
 
+// The serial walks that the wave, twirl and polar coordinates run in bands: their oracles.
+bool fltWaveReference(sFlt4Params &p, const void *argp, int32_t args, int32_t version);
+bool fltTwirlReference(sFlt4Params &p, const void *argp, int32_t args);
+bool fltPolarCoordinatesReference(sFlt4Params &p, const void *argp, int32_t args);
+bool fltPolarCoordinates2Reference(sFlt4Params &p, const void *argp, int32_t args);
+
 // The plain forms of rotate and scale: every destination pixel averages its footprint through
 // the resampler's own source lookup. The functions above read the same looked-up pixels from a
 // canvas filled once per call; these are the oracle the tests hold them to.

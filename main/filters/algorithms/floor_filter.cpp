@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -349,11 +351,57 @@ bool floorRowWrite(sFlt4Params &p, const SFloorSetup &f, SFloorRow &row, int32_t
     }
 }
 
+// The rows in bands on the work threads. Each row's ray is the serial walk's: its 16.16 steps
+// wrap modulo 2^32, so k steps are one product. The layer's blocks are first committed on this
+// thread in the order of the serial walk (rows from the bottom up), which the trace records.
+bool floorRenderBands(sFlt4Params &p, const SFloorSetup &f)
+{
+    constexpr int32_t kUnit = CBlockVMTC::kUnit;
+    const sRect &mr = p.maskRect, &dr = p.dstRect;
+    const int32_t top = dr.y0, bottom = std::min(dr.y1, mr.y1);
+    if (bottom <= top || dr.x1 <= dr.x0)
+        return true;
+    std::vector<SFloorRow> rows(size_t(bottom - top));
+    for (int32_t y = bottom - 1; y >= top; --y) {
+        const uint32_t k = uint32_t(mr.y1 - 1 - y);
+        SFloorRow &row = rows[size_t(y - top)];
+        row = classifyRow(f, int32_t(uint32_t(f.rx) - k * uint32_t(f.stepRx)),
+                          int32_t(uint32_t(f.ry) + k * uint32_t(f.stepRy)),
+                          int32_t(uint32_t(f.rz) + k * uint32_t(f.stepRz)));
+        if (row.kind == eRowKind::Skip)
+            continue;
+        for (int32_t x0 = dr.x0; x0 < dr.x1;) {
+            const int32_t n = std::min(dr.x1, (x0 & ~(kUnit - 1)) + kUnit) - x0;
+            const SBlockPack *pack = p.layerTC->seekBlock(x0, y);
+            if (!pack || !pack->commit)
+                for (int32_t i = 0; i < n; ++i)
+                    if (p.maskWeight(x0 + i, y) > 0) {
+                        if (!p.layerTC->seekPixelNC(x0, y))
+                            return false;
+                        break;
+                    }
+            x0 += n;
+        }
+    }
+    std::atomic<bool> ok{true};
+    parallelRanges(bottom - top, 4, [&](int32_t r0, int32_t r1) {
+        sFlt4Params band = p;
+        for (int32_t y = top + r0; y < top + r1; ++y) {
+            SFloorRow row = rows[size_t(y - top)];
+            if (row.kind != eRowKind::Skip && !floorRowWrite<false>(band, f, row, y))
+                ok = false;
+        }
+    });
+    return ok;
+}
+
 template <bool Plain> bool floorRender(sFlt4Params &p, const SFltFloor &rec, bool newest)
 {
     SFloorSetup f;
     if (!setupFloor(f, p, rec, newest))
         return false;
+    if constexpr (!Plain)
+        return floorRenderBands(p, f);
     const sRect &mr = p.maskRect, &dr = p.dstRect;
     int32_t rx = f.rx, ry = f.ry, rz = f.rz;
     // Rows from the effect rectangle's bottom up; those below the destination are only stepped.

@@ -10,6 +10,7 @@
 #include "paint/render/stroke_base_puts.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -78,6 +79,47 @@ template <class F> bool walkOrg(const OrgFrame &fr, F f)
             f(x, y, *px, m);
         }
     return true;
+}
+
+// walkOrg in bands of rows on the work threads, once the layer blocks that walkOrg would commit
+// are committed here, in its order (committing adds to the layer's trace). makeBand() gives
+// each band its f, which must only read what other bands may read at the same time.
+template <class MakeBand> bool walkOrgBands(const OrgFrame &fr, MakeBand makeBand)
+{
+    constexpr int32_t kUnit = CBlockVMTC::kUnit;
+    const sRect r = fr.r;
+    if (r.y1 <= r.y0 || r.x1 <= r.x0)
+        return true;
+    for (int32_t y = r.y0; y < r.y1; ++y)
+        for (int32_t x0 = r.x0; x0 < r.x1;) {
+            const int32_t n = std::min(r.x1, (x0 & ~(kUnit - 1)) + kUnit) - x0;
+            const SBlockPack *pack = fr.image->seekBlock(x0, y);
+            if (!pack || !pack->commit)
+                for (int32_t i = 0; i < n; ++i)
+                    if (fr.weight(x0 + i, y) > 0) {
+                        if (!fr.image->seekPixelNC(x0 + i, y))
+                            return false;
+                        break;
+                    }
+            x0 += n;
+        }
+    std::atomic<bool> ok{true};
+    parallelRanges(r.y1 - r.y0, 4, [&](int32_t r0, int32_t r1) {
+        OrgFrame band = fr;
+        band.r.y0 = r.y0 + r0, band.r.y1 = r.y0 + r1;
+        if (!walkOrg(band, makeBand()))
+            ok = false;
+    });
+    return ok;
+}
+
+// The fast walk in bands when the source is not the layer being written, else the serial one.
+template <class MakeBand>
+bool walkOrgAs(eWalk walk, const CBlockVMTC &source, const OrgFrame &fr, MakeBand makeBand)
+{
+    if (walk == eWalk::Fast && &source != fr.image)
+        return walkOrgBands(fr, makeBand);
+    return walkOrg(fr, makeBand());
 }
 
 bool sameSize(const CBlockVMTC &source, const SFilterLayerView &layer)
@@ -549,8 +591,10 @@ constexpr int32_t kMaxOrgCentre = 1 << 20;
 
 } // namespace
 
-bool orgFltMotionBlur(const CBlockVMTC &source, const SFilterLayerView &layer,
-                      const CMaskData *mask, float distance, float angle, bool protect)
+namespace {
+
+bool orgMotionBlur(const CBlockVMTC &source, const SFilterLayerView &layer, const CMaskData *mask,
+                   float distance, float angle, bool protect, eWalk walk)
 {
     if (!std::isfinite(distance) || !std::isfinite(angle) || distance > kMaxOrgReach)
         return false;
@@ -568,14 +612,15 @@ bool orgFltMotionBlur(const CBlockVMTC &source, const SFilterLayerView &layer,
     }
     const int64_t count = trunc64((long double)distance * 3) + 1;
     const fptrPixelPut4core put = protect ? pixelPutAlpha : pixelPutWithAlpha;
-    return walkOrg(fr, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        sampleLine(source, px, x, y, ox, oy, sx, sy, count, m, put);
+    return walkOrgAs(walk, source, fr, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            sampleLine(source, px, x, y, ox, oy, sx, sy, count, m, put);
+        };
     });
 }
 
-bool orgFltRadialBlur(const CBlockVMTC &source, const SFilterLayerView &layer,
-                      const CMaskData *mask, float amount, int32_t centreX, int32_t centreY,
-                      bool protect)
+bool orgRadialBlur(const CBlockVMTC &source, const SFilterLayerView &layer, const CMaskData *mask,
+                   float amount, int32_t centreX, int32_t centreY, bool protect, eWalk walk)
 {
     if (!std::isfinite(amount) || amount > kMaxOrgReach || std::abs(int64_t(centreX)) > kMaxOrgCentre ||
         std::abs(int64_t(centreY)) > kMaxOrgCentre)
@@ -591,18 +636,48 @@ bool orgFltRadialBlur(const CBlockVMTC &source, const SFilterLayerView &layer,
     const float k = float((long double)amount / r);
     const int64_t count = trunc64((long double)amount * 2) + 1;
     const fptrPixelPut4core put = protect ? pixelPutAlpha : pixelPutWithAlpha;
-    int32_t rowY = std::numeric_limits<int32_t>::min();
-    int64_t oy = 0, sy = 0;
-    return walkOrg(fr, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        if (y != rowY) {
-            rowY = y;
-            const float o = float((long double)k * (int64_t(y) - centreY) / 2);
-            oy = trunc64(-(long double)o * 65536);
-            sy = trunc64((long double)o / amount * 65536);
-        }
-        const float v = float((long double)(int64_t(x) - centreX) * k / 2);
-        const int64_t ox = trunc64(-(long double)v * 65536);
-        const int64_t sx = trunc64((long double)v / amount * 65536);
-        sampleLine(source, px, x, y, ox, oy, sx, sy, count, m, put);
+    // Each band keeps the vertical offsets of its current row.
+    return walkOrgAs(walk, source, fr, [&] {
+        return [&, rowY = std::numeric_limits<int32_t>::min(), oy = int64_t(0),
+                sy = int64_t(0)](int32_t x, int32_t y, sBGRA &px, int32_t m) mutable {
+            if (y != rowY) {
+                rowY = y;
+                const float o = float((long double)k * (int64_t(y) - centreY) / 2);
+                oy = trunc64(-(long double)o * 65536);
+                sy = trunc64((long double)o / amount * 65536);
+            }
+            const float v = float((long double)(int64_t(x) - centreX) * k / 2);
+            const int64_t ox = trunc64(-(long double)v * 65536);
+            const int64_t sx = trunc64((long double)v / amount * 65536);
+            sampleLine(source, px, x, y, ox, oy, sx, sy, count, m, put);
+        };
     });
+}
+
+} // namespace
+
+bool orgFltMotionBlur(const CBlockVMTC &source, const SFilterLayerView &layer,
+                      const CMaskData *mask, float distance, float angle, bool protect)
+{
+    return orgMotionBlur(source, layer, mask, distance, angle, protect, eWalk::Fast);
+}
+
+bool orgFltMotionBlurReference(const CBlockVMTC &source, const SFilterLayerView &layer,
+                               const CMaskData *mask, float distance, float angle, bool protect)
+{
+    return orgMotionBlur(source, layer, mask, distance, angle, protect, eWalk::Plain);
+}
+
+bool orgFltRadialBlur(const CBlockVMTC &source, const SFilterLayerView &layer,
+                      const CMaskData *mask, float amount, int32_t centreX, int32_t centreY,
+                      bool protect)
+{
+    return orgRadialBlur(source, layer, mask, amount, centreX, centreY, protect, eWalk::Fast);
+}
+
+bool orgFltRadialBlurReference(const CBlockVMTC &source, const SFilterLayerView &layer,
+                               const CMaskData *mask, float amount, int32_t centreX,
+                               int32_t centreY, bool protect)
+{
+    return orgRadialBlur(source, layer, mask, amount, centreX, centreY, protect, eWalk::Plain);
 }

@@ -85,3 +85,10 @@ bool orgFltMotionBlur(const CBlockVMTC &source, const SFilterLayerView &layer,
 bool orgFltRadialBlur(const CBlockVMTC &source, const SFilterLayerView &layer,
                       const CMaskData *mask, float amount, int32_t centreX, int32_t centreY,
                       bool protect);
+// The serial walks that the two above run in bands of rows (when the source is not the layer
+// itself): their oracles.
+bool orgFltMotionBlurReference(const CBlockVMTC &source, const SFilterLayerView &layer,
+                               const CMaskData *mask, float distance, float angle, bool protect);
+bool orgFltRadialBlurReference(const CBlockVMTC &source, const SFilterLayerView &layer,
+                               const CMaskData *mask, float amount, int32_t centreX,
+                               int32_t centreY, bool protect);

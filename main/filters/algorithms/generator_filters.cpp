@@ -48,17 +48,19 @@ namespace {
 // Each destination pixel at weight mul255(mask, opacity) > 0 gets colour(t) of the noise at its
 // place in the effect rectangle through the blend put.
 template <class Colour>
-bool putNoise(sFlt4Params &p, fptrPixelPut4core put, uint32_t opacity, Colour colour)
+bool putNoise(eWalk walk, sFlt4Params &p, fptrPixelPut4core put, uint32_t opacity, Colour colour)
 {
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t weight) {
-        const uint32_t m = mul255(uint32_t(weight), opacity);
-        if (m > 0)
-            put(&px, colour(x - p.maskRect.x0, y - p.maskRect.y0), m);
+    return walkDstRectAs(walk, p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t weight) {
+            const uint32_t m = mul255(uint32_t(weight), opacity);
+            if (m > 0)
+                put(&px, colour(x - p.maskRect.x0, y - p.maskRect.y0), m);
+        };
     });
 }
 
-bool clouds(sFlt4Params &p, uint32_t colour1, uint32_t colour2, uint32_t seed, uint32_t contrast,
-            uint32_t mode, uint32_t opacity)
+bool clouds(eWalk walk, sFlt4Params &p, uint32_t colour1, uint32_t colour2, uint32_t seed,
+            uint32_t contrast, uint32_t mode, uint32_t opacity)
 {
     // Modes past the table have no put: refused.
     if (mode >= uint32_t(kBlendModeCount))
@@ -69,7 +71,7 @@ bool clouds(sFlt4Params &p, uint32_t colour1, uint32_t colour2, uint32_t seed, u
     if (!plasma.Generate(mr.x1 - mr.x0, mr.y1 - mr.y0, seed, float(contrast / 256.0L)))
         return false;
     const TChannel &ch = plasma.channel1();
-    return putNoise(p, put, opacity, [&](int32_t u, int32_t v) {
+    return putNoise(walk, p, put, opacity, [&](int32_t u, int32_t v) {
         sBGRA c{.all = colour1};
         pixelPutAlpha(&c, colour2, ch.getColor(u, v));
         return c.all;
@@ -78,16 +80,32 @@ bool clouds(sFlt4Params &p, uint32_t colour1, uint32_t colour2, uint32_t seed, u
 
 } // namespace
 
-bool fltClouds(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+bool cloudsFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!argp || !checkFilterFrame(p, args, kFltObj4Size))
         return false;
     const auto &rec = *static_cast<const sFltObj4 *>(argp);
-    return clouds(p, uint32_t(rec.data0.all), uint32_t(rec.data1.all), uint32_t(rec.data2.all),
-                  rec.data3.w0, rec.data3.b2 & 0x7Fu, rec.data3.b3);
+    return clouds(walk, p, uint32_t(rec.data0.all), uint32_t(rec.data1.all),
+                  uint32_t(rec.data2.all), rec.data3.w0, rec.data3.b2 & 0x7Fu, rec.data3.b3);
 }
 
-bool fltPlasma(sFlt4Params &p, const void *argp, int32_t args)
+} // namespace
+
+bool fltClouds(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return cloudsFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltCloudsReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return cloudsFilter(p, argp, args, eWalk::Plain);
+}
+
+namespace {
+
+bool plasmaFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!argp || !checkFilterFrame(p, args, kFltObj4Size))
         return false;
@@ -95,7 +113,7 @@ bool fltPlasma(sFlt4Params &p, const void *argp, int32_t args)
     const uint32_t seed = uint32_t(rec.data0.all), contrast = rec.data1.w1;
     const uint32_t mode = rec.data2.b0, opacity = rec.data2.b1;
     if (rec.data1.b0 != 0)
-        return clouds(p, 0xFF000000u, 0xFFFFFFFFu, seed, contrast, mode & 0x7Fu, opacity);
+        return clouds(walk, p, 0xFF000000u, 0xFFFFFFFFu, seed, contrast, mode & 0x7Fu, opacity);
     if (mode >= uint32_t(kBlendModeCount))
         return false;
     const fptrPixelPut4core put = generatorBlendPuts(p.layerPrt)[mode];
@@ -104,10 +122,22 @@ bool fltPlasma(sFlt4Params &p, const void *argp, int32_t args)
     if (!plasma.Generate(mr.x1 - mr.x0, mr.y1 - mr.y0, seed, float(contrast / 256.0L)))
         return false;
     const TChannel &b = plasma.channel1(), &g = plasma.channel2(), &r = plasma.channel3();
-    return putNoise(p, put, opacity, [&](int32_t u, int32_t v) {
+    return putNoise(walk, p, put, opacity, [&](int32_t u, int32_t v) {
         return 0xFF000000u | uint32_t(r.getColor(u, v)) << 16 | uint32_t(g.getColor(u, v)) << 8 |
                b.getColor(u, v);
     });
+}
+
+} // namespace
+
+bool fltPlasma(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return plasmaFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltPlasmaReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return plasmaFilter(p, argp, args, eWalk::Plain);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -212,7 +242,9 @@ void valueWeightedPass(const std::vector<uint8_t> &src, std::vector<uint8_t> &ds
 
 } // namespace
 
-bool fltCloudsRocks(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+bool cloudsRocksFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!argp || !checkFilterFrame(p, args, kFltObj6Size))
         return false;
@@ -252,17 +284,32 @@ bool fltCloudsRocks(sFlt4Params &p, const void *argp, int32_t args)
 
     const uint32_t colour2 = uint32_t(rec.data0.all), colour1 = uint32_t(rec.data1.all);
     const fptrPixelPut4core put = p.layerPrt ? pixelPutAlpha : pixelPutOver;
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        const uint8_t t = texture[size_t(y % th) * size_t(tw) + size_t(x % tw)];
-        uint32_t opacity = t;
-        if (softness != 0) {
-            const int32_t d = std::abs(int32_t(t) - 128);
-            opacity = 2 * d >= softness ? 255u : uint32_t(std::trunc(d * 510.0L / softness + 0.5L));
-        }
-        sBGRA c{.all = colour1};
-        pixelPutAlpha(&c, colour2, opacity);
-        put(&px, c.all, uint32_t(m));
+    return walkDstRectAs(walk, p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            const uint8_t t = texture[size_t(y % th) * size_t(tw) + size_t(x % tw)];
+            uint32_t opacity = t;
+            if (softness != 0) {
+                const int32_t d = std::abs(int32_t(t) - 128);
+                opacity =
+                    2 * d >= softness ? 255u : uint32_t(std::trunc(d * 510.0L / softness + 0.5L));
+            }
+            sBGRA c{.all = colour1};
+            pixelPutAlpha(&c, colour2, opacity);
+            put(&px, c.all, uint32_t(m));
+        };
     });
+}
+
+} // namespace
+
+bool fltCloudsRocks(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return cloudsRocksFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltCloudsRocksReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return cloudsRocksFilter(p, argp, args, eWalk::Plain);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -292,7 +339,9 @@ uint32_t averageColour(uint32_t a, uint32_t b)
 
 } // namespace
 
-bool fltTiles(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+bool tilesFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!argp || !checkFilterFrame(p, args, kFltObj4Size))
         return false;
@@ -308,10 +357,12 @@ bool fltTiles(sFlt4Params &p, const void *argp, int32_t args)
     const fptrPixelPut4core put = filterPut(p);
 
     if (shape == 1) { // squares
-        return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-            const int32_t cell = ((y - mr.y0) / b + (x - mr.x0) / b) % n;
-            const STileColour t = tileColour(colours[cell]);
-            put(&px, t.c.all, uint32_t(m) * t.alpha / 255);
+        return walkDstRectAs(walk, p, [&] {
+            return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+                const int32_t cell = ((y - mr.y0) / b + (x - mr.x0) / b) % n;
+                const STileColour t = tileColour(colours[cell]);
+                put(&px, t.c.all, uint32_t(m) * t.alpha / 255);
+            };
         });
     }
 
@@ -319,30 +370,46 @@ bool fltTiles(sFlt4Params &p, const void *argp, int32_t args)
     // colours A and C.
     const int32_t rowH = int32_t(std::trunc(b * 0.8660254L + 0.5L));
     const float fb = float(b), fh = float(rowH);
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        const int32_t j = (y - mr.y0) / rowH, r = (y - mr.y0) - j * rowH;
-        const int32_t k = (x - mr.x0) / b, g = (x - mr.x0) - k * b;
-        const int32_t c = j % n + 2 * k;
-        const uint32_t colA = colours[c % n], colB = colours[(c + 1) % n], colC = colours[(c + 2) % n];
-        const int32_t e = j % 2 == 0 ? r : rowH - r - 1;
-        const float share = (float(e) + 0.5f) * 0.5f / fh + (std::fabs(fb / 2 - float(g)) + 0.5f) / fb;
-        const float L = std::clamp(fb * (share - 0.5f), 0.0f, 1.0f);
-        uint32_t colX = float(g) >= fb / 2 ? colC : colA;
-        if (2 * g == b + 1)
-            colX = averageColour(colA, colC);
-        const sBGRA cb{.all = colB}, cx{.all = colX};
-        const long double coverB = cb.A * (1.0L - L), coverX = cx.A * (long double)L;
-        const float wB = float(coverB / 255), wX = float(coverX / 255);
-        if (coverB + coverX == 0 || (long double)wB + wX == 0)
-            return;
-        const auto mix = [&](uint8_t vb, uint8_t vx) {
-            return uint32_t(std::trunc((vb * (long double)wB + vx * (long double)wX) /
-                                           ((long double)wB + wX) +
-                                       0.5L));
+    return walkDstRectAs(walk, p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            const int32_t j = (y - mr.y0) / rowH, r = (y - mr.y0) - j * rowH;
+            const int32_t k = (x - mr.x0) / b, g = (x - mr.x0) - k * b;
+            const int32_t c = j % n + 2 * k;
+            const uint32_t colA = colours[c % n], colB = colours[(c + 1) % n],
+                           colC = colours[(c + 2) % n];
+            const int32_t e = j % 2 == 0 ? r : rowH - r - 1;
+            const float share =
+                (float(e) + 0.5f) * 0.5f / fh + (std::fabs(fb / 2 - float(g)) + 0.5f) / fb;
+            const float L = std::clamp(fb * (share - 0.5f), 0.0f, 1.0f);
+            uint32_t colX = float(g) >= fb / 2 ? colC : colA;
+            if (2 * g == b + 1)
+                colX = averageColour(colA, colC);
+            const sBGRA cb{.all = colB}, cx{.all = colX};
+            const long double coverB = cb.A * (1.0L - L), coverX = cx.A * (long double)L;
+            const float wB = float(coverB / 255), wX = float(coverX / 255);
+            if (coverB + coverX == 0 || (long double)wB + wX == 0)
+                return;
+            const auto mix = [&](uint8_t vb, uint8_t vx) {
+                return uint32_t(std::trunc(
+                    (vb * (long double)wB + vx * (long double)wX) / ((long double)wB + wX) + 0.5L));
+            };
+            const uint32_t col = 0xFF000000u | std::min(mix(cb.R, cx.R), 255u) << 16 |
+                                 std::min(mix(cb.G, cx.G), 255u) << 8 |
+                                 std::min(mix(cb.B, cx.B), 255u);
+            const uint32_t opacity = uint32_t(std::trunc(m * (coverB + coverX) / 255 + 0.5L));
+            put(&px, col, std::min(opacity, 255u));
         };
-        const uint32_t col = 0xFF000000u | std::min(mix(cb.R, cx.R), 255u) << 16 |
-                             std::min(mix(cb.G, cx.G), 255u) << 8 | std::min(mix(cb.B, cx.B), 255u);
-        const uint32_t opacity = uint32_t(std::trunc(m * (coverB + coverX) / 255 + 0.5L));
-        put(&px, col, std::min(opacity, 255u));
     });
+}
+
+} // namespace
+
+bool fltTiles(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return tilesFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltTilesReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return tilesFilter(p, argp, args, eWalk::Plain);
 }

@@ -34,6 +34,13 @@ bool fltPlasma(sFlt4Params &p, const void *argp, int32_t args);
 bool fltCloudsRocks(sFlt4Params &p, const void *argp, int32_t args);
 bool fltTiles(sFlt4Params &p, const void *argp, int32_t args);
 
+// The serial walks that the generators' puts run in bands on the work threads: their oracles.
+// The noise itself is made as before (its random sequence is the result).
+bool fltCloudsReference(sFlt4Params &p, const void *argp, int32_t args);
+bool fltPlasmaReference(sFlt4Params &p, const void *argp, int32_t args);
+bool fltCloudsRocksReference(sFlt4Params &p, const void *argp, int32_t args);
+bool fltTilesReference(sFlt4Params &p, const void *argp, int32_t args);
+
 // One octave of clouds and rocks: each accumulator byte (tw x th, row by row) becomes
 // clamp(trunc(f (b - 128) + byte + 0.5)), b the octave grid (sw x sh, row by row, indices
 // wrapping at its size) upsampled with cosine-eased bilinear weights at 16.16 steps

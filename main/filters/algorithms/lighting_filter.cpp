@@ -26,7 +26,9 @@ int32_t lightingAmbient(uint8_t colourByte, int32_t brightness)
     return int32_t(uint32_t(colourByte) * uint32_t(brightness)) / 100 - 255;
 }
 
-bool fltLighting(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+bool lightingFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!checkFilterFrame(p, args, kFltObjComplexSize) || !argp)
         return false;
@@ -54,14 +56,28 @@ bool fltLighting(sFlt4Params &p, const void *argp, int32_t args)
 
     // The model sees the pixel relative to the effect rectangle, shifted by the layer's position.
     const int32_t ox = p.layerPos.x - mr.x0, oy = p.layerPos.y - mr.y0;
-    return walkDstRect(p, [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
-        const sBGRA s{.all = p.flowTC->getColor(x, y)};
-        int32_t R, G, B;
-        model->CalcPixel(R, G, B, x + ox, y + oy);
-        sBGRA c = s;
-        c.R = clampChannel(sum3(s.R, R, ambR));
-        c.G = clampChannel(sum3(s.G, G, ambG));
-        c.B = clampChannel(sum3(s.B, B, ambB));
-        pixelPutAlpha(&px, c.all, uint32_t(m));
+    return walkDstRectAs(walk, p, [&] {
+        return [&](int32_t x, int32_t y, sBGRA &px, int32_t m) {
+            const sBGRA s{.all = p.flowTC->getColor(x, y)};
+            int32_t R, G, B;
+            model->CalcPixel(R, G, B, x + ox, y + oy);
+            sBGRA c = s;
+            c.R = clampChannel(sum3(s.R, R, ambR));
+            c.G = clampChannel(sum3(s.G, G, ambG));
+            c.B = clampChannel(sum3(s.B, B, ambB));
+            pixelPutAlpha(&px, c.all, uint32_t(m));
+        };
     });
+}
+
+} // namespace
+
+bool fltLighting(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return lightingFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltLightingReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return lightingFilter(p, argp, args, eWalk::Plain);
 }

@@ -12,6 +12,9 @@
 // stays); ambient = colour byte x brightness div 100 - 255. False, nothing changed, for an empty
 // block, a light of another kind or one that cannot be modelled (isValidLight).
 bool fltLighting(sFlt4Params &p, const void *argp, int32_t args);
+// The serial walk that fltLighting runs in bands (each pixel's float sums stay its own, in their
+// order): its oracle.
+bool fltLightingReference(sFlt4Params &p, const void *argp, int32_t args);
 
 // The ambient term of one colour byte.
 int32_t lightingAmbient(uint8_t colourByte, int32_t brightness);

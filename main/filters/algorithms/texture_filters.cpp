@@ -7,9 +7,12 @@
 #include "filters/core/pixel_toolkit.h"
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -20,7 +23,34 @@ constexpr long double kPi = std::numbers::pi_v<long double>;
 // ---------------------------------------------------------------------------------------------
 // Noise
 
-bool fltNoise(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+// The walk of the random filters: draw(seed) takes drawsPerPixel steps of the generator it is
+// given; makeF() gives a band its f.
+template <class Draw, class MakeF>
+bool walkDrawing(eWalk walk, sFlt4Params &p, uint32_t drawsPerPixel, Draw draw, MakeF makeF)
+{
+    if (walk == eWalk::Fast)
+        return walkDstRectDrawingBands(p, drawsPerPixel, draw, makeF);
+    return walkDstRectDrawing(
+        p, [&] { return draw(gRandSeed); }, makeF());
+}
+
+// The noise draws of drawGreyNoise / drawColourNoise on a generator of the caller's own.
+SNoiseDraw drawNoise(uint32_t &seed, uint32_t n, bool grey)
+{
+    SNoiseDraw d;
+    d.v0 = int32_t(randomBelowFrom(seed, n));
+    if (grey) {
+        d.v1 = d.v2 = d.v0;
+    } else {
+        d.v1 = int32_t(randomBelowFrom(seed, n));
+        d.v2 = int32_t(randomBelowFrom(seed, n));
+    }
+    return d;
+}
+
+bool noiseFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!argp || !checkFilterFrame(p, args, kFltObj4Size))
         return false;
@@ -33,23 +63,28 @@ bool fltNoise(sFlt4Params &p, const void *argp, int32_t args)
     const bool grey = rec.data1.all != 0;
     gRandSeed = uint32_t(rec.data2.all);
     const uint32_t n = uint32_t(a) * 2u;
-    return walkDstRectDrawing(
-        p,
-        [&] {
-            SNoiseDraw d;
-            if (grey)
-                drawGreyNoise(d, n);
-            else
-                drawColourNoise(d, n);
-            return d;
-        },
-        [&](int32_t, int32_t, sBGRA &px, int32_t m, const SNoiseDraw &d) {
-            sBGRA c = px;
-            c.R = clampByte(px.R + d.v0 - a);
-            c.G = clampByte(px.G + d.v1 - a);
-            c.B = clampByte(px.B + d.v2 - a);
-            pixelPutAlpha(&px, c.all, uint32_t(m));
-        });
+    const auto apply = [a](int32_t, int32_t, sBGRA &px, int32_t m, const SNoiseDraw &d) {
+        sBGRA c = px;
+        c.R = clampByte(px.R + d.v0 - a);
+        c.G = clampByte(px.G + d.v1 - a);
+        c.B = clampByte(px.B + d.v2 - a);
+        pixelPutAlpha(&px, c.all, uint32_t(m));
+    };
+    return walkDrawing(
+        walk, p, grey ? 1u : 3u, [n, grey](uint32_t &seed) { return drawNoise(seed, n, grey); },
+        [&] { return apply; });
+}
+
+} // namespace
+
+bool fltNoise(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return noiseFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltNoiseReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return noiseFilter(p, argp, args, eWalk::Plain);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -79,7 +114,15 @@ uint32_t diffuseModeLighten(uint32_t colour, uint32_t pixel)
 const std::array<fptrDiffuseMode, 3> kDiffuseModes = {diffuseModeNone, diffuseModeDarken,
                                                       diffuseModeLighten};
 
-bool fltDiffuse(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+struct SDiffuseDraw
+{
+    uint32_t a, b;
+};
+
+
+bool diffuseFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!argp || !checkFilterFrame(p, args, kFltObj4Size))
         return false;
@@ -95,53 +138,74 @@ bool fltDiffuse(sFlt4Params &p, const void *argp, int32_t args)
     const fptrPixelPut4core put = filterPut(p);
     const TMTC &flow = *p.flowTC;
     const int32_t w = p.layerTC->width(), h = p.layerTC->height();
-    struct SDraw
-    {
-        uint32_t a, b;
-    };
 
     if (rec.data3.b0 == 0) { // normal: an offset of up to r on each axis
         const uint32_t n = uint32_t(r) * 2u + 1u;
-        return walkDstRectDrawing(
-            p,
-            [&] {
-                const uint32_t dx = randomBelow(n);
-                return SDraw{dx, randomBelow(n)};
+        return walkDrawing(
+            walk, p, 2u,
+            [n](uint32_t &seed) {
+                const uint32_t dx = randomBelowFrom(seed, n);
+                return SDiffuseDraw{dx, randomBelowFrom(seed, n)};
             },
-            [&](int32_t x, int32_t y, sBGRA &px, int32_t m, const SDraw &d) {
-                // Integer sums wrap as the recorded program's do; the clamp keeps them inside.
-                const int32_t sx = clampInt(int32_t(uint32_t(x) + d.a - uint32_t(r)), 0, w - 1);
-                const int32_t sy = clampInt(int32_t(uint32_t(y) + d.b - uint32_t(r)), 0, h - 1);
-                put(&px, mode(flow.getColor(sx, sy), px.all), uint32_t(m));
+            [&] {
+                return [&](int32_t x, int32_t y, sBGRA &px, int32_t m, const SDiffuseDraw &d) {
+                    // Integer sums wrap as the recorded program's do; the clamp keeps them in.
+                    const int32_t sx = clampInt(int32_t(uint32_t(x) + d.a - uint32_t(r)), 0, w - 1);
+                    const int32_t sy = clampInt(int32_t(uint32_t(y) + d.b - uint32_t(r)), 0, h - 1);
+                    put(&px, mode(flow.getColor(sx, sy), px.all), uint32_t(m));
+                };
             });
     }
 
-    // Directional: a 16.16 distance of up to r in one of 360 directions.
-    CScaleImageTMTC scaler(p.flowTC, nullptr);
+    // Directional: a 16.16 distance of up to r in one of 360 directions; each band samples
+    // through a scaler of its own. The direction's sine and cosine come from a table of the 360
+    // values the draw can give, each the expression the pixel would evaluate.
     const sRect box{0, 0, (w - 1) << 16, (h - 1) << 16};
     const uint32_t n = (uint32_t(r) << 16) + 1u;
-    return walkDstRectDrawing(
-        p,
-        [&] {
-            const uint32_t d = randomBelow(n);
-            return SDraw{d, randomBelow(360)};
+    std::array<long double, 360> cosT, sinT;
+    for (uint32_t b = 0; b < 360; ++b) {
+        const float phi = float(b * kPi / 180);
+        cosT[b] = std::cos((long double)phi);
+        sinT[b] = std::sin((long double)phi);
+    }
+    return walkDrawing(
+        walk, p, 2u,
+        [n](uint32_t &seed) {
+            const uint32_t d = randomBelowFrom(seed, n);
+            return SDiffuseDraw{d, randomBelowFrom(seed, 360)};
         },
-        [&](int32_t x, int32_t y, sBGRA &px, int32_t m, const SDraw &d) {
-            const float phi = float(d.b * kPi / 180);
-            const long double dist = (long double)int32_t(d.a);
-            const int32_t dx = int32_t(std::trunc(std::cos((long double)phi) * dist));
-            const int32_t dy = int32_t(std::trunc(std::sin((long double)phi) * dist));
-            const sFXPos pos{(x << 16) + 0x8000 + dx, (y << 16) + 0x8000 + dy};
-            sBGRA col;
-            sampleSquare(col, scaler, mixColour, box, pos);
-            put(&px, mode(col.all, px.all), uint32_t(m));
+        [&] {
+            return [&, scaler = CScaleImageTMTC(p.flowTC, nullptr)](
+                       int32_t x, int32_t y, sBGRA &px, int32_t m, const SDiffuseDraw &d) mutable {
+                const long double dist = (long double)int32_t(d.a);
+                const int32_t dx = int32_t(std::trunc(cosT[d.b] * dist));
+                const int32_t dy = int32_t(std::trunc(sinT[d.b] * dist));
+                const sFXPos pos{(x << 16) + 0x8000 + dx, (y << 16) + 0x8000 + dy};
+                sBGRA col;
+                sampleSquare(col, scaler, mixColour, box, pos);
+                put(&px, mode(col.all, px.all), uint32_t(m));
+            };
         });
+}
+
+} // namespace
+
+bool fltDiffuse(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return diffuseFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltDiffuseReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return diffuseFilter(p, argp, args, eWalk::Plain);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Mosaic
 
-bool fltMosaic(sFlt4Params &p, const void *argp, int32_t args)
+namespace {
+
+bool mosaicFilter(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
 {
     if (!argp || !checkFilterFrame(p, args, kFltObj2Size))
         return false;
@@ -152,31 +216,93 @@ bool fltMosaic(sFlt4Params &p, const void *argp, int32_t args)
     const fptrPixelPut4core put =
         rec.data1.all != 0 || p.layerPrt ? pixelPutAlpha : pixelPutWithAlpha;
     const sRect mr = p.maskRect, dr = p.dstRect;
+    if (dr.x1 <= dr.x0 || dr.y1 <= dr.y0)
+        return true;
     // A cell's right (lower) edge stops at the effect rectangle, its left (upper) edge does not:
     // the cells are aligned to multiples of b in layer coordinates. 64 bits: b may be anything.
     const auto cellEnd = [b](int64_t i, int64_t limit) {
         const int64_t e = b * (i + 1);
         return e < b ? b : (e > limit ? limit : e);
     };
-    for (int64_t j = dr.y0 / b; j <= (dr.y1 - 1) / b; ++j) {
-        const int32_t cy0 = int32_t(b * j), cy1 = int32_t(cellEnd(j, mr.y1));
-        for (int64_t i = dr.x0 / b; i <= (dr.x1 - 1) / b; ++i) {
-            const int32_t cx0 = int32_t(b * i), cx1 = int32_t(cellEnd(i, mr.x1));
-            sBGRA col;
-            averageRect(col, *p.flowTC, {cx0, cy0, cx1, cy1});
-            for (int32_t y = std::max(cy0, dr.y0); y < std::min(cy1, dr.y1); ++y)
-                for (int32_t x = std::max(cx0, dr.x0); x < std::min(cx1, dr.x1); ++x) {
-                    const int32_t m = p.maskWeight(x, y);
-                    if (m <= 0)
-                        continue;
-                    sBGRA *px = p.layerTC->seekPixelNC(x, y);
-                    if (!px)
-                        return false;
-                    put(px, col.all, uint32_t(m));
+    const int64_t i0 = dr.x0 / b, i1 = (dr.x1 - 1) / b, j0 = dr.y0 / b, j1 = (dr.y1 - 1) / b;
+    const auto cellRect = [&](int64_t i, int64_t j) {
+        return sRect{int32_t(b * i), int32_t(b * j), int32_t(cellEnd(i, mr.x1)),
+                     int32_t(cellEnd(j, mr.y1))};
+    };
+    // The cell's pixels inside the destination, each of weight m > 0 put at col; false when a
+    // layer block cannot be had.
+    const auto putCell = [&](const sFlt4Params &q, const sRect &c, sBGRA col) {
+        for (int32_t y = std::max(c.y0, dr.y0); y < std::min(c.y1, dr.y1); ++y)
+            for (int32_t x = std::max(c.x0, dr.x0); x < std::min(c.x1, dr.x1); ++x) {
+                const int32_t m = q.maskWeight(x, y);
+                if (m <= 0)
+                    continue;
+                sBGRA *px = q.layerTC->seekPixelNC(x, y);
+                if (!px)
+                    return false;
+                put(px, col.all, uint32_t(m));
+            }
+        return true;
+    };
+    if (walk == eWalk::Plain) {
+        for (int64_t j = j0; j <= j1; ++j)
+            for (int64_t i = i0; i <= i1; ++i) {
+                const sRect c = cellRect(i, j);
+                sBGRA col;
+                averageRect(col, *p.flowTC, c);
+                if (!putCell(p, c, col))
+                    return false;
+            }
+        return true;
+    }
+    // The fast form first commits, on this thread and in the plain walk's order (cells, then
+    // rows, then columns), every layer block the puts will write, as the plain walk would
+    // (committing adds to the layer's trace). Then each row of cells is averaged and put on the
+    // work threads: rows of cells cover rows of pixels of their own.
+    constexpr int32_t kUnit = CBlockVMTC::kUnit;
+    for (int64_t j = j0; j <= j1; ++j)
+        for (int64_t i = i0; i <= i1; ++i) {
+            const sRect c = cellRect(i, j);
+            const int32_t xa = std::max(c.x0, dr.x0), xb = std::min(c.x1, dr.x1);
+            for (int32_t y = std::max(c.y0, dr.y0); y < std::min(c.y1, dr.y1); ++y)
+                for (int32_t x0 = xa; x0 < xb;) {
+                    const int32_t n = std::min(xb, (x0 & ~(kUnit - 1)) + kUnit) - x0;
+                    const SBlockPack *pack = p.layerTC->seekBlock(x0, y);
+                    if (!pack || !pack->commit)
+                        for (int32_t k = 0; k < n; ++k)
+                            if (p.maskWeight(x0 + k, y) > 0) {
+                                if (!p.layerTC->seekPixelNC(x0 + k, y))
+                                    return false;
+                                break;
+                            }
+                    x0 += n;
                 }
         }
-    }
-    return true;
+    std::atomic<bool> ok{true};
+    parallelRanges(int32_t(j1 - j0 + 1), 1, [&](int32_t r0, int32_t r1) {
+        const sFlt4Params band = p;
+        for (int64_t j = j0 + r0; j < j0 + r1; ++j)
+            for (int64_t i = i0; i <= i1; ++i) {
+                const sRect c = cellRect(i, j);
+                sBGRA col;
+                averageRect(col, *p.flowTC, c);
+                if (!putCell(band, c, col))
+                    ok = false;
+            }
+    });
+    return ok;
+}
+
+} // namespace
+
+bool fltMosaic(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return mosaicFilter(p, argp, args, eWalk::Fast);
+}
+
+bool fltMosaicReference(sFlt4Params &p, const void *argp, int32_t args)
+{
+    return mosaicFilter(p, argp, args, eWalk::Plain);
 }
 
 // ---------------------------------------------------------------------------------------------

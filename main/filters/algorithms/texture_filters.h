@@ -21,6 +21,8 @@
 #include <cstdint>
 
 bool fltNoise(sFlt4Params &p, const void *argp, int32_t args);
+// The serial walk with the process-wide generator: the oracle of fltNoise's bands.
+bool fltNoiseReference(sFlt4Params &p, const void *argp, int32_t args);
 
 // (colour, layer pixel) -> colour: none, darken only (the smaller of each byte), lighten only.
 using fptrDiffuseMode = uint32_t (*)(uint32_t colour, uint32_t pixel);
@@ -29,8 +31,12 @@ uint32_t diffuseModeDarken(uint32_t colour, uint32_t pixel);
 uint32_t diffuseModeLighten(uint32_t colour, uint32_t pixel);
 extern const std::array<fptrDiffuseMode, 3> kDiffuseModes;
 bool fltDiffuse(sFlt4Params &p, const void *argp, int32_t args);
+// The serial walk with the process-wide generator: the oracle of fltDiffuse's bands.
+bool fltDiffuseReference(sFlt4Params &p, const void *argp, int32_t args);
 
 bool fltMosaic(sFlt4Params &p, const void *argp, int32_t args);
+// Every cell averaged where it is put: the oracle of fltMosaic, which averages first.
+bool fltMosaicReference(sFlt4Params &p, const void *argp, int32_t args);
 
 bool fltColorHalftone(sFlt4Params &p, const void *argp, int32_t args);
 // How the halftone makes its intermediate canvas (w x h): false when it cannot, and the dots are

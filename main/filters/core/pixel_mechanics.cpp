@@ -40,3 +40,18 @@ long double fmodPositive(long double m, long double v) noexcept
     }
     return r;
 }
+
+uint32_t randSkip(uint32_t seed, uint64_t n) noexcept
+{
+    // x -> a x + c, applied n times, by squaring the map while halving n.
+    uint32_t a = 134775813u, c = 1u, accA = 1u, accC = 0u;
+    for (; n != 0; n >>= 1) {
+        if (n & 1u) {
+            accA *= a;
+            accC = accC * a + c;
+        }
+        c = c * a + c;
+        a *= a;
+    }
+    return accA * seed + accC;
+}

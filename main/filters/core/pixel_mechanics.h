@@ -208,3 +208,74 @@ template <class Draw, class F> bool walkDstRectDrawing(sFlt4Params &p, Draw draw
     }
     return true;
 }
+
+// ---------------------------------------------------------------------------------------------
+// Fast and plain walks
+
+// How a filter with a fast form walks: Fast in bands on the work threads, Plain in the one serial
+// frame that the fast form is held to.
+enum class eWalk
+{
+    Fast,
+    Plain,
+};
+
+// walkDstRectBands for the fast form, walkDstRect with one band for the plain one. The per-pixel
+// work must only read what the bands share.
+template <class MakeBand> bool walkDstRectAs(eWalk walk, sFlt4Params &p, MakeBand makeBand)
+{
+    if (walk == eWalk::Fast)
+        return walkDstRectBands(p, makeBand);
+    return walkDstRect(p, makeBand());
+}
+
+// randomBelow on a generator of the caller's own.
+inline uint32_t randomBelowFrom(uint32_t &seed, uint32_t n) noexcept
+{
+    seed = randStep(seed);
+    return mulHigh32(seed, n);
+}
+
+// The generator's state n steps after seed, in as many squarings as n has bits: the steps are
+// affine maps modulo 2^32, and composing them is exact.
+uint32_t randSkip(uint32_t seed, uint64_t n) noexcept;
+
+// walkDstRectDrawing in bands on the work threads. draw(seed) takes exactly drawsPerPixel steps
+// of the generator it is given, so that each band starts its generator where the serial walk
+// would be at its first pixel: every pixel receives the numbers it receives there, and the
+// process-wide generator is left where the serial walk leaves it. makeF() gives each band its f
+// (as walkDstRectBands' makeBand). A destination reaching out of the effect rectangle (or empty)
+// takes the serial walk.
+template <class Draw, class MakeF>
+bool walkDstRectDrawingBands(sFlt4Params &p, uint32_t drawsPerPixel, Draw draw, MakeF makeF)
+{
+    const sRect mr = p.maskRect, dr = p.dstRect;
+    if (dr.x1 <= dr.x0 || dr.y1 <= dr.y0 || dr.x0 < mr.x0 || dr.y0 < mr.y0 || dr.x1 > mr.x1 ||
+        dr.y1 > mr.y1)
+        return walkDstRectDrawing(
+            p, [&] { return draw(gRandSeed); }, makeF());
+    const uint32_t seed0 = gRandSeed;
+    const int64_t mw = int64_t(mr.x1) - mr.x0;
+    const auto stepsBefore = [&](int32_t x, int32_t y) {
+        return uint64_t((int64_t(y) - mr.y0) * mw + (int64_t(x) - mr.x0)) * drawsPerPixel;
+    };
+    // Far gaps (a selection leaving much out) are jumped; near ones drawn through.
+    constexpr int32_t kDrawThrough = 32;
+    const bool ok = walkDstRectBands(p, [&] {
+        return [&, f = makeF(), nextX = int32_t(0), row = int32_t(0), fresh = true,
+                seed = uint32_t(0)](int32_t x, int32_t y, sBGRA &px, int32_t m) mutable {
+            if (fresh || y != row || x < nextX || x - nextX > kDrawThrough) {
+                seed = randSkip(seed0, stepsBefore(x, y));
+                fresh = false;
+            } else {
+                for (; nextX < x; ++nextX)
+                    (void)draw(seed);
+            }
+            row = y, nextX = x + 1;
+            const auto value = draw(seed);
+            f(x, y, px, m, value);
+        };
+    });
+    gRandSeed = randSkip(seed0, stepsBefore(mr.x0, dr.y1));
+    return ok;
+}

@@ -3,20 +3,29 @@
 // transparency, random records across their whole ranges and at the dialogs' extremes, odd sizes
 // (1 x 1, 1 x N, N x 1, sizes that are no multiple of a vector or a block), destinations at the
 // edges of the effect rectangle, on 1, 3 and all threads, at every vector level of the processor.
+#include "filters/algorithms/adjustment_filters.h"
 #include "filters/algorithms/blur_filters.h"
 #include "filters/algorithms/distortion_filters.h"
+#include "filters/algorithms/floor_filter.h"
+#include "filters/algorithms/gen1_filters.h"
+#include "filters/algorithms/generator_filters.h"
+#include "filters/algorithms/lighting_filter.h"
 #include "filters/algorithms/median_filter.h"
 #include "filters/algorithms/sharpen_filters.h"
+#include "filters/algorithms/texture_filters.h"
 
 #include "core/pixel/each_simd_level.h"
 #include "core/tiles/work_threads.h"
 #include "filters/algorithms/algorithm_test_support.h"
+#include "filters/core/pixel_mechanics.h"
 #include "filters/core/pixel_toolkit.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -332,6 +341,319 @@ TEST_P(FastEqualsReference, TableApplications)
                              run(applyLumaColourTableReference, lt)};
         }
     }, 6);
+}
+
+TEST_P(FastEqualsReference, MotionAndRadialBlur)
+{
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        if (round % 2 == 0) {
+            // Distances from none to the dialog's 255; the three methods; angles past a turn.
+            const uint8_t distance = uint8_t(pick(rng, {0, 1, 2, 255}, 0, 40));
+            const uint8_t method = uint8_t(rng() % 3);
+            const int32_t degrees = pick(rng, {0, 90, -90, 180, 360, -32768}, -720, 720);
+            sFltObj2 rec = obj2(distance, method, 0, 0, floatBits(float(degrees) + 0.25f));
+            rec.data0.s1 = int16_t(degrees);
+            return SFastCase{"motion " + std::to_string(distance) + " method " +
+                                 std::to_string(method) + " " + std::to_string(degrees),
+                             withRecord(fltMotionBlur, rec, kFltObj2Size),
+                             withRecord(fltMotionBlurReference, rec, kFltObj2Size)};
+        }
+        // Centres inside, on the edge and far outside the effect rectangle; both samplers.
+        sFltObj2 rec = obj2(0, 0, 0, 0);
+        rec.data0.s0 = int16_t(pick(rng, {0, -32768, 32767}, -60, 60));
+        rec.data0.s1 = int16_t(pick(rng, {0, -32768, 32767}, -60, 60));
+        rec.data1.b0 = uint8_t(pick(rng, {0, 1, 100, 255}, 0, 100));
+        rec.data1.b2 = uint8_t(rng() % 3);
+        return SFastCase{"radial " + std::to_string(rec.data1.b0) + " at " +
+                             std::to_string(rec.data0.s0) + "," + std::to_string(rec.data0.s1),
+                         withRecord(fltRadialBlur, rec, kFltObj2Size),
+                         withRecord(fltRadialBlurReference, rec, kFltObj2Size)};
+    }, 6);
+}
+
+TEST_P(FastEqualsReference, NoiseDiffuseMosaic)
+{
+    // The random filters: the bands must give every pixel the numbers of the serial walk and
+    // leave the process-wide generator where the serial walk leaves it.
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        auto seedAfterFast = std::make_shared<uint32_t>(0);
+        const auto run = [seedAfterFast](auto rec, fptrFilter4 fn, bool fast) {
+            return [=](sFlt4Params &p) mutable {
+                rec.data3.b2 = p.layerPrt; // the diffuse's recorded protection
+                gRandSeed = 12345; // overwritten by the record's seed
+                const bool ok = fn(p, &rec, kFltObj4Size);
+                if (fast)
+                    *seedAfterFast = gRandSeed;
+                else
+                    EXPECT_EQ(gRandSeed, *seedAfterFast) << "generator state after the walk";
+                return ok;
+            };
+        };
+        const int32_t seed = int32_t(rng());
+        if (round % 2 == 0) {
+            const int32_t amount = pick(rng, {0, 1, 255, 400, -3}, 0, 300);
+            const bool grey = rng() % 2;
+            sFltObj4 rec = obj4(amount, grey, seed, 0);
+            return SFastCase{"noise " + std::to_string(amount) + (grey ? " grey" : " colour"),
+                             run(rec, fltNoise, true), run(rec, fltNoiseReference, false)};
+        }
+        if (round % 4 == 3) {
+            // Cells from a pixel to wider than the picture, and the refused sizes.
+            sFltObj2 rec = obj2(0, 0, 0, 0, int32_t(rng() % 2));
+            rec.data0.all = pick(rng, {0, -1, 1, 1000, 0x7FFFFFFF}, 1, 20);
+            return SFastCase{"mosaic " + std::to_string(rec.data0.all),
+                             withRecord(fltMosaic, rec, kFltObj2Size),
+                             withRecord(fltMosaicReference, rec, kFltObj2Size)};
+        }
+        const int32_t radius = pick(rng, {0, 1, 100, 1000}, 0, 20);
+        const int32_t mode = pick(rng, {0, 1, 2, 3}, 0, 2);
+        sFltObj4 rec = obj4(radius, mode, seed, 0);
+        rec.data3.b0 = uint8_t(rng() % 2); // normal or directional
+        return SFastCase{"diffuse " + std::to_string(radius) + " mode " + std::to_string(mode) +
+                             (rec.data3.b0 ? " directional" : " normal"),
+                         run(rec, fltDiffuse, true), run(rec, fltDiffuseReference, false)};
+    }, 8);
+}
+
+TEST_P(FastEqualsReference, Adjustments)
+{
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        if (round % 3 == 2) {
+            sFltObj2 rec = obj2(0, 0, 0, 0, int32_t(rng() % 2));
+            rec.data0.all = int32_t(rng());
+            return SFastCase{"alpha via density", withRecord(fltAlphaViaDensity, rec, kFltObj2Size),
+                             withRecord(fltAlphaViaDensityReference, rec, kFltObj2Size)};
+        }
+        // Shifts past a turn either way, the dialog's -100..100 and lightness the curve refuses.
+        const int32_t h = pick(rng, {0, 180, -180, 359, 720}, -720, 720);
+        const int32_t sat = pick(rng, {0, 100, -100}, -100, 100);
+        const int32_t l = pick(rng, {0, 100, -100, 127, 128}, -100, 100);
+        sFltObj4 rec = obj4(h, sat, l, 0);
+        rec.data3.b0 = uint8_t(rng() % 2); // colourise
+        rec.data3.b1 = uint8_t(round % 3);  // the method
+        return SFastCase{"hue/saturation " + std::to_string(h) + " " + std::to_string(sat) + " " +
+                             std::to_string(l),
+                         withRecord(fltHueSaturation, rec, kFltObj4Size),
+                         withRecord(fltHueSaturationReference, rec, kFltObj4Size)};
+    }, 6);
+}
+
+TEST_P(FastEqualsReference, WaveTwirlPolar)
+{
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        switch (round % 3) {
+        case 0: {
+            // Counts and amplitudes from none to the byte's end; phases past a turn.
+            const auto byte = [&] { return uint8_t(pick(rng, {0, 1, 255}, 0, 20)); };
+            const float phase = pickF(rng, {0.0f, 6.2831853f, -100.0f}, -10.0f, 10.0f);
+            const sFltObj2 rec = obj2(byte(), byte(), byte(), byte(), floatBits(phase));
+            const int32_t version = int32_t(rng() % 3);
+            return SFastCase{"wave version " + std::to_string(version),
+                             [rec, version](sFlt4Params &p) {
+                                 return fltWaveCore(p, &rec, kFltObj2Size, version);
+                             },
+                             [rec, version](sFlt4Params &p) {
+                                 return fltWaveReference(p, &rec, kFltObj2Size, version);
+                             }};
+        }
+        case 1: {
+            sFltObj2 rec = obj2(0, 0, uint8_t(rng() % 2), 0);
+            rec.data0.s0 = int16_t(pick(rng, {0, 999, -999, 32767}, -360, 360));
+            return SFastCase{"twirl " + std::to_string(rec.data0.s0),
+                             withRecord(fltTwirl, rec, kFltObj2Size),
+                             withRecord(fltTwirlReference, rec, kFltObj2Size)};
+        }
+        default: {
+            const uint8_t direction = uint8_t(pick(rng, {2}, 0, 1));
+            const bool second = rng() % 2;
+            const auto run = [direction](fptrFilter4 fn) {
+                return [direction, fn](sFlt4Params &p) {
+                    const sFltObj2 rec = obj2(direction, p.layerPrt, 0, 0);
+                    return fn(p, &rec, kFltObj2Size);
+                };
+            };
+            return second ? SFastCase{"polar2 " + std::to_string(direction), run(fltPolarCoordinates2),
+                                      run(fltPolarCoordinates2Reference)}
+                          : SFastCase{"polar " + std::to_string(direction), run(fltPolarCoordinates),
+                                      run(fltPolarCoordinatesReference)};
+        }
+        }
+    }, 6);
+}
+
+TEST_P(FastEqualsReference, Generators)
+{
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        const auto colour = [&] { return int32_t(rng()); };
+        switch (round % 4) {
+        case 0: {
+            // Modes past the blend table are refused.
+            sFltObj4 rec = obj4(colour(), colour(), colour(), 0);
+            rec.data3.w0 = uint16_t(pick(rng, {0, 256, 65535}, 0, 1024));
+            rec.data3.b2 = uint8_t(pick(rng, {0, 21, 22, 0x80}, 0, 21));
+            rec.data3.b3 = uint8_t(pick(rng, {0, 255}, 0, 255));
+            return SFastCase{"clouds mode " + std::to_string(rec.data3.b2),
+                             withRecord(fltClouds, rec, kFltObj4Size),
+                             withRecord(fltCloudsReference, rec, kFltObj4Size)};
+        }
+        case 1: {
+            sFltObj4 rec = obj4(colour(), 0, 0, 0);
+            rec.data1.b0 = uint8_t(rng() % 2), rec.data1.w1 = uint16_t(pick(rng, {0, 65535}, 0, 1024));
+            rec.data2.b0 = uint8_t(pick(rng, {21, 22}, 0, 21));
+            rec.data2.b1 = uint8_t(pick(rng, {0, 255}, 0, 255));
+            return SFastCase{"plasma mode " + std::to_string(rec.data2.b0),
+                             withRecord(fltPlasma, rec, kFltObj4Size),
+                             withRecord(fltPlasmaReference, rec, kFltObj4Size)};
+        }
+        case 2: {
+            // Tiles smaller and larger than the picture; softness on and off.
+            sFltObj6 rec{};
+            rec.data0.all = colour(), rec.data1.all = colour(), rec.data2.all = colour();
+            rec.data3.w0 = uint16_t(pick(rng, {0, 1, 1000}, 1, 80));
+            rec.data3.w1 = uint16_t(pick(rng, {1, 1000}, 1, 80));
+            rec.data4.w0 = uint16_t(pick(rng, {0, 1, 1000}, 0, 500));
+            rec.data4.w1 = uint16_t(pick(rng, {0, 1, 255}, 0, 60));
+            return SFastCase{"clouds and rocks " + std::to_string(rec.data3.w0) + "x" +
+                                 std::to_string(rec.data3.w1),
+                             withRecord(fltCloudsRocks, rec, kFltObj6Size),
+                             withRecord(fltCloudsRocksReference, rec, kFltObj6Size)};
+        }
+        default: {
+            sFltObj4 rec = obj4(0, colour(), colour(), colour());
+            rec.data0.b0 = uint8_t(pick(rng, {2}, 0, 1));
+            rec.data0.b1 = uint8_t(pick(rng, {2}, 0, 1));
+            rec.data0.w1 = uint16_t(pick(rng, {7, 8, 9, 65535}, 8, 40));
+            return SFastCase{"tiles shape " + std::to_string(rec.data0.b0) + " size " +
+                                 std::to_string(rec.data0.w1),
+                             withRecord(fltTiles, rec, kFltObj4Size),
+                             withRecord(fltTilesReference, rec, kFltObj4Size)};
+        }
+        }
+    }, 8);
+}
+
+TEST_P(FastEqualsReference, Lighting)
+{
+    expectSameBytes([](std::mt19937 &rng, int) {
+        // The three kinds (and one refused), positions inside and beyond the area, powers and
+        // ambient brightness from nothing to past the dialog's ends.
+        SFltLight light;
+        initFltLight(light);
+        light.kind = pick(rng, {3}, 0, 2);
+        light.power = pick(rng, {0, 100, 200, -50}, 0, 200);
+        light.color.all = rng();
+        light.range = pick(rng, {0, 1, 1000}, 1, 200);
+        light.posx = pickF(rng, {0.0f, 1.0f, -3.0f}, -0.5f, 1.5f);
+        light.posy = pickF(rng, {0.0f, 1.0f, 5.0f}, -0.5f, 1.5f);
+        light.posz = pick(rng, {0, 100}, -20, 100);
+        light.theta = pickF(rng, {0.0f, 90.0f}, -180.0f, 180.0f);
+        light.phi = pickF(rng, {0.0f, 90.0f}, -90.0f, 90.0f);
+        light.wide = pick(rng, {0, 90, 180}, 1, 90);
+        auto block = std::make_shared<std::vector<uint8_t>>(sizeof light);
+        std::memcpy(block->data(), &light, sizeof light);
+        sFltObjComplex rec;
+        initFltObjComplex(rec, 1, sizeof(SFltLight));
+        rec.data0.all = int32_t(rng());
+        rec.data1.all = pick(rng, {0, 100, 200}, 0, 200);
+        rec.data = *block;
+        const auto run = [rec, block](fptrFilter4 fn) {
+            return [rec, block, fn](sFlt4Params &p) { return fn(p, &rec, kFltObjComplexSize); };
+        };
+        return SFastCase{"lighting kind " + std::to_string(light.kind) + " power " +
+                             std::to_string(light.power),
+                         run(fltLighting), run(fltLightingReference)};
+    });
+}
+
+TEST_P(FastEqualsReference, Floor)
+{
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        // Textures of odd sizes; cameras turned and pitched either way, above and below the
+        // planes; clear, far drawing and the original picture on and off; both samplers.
+        auto textures = std::make_shared<std::array<std::unique_ptr<CBlockVMTC>, 2>>();
+        std::array<std::unique_ptr<TMTC>, 2> canvases;
+        auto tex = std::make_shared<std::array<TMTC, 2>>();
+        for (TMTC &t : *tex) {
+            const auto layer = randomLayer(1 + int32_t(rng() % 40), 1 + int32_t(rng() % 40), rng);
+            t.Resize(layer->width(), layer->height());
+            for (int32_t y = 0; y < layer->height(); ++y)
+                for (int32_t x = 0; x < layer->width(); ++x)
+                    t.seek32(x, y)->all = layer->getColor(x, y);
+        }
+        SFltFloor rec;
+        initFltFloor(rec);
+        SFltFloorParam &f = rec.sfloor;
+        f.version = 3;
+        f.x = pick(rng, {0, 10000}, -100, 100);
+        f.z = pick(rng, {0, -10000}, -100, 100);
+        f.y = pickF(rng, {0.0f, -5.0f}, -5.0f, 40.0f);
+        f.head = pickF(rng, {0.0f, 3.14159f}, -1.2f, 1.2f);
+        f.pitch = pickF(rng, {0.0f, 1.5f}, -1.2f, 1.2f);
+        f.eye2scr = pick(rng, {1, 1000}, 1, 100);
+        f.skyheight = pick(rng, {0, 100}, 0, 50);
+        f.alpha = pick(rng, {0, 100}, 0, 100);
+        f.farcol.all = rng();
+        f.useOrgPic = uint8_t(rng() % 2);
+        f.clear = uint8_t(rng() % 2);
+        f.drawfar = uint8_t(rng() % 2);
+        f.maxfar = uint8_t(pick(rng, {0, 100}, 0, 100));
+        f.texEnbFlag = uint8_t(1 + rng() % 3);
+        f.tex0w = uint16_t(1 + rng() % 64), f.tex0h = uint16_t(1 + rng() % 64);
+        f.tex1w = uint16_t(1 + rng() % 64), f.tex1h = uint16_t(1 + rng() % 64);
+        rec.stex[0].tc = &(*tex)[0];
+        rec.stex[1].tc = &(*tex)[1];
+        const bool newest = round % 2 == 1;
+        return SFastCase{newest ? "floor2" : "floor",
+                         [rec, tex, newest](sFlt4Params &p) {
+                             return (newest ? fltFloor2 : fltFloor)(p, &rec, kFltFloorSize);
+                         },
+                         [rec, tex, newest](sFlt4Params &p) { return fltFloorReference(p, rec, newest); }};
+    }, 6);
+}
+
+TEST_P(FastEqualsReference, OlderMotionAndRadialBlur)
+{
+    // The older commands read a copy of the layer taken before the filter and find their own
+    // rectangle from the selection.
+    using OlderRun =
+        std::function<bool(const CBlockVMTC &, const SFilterLayerView &, const CMaskData *)>;
+    const auto older = [](OlderRun run) {
+        return [run](sFlt4Params &p) {
+            const CBlockVMTC source(*p.layerTC);
+            SFilterLayerView view;
+            view.image = p.layerTC;
+            return run(source, view, p.maskData);
+        };
+    };
+    expectSameBytes(
+        [&](std::mt19937 &rng, int round) {
+            const bool protect = rng() % 2;
+            if (round % 2 == 0) {
+                const float distance = pickF(rng, {0.0f, 1.0f, 40000.0f}, 0.0f, 12.0f);
+                const float angle = pickF(rng, {0.0f, 3.14159f, -1.5708f}, -7.0f, 7.0f);
+                return SFastCase{
+                    "older motion " + std::to_string(distance) + " " + std::to_string(angle),
+                    older([=](const CBlockVMTC &s, const SFilterLayerView &l, const CMaskData *m) {
+                        return orgFltMotionBlur(s, l, m, distance, angle, protect);
+                    }),
+                    older([=](const CBlockVMTC &s, const SFilterLayerView &l, const CMaskData *m) {
+                        return orgFltMotionBlurReference(s, l, m, distance, angle, protect);
+                    })};
+            }
+            const float amount = pickF(rng, {0.0f, 1.0f, 40000.0f}, 0.0f, 12.0f);
+            const int32_t cx = pick(rng, {0, -1, 1 << 20, (1 << 20) + 1}, -10, 80);
+            const int32_t cy = pick(rng, {0, 100000}, -10, 100);
+            return SFastCase{
+                "older radial " + std::to_string(amount) + " at " + std::to_string(cx) + "," +
+                    std::to_string(cy),
+                older([=](const CBlockVMTC &s, const SFilterLayerView &l, const CMaskData *m) {
+                    return orgFltRadialBlur(s, l, m, amount, cx, cy, protect);
+                }),
+                older([=](const CBlockVMTC &s, const SFilterLayerView &l, const CMaskData *m) {
+                    return orgFltRadialBlurReference(s, l, m, amount, cx, cy, protect);
+                })};
+        },
+        6);
 }
 
 INSTANTIATE_EACH_SIMD_LEVEL(FastEqualsReference);
