@@ -209,6 +209,10 @@ class IToolForm
     virtual void UpdateLoupeView(TPaper *paper, int32_t x, int32_t y, bool fix) = 0;
     virtual bool loupeVisible() const = 0;
     // ---- end of input
+    // ---- move tool (move_tool.cpp)
+    // The key move's end button (BtnMoveOK) is enabled while a key move runs.
+    virtual void enableMoveOK(bool enabled) = 0;
+    // ---- end of move tool
 };
 
 class IMainForm
@@ -353,6 +357,14 @@ class CHeadlessToolForm : public IToolForm
     bool loupeFix = false;
     int32_t loupeCount = 0;
     // ---- end of input
+    // ---- move tool (move_tool.cpp)
+    void enableMoveOK(bool enabled) override
+    {
+        moveOKEnabled = enabled;
+        calls.push_back(enabled ? "enableMoveOK 1" : "enableMoveOK 0");
+    }
+    bool moveOKEnabled = false;
+    // ---- end of move tool
 
     TDrawWindow *window = nullptr;
     TToolSubKind subKind = TToolSubKind::tskDrawLocus;

@@ -46,13 +46,23 @@ constexpr SEventProcs pendingGroup(bool tracks, bool resetsNavigator)
     return p;
 }
 
+// ---- move tool (move_tool.cpp)
+constexpr SEventProcs kMoveToolProcs = {
+    TDrawWindow::moveToolDown,      TDrawWindow::moveToolHold,    TDrawWindow::moveToolUp,
+    resetNavigatorScale,            TDrawWindow::moveToolRDown,   nullMouseProc,
+    nullMouseProc,                  nullMouseProc,                TDrawWindow::moveToolMouseMove,
+    TDrawWindow::moveToolKeyDown,   TDrawWindow::moveToolShow,    nullExecProc,
+    TDrawWindow::moveToolForceEnd,
+};
+// ---- end of move tool
+
 constexpr std::array<SEventProcs, kEventProcGroups> kProgramTables = {{
     kFreehandProcs,
     pendingGroup(true, true),   // 1 zoom
     pendingGroup(false, true),  // 2 colour pick
     pendingGroup(true, true),   // 3 grabber, pen size
     pendingGroup(false, true),  // 4 seed fill, magic wand
-    pendingGroup(false, true),  // 5 moves, transforms, gradient, trim
+    kMoveToolProcs,             // 5 moves, transforms, gradient, trim
     pendingGroup(false, false), // 6 figures
     pendingGroup(false, false), // 7 figure fills
     pendingGroup(false, false), // 8 selection shapes
