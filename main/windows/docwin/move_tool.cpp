@@ -593,8 +593,11 @@ void TDrawWindow::moveToolUp(TDrawWindow &w, TShiftState shift, const sPos *pos)
             sFPos c1;
             w.convToCanvasPosEx(c1, p1);
             dispatchGradType(*w.paper);
+            // Setting the line only records nothing and leaves the document's mark alone.
+            const bool setOnly = w.isSetOnlyKeyDown();
             recorded = eventLayerGradation(*w.paper, w.flowImage.get(), w.paper->ActiveLayer(),
-                                           w.tmpFPos, c1, w.isSetOnlyKeyDown(), true);
+                                           w.tmpFPos, c1, setOnly, true) &&
+                       !setOnly;
         }
         endBand(w);
         break;
