@@ -384,6 +384,8 @@ bool TDrawWindow::setupPosList(int32_t n)
 {
     posNum = 0;
     try {
+        if (size_t(std::max(n, 4)) > posListLimit)
+            throw std::bad_alloc();
         posList.assign(size_t(std::max(n, 4)), sPos{});
     } catch (const std::bad_alloc &) {
         showWarningEx(QStringLiteral("TDrawWindow::setupPosList: 例外のため続行できません！"),

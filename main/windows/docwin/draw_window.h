@@ -531,6 +531,35 @@ class TDrawWindow : public IPaperOwner
     // fixed points, the ellipse and curve computed); closed tells whether the stroke closes.
     std::vector<sFPos> figureStrokePoints(const sPos &p1, eDRAWMODE dm, bool &closed);
     sPos curvePos0, curvePos1;
+    // Starts a figure at pos (client pixels): a point list of 10, the canvas outline rebuilt,
+    // posNum 0; a figure of several points (multi) sets stMultiSelect and holds pos as its first
+    // point. False when the point list could not be made: warned, and the press is ended.
+    bool beginFigure(const sPos &pos, bool multi);
+    // The guide changed: stShowGlyph set and, once the figure has been drawn before (stDirty),
+    // the surface repainted at once from the display image with the guide over it.
+    void markGuideDirty();
+    // The rectangle's four corners as client points into the point list (posNum 4): both points
+    // aligned to the zoom's pixel grid, cornered in canvas pixels, with the centre and aspect
+    // options.
+    void setBoxPoints(const sPos &p0, const sPos &p1, bool centre, bool aspect);
+    // p1 moved so that p0-p1 is a square's diagonal (the longer extent wins).
+    static void makeSquare(const sPos &p0, sPos &p1);
+    // The guides: one-pixel dotted lines, black on white, on the screen surface and clipped to
+    // the canvas outline (viewRgn), through the point list's first points.
+    // Open through the first n points / closed back to the first.
+    void drawDottedPolyline(int32_t n);
+    void drawDottedPolygon(int32_t n);
+    // Closed through four points once more than three are held.
+    void drawBandQuad();
+    // posNum > 1: closed through posNum + 1 points; posNum 1: the open line of two points.
+    void drawBandPolygonPlus();
+    // posNum > 0: open through posNum + 1 points.
+    void drawBandPolyline();
+    // posNum > 1: closed through posNum points.
+    void drawBandPolygon();
+    // The point list never grows past this many points: a growth beyond it fails as if memory
+    // had run out.
+    size_t posListLimit = size_t(1) << 20;
     // ---- end of figures
 
     // ---- figure fills and selection shapes (fill_select_shapes.cpp)

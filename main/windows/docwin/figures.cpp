@@ -11,10 +11,16 @@
 #include "windows/docwin/draw_window.h"
 #include "windows/shell_host.h"
 
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
 #include <new>
 #include <optional>
 
 namespace {
+
+using Bit = BDrawStateBit;
 
 bool oldShortcuts()
 {
@@ -82,6 +88,45 @@ class CShapeStrokeScope
     SStrokeParam m_param4{};
     eCorrectType m_correction = eCorrectType::corRaw;
 };
+
+// The guide pen: one pixel, dotted black on white (the gaps white, not left through), on the
+// surface inside the canvas outline. n points of the point list, closed or open.
+void drawDottedPoints(TDrawWindow &w, int32_t n, bool closed)
+{
+    TMTC *dc = w.viewSurface();
+    n = std::min(n, int32_t(w.posList.size()));
+    if (!dc || n < 2)
+        return;
+    QImage view = dc->imageView();
+    if (view.isNull())
+        return;
+    QPolygon poly;
+    for (int32_t i = 0; i < n; ++i)
+        poly << QPoint(w.posList[size_t(i)].x, w.posList[size_t(i)].y);
+    {
+        QPainter p(&view);
+        if (w.hasViewRgn)
+            p.setClipRegion(QRegion(w.viewRgn, Qt::WindingFill));
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.setBrush(Qt::NoBrush);
+        // The white line first, then the black dots over it: an opaque dotted line.
+        QPen pen(Qt::white, 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        pen.setCosmetic(true);
+        for (const QColor &c : {QColor(Qt::white), QColor(Qt::black)}) {
+            pen.setColor(c);
+            if (c == QColor(Qt::black))
+                pen.setDashPattern({1, 1});
+            p.setPen(pen);
+            if (closed)
+                p.drawPolygon(poly);
+            else
+                p.drawPolyline(poly);
+        }
+    }
+    const QRect r = poly.boundingRect().adjusted(-1, -1, 1, 1).intersected(view.rect());
+    if (!r.isEmpty())
+        w.surfacePainted({r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+}
 
 } // namespace
 
@@ -201,4 +246,89 @@ bool TDrawWindow::eventDrawExecute(const sPos &, const sPos &p1, eDRAWMODE dm, b
     if (drawn)
         setModified(true);
     return drawn;
+}
+
+bool TDrawWindow::beginFigure(const sPos &pos, bool multi)
+{
+    lastPos = pos;
+    if (!setupPosList(10)) {
+        stopCurrentEvent();
+        return false;
+    }
+    makeViewRgn();
+    posNum = 0;
+    if (multi) {
+        drawState.set(Bit::stMultiSelect);
+        posNum = 1;
+        posList[0] = pos;
+    }
+    return true;
+}
+
+void TDrawWindow::markGuideDirty()
+{
+    drawState.set(Bit::stShowGlyph);
+    if (drawState.has(Bit::stDirty)) {
+        invalidate(false);
+        updateNow();
+    }
+    drawState.set(Bit::stDirty);
+}
+
+void TDrawWindow::makeSquare(const sPos &p0, sPos &p1)
+{
+    ::makeSquare(p0, p1);
+}
+
+void TDrawWindow::setBoxPoints(const sPos &p0, const sPos &p1, bool centre, bool aspect)
+{
+    if (posList.size() < 4)
+        return;
+    SFigureView view;
+    view.zoomStep = std::max(1, int32_t(std::floor(paper->GetZoomScale())));
+    view.toCanvas = [this](const sPos &c) {
+        sPos d;
+        convToCanvasPos(d, c);
+        return d;
+    };
+    view.toClient = [this](const sPos &c) { return convToViewPos(*paper, c); };
+    const std::array<sPos, 4> pts = boxClientPoints(view, p0, p1, centre, aspect);
+    std::copy(pts.begin(), pts.end(), posList.begin());
+    posNum = 4;
+}
+
+void TDrawWindow::drawDottedPolyline(int32_t n)
+{
+    drawDottedPoints(*this, n, false);
+}
+
+void TDrawWindow::drawDottedPolygon(int32_t n)
+{
+    drawDottedPoints(*this, n, true);
+}
+
+void TDrawWindow::drawBandQuad()
+{
+    if (posNum > 3)
+        drawDottedPolygon(4);
+}
+
+void TDrawWindow::drawBandPolygonPlus()
+{
+    if (posNum > 1)
+        drawDottedPolygon(posNum + 1);
+    else if (posNum == 1)
+        drawDottedPolyline(2);
+}
+
+void TDrawWindow::drawBandPolyline()
+{
+    if (posNum > 0)
+        drawDottedPolyline(posNum + 1);
+}
+
+void TDrawWindow::drawBandPolygon()
+{
+    if (posNum > 1)
+        drawDottedPolygon(posNum);
 }

@@ -1,6 +1,7 @@
 // Input scripts: the parser of one step a line, and the step applied to a window.
 #include "windows/docwin/input_script.h"
 
+#include "document/paper/paper.h"
 #include "paint/brush/paint_modes.h"
 #include "platform/desktop/keys.h"
 #include "platform/desktop/window_message.h"
@@ -13,6 +14,7 @@
 #include <QStringList>
 #include <QTabletEvent>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -247,6 +249,42 @@ bool parseWords(CLineReader &r, SInputStep &s)
         s.kind = eInputStepKind::Scroll;
         return r.count(2, 2) && r.integer(1, -kMaxCoordinate, kMaxCoordinate, s.dx) &&
                r.integer(2, -kMaxCoordinate, kMaxCoordinate, s.dy);
+    }
+    if (w == QLatin1String("hscroll") || w == QLatin1String("vscroll")) {
+        s.kind = w == QLatin1String("hscroll") ? eInputStepKind::HScrollBar
+                                                : eInputStepKind::VScrollBar;
+        static const std::array<const char *, 9> kCodes = {
+            "lineup", "linedown", "pageup", "pagedown", "position",
+            "track",  "top",      "bottom", "endscroll",
+        };
+        if (!r.count(2, 2))
+            return false;
+        const auto code = std::find_if(kCodes.begin(), kCodes.end(), [&](const char *c) {
+            return r.words[1] == QLatin1String(c);
+        });
+        if (code == kCodes.end())
+            return r.fail(QStringLiteral("unknown scroll code \"%1\"").arg(r.words[1]));
+        s.scrollCode = uint8_t(code - kCodes.begin());
+        return r.integer(2, -kMaxCoordinate, kMaxCoordinate, s.dx);
+    }
+    if (w == QLatin1String("grid")) {
+        s.kind = eInputStepKind::Grid;
+        if (!r.count(1, 1))
+            return false;
+        if (r.words[1] == QLatin1String("off")) {
+            s.on = false;
+            return true;
+        }
+        s.on = true;
+        return r.integer(1, 2, 10000, s.dx);
+    }
+    if (w == QLatin1String("snap")) {
+        s.kind = eInputStepKind::Snap;
+        return r.count(1, 1) && r.choice(1, "on", "off", s.on);
+    }
+    if (w == QLatin1String("client")) {
+        s.kind = eInputStepKind::Client;
+        return r.count(2, 2) && r.integer(1, 0, 20000, s.dx) && r.integer(2, 0, 20000, s.dy);
     }
     static const std::array<std::pair<const char *, eInputStepKind>, 6> kPlain = {{
         {"tick", eInputStepKind::Tick},
@@ -542,6 +580,25 @@ bool applyInputStep(TDrawWindow &w, const SInputStep &s)
         return true;
     case eInputStepKind::Deactivate:
         w.FormDeactivate();
+        return true;
+    case eInputStepKind::HScrollBar:
+        w.ScrollBar1Scroll(TScrollCode(s.scrollCode), s.dx);
+        return true;
+    case eInputStepKind::VScrollBar:
+        w.ScrollBar2Scroll(TScrollCode(s.scrollCode), s.dx);
+        return true;
+    case eInputStepKind::Grid:
+        if (s.on)
+            w.paper->SetGrid(true, s.dx, s.dx, false);
+        else
+            w.paper->SetGrid(false, w.paper->m_gridSize.x, w.paper->m_gridSize.y, false);
+        return true;
+    case eInputStepKind::Snap:
+        if (w.bSnap != s.on)
+            w.changeSnap();
+        return true;
+    case eInputStepKind::Client:
+        w.FormResize({s.dx, s.dy});
         return true;
     }
     return false;

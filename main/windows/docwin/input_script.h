@@ -15,6 +15,11 @@
 //   tick                             one tick of the window's timers
 //   zoom N:D   rotate DEG   mirror   scroll DX DY
 //   undo   redo   activate   deactivate
+//   hscroll|vscroll CODE POS         a scroll-bar action: CODE lineup linedown pageup pagedown
+//                                    position track top bottom endscroll, POS the bar's position
+//   grid SIZE|off                    the document's grid shown with cells of SIZE, or hidden
+//   snap on|off                      the window's snap switch
+//   client W H                       the window's client size
 //
 // The modifiers of a pointer step are held for that step only, on top of the keys a `key down`
 // step holds. A headless window's client origin is the screen's (0, 0).
@@ -52,6 +57,11 @@ enum class eInputStepKind : uint8_t
     Redo,
     Activate,
     Deactivate,
+    HScrollBar,
+    VScrollBar,
+    Grid,
+    Snap,
+    Client,
 };
 
 enum class eInputButton : uint8_t
@@ -91,6 +101,8 @@ struct SInputStep
     int32_t num = 1, den = 1;
     float degrees = 0;
     int32_t dx = 0, dy = 0;
+    // Scroll-bar steps: the scroll code (TScrollCode's number) and the position, in dx.
+    uint8_t scrollCode = 0;
 };
 
 // One line of a script: a step, or nothing for a blank or comment line. On a bad line the

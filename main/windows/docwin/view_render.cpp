@@ -149,6 +149,8 @@ void TDrawWindow::paintView()
     m_surface.copyImage(dwBuffer);
     showGrid(m_surface);
     showAnts(m_surface);
+    // The figure guide of the running tool over the grid and the ants.
+    showGlyph(m_surface);
     if (profile().showScrollBar && !isViewTurned(*paper)) {
         const sRect corner{clnSize.x - ScrollBar2.thickness, clnSize.y - ScrollBar1.thickness,
                            clnSize.x, clnSize.y};
