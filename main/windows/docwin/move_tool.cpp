@@ -154,35 +154,10 @@ sPos layerStart(const TDrawWindow &w, int32_t drag)
     return drag == kLayerSelectDrag ? w.tmpPos2 : w.tmpPos;
 }
 
-// BAND-SHIM: the shape tools' band helpers, until they land.
-void beginBand(TDrawWindow &w, const sPos &pos)
-{
-    w.lastPos = pos;
-    if (w.setupPosList(10))
-        w.makeViewRgn();
-    w.posNum = 0;
-}
-void markBandDirty(TDrawWindow &w)
-{
-    w.drawState.set(Bit::stShowGlyph);
-    w.drawState.set(Bit::stDirty);
-}
-void setBandBox(TDrawWindow &w, const sPos &p0, const sPos &p1, bool centre, bool aspect)
-{
-    (void)centre;
-    (void)aspect;
-    if (w.posList.size() < 4)
-        return;
-    w.posList[1] = p1;
-    w.posNum = 4;
-    (void)p0;
-}
-void drawBand(TDrawWindow &, int32_t) {}
-
 // The gradient's and trim's rubber band.
 void startBand(TDrawWindow &w, const sPos &pos)
 {
-    beginBand(w, pos);
+    w.beginFigure(pos, false);
     if (!w.hasPosList())
         return;
     w.posList[0] = pos;
@@ -524,7 +499,7 @@ void TDrawWindow::moveToolHold(TDrawWindow &w, TShiftState shift, const sPos *po
         w.posList[1] = p1;
         w.posNum = 2;
         w.lastPos = *pos;
-        markBandDirty(w);
+        w.markGuideDirty();
         w.convToCanvasPosEx(w.tmpFPos2, p1);
         showInfo(w, w.tmpFPos2.x - w.tmpFPos.x, w.tmpFPos2.y - w.tmpFPos.y,
                  TInfomationUpdateOption::iuoSelectEnd);
@@ -533,9 +508,9 @@ void TDrawWindow::moveToolHold(TDrawWindow &w, TShiftState shift, const sPos *po
     case kTrim:
         if (!w.hasPosList())
             break;
-        setBandBox(w, w.firstPos, *pos, w.isCenterKeyDown(), w.isAspectKeyDown());
+        w.setBoxPoints(w.firstPos, *pos, w.isCenterKeyDown(), w.isAspectKeyDown());
         w.lastPos = *pos;
-        markBandDirty(w);
+        w.markGuideDirty();
         trackMouseMove(w, shift, pos);
         w.convToCanvasPos(w.tmpPos2, *pos);
         showInfo(w, {w.tmpPos2.x - w.tmpPos.x, w.tmpPos2.y - w.tmpPos.y},
@@ -691,9 +666,9 @@ void TDrawWindow::moveToolShow(TDrawWindow &w, TMTC &)
         return;
     const int32_t k = w.moveToolKind();
     if (k == kGradient && w.posNum >= 2)
-        drawBand(w, 2);
+        w.drawDottedPolyline(2);
     else if (k == kTrim)
-        drawBand(w, 4);
+        w.drawBandQuad();
 }
 
 void TDrawWindow::moveToolForceEnd(TDrawWindow &w, const sPos *pos)

@@ -16,7 +16,13 @@
 #include "platform/desktop/keys.h"
 #include "support/block_memory.h"
 #include "support/window_live_replay.h"
+#include "windows/docwin/draw_window_widget.h"
 #include "windows/docwin/input_script.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -549,6 +555,117 @@ TEST_F(MoveTool, TrimEntirelyOutsideTheCanvasRecordsNothing)
     EXPECT_EQ(s.events(), 0u);
     EXPECT_EQ(s.w->paper->m_paperSize, kCanvas);
     EXPECT_FALSE(s.w->isModified());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Rubber bands
+
+TEST_F(MoveTool, TrimBandAlternatesBlackAndWhiteOnlyInsideTheCanvas)
+{
+    Session s(startWith(sfPlain));
+    ASSERT_TRUE(s.w);
+    // From canvas (81, 31) past the right edge (client 279).
+    ASSERT_TRUE(s.run(lines({"tool Trim", "press L 120 60", "move 200 100", "move 310 130"})));
+    s.w->FormPaint();
+    const QImage surface = s.w->m_surface.imageView();
+    const int32_t top = s.w->posList[0].y;
+    ASSERT_EQ(s.w->posNum, 4);
+    int black = 0, white = 0, switches = 0;
+    QRgb last = 0;
+    for (int x = 125; x < 275; ++x) {
+        const QRgb c = surface.pixel(x, top) & 0xFFFFFF;
+        black += c == 0;
+        white += c == 0xFFFFFF;
+        switches += x > 125 && c != last;
+        last = c;
+    }
+    EXPECT_EQ(black + white, 150);
+    EXPECT_GT(switches, 140);
+    // Beyond the canvas the margin shows, untouched by the band.
+    for (int x = 285; x < 305; ++x)
+        EXPECT_EQ(surface.pixel(x, top), surface.pixel(x, top + 30)) << x;
+    ASSERT_TRUE(s.run(lines({"release L 310 130"})));
+    EXPECT_FALSE(s.w->hasPosList());
+}
+
+TEST_F(MoveTool, GradientBandFollowsThePointer)
+{
+    Session s(startWith(sfPlain));
+    ASSERT_TRUE(s.w);
+    ASSERT_TRUE(s.run(lines({"tool Gradient", "press L 100 100", "move 200 100"})));
+    s.w->FormPaint();
+    const QImage surface = s.w->m_surface.imageView();
+    int black = 0, white = 0;
+    for (int x = 101; x < 199; ++x) {
+        const QRgb c = surface.pixel(x, 100) & 0xFFFFFF;
+        black += c == 0;
+        white += c == 0xFFFFFF;
+    }
+    EXPECT_EQ(black, 49);
+    EXPECT_EQ(white, 49);
+    // Esc ends the drag: no band, nothing recorded.
+    ASSERT_TRUE(s.run(lines({"key down Esc", "key up Esc", "release L 200 100"})));
+    EXPECT_FALSE(s.w->hasPosList());
+    EXPECT_EQ(s.events(), 0u);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The widget
+
+TEST_F(MoveTool, WidgetShowsTheLayerMovingBeforeTheReleaseAndShiftConstrains)
+{
+    QMdiArea area;
+    area.resize(700, 500);
+    area.show();
+    std::unique_ptr<TDrawWindow> made = window_live_replay::makeWindow(startWith(sfPlain), 1);
+    ASSERT_TRUE(made);
+    CDrawWindowWidget *widget = CDrawWindowWidget::openIn(area, std::move(made));
+    area.setActiveSubWindow(widget->subWindow());
+    QCoreApplication::processEvents();
+    TDrawWindow &w = widget->window();
+    window_live_replay::makeCurrent(w);
+    ASSERT_TRUE(w.paper->eventMngr().startRecording(
+        appMainStroke(), appMainToneMngrFor(w.paper.get()), 64, 64));
+    ASSERT_TRUE(dispatchUndoCount(*w.paper));
+    tool().ChangeToolSubMode(TToolSubKind::tskLayerDragMove, true);
+    const auto shown = [&] {
+        QCoreApplication::processEvents();
+        return widget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    const auto moveTo = [&](QPoint p, Qt::KeyboardModifiers mods) {
+        QMouseEvent e(QEvent::MouseMove, p, widget->mapToGlobal(p), Qt::NoButton,
+                      Qt::LeftButton, mods);
+        QCoreApplication::sendEvent(widget, &e);
+    };
+    const CLayerData &ld = *w.paper->getLayerData(1);
+    const sPos start = ld.viewPos;
+
+    const QImage before = shown();
+    QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, QPoint(150, 120));
+    moveTo(QPoint(170, 124), Qt::NoModifier);
+    moveTo(QPoint(190, 128), Qt::NoModifier);
+    const QImage during = shown();
+    EXPECT_EQ(ld.viewPos, (sPos{start.x - 40, start.y - 8}));
+    EXPECT_NE(during, before);
+    EXPECT_EQ(w.paper->eventMngr().eventCnt, 0u);
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, QPoint(190, 128));
+    EXPECT_EQ(w.paper->eventMngr().eventCnt, 1u);
+    // The release shows what the last live frame showed.
+    EXPECT_EQ(shown(), during);
+
+    // Shift held through the drag keeps it on the longer axis.
+    ASSERT_TRUE(w.Undo());
+    const sPos back = w.paper->getLayerData(1)->viewPos;
+    const uint32_t recorded = w.paper->eventMngr().eventCnt;
+    QTest::mousePress(widget, Qt::LeftButton, Qt::ShiftModifier, QPoint(150, 120));
+    moveTo(QPoint(160, 150), Qt::ShiftModifier);
+    EXPECT_EQ(w.paper->getLayerData(1)->viewPos, (sPos{back.x, back.y - 30}));
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::ShiftModifier, QPoint(160, 150));
+    EXPECT_EQ(w.paper->eventMngr().eventCnt, recorded + 1);
+    EXPECT_EQ(w.paper->getLayerData(1)->viewPos.x, back.x);
+    setCurrentDrawWindow(nullptr);
+    headlessMainForm().active = nullptr;
+    tool().setWindow(nullptr);
 }
 
 } // namespace
