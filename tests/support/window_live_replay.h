@@ -146,9 +146,12 @@ inline bool applyScript(TDrawWindow &w, const std::vector<SInputStep> &steps)
 
 // Runs script live on a recording window and checks its replays, for one seed. A LiveReplayApp
 // (the painting objects) must live around the call.
-// events, when given, receives how many events the live window recorded.
+// events, when given, receives how many events the live window recorded. With undoRedo the
+// live window then undoes everything (it must equal a fresh start) and redoes it all (it must
+// equal the replay).
 inline void expectWindowLiveEqualsReplay(const WindowSetup &setup, const QString &script,
-                                         uint32_t seed = 1, uint32_t *events = nullptr)
+                                         uint32_t seed = 1, uint32_t *events = nullptr,
+                                         bool undoRedo = false)
 {
     using namespace window_live_replay;
     SCOPED_TRACE("seed " + std::to_string(seed));
@@ -206,4 +209,22 @@ inline void expectWindowLiveEqualsReplay(const WindowSetup &setup, const QString
     ASSERT_TRUE(playInto(*loaded, true));
     EXPECT_EQ(loaded->paper->eventMngr().curStatus, eEvStat::esEnd);
     EXPECT_EQ(documentDifference(*live, *loaded), "");
+
+    if (undoRedo) {
+        std::unique_ptr<TDrawWindow> fresh = makeWindow(setup, seed);
+        ASSERT_TRUE(fresh);
+        // Made current once, as every window the comparison looks at was.
+        makeCurrent(*fresh);
+        makeCurrent(*live);
+        int undone = 0;
+        while (live->canUndo() && live->Undo())
+            ++undone;
+        EXPECT_GT(undone, 0) << "nothing to undo";
+        EXPECT_EQ(documentDifference(*fresh, *live), "") << "undo did not give the start back";
+        int redone = 0;
+        while (live->canRedo() && live->Redo())
+            ++redone;
+        EXPECT_EQ(redone, undone);
+        EXPECT_EQ(documentDifference(*live, *replayed), "") << "redo did not give the result";
+    }
 }

@@ -560,6 +560,37 @@ class TDrawWindow : public IPaperOwner
     // The point list never grows past this many points: a growth beyond it fails as if memory
     // had run out.
     size_t posListLimit = size_t(1) << 20;
+    // Makes room for n points, 10 at a time; std::bad_alloc past posListLimit or out of memory.
+    void growPosList(int32_t n);
+    // A released point of a figure of several points (for a curve: its second end, or a cancel
+    // when the bend was being placed).
+    void addFigurePoint(const sPos &pos);
+    // The right press during a figure of several points: its last fixed point goes (the pointer
+    // takes its place); on its only point, or for a curve, the figure is cancelled.
+    void removeFigurePoint(const sPos &pos);
+    // Esc: the figure dropped undrawn and its guide removed.
+    void cancelFigure();
+    // The release of a one-press figure: the tool's executor from firstPos to pos, the guide gone.
+    void executeFigure(const sPos &pos);
+    // Ends the running press (a left one when none is held) and every figure flag with it.
+    void endFigurePress();
+    // One more point of a lasso.
+    void appendLassoPoint(const sPos &pos);
+    // The ellipse guide's polygon for a drag from p0 to p1 (empty under 16 client pixels).
+    void setEllipsePoints(const sPos &p0, const sPos &p1, bool centre, bool aspect);
+    // The curve's guide points with pos as its bend.
+    void calcCurvePoints(const sPos &pos);
+    // A scroll bar moved to (x, y): the fixed points move with the canvas under them.
+    void followScroll(int32_t x, int32_t y);
+    // The current tool places a figure of several points (polygons, polyline, curve).
+    bool isMultiSelect() const;
+    // Draws a figure of cnt fixed points from p0 to p1 without recording it.
+    bool playDrawing(eDRAWMODE dm, const sPos &p0, const sPos &p1, int32_t cnt);
+    // Strokes drawn through doPaint and chkStrokeEnd keep undo and are recorded; playDrawing
+    // turns this off for its stroke.
+    bool m_strokeUndo = true;
+    // The selection's key move (the move tool's); answers whether the key started one.
+    bool enterKeyMoveMode(int32_t kind, uint32_t key, uint32_t data);
     // ---- end of figures
 
     // ---- figure fills and selection shapes (fill_select_shapes.cpp)
@@ -571,6 +602,24 @@ class TDrawWindow : public IPaperOwner
     // Fill the rectangle or ellipse dragged from p0 to p1 (client pixels) on the active layer.
     bool fillRectExecute(const sPos &p0, const sPos &p1);
     bool fillEllipseExecute(const sPos &p0, const sPos &p1);
+    // The polygon (or lasso) held in the point list, with p1 as its last point.
+    bool fillPolygonExecute(const sPos &p0, const sPos &p1);
+    // The selection shapes, combined with the selection by the keys held.
+    bool isSelectAspect() const;
+    bool isSelectCenter() const;
+    bool selectRectExecute(const sPos &p0, const sPos &p1);
+    bool selectEllipseExecute(const sPos &p0, const sPos &p1);
+    bool selectPolygonExecute(const sPos &p0, const sPos &p1);
+    // The point list's fixed points and pos (when it differs from the last one) in layer
+    // coordinates; false with fewer than three points.
+    bool getFigurePolygon(std::vector<sFPos> &list, const sPos &pos);
+    // A press would drag the selection: there is one, under the pointer, and neither Shift nor
+    // the switch key is held.
+    bool canDragSelection() const;
+    // The selection tools' cursor for the keys held and the pointer at pos (client pixels).
+    void updateSelectCursor(const sPos &pos);
+    // The cursor number the window set last.
+    int32_t cursorNumber() const { return m_cursor; }
     // ---- end of figure fills and selection shapes
 
     // ---- grid and snapping (grid.cpp). Canvas boxes and lines in canvas pixels.
@@ -598,6 +647,11 @@ class TDrawWindow : public IPaperOwner
     // srcpos a client position; dpos snapped: client for tools, canvas for the brush.
     void setSnapPos(sPos &dpos, const sPos &srcpos);
     void clearSnap();
+    // The mouse entry's snapping, when it applies (true then): a press chooses the lines
+    // (getNearGrid) and moves pos onto them; a drag or release chooses again only for tools, so
+    // that a brush stroke keeps the line of its press.
+    bool snapPress(sPos &pos);
+    bool snapDrag(sPos &pos);
     // The line chosen on each axis; the has-flags tell whether there is one (0 is the canvas's
     // left or top edge, a line like any other).
     int32_t FSnapX = 0, FSnapY = 0;

@@ -208,7 +208,7 @@ std::vector<sFPos> TDrawWindow::figureStrokePoints(const sPos &p1, eDRAWMODE dm,
     return pts;
 }
 
-bool TDrawWindow::eventDrawExecute(const sPos &, const sPos &p1, eDRAWMODE dm, bool)
+bool TDrawWindow::eventDrawExecute(const sPos &, const sPos &p1, eDRAWMODE dm, bool rec)
 {
     TStroke *stroke = mainForm().Stroke();
     const ePaintLevel level = paper->actPaintLevel;
@@ -222,6 +222,15 @@ bool TDrawWindow::eventDrawExecute(const sPos &, const sPos &p1, eDRAWMODE dm, b
         if (pts.size() < 2)
             return false;
         const CShapeStrokeScope scope(*paper, *stroke);
+        // Without rec the stroke keeps no undo, and so records nothing.
+        const bool undo = m_strokeUndo;
+        m_strokeUndo = rec;
+        struct SRestoreUndo
+        {
+            bool &flag;
+            bool value;
+            ~SRestoreUndo() { flag = value; }
+        } restoreUndo{m_strokeUndo, undo};
         const float prs = stroke->getOpaque();
         // Float points (ellipse, curve) are never added again at the end; whole points are
         // added again where the level needs a last sample to finish the segment.
@@ -331,4 +340,10 @@ void TDrawWindow::drawBandPolygon()
 {
     if (posNum > 1)
         drawDottedPolygon(posNum);
+}
+
+// Until the move tool lands: no key move starts, the key is left to the window.
+bool TDrawWindow::enterKeyMoveMode(int32_t, uint32_t, uint32_t)
+{
+    return false;
 }

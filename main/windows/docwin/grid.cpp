@@ -261,3 +261,22 @@ void TDrawWindow::drawNearGrid(const sPos &pos)
         }
     }
 }
+
+bool TDrawWindow::snapPress(sPos &pos)
+{
+    if (!canSnapWithBrush() && !canSnapWithTool())
+        return false;
+    getNearGrid(pos);
+    setSnapPos(pos, pos);
+    return true;
+}
+
+bool TDrawWindow::snapDrag(sPos &pos)
+{
+    if (canSnapWithTool())
+        getNearGrid(pos);
+    else if (!canSnapWithBrush())
+        return false;
+    setSnapPos(pos, pos);
+    return true;
+}

@@ -10,6 +10,7 @@
 #include "document/view/view_geometry.h"
 #include "platform/desktop/keys.h"
 #include "windows/docwin/draw_window.h"
+#include "windows/docwin/figure_input.h"
 #include "windows/shell_host.h"
 
 #include <cmath>
@@ -63,9 +64,9 @@ constexpr std::array<SEventProcs, kEventProcGroups> kProgramTables = {{
     pendingGroup(true, true),   // 3 grabber, pen size
     pendingGroup(false, true),  // 4 seed fill, magic wand
     kMoveToolProcs,             // 5 moves, transforms, gradient, trim
-    pendingGroup(false, false), // 6 figures
-    pendingGroup(false, false), // 7 figure fills
-    pendingGroup(false, false), // 8 selection shapes
+    kFigureProcs, // 6 figures (figure_input.cpp)
+    kFillProcs,   // 7 figure fills (fill_select_shapes.cpp)
+    kSelectProcs, // 8 selection shapes (fill_select_shapes.cpp)
     pendingGroup(true, true),   // 9 text
 }};
 
@@ -146,6 +147,10 @@ void TDrawWindow::FormMouseDown(TMouseButton Button, TShiftState Shift, int32_t 
             if (fresh)
                 firstPos = pos;
             hookToolByKeys(true, pos);
+            // ---- figures: the press snaps to the grid
+            if (snapPress(pos) && fresh)
+                firstPos = pos;
+            // ---- end of figures
             if (canToolActNow()) {
                 callMouseProc(Shift, &pos, eventProcs->onLDown);
             } else {
@@ -153,6 +158,7 @@ void TDrawWindow::FormMouseDown(TMouseButton Button, TShiftState Shift, int32_t 
                 beepRefused();
             }
         } else if (canToolActNow()) {
+            snapPress(pos); // ---- figures
             callMouseProc(Shift, &pos, eventProcs->onLDblClk);
         } else {
             beepRefused();
@@ -205,7 +211,11 @@ void TDrawWindow::FormMouseUp(TMouseButton Button, TShiftState Shift, int32_t X,
 {
     cursorPos = {X, Y};
     mainForm().setMainTimerEnabled(true);
-    const sPos pos{X, Y};
+    sPos pos{X, Y};
+    // ---- figures: the release snaps, and the lines chosen are forgotten
+    if (snapDrag(pos))
+        clearSnap();
+    // ---- end of figures
     releaseButton(Button, Shift, &pos);
 }
 
@@ -214,7 +224,16 @@ void TDrawWindow::FormMouseMove(TShiftState Shift, int32_t X, int32_t Y)
     cursorPos = {X, Y};
     if (drawState.has(Bit::stIgnore))
         return;
-    const sPos pos{X, Y};
+    sPos pos{X, Y};
+    // ---- figures: the nearest lines highlighted; a drag snaps
+    if (canSnapWithBrush() || canSnapWithTool()) {
+        if (pos == firstPos)
+            return;
+        drawNearGrid(pos);
+        if (drawState.has(Bit::stLBtn))
+            snapDrag(pos);
+    }
+    // ---- end of figures
     if (drawState.has(Bit::stRBtn)) {
         callMouseProc(Shift, &pos, eventProcs->onRHold);
     } else if (drawState.has(Bit::stLBtn)) {
@@ -552,8 +571,10 @@ bool TDrawWindow::getHookTool(int &group, int &index, bool noSelectDrag) const
     // The zoom tool with the switch key held zooms the other way.
     if (g == 1 && switchKey)
         return answer(1, 1 - i);
-    // The selection drag of a selection-shape tool belongs to the selection shapes; until they
-    // are built no press inside the selection borrows it.
-    (void)noSelectDrag;
+    // ---- figures: a press inside the selection of a selection-shape tool drags it (the move
+    // tool's selection drag, group 5 index 1)
+    if (g == 8 && !noSelectDrag && canDragSelection())
+        return answer(5, 1);
+    // ---- end of figures
     return false;
 }

@@ -72,8 +72,21 @@ void TDrawWindow::correctPosition(float &x, float &y, bool tablet)
         const sPos origin = clientScreenOrigin();
         x -= float(origin.x);
         y -= float(origin.y);
+        // ---- figures: a pen position snaps like a mouse one; a brush chooses its line only
+        // when its stroke begins
+        if (canSnapWithBrush() || canSnapWithTool()) {
+            sPos p{int32_t(x), int32_t(y)};
+            if (!isStrokingNow() || canSnapWithTool())
+                getNearGrid(p);
+            setSnapPos(p, p);
+            x = float(p.x);
+            y = float(p.y);
+        }
+        // ---- end of figures
     }
-    CursorCorrection(*paper, clnSize.x, clnSize.y, x, y);
+    // A snapped brush position is a canvas position already.
+    if (!canSnapWithBrush())
+        CursorCorrection(*paper, clnSize.x, clnSize.y, x, y);
 }
 
 bool TDrawWindow::dispatchStrokeBegin(TFlowImage &flow, TStroke &stroke, bool undo, float x,
@@ -127,13 +140,13 @@ int32_t TDrawWindow::doPaint(float x, float y, float prs, TStroke &strk, bool tb
     main.csrPos() = {int32_t(x), int32_t(y)};
     if (!isStrokingNow()) {
         strk.SetDrawLayer(paper->ActiveLayer());
-        dispatchStrokeBegin(*flowImage, strk, true, x, y, prs);
+        dispatchStrokeBegin(*flowImage, strk, m_strokeUndo, x, y, prs);
         main.m_lastStroke() = timeGetTime();
         return -1;
     }
     if (getStrokingCount() >= kStrokePointLimit) {
         sBox box;
-        dispatchStrokeEnd(*flowImage, strk, true, box, this);
+        dispatchStrokeEnd(*flowImage, strk, m_strokeUndo, box, this);
         bSnap = false;
         return -1;
     }
@@ -142,7 +155,7 @@ int32_t TDrawWindow::doPaint(float x, float y, float prs, TStroke &strk, bool tb
     const ePaintLevel level = paper->actPaintLevel;
     if (level == ePaintLevel::PAINT_LEVEL_qZ5) {
         // The version-5 engine thins and smooths by itself.
-        dispatchStrokeAdd(*flowImage, strk, true, this, x, y, prs);
+        dispatchStrokeAdd(*flowImage, strk, m_strokeUndo, this, x, y, prs);
         return 1;
     }
     float threshold = 2.0f;
@@ -158,7 +171,7 @@ int32_t TDrawWindow::doPaint(float x, float y, float prs, TStroke &strk, bool tb
     const float dx = x - ref.x, dy = y - ref.y;
     const float d = std::sqrt(dx * dx + dy * dy);
     if (getStrokingCount() < 2 || d > threshold)
-        dispatchStrokeAdd(*flowImage, strk, true, this, x, y, prs);
+        dispatchStrokeAdd(*flowImage, strk, m_strokeUndo, this, x, y, prs);
     return 1;
 }
 
@@ -172,9 +185,10 @@ void TDrawWindow::chkStrokeEnd(float x, float y, TStroke &strk, bool tb, bool ad
     if (!isStrokingNow())
         return;
     if (add)
-        dispatchStrokeAdd(*flowImage, strk, true, this, float(int32_t(x)), float(int32_t(y)), 0);
+        dispatchStrokeAdd(*flowImage, strk, m_strokeUndo, this, float(int32_t(x)),
+                          float(int32_t(y)), 0);
     sBox box;
-    dispatchStrokeEnd(*flowImage, strk, true, box, this);
+    dispatchStrokeEnd(*flowImage, strk, m_strokeUndo, box, this);
     PreviewRefresh(*paper, false, strk.m_drawLayer, box);
     main.m_lastStroke() = timeGetTime();
 }

@@ -221,24 +221,11 @@ bool TDrawWindow::restoreSmoothZoom()
 // ---------------------------------------------------------------------------------------------
 // Scrolling
 
-namespace {
-
-void followScroll(TDrawWindow &w, int32_t dx, int32_t dy)
-{
-    // The shape tools' point list follows the view.
-    for (int32_t i = 0; i < w.posNum && i < int32_t(w.posList.size()); ++i) {
-        w.posList[size_t(i)].x += dx;
-        w.posList[size_t(i)].y += dy;
-    }
-}
-
-} // namespace
-
 void TDrawWindow::ScrollBar1Scroll(TScrollCode code, int32_t pos)
 {
     refreshViewRgn();
-    followScroll(*this, scrPos.x - pos, 0);
-    scrPos.x = pos;
+    // The figure's points follow the canvas under them.
+    followScroll(pos, scrPos.y);
     if (code == TScrollCode::scTrack)
         disableSmoothZoom();
     if (code == TScrollCode::scPosition) {
@@ -254,8 +241,7 @@ void TDrawWindow::ScrollBar1Scroll(TScrollCode code, int32_t pos)
 void TDrawWindow::ScrollBar2Scroll(TScrollCode code, int32_t pos)
 {
     refreshViewRgn();
-    followScroll(*this, 0, scrPos.y - pos);
-    scrPos.y = pos;
+    followScroll(scrPos.x, pos);
     if (code == TScrollCode::scTrack)
         disableSmoothZoom();
     if (code == TScrollCode::scPosition) {

@@ -1,4 +1,5 @@
 #include "docwin_fixture.h"
+#include "input_fixture.h"
 
 #include "document/view/view_geometry.h"
 #include "windows/docwin/figure_geometry.h"
@@ -184,6 +185,66 @@ TEST_F(GridSnap, ColoursBlendOverWhiteByAlpha)
     for (const Case &c : cases) {
         const sBGRA p = gridLineColor(c.colour, c.highlight);
         EXPECT_EQ((std::array<int, 3>{p.R, p.G, p.B}), c.rgb) << std::hex << c.colour;
+    }
+}
+
+// A brush stroke started beside a grid column stays on it while the pointer drifts away.
+struct GridSnapBrush : input_test::InputFixture
+{
+    GridSnapBrush() { fresh(); }
+    // A blank window with the grid of 16 shown and snapping on.
+    void fresh()
+    {
+        w = makeWindow({200, 100}, 1, {400, 300});
+        startPaintModeQZ5(*w->paper);
+        tool().setWindow(w.get());
+        w->FormActivate();
+        w->changeZoom(1, 1, false);
+        w->paper->SetGrid(true, 16, 16, false);
+        w->changeSnap();
+    }
+    sPos client(int32_t x, int32_t y) const { return convToViewPos(*w->paper, sPos{x, y}); }
+    // The layer as shown, without the grid over it.
+    bool painted(int32_t x, int32_t y)
+    {
+        w->paper->m_visGrid = false;
+        w->updateNow();
+        w->paper->m_visGrid = true;
+        const sPos p = client(x, y);
+        return (w->m_surface.seek32(p.x, p.y)->all & 0xFFFFFFu) != 0xFFFFFFu;
+    }
+};
+
+TEST_F(GridSnapBrush, AStrokeKeepsTheColumnChosenAtItsStart)
+{
+    // From (35, 22): column 32 is 3 away, row 16 is 6: the column is chosen. The pointer then
+    // drifts 12 pixels to the right.
+    const std::vector<sPos> path = {{35, 22}, {37, 35}, {41, 50}, {44, 65}, {47, 80}};
+    for (bool tablet : {false, true}) {
+        SCOPED_TRACE(tablet ? "tablet" : "mouse");
+        fresh();
+        ASSERT_TRUE(w->canSnapWithBrush());
+        const QString start = dumpPaperState(*w->paper);
+        for (size_t i = 0; i < path.size(); ++i) {
+            const sPos p = client(path[i].x, path[i].y);
+            if (tablet)
+                w->tabletStep(float(p.x), float(p.y), 1.0f);
+            else if (i == 0)
+                w->FormMouseDown(TMouseButton::mbLeft, TShiftState::ssLeft, p.x, p.y);
+            else
+                w->FormMouseMove(TShiftState::ssLeft, p.x, p.y);
+        }
+        const sPos end = client(path.back().x, path.back().y);
+        if (tablet)
+            w->tabletStep(float(end.x), float(end.y), 0);
+        else
+            w->FormMouseUp(TMouseButton::mbLeft, TShiftState::ssLeft, end.x, end.y);
+        EXPECT_FALSE(w->isStrokingNow());
+        EXPECT_NE(dumpPaperState(*w->paper), start);
+        for (int32_t y : {40, 60, 75})
+            EXPECT_TRUE(painted(32, y)) << y;
+        EXPECT_FALSE(painted(44, 65));
+        EXPECT_FALSE(painted(47, 79));
     }
 }
 
