@@ -589,8 +589,6 @@ class TDrawWindow : public IPaperOwner
     // Strokes drawn through doPaint and chkStrokeEnd keep undo and are recorded; playDrawing
     // turns this off for its stroke.
     bool m_strokeUndo = true;
-    // The selection's key move (the move tool's); answers whether the key started one.
-    bool enterKeyMoveMode(int32_t kind, uint32_t key, uint32_t data);
     // ---- end of figures
 
     // ---- figure fills and selection shapes (fill_select_shapes.cpp)

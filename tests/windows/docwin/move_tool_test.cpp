@@ -222,6 +222,13 @@ const ReplayCase kReplayCases[] = {
      1},
     {"middle button gradient", sfPlain, 4,
      "press M 90 80\nmove 160 120\nrelease M 230 170\n", 1},
+    {"selection tool's press inside the selection", sfSelection, 0,
+     "tool SelectRectangle\npress L 150 120\nmove 170 130\nmove 180 140\nrelease L 180 140\n",
+     1},
+    {"selection tool's arrow keys", sfSelection, 0,
+     "tool SelectRectangle\nkey down Down\nkey up Down\nkey down Right\nkey up Right\n"
+     "key down Enter\nkey up Enter\n",
+     1},
     {"trim inside", sfPlain, 0, "tool Trim\npress L 80 60\nmove 200 150\nrelease L 200 150\n",
      1},
     {"trim beyond the canvas", sfPlain, 0,
@@ -368,6 +375,23 @@ TEST_F(MoveTool, SelectionDragMovesTheMaskByTheCanvasDistance)
         // The layers stay.
         EXPECT_EQ(s.layer(1).viewPos, (sPos{0, 0}));
     }
+}
+
+TEST_F(MoveTool, SelectionToolPressInsideTheSelectionMovesTheMaskOnce)
+{
+    const WindowSetup setup = startWith(sfSelection);
+    Session s(setup);
+    ASSERT_TRUE(s.w);
+    ASSERT_TRUE(s.run(lines({"tool SelectRectangle", "press L 150 120", "move 180 140"})));
+    EXPECT_EQ(tool().subKind, TToolSubKind::tskSelectDragMove);
+    ASSERT_TRUE(s.run(lines({"release L 180 140"})));
+    EXPECT_EQ(s.events(), 1u);
+    EXPECT_EQ(tool().subKind, TToolSubKind::tskSelectRectangle);
+    EXPECT_EQ(differenceFrom(s, setup,
+                             [](TDrawWindow &r) {
+                                 return eventMoveActiveMask(*r.paper, {30, 20}, false);
+                             }),
+              "");
 }
 
 // ---------------------------------------------------------------------------------------------
