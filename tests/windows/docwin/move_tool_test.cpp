@@ -192,6 +192,10 @@ const ReplayCase kReplayCases[] = {
      "tool LayerDragMove\npress L 100 100\nmove 70 140\nrelease L 70 140\n", 1},
     {"layer past the left and top edges", sfPlain, 0,
      "tool LayerDragMove\npress L 250 180\nmove 100 100\nmove -30 40\nrelease L -30 40\n", 1},
+    {"layer drag at a turned, mirrored view, then a pan", sfLinks, 0,
+     "zoom 2:1\nrotate 30\nmirror\ntool LayerDragMove\npress L 150 120\nmove 180 100\n"
+     "release L 180 100\nscroll 20 10\npress L 100 100\nmove 90 140\nrelease L 90 140\n",
+     2},
     {"selection at 2:1", sfSelection, 0,
      "zoom 2:1\ntool SelectDragMove\npress L 150 120\nmove 171 133\nmove 191 141\n"
      "release L 191 141\n",
