@@ -48,6 +48,13 @@ enum class eStatusItem : uint8_t
 // Cursor numbers of the program's cursor table; -1 hides the cursor.
 constexpr int32_t kCursorHidden = -1;
 constexpr int32_t kCursorSelect = 5; // "CR_SELECT"
+// ---- free transform (free_transform.cpp): "CR_TRANSFORMRECT" … "CR_TRANSFORMCTRL"
+constexpr int32_t kCursorTransformRect = 39;   // inside the frame: move
+constexpr int32_t kCursorTransformScale0 = 40; // 40-43: resize at 0, 45, 90 and 135 degrees
+constexpr int32_t kCursorTransformRot0 = 44;   // 44-51: rotate, at 0, 45, ... 315 degrees
+constexpr int32_t kCursorTransformAnchor = 52; // the centre marker
+constexpr int32_t kCursorTransformCtrl = 53;   // a handle with Ctrl: distort
+// ---- end of free transform
 
 // The main window's client area in which document windows live, and the platform metrics the
 // window sizing uses.

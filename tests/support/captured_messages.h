@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class CapturedMessages
 {
   public:
@@ -25,6 +27,12 @@ class CapturedMessages
             questions << t;
             return answer;
         };
+        h.questionEx = [this](const QString &t, const QString &caption, const QString &yes,
+                              const QString &no, int focused) {
+            questions << t;
+            questionsEx.push_back({t, caption, yes, no, focused});
+            return answer;
+        };
         m_previous = kavrin::installMessageHandlers(h);
     }
     ~CapturedMessages() { kavrin::installMessageHandlers(m_previous); }
@@ -36,11 +44,20 @@ class CapturedMessages
         warnings.clear();
         informations.clear();
         questions.clear();
+        questionsEx.clear();
     }
+
+    // A question with its own caption and button labels (showQuestionEx).
+    struct SQuestionEx
+    {
+        QString text, caption, yesText, noText;
+        int focused = 0;
+    };
 
     QStringList warnings;
     QStringList informations;
     QStringList questions;
+    std::vector<SQuestionEx> questionsEx;
     int answer = kavrin::mrYes;
 
   private:

@@ -70,3 +70,13 @@ int showYesNoCancel(const QString &text)
         return handlers().yesNoCancel(text);
     return kavrin::mrCancel;
 }
+
+int showQuestionEx(const QString &text, const QString &caption, const QString &yesText,
+                   const QString &noText, int focused)
+{
+    const int answer = handlers().questionEx
+                           ? handlers().questionEx(text, caption, yesText, noText, focused)
+                           : focused;
+    // A box closed any other way (or a bad focus) is a Cancel: it changes nothing.
+    return answer == kavrin::mrYes || answer == kavrin::mrNo ? answer : kavrin::mrCancel;
+}

@@ -36,6 +36,11 @@ struct MessageHandlers
     std::function<void(const QString &text)> information;
     std::function<int(const QString &text, int buttons)> confirm;
     std::function<int(const QString &text)> yesNoCancel;
+    // Yes, No and Cancel with the Yes and No buttons' own labels; focused is the result of the
+    // button that has the focus.
+    std::function<int(const QString &text, const QString &caption, const QString &yesText,
+                      const QString &noText, int focused)>
+        questionEx;
 };
 
 // Installs the handlers (empty members keep the fallbacks); returns the previous ones so that a
@@ -55,3 +60,8 @@ void showInformation(const QString &text);
 int showConfirm(const QString &text, int buttons);
 // Yes/No/Cancel; returns mrYes, mrNo or mrCancel (mrCancel without an installed handler).
 int showYesNoCancel(const QString &text);
+// A warning-type question with a caption and Yes, No and Cancel buttons, the first two labelled
+// yesText and noText; focused (a kavrin::ModalResult) names the button with the focus. Returns
+// mrYes, mrNo or mrCancel; without an installed handler the focused button's answer.
+int showQuestionEx(const QString &text, const QString &caption, const QString &yesText,
+                   const QString &noText, int focused);

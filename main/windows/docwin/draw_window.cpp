@@ -122,6 +122,9 @@ TDrawWindow::~TDrawWindow()
 void TDrawWindow::FormDestroy()
 {
     IMainForm &main = mainForm();
+    // A transform still pending goes unapplied, and the tool window gets its former tool back.
+    if (paper && paper->FFreeTransformer && !main.isDestroying())
+        transformEnd(false);
     for (auto &img : FIndexImages)
         img.reset();
     freeViewRgn();
@@ -415,6 +418,12 @@ bool TDrawWindow::canSaveEvent() const
 void TDrawWindow::FormActivate()
 {
     IMainForm &main = mainForm();
+    // Another window's pending transform ends unapplied: the transform's tool belongs to the
+    // window it was lent for. (A window made since has already bound the tool window to itself,
+    // so every other window is asked, not only the one the tool window shows.)
+    for (TDrawWindow *other : std::vector<TDrawWindow *>(drawWindows()))
+        if (other != this && other->isFreeTransform())
+            other->transformEnd(false);
     main.UpdateEnable(true);
     updateEventProcs(true);
     dispatchProfile(false);
@@ -449,8 +458,17 @@ bool TDrawWindow::FormCloseQuery()
 {
     if (!canChangeView() || drawState.has(BDrawStateBit::stHookSysMode))
         return false;
-    if (!m_bModified || gRenderMode)
+    if (!m_bModified || gRenderMode) {
+        transformEnd(false);
         return true;
+    }
+    // A pending transform is settled first: Cancel keeps the window and the transform.
+    if (isFreeTransform()) {
+        const int32_t answer = showTransformEndDialog();
+        if (answer == kavrin::mrCancel)
+            return false;
+        transformEnd(answer == kavrin::mrYes);
+    }
     const QString text = QStringLiteral("\"%1\" は変更されています。\r保存しますか？")
                              .arg(paper->m_filename);
     switch (showConfirm(text, kavrin::cbYes | kavrin::cbNo | kavrin::cbCancel)) {

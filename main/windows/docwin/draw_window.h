@@ -343,15 +343,6 @@ class TDrawWindow : public IPaperOwner
     // The outline's offset (canvas pixels) when a selection move started.
     sPos antsStartOfs;
     // ---- end of move tool
-    // ---- free transform pointer operations (free_transform.cpp; the move tool calls them for
-    // the transform sub-kinds)
-    void transformDragStart(const sPos &pos);
-    void transformDrag(TShiftState shift, const sPos &pos);
-    void transformDragEnd();
-    void transformKeyMove(uint32_t key);
-    void transformMouseMove(const sPos &pos);
-    void updateTransformCursor(const sPos &pos);
-    // ---- end of free transform pointer operations
 
     // ---- document commands, clipboard, replay, render end, saving (document commands block)
     // commands.cpp
@@ -684,6 +675,33 @@ class TDrawWindow : public IPaperOwner
     void updateNavigatorImage() override;
     void setDisplaySize(const sSize &size) override;
     bool canAcceptEditCmd(bool netOK, bool playOK, bool needPause) override;
+
+    // ---- free transform (free_transform.cpp)
+    // Start the document's free transform of the selection, or of the selection with the layer
+    // image inside it; the tool switches to the transform's sub-kind until transformEnd. False
+    // (nothing changed) when the document could not start one.
+    bool transformSelect();
+    bool transformLayer();
+    // Ends the running transform, applying it (recorded, undoable) or discarding it, and gives
+    // back the tool in force before it started. True when the document holds the applied result.
+    bool transformEnd(bool apply);
+    // Asks whether the pending transform is applied: kavrin::mrYes, mrNo or mrCancel.
+    int32_t showTransformEndDialog();
+    // The pointer operations of group 5's transform sub-kinds; positions are client pixels.
+    void transformDragStart(const sPos &pos);
+    void transformDrag(TShiftState shift, const sPos &pos);
+    void transformDragEnd();
+    // An arrow key moves the frame by one canvas pixel; other keys do nothing.
+    void transformKeyMove(uint32_t key);
+    void transformMouseMove(const sPos &pos);
+    // The handle under the pointer becomes the transformer's current one, and the cursor follows.
+    void updateTransformMarker(const sPos &pos);
+    void updateTransformCursor(const sPos &pos);
+    // p1 moved so that p0-p1 spans a square (integer canvas points).
+    static void squarePoints(sPos &p0, sPos &p1);
+    // The sub-kind to return to when the transform ends.
+    TToolSubKind FLastToolSubKind = TToolSubKind::tskDrawLocus;
+    // ---- end of free transform
 
     // ---- the widget's hooks (empty with no widget)
     // The window wants repainting (invalidate) / a rectangle of the surface changed.

@@ -20,6 +20,7 @@
 //   grid SIZE|off                    the document's grid shown with cells of SIZE, or hidden
 //   snap on|off                      the window's snap switch
 //   client W H                       the window's client size
+//   transform select|layer           starts the free transform of the selection / with the layer
 //
 // The modifiers of a pointer step are held for that step only, on top of the keys a `key down`
 // step holds. A headless window's client origin is the screen's (0, 0).
@@ -62,6 +63,9 @@ enum class eInputStepKind : uint8_t
     Grid,
     Snap,
     Client,
+    // ---- free transform (free_transform.cpp): on: the selection alone
+    Transform,
+    // ---- end of free transform
 };
 
 enum class eInputButton : uint8_t

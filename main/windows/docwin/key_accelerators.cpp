@@ -1,8 +1,5 @@
 // TDrawWindow: the document window's own keys, asked before the current tool's key handler:
 // fixed document keys first, then the shortcut commands that act on the window itself.
-//
-// Keys whose operation belongs to a command not connected here (ending a free transform) are
-// not handled: they go on to the shortcut table and the tool.
 #include "core/profile/tool_kinds.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/paper/paper.h"
@@ -70,8 +67,11 @@ bool TDrawWindow::checkKeyboardAccelarator(uint32_t vkey, uint32_t data)
             pauseEventPlay(!isEventPlayPaused());
             return true;
         }
-        if (isFreeTransform())
-            break;
+        // A free transform takes Enter and Esc before any tool: apply or cancel.
+        if (isFreeTransform()) {
+            transformEnd(vkey == VK_RETURN);
+            return true;
+        }
         if (keysFree && isKeyMoveKind(main.toolForm().FToolSubMode())) {
             callKeyProc(vkey, data, eventProcs->onKeyDown);
             return true;

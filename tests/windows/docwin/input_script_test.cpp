@@ -96,6 +96,11 @@ TEST(InputScript, GoodLinesGiveTheirSteps)
         {"redo", [](const SInputStep &s) { EXPECT_EQ(s.kind, K::Redo); }},
         {"activate", [](const SInputStep &s) { EXPECT_EQ(s.kind, K::Activate); }},
         {"deactivate", [](const SInputStep &s) { EXPECT_EQ(s.kind, K::Deactivate); }},
+        {"transform select", [](const SInputStep &s) {
+             EXPECT_EQ(s.kind, K::Transform);
+             EXPECT_TRUE(s.on);
+         }},
+        {"transform layer", [](const SInputStep &s) { EXPECT_FALSE(s.on); }},
     };
     for (const GoodLine &c : cases) {
         SCOPED_TRACE(c.text);
@@ -140,6 +145,7 @@ TEST(InputScript, BadLinesAreRefusedWithTheirNumberAndWhatIsWrong)
         {"scroll 1", "needs 2 value(s)"},
         {"tick 1", "takes at most 0 value(s)"},
         {"undo now", "takes at most 0 value(s)"},
+        {"transform all", "select or layer"},
     };
     for (const auto &[text, what] : cases) {
         SCOPED_TRACE(text);
