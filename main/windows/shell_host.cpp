@@ -2,6 +2,7 @@
 
 #include "document/paper/paper_host.h"
 #include "paint/brush/paint_modes.h"
+#include "paint/stroke/stroke.h"
 #include "ui/dialogs/event_report.h"
 #include "ui/forms/mru_list.h"
 #include "windows/docwin/draw_window.h"
@@ -288,6 +289,58 @@ void CHeadlessToolForm::UpdateLoupeView(TPaper *, int32_t x, int32_t y, bool fix
     loupeFix = fix;
     ++loupeCount;
 }
+
+// ---- tools (tools.cpp)
+namespace {
+
+// The colour's red, green and blue bytes (blue low), as the stroke holds its colours.
+uint32_t strokeColourOf(const TColorPickerValue &value)
+{
+    return colorPickerValueToColor32(value, 0).bgra & 0x00FFFFFFu;
+}
+
+std::string colourCall(const char *name, uint32_t rgb)
+{
+    return withValues(name, QStringLiteral("%1").arg(rgb, 6, 16, QLatin1Char('0')));
+}
+
+} // namespace
+
+void CHeadlessToolForm::setForegroundColor(const TColorPickerValue &value)
+{
+    foreground = value;
+    const uint32_t rgb = strokeColourOf(value);
+    calls.push_back(colourCall("setForegroundColor", rgb));
+    if (TStroke *stroke = mainForm().Stroke())
+        stroke->SetDrawColor(rgb);
+}
+
+void CHeadlessToolForm::setBackgroundColor(const TColorPickerValue &value)
+{
+    background = value;
+    const uint32_t rgb = strokeColourOf(value);
+    calls.push_back(colourCall("setBackgroundColor", rgb));
+    if (TStroke *stroke = mainForm().Stroke())
+        stroke->setBgCol(rgb);
+}
+
+void CHeadlessToolForm::SetPenRadius(float value)
+{
+    nibRadius = value;
+    calls.push_back(withValues("SetPenRadius", QString::number(double(value), 'g', 9)));
+}
+
+void CHeadlessToolForm::UpdateOptionView(bool redraw)
+{
+    calls.push_back(redraw ? "UpdateOptionView 1" : "UpdateOptionView 0");
+}
+
+void CHeadlessToolForm::enableMoveOK(bool enabled)
+{
+    moveOKEnabled = enabled;
+    calls.push_back(enabled ? "enableMoveOK 1" : "enableMoveOK 0");
+}
+// ---- end of tools
 
 bool CHeadlessMainForm::getCommandFromKey(uint32_t vkey, bool shift, int32_t &command, bool alt,
                                           bool ctrl) const

@@ -216,10 +216,24 @@ class IToolForm
     virtual void UpdateLoupeView(TPaper *paper, int32_t x, int32_t y, bool fix) = 0;
     virtual bool loupeVisible() const = 0;
     // ---- end of input
-    // ---- move tool (move_tool.cpp)
+    // ---- tools (tools.cpp)
+    // The tool colour cell's two colours (the colour synchronisation follows: the main stroke
+    // takes them without alpha).
+    virtual void setForegroundColor(const TColorPickerValue &value) = 0;
+    virtual void setBackgroundColor(const TColorPickerValue &value) = 0;
+    // The working brush's size as the option view edits it: its shape-image scale x 100 when it
+    // uses a shape image, else its radius.
+    virtual float SelectNibRadius() const = 0;
+    // The working brush's real radius limits, in pixels.
+    virtual float SelectNibRealRadiusMin() const = 0;
+    virtual float SelectNibRealRadiusMax() const = 0;
+    // Sets the working brush's size (the unit of SelectNibRadius).
+    virtual void SetPenRadius(float value) = 0;
+    // Re-lays the option view (redraw) or only dispatches the parameters.
+    virtual void UpdateOptionView(bool redraw) = 0;
     // The key move's end button (BtnMoveOK) is enabled while a key move runs.
     virtual void enableMoveOK(bool enabled) = 0;
-    // ---- end of move tool
+    // ---- end of tools
 };
 
 class IMainForm
@@ -364,14 +378,20 @@ class CHeadlessToolForm : public IToolForm
     bool loupeFix = false;
     int32_t loupeCount = 0;
     // ---- end of input
-    // ---- move tool (move_tool.cpp)
-    void enableMoveOK(bool enabled) override
-    {
-        moveOKEnabled = enabled;
-        calls.push_back(enabled ? "enableMoveOK 1" : "enableMoveOK 0");
-    }
+    // ---- tools (tools.cpp): each call recorded in calls; the colours also go into the main
+    // stroke, as the tool window's colour synchronisation does
+    void setForegroundColor(const TColorPickerValue &value) override;
+    void setBackgroundColor(const TColorPickerValue &value) override;
+    float SelectNibRadius() const override { return nibRadius; }
+    float SelectNibRealRadiusMin() const override { return nibRadiusMin; }
+    float SelectNibRealRadiusMax() const override { return nibRadiusMax; }
+    void SetPenRadius(float value) override;
+    void UpdateOptionView(bool redraw) override;
+    void enableMoveOK(bool enabled) override;
+    float nibRadius = 10.0f;
+    float nibRadiusMin = 0.1f, nibRadiusMax = 500.0f;
     bool moveOKEnabled = false;
-    // ---- end of move tool
+    // ---- end of tools
 
     TDrawWindow *window = nullptr;
     TToolSubKind subKind = TToolSubKind::tskDrawLocus;

@@ -342,6 +342,10 @@ void TDrawWindow::UpdateControls(int32_t X, int32_t Y)
         const auto engine = tool.brushEngine();
         setCursor(engine ? tool.BrushCursors(*engine) : kCursorSelect);
     }
+    // ---- tools (tools.cpp): the wand's cursor follows the held keys
+    if (kind == TToolSubKind::tskMagicWand)
+        wandCursor();
+    // ---- end of tools
     TGrabberControl *grb = tool.FGrbCtrl();
     if (!grb)
         return;

@@ -411,6 +411,33 @@ class TDrawWindow : public IPaperOwner
     // The native writer's flags: layers and thumbnail, masks and events when there are some.
     uint32_t nativeSaveFlags() const;
     // ---- end of the document commands block
+    // ---- tools (tools.cpp)
+    // The handlers of groups 1 to 4 (zoom, colour picker, grabber and pen size, seed fill and
+    // magic wand) and the right-button colour pick that several groups share. Each takes the
+    // window, the shift state of the event and the client position (nullptr: none, do nothing).
+    static void zoomLDown(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void pickerDown(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void pickerMove(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void grabberDown(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void grabberHold(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void grabberUp(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void grabberKeyDown(TDrawWindow &w, uint32_t key, uint32_t data);
+    static void seedFillDown(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void seedMouseMove(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    // With the profile's useRBtnPicker, a pick into the foreground colour (Shift held: the
+    // background).
+    static void rightButtonPick(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    // The magic wand's cursor for the held keys and the selection.
+    void wandCursor();
+    // The colour (blue in the low byte) at a client position: the composed view, or with Ctrl
+    // the active layer's own pixel. False outside the paper.
+    bool pickUpColor(const sPos &pos, TShiftState shift, uint32_t &color) const;
+    // The picked colour into the tool window's foreground (right button: background) colour when
+    // its red, green and blue differ from the main stroke's; nothing while a stroke runs.
+    void doColorPicker(const sPos &pos, TShiftState shift);
+    // The grabber's release has run for this drag.
+    bool bUnUpdateFlg = false;
+    // ---- end of tools
 
     // ---- input: dispatch (input_dispatch.cpp), strokes (stroke_input.cpp), keyboard
     // accelerators (key_accelerators.cpp). Positions are client pixels unless named otherwise.

@@ -21,7 +21,7 @@ using Bit = BDrawStateBit;
 
 constexpr uint32_t kRepeatBit = 1u << 30;
 
-// The program's own rows. Groups 1 to 9 get their handlers with the tools that own them; until
+// The program's own rows. Groups 5 to 9 get their handlers with the tools that own them; until
 // then they do nothing, and their forced end is the default one.
 constexpr SEventProcs kNullProcs = {
     nullMouseProc, nullMouseProc, nullMouseProc, nullMouseProc, nullMouseProc,
@@ -34,6 +34,54 @@ constexpr SEventProcs kFreehandProcs = {
     nullMouseProc, nullMouseProc, nullMouseProc,  trackMouseMove,      nullKeyProc,
     nullShowProc,  nullExecProc,  defaultForceEnd,
 };
+
+// ---- tools (tools.cpp): the rows of groups 1 to 4, and the right button's colour pick of the
+// groups that take it
+constexpr SEventProcs withRightPick(SEventProcs p)
+{
+    p.onRDown = TDrawWindow::rightButtonPick;
+    return p;
+}
+
+constexpr SEventProcs zoomProcs()
+{
+    SEventProcs p = kNullProcs;
+    p.onLDown = p.onRDown = TDrawWindow::zoomLDown;
+    p.onLDblClk = resetNavigatorScale;
+    p.onMouseMove = trackMouseMove;
+    return p;
+}
+
+constexpr SEventProcs pickerProcs()
+{
+    SEventProcs p = kNullProcs;
+    p.onLDown = p.onRDown = TDrawWindow::pickerDown;
+    p.onLDblClk = resetNavigatorScale;
+    p.onMouseMove = TDrawWindow::pickerMove;
+    return p;
+}
+
+constexpr SEventProcs grabberProcs()
+{
+    SEventProcs p = kNullProcs;
+    p.onLDown = p.onRDown = TDrawWindow::grabberDown;
+    p.onLHold = p.onRHold = TDrawWindow::grabberHold;
+    p.onLUp = p.onRUp = TDrawWindow::grabberUp;
+    p.onLDblClk = resetNavigatorScale;
+    p.onMouseMove = trackMouseMove;
+    p.onKeyDown = TDrawWindow::grabberKeyDown;
+    return p;
+}
+
+constexpr SEventProcs seedProcs()
+{
+    SEventProcs p = withRightPick(kNullProcs);
+    p.onLDown = TDrawWindow::seedFillDown;
+    p.onLDblClk = resetNavigatorScale;
+    p.onMouseMove = TDrawWindow::seedMouseMove;
+    return p;
+}
+// ---- end of tools
 
 // A group with no tool yet: navigator reset on double click, pointer tracking where the group's
 // tools track the pointer (1, 3, 9), and the default forced end.
@@ -58,16 +106,16 @@ constexpr SEventProcs kMoveToolProcs = {
 // ---- end of move tool
 
 constexpr std::array<SEventProcs, kEventProcGroups> kProgramTables = {{
-    kFreehandProcs,
-    pendingGroup(true, true),   // 1 zoom
-    pendingGroup(false, true),  // 2 colour pick
-    pendingGroup(true, true),   // 3 grabber, pen size
-    pendingGroup(false, true),  // 4 seed fill, magic wand
+    withRightPick(kFreehandProcs),
+    zoomProcs(),                // 1 zoom
+    pickerProcs(),              // 2 colour pick
+    grabberProcs(),             // 3 grabber, pen size
+    seedProcs(),                // 4 seed fill, magic wand
     kMoveToolProcs,             // 5 moves, transforms, gradient, trim
     kFigureProcs, // 6 figures (figure_input.cpp)
     kFillProcs,   // 7 figure fills (fill_select_shapes.cpp)
     kSelectProcs, // 8 selection shapes (fill_select_shapes.cpp)
-    pendingGroup(true, true),   // 9 text
+    withRightPick(pendingGroup(true, true)), // 9 text
 }};
 
 int currentGroup()

@@ -605,17 +605,18 @@ void TDrawWindow::moveToolUp(TDrawWindow &w, TShiftState shift, const sPos *pos)
     w.invalidateView(true, false);
 }
 
-void TDrawWindow::moveToolRDown(TDrawWindow &w, TShiftState, const sPos *pos)
+void TDrawWindow::moveToolRDown(TDrawWindow &w, TShiftState shift, const sPos *pos)
 {
     if (!pos)
         return;
-    if (isKeyMoveKind(w.moveToolKind())) {
-        if (w.drawState.has(Bit::stKeyOnly)) {
-            if (!isZero(w.lastPos))
-                w.drawState.set(Bit::stDirty);
-            w.endKeyMove(false);
-        }
+    if (!isKeyMoveKind(w.moveToolKind())) {
+        rightButtonPick(w, shift, pos);
         return;
+    }
+    if (w.drawState.has(Bit::stKeyOnly)) {
+        if (!isZero(w.lastPos))
+            w.drawState.set(Bit::stDirty);
+        w.endKeyMove(false);
     }
 }
 
