@@ -26,6 +26,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -475,6 +476,29 @@ TEST_F(MoveTool, EachEndingOfAKeyMoveEndsItOnce)
         s.w->stopCurrentEvent();
         EXPECT_EQ(s.events(), e.events);
     }
+}
+
+// The right button picks a colour with a drag move; in a key move it ends the move instead.
+TEST_F(MoveTool, RightPressPicksOutsideAKeyMoveOnly)
+{
+    prof().useRBtnPicker = true;
+    Session s(startWith(sfPlain));
+    ASSERT_TRUE(s.w);
+    const auto picks = [&] {
+        return std::count_if(tool().calls.begin(), tool().calls.end(), [](const std::string &c) {
+            return c.rfind("setForegroundColor", 0) == 0;
+        });
+    };
+    ASSERT_TRUE(s.run(lines({"tool LayerDragMove"})));
+    tool().calls.clear();
+    ASSERT_TRUE(s.run(lines({"press R 100 100", "release R 100 100"})));
+    EXPECT_EQ(picks(), 1);
+    ASSERT_TRUE(s.run(lines({"key down Left", "key up Left"})));
+    tool().calls.clear();
+    ASSERT_TRUE(s.run(lines({"press R 100 100", "release R 100 100"})));
+    EXPECT_EQ(picks(), 0);
+    EXPECT_FALSE(s.w->isInKeyOnly());
+    EXPECT_EQ(s.events(), 0u);
 }
 
 TEST_F(MoveTool, ArrowThenEscRecordsNothing)
