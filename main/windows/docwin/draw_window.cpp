@@ -444,6 +444,11 @@ void TDrawWindow::FormActivate()
 
 void TDrawWindow::FormDeactivate()
 {
+    // ---- move tool (move_tool.cpp): a key move ends applied, before another window takes
+    // the tool window's sub-kind
+    if (isInKeyOnly())
+        callForceEnd(eventProcs->forceEnd, false);
+    // ---- end of move tool
     if (TStroke *stroke = mainForm().Stroke(); stroke && isStrokingNow()) {
         const sPos p = cursorClientPos();
         chkStrokeEnd(float(p.x), float(p.y), *stroke, false, true);

@@ -292,6 +292,58 @@ class TDrawWindow : public IPaperOwner
     void panDrag(const sPos &pos);
     void rotateDrag(const sPos &pos);
 
+    // ---- move tool (move_tool.cpp)
+    // Group 5 of the handler tables: layer and selection moves by drag and by arrow keys, the
+    // gradient line, trimming, and the hand-over to the free transform. A drag shows its result
+    // live and records nothing; the release (or the end of a key move) records one event.
+    static void moveToolDown(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void moveToolHold(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void moveToolUp(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void moveToolRDown(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void moveToolMouseMove(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    static void moveToolKeyDown(TDrawWindow &w, uint32_t key, uint32_t data);
+    static void moveToolShow(TDrawWindow &w, TMTC &dc);
+    static void moveToolForceEnd(TDrawWindow &w, const sPos *pos);
+    // One moved layer and its view position when the move started.
+    struct SLayerLinkMoveInfo
+    {
+        int32_t idx = 0;
+        sPos viewPos;
+    };
+    // The active layer and the layers linked to it, in layer order; empty when it has no links
+    // (or the list could not be made: only the active layer moves then).
+    std::vector<SLayerLinkMoveInfo> layerLinkPosList;
+    bool recordLinkedLayers();
+    // An arrow key starts a key move of the layer (kind 0), the selection (1) or both (2); the
+    // transforms (9 to 11) pass it to the transformer. False for any other key or kind.
+    bool enterKeyMoveMode(int32_t kind, uint32_t key, uint32_t data);
+    // The group index (0 .. 11) of the tool window's sub-kind, -1 outside group 5.
+    int32_t moveToolKind() const;
+    // The drag distance in canvas pixels from firstPos to pos (client pixels), on the axis of the
+    // larger movement with constrain.
+    sPos moveDistance(const sPos &pos, bool constrain) const;
+    // Live steps: every recorded layer (or the active one from start) lowered by d and the view
+    // redrawn; the outline shifted by d from its start offset.
+    void moveLayersLive(const sPos &start, const sPos &d);
+    void moveSelectionLive(const sPos &d);
+    // Every moved layer back at its start view position (the active one at start without links).
+    void restoreLayerPositions(const sPos &start);
+    // The moves a release or a key move records: layer (0), selection (1), both (2); false when
+    // the document refused (warned for the layer moves).
+    bool recordMove(int32_t kind, const sPos &d);
+    // Escape or a refused key move: the positions and outline back, the press released plainly.
+    void cancelMove(int32_t kind, bool moved);
+    // Ends a key move, applying the accumulated offset with apply.
+    void endKeyMove(bool apply);
+    // The trim box (paper coordinates) the band from firstPos to pos shows, clipped to the
+    // canvas unless extend; empty when nothing is left.
+    sBox trimBox(const sPos &pos, bool extend) const;
+    // The modifier roles of trim and gradient under the shortcut scheme.
+    bool isSetOnlyKeyDown() const;
+    // The outline's offset (canvas pixels) when a selection move started.
+    sPos antsStartOfs;
+    // ---- end of move tool
+
     // ---- document commands, clipboard, replay, render end, saving (document commands block)
     // commands.cpp
     void changePaperColor(uint32_t cc);
@@ -557,8 +609,6 @@ class TDrawWindow : public IPaperOwner
     // Strokes drawn through doPaint and chkStrokeEnd keep undo and are recorded; playDrawing
     // turns this off for its stroke.
     bool m_strokeUndo = true;
-    // The selection's key move (the move tool's); answers whether the key started one.
-    bool enterKeyMoveMode(int32_t kind, uint32_t key, uint32_t data);
     // ---- end of figures
 
     // ---- figure fills and selection shapes (fill_select_shapes.cpp)

@@ -363,9 +363,3 @@ void TDrawWindow::drawBandPolygon()
     if (posNum > 1)
         drawDottedPolygon(posNum);
 }
-
-// Until the move tool lands: no key move starts, the key is left to the window.
-bool TDrawWindow::enterKeyMoveMode(int32_t, uint32_t, uint32_t)
-{
-    return false;
-}

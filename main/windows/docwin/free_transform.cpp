@@ -110,6 +110,7 @@ bool TDrawWindow::transformLayer()
     // The layers below the transformed one are composed once for the whole canvas; each mapping
     // then redraws from the cache.
     buildViewCache();
+    recordLinkedLayers();
     mainForm().toolForm().UpdateOptionView(true);
     lendTransformTool(*this, TToolSubKind::tskTransformSelectionWithLayer);
     return true;

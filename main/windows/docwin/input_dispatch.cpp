@@ -95,57 +95,15 @@ constexpr SEventProcs pendingGroup(bool tracks, bool resetsNavigator)
     return p;
 }
 
-// ---- free transform (free_transform.cpp): group 5 for the transform sub-kinds (9-11) only,
-// until the move tools' own row takes its place; the other sub-kinds of the group do nothing.
-bool transformToolNow()
-{
-    const TToolSubKind k = mainForm().toolForm().FToolSubMode();
-    return k == TToolSubKind::tskTransformSelection || k == TToolSubKind::tskTransformLayer ||
-           k == TToolSubKind::tskTransformSelectionWithLayer;
-}
-
-void transformRowLDown(TDrawWindow &w, TShiftState, const sPos *pos)
-{
-    if (!pos || !transformToolNow())
-        return;
-    w.transformDragStart(*pos);
-    w.lastPos = *pos;
-}
-
-void transformRowLHold(TDrawWindow &w, TShiftState shift, const sPos *pos)
-{
-    if (pos && transformToolNow())
-        w.transformDrag(shift, *pos);
-}
-
-void transformRowLUp(TDrawWindow &w, TShiftState, const sPos *pos)
-{
-    if (!pos || !transformToolNow())
-        return;
-    w.transformDragEnd();
-    w.drawState.clear(BDrawStateBit::stDirty);
-    w.invalidateView(true, false);
-}
-
-void transformRowMouseMove(TDrawWindow &w, TShiftState, const sPos *pos)
-{
-    if (pos && transformToolNow())
-        w.transformMouseMove(*pos);
-}
-
-void transformRowKeyDown(TDrawWindow &w, uint32_t key, uint32_t)
-{
-    if (transformToolNow())
-        w.transformKeyMove(key);
-}
-
-constexpr SEventProcs kTransformRow = {
-    transformRowLDown,     transformRowLHold,   transformRowLUp, resetNavigatorScale,
-    nullMouseProc,         nullMouseProc,       nullMouseProc,   nullMouseProc,
-    transformRowMouseMove, transformRowKeyDown, nullShowProc,    nullExecProc,
-    defaultForceEnd,
+// ---- move tool (move_tool.cpp)
+constexpr SEventProcs kMoveToolProcs = {
+    TDrawWindow::moveToolDown,      TDrawWindow::moveToolHold,    TDrawWindow::moveToolUp,
+    resetNavigatorScale,            TDrawWindow::moveToolRDown,   nullMouseProc,
+    nullMouseProc,                  nullMouseProc,                TDrawWindow::moveToolMouseMove,
+    TDrawWindow::moveToolKeyDown,   TDrawWindow::moveToolShow,    nullExecProc,
+    TDrawWindow::moveToolForceEnd,
 };
-// ---- end of free transform
+// ---- end of move tool
 
 constexpr std::array<SEventProcs, kEventProcGroups> kProgramTables = {{
     withRightPick(kFreehandProcs),
@@ -153,10 +111,10 @@ constexpr std::array<SEventProcs, kEventProcGroups> kProgramTables = {{
     pickerProcs(),              // 2 colour pick
     grabberProcs(),             // 3 grabber, pen size
     seedProcs(),                // 4 seed fill, magic wand
-    kTransformRow,              // 5 moves, transforms, gradient, trim
-    kFigureProcs,               // 6 figures (figure_input.cpp)
-    kFillProcs,                 // 7 figure fills (fill_select_shapes.cpp)
-    kSelectProcs,               // 8 selection shapes (fill_select_shapes.cpp)
+    kMoveToolProcs,             // 5 moves, transforms, gradient, trim
+    kFigureProcs, // 6 figures (figure_input.cpp)
+    kFillProcs,   // 7 figure fills (fill_select_shapes.cpp)
+    kSelectProcs, // 8 selection shapes (fill_select_shapes.cpp)
     withRightPick(pendingGroup(true, true)), // 9 text
 }};
 

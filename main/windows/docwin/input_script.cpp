@@ -250,12 +250,6 @@ bool parseWords(CLineReader &r, SInputStep &s)
         return r.count(2, 2) && r.integer(1, -kMaxCoordinate, kMaxCoordinate, s.dx) &&
                r.integer(2, -kMaxCoordinate, kMaxCoordinate, s.dy);
     }
-    // ---- free transform (free_transform.cpp)
-    if (w == QLatin1String("transform")) {
-        s.kind = eInputStepKind::Transform;
-        return r.count(1, 1) && r.choice(1, "select", "layer", s.on);
-    }
-    // ---- end of free transform
     if (w == QLatin1String("hscroll") || w == QLatin1String("vscroll")) {
         s.kind = w == QLatin1String("hscroll") ? eInputStepKind::HScrollBar
                                                 : eInputStepKind::VScrollBar;
@@ -292,6 +286,12 @@ bool parseWords(CLineReader &r, SInputStep &s)
         s.kind = eInputStepKind::Client;
         return r.count(2, 2) && r.integer(1, 0, 20000, s.dx) && r.integer(2, 0, 20000, s.dy);
     }
+    // ---- free transform (free_transform.cpp)
+    if (w == QLatin1String("transform")) {
+        s.kind = eInputStepKind::Transform;
+        return r.count(1, 1) && r.choice(1, "select", "layer", s.on);
+    }
+    // ---- end of free transform
     static const std::array<std::pair<const char *, eInputStepKind>, 6> kPlain = {{
         {"tick", eInputStepKind::Tick},
         {"mirror", eInputStepKind::Mirror},
@@ -587,10 +587,6 @@ bool applyInputStep(TDrawWindow &w, const SInputStep &s)
     case eInputStepKind::Deactivate:
         w.FormDeactivate();
         return true;
-    // ---- free transform (free_transform.cpp)
-    case eInputStepKind::Transform:
-        return s.on ? w.transformSelect() : w.transformLayer();
-    // ---- end of free transform
     case eInputStepKind::HScrollBar:
         w.ScrollBar1Scroll(TScrollCode(s.scrollCode), s.dx);
         return true;
@@ -610,6 +606,10 @@ bool applyInputStep(TDrawWindow &w, const SInputStep &s)
     case eInputStepKind::Client:
         w.FormResize({s.dx, s.dy});
         return true;
+    // ---- free transform (free_transform.cpp)
+    case eInputStepKind::Transform:
+        return s.on ? w.transformSelect() : w.transformLayer();
+    // ---- end of free transform
     }
     return false;
 }

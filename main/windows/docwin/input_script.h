@@ -15,12 +15,12 @@
 //   tick                             one tick of the window's timers
 //   zoom N:D   rotate DEG   mirror   scroll DX DY
 //   undo   redo   activate   deactivate
-//   transform select|layer           starts the free transform of the selection / with the layer
 //   hscroll|vscroll CODE POS         a scroll-bar action: CODE lineup linedown pageup pagedown
 //                                    position track top bottom endscroll, POS the bar's position
 //   grid SIZE|off                    the document's grid shown with cells of SIZE, or hidden
 //   snap on|off                      the window's snap switch
 //   client W H                       the window's client size
+//   transform select|layer           starts the free transform of the selection / with the layer
 //
 // The modifiers of a pointer step are held for that step only, on top of the keys a `key down`
 // step holds. A headless window's client origin is the screen's (0, 0).
@@ -58,14 +58,14 @@ enum class eInputStepKind : uint8_t
     Redo,
     Activate,
     Deactivate,
-    // ---- free transform (free_transform.cpp): on: the selection alone
-    Transform,
-    // ---- end of free transform
     HScrollBar,
     VScrollBar,
     Grid,
     Snap,
     Client,
+    // ---- free transform (free_transform.cpp): on: the selection alone
+    Transform,
+    // ---- end of free transform
 };
 
 enum class eInputButton : uint8_t
