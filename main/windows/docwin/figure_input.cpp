@@ -366,14 +366,15 @@ void figureLDblClk(TDrawWindow &w, TShiftState shift, const sPos *pos)
     w.endFigurePress();
 }
 
-void figureRDown(TDrawWindow &w, TShiftState, const sPos *pos)
+void figureRDown(TDrawWindow &w, TShiftState shift, const sPos *pos)
 {
     if (!pos)
         return;
-    // Outside a figure of several points the right press is the colour pick every tool shares;
-    // it belongs to the pick tool, which answers it through its own handlers.
-    if (!w.drawState.has(BDrawStateBit::stMultiSelect))
+    // Outside a figure of several points the right press is the colour pick every tool shares.
+    if (!w.drawState.has(BDrawStateBit::stMultiSelect)) {
+        TDrawWindow::rightButtonPick(w, shift, pos);
         return;
+    }
     try {
         w.removeFigurePoint(*pos);
     } catch (const std::bad_alloc &) {

@@ -380,6 +380,9 @@ TEST_F(ViewToolPicker, TheRightButtonPicksWithOtherToolsOnlyWhenSwitchedOn)
         {tskSeedFill, false, true},  {tskSeedFill, true, true},  {tskSeedFill, true, false},
         {tskMagicWand, false, true}, {tskFillText, false, true}, {tskFillText, true, true},
         {tskFillText, false, false},
+        // The figure tools pick with a right press when no figure of several points runs.
+        {tskDrawPolygon, false, true}, {tskFillRectangle, true, true},
+        {tskSelectLasso, false, true},  {tskDrawLine, false, false},
     };
     const sPos dot = clientOf({40, 20});
     for (const SCase &c : cases) {
