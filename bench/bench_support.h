@@ -4,6 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -84,3 +85,12 @@ inline double longestProgressGap(const std::function<void()> &op, int &steps)
     return longest;
 }
 // ---- end of progress gaps
+
+// The benches' random numbers (xorshift32): fixed sequences from a seed.
+inline uint32_t xorshift(uint32_t &s)
+{
+    s ^= s << 13;
+    s ^= s >> 17;
+    s ^= s << 5;
+    return s;
+}

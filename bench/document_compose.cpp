@@ -31,14 +31,6 @@ constexpr int32_t kW = 4000, kH = 3000, kLayers = 20;
 constexpr size_t kPixels = size_t(kW) * kH;
 constexpr uint32_t kCanvas = 0xFFFFFF;
 
-uint32_t xorshift(uint32_t &s)
-{
-    s ^= s << 13;
-    s ^= s >> 17;
-    s ^= s << 5;
-    return s;
-}
-
 uint8_t layerOpacity(int32_t i)
 {
     return i % 3 == 0 ? 255 : uint8_t(120 + 6 * i);

@@ -23,6 +23,7 @@
 #include "windows/render_settings.h"
 #include "windows/shell_host.h"
 
+#include "bench_layers.h"
 #include "bench_support.h"
 
 #include <QGuiApplication>
@@ -55,14 +56,6 @@ struct ZoomCase
 
 const ZoomCase kCases[] = {{"1:1", 1, 1}, {"1:2", 1, 2}};
 
-uint32_t xorshift(uint32_t &s)
-{
-    s ^= s << 13;
-    s ^= s >> 17;
-    s ^= s << 5;
-    return s;
-}
-
 // The document, its window and the pencil, made once.
 struct Scene
 {
@@ -77,21 +70,7 @@ struct Scene
         TPaper &p = *window->paper;
         if (!setupHeadlessPaper(p, {kW, kH}, 0xFFFFFF, kLayers) || !startPaintModeQZ5(p))
             std::abort();
-        TMTC pattern(kW, kH);
-        uint32_t seed = 0x13579BDF;
-        for (int32_t i = 0; i < kLayers; ++i) {
-            for (int32_t y = 0; y < kH; ++y) {
-                sBGRA *row = pattern.seek32(0, y);
-                for (int32_t x = 0; x < kW; ++x) {
-                    const uint32_t c = xorshift(seed);
-                    const uint32_t a = ((x + y + i * 97) / 64) % 3 == 0 ? 0 : (c >> 24) | 0x40;
-                    row[x].all = (a << 24) | (c & 0xFFFFFF);
-                }
-            }
-            CLayerData &ld = *p.getLayerData(i);
-            ld.imageTC->bltFrom(pattern, {0, 0}, {0, 0, kW, kH}, 255);
-            ld.imageTC->setupTraceRect();
-        }
+        paintBenchLayers(p, kW, kH, kLayers, {0x13579BDF, 1, 97, 64});
         UpdateVRAM(p, true, true);
         window->formSizeCorrect(true);
         window->FormResize({kClientW, kClientH});

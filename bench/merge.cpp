@@ -32,14 +32,6 @@ namespace {
 constexpr int32_t kSide = 2048, kLayers = 8;
 constexpr size_t kPixels = size_t(kSide) * kSide;
 
-uint32_t xorshift(uint32_t &s)
-{
-    s ^= s << 13;
-    s ^= s >> 17;
-    s ^= s << 5;
-    return s;
-}
-
 uint8_t layerOpacity(int32_t i)
 {
     return i % 2 == 0 ? 255 : 128;

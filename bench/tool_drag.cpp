@@ -22,6 +22,7 @@
 #include "windows/render_settings.h"
 #include "windows/shell_host.h"
 
+#include "bench_layers.h"
 #include "bench_support.h"
 
 #include <QGuiApplication>
@@ -40,14 +41,6 @@ constexpr int32_t kSteps = 60;
 constexpr int32_t kActive = 8;
 constexpr int32_t kTransformSide = 1500;
 
-uint32_t xorshift(uint32_t &s)
-{
-    s ^= s << 13;
-    s ^= s >> 17;
-    s ^= s << 5;
-    return s;
-}
-
 // The document and its window, made once, the window bound to the headless tool window.
 struct Scene
 {
@@ -60,21 +53,7 @@ struct Scene
         TPaper &p = *window->paper;
         if (!setupHeadlessPaper(p, {kW, kH}, 0xFFFFFF, kLayers))
             std::abort();
-        TMTC pattern(kW, kH);
-        uint32_t seed = 0x13579BDF;
-        for (int32_t i = 0; i < kLayers; ++i) {
-            for (int32_t y = 0; y < kH; ++y) {
-                sBGRA *row = pattern.seek32(0, y);
-                for (int32_t x = 0; x < kW; ++x) {
-                    const uint32_t c = xorshift(seed);
-                    const uint32_t a = ((x + 2 * y + i * 131) / 80) % 3 == 0 ? 0 : (c >> 24) | 0x40;
-                    row[x].all = (a << 24) | (c & 0xFFFFFF);
-                }
-            }
-            CLayerData &ld = *p.getLayerData(i);
-            ld.imageTC->bltFrom(pattern, {0, 0}, {0, 0, kW, kH}, 255);
-            ld.imageTC->setupTraceRect();
-        }
+        paintBenchLayers(p, kW, kH, kLayers, {0x13579BDF, 2, 131, 80});
         UpdateVRAM(p, true, true);
         window->FormResize({kClientW, kClientH});
         window->changeZoom(1, 1, false);

@@ -15,6 +15,7 @@
 #include "windows/docwin/draw_window.h"
 #include "windows/render_settings.h"
 
+#include "bench_layers.h"
 #include "bench_support.h"
 
 #include <QGuiApplication>
@@ -51,14 +52,6 @@ std::string caseName(const char *who, const ViewCase &c)
     return std::string(who) + "/" + c.zoomName + "/" + std::to_string(int(c.deg));
 }
 
-uint32_t xorshift(uint32_t &s)
-{
-    s ^= s << 13;
-    s ^= s >> 17;
-    s ^= s << 5;
-    return s;
-}
-
 // The document and its window, made once.
 struct Scene
 {
@@ -71,23 +64,9 @@ struct Scene
         TPaper &p = *window->paper;
         if (!setupHeadlessPaper(p, {kW, kH}, 0xFFFFFF, kLayers))
             std::abort();
-        TMTC pattern(kW, kH);
-        uint32_t seed = 0x2468ACE1;
-        for (int32_t i = 0; i < kLayers; ++i) {
-            for (int32_t y = 0; y < kH; ++y) {
-                sBGRA *row = pattern.seek32(0, y);
-                for (int32_t x = 0; x < kW; ++x) {
-                    const uint32_t c = xorshift(seed);
-                    // Bands of transparency so that every layer shows through the next.
-                    const uint32_t a = ((x + y + i * 97) / 64) % 3 == 0 ? 0 : (c >> 24) | 0x40;
-                    row[x].all = (a << 24) | (c & 0xFFFFFF);
-                }
-            }
-            CLayerData &ld = *p.getLayerData(i);
-            ld.imageTC->bltFrom(pattern, {0, 0}, {0, 0, kW, kH}, 255);
-            ld.imageTC->setupTraceRect();
-            ld.trans = uint8_t(255 - (i % 4) * 40);
-        }
+        paintBenchLayers(p, kW, kH, kLayers, {0x2468ACE1, 1, 97, 64});
+        for (int32_t i = 0; i < kLayers; ++i)
+            p.getLayerData(i)->trans = uint8_t(255 - (i % 4) * 40);
         UpdateVRAM(p, true, true);
         window->FormResize({kClientW, kClientH});
         const TMTC &vram = p.vram();

@@ -325,7 +325,8 @@ void fillMouseMove(TDrawWindow &w, TShiftState shift, const sPos *pos)
         w.updateMousePos(*pos);
 }
 
-void showFillGuide(TDrawWindow &w, TMTC &)
+// The guide of the current shape; a fill's ellipse shows once it has more than its two points.
+void showShapeGuide(TDrawWindow &w, bool ellipseNeedsPoints)
 {
     switch (currentShape()) {
     case shapeRect:
@@ -335,7 +336,7 @@ void showFillGuide(TDrawWindow &w, TMTC &)
         w.drawBandPolygonPlus();
         break;
     case shapeEllipse:
-        if (w.posNum > 2)
+        if (!ellipseNeedsPoints || w.posNum > 2)
             w.drawBandPolygon();
         break;
     default:
@@ -344,23 +345,30 @@ void showFillGuide(TDrawWindow &w, TMTC &)
     }
 }
 
-bool fillExecute(TDrawWindow &w, const sPos &p0, const sPos &p1)
+using ShapeExecutor = bool (TDrawWindow::*)(const sPos &, const sPos &);
+
+// Runs the current shape's executor of a family (rectangle, ellipse, polygon and lasso) and
+// marks the document when it changed.
+bool executeShape(TDrawWindow &w, const sPos &p0, const sPos &p1, ShapeExecutor rect,
+                  ShapeExecutor ellipse, ShapeExecutor polygon)
 {
-    bool done = false;
-    switch (currentShape()) {
-    case shapeRect:
-        done = w.fillRectExecute(p0, p1);
-        break;
-    case shapeEllipse:
-        done = w.fillEllipseExecute(p0, p1);
-        break;
-    default:
-        done = w.fillPolygonExecute(p0, p1);
-        break;
-    }
+    const int shape = currentShape();
+    const ShapeExecutor run = shape == shapeRect ? rect : shape == shapeEllipse ? ellipse : polygon;
+    const bool done = (w.*run)(p0, p1);
     if (done)
         w.setModified(true);
     return done;
+}
+
+void showFillGuide(TDrawWindow &w, TMTC &)
+{
+    showShapeGuide(w, true);
+}
+
+bool fillExecute(TDrawWindow &w, const sPos &p0, const sPos &p1)
+{
+    return executeShape(w, p0, p1, &TDrawWindow::fillRectExecute, &TDrawWindow::fillEllipseExecute,
+                        &TDrawWindow::fillPolygonExecute);
 }
 
 void selectLDown(TDrawWindow &w, TShiftState, const sPos *pos)
@@ -423,37 +431,11 @@ void selectKeyDown(TDrawWindow &w, uint32_t key, uint32_t data)
 
 void showSelectGuide(TDrawWindow &w, TMTC &)
 {
-    switch (currentShape()) {
-    case shapeRect:
-        w.drawBandQuad();
-        break;
-    case shapePolygon:
-        w.drawBandPolygonPlus();
-        break;
-    case shapeEllipse:
-        w.drawBandPolygon();
-        break;
-    default:
-        w.drawBandPolyline();
-        break;
-    }
+    showShapeGuide(w, false);
 }
 
 bool selectExecute(TDrawWindow &w, const sPos &p0, const sPos &p1)
 {
-    bool done = false;
-    switch (currentShape()) {
-    case shapeRect:
-        done = w.selectRectExecute(p0, p1);
-        break;
-    case shapeEllipse:
-        done = w.selectEllipseExecute(p0, p1);
-        break;
-    default:
-        done = w.selectPolygonExecute(p0, p1);
-        break;
-    }
-    if (done)
-        w.setModified(true);
-    return done;
+    return executeShape(w, p0, p1, &TDrawWindow::selectRectExecute,
+                        &TDrawWindow::selectEllipseExecute, &TDrawWindow::selectPolygonExecute);
 }
