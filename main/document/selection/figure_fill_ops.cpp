@@ -2,6 +2,7 @@
 
 #include "core/image/channel.h"
 #include "document/edit/edit_ops.h"
+#include "document/edit/geometry_layers.h"
 #include "document/events/event_manager.h"
 #include "document/events/event_packets.h"
 #include "document/events/event_record_guard.h"
@@ -114,8 +115,11 @@ bool fillCore(TPaper &paper, TFlowImage &flow, int32_t idx, const SFigure &fig, 
 bool finishFill(TPaper &paper, TFlowImage &flow, int32_t idx, sBox box, bool undo, bool rec,
                 const std::function<bool()> &push)
 {
+    // The layer's blocks under the box are had before the packet is written, so that the copy
+    // from the work image cannot stop for memory after the fill was recorded.
+    CLayerData *ld = paper.getLayerData(idx);
     CEventRecordGuard guard(paper.eventMngr());
-    if (!recordEvent(paper.eventMngr(), rec, push)) {
+    if (!ld || !commitLayerArea(*ld->imageTC, box) || !recordEvent(paper.eventMngr(), rec, push)) {
         const sRect r = boxToRect(box);
         RefreshFlow(paper, &flow, idx, &r, false);
         return false;
