@@ -31,6 +31,8 @@
 #include <QCoreApplication>
 
 #include <benchmark/benchmark.h>
+#include "mypaint_peer.h"
+
 #include <mypaint-brush.h>
 #include <mypaint-fixed-tiled-surface.h>
 #include <omp.h>
@@ -168,16 +170,7 @@ void bmMyPaint(benchmark::State &state, float radius)
     omp_set_num_threads(1);
     MyPaintFixedTiledSurface *fixed = mypaint_fixed_tiled_surface_new(1024, 1024);
     MyPaintSurface *surface = mypaint_fixed_tiled_surface_interface(fixed);
-    MyPaintBrush *brush = mypaint_brush_new();
-    mypaint_brush_from_defaults(brush);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_RADIUS_LOGARITHMIC, std::log(radius));
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_DABS_PER_ACTUAL_RADIUS, 10);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_DABS_PER_BASIC_RADIUS, 0);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_DABS_PER_SECOND, 0);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_HARDNESS, 0.5f);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_OPAQUE, 1);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_SLOW_TRACKING, 0);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_V, 0.5f);
+    MyPaintBrush *brush = newPeerBrush(radius);
     const std::vector<SStrokeData> pts = samples(1024);
     for (auto _ : state) {
         mypaint_brush_reset(brush);
@@ -203,16 +196,7 @@ void bmMyPaintOver(benchmark::State &state, float radius)
     omp_set_num_threads(1);
     MyPaintFixedTiledSurface *fixed = mypaint_fixed_tiled_surface_new(1024, 1024);
     MyPaintSurface *surface = mypaint_fixed_tiled_surface_interface(fixed);
-    MyPaintBrush *brush = mypaint_brush_new();
-    mypaint_brush_from_defaults(brush);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_RADIUS_LOGARITHMIC, std::log(radius));
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_DABS_PER_ACTUAL_RADIUS, 10);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_DABS_PER_BASIC_RADIUS, 0);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_DABS_PER_SECOND, 0);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_HARDNESS, 0.5f);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_OPAQUE, 1);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_SLOW_TRACKING, 0);
-    mypaint_brush_set_base_value(brush, MYPAINT_BRUSH_SETTING_COLOR_V, 0.5f);
+    MyPaintBrush *brush = newPeerBrush(radius);
     std::vector<uint32_t> layerPx(size_t(1024) * 1024, 0x80203040u), displayPx(size_t(1024) * 1024);
     pixman_image_t *layer =
         pixman_image_create_bits(PIXMAN_a8r8g8b8, 1024, 1024, layerPx.data(), 1024 * 4);
