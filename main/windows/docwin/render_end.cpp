@@ -27,6 +27,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 
 int32_t gRenderResultCode = -1;
 int32_t gRenderMarkerCount = 0;
@@ -42,6 +43,12 @@ void waitWithEvents(int32_t seconds)
     // A timer counts in int milliseconds: a wait of more than about 24 days is cut there.
     QTimer::singleShot(std::min(seconds, 2000000) * 1000, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+void reportUnwritten(const QString &path)
+{
+    std::fprintf(stderr, "kavrin: %s: could not be written\n",
+                 qPrintable(QDir::toNativeSeparators(path)));
 }
 
 bool makeOutputFolder()
@@ -190,18 +197,35 @@ bool TDrawWindow::renderEventEnd(bool qes)
         return false;
     const QString base = renderOutputBase(eventPath);
     UpdateVRAM(*paper, false, false);
+    // A render runs unattended: every output that fails is named on the error stream, the exit
+    // status only says that one did.
     bool outputsOk = makeOutputFolder();
+    if (!outputsOk)
+        reportUnwritten(gRenderOutDir);
+    const auto written = [&outputsOk](const QString &path, bool ok) {
+        if (!ok) {
+            reportUnwritten(path);
+            outputsOk = false;
+        }
+    };
     const TTC &vram = paper->vram();
     if (outputsOk) {
-        if (gRenderBmp && !vram.saveBitmap(base + QStringLiteral(".bmp"), paper->m_paperDPI))
-            outputsOk = false;
-        if (gRenderJpeg &&
-            !saveRenderJpeg(base + QStringLiteral(".jpg"), vram, paper->m_paperDPI))
-            outputsOk = false;
-        if (gRenderPng && !saveRenderPng(base + QStringLiteral(".png"), *paper))
-            outputsOk = false;
-        if (gRenderTxt && !saveRenderCounts(base + QStringLiteral(".txt"), m_info))
-            outputsOk = false;
+        if (gRenderBmp) {
+            const QString path = base + QStringLiteral(".bmp");
+            written(path, vram.saveBitmap(path, paper->m_paperDPI));
+        }
+        if (gRenderJpeg) {
+            const QString path = base + QStringLiteral(".jpg");
+            written(path, saveRenderJpeg(path, vram, paper->m_paperDPI));
+        }
+        if (gRenderPng) {
+            const QString path = base + QStringLiteral(".png");
+            written(path, saveRenderPng(path, *paper));
+        }
+        if (gRenderTxt) {
+            const QString path = base + QStringLiteral(".txt");
+            written(path, saveRenderCounts(path, m_info));
+        }
     }
     bool eventsOk = true;
     if (!gViewerMode) {
@@ -226,6 +250,8 @@ bool TDrawWindow::renderEventEnd(bool qes)
             } else {
                 eventsOk = false;
             }
+            if (!eventsOk)
+                reportUnwritten(target);
         }
     }
     const bool ok = outputsOk && eventsOk;

@@ -152,6 +152,28 @@ TEST_F(RenderMode, AnUnknownSwitchIsReportedOnStandardErrorAndTheRenderFinishes)
     EXPECT_TRUE(QFile::exists(path("out/layer-session.png")));
 }
 
+// An output that cannot be written ends the job with 9 and names the file; the others are still
+// written.
+TEST_F(RenderMode, AnOutputThatCannotBeWrittenIsNamedAndEndsWithNine)
+{
+    const QString events = fixture("events/layer-session.qe5");
+    // A folder where the picture would go: nothing can write the picture there.
+    ASSERT_TRUE(QDir().mkpath(path("out/layer-session.png")));
+    const SProgramRun r = render({"-render", events, "-png", "-txt", "-o", path("out")});
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 9) << r.errText();
+    EXPECT_NE(r.err.indexOf("layer-session.png: could not be written"), -1) << r.errText();
+    EXPECT_GT(QFileInfo(path("out/layer-session.txt")).size(), 0);
+
+    // An output folder that cannot be made (a file stands in its place).
+    QFile blocker(path("blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const SProgramRun b = render({"-render", events, "-png", "-o", path("blocked/out")});
+    EXPECT_EQ(b.exitCode, 9) << b.errText();
+    EXPECT_NE(b.err.indexOf("blocked/out: could not be written"), -1) << b.errText();
+}
+
 TEST_F(RenderMode, OneFilePerRunAndNoneIsAnError)
 {
     const SProgramRun none = render({"-render", "-png"});
