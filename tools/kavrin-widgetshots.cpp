@@ -62,6 +62,13 @@
 #include "ui/views/navigator_preview.h"
 #include "windows/dock/dock_float.h"
 #include "windows/dock/dock_view.h"
+// ---- printing (printing.cpp)
+#include "core/profile/app_profile.h"
+#include "document/paper/document_init.h"
+#include "platform/widgets/printing.h"
+#include "windows/docwin/draw_window.h"
+#include "windows/render_settings.h"
+// ---- end of printing
 #include "windows/presets/brush_editor.h"
 #include "windows/presets/gradient_editor.h"
 #include "windows/presets/nib_editor_frame.h"
@@ -1425,6 +1432,86 @@ QImage presetsGradientEditor()
     return shot;
 }
 
+// ---- printing (printing.cpp)
+// A small document in a headless window: a gradient with a disc and stripes over it.
+std::unique_ptr<TDrawWindow> printShotWindow()
+{
+    if (!gAppProfile)
+        initialiseAppProfile();
+    initialiseDocument();
+    initialiseWindows();
+    auto w = TDrawWindow::Create();
+    if (!w || !setupHeadlessPaper(*w->paper, {64, 40}, 0xFFFFFF, 1))
+        return nullptr;
+    CLayerData &ld = *w->paper->getLayerData(0);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 64; ++x) {
+            uint32_t c = 0xFF000000u | uint32_t(x * 4) << 16 | uint32_t(y * 6) << 8 | 0x60u;
+            const int dx = x - 32, dy = y - 20;
+            if (dx * dx + dy * dy < 150)
+                c = 0xFFF0F0F0u;
+            if ((x / 4) % 4 == 0 && y > 28)
+                c = 0xFF2040E0u;
+            ld.imageTC->setPixel(x, y, c);
+        }
+    ld.imageTC->setupTraceRect();
+    UpdateVRAM(*w->paper, true, true);
+    return w;
+}
+
+// The print dialog's preview box as it will look: a page inside a 248 x 248 box, the block of
+// copies drawn by the window's preview painter (quality 4 and 1), framed.
+QImage printingPreview()
+{
+    auto w = printShotWindow();
+    if (!w)
+        return {};
+    QList<QImage> row;
+    for (int quality : {4, 1}) {
+        for (sSize repeat : {sSize{1, 1}, sSize{2, 3}}) {
+            TMemoryGraphic box(248, 248, makeColor32(200, 200, 200, 255));
+            // An A4 portrait page fitted into the box less 8 pixels.
+            const sRect pageRect{4 + (240 - 170) / 2, 4, 4 + (240 - 170) / 2 + 170, 244};
+            box.FillRectangle(pageRect, clBlack32, blendCopy, blendCopy);
+            const sRect inner{pageRect.x0 + 1, pageRect.y0 + 1, pageRect.x1 - 1, pageRect.y1 - 1};
+            box.FillRectangle(inner, makeColor32(255, 255, 255, 255), blendCopy, blendCopy);
+            // The copies keep the canvas's aspect (64 x 40) inside a 10 px margin.
+            const int cw = (inner.x1 - inner.x0 - 20) / repeat.x;
+            const int ch = cw * 40 / 64;
+            const sRect work{inner.x0 + 10, inner.y0 + 10, inner.x0 + 10 + cw * repeat.x,
+                             inner.y0 + 10 + ch * repeat.y};
+            w->DrawPrintFormPreview(nullptr, box, work, repeat, quality);
+            box.DrawRectangle({work.x0 - 1, work.y0 - 1, work.x1 + 1, work.y1 + 1}, 1,
+                              makeColor32(0, 0, 255, 255), blendCopy, blendCopy);
+            row << copyOf(box);
+        }
+    }
+    return grid({row});
+}
+
+// A printed page (A6 at 50 dpi, so it stays small): 3 x 2 copies fitted and centred, drawn the
+// way a print job draws them.
+QImage printingPage()
+{
+    auto w = printShotWindow();
+    if (!w)
+        return {};
+    w->FPrintValue = TPrintValue{3, 2, true, true, 0, 0, 1};
+    TPrinterInfo info;
+    info.DPI = QSize(50, 50);
+    info.Physical = QSize(206, 291);
+    info.Printable = QRect(8, 8, 190, 275);
+    QImage page(info.Physical, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter p(&page);
+    w->printTo(p, info);
+    p.setPen(QColor(255, 0, 0));
+    p.drawRect(info.Printable.adjusted(0, 0, -1, -1));
+    p.end();
+    return page;
+}
+// ---- end of printing
+
 } // namespace
 
 std::vector<Shot> allShots()
@@ -1502,6 +1589,10 @@ std::vector<Shot> allShots()
         {"presets", "nib-editor", presetsBrushEditorNib},
         {"presets", "tone-editor", presetsToneEditor},
         {"presets", "gradient-editor", presetsGradientEditor},
+        // ---- printing (printing.cpp)
+        {"printing", "preview", printingPreview},
+        {"printing", "page", printingPage},
+        // ---- end of printing
     };
 }
 

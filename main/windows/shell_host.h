@@ -11,16 +11,22 @@
 #include "document/events/event_codes.h"
 #include "document/files/file_types.h"
 #include "ui/colour/colour_model.h"
+#include "windows/docwin/print_layout.h"
 
+#include <QPageSize>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class CGradMngr;
+class QObject;
+class QPrinter;
+class TMemoryGraphic;
 class CPenMethodMngr;
 class CPenShapeMngr;
 class CToneMngr;
@@ -145,6 +151,14 @@ enum class TInfomationUpdateOption : uint8_t
     iuoOffsetUV,
     iuoOffsetAD,
 };
+
+// ---- printing (printing.cpp)
+// The print dialog's preview painter: draws the canvas ARepeat.cx x ARepeat.cy times into ARect of
+// AImage, with AQuality x AQuality samples per pixel (1 while the user drags, 4 otherwise).
+using TFormPrintDrawEvent = std::function<void(QObject *Sender, TMemoryGraphic &AImage,
+                                               const sRect &ARect, sSize ARepeat,
+                                               int32_t AQuality)>;
+// ---- end of printing
 
 class IToolForm
 {
@@ -306,6 +320,16 @@ class IMainForm
     // Asks the main window to close (the whole application).
     virtual void postClose() = 0;
     // ---- end of input
+    // ---- printing (printing.cpp)
+    // The platform's print dialog on printer; true when the user chose to print (printer then
+    // holds the choices).
+    virtual bool execPrintDialog(QPrinter &printer) = 0;
+    // The print preview dialog: the placement of copies of a canvas of size at ppi, previewed
+    // through onDrawWork. Answers 1 print, 8 keep the placement without printing (value holds
+    // it for both), 2 cancelled (value untouched).
+    virtual int32_t runPrintDialog(TPrintValue &value, const sSize &size, int32_t ppi,
+                                   const TFormPrintDrawEvent &onDrawWork) = 0;
+    // ---- end of printing
 };
 
 // Installs the main window and answers the previous one (nullptr restores the headless one).
@@ -521,6 +545,24 @@ class CHeadlessMainForm : public IMainForm
     std::shared_ptr<TWinTab32> tab;
     std::vector<std::string> shellCalls;
     // ---- end of input
+    // ---- printing (printing.cpp): both calls recorded in dialogCalls
+    // With printTarget the dialog answers OK and sets the printer up to write a PDF there, of
+    // the page size and resolution below; without, it is cancelled.
+    bool execPrintDialog(QPrinter &printer) override;
+    // Answers printDialogResult; on 1 and 8 value becomes printPlacement when one is set. What
+    // it was proposed is kept, the painter included.
+    int32_t runPrintDialog(TPrintValue &value, const sSize &size, int32_t ppi,
+                           const TFormPrintDrawEvent &onDrawWork) override;
+    std::optional<QString> printTarget;
+    QPageSize::PageSizeId printPageSize = QPageSize::A4;
+    int32_t printResolutionDpi = 300;
+    int32_t printDialogResult = 2;
+    std::optional<TPrintValue> printPlacement;
+    TPrintValue proposedPrintValue;
+    sSize proposedPrintSize;
+    int32_t proposedPrintPpi = 0;
+    TFormPrintDrawEvent proposedPrintDraw;
+    // ---- end of printing
 
     // The active window; nullptr: the last one made.
     TDrawWindow *active = nullptr;

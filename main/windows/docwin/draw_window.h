@@ -19,6 +19,7 @@
 #include "document/view/composition.h"
 #include "windows/docwin/figure_geometry.h"
 #include "windows/docwin/input_dispatch.h"
+#include "windows/docwin/print_layout.h"
 
 #include <QPolygon>
 #include <QString>
@@ -30,6 +31,12 @@
 #include <vector>
 
 class CLayerData;
+// ---- printing (printing.cpp)
+class QObject;
+class QPainter;
+class TMemoryGraphic;
+struct TPrinterInfo;
+// ---- end of printing
 class TEventPacket;
 class TFlowImage;
 class TPaper;
@@ -85,21 +92,6 @@ struct BDrawState
     void clear(BDrawStateBit b) { bits = uint16_t(bits & ~uint16_t(b)); }
 };
 
-// Print settings of the window: copies across and down, fitted or not, centred or at (Left,
-// Top) in millimetres, and the print scale when not fitted.
-#pragma pack(push, 1)
-struct TPrintValue
-{
-    int32_t RepeatX = 1;
-    int32_t RepeatY = 1;
-    bool Auto = false;
-    bool Center = true;
-    float Left = 0;
-    float Top = 0;
-    float Scale = 1.0f;
-};
-#pragma pack(pop)
-static_assert(sizeof(TPrintValue) == 22);
 
 // A scroll bar as the window keeps it; the widget mirrors it in a QScrollBar whose range is
 // 0 .. Max - PageSize.
@@ -676,6 +668,25 @@ class TDrawWindow : public IPaperOwner
     bool bHasSnapX = false, bHasSnapY = false;
     int32_t FCroppingXCnt = 0, FCroppingYCnt = 0;
     // ---- end of grid
+
+    // ---- printing (printing.cpp)
+    // The platform's print dialog, then one print job of FPrintValue's copies of the composed
+    // canvas; false when the dialog was cancelled, the printer tells nothing or the job failed
+    // (it is then aborted). The canvas colour is printed without the background pattern; the
+    // document's display settings come back on every path.
+    bool PrintPaper();
+    // The print preview dialog with FPrintValue, the canvas size, the resolution printing counts
+    // and DrawPrintFormPreview; its placement is kept on print (1) and keep (8), and 1 prints.
+    // False when cancelled or when the print failed.
+    bool PrintPreview();
+    // The preview painter: ARepeat copies of the display image into ARect of AImage (only the
+    // part inside AImage), each pixel the mean of AQuality x AQuality samples, opaque.
+    void DrawPrintFormPreview(QObject *Sender, TMemoryGraphic &AImage, const sRect &ARect,
+                              sSize ARepeat, int32_t AQuality);
+    // Draws FPrintValue's copies of the display image on a page whose physical corner is the
+    // painter's origin, each copy stretched without smoothing into its cell.
+    void printTo(QPainter &painter, const TPrinterInfo &info);
+    // ---- end of printing
 
     // ---- IPaperOwner
     void setModified(bool sw) override { setModifiedFlag(sw); }
