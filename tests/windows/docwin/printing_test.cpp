@@ -396,7 +396,7 @@ TEST_F(Printing, PreviewRepeatsAndClipsToThePicture)
     }
 }
 
-TEST(PrinterInfo, APdfPrinterReportsItsPageInPrinterPixels)
+TEST(PrintingPrinterInfo, APdfPrinterReportsItsPageInPrinterPixels)
 {
     struct SCase
     {
