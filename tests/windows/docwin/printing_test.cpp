@@ -299,6 +299,37 @@ TEST_F(Printing, ThePreviewDialogsAnswerDecidesPlacementAndPrint)
     }
 }
 
+// A main window that notes how the document is shown while the preview dialog runs.
+struct SDisplaySpyMainForm : CHeadlessMainForm
+{
+    TPaper *shown = nullptr;
+    bool canvasColour = false, pattern = true;
+    int32_t runPrintDialog(TPrintValue &value, const sSize &size, int32_t ppi,
+                           const TFormPrintDrawEvent &onDrawWork) override
+    {
+        canvasColour = shown->bVisCanvasCol;
+        pattern = shown->bVisBGPat;
+        return CHeadlessMainForm::runPrintDialog(value, size, ppi, onDrawWork);
+    }
+};
+
+TEST_F(Printing, ThePreviewShowsTheCanvasColourWithoutPatternForTheDialogsTime)
+{
+    auto w = windowWith({20, 10}, [](int, int) { return 0x336699u; });
+    ASSERT_TRUE(w);
+    w->paper->bVisCanvasCol = false;
+    w->paper->bVisBGPat = true;
+    SDisplaySpyMainForm spy;
+    spy.shown = w->paper.get();
+    IMainForm *before = installMainForm(&spy);
+    EXPECT_FALSE(w->PrintPreview());
+    installMainForm(before);
+    EXPECT_TRUE(spy.canvasColour);
+    EXPECT_FALSE(spy.pattern);
+    EXPECT_FALSE(w->paper->bVisCanvasCol);
+    EXPECT_TRUE(w->paper->bVisBGPat);
+}
+
 // The preview of a display image into a picture of the given size filled with a marker colour.
 struct PreviewShot
 {
