@@ -32,14 +32,6 @@ int sizePositionAt(const std::array<sRect, kImageSizePositionCount> &cells, int 
     return -1;
 }
 
-int sizeListIndex(TUnitType unit)
-{
-    for (size_t i = 0; i < kSizeListUnits.size(); ++i)
-        if (kSizeListUnits[i] == unit)
-            return int(i);
-    return 0;
-}
-
 int32_t truncHalfUp(float v)
 {
     return int32_t(std::trunc((long double)v + 0.5L));

@@ -41,8 +41,6 @@ int sizePositionAt(const std::array<sRect, kImageSizePositionCount> &cells, int 
 // kSizeListUnits[i].
 inline constexpr std::array<TUnitType, 4> kSizeListUnits = {utpercent, utinch, utcm, utmm};
 inline constexpr std::array<const char *, 4> kSizeListNames = {"%", "inch", "cm", "mm"};
-// The list item of a unit; 0 (percent) for pixels.
-int sizeListIndex(TUnitType unit);
 
 // Trunc(v + 0.5) of a Single, computed in extended precision as the dialogs round.
 int32_t truncHalfUp(float v);

@@ -105,10 +105,11 @@ TEST(ResolutionDialogModelSetup, AResolutionLeftAloneIsNoChange)
     EXPECT_FLOAT_EQ(m.NumResolution.Value(), 600);
     EXPECT_EQ(m.newResolution(1200), 1200);
     EXPECT_EQ(m.newWidth(), 1000);
-    m.NumResolution.setValue(600.4f); // clamped: no change of the field
     EXPECT_FALSE(m.resolutionChanged());
     m.NumResolution.setValue(300);
     EXPECT_EQ(m.newResolution(1200), 300);
+    m.NumResolution.setValue(600); // chosen by the user now: the field's value counts
+    EXPECT_EQ(m.newResolution(1200), 600);
 }
 
 // With the lock on, neither side leaves 8..10000 pixels, whatever unit drives the other.
