@@ -84,10 +84,7 @@ TEST_F(ImageSizeDialogModel, AUnitListShowsTheStoredSizeInIt)
 
 TEST_F(ImageSizeDialogModel, RelativeEntryShowsDifferences)
 {
-    m.NumWidth.setValue(50); // a size already changed stays the same size
     m.setRelation(true);
-    expectShown(m, {-320, 0, -50, 0});
-    m.NumWidth.setValue(0);
     expectShown(m, {0, 0, 0, 0});
     EXPECT_FLOAT_EQ(m.NumPixelW.ValueMin(), -632);
     EXPECT_FLOAT_EQ(m.NumPixelW.ValueMax(), 9360);
@@ -101,10 +98,14 @@ TEST_F(ImageSizeDialogModel, RelativeEntryShowsDifferences)
     m.NumHeight.setValue(1);
     EXPECT_EQ(m.newHeight(), 480 + 72);
 
+    // The same size shown as absolute values again, and back as differences.
     m.setRelation(false);
     EXPECT_FLOAT_EQ(m.NumPixelW.Value(), 740);
     EXPECT_FLOAT_EQ(m.NumPixelH.Value(), 552);
     EXPECT_EQ(m.pixelCaption(), QString::fromUtf8("ピクセル ( 740 × 552 px )"));
+    m.NumWidth.setValue(50);
+    m.setRelation(true);
+    expectShown(m, {-320, 72, -50, 1});
 }
 
 // Whatever the unit, resolution or entry, the extremes of a field are 8 and 10000 pixels.
