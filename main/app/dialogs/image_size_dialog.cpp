@@ -16,6 +16,8 @@
 #include <memory>
 #include <new>
 
+using namespace sizedlg;
+
 // ---- TSizePositionControl
 
 TSizePositionControl::TSizePositionControl(QWidget *parent) : TGraphicControl(parent) {}

@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QLabel>
 
+namespace sizedlg {
+
 QLabel *addLabel(QWidget *parent, const QString &text, const QRect &r)
 {
     auto *label = new QLabel(text, parent);
@@ -40,3 +42,5 @@ TUnitType sizeListUnit(int index)
     return index >= 0 && index < int(kSizeListUnits.size()) ? kSizeListUnits[size_t(index)]
                                                              : utpercent;
 }
+
+} // namespace sizedlg

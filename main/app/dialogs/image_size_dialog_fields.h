@@ -17,6 +17,8 @@ class QWidget;
 class TNumEdit;
 class TNumMngr;
 
+namespace sizedlg {
+
 inline QString u8(const char *s)
 {
     return QString::fromUtf8(s);
@@ -47,3 +49,5 @@ inline QRect qRectOf(const sRect &r)
 {
     return QRect(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
 }
+
+} // namespace sizedlg

@@ -4,7 +4,9 @@
 
 #include <cmath>
 
-// ---- shared pieces
+using namespace sizedlg;
+
+// ---- shared helpers
 
 std::array<sRect, kImageSizePositionCount> sizePositionCells(int W, int H)
 {
@@ -32,6 +34,8 @@ int sizePositionAt(const std::array<sRect, kImageSizePositionCount> &cells, int 
     return -1;
 }
 
+namespace sizedlg {
+
 int32_t truncHalfUp(float v)
 {
     return int32_t(std::trunc((long double)v + 0.5L));
@@ -51,6 +55,8 @@ QString pixelGroupCaption(float width, float height)
 {
     return QString::asprintf("ピクセル ( %.0f × %.0f px )", double(width), double(height));
 }
+
+} // namespace sizedlg
 
 // ---- CImageSizeModel
 

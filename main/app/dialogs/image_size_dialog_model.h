@@ -1,6 +1,6 @@
 // The canvas size dialog without widgets: the four size fields (pixels, and a length or percent
 // per side), their unit lists and relative entry, kept consistent by one change handler, and the
-// geometry of the 3 x 3 anchor grid. Also the pieces the resolution dialog shares with it: the
+// geometry of the 3 x 3 anchor grid. Also what the resolution dialog shares with it: the
 // unit lists, the rounding of a size to whole pixels and the two size texts.
 //
 // Each side is stored once, as a Single in its own unit (FWidth in FWidthUnit); the fields only
@@ -37,6 +37,9 @@ std::array<sRect, kImageSizePositionCount> sizePositionCells(int W, int H);
 // The first cell (in index order) that holds (x, y); -1 in the margin around the grid.
 int sizePositionAt(const std::array<sRect, kImageSizePositionCount> &cells, int x, int y);
 
+// What the canvas size, resolution and JPEG dialogs share.
+namespace sizedlg {
+
 // The unit lists of the size fields: item i shows kSizeListNames[i] and stands for
 // kSizeListUnits[i].
 inline constexpr std::array<TUnitType, 4> kSizeListUnits = {utpercent, utinch, utcm, utmm};
@@ -50,6 +53,8 @@ void setNumRange(TNumMngr &num, long double lo, long double hi);
 QString currentSizeText(int32_t width, int32_t height);
 // "ピクセル ( 320 × 480 px )": the pixel group's caption for a size in pixels.
 QString pixelGroupCaption(float width, float height);
+
+} // namespace sizedlg
 
 class CImageSizeModel
 {

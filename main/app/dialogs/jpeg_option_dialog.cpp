@@ -14,6 +14,8 @@
 #include <memory>
 #include <new>
 
+using namespace sizedlg;
+
 namespace {
 
 TNumEdit *addNumEdit(QWidget *parent, TNumMngr &num, const QRect &r)

@@ -5,6 +5,8 @@
 
 #include <QScopeGuard>
 
+using namespace sizedlg;
+
 float TrackQInFilter(float p)
 {
     const long double x = p;

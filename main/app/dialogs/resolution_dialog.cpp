@@ -15,6 +15,8 @@
 #include <memory>
 #include <new>
 
+using namespace sizedlg;
+
 TFormResolution::TFormResolution(QWidget *owner) : TDialogBaseForm(owner)
 {
     setWindowTitle(u8("画像解像度"));

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+using namespace sizedlg;
+
 // One side: its fields, its stored size and its list's unit.
 struct CResolutionModel::SSide
 {

@@ -15,9 +15,10 @@
 
 #include <gtest/gtest.h>
 
+using namespace sizedlg_test;
+
 namespace {
 
-using S = CImageSizeModel::TSender;
 
 class ImageSizeDialogModel : public ::testing::Test
 {
@@ -111,7 +112,7 @@ TEST_F(ImageSizeDialogModel, RelativeEntryShowsDifferences)
 // Whatever the unit, resolution or entry, the extremes of a field are 8 and 10000 pixels.
 TEST(ImageSizeDialogLimits, NoUnitLetsASideLeaveTheLimits)
 {
-    for (TUnitType unit : kSizeListUnits)
+    for (TUnitType unit : sizedlg::kSizeListUnits)
         for (int dpi : {72, 96, 350})
             for (bool relative : {false, true}) {
                 SCOPED_TRACE(testing::Message() << "unit " << int(unit) << " dpi " << dpi

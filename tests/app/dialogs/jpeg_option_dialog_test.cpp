@@ -17,6 +17,8 @@
 
 #include <memory>
 
+using namespace sizedlg_test;
+
 namespace {
 
 // Every test runs on a profile loaded from an empty store: the program's defaults.

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace sizedlg_test;
+
 namespace {
 
 class ResolutionDialogModel : public ::testing::Test

@@ -18,6 +18,8 @@ inline void PrintTo(const QString &s, std::ostream *os)
     *os << '"' << s.toStdString() << '"';
 }
 
+namespace sizedlg_test {
+
 template <class Form> class ScopedFormDriver
 {
   public:
@@ -52,3 +54,5 @@ inline void typeInto(TNumEdit &edit, const QString &text)
     edit.selectAll();
     QTest::keyClicks(&edit, text);
 }
+
+} // namespace sizedlg_test
