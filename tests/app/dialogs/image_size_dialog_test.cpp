@@ -207,7 +207,10 @@ TEST(ImageSizeDialog, TheFormShowsTheModel)
     typeInto(*f.EdtWidth, QStringLiteral("50"));
     EXPECT_EQ(f.EdtPixelW->text(), QStringLiteral("320"));
     EXPECT_EQ(f.GrpPixel->title(), QString::fromUtf8("ピクセル ( 320 × 480 px )"));
-    f.CmbWidth->setCurrentIndex(2); // cm
+    QTest::keyClick(f.CmbWidth, Qt::Key_Down); // inch
+    EXPECT_EQ(f.EdtWidth->text(), QStringLiteral("4.4444"));
+    QTest::keyClick(f.CmbWidth, Qt::Key_Down); // cm
+    EXPECT_EQ(f.CmbWidth->currentText(), QStringLiteral("cm"));
     EXPECT_EQ(f.EdtWidth->text(), QStringLiteral("11.289"));
     f.ChkRelation->click();
     EXPECT_EQ(f.EdtPixelW->text(), QStringLiteral("-320"));

@@ -101,7 +101,8 @@ TEST_F(JpegOptionDialog, ALevelSetsItsQualityAndTheBentSlider)
 {
     TFormJpegOption f(profile());
     f.show();
-    f.CmbC->setCurrentIndex(3);
+    QTest::keyClick(f.CmbC, Qt::Key_End);
+    EXPECT_EQ(f.CmbC->currentText(), QString::fromUtf8("低"));
     EXPECT_EQ(f.EditQ->text(), QStringLiteral("50"));
     EXPECT_NEAR(f.TrackQ->StoredPosition(), 20.0 / 85.0, 1e-6);
     EXPECT_EQ(f.model().CurValue().QualityType, 3);
