@@ -6,9 +6,9 @@
 #include "app/dialogs/jpeg_option_dialog.h"
 #include "app/dialogs/resolution_dialog.h"
 #include "app/shortcuts/shortcut_setup_dialog.h"
-#include "core/profile/app_profile.h"
 #include "core/image/display_canvas.h"
 #include "core/mask/mask_manager.h"
+#include "core/profile/app_profile.h"
 #include "document/edit/edit_ops.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/events/event_file.h"
@@ -1431,7 +1431,6 @@ QImage presetsGradientEditor()
 
 } // namespace
 
-
 // ---- document-dialogs (image_size_dialog.cpp, resolution_dialog.cpp, jpeg_option_dialog.cpp)
 namespace {
 
@@ -1565,7 +1564,7 @@ std::vector<Shot> allShots()
         {"presets", "nib-editor", presetsBrushEditorNib},
         {"presets", "tone-editor", presetsToneEditor},
         {"presets", "gradient-editor", presetsGradientEditor},
-        // ---- document-dialogs (image_size_dialog.cpp, resolution_dialog.cpp, jpeg_option_dialog.cpp)
+        // ---- document-dialogs (image_size_, resolution_, jpeg_option_dialog.cpp)
         {"document-dialogs", "image-size", documentImageSize},
         {"document-dialogs", "resolution", documentResolution},
         {"document-dialogs", "scale", documentScale},

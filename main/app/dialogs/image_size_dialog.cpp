@@ -10,8 +10,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QPainter>
+#include <QPushButton>
 
 #include <memory>
 #include <new>

@@ -33,10 +33,7 @@ class TSizePositionControl : public TGraphicControl
 
     TImageSizePosition Position() const { return FPosition; }
     void setPosition(TImageSizePosition position);
-    const std::array<sRect, kImageSizePositionCount> &PositionRect() const
-    {
-        return FPositionRect;
-    }
+    const std::array<sRect, kImageSizePositionCount> &PositionRect() const { return FPositionRect; }
     // What the control shows.
     const QImage &picture() const { return FImage; }
 

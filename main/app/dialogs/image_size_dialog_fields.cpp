@@ -40,7 +40,7 @@ QComboBox *addUnitList(QWidget *parent, const QRect &r)
 TUnitType sizeListUnit(int index)
 {
     return index >= 0 && index < int(kSizeListUnits.size()) ? kSizeListUnits[size_t(index)]
-                                                             : utpercent;
+                                                            : utpercent;
 }
 
 } // namespace sizedlg

@@ -157,10 +157,10 @@ CImageSizeModel::SSide CImageSizeModel::side(bool vertical)
             0};
     if (m_relation) {
         s.pixelOffset = s.init;
-        s.unitOffset = s.list == utpercent
-                           ? 100.0L
-                           : (long double)convertUnitValue(utpixel, s.list, float(s.init),
-                                                           float(FDPI));
+        s.unitOffset =
+            s.list == utpercent
+                ? 100.0L
+                : (long double)convertUnitValue(utpixel, s.list, float(s.init), float(FDPI));
     }
     return s;
 }
@@ -204,8 +204,8 @@ void CImageSizeModel::ParamChange(TSender Sender)
 
         // The side's pixel field from its stored size.
         const auto showPixels = [dpi](const SSide &s) {
-            s.pixel.setValue(
-                float((long double)convertUnitValue(s.unit, utpixel, s.value, dpi) - s.pixelOffset));
+            s.pixel.setValue(float((long double)convertUnitValue(s.unit, utpixel, s.value, dpi) -
+                                   s.pixelOffset));
         };
         const auto pixelsTyped = [&](const SSide &s) {
             s.value = float((long double)s.pixel.Value() + s.pixelOffset);

@@ -58,7 +58,8 @@ TFormResolution::TFormResolution(QWidget *owner) : TDialogBaseForm(owner)
             [this](int i) { FModel.setWidthListUnit(sizeListUnit(i)); });
     connect(CmbHeight, &QComboBox::currentIndexChanged, this,
             [this](int i) { FModel.setHeightListUnit(sizeListUnit(i)); });
-    connect(ChkConstraint, &QCheckBox::toggled, this, [this](bool on) { FModel.setConstraint(on); });
+    connect(ChkConstraint, &QCheckBox::toggled, this,
+            [this](bool on) { FModel.setConstraint(on); });
 
     setTabOrder(EdtPixelW, EdtPixelH);
     setTabOrder(EdtPixelH, EdtWidth);
@@ -99,8 +100,7 @@ bool showResolutionDialog(SResolutionValue &value, int32_t mode)
             return false;
         const CResolutionModel &m = form->model();
         const SResolutionValue result{m.newWidth(), m.newHeight(), m.newResolution(value.DPI)};
-        if (result.Width == value.Width && result.Height == value.Height &&
-            result.DPI == value.DPI)
+        if (result.Width == value.Width && result.Height == value.Height && result.DPI == value.DPI)
             return false;
         value = result;
         return true;

@@ -109,12 +109,9 @@ int32_t CResolutionModel::newResolution(int32_t given) const
 
 CResolutionModel::SSide CResolutionModel::side(bool vertical)
 {
-    return {vertical ? NumPixelH : NumPixelW,
-            vertical ? NumHeight : NumWidth,
-            vertical ? FInitH : FInitW,
-            vertical ? FHeight : FWidth,
-            vertical ? FHeightUnit : FWidthUnit,
-            vertical ? m_heightList : m_widthList};
+    return {vertical ? NumPixelH : NumPixelW,    vertical ? NumHeight : NumWidth,
+            vertical ? FInitH : FInitW,          vertical ? FHeight : FWidth,
+            vertical ? FHeightUnit : FWidthUnit, vertical ? m_heightList : m_widthList};
 }
 
 void CResolutionModel::setRanges(const SSide &s, const SSide &other, int32_t dpi)

@@ -19,7 +19,6 @@ using namespace sizedlg_test;
 
 namespace {
 
-
 class ImageSizeDialogModel : public ::testing::Test
 {
   protected:
@@ -146,7 +145,7 @@ TEST(ImageSizeDialogGrid, CellsOfTheEightyFourPixelBox)
     {
         int x, y, cell;
     };
-    const Case hits[] = {{2, 2, 0},  {27, 27, 0}, {28, 2, 1},  {54, 54, 4},  {55, 81, 8},
+    const Case hits[] = {{2, 2, 0},   {27, 27, 0}, {28, 2, 1},   {54, 54, 4},  {55, 81, 8},
                          {81, 81, 8}, {1, 40, -1}, {82, 40, -1}, {40, 83, -1}, {40, 0, -1}};
     for (const Case &c : hits)
         EXPECT_EQ(sizePositionAt(cells, c.x, c.y), c.cell) << c.x << "," << c.y;
@@ -188,8 +187,7 @@ TEST(ImageSizeDialogGrid, ALeftClickOnACellChoosesIt)
     const auto rgb = [](TColor32 c) { return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b; };
     EXPECT_EQ(colourAt(ispCenterMiddle), rgb(clHighlightText32()));
     EXPECT_EQ(colourAt(ispLeftTop), rgb(clBtnFace32()));
-    EXPECT_EQ(grid.picture().pixel(grid.PositionRect()[4].x0, 40) & 0xFFFFFF,
-              rgb(clHighlight32()));
+    EXPECT_EQ(grid.picture().pixel(grid.PositionRect()[4].x0, 40) & 0xFFFFFF, rgb(clHighlight32()));
 }
 
 TEST(ImageSizeDialog, TheFormShowsTheModel)
@@ -239,14 +237,18 @@ TEST(ImageSizeDialog, TheRunnerWritesANewSizeAndItsAnchorOnlyOnOK)
              typeWidth("50")(f);
              clickTopLeft(f);
          },
-         true, true, {320, 480, ispLeftTop}},
+         true,
+         true,
+         {320, 480, ispLeftTop}},
         {"half width, no click", typeWidth("50"), true, true, {320, 480, ispCenterMiddle}},
         {"relative pixels",
          [](TFormImageSize &f) {
              f.ChkRelation->click();
              typeInto(*f.EdtPixelW, QStringLiteral("100"));
          },
-         true, true, {740, 480, ispCenterMiddle}},
+         true,
+         true,
+         {740, 480, ispCenterMiddle}},
         {"same size, cell clicked", clickTopLeft, true, false, {640, 480, ispRightBottom}},
         {"cancel", typeWidth("50"), false, false, {640, 480, ispRightBottom}},
     };

@@ -81,7 +81,7 @@ TEST_F(JpegOptionDialog, ATypedQualitySelectsTheNearestLevel)
         int quality;
     };
     const Case cases[] = {
-        {"80", "標準", 4, 80}, {"95", "最高", 4, 95}, {"82.5", "高", 4, 83},
+        {"80", "標準", 4, 80},   {"95", "最高", 4, 95}, {"82.5", "高", 4, 83},
         {"82.4", "標準", 4, 82}, {"75", "標準", 2, 75}, {"100", "最高", 0, 100},
         {"5", "低", 4, 10}, // clamped to the range
     };

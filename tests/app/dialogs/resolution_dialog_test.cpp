@@ -156,21 +156,29 @@ TEST(ResolutionDialog, TheRunnerAnswersOnlyChanges)
              f.CmbWidth->setCurrentIndex(1);
              typeInto(*f.EdtResolution, QStringLiteral("144"));
          },
-         true, true, {2000, 1000, 144}},
+         true,
+         true,
+         {2000, 1000, 144}},
         {"percent, resolution only",
          {1000, 500, 72},
          [](TFormResolution &f) { typeInto(*f.EdtResolution, QStringLiteral("300")); },
-         true, true, {1000, 500, 300}},
+         true,
+         true,
+         {1000, 500, 300}},
         {"half the pixels",
          {1000, 500, 72},
          [](TFormResolution &f) { typeInto(*f.EdtPixelW, QStringLiteral("500")); },
-         true, true, {500, 250, 72}},
+         true,
+         true,
+         {500, 250, 72}},
         {"untouched at 1200 dpi", {1000, 500, 1200}, nothing, true, false, {1000, 500, 1200}},
         {"untouched", {1000, 500, 72}, nothing, true, false, {1000, 500, 72}},
         {"cancel",
          {1000, 500, 72},
          [](TFormResolution &f) { typeInto(*f.EdtPixelW, QStringLiteral("500")); },
-         false, false, {1000, 500, 72}},
+         false,
+         false,
+         {1000, 500, 72}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
