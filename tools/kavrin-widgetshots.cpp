@@ -2,9 +2,13 @@
 // at: kavrin-widgetshots OUTDIR [FAMILY...] writes OUTDIR/<family>/<name>.png (every family when
 // none is named). --list prints the shots instead. The colours are the fixed table of the tests
 // unless --system is given.
+#include "app/dialogs/image_size_dialog.h"
+#include "app/dialogs/jpeg_option_dialog.h"
+#include "app/dialogs/resolution_dialog.h"
 #include "app/shortcuts/shortcut_setup_dialog.h"
 #include "core/image/display_canvas.h"
 #include "core/mask/mask_manager.h"
+#include "core/profile/app_profile.h"
 #include "document/edit/edit_ops.h"
 #include "document/edit/layer_list_ops.h"
 #include "document/events/event_file.h"
@@ -63,7 +67,6 @@
 #include "windows/dock/dock_float.h"
 #include "windows/dock/dock_view.h"
 // ---- printing (printing.cpp)
-#include "core/profile/app_profile.h"
 #include "document/paper/document_init.h"
 #include "platform/widgets/printing.h"
 #include "windows/docwin/draw_window.h"
@@ -1514,6 +1517,64 @@ QImage printingPage()
 
 } // namespace
 
+// ---- document-dialogs (image_size_dialog.cpp, resolution_dialog.cpp, jpeg_option_dialog.cpp)
+namespace {
+
+// A 640 x 480 canvas at 72 dpi widened to 150 %, its height in centimetres, anchored top-left.
+QImage documentImageSize()
+{
+    TFormImageSize form;
+    form.setup(640, 480, 72);
+    form.CmbHeight->setCurrentIndex(2);
+    form.model().NumWidth.setValue(150);
+    form.FPosition->setPosition(ispLeftTop);
+    form.show();
+    return form.grab().toImage();
+}
+
+// A 1000 x 500 image, its width in inches, at 144 dpi.
+QImage documentResolution()
+{
+    TFormResolution form;
+    form.setup(1000, 500, 72);
+    form.CmbWidth->setCurrentIndex(1);
+    form.model().NumResolution.setValue(144);
+    form.show();
+    return form.grab().toImage();
+}
+
+// A 400 x 300 layer scaled to 75 %.
+QImage documentScale()
+{
+    TFormResolution form;
+    form.setup(400, 300, 72);
+    form.setScalingMode();
+    form.model().NumWidth.setValue(75);
+    form.show();
+    return form.grab().toImage();
+}
+
+// The program's default settings with quality 80 typed.
+QImage documentJpegOptions()
+{
+    CAppProfile profile;
+    profile.jpegQType = 1;
+    profile.jpegQuality = 90;
+    profile.jpegQVHigh = 100;
+    profile.jpegQHigh = 90;
+    profile.jpegQStd = 75;
+    profile.jpegQLow = 50;
+    profile.jpegUseProgressive = true;
+    TFormJpegOption form(profile);
+    form.model().NumQ.setValue(80);
+    form.model().NumS.setValue(25);
+    form.show();
+    return form.grab().toImage();
+}
+
+} // namespace
+// ---- end of document-dialogs
+
 std::vector<Shot> allShots()
 {
     return {
@@ -1593,6 +1654,12 @@ std::vector<Shot> allShots()
         {"printing", "preview", printingPreview},
         {"printing", "page", printingPage},
         // ---- end of printing
+        // ---- document-dialogs (image_size_, resolution_, jpeg_option_dialog.cpp)
+        {"document-dialogs", "image-size", documentImageSize},
+        {"document-dialogs", "resolution", documentResolution},
+        {"document-dialogs", "scale", documentScale},
+        {"document-dialogs", "jpeg-options", documentJpegOptions},
+        // ---- end of document-dialogs
     };
 }
 
