@@ -3,6 +3,13 @@
 // none is named). --list prints the shots instead. The colours are the fixed table of the tests
 // unless --system is given.
 #include "app/shortcuts/shortcut_setup_dialog.h"
+// ---- document dialogs (layer_dialogs.cpp, new_document_dialog.cpp)
+#include "app/dialogs/layer_dialogs.h"
+#include "app/dialogs/new_document_dialog.h"
+#include "core/tiles/block_channel.h"
+#include "core/tiles/block_layer_image.h"
+#include "paint/brush/user_blend_modes.h"
+// ---- end of document dialogs
 #include "core/image/display_canvas.h"
 #include "core/mask/mask_manager.h"
 #include "document/edit/edit_ops.h"
@@ -1427,6 +1434,76 @@ QImage presetsGradientEditor()
 
 } // namespace
 
+// ---- document dialogs (layer_dialogs.cpp, new_document_dialog.cpp)
+QImage documentDialogShot(QDialog &dlg)
+{
+    dlg.show();
+    settle(30);
+    return dlg.grab().toImage();
+}
+
+// A4 in the vertical orientation, typed name, transparent background.
+QImage documentDialogNew()
+{
+    TFormNew dlg;
+    dlg.EdtFileName->setText(QString::fromUtf8("名称未設定 1"));
+    dlg.CmbType->setCurrentIndex(documentSizeItemOfType(14));
+    dlg.RadVertical->setChecked(true);
+    dlg.RadTransparent->setChecked(true);
+    return documentDialogShot(dlg);
+}
+
+// The screen mode picked: the black item marked as its neutral colour.
+QImage documentDialogNewLayer()
+{
+    initialiseDocument(); // the blend-mode names
+    TFormNewLayer dlg;
+    dlg.EdtLayerName->setText(QString::fromUtf8("レイヤ 2"));
+    dlg.CmbDrawMode->setCurrentIndex(int(layerModeToBlendMode(TLayerMode::LM_SCR)));
+    dlg.NumOpaque->setValue(75);
+    return documentDialogShot(dlg);
+}
+
+QImage documentDialogRotation()
+{
+    TFormRotation dlg;
+    dlg.NumValue->setValue(30);
+    return documentDialogShot(dlg);
+}
+
+// A 300 x 200 layer (a red band over a half-transparent blue one) under a 240 x 240 canvas at
+// (40, -20): the canvas frame reaches past the thumbnail's foot; dithering on.
+QImage documentDialogLayerProperties()
+{
+    initialiseDocument();
+    CBlockVMTC image(300, 200);
+    image.fillImageAll(0x00000000);
+    image.fillImage(sBox{0, 0, 300, 80}, 0xFFD03020);
+    image.fillImage(sBox{60, 80, 180, 100}, 0x802040E0);
+    TLayerOptionValue v;
+    v.X = 40;
+    v.Y = -20;
+    v.Name = QString::fromUtf8("レイヤ 1");
+    v.LayerMode = TLayerMode::LM_MUL;
+    v.Opaque = 200;
+    v.Dither = true;
+    v.DitherDensity = 128;
+    TFormLayerOption dlg;
+    dlg.setUpLayer(v, image, sSize{240, 240});
+    return documentDialogShot(dlg);
+}
+
+// A mask without an image: position fields disabled, the grey box of a 4:3 canvas.
+QImage documentDialogMaskProperties()
+{
+    TMaskOptionValue v;
+    v.Name = QString::fromUtf8("選択範囲 1");
+    TFormLayerOption dlg;
+    dlg.setUpMask(v, nullptr, sSize{400, 300});
+    return documentDialogShot(dlg);
+}
+// ---- end of document dialogs
+
 std::vector<Shot> allShots()
 {
     return {
@@ -1502,6 +1579,13 @@ std::vector<Shot> allShots()
         {"presets", "nib-editor", presetsBrushEditorNib},
         {"presets", "tone-editor", presetsToneEditor},
         {"presets", "gradient-editor", presetsGradientEditor},
+        // ---- document dialogs (layer_dialogs.cpp, new_document_dialog.cpp)
+        {"document-dialogs", "new-document", documentDialogNew},
+        {"document-dialogs", "new-layer", documentDialogNewLayer},
+        {"document-dialogs", "rotation", documentDialogRotation},
+        {"document-dialogs", "layer-properties", documentDialogLayerProperties},
+        {"document-dialogs", "mask-properties", documentDialogMaskProperties},
+        // ---- end of document dialogs
     };
 }
 
