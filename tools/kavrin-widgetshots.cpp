@@ -9,6 +9,7 @@
 #include "core/tiles/block_channel.h"
 #include "core/tiles/block_layer_image.h"
 #include "paint/brush/user_blend_modes.h"
+#include <QRadioButton>
 // ---- end of document dialogs
 #include "core/image/display_canvas.h"
 #include "core/mask/mask_manager.h"
@@ -1477,9 +1478,10 @@ QImage documentDialogLayerProperties()
 {
     initialiseDocument();
     CBlockVMTC image(300, 200);
-    image.fillImageAll(0x00000000);
-    image.fillImage(sBox{0, 0, 300, 80}, 0xFFD03020);
-    image.fillImage(sBox{60, 80, 180, 100}, 0x802040E0);
+    image.fillImage(sBox{0, 0, 300, 80}, 0xD03020);
+    image.setAlpha(sBox{0, 0, 300, 80}, 255);
+    image.fillImage(sBox{60, 80, 180, 100}, 0x2040E0);
+    image.setAlpha(sBox{60, 80, 180, 100}, 128);
     TLayerOptionValue v;
     v.X = 40;
     v.Y = -20;

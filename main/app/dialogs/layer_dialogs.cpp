@@ -4,6 +4,7 @@
 #include "core/tiles/block_layer_image.h"
 #include "document/paper/layer_blend_table.h"
 #include "paint/brush/user_blend_modes.h"
+#include "document/edit/edit_ops.h"
 #include "platform/desktop/messages.h"
 #include "ui/dialogs/paint_box.h"
 #include "ui/fields/edit_boxes.h"
@@ -15,6 +16,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 #include "app/dialogs/new_document_dialog.h"
 
 #include "core/base/geometry.h"
+#include "document/edit/edit_ops.h"
 #include "document/files/clipboard.h"
 #include "platform/desktop/messages.h"
 #include "ui/base/system_colours.h"
@@ -14,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>

@@ -366,7 +366,6 @@ void CNewDocumentModel::SizeChange(TSizeSender sender)
     } else {
         setSideRanges(FWidthList, FHeightList);
     }
-    setResolutionRange();
     switch (sender) {
     case TSizeSender::Resolution:
         FWidth = NumWidth->Value();
@@ -394,6 +393,10 @@ void CNewDocumentModel::SizeChange(TSizeSender sender)
     default:
         break;
     }
+    // After a unit list's number is in its new unit: the range of step 3 may have clamped the
+    // number still holding the old unit's value, and a resolution range taken from that would
+    // pin the resolution.
+    setResolutionRange();
     if (sender != TSizeSender::List && (type() == kCustomSizeType || isFixedSizeType(type())))
         rematch();
     FOrientationEnabled = isFixedSizeType(type());

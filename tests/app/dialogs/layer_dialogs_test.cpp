@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+using docdlg::clickCheck;
 using docdlg::ScopedDialogDriver;
 using docdlg::typeInto;
 
@@ -164,7 +165,7 @@ TEST_F(LayerDialogsForm, NewLayerGivesTypedNameModeOpacityAndColour)
         typeInto(*f.EdtOpaque, QStringLiteral("50"));
         EXPECT_FLOAT_EQ(f.TrackOpaque->Position(), 0.5f);
         f.CmbDrawMode->setCurrentIndex(modeItem(TLayerMode::LM_MUL));
-        QTest::mouseClick(f.ChkTransparent, Qt::LeftButton);
+        clickCheck(f.ChkTransparent);
         clickOk(f);
     });
     TNewLayerValue v;
@@ -303,7 +304,7 @@ TEST_F(LayerDialogsForm, LayerPropertiesShowTheRecordAndGiveBackTheEdits)
         EXPECT_NEAR(f.NumOpaque->Value(), 50.196f, 0.001f);
         EXPECT_EQ(f.EdtOpaque->text(), QStringLiteral("50"));
         EXPECT_FALSE(f.EdtDither->isEnabled());
-        QTest::mouseClick(f.ChkDither, Qt::LeftButton);
+        clickCheck(f.ChkDither);
         EXPECT_TRUE(f.EdtDither->isEnabled());
         EXPECT_TRUE(f.TrackDither->isEnabled());
         typeInto(*f.EdtX, QStringLiteral("-2.5"));
@@ -311,7 +312,7 @@ TEST_F(LayerDialogsForm, LayerPropertiesShowTheRecordAndGiveBackTheEdits)
         typeInto(*f.EdtDither, QStringLiteral("90"));
         typeInto(*f.EdtName, QStringLiteral("線画"));
         f.CmbDrawMode->setCurrentIndex(modeItem(TLayerMode::LM_SCR));
-        QTest::mouseClick(f.ChkCrop, Qt::LeftButton);
+        clickCheck(f.ChkCrop);
         clickOk(f);
     });
     TLayerOptionValue v = layerValue(10, 20);
@@ -380,9 +381,10 @@ TEST_F(LayerDialogsForm, LayerPreviewUnderALargerCanvasMatchesItsGolden)
     // A 60 x 40 layer: opaque red on the left, half-transparent blue in the middle, nothing on
     // the right; the canvas reaches past it on every side.
     CBlockVMTC image(60, 40);
-    image.fillImageAll(0x00000000);
-    image.fillImage(sBox{0, 0, 20, 40}, 0xFFFF0000);
-    image.fillImage(sBox{20, 10, 20, 20}, 0x800000FF);
+    image.fillImage(sBox{0, 0, 20, 40}, 0xFF0000); // colour only: alpha is set on its own
+    image.setAlpha(sBox{0, 0, 20, 40}, 255);
+    image.fillImage(sBox{20, 10, 20, 20}, 0x0000FF);
+    image.setAlpha(sBox{20, 10, 20, 20}, 128);
     TFormLayerOption f;
     ASSERT_TRUE(f.setUpLayer(layerValue(-10, -5), image, sSize{100, 60}));
     const QImage preview = f.previewImage().image();

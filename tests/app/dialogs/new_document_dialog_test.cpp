@@ -3,6 +3,8 @@
 // (typing, lists, the clipboard, OK, Cancel, the file-name filter).
 #include "app/dialogs/new_document_dialog.h"
 
+#include "core/image/canvas.h"
+#include "document/files/clipboard.h"
 #include "scripted_dialog.h"
 #include "ui/fields/edit_boxes.h"
 #include "ui/fields/num_mngr.h"
@@ -22,6 +24,7 @@
 #include <cmath>
 #include <limits>
 
+using docdlg::clickCheck;
 using docdlg::ScopedDialogDriver;
 using docdlg::typeInto;
 
@@ -169,9 +172,9 @@ TEST(NewDocumentDialogModel, StoredUserSizesAreReadChecked)
 TEST(NewDocumentDialogModel, FileNameFilterRefusesTheNineCharacters)
 {
     for (QChar ch : QStringLiteral("\\/:*?\"<>|"))
-        EXPECT_TRUE(isRefusedFileNameChar(ch)) << ch.unicode();
+        EXPECT_TRUE(isRefusedFileNameChar(ch)) << int(ch.unicode());
     for (QChar ch : QStringLiteral("aZ09 .-_[]()名"))
-        EXPECT_FALSE(isRefusedFileNameChar(ch)) << ch.unicode();
+        EXPECT_FALSE(isRefusedFileNameChar(ch)) << int(ch.unicode());
     EXPECT_EQ(withoutRefusedFileNameChars(QStringLiteral("a/b\\c:d*e?f\"g<h>i|j")),
               QStringLiteral("abcdefghij"));
 }
@@ -337,12 +340,12 @@ TEST_F(NewDocumentDialogForm, OkGivesThePickedPresetInPixels)
         EXPECT_FALSE(items->item(1)->flags().testFlag(Qt::ItemIsSelectable));
         f.CmbType->setCurrentIndex(documentSizeItemOfType(typeNamed("A4")));
         EXPECT_TRUE(f.RadVertical->isEnabled());
-        QTest::mouseClick(f.RadVertical, Qt::LeftButton);
+        clickCheck(f.RadVertical);
         EXPECT_EQ(f.EdtWidth->text(), QStringLiteral("210"));
         EXPECT_EQ(f.EdtHeight->text(), QStringLiteral("297"));
         EXPECT_EQ(f.CmbWidth->currentText(), QStringLiteral("mm"));
         EXPECT_EQ(f.GrpImage->title(), QStringLiteral("画像サイズ ( 1240 × 1754 px )"));
-        QTest::mouseClick(f.RadTransparent, Qt::LeftButton);
+        clickCheck(f.RadTransparent);
         typeInto(*f.EdtFileName, QStringLiteral("ポスター"));
         clickOk(f);
     });
@@ -381,7 +384,8 @@ TEST_F(NewDocumentDialogForm, TypedMillimetresReMatchThePresetList)
 
 TEST_F(NewDocumentDialogForm, ClipboardPictureOpensOnItsSizeAndMatchesVga)
 {
-    QApplication::clipboard()->setImage(QImage(640, 480, QImage::Format_RGB32));
+    TMTC picture(640, 480);
+    ASSERT_TRUE(copyImageToClipboard24(picture, sBox{0, 0, 640, 480}));
     int type = -1;
     QString width;
     ScopedDialogDriver<TFormNew> driver([&](TFormNew &f) {

@@ -3,9 +3,13 @@
 // (Cancel when it was left open). Also the golden-picture check of the dialog tests.
 #pragma once
 
+#include "platform/desktop/messages.h"
 #include "ui/forms/base_forms.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QString>
 #include <QTest>
@@ -44,12 +48,28 @@ template <class Form> class ScopedDialogDriver
     ModalRunner m_previous;
 };
 
-// Types text into a field as a user would, replacing what it holds.
+// Types text into a field as a user would, replacing what it holds; characters QTest has no key
+// for (Japanese names) arrive as key events carrying only their text, as an input method sends.
 inline void typeInto(QLineEdit &edit, const QString &text)
 {
     edit.setFocus();
     edit.selectAll();
-    QTest::keyClicks(&edit, text);
+    for (QChar ch : text) {
+        if (ch.unicode() < 0x80) {
+            QTest::keyClick(&edit, char(ch.unicode()));
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(&edit, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(&edit, &release);
+    }
+}
+
+// A click on a check or radio button's own box (its middle may lie past the end of its text).
+inline void clickCheck(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
 }
 
 // Compares a picture with tests/data/app/dialogs/<name>.png exactly; on a difference the actual
