@@ -2,9 +2,9 @@
 
 #include "core/tiles/block_channel.h"
 #include "core/tiles/block_layer_image.h"
+#include "document/edit/edit_ops.h"
 #include "document/paper/layer_blend_table.h"
 #include "paint/brush/user_blend_modes.h"
-#include "document/edit/edit_ops.h"
 #include "platform/desktop/messages.h"
 #include "ui/dialogs/paint_box.h"
 #include "ui/fields/edit_boxes.h"
@@ -16,8 +16,8 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <algorithm>
 #include <exception>
@@ -189,8 +189,7 @@ void TFormNewLayer::CmbDrawModeChange()
         CmbColor->setCurrentIndex(nlcWhite);
         return;
     }
-    CmbColor->setItemText(
-        item, u8("%1( %2 )").arg(u8(kColorNames[item]), u8("中性色")));
+    CmbColor->setItemText(item, u8("%1( %2 )").arg(u8(kColorNames[item]), u8("中性色")));
     CmbColor->setCurrentIndex(item);
 }
 
@@ -377,9 +376,9 @@ bool TFormLayerOption::setUpMask(const TMaskOptionValue &value, const CBlockVCH 
                  float(value.Y));
     }
     EdtName->setText(value.Name);
-    for (QWidget *w : std::initializer_list<QWidget *>{StaticDrawMode, CmbDrawMode, StaticOpaque,
-                                                       TrackOpaque, EdtOpaque, StaticOpaqueUnit,
-                                                       ChkDither, GrpDither})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{StaticDrawMode, CmbDrawMode, StaticOpaque, TrackOpaque,
+                                          EdtOpaque, StaticOpaqueUnit, ChkDither, GrpDither})
         w->hide();
     BoxGeneral->resize(BoxGeneral->width(), 60);
     setClientSize(kClientWidth, kMaskClientHeight);

@@ -73,7 +73,8 @@ class CSizeTypeDelegate : public QStyledItemDelegate
         if (size.isEmpty())
             return;
         const bool selected = option.state.testFlag(QStyle::State_Selected);
-        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->setPen(
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
         painter->drawText(r.adjusted(4, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, size);
     }
 
@@ -162,8 +163,7 @@ void CFileNameEdit::removeRefused()
     if (clean == text())
         return;
     const int cursor = cursorPosition();
-    const int removedBefore =
-        cursor - int(withoutRefusedFileNameChars(text().left(cursor)).size());
+    const int removedBefore = cursor - int(withoutRefusedFileNameChars(text().left(cursor)).size());
     setText(clean);
     setCursorPosition(cursor - removedBefore);
 }
@@ -237,8 +237,7 @@ void TFormNew::createTypeList()
     FOrientation->addButton(RadHorizontal);
     FOrientation->addButton(RadVertical);
     RadHorizontal->setChecked(true);
-    connect(RadVertical, &QRadioButton::toggled, this,
-            [this](bool on) { FModel.setVertical(on); });
+    connect(RadVertical, &QRadioButton::toggled, this, [this](bool on) { FModel.setVertical(on); });
 }
 
 void TFormNew::createSizeBox()

@@ -77,8 +77,7 @@ const SSizeTypeRow kSizeTypes[kDocumentSizeTypeCount] = {
 };
 
 // How many types each group holds, in list order.
-constexpr std::array<int, kDocumentSizeGroupCount> kGroupSizes = {1, 5, 6, 3, 3, 3,
-                                                                  3, 3, 3, 3, 7};
+constexpr std::array<int, kDocumentSizeGroupCount> kGroupSizes = {1, 5, 6, 3, 3, 3, 3, 3, 3, 3, 7};
 
 std::array<int, kDocumentSizeGroupCount> buildGroupStarts()
 {
@@ -383,12 +382,12 @@ void CNewDocumentModel::SizeChange(TSizeSender sender)
         break;
     case TSizeSender::WidthUnit:
         // The stored length stays as typed, so switching back shows the typed number again.
-        NumWidth->setValue(convertUnitValue(FWidthUnitIndex, FWidthList, FWidth,
-                                            NumResolution->Value()));
+        NumWidth->setValue(
+            convertUnitValue(FWidthUnitIndex, FWidthList, FWidth, NumResolution->Value()));
         break;
     case TSizeSender::HeightUnit:
-        NumHeight->setValue(convertUnitValue(FHeightUnitIndex, FHeightList, FHeight,
-                                             NumResolution->Value()));
+        NumHeight->setValue(
+            convertUnitValue(FHeightUnitIndex, FHeightList, FHeight, NumResolution->Value()));
         break;
     default:
         break;

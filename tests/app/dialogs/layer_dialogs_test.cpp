@@ -115,10 +115,10 @@ TEST(LayerDialogsModel, PositionRangeIsTheSideOrWhatIsLeftOf10000WidenedToTheVal
         int32_t side, current;
         float min, max;
     };
-    for (const Case &c : {Case{3000, 0, -3000, 3000}, Case{2000, 0, -2000, 2000},
-                          Case{8000, 0, -2000, 2000}, Case{8000, 2500, -2000, 2500},
-                          Case{8000, -4000, -4000, 2000}, Case{10000, 0, 0, 0},
-                          Case{1, 5, -1, 5}}) {
+    for (const Case &c :
+         {Case{3000, 0, -3000, 3000}, Case{2000, 0, -2000, 2000}, Case{8000, 0, -2000, 2000},
+          Case{8000, 2500, -2000, 2500}, Case{8000, -4000, -4000, 2000}, Case{10000, 0, 0, 0},
+          Case{1, 5, -1, 5}}) {
         SCOPED_TRACE(testing::Message() << c.side << " at " << c.current);
         float lo = 1, hi = -1;
         layerPositionRange(c.side, c.current, lo, hi);
@@ -134,11 +134,11 @@ TEST(LayerDialogsModel, ThumbnailGeometryKeepsTheLongerSideAndCentresTheShorter)
         int32_t w, h;
         SLayerPreviewGeometry want;
     };
-    for (const Case &c : {Case{3000, 2000, {108, 72, 0, 18, 0}},
-                          Case{2000, 3000, {72, 108, 18, 0, 0}},
-                          Case{500, 500, {108, 108, 0, 0, 0}},
-                          Case{10000, 10, {108, 1, 0, 53, 0}}, // never thinner than a pixel
-                          Case{217, 1, {108, 1, 0, 53, 0}}}) {
+    for (const Case &c :
+         {Case{3000, 2000, {108, 72, 0, 18, 0}}, Case{2000, 3000, {72, 108, 18, 0, 0}},
+          Case{500, 500, {108, 108, 0, 0, 0}},
+          Case{10000, 10, {108, 1, 0, 53, 0}}, // never thinner than a pixel
+          Case{217, 1, {108, 1, 0, 53, 0}}}) {
         SCOPED_TRACE(testing::Message() << c.w << " x " << c.h);
         SLayerPreviewGeometry g;
         ASSERT_TRUE(layerPreviewGeometry(c.w, c.h, 108, g));
@@ -217,9 +217,9 @@ TEST_F(LayerDialogsForm, ModeWithNeutralColourMarksAndSelectsThatColour)
         const QStringList plain{QStringLiteral("白"), QStringLiteral("黒"),
                                 QStringLiteral("グレー")};
         for (int i = 0; i < 3; ++i) {
-            const QString want = i == c.item ? plain[i] + QStringLiteral("( ") + neutral +
-                                                   QStringLiteral(" )")
-                                             : plain[i];
+            const QString want =
+                i == c.item ? plain[i] + QStringLiteral("( ") + neutral + QStringLiteral(" )")
+                            : plain[i];
             EXPECT_EQ(f.CmbColor->itemText(i), want) << i;
         }
         EXPECT_EQ(f.CmbColor->currentIndex(), c.item < 0 ? int(nlcWhite) : c.item);
@@ -318,8 +318,8 @@ TEST_F(LayerDialogsForm, LayerPropertiesShowTheRecordAndGiveBackTheEdits)
     TLayerOptionValue v = layerValue(10, 20);
     ASSERT_TRUE(showLayerOptionDialog(v, image, sSize{1000, 800}));
     EXPECT_EQ(driver.title, QStringLiteral("レイヤのプロパティ"));
-    EXPECT_EQ(driver.clientSize, QSize(TFormLayerOption::kClientWidth,
-                                       TFormLayerOption::kClientHeight));
+    EXPECT_EQ(driver.clientSize,
+              QSize(TFormLayerOption::kClientWidth, TFormLayerOption::kClientHeight));
     EXPECT_EQ(v.X, -3);
     EXPECT_EQ(v.Y, 3);
     EXPECT_TRUE(v.Crop);
@@ -389,8 +389,9 @@ TEST_F(LayerDialogsForm, LayerPreviewUnderALargerCanvasMatchesItsGolden)
     ASSERT_TRUE(f.setUpLayer(layerValue(-10, -5), image, sSize{100, 60}));
     const QImage preview = f.previewImage().image();
     EXPECT_EQ(preview.size(), QSize(kLayerPreviewBox, kLayerPreviewBox));
-    EXPECT_EQ(docdlg::compareWithDialogGolden(preview, QStringLiteral("layer-preview-larger-canvas")),
-              "");
+    EXPECT_EQ(
+        docdlg::compareWithDialogGolden(preview, QStringLiteral("layer-preview-larger-canvas")),
+        "");
 }
 
 // ---- mask properties
@@ -401,16 +402,15 @@ TEST_F(LayerDialogsForm, MaskWithoutImageDisablesPositionAndShowsAGreyBox)
         for (QWidget *w : {static_cast<QWidget *>(f.EdtX), static_cast<QWidget *>(f.EdtY),
                            static_cast<QWidget *>(f.LblWidth), static_cast<QWidget *>(f.ChkCrop)})
             EXPECT_FALSE(w->isEnabled());
-        for (QWidget *w : {static_cast<QWidget *>(f.CmbDrawMode),
-                           static_cast<QWidget *>(f.EdtOpaque),
-                           static_cast<QWidget *>(f.TrackOpaque),
-                           static_cast<QWidget *>(f.ChkDither),
-                           static_cast<QWidget *>(f.GrpDither)})
+        for (QWidget *w :
+             {static_cast<QWidget *>(f.CmbDrawMode), static_cast<QWidget *>(f.EdtOpaque),
+              static_cast<QWidget *>(f.TrackOpaque), static_cast<QWidget *>(f.ChkDither),
+              static_cast<QWidget *>(f.GrpDither)})
             EXPECT_FALSE(w->isVisible());
         EXPECT_EQ(f.BoxGeneral->height(), 60);
         typeInto(*f.EdtName, QStringLiteral("選択"));
         EXPECT_EQ(docdlg::compareWithDialogGolden(f.previewImage().image(),
-                                                   QStringLiteral("mask-preview-no-image")),
+                                                  QStringLiteral("mask-preview-no-image")),
                   "");
         clickOk(f);
     });
@@ -420,8 +420,8 @@ TEST_F(LayerDialogsForm, MaskWithoutImageDisablesPositionAndShowsAGreyBox)
     m.Name = QStringLiteral("マスク 1");
     ASSERT_TRUE(showMaskOptionDialog(m, nullptr, sSize{300, 200}));
     EXPECT_EQ(driver.title, QStringLiteral("マスクのプロパティ"));
-    EXPECT_EQ(driver.clientSize, QSize(TFormLayerOption::kClientWidth,
-                                       TFormLayerOption::kMaskClientHeight));
+    EXPECT_EQ(driver.clientSize,
+              QSize(TFormLayerOption::kClientWidth, TFormLayerOption::kMaskClientHeight));
     EXPECT_EQ(m.Name, QStringLiteral("選択"));
     EXPECT_EQ(m.X, 7); // the position it came with, untouched
     EXPECT_EQ(m.Y, -3);

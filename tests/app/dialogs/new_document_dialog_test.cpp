@@ -148,18 +148,17 @@ TEST(NewDocumentDialogModel, StoredUserSizesAreReadChecked)
         sPaperPreset stored;
         sPaperPreset want;
     };
-    for (const Case &c : {Case{{utmm, 150, 100, 50, true}, {utmm, 150, 100, 50, true}},
-                          Case{{0x0103, 150, 100, 50, false}, {utmm, 150, 100, 50, false}},
-                          Case{{9, 150, 100, 50, true}, fallback},
-                          Case{{utpercent, 150, 100, 50, true}, fallback},
-                          Case{{utinch, 71, 1, 1, false}, fallback},
-                          Case{{utinch, 601, 1, 1, false}, fallback},
-                          Case{{utpixel, 72, nan, 480, false}, fallback},
-                          Case{{utpixel, 72, 640, inf, false}, fallback},
-                          Case{{utpixel, 72, 0, 480, false}, fallback},
-                          Case{{utpixel, 72, 640, -1, false}, fallback}}) {
-        SCOPED_TRACE(testing::Message() << c.stored.unit << " " << c.stored.dpi << " "
-                                        << c.stored.w << " x " << c.stored.h);
+    for (const Case &c :
+         {Case{{utmm, 150, 100, 50, true}, {utmm, 150, 100, 50, true}},
+          Case{{0x0103, 150, 100, 50, false}, {utmm, 150, 100, 50, false}},
+          Case{{9, 150, 100, 50, true}, fallback}, Case{{utpercent, 150, 100, 50, true}, fallback},
+          Case{{utinch, 71, 1, 1, false}, fallback}, Case{{utinch, 601, 1, 1, false}, fallback},
+          Case{{utpixel, 72, nan, 480, false}, fallback},
+          Case{{utpixel, 72, 640, inf, false}, fallback},
+          Case{{utpixel, 72, 0, 480, false}, fallback},
+          Case{{utpixel, 72, 640, -1, false}, fallback}}) {
+        SCOPED_TRACE(testing::Message() << c.stored.unit << " " << c.stored.dpi << " " << c.stored.w
+                                        << " x " << c.stored.h);
         const sPaperPreset got = checkedUserSize(c.stored);
         EXPECT_EQ(got.unit, c.want.unit);
         EXPECT_EQ(got.dpi, c.want.dpi);
@@ -212,15 +211,13 @@ TEST(NewDocumentDialogModel, TypedSizesMatchPresetsInEitherOrientation)
         const char *type;
         bool vertical;
     };
-    for (const Case &c : {Case{297, 210, utmm, 72, "A4", false},
-                          Case{297, 210, utmm, 300, "A4", false},
-                          Case{210, 297, utmm, 150, "A4", true},
-                          Case{29.7f, 21, utcm, 96, "A4", false},
-                          Case{640, 480, utpixel, 150, "VGA", false},
-                          Case{480, 640, utpixel, 72, "VGA", true},
-                          Case{8.5f, 11, utinch, 200, "レターサイズ", true},
-                          Case{1754, 1240, utpixel, 150, "A4", false},
-                          Case{300, 211, utmm, 150, "カスタム", false}}) {
+    for (const Case &c :
+         {Case{297, 210, utmm, 72, "A4", false}, Case{297, 210, utmm, 300, "A4", false},
+          Case{210, 297, utmm, 150, "A4", true}, Case{29.7f, 21, utcm, 96, "A4", false},
+          Case{640, 480, utpixel, 150, "VGA", false}, Case{480, 640, utpixel, 72, "VGA", true},
+          Case{8.5f, 11, utinch, 200, "レターサイズ", true},
+          Case{1754, 1240, utpixel, 150, "A4", false},
+          Case{300, 211, utmm, 150, "カスタム", false}}) {
         SCOPED_TRACE(testing::Message() << c.w << " x " << c.h << " at " << c.dpi);
         ModelRig rig;
         rig.typeSize(c.w, c.h, c.unit, c.dpi);
@@ -258,9 +255,7 @@ TEST(NewDocumentDialogModel, SidesStayWithin8And10000PixelsInEveryUnitAndResolut
             CNewDocumentModel &m = rig.model;
             rig.typeSize(1, 1, unit, dpi); // small sizes keep any resolution allowed
             m.NumResolution->setValue(dpi);
-            auto px = [&](float v) {
-                return std::lround(convertUnitValue(unit, utpixel, v, dpi));
-            };
+            auto px = [&](float v) { return std::lround(convertUnitValue(unit, utpixel, v, dpi)); };
             EXPECT_EQ(px(m.NumWidth->ValueMin()), 8);
             EXPECT_EQ(px(m.NumWidth->ValueMax()), 10000);
             EXPECT_EQ(px(m.NumHeight->ValueMin()), 8);
