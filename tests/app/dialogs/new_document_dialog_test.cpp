@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QImage>
 #include <QMimeData>
@@ -422,7 +423,7 @@ TEST_F(NewDocumentDialogForm, UserSizeEditsReachTheProfileEvenOnCancel)
     EXPECT_EQ(gAppProfile->paperSizeTbl[5].w, 640); // the sixth row is not the dialog's
 }
 
-TEST_F(NewDocumentDialogForm, FileNameRefusesTypedAndStripsPastedCharacters)
+TEST_F(NewDocumentDialogForm, FileNameRefusesTypedAndStripsPastedAndDroppedCharacters)
 {
     TFormNew f;
     f.show();
@@ -433,4 +434,13 @@ TEST_F(NewDocumentDialogForm, FileNameRefusesTypedAndStripsPastedCharacters)
     QTest::keyClick(f.EdtFileName, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(f.EdtFileName->text(), QStringLiteral("axyzbcdefghij"));
     EXPECT_EQ(f.EdtFileName->cursorPosition(), 4);
+    // Dropped text arrives in one piece too (a drop follows its drag's entry).
+    f.EdtFileName->clear();
+    QMimeData dropped;
+    dropped.setText(QStringLiteral("p|q?r"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.EdtFileName, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.EdtFileName, &drop);
+    EXPECT_EQ(f.EdtFileName->text(), QStringLiteral("pqr"));
 }
