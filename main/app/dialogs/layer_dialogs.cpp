@@ -271,11 +271,11 @@ void TFormLayerOption::createPositionBox()
     StaticY->setBuddy(EdtY);
     StaticYUnit = label(g, "px", 240, 50, 24);
     StaticWidth = label(g, "幅", 132, 80, 40);
-    LblWidth = label(g, "0", 176, 80, 60);
+    LblWidth = label(g, "", 176, 80, 60); // empty until an image gives its size
     LblWidth->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     StaticWidthUnit = label(g, "px", 240, 80, 24);
     StaticHeight = label(g, "高さ", 132, 102, 40);
-    LblHeight = label(g, "0", 176, 102, 60);
+    LblHeight = label(g, "", 176, 102, 60);
     LblHeight->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     StaticHeightUnit = label(g, "px", 240, 102, 24);
     ChkCrop = new QCheckBox(u8("表示範囲外を削除(&R)"), g);
