@@ -6,6 +6,14 @@
 #include "app/dialogs/jpeg_option_dialog.h"
 #include "app/dialogs/resolution_dialog.h"
 #include "app/shortcuts/shortcut_setup_dialog.h"
+// ---- document dialogs (layer_dialogs.cpp, new_document_dialog.cpp)
+#include "app/dialogs/layer_dialogs.h"
+#include "app/dialogs/new_document_dialog.h"
+#include "core/tiles/block_channel.h"
+#include "core/tiles/block_layer_image.h"
+#include "paint/brush/user_blend_modes.h"
+#include <QRadioButton>
+// ---- end of document dialogs
 #include "core/image/display_canvas.h"
 #include "core/mask/mask_manager.h"
 #include "core/profile/app_profile.h"
@@ -1574,6 +1582,76 @@ QImage documentJpegOptions()
 
 } // namespace
 // ---- end of document-dialogs
+// ---- document dialogs (layer_dialogs.cpp, new_document_dialog.cpp)
+QImage documentDialogShot(QDialog &dlg)
+{
+    dlg.show();
+    settle(30);
+    return dlg.grab().toImage();
+}
+
+// A4 in the vertical orientation, typed name, transparent background.
+QImage documentDialogNew()
+{
+    TFormNew dlg;
+    dlg.EdtFileName->setText(QString::fromUtf8("名称未設定 1"));
+    dlg.CmbType->setCurrentIndex(documentSizeItemOfType(14));
+    dlg.RadVertical->setChecked(true);
+    dlg.RadTransparent->setChecked(true);
+    return documentDialogShot(dlg);
+}
+
+// The screen mode picked: the black item marked as its neutral colour.
+QImage documentDialogNewLayer()
+{
+    initialiseDocument(); // the blend-mode names
+    TFormNewLayer dlg;
+    dlg.EdtLayerName->setText(QString::fromUtf8("レイヤ 2"));
+    dlg.CmbDrawMode->setCurrentIndex(int(layerModeToBlendMode(TLayerMode::LM_SCR)));
+    dlg.NumOpaque->setValue(75);
+    return documentDialogShot(dlg);
+}
+
+QImage documentDialogRotation()
+{
+    TFormRotation dlg;
+    dlg.NumValue->setValue(30);
+    return documentDialogShot(dlg);
+}
+
+// A 300 x 200 layer (a red band over a half-transparent blue one) under a 240 x 240 canvas at
+// (40, -20): the canvas frame reaches past the thumbnail's foot; dithering on.
+QImage documentDialogLayerProperties()
+{
+    initialiseDocument();
+    CBlockVMTC image(300, 200);
+    image.fillImage(sBox{0, 0, 300, 80}, 0xD03020);
+    image.setAlpha(sBox{0, 0, 300, 80}, 255);
+    image.fillImage(sBox{60, 80, 180, 100}, 0x2040E0);
+    image.setAlpha(sBox{60, 80, 180, 100}, 128);
+    TLayerOptionValue v;
+    v.X = 40;
+    v.Y = -20;
+    v.Name = QString::fromUtf8("レイヤ 1");
+    v.LayerMode = TLayerMode::LM_MUL;
+    v.Opaque = 200;
+    v.Dither = true;
+    v.DitherDensity = 128;
+    TFormLayerOption dlg;
+    dlg.setUpLayer(v, image, sSize{240, 240});
+    return documentDialogShot(dlg);
+}
+
+// A mask without an image: position fields disabled, the grey box of a 4:3 canvas.
+QImage documentDialogMaskProperties()
+{
+    TMaskOptionValue v;
+    v.Name = QString::fromUtf8("選択範囲 1");
+    TFormLayerOption dlg;
+    dlg.setUpMask(v, nullptr, sSize{400, 300});
+    return documentDialogShot(dlg);
+}
+// ---- end of document dialogs
 
 std::vector<Shot> allShots()
 {
@@ -1660,6 +1738,13 @@ std::vector<Shot> allShots()
         {"document-dialogs", "scale", documentScale},
         {"document-dialogs", "jpeg-options", documentJpegOptions},
         // ---- end of document-dialogs
+        // ---- document dialogs (layer_dialogs.cpp, new_document_dialog.cpp)
+        {"document-dialogs", "new-document", documentDialogNew},
+        {"document-dialogs", "new-layer", documentDialogNewLayer},
+        {"document-dialogs", "rotation", documentDialogRotation},
+        {"document-dialogs", "layer-properties", documentDialogLayerProperties},
+        {"document-dialogs", "mask-properties", documentDialogMaskProperties},
+        // ---- end of document dialogs
     };
 }
 

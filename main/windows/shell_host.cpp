@@ -199,13 +199,14 @@ bool CHeadlessMainForm::showRotationDialog(float &degrees)
     return answerDialog(dialogCalls, "showRotationDialog", degrees, proposed, rotationAnswer);
 }
 
-bool CHeadlessMainForm::showLayerOptionDialog(TLayerOptionValue &value, const sSize &)
+bool CHeadlessMainForm::showLayerOptionDialog(TLayerOptionValue &value, const CBlockVMTC &,
+                                              sSize)
 {
     return answerDialog(dialogCalls, "showLayerOptionDialog", value, proposedLayerOption,
                         layerOptionAnswer);
 }
 
-bool CHeadlessMainForm::showMaskOptionDialog(TMaskOptionValue &value, const sSize &)
+bool CHeadlessMainForm::showMaskOptionDialog(TMaskOptionValue &value, const CBlockVCH *, sSize)
 {
     return answerDialog(dialogCalls, "showMaskOptionDialog", value, proposedMaskOption,
                         maskOptionAnswer);

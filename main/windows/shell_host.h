@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+class CBlockVCH;
+class CBlockVMTC;
 class CGradMngr;
 class QObject;
 class QPrinter;
@@ -260,8 +262,11 @@ class IMainForm
     virtual bool showResolutionDialog(SResolutionValue &value, int32_t mode) = 0;
     virtual bool showNewLayerDialog(TNewLayerValue &value) = 0;
     virtual bool showRotationDialog(float &degrees) = 0;
-    virtual bool showLayerOptionDialog(TLayerOptionValue &value, const sSize &canvas) = 0;
-    virtual bool showMaskOptionDialog(TMaskOptionValue &value, const sSize &canvas) = 0;
+    // The layer's image and the mask's image (none for an empty mask) draw the dialog's preview.
+    virtual bool showLayerOptionDialog(TLayerOptionValue &value, const CBlockVMTC &image,
+                                       sSize canvas) = 0;
+    virtual bool showMaskOptionDialog(TMaskOptionValue &value, const CBlockVCH *image,
+                                      sSize canvas) = 0;
     virtual bool showJpegOptionDialog(TJpegSaveOption &value) = 0;
     // A save dialog of the kind proposing path (folder and name); OK puts the chosen path there.
     virtual bool execFileDialog(TOpenFilterType kind, QString &path) = 0;
@@ -455,8 +460,10 @@ class CHeadlessMainForm : public IMainForm
     bool showResolutionDialog(SResolutionValue &value, int32_t mode) override;
     bool showNewLayerDialog(TNewLayerValue &value) override;
     bool showRotationDialog(float &degrees) override;
-    bool showLayerOptionDialog(TLayerOptionValue &value, const sSize &canvas) override;
-    bool showMaskOptionDialog(TMaskOptionValue &value, const sSize &canvas) override;
+    bool showLayerOptionDialog(TLayerOptionValue &value, const CBlockVMTC &image,
+                               sSize canvas) override;
+    bool showMaskOptionDialog(TMaskOptionValue &value, const CBlockVCH *image,
+                              sSize canvas) override;
     bool showJpegOptionDialog(TJpegSaveOption &value) override;
     bool execFileDialog(TOpenFilterType kind, QString &path) override;
     bool execSaveEventDialog(QString &path) override;

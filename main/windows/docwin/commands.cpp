@@ -328,7 +328,7 @@ bool TDrawWindow::doLayerInfoWin()
         return false;
     const int32_t idx = paper->ActiveLayer();
     const CLayerData *ld = paper->getLayerData(idx);
-    if (!ld)
+    if (!ld || !ld->imageTC)
         return false;
     TLayerOptionValue v;
     v.X = ld->viewPos.x;
@@ -340,7 +340,7 @@ bool TDrawWindow::doLayerInfoWin()
     v.Dither = ld->layerDitherEnable();
     v.DitherDensity = ld->layerDither();
     const TLayerOptionValue old = v;
-    if (!mainForm().showLayerOptionDialog(v, paper->m_paperSize))
+    if (!mainForm().showLayerOptionDialog(v, *ld->imageTC, paper->m_paperSize))
         return false;
     TFlowImage *flow = flowImage.get();
     // One event per change, in this order.
@@ -396,7 +396,7 @@ bool TDrawWindow::DoMaskInfoWin()
     v.Y = md->viewPos.y;
     v.Name = md->title;
     const TMaskOptionValue old = v;
-    if (!mainForm().showMaskOptionDialog(v, paper->m_paperSize))
+    if (!mainForm().showMaskOptionDialog(v, md->maskTC.get(), paper->m_paperSize))
         return false;
     TFlowImage *flow = flowImage.get();
     const int32_t idx = paper->ActiveLayer();
