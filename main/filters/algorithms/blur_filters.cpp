@@ -348,8 +348,10 @@ KAVRIN_TARGET_AVX2 void gaussColumnsAvx2(const TMTC &src, int32_t sy0, int32_t i
         const int32_t o = y - s.ry + t, i = h / 2 - s.ry + t;
         n += i >= 0 && i < h && o >= 0 && o < h ? 1 : 0;
     }
-    if (n == 0)
+    if (n == 0) {
+        std::fill(out, out + iw, sBGRA{.all = 0});
         return;
+    }
     const __m256 nF = _mm256_set1_ps(float(n));
     for (int32_t x0 = 0; x0 < iw; x0 += kGaussChunk) {
         const int32_t m = std::min(kGaussChunk, iw - x0);
@@ -389,8 +391,7 @@ KAVRIN_TARGET_AVX2 void gaussColumnsAvx2(const TMTC &src, int32_t sy0, int32_t i
         for (; x < m; ++x) {
             GaussSums g;
             g.b = sb[x], g.g = sg[x], g.r = sr[x], g.w = sw[x], g.a = sa[x], g.n = n;
-            if (g.ready())
-                out[x0 + x].all = g.colour();
+            out[x0 + x].all = g.ready() ? g.colour() : 0;
         }
     }
 }
@@ -515,8 +516,10 @@ bool fltGaussianBlur(sFlt4Params &p, const void *argp, int32_t args)
     TMTC src, mid;
     if (!src.Resize(iw, sy1 - sy0) || !mid.Resize(iw, ih))
         return false;
-    mid.PixelFill(0);
-    p.layerTC->bltTo(src, sPos{0, 0}, sBox{s.mid.x0, sy0, iw, sy1 - sy0}, 255, false);
+    // Every pixel of mid is written by the vertical pass (transparent black without weight).
+    parallelRanges(sy1 - sy0, 16, [&](int32_t r0, int32_t r1) {
+        p.layerTC->bltTo(src, sPos{0, r0}, sBox{s.mid.x0, sy0 + r0, iw, r1 - r0}, 255, false);
+    });
 
     // Vertical pass, tap rows outer so that each row of sums runs along memory; bands of rows
     // on the work threads (each writes its own rows of mid).
@@ -540,8 +543,7 @@ bool fltGaussianBlur(sFlt4Params &p, const void *argp, int32_t args)
                     sums[size_t(x)].add(row[x], s.ky[size_t(i)]);
             }
             for (int32_t x = 0; x < iw; ++x)
-                if (sums[size_t(x)].ready())
-                    out[x].all = sums[size_t(x)].colour();
+                out[x].all = sums[size_t(x)].ready() ? sums[size_t(x)].colour() : 0;
         }
     });
 
