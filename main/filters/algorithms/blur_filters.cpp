@@ -188,40 +188,12 @@ struct GaussRow
     }
 };
 
-#if KAVRIN_HAS_AVX2_LOOPS
-// acc[j] += cell[t] pre[t][j] over n taps, with wrapping 32-bit products (two taps a register).
-// cell holds each tap's cell four times over.
-KAVRIN_TARGET_AVX2 void tapsAvx2(const std::array<uint32_t, 4> *cell,
-                                 const std::array<uint32_t, 4> *pre, int32_t n, uint32_t *acc)
-{
-    __m256i sum = _mm256_setzero_si256();
-    int32_t t = 0;
-    for (; t + 2 <= n; t += 2) {
-        const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(cell + t));
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(pre + t));
-        sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(c, v));
-    }
-    __m128i s4 = _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
-    if (t < n)
-        s4 = _mm_add_epi32(s4, _mm_mullo_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cell + t)),
-                                               _mm_loadu_si128(reinterpret_cast<const __m128i *>(pre + t))));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(acc), s4);
-}
-#else
-void tapsAvx2(const std::array<uint32_t, 4> *, const std::array<uint32_t, 4> *, int32_t,
-              uint32_t *)
-{
-}
-#endif
-
 // The horizontal kernel with its cells shifted once, and the taps each pixel may use.
 struct GaussRowKernel
 {
     std::vector<uint32_t> cell; // cell[t]: kx[w / 2 - rx + t] >> 5, 0 where that is outside kx
-    std::vector<std::array<uint32_t, 4>> cell4; // each cell four times, for the vector loop
     int32_t tLo = 0, tHi = -1;  // the taps whose kernel cell exists
     int32_t rx = 0, midX0 = 0, midX1 = 0;
-    bool avx2 = simdUseAvx2();
 
     GaussRowKernel(const GaussSetup &s, int32_t w)
         : cell(size_t(2 * s.rx + 1), 0), rx(s.rx), midX0(s.mid.x0), midX1(s.mid.x1)
@@ -230,8 +202,6 @@ struct GaussRowKernel
         tHi = std::min(2 * s.rx, w - 1 - w / 2 + s.rx);
         for (int32_t t = tLo; t <= tHi; ++t)
             cell[size_t(t)] = uint32_t(s.kx[size_t(w / 2 - s.rx + t)] >> 5);
-        for (const uint32_t c : cell)
-            cell4.push_back({c, c, c, c});
         // The taps tLo .. tHi in pairs for the 16-bit multiply-adds (an odd last one with 0).
         for (int32_t t = tLo; t <= tHi; t += 2) {
             const uint32_t second = t + 1 <= tHi ? cell[size_t(t) + 1] : 0;
@@ -253,15 +223,12 @@ struct GaussRowKernel
             return false;
         uint32_t acc[4] = {0, 0, 0, 0};
         const std::array<uint32_t, 4> *pre = row.pre.data() + (X - rx + lo);
-        if (avx2)
-            tapsAvx2(cell4.data() + lo, pre, hi - lo + 1, acc);
-        else
-            for (int32_t t = lo; t <= hi; ++t) {
-                const uint32_t c = cell[size_t(t)];
-                const std::array<uint32_t, 4> &v = pre[t - lo];
-                for (int j = 0; j < 4; ++j)
-                    acc[j] += c * v[size_t(j)];
-            }
+        for (int32_t t = lo; t <= hi; ++t) {
+            const uint32_t c = cell[size_t(t)];
+            const std::array<uint32_t, 4> &v = pre[t - lo];
+            for (int j = 0; j < 4; ++j)
+                acc[j] += c * v[size_t(j)];
+        }
         const uint32_t n = uint32_t(hi - lo + 1);
         const uint32_t a = row.alphaSum[size_t(X - rx + hi + 1)] - row.alphaSum[size_t(X - rx + lo)];
         GaussSums g;
