@@ -188,40 +188,12 @@ struct GaussRow
     }
 };
 
-#if KAVRIN_HAS_AVX2_LOOPS
-// acc[j] += cell[t] pre[t][j] over n taps, with wrapping 32-bit products (two taps a register).
-// cell holds each tap's cell four times over.
-KAVRIN_TARGET_AVX2 void tapsAvx2(const std::array<uint32_t, 4> *cell,
-                                 const std::array<uint32_t, 4> *pre, int32_t n, uint32_t *acc)
-{
-    __m256i sum = _mm256_setzero_si256();
-    int32_t t = 0;
-    for (; t + 2 <= n; t += 2) {
-        const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(cell + t));
-        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(pre + t));
-        sum = _mm256_add_epi32(sum, _mm256_mullo_epi32(c, v));
-    }
-    __m128i s4 = _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
-    if (t < n)
-        s4 = _mm_add_epi32(s4, _mm_mullo_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(cell + t)),
-                                               _mm_loadu_si128(reinterpret_cast<const __m128i *>(pre + t))));
-    _mm_storeu_si128(reinterpret_cast<__m128i *>(acc), s4);
-}
-#else
-void tapsAvx2(const std::array<uint32_t, 4> *, const std::array<uint32_t, 4> *, int32_t,
-              uint32_t *)
-{
-}
-#endif
-
 // The horizontal kernel with its cells shifted once, and the taps each pixel may use.
 struct GaussRowKernel
 {
     std::vector<uint32_t> cell; // cell[t]: kx[w / 2 - rx + t] >> 5, 0 where that is outside kx
-    std::vector<std::array<uint32_t, 4>> cell4; // each cell four times, for the vector loop
     int32_t tLo = 0, tHi = -1;  // the taps whose kernel cell exists
     int32_t rx = 0, midX0 = 0, midX1 = 0;
-    bool avx2 = simdUseAvx2();
 
     GaussRowKernel(const GaussSetup &s, int32_t w)
         : cell(size_t(2 * s.rx + 1), 0), rx(s.rx), midX0(s.mid.x0), midX1(s.mid.x1)
@@ -230,9 +202,17 @@ struct GaussRowKernel
         tHi = std::min(2 * s.rx, w - 1 - w / 2 + s.rx);
         for (int32_t t = tLo; t <= tHi; ++t)
             cell[size_t(t)] = uint32_t(s.kx[size_t(w / 2 - s.rx + t)] >> 5);
-        for (const uint32_t c : cell)
-            cell4.push_back({c, c, c, c});
+        // The taps tLo .. tHi in pairs for the 16-bit multiply-adds (an odd last one with 0).
+        for (int32_t t = tLo; t <= tHi; t += 2) {
+            const uint32_t second = t + 1 <= tHi ? cell[size_t(t) + 1] : 0;
+            cellPairs.push_back(cell[size_t(t)] | second << 16);
+            onePairs.push_back(t + 1 <= tHi ? 0x00010001u : 1u);
+            back += 32768u * (cell[size_t(t)] + second);
+        }
     }
+
+    std::vector<uint32_t> cellPairs, onePairs;
+    uint32_t back = 0; // 32768 times the cells tLo .. tHi (wrapping)
 
     // The pixel at column X of the intermediate row (X = x - mid.x0); false without weight.
     bool pixel(const GaussRow &row, int32_t X, uint32_t &colour) const
@@ -243,15 +223,12 @@ struct GaussRowKernel
             return false;
         uint32_t acc[4] = {0, 0, 0, 0};
         const std::array<uint32_t, 4> *pre = row.pre.data() + (X - rx + lo);
-        if (avx2)
-            tapsAvx2(cell4.data() + lo, pre, hi - lo + 1, acc);
-        else
-            for (int32_t t = lo; t <= hi; ++t) {
-                const uint32_t c = cell[size_t(t)];
-                const std::array<uint32_t, 4> &v = pre[t - lo];
-                for (int j = 0; j < 4; ++j)
-                    acc[j] += c * v[size_t(j)];
-            }
+        for (int32_t t = lo; t <= hi; ++t) {
+            const uint32_t c = cell[size_t(t)];
+            const std::array<uint32_t, 4> &v = pre[t - lo];
+            for (int j = 0; j < 4; ++j)
+                acc[j] += c * v[size_t(j)];
+        }
         const uint32_t n = uint32_t(hi - lo + 1);
         const uint32_t a = row.alphaSum[size_t(X - rx + hi + 1)] - row.alphaSum[size_t(X - rx + lo)];
         GaussSums g;
@@ -261,53 +238,128 @@ struct GaussRowKernel
         colour = g.colour();
         return true;
     }
+
+    // pixel() straight from the intermediate row's pixels.
+    bool pixelAt(const sBGRA *row, int32_t X, uint32_t &colour) const
+    {
+        const int32_t lo = std::max(tLo, rx - X), hi = std::min(tHi, midX1 - midX0 - 1 - X + rx);
+        if (hi < lo)
+            return false;
+        GaussSums g;
+        for (int32_t t = lo; t <= hi; ++t) {
+            const sBGRA c = row[X - rx + t];
+            const uint32_t q = uint32_t(c.A) * cell[size_t(t)];
+            g.b += q * c.B, g.g += q * c.G, g.r += q * c.R, g.w += q, g.a += c.A;
+        }
+        g.n = uint32_t(hi - lo + 1);
+        if (!g.ready())
+            return false;
+        colour = g.colour();
+        return true;
+    }
+
+    // The columns X whose taps tLo .. tHi all lie on the intermediate row: X0in .. X1in - 1.
+    int32_t X0in() const { return rx - tLo; }
+    int32_t X1in() const { return midX1 - midX0 + rx - tHi; }
 };
 
+// The columns the vertical pass sums at a time (its planes stay in the first-level cache).
+constexpr int32_t kGaussChunk = 256;
+
 #if KAVRIN_HAS_AVX2_LOOPS
-// The vertical pass of one intermediate row with AVX2, two pixels per register: per pixel the
-// lanes B A q, G A q, R A q, q (q = A cell, the same wrapping products as GaussSums) and beside
-// them the plain channel sums, whose alpha lane is GaussSums' a. sums holds 8 words per pixel.
+// GaussSums::colour of eight pixels whose weight sums w are not 0 (other lanes are garbage):
+// num div den for sums below 2^31, from a Single estimate that is off by at most one and then
+// corrected with the exact remainder.
+KAVRIN_TARGET_AVX2 inline __m256i gaussQuotient(__m256i num, __m256i den, __m256 denF)
+{
+    const __m256i q = _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(num), denF));
+    const __m256i r = _mm256_sub_epi32(num, _mm256_mullo_epi32(q, den));
+    const __m256i less = _mm256_cmpgt_epi32(_mm256_setzero_si256(), r);            // r < 0
+    const __m256i more = _mm256_xor_si256(_mm256_cmpgt_epi32(den, r), _mm256_set1_epi32(-1)); // r >= den
+    return _mm256_and_si256(_mm256_sub_epi32(_mm256_add_epi32(q, less), more), _mm256_set1_epi32(0xFF));
+}
+
+// The colours of eight pixels from their sums (GaussSums::colour; n the tap count, not 0), and
+// 0 where the weight sum w is 0.
+KAVRIN_TARGET_AVX2 inline __m256i gaussColours(__m256i b, __m256i g, __m256i r, __m256i w, __m256i a,
+                                               __m256 nF)
+{
+    const __m256 wF = _mm256_cvtepi32_ps(w);
+    const __m256i qa = _mm256_and_si256(
+        _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(a), nF)), _mm256_set1_epi32(0xFF));
+    const __m256i c = _mm256_or_si256(
+        _mm256_or_si256(gaussQuotient(b, w, wF), _mm256_slli_epi32(gaussQuotient(g, w, wF), 8)),
+        _mm256_or_si256(_mm256_slli_epi32(gaussQuotient(r, w, wF), 16), _mm256_slli_epi32(qa, 24)));
+    return _mm256_andnot_si256(_mm256_cmpeq_epi32(w, _mm256_setzero_si256()), c);
+}
+
+// The vertical pass of one intermediate row with AVX2, eight pixels a register: per chunk of
+// columns the planes of sums B A q, G A q, R A q, q (q = A cell, the same wrapping products as
+// GaussSums) and the plain alpha sum, then the quotients. sums holds 5 kGaussChunk words.
+KAVRIN_TARGET_AVX2 inline __m256i loadWords(const uint32_t *p)
+{
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+}
+
+KAVRIN_TARGET_AVX2 inline void addWords(uint32_t *p, __m256i v)
+{
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(p), _mm256_add_epi32(loadWords(p), v));
+}
+
 KAVRIN_TARGET_AVX2 void gaussColumnsAvx2(const TMTC &src, int32_t sy0, int32_t iw, int32_t y,
                                          int32_t h, const GaussSetup &s, uint32_t *sums, sBGRA *out)
 {
-    std::fill(sums, sums + size_t(iw) * 8, 0u);
+    const __m256i ff = _mm256_set1_epi32(0xFF);
     uint32_t n = 0;
-    const __m256i one = _mm256_set1_epi32(1);
     for (int32_t t = 0; t <= 2 * s.ry; ++t) {
         const int32_t o = y - s.ry + t, i = h / 2 - s.ry + t;
-        if (i < 0 || i >= h || o < 0 || o >= h)
-            continue;
-        ++n;
-        const __m256i cell = _mm256_set1_epi32(int32_t(uint32_t(s.ky[size_t(i)] >> 5)));
-        const sBGRA *row = src.seek32(0, o - sy0);
-        int32_t x = 0;
-        for (; x + 2 <= iw; x += 2) {
-            const __m256i v =
-                _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i *>(row + x)));
-            const __m256i q = _mm256_mullo_epi32(_mm256_shuffle_epi32(v, 0xFF), cell);
-            const __m256i c = _mm256_blend_epi32(v, one, 0x88);
-            // Words 0-3 and 8-11 the weighted sums of pixels x and x + 1, 4-7 and 12-15 the plain.
-            __m256i *w = reinterpret_cast<__m256i *>(sums + size_t(x) * 8);
-            const __m256i weighted = _mm256_mullo_epi32(q, c);
-            const __m256i lo = _mm256_permute2x128_si256(weighted, v, 0x20);
-            const __m256i hi = _mm256_permute2x128_si256(weighted, v, 0x31);
-            _mm256_storeu_si256(w, _mm256_add_epi32(_mm256_loadu_si256(w), lo));
-            _mm256_storeu_si256(w + 1, _mm256_add_epi32(_mm256_loadu_si256(w + 1), hi));
-        }
-        for (; x < iw; ++x) {
-            const sBGRA c = row[x];
-            uint32_t *w = sums + size_t(x) * 8;
-            const uint32_t q = uint32_t(c.A) * uint32_t(s.ky[size_t(i)] >> 5);
-            w[0] += q * c.B, w[1] += q * c.G, w[2] += q * c.R, w[3] += q;
-            w[7] += c.A;
-        }
+        n += i >= 0 && i < h && o >= 0 && o < h ? 1 : 0;
     }
-    for (int32_t x = 0; x < iw; ++x) {
-        const uint32_t *w = sums + size_t(x) * 8;
-        GaussSums g;
-        g.b = w[0], g.g = w[1], g.r = w[2], g.w = w[3], g.a = w[7], g.n = n;
-        if (g.ready())
-            out[x].all = g.colour();
+    if (n == 0) {
+        std::fill(out, out + iw, sBGRA{.all = 0});
+        return;
+    }
+    const __m256 nF = _mm256_set1_ps(float(n));
+    for (int32_t x0 = 0; x0 < iw; x0 += kGaussChunk) {
+        const int32_t m = std::min(kGaussChunk, iw - x0);
+        uint32_t *sb = sums, *sg = sums + kGaussChunk, *sr = sums + 2 * kGaussChunk;
+        uint32_t *sw = sums + 3 * kGaussChunk, *sa = sums + 4 * kGaussChunk;
+        std::fill(sums, sums + 5 * kGaussChunk, 0u);
+        for (int32_t t = 0; t <= 2 * s.ry; ++t) {
+            const int32_t o = y - s.ry + t, i = h / 2 - s.ry + t;
+            if (i < 0 || i >= h || o < 0 || o >= h)
+                continue;
+            const uint32_t cell = uint32_t(s.ky[size_t(i)] >> 5);
+            const __m256i vc = _mm256_set1_epi32(int32_t(cell));
+            const sBGRA *row = src.seek32(x0, o - sy0);
+            int32_t x = 0;
+            for (; x + 8 <= m; x += 8) {
+                const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(row + x));
+                const __m256i a = _mm256_srli_epi32(v, 24);
+                const __m256i q = _mm256_mullo_epi32(a, vc);
+                addWords(sb + x, _mm256_mullo_epi32(q, _mm256_and_si256(v, ff)));
+                addWords(sg + x, _mm256_mullo_epi32(q, _mm256_and_si256(_mm256_srli_epi32(v, 8), ff)));
+                addWords(sr + x, _mm256_mullo_epi32(q, _mm256_and_si256(_mm256_srli_epi32(v, 16), ff)));
+                addWords(sw + x, q);
+                addWords(sa + x, a);
+            }
+            for (; x < m; ++x) {
+                const sBGRA c = row[x];
+                const uint32_t q = uint32_t(c.A) * cell;
+                sb[x] += q * c.B, sg[x] += q * c.G, sr[x] += q * c.R, sw[x] += q, sa[x] += c.A;
+            }
+        }
+        int32_t x = 0;
+        for (; x + 8 <= m; x += 8) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + x0 + x),
+                                gaussColours(loadWords(sb + x), loadWords(sg + x), loadWords(sr + x),
+                                             loadWords(sw + x), loadWords(sa + x), nF));
+        }
+        for (; x < m; ++x) {
+            GaussSums g;
+            g.b = sb[x], g.g = sg[x], g.r = sr[x], g.w = sw[x], g.a = sa[x], g.n = n;
+            out[x0 + x].all = g.ready() ? g.colour() : 0;
+        }
     }
 }
 #else
@@ -316,6 +368,96 @@ void gaussColumnsAvx2(const TMTC &, int32_t, int32_t, int32_t, int32_t, const Ga
 {
 }
 #endif
+
+#if KAVRIN_HAS_AVX2_LOOPS
+// Pair words of a row for the horizontal pass: word i holds entry i in its low half and entry
+// i + 1 in its high half (the entry past the row is 0), so that one 16-bit multiply-add takes two
+// taps. The products A C (at most 65025) are kept less 32768 to fit a signed half; the alpha
+// words hold A. plane holds 4 planes of iw words: B, G, R, A.
+KAVRIN_TARGET_AVX2 void gaussPairsAvx2(const sBGRA *row, int32_t iw, uint32_t *plane)
+{
+    const __m256i ff = _mm256_set1_epi32(0xFF), half = _mm256_set1_epi32(32768),
+                  low = _mm256_set1_epi32(0xFFFF);
+    int32_t i = 0;
+    for (; i + 9 <= iw; i += 8) {
+        const __m256i v0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(row + i));
+        const __m256i v1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(row + i + 1));
+        const __m256i a0 = _mm256_srli_epi32(v0, 24), a1 = _mm256_srli_epi32(v1, 24);
+        for (int c = 0; c < 3; ++c) {
+            const __m128i sh = _mm_cvtsi32_si128(8 * c);
+            const __m256i e0 = _mm256_sub_epi32(
+                _mm256_mullo_epi32(a0, _mm256_and_si256(_mm256_srl_epi32(v0, sh), ff)), half);
+            const __m256i e1 = _mm256_sub_epi32(
+                _mm256_mullo_epi32(a1, _mm256_and_si256(_mm256_srl_epi32(v1, sh), ff)), half);
+            _mm256_storeu_si256(reinterpret_cast<__m256i *>(plane + size_t(c) * size_t(iw) + size_t(i)),
+                                _mm256_or_si256(_mm256_and_si256(e0, low), _mm256_slli_epi32(e1, 16)));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(plane + 3 * size_t(iw) + size_t(i)),
+                            _mm256_or_si256(a0, _mm256_slli_epi32(a1, 16)));
+    }
+    const auto entry = [&](int32_t j, int c) -> uint32_t {
+        if (j >= iw)
+            return 0;
+        const sBGRA p = row[j];
+        const uint8_t ch[3] = {p.B, p.G, p.R};
+        return c == 3 ? p.A : (uint32_t(p.A) * ch[c] - 32768u) & 0xFFFFu;
+    };
+    for (; i < iw; ++i)
+        for (int c = 0; c < 4; ++c)
+            plane[size_t(c) * size_t(iw) + size_t(i)] = entry(i, c) | entry(i + 1, c) << 16;
+}
+
+// The horizontal pass for the columns X0 .. X1 - 1 of one intermediate row whose taps all lie on
+// the row (a multiple of eight of them; the count is returned): colours into out, and ok[j] 0
+// where a pixel has no weight. plane holds the row's pair words.
+KAVRIN_TARGET_AVX2 int32_t gaussRowAvx2(const GaussRowKernel &k, const uint32_t *plane, int32_t iw,
+                                        int32_t X0, int32_t X1, uint32_t *out, uint8_t *ok)
+{
+    const int32_t pairs = int32_t(k.cellPairs.size());
+    const __m256i back = _mm256_set1_epi32(int32_t(k.back));
+    const __m256 nF = _mm256_set1_ps(float(k.tHi - k.tLo + 1));
+    const uint32_t *pb = plane, *pg = plane + iw, *pr = plane + 2 * size_t(iw), *pa = plane + 3 * size_t(iw);
+    int32_t j = 0;
+    for (; X0 + j + 8 <= X1; j += 8) {
+        const int32_t base = X0 + j - k.rx + k.tLo;
+        __m256i b = back, g = back, r = back, w = _mm256_setzero_si256(), a = w;
+        for (int32_t q = 0; q < pairs; ++q) {
+            const int32_t i = base + 2 * q;
+            const __m256i cc = _mm256_set1_epi32(int32_t(k.cellPairs[size_t(q)]));
+            const __m256i va = loadWords(pa + i);
+            b = _mm256_add_epi32(b, _mm256_madd_epi16(loadWords(pb + i), cc));
+            g = _mm256_add_epi32(g, _mm256_madd_epi16(loadWords(pg + i), cc));
+            r = _mm256_add_epi32(r, _mm256_madd_epi16(loadWords(pr + i), cc));
+            w = _mm256_add_epi32(w, _mm256_madd_epi16(va, cc));
+            a = _mm256_add_epi32(a, _mm256_madd_epi16(va, _mm256_set1_epi32(int32_t(k.onePairs[size_t(q)]))));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + j), gaussColours(b, g, r, w, a, nF));
+        const int none = _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(w, _mm256_setzero_si256())));
+        for (int e = 0; e < 8; ++e)
+            ok[j + e] = uint8_t(((none >> e) & 1) == 0);
+    }
+    return j;
+}
+#else
+void gaussPairsAvx2(const sBGRA *, int32_t, uint32_t *)
+{
+}
+int32_t gaussRowAvx2(const GaussRowKernel &, const uint32_t *, int32_t, int32_t, int32_t, uint32_t *,
+                     uint8_t *)
+{
+    return 0;
+}
+#endif
+
+// One band's destination row of the horizontal pass: its colours and which pixels have weight.
+struct GaussOutRow
+{
+    int32_t y = 0;
+    bool ready = false;
+    std::vector<uint32_t> plane, out;
+    std::vector<uint8_t> ok;
+    std::array<int32_t, CBlockVMTC::kUnit> weight{};
+};
 
 } // namespace
 
@@ -341,15 +483,17 @@ bool fltGaussianBlur(sFlt4Params &p, const void *argp, int32_t args)
     TMTC src, mid;
     if (!src.Resize(iw, sy1 - sy0) || !mid.Resize(iw, ih))
         return false;
-    mid.PixelFill(0);
-    p.layerTC->bltTo(src, sPos{0, 0}, sBox{s.mid.x0, sy0, iw, sy1 - sy0}, 255, false);
+    // Every pixel of mid is written by the vertical pass (transparent black without weight).
+    parallelRanges(sy1 - sy0, 16, [&](int32_t r0, int32_t r1) {
+        p.layerTC->bltTo(src, sPos{0, r0}, sBox{s.mid.x0, sy0 + r0, iw, r1 - r0}, 255, false);
+    });
 
     // Vertical pass, tap rows outer so that each row of sums runs along memory; bands of rows
     // on the work threads (each writes its own rows of mid).
     const bool avx2 = simdUseAvx2();
     parallelRanges(ih, 16, [&](int32_t r0, int32_t r1) {
         std::vector<GaussSums> sums(static_cast<size_t>(iw));
-        std::vector<uint32_t> wide(avx2 ? size_t(iw) * 8 + 8 : 0);
+        std::vector<uint32_t> wide(avx2 ? size_t(5 * kGaussChunk) : 0);
         for (int32_t y = d.y0 + r0; y < d.y0 + r1; ++y) {
             sBGRA *out = mid.seek32(0, y - d.y0);
             if (avx2) {
@@ -366,14 +510,46 @@ bool fltGaussianBlur(sFlt4Params &p, const void *argp, int32_t args)
                     sums[size_t(x)].add(row[x], s.ky[size_t(i)]);
             }
             for (int32_t x = 0; x < iw; ++x)
-                if (sums[size_t(x)].ready())
-                    out[x].all = sums[size_t(x)].colour();
+                out[x].all = sums[size_t(x)].ready() ? sums[size_t(x)].colour() : 0;
         }
     });
 
     // Horizontal pass over the intermediate canvas, in bands of rows.
     const GaussRowKernel k(s, w);
     const fptrPixelPut4core put = filterPut(p);
+    if (avx2) {
+        // Destination columns whose taps all lie on the row go eight at a time.
+        const int32_t in0 = std::clamp(s.mid.x0 + k.X0in(), d.x0, d.x1);
+        const int32_t in1 = std::clamp(s.mid.x0 + k.X1in(), in0, d.x1);
+        const auto compute = [&](GaussOutRow &o, int32_t y) {
+            o.y = y, o.ready = true;
+            const sBGRA *row = mid.seek32(0, y - d.y0);
+            uint32_t *out = o.out.data();
+            uint8_t *ok = o.ok.data();
+            int32_t done = in0; // in0 .. done - 1 are worked out
+            if (in1 - in0 >= 8) {
+                gaussPairsAvx2(row, iw, o.plane.data());
+                done += gaussRowAvx2(k, o.plane.data(), iw, in0 - s.mid.x0, in1 - s.mid.x0,
+                                     out + (in0 - d.x0), ok + (in0 - d.x0));
+            }
+            for (int32_t c = d.x0; c < d.x1; ++c)
+                if (c < in0 || c >= done)
+                    ok[c - d.x0] = k.pixelAt(row, c - s.mid.x0, out[c - d.x0]);
+        };
+        return walkDstRunsBands(p, [&] {
+            auto o = std::make_shared<GaussOutRow>();
+            o->plane.resize(size_t(iw) * 4);
+            o->out.resize(size_t(d.x1 - d.x0));
+            o->ok.resize(size_t(d.x1 - d.x0));
+            return [&, o](int32_t x0, int32_t y, int32_t n, sBGRA *px, const int32_t *weight) {
+                if (!o->ready || o->y != y)
+                    compute(*o, y);
+                for (int32_t i = 0; i < n; ++i)
+                    o->weight[size_t(i)] = o->ok[size_t(x0 - d.x0 + i)] ? weight[i] : 0;
+                putRun(put, px, o->out.data() + (x0 - d.x0), o->weight.data(), n);
+            };
+        });
+    }
     return walkDstRectBands(p, [&] {
         return [&, row = std::make_shared<GaussRow>()](int32_t x, int32_t y, sBGRA &px, int32_t m) {
             if (row->y != y)
@@ -499,15 +675,16 @@ template <class Rows> void passRows(eWalk walk, const sRect &region, Rows rows)
     });
 }
 
-// Both canvases start as the flow's pixels; the copies are split into bands too.
-bool flowCopies(eWalk walk, const sFlt4Params &p, TMTC &a, TMTC &b)
+// Both canvases start as the flow's pixels; the copies are split into bands too. The fast form
+// copies only area (the part of the layer the passes can read), the plain one everything.
+bool flowCopies(eWalk walk, const sFlt4Params &p, TMTC &a, TMTC &b, const sRect &area)
 {
     if (walk == eWalk::Plain)
         return flowCopy(p, a) && flowCopy(p, b);
     const int32_t w = p.layerTC->width(), h = p.layerTC->height();
     if (!a.Resize(w, h) || !b.Resize(w, h))
         return false;
-    passRows(walk, {0, 0, w, h}, [&](const sRect &band) {
+    passRows(walk, area, [&](const sRect &band) {
         a.copyArea(*p.flowTC, band.p0(), rectToBox(band));
         b.copyArea(*p.flowTC, band.p0(), rectToBox(band));
     });
@@ -542,11 +719,19 @@ bool motionBlur(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
     const int32_t w = p.layerTC->width(), h = p.layerTC->height();
     // Two canvases of the layer's size stand in for the flow image during the passes, so the
     // flow image itself is never changed.
+    // Every pass reads no farther than its reach and a pixel from the pixels it writes, which lie
+    // within its reach of the destination; the first pass reaches farthest.
+    const std::vector<float> lengths = passLengths(distance);
+    int32_t farX = 0, farY = 0;
+    for (const float hl : lengths) {
+        farX = std::max(farX, fixReach(floatToFix(float(hl * std::cos(theta)))));
+        farY = std::max(farY, fixReach(floatToFix(float(hl * std::sin(theta)))));
+    }
     TMTC a, b;
-    if (!flowCopies(walk, p, a, b))
+    if (!flowCopies(walk, p, a, b, grownRegion(p.dstRect, 2 * farX + 4, 2 * farY + 4, w, h)))
         return false;
     TMTC *src = &a, *dst = &b;
-    for (const float hl : passLengths(distance)) {
+    for (const float hl : lengths) {
         const int32_t dx = floatToFix(float(hl * std::cos(theta)));
         const int32_t dy = floatToFix(float(hl * std::sin(theta)));
         const sRect region = grownRegion(p.dstRect, fixReach(dx), fixReach(dy), w, h);
@@ -590,7 +775,7 @@ bool radialBlur(sFlt4Params &p, const void *argp, int32_t args, eWalk walk)
     const float k = float(65536.0L / diag);
     const int32_t w = p.layerTC->width(), h = p.layerTC->height();
     TMTC a, b;
-    if (!flowCopies(walk, p, a, b))
+    if (!flowCopies(walk, p, a, b, {0, 0, w, h}))
         return false;
     TMTC *src = &a, *dst = &b;
     for (const float hl : passLengths(amount)) {

@@ -73,6 +73,27 @@ inline fptrPixelPut4core filterPut(const sFlt4Params &p)
     return p.layerPrt ? pixelPutAlpha : pixelPutWithAlpha;
 }
 
+// put(px + i, colour[i], weight[i]) for the pixels of weight above 0. The two filter puts at full
+// weight are done in place, the same bytes without a call: pixelPutAlpha copies B, G, R;
+// pixelPutWithAlpha copies the colour, or only the alpha of 0 when that is the colour's.
+inline void putRun(fptrPixelPut4core put, sBGRA *px, const uint32_t *colour, const int32_t *weight,
+                   int32_t n)
+{
+    const int kind = put == pixelPutAlpha ? 1 : (put == pixelPutWithAlpha ? 2 : 0);
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t m = weight[i];
+        if (m <= 0)
+            continue;
+        const uint32_t c = colour[i];
+        if (m >= 255 && kind == 1)
+            px[i].all = (px[i].all & 0xFF000000u) | (c & 0x00FFFFFFu);
+        else if (m >= 255 && kind == 2)
+            px[i].all = (c >> 24) != 0 ? c : (px[i].all & 0x00FFFFFFu);
+        else
+            put(px + i, c, uint32_t(m));
+    }
+}
+
 // Filters that carry the protection state current when they were recorded refuse to run when it
 // differs from the layer's: recordedByte is the record's byte (any non-zero value is true).
 inline bool protectionMatches(const sFlt4Params &p, uint32_t recordedByte)
@@ -101,9 +122,27 @@ template <class F> bool walkDstRectPlain(sFlt4Params &p, F f)
     return true;
 }
 
-// The same pixels in the same order, reached one run inside a layer block at a time: the block
-// is looked up once per run, and a run that the selection leaves out is not touched at all.
-template <class F> bool walkDstRect(sFlt4Params &p, F f)
+// The weights of the n pixels of row y from x0 on; true when one of them is above 0. Without a
+// selection every weight is 255, and the mask function is not called for each pixel.
+inline bool maskWeights(const sFlt4Params &p, int32_t x0, int32_t y, int32_t n, int32_t *weight)
+{
+    if (p.fnEffectMask == effectMaskNone) {
+        std::fill(weight, weight + n, 255);
+        return n > 0;
+    }
+    bool any = false;
+    for (int32_t i = 0; i < n; ++i) {
+        weight[i] = p.maskWeight(x0 + i, y);
+        any = any || weight[i] > 0;
+    }
+    return any;
+}
+
+// The pixels of walkDstRect a run at a time: f(x0, y, n, px, weight) for every run of a row
+// inside one layer block that has a pixel of weight above 0, px the run's n layer pixels and
+// weight their weights (a pixel of weight 0 or below is to be left as it is). Runs come in the
+// order of walkDstRect's pixels, and the same blocks are committed.
+template <class F> bool walkDstRuns(sFlt4Params &p, F f)
 {
     constexpr int32_t kUnit = CBlockVMTC::kUnit;
     const sRect &r = p.dstRect;
@@ -111,22 +150,26 @@ template <class F> bool walkDstRect(sFlt4Params &p, F f)
     for (int32_t y = r.y0; y < r.y1; ++y)
         for (int32_t x0 = r.x0; x0 < r.x1;) {
             const int32_t n = std::min(r.x1, (x0 & ~(kUnit - 1)) + kUnit) - x0;
-            bool any = false;
-            for (int32_t i = 0; i < n; ++i) {
-                weight[size_t(i)] = p.maskWeight(x0 + i, y);
-                any = any || weight[size_t(i)] > 0;
-            }
-            if (any) {
+            if (maskWeights(p, x0, y, n, weight.data())) {
                 sBGRA *px = p.layerTC->seekPixelNC(x0, y);
                 if (!px)
                     return false;
-                for (int32_t i = 0; i < n; ++i)
-                    if (weight[size_t(i)] > 0)
-                        f(x0 + i, y, px[i], weight[size_t(i)]);
+                f(x0, y, n, px, static_cast<const int32_t *>(weight.data()));
             }
             x0 += n;
         }
     return true;
+}
+
+// The same pixels in the same order, reached one run inside a layer block at a time: the block
+// is looked up once per run, and a run that the selection leaves out is not touched at all.
+template <class F> bool walkDstRect(sFlt4Params &p, F f)
+{
+    return walkDstRuns(p, [&](int32_t x0, int32_t y, int32_t n, sBGRA *px, const int32_t *weight) {
+        for (int32_t i = 0; i < n; ++i)
+            if (weight[i] > 0)
+                f(x0 + i, y, px[i], weight[i]);
+    });
 }
 
 // Commits, on the calling thread, the layer blocks that walkDstRect would commit, in the order it
@@ -153,12 +196,9 @@ inline bool commitDstBlocks(sFlt4Params &p)
     return true;
 }
 
-// walkDstRect spread over the work threads in bands of whole block rows, once the blocks are
-// committed. makeBand() is called once per band and gives the band's f (so that state such as
-// cached rows is not shared); every f must only read what other bands may read at the same time.
-// The pixels and their results are those of walkDstRect; only a block that cannot be had differs
-// (nothing is written then).
-template <class MakeBand> bool walkDstRectBands(sFlt4Params &p, MakeBand makeBand)
+// walk(band) for bands of whole block rows of dstRect on the work threads (band a copy of p with
+// the band's rows as dstRect), once the blocks are committed.
+template <class Walk> bool walkDstBands(sFlt4Params &p, Walk walk)
 {
     constexpr int32_t kUnit = CBlockVMTC::kUnit;
     const sRect r = p.dstRect;
@@ -172,10 +212,26 @@ template <class MakeBand> bool walkDstRectBands(sFlt4Params &p, MakeBand makeBan
         sFlt4Params band = p;
         band.dstRect.y0 = std::max(r.y0, (first + b0) * kUnit);
         band.dstRect.y1 = std::min(r.y1, (first + b1) * kUnit);
-        if (!walkDstRect(band, makeBand()))
+        if (!walk(band))
             ok = false;
     });
     return ok;
+}
+
+// walkDstRect spread over the work threads in bands of whole block rows, once the blocks are
+// committed. makeBand() is called once per band and gives the band's f (so that state such as
+// cached rows is not shared); every f must only read what other bands may read at the same time.
+// The pixels and their results are those of walkDstRect; only a block that cannot be had differs
+// (nothing is written then).
+template <class MakeBand> bool walkDstRectBands(sFlt4Params &p, MakeBand makeBand)
+{
+    return walkDstBands(p, [&](sFlt4Params &band) { return walkDstRect(band, makeBand()); });
+}
+
+// walkDstRuns in the bands of walkDstRectBands; makeBand() gives each band its f.
+template <class MakeBand> bool walkDstRunsBands(sFlt4Params &p, MakeBand makeBand)
+{
+    return walkDstBands(p, [&](sFlt4Params &band) { return walkDstRuns(band, makeBand()); });
 }
 
 // The draw discipline of the random filters: draw() is called once for every pixel of the

@@ -2,6 +2,7 @@
 
 #include "core/base/numeric.h"
 #include "core/image/canvas.h"
+#include "core/pixel/simd_level.h"
 #include "core/scale/scale_image.h"
 #include "core/tiles/block_layer_image.h"
 #include "filters/core/pixel_mechanics.h"
@@ -9,7 +10,12 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <vector>
+
+#if KAVRIN_HAS_AVX2_LOOPS
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -275,6 +281,270 @@ struct PlainSums
     }
 };
 
+// The alpha-weighted convolution a destination row at a time. Each source row the kernel reaches
+// is turned once into four planes over the columns the destination row reaches (edge pixels
+// repeated): A, A B, A G and A R, the products every tap would form (w A C wraps to the same
+// integer as w (A C)). A kernel of ones over its whole rectangle first sums each plane across
+// the rectangle's width and keeps one tap per row: the integer sums are the same, added in
+// another order.
+struct KernelShape
+{
+    struct Tap
+    {
+        int32_t row, col, w; // row of the kernel's rectangle, column offset into the planes
+    };
+    std::vector<Tap> taps;
+    int32_t xa = 0, xb = 0;      // the destination columns
+    int32_t len = 0;             // plane length: the columns one destination row reaches
+    int32_t sx0 = 0, sx1 = 0, sy0 = 0, sy1 = 0;
+    int32_t rows = 0;            // the kernel rectangle's height
+    int32_t width = 0;           // its width, when its ones are summed across first (else 0)
+    int32_t sw = 0, offset = 0;  // the sum of the weights; the offset
+    bool floatDiv = false;       // every sum below 2^24: Single quotients are exact
+    int32_t w = 0, h = 0;
+    const TMTC *flow = nullptr;
+
+    KernelShape(const sFlt4Params &p, const PackedKernel &k, int32_t off)
+        : xa(p.dstRect.x0), xb(p.dstRect.x1), sx0(k.span.x0), sx1(k.span.x1), sy0(k.span.y0),
+          sy1(k.span.y1), offset(off), w(p.layerTC->width()), h(p.layerTC->height()),
+          flow(p.flowTC)
+    {
+        rows = sy1 - sy0;
+        len = (xb - xa) + (sx1 - sx0 - 1);
+        uint32_t sum = 0;
+        int64_t magnitude = 0;
+        bool ones = int64_t(k.taps.size()) == int64_t(rows) * (sx1 - sx0);
+        for (const PackedKernel::Tap &t : k.taps) {
+            sum += uint32_t(t.w);
+            magnitude += std::abs(int64_t(t.w));
+            ones = ones && t.w == 1;
+        }
+        sw = int32_t(sum);
+        floatDiv = magnitude * 65025 < (int64_t(1) << 24);
+        if (ones && sx1 - sx0 > 1) {
+            width = sx1 - sx0;
+            for (int32_t r = 0; r < rows; ++r)
+                taps.push_back({r, 0, 1});
+        } else {
+            for (const PackedKernel::Tap &t : k.taps)
+                taps.push_back({t.dy - sy0, t.dx - sx0, t.w});
+        }
+    }
+};
+
+#if KAVRIN_HAS_AVX2_LOOPS
+KAVRIN_TARGET_AVX2 inline __m256i quotientsSingle(__m256i num, __m256i den)
+{
+    return _mm256_cvttps_epi32(_mm256_div_ps(_mm256_cvtepi32_ps(num), _mm256_cvtepi32_ps(den)));
+}
+
+// Quotients of Integers truncated toward zero: a Double quotient of two 32-bit integers never
+// rounds across an integer. INT32_MIN div -1 gives the out-of-range result INT32_MIN: the wrap.
+KAVRIN_TARGET_AVX2 inline __m256i quotientsDouble(__m256i num, __m256i den)
+{
+    const __m128i lo = _mm256_cvttpd_epi32(_mm256_div_pd(
+        _mm256_cvtepi32_pd(_mm256_castsi256_si128(num)), _mm256_cvtepi32_pd(_mm256_castsi256_si128(den))));
+    const __m128i hi = _mm256_cvttpd_epi32(_mm256_div_pd(_mm256_cvtepi32_pd(_mm256_extracti128_si256(num, 1)),
+                                                         _mm256_cvtepi32_pd(_mm256_extracti128_si256(den, 1))));
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+}
+
+// offset + (the quotient, or the pixel's own channel where own is set), clamped to a byte.
+KAVRIN_TARGET_AVX2 inline __m256i kernelChannel(__m256i q, __m256i mine, __m256i own, __m256i off)
+{
+    const __m256i c = _mm256_add_epi32(_mm256_blendv_epi8(q, mine, own), off);
+    return _mm256_min_epi32(_mm256_max_epi32(c, _mm256_setzero_si256()), _mm256_set1_epi32(0xFF));
+}
+
+// One plane row from n source pixels: A, A B, A G, A R at plane, plane + len, ...
+KAVRIN_TARGET_AVX2 int32_t planesAvx2(const sBGRA *src, int32_t n, uint32_t *plane, int32_t len)
+{
+    const __m256i ff = _mm256_set1_epi32(0xFF);
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + i));
+        const __m256i a = _mm256_srli_epi32(v, 24);
+        const __m256i b = _mm256_and_si256(v, ff);
+        const __m256i g = _mm256_and_si256(_mm256_srli_epi32(v, 8), ff);
+        const __m256i r = _mm256_and_si256(_mm256_srli_epi32(v, 16), ff);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(plane + i), a);
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(plane + len + i), _mm256_mullo_epi32(a, b));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(plane + 2 * len + i), _mm256_mullo_epi32(a, g));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(plane + 3 * len + i), _mm256_mullo_epi32(a, r));
+    }
+    return i;
+}
+
+// plane[i] := plane[i] + ... + plane[i + k - 1] for i < n, in place (each store lands below
+// every load still to come).
+KAVRIN_TARGET_AVX2 int32_t widthSumsAvx2(uint32_t *plane, int32_t n, int32_t k)
+{
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(plane + i));
+        for (int32_t j = 1; j < k; ++j)
+            s = _mm256_add_epi32(s, _mm256_loadu_si256(reinterpret_cast<const __m256i *>(plane + i + j)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(plane + i), s);
+    }
+    return i;
+}
+
+// The colours of destination pixels 0 .. n - 1 (a multiple of 8 is done; the count is returned):
+// tap[t] points at tap t's A plane for pixel 0, the other planes len further each.
+KAVRIN_TARGET_AVX2 int32_t kernelColoursAvx2(const KernelShape &s, const uint32_t *const *tap,
+                                             int32_t n, const sBGRA *self, uint32_t *out)
+{
+    const __m256i ff = _mm256_set1_epi32(0xFF), zero = _mm256_setzero_si256();
+    const __m256i sw = _mm256_set1_epi32(s.sw), off = _mm256_set1_epi32(s.offset);
+    const __m256i noWeight = _mm256_cmpeq_epi32(sw, zero);
+    const int32_t len = s.len, nt = int32_t(s.taps.size());
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m256i sa = zero, sb = zero, sg = zero, sr = zero;
+        for (int32_t t = 0; t < nt; ++t) {
+            const uint32_t *q = tap[t] + i;
+            __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(q));
+            __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(q + len));
+            __m256i g = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(q + 2 * len));
+            __m256i r = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(q + 3 * len));
+            if (s.taps[size_t(t)].w != 1) {
+                const __m256i wt = _mm256_set1_epi32(s.taps[size_t(t)].w);
+                a = _mm256_mullo_epi32(a, wt), b = _mm256_mullo_epi32(b, wt);
+                g = _mm256_mullo_epi32(g, wt), r = _mm256_mullo_epi32(r, wt);
+            }
+            sa = _mm256_add_epi32(sa, a), sb = _mm256_add_epi32(sb, b);
+            sg = _mm256_add_epi32(sg, g), sr = _mm256_add_epi32(sr, r);
+        }
+        __m256i qb, qg, qr, qa;
+        if (s.floatDiv) {
+            qb = quotientsSingle(sb, sa), qg = quotientsSingle(sg, sa);
+            qr = quotientsSingle(sr, sa), qa = quotientsSingle(sa, sw);
+        } else {
+            qb = quotientsDouble(sb, sa), qg = quotientsDouble(sg, sa);
+            qr = quotientsDouble(sr, sa), qa = quotientsDouble(sa, sw);
+        }
+        // Without weight the pixel itself stands in for the quotients.
+        const __m256i own = _mm256_or_si256(_mm256_cmpeq_epi32(sa, zero), noWeight);
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(self + i));
+        const __m256i cb = kernelChannel(qb, _mm256_and_si256(v, ff), own, off);
+        const __m256i cg = kernelChannel(qg, _mm256_and_si256(_mm256_srli_epi32(v, 8), ff), own, off);
+        const __m256i cr = kernelChannel(qr, _mm256_and_si256(_mm256_srli_epi32(v, 16), ff), own, off);
+        const __m256i ca = kernelChannel(qa, _mm256_srli_epi32(v, 24), own, off);
+        const __m256i c = _mm256_or_si256(_mm256_or_si256(cb, _mm256_slli_epi32(cg, 8)),
+                                          _mm256_or_si256(_mm256_slli_epi32(cr, 16), _mm256_slli_epi32(ca, 24)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), c);
+    }
+    return i;
+}
+#else
+int32_t planesAvx2(const sBGRA *, int32_t, uint32_t *, int32_t)
+{
+    return 0;
+}
+int32_t widthSumsAvx2(uint32_t *, int32_t, int32_t)
+{
+    return 0;
+}
+int32_t kernelColoursAvx2(const KernelShape &, const uint32_t *const *, int32_t, const sBGRA *,
+                          uint32_t *)
+{
+    return 0;
+}
+#endif
+
+// One band's rows: the planes of the source rows in a ring (slot (source row) mod rows), and the
+// colours of the destination row last worked out.
+struct KernelBand
+{
+    const KernelShape &s;
+    bool avx2 = simdUseAvx2();
+    std::vector<int32_t> tag;      // the (unclamped) source row each slot holds
+    std::vector<uint32_t> planes;  // rows x 4 planes of len
+    std::vector<const uint32_t *> tap;
+    std::vector<uint32_t> out;     // colours of columns xa .. xb - 1
+    int32_t y = 0;
+    bool ready = false;
+    int32_t lo = 0, hi = 0;        // the columns the convolution writes in row y
+
+    explicit KernelBand(const KernelShape &shape)
+        : s(shape), tag(size_t(shape.rows), std::numeric_limits<int32_t>::min()),
+          planes(size_t(shape.rows) * 4 * size_t(shape.len)), tap(shape.taps.size()),
+          out(size_t(shape.xb - shape.xa))
+    {
+    }
+
+    uint32_t *slot(int32_t sy)
+    {
+        const int32_t i = ((sy % s.rows) + s.rows) % s.rows;
+        uint32_t *plane = planes.data() + size_t(i) * 4 * size_t(s.len);
+        if (tag[size_t(i)] != sy) {
+            tag[size_t(i)] = sy;
+            fill(sy, plane);
+        }
+        return plane;
+    }
+
+    void fill(int32_t sy, uint32_t *plane) const
+    {
+        const sBGRA *src = s.flow->seek32(0, std::clamp(sy, 0, s.h - 1));
+        const int32_t len = s.len, x0 = s.xa + s.sx0;
+        // The columns inside the image read straight; the others repeat the edge pixel.
+        const int32_t j0 = std::clamp(-x0, 0, len), j1 = std::clamp(s.w - x0, j0, len);
+        const auto one = [&](int32_t j) {
+            const sBGRA c = src[std::clamp(x0 + j, 0, s.w - 1)];
+            const uint32_t a = c.A;
+            plane[j] = a, plane[len + j] = a * c.B, plane[2 * len + j] = a * c.G;
+            plane[3 * len + j] = a * c.R;
+        };
+        for (int32_t j = 0; j < j0; ++j)
+            one(j);
+        int32_t j = j0;
+        if (avx2)
+            j += planesAvx2(src + x0 + j0, j1 - j0, plane + j0, len);
+        for (; j < len; ++j)
+            one(j);
+        if (s.width > 0) {
+            const int32_t n = s.xb - s.xa;
+            for (int32_t c = 0; c < 4; ++c) {
+                uint32_t *q = plane + size_t(c) * size_t(len);
+                int32_t i = avx2 ? widthSumsAvx2(q, n, s.width) : 0;
+                for (; i < n; ++i) {
+                    uint32_t sum = q[i];
+                    for (int32_t k = 1; k < s.width; ++k)
+                        sum += q[i + k];
+                    q[i] = sum;
+                }
+            }
+        }
+    }
+
+    void compute(int32_t row)
+    {
+        y = row, ready = true;
+        // A pixel whose kernel rectangle misses the image is left as it is.
+        const bool meets = y + s.sy0 < s.h && y + s.sy1 > 0;
+        lo = meets ? std::max(s.xa, 1 - s.sx1) : s.xa;
+        hi = meets ? std::min(s.xb, s.w - s.sx0) : s.xa;
+        if (lo >= hi)
+            return;
+        for (size_t t = 0; t < s.taps.size(); ++t)
+            tap[t] = slot(y + s.sy0 + s.taps[t].row) + s.taps[t].col;
+        const sBGRA *self = s.flow->seek32(s.xa, y);
+        const int32_t n = s.xb - s.xa, len = s.len;
+        int32_t i = avx2 ? kernelColoursAvx2(s, tap.data(), n, self, out.data()) : 0;
+        for (; i < n; ++i) {
+            KernelSums k;
+            for (size_t t = 0; t < s.taps.size(); ++t) {
+                const uint32_t *q = tap[t] + i, wt = uint32_t(s.taps[t].w);
+                k.a += wt * q[0], k.b += wt * q[len], k.g += wt * q[2 * len];
+                k.r += wt * q[3 * len];
+            }
+            k.w = uint32_t(s.sw);
+            out[size_t(i)] = k.colour(self[i], s.offset);
+        }
+    }
+};
+
 } // namespace
 
 bool convolveKernel(sFlt4Params &p, std::span<const int32_t> weights, const sBox &box,
@@ -286,10 +556,26 @@ bool convolveKernel(sFlt4Params &p, std::span<const int32_t> weights, const sBox
     if (k.taps.empty())
         return true;
     const fptrPixelPut4core put = filterPut(p);
-    return walkConvolution<KernelSums>(
-        p, k, true, [&](const KernelSums &sums, int32_t x, int32_t y, sBGRA &px, int32_t m) {
-            put(&px, sums.colour(*p.flowTC->seek32(x, y), offset), uint32_t(m));
-        });
+    // Kernels of a far reach would make the planes too long: they take the per-pixel walk.
+    constexpr int64_t kMaxPlaneWords = int64_t(1) << 22;
+    if ((int64_t(k.span.x1) - k.span.x0 + p.dstRect.x1 - p.dstRect.x0) * (int64_t(k.span.y1) - k.span.y0) >
+        kMaxPlaneWords)
+        return walkConvolution<KernelSums>(
+            p, k, true, [&](const KernelSums &sums, int32_t x, int32_t y, sBGRA &px, int32_t m) {
+                put(&px, sums.colour(*p.flowTC->seek32(x, y), offset), uint32_t(m));
+            });
+    const KernelShape shape(p, k, offset);
+    return walkDstRunsBands(p, [&] {
+        return [&, band = std::make_shared<KernelBand>(shape)](
+                   int32_t x0, int32_t y, int32_t n, sBGRA *px, const int32_t *weight) {
+            if (!band->ready || band->y != y)
+                band->compute(y);
+            const int32_t lo = std::max(x0, band->lo), hi = std::min(x0 + n, band->hi);
+            if (lo < hi)
+                putRun(put, px + (lo - x0), band->out.data() + (lo - shape.xa), weight + (lo - x0),
+                       hi - lo);
+        };
+    });
 }
 
 bool convolvePlain(sFlt4Params &p, std::span<const int32_t> weights, const sBox &box,

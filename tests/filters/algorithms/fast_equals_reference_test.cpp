@@ -250,6 +250,35 @@ TEST_P(FastEqualsReference, CustomSharpen)
     });
 }
 
+TEST_P(FastEqualsReference, AlphaWeightedConvolution)
+{
+    expectSameBytes([](std::mt19937 &rng, int round) {
+        // Kernels of ones (summed across first), mixed signs whose weights sum to 0, weights that
+        // wrap the sums, offsets, and boxes placed beside the pixel so that some pixels' kernels
+        // miss the picture.
+        const int32_t side = round % 2 ? 5 : 3;
+        std::vector<int32_t> k(size_t(side * side), 1);
+        const int kind = int(rng() % 4);
+        if (kind == 1)
+            for (int32_t &v : k)
+                v = rng() % 3 == 0 ? 0 : pick(rng, {1, -1, 2}, -9, 9);
+        else if (kind == 2)
+            for (size_t i = 0; i < k.size(); ++i)
+                k[i] = i % 2 ? 1 : -1;
+        else if (kind == 3)
+            for (int32_t &v : k)
+                v = pick(rng, {0x7FFFFFF, -0x7FFFFFF, 999}, -100000, 100000);
+        const int32_t offset = pick(rng, {0, 255, -255}, -100, 100);
+        const sBox box = rng() % 3 ? sBox{-(side / 2), -(side / 2), side, side}
+                                   : sBox{pick(rng, {-40, 30}, -8, 8), pick(rng, {-50, 40}, -8, 8), side, side};
+        return SFastCase{"alpha-weighted convolution kind " + std::to_string(kind) + " offset " +
+                             std::to_string(offset) + " at " + std::to_string(box.x) + "," +
+                             std::to_string(box.y),
+                         [=](sFlt4Params &p) { return convolveKernel(p, k, box, offset); },
+                         [=](sFlt4Params &p) { return convolveKernelReference(p, k, box, offset); }};
+    });
+}
+
 TEST_P(FastEqualsReference, PlainConvolution)
 {
     expectSameBytes([](std::mt19937 &rng, int round) {
