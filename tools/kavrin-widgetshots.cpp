@@ -60,6 +60,14 @@
 #include "ui/views/loupe.h"
 #include "ui/views/navigator.h"
 #include "ui/views/navigator_preview.h"
+// ---- text (windows/text/font_window.cpp)
+#include "core/profile/app_profile.h"
+#include "document/paper/headless.h"
+#include "platform/desktop/messages.h"
+#include "windows/docwin/draw_window.h"
+#include "windows/render_settings.h"
+#include "windows/text/font_window.h"
+// ---- end of text
 #include "windows/dock/dock_float.h"
 #include "windows/dock/dock_view.h"
 #include "windows/presets/brush_editor.h"
@@ -1425,6 +1433,34 @@ QImage presetsGradientEditor()
     return shot;
 }
 
+// ---- text (windows/text/font_window.cpp)
+// The text window over a small document, its face Noto Sans CJK JP and two lines of Japanese.
+QImage textFontWindow()
+{
+    if (!gAppProfile)
+        initialiseAppProfile();
+    initialiseDocument();
+    initialiseWindows();
+    std::unique_ptr<TDrawWindow> dw = TDrawWindow::Create();
+    if (!dw || !setupHeadlessPaper(*dw->paper, {320, 200}, 0xFFFFFF, 1))
+        return {};
+    CAppProfile &p = *gAppProfile;
+    p.fontFace = QStringLiteral("Noto Sans CJK JP");
+    p.fontPoint = 24;
+    p.fontCharset = 128;
+    p.fontUseFont = true;
+    p.fontPreview = false;
+    p.fontText = QString::fromUtf8("吾輩は猫である。\n名前はまだ無い。");
+    std::unique_ptr<TFontWindow> fw = TFontWindow::create(dw.get());
+    if (!fw)
+        return {};
+    fw->show();
+    QImage shot = fw->grab().toImage();
+    fw->done(kavrin::mrCancel);
+    return shot;
+}
+// ---- end of text
+
 } // namespace
 
 std::vector<Shot> allShots()
@@ -1502,6 +1538,9 @@ std::vector<Shot> allShots()
         {"presets", "nib-editor", presetsBrushEditorNib},
         {"presets", "tone-editor", presetsToneEditor},
         {"presets", "gradient-editor", presetsGradientEditor},
+        // ---- text (windows/text/font_window.cpp)
+        {"text", "font-window", textFontWindow},
+        // ---- end of text
     };
 }
 

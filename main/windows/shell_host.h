@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,7 @@
 
 class CGradMngr;
 class CPenMethodMngr;
+class QDialog;
 class CPenShapeMngr;
 class CToneMngr;
 class TDrawWindow;
@@ -306,6 +308,12 @@ class IMainForm
     // Asks the main window to close (the whole application).
     virtual void postClose() = 0;
     // ---- end of input
+    // ---- text tool (text_tool.cpp)
+    // Runs a tool dialog in the main window's own modal loop, which keeps the document windows
+    // painting and hands a left click on the active document to the text window (message
+    // 0x1315 with the canvas position); answers the dialog's modal result.
+    virtual int showModalWithHook(QDialog &dialog) = 0;
+    // ---- end of text tool
 };
 
 // Installs the main window and answers the previous one (nullptr restores the headless one).
@@ -521,6 +529,14 @@ class CHeadlessMainForm : public IMainForm
     std::shared_ptr<TWinTab32> tab;
     std::vector<std::string> shellCalls;
     // ---- end of input
+    // ---- text tool (text_tool.cpp)
+    // Runs modalScript on the dialog (it sets controls, posts messages, clicks OK or Cancel)
+    // and answers the dialog's result; with no script, or when the script closed nothing, the
+    // dialog is closed with Cancel. Each call is counted.
+    int showModalWithHook(QDialog &dialog) override;
+    std::function<void(QDialog &)> modalScript;
+    int32_t hookedModalCount = 0;
+    // ---- end of text tool
 
     // The active window; nullptr: the last one made.
     TDrawWindow *active = nullptr;

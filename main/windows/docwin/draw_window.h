@@ -677,6 +677,16 @@ class TDrawWindow : public IPaperOwner
     int32_t FCroppingXCnt = 0, FCroppingYCnt = 0;
     // ---- end of grid
 
+    // ---- text tool (text_tool.cpp)
+    // Group 9's press: the text window is made for the clicked canvas position (a selection for
+    // tskSelectText), run in the main window's modal loop and freed; the navigator, layer and
+    // mask views are redrawn afterwards, also when the window could not be made.
+    static void textToolDown(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    // Commits the text held in the flow coverage over box (layer coordinates of the stroke's
+    // layer) and repaints the view; false when the document refused it.
+    bool doFontDraw(TStroke &strk, const sBox &box, bool trgtMask, bool undo);
+    // ---- end of text tool
+
     // ---- IPaperOwner
     void setModified(bool sw) override { setModifiedFlag(sw); }
     bool isModified() const override { return m_bModified; }
