@@ -30,6 +30,7 @@ class QObject;
 class QPrinter;
 class TMemoryGraphic;
 class CPenMethodMngr;
+class QDialog;
 class CPenShapeMngr;
 class CToneMngr;
 class TDrawWindow;
@@ -335,6 +336,12 @@ class IMainForm
     virtual int32_t runPrintDialog(TPrintValue &value, const sSize &size, int32_t ppi,
                                    const TFormPrintDrawEvent &onDrawWork) = 0;
     // ---- end of printing
+    // ---- text tool (text_tool.cpp)
+    // Runs a tool dialog in the main window's own modal loop, which keeps the document windows
+    // painting and hands a left click on the active document to the text window (message
+    // 0x1315 with the canvas position); answers the dialog's modal result.
+    virtual int showModalWithHook(QDialog &dialog) = 0;
+    // ---- end of text tool
 };
 
 // Installs the main window and answers the previous one (nullptr restores the headless one).
@@ -570,6 +577,14 @@ class CHeadlessMainForm : public IMainForm
     int32_t proposedPrintPpi = 0;
     TFormPrintDrawEvent proposedPrintDraw;
     // ---- end of printing
+    // ---- text tool (text_tool.cpp)
+    // Runs modalScript on the dialog (it sets controls, posts messages, clicks OK or Cancel)
+    // and answers the dialog's result; with no script, or when the script closed nothing, the
+    // dialog is closed with Cancel. Each call is counted.
+    int showModalWithHook(QDialog &dialog) override;
+    std::function<void(QDialog &)> modalScript;
+    int32_t hookedModalCount = 0;
+    // ---- end of text tool
 
     // The active window; nullptr: the last one made.
     TDrawWindow *active = nullptr;

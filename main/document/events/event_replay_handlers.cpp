@@ -355,6 +355,7 @@ void registerColourRangeReplayRows(); // document/selection/colour_range.cpp
 void registerSeedFillReplayRows();    // document/selection/seed_fill_ops.cpp
 void registerTransformReplayRows();   // document/transform/transform_driving.cpp
 void registerSelectDeleteReplayRow(); // document/selection/select_delete.cpp
+void registerTextReplayRows();        // document/edit/text_commit.cpp
 
 void registerOwnReplayRows()
 {
@@ -376,6 +377,7 @@ void registerOwnReplayRows()
     registerSeedFillReplayRows();
     registerTransformReplayRows();
     registerSelectDeleteReplayRow();
+    registerTextReplayRows();
     const QString filters = QStringLiteral("no filter replay entry is installed");
     for (uint8_t g : {32, 33, 34, 35, 38})
         for (int c = 0; c < 256; ++c)

@@ -463,14 +463,29 @@ void drawRaisedPanel(QPainter &Canvas, const QRect &Rect, int64_t FillColor)
 
 // ---- font and window helpers
 
-bool fontFamilyExists(const QString &FaceName, uint8_t Charset)
+namespace {
+
+bool familyListed(const QString &FaceName, QFontDatabase::WritingSystem system)
 {
-    const QStringList families = QFontDatabase::families(
-        Charset == SHIFTJIS_CHARSET ? QFontDatabase::Japanese : QFontDatabase::Any);
+    const QStringList families = QFontDatabase::families(system);
     for (const QString &f : families)
         if (f.compare(FaceName, Qt::CaseInsensitive) == 0)
             return true;
     return false;
+}
+
+} // namespace
+
+bool fontFamilyExists(const QString &FaceName, uint8_t Charset)
+{
+    const QFontDatabase::WritingSystem system =
+        Charset == SHIFTJIS_CHARSET ? QFontDatabase::Japanese : QFontDatabase::Any;
+    // "@Family" is the vertical face of a family; there is one for the families that write
+    // Japanese (the font renderer turns their wide characters upright).
+    if (FaceName.startsWith(u'@'))
+        return FaceName.size() > 1 && familyListed(FaceName.mid(1), QFontDatabase::Japanese) &&
+               familyListed(FaceName.mid(1), system);
+    return familyListed(FaceName, system);
 }
 
 const TFaceList &interfaceFaces()

@@ -283,7 +283,8 @@ void drawRaisedPanel(QPainter &Canvas, const QRect &Rect, int64_t FillColor);
 
 // ---- the interface font
 // A face installed for the character set: families of its writing system (128, SHIFTJIS_CHARSET,
-// is Japanese; any other set asks all families), compared without regard to case.
+// is Japanese; any other set asks all families), compared without regard to case. "@Family", the
+// vertical face, exists for a family that writes Japanese.
 bool fontFamilyExists(const QString &FaceName, uint8_t Charset);
 // Faces in order of preference with their heights (negative: character height in pixels).
 using TFaceList = std::vector<std::pair<QString, int>>;

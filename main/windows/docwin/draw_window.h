@@ -687,6 +687,15 @@ class TDrawWindow : public IPaperOwner
     // painter's origin, each copy stretched without smoothing into its cell.
     void printTo(QPainter &painter, const TPrinterInfo &info);
     // ---- end of printing
+    // ---- text tool (text_tool.cpp)
+    // Group 9's press: the text window is made for the clicked canvas position (a selection for
+    // tskSelectText), run in the main window's modal loop and freed; the navigator, layer and
+    // mask views are redrawn afterwards, also when the window could not be made.
+    static void textToolDown(TDrawWindow &w, TShiftState shift, const sPos *pos);
+    // Commits the text held in the flow coverage over box (layer coordinates of the stroke's
+    // layer) and repaints the view; false when the document refused it.
+    bool doFontDraw(TStroke &strk, const sBox &box, bool trgtMask, bool undo);
+    // ---- end of text tool
 
     // ---- IPaperOwner
     void setModified(bool sw) override { setModifiedFlag(sw); }

@@ -95,6 +95,15 @@ constexpr SEventProcs pendingGroup(bool tracks, bool resetsNavigator)
     return p;
 }
 
+// ---- text tool (text_tool.cpp)
+constexpr SEventProcs textProcs()
+{
+    SEventProcs p = withRightPick(pendingGroup(true, true));
+    p.onLDown = TDrawWindow::textToolDown;
+    return p;
+}
+// ---- end of text tool
+
 // ---- move tool (move_tool.cpp)
 constexpr SEventProcs kMoveToolProcs = {
     TDrawWindow::moveToolDown,      TDrawWindow::moveToolHold,    TDrawWindow::moveToolUp,
@@ -115,7 +124,7 @@ constexpr std::array<SEventProcs, kEventProcGroups> kProgramTables = {{
     kFigureProcs, // 6 figures (figure_input.cpp)
     kFillProcs,   // 7 figure fills (fill_select_shapes.cpp)
     kSelectProcs, // 8 selection shapes (fill_select_shapes.cpp)
-    withRightPick(pendingGroup(true, true)), // 9 text
+    textProcs(),  // 9 text (text_tool.cpp)
 }};
 
 int currentGroup()

@@ -149,6 +149,87 @@ struct CLineReader
     }
 };
 
+// ---- text tool (text_tool.cpp)
+// Words separated by blanks; a word in double quotes keeps its blanks and may be empty, with \n a
+// new line, \" a quote and \\ a backslash. An unquoted # starts a comment.
+bool splitQuotedWords(QStringView text, CLineReader &r)
+{
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        while (i < n && text[i].isSpace())
+            ++i;
+        if (i >= n || text[i] == u'#')
+            break;
+        QString word;
+        if (text[i] != u'"') {
+            while (i < n && !text[i].isSpace() && text[i] != u'#')
+                word += text[i++];
+            r.words.push_back(word);
+            continue;
+        }
+        ++i;
+        bool closed = false;
+        while (i < n) {
+            const QChar c = text[i++];
+            if (c == u'"') {
+                closed = true;
+                break;
+            }
+            if (c != u'\\' || i >= n) {
+                word += c;
+                continue;
+            }
+            const QChar e = text[i++];
+            if (e == u'n')
+                word += u'\n';
+            else if (e == u'"' || e == u'\\')
+                word += e;
+            else
+                return r.fail(QStringLiteral("unknown escape \"\\%1\"").arg(e));
+        }
+        if (!closed)
+            return r.fail(QStringLiteral("a quoted word is not closed"));
+        r.words.push_back(word);
+    }
+    return true;
+}
+
+// text X Y "TEXT" "FACE" SIZE [bold] [italic] [vertical] [spacing N] [leading N] [mask]
+bool parseTextWords(CLineReader &r, SInputStep &s)
+{
+    s.kind = eInputStepKind::Text;
+    SInputTextStep &t = s.textStep;
+    int32_t x = 0, y = 0;
+    if (!r.count(5, 13) || !r.integer(1, -kMaxCoordinate, kMaxCoordinate, x) ||
+        !r.integer(2, -kMaxCoordinate, kMaxCoordinate, y) || !r.integer(5, 1, 999, t.size))
+        return false;
+    s.x = x;
+    s.y = y;
+    t.text = r.words[3];
+    t.face = r.words[4];
+    for (int i = 6; i < r.words.size(); ++i) {
+        const QString &o = r.words[i];
+        if (o == QLatin1String("bold"))
+            t.bold = true;
+        else if (o == QLatin1String("italic"))
+            t.italic = true;
+        else if (o == QLatin1String("vertical"))
+            t.vertical = true;
+        else if (o == QLatin1String("mask"))
+            t.mask = true;
+        else if (o == QLatin1String("spacing") || o == QLatin1String("leading")) {
+            if (i + 1 >= r.words.size())
+                return r.fail(QStringLiteral("%1 needs a value").arg(o));
+            if (!r.integer(++i, -999, 999, o == QLatin1String("spacing") ? t.spacing : t.leading))
+                return false;
+        } else
+            return r.fail(QStringLiteral("unknown text option \"%1\"").arg(o));
+    }
+    return true;
+}
+// ---- end of text tool
+
 bool parseWords(CLineReader &r, SInputStep &s)
 {
     const QString &w = r.words[0];
@@ -292,6 +373,10 @@ bool parseWords(CLineReader &r, SInputStep &s)
         return r.count(1, 1) && r.choice(1, "select", "layer", s.on);
     }
     // ---- end of free transform
+    // ---- text tool (text_tool.cpp)
+    if (w == QLatin1String("text"))
+        return parseTextWords(r, s);
+    // ---- end of text tool
     static const std::array<std::pair<const char *, eInputStepKind>, 6> kPlain = {{
         {"tick", eInputStepKind::Tick},
         {"mirror", eInputStepKind::Mirror},
@@ -346,6 +431,24 @@ bool parseInputStep(QStringView text, int32_t line, std::optional<SInputStep> &s
                     QString &error)
 {
     step.reset();
+    // ---- text tool (text_tool.cpp): its words may be quoted
+    if (text.trimmed().startsWith(QLatin1String("text ")) ||
+        text.trimmed().startsWith(QLatin1String("text\t"))) {
+        CLineReader q{line, {}, {}};
+        if (!splitQuotedWords(text, q)) {
+            error = q.error;
+            return false;
+        }
+        SInputStep s;
+        s.line = line;
+        if (!parseWords(q, s)) {
+            error = q.error;
+            return false;
+        }
+        step = s;
+        return true;
+    }
+    // ---- end of text tool
     const qsizetype hash = text.indexOf(u'#');
     if (hash >= 0)
         text = text.left(hash);
@@ -610,6 +713,10 @@ bool applyInputStep(TDrawWindow &w, const SInputStep &s)
     case eInputStepKind::Transform:
         return s.on ? w.transformSelect() : w.transformLayer();
     // ---- end of free transform
+    // ---- text tool (text_tool.cpp)
+    case eInputStepKind::Text:
+        return applyTextStep(w, s);
+    // ---- end of text tool
     }
     return false;
 }

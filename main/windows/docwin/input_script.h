@@ -21,6 +21,11 @@
 //   snap on|off                      the window's snap switch
 //   client W H                       the window's client size
 //   transform select|layer           starts the free transform of the selection / with the layer
+//   text X Y "TEXT" "FACE" SIZE [bold] [italic] [vertical] [spacing N] [leading N] [mask]
+//                                    a click with the text tool (the selection text with mask)
+//                                    at client pixel (X, Y) whose window is answered with these
+//                                    values and OK; in a quoted word \n starts a new line and
+//                                    \" and \\ stand for a quote and a backslash
 //
 // The modifiers of a pointer step are held for that step only, on top of the keys a `key down`
 // step holds. A headless window's client origin is the screen's (0, 0).
@@ -66,7 +71,25 @@ enum class eInputStepKind : uint8_t
     // ---- free transform (free_transform.cpp): on: the selection alone
     Transform,
     // ---- end of free transform
+    // ---- text tool (text_tool.cpp)
+    Text,
+    // ---- end of text tool
 };
+
+// ---- text tool (text_tool.cpp): what a text step answers the text window with
+struct SInputTextStep
+{
+    QString text;
+    QString face;
+    int32_t size = 12;
+    int32_t spacing = 0;
+    int32_t leading = 0;
+    bool bold = false;
+    bool italic = false;
+    bool vertical = false;
+    bool mask = false;
+};
+// ---- end of text tool
 
 enum class eInputButton : uint8_t
 {
@@ -107,6 +130,9 @@ struct SInputStep
     int32_t dx = 0, dy = 0;
     // Scroll-bar steps: the scroll code (TScrollCode's number) and the position, in dx.
     uint8_t scrollCode = 0;
+    // ---- text tool (text_tool.cpp)
+    SInputTextStep textStep;
+    // ---- end of text tool
 };
 
 // One line of a script: a step, or nothing for a blank or comment line. On a bad line the
@@ -130,6 +156,12 @@ std::optional<int32_t> virtualKeyFromName(QStringView name);
 // go through the process's tablet (platform/tablet) to the open context's window, which must
 // hand its messages on, as the main window does and CHeadlessTabletTarget does headless.
 bool applyInputStep(TDrawWindow &window, const SInputStep &step);
+// ---- text tool (text_tool.cpp)
+// The text step: the text tool chosen, a left click at the step's point, and the text window
+// that opens answered with the step's values and OK through the headless main window. False when
+// the window did not open or does not offer the face (or its vertical face).
+bool applyTextStep(TDrawWindow &window, const SInputStep &step);
+// ---- end of text tool
 
 // The window a headless tablet context is opened for: it hands the context's packet and
 // proximity messages to the main window's active document window (tabletMessage), as the main

@@ -236,8 +236,8 @@ TEST(EventPlayer, BadPacketsFailTheStep)
     SEvIdxPair del{0, 0};
     const Case cases[] = {
         {"points of count 0", StreamBuilder().bare(17, 0).bytes, "17/0"},
-        {"unregistered row", StreamBuilder().packet(13, 16, std::array<uint8_t, 54>{}).bytes, "13/16",
-         "not played: unknown packet"},
+        {"text without coverage", StreamBuilder().packet(13, 16, std::array<uint8_t, 54>{}).bytes,
+         "13/16", "failed"},
         {"filter row without its entries", StreamBuilder().packet(32, 87, del).bytes, "32/87",
          "not played: no filter replay entry is installed"},
         {"merging the bottom layer down", StreamBuilder().packet(4, 5, del).bytes, "4/5", "failed"},
