@@ -72,14 +72,6 @@
 #include "ui/views/loupe.h"
 #include "ui/views/navigator.h"
 #include "ui/views/navigator_preview.h"
-// ---- text (windows/text/font_window.cpp)
-#include "core/profile/app_profile.h"
-#include "document/paper/headless.h"
-#include "platform/desktop/messages.h"
-#include "windows/docwin/draw_window.h"
-#include "windows/render_settings.h"
-#include "windows/text/font_window.h"
-// ---- end of text
 #include "windows/dock/dock_float.h"
 #include "windows/dock/dock_view.h"
 // ---- printing (printing.cpp)
@@ -88,6 +80,9 @@
 #include "windows/docwin/draw_window.h"
 #include "windows/render_settings.h"
 // ---- end of printing
+// ---- text (windows/text/font_window.cpp)
+#include "windows/text/font_window.h"
+// ---- end of text
 #include "windows/presets/brush_editor.h"
 #include "windows/presets/gradient_editor.h"
 #include "windows/presets/nib_editor_frame.h"
@@ -1451,12 +1446,37 @@ QImage presetsGradientEditor()
     return shot;
 }
 
-// ---- printing (printing.cpp)
-// A small document in a headless window: a gradient with a disc and stripes over it.
-std::unique_ptr<TDrawWindow> printShotWindow()
 // ---- text (windows/text/font_window.cpp)
 // The text window over a small document, its face Noto Sans CJK JP and two lines of Japanese.
 QImage textFontWindow()
+{
+    if (!gAppProfile)
+        initialiseAppProfile();
+    initialiseDocument();
+    initialiseWindows();
+    std::unique_ptr<TDrawWindow> dw = TDrawWindow::Create();
+    if (!dw || !setupHeadlessPaper(*dw->paper, {320, 200}, 0xFFFFFF, 1))
+        return {};
+    CAppProfile &p = *gAppProfile;
+    p.fontFace = QStringLiteral("Noto Sans CJK JP");
+    p.fontPoint = 24;
+    p.fontCharset = 128;
+    p.fontUseFont = true;
+    p.fontPreview = false;
+    p.fontText = QString::fromUtf8("吾輩は猫である。\n名前はまだ無い。");
+    std::unique_ptr<TFontWindow> fw = TFontWindow::create(dw.get());
+    if (!fw)
+        return {};
+    fw->show();
+    QImage shot = fw->grab().toImage();
+    fw->done(kavrin::mrCancel);
+    return shot;
+}
+// ---- end of text
+
+// ---- printing (printing.cpp)
+// A small document in a headless window: a gradient with a disc and stripes over it.
+std::unique_ptr<TDrawWindow> printShotWindow()
 {
     if (!gAppProfile)
         initialiseAppProfile();
@@ -1533,25 +1553,6 @@ QImage printingPage()
     return page;
 }
 // ---- end of printing
-    std::unique_ptr<TDrawWindow> dw = TDrawWindow::Create();
-    if (!dw || !setupHeadlessPaper(*dw->paper, {320, 200}, 0xFFFFFF, 1))
-        return {};
-    CAppProfile &p = *gAppProfile;
-    p.fontFace = QStringLiteral("Noto Sans CJK JP");
-    p.fontPoint = 24;
-    p.fontCharset = 128;
-    p.fontUseFont = true;
-    p.fontPreview = false;
-    p.fontText = QString::fromUtf8("吾輩は猫である。\n名前はまだ無い。");
-    std::unique_ptr<TFontWindow> fw = TFontWindow::create(dw.get());
-    if (!fw)
-        return {};
-    fw->show();
-    QImage shot = fw->grab().toImage();
-    fw->done(kavrin::mrCancel);
-    return shot;
-}
-// ---- end of text
 
 } // namespace
 
@@ -1759,6 +1760,9 @@ std::vector<Shot> allShots()
         {"presets", "tone-editor", presetsToneEditor},
         {"presets", "gradient-editor", presetsGradientEditor},
         // ---- printing (printing.cpp)
+        // ---- text (windows/text/font_window.cpp)
+        {"text", "font-window", textFontWindow},
+        // ---- end of text
         {"printing", "preview", printingPreview},
         {"printing", "page", printingPage},
         // ---- end of printing
@@ -1775,9 +1779,6 @@ std::vector<Shot> allShots()
         {"document-dialogs", "layer-properties", documentDialogLayerProperties},
         {"document-dialogs", "mask-properties", documentDialogMaskProperties},
         // ---- end of document dialogs
-        // ---- text (windows/text/font_window.cpp)
-        {"text", "font-window", textFontWindow},
-        // ---- end of text
     };
 }
 
