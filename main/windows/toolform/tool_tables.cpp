@@ -134,11 +134,6 @@ TToolKind toolDetailToToolKind(TToolDetail detail)
     return int(detail) < kToolDetailCount ? kDetails[size_t(detail)].kind : TToolKind::tkPencil;
 }
 
-TqZGlyphType toolDetailToGlyphType(TToolDetail detail)
-{
-    return int(detail) < kToolDetailCount ? kDetails[size_t(detail)].glyph : G::qgPencil5;
-}
-
 bool toolDetailHasOpacity(TToolDetail detail)
 {
     return int(detail) < kToolDetailCount && kDetails[size_t(detail)].opacity;

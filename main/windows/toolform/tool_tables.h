@@ -7,6 +7,7 @@
 #include "core/base/geometry.h"
 #include "core/profile/glyph_types.h"
 #include "core/profile/tool_kinds.h"
+#include "ui/graphics/glyph_manager.h" // toolDetailToGlyphType
 
 #include <array>
 #include <cstdint>
@@ -21,7 +22,6 @@ struct SToolDetailRow
 };
 const std::array<SToolDetailRow, kToolDetailCount> &toolDetailRows();
 TToolKind toolDetailToToolKind(TToolDetail detail);
-TqZGlyphType toolDetailToGlyphType(TToolDetail detail);
 bool toolDetailHasOpacity(TToolDetail detail);
 // The detail each button starts with.
 std::array<TToolDetail, kToolKindCount> initialLastTools();
