@@ -129,6 +129,10 @@ void TToolForm::loadControlsFromBrush()
 // the brush changed.
 bool TToolForm::writeParamFrom(QObject *Sender)
 {
+    // Without a painting tool the brush is not shown: the opacity is then the tool's own.
+    TPaintMode mode;
+    if (!toolDetailToPaintMode(FState.FToolMode, mode))
+        return false;
     TPenMethodListView &d = *FDrpPenMtd;
     const TPaintParam &p = d.AliasRef();
     auto setF = [&](P t, float now, float v) {

@@ -4,6 +4,8 @@
 #include "core/profile/app_profile.h"
 #include "document/paper/paper.h"
 #include "paint/stroke/stroke.h"
+
+#include <cstring>
 #include "ui/controls/nib_shape_editor.h"
 #include "ui/fields/edit_boxes.h"
 #include "ui/fields/num_mngr.h"
@@ -57,17 +59,19 @@ TEST_F(ToolFormBinding, TheToolOpacityIsStoredPerToolJustAboveItsValue)
     EXPECT_EQ(prof().loadToolOpaque(toolDetailToToolMode(D::tdPencil5)), 1.0f);
     f().NumToolDens->SetNumber(nullptr, 37);
     f().DispatchPaintParam();
-    EXPECT_EQ(prof().loadToolOpaque(toolDetailToToolMode(D::tdPencil5)), 0.37001f);
+    EXPECT_FLOAT_EQ(prof().loadToolOpaque(toolDetailToToolMode(D::tdPencil5)), 0.37001f);
 }
 
 TEST_F(ToolFormBinding, TheBrushReachesTheStrokeButNotDuringAReplay)
 {
     f().NumBrushSpace->SetNumber(nullptr, 25);
     EXPECT_FLOAT_EQ(brush().Space(), 0.25f);
-    bool read = false;
-    TPaintParam fromStroke(*f().Stroke(), read);
-    ASSERT_TRUE(read);
-    EXPECT_FLOAT_EQ(fromStroke.Space(), 0.25f);
+    SPenParam expected{};
+    brush().Write(expected);
+    EXPECT_EQ(std::memcmp(&app.render5.penParam(), &expected, sizeof expected), 0);
+    SPenParam old{};
+    app.render4.getPenParam(old);
+    EXPECT_EQ(std::memcmp(&old, &expected, sizeof expected), 0);
     w->m_eventPlaying = true;
     const float before = brush().Space();
     f().ApplyPaintParam();

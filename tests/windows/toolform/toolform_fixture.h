@@ -4,7 +4,9 @@
 
 #include "windows/docwin/docwin_fixture.h"
 
+#include "core/mask/mask_manager.h"
 #include "document/paper/headless_app.h"
+#include "document/paper/paper.h"
 #include "paint/brush/paint_param.h"
 #include "platform/desktop/messages.h"
 #include "ui/fields/num_mngr.h"
@@ -55,6 +57,22 @@ struct ToolFormFixture : DocWinFixture
             return questionAnswer;
         };
         oldHandlers = kavrin::installMessageHandlers(h);
+    }
+
+    // A selection of (50, 20)-(150, 80) transformed; false when none starts.
+    bool startTransform()
+    {
+        TPaper &p = *w->paper;
+        const sSize size = p.m_paperSize;
+        auto md = std::make_unique<CMaskData>(0, size.x, size.y);
+        for (int32_t y = 20; y < 80; ++y)
+            for (int32_t x = 50; x < 150; ++x)
+                md->maskTC->setPixel(x, y, 255);
+        p.maskMngr().deleteAll();
+        p.maskMngr().insertAt(0, md);
+        p.maskMngr().setCurIndex(0);
+        p.bEnbMask = true;
+        return w->transformSelect();
     }
 
     TToolForm &f() { return *form; }

@@ -34,7 +34,7 @@ TEST_F(ToolFormKeys, CtrlLettersAltLettersAndDigitsAndEveryKeyInATransformAreRef
     EXPECT_FALSE(f().ProcessKey('B', Qt::ControlModifier));
     EXPECT_FALSE(f().ProcessKey('5', Qt::AltModifier));
     bind('E', 528);
-    ASSERT_TRUE(w->transformLayer());
+    ASSERT_TRUE(startTransform());
     EXPECT_FALSE(f().ProcessKey('E', kNone));
     EXPECT_EQ(f().ToolMode(), D::tdPencil5);
     w->transformEnd(false);
@@ -103,7 +103,8 @@ TEST_F(ToolFormKeys, BrushStepsNeedAVisibleDropDown)
 {
     bind(VK_OEM_4, 1354);
     bind(VK_OEM_6, 1355);
-    ASSERT_GT(f().FDrpPenMtd->GetItemCount(), 1);
+    ASSERT_TRUE(f().FDrpPenMtd->DuplicateItem(f().FDrpPenMtd->GetItemCount(), 0, false));
+    f().FDrpPenMtd->SelectItem(0, true);
     const int start = f().FDrpPenMtd->GetSelectIndex();
     EXPECT_TRUE(f().ProcessKey(VK_OEM_6, kNone));
     EXPECT_EQ(f().FDrpPenMtd->GetSelectIndex(), start + 1);

@@ -34,7 +34,7 @@ TEST_F(ToolFormSwitch, ASelectionToolShowsFullOpacityAndThePencilGetsItsOwnBack)
     EXPECT_FALSE(f().EdtToolDens->isEnabled());
     EXPECT_EQ(f().FToolSubMode(), TToolSubKind::tskSelectRectangle);
     f().changeToolDetail(D::tdPencil5);
-    EXPECT_EQ(opacity(), 60);
+    EXPECT_FLOAT_EQ(opacity(), 60);
     EXPECT_TRUE(f().EdtToolDens->isEnabled());
     EXPECT_FLOAT_EQ(brush().Density(), 0.6f);
 }
@@ -54,7 +54,7 @@ TEST_F(ToolFormSwitch, AnotherEngineOfTheSameButtonKeepsTheOpacityAndSwitchesThe
 {
     f().NumToolDens->SetNumber(nullptr, 60);
     f().changeToolDetail(D::tdPencil4);
-    EXPECT_EQ(opacity(), 60);
+    EXPECT_FLOAT_EQ(opacity(), 60);
     EXPECT_FLOAT_EQ(brush().Density(), 0.6f);
     EXPECT_EQ(brush().Mode(), TPaintMode::pmPencil4);
     EXPECT_EQ(main().switchedLevels.back(), ePaintLevel::PAINT_LEVEL_qZ4);
