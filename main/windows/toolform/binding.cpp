@@ -107,6 +107,15 @@ bool TToolForm::ChangeToolSubMode(TToolSubKind kind, bool forceEnd)
             FWindow->updateEventProcs(false);
         }
     }
+    // A transform starting or ending lends or returns the tool: the option view shows its
+    // fields, or the tool's own again.
+    auto isTransform = [](TToolSubKind k) {
+        return k == TToolSubKind::tskTransformSelection || k == TToolSubKind::tskTransformLayer ||
+               k == TToolSubKind::tskTransformSelectionWithLayer;
+    };
+    if (kind != old && (isTransform(kind) || isTransform(old)) &&
+        !FState.FPalStat.has(TPaletteState::psToolModeUpdate))
+        UpdateOptionView(true);
     return kind != old;
 }
 

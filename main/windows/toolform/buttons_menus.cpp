@@ -53,6 +53,7 @@ void TToolForm::BtnClick(QObject *Sender)
         case kavrin::mrNo: FWindow->transformEnd(false); break;
         default: break;
         }
+        UpdateOptionView(true);
         // The tool stays: the pressed button gives way to the current one again.
         CPaletteGuard guard(FState.FPalStat, TPaletteState::psToolModeUpdate);
         FToolButtons[size_t(FState.currentKind())]->setDown(true);

@@ -113,12 +113,15 @@ void TToolForm::BtnTransformApplyClick()
 {
     if (FWindow && freeTransformRunning())
         FWindow->transformEnd(true);
+    // The document re-lays the view while its transformer still exists: once more without it.
+    UpdateOptionView(true);
 }
 
 void TToolForm::BtnTransformCancelClick()
 {
     if (FWindow && freeTransformRunning())
         FWindow->transformEnd(false);
+    UpdateOptionView(true);
 }
 
 void TToolForm::BtnMoveClick()
