@@ -235,7 +235,7 @@ void TToolForm::createViews()
         FViews[size_t(i)] = v;
     }
     FOptionView = FViews[vwOption];
-    FOptionView->resize(208, 144);
+    FOptionView->resize(224, 144);
     QString caption;
     toolDetailCaption(FState.FToolMode, caption);
     FOptionView->setCaption(caption);
@@ -374,6 +374,7 @@ void TToolForm::createOptionControls()
     EdtToolName = new TLabelEdit(ov);
     EdtToolName->OnChange = [this](QObject *s) { ToolNameChange(s); };
 
+    FLblSeedRange = makeText(ov, QStringLiteral("色差の許容誤差"));
     EdtSeedRange = makeField(ov, NumSeedRange, QStringLiteral("色差の許容誤差|色差の許容誤差を設定"));
     ChkSeedUseAll = new QCheckBox(QStringLiteral("表示画像"), ov);
     connect(ChkSeedUseAll, &QCheckBox::clicked, this, [this] { SeedParamChange(ChkSeedUseAll); });
@@ -471,24 +472,24 @@ void TToolForm::createTransformFields()
         int l, t, r, b;
     };
     static constexpr SCaption kCaptions[] = {
-        {"基準点", 4, 4, 48, 20},     {" X:", 48, 4, 64, 20}, {"px", 108, 4, 122, 20},
-        {"Y:", 126, 4, 140, 20},      {"px", 184, 4, 204, 20}, {"拡大・縮小", 4, 26, 48, 42},
-        {"W:", 48, 26, 64, 42},       {"%", 108, 26, 122, 42}, {"H:", 146, 26, 160, 42},
-        {"%", 202, 26, 208, 42},      {"回転", 4, 48, 48, 64}, {"°", 108, 48, 122, 64}};
+        {"基準点", 4, 4, 62, 20},     {" X:", 62, 4, 76, 20},  {"px", 124, 4, 138, 20},
+        {"Y:", 142, 4, 156, 20},      {"px", 204, 4, 220, 20}, {"拡大・縮小", 4, 26, 62, 42},
+        {"W:", 62, 26, 76, 42},       {"%", 124, 26, 136, 42}, {"H:", 160, 26, 172, 42},
+        {"%", 208, 26, 220, 42},      {"回転", 4, 48, 62, 64}, {"°", 124, 48, 138, 64}};
     for (const SCaption &c : kCaptions)
     {
         QLabel *l = makeText(ov, QString::fromUtf8(c.text));
         place(l, c.l, c.t, c.r, c.b);
         FTransformRows.push_back(l);
     }
-    place(EdtOptDatXRange, 64, 4, 106, 20);
-    place(EdtOptDatYRange, 140, 4, 182, 20);
-    place(EdtOptScaleWRange, 64, 26, 106, 42);
-    place(FBtnScaleFix, 122, 24, 144, 44);
-    place(EdtOptScaleHRange, 160, 26, 202, 42);
-    place(EdtOptRotRange, 64, 48, 106, 64);
-    place(BtnTransformApply, 4, 72, 100, 94);
-    place(BtnTransformCancel, 106, 72, 202, 94);
+    place(EdtOptDatXRange, 76, 4, 124, 20);
+    place(EdtOptDatYRange, 156, 4, 204, 20);
+    place(EdtOptScaleWRange, 76, 26, 124, 42);
+    place(FBtnScaleFix, 137, 24, 157, 44);
+    place(EdtOptScaleHRange, 172, 26, 208, 42);
+    place(EdtOptRotRange, 76, 48, 124, 64);
+    place(BtnTransformApply, 4, 72, 108, 94);
+    place(BtnTransformCancel, 114, 72, 218, 94);
     for (QWidget *w : {static_cast<QWidget *>(EdtOptDatXRange), static_cast<QWidget *>(EdtOptDatYRange),
                        static_cast<QWidget *>(EdtOptScaleWRange), static_cast<QWidget *>(EdtOptScaleHRange),
                        static_cast<QWidget *>(EdtOptRotRange), static_cast<QWidget *>(FBtnScaleFix)})

@@ -598,7 +598,8 @@ void TToolForm::placeOptionControls(const SOptionViewState &s)
     place(FLblGradRep, 2, 64, 16, 16);
     place(EdtGradRep, 20, 64, 40, 16);
     // Seed tools.
-    place(EdtSeedRange, 4, 4, 60, 16);
+    place(FLblSeedRange, 4, 4, 84, 16);
+    place(EdtSeedRange, 90, 4, 50, 16);
     place(ChkSeedUseAll, 4, 24, 84, 16);
     // Move tools and figure shapes.
     place(BtnMoveOK, 2, 2, W - 4, 20);
@@ -677,6 +678,7 @@ void TToolForm::applyOptionVisibility(const SOptionViewState &s)
                        static_cast<QWidget *>(FBtnGradRemind), static_cast<QWidget *>(FLblGradRep),
                        static_cast<QWidget *>(EdtGradRep)})
         showIf(w, s.gradientControls);
+    showIf(FLblSeedRange, s.tolerance);
     showIf(EdtSeedRange, s.tolerance);
     showIf(ChkSeedUseAll, s.tolerance);
     showIf(BtnMoveOK, s.moveOK);

@@ -272,6 +272,7 @@ class TToolForm : public TDockFloatForm, public IToolForm
               *CheckCenter = nullptr;
     QWidget *FLblRadiusUnit = nullptr; // a QLabel: "px" or "%"
     QWidget *FLblDensUnit = nullptr;
+    QWidget *FLblSeedRange = nullptr; // a QLabel: the tolerance's caption
     QMenu *PopOption = nullptr;
     QMenu *PopPenNib = nullptr;
 
