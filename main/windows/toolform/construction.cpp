@@ -473,8 +473,8 @@ void TToolForm::createTransformFields()
     };
     static constexpr SCaption kCaptions[] = {
         {"基準点", 4, 4, 62, 20},     {" X:", 62, 4, 76, 20},  {"px", 124, 4, 138, 20},
-        {"Y:", 142, 4, 156, 20},      {"px", 204, 4, 220, 20}, {"拡大・縮小", 4, 26, 62, 42},
-        {"W:", 62, 26, 76, 42},       {"%", 124, 26, 136, 42}, {"H:", 160, 26, 172, 42},
+        {"Y:", 142, 4, 156, 20},      {"px", 204, 4, 220, 20}, {"拡大・縮小", 2, 26, 66, 42},
+        {"W:", 64, 26, 76, 42},       {"%", 124, 26, 134, 42}, {"H:", 152, 26, 164, 42},
         {"%", 208, 26, 220, 42},      {"回転", 4, 48, 62, 64}, {"°", 124, 48, 138, 64}};
     for (const SCaption &c : kCaptions)
     {
@@ -485,8 +485,8 @@ void TToolForm::createTransformFields()
     place(EdtOptDatXRange, 76, 4, 124, 20);
     place(EdtOptDatYRange, 156, 4, 204, 20);
     place(EdtOptScaleWRange, 76, 26, 124, 42);
-    place(FBtnScaleFix, 137, 24, 157, 44);
-    place(EdtOptScaleHRange, 172, 26, 208, 42);
+    place(FBtnScaleFix, 134, 24, 152, 44);
+    place(EdtOptScaleHRange, 164, 26, 208, 42);
     place(EdtOptRotRange, 76, 48, 124, 64);
     place(BtnTransformApply, 4, 72, 108, 94);
     place(BtnTransformCancel, 114, 72, 218, 94);
