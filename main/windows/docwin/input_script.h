@@ -66,6 +66,9 @@ enum class eInputStepKind : uint8_t
     // ---- free transform (free_transform.cpp): on: the selection alone
     Transform,
     // ---- end of free transform
+    // ---- tool window (toolform/palette_steps.cpp): num the operation (ePaletteStep)
+    Palette,
+    // ---- end of tool window
 };
 
 enum class eInputButton : uint8_t
@@ -107,6 +110,10 @@ struct SInputStep
     int32_t dx = 0, dy = 0;
     // Scroll-bar steps: the scroll code (TScrollCode's number) and the position, in dx.
     uint8_t scrollCode = 0;
+    // ---- tool window (toolform/palette_steps.cpp): a detail, model or control name; the value
+    // goes in degrees
+    QString name;
+    // ---- end of tool window
 };
 
 // One line of a script: a step, or nothing for a blank or comment line. On a bad line the
