@@ -34,10 +34,20 @@
 #include "windows/render_settings.h"
 #include "windows/shell_host.h"
 #include "windows/tablet/wintab32.h"
+// ---- toolform (kavrin-inputscript.cpp)
+#include "app/shortcuts/shortcut_manager.h"
+#include "ui/base/user_interface.h"
+#include "windows/dock/dock_float.h"
+#include "windows/toolform/tool_form.h"
+
+#include <QApplication>
+#include <QWidget>
+// ---- end of toolform
 
 #include <QFile>
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -57,6 +67,8 @@ const char kUsage[] =
     "    tablet X Y PRESSURE [eraser]      proximity in|out   key down|up VK [repeat]\n"
     "    tool SUBKIND   level 1|2|4|5   tick   zoom N:D   rotate DEG   mirror   scroll DX DY\n"
     "    undo   redo   activate   deactivate\n"
+    "    palette detail NAME | key VK [MODS] | value MODEL V | click NAME  (a tool window\n"
+    "      made as at first activation, with the default shortcuts)\n"
     "exit 0 done, 1 bad arguments or script line, 3 no document, 4 a file cannot be written\n";
 
 struct Options
@@ -147,6 +159,32 @@ bool makeDocument(TDrawWindow &w)
     return c == sPos{7, 5};
 }
 
+// ---- toolform (kavrin-inputscript.cpp)
+// The headless main window answers the default shortcuts, as the shortcut manager holds them
+// before any shortcut file is read.
+void answerDefaultShortcuts(CHeadlessMainForm &main)
+{
+    CShortCutMngr shortcuts;
+    shortcuts.initShortCutAll();
+    for (int i = 0; i < shortcuts.count(); ++i)
+        if (const CShortCutObj *o = shortcuts.getObj(i); o && o->FKey)
+            main.commandKeys.push_back({o->FKey, o->FShift, o->FAlt, o->FCtrl, o->FCommand});
+    for (int d = 0; d < kToolDetailCount; ++d)
+    {
+        const TToolDetail detail = TToolDetail(d);
+        main.toolKeys.emplace_back(detail, shortcuts.getKeyByToolDetail(detail));
+        main.nextTools.emplace_back(
+            detail, shortcuts.getNextTool(toolDetailToToolKind(detail), detail));
+    }
+}
+
+bool hasPaletteSteps(const std::vector<SInputStep> &steps)
+{
+    return std::any_of(steps.begin(), steps.end(),
+                       [](const SInputStep &s) { return s.kind == eInputStepKind::Palette; });
+}
+// ---- end of toolform
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -175,7 +213,13 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
-    QGuiApplication qapp(qtArgc, argv);
+    // A script that drives the tool window needs widgets.
+    const bool palette = hasPaletteSteps(steps);
+    std::unique_ptr<QGuiApplication> qapp;
+    if (palette)
+        qapp = std::make_unique<QApplication>(qtArgc, argv);
+    else
+        qapp = std::make_unique<QGuiApplication>(qtArgc, argv);
     initialiseDocument();
     CHeadlessPaperApp app;
     initialiseWindows();
@@ -198,12 +242,34 @@ int main(int argc, char **argv)
         return kNoDocument;
     }
     main.active = w.get();
-    main.tool.setWindow(w.get());
+    // ---- toolform (kavrin-inputscript.cpp): a tool window made as at the first activation
+    QWidget toolOwner;
+    std::unique_ptr<TDockFloatManager> palettes;
+    std::unique_ptr<TToolForm> toolForm;
+    SPaperAppHooks toolHooks, hooksBefore;
+    std::unique_ptr<CPenRender> toolRender4;
+    std::unique_ptr<CPenRender5> toolRender5;
+    if (palette) {
+        initialiseUserInterface();
+        answerDefaultShortcuts(main);
+        palettes = std::make_unique<TDockFloatManager>(&toolOwner);
+        toolForm = std::make_unique<TToolForm>(toolOwner, *palettes);
+        main.setToolForm(toolForm.get(), toolForm->Stroke());
+        toolRender4 = std::make_unique<CPenRender>(toolForm->Stroke());
+        toolRender5 = std::make_unique<CPenRender5>(toolForm->Stroke());
+        toolFormPaperHooks(*toolForm, toolHooks);
+        toolHooks.mainPenRender = [&] { return toolRender4.get(); };
+        toolHooks.mainPenRender5 = [&] { return toolRender5.get(); };
+        hooksBefore = installPaperAppHooks(toolHooks);
+        toolForm->InitFirstTime();
+    }
+    // ---- end of toolform
     setCurrentDrawWindow(w.get());
     if (!makeDocument(*w)) {
         tool::fail(QStringLiteral("no document can be made"));
         rc = kNoDocument;
     }
+    mainForm().toolForm().setWindow(w.get());
     for (size_t i = 0; rc == kDone && i < steps.size(); ++i)
         if (!applyInputStep(*w, steps[i])) {
             tool::fail(o.script, QStringLiteral("line %1: the window refused the step")
@@ -221,8 +287,16 @@ int main(int argc, char **argv)
                          tool::writePicture(picture.imageView(), o.out)))
         rc = kWriteFailed;
     setCurrentDrawWindow(nullptr);
+    mainForm().toolForm().setWindow(nullptr);
     main.tool.setWindow(nullptr);
     main.active = nullptr;
+    // ---- toolform (kavrin-inputscript.cpp)
+    if (toolForm) {
+        installPaperAppHooks(hooksBefore);
+        main.setToolForm(nullptr, nullptr);
+        toolForm.reset();
+    }
+    // ---- end of toolform
     w.reset();
     main.tab.reset();
     return rc;

@@ -5,6 +5,13 @@
 #include "app/dialogs/image_size_dialog.h"
 #include "app/dialogs/jpeg_option_dialog.h"
 #include "app/dialogs/resolution_dialog.h"
+#include "core/mask/mask_manager.h"
+#include "core/profile/app_profile.h"
+#include "document/paper/headless.h"
+#include "document/paper/paper.h"
+#include "windows/docwin/draw_window.h"
+#include "windows/shell_host.h"
+#include "windows/toolform/tool_form.h"
 #include "app/shortcuts/shortcut_setup_dialog.h"
 // ---- document dialogs (layer_dialogs.cpp, new_document_dialog.cpp)
 #include "app/dialogs/layer_dialogs.h"
@@ -1283,6 +1290,79 @@ QImage dockPaletteWindow()
     return form->grab().toImage();
 }
 
+// ---- toolform (kavrin-widgetshots.cpp)
+
+// A tool window out of the replay display, showing detail; its window or its option view.
+struct ShotToolForm
+{
+    explicit ShotToolForm(TToolDetail detail)
+    {
+        if (!gAppProfile)
+            initialiseAppProfile();
+        mainWindow.setGeometry(400, 100, 300, 200);
+        form = std::make_unique<TToolForm>(mainWindow, palettes);
+        headlessMainForm().setToolForm(form.get(), form->Stroke());
+        form->SetPlayMode(false);
+        form->changeToolDetail(detail);
+        form->UpdateOptionView(true);
+    }
+    ~ShotToolForm() { headlessMainForm().setToolForm(nullptr, nullptr); }
+    QImage optionView()
+    {
+        form->FOptionView->show();
+        settle(50);
+        return form->FOptionView->grab().toImage();
+    }
+    QWidget mainWindow;
+    TDockFloatManager palettes{&mainWindow};
+    std::unique_ptr<TToolForm> form;
+};
+
+QImage toolFormWindow()
+{
+    ShotToolForm s(TToolDetail::tdPencil5);
+    s.form->move(20, 20);
+    s.form->show();
+    settle(50);
+    // The client area: 56 x 330.
+    return s.form->Client()->grab().toImage();
+}
+
+QImage toolFormOption(TToolDetail detail)
+{
+    ShotToolForm s(detail);
+    return s.optionView();
+}
+
+QImage toolFormOptionTransform()
+{
+    ShotToolForm s(TToolDetail::tdSelectRectangle);
+    s.form->FOptionView->show();
+    auto w = TDrawWindow::Create();
+    if (w && setupHeadlessPaper(*w->paper, {200, 100}, 0xFFFFFF, 1))
+    {
+        TPaper &p = *w->paper;
+        auto md = std::make_unique<CMaskData>(0, 200, 100);
+        for (int32_t y = 20; y < 80; ++y)
+            for (int32_t x = 50; x < 150; ++x)
+                md->maskTC->setPixel(x, y, 255);
+        p.maskMngr().deleteAll();
+        p.maskMngr().insertAt(0, md);
+        p.maskMngr().setCurIndex(0);
+        p.bEnbMask = true;
+        s.form->SetWindow(w.get());
+        w->transformSelect();
+    }
+    QImage img = s.optionView();
+    if (w)
+    {
+        w->transformEnd(false);
+        s.form->SetWindow(nullptr);
+    }
+    return img;
+}
+// ---- end of toolform
+
 // ---- presets
 
 
@@ -1779,6 +1859,13 @@ std::vector<Shot> allShots()
         {"document-dialogs", "layer-properties", documentDialogLayerProperties},
         {"document-dialogs", "mask-properties", documentDialogMaskProperties},
         // ---- end of document dialogs
+        // ---- toolform (kavrin-widgetshots.cpp)
+        {"toolform", "tool-window", toolFormWindow},
+        {"toolform", "option-pencil5", [] { return toolFormOption(TToolDetail::tdPencil5); }},
+        {"toolform", "option-gradient", [] { return toolFormOption(TToolDetail::tdGradient); }},
+        {"toolform", "option-seedfill", [] { return toolFormOption(TToolDetail::tdSeedFill); }},
+        {"toolform", "option-transform", toolFormOptionTransform},
+        // ---- end of toolform
     };
 }
 

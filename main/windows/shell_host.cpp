@@ -103,6 +103,8 @@ void CHeadlessMainForm::outputStatusRot(float degree)
 
 TStroke *CHeadlessMainForm::Stroke() const
 {
+    if (strokeOverride)
+        return strokeOverride;
     return appMainStroke();
 }
 
@@ -353,3 +355,52 @@ bool CHeadlessMainForm::getCommandFromKey(uint32_t vkey, bool shift, int32_t &co
         }
     return false;
 }
+
+// ---- tool window (toolform/switching.cpp)
+uint32_t CHeadlessMainForm::getKeyByToolDetail(TToolDetail detail) const
+{
+    for (const auto &[d, key] : toolKeys)
+        if (d == detail)
+            return key;
+    return 0;
+}
+
+TToolDetail CHeadlessMainForm::getNextTool(TToolKind, TToolDetail detail) const
+{
+    for (const auto &[d, next] : nextTools)
+        if (d == detail)
+            return next;
+    return detail;
+}
+
+void CHeadlessMainForm::setToolForm(IToolForm *form, TStroke *stroke)
+{
+    toolFormOverride = form;
+    strokeOverride = stroke;
+}
+
+void CHeadlessToolForm::setTransPopup(const sSize &size)
+{
+    calls.push_back(withValues("setTransPopup", QStringLiteral("%1,%2").arg(size.x).arg(size.y)));
+}
+
+void CHeadlessToolForm::setTransScale(float w, float h)
+{
+    calls.push_back(withValues("setTransScale", QStringLiteral("%1,%2").arg(w).arg(h)));
+}
+
+void CHeadlessToolForm::setTransAngle(float angle)
+{
+    calls.push_back(withValues("setTransAngle", QString::number(angle)));
+}
+
+void CHeadlessToolForm::setTransDat(float dx, float dy)
+{
+    calls.push_back(withValues("setTransDat", QStringLiteral("%1,%2").arg(dx).arg(dy)));
+}
+
+void CHeadlessToolForm::setTransDist(float h, float v)
+{
+    calls.push_back(withValues("setTransDist", QStringLiteral("%1,%2").arg(h).arg(v)));
+}
+// ---- end of tool window

@@ -251,6 +251,16 @@ class IToolForm
     // The key move's end button (BtnMoveOK) is enabled while a key move runs.
     virtual void enableMoveOK(bool enabled) = 0;
     // ---- end of tools
+    // ---- tool window (toolform/transform_fields.cpp): the free transform's fields follow the
+    // frame; none of these writes reaches the transformer again
+    // The datum fields fitted to a document of this size.
+    virtual void setTransPopup(const sSize &) {}
+    // Percent, degrees, document pixels, shear degrees.
+    virtual void setTransScale(float, float) {}
+    virtual void setTransAngle(float) {}
+    virtual void setTransDat(float, float) {}
+    virtual void setTransDist(float, float) {}
+    // ---- end of tool window
 };
 
 class IMainForm
@@ -342,6 +352,14 @@ class IMainForm
     // 0x1315 with the canvas position); answers the dialog's modal result.
     virtual int showModalWithHook(QDialog &dialog) = 0;
     // ---- end of text tool
+    // ---- tool window (toolform/switching.cpp)
+    // The paint level the painting tools switch to by the engine of their brush.
+    virtual void switchPaintLevel(ePaintLevel level) = 0;
+    // The shortcut key of a tool detail (a virtual key; 0: none) and the detail a repeated press
+    // of it steps to.
+    virtual uint32_t getKeyByToolDetail(TToolDetail detail) const = 0;
+    virtual TToolDetail getNextTool(TToolKind kind, TToolDetail detail) const = 0;
+    // ---- end of tool window
 };
 
 // Installs the main window and answers the previous one (nullptr restores the headless one).
@@ -453,6 +471,13 @@ class CHeadlessToolForm : public IToolForm
     TColorPickerValue foreground, background;
     // The sets reported loaded: kind and append, in order.
     std::vector<std::pair<TPresetKind, bool>> loadedSets;
+    // ---- tool window (toolform/transform_fields.cpp): recorded in calls
+    void setTransPopup(const sSize &size) override;
+    void setTransScale(float w, float h) override;
+    void setTransAngle(float angle) override;
+    void setTransDat(float dx, float dy) override;
+    void setTransDist(float h, float v) override;
+    // ---- end of tool window
 };
 
 // The main window with no window: records what it is told; the workspace, the paint level and
@@ -516,7 +541,7 @@ class CHeadlessMainForm : public IMainForm
     TDrawWindow *activeWindow() const override;
     // The windows made and not yet destroyed (drawWindows()).
     std::vector<TDrawWindow *> documentWindows() const override;
-    IToolForm &toolForm() override { return tool; }
+    IToolForm &toolForm() override { return toolFormOverride ? *toolFormOverride : tool; }
     bool isModalLoop() const override { return modalLoop; }
     bool isDestroying() const override { return destroying; }
     void UpdateEnable(bool hasDocument) override { enableCalls.push_back(hasDocument); }
@@ -596,6 +621,20 @@ class CHeadlessMainForm : public IMainForm
     QString statusText[4];
     int32_t statusCount = 0;
     std::vector<int32_t> cursors;
+    // ---- tool window (toolform/switching.cpp)
+    void switchPaintLevel(ePaintLevel level) override { switchedLevels.push_back(level); }
+    // From toolKeys (none: key 0) and nextTools (none: the detail itself).
+    uint32_t getKeyByToolDetail(TToolDetail detail) const override;
+    TToolDetail getNextTool(TToolKind kind, TToolDetail detail) const override;
+    // A tool window of the test's answers toolForm(), its stroke Stroke(); nullptr: the
+    // headless ones again.
+    void setToolForm(IToolForm *form, TStroke *stroke);
+    std::vector<ePaintLevel> switchedLevels;
+    std::vector<std::pair<TToolDetail, uint32_t>> toolKeys;
+    std::vector<std::pair<TToolDetail, TToolDetail>> nextTools;
+    IToolForm *toolFormOverride = nullptr;
+    TStroke *strokeOverride = nullptr;
+    // ---- end of tool window
 };
 
 // Every document window alive, in creation order (each registers itself as it is made).

@@ -724,6 +724,13 @@ class TDrawWindow : public IPaperOwner
     void updateNavigatorImage() override;
     void setDisplaySize(const sSize &size) override;
     bool canAcceptEditCmd(bool netOK, bool playOK, bool needPause) override;
+    // ---- tool window (toolform): the transform's fields and the option view follow the document
+    void setTransPopup(const sSize &size) override;
+    void setTransDat(float dx, float dy) override;
+    void setTransScale(float w, float h) override;
+    void setTransAngle(float angle) override;
+    void UpdateOptionView(bool redraw) override;
+    // ---- end of tool window
 
     // ---- free transform (free_transform.cpp)
     // Start the document's free transform of the selection, or of the selection with the layer

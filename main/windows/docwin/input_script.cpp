@@ -8,6 +8,7 @@
 #include "windows/docwin/draw_window.h"
 #include "windows/shell_host.h"
 #include "windows/tablet/wintab32.h"
+#include "windows/toolform/palette_steps.h"
 
 #include <QCoreApplication>
 #include <QPointingDevice>
@@ -377,6 +378,42 @@ bool parseWords(CLineReader &r, SInputStep &s)
     if (w == QLatin1String("text"))
         return parseTextWords(r, s);
     // ---- end of text tool
+    // ---- tool window (toolform/palette_steps.cpp)
+    if (w == QLatin1String("palette")) {
+        s.kind = eInputStepKind::Palette;
+        if (!r.count(2, 6))
+            return false;
+        const QString &op = r.words[1];
+        s.name = r.words[2];
+        if (op == QLatin1String("detail")) {
+            s.num = int32_t(ePaletteStep::Detail);
+            if (!toolDetailFromName(s.name))
+                return r.fail(QStringLiteral("unknown tool detail \"%1\"").arg(s.name));
+            return r.count(2, 2);
+        }
+        if (op == QLatin1String("key")) {
+            s.num = int32_t(ePaletteStep::Key);
+            const std::optional<int32_t> vk = virtualKeyFromName(s.name);
+            if (!vk)
+                return r.fail(QStringLiteral("unknown key \"%1\"").arg(s.name));
+            s.vk = *vk;
+            return r.modifiers(3, s);
+        }
+        if (op == QLatin1String("value")) {
+            s.num = int32_t(ePaletteStep::Value);
+            if (!isPaletteModelName(s.name))
+                return r.fail(QStringLiteral("unknown value \"%1\"").arg(s.name));
+            return r.count(3, 3) && r.real<float>(3, -100000.0f, 100000.0f, s.degrees);
+        }
+        if (op == QLatin1String("click")) {
+            s.num = int32_t(ePaletteStep::Click);
+            if (!isPaletteControlName(s.name))
+                return r.fail(QStringLiteral("unknown control \"%1\"").arg(s.name));
+            return r.count(2, 2);
+        }
+        return r.fail(QStringLiteral("palette takes detail, key, value or click, not \"%1\"").arg(op));
+    }
+    // ---- end of tool window
     static const std::array<std::pair<const char *, eInputStepKind>, 6> kPlain = {{
         {"tick", eInputStepKind::Tick},
         {"mirror", eInputStepKind::Mirror},
@@ -717,6 +754,10 @@ bool applyInputStep(TDrawWindow &w, const SInputStep &s)
     case eInputStepKind::Text:
         return applyTextStep(w, s);
     // ---- end of text tool
+    // ---- tool window (toolform/palette_steps.cpp)
+    case eInputStepKind::Palette:
+        return applyPaletteStep(s);
+    // ---- end of tool window
     }
     return false;
 }

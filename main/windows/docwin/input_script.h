@@ -74,6 +74,9 @@ enum class eInputStepKind : uint8_t
     // ---- text tool (text_tool.cpp)
     Text,
     // ---- end of text tool
+    // ---- tool window (toolform/palette_steps.cpp): num the operation (ePaletteStep)
+    Palette,
+    // ---- end of tool window
 };
 
 // ---- text tool (text_tool.cpp): what a text step answers the text window with
@@ -133,6 +136,10 @@ struct SInputStep
     // ---- text tool (text_tool.cpp)
     SInputTextStep textStep;
     // ---- end of text tool
+    // ---- tool window (toolform/palette_steps.cpp): a detail, model or control name; the value
+    // goes in degrees
+    QString name;
+    // ---- end of tool window
 };
 
 // One line of a script: a step, or nothing for a blank or comment line. On a bad line the
