@@ -47,3 +47,8 @@ void cacheHalve(TMTC &dst, const TMTC &src, const sBox &box, bool weighted, uint
 // per column (1 and 2 for odd x) and likewise per row, nine in all: every two destination
 // pixels cover three source pixels evenly.
 void cacheTwoThirds(TMTC &dst, const TMTC &src, const sBox &box, bool weighted, uint32_t back);
+// The same two reductions pixel by pixel through the tap walk, with no vector rows: the
+// reference the rows above must match.
+void cacheHalveByPixel(TMTC &dst, const TMTC &src, const sBox &box, bool weighted, uint32_t back);
+void cacheTwoThirdsByPixel(TMTC &dst, const TMTC &src, const sBox &box, bool weighted,
+                           uint32_t back);
