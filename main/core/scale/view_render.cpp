@@ -160,7 +160,74 @@ void addWeighted(float *S, const sBGRA &p, float weight)
 
 } // namespace
 
+namespace {
+
+// float(a + b) as the extended-precision sum rounds it. The double sum is exact unless a and b
+// lie far apart (b carries up to 32 significant bits); exact, it rounds to the same float. The
+// rare inexact sum is redone in extended precision.
+inline float addRounded(float a, double b)
+{
+    const double s = double(a) + b;
+    if (s - double(a) == b && s - b == double(a))
+        return float(s);
+    return float((long double)a + (long double)b);
+}
+
+// float(a + b) for two floats: a double sum rounds to the float the extended one does (exact when
+// they lie close; when they lie far apart, the smaller one is below the larger's half unit).
+inline float addFloats(float a, float b) { return float(double(a) + double(b)); }
+
+} // namespace
+
 void averageAreaF(sBGRA *dst, const TMTC &src, sFRect &r)
+{
+    r.x1 = std::min(r.x1, float(src.width()));
+    r.y1 = std::min(r.y1, float(src.height()));
+    // A rectangle reaching left of or above the source would read before its first pixel.
+    r.x0 = std::max(r.x0, 0.0f);
+    r.y0 = std::max(r.y0, 0.0f);
+    if (!src.isEnable() || !(r.x0 < r.x1 && r.y0 < r.y1))
+        return;
+    const int32_t ix0 = int32_t(r.x0), iy0 = int32_t(r.y0);
+    const int32_t ix1 = int32_t(std::ceil(r.x1)), iy1 = int32_t(std::ceil(r.y1));
+    float S[4] = {}, W = 0;
+    if (ix1 - ix0 == 1 && iy1 - iy0 == 1) { // inside one pixel: added unweighted, W stays 0
+        const sBGRA &p = *src.seek32(ix0, iy0);
+        S[0] = float(p.R * p.A), S[1] = float(p.G * p.A), S[2] = float(p.B * p.A), S[3] = p.A;
+    } else {
+        // The column spans, the same for every row.
+        constexpr int32_t kSpans = 16;
+        float spans[kSpans];
+        const int32_t cols = ix1 - ix0;
+        const auto spanOf = [&](int32_t i) {
+            return std::min(r.x1, float(i + 1)) - std::max(r.x0, float(i));
+        };
+        if (cols <= kSpans)
+            for (int32_t i = 0; i < cols; ++i)
+                spans[i] = spanOf(ix0 + i);
+        float s0 = 0, s1 = 0, s2 = 0, s3 = 0;
+        for (int32_t j = iy0; j < iy1; ++j) {
+            const float cy = std::min(r.y1, float(j + 1)) - std::max(r.y0, float(j));
+            const sBGRA *row = src.seek32(ix0, j);
+            for (int32_t i = 0; i < cols; ++i) {
+                const float cx = cols <= kSpans ? spans[i] : spanOf(ix0 + i);
+                const float coverage = cx * cy;
+                const sBGRA &p = row[i];
+                const float weight = float(p.A * coverage);
+                const double w = weight;
+                s0 = addRounded(s0, double(p.R) * w);
+                s1 = addRounded(s1, double(p.G) * w);
+                s2 = addRounded(s2, double(p.B) * w);
+                s3 = addFloats(s3, weight);
+                W = addFloats(W, coverage);
+            }
+        }
+        S[0] = s0, S[1] = s1, S[2] = s2, S[3] = s3;
+    }
+    storeAverageOver(dst, S, W);
+}
+
+void averageAreaFByTap(sBGRA *dst, const TMTC &src, sFRect &r)
 {
     r.x1 = std::min(r.x1, float(src.width()));
     r.y1 = std::min(r.y1, float(src.height()));
