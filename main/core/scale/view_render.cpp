@@ -130,8 +130,48 @@ inline uint8_t clampTrunc(long double v)
     return t <= 0 ? 0 : t >= 255 ? 255 : uint8_t(t);
 }
 
-// Composites the alpha-weighted sums S (R x A, G x A, B x A, A) of total coverage W over *dst.
+// trunc(v) cut to 0..255 for an extended-precision value v, from e, its value in double (within
+// 1e-12 of v): the same unless e lies within 1e-7 of a whole number; then exact() gives v.
+template <class Exact> uint8_t truncNear(double e, Exact exact)
+{
+    if (std::fabs(e - std::nearbyint(e)) < 1e-7)
+        return clampTrunc(exact());
+    return e < 1 ? 0 : e >= 255 ? 255 : uint8_t(int32_t(e));
+}
+
+// Composites the alpha-weighted sums S (R x A, G x A, B x A, A) of total coverage W over *dst:
+// the extended-precision composite, worked in double where that cannot change a byte.
 void storeAverageOver(sBGRA *dst, const float *S, float W)
+{
+    const double sa = S[3];
+    if (sa <= 0)
+        return;
+    const long double saX = S[3];
+    uint8_t *d = reinterpret_cast<uint8_t *>(dst);
+    if (dst->A == 0) {
+        for (int k = 0; k < 3; ++k)
+            d[2 - k] = truncNear(S[k] / sa + 0.001, [&] { return S[k] / saX + 0.001L; });
+        dst->A = truncNear((W > 0 ? sa / W : sa) + 0.001,
+                           [&] { return (W > 0 ? saX / W : saX) + 0.001L; });
+        return;
+    }
+    const double a = W > 0 ? sa / W : sa;
+    const long double aX = W > 0 ? saX / W : saX;
+    for (int k = 0; k < 3; ++k) {
+        const double part = W > 0 ? S[k] / double(W) : S[k];
+        const uint32_t c = d[2 - k];
+        d[2 - k] = truncNear((255 - a) * c / 255 + part / 255 + 0.001, [&] {
+            const long double partX = W > 0 ? (long double)S[k] / W : (long double)S[k];
+            return (255 - aX) * c / 255 + partX / 255 + 0.001L;
+        });
+    }
+    const uint32_t da = dst->A;
+    dst->A = truncNear((255 - a) * da / 255 + a + 0.001,
+                       [&] { return (255 - aX) * da / 255 + aX + 0.001L; });
+}
+
+// Composites, in extended precision, the alpha-weighted sums S (R x A, G x A, B x A, A) of total coverage W over *dst.
+void storeAverageOverExtended(sBGRA *dst, const float *S, float W)
 {
     const long double sa = S[3];
     if (sa <= 0)
@@ -254,7 +294,7 @@ void averageAreaFByTap(sBGRA *dst, const TMTC &src, sFRect &r)
             }
         }
     }
-    storeAverageOver(dst, S, W);
+    storeAverageOverExtended(dst, S, W);
 }
 
 // ---------------------------------------------------------------------------------------------
