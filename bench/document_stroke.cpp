@@ -119,6 +119,8 @@ struct Document
     {
         TPaper &pa = *paper;
         TFlowImage &flow = *owner.flow();
+        // A window repaints what it is told and keeps no list: the owner's record starts afresh.
+        owner.paintedRects.clear();
         if (!eventStrokeBegin5(pa, flow, b.stroke, pts[0].x, pts[0].y, pts[0].p, false))
             std::abort();
         for (size_t i = 1; i < pts.size(); ++i)

@@ -1,6 +1,7 @@
 #include "core/image/canvas.h"
 
 #include "core/image/channel.h"
+#include "core/pixel/blend_modes.h"
 #include "core/pixel/layer_mix.h"
 #include "core/base/numeric.h"
 #include "core/base/row_bounds.h"
@@ -397,12 +398,10 @@ void TMTC::bltPartEx2NC(TMTC &target, const sPos &dpos, const sBox &box, uint32_
 {
     if (alpha == 0)
         return;
-    for (int32_t j = 0; j < box.h; ++j) {
-        sBGRA *d = target.seek32(dpos.x, dpos.y + j);
-        const sBGRA *s = seek32(box.x, box.y + j);
-        for (int32_t i = 0; i < box.w; ++i)
-            fnPut(d + i, s[i].all, alpha);
-    }
+    // Within one canvas a shifted copy may read pixels it already wrote: pixel by pixel there.
+    const fptrPutRow row = &target == this ? putRowPlain : rowPutFor(fnPut);
+    for (int32_t j = 0; j < box.h; ++j)
+        row(target.seek32(dpos.x, dpos.y + j), seek32(box.x, box.y + j), box.w, alpha, fnPut);
 }
 
 bool TMTC::bltEx(TMTC &dst, sPos dp, sBox sbx, uint32_t a) const

@@ -37,6 +37,9 @@ bool renderRotatedViewMirror(TMTC &dst, const TMTC &src, CScaleImageTMTC &scaler
 // (its far edges first cut to src, its near edges to 0, written back into r) composited over the
 // pixel at dst. Nothing happens when the area holds no alpha.
 void averageAreaF(sBGRA *dst, const TMTC &src, sFRect &r);
+// The same average with every sum taken in extended precision, tap by tap: the reference the
+// sampler above must match.
+void averageAreaFByTap(sBGRA *dst, const TMTC &src, sFRect &r);
 
 // The document view's zoom caches. Each pixel of box (clipped to dst) of dst averages source
 // pixels of src; taps past src's right or bottom edge take the colour back. weighted averages the
@@ -47,3 +50,8 @@ void cacheHalve(TMTC &dst, const TMTC &src, const sBox &box, bool weighted, uint
 // per column (1 and 2 for odd x) and likewise per row, nine in all: every two destination
 // pixels cover three source pixels evenly.
 void cacheTwoThirds(TMTC &dst, const TMTC &src, const sBox &box, bool weighted, uint32_t back);
+// The same two reductions pixel by pixel through the tap walk, with no vector rows: the
+// reference the rows above must match.
+void cacheHalveByPixel(TMTC &dst, const TMTC &src, const sBox &box, bool weighted, uint32_t back);
+void cacheTwoThirdsByPixel(TMTC &dst, const TMTC &src, const sBox &box, bool weighted,
+                           uint32_t back);

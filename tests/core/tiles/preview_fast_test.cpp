@@ -1,7 +1,8 @@
 // The averaged preview reads each source row once into a line and spreads its rows over the work
 // threads; the PixelGet walk it replaced is the reference, on one thread and on all, for
 // previews of the whole image, of parts, and of views reaching past the image's edges. The zoom
-// caches' reductions, spread over the threads too, give on all threads what they give on one.
+// caches' reductions, spread over the threads too, give on all threads what they give on one;
+// their vector rows give the tap walk's pixels.
 #include "core/block_test_support.h"
 
 #include "core/image/canvas.h"
@@ -97,4 +98,47 @@ TEST(FastEqualsReference, ZoomCacheReductionsDoNotDependOnTheThreadCount)
                     ASSERT_EQ(one.seek32(x, y)->all, all.seek32(x, y)->all)
                         << x << ", " << y << (weighted ? " weighted" : "");
         }
+}
+
+TEST(FastEqualsReference, ZoomCacheRowsGiveTheTapWalksPixels)
+{
+    struct Case
+    {
+        sSize src;
+        sBox box; // of the cache
+    };
+    // Odd and even first and last columns, boxes ending exactly at the last inner tap and past
+    // it, sources of one to three pixels, a box wholly outside the source.
+    const Case cases[] = {
+        {{301, 203}, {0, 0, 200, 136}}, {{300, 200}, {1, 1, 17, 9}},  {{97, 64}, {5, 2, 60, 41}},
+        {{98, 65}, {30, 20, 40, 30}},   {{8, 8}, {0, 0, 6, 6}},       {{3, 3}, {0, 0, 3, 3}},
+        {{2, 2}, {0, 0, 2, 2}},         {{1, 1}, {0, 0, 2, 2}},       {{40, 30}, {35, 25, 9, 9}},
+    };
+    using Reduce = void (*)(TMTC &, const TMTC &, const sBox &, bool, uint32_t);
+    const std::pair<Reduce, Reduce> reductions[] = {{cacheHalve, cacheHalveByPixel},
+                                                    {cacheTwoThirds, cacheTwoThirdsByPixel}};
+    std::mt19937 rng(23);
+    for (int threads : {1, 0})
+        for (size_t i = 0; i < std::size(cases); ++i)
+            for (size_t r = 0; r < std::size(reductions); ++r)
+                for (const bool weighted : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << "case " << i << ", reduction " << r
+                                                    << (weighted ? " weighted" : "")
+                                                    << ", threads " << threads);
+                    const ThreadCount tc(threads);
+                    const Case &c = cases[i];
+                    TMTC src(c.src.x, c.src.y);
+                    for (int32_t y = 0; y < src.height(); ++y)
+                        for (int32_t x = 0; x < src.width(); ++x)
+                            src.seek32(x, y)->all =
+                                rng() % 5 ? uint32_t(rng()) : 0xFFFFFFFFu * (rng() % 2);
+                    TMTC got(210, 140), want(210, 140);
+                    got.PixelFill(0x01020304), want.PixelFill(0x01020304);
+                    reductions[r].first(got, src, c.box, weighted, 0x80FFFFFF);
+                    reductions[r].second(want, src, c.box, weighted, 0x80FFFFFF);
+                    for (int32_t y = 0; y < got.height(); ++y)
+                        for (int32_t x = 0; x < got.width(); ++x)
+                            ASSERT_EQ(got.seek32(x, y)->all, want.seek32(x, y)->all)
+                                << x << ", " << y;
+                }
 }
