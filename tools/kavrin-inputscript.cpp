@@ -45,7 +45,6 @@
 // ---- end of toolform
 
 #include <QFile>
-#include <QGuiApplication>
 
 #include <algorithm>
 #include <memory>
@@ -213,13 +212,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
-    // A script that drives the tool window needs widgets.
+    // Widgets: the tool window of palette steps and the text window of text steps are dialogs.
     const bool palette = hasPaletteSteps(steps);
-    std::unique_ptr<QGuiApplication> qapp;
-    if (palette)
-        qapp = std::make_unique<QApplication>(qtArgc, argv);
-    else
-        qapp = std::make_unique<QGuiApplication>(qtArgc, argv);
+    QApplication qapp(qtArgc, argv);
     initialiseDocument();
     CHeadlessPaperApp app;
     initialiseWindows();
@@ -243,7 +238,7 @@ int main(int argc, char **argv)
     }
     main.active = w.get();
     // ---- toolform (kavrin-inputscript.cpp): a tool window made as at the first activation
-    QWidget toolOwner;
+    std::unique_ptr<QWidget> toolOwner;
     std::unique_ptr<TDockFloatManager> palettes;
     std::unique_ptr<TToolForm> toolForm;
     SPaperAppHooks toolHooks, hooksBefore;
@@ -252,8 +247,9 @@ int main(int argc, char **argv)
     if (palette) {
         initialiseUserInterface();
         answerDefaultShortcuts(main);
-        palettes = std::make_unique<TDockFloatManager>(&toolOwner);
-        toolForm = std::make_unique<TToolForm>(toolOwner, *palettes);
+        toolOwner = std::make_unique<QWidget>();
+        palettes = std::make_unique<TDockFloatManager>(toolOwner.get());
+        toolForm = std::make_unique<TToolForm>(*toolOwner, *palettes);
         main.setToolForm(toolForm.get(), toolForm->Stroke());
         toolRender4 = std::make_unique<CPenRender>(toolForm->Stroke());
         toolRender5 = std::make_unique<CPenRender5>(toolForm->Stroke());
