@@ -85,27 +85,19 @@ TFormImageSize::TFormImageSize(QWidget *owner) : TDialogBaseForm(owner)
     StaticSize = addLabel(this, u8("現在のサイズ"), QRect(16, 14, 72, 16));
     LblSize = addLabel(this, QString(), QRect(96, 14, 176, 16));
 
-    GrpPixel = new QGroupBox(pixelGroupCaption(8, 8), this);
-    GrpPixel->setGeometry(8, 40, 264, 80);
-    const SSizeRow pixelW = addSizeRow(GrpPixel, 22, u8("幅(&W)"), FModel.NumPixelW, "%1.0f");
-    const SSizeRow pixelH = addSizeRow(GrpPixel, 50, u8("高さ(&H)"), FModel.NumPixelH, "%1.0f");
-    StaticPixelW = pixelW.label;
-    EdtPixelW = pixelW.edit;
-    StaticPixelH = pixelH.label;
-    EdtPixelH = pixelH.edit;
-    addLabel(GrpPixel, QStringLiteral("pixel"), QRect(164, 24, 60, 16));
-    addLabel(GrpPixel, QStringLiteral("pixel"), QRect(164, 52, 60, 16));
-
-    GrpImage = new QGroupBox(u8("画像サイズ"), this);
-    GrpImage->setGeometry(8, 128, 264, 80);
-    const SSizeRow width = addSizeRow(GrpImage, 22, u8("幅(&I)"), FModel.NumWidth, "%1.5g");
-    const SSizeRow height = addSizeRow(GrpImage, 50, u8("高さ(&E)"), FModel.NumHeight, "%1.5g");
-    StaticWidth = width.label;
-    EdtWidth = width.edit;
-    StaticHeight = height.label;
-    EdtHeight = height.edit;
-    CmbWidth = addUnitList(GrpImage, QRect(164, 20, 80, 22));
-    CmbHeight = addUnitList(GrpImage, QRect(164, 48, 80, 22));
+    const SSizeGroups g = addSizeGroups(this, pixelGroupCaption(8, 8), FModel);
+    GrpPixel = g.pixel;
+    StaticPixelW = g.pixelW.label;
+    EdtPixelW = g.pixelW.edit;
+    StaticPixelH = g.pixelH.label;
+    EdtPixelH = g.pixelH.edit;
+    GrpImage = g.image;
+    StaticWidth = g.width.label;
+    EdtWidth = g.width.edit;
+    StaticHeight = g.height.label;
+    EdtHeight = g.height.edit;
+    CmbWidth = g.widthList;
+    CmbHeight = g.heightList;
 
     ChkRelation = new QCheckBox(u8("相対(&R)"), this);
     ChkRelation->setGeometry(16, 236, 100, 18);
@@ -118,17 +110,8 @@ TFormImageSize::TFormImageSize(QWidget *owner) : TDialogBaseForm(owner)
     BoxPosition->hide(); // a placeholder: the grid takes its rectangle
 
     FModel.OnParamChange = [this] { GrpPixel->setTitle(FModel.pixelCaption()); };
-    connect(CmbWidth, &QComboBox::currentIndexChanged, this,
-            [this](int i) { FModel.setWidthListUnit(sizeListUnit(i)); });
-    connect(CmbHeight, &QComboBox::currentIndexChanged, this,
-            [this](int i) { FModel.setHeightListUnit(sizeListUnit(i)); });
     connect(ChkRelation, &QCheckBox::toggled, this, [this](bool on) { FModel.setRelation(on); });
 
-    setTabOrder(EdtPixelW, EdtPixelH);
-    setTabOrder(EdtPixelH, EdtWidth);
-    setTabOrder(EdtWidth, CmbWidth);
-    setTabOrder(CmbWidth, EdtHeight);
-    setTabOrder(EdtHeight, CmbHeight);
     setTabOrder(CmbHeight, ChkRelation);
     setTabOrder(ChkRelation, ButtonOK);
 }

@@ -4,6 +4,7 @@
 #include "ui/fields/edit_boxes.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 
 namespace sizedlg {
@@ -41,6 +42,36 @@ TUnitType sizeListUnit(int index)
 {
     return index >= 0 && index < int(kSizeListUnits.size()) ? kSizeListUnits[size_t(index)]
                                                             : utpercent;
+}
+
+SSizeGroups addSizeGroups(QWidget *form, const QString &pixelCaption, CSizeFields &fields)
+{
+    SSizeGroups g{};
+    g.pixel = new QGroupBox(pixelCaption, form);
+    g.pixel->setGeometry(8, 40, 264, 80);
+    g.pixelW = addSizeRow(g.pixel, 22, u8("幅(&W)"), fields.NumPixelW, "%1.0f");
+    g.pixelH = addSizeRow(g.pixel, 50, u8("高さ(&H)"), fields.NumPixelH, "%1.0f");
+    addLabel(g.pixel, QStringLiteral("pixel"), QRect(164, 24, 60, 16));
+    addLabel(g.pixel, QStringLiteral("pixel"), QRect(164, 52, 60, 16));
+
+    g.image = new QGroupBox(u8("画像サイズ"), form);
+    g.image->setGeometry(8, 128, 264, 80);
+    g.width = addSizeRow(g.image, 22, u8("幅(&I)"), fields.NumWidth, "%1.5g");
+    g.height = addSizeRow(g.image, 50, u8("高さ(&E)"), fields.NumHeight, "%1.5g");
+    g.widthList = addUnitList(g.image, QRect(164, 20, 80, 22));
+    g.heightList = addUnitList(g.image, QRect(164, 48, 80, 22));
+
+    QObject::connect(g.widthList, &QComboBox::currentIndexChanged, form,
+                     [&fields](int i) { fields.setWidthListUnit(sizeListUnit(i)); });
+    QObject::connect(g.heightList, &QComboBox::currentIndexChanged, form,
+                     [&fields](int i) { fields.setHeightListUnit(sizeListUnit(i)); });
+
+    QWidget::setTabOrder(g.pixelW.edit, g.pixelH.edit);
+    QWidget::setTabOrder(g.pixelH.edit, g.width.edit);
+    QWidget::setTabOrder(g.width.edit, g.widthList);
+    QWidget::setTabOrder(g.widthList, g.height.edit);
+    QWidget::setTabOrder(g.height.edit, g.heightList);
+    return g;
 }
 
 } // namespace sizedlg

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QWidget;
 class TNumEdit;
@@ -39,6 +40,21 @@ SSizeRow addSizeRow(QWidget *parent, int y, const QString &caption, TNumMngr &nu
 QComboBox *addUnitList(QWidget *parent, const QRect &r);
 // The unit of a unit list's item (percent for an index outside the list).
 TUnitType sizeListUnit(int index);
+
+class CSizeFields;
+
+// The pixel group (captioned pixelCaption) and the size group with its unit lists, both dialogs'
+// upper half. The rows are bound to the fields' numbers, the lists set the fields' list units,
+// and the tab order runs pixels, width, its list, height, its list.
+struct SSizeGroups
+{
+    QGroupBox *pixel;
+    SSizeRow pixelW, pixelH;
+    QGroupBox *image;
+    SSizeRow width, height;
+    QComboBox *widthList, *heightList;
+};
+SSizeGroups addSizeGroups(QWidget *form, const QString &pixelCaption, CSizeFields &fields);
 
 // A colour of the interface as the frame helpers take it (0x00BBGGRR).
 inline uint32_t colorRefOf(TColor32 c)

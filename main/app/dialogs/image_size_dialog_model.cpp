@@ -56,6 +56,54 @@ QString pixelGroupCaption(float width, float height)
     return QString::asprintf("ピクセル ( %.0f × %.0f px )", double(width), double(height));
 }
 
+void initNum(TNumMngr &num, float value, float lo, float hi)
+{
+    num.beginLoading();
+    num.setValueMin(lo);
+    num.setValueMax(hi);
+    num.setValueDefault(value);
+    num.setValue(value);
+    num.endLoading();
+    num.Amount = 1;
+}
+
+// ---- CSizeFields
+
+CSizeFields::CSizeFields()
+{
+    initNum(NumPixelW, 8, float(kMinImageSide), float(kMaxImageSide));
+    initNum(NumPixelH, 8, float(kMinImageSide), float(kMaxImageSide));
+    initNum(NumWidth, 100, 6.25f, 1600);
+    initNum(NumHeight, 100, 6.25f, 1600);
+}
+
+void CSizeFields::setWidthListUnit(TUnitType unit)
+{
+    m_widthList = unit;
+    listUnitChanged(false);
+}
+
+void CSizeFields::setHeightListUnit(TUnitType unit)
+{
+    m_heightList = unit;
+    listUnitChanged(true);
+}
+
+void CSizeFields::startFrom(int32_t width, int32_t height)
+{
+    FInitW = width;
+    FInitH = height;
+    FWidth = float(width);
+    FHeight = float(height);
+    FWidthUnit = FHeightUnit = utpixel;
+}
+
+int32_t CSizeFields::wholePixels(bool vertical, float dpi) const
+{
+    return vertical ? truncHalfUp(convertUnitValue(FHeightUnit, utpixel, FHeight, dpi))
+                    : truncHalfUp(convertUnitValue(FWidthUnit, utpixel, FWidth, dpi));
+}
+
 } // namespace sizedlg
 
 // ---- CImageSizeModel
@@ -73,27 +121,8 @@ struct CImageSizeModel::SSide
     long double unitOffset;  // the same in the list's unit (100 in percent), else 0
 };
 
-namespace {
-
-void initNum(TNumMngr &num, float value, float lo, float hi)
-{
-    num.beginLoading();
-    num.setValueMin(lo);
-    num.setValueMax(hi);
-    num.setValueDefault(value);
-    num.setValue(value);
-    num.endLoading();
-    num.Amount = 1;
-}
-
-} // namespace
-
 CImageSizeModel::CImageSizeModel()
 {
-    initNum(NumPixelW, 8, float(kMinImageSide), float(kMaxImageSide));
-    initNum(NumPixelH, 8, float(kMinImageSide), float(kMaxImageSide));
-    initNum(NumWidth, 100, 6.25f, 1600);
-    initNum(NumHeight, 100, 6.25f, 1600);
     NumPixelW.OnChange = [this](QObject *) { ParamChange(TSender::NumPixelW); };
     NumPixelH.OnChange = [this](QObject *) { ParamChange(TSender::NumPixelH); };
     NumWidth.OnChange = [this](QObject *) { ParamChange(TSender::NumWidth); };
@@ -103,11 +132,7 @@ CImageSizeModel::CImageSizeModel()
 
 void CImageSizeModel::setup(int32_t width, int32_t height, int32_t dpi)
 {
-    FInitW = width;
-    FInitH = height;
-    FWidth = float(width);
-    FHeight = float(height);
-    FWidthUnit = FHeightUnit = utpixel;
+    startFrom(width, height);
     FDPI = dpi;
     NumPixelW.setValue(float(width));
     NumPixelH.setValue(float(height));
@@ -117,16 +142,9 @@ void CImageSizeModel::setup(int32_t width, int32_t height, int32_t dpi)
     ParamChange(TSender::NumPixelH);
 }
 
-void CImageSizeModel::setWidthListUnit(TUnitType unit)
+void CImageSizeModel::listUnitChanged(bool vertical)
 {
-    m_widthList = unit;
-    ParamChange(TSender::CmbWidth);
-}
-
-void CImageSizeModel::setHeightListUnit(TUnitType unit)
-{
-    m_heightList = unit;
-    ParamChange(TSender::CmbHeight);
+    ParamChange(vertical ? TSender::CmbHeight : TSender::CmbWidth);
 }
 
 void CImageSizeModel::setRelation(bool on)
@@ -137,12 +155,12 @@ void CImageSizeModel::setRelation(bool on)
 
 int32_t CImageSizeModel::newWidth() const
 {
-    return truncHalfUp(convertUnitValue(FWidthUnit, utpixel, FWidth, float(FDPI)));
+    return wholePixels(false, float(FDPI));
 }
 
 int32_t CImageSizeModel::newHeight() const
 {
-    return truncHalfUp(convertUnitValue(FHeightUnit, utpixel, FHeight, float(FDPI)));
+    return wholePixels(true, float(FDPI));
 }
 
 CImageSizeModel::SSide CImageSizeModel::side(bool vertical)

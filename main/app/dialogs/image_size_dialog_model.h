@@ -54,9 +54,55 @@ QString currentSizeText(int32_t width, int32_t height);
 // "ピクセル ( 320 × 480 px )": the pixel group's caption for a size in pixels.
 QString pixelGroupCaption(float width, float height);
 
+// The four size fields both size dialogs show, the units of their lists and the size each side
+// stores. A list's new unit goes to the dialog's own change handler through listUnitChanged.
+class CSizeFields
+{
+  public:
+    CSizeFields(const CSizeFields &) = delete;
+    CSizeFields &operator=(const CSizeFields &) = delete;
+
+    // Pixels, 8..10000.
+    TNumMngr NumPixelW;
+    TNumMngr NumPixelH;
+    // In the unit of its list.
+    TNumMngr NumWidth;
+    TNumMngr NumHeight;
+
+    // The lists' units (utpercent, utinch, utcm or utmm); a change re-shows the side in it.
+    TUnitType widthListUnit() const { return m_widthList; }
+    TUnitType heightListUnit() const { return m_heightList; }
+    void setWidthListUnit(TUnitType unit);
+    void setHeightListUnit(TUnitType unit);
+
+    int32_t initWidth() const { return FInitW; }
+    int32_t initHeight() const { return FInitH; }
+    float width() const { return FWidth; }
+    TUnitType widthUnit() const { return FWidthUnit; }
+    float height() const { return FHeight; }
+    TUnitType heightUnit() const { return FHeightUnit; }
+
+  protected:
+    CSizeFields();
+    ~CSizeFields() = default;
+    // Both sides start as width x height pixels.
+    void startFrom(int32_t width, int32_t height);
+    // A stored side in whole pixels at dpi.
+    int32_t wholePixels(bool vertical, float dpi) const;
+    virtual void listUnitChanged(bool vertical) = 0;
+
+    int32_t FInitW = 8, FInitH = 8;
+    float FWidth = 8, FHeight = 8;
+    TUnitType FWidthUnit = utpixel, FHeightUnit = utpixel;
+    TUnitType m_widthList = utpercent, m_heightList = utpercent;
+};
+
+// Loads a field with a range and a value without raising a change; steps by 1.
+void initNum(TNumMngr &num, float value, float lo, float hi);
+
 } // namespace sizedlg
 
-class CImageSizeModel
+class CImageSizeModel final : public sizedlg::CSizeFields
 {
   public:
     // Who raised a change: one of the four numbers, a unit list or the relative switch.
@@ -79,18 +125,7 @@ class CImageSizeModel
     // both size fields 100 %, every range is filled.
     void setup(int32_t width, int32_t height, int32_t dpi);
 
-    // Pixels, 8..10000 (less the current size with relative entry).
-    TNumMngr NumPixelW;
-    TNumMngr NumPixelH;
-    // In the unit of its list.
-    TNumMngr NumWidth;
-    TNumMngr NumHeight;
-
-    // The lists' units (utpercent, utinch, utcm or utmm); a change re-shows the side in it.
-    TUnitType widthListUnit() const { return m_widthList; }
-    TUnitType heightListUnit() const { return m_heightList; }
-    void setWidthListUnit(TUnitType unit);
-    void setHeightListUnit(TUnitType unit);
+    // The pixel fields' ranges shrink by the current size with relative entry.
     // Relative entry: every field shows the difference from the current size.
     bool relation() const { return m_relation; }
     void setRelation(bool on);
@@ -99,12 +134,6 @@ class CImageSizeModel
     int32_t newWidth() const;
     int32_t newHeight() const;
 
-    int32_t initWidth() const { return FInitW; }
-    int32_t initHeight() const { return FInitH; }
-    float width() const { return FWidth; }
-    TUnitType widthUnit() const { return FWidthUnit; }
-    float height() const { return FHeight; }
-    TUnitType heightUnit() const { return FHeightUnit; }
     // The pixel group's caption, rewritten by every change.
     const QString &pixelCaption() const { return m_pixelCaption; }
 
@@ -121,12 +150,10 @@ class CImageSizeModel
     void setRanges(const SSide &s);
     float shown(const SSide &s) const;
 
+    void listUnitChanged(bool vertical) override;
+
     bool FParamChanging = false;
-    int32_t FInitW = 8, FInitH = 8;
-    float FWidth = 8, FHeight = 8;
-    TUnitType FWidthUnit = utpixel, FHeightUnit = utpixel;
     int32_t FDPI = 72;
-    TUnitType m_widthList = utpercent, m_heightList = utpercent;
     bool m_relation = false;
     QString m_pixelCaption;
 };

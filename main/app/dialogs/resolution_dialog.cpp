@@ -25,19 +25,15 @@ TFormResolution::TFormResolution(QWidget *owner) : TDialogBaseForm(owner)
     StaticSize = addLabel(this, u8("現在のサイズ"), QRect(16, 14, 72, 16));
     LblSize = addLabel(this, QString(), QRect(96, 14, 176, 16));
 
-    GrpPixel = new QGroupBox(u8("ピクセル"), this);
-    GrpPixel->setGeometry(8, 40, 264, 80);
-    EdtPixelW = addSizeRow(GrpPixel, 22, u8("幅(&W)"), FModel.NumPixelW, "%1.0f").edit;
-    EdtPixelH = addSizeRow(GrpPixel, 50, u8("高さ(&H)"), FModel.NumPixelH, "%1.0f").edit;
-    addLabel(GrpPixel, QStringLiteral("pixel"), QRect(164, 24, 60, 16));
-    addLabel(GrpPixel, QStringLiteral("pixel"), QRect(164, 52, 60, 16));
-
-    GrpImage = new QGroupBox(u8("画像サイズ"), this);
-    GrpImage->setGeometry(8, 128, 264, 80);
-    EdtWidth = addSizeRow(GrpImage, 22, u8("幅(&I)"), FModel.NumWidth, "%1.5g").edit;
-    EdtHeight = addSizeRow(GrpImage, 50, u8("高さ(&E)"), FModel.NumHeight, "%1.5g").edit;
-    CmbWidth = addUnitList(GrpImage, QRect(164, 20, 80, 22));
-    CmbHeight = addUnitList(GrpImage, QRect(164, 48, 80, 22));
+    const SSizeGroups g = addSizeGroups(this, u8("ピクセル"), FModel);
+    GrpPixel = g.pixel;
+    EdtPixelW = g.pixelW.edit;
+    EdtPixelH = g.pixelH.edit;
+    GrpImage = g.image;
+    EdtWidth = g.width.edit;
+    EdtHeight = g.height.edit;
+    CmbWidth = g.widthList;
+    CmbHeight = g.heightList;
 
     ChkConstraint = new QCheckBox(u8("縦横比を固定(&C)"), this);
     ChkConstraint->setGeometry(16, 216, 160, 18);
@@ -54,18 +50,9 @@ TFormResolution::TFormResolution(QWidget *owner) : TDialogBaseForm(owner)
     StaticResolution->setBuddy(EdtResolution);
     StaticResolutionUnit = addLabel(this, QStringLiteral("pixels/inch"), QRect(172, y + 2, 80, 16));
 
-    connect(CmbWidth, &QComboBox::currentIndexChanged, this,
-            [this](int i) { FModel.setWidthListUnit(sizeListUnit(i)); });
-    connect(CmbHeight, &QComboBox::currentIndexChanged, this,
-            [this](int i) { FModel.setHeightListUnit(sizeListUnit(i)); });
     connect(ChkConstraint, &QCheckBox::toggled, this,
             [this](bool on) { FModel.setConstraint(on); });
 
-    setTabOrder(EdtPixelW, EdtPixelH);
-    setTabOrder(EdtPixelH, EdtWidth);
-    setTabOrder(EdtWidth, CmbWidth);
-    setTabOrder(CmbWidth, EdtHeight);
-    setTabOrder(EdtHeight, CmbHeight);
     setTabOrder(CmbHeight, ChkConstraint);
     setTabOrder(ChkConstraint, EdtResolution);
     setTabOrder(EdtResolution, ButtonOK);

@@ -21,17 +21,6 @@ struct CResolutionModel::SSide
 
 namespace {
 
-void initNum(TNumMngr &num, float value, float lo, float hi)
-{
-    num.beginLoading();
-    num.setValueMin(lo);
-    num.setValueMax(hi);
-    num.setValueDefault(value);
-    num.setValue(value);
-    num.endLoading();
-    num.Amount = 1;
-}
-
 long double toPixels(float v, TUnitType unit, int32_t dpi)
 {
     return convertUnitValue(unit, utpixel, v, float(dpi));
@@ -41,10 +30,6 @@ long double toPixels(float v, TUnitType unit, int32_t dpi)
 
 CResolutionModel::CResolutionModel()
 {
-    initNum(NumPixelW, 8, float(kMinImageSide), float(kMaxImageSide));
-    initNum(NumPixelH, 8, float(kMinImageSide), float(kMaxImageSide));
-    initNum(NumWidth, 100, 6.25f, 1600);
-    initNum(NumHeight, 100, 6.25f, 1600);
     initNum(NumResolution, 72, kMinResolution, kMaxResolution);
     NumPixelW.OnChange = [this](QObject *) { ParamChange(TSender::NumPixelW); };
     NumPixelH.OnChange = [this](QObject *) { ParamChange(TSender::NumPixelH); };
@@ -61,11 +46,7 @@ CResolutionModel::CResolutionModel()
 void CResolutionModel::setup(int32_t width, int32_t height, int32_t dpi)
 {
     m_settingUp = true;
-    FInitW = width;
-    FInitH = height;
-    FWidth = float(width);
-    FHeight = float(height);
-    FWidthUnit = FHeightUnit = utpixel;
+    startFrom(width, height);
     NumResolution.setValue(float(dpi));
     NumPixelW.setValue(float(width));
     NumPixelH.setValue(float(height));
@@ -74,16 +55,9 @@ void CResolutionModel::setup(int32_t width, int32_t height, int32_t dpi)
     m_settingUp = false;
 }
 
-void CResolutionModel::setWidthListUnit(TUnitType unit)
+void CResolutionModel::listUnitChanged(bool vertical)
 {
-    m_widthList = unit;
-    ParamChange(TSender::CmbWidth);
-}
-
-void CResolutionModel::setHeightListUnit(TUnitType unit)
-{
-    m_heightList = unit;
-    ParamChange(TSender::CmbHeight);
+    ParamChange(vertical ? TSender::CmbHeight : TSender::CmbWidth);
 }
 
 void CResolutionModel::setConstraint(bool on)
@@ -94,12 +68,12 @@ void CResolutionModel::setConstraint(bool on)
 
 int32_t CResolutionModel::newWidth() const
 {
-    return truncHalfUp(convertUnitValue(FWidthUnit, utpixel, FWidth, NumResolution.Value()));
+    return wholePixels(false, NumResolution.Value());
 }
 
 int32_t CResolutionModel::newHeight() const
 {
-    return truncHalfUp(convertUnitValue(FHeightUnit, utpixel, FHeight, NumResolution.Value()));
+    return wholePixels(true, NumResolution.Value());
 }
 
 int32_t CResolutionModel::newResolution(int32_t given) const
