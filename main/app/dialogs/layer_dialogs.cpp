@@ -123,6 +123,27 @@ void fillBlendModeList(QComboBox &list)
     }
 }
 
+void CModeOpacityRows::createModeOpacityRows(QWidget *parent, QObject *owner, int labelX,
+                                             int fieldX, int y, int listWidth, int trackWidth)
+{
+    StaticDrawMode = label(parent, "描画モード(&M)", labelX, y + 4);
+    CmbDrawMode = new QComboBox(parent);
+    CmbDrawMode->setGeometry(fieldX, y, listWidth, 22);
+    StaticDrawMode->setBuddy(CmbDrawMode);
+    fillBlendModeList(*CmbDrawMode);
+    CmbDrawMode->setCurrentIndex(0);
+
+    const int row = y + 32, editX = fieldX + trackWidth + 4;
+    StaticOpaque = label(parent, "不透明度(&O)", labelX, row);
+    NumOpaque = percentModel(owner);
+    BoxOpaque = new TPaintBox(parent);
+    BoxOpaque->setGeometry(fieldX, row, trackWidth, 14);
+    EdtOpaque = numEdit(parent, NumOpaque, QRect(editX, row - 4, 36, 20), "%1.0f");
+    StaticOpaque->setBuddy(EdtOpaque);
+    StaticOpaqueUnit = label(parent, "%", editX + 40, row, 16);
+    TrackOpaque = percentTrack(BoxOpaque, NumOpaque);
+}
+
 // ---- new layer
 
 TFormNewLayer::TFormNewLayer(QWidget *owner) : TDialogBaseForm(owner)
@@ -134,21 +155,7 @@ TFormNewLayer::TFormNewLayer(QWidget *owner) : TDialogBaseForm(owner)
     EdtLayerName->setGeometry(100, 10, 148, 20);
     StaticLayerName->setBuddy(EdtLayerName);
 
-    StaticDrawMode = label(this, "描画モード(&M)", 12, 42);
-    CmbDrawMode = new QComboBox(this);
-    CmbDrawMode->setGeometry(100, 38, 148, 22);
-    StaticDrawMode->setBuddy(CmbDrawMode);
-    fillBlendModeList(*CmbDrawMode);
-    CmbDrawMode->setCurrentIndex(0);
-
-    StaticOpaque = label(this, "不透明度(&O)", 12, 70);
-    NumOpaque = percentModel(this);
-    BoxOpaque = new TPaintBox(this);
-    BoxOpaque->setGeometry(100, 70, 100, 14);
-    EdtOpaque = numEdit(this, NumOpaque, QRect(204, 66, 36, 20), "%1.0f");
-    StaticOpaque->setBuddy(EdtOpaque);
-    StaticOpaqueUnit = label(this, "%", 244, 70, 16);
-    TrackOpaque = percentTrack(BoxOpaque, NumOpaque);
+    createModeOpacityRows(this, this, 12, 100, 38, 148, 100);
 
     StaticColor = label(this, "初期色(&C)", 12, 98);
     CmbColor = new QComboBox(this);
@@ -291,21 +298,7 @@ void TFormLayerOption::createGeneralBox()
     EdtName = new QLineEdit(g);
     EdtName->setGeometry(96, 22, 164, 20);
     StaticName->setBuddy(EdtName);
-    StaticDrawMode = label(g, "描画モード(&M)", 10, 54);
-    CmbDrawMode = new QComboBox(g);
-    CmbDrawMode->setGeometry(96, 50, 164, 22);
-    StaticDrawMode->setBuddy(CmbDrawMode);
-    fillBlendModeList(*CmbDrawMode);
-    CmbDrawMode->setCurrentIndex(0);
-
-    StaticOpaque = label(g, "不透明度(&O)", 10, 82);
-    NumOpaque = percentModel(this);
-    BoxOpaque = new TPaintBox(g);
-    BoxOpaque->setGeometry(96, 82, 110, 14);
-    EdtOpaque = numEdit(g, NumOpaque, QRect(210, 78, 36, 20), "%1.0f");
-    StaticOpaque->setBuddy(EdtOpaque);
-    StaticOpaqueUnit = label(g, "%", 250, 82, 16);
-    TrackOpaque = percentTrack(BoxOpaque, NumOpaque);
+    createModeOpacityRows(g, this, 10, 96, 50, 164, 110);
 
     ChkDither = new QCheckBox(u8("ディザ合成(&D)"), g);
     ChkDither->setGeometry(10, 106, 200, 18);

@@ -28,13 +28,11 @@ struct SLayerParam;
 // The 22 blend-mode names, in blend-mode order, into list (emptied first).
 void fillBlendModeList(QComboBox &list);
 
-class TFormNewLayer : public TDialogBaseForm
+// The blend-mode list and the opacity row (a track bar and a 0..100 edit kept in step) that the
+// new layer and the layer property forms share.
+class CModeOpacityRows
 {
   public:
-    explicit TFormNewLayer(QWidget *owner = nullptr);
-
-    QLabel *StaticLayerName = nullptr;
-    QLineEdit *EdtLayerName = nullptr;
     QLabel *StaticDrawMode = nullptr;
     QComboBox *CmbDrawMode = nullptr;
     QLabel *StaticOpaque = nullptr;
@@ -43,6 +41,22 @@ class TFormNewLayer : public TDialogBaseForm
     TNumMngr *NumOpaque = nullptr;
     TNumEdit *EdtOpaque = nullptr;
     QLabel *StaticOpaqueUnit = nullptr;
+
+  protected:
+    // The list at y, the opacity row at y + 32: captions at labelX, fields from fieldX, the list
+    // listWidth wide, the track bar trackWidth wide and then the edit and its "%". The opacity
+    // model belongs to owner.
+    void createModeOpacityRows(QWidget *parent, QObject *owner, int labelX, int fieldX, int y,
+                               int listWidth, int trackWidth);
+};
+
+class TFormNewLayer : public TDialogBaseForm, public CModeOpacityRows
+{
+  public:
+    explicit TFormNewLayer(QWidget *owner = nullptr);
+
+    QLabel *StaticLayerName = nullptr;
+    QLineEdit *EdtLayerName = nullptr;
     QLabel *StaticColor = nullptr;
     QComboBox *CmbColor = nullptr;
     QCheckBox *ChkTransparent = nullptr;
@@ -66,7 +80,7 @@ class TFormRotation : public TFormValue
 };
 
 // The layer property form; setUpMask turns it into the mask property form.
-class TFormLayerOption : public TDialogBaseForm
+class TFormLayerOption : public TDialogBaseForm, public CModeOpacityRows
 {
   public:
     explicit TFormLayerOption(QWidget *owner = nullptr);
@@ -96,14 +110,6 @@ class TFormLayerOption : public TDialogBaseForm
     QGroupBox *BoxGeneral = nullptr;
     QLabel *StaticName = nullptr;
     QLineEdit *EdtName = nullptr;
-    QLabel *StaticDrawMode = nullptr;
-    QComboBox *CmbDrawMode = nullptr;
-    QLabel *StaticOpaque = nullptr;
-    TPaintBox *BoxOpaque = nullptr;
-    TGraphicTrackbar *TrackOpaque = nullptr;
-    TNumMngr *NumOpaque = nullptr;
-    TNumEdit *EdtOpaque = nullptr;
-    QLabel *StaticOpaqueUnit = nullptr;
     QCheckBox *ChkDither = nullptr;
     QGroupBox *GrpDither = nullptr;
     QLabel *StaticDither = nullptr;
