@@ -58,12 +58,7 @@ QString pixelGroupCaption(float width, float height)
 
 void initNum(TNumMngr &num, float value, float lo, float hi)
 {
-    num.beginLoading();
-    num.setValueMin(lo);
-    num.setValueMax(hi);
-    num.setValueDefault(value);
-    num.setValue(value);
-    num.endLoading();
+    num.loadRange(lo, hi, value);
     num.Amount = 1;
 }
 

@@ -45,12 +45,7 @@ QLabel *label(QWidget *parent, const char *text, int x, int y, int w = 80)
 TNumMngr *percentModel(QObject *owner)
 {
     auto *num = new TNumMngr(owner);
-    num->beginLoading();
-    num->setValueMin(0);
-    num->setValueMax(100);
-    num->setValueDefault(100);
-    num->setValue(100);
-    num->endLoading();
+    num->loadRange(0, 100, 100);
     return num;
 }
 
@@ -102,12 +97,7 @@ TNumMngr *positionModel(QObject *owner)
 
 void setRange(TNumMngr &num, float lo, float hi, float value)
 {
-    num.beginLoading();
-    num.setValueMin(lo);
-    num.setValueMax(hi);
-    num.setValueDefault(value);
-    num.setValue(value);
-    num.endLoading();
+    num.loadRange(lo, hi, value);
     num.UpdateAssociates(nullptr);
 }
 

@@ -92,6 +92,16 @@ class TNumMngr : public QObject
     void beginLoading() { FLoading = true; }
     void endLoading() { FLoading = false; }
     bool loading() const { return FLoading; }
+    // A range with a value that is also the default, stored as given.
+    void loadRange(float AMin, float AMax, float AValue)
+    {
+        beginLoading();
+        setValueMin(AMin);
+        setValueMax(AMax);
+        setValueDefault(AValue);
+        setValue(AValue);
+        endLoading();
+    }
 
   protected:
     // Every notification of the model passes here.

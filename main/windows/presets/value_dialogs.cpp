@@ -93,27 +93,13 @@ void TFormValue::TrackValueChange()
 
 // ---- derived dialogs
 
-namespace {
-
-void setRange(TNumMngr &num, float lo, float hi, float value)
-{
-    num.beginLoading();
-    num.setValueMin(lo);
-    num.setValueMax(hi);
-    num.setValueDefault(value);
-    num.setValue(value);
-    num.endLoading();
-}
-
-} // namespace
-
 TFormSplit::TFormSplit(QWidget *owner)
     : TFormValue(owner, [](TFormValue &f) {
           f.setWindowTitle(u8("分割"));
           f.StaticValue->setText(u8("分割数(&D)"));
           f.StaticValueUnit->setText(u8("個"));
           f.EdtValue->setFormatString(QStringLiteral("%1.0f"));
-          setRange(*f.NumValue, 2, 16, 2);
+          f.NumValue->loadRange(2, 16, 2);
       })
 {
 }
@@ -123,7 +109,7 @@ TFormSelExt::TFormSelExt(QWidget *owner)
           f.setWindowTitle(u8("選択範囲の拡張"));
           f.StaticValueUnit->setText(u8("px"));
           f.EdtValue->setFormatString(QStringLiteral("%1.0f"));
-          setRange(*f.NumValue, 1, kSelectionGrowMax, 1);
+          f.NumValue->loadRange(1, kSelectionGrowMax, 1);
       })
 {
 }
