@@ -4,8 +4,9 @@
 #include "ui/base/user_interface.h"
 #include "ui/graphics/appearance.h"
 
+#include "support/image_goldens.h"
+
 #include <QApplication>
-#include <QDir>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -116,22 +117,6 @@ std::string compareWithDockGolden(const QImage &actual, const QString &name,
         for (const QRect &r : masks)
             p.fillRect(r, QColor(255, 0, 255, 255)); // text depends on the installed fonts
     }
-    const QString path =
-        QStringLiteral(KAVRIN_TEST_DATA "/windows/") + name + QStringLiteral(".png");
-    if (qEnvironmentVariableIntValue("KAVRIN_UPDATE_GOLDENS") == 1) {
-        QDir().mkpath(QStringLiteral(KAVRIN_TEST_DATA "/windows"));
-        got.save(path);
-        return {};
-    }
-    const QImage want = QImage(path).convertToFormat(QImage::Format_ARGB32);
-    std::string problem;
-    if (want.isNull())
-        problem = "no golden " + path.toStdString();
-    else if (want != got)
-        problem = "pictures differ from " + path.toStdString();
-    if (!problem.empty()) {
-        QDir().mkpath(QStringLiteral("windows-golden-failures"));
-        got.save(QStringLiteral("windows-golden-failures/") + name + QStringLiteral("_actual.png"));
-    }
-    return problem;
+    return image_goldens::compareWithGolden(got, QStringLiteral(KAVRIN_TEST_DATA "/windows"), name,
+                                            QStringLiteral("windows-golden-failures"));
 }

@@ -9,6 +9,7 @@
 #include "document/view/view_geometry.h"
 #include "platform/desktop/keys.h"
 #include "support/block_memory.h"
+#include "support/surface_pixels.h"
 #include "support/window_live_replay.h"
 #include "windows/text/font_window.h"
 
@@ -22,17 +23,9 @@
 
 namespace {
 
-using Answer = std::function<void(TFontWindow &)>;
+using surface_pixels::layerPixels;
 
-std::vector<uint32_t> layerPixels(const TPaper &paper, int32_t idx)
-{
-    const CLayerData *ld = paper.getLayerData(idx);
-    std::vector<uint32_t> px;
-    for (int32_t y = 0; y < ld->imageTC->height(); ++y)
-        for (int32_t x = 0; x < ld->imageTC->width(); ++x)
-            px.push_back(ld->imageTC->getColor(x, y));
-    return px;
-}
+using Answer = std::function<void(TFontWindow &)>;
 
 // The current selection's bytes over the canvas (a mask without an image reads as 0).
 std::vector<uint8_t> maskPixels(const TPaper &paper)

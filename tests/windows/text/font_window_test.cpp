@@ -9,6 +9,7 @@
 #include "document/view/view_geometry.h"
 #include "platform/desktop/messages.h"
 #include "platform/desktop/window_message.h"
+#include "support/surface_pixels.h"
 #include "ui/fields/edit_boxes.h"
 #include "ui/fields/num_mngr.h"
 #include "windows/text/font_faces.h"
@@ -28,27 +29,11 @@
 
 namespace {
 
+using surface_pixels::layerPixels;
+using surface_pixels::surfacePixels;
+
 const QString kNoto = QStringLiteral("Noto Sans CJK JP");
 const QString kDejaVu = QStringLiteral("DejaVu Sans");
-
-std::vector<uint32_t> surfacePixels(const TMTC &tc)
-{
-    std::vector<uint32_t> px;
-    for (int32_t y = 0; y < tc.height(); ++y)
-        for (int32_t x = 0; x < tc.width(); ++x)
-            px.push_back(tc.getColor(x, y));
-    return px;
-}
-
-std::vector<uint32_t> layerPixels(const TPaper &paper, int32_t idx)
-{
-    const CLayerData *ld = paper.getLayerData(idx);
-    std::vector<uint32_t> px;
-    for (int32_t y = 0; y < ld->imageTC->height(); ++y)
-        for (int32_t x = 0; x < ld->imageTC->width(); ++x)
-            px.push_back(ld->imageTC->getColor(x, y));
-    return px;
-}
 
 struct FontWindowTest : DocCmdFixture
 {
