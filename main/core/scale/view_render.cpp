@@ -217,9 +217,8 @@ inline float addRounded(float a, double b)
 // they lie close; when they lie far apart, the smaller one is below the larger's half unit).
 inline float addFloats(float a, float b) { return float(double(a) + double(b)); }
 
-} // namespace
-
-void averageAreaF(sBGRA *dst, const TMTC &src, sFRect &r)
+// Clips r to the source and finds the pixels it touches; false when nothing is left to average.
+bool clipArea(const TMTC &src, sFRect &r, int32_t &ix0, int32_t &iy0, int32_t &ix1, int32_t &iy1)
 {
     r.x1 = std::min(r.x1, float(src.width()));
     r.y1 = std::min(r.y1, float(src.height()));
@@ -227,14 +226,32 @@ void averageAreaF(sBGRA *dst, const TMTC &src, sFRect &r)
     r.x0 = std::max(r.x0, 0.0f);
     r.y0 = std::max(r.y0, 0.0f);
     if (!src.isEnable() || !(r.x0 < r.x1 && r.y0 < r.y1))
+        return false;
+    ix0 = int32_t(r.x0), iy0 = int32_t(r.y0);
+    ix1 = int32_t(std::ceil(r.x1)), iy1 = int32_t(std::ceil(r.y1));
+    return true;
+}
+
+// A rectangle inside one pixel adds that pixel unweighted into S (W stays 0); false otherwise.
+bool sumSinglePixel(const TMTC &src, int32_t ix0, int32_t iy0, int32_t ix1, int32_t iy1,
+                    float S[4])
+{
+    if (ix1 - ix0 != 1 || iy1 - iy0 != 1)
+        return false;
+    const sBGRA &p = *src.seek32(ix0, iy0);
+    S[0] = float(p.R * p.A), S[1] = float(p.G * p.A), S[2] = float(p.B * p.A), S[3] = p.A;
+    return true;
+}
+
+} // namespace
+
+void averageAreaF(sBGRA *dst, const TMTC &src, sFRect &r)
+{
+    int32_t ix0, iy0, ix1, iy1;
+    if (!clipArea(src, r, ix0, iy0, ix1, iy1))
         return;
-    const int32_t ix0 = int32_t(r.x0), iy0 = int32_t(r.y0);
-    const int32_t ix1 = int32_t(std::ceil(r.x1)), iy1 = int32_t(std::ceil(r.y1));
     float S[4] = {}, W = 0;
-    if (ix1 - ix0 == 1 && iy1 - iy0 == 1) { // inside one pixel: added unweighted, W stays 0
-        const sBGRA &p = *src.seek32(ix0, iy0);
-        S[0] = float(p.R * p.A), S[1] = float(p.G * p.A), S[2] = float(p.B * p.A), S[3] = p.A;
-    } else {
+    if (!sumSinglePixel(src, ix0, iy0, ix1, iy1, S)) {
         // The column spans, the same for every row.
         constexpr int32_t kSpans = 16;
         float spans[kSpans];
@@ -269,20 +286,11 @@ void averageAreaF(sBGRA *dst, const TMTC &src, sFRect &r)
 
 void averageAreaFByTap(sBGRA *dst, const TMTC &src, sFRect &r)
 {
-    r.x1 = std::min(r.x1, float(src.width()));
-    r.y1 = std::min(r.y1, float(src.height()));
-    // A rectangle reaching left of or above the source would read before its first pixel.
-    r.x0 = std::max(r.x0, 0.0f);
-    r.y0 = std::max(r.y0, 0.0f);
-    if (!src.isEnable() || !(r.x0 < r.x1 && r.y0 < r.y1))
+    int32_t ix0, iy0, ix1, iy1;
+    if (!clipArea(src, r, ix0, iy0, ix1, iy1))
         return;
-    const int32_t ix0 = int32_t(r.x0), iy0 = int32_t(r.y0);
-    const int32_t ix1 = int32_t(std::ceil(r.x1)), iy1 = int32_t(std::ceil(r.y1));
     float S[4] = {}, W = 0;
-    if (ix1 - ix0 == 1 && iy1 - iy0 == 1) { // inside one pixel: added unweighted, W stays 0
-        const sBGRA &p = *src.seek32(ix0, iy0);
-        S[0] = float(p.R * p.A), S[1] = float(p.G * p.A), S[2] = float(p.B * p.A), S[3] = p.A;
-    } else {
+    if (!sumSinglePixel(src, ix0, iy0, ix1, iy1, S)) {
         for (int32_t j = iy0; j < iy1; ++j) {
             const float cy = std::min(r.y1, float(j + 1)) - std::max(r.y0, float(j));
             for (int32_t i = ix0; i < ix1; ++i) {
